@@ -1,0 +1,135 @@
+#include "db/dbgeralped.h"
+
+#include "db/schema.h"
+#include "library/errors.h"
+#include "library/velmora.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+namespace zov {
+
+const char* const kPictColumns[17] = {"CDPICTPROD",  "CDPICTPRAT",   "CDPICTREFE",   "CDPICTCCTB",   "CDPICTCFIN",
+                                      "CDPICTDIET",  "CDPICTSERV",   "CDPICTRECE",   "CDPICTCFIS",   "CDPICTSGRU",
+                                      "CDPICTESTAGI", "CDPICTETAPA", "CDPICTINSPEC", "CDPICTPROCES", "CDPICTCCUSTO",
+                                      "CDPICTITTRAB", "CDPICTATIVCL"};
+
+const char* const kPictFieldNames[17] = {"CDPRODUTO",  "CDPRATO",      "CDREFEICAO", "CDCONTCTBL", "CDCLASFINA",
+                                         "CDDIETPAD",  "CDPADSERV",    "CDRECEITA",  "CDCLASFISC", "CDSUBARV",
+                                         "CDEXIESTAGIO", "CDEXETAPRO", "CDARVINSPEC", "CDPROCESSO", "CDCENTCUSTO",
+                                         "CDITEMTRAB", "CDPICTATIVCL"};
+
+namespace {
+
+std::unique_ptr<TdtmDBGeralPed>& module()
+{
+    static std::unique_ptr<TdtmDBGeralPed> m;
+    return m;
+}
+
+QString& pathOverride()
+{
+    static QString p;
+    return p;
+}
+
+} // namespace
+
+TdtmDBGeralPed::TdtmDBGeralPed()
+{
+    qryParamGeral.setSql(QStringLiteral(
+        "SELECT CDPICTPROD, CDPICTPRAT, CDPICTREFE, CDPICTCCTB, CDPICTCFIN, CDPICTDIET, CDPICTSERV, CDPICTRECE, "
+        "CDPICTCFIS, CDFILIAL, CDPARGERAL, IDUTILDTPROC, IDUTCTRLACES, CDINDICEMF, CDIDIOMA, IDCONSORCFIN, CDPICTSGRU, "
+        "IDCOFERIBANC, CDPICTESTAGI, CDPICTETAPA, CDPICTINSPEC, IDUTLPROCREC, IDUTLPROCPAG, IDUTLPROCBCO, CDGROPERPROP, "
+        "CDGROPERPROR, CDGROPERPROB, CDPICTPROCES, CDPICTCCUSTO, CDPICTITTRAB, CDPICTATIVCL FROM PARAMGERAL"));
+    qryInsParamGeral.setSql(QStringLiteral("INSERT INTO PARAMGERAL (CDPARGERAL) VALUES ('0001')"));
+}
+
+TdtmDBGeralPed::~TdtmDBGeralPed() { disconnect(); }
+
+const TMessages& TdtmDBGeralPed::msgPadrao()
+{
+    static const TMessages table{
+        "Erro|Ocorreu um erro durante a tentativa de conexão ao banco. Confira as configurações antes de executar "
+        "novamente. Esta aplicação será terminada.",
+        "StartTransError|Já existe uma tranasação ativa.",
+        "StartTransErrorForm|Já existe uma transação ativa (%s).",
+        "CommitErrorForm|A transação não pode ser confirmada pois foi inicializada por outro processo (%s).",
+        "RollbackErrorForm|A transação não pode ser cancelada pois foi inicializada por outro processo (%s).",
+        "InvalidPath|Diretório inválido."};
+    return table;
+}
+
+void TdtmDBGeralPed::disconnect()
+{
+    qryParamGeral.close();
+    qryParamGeral.setDatabase(nullptr);
+    qryInsParamGeral.setDatabase(nullptr);
+    db_.reset();
+}
+
+void TdtmDBGeralPed::connect()
+{
+    disconnect();
+    const QString path = DatabasePath();
+    const QString folder = QFileInfo(path).absolutePath();
+    if (!QFileInfo(folder).isDir() && !QDir().mkpath(folder))
+        throw Error(QStringLiteral("%1 (%2)").arg(msgPadrao().Msg(QStringLiteral("InvalidPath")), folder));
+    auto db = std::make_unique<Database>(path, Database::Mode::CreateIfMissing);
+    // A new file (or an empty one) gets every table at once, or none.
+    if (db->scalar(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type='table'")).toInt() == 0)
+        db->transaction([&] { db->execScript(QString::fromUtf8(schemaSql())); });
+
+    qryParamGeral.setDatabase(db.get());
+    qryInsParamGeral.setDatabase(db.get());
+    qryParamGeral.open();
+    if (qryParamGeral.isEmpty()) {
+        qryInsParamGeral.execSql();
+        qryParamGeral.close();
+        qryParamGeral.open();
+    }
+    QStringList pictures, names;
+    for (int i = 0; i < 17; ++i) {
+        pictures << qryParamGeral.fieldByName(QString::fromLatin1(kPictColumns[i])).asString();
+        names << QString::fromLatin1(kPictFieldNames[i]);
+    }
+    SetDBPict(pictures);
+    SetPictFieldNames(names);
+    db_ = std::move(db);
+}
+
+void SetDatabasePath(const QString& path) { pathOverride() = path; }
+
+QString DefaultDatabasePath()
+{
+    return QDir(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)).filePath(QStringLiteral("dbVelmora.sqlite"));
+}
+
+QString DatabasePath()
+{
+    if (!pathOverride().isEmpty())
+        return pathOverride();
+    const QString env = qEnvironmentVariable("ZOV_DATABASE");
+    return env.isEmpty() ? DefaultDatabasePath() : env;
+}
+
+void ActiveDBGeralPed()
+{
+    if (!module())
+        module() = std::make_unique<TdtmDBGeralPed>();
+    module()->connect();
+}
+
+Database& DataBaseGeralPed()
+{
+    if (!module() || !module()->database())
+        ActiveDBGeralPed();
+    return *module()->database();
+}
+
+TdtmDBGeralPed* dtmDBGeralPed() { return module().get(); }
+
+void FreeDBGeralPed() { module().reset(); }
+
+} // namespace zov

@@ -1,0 +1,440 @@
+#include "library/database.h"
+
+#include "library/errors.h"
+#include "library/sql_functions.h"
+
+#include <QDateTime>
+#include <QFileInfo>
+#include <sqlite3.h>
+
+namespace zov {
+
+QString dateTimeToStorage(const QDateTime& value)
+{
+    if (!value.isValid())
+        return {};
+    return value.time().msec() != 0 ? value.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"))
+                                     : value.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+}
+
+QDateTime dateTimeFromStorage(const QString& text)
+{
+    QString t = text.trimmed();
+    if (t.size() > 10 && t.at(10) == QLatin1Char('T'))
+        t[10] = QLatin1Char(' ');
+    if (t.size() == 10) {
+        const QDate d = QDate::fromString(t, QStringLiteral("yyyy-MM-dd"));
+        return d.isValid() ? QDateTime(d, QTime(0, 0)) : QDateTime();
+    }
+    if (t.size() == 16)
+        return QDateTime::fromString(t, QStringLiteral("yyyy-MM-dd HH:mm"));
+    if (t.size() < 19)
+        return {};
+    QDateTime dt = QDateTime::fromString(t.left(19), QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    if (!dt.isValid() || t.size() == 19)
+        return dt;
+    if (t.at(19) != QLatin1Char('.'))
+        return {};
+    // Fractions of a second: keep milliseconds, whatever the number of digits.
+    const QString frac = (t.mid(20) + QStringLiteral("000")).left(3);
+    bool ok = false;
+    const int ms = frac.toInt(&ok);
+    return ok ? dt.addMSecs(ms) : QDateTime();
+}
+
+namespace {
+
+bool kindFromName(const QString& name, FieldKind& kind)
+{
+    const QString p = name.left(2).toUpper();
+    if (p == QLatin1String("DT") || p == QLatin1String("HR")) {
+        kind = FieldKind::DateTime;
+        return true;
+    }
+    return false;
+}
+
+} // namespace
+
+bool kindFromDeclaredType(const char* declType, FieldKind& kind)
+{
+    if (!declType || !*declType)
+        return false;
+    const QString t = QString::fromLatin1(declType).toUpper();
+    if (t.contains(QLatin1String("DATE")) || t.contains(QLatin1String("TIME")))
+        kind = FieldKind::DateTime;
+    else if (t.contains(QLatin1String("INT")))
+        kind = FieldKind::Integer;
+    else if (t.contains(QLatin1String("CHAR")) || t.contains(QLatin1String("TEXT")) || t.contains(QLatin1String("CLOB")))
+        kind = FieldKind::Text;
+    else if (t.contains(QLatin1String("BLOB")))
+        kind = FieldKind::Blob;
+    else if (t.contains(QLatin1String("REAL")) || t.contains(QLatin1String("FLOA")) || t.contains(QLatin1String("DOUB"))
+             || t.contains(QLatin1String("NUM")) || t.contains(QLatin1String("DEC")))
+        kind = FieldKind::Number;
+    else
+        return false;
+    return true;
+}
+
+QVariant convertToKind(const QVariant& value, FieldKind kind)
+{
+    if (value.isNull() || !value.isValid())
+        return {};
+    switch (kind) {
+    case FieldKind::Text:
+        if (value.metaType().id() == QMetaType::QDateTime)
+            return dateTimeToStorage(value.toDateTime());
+        if (value.metaType().id() == QMetaType::Double) {
+            // Integral doubles print without ".0" so codes read back as typed.
+            const double d = value.toDouble();
+            if (d == static_cast<double>(static_cast<qint64>(d)))
+                return QString::number(static_cast<qint64>(d));
+        }
+        return value.toString();
+    case FieldKind::Integer: {
+        if (value.metaType().id() == QMetaType::QString && value.toString().trimmed().isEmpty())
+            return {};
+        bool ok = false;
+        const qint64 i = value.toLongLong(&ok);
+        if (ok)
+            return i;
+        const double d = value.toDouble(&ok);
+        if (ok)
+            return static_cast<qint64>(d);
+        throw Error(QStringLiteral("\"%1\" não é um número inteiro válido.").arg(value.toString()));
+    }
+    case FieldKind::Number: {
+        if (value.metaType().id() == QMetaType::QString && value.toString().trimmed().isEmpty())
+            return {};
+        bool ok = false;
+        const double d = value.toDouble(&ok);
+        if (!ok)
+            throw Error(QStringLiteral("\"%1\" não é um número válido.").arg(value.toString()));
+        return d;
+    }
+    case FieldKind::DateTime: {
+        switch (value.metaType().id()) {
+        case QMetaType::QDateTime:
+            return value;
+        case QMetaType::QDate:
+            return QDateTime(value.toDate(), QTime(0, 0));
+        default: {
+            const QString s = value.toString();
+            if (s.trimmed().isEmpty())
+                return {};
+            const QDateTime dt = dateTimeFromStorage(s);
+            if (!dt.isValid())
+                throw Error(QStringLiteral("\"%1\" não é uma data válida.").arg(s));
+            return dt;
+        }
+        }
+    }
+    case FieldKind::Blob:
+        if (value.metaType().id() == QMetaType::QString)
+            return value.toString().toUtf8();
+        return value.toByteArray();
+    }
+    return value;
+}
+
+// ---------------------------------------------------------------- Statement
+
+Statement::Statement(Database& db, const QString& sql) : db_(db), sql_(sql)
+{
+    const QByteArray utf8 = sql.toUtf8();
+    if (sqlite3_prepare_v2(db.handle(), utf8.constData(), int(utf8.size()), &stmt_, nullptr) != SQLITE_OK) {
+        const QString msg = db.lastError();
+        sqlite3_finalize(stmt_);
+        stmt_ = nullptr;
+        throw Error(QStringLiteral("Erro no comando SQL: %1\n%2").arg(msg, sql.simplified()));
+    }
+    if (!stmt_)
+        throw Error(QStringLiteral("Comando SQL vazio."));
+}
+
+Statement::~Statement() { sqlite3_finalize(stmt_); }
+
+int Statement::parameterCount() const { return sqlite3_bind_parameter_count(stmt_); }
+
+QString Statement::parameterName(int index) const
+{
+    const char* n = sqlite3_bind_parameter_name(stmt_, index);
+    if (!n)
+        return {};
+    return QString::fromUtf8(n + 1);
+}
+
+bool Statement::bind(const QString& name, const QVariant& value)
+{
+    bool found = false;
+    const int n = parameterCount();
+    for (int i = 1; i <= n; ++i) {
+        if (parameterName(i).compare(name, Qt::CaseInsensitive) == 0) {
+            bindAt(i, value);
+            found = true;
+        }
+    }
+    return found;
+}
+
+void Statement::bindAt(int index, const QVariant& value)
+{
+    int rc = SQLITE_OK;
+    if (value.isNull() || !value.isValid()) {
+        rc = sqlite3_bind_null(stmt_, index);
+    } else {
+        switch (value.metaType().id()) {
+        case QMetaType::Double:
+        case QMetaType::Float:
+            rc = sqlite3_bind_double(stmt_, index, value.toDouble());
+            break;
+        case QMetaType::Int:
+        case QMetaType::UInt:
+        case QMetaType::LongLong:
+        case QMetaType::ULongLong:
+        case QMetaType::Long:
+        case QMetaType::Short:
+        case QMetaType::Bool:
+            rc = sqlite3_bind_int64(stmt_, index, value.toLongLong());
+            break;
+        case QMetaType::QDateTime: {
+            const QByteArray t = dateTimeToStorage(value.toDateTime()).toUtf8();
+            rc = t.isEmpty() ? sqlite3_bind_null(stmt_, index)
+                             : sqlite3_bind_text(stmt_, index, t.constData(), int(t.size()), SQLITE_TRANSIENT);
+            break;
+        }
+        case QMetaType::QDate: {
+            const QByteArray t = value.toDate().toString(QStringLiteral("yyyy-MM-dd")).toUtf8();
+            rc = sqlite3_bind_text(stmt_, index, t.constData(), int(t.size()), SQLITE_TRANSIENT);
+            break;
+        }
+        case QMetaType::QByteArray: {
+            const QByteArray b = value.toByteArray();
+            rc = sqlite3_bind_blob(stmt_, index, b.constData(), int(b.size()), SQLITE_TRANSIENT);
+            break;
+        }
+        default: {
+            // Empty text is null: the queries rely on it (":P_X IS NULL").
+            const QString s = value.toString();
+            if (s.trimmed().isEmpty()) {
+                rc = sqlite3_bind_null(stmt_, index);
+            } else {
+                const QByteArray t = s.toUtf8();
+                rc = sqlite3_bind_text(stmt_, index, t.constData(), int(t.size()), SQLITE_TRANSIENT);
+            }
+        }
+        }
+    }
+    if (rc != SQLITE_OK)
+        db_.raise(QStringLiteral("Erro ao passar o parâmetro %1").arg(parameterName(index)));
+}
+
+void Statement::clearBindings() { sqlite3_clear_bindings(stmt_); }
+
+bool Statement::step()
+{
+    const int rc = sqlite3_step(stmt_);
+    if (rc == SQLITE_ROW)
+        return true;
+    if (rc == SQLITE_DONE)
+        return false;
+    const QString msg = db_.lastError();
+    sqlite3_reset(stmt_);
+    throw Error(msg);
+}
+
+int Statement::exec()
+{
+    while (step()) {
+    }
+    const int changed = sqlite3_changes(db_.handle());
+    sqlite3_reset(stmt_);
+    return changed;
+}
+
+void Statement::reset() { sqlite3_reset(stmt_); }
+
+int Statement::columnCount() const { return sqlite3_column_count(stmt_); }
+
+QString Statement::columnName(int column) const { return QString::fromUtf8(sqlite3_column_name(stmt_, column)); }
+
+FieldKind Statement::columnKind(int column) const
+{
+    FieldKind kind = FieldKind::Text;
+    if (kindFromDeclaredType(sqlite3_column_decltype(stmt_, column), kind))
+        return kind;
+    if (kindFromName(columnName(column), kind))
+        return kind;
+    switch (sqlite3_column_type(stmt_, column)) {
+    case SQLITE_INTEGER:
+        return FieldKind::Integer;
+    case SQLITE_FLOAT:
+        return FieldKind::Number;
+    case SQLITE_BLOB:
+        return FieldKind::Blob;
+    default:
+        return FieldKind::Text;
+    }
+}
+
+QVariant Statement::value(int column, FieldKind kind) const
+{
+    const int type = sqlite3_column_type(stmt_, column);
+    if (type == SQLITE_NULL)
+        return {};
+    switch (kind) {
+    case FieldKind::Integer:
+        if (type == SQLITE_FLOAT)
+            return static_cast<qint64>(sqlite3_column_double(stmt_, column));
+        if (type == SQLITE_TEXT)
+            return convertToKind(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column))), kind);
+        return static_cast<qint64>(sqlite3_column_int64(stmt_, column));
+    case FieldKind::Number:
+        if (type == SQLITE_TEXT) {
+            bool ok = false;
+            const double d = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column))).toDouble(&ok);
+            return ok ? QVariant(d) : QVariant();
+        }
+        return sqlite3_column_double(stmt_, column);
+    case FieldKind::DateTime: {
+        const QDateTime dt = dateTimeFromStorage(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column))));
+        return dt.isValid() ? QVariant(dt) : QVariant();
+    }
+    case FieldKind::Blob: {
+        const int n = sqlite3_column_bytes(stmt_, column);
+        return QByteArray(static_cast<const char*>(sqlite3_column_blob(stmt_, column)), n);
+    }
+    case FieldKind::Text:
+        break;
+    }
+    if (type == SQLITE_FLOAT) {
+        // A number read into a text field: no trailing ".0" on integral values.
+        return convertToKind(sqlite3_column_double(stmt_, column), FieldKind::Text);
+    }
+    const int n = sqlite3_column_bytes(stmt_, column);
+    return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column)), n);
+}
+
+// ---------------------------------------------------------------- Database
+
+Database::Database(const QString& path, Mode mode) : path_(path)
+{
+    const QFileInfo info(path);
+    if (info.isDir())
+        throw Error(QStringLiteral("Não foi possível abrir o banco de dados \"%1\": o caminho é uma pasta.").arg(path));
+    created_ = !info.exists();
+    if (created_ && mode == Mode::OpenExisting)
+        throw Error(QStringLiteral("O banco de dados \"%1\" não existe.").arg(path));
+
+    int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX;
+    if (mode == Mode::CreateIfMissing)
+        flags |= SQLITE_OPEN_CREATE;
+    const int rc = sqlite3_open_v2(path.toUtf8().constData(), &db_, flags, nullptr);
+    if (rc != SQLITE_OK) {
+        const QString msg = db_ ? QString::fromUtf8(sqlite3_errmsg(db_)) : QStringLiteral("sem memória");
+        sqlite3_close(db_);
+        db_ = nullptr;
+        throw Error(QStringLiteral("Não foi possível abrir o banco de dados \"%1\": %2.").arg(path, msg));
+    }
+    sqlite3_extended_result_codes(db_, 1);
+    sqlite3_busy_timeout(db_, 5000);
+    try {
+        // Reading the schema is what tells a database from any other file.
+        execScript(QStringLiteral("SELECT count(*) FROM sqlite_master"));
+        execScript(QStringLiteral("PRAGMA journal_mode=WAL; PRAGMA synchronous=FULL; PRAGMA foreign_keys=OFF;"));
+        registerSqlFunctions(db_);
+    } catch (const Error& e) {
+        sqlite3_close(db_);
+        db_ = nullptr;
+        throw Error(QStringLiteral("Não foi possível abrir o banco de dados \"%1\": %2.").arg(path, e.text()));
+    }
+}
+
+Database::~Database()
+{
+    if (db_)
+        sqlite3_close_v2(db_);
+}
+
+QString Database::lastError() const { return QString::fromUtf8(sqlite3_errmsg(db_)); }
+
+void Database::raise(const QString& what) const { throw Error(QStringLiteral("%1: %2").arg(what, lastError())); }
+
+void Database::execScript(const QString& sql)
+{
+    char* err = nullptr;
+    if (sqlite3_exec(db_, sql.toUtf8().constData(), nullptr, nullptr, &err) != SQLITE_OK) {
+        const QString msg = err ? QString::fromUtf8(err) : lastError();
+        sqlite3_free(err);
+        throw Error(msg);
+    }
+}
+
+int Database::exec(const QString& sql, const QVariantMap& params)
+{
+    Statement st(*this, sql);
+    for (auto it = params.begin(); it != params.end(); ++it)
+        st.bind(it.key(), it.value());
+    return st.exec();
+}
+
+QVariant Database::scalar(const QString& sql, const QVariantMap& params)
+{
+    Statement st(*this, sql);
+    for (auto it = params.begin(); it != params.end(); ++it)
+        st.bind(it.key(), it.value());
+    return st.step() ? st.value(0) : QVariant();
+}
+
+bool Database::tableExists(const QString& table)
+{
+    return scalar(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type='table' AND upper(name)=upper(:T)"),
+                  {{QStringLiteral("T"), table}})
+               .toInt()
+        > 0;
+}
+
+bool Database::inTransaction() const { return db_ && !sqlite3_get_autocommit(db_); }
+
+void Database::startTransaction()
+{
+    if (inTransaction())
+        throw Error(QStringLiteral("Já existe uma tranasação ativa."));
+    execScript(QStringLiteral("BEGIN IMMEDIATE"));
+}
+
+void Database::commit() { execScript(QStringLiteral("COMMIT")); }
+
+void Database::rollback()
+{
+    if (inTransaction())
+        execScript(QStringLiteral("ROLLBACK"));
+}
+
+void Database::transaction(const std::function<void()>& body)
+{
+    if (inTransaction()) {
+        body();
+        return;
+    }
+    startTransaction();
+    try {
+        body();
+        commit();
+    } catch (...) {
+        try {
+            rollback();
+        } catch (...) {
+            // The original error is what the user needs to see.
+        }
+        throw;
+    }
+}
+
+void Database::setFullDurability(bool full)
+{
+    execScript(full ? QStringLiteral("PRAGMA synchronous=FULL") : QStringLiteral("PRAGMA synchronous=NORMAL"));
+}
+
+} // namespace zov

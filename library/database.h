@@ -1,0 +1,106 @@
+#pragma once
+// The SQLite connection: opening, pragmas, prepared statements, the dialect
+// functions and the transaction rule.
+#include <QString>
+#include <QVariant>
+#include <functional>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace zov {
+
+enum class FieldKind { Text, Integer, Number, DateTime, Blob };
+
+// Text of a date-time as stored: "yyyy-MM-dd HH:mm:ss", with ".zzz" when it has milliseconds.
+QString dateTimeToStorage(const QDateTime& value);
+// Parses the stored forms (also with "T" and date only); invalid when not a date.
+QDateTime dateTimeFromStorage(const QString& text);
+// The kind a column's declared type gives ("VARCHAR(10)" -> Text, "DATETIME" -> DateTime...).
+// Without a declared type the column name's prefix decides dates; otherwise unknown (false).
+bool kindFromDeclaredType(const char* declType, FieldKind& kind);
+// Converts a value to the representation of a kind (null stays null).
+QVariant convertToKind(const QVariant& value, FieldKind kind);
+
+class Database;
+
+// A prepared statement. Parameters are found by name without regard to case;
+// an empty or blank text binds NULL.
+class Statement {
+public:
+    Statement(Database& db, const QString& sql);
+    ~Statement();
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+
+    int parameterCount() const;
+    QString parameterName(int index) const; // without the leading ':' (1-based index)
+    // Binds every parameter whose name matches (case-insensitive). False when none does.
+    bool bind(const QString& name, const QVariant& value);
+    void bindAt(int index, const QVariant& value); // 1-based
+    void clearBindings();
+
+    // Advances: true while there is a row.
+    bool step();
+    // Runs a statement that returns no rows; returns the rows it changed.
+    int exec();
+    void reset();
+
+    int columnCount() const;
+    QString columnName(int column) const;
+    FieldKind columnKind(int column) const; // declared type, name prefix, then storage class
+    QVariant value(int column, FieldKind kind) const;
+    QVariant value(int column) const { return value(column, columnKind(column)); }
+
+    sqlite3_stmt* handle() const { return stmt_; }
+    const QString& sql() const { return sql_; }
+
+private:
+    Database& db_;
+    sqlite3_stmt* stmt_ = nullptr;
+    QString sql_;
+};
+
+class Database {
+public:
+    enum class Mode { OpenExisting, CreateIfMissing };
+    // Throws Error with a readable text when the file cannot be opened as a database.
+    Database(const QString& path, Mode mode);
+    ~Database();
+    Database(const Database&) = delete;
+    Database& operator=(const Database&) = delete;
+
+    sqlite3* handle() const { return db_; }
+    const QString& path() const { return path_; }
+    bool isNew() const { return created_; }
+
+    // Runs one or more statements without parameters.
+    void execScript(const QString& sql);
+    // Runs one statement with positional or named values; returns rows changed.
+    int exec(const QString& sql, const QVariantMap& params = {});
+    // First column of the first row, or null.
+    QVariant scalar(const QString& sql, const QVariantMap& params = {});
+    bool tableExists(const QString& table);
+
+    bool inTransaction() const;
+    void startTransaction();
+    void commit();
+    void rollback();
+    // The transaction rule: start one only when none is open (else join it),
+    // commit at the end when we started it, roll back on any error and rethrow.
+    void transaction(const std::function<void()>& body);
+
+    // The last error of the connection, in words.
+    QString lastError() const;
+    [[noreturn]] void raise(const QString& what) const;
+
+    // Bulk reference loads may trade durability for speed; orders never do.
+    void setFullDurability(bool full);
+
+private:
+    sqlite3* db_ = nullptr;
+    QString path_;
+    bool created_ = false;
+};
+
+} // namespace zov

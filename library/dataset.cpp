@@ -1,0 +1,696 @@
+#include "library/dataset.h"
+
+#include "library/errors.h"
+
+#include <algorithm>
+
+namespace zov {
+
+namespace {
+
+bool isIdentChar(QChar c) { return c.isLetterOrNumber() || c == QLatin1Char('_'); }
+
+// Names of the :NAME parameters of a statement, skipping literals and comments.
+QStringList parameterNames(const QString& sql)
+{
+    QStringList names;
+    const qsizetype n = sql.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar c = sql.at(i);
+        if (c == QLatin1Char('\'') || c == QLatin1Char('"')) {
+            const QChar quote = c;
+            for (++i; i < n && sql.at(i) != quote; ++i) {
+            }
+        } else if (c == QLatin1Char('-') && i + 1 < n && sql.at(i + 1) == QLatin1Char('-')) {
+            while (i < n && sql.at(i) != QLatin1Char('\n'))
+                ++i;
+        } else if (c == QLatin1Char('/') && i + 1 < n && sql.at(i + 1) == QLatin1Char('*')) {
+            const qsizetype end = sql.indexOf(QLatin1String("*/"), i + 2);
+            i = end < 0 ? n : end + 1;
+        } else if (c == QLatin1Char(':') && i + 1 < n && (sql.at(i + 1).isLetter() || sql.at(i + 1) == QLatin1Char('_'))
+                   && (i == 0 || sql.at(i - 1) != QLatin1Char(':'))) {
+            qsizetype j = i + 1;
+            while (j < n && isIdentChar(sql.at(j)))
+                ++j;
+            const QString name = sql.mid(i + 1, j - i - 1);
+            bool seen = false;
+            for (const QString& existing : names)
+                seen = seen || existing.compare(name, Qt::CaseInsensitive) == 0;
+            if (!seen)
+                names << name;
+            i = j - 1;
+        }
+    }
+    return names;
+}
+
+bool sameValue(const QVariant& a, const QVariant& b, int options)
+{
+    if (a.isNull() || b.isNull()) {
+        const bool ea = a.isNull() || (a.metaType().id() == QMetaType::QString && a.toString().isEmpty());
+        const bool eb = b.isNull() || (b.metaType().id() == QMetaType::QString && b.toString().isEmpty());
+        return ea && eb;
+    }
+    const int ta = a.metaType().id();
+    const int tb = b.metaType().id();
+    const bool numA = ta == QMetaType::Double || ta == QMetaType::LongLong || ta == QMetaType::Int;
+    const bool numB = tb == QMetaType::Double || tb == QMetaType::LongLong || tb == QMetaType::Int;
+    if (numA && numB)
+        return a.toDouble() == b.toDouble();
+    if (ta == QMetaType::QDateTime || tb == QMetaType::QDateTime)
+        return convertToKind(a, FieldKind::DateTime) == convertToKind(b, FieldKind::DateTime);
+    const QString sa = a.toString();
+    const QString sb = b.toString();
+    const Qt::CaseSensitivity cs = (options & LocateCaseInsensitive) ? Qt::CaseInsensitive : Qt::CaseSensitive;
+    if (options & LocatePartialKey)
+        return sa.startsWith(sb, cs);
+    return sa.compare(sb, cs) == 0;
+}
+
+} // namespace
+
+Query::Query(Database* db, QString name) : db_(db), name_(std::move(name)) {}
+
+Query::~Query() = default;
+
+void Query::requireDatabase() const
+{
+    if (!db_)
+        throw Error(QStringLiteral("O conjunto de dados %1 não tem banco de dados.").arg(name_));
+}
+
+void Query::requireActive() const
+{
+    if (state_ == DataSetState::Inactive)
+        throw Error(QStringLiteral("O conjunto de dados %1 está fechado.").arg(name_));
+}
+
+// ---------------------------------------------------------------- SQL and parameters
+
+void Query::setSql(const QString& text)
+{
+    close();
+    sql_ = text;
+    memory_ = false;
+    parseParams();
+    filter_ = nullptr;
+}
+
+void Query::parseParams()
+{
+    std::vector<std::unique_ptr<Param>> kept;
+    for (const QString& name : parameterNames(sql_)) {
+        auto p = std::unique_ptr<Param>(new Param(name));
+        for (const auto& old : params_)
+            if (old->name().compare(name, Qt::CaseInsensitive) == 0)
+                p->value_ = old->value_;
+        kept.push_back(std::move(p));
+    }
+    params_ = std::move(kept);
+}
+
+bool Query::existParam(const QString& name) const
+{
+    return std::any_of(params_.begin(), params_.end(),
+                       [&](const auto& p) { return p->name().compare(name, Qt::CaseInsensitive) == 0; });
+}
+
+Param& Query::paramByName(const QString& name)
+{
+    for (auto& p : params_)
+        if (p->name().compare(name, Qt::CaseInsensitive) == 0)
+            return *p;
+    throw Error(QStringLiteral("Parâmetro %1 não encontrado em %2.").arg(name, name_));
+}
+
+void Query::bindParams(Statement& st) const
+{
+    const int n = st.parameterCount();
+    for (int i = 1; i <= n; ++i) {
+        const QString pname = st.parameterName(i);
+        const Param* found = nullptr;
+        for (const auto& p : params_)
+            if (p->name().compare(pname, Qt::CaseInsensitive) == 0)
+                found = p.get();
+        st.bindAt(i, found ? found->value() : QVariant());
+    }
+}
+
+// ---------------------------------------------------------------- fields
+
+Field* Query::findField(const QString& name) const
+{
+    const auto it = fieldIndex_.constFind(name.toLower());
+    return it == fieldIndex_.constEnd() ? nullptr : fields_[std::size_t(*it)].get();
+}
+
+Field& Query::fieldByName(const QString& name) const
+{
+    if (Field* f = findField(name))
+        return *f;
+    throw Error(QStringLiteral("Campo %1 não encontrado em %2.").arg(name, name_));
+}
+
+QStringList Query::fieldNames() const
+{
+    QStringList names;
+    for (const auto& f : fields_)
+        names << f->fieldName();
+    return names;
+}
+
+void Query::rebuildFieldIndex()
+{
+    fieldIndex_.clear();
+    for (std::size_t i = 0; i < fields_.size(); ++i) {
+        fields_[i]->index_ = int(i);
+        fieldIndex_.insert(fields_[i]->fieldName().toLower(), int(i));
+    }
+}
+
+Field& Query::addCalculatedField(const QString& name, FieldKind kind)
+{
+    if (findField(name))
+        throw Error(QStringLiteral("Campo %1 repetido em %2.").arg(name, name_));
+    auto f = std::unique_ptr<Field>(new Field(this, name, kind));
+    f->calculated = true;
+    fields_.push_back(std::move(f));
+    rebuildFieldIndex();
+    for (Row& r : rows_)
+        r.values.append(QVariant());
+    if (state_ == DataSetState::Edit || state_ == DataSetState::Insert)
+        buffer_.append(QVariant());
+    return *fields_.back();
+}
+
+Field& Query::defineField(const QString& name)
+{
+    if (Field* f = findField(name))
+        return *f;
+    fields_.push_back(std::unique_ptr<Field>(new Field(this, name, FieldKind::Text)));
+    rebuildFieldIndex();
+    for (Row& r : rows_)
+        r.values.append(QVariant());
+    return *fields_.back();
+}
+
+void Query::removeField(const QString& name)
+{
+    Field* f = findField(name);
+    if (!f)
+        return;
+    const int idx = f->index();
+    auto drop = [idx](QVector<QVariant>& v) {
+        if (idx < v.size())
+            v.remove(idx);
+    };
+    for (Row& r : rows_) {
+        drop(r.values);
+        drop(r.old);
+    }
+    for (Row& r : deleted_) {
+        drop(r.values);
+        drop(r.old);
+    }
+    drop(buffer_);
+    fields_.erase(fields_.begin() + idx);
+    rebuildFieldIndex();
+    notifyReset();
+}
+
+// ---------------------------------------------------------------- lifecycle
+
+void Query::open()
+{
+    if (active())
+        return;
+    if (memory_) {
+        setState(DataSetState::Browse);
+        moveTo(isEmpty() ? -1 : 0, false);
+        return;
+    }
+    requireDatabase();
+    fire(beforeOpen);
+    Statement st(*db_, sql_);
+    bindParams(st);
+    fetch(st);
+    setState(DataSetState::Browse);
+    cur_ = rows_.empty() ? -1 : 0;
+    bof_ = true;
+    eof_ = rows_.empty();
+    notifyReset();
+    fire(afterOpen);
+    if (!isEmpty())
+        fire(afterScroll);
+}
+
+void Query::fetch(Statement& st)
+{
+    rows_.clear();
+    deleted_.clear();
+    view_.clear();
+    const int ncols = st.columnCount();
+    const bool hasRow = st.step();
+
+    // Match the result columns to the fields, keeping the presentation of known ones.
+    std::vector<std::unique_ptr<Field>> fields;
+    for (int c = 0; c < ncols; ++c) {
+        const QString cname = st.columnName(c);
+        std::unique_ptr<Field> f;
+        for (auto& old : fields_)
+            if (old && !old->calculated && old->fieldName().compare(cname, Qt::CaseInsensitive) == 0)
+                f = std::move(old);
+        bool duplicate = false;
+        for (const auto& g : fields)
+            duplicate = duplicate || g->fieldName().compare(cname, Qt::CaseInsensitive) == 0;
+        if (duplicate)
+            continue; // the first column of a name wins, as FieldByName would find it
+        if (!f)
+            f = std::unique_ptr<Field>(new Field(this, cname, FieldKind::Text));
+        f->kind_ = st.columnKind(c); // decided on the first row when the type is not declared
+        f->column_ = c;
+        fields.push_back(std::move(f));
+    }
+    for (auto& old : fields_)
+        if (old && old->calculated)
+            fields.push_back(std::move(old));
+    fields_ = std::move(fields);
+    rebuildFieldIndex();
+
+    const int nfields = fieldCount();
+    if (hasRow) {
+        do {
+            Row r;
+            r.values.resize(nfields);
+            for (int i = 0; i < nfields; ++i) {
+                const Field& f = *fields_[std::size_t(i)];
+                if (f.column_ >= 0)
+                    r.values[i] = st.value(f.column_, f.kind_);
+            }
+            rows_.push_back(std::move(r));
+        } while (st.step());
+    }
+    if (onCalcFields)
+        for (int r = 0; r < int(rows_.size()); ++r)
+            calcRow(r);
+}
+
+void Query::close()
+{
+    if (!active())
+        return;
+    fire(beforeClose);
+    rows_.clear();
+    deleted_.clear();
+    view_.clear();
+    buffer_.clear();
+    insertedAt_ = -1;
+    modified_ = false;
+    cur_ = -1;
+    eof_ = bof_ = true;
+    setState(DataSetState::Inactive);
+    notifyReset();
+    fire(afterClose);
+}
+
+void Query::refresh()
+{
+    close();
+    open();
+}
+
+int Query::execSql()
+{
+    requireDatabase();
+    Statement st(*db_, sql_);
+    bindParams(st);
+    return st.exec();
+}
+
+void Query::createDataSet(const std::vector<FieldSpec>& specs)
+{
+    close();
+    sql_.clear();
+    params_.clear();
+    memory_ = true;
+    fields_.clear();
+    for (const FieldSpec& s : specs)
+        fields_.push_back(std::unique_ptr<Field>(new Field(this, s.name, s.kind)));
+    rebuildFieldIndex();
+    rows_.clear();
+    setState(DataSetState::Browse);
+    notifyReset();
+}
+
+void Query::emptyDataSet()
+{
+    if (!memory_)
+        throw Error(QStringLiteral("%1 não é um conjunto de dados em memória.").arg(name_));
+    rows_.clear();
+    deleted_.clear();
+    view_.clear();
+    buffer_.clear();
+    insertedAt_ = -1;
+    cur_ = -1;
+    eof_ = bof_ = true;
+    if (active())
+        setState(DataSetState::Browse);
+    notifyReset();
+}
+
+void Query::appendRaw(QVector<QVariant> values)
+{
+    requireActive();
+    values.resize(fieldCount());
+    Row r;
+    r.values = std::move(values);
+    rows_.push_back(std::move(r));
+    if (filter_ && filter_(*this, int(rows_.size()) - 1))
+        view_.push_back(int(rows_.size()) - 1);
+    if (cur_ < 0 && visibleCount() > 0) {
+        cur_ = 0;
+        eof_ = bof_ = false;
+    }
+}
+
+// ---------------------------------------------------------------- state and events
+
+void Query::setState(DataSetState s)
+{
+    if (state_ == s)
+        return;
+    state_ = s;
+    notifyState();
+    fire(onStateChange);
+}
+
+void Query::fire(const Event& e)
+{
+    if (e && suspended_ == 0)
+        e(*this);
+}
+
+void Query::calcRow(int row)
+{
+    if (!onCalcFields)
+        return;
+    const bool wasCalculating = calculating_;
+    const int wasRow = calcRow_;
+    calculating_ = true;
+    calcRow_ = row;
+    try {
+        onCalcFields(*this);
+    } catch (...) {
+        calculating_ = wasCalculating;
+        calcRow_ = wasRow;
+        throw;
+    }
+    calculating_ = wasCalculating;
+    calcRow_ = wasRow;
+}
+
+// ---------------------------------------------------------------- values
+
+int Query::storageRowAt(int pos) const
+{
+    if (pos < 0 || pos >= visibleCount())
+        return -1;
+    return filter_ ? view_[std::size_t(pos)] : pos;
+}
+
+QVariant Query::valueAt(int row, int field) const
+{
+    if (row < 0 || row >= int(rows_.size()) || field < 0 || field >= fieldCount())
+        return {};
+    return rows_[std::size_t(row)].values.value(field);
+}
+
+QVariant Query::currentValue(const Field& f) const
+{
+    if (calculating_ && calcRow_ >= 0)
+        return rows_[std::size_t(calcRow_)].values.value(f.index());
+    if (calculating_ && calcRow_ < 0)
+        return buffer_.value(f.index());
+    if (state_ == DataSetState::Edit || state_ == DataSetState::Insert)
+        return buffer_.value(f.index());
+    const int row = storageRowAt(cur_);
+    if (row < 0)
+        return {};
+    return rows_[std::size_t(row)].values.value(f.index());
+}
+
+QVariant Query::oldValueOf(const Field& f) const
+{
+    const int row = state_ == DataSetState::Insert ? -1 : storageRowAt(cur_);
+    if (row < 0)
+        return {};
+    const Row& r = rows_[std::size_t(row)];
+    return r.old.isEmpty() ? r.values.value(f.index()) : r.old.value(f.index());
+}
+
+void Query::requireEditing(const Field& f) const
+{
+    if (calculating_ && f.calculated)
+        return;
+    if (state_ != DataSetState::Edit && state_ != DataSetState::Insert)
+        throw Error(QStringLiteral("O conjunto de dados %1 não está em edição (campo %2).").arg(name_, f.fieldName()));
+    if (f.readOnly)
+        throw Error(QStringLiteral("O campo %1 não pode ser alterado.").arg(f.fieldName()));
+}
+
+void Query::setFieldValue(Field& f, const QVariant& value)
+{
+    requireEditing(f);
+    QVariant v = convertToKind(value, f.kind());
+    // An empty text is no value at all.
+    if (f.kind() == FieldKind::Text && v.metaType().id() == QMetaType::QString && v.toString().isEmpty())
+        v = QVariant();
+    if (calculating_) {
+        if (calcRow_ >= 0)
+            rows_[std::size_t(calcRow_)].values[f.index()] = v;
+        else
+            buffer_[f.index()] = v;
+        return;
+    }
+    const QVariant before = buffer_.value(f.index());
+    if (before == v && before.isNull() == v.isNull())
+        return;
+    buffer_[f.index()] = v;
+    modified_ = true;
+    if (f.onChange && suspended_ == 0)
+        f.onChange(f);
+    if (onCalcFields && !f.calculated) {
+        calculating_ = true;
+        calcRow_ = -1;
+        try {
+            onCalcFields(*this);
+        } catch (...) {
+            calculating_ = false;
+            throw;
+        }
+        calculating_ = false;
+    }
+    notifyRow(cur_);
+}
+
+// ---------------------------------------------------------------- navigation
+
+void Query::moveTo(int pos, bool scrollEvents)
+{
+    const int n = visibleCount();
+    if (n == 0) {
+        cur_ = -1;
+        bof_ = eof_ = true;
+        notifyCurrent();
+        return;
+    }
+    pos = std::clamp(pos, 0, n - 1);
+    if (scrollEvents)
+        fire(beforeScroll);
+    cur_ = pos;
+    notifyCurrent();
+    if (scrollEvents)
+        fire(afterScroll);
+}
+
+void Query::checkBrowseMode()
+{
+    requireActive();
+    if (state_ == DataSetState::Edit || state_ == DataSetState::Insert) {
+        if (modified_ || state_ == DataSetState::Edit)
+            post();
+        else
+            cancel();
+    }
+}
+
+void Query::first()
+{
+    checkBrowseMode();
+    moveTo(0, true);
+    bof_ = true;
+    eof_ = isEmpty();
+}
+
+void Query::last()
+{
+    checkBrowseMode();
+    moveTo(visibleCount() - 1, true);
+    eof_ = true;
+    bof_ = isEmpty();
+}
+
+void Query::next() { moveBy(1); }
+
+void Query::prior() { moveBy(-1); }
+
+void Query::moveBy(int distance)
+{
+    checkBrowseMode();
+    const int n = visibleCount();
+    if (n == 0) {
+        bof_ = eof_ = true;
+        return;
+    }
+    const int target = cur_ + distance;
+    bof_ = eof_ = false;
+    if (target >= n) {
+        eof_ = true;
+        if (cur_ != n - 1)
+            moveTo(n - 1, true);
+        return;
+    }
+    if (target < 0) {
+        bof_ = true;
+        if (cur_ != 0)
+            moveTo(0, true);
+        return;
+    }
+    if (target != cur_)
+        moveTo(target, true);
+}
+
+void Query::setRecNo(int recNo)
+{
+    checkBrowseMode();
+    if (recNo - 1 == cur_)
+        return;
+    moveTo(recNo - 1, true);
+    bof_ = eof_ = isEmpty();
+}
+
+bool Query::locate(const QString& fields, const QVariantList& values, int options)
+{
+    checkBrowseMode();
+    const QStringList names = fields.split(QLatin1Char(';'), Qt::SkipEmptyParts);
+    if (names.size() != values.size())
+        throw Error(QStringLiteral("Localizar em %1: número de valores diferente do de campos.").arg(name_));
+    std::vector<int> idx;
+    for (const QString& n : names)
+        idx.push_back(fieldByName(n.trimmed()).index());
+    const int n = visibleCount();
+    for (int pos = 0; pos < n; ++pos) {
+        const Row& r = rows_[std::size_t(storageRowAt(pos))];
+        bool all = true;
+        for (std::size_t k = 0; k < idx.size() && all; ++k)
+            all = sameValue(r.values.value(idx[k]), values[int(k)], options);
+        if (all) {
+            if (pos != cur_)
+                moveTo(pos, true);
+            bof_ = eof_ = false;
+            return true;
+        }
+    }
+    return false;
+}
+
+// ---------------------------------------------------------------- filter
+
+void Query::setFilter(FilterPredicate predicate)
+{
+    if (state_ == DataSetState::Edit || state_ == DataSetState::Insert)
+        checkBrowseMode();
+    filter_ = std::move(predicate);
+    rebuildView();
+    cur_ = isEmpty() ? -1 : 0;
+    bof_ = true;
+    eof_ = isEmpty();
+    notifyReset();
+    if (active() && !isEmpty())
+        fire(afterScroll);
+}
+
+void Query::rebuildView()
+{
+    view_.clear();
+    if (!filter_)
+        return;
+    for (int r = 0; r < int(rows_.size()); ++r)
+        if (filter_(*this, r))
+            view_.push_back(r);
+}
+
+// ---------------------------------------------------------------- views
+
+void Query::addObserver(DatasetObserver* o)
+{
+    if (std::find(observers_.begin(), observers_.end(), o) == observers_.end())
+        observers_.push_back(o);
+}
+
+void Query::removeObserver(DatasetObserver* o) { observers_.erase(std::remove(observers_.begin(), observers_.end(), o), observers_.end()); }
+
+void Query::enableControls()
+{
+    if (controlsDisabled_ > 0 && --controlsDisabled_ == 0) {
+        for (auto* o : std::vector<DatasetObserver*>(observers_)) {
+            o->datasetReset();
+            o->currentChanged(cur_);
+            o->stateChanged();
+        }
+    }
+}
+
+void Query::notifyReset()
+{
+    if (controlsDisabled_ == 0)
+        for (auto* o : std::vector<DatasetObserver*>(observers_))
+            o->datasetReset();
+}
+
+void Query::notifyRow(int pos)
+{
+    if (controlsDisabled_ == 0 && pos >= 0)
+        for (auto* o : std::vector<DatasetObserver*>(observers_))
+            o->rowChanged(pos);
+}
+
+void Query::notifyInserted(int pos)
+{
+    if (controlsDisabled_ == 0)
+        for (auto* o : std::vector<DatasetObserver*>(observers_))
+            o->rowInserted(pos);
+}
+
+void Query::notifyRemoved(int pos)
+{
+    if (controlsDisabled_ == 0)
+        for (auto* o : std::vector<DatasetObserver*>(observers_))
+            o->rowRemoved(pos);
+}
+
+void Query::notifyCurrent()
+{
+    if (controlsDisabled_ == 0)
+        for (auto* o : std::vector<DatasetObserver*>(observers_))
+            o->currentChanged(cur_);
+}
+
+void Query::notifyState()
+{
+    if (controlsDisabled_ == 0)
+        for (auto* o : std::vector<DatasetObserver*>(observers_))
+            o->stateChanged();
+}
+
+} // namespace zov

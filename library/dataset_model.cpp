@@ -1,0 +1,189 @@
+#include "library/dataset_model.h"
+
+#include "library/errors.h"
+#include "library/formats.h"
+
+namespace zov {
+
+DatasetModel::DatasetModel(Query& query, QObject* parent) : QAbstractTableModel(parent), q_(query)
+{
+    q_.addObserver(this);
+    refreshColumns();
+}
+
+DatasetModel::~DatasetModel() { q_.removeObserver(this); }
+
+void DatasetModel::refreshColumns()
+{
+    beginResetModel();
+    columns_.clear();
+    for (int i = 0; i < q_.fieldCount(); ++i)
+        if (q_.field(i).visible)
+            columns_.push_back(i);
+    endResetModel();
+}
+
+Field& DatasetModel::fieldAt(int column) const { return q_.field(columns_.at(std::size_t(column))); }
+
+int DatasetModel::columnOf(const QString& fieldName) const
+{
+    for (std::size_t c = 0; c < columns_.size(); ++c)
+        if (q_.field(columns_[c]).fieldName().compare(fieldName, Qt::CaseInsensitive) == 0)
+            return int(c);
+    return -1;
+}
+
+int DatasetModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() || !q_.active() ? 0 : q_.recordCount();
+}
+
+int DatasetModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : int(columns_.size()); }
+
+QVariant DatasetModel::cellValue(int row, const Field& f) const
+{
+    const bool editing = q_.state() == DataSetState::Edit || q_.state() == DataSetState::Insert;
+    if (editing && row == q_.recNo() - 1)
+        return f.value();
+    return q_.valueAt(q_.storageRowAt(row), f.index());
+}
+
+QVariant DatasetModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || index.column() >= int(columns_.size()) || index.row() >= rowCount())
+        return {};
+    const Field& f = fieldAt(index.column());
+    switch (role) {
+    case Qt::DisplayRole:
+        return f.displayTextOf(cellValue(index.row(), f));
+    case Qt::EditRole: {
+        const QVariant v = cellValue(index.row(), f);
+        return f.kind() == FieldKind::Text ? v : QVariant(f.displayTextOf(v));
+    }
+    case Qt::TextAlignmentRole:
+        if (f.kind() == FieldKind::Number || f.kind() == FieldKind::Integer)
+            return int(Qt::AlignRight | Qt::AlignVCenter);
+        return int(Qt::AlignLeft | Qt::AlignVCenter);
+    default:
+        return {};
+    }
+}
+
+QVariant DatasetModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (role != Qt::DisplayRole)
+        return {};
+    if (orientation == Qt::Vertical)
+        return {};
+    if (section < 0 || section >= int(columns_.size()))
+        return {};
+    return fieldAt(section).label();
+}
+
+Qt::ItemFlags DatasetModel::flags(const QModelIndex& index) const
+{
+    Qt::ItemFlags fl = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    if (!editable_ || !index.isValid())
+        return fl;
+    const Field& f = fieldAt(index.column());
+    if (f.readOnly || f.calculated)
+        return fl;
+    if (f.tag == 1 && q_.state() != DataSetState::Insert)
+        return fl; // key fields are typed only into a new row
+    return fl | Qt::ItemIsEditable;
+}
+
+bool DatasetModel::setData(const QModelIndex& index, const QVariant& value, int role)
+{
+    if (role != Qt::EditRole || !index.isValid())
+        return false;
+    return runGuarded([&] {
+        setCurrentRow(index.row());
+        Field& f = fieldAt(index.column());
+        if (q_.state() == DataSetState::Browse)
+            q_.edit();
+        QVariant v = value;
+        if (f.kind() == FieldKind::Number || f.kind() == FieldKind::Integer) {
+            const QString text = value.toString();
+            if (text.trimmed().isEmpty()) {
+                v = QVariant();
+            } else {
+                bool ok = false;
+                const double d = parseNumber(text, &ok);
+                if (!ok)
+                    throw Error(QStringLiteral("\"%1\" não é um número válido.").arg(text));
+                v = d;
+            }
+        } else if (f.kind() == FieldKind::DateTime && value.metaType().id() == QMetaType::QString) {
+            const QString text = value.toString();
+            if (text.trimmed().isEmpty()) {
+                v = QVariant();
+            } else {
+                v = parseDateTime(text);
+                if (!v.toDateTime().isValid())
+                    throw Error(QStringLiteral("\"%1\" não é uma data válida.").arg(text));
+            }
+        }
+        f.setValue(v);
+    });
+}
+
+void DatasetModel::setCurrentRow(int row)
+{
+    if (moving_ || !q_.active() || row < 0 || row == q_.recNo() - 1)
+        return;
+    moving_ = true;
+    try {
+        q_.setRecNo(row + 1);
+    } catch (...) {
+        moving_ = false;
+        emit currentRowChanged(q_.recNo() - 1); // the grid goes back where the dataset stayed
+        throw;
+    }
+    moving_ = false;
+}
+
+void DatasetModel::datasetReset()
+{
+    // The fields may have changed with the reopening.
+    beginResetModel();
+    columns_.clear();
+    for (int i = 0; i < q_.fieldCount(); ++i)
+        if (q_.field(i).visible)
+            columns_.push_back(i);
+    endResetModel();
+    emit currentRowChanged(q_.recNo() - 1);
+}
+
+void DatasetModel::rowChanged(int pos)
+{
+    if (pos < 0 || pos >= rowCount() || columns_.empty())
+        return;
+    emit dataChanged(index(pos, 0), index(pos, int(columns_.size()) - 1));
+}
+
+void DatasetModel::rowInserted(int pos)
+{
+    beginInsertRows({}, pos, pos);
+    endInsertRows();
+}
+
+void DatasetModel::rowRemoved(int pos)
+{
+    beginRemoveRows({}, pos, pos);
+    endRemoveRows();
+}
+
+void DatasetModel::currentChanged(int pos)
+{
+    if (!moving_)
+        emit currentRowChanged(pos);
+}
+
+void DatasetModel::stateChanged()
+{
+    emit datasetStateChanged();
+    rowChanged(q_.recNo() - 1);
+}
+
+} // namespace zov

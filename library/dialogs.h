@@ -1,0 +1,30 @@
+#pragma once
+// The one place the program asks the user something or tells them something.
+// Windows and logic classes never open a message box themselves: tests install
+// a scripted implementation that records every message and answers questions.
+#include <QString>
+#include <memory>
+
+namespace zov {
+
+class Dialogs {
+public:
+    virtual ~Dialogs() = default;
+    virtual void error(const QString& text) = 0;
+    virtual void info(const QString& text) = 0;
+    // Yes/No question; only Yes proceeds.
+    virtual bool confirm(const QString& text) = 0;
+    // Empty result: the user cancelled.
+    virtual QString openFileName(const QString& title, const QString& filter) = 0;
+    virtual QString saveFileName(const QString& title, const QString& filter) = 0;
+    // True when the user accepted the printer set-up.
+    virtual bool printerSetup() = 0;
+};
+
+// The installed service. Until something is installed, a service that writes
+// to stderr and answers No is used, so headless code never blocks.
+Dialogs& dialogs();
+// Installs a service and returns the previous one (tests restore it).
+std::unique_ptr<Dialogs> installDialogs(std::unique_ptr<Dialogs> service);
+
+} // namespace zov

@@ -1,0 +1,75 @@
+#include "library/dialogs_qt.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPageSetupDialog>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPushButton>
+
+namespace zov {
+
+namespace {
+
+QWidget* parentWindow() { return QApplication::activeWindow(); }
+
+// Filters are written "Texto(*.txt)|*.txt|..." in the program; Qt wants "Texto (*.txt);;...".
+QString qtFilter(const QString& filter)
+{
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    if (parts.size() < 2)
+        return filter;
+    QStringList out;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        QString label = parts[i];
+        const qsizetype paren = label.indexOf(QLatin1Char('('));
+        if (paren > 0)
+            label = label.left(paren).trimmed();
+        out << QStringLiteral("%1 (%2)").arg(label, QString(parts[i + 1]).replace(QLatin1Char(';'), QLatin1Char(' ')));
+    }
+    return out.join(QStringLiteral(";;"));
+}
+
+void show(QMessageBox::Icon icon, const QString& title, const QString& text)
+{
+    QMessageBox box(icon, title, text, QMessageBox::Ok, parentWindow());
+    box.button(QMessageBox::Ok)->setText(QStringLiteral("OK"));
+    box.exec();
+}
+
+} // namespace
+
+void QtDialogs::error(const QString& text) { show(QMessageBox::Critical, QStringLiteral("Erro"), text); }
+
+void QtDialogs::info(const QString& text) { show(QMessageBox::Information, QStringLiteral("Informação"), text); }
+
+bool QtDialogs::confirm(const QString& text)
+{
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Confirmação"), text, QMessageBox::Yes | QMessageBox::No,
+                    parentWindow());
+    box.button(QMessageBox::Yes)->setText(QStringLiteral("&Sim"));
+    box.button(QMessageBox::No)->setText(QStringLiteral("&Não"));
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
+QString QtDialogs::openFileName(const QString& title, const QString& filter)
+{
+    return QFileDialog::getOpenFileName(parentWindow(), title, QString(), qtFilter(filter));
+}
+
+QString QtDialogs::saveFileName(const QString& title, const QString& filter)
+{
+    return QFileDialog::getSaveFileName(parentWindow(), title, QString(), qtFilter(filter));
+}
+
+bool QtDialogs::printerSetup()
+{
+    QPrinter printer;
+    QPrintDialog dialog(&printer, parentWindow());
+    dialog.setWindowTitle(QStringLiteral("Configurar Impressora"));
+    return dialog.exec() == QDialog::Accepted;
+}
+
+} // namespace zov

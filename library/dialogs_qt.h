@@ -1,0 +1,19 @@
+#pragma once
+// The Dialogs service on Qt's message boxes, with Portuguese buttons.
+#include "library/dialogs.h"
+
+class QWidget;
+
+namespace zov {
+
+class QtDialogs final : public Dialogs {
+public:
+    void error(const QString& text) override;
+    void info(const QString& text) override;
+    bool confirm(const QString& text) override;
+    QString openFileName(const QString& title, const QString& filter) override;
+    QString saveFileName(const QString& title, const QString& filter) override;
+    bool printerSetup() override;
+};
+
+} // namespace zov

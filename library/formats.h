@@ -1,0 +1,31 @@
+#pragma once
+// Numbers and dates in the program's formats, with the locale fixed at start-up.
+#include <QDateTime>
+#include <QLocale>
+#include <QString>
+#include <QVariant>
+
+namespace zov {
+
+// Takes the regional formats once: the system's, or pt_BR when the system
+// has none worth using (C/POSIX). Later changes of the system are not adopted.
+void fixLocaleAtStartup();
+// Forces a locale (tests fix pt_BR).
+void setProgramLocale(const QLocale& locale);
+const QLocale& programLocale();
+
+// Display patterns: "#,##0.00", "###0.0000", "#,##0.00 %", "0", and any
+// prefix/suffix text around the digits. Rounds half away from zero as typed.
+QString formatNumber(double value, const QString& pattern);
+// "dd/MM/yyyy" and "dd/MM/yyyy hh:mm:ss" (any Qt date pattern works).
+QString formatDate(const QDateTime& value);
+QString formatDateTime(const QDateTime& value);
+QString formatDate(const QDate& value);
+// A number as plain text: decimal comma, no thousands separator, no trailing zeros.
+QString formatFloat(double value);
+// Reads a number typed in the program's locale ("1.234,56", "12,5"); ok false when it is not one.
+double parseNumber(const QString& text, bool* ok = nullptr);
+// Reads "dd/MM/yyyy" with an optional " hh:mm[:ss]"; invalid when it is not a date.
+QDateTime parseDateTime(const QString& text);
+
+} // namespace zov

@@ -1,0 +1,34 @@
+#include "library/messages.h"
+
+#include "library/dialogs.h"
+
+namespace zov {
+
+TMessages::TMessages(std::initializer_list<const char*> lines)
+{
+    for (const char* line : lines)
+        add(QString::fromUtf8(line));
+}
+
+void TMessages::add(const QString& line)
+{
+    const qsizetype bar = line.indexOf(QLatin1Char('|'));
+    if (bar < 0)
+        texts_.insert(line.toLower(), QString());
+    else
+        texts_.insert(line.left(bar).toLower(), line.mid(bar + 1));
+}
+
+QString TMessages::Msg(const QString& key) const { return texts_.value(key.toLower(), key); }
+
+bool TMessages::contains(const QString& key) const { return texts_.contains(key.toLower()); }
+
+bool TMessages::ShowMsg(const QString& key) const { return dialogs().confirm(Msg(key)); }
+
+const TMessages& msgMensagensPadroes()
+{
+    static const TMessages table{"Excl|Confirma exclusão?", "Canc|Cancelar operação?"};
+    return table;
+}
+
+} // namespace zov

@@ -1,0 +1,66 @@
+#include "tests/support/scripted_dialogs.h"
+
+namespace zov::test {
+
+namespace {
+ScriptedDialogs* instance = nullptr;
+}
+
+bool ScriptedDialogs::confirm(const QString& text)
+{
+    records.push_back({DialogRecord::Confirm, text});
+    if (answers_.empty()) {
+        ADD_FAILURE() << "unexpected question: " << text.toStdString();
+        return false;
+    }
+    const bool a = answers_.front();
+    answers_.pop_front();
+    return a;
+}
+
+QString ScriptedDialogs::openFileName(const QString& title, const QString&)
+{
+    records.push_back({DialogRecord::OpenFile, title});
+    if (files_.empty())
+        return {};
+    const QString f = files_.front();
+    files_.pop_front();
+    return f;
+}
+
+QString ScriptedDialogs::saveFileName(const QString& title, const QString&)
+{
+    records.push_back({DialogRecord::SaveFile, title});
+    if (files_.empty())
+        return {};
+    const QString f = files_.front();
+    files_.pop_front();
+    return f;
+}
+
+void ScriptedDialogs::clear()
+{
+    records.clear();
+    answers_.clear();
+    files_.clear();
+}
+
+QStringList ScriptedDialogs::texts(DialogRecord::Kind kind) const
+{
+    QStringList out;
+    for (const auto& r : records)
+        if (r.kind == kind)
+            out << r.text;
+    return out;
+}
+
+ScriptedDialogs& scripted() { return *instance; }
+
+void ScriptedDialogsEnvironment::SetUp()
+{
+    auto d = std::make_unique<ScriptedDialogs>();
+    instance = d.get();
+    installDialogs(std::move(d));
+}
+
+} // namespace zov::test

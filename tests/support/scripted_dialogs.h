@@ -1,0 +1,69 @@
+#pragma once
+// The Dialogs service for tests: records every message, answers questions from
+// a queue and fails the test on a question nobody expected.
+#include "library/dialogs.h"
+
+#include <QStringList>
+#include <deque>
+#include <gtest/gtest.h>
+#include <vector>
+
+namespace zov::test {
+
+struct DialogRecord {
+    enum Kind { Error, Info, Confirm, OpenFile, SaveFile, Printer } kind;
+    QString text;
+};
+
+class ScriptedDialogs final : public Dialogs {
+public:
+    void error(const QString& text) override { records.push_back({DialogRecord::Error, text}); }
+    void info(const QString& text) override { records.push_back({DialogRecord::Info, text}); }
+    bool confirm(const QString& text) override;
+    QString openFileName(const QString& title, const QString& filter) override;
+    QString saveFileName(const QString& title, const QString& filter) override;
+    bool printerSetup() override
+    {
+        records.push_back({DialogRecord::Printer, {}});
+        return false;
+    }
+
+    // Queues the answers to the next questions (true = Yes).
+    void answer(std::initializer_list<bool> answers) { answers_.insert(answers_.end(), answers); }
+    void fileToOpen(const QString& path) { files_.push_back(path); }
+    void clear();
+
+    QStringList errors() const { return texts(DialogRecord::Error); }
+    QStringList infos() const { return texts(DialogRecord::Info); }
+    QStringList questions() const { return texts(DialogRecord::Confirm); }
+    QStringList texts(DialogRecord::Kind kind) const;
+    bool pendingAnswers() const { return !answers_.empty(); }
+
+    std::vector<DialogRecord> records;
+
+private:
+    std::deque<bool> answers_;
+    std::deque<QString> files_;
+};
+
+// The scripted service installed for the whole run; reset before each test.
+ScriptedDialogs& scripted();
+
+class ScriptedDialogsEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override;
+};
+
+// Gives each test a clean record; fails a test that left answers unused.
+class DialogsTest : public ::testing::Test {
+protected:
+    void SetUp() override { scripted().clear(); }
+    void TearDown() override
+    {
+        EXPECT_FALSE(scripted().pendingAnswers()) << "questions were expected but not asked";
+        scripted().clear();
+    }
+    ScriptedDialogs& dialogs() { return scripted(); }
+};
+
+} // namespace zov::test

@@ -1,0 +1,23 @@
+// Every test executable: an offscreen QApplication, pt_BR formats, scripted dialogs.
+#include "library/formats.h"
+#include "tests/support/scripted_dialogs.h"
+
+#include <QApplication>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include "library/velmora.h"
+
+int main(int argc, char** argv)
+{
+    // gtest_discover_tests runs the binary outside ctest's environment.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("zov-pedidos-tests"));
+    zov::setProgramLocale(QLocale(QLocale::Portuguese, QLocale::Brazil));
+    QTemporaryDir config;
+    zov::SetConfigUsrDir(config.path());
+    ::testing::InitGoogleTest(&argc, argv);
+    ::testing::AddGlobalTestEnvironment(new zov::test::ScriptedDialogsEnvironment);
+    return RUN_ALL_TESTS();
+}
