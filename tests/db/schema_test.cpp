@@ -1,0 +1,230 @@
+// The local database: every table with its key, created once; the general
+// parameters row and the code pictures; the transaction rule for writers.
+#include "db/dbgeralped.h"
+#include "db/transaction.h"
+#include "library/errors.h"
+#include "library/velmora.h"
+#include "tests/support/scripted_dialogs.h"
+#include "tests/support/temp_database.h"
+
+#include <QDir>
+#include <QFile>
+#include <gtest/gtest.h>
+
+using namespace zov;
+using zov::test::countRows;
+using zov::test::insertRow;
+
+namespace {
+
+struct TableKey {
+    const char* table;
+    std::vector<const char*> keys;
+    int columns;
+};
+
+const TableKey kTables[] = {
+    {"PEDIDO", {"CDFILIAL", "NRPEDIDO"}, 58},
+    {"ITEMPEDIDO", {"CDFILIAL", "NRPEDIDO", "NRITEMPED"}, 24},
+    {"OBSPEDIDO", {"CDFILIAL", "NRPEDIDO"}, 3},
+    {"PARAMPEDIDO", {"CDFILIAL"}, 4},
+    {"PARAMPEDZOVRA", {}, 1},
+    {"PARAMGERAL", {"CDPARGERAL"}, 246},
+    {"FILIAL", {"CDFILIAL"}, 44},
+    {"ENDEFILI", {"CDFILIAL", "IDTPENDEFILI"}, 26},
+    {"OPERADOR", {"CDOPERADOR"}, 40},
+    {"FILIOPER", {"CDFILIAL", "CDOPERADOR"}, 4},
+    {"VENDEDOR", {"CDVENDEDOR"}, 21},
+    {"CLIENTE", {"CDCLIENTE"}, 185},
+    {"ENDECLIE", {"CDCLIENTE", "IDTPENDECLIE"}, 36},
+    {"PRODUTO", {"CDPRODUTO"}, 143},
+    {"PRODUTOSEG", {"CDPRODUTO", "CDSEGMER"}, 4},
+    {"PRECOBASE", {"CDPRECOBASE"}, 3},
+    {"PRECOBASECLI", {"CDCLIENTE", "CDPRECOBASE"}, 4},
+    {"ITEMPREBASE", {"CDPRECOBASE", "CDPRODUTO"}, 11},
+    {"ITDESPREBASE", {"CDPRECOBASE", "CDPAIS", "SGESTADO", "CDPRODUTO"}, 6},
+    {"PRECOUTI", {"NRSEQPREUTI"}, 8},
+    {"MODPGTO", {"CDMODPGTO"}, 12},
+    {"FORMPGTO", {"CDFORMPGTO"}, 5},
+    {"TIPOOPERAC", {"CDTIPOOPER", "IDENTRSAIDOP"}, 42},
+    {"PAIS", {"CDPAIS"}, 7},
+    {"ESTADO", {"CDPAIS", "SGESTADO"}, 6},
+    {"MUNICIPIO", {"CDPAIS", "SGESTADO", "CDMUNICIPIO"}, 11},
+    {"BAIRRO", {"CDPAIS", "SGESTADO", "CDMUNICIPIO", "CDBAIRRO"}, 9},
+};
+
+class LocalDatabase : public test::DialogsTest {
+protected:
+    test::TempDatabase temp;
+};
+
+TEST_F(LocalDatabase, EveryTableHasItsColumnsAndItsKeyAsPrimaryKey)
+{
+    Database& db = temp.db();
+    for (const TableKey& t : kTables) {
+        SCOPED_TRACE(t.table);
+        Statement st(db, QStringLiteral("SELECT name, pk, type FROM pragma_table_info(:T) ORDER BY pk"));
+        st.bind(QStringLiteral("T"), QString::fromLatin1(t.table));
+        QStringList keys;
+        int columns = 0;
+        while (st.step()) {
+            ++columns;
+            if (st.value(1).toInt() > 0)
+                keys << st.value(0).toString();
+        }
+        EXPECT_EQ(columns, t.columns);
+        QStringList expected;
+        for (const char* k : t.keys)
+            expected << QString::fromLatin1(k);
+        QStringList sortedKeys = keys, sortedExpected = expected;
+        sortedKeys.sort();
+        sortedExpected.sort();
+        EXPECT_EQ(sortedKeys, sortedExpected);
+    }
+    // Kinds follow the column prefixes: codes stay text, dates are dates.
+    Query q(&db);
+    q.setSql(QStringLiteral("SELECT CDFILIAL, DTPEDIDO, VRPLIQVOLPED, NRPARCPGTOPED, NRPEDIDO FROM PEDIDO"));
+    q.open();
+    EXPECT_EQ(q[QStringLiteral("CDFILIAL")].kind(), FieldKind::Text);
+    EXPECT_EQ(q[QStringLiteral("DTPEDIDO")].kind(), FieldKind::DateTime);
+    EXPECT_EQ(q[QStringLiteral("VRPLIQVOLPED")].kind(), FieldKind::Number);
+    EXPECT_EQ(q[QStringLiteral("NRPARCPGTOPED")].kind(), FieldKind::Integer);
+    EXPECT_EQ(q[QStringLiteral("NRPEDIDO")].kind(), FieldKind::Text);
+}
+
+TEST_F(LocalDatabase, ZeroFilledNumbersOrderAsNumbers)
+{
+    Database& db = temp.db();
+    for (const char* nr : {"0000000009", "0000000010"})
+        insertRow(db, QStringLiteral("PEDIDO"), {{QStringLiteral("CDFILIAL"), QStringLiteral("0001")}, {QStringLiteral("NRPEDIDO"), QString::fromLatin1(nr)}});
+    EXPECT_EQ(db.scalar(QStringLiteral("SELECT CAST(MAX(NRPEDIDO) AS INTEGER) + 1 FROM PEDIDO WHERE CDFILIAL = '0001'")).toInt(), 11);
+    // The same row twice is refused by the key.
+    EXPECT_THROW(insertRow(db, QStringLiteral("PEDIDO"),
+                           {{QStringLiteral("CDFILIAL"), QStringLiteral("0001")}, {QStringLiteral("NRPEDIDO"), QStringLiteral("0000000010")}}),
+                 Error);
+}
+
+TEST_F(LocalDatabase, GeneralParametersRowIsCreatedOnceAndPicturesHandedOver)
+{
+    Database& db = temp.db();
+    EXPECT_EQ(countRows(db, QStringLiteral("PARAMGERAL")), 1);
+    EXPECT_EQ(db.scalar(QStringLiteral("SELECT CDPARGERAL FROM PARAMGERAL")).toString(), QStringLiteral("0001"));
+    for (int i = 0; i < 17; ++i)
+        EXPECT_TRUE(DBPict(i).isEmpty()) << i;
+    EXPECT_TRUE(pictForField(QStringLiteral("CDPICTATIVCL")).isEmpty());
+
+    db.exec(QStringLiteral("UPDATE PARAMGERAL SET CDPICTPROD = '99.999.9999', CDPICTATIVCL = '9.9'"));
+    ActiveDBGeralPed(); // a second start
+    EXPECT_EQ(countRows(DataBaseGeralPed(), QStringLiteral("PARAMGERAL")), 1);
+    EXPECT_EQ(DBPict(0), QStringLiteral("99.999.9999"));
+    EXPECT_EQ(DBPictObj(0).GetTtNiveis(), 3);
+    EXPECT_EQ(DBPict(16), QStringLiteral("9.9"));
+    EXPECT_EQ(pictForField(QStringLiteral("CDPRODUTO")), QStringLiteral("99.999.9999"));
+    SetDBPict({});
+}
+
+TEST_F(LocalDatabase, AWriterThatFailsHalfWayLeavesNothingBehind)
+{
+    Database& db = temp.db();
+    Query pedido(&db, QStringLiteral("qryPedido")), item(&db, QStringLiteral("qryItem"));
+    pedido.setSql(QStringLiteral("SELECT CDFILIAL, NRPEDIDO, IDSITPEDIDO FROM PEDIDO"));
+    pedido.setUpdateSql(UpdateSql(QStringLiteral("INSERT INTO PEDIDO (CDFILIAL, NRPEDIDO, IDSITPEDIDO) VALUES (:CDFILIAL, :NRPEDIDO, '1')"), {}, {}));
+    item.setSql(QStringLiteral("SELECT CDFILIAL, NRPEDIDO, NRITEMPED FROM ITEMPEDIDO"));
+    item.setUpdateSql(UpdateSql(QStringLiteral("INSERT INTO ITEMPEDIDO (CDFILIAL, NRPEDIDO, NRITEMPED) VALUES (:CDFILIAL, :NRPEDIDO, :NRITEMPED)"), {}, {}));
+    pedido.open();
+    item.open();
+    pedido.append();
+    pedido[QStringLiteral("CDFILIAL")].setValue(QStringLiteral("0001"));
+    pedido[QStringLiteral("NRPEDIDO")].setValue(QStringLiteral("0000000001"));
+    pedido.post();
+    for (int i = 0; i < 2; ++i) { // the second item repeats the key
+        item.append();
+        item[QStringLiteral("CDFILIAL")].setValue(QStringLiteral("0001"));
+        item[QStringLiteral("NRPEDIDO")].setValue(QStringLiteral("0000000001"));
+        item[QStringLiteral("NRITEMPED")].setValue(QStringLiteral("0000000001"));
+        item.post();
+    }
+    EXPECT_THROW(ApplyUpdatesInTransaction(db, {&pedido, &item}), Error);
+    EXPECT_FALSE(db.inTransaction());
+    EXPECT_EQ(countRows(db, QStringLiteral("PEDIDO")), 0);
+    EXPECT_EQ(countRows(db, QStringLiteral("ITEMPEDIDO")), 0);
+    EXPECT_TRUE(pedido.updatesPending()) << "the caches stay so the window can still save or cancel";
+
+    item.last();
+    item.deleteRecord();
+    ApplyUpdatesInTransaction(db, {&pedido, &item});
+    EXPECT_EQ(countRows(db, QStringLiteral("PEDIDO")), 1);
+    EXPECT_EQ(countRows(db, QStringLiteral("ITEMPEDIDO")), 1);
+    EXPECT_FALSE(pedido.updatesPending());
+}
+
+TEST(LocalDatabaseFile, NewAndEmptyFilesGetTheSchemaExistingOnesAreOpenedAsTheyAre)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("sub/dbVelmora.sqlite"));
+    SetDatabasePath(path);
+    DataBaseGeralPed();
+    EXPECT_TRUE(QFile::exists(path)) << "the folder is made too";
+    DataBaseGeralPed().exec(QStringLiteral("INSERT INTO PAIS (CDPAIS, NMPAIS) VALUES ('0001', 'Brasil')"));
+    FreeDBGeralPed();
+    SetDatabasePath(path);
+    EXPECT_EQ(countRows(DataBaseGeralPed(), QStringLiteral("PAIS")), 1);
+    FreeDBGeralPed();
+
+    const QString empty = dir.filePath(QStringLiteral("vazio.sqlite"));
+    QFile f(empty);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.close();
+    SetDatabasePath(empty);
+    EXPECT_TRUE(DataBaseGeralPed().tableExists(QStringLiteral("CLIENTE")));
+    FreeDBGeralPed();
+    SetDatabasePath(QString());
+}
+
+TEST(LocalDatabaseFile, AFileThatIsNotADatabaseIsAClearErrorAndIsTriedAgain)
+{
+    QTemporaryDir dir;
+    const QString junk = dir.filePath(QStringLiteral("junk.sqlite"));
+    QFile f(junk);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(QByteArray(2048, 'z'));
+    f.close();
+    SetDatabasePath(junk);
+    try {
+        DataBaseGeralPed();
+        FAIL() << "opened a file that is not a database";
+    } catch (const Error& e) {
+        EXPECT_TRUE(e.text().contains(junk)) << e.what();
+    }
+    EXPECT_NE(dtmDBGeralPed(), nullptr);
+    EXPECT_EQ(dtmDBGeralPed()->database(), nullptr);
+    // Every later use tries again: once the file is replaced, it opens.
+    ASSERT_TRUE(QFile::remove(junk));
+    EXPECT_NO_THROW(DataBaseGeralPed());
+
+    SetDatabasePath(dir.path());
+    EXPECT_THROW(ActiveDBGeralPed(), Error) << "a folder is not a database";
+    FreeDBGeralPed();
+    SetDatabasePath(QString());
+}
+
+TEST(LocalDatabaseFile, PathComesFromTheOptionThenTheEnvironmentThenTheDataFolder)
+{
+    SetDatabasePath(QString());
+    qputenv("ZOV_DATABASE", "/tmp/x/from-env.sqlite");
+    EXPECT_EQ(DatabasePath(), QStringLiteral("/tmp/x/from-env.sqlite"));
+    SetDatabasePath(QStringLiteral("/tmp/y/option.sqlite"));
+    EXPECT_EQ(DatabasePath(), QStringLiteral("/tmp/y/option.sqlite"));
+    SetDatabasePath(QString());
+    qunsetenv("ZOV_DATABASE");
+    EXPECT_TRUE(DatabasePath().endsWith(QStringLiteral("/dbVelmora.sqlite")));
+    EXPECT_EQ(DatabasePath(), DefaultDatabasePath());
+}
+
+TEST(DataModuleMessages, ConnectionAndTransactionTexts)
+{
+    EXPECT_EQ(TdtmDBGeralPed::msgPadrao().Msg(QStringLiteral("starttranserror")), QStringLiteral("Já existe uma tranasação ativa."));
+    EXPECT_TRUE(TdtmDBGeralPed::msgPadrao().contains(QStringLiteral("CommitErrorForm")));
+}
+
+} // namespace
