@@ -46,6 +46,10 @@ namespace {
 
 bool kindFromName(const QString& name, FieldKind& kind)
 {
+    // Only a plain column name says what it holds; an expression does not.
+    for (QChar c : name)
+        if (!c.isLetterOrNumber() && c != QLatin1Char('_'))
+            return false;
     const QString p = name.left(2).toUpper();
     if (p == QLatin1String("DT") || p == QLatin1String("HR")) {
         kind = FieldKind::DateTime;
@@ -228,6 +232,17 @@ void Statement::bindAt(int index, const QVariant& value)
     }
     if (rc != SQLITE_OK)
         db_.raise(QStringLiteral("Erro ao passar o parâmetro %1").arg(parameterName(index)));
+}
+
+void Statement::bindExact(int index, const QVariant& value)
+{
+    if (!value.isNull() && value.metaType().id() == QMetaType::QString) {
+        const QByteArray t = value.toString().toUtf8();
+        if (sqlite3_bind_text(stmt_, index, t.constData(), int(t.size()), SQLITE_TRANSIENT) != SQLITE_OK)
+            db_.raise(QStringLiteral("Erro ao passar o parâmetro %1").arg(parameterName(index)));
+        return;
+    }
+    bindAt(index, value);
 }
 
 void Statement::clearBindings() { sqlite3_clear_bindings(stmt_); }

@@ -38,6 +38,8 @@ public:
     // Binds every parameter whose name matches (case-insensitive). False when none does.
     bool bind(const QString& name, const QVariant& value);
     void bindAt(int index, const QVariant& value); // 1-based
+    // Binds a value exactly as it is: a blank text stays a blank text.
+    void bindExact(int index, const QVariant& value);
     void clearBindings();
 
     // Advances: true while there is a row.

@@ -1,0 +1,121 @@
+#include "transfer/purge.h"
+
+#include "library/database.h"
+#include "library/errors.h"
+
+#include <QDateTime>
+
+namespace zov {
+
+QString ValueField(const QString& stField, const QString& dsKeyCache)
+{
+    // Entries are "COLUMN" + one separator + value + ";". An entry must start
+    // with the column name, so a name inside another entry is never taken.
+    qsizetype start = 0;
+    while (start < dsKeyCache.size()) {
+        qsizetype end = dsKeyCache.indexOf(QLatin1Char(';'), start);
+        if (end < 0)
+            end = dsKeyCache.size();
+        const QStringView entry = QStringView(dsKeyCache).mid(start, end - start);
+        if (entry.size() > stField.size() && entry.startsWith(stField, Qt::CaseInsensitive))
+            return entry.mid(stField.size() + 1).toString();
+        start = end + 1;
+    }
+    return {};
+}
+
+QString ValueField(const QString& stField, const ReceivedTable& deletions, int row)
+{
+    return ValueField(stField, deletions.value(row, QStringLiteral("DSKEYCACHE")).toString());
+}
+
+QString AplicaParametros(const QString& placeholder, const QString& value, const QString& sString)
+{
+    if (placeholder.isEmpty())
+        return sString;
+    // One pass from left to right: a value that contains the placeholder is
+    // put in as it is, not replaced again.
+    QString out;
+    const QString v = value.trimmed();
+    qsizetype from = 0;
+    for (;;) {
+        const qsizetype at = sString.indexOf(placeholder, from);
+        if (at < 0)
+            break;
+        out += QStringView(sString).mid(from, at - from);
+        out += v;
+        from = at + placeholder.size();
+    }
+    out += QStringView(sString).mid(from);
+    return out;
+}
+
+namespace {
+
+const char* const kDateMove = "UPDATE TABELA SET CAMPO = :P_DTULTATU WHERE (SELECT MAX(CAMPO) FROM TABELA) < :P_DTULTATU";
+
+} // namespace
+
+void purgeTable(Database& db, const PurgeInfo& info, const ReceivedTable& deletions)
+{
+    const QString table = QString::fromLatin1(info.table);
+    const QString dateColumn = QString::fromLatin1(info.dateColumn);
+    if (!deletions.loaded())
+        throw Error(QStringLiteral("As exclusões da tabela %1 não foram recebidas do servidor.").arg(table));
+    if (deletions.rowCount() == 0)
+        return;
+
+    // Which key columns hold dates: their values are compared as stored dates.
+    QStringList conditions;
+    std::vector<bool> isDate;
+    for (const char* k : info.keyColumns) {
+        const QString key = QString::fromLatin1(k);
+        conditions << QStringLiteral("%1 = :%1").arg(key);
+        isDate.push_back(key.startsWith(QLatin1String("DT")));
+    }
+    const QString where = conditions.join(QStringLiteral(" AND "));
+    const int dateCol = deletions.columnIndex(QStringLiteral("DTULTATUCACH"));
+
+    db.transaction([&] {
+        Statement count(db, QStringLiteral("SELECT COUNT(*) AS NRREGS FROM %1").arg(table));
+        Statement lookup(db, QStringLiteral("SELECT %1 FROM %2 WHERE %3").arg(dateColumn, table, where));
+        Statement remove(db, QStringLiteral("DELETE FROM %1 WHERE %2").arg(table, where));
+        count.step();
+        qint64 localRows = count.value(0, FieldKind::Integer).toLongLong();
+        count.reset();
+
+        QDateTime newest; // zero
+        for (int row = 0; row < deletions.rowCount(); ++row) {
+            if (localRows <= 0)
+                break; // nothing left to delete; the date move still runs
+            lookup.clearBindings();
+            remove.clearBindings();
+            for (std::size_t k = 0; k < info.keyColumns.size(); ++k) {
+                QVariant v = ValueField(QString::fromLatin1(info.keyColumns[k]), deletions, row);
+                if (isDate[k]) {
+                    const QDateTime dt = dateTimeFromStorage(v.toString());
+                    if (dt.isValid())
+                        v = dt;
+                }
+                lookup.bindAt(int(k) + 1, v);
+                remove.bindAt(int(k) + 1, v);
+            }
+            const QDateTime deleted = deletions.value(row, dateCol).toDateTime();
+            const bool found = lookup.step();
+            const QDateTime local = found ? lookup.value(0, FieldKind::DateTime).toDateTime() : QDateTime();
+            lookup.reset();
+            // A row changed here after the deletion stays.
+            if (found && deleted.isValid() && (!local.isValid() || deleted > local))
+                localRows -= remove.exec();
+            if (deleted.isValid() && (!newest.isValid() || deleted > newest))
+                newest = deleted;
+        }
+        if (newest.isValid()) {
+            QString sql = AplicaParametros(QStringLiteral("TABELA"), table, QString::fromLatin1(kDateMove));
+            sql = AplicaParametros(QStringLiteral("CAMPO"), dateColumn, sql);
+            db.exec(sql, {{QStringLiteral("P_DTULTATU"), newest}});
+        }
+    });
+}
+
+} // namespace zov
