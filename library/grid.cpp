@@ -6,6 +6,7 @@
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QTableView>
+#include <QWidget>
 
 namespace zov {
 
@@ -37,6 +38,14 @@ void bindGrid(QTableView* view, DatasetModel* model)
             view->selectionModel()->setCurrentIndex(model->index(row, 0),
                                                     QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     });
+}
+
+void RefreshGrid(QWidget* window)
+{
+    if (!window)
+        return;
+    for (QAbstractItemView* view : window->findChildren<QAbstractItemView*>())
+        view->viewport()->update();
 }
 
 } // namespace zov

@@ -17,10 +17,11 @@ public:
     void setStatusText(int panel, const QString& text) override { texts_[std::clamp(panel, 0, 4)] = text; }
     void showChild(QWidget* window, bool maximized) override
     {
+        // A window opened again comes back from minimised or maximised.
         if (maximized)
             window->showMaximized();
         else
-            window->show();
+            window->showNormal();
         window->raise();
         window->activateWindow();
     }
