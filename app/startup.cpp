@@ -2,6 +2,7 @@
 
 #include "app/GeralZOV.h"
 #include "app/ZOV00000.h"
+#include "app/windows.h"
 #include "db/dbgeralped.h"
 #include "library/consiste.h"
 #include "library/dialogs_qt.h"
@@ -84,6 +85,7 @@ TfrmPedidosPrinc* createMainWindow()
 {
     auto* w = new TfrmPedidosPrinc;
     w->setAttribute(Qt::WA_DeleteOnClose);
+    registerWindows(*w);
     w->setWindowIcon(applicationIcon());
     return w;
 }

@@ -1,0 +1,14 @@
+#include "app/windows.h"
+
+#include "app/ZOV00000.h"
+#include "transfer/ZOV00300.h"
+
+namespace zov {
+
+void registerWindows(TfrmPedidosPrinc& main)
+{
+    using Item = TfrmPedidosPrinc::Item;
+    main.setCreator(Item::ParamTransPed, [] { return CriaParamTransPed(); });
+}
+
+} // namespace zov

@@ -1,0 +1,34 @@
+// The menu items that have their windows open them inside the main window.
+#include "app/ZOV00000.h"
+#include "app/windows.h"
+#include "tests/support/scripted_dialogs.h"
+#include "tests/support/temp_database.h"
+#include "transfer/ZOV00300.h"
+
+#include <QAction>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <gtest/gtest.h>
+
+using namespace zov;
+using Item = TfrmPedidosPrinc::Item;
+
+class RegisteredWindows : public test::DialogsTest {
+protected:
+    test::TempDatabase temp;
+};
+
+TEST_F(RegisteredWindows, TransmissionParametersOpenOnceFromTheMenu)
+{
+    TfrmPedidosPrinc main;
+    registerWindows(main);
+    EXPECT_TRUE(main.action(Item::ParamTransPed)->isEnabled());
+    EXPECT_FALSE(main.action(Item::LanctoPedido)->isEnabled());
+    main.show();
+    main.action(Item::ParamTransPed)->trigger();
+    main.action(Item::ParamTransPed)->trigger();
+    ASSERT_EQ(main.mdiArea()->subWindowList().size(), 1);
+    EXPECT_NE(qobject_cast<TfrmParamTransPed*>(main.mdiArea()->activeSubWindow()->widget()), nullptr);
+    EXPECT_EQ(main.statusText(3), QStringLiteral("ZOV00300"));
+    EXPECT_TRUE(dialogs().errors().isEmpty());
+}
