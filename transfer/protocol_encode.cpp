@@ -12,8 +12,59 @@ namespace zov {
 
 // ---------------------------------------------------------------- JSON text
 
+namespace {
+
+bool validUtf8(std::string_view s)
+{
+    std::size_t i = 0;
+    while (i < s.size()) {
+        const unsigned char c = static_cast<unsigned char>(s[i]);
+        if (c < 0x80) {
+            ++i;
+            continue;
+        }
+        int extra;
+        unsigned int cp;
+        if ((c & 0xe0) == 0xc0) {
+            extra = 1;
+            cp = c & 0x1f;
+        } else if ((c & 0xf0) == 0xe0) {
+            extra = 2;
+            cp = c & 0x0f;
+        } else if ((c & 0xf8) == 0xf0) {
+            extra = 3;
+            cp = c & 0x07;
+        } else {
+            return false;
+        }
+        if (i + std::size_t(extra) >= s.size())
+            return false;
+        for (int k = 1; k <= extra; ++k) {
+            const unsigned char d = static_cast<unsigned char>(s[i + std::size_t(k)]);
+            if ((d & 0xc0) != 0x80)
+                return false;
+            cp = (cp << 6) | (d & 0x3f);
+        }
+        // Overlong forms, surrogates and values past U+10FFFF are not text.
+        if ((extra == 1 && cp < 0x80) || (extra == 2 && cp < 0x800) || (extra == 3 && cp < 0x10000) || cp > 0x10ffff
+            || (cp >= 0xd800 && cp <= 0xdfff))
+            return false;
+        i += std::size_t(extra) + 1;
+    }
+    return true;
+}
+
+} // namespace
+
 void appendJsonString(std::string& out, std::string_view s)
 {
+    // Text written by hand into a database may not be UTF-8: send it with
+    // replacement characters rather than make the whole reply unreadable.
+    if (!validUtf8(s)) {
+        const QByteArray fixed = QString::fromUtf8(s.data(), qsizetype(s.size())).toUtf8();
+        appendJsonString(out, std::string_view(fixed.constData(), std::size_t(fixed.size())));
+        return;
+    }
     static const char hex[] = "0123456789abcdef";
     out.push_back('"');
     std::size_t start = 0;

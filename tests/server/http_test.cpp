@@ -54,6 +54,12 @@ TEST_F(HttpTest, UnknownObjectsAndMethodsAre404WithAnErrorBody)
     ASSERT_TRUE(bad);
     EXPECT_EQ(bad->status, 400);
     EXPECT_EQ(errorMessageOf(bad->body), QStringLiteral("A requisição está incompleta."));
+    // A malformed packet among the arguments is refused whole.
+    const auto packet = c.Post("/PAD.rdmImpPedidos/SetPedidos", R"({"args":[{"columns":[{"name":"A","type":"text"}],"rows":[["a","b"]]}]})",
+                               "application/json");
+    ASSERT_TRUE(packet);
+    EXPECT_EQ(packet->status, 400);
+    EXPECT_EQ(errorMessageOf(packet->body), QStringLiteral("Pacote de dados inválido: a linha 1 tem 2 valores e o pacote tem 1 colunas."));
 }
 
 TEST_F(HttpTest, CompressesWhenAsked)

@@ -140,6 +140,22 @@ TEST(ProtocolTest, DateTimesTravelWithOptionalMillisecondsAndNoZone)
                 HasSubstr("não é uma data válida"));
 }
 
+TEST(ProtocolTest, TextThatIsNotUtf8StillMakesAReadableReply)
+{
+    std::string body;
+    ResultWriter result(body);
+    result.beginElement();
+    PacketWriter w(body);
+    w.begin({{"NMCLIENTE", ColumnType::Text}});
+    w.beginRow();
+    w.text(std::string_view("Jos\xe9 \xc3\xa9", 7)); // Latin-1 written by hand, then proper UTF-8
+    w.endRow();
+    w.end();
+    result.finish();
+    const std::vector<Packet> got = decodeResultPackets(body);
+    EXPECT_EQ(got[0].value(0, 0).toString(), QStringLiteral("Jos\uFFFD \u00e9"));
+}
+
 TEST(ProtocolTest, RowsBeforeColumnsAndNumbersWithoutFractionAreAccepted)
 {
     const std::vector<Packet> got = decodeResultPackets(
