@@ -1,32 +1,65 @@
 // zov-pedidos: the sales-order client.
+//
+//   zov-pedidos [--database FILE]
+//   zov-pedidos --sync --database FILE --address HOST[:PORT] --filial CODE
 #include "app/ZOV00000.h"
 #include "app/startup.h"
+#include "app/sync.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <cstring>
+
+namespace {
+
+struct Options {
+    QCommandLineOption database{QStringLiteral("database"), QStringLiteral("Arquivo do banco de dados local."),
+                                QStringLiteral("arquivo")};
+    QCommandLineOption sync{QStringLiteral("sync"),
+                            QStringLiteral("Atualiza as tabelas locais com os dados do servidor, sem janelas, e termina.")};
+    QCommandLineOption address{QStringLiteral("address"), QStringLiteral("Endereço do servidor (--sync)."),
+                               QStringLiteral("host[:porta]")};
+    QCommandLineOption filial{QStringLiteral("filial"), QStringLiteral("Filial (--sync)."), QStringLiteral("código")};
+
+    void parse(QCoreApplication& app, QCommandLineParser& parser)
+    {
+        parser.setApplicationDescription(QStringLiteral("Pedidos ZOV-RA"));
+        parser.addHelpOption();
+        parser.addOptions({database, sync, address, filial});
+        parser.process(app);
+    }
+};
+
+void identify()
+{
+    QCoreApplication::setOrganizationName(QStringLiteral("ZOV-RA"));
+    QCoreApplication::setApplicationName(QStringLiteral("zov-pedidos"));
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
+    // A sync runs without a display: no widgets at all.
+    bool headless = false;
+    for (int i = 1; i < argc; ++i)
+        headless = headless || std::strcmp(argv[i], "--sync") == 0;
+    if (headless) {
+        QCoreApplication app(argc, argv);
+        identify();
+        QCommandLineParser parser;
+        Options o;
+        o.parse(app, parser);
+        return zov::runSync({parser.value(o.database), parser.value(o.address), parser.value(o.filial)});
+    }
+
     QApplication app(argc, argv);
-    QApplication::setOrganizationName(QStringLiteral("ZOV-RA"));
-    QApplication::setApplicationName(QStringLiteral("zov-pedidos"));
-
+    identify();
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Pedidos ZOV-RA"));
-    parser.addHelpOption();
-    const QCommandLineOption database(QStringLiteral("database"), QStringLiteral("Arquivo do banco de dados local."),
-                                      QStringLiteral("arquivo"));
-    const QCommandLineOption filial(QStringLiteral("filial"), QStringLiteral("Filial da sessão (desenvolvimento)."),
-                                    QStringLiteral("código"));
-    const QCommandLineOption operador(QStringLiteral("operador"), QStringLiteral("Operador da sessão (desenvolvimento)."),
-                                      QStringLiteral("código"));
-    parser.addOptions({database, filial, operador});
-    parser.process(app);
-
+    Options o;
+    o.parse(app, parser);
     zov::StartupOptions options;
-    options.database = parser.value(database);
-    options.filial = parser.value(filial);
-    options.operador = parser.value(operador);
+    options.database = parser.value(o.database);
     if (!zov::iniciaProcesso(app, options))
         return 0;
     zov::TfrmPedidosPrinc* main = zov::createMainWindow();

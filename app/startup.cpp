@@ -1,12 +1,10 @@
 #include "app/startup.h"
 
-#include "app/GeralZOV.h"
 #include "app/ZOV00000.h"
+#include "app/ZOV00010.h"
 #include "app/windows.h"
 #include "db/dbgeralped.h"
-#include "library/consiste.h"
 #include "library/dialogs_qt.h"
-#include "library/errors.h"
 #include "library/formats.h"
 #include "library/geral.h"
 #include "library/velmora.h"
@@ -41,26 +39,6 @@ QIcon applicationIcon()
     return icon;
 }
 
-namespace {
-
-// Until the login exists, the session comes from the options and the local tables.
-void sessionFromOptions(const StartupOptions& options)
-{
-    if (options.filial.isEmpty())
-        return;
-    SetFilial(Ajusta(options.filial, 4));
-    SetCdOperador(Ajusta(options.operador, 12));
-    runGuarded([&] {
-        Database& db = DataBaseGeralPed();
-        SetNmFilial(db.scalar(QStringLiteral("SELECT NMFILIAL FROM FILIAL WHERE CDFILIAL = :F"), {{QStringLiteral("F"), Filial()}}).toString());
-        SetNmOperador(db.scalar(QStringLiteral("SELECT NMOPERADOR FROM OPERADOR WHERE CDOPERADOR = :O"),
-                                {{QStringLiteral("O"), CdOperador()}})
-                          .toString());
-    });
-}
-
-} // namespace
-
 bool iniciaProcesso(QApplication& app, const StartupOptions& options)
 {
     fixLocaleAtStartup();
@@ -68,14 +46,18 @@ bool iniciaProcesso(QApplication& app, const StartupOptions& options)
     if (!options.database.isEmpty())
         SetDatabasePath(options.database);
     LoadInstallationSettings();
-    app.setWindowIcon(applicationIcon());
+
+    TfrmLogin login;
+    app.setWindowIcon(login.windowIcon());
     app.setApplicationDisplayName(QStringLiteral("Pedidos ZOV - RA"));
-
-    // The database is connected before any window: a file that cannot be
-    // opened is reported here, and every later use tries again.
-    runGuarded([] { DataBaseGeralPed(); });
-    sessionFromOptions(options);
-
+    // The database is connected with the login window: a file that cannot be
+    // opened is reported here, the window still opens, and every later use
+    // tries again.
+    login.abrir();
+    login.exec();
+    QCoreApplication::processEvents();
+    if (!login.logic().admitido())
+        return false;
     HandleFormChange(app);
     HandleMsgPagina();
     return true;

@@ -10,16 +10,14 @@ namespace zov {
 class TfrmPedidosPrinc;
 
 struct StartupOptions {
-    QString database;   // --database
-    QString filial;     // --filial (development start without the login)
-    QString operador;   // --operador
+    QString database; // --database
 };
 
 // The program's icon, also the login window's.
 QIcon applicationIcon();
 
-// Fixes the formats, runs the login (for now the session values come from the
-// options), installs the in-house handlers. False when the program must end.
+// Fixes the formats, shows the login modally, installs the in-house handlers
+// after a successful login. False when the program must end (Sair).
 bool iniciaProcesso(QApplication& app, const StartupOptions& options);
 
 // The main window with every available window creator wired to its menu item.

@@ -2,6 +2,7 @@
 
 #include "app/ZOV00000.h"
 #include "transfer/ZOV00300.h"
+#include "transfer/ZOV00400.h"
 
 namespace zov {
 
@@ -9,6 +10,7 @@ void registerWindows(TfrmPedidosPrinc& main)
 {
     using Item = TfrmPedidosPrinc::Item;
     main.setCreator(Item::ParamTransPed, [] { return CriaParamTransPed(); });
+    main.setCreator(Item::ImportaDados, [] { return CriaImportDados(); });
 }
 
 } // namespace zov

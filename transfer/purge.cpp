@@ -56,10 +56,10 @@ const char* const kDateMove = "UPDATE TABELA SET CAMPO = :P_DTULTATU WHERE (SELE
 
 } // namespace
 
-void purgeTable(Database& db, const PurgeInfo& info, const ReceivedTable& deletions)
+void purgeTable(Database& db, const SyncSlot& slot, const ReceivedTable& deletions)
 {
-    const QString table = QString::fromLatin1(info.table);
-    const QString dateColumn = QString::fromLatin1(info.dateColumn);
+    const QString& table = slot.table;
+    const QString& dateColumn = slot.dateColumn;
     if (!deletions.loaded())
         throw Error(QStringLiteral("As exclusões da tabela %1 não foram recebidas do servidor.").arg(table));
     if (deletions.rowCount() == 0)
@@ -68,8 +68,7 @@ void purgeTable(Database& db, const PurgeInfo& info, const ReceivedTable& deleti
     // Which key columns hold dates: their values are compared as stored dates.
     QStringList conditions;
     std::vector<bool> isDate;
-    for (const char* k : info.keyColumns) {
-        const QString key = QString::fromLatin1(k);
+    for (const QString& key : slot.keys) {
         conditions << QStringLiteral("%1 = :%1").arg(key);
         isDate.push_back(key.startsWith(QLatin1String("DT")));
     }
@@ -90,15 +89,15 @@ void purgeTable(Database& db, const PurgeInfo& info, const ReceivedTable& deleti
                 break; // nothing left to delete; the date move still runs
             lookup.clearBindings();
             remove.clearBindings();
-            for (std::size_t k = 0; k < info.keyColumns.size(); ++k) {
-                QVariant v = ValueField(QString::fromLatin1(info.keyColumns[k]), deletions, row);
-                if (isDate[k]) {
+            for (int k = 0; k < slot.keys.size(); ++k) {
+                QVariant v = ValueField(slot.keys[k], deletions, row);
+                if (isDate[std::size_t(k)]) {
                     const QDateTime dt = dateTimeFromStorage(v.toString());
                     if (dt.isValid())
                         v = dt;
                 }
-                lookup.bindAt(int(k) + 1, v);
-                remove.bindAt(int(k) + 1, v);
+                lookup.bindAt(k + 1, v);
+                remove.bindAt(k + 1, v);
             }
             const QDateTime deleted = deletions.value(row, dateCol).toDateTime();
             const bool found = lookup.step();

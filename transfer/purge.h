@@ -20,6 +20,6 @@ QString AplicaParametros(const QString& placeholder, const QString& value, const
 // unless the local row changed after the deletion, then moves the table's
 // date forward to the newest deletion date. Key values are always bound as
 // parameters. One transaction per table.
-void purgeTable(Database& db, const PurgeInfo& info, const ReceivedTable& deletions);
+void purgeTable(Database& db, const SyncSlot& slot, const ReceivedTable& deletions);
 
 } // namespace zov

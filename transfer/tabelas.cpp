@@ -2,42 +2,41 @@
 
 namespace zov {
 
-const std::vector<SlotInfo>& slotTable()
+namespace {
+
+struct SlotDatasets {
+    int slot;
+    const char* rows;
+    const char* deletions;
+};
+
+const SlotDatasets kDatasets[] = {
+    {0, "cdsPrecoBaseCli", "cdsPrecoBaseCliCache"}, {1, "cdsItemPreBase", "cdsItemPreBaseCache"},
+    {2, "cdsProduto", "cdsProdutoCache"},           {3, "cdsCliente", "cdsClienteCache"},
+    {4, "cdsVendedor", "cdsVendedorCache"},         {5, "cdsModPgto", "cdsModPgtCache"},
+    {6, "cdsEndeClie", "cdsEndeClieCache"},         {7, "cdsPrecoBase", "cdsPrecoBaseCache"},
+    {8, "cdsTipoOperac", "cdsTipoOperacCache"},     {9, "cdsFilial", "cdsFilialCache"},
+    {10, "cdsFiliOper", "cdsFiliOperCache"},        {12, "cdsPais", "cdsPaisCache"},
+    {13, "cdsMunicipio", "cdsMunicipioCache"},      {14, "cdsParamGeral", "cdsParamGeralCache"},
+    {15, "cdsPreCouti", "cdsPreCoutiCache"},        {16, "cdsProdutoSeg", "cdsProdutoSegCache"},
+    {17, "cdsItDesPreBase", "cdsItDesPreBaseCache"}, {18, "cdsEndeFili", "cdsEndeFiliCache"},
+    {19, "cdsOperador", "cdsOperadorCache"},        {20, "cdsFormPgto", "cdsFormPgtoCache"},
+    {21, "cdsEstado", "cdsEstadoCache"},            {22, "cdsBairro", "cdsBairroCache"},
+};
+
+const SlotDatasets& datasetsOf(const SyncSlot& slot)
 {
-    static const std::vector<SlotInfo> table = {
-        {0, "PRECOBASECLI", "DTULTATUPRBC", "cdsPrecoBaseCli", "cdsPrecoBaseCliCache"},
-        {1, "ITEMPREBASE", "DTULTATUIPRE", "cdsItemPreBase", "cdsItemPreBaseCache"},
-        {2, "PRODUTO", "DTULTATUPROD", "cdsProduto", "cdsProdutoCache"},
-        {3, "CLIENTE", "DTULTATUCLIE", "cdsCliente", "cdsClienteCache"},
-        {4, "VENDEDOR", "DTULTATUVEND", "cdsVendedor", "cdsVendedorCache"},
-        {5, "MODPGTO", "DTULTATUMPGT", "cdsModPgto", "cdsModPgtCache"},
-        {6, "ENDECLIE", "DTULTATUECLI", "cdsEndeClie", "cdsEndeClieCache"},
-        {7, "PRECOBASE", "DTULTATUPRBA", "cdsPrecoBase", "cdsPrecoBaseCache"},
-        {8, "TIPOOPERAC", "DTULTATUTPOP", "cdsTipoOperac", "cdsTipoOperacCache"},
-        {9, "FILIAL", "DTULTATUFILI", "cdsFilial", "cdsFilialCache"},
-        {10, "FILIOPER", "DTULTATUFOPE", "cdsFiliOper", "cdsFiliOperCache"},
-        {12, "PAIS", "DTULTATUPAIS", "cdsPais", "cdsPaisCache"},
-        {13, "MUNICIPIO", "DTULTATUMUNI", "cdsMunicipio", "cdsMunicipioCache"},
-        {14, "PARAMGERAL", "DTULTATUPGER", "cdsParamGeral", "cdsParamGeralCache"},
-        {15, "PRECOUTI", "DTULTATUPRUT", "cdsPreCouti", "cdsPreCoutiCache"},
-        {16, "PRODUTOSEG", "DTULTATUPSEG", "cdsProdutoSeg", "cdsProdutoSegCache"},
-        {17, "ITDESPREBASE", "DTULTATUDEPR", "cdsItDesPreBase", "cdsItDesPreBaseCache"},
-        {18, "ENDEFILI", "DTULTATUEFIL", "cdsEndeFili", "cdsEndeFiliCache"},
-        {19, "OPERADOR", "DTULTATUOPER", "cdsOperador", "cdsOperadorCache"},
-        {20, "FORMPGTO", "DTULTATUFPGT", "cdsFormPgto", "cdsFormPgtoCache"},
-        {21, "ESTADO", "DTULTATUESTA", "cdsEstado", "cdsEstadoCache"},
-        {22, "BAIRRO", "DTULTATUBAIR", "cdsBairro", "cdsBairroCache"},
-    };
-    return table;
+    for (const SlotDatasets& d : kDatasets)
+        if (d.slot == slot.slot)
+            return d;
+    return kDatasets[0]; // every used slot is listed above
 }
 
-const SlotInfo* slotOf(const QString& table)
-{
-    for (const SlotInfo& s : slotTable())
-        if (table.compare(QLatin1String(s.table), Qt::CaseInsensitive) == 0)
-            return &s;
-    return nullptr;
-}
+} // namespace
+
+QString rowsDatasetOf(const SyncSlot& slot) { return QString::fromLatin1(datasetsOf(slot).rows); }
+
+QString deletionsDatasetOf(const SyncSlot& slot) { return QString::fromLatin1(datasetsOf(slot).deletions); }
 
 std::vector<int> replyElementsRead()
 {
@@ -79,35 +78,6 @@ const std::vector<LoaderInfo>& loaderTable()
         {"ENDECLIE", "cdsEndeClie", {"CDCLIENTE", "IDTPENDECLIE"}, {}, {}},
     };
     return loaders;
-}
-
-const std::vector<PurgeInfo>& purgeTable()
-{
-    static const std::vector<PurgeInfo> purge = {
-        {"PRECOBASECLI", "cdsPrecoBaseCliCache", {"CDPRECOBASE", "CDCLIENTE"}, "DTULTATUPRBC"},
-        {"ITEMPREBASE", "cdsItemPreBaseCache", {"CDPRECOBASE", "DTINIVALIPB", "CDPRODUTO"}, "DTULTATUIPRE"},
-        {"PRODUTO", "cdsProdutoCache", {"CDPRODUTO"}, "DTULTATUPROD"},
-        {"CLIENTE", "cdsClienteCache", {"CDCLIENTE"}, "DTULTATUCLIE"},
-        {"VENDEDOR", "cdsVendedorCache", {"CDVENDEDOR"}, "DTULTATUVEND"},
-        {"MODPGTO", "cdsModPgtCache", {"CDMODPGTO"}, "DTULTATUMPGT"},
-        {"ENDECLIE", "cdsEndeClieCache", {"IDTPENDECLIE", "CDCLIENTE"}, "DTULTATUECLI"},
-        {"PRECOBASE", "cdsPrecoBaseCache", {"CDPRECOBASE"}, "DTULTATUPRBA"},
-        {"TIPOOPERAC", "cdsTipoOperacCache", {"IDENTRSAIDOP", "CDTIPOOPER"}, "DTULTATUTPOP"},
-        {"FILIAL", "cdsFilialCache", {"CDFILIAL"}, "DTULTATUFILI"},
-        {"FILIOPER", "cdsFiliOperCache", {"CDFILIAL", "CDOPERADOR"}, "DTULTATUFOPE"},
-        {"PAIS", "cdsPaisCache", {"CDPAIS"}, "DTULTATUPAIS"},
-        {"MUNICIPIO", "cdsMunicipioCache", {"CDPAIS", "SGESTADO", "CDMUNICIPIO"}, "DTULTATUMUNI"},
-        {"PARAMGERAL", "cdsParamGeralCache", {"CDPARGERAL"}, "DTULTATUPGER"},
-        {"PRECOUTI", "cdsPreCoutiCache", {"NRSEQPREUTI"}, "DTULTATUPRUT"},
-        {"PRODUTOSEG", "cdsProdutoSegCache", {"CDPRODUTO", "CDSEGMER"}, "DTULTATUPSEG"},
-        {"ITDESPREBASE", "cdsItDesPreBaseCache", {"CDPRECOBASE", "CDPAIS", "SGESTADO", "CDPRODUTO"}, "DTULTATUDEPR"},
-        {"ENDEFILI", "cdsEndeFiliCache", {"CDFILIAL", "IDTPENDEFILI"}, "DTULTATUEFIL"},
-        {"OPERADOR", "cdsOperadorCache", {"CDOPERADOR"}, "DTULTATUOPER"},
-        {"FORMPGTO", "cdsFormPgtoCache", {"CDFORMPGTO"}, "DTULTATUFPGT"},
-        {"ESTADO", "cdsEstadoCache", {"CDPAIS", "SGESTADO"}, "DTULTATUESTA"},
-        {"BAIRRO", "cdsBairroCache", {"CDPAIS", "SGESTADO", "CDMUNICIPIO", "CDBAIRRO"}, "DTULTATUBAIR"},
-    };
-    return purge;
 }
 
 } // namespace zov

@@ -1,7 +1,7 @@
 #include "transfer/watermarks.h"
 
 #include "library/database.h"
-#include "transfer/tabelas.h"
+#include "transfer/protocol_slots.h"
 
 namespace zov {
 
@@ -21,10 +21,9 @@ Watermarks readWatermarks(Database& db, const QDateTime& now)
         w.dtUltAtu << QVariant();
         w.dtUltAtuIns << QVariant();
     }
-    for (const SlotInfo& s : slotTable()) {
+    for (const SyncSlot& s : syncSlots()) {
         // Names come from the slot table, not from outside.
-        Statement st(db, QStringLiteral("SELECT COUNT(*) AS CONT, MAX(%1) AS DTULTATU FROM %2")
-                             .arg(QLatin1String(s.dateColumn), QLatin1String(s.table)));
+        Statement st(db, QStringLiteral("SELECT COUNT(*) AS CONT, MAX(%1) AS DTULTATU FROM %2").arg(s.dateColumn, s.table));
         st.step();
         const qint64 count = st.value(0, FieldKind::Integer).toLongLong();
         const QDateTime newest = st.value(1, FieldKind::DateTime).toDateTime();

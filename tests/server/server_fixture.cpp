@@ -2,35 +2,22 @@
 
 #include "app/GeralZOV.h"
 #include "library/errors.h"
-#include "server/demo_company.h"
-#include "server/server_database.h"
 #include "transfer/protocol_slots.h"
 
 namespace zov::test {
 
 void ServerFixture::SetUp()
 {
-    ASSERT_TRUE(dir_.isValid());
-    path_ = dir_.filePath(QStringLiteral("servidor.db"));
-    db_ = server::createServerDatabase(path_);
-    if (demo_)
-        server::fillDemoCompany(*db_);
-    server::finishServerDatabase(*db_);
-    server_ = std::make_unique<server::AppServer>(path_);
-    port_ = server_->bind(QStringLiteral("127.0.0.1"), 0);
-    thread_ = std::thread([this] { server_->listen(); });
+    server_ = std::make_unique<RunningServer>(demo_);
     SetIPAcesso(QStringLiteral("127.0.0.1"));
-    SetPorta(port_);
+    SetPorta(server_->port());
     expDados.setTimeouts({5000, 30000});
     impPedidos.setTimeouts({5000, 30000});
 }
 
 void ServerFixture::TearDown()
 {
-    server_->stop();
-    thread_.join();
     server_.reset();
-    db_.reset();
     ClearSession();
 }
 
@@ -51,7 +38,7 @@ std::vector<Packet> ServerFixture::setPedidos(const Packet& orders, const Packet
 
 int ServerFixture::count(const QString& table, const QString& where)
 {
-    return db_->scalar(QStringLiteral("SELECT COUNT(*) FROM %1%2").arg(table, where.isEmpty() ? QString() : QStringLiteral(" WHERE ") + where))
+    return db().scalar(QStringLiteral("SELECT COUNT(*) FROM %1%2").arg(table, where.isEmpty() ? QString() : QStringLiteral(" WHERE ") + where))
         .toInt();
 }
 

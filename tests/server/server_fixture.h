@@ -2,13 +2,11 @@
 // A zov-appserver running in-process on 127.0.0.1 with an ephemeral port,
 // over a fresh server database, reached through the client's own connection.
 #include "library/database.h"
-#include "server/app_server.h"
+#include "tests/support/running_server.h"
 #include "transfer/netconnection.h"
 
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <memory>
-#include <thread>
 
 namespace zov::test {
 
@@ -20,9 +18,9 @@ protected:
     void TearDown() override;
 
     // A connection of the test's own to the server database.
-    Database& db() { return *db_; }
-    const QString& path() const { return path_; }
-    int port() const { return port_; }
+    Database& db() { return server_->db(); }
+    const QString& path() const { return server_->path(); }
+    int port() const { return server_->port(); }
 
     // getTabelas with per-slot watermarks (slots 11 and 23 are always sent null).
     std::vector<Packet> getTabelas(const QVariantList& lastUpdate, const QVariantList& inserted);
@@ -36,12 +34,7 @@ protected:
 
 private:
     bool demo_;
-    QTemporaryDir dir_;
-    QString path_;
-    std::unique_ptr<Database> db_;
-    std::unique_ptr<server::AppServer> server_;
-    std::thread thread_;
-    int port_ = 0;
+    std::unique_ptr<RunningServer> server_;
 };
 
 // 24 watermarks, all the same value (slots 11 and 23 null).

@@ -23,11 +23,10 @@ const LoaderInfo& loader(const char* table)
     throw Error(QStringLiteral("sem carregador"));
 }
 
-const PurgeInfo& purge(const char* table)
+const SyncSlot& purge(const char* table)
 {
-    for (const PurgeInfo& p : purgeTable())
-        if (QLatin1String(p.table) == QLatin1String(table))
-            return p;
+    if (const SyncSlot* s = syncSlotOf(QString::fromLatin1(table)))
+        return *s;
     throw Error(QStringLiteral("sem expurgo"));
 }
 
@@ -146,9 +145,11 @@ TEST_F(Loaders, AFailingRowLeavesTheWholeTableAndItsWatermarkAsTheyWere)
 
 TEST(SlotLayout, UsedSlotsElementsAndTables)
 {
-    EXPECT_EQ(slotTable().size(), 22u);
-    for (const SlotInfo& s : slotTable())
+    EXPECT_EQ(syncSlots().size(), 22u);
+    for (const SyncSlot& s : syncSlots())
         EXPECT_TRUE(s.slot != 11 && s.slot != 23 && s.slot < 23) << s.slot;
+    EXPECT_EQ(rowsDatasetOf(*syncSlotOf(QStringLiteral("MODPGTO"))), QStringLiteral("cdsModPgto"));
+    EXPECT_EQ(deletionsDatasetOf(*syncSlotOf(QStringLiteral("MODPGTO"))), QStringLiteral("cdsModPgtCache"));
     const std::vector<int> elements = replyElementsRead();
     EXPECT_EQ(elements.size(), 45u);
     for (int ignored : {11, 23, 35})
@@ -157,8 +158,7 @@ TEST(SlotLayout, UsedSlotsElementsAndTables)
     EXPECT_EQ(loaderTable().size(), 23u);
     EXPECT_EQ(QLatin1String(loaderTable().front().table), QLatin1String("PARAMPEDIDO"));
     EXPECT_EQ(QLatin1String(loaderTable().back().table), QLatin1String("ENDECLIE"));
-    EXPECT_EQ(purgeTable().size(), 22u);
-    EXPECT_EQ(QLatin1String(slotOf(QStringLiteral("formpgto"))->dateColumn), QLatin1String("DTULTATUFPGT"));
+    EXPECT_EQ(syncSlotOf(QStringLiteral("formpgto"))->dateColumn, QStringLiteral("DTULTATUFPGT"));
 }
 
 TEST(Watermarks, DateNullRules)

@@ -1,0 +1,40 @@
+#pragma once
+// A zov-appserver running in-process on 127.0.0.1 with an ephemeral port,
+// over a fresh server database (the demo company, or empty tables).
+#include "library/database.h"
+
+#include <QTemporaryDir>
+#include <memory>
+#include <thread>
+
+namespace zov::server {
+class AppServer;
+}
+
+namespace zov::test {
+
+class RunningServer {
+public:
+    explicit RunningServer(bool demo);
+    ~RunningServer();
+    RunningServer(const RunningServer&) = delete;
+    RunningServer& operator=(const RunningServer&) = delete;
+
+    // A connection of the test's own to the server database.
+    Database& db() { return *db_; }
+    const QString& path() const { return path_; }
+    int port() const { return port_; }
+    QString address() const; // "127.0.0.1:port"
+    // Stops answering; the port is closed afterwards.
+    void stop();
+
+private:
+    QTemporaryDir dir_;
+    QString path_;
+    std::unique_ptr<Database> db_;
+    std::unique_ptr<server::AppServer> server_;
+    std::thread thread_;
+    int port_ = 0;
+};
+
+} // namespace zov::test

@@ -1,0 +1,148 @@
+#include "transfer/ZOV00400.h"
+
+#include "library/child_window_qt.h"
+#include "library/dialogs.h"
+#include "library/errors.h"
+#include "library/shell.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QPointer>
+#include <QPushButton>
+#include <QStyle>
+#include <QVBoxLayout>
+
+namespace zov {
+
+TfrmImporTab::TfrmImporTab(QWidget* parent) : QWidget(parent), logic_(*this)
+{
+    setObjectName(QStringLiteral("frmImporTab"));
+    setWindowTitle(QStringLiteral("Importar Dados Via Internet"));
+    auto* layout = new QVBoxLayout(this);
+    auto* intro = new QLabel(QStringLiteral("Atualiza as tabelas locais com os dados do servidor."), this);
+    intro->setWordWrap(true);
+    layout->addWidget(intro);
+
+    lblProgresso1 = new QLabel(this);
+    lblProgresso1->setObjectName(QStringLiteral("lblProgresso1"));
+    lblProgresso2 = new QLabel(this);
+    lblProgresso2->setObjectName(QStringLiteral("lblProgresso2"));
+    bvlProgresso = new QFrame(this);
+    bvlProgresso->setObjectName(QStringLiteral("bvlProgresso"));
+    bvlProgresso->setFrameShape(QFrame::Panel);
+    bvlProgresso->setFrameShadow(QFrame::Sunken);
+    bvlProgresso->setFixedHeight(16);
+    shpProgresso = new QFrame(bvlProgresso);
+    shpProgresso->setObjectName(QStringLiteral("shpProgresso"));
+    shpProgresso->setStyleSheet(QStringLiteral("background-color: #005493;"));
+    shpProgresso->setGeometry(0, 0, 0, 16);
+    shpProgresso->hide();
+    layout->addWidget(lblProgresso1);
+    layout->addWidget(lblProgresso2);
+    layout->addWidget(bvlProgresso);
+    layout->addStretch(1);
+
+    auto* buttons = new QHBoxLayout;
+    auto button = [&](QPushButton*& b, const char* name, const QString& text, QStyle::StandardPixmap icon) {
+        b = new QPushButton(style()->standardIcon(icon), text, this);
+        b->setObjectName(QString::fromLatin1(name));
+        b->setAutoDefault(false);
+        buttons->addWidget(b);
+    };
+    buttons->addStretch(1);
+    button(sbtConfirma, "sbtConfirma", QStringLiteral("&Confirmar"), QStyle::SP_DialogApplyButton);
+    button(sbtFechar, "sbtFechar", QStringLiteral("&Fechar"), QStyle::SP_DialogCloseButton);
+    button(sbtAjuda, "sbtAjuda", QStringLiteral("&Ajuda"), QStyle::SP_DialogHelpButton);
+    layout->addLayout(buttons);
+    connect(sbtConfirma, &QPushButton::clicked, this, [this] { confirmar(); });
+    connect(sbtFechar, &QPushButton::clicked, this, [this] { runGuarded([this] { logic_.fechar(); }); });
+    connect(sbtAjuda, &QPushButton::clicked, this,
+            [] { runGuarded([] { dialogs().info(QStringLiteral("A ajuda não está disponível nesta instalação.")); }); });
+
+    child_ = new ChildWindow(this, QString::fromLatin1(kScreenCode));
+    resize(460, 200);
+}
+
+void TfrmImporTab::confirmar()
+{
+    runGuarded([this] { logic_.confirmar(); });
+}
+
+void TfrmImporTab::showProgress(const ProgressState& s)
+{
+    lblProgresso1->setVisible(s.label1Visible);
+    lblProgresso2->setVisible(s.label2Visible);
+    bvlProgresso->setVisible(s.frameVisible || s.barVisible);
+    shpProgresso->setVisible(s.barVisible);
+    lblProgresso1->setText(s.line1);
+    lblProgresso2->setText(s.line2);
+    lblProgresso2->setIndent(s.label2AtFrameLeft ? 0 : -1);
+    shpProgresso->setFixedWidth(bvlProgresso->width() * s.barPercent / 100);
+}
+
+void TfrmImporTab::bringToFront()
+{
+    if (auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget())) {
+        frame->show();
+        frame->raise();
+    } else {
+        if (!isVisible())
+            show();
+        raise();
+    }
+    repaint();
+}
+
+void TfrmImporTab::setCommandsEnabled(bool enabled)
+{
+    for (QPushButton* b : {sbtConfirma, sbtFechar, sbtAjuda})
+        b->setEnabled(enabled);
+    // The Close entry of the frame's system menu goes grey too.
+    if (auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget()))
+        if (QMenu* menu = frame->systemMenu())
+            for (QAction* a : menu->actions())
+                if (a->shortcuts().contains(QKeySequence(Qt::CTRL | Qt::Key_F4)))
+                    a->setEnabled(enabled);
+}
+
+void TfrmImporTab::closeWindow() { child_->close(); }
+
+void TfrmImporTab::keyPressEvent(QKeyEvent* event)
+{
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (sbtConfirma->isEnabled())
+            confirmar();
+        return;
+    case Qt::Key_Escape:
+        if (sbtFechar->isEnabled())
+            runGuarded([this] { logic_.fechar(); });
+        return;
+    default:
+        QWidget::keyPressEvent(event);
+    }
+}
+
+void TfrmImporTab::closeEvent(QCloseEvent* event)
+{
+    // Not while a download runs: it would be cut half-way.
+    if (logic_.running())
+        event->ignore();
+    else
+        event->accept();
+}
+
+TfrmImporTab* CriaImportDados()
+{
+    static QPointer<TfrmImporTab> instance;
+    return criaJanela<TfrmImporTab>(instance, false, [] { return new TfrmImporTab; });
+}
+
+} // namespace zov

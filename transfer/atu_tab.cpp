@@ -1,0 +1,282 @@
+#include "transfer/atu_tab.h"
+
+#include "app/GeralZOV.h"
+#include "db/dbgeralped.h"
+#include "library/errors.h"
+#include "transfer/dtm_atu_tab.h"
+#include "transfer/loaders.h"
+#include "transfer/progress.h"
+#include "transfer/purge.h"
+#include "transfer/tabelas.h"
+#include "transfer/watermarks.h"
+
+#include <QCoreApplication>
+
+namespace zov {
+
+namespace {
+
+std::unique_ptr<TdtmAtuTab>& module()
+{
+    static std::unique_ptr<TdtmAtuTab> m;
+    return m;
+}
+
+QString& lastError()
+{
+    static QString e;
+    return e;
+}
+
+bool transferRunning = false;
+
+// Reply elements into the received tables they belong to.
+class ReceivedTablesLoader final : public ReplyConsumer {
+public:
+    explicit ReceivedTablesLoader(TdtmAtuTab& dm)
+    {
+        for (const SyncSlot& s : syncSlots()) {
+            targets_[s.slot] = &dm.dataset(rowsDatasetOf(s));
+            targets_[s.slot + kDeletionOffset] = &dm.dataset(deletionsDatasetOf(s));
+        }
+        targets_[kParamPedidoElement] = &dm.dataset(QStringLiteral("cdsParamPedido"));
+    }
+    void beginPacket(int index, const std::vector<PacketColumn>& columns) override
+    {
+        ReceivedTable* t = target(index);
+        if (!t)
+            return;
+        std::vector<ReceivedTable::Column> cols;
+        cols.reserve(columns.size());
+        for (const PacketColumn& c : columns)
+            cols.push_back({c.name, fieldKindOf(c.type)});
+        t->load(std::move(cols));
+    }
+    void packetRow(int index, PacketRow& values) override
+    {
+        if (ReceivedTable* t = target(index))
+            t->appendRow(values.constData(), int(values.size()));
+    }
+    void abortPacket(int index) override
+    {
+        if (ReceivedTable* t = target(index))
+            t->unload();
+    }
+
+private:
+    // Elements 11, 23 and 35 have no table: whatever comes there is ignored.
+    ReceivedTable* target(int index) const
+    {
+        const auto it = targets_.find(index);
+        return it == targets_.end() ? nullptr : it->second;
+    }
+    std::map<int, ReceivedTable*> targets_;
+};
+
+// Reference loads may trade durability for speed (a table is still written
+// whole or not at all); orders never do, so full durability comes back after.
+class BulkDurability {
+public:
+    explicit BulkDurability(Database& db) : db_(db) { db_.setFullDurability(false); }
+    ~BulkDurability()
+    {
+        try {
+            db_.setFullDurability(true);
+        } catch (...) {
+        }
+    }
+
+private:
+    Database& db_;
+};
+
+} // namespace
+
+// ---------------------------------------------------------------- the data module
+
+TdtmAtuTab::TdtmAtuTab() : netExpPedido(QStringLiteral("PAD.rdmImpPedidos")), netImpDados(QStringLiteral("PAD.rdmExpDados"))
+{
+    for (const SyncSlot& s : syncSlots()) {
+        datasets_.emplace(rowsDatasetOf(s), ReceivedTable(rowsDatasetOf(s)));
+        datasets_.emplace(deletionsDatasetOf(s), ReceivedTable(deletionsDatasetOf(s)));
+    }
+    datasets_.emplace(QStringLiteral("cdsParamPedido"), ReceivedTable(QStringLiteral("cdsParamPedido")));
+}
+
+TdtmAtuTab::~TdtmAtuTab()
+{
+    try {
+        netExpPedido.close();
+        netImpDados.close();
+    } catch (...) {
+    }
+}
+
+const TMessages& TdtmAtuTab::msgPadrao()
+{
+    static const TMessages table{
+        "Exp_Dados|Importando dados do servidor...",
+        "INSERE_TAB|Inserindo dados nas tabelas do banco local...",
+        "ATU_TAB|Atualizando tabela local",
+        "DE| de ",
+        "DELETE_CAHCE|Atualizando dados removidos do servidor.",
+        "SUCESSO|Dados atualizados com sucesso.",
+    };
+    return table;
+}
+
+ReceivedTable& TdtmAtuTab::dataset(const QString& name)
+{
+    const auto it = datasets_.find(name);
+    if (it == datasets_.end())
+        throw Error(QStringLiteral("O conjunto de dados %1 não existe.").arg(name));
+    return it->second;
+}
+
+void TdtmAtuTab::mensagem(const QString& key) { UpdateProgress(progressWindow, {msgPadrao().Msg(key)}, 0, 1, true); }
+
+void TdtmAtuTab::BaixaDados()
+{
+    Database& db = DataBaseGeralPed();
+    mensagem(QStringLiteral("Exp_Dados"));
+    const Watermarks w = readWatermarks(db);
+    for (auto& [name, table] : datasets_)
+        table.unload();
+    if (!netImpDados.connected())
+        netImpDados.open();
+    RemoteArgs args;
+    args.add(Filial()).add(w.dtUltAtu).add(w.dtUltAtuIns);
+    RemoteReply reply = netImpDados.AppServer(QStringLiteral("getTabelas"), args);
+    ReceivedTablesLoader loader(*this);
+    CheckResultServ(reply, loader);
+}
+
+void TdtmAtuTab::ExportaDados()
+{
+    Database& db = DataBaseGeralPed();
+    BulkDurability bulk(db);
+    mensagem(QStringLiteral("INSERE_TAB"));
+    const QString atuTab = msgPadrao().Msg(QStringLiteral("ATU_TAB"));
+    const QString de = msgPadrao().Msg(QStringLiteral("DE"));
+    for (const LoaderInfo& l : loaderTable()) {
+        UpdateProgress(progressWindow, {}, 0, 1, false); // lets pending events through between tables
+        const QString name = progressTableName(QString::fromLatin1(l.rowsDataset));
+        loadTable(db, l, dataset(QString::fromLatin1(l.rowsDataset)), [&](int row, int total) {
+            UpdateProgress(progressWindow, {atuTab, QStringLiteral("%1 - %2%3%4").arg(name).arg(row).arg(de).arg(total)}, row, total, false);
+        });
+    }
+    mensagem(QStringLiteral("DELETE_CAHCE"));
+    DeletaDados(true);
+    mensagem(QStringLiteral("SUCESSO"));
+}
+
+void TdtmAtuTab::DeletaDados(bool boTabelas)
+{
+    if (!boTabelas)
+        return;
+    Database& db = DataBaseGeralPed();
+    for (const SyncSlot& s : syncSlots())
+        purgeTable(db, s, dataset(deletionsDatasetOf(s)));
+    for (const SyncSlot& s : syncSlots())
+        dataset(deletionsDatasetOf(s)).clearRows();
+}
+
+TdtmAtuTab* dtmAtuTab() { return module().get(); }
+
+void CriaDataModulo()
+{
+    if (!module())
+        module() = std::make_unique<TdtmAtuTab>();
+}
+
+void DestroiDataModulo() { module().reset(); }
+
+// ---------------------------------------------------------------- the steps
+
+QString lastTransferError() { return lastError(); }
+
+namespace {
+QString textOf(const std::exception& e)
+{
+    const QString t = QString::fromUtf8(e.what());
+    return t.isEmpty() ? QStringLiteral("Ocorreu um erro inesperado.") : t;
+}
+} // namespace
+
+bool TestaConnect()
+{
+    try {
+        CriaDataModulo();
+        TNetConnection& net = module()->netImpDados;
+        if (!net.connected())
+            net.open();
+        net.close();
+        return true;
+    } catch (const std::exception& e) {
+        lastError() = textOf(e);
+    } catch (...) {
+        lastError() = QStringLiteral("Ocorreu um erro inesperado.");
+    }
+    return false;
+}
+
+void UpdateProgress(ProgressWindow* window, const QStringList& arsMessages, int position, int total, bool boMessage)
+{
+    CriaDataModulo();
+    if (!module()->progressWindow)
+        module()->progressWindow = window;
+    if (window) {
+        window->bringToFront();
+        if (!arsMessages.isEmpty())
+            window->showProgress(progressState(*window, arsMessages, position, total, boMessage));
+    }
+    // Windows repaint during long loops; while a table is being written no
+    // user action may start another write on the same connection.
+    const bool writing = dtmDBGeralPed() && dtmDBGeralPed()->database() && dtmDBGeralPed()->database()->inTransaction();
+    QCoreApplication::processEvents(writing ? QEventLoop::ExcludeUserInputEvents : QEventLoop::AllEvents);
+}
+
+bool CriaBaixaDados()
+{
+    try {
+        CriaDataModulo();
+        module()->BaixaDados();
+        return true;
+    } catch (const std::exception& e) {
+        lastError() = textOf(e);
+    } catch (...) {
+        lastError() = QStringLiteral("Ocorreu um erro inesperado.");
+    }
+    // Nothing of a failed download is kept for an apply.
+    DestroiDataModulo();
+    return false;
+}
+
+bool ChamaExportaDados()
+{
+    bool ok = false;
+    try {
+        CriaDataModulo();
+        module()->ExportaDados();
+        ok = true;
+    } catch (const std::exception& e) {
+        lastError() = textOf(e);
+    } catch (...) {
+        lastError() = QStringLiteral("Ocorreu um erro inesperado.");
+    }
+    DestroiDataModulo();
+    return ok;
+}
+
+TransferLock::TransferLock()
+{
+    if (transferRunning)
+        throw Error(QStringLiteral("Já existe uma transferência de dados em andamento. Aguarde o seu término."));
+    transferRunning = true;
+}
+
+TransferLock::~TransferLock() { transferRunning = false; }
+
+bool TransferLock::running() { return transferRunning; }
+
+} // namespace zov
