@@ -145,13 +145,7 @@ void DatasetModel::setCurrentRow(int row)
 
 void DatasetModel::datasetReset()
 {
-    // The fields may have changed with the reopening.
-    beginResetModel();
-    columns_.clear();
-    for (int i = 0; i < q_.fieldCount(); ++i)
-        if (q_.field(i).visible)
-            columns_.push_back(i);
-    endResetModel();
+    refreshColumns(); // the fields may have changed with the reopening
     emit currentRowChanged(q_.recNo() - 1);
 }
 

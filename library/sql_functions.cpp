@@ -1,6 +1,11 @@
 #include "library/sql_functions.h"
 
+#include "library/text_fold.h"
+
 #include <sqlite3.h>
+
+#include <cstring>
+#include <string>
 
 namespace zov {
 namespace {
@@ -55,6 +60,45 @@ void decode(sqlite3_context* ctx, int argc, sqlite3_value** argv)
         sqlite3_result_null(ctx);
 }
 
+void freeFolded(void* p) { delete static_cast<std::string*>(p); }
+
+void foldValue(sqlite3_value* v, std::string& out)
+{
+    if (const auto* t = reinterpret_cast<const char*>(sqlite3_value_text(v)))
+        foldUtf8(t, std::size_t(sqlite3_value_bytes(v)), out);
+}
+
+// CONTAINS_FOLDED(value, text): 1 when value contains text, ignoring case and
+// accents. The lookup searches run it over every row of big lists, so it works
+// on the UTF-8 bytes and folds the searched text once per statement.
+void containsFolded(sqlite3_context* ctx, int, sqlite3_value** argv)
+{
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL) {
+        sqlite3_result_int(ctx, 0);
+        return;
+    }
+    const auto* needle = static_cast<const std::string*>(sqlite3_get_auxdata(ctx, 1));
+    std::string once;
+    if (!needle) {
+        auto* folded = new std::string;
+        foldValue(argv[1], *folded);
+        sqlite3_set_auxdata(ctx, 1, folded, freeFolded); // SQLite owns it from here
+        needle = static_cast<const std::string*>(sqlite3_get_auxdata(ctx, 1));
+        if (!needle) { // not kept: the text is not a constant of the statement
+            foldValue(argv[1], once);
+            needle = &once;
+        }
+    }
+    if (needle->empty()) {
+        sqlite3_result_int(ctx, 1);
+        return;
+    }
+    thread_local std::string hay;
+    hay.clear();
+    foldValue(argv[0], hay);
+    sqlite3_result_int(ctx, memmem(hay.data(), hay.size(), needle->data(), needle->size()) != nullptr);
+}
+
 } // namespace
 
 void registerSqlFunctions(sqlite3* db)
@@ -62,6 +106,7 @@ void registerSqlFunctions(sqlite3* db)
     const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
     sqlite3_create_function_v2(db, "NVL", 2, flags, nullptr, nvl, nullptr, nullptr, nullptr);
     sqlite3_create_function_v2(db, "DECODE", -1, flags, nullptr, decode, nullptr, nullptr, nullptr);
+    sqlite3_create_function_v2(db, "CONTAINS_FOLDED", 2, flags, nullptr, containsFolded, nullptr, nullptr, nullptr);
 }
 
 } // namespace zov

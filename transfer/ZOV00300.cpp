@@ -1,19 +1,18 @@
 #include "transfer/ZOV00300.h"
 
 #include "db/dbgeralped.h"
+#include "library/child_window_qt.h"
 #include "library/dataset_model.h"
 #include "library/errors.h"
 #include "library/grid.h"
 #include "library/shell.h"
 
 #include <QAction>
-#include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPointer>
@@ -87,6 +86,7 @@ TfrmParamTransPed::TfrmParamTransPed(QWidget* parent) : QWidget(parent)
     mnuFechar = comando(QStringLiteral("mnuFechar"), QStringLiteral("Fecha&r"), QKeySequence(Qt::CTRL | Qt::Key_F4),
                         &ParamTransPed::fechar);
     mnuManutencao->addActions({mnuAtualizar, mnuFechar});
+    child_ = new ChildWindow(this, QString::fromLatin1(kScreenCode), mnuFechar);
 
     resize(480, 300);
 
@@ -136,51 +136,7 @@ void TfrmParamTransPed::habilitaComandos(const ComandosParamTransPed& c)
 
 void TfrmParamTransPed::refreshGrids() { RefreshGrid(this); }
 
-void TfrmParamTransPed::fecha()
-{
-    // As a child of the main window the frame goes too; it closes us on its way.
-    if (auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget()))
-        frame->close();
-    else
-        close();
-}
-
-void TfrmParamTransPed::mostraCodigoTela() { shell().setStatusText(kScreenCodePanel, QString::fromLatin1(kScreenCode)); }
-
-bool TfrmParamTransPed::event(QEvent* e)
-{
-    // As a child of the main window the frame is activated instead (showEvent).
-    if (e->type() == QEvent::WindowActivate && isWindow())
-        runGuarded([this] { mostraCodigoTela(); });
-    return QWidget::event(e);
-}
-
-void TfrmParamTransPed::showEvent(QShowEvent* e)
-{
-    QWidget::showEvent(e);
-    if (subWindowHooked_)
-        return;
-    if (auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget())) {
-        subWindowHooked_ = true;
-        connect(frame, &QMdiSubWindow::aboutToActivate, this, [this] { runGuarded([this] { mostraCodigoTela(); }); });
-        // When the frame's own Close already answers Ctrl+F4, two actions on
-        // one key would leave the key dead; the frame's closes us too.
-        if (QMenu* menu = frame->systemMenu())
-            for (QAction* a : menu->actions())
-                if (a->shortcuts().contains(mnuFechar->shortcut())) {
-                    mnuFechar->setText(mnuFechar->text() + QLatin1Char('\t') +
-                                       mnuFechar->shortcut().toString(QKeySequence::NativeText));
-                    mnuFechar->setShortcut(QKeySequence());
-                    break;
-                }
-    }
-}
-
-void TfrmParamTransPed::closeEvent(QCloseEvent* e)
-{
-    runGuarded([] { shell().setStatusText(kScreenCodePanel, QString::fromLatin1(kMainScreenCode)); });
-    e->accept();
-}
+void TfrmParamTransPed::fecha() { child_->close(); }
 
 bool TfrmParamTransPed::eventFilter(QObject* watched, QEvent* e)
 {

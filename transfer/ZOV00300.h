@@ -11,6 +11,7 @@ class QTableView;
 
 namespace zov {
 
+class ChildWindow;
 class DatasetModel;
 
 class TfrmParamTransPed final : public QWidget, private ParamTransPedView {
@@ -24,9 +25,6 @@ public:
     ParamTransPed& logic() { return *logic_; }
 
 protected:
-    bool event(QEvent* e) override;
-    void showEvent(QShowEvent* e) override;
-    void closeEvent(QCloseEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
@@ -39,7 +37,6 @@ private:
     void fecha() override;
 
     QAction* comando(const QString& name, const QString& text, const QKeySequence& key, void (ParamTransPed::*run)());
-    void mostraCodigoTela();
 
     QLineEdit* edtNrIpServApliq = nullptr;
     QTableView* dbgParamTransPed = nullptr;
@@ -61,7 +58,7 @@ private:
 
     std::unique_ptr<ParamTransPed> logic_;
     std::unique_ptr<DatasetModel> model_;
-    bool subWindowHooked_ = false;
+    ChildWindow* child_ = nullptr;
 };
 
 // Shows the window, creating it the first time; always opens normal.

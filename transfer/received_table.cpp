@@ -34,13 +34,13 @@ int ReceivedTable::columnIndex(const QString& name) const
     return -1;
 }
 
-void ReceivedTable::appendRow(const std::vector<QVariant>& values)
+void ReceivedTable::appendRow(const QVariant* values, int count)
 {
     rowStart_.push_back(cells_.size());
-    const int n = std::min(int(values.size()), columnCount());
+    const int n = std::min(count, columnCount());
     for (int c = 0; c < n; ++c)
-        if (!values[std::size_t(c)].isNull())
-            cells_.push_back({c, values[std::size_t(c)]});
+        if (!values[c].isNull())
+            cells_.push_back({c, values[c]});
 }
 
 QVariant ReceivedTable::value(int row, int column) const

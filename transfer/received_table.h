@@ -37,7 +37,8 @@ public:
     int columnIndex(const QString& name) const; // -1 when absent, ignoring case
 
     // Values in column order; nulls are not kept.
-    void appendRow(const std::vector<QVariant>& values);
+    void appendRow(const std::vector<QVariant>& values) { appendRow(values.data(), int(values.size())); }
+    void appendRow(const QVariant* values, int count);
     int rowCount() const { return int(rowStart_.size()); }
     QVariant value(int row, int column) const;
     QVariant value(int row, const QString& column) const { return value(row, columnIndex(column)); }

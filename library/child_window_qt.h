@@ -1,0 +1,37 @@
+#pragma once
+// What every child window of the main window does alike: its screen code goes
+// into status panel 3 when it is activated (as a frame inside the main window,
+// or as a window of its own) and the main window's code comes back when it
+// closes; closing the window takes its frame along; when the frame's own
+// Close already answers the window's close key, the frame keeps the key.
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+class QAction;
+class QWidget;
+
+namespace zov {
+
+class ChildWindow final : public QObject {
+    Q_OBJECT
+public:
+    ChildWindow(QWidget* window, QString screenCode, QAction* closeAction = nullptr);
+
+    const QString& screenCode() const { return code_; }
+    // Closes the window, and its frame when it has one.
+    void close();
+    void showScreenCode();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void hookFrame();
+    QWidget* window_;
+    QString code_;
+    QPointer<QAction> closeAction_;
+    bool hooked_ = false;
+};
+
+} // namespace zov
