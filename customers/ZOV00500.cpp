@@ -2,6 +2,7 @@
 
 #include "customers/mensagens.h"
 #include "db/dbgeralped.h"
+#include "library/child_window_qt.h"
 #include "library/dataset_model.h"
 #include "library/dbedit_qt.h"
 #include "library/dialogs.h"
@@ -14,7 +15,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QCloseEvent>
 #include <QFocusEvent>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -23,7 +23,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
@@ -129,6 +128,9 @@ TfrmCliente::TfrmCliente(QWidget* parent) : QWidget(parent)
     montaMenus(menuBar, toolBar);
     for (QToolButton* b : navegador_)
         b->addActions(movimentos_);
+    child_ = new ChildWindow(this, QString::fromLatin1(kScreenCode), mnuFechar);
+    // Coming back to the window reads the current customer's addresses again.
+    connect(child_, &ChildWindow::activated, this, [this] { executa([this] { logic_->ativada(); }); });
 
     resize(900, 640);
     connect(pgcPadrao, &QTabWidget::currentChanged, this, [this](int index) { paginaTrocada(index); });
@@ -517,14 +519,7 @@ void TfrmCliente::atualizaControles()
 
 void TfrmCliente::procura(Query& dataset) { Procura(dataset, this); }
 
-void TfrmCliente::fecha()
-{
-    // As a child of the main window the frame goes too; it closes us on its way.
-    if (auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget()))
-        frame->close();
-    else
-        close();
-}
+void TfrmCliente::fecha() { child_->close(); }
 
 // ---------------------------------------------------------------- pages and keys
 
@@ -613,47 +608,6 @@ bool TfrmCliente::eventFilter(QObject* watched, QEvent* e)
         break;
     }
     return QWidget::eventFilter(watched, e);
-}
-
-void TfrmCliente::mostraCodigoTela()
-{
-    shell().setStatusText(kScreenCodePanel, QString::fromLatin1(kScreenCode));
-    logic_->ativada();
-}
-
-bool TfrmCliente::event(QEvent* e)
-{
-    // As a child of the main window the frame is activated instead (showEvent).
-    if (e->type() == QEvent::WindowActivate && isWindow())
-        runGuarded([this] { mostraCodigoTela(); });
-    return QWidget::event(e);
-}
-
-void TfrmCliente::showEvent(QShowEvent* e)
-{
-    QWidget::showEvent(e);
-    if (subWindowHooked_)
-        return;
-    if (auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget())) {
-        subWindowHooked_ = true;
-        connect(frame, &QMdiSubWindow::aboutToActivate, this, [this] { runGuarded([this] { mostraCodigoTela(); }); });
-        // When the frame's own Close already answers Ctrl+F4, two actions on
-        // one key would leave the key dead; the frame's closes us too.
-        if (QMenu* menu = frame->systemMenu())
-            for (QAction* a : menu->actions())
-                if (a->shortcuts().contains(mnuFechar->shortcut())) {
-                    mnuFechar->setText(mnuFechar->text() + QLatin1Char('\t') +
-                                       mnuFechar->shortcut().toString(QKeySequence::NativeText));
-                    mnuFechar->setShortcut(QKeySequence());
-                    break;
-                }
-    }
-}
-
-void TfrmCliente::closeEvent(QCloseEvent* e)
-{
-    runGuarded([] { shell().setStatusText(kScreenCodePanel, QString::fromLatin1(kMainScreenCode)); });
-    e->accept();
 }
 
 TfrmCliente* CriaCliente()

@@ -20,6 +20,7 @@ class QToolButton;
 
 namespace zov {
 
+class ChildWindow;
 class DatasetModel;
 class DbEdit;
 
@@ -35,9 +36,6 @@ public:
     QLineEdit* edit(ControleCliente controle) const { return edits_.value(int(controle)); }
 
 protected:
-    bool event(QEvent* e) override;
-    void showEvent(QShowEvent* e) override;
-    void closeEvent(QCloseEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
@@ -70,7 +68,6 @@ private:
     void executa(const std::function<void()>& run);
     void paginaTrocada(int index);
     void proximoGrupo();
-    void mostraCodigoTela();
 
     std::unique_ptr<CadastroCliente> logic_;
     std::unique_ptr<DatasetModel> model_;
@@ -100,7 +97,7 @@ private:
     QList<QAction*> movimentos_;
     int paginaAnterior_ = 0;
     bool trocandoPagina_ = false;
-    bool subWindowHooked_ = false;
+    ChildWindow* child_ = nullptr;
 };
 
 // Shows the customer window, creating it the first time; maximised on a 640 x 480 screen.

@@ -1,18 +1,14 @@
 // The one place where the customer window meets the generic search dialog.
 #include "customers/ZOV00500.h"
 
-#include "library/dialogs.h"
+#include "search/pesquisaZOV.h"
 
 namespace zov {
 
-PesquisaFn PesquisaCliente(QWidget* parent)
+PesquisaFn PesquisaCliente(QWidget*)
 {
-    // TODO(search): call PesquisarZOV(lista, titulo, false, true) once the
-    // generic search dialog is in the tree.
-    return [](Query&, const QString&) {
-        dialogs().info(QStringLiteral("A pesquisa não está disponível."));
-        return false;
-    };
+    // Every lookup opens the full list and the search converts to upper case.
+    return [](Query& lista, const QString& titulo) { return PesquisarZOV(lista, titulo, false, true); };
 }
 
 } // namespace zov
