@@ -1,0 +1,122 @@
+#include "server/app_server.h"
+
+#include "library/errors.h"
+#include "server/remote_methods.h"
+#include "server/server_database.h"
+
+#include <QElapsedTimer>
+#include <atomic>
+#include <cstdio>
+#include <httplib.h>
+
+namespace zov::server {
+
+namespace {
+
+const char* const kJson = "application/json";
+const char* const kObjectsBody = R"({"server":"zov-appserver","objects":["PAD.rdmImpPedidos","PAD.rdmExpDados"]})";
+
+using Method = std::string (*)(Database&, const std::vector<WireValue>&);
+
+Method findMethod(const std::string& object, const std::string& method)
+{
+    if (object == "PAD.rdmExpDados" && method == "getTabelas")
+        return &getTabelas;
+    if (object == "PAD.rdmImpPedidos" && method == "SetPedidos")
+        return &setPedidos;
+    return nullptr;
+}
+
+void reply(httplib::Response& res, int status, std::string body)
+{
+    res.status = status;
+    res.body = std::move(body);
+    res.set_header("Content-Type", kJson);
+}
+
+} // namespace
+
+struct AppServer::Impl {
+    QString path;
+    httplib::Server http;
+    std::atomic<bool> logging{false};
+
+    void call(const httplib::Request& req, httplib::Response& res)
+    {
+        const std::string object = req.matches[1];
+        const std::string method = req.matches[2];
+        const Method run = findMethod(object, method);
+        if (!run) {
+            reply(res, 404, errorBody(QStringLiteral("O servidor de aplicação não tem o método %1 no objeto %2.")
+                                          .arg(QString::fromStdString(method), QString::fromStdString(object))));
+            return;
+        }
+        std::vector<WireValue> args;
+        try {
+            args = decodeArgs(req.body);
+        } catch (const Error& e) {
+            reply(res, 400, errorBody(e.text()));
+            return;
+        }
+        const QString failed = QStringLiteral("Erro no servidor de aplicação ao executar %1: %2").arg(QString::fromStdString(method));
+        try {
+            auto db = openServerDatabase(path);
+            reply(res, 200, run(*db, args));
+        } catch (const RequestError& e) {
+            reply(res, 400, errorBody(e.text()));
+        } catch (const Error& e) {
+            reply(res, 500, errorBody(failed.arg(e.text())));
+        } catch (const std::exception& e) {
+            reply(res, 500, errorBody(failed.arg(QString::fromLocal8Bit(e.what()))));
+        }
+    }
+};
+
+AppServer::AppServer(QString databasePath) : d(std::make_unique<Impl>())
+{
+    d->path = std::move(databasePath);
+    openServerDatabase(d->path); // refuse a wrong file before listening
+
+    d->http.Get("/", [](const httplib::Request&, httplib::Response& res) { reply(res, 200, kObjectsBody); });
+    d->http.Post(R"(/([^/]+)/([^/]+))", [this](const httplib::Request& req, httplib::Response& res) { d->call(req, res); });
+    // Anything else: a 404 with an error body, as every failure has one.
+    d->http.set_error_handler(httplib::Server::HandlerWithResponse([](const httplib::Request& req, httplib::Response& res) {
+        if (!res.body.empty())
+            return httplib::Server::HandlerResponse::Unhandled;
+        const QString what = QStringLiteral("%1 %2").arg(QString::fromStdString(req.method), QString::fromStdString(req.path));
+        reply(res, res.status,
+              errorBody(res.status == 404 ? QStringLiteral("O servidor de aplicação não conhece %1.").arg(what)
+                                          : QStringLiteral("O servidor de aplicação recusou %1.").arg(what)));
+        return httplib::Server::HandlerResponse::Handled;
+    }));
+    d->http.set_logger([this](const httplib::Request& req, const httplib::Response& res) {
+        if (!d->logging)
+            return;
+        std::fprintf(stderr, "zov-appserver: %s %s %d %zu bytes\n", req.method.c_str(), req.path.c_str(), res.status, res.body.size());
+        std::fflush(stderr);
+    });
+}
+
+AppServer::~AppServer() { stop(); }
+
+int AppServer::bind(const QString& host, int port)
+{
+    const std::string h = host.toStdString();
+    if (port == 0) {
+        const int bound = d->http.bind_to_any_port(h);
+        if (bound <= 0)
+            throw Error(QStringLiteral("Não foi possível escutar em %1.").arg(host));
+        return bound;
+    }
+    if (!d->http.bind_to_port(h, port))
+        throw Error(QStringLiteral("Não foi possível escutar em %1:%2 (porta em uso ou sem permissão).").arg(host).arg(port));
+    return port;
+}
+
+void AppServer::listen() { d->http.listen_after_bind(); }
+
+void AppServer::stop() { d->http.stop(); }
+
+void AppServer::setLogging(bool on) { d->logging = on; }
+
+} // namespace zov::server

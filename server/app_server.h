@@ -1,0 +1,32 @@
+#pragma once
+// zov-appserver's HTTP side: GET / answers who it is; POST /<object>/<method>
+// runs a method of a server object on its own database connection.
+#include <QString>
+#include <memory>
+
+namespace zov::server {
+
+class AppServer {
+public:
+    // The database must be a server database (openServerDatabase checks it).
+    explicit AppServer(QString databasePath);
+    ~AppServer();
+    AppServer(const AppServer&) = delete;
+    AppServer& operator=(const AppServer&) = delete;
+
+    // Binds the address; port 0 picks a free one. Returns the port bound.
+    // Throws Error when the address cannot be used.
+    int bind(const QString& host, int port);
+    // Serves until stop(); call after bind.
+    void listen();
+    // Safe from any thread, also before listen() started.
+    void stop();
+    // One line per request on stderr.
+    void setLogging(bool on);
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> d;
+};
+
+} // namespace zov::server

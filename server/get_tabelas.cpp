@@ -1,0 +1,152 @@
+// getTabelas: per slot, the rows changed at or after the insert watermark
+// and the deletions after the last-update watermark.
+#include "server/remote_methods.h"
+#include "transfer/protocol_slots.h"
+
+#include <sqlite3.h>
+
+namespace zov::server {
+
+QString watermarkArgument(const WireValue& value, int argument, int index)
+{
+    if (value.isNull())
+        return {};
+    QDateTime dt;
+    if (value.kind != WireValue::Text || !dateTimeFromWire(value.text.toStdString(), dt))
+        throw RequestError(QStringLiteral("getTabelas: o elemento %1 do argumento %2 não é uma data-hora.").arg(index).arg(argument));
+    // Stamps always carry milliseconds, so the texts compare as the instants do.
+    return dt.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"));
+}
+
+namespace {
+
+QStringList watermarks(const std::vector<WireValue>& args, int argument)
+{
+    const WireValue& v = args[std::size_t(argument - 1)];
+    if (v.kind != WireValue::Array || v.items.size() != std::size_t(kSlotCount))
+        throw RequestError(QStringLiteral("getTabelas: o argumento %1 deve ser uma lista de %2 datas.").arg(argument).arg(kSlotCount));
+    QStringList out;
+    for (int i = 0; i < kSlotCount; ++i)
+        out << watermarkArgument(v.items[std::size_t(i)], argument, i);
+    return out;
+}
+
+// Writes the rows a statement returns as one packet, straight from SQLite.
+void writeRows(Statement& st, std::string& out, const QString& table)
+{
+    sqlite3_stmt* h = st.handle();
+    const int n = st.columnCount();
+    std::vector<PacketColumn> columns;
+    for (int i = 0; i < n; ++i) {
+        FieldKind kind = FieldKind::Text;
+        kindFromDeclaredType(sqlite3_column_decltype(h, i), kind);
+        columns.push_back({st.columnName(i).toUpper(), columnTypeOf(kind)});
+    }
+    PacketWriter w(out);
+    w.begin(columns);
+    while (st.step()) {
+        w.beginRow();
+        for (int i = 0; i < n; ++i) {
+            const int type = sqlite3_column_type(h, i);
+            if (type == SQLITE_NULL) {
+                w.null();
+                continue;
+            }
+            switch (columns[std::size_t(i)].type) {
+            case ColumnType::Text:
+                w.text(std::string_view(reinterpret_cast<const char*>(sqlite3_column_text(h, i)), std::size_t(sqlite3_column_bytes(h, i))));
+                break;
+            case ColumnType::Integer:
+                if (type == SQLITE_INTEGER || type == SQLITE_FLOAT)
+                    w.integer(type == SQLITE_INTEGER ? sqlite3_column_int64(h, i) : qint64(sqlite3_column_double(h, i)));
+                else
+                    w.value(st.value(i, FieldKind::Integer));
+                break;
+            case ColumnType::Number:
+                if (type == SQLITE_INTEGER || type == SQLITE_FLOAT)
+                    w.number(sqlite3_column_double(h, i));
+                else
+                    w.value(st.value(i, FieldKind::Number));
+                break;
+            case ColumnType::DateTime:
+                try {
+                    w.dateTimeStored(std::string_view(reinterpret_cast<const char*>(sqlite3_column_text(h, i)),
+                                                      std::size_t(sqlite3_column_bytes(h, i))));
+                } catch (const Error& e) {
+                    throw Error(QStringLiteral("Tabela %1, coluna %2: %3").arg(table, columns[std::size_t(i)].name, e.text()));
+                }
+                break;
+            case ColumnType::Bytes:
+                w.bytes(static_cast<const char*>(sqlite3_column_blob(h, i)), std::size_t(sqlite3_column_bytes(h, i)));
+                break;
+            }
+        }
+        w.endRow();
+    }
+    w.end();
+}
+
+} // namespace
+
+std::string getTabelas(Database& db, const std::vector<WireValue>& args)
+{
+    if (args.size() != 3)
+        throw RequestError(QStringLiteral("getTabelas espera 3 argumentos e recebeu %1.").arg(args.size()));
+    if (!args[0].isNull() && args[0].kind != WireValue::Text)
+        throw RequestError(QStringLiteral("getTabelas: o argumento 1 (filial) deve ser um texto."));
+    const QStringList lastUpdate = watermarks(args, 2);
+    const QStringList inserted = watermarks(args, 3);
+
+    std::string body;
+    body.reserve(1 << 20);
+    // One read transaction: every table from the same snapshot.
+    db.execScript(QStringLiteral("BEGIN"));
+    try {
+        ResultWriter result(body);
+        std::vector<const SyncSlot*> bySlot(kSlotCount, nullptr);
+        for (const SyncSlot& s : syncSlots())
+            bySlot[std::size_t(s.slot)] = &s;
+
+        for (int i = 0; i < kSlotCount; ++i) {
+            const SyncSlot* s = bySlot[std::size_t(i)];
+            if (!s) {
+                result.null();
+                continue;
+            }
+            const QString from = inserted[i];
+            Statement st(db, from.isEmpty() ? QStringLiteral("SELECT * FROM %1 ORDER BY %2").arg(s->table, s->dateColumn)
+                                            : QStringLiteral("SELECT * FROM %1 WHERE %2 >= :W ORDER BY %2").arg(s->table, s->dateColumn));
+            if (!from.isEmpty())
+                st.bind(QStringLiteral("W"), from);
+            result.beginElement();
+            writeRows(st, body, s->table);
+        }
+        // Slot 23 has no deletion element: element 47 is PARAMPEDIDO.
+        for (int i = 0; i < kParamPedidoElement - kDeletionOffset; ++i) {
+            const SyncSlot* s = bySlot[std::size_t(i)];
+            if (!s) {
+                result.null();
+                continue;
+            }
+            const QString after = lastUpdate[i];
+            Statement st(db, QStringLiteral("SELECT DSKEYCACHE, DTULTATUCACH FROM LOGDELECAO WHERE NMTABELA = :T%1 ORDER BY DTULTATUCACH")
+                                 .arg(after.isEmpty() ? QString() : QStringLiteral(" AND DTULTATUCACH > :W")));
+            st.bind(QStringLiteral("T"), s->table);
+            if (!after.isEmpty())
+                st.bind(QStringLiteral("W"), after);
+            result.beginElement();
+            writeRows(st, body, QStringLiteral("LOGDELECAO"));
+        }
+        Statement params(db, QStringLiteral("SELECT CDFILIAL, IDPERALTPRECO FROM PARAMPEDIDO ORDER BY CDFILIAL"));
+        result.beginElement();
+        writeRows(params, body, QStringLiteral("PARAMPEDIDO"));
+        result.finish();
+    } catch (...) {
+        db.rollback();
+        throw;
+    }
+    db.commit();
+    return body;
+}
+
+} // namespace zov::server

@@ -1,0 +1,159 @@
+// zov-appserver: the application server of the order client.
+//
+//   zov-appserver init  --db FILE [--demo | --scale N] [--force]
+//   zov-appserver serve --db FILE [--host 127.0.0.1] [--port 211]
+#include "library/errors.h"
+#include "server/app_server.h"
+#include "server/demo_company.h"
+#include "server/server_database.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QString>
+#include <atomic>
+#include <csignal>
+#include <cstdio>
+#include <pthread.h>
+#include <thread>
+
+using namespace zov;
+using namespace zov::server;
+
+namespace {
+
+const char* const kUsage =
+    "uso:\n"
+    "  zov-appserver init  --db ARQUIVO [--demo | --scale N] [--force]\n"
+    "  zov-appserver serve --db ARQUIVO [--host 127.0.0.1] [--port 211]\n"
+    "\n"
+    "init   cria o banco do servidor (vazio, com a empresa de demonstração, ou\n"
+    "       com N x 10 000 produtos e clientes para medições); --force substitui\n"
+    "       um arquivo existente.\n"
+    "serve  atende os clientes; --port 0 escolhe uma porta livre. A primeira\n"
+    "       linha da saída é \"listening HOST:PORTA\".\n";
+
+struct Options {
+    QString command, db, host = QStringLiteral("127.0.0.1");
+    int port = 211;
+    bool demo = false, force = false;
+    int scale = 0;
+};
+
+[[noreturn]] void usage(const QString& problem)
+{
+    if (!problem.isEmpty())
+        std::fprintf(stderr, "zov-appserver: %s\n\n", problem.toLocal8Bit().constData());
+    std::fputs(kUsage, stderr);
+    std::exit(2);
+}
+
+int number(const QString& text, const char* option)
+{
+    bool ok = false;
+    const int v = text.toInt(&ok);
+    if (!ok || v < 0)
+        usage(QStringLiteral("%1 espera um número, não \"%2\".").arg(QLatin1String(option), text));
+    return v;
+}
+
+Options parse(int argc, char** argv)
+{
+    if (argc < 2)
+        usage({});
+    Options o;
+    o.command = QString::fromLocal8Bit(argv[1]);
+    if (o.command == QLatin1String("--help") || o.command == QLatin1String("-h"))
+        usage({});
+    if (o.command != QLatin1String("init") && o.command != QLatin1String("serve"))
+        usage(QStringLiteral("comando desconhecido: %1").arg(o.command));
+    for (int i = 2; i < argc; ++i) {
+        const QString a = QString::fromLocal8Bit(argv[i]);
+        auto value = [&]() {
+            if (i + 1 >= argc)
+                usage(QStringLiteral("%1 espera um valor.").arg(a));
+            return QString::fromLocal8Bit(argv[++i]);
+        };
+        if (a == QLatin1String("--db"))
+            o.db = value();
+        else if (a == QLatin1String("--host") && o.command == QLatin1String("serve"))
+            o.host = value();
+        else if (a == QLatin1String("--port") && o.command == QLatin1String("serve"))
+            o.port = number(value(), "--port");
+        else if (a == QLatin1String("--demo") && o.command == QLatin1String("init"))
+            o.demo = true;
+        else if (a == QLatin1String("--scale") && o.command == QLatin1String("init"))
+            o.scale = number(value(), "--scale");
+        else if (a == QLatin1String("--force") && o.command == QLatin1String("init"))
+            o.force = true;
+        else
+            usage(QStringLiteral("opção desconhecida para %1: %2").arg(o.command, a));
+    }
+    if (o.db.isEmpty())
+        usage(QStringLiteral("falta --db ARQUIVO."));
+    if (o.demo && o.scale > 0)
+        usage(QStringLiteral("use --demo ou --scale, não os dois."));
+    if (o.port > 65535)
+        usage(QStringLiteral("porta inválida: %1").arg(o.port));
+    return o;
+}
+
+int init(const Options& o)
+{
+    if (o.force) {
+        for (const char* suffix : {"", "-wal", "-shm"})
+            QFile::remove(o.db + QLatin1String(suffix));
+    }
+    QElapsedTimer clock;
+    clock.start();
+    auto db = createServerDatabase(o.db);
+    if (o.scale > 0)
+        fillScaleCompany(*db, o.scale);
+    else if (o.demo)
+        fillDemoCompany(*db);
+    finishServerDatabase(*db);
+    std::printf("banco do servidor criado: %s (%lld ms)\n", o.db.toLocal8Bit().constData(), clock.elapsed());
+    return 0;
+}
+
+int serve(const Options& o)
+{
+    // SIGINT and SIGTERM end the server cleanly: one thread waits for them.
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+
+    AppServer server(o.db);
+    server.setLogging(true);
+    const int port = server.bind(o.host, o.port);
+    std::printf("listening %s:%d\n", o.host.toLocal8Bit().constData(), port);
+    std::fflush(stdout);
+
+    std::atomic<bool> woken{false};
+    std::thread waiter([&] {
+        int sig = 0;
+        sigwait(&stopSignals, &sig);
+        woken = true;
+        server.stop();
+    });
+    server.listen();
+    // listen() may also end on its own: wake the waiter so it can be joined.
+    if (!woken.exchange(true))
+        pthread_kill(waiter.native_handle(), SIGTERM);
+    waiter.join();
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const Options o = parse(argc, argv);
+    try {
+        return o.command == QLatin1String("init") ? init(o) : serve(o);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "zov-appserver: %s\n", e.what());
+        return 1;
+    }
+}

@@ -1,0 +1,133 @@
+#include "server/server_database.h"
+
+#include "db/schema.h"
+#include "library/errors.h"
+#include "transfer/protocol_slots.h"
+
+#include <QFileInfo>
+
+namespace zov::server {
+
+const char* const kStampSql = "strftime('%Y-%m-%d %H:%M:%f','now','localtime')";
+
+namespace {
+
+const char* const kServerTables = R"sql(
+-- Keys of deleted rows, per table: DSKEYCACHE lists COLUMN=value; per key column.
+CREATE TABLE LOGDELECAO (
+  NMTABELA VARCHAR(30) NOT NULL,
+  DSKEYCACHE VARCHAR(400) NOT NULL,
+  DTULTATUCACH DATETIME NOT NULL
+);
+CREATE INDEX IX_LOGDELECAO ON LOGDELECAO (NMTABELA, DTULTATUCACH);
+
+-- Who sent each stored order, and when.
+CREATE TABLE PEDIDORECEBIDO (
+  CDFILIAL VARCHAR(4) NOT NULL,
+  NRPEDIDO VARCHAR(10) NOT NULL,
+  CDFILIALENV VARCHAR(4),
+  NMUSUARIO VARCHAR(60),
+  DTRECEBIDO DATETIME NOT NULL,
+  PRIMARY KEY (CDFILIAL, NRPEDIDO)
+);
+)sql";
+
+QStringList columnsOf(Database& db, const QString& table)
+{
+    QStringList names;
+    Statement st(db, QStringLiteral("SELECT name FROM pragma_table_info(:T)"));
+    st.bind(QStringLiteral("T"), table);
+    while (st.step())
+        names << st.value(0, FieldKind::Text).toString();
+    return names;
+}
+
+// A key value as the clients store it: dates as "YYYY-MM-DD HH:MM:SS[.fff]".
+QString keyValueSql(const QString& column, const QString& row)
+{
+    const QString v = QStringLiteral("%1.%2").arg(row, column);
+    if (!column.startsWith(QLatin1String("DT")))
+        return QStringLiteral("ifnull(%1,'')").arg(v);
+    const QString t = QStringLiteral("replace(ifnull(%1,''),'T',' ')").arg(v);
+    return QStringLiteral("(CASE WHEN length(%1)=10 THEN %1||' 00:00:00' WHEN substr(%1,20)='.000' THEN substr(%1,1,19) ELSE %1 END)")
+        .arg(t);
+}
+
+QString deletionKeySql(const QStringList& keys, const QString& row)
+{
+    QStringList parts;
+    for (const QString& k : keys)
+        parts << QStringLiteral("'%1='||%2||';'").arg(k, keyValueSql(k, row));
+    return parts.join(QStringLiteral("||"));
+}
+
+} // namespace
+
+QStringList triggerSql(Database& db, const QString& table)
+{
+    const SyncSlot* slot = syncSlotOf(table);
+    if (!slot)
+        return {};
+    const QString stamp = QString::fromLatin1(kStampSql);
+    const QString t = slot->table;
+    const QString dt = slot->dateColumn;
+    QStringList others = columnsOf(db, t);
+    others.removeAll(dt);
+
+    QStringList sql;
+    sql << QStringLiteral("CREATE TRIGGER TRG_%1_INS AFTER INSERT ON %1 BEGIN "
+                          "UPDATE %1 SET %2 = %3 WHERE rowid = NEW.rowid; END")
+               .arg(t, dt, stamp);
+    // Only changes to data restamp a row: writing the stamp column alone (by
+    // the insert trigger, or by hand) leaves it as written.
+    sql << QStringLiteral("CREATE TRIGGER TRG_%1_UPD AFTER UPDATE OF %4 ON %1 BEGIN "
+                          "UPDATE %1 SET %2 = %3 WHERE rowid = NEW.rowid; END")
+               .arg(t, dt, stamp, others.join(QStringLiteral(", ")));
+    sql << QStringLiteral("CREATE TRIGGER TRG_%1_DEL AFTER DELETE ON %1 BEGIN "
+                          "INSERT INTO LOGDELECAO (NMTABELA, DSKEYCACHE, DTULTATUCACH) VALUES ('%1', %2, %3); END")
+               .arg(t, deletionKeySql(slot->keys, QStringLiteral("OLD")), stamp);
+    // A row whose key changes is gone under its old key.
+    QStringList changed;
+    for (const QString& k : slot->keys)
+        changed << QStringLiteral("OLD.%1 IS NOT NEW.%1").arg(k);
+    sql << QStringLiteral("CREATE TRIGGER TRG_%1_KEY AFTER UPDATE OF %2 ON %1 WHEN %3 BEGIN "
+                          "INSERT INTO LOGDELECAO (NMTABELA, DSKEYCACHE, DTULTATUCACH) VALUES ('%1', %4, %5); END")
+               .arg(t, slot->keys.join(QStringLiteral(", ")), changed.join(QStringLiteral(" OR ")),
+                    deletionKeySql(slot->keys, QStringLiteral("OLD")), stamp);
+    return sql;
+}
+
+std::unique_ptr<Database> createServerDatabase(const QString& path)
+{
+    if (QFileInfo::exists(path))
+        throw Error(QStringLiteral("O arquivo \"%1\" já existe.").arg(path));
+    auto db = std::make_unique<Database>(path, Database::Mode::CreateIfMissing);
+    db->transaction([&] {
+        db->execScript(QString::fromUtf8(schemaSql()));
+        db->execScript(QString::fromLatin1(kServerTables));
+        for (const SyncSlot& s : syncSlots())
+            db->execScript(QStringLiteral("CREATE INDEX IX_SRV_%1_DT ON %1 (%2)").arg(s.table, s.dateColumn));
+    });
+    return db;
+}
+
+void finishServerDatabase(Database& db)
+{
+    db.transaction([&] {
+        for (const SyncSlot& s : syncSlots()) {
+            db.execScript(QStringLiteral("UPDATE %1 SET %2 = %3").arg(s.table, s.dateColumn, QString::fromLatin1(kStampSql)));
+            for (const QString& sql : triggerSql(db, s.table))
+                db.execScript(sql);
+        }
+    });
+}
+
+std::unique_ptr<Database> openServerDatabase(const QString& path)
+{
+    auto db = std::make_unique<Database>(path, Database::Mode::OpenExisting);
+    if (!db->tableExists(QStringLiteral("LOGDELECAO")) || !db->tableExists(QStringLiteral("PEDIDORECEBIDO")))
+        throw Error(QStringLiteral("\"%1\" não é um banco de dados do zov-appserver (use zov-appserver init).").arg(path));
+    return db;
+}
+
+} // namespace zov::server

@@ -1,0 +1,29 @@
+#pragma once
+// The server's own database: the reference and order tables of the client's
+// schema, plus what a server needs: last-update columns stamped with
+// milliseconds by triggers on every insert and update, a log of deleted keys
+// filled by triggers, and the record of the orders it received.
+#include "library/database.h"
+
+#include <QString>
+#include <memory>
+
+namespace zov::server {
+
+// The stamp every trigger writes: local time with milliseconds.
+extern const char* const kStampSql; // strftime('%Y-%m-%d %H:%M:%f','now','localtime')
+
+// Creates the file with tables and indexes but no triggers yet, so bulk
+// loads can write their own stamps fast. Throws Error when it exists.
+std::unique_ptr<Database> createServerDatabase(const QString& path);
+// Stamps every row of every synchronised table with now, then installs the
+// triggers; from here on any change, even by hand, is stamped and logged.
+void finishServerDatabase(Database& db);
+// Opens an existing server database; throws Error when the file is not one.
+std::unique_ptr<Database> openServerDatabase(const QString& path);
+
+// The trigger statements (one string per trigger) for a table, for tests and
+// for installing them.
+QStringList triggerSql(Database& db, const QString& table);
+
+} // namespace zov::server

@@ -1,0 +1,171 @@
+#include "tests/server/server_fixture.h"
+#include "tests/support/temp_database.h"
+#include "transfer/protocol_slots.h"
+
+#include <QDateTime>
+#include <QRegularExpression>
+#include <gmock/gmock.h>
+
+using namespace zov;
+using namespace zov::test;
+using ::testing::HasSubstr;
+
+namespace {
+
+QDateTime at(const char* text) { return QDateTime::fromString(QString::fromLatin1(text), QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")); }
+
+class GetTabelasTest : public ServerFixture {
+protected:
+    void addProduct(const QString& code, const QString& stamp)
+    {
+        insertRow(db(), QStringLiteral("PRODUTO"),
+                  {{QStringLiteral("CDPRODUTO"), code}, {QStringLiteral("NMPRODUTO"), QStringLiteral("PRODUTO ") + code}});
+        // Writing the stamp column alone is not a change: the value stays as written.
+        db().exec(QStringLiteral("UPDATE PRODUTO SET DTULTATUPROD = :D WHERE CDPRODUTO = :C"),
+                  {{QStringLiteral("D"), stamp}, {QStringLiteral("C"), code}});
+    }
+
+    QStringList column(const Packet& p, const QString& name)
+    {
+        QStringList out;
+        for (int r = 0; r < p.rowCount(); ++r)
+            out << p.value(r, name).toString();
+        return out;
+    }
+
+    static QVariantList only(int slot, const QVariant& value, const QVariant& others)
+    {
+        QVariantList list = sameForAll(others);
+        list[slot] = value;
+        return list;
+    }
+};
+
+const QVariant kLongAgo = QDateTime(QDate(1985, 1, 1), QTime(12, 0));
+
+} // namespace
+
+TEST_F(GetTabelasTest, TheReplyHas48ElementsWithTheUnusedSlotsNull)
+{
+    insertRow(db(), QStringLiteral("PARAMPEDIDO"), {{QStringLiteral("CDFILIAL"), QStringLiteral("0001")}, {QStringLiteral("IDPERALTPRECO"), QStringLiteral("S")}});
+    const std::vector<Packet> reply = getTabelas(sameForAll(kLongAgo), sameForAll(kLongAgo));
+    ASSERT_EQ(reply.size(), 48u);
+    for (int i = 0; i < 48; ++i)
+        EXPECT_EQ(reply[std::size_t(i)].isNull(), i == 11 || i == 23 || i == 35) << "element " << i;
+
+    const Packet& products = reply[2];
+    EXPECT_GE(products.columnIndex(QStringLiteral("CDPRODUTO")), 0);
+    EXPECT_EQ(products.columns()[std::size_t(products.columnIndex(QStringLiteral("DTULTATUPROD")))].type, ColumnType::DateTime);
+    EXPECT_EQ(products.columns()[std::size_t(products.columnIndex(QStringLiteral("VRFATOCONV")))].type, ColumnType::Number);
+    EXPECT_EQ(reply[24 + 2].columns(),
+              (std::vector<PacketColumn>{{QStringLiteral("DSKEYCACHE"), ColumnType::Text}, {QStringLiteral("DTULTATUCACH"), ColumnType::DateTime}}));
+    EXPECT_EQ(reply[47].columns(),
+              (std::vector<PacketColumn>{{QStringLiteral("CDFILIAL"), ColumnType::Text}, {QStringLiteral("IDPERALTPRECO"), ColumnType::Text}}));
+    EXPECT_EQ(reply[47].rowCount(), 1);
+    for (const SyncSlot& s : syncSlots())
+        EXPECT_GE(reply[std::size_t(s.slot)].columnIndex(s.dateColumn), 0) << s.table.toStdString();
+}
+
+TEST_F(GetTabelasTest, RowsAtOrAfterTheInsertWatermarkComeInDateOrder)
+{
+    addProduct(QStringLiteral("A"), QStringLiteral("2026-01-01 10:00:05.500"));
+    addProduct(QStringLiteral("B"), QStringLiteral("2026-01-01 10:00:00.000"));
+    addProduct(QStringLiteral("C"), QStringLiteral("2026-01-01 10:00:03.250"));
+
+    // The watermark's own instant is sent again (the client updates by key).
+    std::vector<Packet> reply = getTabelas(sameForAll(kLongAgo), only(2, at("2026-01-01 10:00:03.250"), kLongAgo));
+    EXPECT_EQ(column(reply[2], QStringLiteral("CDPRODUTO")), (QStringList{"C", "A"}));
+    EXPECT_EQ(reply[2].value(1, QStringLiteral("DTULTATUPROD")).toDateTime(), at("2026-01-01 10:00:05.500"));
+
+    reply = getTabelas(sameForAll(kLongAgo), only(2, at("2026-01-01 10:00:03.251"), kLongAgo));
+    EXPECT_EQ(column(reply[2], QStringLiteral("CDPRODUTO")), (QStringList{"A"}));
+
+    // A watermark without milliseconds compares as the same instant.
+    reply = getTabelas(sameForAll(kLongAgo), only(2, QDateTime(QDate(2026, 1, 1), QTime(10, 0)), kLongAgo));
+    EXPECT_EQ(column(reply[2], QStringLiteral("CDPRODUTO")), (QStringList{"B", "C", "A"}));
+}
+
+TEST_F(GetTabelasTest, EveryInsertAndUpdateIsStampedWithMilliseconds)
+{
+    const QString before = QDateTime::currentDateTime().addMSecs(-1).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"));
+    insertRow(db(), QStringLiteral("VENDEDOR"), {{QStringLiteral("CDVENDEDOR"), QStringLiteral("0001")}});
+    const QString stamped = db().scalar(QStringLiteral("SELECT '' || DTULTATUVEND AS V FROM VENDEDOR")).toString();
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\\.\\d{3}$")).match(stamped).hasMatch()) << stamped.toStdString();
+    EXPECT_GE(stamped, before);
+
+    db().exec(QStringLiteral("UPDATE VENDEDOR SET DTULTATUVEND = '2020-01-01 00:00:00.000'"));
+    db().exec(QStringLiteral("UPDATE VENDEDOR SET VRPEMAXDESVE = 7"));
+    EXPECT_GE(db().scalar(QStringLiteral("SELECT '' || DTULTATUVEND AS V FROM VENDEDOR")).toString(), before);
+}
+
+TEST_F(GetTabelasTest, DeletionsAfterTheUpdateWatermarkCarryTheirKeys)
+{
+    insertRow(db(), QStringLiteral("PRECOBASECLI"), {{QStringLiteral("CDCLIENTE"), QStringLiteral("J11222333000181")}, {QStringLiteral("CDPRECOBASE"), QStringLiteral("01")}});
+    insertRow(db(), QStringLiteral("ITEMPREBASE"),
+              {{QStringLiteral("CDPRECOBASE"), QStringLiteral("02")},
+               {QStringLiteral("CDPRODUTO"), QStringLiteral("0000000101")},
+               {QStringLiteral("DTINIVALIPB"), QStringLiteral("2020-03-01")}});
+    insertRow(db(), QStringLiteral("BAIRRO"),
+              {{QStringLiteral("CDPAIS"), QStringLiteral("0001")}, {QStringLiteral("SGESTADO"), QStringLiteral("SP")},
+               {QStringLiteral("CDMUNICIPIO"), QStringLiteral("0002")}, {QStringLiteral("CDBAIRRO"), QStringLiteral("0000000001")}});
+    db().exec(QStringLiteral("DELETE FROM PRECOBASECLI"));
+    db().exec(QStringLiteral("DELETE FROM ITEMPREBASE"));
+    db().exec(QStringLiteral("DELETE FROM BAIRRO"));
+    // Fixed instants, to place the watermark exactly.
+    db().exec(QStringLiteral("UPDATE LOGDELECAO SET DTULTATUCACH = '2026-02-01 08:00:00.100'"));
+
+    std::vector<Packet> reply = getTabelas(sameForAll(at("2026-02-01 08:00:00.099")), sameForAll(kLongAgo));
+    EXPECT_EQ(column(reply[24 + 0], QStringLiteral("DSKEYCACHE")), (QStringList{"CDPRECOBASE=01;CDCLIENTE=J11222333000181;"}));
+    EXPECT_EQ(column(reply[24 + 1], QStringLiteral("DSKEYCACHE")),
+              (QStringList{"CDPRECOBASE=02;DTINIVALIPB=2020-03-01 00:00:00;CDPRODUTO=0000000101;"}));
+    EXPECT_EQ(column(reply[24 + 22], QStringLiteral("DSKEYCACHE")),
+              (QStringList{"CDPAIS=0001;SGESTADO=SP;CDMUNICIPIO=0002;CDBAIRRO=0000000001;"}));
+    EXPECT_EQ(reply[24].value(0, QStringLiteral("DTULTATUCACH")).toDateTime(), at("2026-02-01 08:00:00.100"));
+    EXPECT_EQ(reply[24 + 2].rowCount(), 0);
+
+    // Only what was deleted after the watermark.
+    reply = getTabelas(sameForAll(at("2026-02-01 08:00:00.100")), sameForAll(kLongAgo));
+    for (int i = 24; i < 47; ++i)
+        EXPECT_TRUE(reply[std::size_t(i)].isNull() || reply[std::size_t(i)].rowCount() == 0) << "element " << i;
+}
+
+TEST_F(GetTabelasTest, AKeyThatChangesIsADeletionOfTheOldKey)
+{
+    addProduct(QStringLiteral("0000000101"), QStringLiteral("2026-01-01 10:00:00.000"));
+    db().exec(QStringLiteral("UPDATE PRODUTO SET CDPRODUTO = '0000000999'"));
+    EXPECT_EQ(db().scalar(QStringLiteral("SELECT DSKEYCACHE FROM LOGDELECAO WHERE NMTABELA = 'PRODUTO'")).toString(),
+              QStringLiteral("CDPRODUTO=0000000101;"));
+    EXPECT_GT(db().scalar(QStringLiteral("SELECT '' || DTULTATUPROD AS V FROM PRODUTO")).toString(), QStringLiteral("2026-01-01 10:00:00.000"));
+}
+
+TEST_F(GetTabelasTest, AnEmptyLocalTableGetsAllRowsAndNoDeletions)
+{
+    addProduct(QStringLiteral("A"), QStringLiteral("1990-05-05 10:00:00.000"));
+    addProduct(QStringLiteral("B"), QStringLiteral("2026-01-01 10:00:00.000"));
+    addProduct(QStringLiteral("C"), QStringLiteral("2026-01-01 11:00:00.000"));
+    db().exec(QStringLiteral("DELETE FROM PRODUTO WHERE CDPRODUTO = 'C'"));
+
+    const QDateTime tomorrow = QDateTime(QDate::currentDate().addDays(1), QTime::currentTime());
+    const std::vector<Packet> reply = getTabelas(sameForAll(tomorrow), sameForAll(kLongAgo));
+    EXPECT_EQ(column(reply[2], QStringLiteral("CDPRODUTO")), (QStringList{"A", "B"}));
+    EXPECT_EQ(reply[24 + 2].rowCount(), 0);
+
+    // Null watermarks ask for everything.
+    const std::vector<Packet> all = getTabelas(sameForAll(QVariant()), sameForAll(QVariant()));
+    EXPECT_EQ(all[2].rowCount(), 2);
+    EXPECT_EQ(column(all[24 + 2], QStringLiteral("DSKEYCACHE")), (QStringList{"CDPRODUTO=C;"}));
+}
+
+TEST_F(GetTabelasTest, MalformedArgumentsAreRefusedReadably)
+{
+    auto call = [&](RemoteArgs args) { return errorOf([&] { CheckResultServ(expDados.AppServer(QStringLiteral("getTabelas"), args)); }); };
+    QVariantList short23 = sameForAll(kLongAgo);
+    short23.removeLast();
+    EXPECT_EQ(call(RemoteArgs().add(QStringLiteral("0001")).add(short23).add(sameForAll(kLongAgo))),
+              QStringLiteral("getTabelas: o argumento 2 deve ser uma lista de 24 datas."));
+    QVariantList bad = sameForAll(kLongAgo);
+    bad[5] = QStringLiteral("ontem");
+    EXPECT_EQ(call(RemoteArgs().add(QStringLiteral("0001")).add(sameForAll(kLongAgo)).add(bad)),
+              QStringLiteral("getTabelas: o elemento 5 do argumento 3 não é uma data-hora."));
+    EXPECT_EQ(call(RemoteArgs().add(QStringLiteral("0001"))), QStringLiteral("getTabelas espera 3 argumentos e recebeu 1."));
+}

@@ -1,0 +1,76 @@
+#include "tests/server/server_fixture.h"
+
+#include "app/GeralZOV.h"
+#include "library/errors.h"
+#include "server/demo_company.h"
+#include "server/server_database.h"
+#include "transfer/protocol_slots.h"
+
+namespace zov::test {
+
+void ServerFixture::SetUp()
+{
+    ASSERT_TRUE(dir_.isValid());
+    path_ = dir_.filePath(QStringLiteral("servidor.db"));
+    db_ = server::createServerDatabase(path_);
+    if (demo_)
+        server::fillDemoCompany(*db_);
+    server::finishServerDatabase(*db_);
+    server_ = std::make_unique<server::AppServer>(path_);
+    port_ = server_->bind(QStringLiteral("127.0.0.1"), 0);
+    thread_ = std::thread([this] { server_->listen(); });
+    SetIPAcesso(QStringLiteral("127.0.0.1"));
+    SetPorta(port_);
+    expDados.setTimeouts({5000, 30000});
+    impPedidos.setTimeouts({5000, 30000});
+}
+
+void ServerFixture::TearDown()
+{
+    server_->stop();
+    thread_.join();
+    server_.reset();
+    db_.reset();
+    ClearSession();
+}
+
+std::vector<Packet> ServerFixture::getTabelas(const QVariantList& lastUpdate, const QVariantList& inserted)
+{
+    RemoteArgs args;
+    args.add(QStringLiteral("0001")).add(lastUpdate).add(inserted);
+    return CheckResultServ(expDados.AppServer(QStringLiteral("getTabelas"), args));
+}
+
+std::vector<Packet> ServerFixture::setPedidos(const Packet& orders, const Packet& items, const Packet& notes,
+                                              const Packet& customers, const Packet& addresses)
+{
+    RemoteArgs args;
+    args.add(orders).add(items).add(notes).add(customers).add(addresses).add(QStringLiteral("0001")).add(QStringLiteral("maria.pc"));
+    return CheckResultServ(impPedidos.AppServer(QStringLiteral("SetPedidos"), args));
+}
+
+int ServerFixture::count(const QString& table, const QString& where)
+{
+    return db_->scalar(QStringLiteral("SELECT COUNT(*) FROM %1%2").arg(table, where.isEmpty() ? QString() : QStringLiteral(" WHERE ") + where))
+        .toInt();
+}
+
+QVariantList sameForAll(const QVariant& value)
+{
+    QVariantList list;
+    for (int i = 0; i < kSlotCount; ++i)
+        list << (i == 11 || i == 23 ? QVariant() : value);
+    return list;
+}
+
+QString errorOf(const std::function<void()>& f)
+{
+    try {
+        f();
+    } catch (const Error& e) {
+        return e.text();
+    }
+    return QStringLiteral("<no error>");
+}
+
+} // namespace zov::test

@@ -1,0 +1,171 @@
+#include "server/documents.h"
+#include "tests/server/server_fixture.h"
+
+#include <QDateTime>
+#include <gmock/gmock.h>
+
+using namespace zov;
+using namespace zov::test;
+using ::testing::HasSubstr;
+
+namespace {
+
+const QString kMaria = QStringLiteral("F52998224725");            // active customer of the demo
+const QString kInactive = QStringLiteral("F") + server::makeCpf(987654321);
+const QString kNewCustomer = QStringLiteral("F") + server::makeCpf(111222333);
+const QString kRice = QStringLiteral("0000000101");               // active product
+const QString kSoap = QStringLiteral("0000000302");               // inactive product
+
+class SetPedidosTest : public ServerFixture {
+protected:
+    SetPedidosTest() : ServerFixture(true) {}
+
+    // The columns the client sends, and one the server does not know.
+    Packet orders = Packet({{"CDFILIAL", ColumnType::Text},
+                            {"NRPEDIDO", ColumnType::Text},
+                            {"IDSITPEDIDO", ColumnType::Text},
+                            {"CDCLIENTE", ColumnType::Text},
+                            {"DTPEDIDO", ColumnType::DateTime},
+                            {"CDMODPGTO", ColumnType::Text},
+                            {"NRPARCPGTOPED", ColumnType::Integer},
+                            {"COLUNANOVA", ColumnType::Text}});
+    Packet items = Packet({{"CDFILIAL", ColumnType::Text},
+                           {"NRPEDIDO", ColumnType::Text},
+                           {"NRITEMPED", ColumnType::Text},
+                           {"IDSITITEMPED", ColumnType::Text},
+                           {"CDPRODUTO", ColumnType::Text},
+                           {"QTITEMPED", ColumnType::Number},
+                           {"VRPREUNITPED", ColumnType::Number}});
+    Packet notes = Packet({{"NRPEDIDO", ColumnType::Text}, {"TXOBSPED", ColumnType::Bytes}, {"CDFILIAL", ColumnType::Text}});
+    Packet customers = Packet({{"CDCLIENTE", ColumnType::Text},
+                               {"IDTPIJURCLIE", ColumnType::Text},
+                               {"NRINSJURCLIE", ColumnType::Text},
+                               {"NMFANTCLIE", ColumnType::Text},
+                               {"IDCLIEATIV", ColumnType::Text},
+                               {"DTULTATUCLIE", ColumnType::DateTime}});
+    Packet addresses = Packet({{"CDCLIENTE", ColumnType::Text},
+                               {"IDTPENDECLIE", ColumnType::Text},
+                               {"CDPAIS", ColumnType::Text},
+                               {"SGESTADO", ColumnType::Text},
+                               {"CDMUNICIPIO", ColumnType::Text},
+                               {"DSENDECLIE", ColumnType::Text}});
+
+    void order(const char* number, const QString& customer)
+    {
+        orders.addRow({"0001", number, "1", customer, QDateTime(QDate(2026, 12, 1), QTime(9, 30)), "00001", 1, "x"});
+    }
+    void item(const char* number, const char* line, const QString& product, QVariant quantity = 2.0)
+    {
+        items.addRow({"0001", number, line, "1", product, quantity, 24.9});
+    }
+    std::vector<Packet> send() { return setPedidos(orders, items, notes, customers, addresses); }
+};
+
+} // namespace
+
+TEST_F(SetPedidosTest, StoresAcceptedOrdersAndReportsTheRefusedOnes)
+{
+    order("0000000001", kMaria);
+    item("0000000001", "0000000001", kRice);
+    item("0000000001", "0000000002", kRice, 5.0);
+    notes.addRow({"0000000001", QByteArray("{\\rtf1 entregar pela manh\\'e3}"), "0001"});
+    order("0000000002", kMaria);
+    item("0000000002", "0000000001", kRice);
+    item("0000000002", "0000000002", kSoap);
+    order("0000000003", kInactive);
+    item("0000000003", "0000000001", kRice);
+
+    const std::vector<Packet> reply = send();
+    ASSERT_EQ(reply.size(), 2u);
+    ASSERT_EQ(reply[0].rowCount(), 1);
+    EXPECT_EQ(reply[0].row(0), (PacketRow{"0000000002", "030010002", QStringLiteral("SABÃO EM PÓ 1KG"), "0001"}));
+    ASSERT_EQ(reply[1].rowCount(), 1);
+    EXPECT_EQ(reply[1].row(0), (PacketRow{kInactive, "N", "0000000003", kInactive.mid(1), QStringLiteral("ANTÔNIO (INATIVO)")}));
+    EXPECT_EQ(reply[1].columns()[0].name, QStringLiteral("CDCLIENTE"));
+
+    EXPECT_EQ(count(QStringLiteral("PEDIDO")), 1);
+    EXPECT_EQ(db().scalar(QStringLiteral("SELECT NRPEDIDO FROM PEDIDO")).toString(), QStringLiteral("0000000001"));
+    EXPECT_EQ(db().scalar(QStringLiteral("SELECT '' || DTPEDIDO AS V FROM PEDIDO")).toString(), QStringLiteral("2026-12-01 09:30:00"));
+    EXPECT_EQ(count(QStringLiteral("ITEMPEDIDO"), QStringLiteral("NRPEDIDO = '0000000001'")), 2);
+    EXPECT_EQ(count(QStringLiteral("ITEMPEDIDO")), 2);
+    EXPECT_EQ(db().scalar(QStringLiteral("SELECT TXOBSPED FROM OBSPEDIDO")).toByteArray(), QByteArray("{\\rtf1 entregar pela manh\\'e3}"));
+    EXPECT_EQ(db().scalar(QStringLiteral("SELECT NMUSUARIO || '/' || CDFILIALENV FROM PEDIDORECEBIDO")).toString(),
+              QStringLiteral("maria.pc/0001"));
+}
+
+TEST_F(SetPedidosTest, AddsUnknownCustomersAndKeepsItsOwnCopyOfKnownOnes)
+{
+    customers.addRow({kNewCustomer, "F", kNewCustomer.mid(1), "CLIENTE NOVO", "S", QDateTime(QDate(2026, 12, 1), QTime(8, 0))});
+    customers.addRow({kInactive, "F", kInactive.mid(1), "REATIVADO NO CLIENTE", "S", QVariant()});
+    addresses.addRow({kNewCustomer, "P", "0001", "SP", "0001", "RUA NOVA, 1"});
+    addresses.addRow({kInactive, "P", "0001", "SP", "0001", "OUTRO ENDEREÇO"});
+    addresses.addRow({kInactive, "T", "0001", "SP", "0002", "ENTREGA NOVA"});
+    order("0000000010", kNewCustomer);
+    item("0000000010", "0000000001", kRice);
+    order("0000000011", kInactive);
+    item("0000000011", "0000000001", kRice);
+
+    const std::vector<Packet> reply = send();
+    EXPECT_EQ(reply[0].rowCount(), 0);
+    ASSERT_EQ(reply[1].rowCount(), 1);
+    EXPECT_EQ(reply[1].value(0, QStringLiteral("NRPEDIDO")).toString(), QStringLiteral("0000000011"));
+
+    EXPECT_EQ(db().scalar(QStringLiteral("SELECT NMFANTCLIE FROM CLIENTE WHERE CDCLIENTE = :C"), {{QStringLiteral("C"), kNewCustomer}}).toString(),
+              QStringLiteral("CLIENTE NOVO"));
+    // Stamped by the server, so the other machines download it.
+    EXPECT_GT(db().scalar(QStringLiteral("SELECT '' || DTULTATUCLIE AS V FROM CLIENTE WHERE CDCLIENTE = :C"), {{QStringLiteral("C"), kNewCustomer}}).toString(),
+              QStringLiteral("2026-12-01 08:00:00.000"));
+    EXPECT_EQ(db().scalar(QStringLiteral("SELECT IDCLIEATIV || NMFANTCLIE FROM CLIENTE WHERE CDCLIENTE = :C"), {{QStringLiteral("C"), kInactive}}).toString(),
+              QStringLiteral("NANTÔNIO (INATIVO)"));
+    EXPECT_EQ(count(QStringLiteral("ENDECLIE"), QStringLiteral("DSENDECLIE = 'RUA NOVA, 1'")), 1);
+    EXPECT_EQ(count(QStringLiteral("ENDECLIE"), QStringLiteral("DSENDECLIE = 'OUTRO ENDEREÇO'")), 0);
+    EXPECT_EQ(count(QStringLiteral("PEDIDO")), 1);
+}
+
+TEST_F(SetPedidosTest, AResendReplacesTheStoredCopy)
+{
+    order("0000000001", kMaria);
+    item("0000000001", "0000000001", kRice);
+    item("0000000001", "0000000002", kRice);
+    send();
+    send();
+    EXPECT_EQ(count(QStringLiteral("PEDIDO")), 1);
+    EXPECT_EQ(count(QStringLiteral("ITEMPEDIDO")), 2);
+    EXPECT_EQ(count(QStringLiteral("PEDIDORECEBIDO")), 1);
+
+    items = Packet(items.columns());
+    item("0000000001", "0000000001", kRice, 9.0);
+    send();
+    EXPECT_EQ(count(QStringLiteral("ITEMPEDIDO")), 1);
+    EXPECT_EQ(db().scalar(QStringLiteral("SELECT QTITEMPED FROM ITEMPEDIDO")).toDouble(), 9.0);
+}
+
+TEST_F(SetPedidosTest, ACallThatFailsHalfWayKeepsNothing)
+{
+    customers.addRow({kNewCustomer, "F", kNewCustomer.mid(1), "CLIENTE NOVO", "S", QVariant()});
+    order("0000000001", kMaria);
+    item("0000000001", "0000000001", kRice);
+    order("0000000002", kMaria);
+    items.addRow({"0001", "0000000002", QVariant(), "1", kRice, 1.0, 24.9}); // an item without its number
+
+    EXPECT_THAT(errorOf([&] { send(); }).toStdString(),
+                HasSubstr("Erro no servidor de aplicação ao executar SetPedidos"));
+    EXPECT_EQ(count(QStringLiteral("PEDIDO")), 0);
+    EXPECT_EQ(count(QStringLiteral("ITEMPEDIDO")), 0);
+    EXPECT_EQ(count(QStringLiteral("PEDIDORECEBIDO")), 0);
+    EXPECT_EQ(count(QStringLiteral("CLIENTE"), QStringLiteral("CDCLIENTE = '%1'").arg(kNewCustomer)), 0);
+}
+
+TEST_F(SetPedidosTest, MalformedCallsAreRefusedReadably)
+{
+    auto call = [&](const RemoteArgs& args) {
+        return errorOf([&] { CheckResultServ(impPedidos.AppServer(QStringLiteral("SetPedidos"), args)); });
+    };
+    EXPECT_EQ(call(RemoteArgs().add(orders).add(items)), QStringLiteral("SetPedidos espera 7 argumentos e recebeu 2."));
+    EXPECT_EQ(call(RemoteArgs().add(QStringLiteral("x")).add(items).add(notes).add(customers).add(addresses).add(QStringLiteral("0001")).add(QVariant())),
+              QStringLiteral("SetPedidos: o argumento 1 deve ser um pacote de dados e é um texto."));
+    Packet noNumber({{"CDFILIAL", ColumnType::Text}, {"CDCLIENTE", ColumnType::Text}});
+    noNumber.addRow({"0001", kMaria});
+    EXPECT_EQ(call(RemoteArgs().add(noNumber).add(items).add(notes).add(customers).add(addresses).add(QStringLiteral("0001")).add(QVariant())),
+              QStringLiteral("SetPedidos: o pacote de pedidos não tem a coluna NRPEDIDO."));
+}

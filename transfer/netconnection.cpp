@@ -1,0 +1,310 @@
+#include "transfer/netconnection.h"
+
+#include "app/GeralZOV.h"
+#include "library/errors.h"
+#include "library/velmora.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QSettings>
+#include <QThread>
+#include <QTimer>
+#include <condition_variable>
+#include <httplib.h>
+#include <mutex>
+#include <nlohmann/json.hpp>
+#include <optional>
+#include <thread>
+
+namespace zov {
+
+// ---------------------------------------------------------------- settings
+
+namespace {
+
+std::optional<NetTimeouts>& defaults()
+{
+    static std::optional<NetTimeouts> t;
+    return t;
+}
+
+// "1 segundo", "30 segundos" (rounded up).
+QString seconds(int ms)
+{
+    const int s = (ms + 999) / 1000;
+    return s == 1 ? QStringLiteral("1 segundo") : QStringLiteral("%1 segundos").arg(s);
+}
+
+} // namespace
+
+void LoadNetTimeouts()
+{
+    NetTimeouts t;
+    const QString file = QDir(ConfigUsrDir()).filePath(QStringLiteral("instalacao.ini"));
+    QSettings s(file, QSettings::IniFormat);
+    s.beginGroup(QStringLiteral("Instalacao"));
+    auto read = [&](const char* key, int& ms) {
+        bool ok = false;
+        const int v = s.value(QLatin1String(key)).toString().trimmed().toInt(&ok);
+        if (ok && v > 0)
+            ms = v * 1000;
+    };
+    read("TimeoutConexao", t.connectMs);
+    read("TimeoutChamada", t.callMs);
+    defaults() = t;
+}
+
+NetTimeouts DefaultNetTimeouts()
+{
+    if (!defaults())
+        LoadNetTimeouts();
+    return *defaults();
+}
+
+void SetDefaultNetTimeouts(const NetTimeouts& timeouts) { defaults() = timeouts; }
+
+// ---------------------------------------------------------------- one request off the GUI thread
+
+namespace {
+
+// What the worker and the waiting thread share; kept alive by both.
+struct HttpCall {
+    std::mutex mutex;
+    std::condition_variable cv;
+    bool done = false;
+    httplib::Client client;
+    httplib::Error error = httplib::Error::Success;
+    int status = 0;
+    std::string body;
+
+    HttpCall(const std::string& host, int port) : client(host, port) {}
+    bool isDone()
+    {
+        std::lock_guard lock(mutex);
+        return done;
+    }
+};
+
+// Waits for the worker: in a local event loop on the GUI thread (windows keep
+// repainting, user input waits), or plainly elsewhere. True when it finished.
+bool waitFor(HttpCall& call, int ms)
+{
+    QCoreApplication* app = QCoreApplication::instance();
+    if (app && QThread::currentThread() == app->thread()) {
+        QEventLoop loop;
+        QElapsedTimer clock;
+        clock.start();
+        QTimer poll;
+        poll.setInterval(5);
+        QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+            runGuarded([&] {
+                if (call.isDone() || clock.elapsed() >= ms)
+                    loop.quit();
+            });
+        });
+        poll.start();
+        if (!call.isDone())
+            loop.exec(QEventLoop::ExcludeUserInputEvents);
+        return call.isDone();
+    }
+    std::unique_lock lock(call.mutex);
+    return call.cv.wait_for(lock, std::chrono::milliseconds(ms), [&] { return call.done; });
+}
+
+struct HttpOutcome {
+    bool timedOut = false;
+    httplib::Error error = httplib::Error::Success;
+    int status = 0;
+    std::string body;
+};
+
+HttpOutcome runRequest(const QString& host, int port, int connectMs, int totalMs, const std::string& path,
+                       std::optional<std::string> postBody)
+{
+    auto call = std::make_shared<HttpCall>(host.toStdString(), port);
+    call->client.set_connection_timeout(connectMs / 1000, (connectMs % 1000) * 1000);
+    // Our own deadline comes first; these only keep a forgotten worker from living forever.
+    const int backstop = totalMs + 2000;
+    call->client.set_read_timeout(backstop / 1000, (backstop % 1000) * 1000);
+    call->client.set_write_timeout(backstop / 1000, (backstop % 1000) * 1000);
+    call->client.set_keep_alive(false);
+    call->client.set_decompress(true);
+
+    std::thread worker([call, path, body = std::move(postBody)]() mutable {
+        const httplib::Headers headers = {{"Accept-Encoding", "gzip"}};
+        httplib::Result r = body ? call->client.Post(path.c_str(), headers, *body, "application/json")
+                                 : call->client.Get(path.c_str(), headers);
+        std::lock_guard lock(call->mutex);
+        call->error = r.error();
+        if (r) {
+            call->status = r->status;
+            call->body = std::move(r->body);
+        }
+        call->done = true;
+        call->cv.notify_all();
+    });
+
+    HttpOutcome out;
+    if (!waitFor(*call, totalMs)) {
+        out.timedOut = true;
+        call->client.stop();
+        // A worker stuck where stop() cannot reach (name lookup) is left to finish alone.
+        if (waitFor(*call, 2000))
+            worker.join();
+        else
+            worker.detach();
+        return out;
+    }
+    worker.join();
+    out.error = call->error;
+    out.status = call->status;
+    out.body = std::move(call->body);
+    return out;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------- TNetConnection
+
+void UseSessionAddress(TNetConnection& connection)
+{
+    connection.setHost(IPAcesso().trimmed());
+    connection.setPort(Porta() > 0 ? Porta() : kPortaPadrao);
+}
+
+TNetConnection::TNetConnection(QString serverName)
+    : beforeConnect(UseSessionAddress), serverName_(std::move(serverName)), timeouts_(DefaultNetTimeouts())
+{
+}
+
+TNetConnection::~TNetConnection() = default;
+
+QString TNetConnection::address() const { return QStringLiteral("%1:%2").arg(host_).arg(port_); }
+
+namespace {
+
+QString transportError(httplib::Error error, const QString& address)
+{
+    switch (error) {
+    case httplib::Error::Connection:
+    case httplib::Error::BindIPAddress:
+        return QStringLiteral("Não foi possível conectar ao servidor de aplicação em %1.").arg(address);
+    case httplib::Error::ConnectionTimeout:
+        return QStringLiteral("O servidor de aplicação em %1 não aceitou a conexão a tempo.").arg(address);
+    case httplib::Error::Read:
+    case httplib::Error::Write:
+    case httplib::Error::Canceled:
+        return QStringLiteral("A conexão com o servidor de aplicação em %1 foi interrompida.").arg(address);
+    case httplib::Error::Compression:
+        return QStringLiteral("A resposta do servidor de aplicação em %1 veio com compressão inválida.").arg(address);
+    default:
+        return QStringLiteral("Falha na comunicação com o servidor de aplicação em %1.").arg(address);
+    }
+}
+
+} // namespace
+
+void TNetConnection::setConnected(bool value)
+{
+    if (!value) {
+        connected_ = false;
+        return;
+    }
+    if (busy_)
+        throw Error(QStringLiteral("Já existe uma chamada ao servidor de aplicação em andamento."));
+    connected_ = false;
+    if (beforeConnect)
+        beforeConnect(*this);
+    if (host_.trimmed().isEmpty())
+        throw Error(QStringLiteral("O endereço do servidor de aplicação não foi informado."));
+    if (port_ <= 0 || port_ > 65535)
+        throw Error(QStringLiteral("A porta %1 do servidor de aplicação não é válida.").arg(port_));
+
+    busy_ = true;
+    HttpOutcome r;
+    try {
+        r = runRequest(host_, port_, timeouts_.connectMs, timeouts_.connectMs, "/", std::nullopt);
+    } catch (...) {
+        busy_ = false;
+        throw;
+    }
+    busy_ = false;
+    if (r.timedOut)
+        throw Error(QStringLiteral("O servidor de aplicação em %1 não respondeu em %2.")
+                        .arg(address(), seconds(timeouts_.connectMs)));
+    if (r.error != httplib::Error::Success)
+        throw Error(transportError(r.error, address()));
+
+    const QString notServer = QStringLiteral("O endereço %1 não é de um servidor de aplicação do Pedidos ZOV-RA.").arg(address());
+    if (r.status != 200) {
+        const QString message = errorMessageOf(r.body);
+        throw Error(message.isEmpty() ? notServer : message);
+    }
+    const nlohmann::json doc = nlohmann::json::parse(r.body, nullptr, false);
+    if (!doc.is_object() || !doc.contains("objects") || !doc["objects"].is_array())
+        throw Error(notServer);
+    bool offered = false;
+    for (const auto& o : doc["objects"]) {
+        if (o.is_string() && QString::fromStdString(o.get<std::string>()) == serverName_)
+            offered = true;
+    }
+    if (!offered)
+        throw Error(QStringLiteral("O servidor de aplicação em %1 não oferece o objeto %2.").arg(address(), serverName_));
+    connected_ = true;
+}
+
+RemoteReply TNetConnection::AppServer(const QString& method, const RemoteArgs& args)
+{
+    if (!connected_)
+        setConnected(true);
+    if (busy_)
+        throw Error(QStringLiteral("Já existe uma chamada ao servidor de aplicação em andamento."));
+    const std::string path = "/" + serverName_.toStdString() + "/" + method.toStdString();
+    busy_ = true;
+    HttpOutcome r;
+    try {
+        r = runRequest(host_, port_, timeouts_.connectMs, timeouts_.callMs, path, args.body());
+    } catch (...) {
+        busy_ = false;
+        throw;
+    }
+    busy_ = false;
+    if (r.timedOut)
+        throw Error(QStringLiteral("O servidor de aplicação em %1 não respondeu à chamada %2 em %3.")
+                        .arg(address(), method, seconds(timeouts_.callMs)));
+    if (r.error != httplib::Error::Success)
+        throw Error(transportError(r.error, address()));
+    return RemoteReply{method, r.status, std::move(r.body)};
+}
+
+// ---------------------------------------------------------------- CheckResultServ
+
+namespace {
+
+void checkStatus(const RemoteReply& reply)
+{
+    if (reply.status == 200)
+        return;
+    const QString message = errorMessageOf(reply.body);
+    if (!message.isEmpty())
+        throw Error(message);
+    throw Error(QStringLiteral("O servidor de aplicação recusou a chamada %1 (código HTTP %2).").arg(reply.method).arg(reply.status));
+}
+
+} // namespace
+
+std::vector<Packet> CheckResultServ(const RemoteReply& reply)
+{
+    checkStatus(reply);
+    return decodeResultPackets(reply.body);
+}
+
+void CheckResultServ(const RemoteReply& reply, ReplyConsumer& consumer)
+{
+    checkStatus(reply);
+    decodeResult(reply.body, consumer);
+}
+
+} // namespace zov

@@ -1,0 +1,97 @@
+#pragma once
+// The connection to the application server.
+//
+// A TNetConnection serves one server object (its ServerName, such as
+// "PAD.rdmExpDados"). Opening it runs the before-connect hook, which by
+// default takes the host and port from the session (IPAcesso, Porta), and
+// tests the server with GET / within the connect time-out. Remote calls are
+// POST /<ServerName>/<Method> with the arguments as JSON.
+//
+// Every request runs on a worker thread while the calling (GUI) thread waits
+// in a local event loop that repaints windows but takes no user input; a
+// server that does not answer within the time-out is an error. The database
+// is never touched from the worker.
+#include "transfer/protocol.h"
+
+#include <QString>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace zov {
+
+// Time-outs in milliseconds.
+struct NetTimeouts {
+    int connectMs = 10000; // the TCP connect, and the whole connection test
+    int callMs = 300000;   // one remote call, from the request to the last byte of the reply
+};
+
+// The installation's time-outs: <ConfigUsrDir>/instalacao.ini, group
+// [Instalacao], keys TimeoutConexao and TimeoutChamada in seconds; read on
+// first use. New connections start with these.
+NetTimeouts DefaultNetTimeouts();
+void SetDefaultNetTimeouts(const NetTimeouts& timeouts);
+// Reads the file again (missing or invalid keys keep the built-in values).
+void LoadNetTimeouts();
+
+// A reply as it came: status and body (already decompressed).
+struct RemoteReply {
+    QString method;
+    int status = 0;
+    std::string body;
+};
+
+class TNetConnection {
+public:
+    explicit TNetConnection(QString serverName);
+    ~TNetConnection();
+    TNetConnection(const TNetConnection&) = delete;
+    TNetConnection& operator=(const TNetConnection&) = delete;
+
+    const QString& serverName() const { return serverName_; }
+
+    // Where the next connect goes; the hook sets them.
+    const QString& host() const { return host_; }
+    void setHost(const QString& host) { host_ = host; }
+    int port() const { return port_; }
+    void setPort(int port) { port_ = port; }
+    // Runs at every connect, before anything is sent. The default takes the
+    // session's IPAcesso and Porta (UseSessionAddress).
+    std::function<void(TNetConnection&)> beforeConnect;
+
+    const NetTimeouts& timeouts() const { return timeouts_; }
+    void setTimeouts(const NetTimeouts& timeouts) { timeouts_ = timeouts; }
+
+    bool connected() const { return connected_; }
+    // true: hook, then the connection test; throws Error (and stays closed) on failure.
+    // false: closes.
+    void setConnected(bool value);
+    void open() { setConnected(true); }
+    void close() { setConnected(false); }
+
+    // Calls a method of the server object, connecting first when needed.
+    // Transport failures (refused, time-out, broken connection) throw Error;
+    // the reply is returned as it came, to be checked by CheckResultServ.
+    RemoteReply AppServer(const QString& method, const RemoteArgs& args);
+
+private:
+    QString address() const;
+    QString serverName_;
+    QString host_;
+    int port_ = 0;
+    bool connected_ = false;
+    bool busy_ = false;
+    NetTimeouts timeouts_;
+};
+
+// The default hook: host = IPAcesso(), port = Porta() (211 when unset).
+void UseSessionAddress(TNetConnection& connection);
+
+// The reply's result elements (null elements as null packets). Raises the
+// server's error as the server wrote it; a bad status or a body that is not
+// a reply raises one readable error.
+std::vector<Packet> CheckResultServ(const RemoteReply& reply);
+// The same, streaming the elements to a consumer (large replies).
+void CheckResultServ(const RemoteReply& reply, ReplyConsumer& consumer);
+
+} // namespace zov

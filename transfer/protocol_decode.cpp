@@ -1,0 +1,842 @@
+// Reading request and reply bodies with a SAX parser: element by element,
+// never a whole document in memory.
+#include "library/dataset.h"
+#include "library/errors.h"
+#include "transfer/protocol.h"
+#include "transfer/protocol_text.h"
+
+#include <QSet>
+#include <limits>
+#include <nlohmann/json.hpp>
+#include <optional>
+
+namespace zov {
+
+namespace {
+
+using json = nlohmann::json;
+
+// A JSON scalar as read, before its column says what it must be.
+struct Raw {
+    enum Kind { Null, Bool, Int, Uint, Float, String } kind = Null;
+    qint64 i = 0;
+    quint64 u = 0;
+    double d = 0;
+    std::string s;
+};
+
+[[noreturn]] void packetError(const QString& detail)
+{
+    throw Error(QStringLiteral("Pacote de dados inválido: %1.").arg(detail));
+}
+
+QString typeInWords(ColumnType type)
+{
+    switch (type) {
+    case ColumnType::Text:
+        return QStringLiteral("um texto");
+    case ColumnType::Number:
+        return QStringLiteral("um número");
+    case ColumnType::Integer:
+        return QStringLiteral("um número inteiro");
+    case ColumnType::DateTime:
+        return QStringLiteral("uma data-hora (AAAA-MM-DDTHH:MM:SS)");
+    case ColumnType::Bytes:
+        return QStringLiteral("um conteúdo em base64");
+    }
+    return {};
+}
+
+QVariant convertRaw(const Raw& raw, const PacketColumn& column, int rowNumber)
+{
+    if (raw.kind == Raw::Null)
+        return {};
+    switch (column.type) {
+    case ColumnType::Text:
+        if (raw.kind == Raw::String)
+            return QString::fromUtf8(raw.s.data(), qsizetype(raw.s.size()));
+        break;
+    case ColumnType::Number:
+        if (raw.kind == Raw::Int)
+            return double(raw.i);
+        if (raw.kind == Raw::Uint)
+            return double(raw.u);
+        if (raw.kind == Raw::Float)
+            return raw.d;
+        break;
+    case ColumnType::Integer:
+        if (raw.kind == Raw::Int)
+            return raw.i;
+        if (raw.kind == Raw::Uint && raw.u <= quint64(std::numeric_limits<qint64>::max()))
+            return qint64(raw.u);
+        if (raw.kind == Raw::Float && raw.d >= -9.2e18 && raw.d <= 9.2e18 && raw.d == double(qint64(raw.d)))
+            return qint64(raw.d);
+        break;
+    case ColumnType::DateTime:
+        if (raw.kind == Raw::String) {
+            QDateTime dt;
+            if (dateTimeFromWire(raw.s, dt))
+                return dt;
+        }
+        break;
+    case ColumnType::Bytes:
+        if (raw.kind == Raw::String) {
+            const auto r = QByteArray::fromBase64Encoding(QByteArray::fromRawData(raw.s.data(), qsizetype(raw.s.size())),
+                                                          QByteArray::AbortOnBase64DecodingErrors);
+            if (r)
+                return r.decoded;
+        }
+        break;
+    }
+    packetError(QStringLiteral("o valor da coluna %1 na linha %2 não é %3").arg(column.name).arg(rowNumber).arg(typeInWords(column.type)));
+}
+
+// Where a decoded packet goes.
+class PacketSink {
+public:
+    virtual ~PacketSink() = default;
+    virtual void begin(const std::vector<PacketColumn>& columns) = 0;
+    virtual void row(PacketRow& values) = 0;
+    virtual void end() = 0;
+};
+
+// Decodes one packet object from the events inside it (the opening brace has
+// been seen). Rows are checked and converted as they arrive; rows that come
+// before the columns wait for them.
+class PacketDecoder {
+public:
+    explicit PacketDecoder(PacketSink& sink) : sink_(sink) {}
+    bool done() const { return state_ == Done; }
+
+    void scalar(Raw&& raw)
+    {
+        switch (state_) {
+        case ColumnValue:
+            if (raw.kind != Raw::String)
+                packetError(QStringLiteral("o %1 da coluna %2 não é um texto").arg(columnKeyWord(), columnLabel()));
+            if (columnKey_ == "name") {
+                name_ = QString::fromUtf8(raw.s.data(), qsizetype(raw.s.size()));
+                hasName_ = true;
+            } else {
+                typeText_ = raw.s;
+                hasType_ = true;
+            }
+            state_ = InColumn;
+            return;
+        case InRow:
+            if (rawRows_) {
+                rawRows_->back().push_back(std::move(raw));
+                return;
+            }
+            if (row_.size() >= int(columns_.size()))
+                rowLengthError(row_.size() + 1);
+            row_.push_back(convertRaw(raw, columns_[std::size_t(row_.size())], rowNumber_));
+            return;
+        case ExpectColumns:
+            packetError(QStringLiteral("\"columns\" não é uma lista"));
+        case ExpectRows:
+            packetError(QStringLiteral("\"rows\" não é uma lista"));
+        case InRows:
+            packetError(QStringLiteral("a linha %1 não é uma lista de valores").arg(rowNumber_ + 1));
+        case InColumns:
+            packetError(QStringLiteral("a coluna %1 não é um objeto com nome e tipo").arg(columns_.size() + 1));
+        default:
+            packetError(QStringLiteral("valor fora de lugar"));
+        }
+    }
+
+    void startObject()
+    {
+        switch (state_) {
+        case InColumns:
+            state_ = InColumn;
+            name_.clear();
+            typeText_.clear();
+            hasName_ = hasType_ = false;
+            return;
+        case InRow:
+            packetError(QStringLiteral("o valor da coluna %1 na linha %2 não é %3")
+                            .arg(currentColumnName(), QString::number(rowNumber_), currentColumnWords()));
+        default:
+            packetError(QStringLiteral("objeto fora de lugar"));
+        }
+    }
+
+    void key(std::string&& k)
+    {
+        if (state_ == AtObject) {
+            if (k == "columns") {
+                if (seenColumns_)
+                    packetError(QStringLiteral("a lista de colunas aparece duas vezes"));
+                seenColumns_ = true;
+                state_ = ExpectColumns;
+            } else if (k == "rows") {
+                if (seenRows_)
+                    packetError(QStringLiteral("a lista de linhas aparece duas vezes"));
+                seenRows_ = true;
+                state_ = ExpectRows;
+            } else {
+                packetError(QStringLiteral("chave desconhecida \"%1\"").arg(QString::fromStdString(k)));
+            }
+            return;
+        }
+        if (state_ == InColumn) {
+            if (k != "name" && k != "type")
+                packetError(QStringLiteral("a coluna %1 tem a chave desconhecida \"%2\"").arg(columnLabel(), QString::fromStdString(k)));
+            if ((k == "name" && hasName_) || (k == "type" && hasType_))
+                packetError(QStringLiteral("a coluna %1 repete a chave \"%2\"").arg(columnLabel(), QString::fromStdString(k)));
+            columnKey_ = std::move(k);
+            state_ = ColumnValue;
+            return;
+        }
+        packetError(QStringLiteral("chave fora de lugar"));
+    }
+
+    void endObject()
+    {
+        if (state_ == InColumn) {
+            finishColumn();
+            state_ = InColumns;
+            return;
+        }
+        if (state_ == AtObject) {
+            if (!seenColumns_)
+                packetError(QStringLiteral("falta a lista de colunas"));
+            if (!seenRows_)
+                packetError(QStringLiteral("falta a lista de linhas"));
+            sink_.end();
+            state_ = Done;
+            return;
+        }
+        packetError(QStringLiteral("objeto encerrado fora de lugar"));
+    }
+
+    void startArray()
+    {
+        switch (state_) {
+        case ExpectColumns:
+            state_ = InColumns;
+            return;
+        case ExpectRows:
+            state_ = InRows;
+            return;
+        case InRows:
+            ++rowNumber_;
+            state_ = InRow;
+            if (rawRows_) {
+                rawRows_->emplace_back();
+            } else {
+                row_.clear();
+                row_.reserve(int(columns_.size()));
+            }
+            return;
+        case InRow:
+            packetError(QStringLiteral("o valor da coluna %1 na linha %2 não é %3")
+                            .arg(currentColumnName(), QString::number(rowNumber_), currentColumnWords()));
+        default:
+            packetError(QStringLiteral("lista fora de lugar"));
+        }
+    }
+
+    void endArray()
+    {
+        switch (state_) {
+        case InColumns:
+            columnsComplete_ = true;
+            sink_.begin(columns_);
+            if (rawRows_) {
+                // Rows came first: check and deliver them now.
+                int n = 0;
+                for (std::vector<Raw>& raws : *rawRows_) {
+                    ++n;
+                    if (raws.size() != columns_.size())
+                        rowLengthErrorAt(n, int(raws.size()));
+                    PacketRow r;
+                    r.reserve(int(raws.size()));
+                    for (std::size_t i = 0; i < raws.size(); ++i)
+                        r.push_back(convertRaw(raws[i], columns_[i], n));
+                    sink_.row(r);
+                }
+                rawRows_.reset();
+            }
+            state_ = AtObject;
+            return;
+        case InRows:
+            state_ = AtObject;
+            return;
+        case InRow:
+            state_ = InRows;
+            if (rawRows_)
+                return;
+            if (row_.size() != int(columns_.size()))
+                rowLengthError(row_.size());
+            sink_.row(row_);
+            return;
+        default:
+            packetError(QStringLiteral("lista encerrada fora de lugar"));
+        }
+    }
+
+    // Rows may precede the columns: they wait as read.
+    void prepareRows()
+    {
+        if (!columnsComplete_ && !rawRows_)
+            rawRows_.emplace();
+    }
+    bool expectingRows() const { return state_ == ExpectRows; }
+
+private:
+    enum State { AtObject, ExpectColumns, InColumns, InColumn, ColumnValue, ExpectRows, InRows, InRow, Done };
+
+    QString columnLabel() const
+    {
+        return hasName_ ? name_ : QString::number(columns_.size() + 1);
+    }
+    QString columnKeyWord() const { return columnKey_ == "name" ? QStringLiteral("nome") : QStringLiteral("tipo"); }
+    QString currentColumnName() const
+    {
+        const std::size_t i = std::size_t(row_.size());
+        return i < columns_.size() ? columns_[i].name : QString::number(i + 1);
+    }
+    QString currentColumnWords() const
+    {
+        const std::size_t i = std::size_t(row_.size());
+        return i < columns_.size() ? typeInWords(columns_[i].type) : QStringLiteral("um valor simples");
+    }
+
+    [[noreturn]] void rowLengthError(int count) const { rowLengthErrorAt(rowNumber_, count); }
+    [[noreturn]] void rowLengthErrorAt(int row, int count) const
+    {
+        packetError(QStringLiteral("a linha %1 tem %2 valores e o pacote tem %3 colunas").arg(row).arg(count).arg(columns_.size()));
+    }
+
+    void finishColumn()
+    {
+        if (!hasName_)
+            packetError(QStringLiteral("a coluna %1 não tem nome").arg(columns_.size() + 1));
+        if (!hasType_)
+            packetError(QStringLiteral("a coluna %1 não tem tipo").arg(name_));
+        if (name_.trimmed().isEmpty())
+            packetError(QStringLiteral("a coluna %1 tem o nome vazio").arg(columns_.size() + 1));
+        if (name_ != name_.toUpper())
+            packetError(QStringLiteral("o nome da coluna %1 não está em maiúsculas").arg(name_));
+        if (names_.contains(name_))
+            packetError(QStringLiteral("a coluna %1 aparece duas vezes").arg(name_));
+        ColumnType type;
+        if (!columnTypeFromName(typeText_, type))
+            packetError(QStringLiteral("a coluna %1 tem o tipo desconhecido \"%2\"").arg(name_, QString::fromStdString(typeText_)));
+        names_.insert(name_);
+        columns_.push_back({name_, type});
+    }
+
+    PacketSink& sink_;
+    State state_ = AtObject;
+    bool seenColumns_ = false, seenRows_ = false, columnsComplete_ = false;
+    std::vector<PacketColumn> columns_;
+    QSet<QString> names_;
+    std::string columnKey_;
+    QString name_;
+    std::string typeText_;
+    bool hasName_ = false, hasType_ = false;
+    PacketRow row_;
+    int rowNumber_ = 0;
+    std::optional<std::vector<std::vector<Raw>>> rawRows_;
+};
+
+// A packet collected whole (request arguments, small replies).
+class CollectSink final : public PacketSink {
+public:
+    void begin(const std::vector<PacketColumn>& columns) override { packet = Packet(columns); }
+    void row(PacketRow& values) override { packet.addCheckedRow(std::move(values)); }
+    void end() override {}
+    Packet packet;
+};
+
+// Hands a reply element to the consumer.
+class ConsumerSink final : public PacketSink {
+public:
+    ConsumerSink(ReplyConsumer& consumer, int index) : consumer_(consumer), index_(index) {}
+    void begin(const std::vector<PacketColumn>& columns) override { consumer_.beginPacket(index_, columns); }
+    void row(PacketRow& values) override { consumer_.packetRow(index_, values); }
+    void end() override { consumer_.endPacket(index_); }
+
+private:
+    ReplyConsumer& consumer_;
+    int index_;
+};
+
+// The SAX handler for a whole body: the envelope, then the result elements or
+// the arguments, each packet handed to a PacketDecoder.
+class BodyReader {
+public:
+    enum class Mode { Result, Args };
+
+    BodyReader(Mode mode, ReplyConsumer* consumer) : mode_(mode), consumer_(consumer) {}
+
+    // SAX interface
+    bool null() { return scalar(Raw{}); }
+    bool boolean(bool v)
+    {
+        Raw r;
+        r.kind = Raw::Bool;
+        r.i = v;
+        return scalar(std::move(r));
+    }
+    bool number_integer(json::number_integer_t v)
+    {
+        Raw r;
+        r.kind = Raw::Int;
+        r.i = v;
+        return scalar(std::move(r));
+    }
+    bool number_unsigned(json::number_unsigned_t v)
+    {
+        Raw r;
+        r.kind = Raw::Uint;
+        r.u = v;
+        return scalar(std::move(r));
+    }
+    bool number_float(json::number_float_t v, const json::string_t&)
+    {
+        Raw r;
+        r.kind = Raw::Float;
+        r.d = v;
+        return scalar(std::move(r));
+    }
+    bool string(json::string_t& v)
+    {
+        Raw r;
+        r.kind = Raw::String;
+        r.s = std::move(v);
+        return scalar(std::move(r));
+    }
+    bool binary(json::binary_t&) { return scalar(Raw{}); }
+    bool start_object(std::size_t)
+    {
+        if (packet_) {
+            packet_->startObject();
+            return true;
+        }
+        if (skipDepth_ > 0 || skipNext_) {
+            skipNext_ = false;
+            ++skipDepth_;
+            return true;
+        }
+        switch (where()) {
+        case Top:
+            stack_.push_back(Envelope);
+            return true;
+        case Envelope:
+            if (envelopeKey_ == "error") {
+                stack_.push_back(ErrorObject);
+                return true;
+            }
+            return wrongEnvelope();
+        case ResultArray:
+            startPacket(std::make_unique<ConsumerSink>(*consumer_, index_));
+            return true;
+        case ArgsArray:
+            startPacket(std::make_unique<CollectSink>());
+            return true;
+        default:
+            return wrongEnvelope();
+        }
+    }
+    bool key(json::string_t& k)
+    {
+        if (packet_) {
+            packet_->key(std::move(k));
+            return true;
+        }
+        if (skipDepth_ > 0)
+            return true;
+        if (where() == Envelope) {
+            envelopeKey_ = k;
+            if (k == "result") {
+                if (seenResult_)
+                    return wrongEnvelope();
+                seenResult_ = mode_ == Mode::Result;
+                skipNext_ = mode_ != Mode::Result;
+            } else if (k == "args") {
+                if (seenArgs_)
+                    return wrongEnvelope();
+                seenArgs_ = mode_ == Mode::Args;
+                skipNext_ = mode_ != Mode::Args;
+            } else if (k != "error") {
+                skipNext_ = true;
+            }
+            return true;
+        }
+        if (where() == ErrorObject) {
+            errorKey_ = k;
+            skipNext_ = k != "message";
+            return true;
+        }
+        return wrongEnvelope();
+    }
+    bool end_object()
+    {
+        if (packet_) {
+            packet_->endObject();
+            if (packet_->done())
+                endPacket();
+            return true;
+        }
+        if (skipDepth_ > 0) {
+            --skipDepth_;
+            return true;
+        }
+        if (where() == ErrorObject && !errorMessage_)
+            errorMessage_ = QStringLiteral("O servidor de aplicação informou um erro sem descrição.");
+        stack_.pop_back();
+        return true;
+    }
+    bool start_array(std::size_t)
+    {
+        if (packet_) {
+            if (packet_->expectingRows())
+                packet_->prepareRows();
+            packet_->startArray();
+            return true;
+        }
+        if (skipDepth_ > 0 || skipNext_) {
+            skipNext_ = false;
+            ++skipDepth_;
+            return true;
+        }
+        switch (where()) {
+        case Envelope:
+            if (envelopeKey_ == "result" && mode_ == Mode::Result) {
+                stack_.push_back(ResultArray);
+                return true;
+            }
+            if (envelopeKey_ == "args" && mode_ == Mode::Args) {
+                stack_.push_back(ArgsArray);
+                values_.emplace_back();
+                return true;
+            }
+            return wrongEnvelope();
+        case ResultArray:
+            throw Error(QStringLiteral("O elemento %1 da resposta do servidor de aplicação não é um pacote de dados.").arg(index_));
+        case ArgsArray: {
+            // A nested array: its items gather in a new level.
+            stack_.push_back(ArgsArray);
+            values_.emplace_back();
+            return true;
+        }
+        default:
+            return wrongEnvelope();
+        }
+    }
+    bool end_array()
+    {
+        if (packet_) {
+            packet_->endArray();
+            return true;
+        }
+        if (skipDepth_ > 0) {
+            --skipDepth_;
+            return true;
+        }
+        const Frame f = where();
+        stack_.pop_back();
+        if (f == ArgsArray) {
+            std::vector<WireValue> items = std::move(values_.back());
+            values_.pop_back();
+            if (values_.empty()) {
+                args_ = std::move(items);
+            } else {
+                WireValue v;
+                v.kind = WireValue::Array;
+                v.items = std::move(items);
+                values_.back().push_back(std::move(v));
+            }
+        }
+        return true;
+    }
+    bool parse_error(std::size_t position, const std::string&, const nlohmann::detail::exception&)
+    {
+        errorPosition_ = position;
+        return false;
+    }
+
+    // Results
+    std::optional<QString> errorMessage_;
+    bool seenResult_ = false;
+    bool seenArgs_ = false;
+    std::optional<std::size_t> errorPosition_;
+    std::vector<WireValue> args_;
+    bool packetInProgress() const { return packet_ != nullptr; }
+    int currentIndex() const { return index_; }
+
+private:
+    enum Frame { Top, Envelope, ResultArray, ErrorObject, ArgsArray };
+
+    Frame where() const { return stack_.empty() ? Top : stack_.back(); }
+
+    bool wrongEnvelope()
+    {
+        throw Error(mode_ == Mode::Result ? QStringLiteral("A resposta do servidor de aplicação não está no formato esperado.")
+                                          : QStringLiteral("A requisição não está no formato esperado."));
+    }
+
+    bool scalar(Raw&& raw)
+    {
+        if (packet_) {
+            packet_->scalar(std::move(raw));
+            return true;
+        }
+        if (skipDepth_ > 0)
+            return true;
+        if (skipNext_) {
+            skipNext_ = false;
+            return true;
+        }
+        switch (where()) {
+        case Envelope:
+            if (envelopeKey_ == "error") {
+                errorMessage_ = raw.kind == Raw::String ? QString::fromUtf8(raw.s.data(), qsizetype(raw.s.size()))
+                                                        : QStringLiteral("O servidor de aplicação informou um erro sem descrição.");
+                return true;
+            }
+            if (envelopeKey_ == "result")
+                throw Error(QStringLiteral("O resultado da resposta do servidor de aplicação não é uma lista."));
+            if (envelopeKey_ == "args")
+                throw Error(QStringLiteral("Os argumentos da requisição não são uma lista."));
+            return wrongEnvelope();
+        case ErrorObject:
+            errorMessage_ = raw.kind == Raw::String ? QString::fromUtf8(raw.s.data(), qsizetype(raw.s.size()))
+                                                    : QStringLiteral("O servidor de aplicação informou um erro sem descrição.");
+            return true;
+        case ResultArray:
+            if (raw.kind != Raw::Null)
+                throw Error(QStringLiteral("O elemento %1 da resposta do servidor de aplicação não é um pacote de dados.").arg(index_));
+            consumer_->nullElement(index_++);
+            return true;
+        case ArgsArray:
+            values_.back().push_back(toWireValue(std::move(raw)));
+            return true;
+        default:
+            return wrongEnvelope();
+        }
+    }
+
+    static WireValue toWireValue(Raw&& raw)
+    {
+        WireValue v;
+        switch (raw.kind) {
+        case Raw::Null:
+            break;
+        case Raw::Bool:
+            v.kind = WireValue::Bool;
+            v.boolean = raw.i != 0;
+            break;
+        case Raw::Int:
+            v.kind = WireValue::Integer;
+            v.integer = raw.i;
+            v.number = double(raw.i);
+            break;
+        case Raw::Uint:
+            if (raw.u <= quint64(std::numeric_limits<qint64>::max())) {
+                v.kind = WireValue::Integer;
+                v.integer = qint64(raw.u);
+            } else {
+                v.kind = WireValue::Number;
+            }
+            v.number = double(raw.u);
+            break;
+        case Raw::Float:
+            v.kind = WireValue::Number;
+            v.number = raw.d;
+            break;
+        case Raw::String:
+            v.kind = WireValue::Text;
+            v.text = QString::fromUtf8(raw.s.data(), qsizetype(raw.s.size()));
+            break;
+        }
+        return v;
+    }
+
+    void startPacket(std::unique_ptr<PacketSink> sink)
+    {
+        sink_ = std::move(sink);
+        packet_ = std::make_unique<PacketDecoder>(*sink_);
+    }
+
+    void endPacket()
+    {
+        if (mode_ == Mode::Args) {
+            WireValue v;
+            v.kind = WireValue::PacketValue;
+            v.packet = std::make_shared<Packet>(std::move(static_cast<CollectSink&>(*sink_).packet));
+            values_.back().push_back(std::move(v));
+        } else {
+            ++index_;
+        }
+        packet_.reset();
+        sink_.reset();
+    }
+
+    Mode mode_;
+    ReplyConsumer* consumer_;
+    std::vector<Frame> stack_;
+    std::string envelopeKey_;
+    std::string errorKey_;
+    bool skipNext_ = false;
+    int skipDepth_ = 0;
+    int index_ = 0;
+    std::unique_ptr<PacketSink> sink_;
+    std::unique_ptr<PacketDecoder> packet_;
+    std::vector<std::vector<WireValue>> values_;
+};
+
+[[noreturn]] void throwUnreadable(std::string_view body, std::size_t position, bool reply)
+{
+    const QString what = reply ? QStringLiteral("A resposta do servidor de aplicação") : QStringLiteral("A requisição");
+    if (body.find_first_not_of(" \t\r\n") == std::string_view::npos)
+        throw Error(QStringLiteral("%1 veio vazia.").arg(what));
+    if (position >= body.size())
+        throw Error(QStringLiteral("%1 está incompleta.").arg(what));
+    throw Error(QStringLiteral("%1 não é um JSON válido (erro na posição %2).").arg(what).arg(position));
+}
+
+} // namespace
+
+QString WireValue::describe() const
+{
+    switch (kind) {
+    case Null:
+        return QStringLiteral("nulo");
+    case Bool:
+        return QStringLiteral("um valor lógico");
+    case Text:
+        return QStringLiteral("um texto");
+    case Number:
+    case Integer:
+        return QStringLiteral("um número");
+    case Array:
+        return QStringLiteral("uma lista");
+    case PacketValue:
+        return QStringLiteral("um pacote de dados");
+    }
+    return {};
+}
+
+void decodeResult(std::string_view body, ReplyConsumer& consumer)
+{
+    BodyReader reader(BodyReader::Mode::Result, &consumer);
+    bool ok = false;
+    try {
+        ok = json::sax_parse(body.begin(), body.end(), &reader);
+    } catch (...) {
+        const bool inPacket = reader.packetInProgress();
+        if (inPacket)
+            consumer.abortPacket(reader.currentIndex());
+        if (reader.errorMessage_)
+            throw Error(*reader.errorMessage_);
+        try {
+            throw;
+        } catch (const Error& e) {
+            if (!inPacket)
+                throw;
+            throw Error(QStringLiteral("%1 (elemento %2 da resposta do servidor)").arg(e.text()).arg(reader.currentIndex()));
+        }
+    }
+    if (!ok && reader.packetInProgress())
+        consumer.abortPacket(reader.currentIndex());
+    if (reader.errorMessage_)
+        throw Error(*reader.errorMessage_);
+    if (!ok)
+        throwUnreadable(body, reader.errorPosition_.value_or(0), true);
+    if (!reader.seenResult_)
+        throw Error(QStringLiteral("A resposta do servidor de aplicação não tem resultado."));
+}
+
+std::vector<Packet> decodeResultPackets(std::string_view body)
+{
+    class Collect final : public ReplyConsumer {
+    public:
+        void nullElement(int) override { packets.emplace_back(); }
+        void beginPacket(int, const std::vector<PacketColumn>& columns) override { packets.emplace_back(columns); }
+        void packetRow(int, PacketRow& values) override { packets.back().addCheckedRow(std::move(values)); }
+        std::vector<Packet> packets;
+    } collect;
+    decodeResult(body, collect);
+    return std::move(collect.packets);
+}
+
+std::vector<WireValue> decodeArgs(std::string_view body)
+{
+    BodyReader reader(BodyReader::Mode::Args, nullptr);
+    const bool ok = json::sax_parse(body.begin(), body.end(), &reader);
+    if (!ok)
+        throwUnreadable(body, reader.errorPosition_.value_or(0), false);
+    if (!reader.seenArgs_)
+        throw Error(QStringLiteral("A requisição não tem a lista de argumentos."));
+    return std::move(reader.args_);
+}
+
+QString errorMessageOf(std::string_view body)
+{
+    const json doc = json::parse(body.begin(), body.end(), nullptr, false);
+    if (!doc.is_object())
+        return {};
+    const auto e = doc.find("error");
+    if (e == doc.end() || !e->is_object())
+        return {};
+    const auto m = e->find("message");
+    if (m == e->end() || !m->is_string())
+        return QStringLiteral("O servidor de aplicação informou um erro sem descrição.");
+    return QString::fromStdString(m->get<std::string>());
+}
+
+// ---------------------------------------------------------------- DataSetReplyLoader
+
+void DataSetReplyLoader::bind(int index, Query& dataset) { targets_.emplace_back(index, &dataset); }
+
+Query* DataSetReplyLoader::target(int index) const
+{
+    for (const auto& [i, q] : targets_) {
+        if (i == index)
+            return q;
+    }
+    return nullptr;
+}
+
+void DataSetReplyLoader::nullElement(int index)
+{
+    if (Query* q = target(index))
+        q->close();
+}
+
+void DataSetReplyLoader::beginPacket(int index, const std::vector<PacketColumn>& columns)
+{
+    Query* q = target(index);
+    if (!q)
+        return;
+    std::vector<FieldSpec> specs;
+    specs.reserve(columns.size());
+    for (const PacketColumn& c : columns)
+        specs.push_back({c.name, fieldKindOf(c.type)});
+    q->createDataSet(specs);
+}
+
+void DataSetReplyLoader::packetRow(int index, PacketRow& values)
+{
+    if (Query* q = target(index))
+        q->appendRaw(std::move(values));
+}
+
+void DataSetReplyLoader::endPacket(int index)
+{
+    if (Query* q = target(index))
+        q->first();
+}
+
+void DataSetReplyLoader::abortPacket(int index)
+{
+    if (Query* q = target(index))
+        q->close();
+}
+
+} // namespace zov
