@@ -1,6 +1,7 @@
 #include "app/windows.h"
 
 #include "app/ZOV00000.h"
+#include "customers/ZOV00500.h"
 #include "transfer/ZOV00300.h"
 #include "transfer/ZOV00400.h"
 
@@ -11,6 +12,7 @@ void registerWindows(TfrmPedidosPrinc& main)
     using Item = TfrmPedidosPrinc::Item;
     main.setCreator(Item::ParamTransPed, [] { return CriaParamTransPed(); });
     main.setCreator(Item::ImportaDados, [] { return CriaImportDados(); });
+    main.setCreator(Item::Cliente, [] { return CriaCliente(); });
 }
 
 } // namespace zov

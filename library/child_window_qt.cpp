@@ -28,6 +28,12 @@ void ChildWindow::showScreenCode()
     runGuarded([this] { shell().setStatusText(kScreenCodePanel, code_); });
 }
 
+void ChildWindow::onActivated()
+{
+    showScreenCode();
+    emit activated();
+}
+
 void ChildWindow::close()
 {
     if (auto* frame = qobject_cast<QMdiSubWindow*>(window_->parentWidget()))
@@ -43,7 +49,7 @@ void ChildWindow::hookFrame()
         return;
     hooked_ = true;
     // Inside the main window only the frame is activated.
-    connect(frame, &QMdiSubWindow::aboutToActivate, this, &ChildWindow::showScreenCode);
+    connect(frame, &QMdiSubWindow::aboutToActivate, this, &ChildWindow::onActivated);
     // Two actions on one key would leave the key dead: the frame's Close
     // answers it and closes the window too; the menu still shows the key.
     if (closeAction_ && !closeAction_->shortcut().isEmpty()) {
@@ -69,7 +75,7 @@ bool ChildWindow::eventFilter(QObject* watched, QEvent* event)
             break;
         case QEvent::WindowActivate:
             if (window_->isWindow())
-                showScreenCode();
+                onActivated();
             break;
         default:
             break;

@@ -23,11 +23,16 @@ public:
     void close();
     void showScreenCode();
 
+signals:
+    // The window became the active one (after its code was shown).
+    void activated();
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void hookFrame();
+    void onActivated();
     QWidget* window_;
     QString code_;
     QPointer<QAction> closeAction_;

@@ -1,11 +1,14 @@
 // The menu items that have their windows open them inside the main window.
 #include "app/ZOV00000.h"
 #include "app/windows.h"
+#include "customers/ZOV00500.h"
 #include "tests/support/scripted_dialogs.h"
 #include "tests/support/temp_database.h"
 #include "transfer/ZOV00300.h"
 
 #include <QAction>
+#include <QCoreApplication>
+#include <QEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <gtest/gtest.h>
@@ -30,5 +33,24 @@ TEST_F(RegisteredWindows, TransmissionParametersOpenOnceFromTheMenu)
     ASSERT_EQ(main.mdiArea()->subWindowList().size(), 1);
     EXPECT_NE(qobject_cast<TfrmParamTransPed*>(main.mdiArea()->activeSubWindow()->widget()), nullptr);
     EXPECT_EQ(main.statusText(3), QStringLiteral("ZOV00300"));
+    EXPECT_TRUE(dialogs().errors().isEmpty());
+}
+
+TEST_F(RegisteredWindows, TheCustomerWindowOpensOnceAndClosesWithItsFrame)
+{
+    TfrmPedidosPrinc main;
+    registerWindows(main);
+    EXPECT_TRUE(main.action(Item::Cliente)->isEnabled());
+    main.show();
+    main.action(Item::Cliente)->trigger();
+    main.action(Item::Cliente)->trigger();
+    ASSERT_EQ(main.mdiArea()->subWindowList().size(), 1);
+    auto* frm = qobject_cast<TfrmCliente*>(main.mdiArea()->activeSubWindow()->widget());
+    ASSERT_NE(frm, nullptr);
+    EXPECT_EQ(main.statusText(3), QStringLiteral("ZOV00500"));
+    frm->findChild<QAction*>(QStringLiteral("mnuFechar"))->trigger();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(main.mdiArea()->subWindowList().isEmpty());
+    EXPECT_EQ(main.statusText(3), QStringLiteral("ZOV00000"));
     EXPECT_TRUE(dialogs().errors().isEmpty());
 }
