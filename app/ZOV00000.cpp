@@ -150,6 +150,9 @@ void TfrmPedidosPrinc::fillStatus()
     const QStringList texts = MainWindowLogic::statusPanels(QDate::currentDate());
     for (int i = 0; i < 4; ++i)
         setStatusText(i, texts[i]);
+    // Coming back to the program with a child window active, the child's code
+    // is what is in front of the user.
+    childActivated(mdi_->activeSubWindow());
 }
 
 void TfrmPedidosPrinc::showChild(QWidget* window, bool maximized)
@@ -165,7 +168,11 @@ void TfrmPedidosPrinc::showChild(QWidget* window, bool maximized)
         // The frame goes with its window when the window frees itself.
         connect(window, &QObject::destroyed, sub, [sub] { sub->close(); });
         connect(window, &QWidget::windowTitleChanged, sub, &QWidget::setWindowTitle);
-        const QSize size = sub->sizeHint().expandedTo(window->sizeHint());
+        // The size the window asked for (or its natural one), plus the frame.
+        const QSize wanted = window->testAttribute(Qt::WA_Resized) ? window->size() : window->sizeHint();
+        sub->adjustSize();
+        const QSize frame = sub->size() - window->size();
+        const QSize size = (wanted + frame).expandedTo(sub->minimumSizeHint());
         sub->resize(size);
         const QRect area = mdi_->viewport()->rect();
         const QPoint centred((area.width() - size.width()) / 2, (area.height() - size.height()) / 2);

@@ -115,7 +115,12 @@ void finishServerDatabase(Database& db)
 {
     db.transaction([&] {
         for (const SyncSlot& s : syncSlots()) {
-            db.execScript(QStringLiteral("UPDATE %1 SET %2 = %3").arg(s.table, s.dateColumn, QString::fromLatin1(kStampSql)));
+            // One millisecond apart, the newest row now: a table loaded in one
+            // go must not share one instant, or every download at that
+            // watermark would send it whole again.
+            db.execScript(QStringLiteral("UPDATE %1 SET %2 = strftime('%Y-%m-%d %H:%M:%f', 'now', 'localtime', "
+                                         "'-' || (((SELECT MAX(rowid) FROM %1) - rowid) / 1000.0) || ' seconds')")
+                              .arg(s.table, s.dateColumn));
             for (const QString& sql : triggerSql(db, s.table))
                 db.execScript(sql);
         }

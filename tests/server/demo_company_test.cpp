@@ -3,6 +3,7 @@
 #include "server/demo_company.h"
 #include "server/documents.h"
 #include "server/server_database.h"
+#include "transfer/protocol_slots.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -135,4 +136,19 @@ TEST_F(CompanyTest, TheScaleCompanyIsLargeAndCoherent)
         ++checked;
     }
     EXPECT_GT(checked, 50);
+}
+
+TEST_F(CompanyTest, EveryRowGetsItsOwnInstantSoAWatermarkResendsOnlyItsOwnRow)
+{
+    fillScaleCompany(*db, 1);
+    finishServerDatabase(*db);
+    for (const char* t : {"ITEMPREBASE", "CLIENTE", "PRODUTO"}) {
+        const QString table = QString::fromLatin1(t);
+        const SyncSlot* slot = syncSlotOf(table);
+        ASSERT_NE(slot, nullptr);
+        EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM %1 WHERE %2 IS NULL").arg(table, slot->dateColumn)), 0) << t;
+        EXPECT_EQ(count(QStringLiteral("SELECT COUNT(DISTINCT %2) FROM %1").arg(table, slot->dateColumn)),
+                  count(QStringLiteral("SELECT COUNT(*) FROM %1").arg(table)))
+            << t;
+    }
 }

@@ -1,7 +1,7 @@
 #include "app/GeralZOV.h"
 #include "library/errors.h"
 #include "library/velmora.h"
-#include "tests/transfer/fake_http_server.h"
+#include "tests/support/fake_http_server.h"
 #include "transfer/netconnection.h"
 
 #include <QDir>

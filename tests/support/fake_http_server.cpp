@@ -1,4 +1,4 @@
-#include "tests/transfer/fake_http_server.h"
+#include "tests/support/fake_http_server.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>

@@ -1,0 +1,160 @@
+// The client's real download, apply and purge against zov-appserver on
+// 127.0.0.1, and against servers that fail half-way.
+#include "app/GeralZOV.h"
+#include "library/errors.h"
+#include "tests/support/fake_http_server.h"
+#include "tests/support/running_server.h"
+#include "tests/support/scripted_dialogs.h"
+#include "tests/support/temp_database.h"
+#include "transfer/atu_tab.h"
+#include "transfer/dtm_atu_tab.h"
+#include "transfer/netconnection.h"
+#include "transfer/protocol_slots.h"
+#include "transfer/tabelas.h"
+
+#include <gtest/gtest.h>
+
+using namespace zov;
+using test::countRows;
+
+namespace {
+
+class DownloadE2E : public test::DialogsTest {
+protected:
+    void SetUp() override
+    {
+        test::DialogsTest::SetUp();
+        SetFilial(QStringLiteral("0001"));
+    }
+    void TearDown() override
+    {
+        DestroiDataModulo();
+        ClearSession();
+        SetDefaultNetTimeouts(NetTimeouts{});
+        test::DialogsTest::TearDown();
+    }
+    void pointAt(int port)
+    {
+        SetIPAcesso(QStringLiteral("127.0.0.1"));
+        SetPorta(port);
+    }
+    // Rows received per table by the last download (before the apply).
+    int received(const char* table) { return dtmAtuTab()->dataset(rowsDatasetOf(*syncSlotOf(QString::fromLatin1(table)))).rowCount(); }
+    int deletions(const char* table)
+    {
+        return dtmAtuTab()->dataset(deletionsDatasetOf(*syncSlotOf(QString::fromLatin1(table)))).rowCount();
+    }
+    Database& local() { return client.db(); }
+
+    test::TempDatabase client;
+};
+
+TEST_F(DownloadE2E, AFirstDownloadFillsEveryTableFromTheDemoCompany)
+{
+    test::RunningServer server(true);
+    pointAt(server.port());
+    ASSERT_TRUE(TestaConnect()) << lastTransferError().toStdString();
+    ASSERT_TRUE(CriaBaixaDados()) << lastTransferError().toStdString();
+    ASSERT_TRUE(ChamaExportaDados()) << lastTransferError().toStdString();
+    EXPECT_EQ(dtmAtuTab(), nullptr) << "the data module goes at the end of the apply";
+    for (const LoaderInfo& l : loaderTable()) {
+        const QString table = QString::fromLatin1(l.table);
+        EXPECT_EQ(countRows(local(), table), countRows(server.db(), table)) << l.table;
+        EXPECT_GT(countRows(local(), table), 0) << l.table;
+    }
+    // Hashes of the passwords arrive as they are stored.
+    EXPECT_EQ(local().scalar(QStringLiteral("SELECT CDSENHOPER FROM OPERADOR WHERE CDOPERADOR='000000000001'")).toString(),
+              server.db().scalar(QStringLiteral("SELECT CDSENHOPER FROM OPERADOR WHERE CDOPERADOR='000000000001'")).toString());
+}
+
+TEST_F(DownloadE2E, AChangeAnInsertAndADeleteArriveWithTheNextDownloadAndLittleElse)
+{
+    test::RunningServer server(true);
+    pointAt(server.port());
+    ASSERT_TRUE(CriaBaixaDados() && ChamaExportaDados()) << lastTransferError().toStdString();
+
+    server.db().exec(QStringLiteral("UPDATE CLIENTE SET NMFANTCLIE = 'MERCADO NOVO' WHERE CDCLIENTE = 'J11222333000181'"));
+    server.db().exec(QStringLiteral("INSERT INTO PAIS (CDPAIS, NMPAIS) VALUES ('0099', 'Chile')"));
+    const QString bairro = server.db().scalar(QStringLiteral("SELECT CDPAIS || SGESTADO || CDMUNICIPIO || '/' || CDBAIRRO FROM BAIRRO LIMIT 1")).toString();
+    const QString where = QStringLiteral("CDPAIS || SGESTADO || CDMUNICIPIO || '/' || CDBAIRRO = :B");
+    server.db().exec(QStringLiteral("DELETE FROM BAIRRO WHERE ") + where, {{QStringLiteral("B"), bairro}});
+
+    ASSERT_TRUE(CriaBaixaDados()) << lastTransferError().toStdString();
+    // The watermark re-sends only the rows of its own instant.
+    for (const SyncSlot& s : syncSlots()) {
+        const int changed = s.table == QLatin1String("CLIENTE") || s.table == QLatin1String("PAIS") ? 1 : 0;
+        EXPECT_LE(dtmAtuTab()->dataset(rowsDatasetOf(s)).rowCount(), changed + 1) << qPrintable(s.table);
+    }
+    EXPECT_EQ(deletions("BAIRRO"), 1);
+    EXPECT_EQ(deletions("CLIENTE"), 0);
+    ASSERT_TRUE(ChamaExportaDados()) << lastTransferError().toStdString();
+
+    EXPECT_EQ(local().scalar(QStringLiteral("SELECT NMFANTCLIE FROM CLIENTE WHERE CDCLIENTE = 'J11222333000181'")).toString(),
+              QStringLiteral("MERCADO NOVO"));
+    EXPECT_EQ(countRows(local(), QStringLiteral("PAIS"), QStringLiteral("CDPAIS = '0099'")), 1);
+    EXPECT_EQ(countRows(local(), QStringLiteral("BAIRRO"), where, {{QStringLiteral("B"), bairro}}), 0);
+    EXPECT_EQ(countRows(local(), QStringLiteral("BAIRRO")), countRows(server.db(), QStringLiteral("BAIRRO")));
+
+    // Nothing changed: the deletion is not sent again.
+    ASSERT_TRUE(CriaBaixaDados());
+    EXPECT_EQ(deletions("BAIRRO"), 0);
+    EXPECT_TRUE(ChamaExportaDados());
+}
+
+TEST_F(DownloadE2E, AServerThatStopsHalfWayLeavesTheTablesAsTheyWereAndSaysSo)
+{
+    // A real reply, cut in the middle.
+    std::string reply;
+    {
+        test::RunningServer server(true);
+        TNetConnection net(QStringLiteral("PAD.rdmExpDados"));
+        net.setHost(QStringLiteral("127.0.0.1"));
+        net.setPort(server.port());
+        net.beforeConnect = nullptr;
+        RemoteArgs args;
+        QVariantList none;
+        for (int i = 0; i < kSlotCount; ++i)
+            none << QVariant();
+        args.add(QStringLiteral("0001")).add(none).add(none);
+        reply = net.AppServer(QStringLiteral("getTabelas"), args).body;
+    }
+    ASSERT_GT(reply.size(), 1000u);
+    test::FakeHttpServer cut([&](const test::FakeRequest& r) {
+        if (r.method == "GET")
+            return test::FakeHttpServer::objects();
+        test::FakeResponse res;
+        res.body = reply.substr(0, reply.size() / 2);
+        return res;
+    });
+    pointAt(cut.port());
+    local().exec(QStringLiteral("INSERT INTO PAIS (CDPAIS, NMPAIS) VALUES ('0001', 'Brasil local')"));
+    EXPECT_FALSE(CriaBaixaDados());
+    EXPECT_FALSE(lastTransferError().isEmpty());
+    EXPECT_FALSE(lastTransferError().contains(QLatin1Char('{'))) << "a readable error, not a dump: " << lastTransferError().toStdString();
+    EXPECT_EQ(dtmAtuTab(), nullptr) << "nothing of a failed download is kept";
+    EXPECT_EQ(countRows(local(), QStringLiteral("PAIS")), 1);
+    EXPECT_EQ(countRows(local(), QStringLiteral("CLIENTE")), 0);
+
+    // A server that accepts the call and never answers: bounded by the time-out.
+    SetDefaultNetTimeouts({2000, 300});
+    test::FakeHttpServer silent([](const test::FakeRequest& r) {
+        if (r.method == "GET")
+            return test::FakeHttpServer::objects();
+        test::FakeResponse res;
+        res.silent = true;
+        return res;
+    });
+    pointAt(silent.port());
+    EXPECT_FALSE(CriaBaixaDados());
+    EXPECT_FALSE(lastTransferError().isEmpty());
+    EXPECT_EQ(countRows(local(), QStringLiteral("CLIENTE")), 0);
+}
+
+TEST_F(DownloadE2E, OnlyOneTransferRunsAtATime)
+{
+    TransferLock first;
+    EXPECT_TRUE(TransferLock::running());
+    EXPECT_THROW({ TransferLock second; }, Error);
+}
+
+} // namespace
