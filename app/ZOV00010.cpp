@@ -2,6 +2,7 @@
 
 #include "app/startup.h"
 #include "library/errors.h"
+#include "transfer/progress_area.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -60,23 +61,8 @@ TfrmLogin::TfrmLogin(LoginTransfer transfer, QWidget* parent)
     forceLower(edtFilial);
 
     // The progress area stays hidden until a download runs.
-    lblProgresso1 = new QLabel(outer);
-    lblProgresso1->setObjectName(QStringLiteral("lblProgresso1"));
-    lblProgresso2 = new QLabel(outer);
-    lblProgresso2->setObjectName(QStringLiteral("lblProgresso2"));
-    bvlProgresso = new QFrame(outer);
-    bvlProgresso->setObjectName(QStringLiteral("bvlProgresso"));
-    bvlProgresso->setFrameShape(QFrame::Panel);
-    bvlProgresso->setFrameShadow(QFrame::Sunken);
-    bvlProgresso->setFixedHeight(14);
-    shpProgresso = new QFrame(bvlProgresso);
-    shpProgresso->setObjectName(QStringLiteral("shpProgresso"));
-    shpProgresso->setStyleSheet(QStringLiteral("background-color: #005493;"));
-    shpProgresso->setGeometry(0, 0, 0, 14);
-    for (QWidget* w : {static_cast<QWidget*>(lblProgresso1), static_cast<QWidget*>(lblProgresso2), static_cast<QWidget*>(bvlProgresso)}) {
-        layout->addWidget(w);
-        w->hide();
-    }
+    progresso_ = new ProgressArea(outer);
+    layout->addWidget(progresso_);
 
     auto* buttons = new QHBoxLayout;
     btnConectar = new QPushButton(style()->standardIcon(QStyle::SP_DialogApplyButton), QStringLiteral("&Conectar"), outer);
@@ -160,16 +146,7 @@ void TfrmLogin::closeLogin()
         reject();
 }
 
-void TfrmLogin::showProgress(const ProgressState& s)
-{
-    lblProgresso1->setVisible(s.label1Visible);
-    lblProgresso2->setVisible(s.label2Visible);
-    bvlProgresso->setVisible(s.frameVisible || s.barVisible);
-    shpProgresso->setVisible(s.barVisible);
-    lblProgresso1->setText(s.line1);
-    lblProgresso2->setText(s.line2);
-    shpProgresso->setFixedWidth(bvlProgresso->width() * s.barPercent / 100);
-}
+void TfrmLogin::showProgress(const ProgressState& s) { progresso_->show(s); }
 
 void TfrmLogin::bringToFront()
 {

@@ -7,12 +7,12 @@
 #include <QDialog>
 #include <memory>
 
-class QFrame;
-class QLabel;
 class QLineEdit;
 class QPushButton;
 
 namespace zov {
+
+class ProgressArea;
 
 class TfrmLogin final : public QDialog, private LoginView, public ProgressWindow {
     Q_OBJECT
@@ -55,10 +55,7 @@ private:
     QLineEdit* edtSenha;
     QPushButton* btnConectar;
     QPushButton* btnSair;
-    QLabel* lblProgresso1;
-    QLabel* lblProgresso2;
-    QFrame* bvlProgresso;
-    QFrame* shpProgresso;
+    ProgressArea* progresso_;
     std::unique_ptr<LoginLogic> logic_;
     bool closingByLogic_ = false;
     bool activated_ = false;

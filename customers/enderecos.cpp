@@ -426,17 +426,27 @@ bool EnderecoCliente::pesquisa(Query& lista, const QString& titulo)
     return pesquisa_ && pesquisa_(lista, titulo);
 }
 
+bool EnderecoCliente::escolhe(Query& lista, std::initializer_list<const char*> niveis, const char* chave, const QString& titulo)
+{
+    // The higher levels from this address, the key empty and every row.
+    lista.close();
+    for (const char* nivel : niveis)
+        lista.setParam(QStringLiteral("P_") + QLatin1String(nivel), texto(nivel));
+    lista.setParam(QStringLiteral("P_") + QLatin1String(chave), QVariant());
+    lista.setParam(QStringLiteral("P_T") + QLatin1String(chave), QStringLiteral("T"));
+    lista.open();
+    if (!pesquisa(lista, titulo))
+        return false;
+    if (qry_.state() == DataSetState::Browse)
+        qry_.edit();
+    return true;
+}
+
 void EnderecoCliente::pesquisaPais()
 {
     Query& q = geo_.qryPais;
-    q.close();
-    q.setParam(QStringLiteral("P_CDPAIS"), QVariant());
-    q.setParam(QStringLiteral("P_TCDPAIS"), QStringLiteral("T"));
-    q.open();
-    if (!pesquisa(q, QStringLiteral("País")))
+    if (!escolhe(q, {}, "CDPAIS", QStringLiteral("País")))
         return;
-    if (qry_.state() == DataSetState::Browse)
-        qry_.edit();
     poe("CDPAIS", q.fieldByName(QStringLiteral("CDPAIS")).value());
     poe("NMPAIS", q.fieldByName(QStringLiteral("NMPAIS")).value());
     poe("SGESTADO", QVariant());
@@ -445,15 +455,8 @@ void EnderecoCliente::pesquisaPais()
 void EnderecoCliente::pesquisaEstado()
 {
     Query& q = geo_.qryEstado;
-    q.close();
-    q.setParam(QStringLiteral("P_CDPAIS"), texto("CDPAIS"));
-    q.setParam(QStringLiteral("P_SGESTADO"), QVariant());
-    q.setParam(QStringLiteral("P_TSGESTADO"), QStringLiteral("T"));
-    q.open();
-    if (!pesquisa(q, QStringLiteral("Estado")))
+    if (!escolhe(q, {"CDPAIS"}, "SGESTADO", QStringLiteral("Estado")))
         return;
-    if (qry_.state() == DataSetState::Browse)
-        qry_.edit();
     poe("SGESTADO", q.fieldByName(QStringLiteral("SGESTADO")).value());
     poe("CDMUNICIPIO", QVariant());
 }
@@ -461,16 +464,8 @@ void EnderecoCliente::pesquisaEstado()
 void EnderecoCliente::pesquisaMunicipio()
 {
     Query& q = geo_.qryMunicipio;
-    q.close();
-    q.setParam(QStringLiteral("P_CDPAIS"), texto("CDPAIS"));
-    q.setParam(QStringLiteral("P_SGESTADO"), texto("SGESTADO"));
-    q.setParam(QStringLiteral("P_CDMUNICIPIO"), QVariant());
-    q.setParam(QStringLiteral("P_TCDMUNICIPIO"), QStringLiteral("T"));
-    q.open();
-    if (!pesquisa(q, QStringLiteral("Municipio")))
+    if (!escolhe(q, {"CDPAIS", "SGESTADO"}, "CDMUNICIPIO", QStringLiteral("Municipio")))
         return;
-    if (qry_.state() == DataSetState::Browse)
-        qry_.edit();
     poe("CDMUNICIPIO", q.fieldByName(QStringLiteral("CDMUNICIPIO")).value());
     poe("NMMUNICIPIO", q.fieldByName(QStringLiteral("NMMUNICIPIO")).value());
     poe("CDBAIRRO", QVariant());
@@ -479,17 +474,8 @@ void EnderecoCliente::pesquisaMunicipio()
 void EnderecoCliente::pesquisaBairro()
 {
     Query& q = geo_.qryBairro;
-    q.close();
-    q.setParam(QStringLiteral("P_CDPAIS"), texto("CDPAIS"));
-    q.setParam(QStringLiteral("P_SGESTADO"), texto("SGESTADO"));
-    q.setParam(QStringLiteral("P_CDMUNICIPIO"), texto("CDMUNICIPIO"));
-    q.setParam(QStringLiteral("P_CDBAIRRO"), QVariant());
-    q.setParam(QStringLiteral("P_TCDBAIRRO"), QStringLiteral("T"));
-    q.open();
-    if (!pesquisa(q, QStringLiteral("Bairro")))
+    if (!escolhe(q, {"CDPAIS", "SGESTADO", "CDMUNICIPIO"}, "CDBAIRRO", QStringLiteral("Bairro")))
         return;
-    if (qry_.state() == DataSetState::Browse)
-        qry_.edit();
     poe("CDBAIRRO", q.fieldByName(QStringLiteral("CDBAIRRO")).value());
     poe("NMBAIRCLIE", q.fieldByName(QStringLiteral("NMBAIRRO")).value());
 }

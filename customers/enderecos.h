@@ -6,6 +6,8 @@
 #include "customers/cliente_view.h"
 #include "library/dataset.h"
 
+#include <initializer_list>
+
 namespace zov {
 
 class Database;
@@ -79,6 +81,9 @@ private:
     void cascata(const char* changed);
     void antesDoPost();
     bool pesquisa(Query& lista, const QString& titulo);
+    // Opens a lookup list and runs the search; true when a row was chosen
+    // (this address is then being edited).
+    bool escolhe(Query& lista, std::initializer_list<const char*> niveis, const char* chave, const QString& titulo);
 
     Query& qry_;
     Tipo tipo_;

@@ -4,6 +4,7 @@
 #include "library/dialogs.h"
 #include "library/errors.h"
 #include "library/shell.h"
+#include "transfer/progress_area.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -29,23 +30,11 @@ TfrmImporTab::TfrmImporTab(QWidget* parent) : QWidget(parent), logic_(*this)
     intro->setWordWrap(true);
     layout->addWidget(intro);
 
-    lblProgresso1 = new QLabel(this);
-    lblProgresso1->setObjectName(QStringLiteral("lblProgresso1"));
-    lblProgresso2 = new QLabel(this);
-    lblProgresso2->setObjectName(QStringLiteral("lblProgresso2"));
-    bvlProgresso = new QFrame(this);
-    bvlProgresso->setObjectName(QStringLiteral("bvlProgresso"));
-    bvlProgresso->setFrameShape(QFrame::Panel);
-    bvlProgresso->setFrameShadow(QFrame::Sunken);
-    bvlProgresso->setFixedHeight(16);
-    shpProgresso = new QFrame(bvlProgresso);
-    shpProgresso->setObjectName(QStringLiteral("shpProgresso"));
-    shpProgresso->setStyleSheet(QStringLiteral("background-color: #005493;"));
-    shpProgresso->setGeometry(0, 0, 0, 16);
-    shpProgresso->hide();
-    layout->addWidget(lblProgresso1);
-    layout->addWidget(lblProgresso2);
-    layout->addWidget(bvlProgresso);
+    progresso_ = new ProgressArea(this);
+    ProgressState rest;
+    rest.frameVisible = true; // the download window shows its empty frame at rest
+    progresso_->show(rest);
+    layout->addWidget(progresso_);
     layout->addStretch(1);
 
     auto* buttons = new QHBoxLayout;
@@ -74,17 +63,7 @@ void TfrmImporTab::confirmar()
     runGuarded([this] { logic_.confirmar(); });
 }
 
-void TfrmImporTab::showProgress(const ProgressState& s)
-{
-    lblProgresso1->setVisible(s.label1Visible);
-    lblProgresso2->setVisible(s.label2Visible);
-    bvlProgresso->setVisible(s.frameVisible || s.barVisible);
-    shpProgresso->setVisible(s.barVisible);
-    lblProgresso1->setText(s.line1);
-    lblProgresso2->setText(s.line2);
-    lblProgresso2->setIndent(s.label2AtFrameLeft ? 0 : -1);
-    shpProgresso->setFixedWidth(bvlProgresso->width() * s.barPercent / 100);
-}
+void TfrmImporTab::showProgress(const ProgressState& s) { progresso_->show(s); }
 
 void TfrmImporTab::bringToFront()
 {

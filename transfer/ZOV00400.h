@@ -5,13 +5,12 @@
 #include <QWidget>
 
 class QAction;
-class QFrame;
-class QLabel;
 class QPushButton;
 
 namespace zov {
 
 class ChildWindow;
+class ProgressArea;
 
 class TfrmImporTab final : public QWidget, public ImporTabView {
     Q_OBJECT
@@ -37,10 +36,7 @@ private:
 
     ImporTab logic_;
     ChildWindow* child_ = nullptr;
-    QLabel* lblProgresso1;
-    QLabel* lblProgresso2;
-    QFrame* bvlProgresso;
-    QFrame* shpProgresso;
+    ProgressArea* progresso_;
     QPushButton* sbtConfirma;
     QPushButton* sbtFechar;
     QPushButton* sbtAjuda;
