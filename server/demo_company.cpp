@@ -360,7 +360,8 @@ void customers(Database& db)
     const QString cnpj1 = makeCnpj(11222333, 1); // 11222333000181
     const QString cnpj2 = makeCnpj(45997418, 1);
     const QString cpf2 = makeCpf(123456789);
-    const QString cnpj3 = makeCnpj(60701190, 1);
+    // "I": another kind of registration (12 digits, as a CEI), with no check digits.
+    const QString cei = QStringLiteral("123456789012");
     const QString cpf3 = makeCpf(987654321);
 
     customer(db, "F" + cpf1, "F", cpf1, "MARIA APARECIDA OLIVEIRA", "MARIA OLIVEIRA", "0001", 5.0, "00001", true,
@@ -376,7 +377,7 @@ void customers(Database& db)
     // "O": a local number for a customer without CPF or CNPJ (here, abroad).
     customer(db, "O00001", "O", "00001", "IMPORTADORA DEL PLATA S.A.", "DEL PLATA", "0001", 0.0, "00001", true,
              {{"P", "0002", "BA", "0001", "0000000001", "PALERMO", "AV. SANTA FE, 3200", "C1425BGH"}});
-    customer(db, "I" + cnpj3, "I", cnpj3, "COOPERATIVA AGRÍCOLA VALE VERDE", "VALE VERDE", "0002", 2.0, "00002", true,
+    customer(db, "I" + cei, "I", cei, "COOPERATIVA AGRÍCOLA VALE VERDE", "VALE VERDE", "0002", 2.0, "00002", true,
              {{"P", "0001", "SP", "0002", "0000000001", "CENTRO", "RUA BARRETO LEME, 300", "13010200"}});
     customer(db, "F" + cpf3, "F", cpf3, "ANTÔNIO INATIVO DA SILVA", "ANTÔNIO (INATIVO)", "0001", 0.0, "00001", false,
              {{"P", "0001", "SP", "0001", "0000000001", "CENTRO", "RUA XV DE NOVEMBRO, 10", "01013001"}});

@@ -19,19 +19,6 @@ const int kCpf2[] = {11, 10, 9, 8, 7, 6, 5, 4, 3, 2};
 const int kCnpj1[] = {5, 4, 3, 2, 9, 8, 7, 6, 5, 4, 3, 2};
 const int kCnpj2[] = {6, 5, 4, 3, 2, 9, 8, 7, 6, 5, 4, 3, 2};
 
-bool allDigits(const QString& s, int size)
-{
-    if (s.size() != size)
-        return false;
-    for (QChar c : s) {
-        if (!c.isDigit())
-            return false;
-    }
-    return true;
-}
-
-bool allSame(const QString& s) { return s.count(s.at(0)) == s.size(); }
-
 } // namespace
 
 QString makeCpf(qint64 base)
@@ -48,20 +35,6 @@ QString makeCnpj(qint64 root, int branch)
     d += QString::number(checkDigit(d, kCnpj1, 12));
     d += QString::number(checkDigit(d, kCnpj2, 13));
     return d;
-}
-
-bool validCpf(const QString& digits)
-{
-    if (!allDigits(digits, 11) || allSame(digits))
-        return false;
-    return makeCpf(digits.left(9).toLongLong()) == digits;
-}
-
-bool validCnpj(const QString& digits)
-{
-    if (!allDigits(digits, 14) || allSame(digits))
-        return false;
-    return makeCnpj(digits.left(8).toLongLong(), digits.mid(8, 4).toInt()) == digits;
 }
 
 } // namespace zov::server

@@ -9,7 +9,6 @@ namespace zov::server {
 QString makeCpf(qint64 base);
 // The 14-digit CNPJ of a company root (8 digits) and branch number (4 digits).
 QString makeCnpj(qint64 root, int branch = 1);
-bool validCpf(const QString& digits);
-bool validCnpj(const QString& digits);
+// (Checking one is the client's Ajusta_Inscricao: library/inscricao.h.)
 
 } // namespace zov::server
