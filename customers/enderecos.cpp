@@ -271,11 +271,7 @@ void EnderecoCliente::Vd_Pais(bool boTestaVazio)
             falha(controlePais(), "Pais_inf");
         return;
     }
-    Query& q = geo_.qryPais;
-    q.close();
-    q.setParam(QStringLiteral("P_CDPAIS"), pais);
-    q.setParam(QStringLiteral("P_TCDPAIS"), QVariant());
-    q.open();
+    Query& q = abre(geo_.qryPais, {}, "CDPAIS", pais);
     if (q.isEmpty())
         falha(controlePais(), "Pais_cad");
     // The name shows at once rather than only after the record is read again.
@@ -291,12 +287,7 @@ void EnderecoCliente::Vd_Estado(bool boTestaVazio)
             falha(controleEstado(), "Estado_inf");
         return;
     }
-    Query& q = geo_.qryEstado;
-    q.close();
-    q.setParam(QStringLiteral("P_CDPAIS"), texto("CDPAIS"));
-    q.setParam(QStringLiteral("P_SGESTADO"), estado);
-    q.setParam(QStringLiteral("P_TSGESTADO"), QVariant());
-    q.open();
+    Query& q = abre(geo_.qryEstado, {"CDPAIS"}, "SGESTADO", estado);
     if (q.isEmpty())
         falha(controleEstado(), "Estado_cad");
 }
@@ -311,13 +302,7 @@ void EnderecoCliente::Vd_Municipio(bool boTestaVazio)
             poe("NMMUNICIPIO", QVariant());
         return;
     }
-    Query& q = geo_.qryMunicipio;
-    q.close();
-    q.setParam(QStringLiteral("P_CDPAIS"), texto("CDPAIS"));
-    q.setParam(QStringLiteral("P_SGESTADO"), texto("SGESTADO"));
-    q.setParam(QStringLiteral("P_CDMUNICIPIO"), municipio);
-    q.setParam(QStringLiteral("P_TCDMUNICIPIO"), QVariant());
-    q.open();
+    Query& q = abre(geo_.qryMunicipio, {"CDPAIS", "SGESTADO"}, "CDMUNICIPIO", municipio);
     if (q.isEmpty())
         falha(controleMunicipio(), "Municipio_cad");
     poe("NMMUNICIPIO", q.fieldByName(QStringLiteral("NMMUNICIPIO")).value());
@@ -329,14 +314,7 @@ void EnderecoCliente::Vd_Bairro()
     if (EmptyString(bairro))
         return;
     try {
-        Query& q = geo_.qryBairro;
-        q.close();
-        q.setParam(QStringLiteral("P_CDPAIS"), texto("CDPAIS"));
-        q.setParam(QStringLiteral("P_SGESTADO"), texto("SGESTADO"));
-        q.setParam(QStringLiteral("P_CDMUNICIPIO"), texto("CDMUNICIPIO"));
-        q.setParam(QStringLiteral("P_CDBAIRRO"), bairro);
-        q.setParam(QStringLiteral("P_TCDBAIRRO"), QVariant());
-        q.open();
+        Query& q = abre(geo_.qryBairro, {"CDPAIS", "SGESTADO", "CDMUNICIPIO"}, "CDBAIRRO", bairro);
         if (q.isEmpty())
             falha(controleBairro(), "BAIRRO_NAO_CAD");
         poe("CDBAIRRO", q.fieldByName(QStringLiteral("CDBAIRRO")).value());
@@ -397,14 +375,7 @@ void EnderecoCliente::saiBairro()
     const QString bairro = Ajusta(texto("CDBAIRRO"), 10);
     if (bairro != texto("CDBAIRRO"))
         poe("CDBAIRRO", bairro);
-    Query& q = geo_.qryBairro;
-    q.close();
-    q.setParam(QStringLiteral("P_CDPAIS"), texto("CDPAIS"));
-    q.setParam(QStringLiteral("P_SGESTADO"), texto("SGESTADO"));
-    q.setParam(QStringLiteral("P_CDMUNICIPIO"), texto("CDMUNICIPIO"));
-    q.setParam(QStringLiteral("P_CDBAIRRO"), bairro);
-    q.setParam(QStringLiteral("P_TCDBAIRRO"), QVariant());
-    q.open();
+    Query& q = abre(geo_.qryBairro, {"CDPAIS", "SGESTADO", "CDMUNICIPIO"}, "CDBAIRRO", bairro);
     if (q.isEmpty())
         falha(controleBairro(), "Bairro_cad");
     poe("NMBAIRCLIE", q.fieldByName(QStringLiteral("NMBAIRRO")).value());
@@ -426,15 +397,21 @@ bool EnderecoCliente::pesquisa(Query& lista, const QString& titulo)
     return pesquisa_ && pesquisa_(lista, titulo);
 }
 
-bool EnderecoCliente::escolhe(Query& lista, std::initializer_list<const char*> niveis, const char* chave, const QString& titulo)
+Query& EnderecoCliente::abre(Query& lista, std::initializer_list<const char*> niveis, const char* chave, const QString& codigo)
 {
-    // The higher levels from this address, the key empty and every row.
+    // The higher levels from this address; a code looks up that row, no code lists every row.
     lista.close();
     for (const char* nivel : niveis)
         lista.setParam(QStringLiteral("P_") + QLatin1String(nivel), texto(nivel));
-    lista.setParam(QStringLiteral("P_") + QLatin1String(chave), QVariant());
-    lista.setParam(QStringLiteral("P_T") + QLatin1String(chave), QStringLiteral("T"));
+    lista.setParam(QStringLiteral("P_") + QLatin1String(chave), codigo);
+    lista.setParam(QStringLiteral("P_T") + QLatin1String(chave), codigo.isEmpty() ? QStringLiteral("T") : QString());
     lista.open();
+    return lista;
+}
+
+bool EnderecoCliente::escolhe(Query& lista, std::initializer_list<const char*> niveis, const char* chave, const QString& titulo)
+{
+    abre(lista, niveis, chave, QString());
     if (!pesquisa(lista, titulo))
         return false;
     if (qry_.state() == DataSetState::Browse)

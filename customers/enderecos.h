@@ -81,6 +81,8 @@ private:
     void cascata(const char* changed);
     void antesDoPost();
     bool pesquisa(Query& lista, const QString& titulo);
+    // Opens a geography list for this address: the row of a code, or every row.
+    Query& abre(Query& lista, std::initializer_list<const char*> niveis, const char* chave, const QString& codigo);
     // Opens a lookup list and runs the search; true when a row was chosen
     // (this address is then being edited).
     bool escolhe(Query& lista, std::initializer_list<const char*> niveis, const char* chave, const QString& titulo);
