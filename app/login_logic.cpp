@@ -62,11 +62,21 @@ LoginLogic::LoginLogic(LoginView& view, LoginTransfer transfer) : view_(view), t
         "WHERE (O.CDOPERADOR = :P_CDOPERADOR) ORDER BY O.CDOPERADOR"));
 }
 
-void LoginLogic::abertura()
+// Every database action starts here: a connection that failed to open (a locked or
+// missing file) is tried again, so the user can mend it and press Conectar once more.
+void LoginLogic::conectaBanco()
 {
     Database& db = DataBaseGeralPed();
     for (Query* q : {&qryParamTransPed, &qryFiliEmpty, &qryOperEmpty, &qryFilial, &qryFiliOper, &qryVdOperador})
-        q->setDatabase(&db);
+        if (q->database() != &db) {
+            q->close();
+            q->setDatabase(&db);
+        }
+}
+
+void LoginLogic::abertura()
+{
+    conectaBanco();
     qryParamTransPed.close();
     qryParamTransPed.open();
     view_.setText(LoginField::Endereco, qryParamTransPed[QStringLiteral("NRIPSERVAPLIQ")].asString());
@@ -185,6 +195,7 @@ void LoginLogic::reabreVazias()
 
 bool LoginLogic::conectar()
 {
+    conectaBanco();
     reabreVazias();
     if (algumaVazia()) {
         if (EmptyString(view_.text(LoginField::Endereco))) {

@@ -77,6 +77,7 @@ public:
 
 private:
     void fail(LoginField field, const QString& key);
+    void conectaBanco();
     void reabreVazias();
     bool algumaVazia() const { return qryFiliEmpty.isEmpty() || qryOperEmpty.isEmpty(); }
 

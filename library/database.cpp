@@ -5,6 +5,7 @@
 
 #include <QDateTime>
 #include <QFileInfo>
+#include <algorithm>
 #include <sqlite3.h>
 
 namespace zov {
@@ -40,6 +41,17 @@ QDateTime dateTimeFromStorage(const QString& text)
     bool ok = false;
     const int ms = frac.toInt(&ok);
     return ok ? dt.addMSecs(ms) : QDateTime();
+}
+
+QVariant dateFromStorage(const QString& text)
+{
+    const QString t = text.trimmed();
+    if (t.size() == 10) {
+        const QDate d = QDate::fromString(t, QStringLiteral("yyyy-MM-dd"));
+        return d.isValid() ? QVariant(d) : QVariant();
+    }
+    const QDateTime dt = dateTimeFromStorage(t);
+    return dt.isValid() ? QVariant(dt) : QVariant();
 }
 
 namespace {
@@ -122,15 +134,15 @@ QVariant convertToKind(const QVariant& value, FieldKind kind)
         case QMetaType::QDateTime:
             return value;
         case QMetaType::QDate:
-            return QDateTime(value.toDate(), QTime(0, 0));
+            return value; // a date stays a date: stored as YYYY-MM-DD, like a date parameter
         default: {
             const QString s = value.toString();
             if (s.trimmed().isEmpty())
                 return {};
-            const QDateTime dt = dateTimeFromStorage(s);
-            if (!dt.isValid())
+            const QVariant v = dateFromStorage(s);
+            if (v.isNull())
                 throw Error(QStringLiteral("\"%1\" não é uma data válida.").arg(s));
-            return dt;
+            return v;
         }
         }
     }
@@ -274,12 +286,35 @@ int Statement::columnCount() const { return sqlite3_column_count(stmt_); }
 
 QString Statement::columnName(int column) const { return QString::fromUtf8(sqlite3_column_name(stmt_, column)); }
 
+bool Statement::declaredKind(int column, FieldKind& kind) const
+{
+    return kindFromDeclaredType(sqlite3_column_decltype(stmt_, column), kind) || kindFromName(columnName(column), kind);
+}
+
+QVariant Statement::rawValue(int column) const
+{
+    switch (sqlite3_column_type(stmt_, column)) {
+    case SQLITE_NULL:
+        return {};
+    case SQLITE_INTEGER:
+        return static_cast<qint64>(sqlite3_column_int64(stmt_, column));
+    case SQLITE_FLOAT:
+        return sqlite3_column_double(stmt_, column);
+    case SQLITE_BLOB: {
+        const int n = sqlite3_column_bytes(stmt_, column);
+        return QByteArray(static_cast<const char*>(sqlite3_column_blob(stmt_, column)), n);
+    }
+    default: {
+        const int n = sqlite3_column_bytes(stmt_, column);
+        return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column)), n);
+    }
+    }
+}
+
 FieldKind Statement::columnKind(int column) const
 {
     FieldKind kind = FieldKind::Text;
-    if (kindFromDeclaredType(sqlite3_column_decltype(stmt_, column), kind))
-        return kind;
-    if (kindFromName(columnName(column), kind))
+    if (declaredKind(column, kind))
         return kind;
     switch (sqlite3_column_type(stmt_, column)) {
     case SQLITE_INTEGER:
@@ -312,10 +347,8 @@ QVariant Statement::value(int column, FieldKind kind) const
             return ok ? QVariant(d) : QVariant();
         }
         return sqlite3_column_double(stmt_, column);
-    case FieldKind::DateTime: {
-        const QDateTime dt = dateTimeFromStorage(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column))));
-        return dt.isValid() ? QVariant(dt) : QVariant();
-    }
+    case FieldKind::DateTime:
+        return dateFromStorage(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column))));
     case FieldKind::Blob: {
         const int n = sqlite3_column_bytes(stmt_, column);
         return QByteArray(static_cast<const char*>(sqlite3_column_blob(stmt_, column)), n);
@@ -419,12 +452,43 @@ void Database::startTransaction()
     execScript(QStringLiteral("BEGIN IMMEDIATE"));
 }
 
-void Database::commit() { execScript(QStringLiteral("COMMIT")); }
+void Database::commit()
+{
+    try {
+        execScript(QStringLiteral("COMMIT"));
+    } catch (...) {
+        if (!inTransaction())
+            finishTransaction(false); // the engine rolled it back itself
+        throw;
+    }
+    finishTransaction(true);
+}
 
 void Database::rollback()
 {
     if (inTransaction())
         execScript(QStringLiteral("ROLLBACK"));
+    finishTransaction(false);
+}
+
+void Database::onTransactionEnd(std::function<void(bool)> listener)
+{
+    if (!inTransaction()) {
+        listener(true); // nothing open: what was written is written
+        return;
+    }
+    endListeners_.push_back(std::move(listener));
+}
+
+void Database::finishTransaction(bool committed)
+{
+    std::vector<std::function<void(bool)>> listeners;
+    listeners.swap(endListeners_);
+    // Undo newest first, so each takes back what it did over the one before.
+    if (!committed)
+        std::reverse(listeners.begin(), listeners.end());
+    for (auto& l : listeners)
+        l(committed);
 }
 
 void Database::transaction(const std::function<void()>& body)

@@ -4,6 +4,7 @@
 #include <QString>
 #include <QVariant>
 #include <functional>
+#include <vector>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -16,6 +17,9 @@ enum class FieldKind { Text, Integer, Number, DateTime, Blob };
 QString dateTimeToStorage(const QDateTime& value);
 // Parses the stored forms (also with "T" and date only); invalid when not a date.
 QDateTime dateTimeFromStorage(const QString& text);
+// A stored date as a value of its own kind: "YYYY-MM-DD" a QDate, a moment a QDateTime;
+// null when it is not a date. A value keeps its form when it is written back.
+QVariant dateFromStorage(const QString& text);
 // The kind a column's declared type gives ("VARCHAR(10)" -> Text, "DATETIME" -> DateTime...).
 // Without a declared type the column name's prefix decides dates; otherwise unknown (false).
 bool kindFromDeclaredType(const char* declType, FieldKind& kind);
@@ -51,6 +55,11 @@ public:
     int columnCount() const;
     QString columnName(int column) const;
     FieldKind columnKind(int column) const; // declared type, name prefix, then storage class
+    // The kind the statement itself tells (declared type or a plain column's name prefix);
+    // false for a computed column, whose kind only its rows can tell.
+    bool declaredKind(int column, FieldKind& kind) const;
+    // The value as stored: null, qint64, double, QString or QByteArray.
+    QVariant rawValue(int column) const;
     QVariant value(int column, FieldKind kind) const;
     QVariant value(int column) const { return value(column, columnKind(column)); }
 
@@ -91,6 +100,9 @@ public:
     // The transaction rule: start one only when none is open (else join it),
     // commit at the end when we started it, roll back on any error and rethrow.
     void transaction(const std::function<void()>& body);
+    // Runs once when the open transaction ends: with true when it committed, false when
+    // it rolled back. Whoever only joined a transaction learns here whether its work stayed.
+    void onTransactionEnd(std::function<void(bool committed)> listener);
 
     // The last error of the connection, in words.
     QString lastError() const;
@@ -100,7 +112,10 @@ public:
     void setFullDurability(bool full);
 
 private:
+    void finishTransaction(bool committed);
+
     sqlite3* db_ = nullptr;
+    std::vector<std::function<void(bool)>> endListeners_;
     QString path_;
     bool created_ = false;
 };

@@ -2,6 +2,7 @@
 
 #include "library/errors.h"
 
+#include <QDateTime>
 #include <algorithm>
 
 namespace zov {
@@ -57,8 +58,8 @@ bool sameValue(const QVariant& a, const QVariant& b, int options)
     const bool numB = tb == QMetaType::Double || tb == QMetaType::LongLong || tb == QMetaType::Int;
     if (numA && numB)
         return a.toDouble() == b.toDouble();
-    if (ta == QMetaType::QDateTime || tb == QMetaType::QDateTime)
-        return convertToKind(a, FieldKind::DateTime) == convertToKind(b, FieldKind::DateTime);
+    if (ta == QMetaType::QDateTime || tb == QMetaType::QDateTime || ta == QMetaType::QDate || tb == QMetaType::QDate)
+        return convertToKind(a, FieldKind::DateTime).toDateTime() == convertToKind(b, FieldKind::DateTime).toDateTime();
     const QString sa = a.toString();
     const QString sb = b.toString();
     const Qt::CaseSensitivity cs = (options & LocateCaseInsensitive) ? Qt::CaseInsensitive : Qt::CaseSensitive;
@@ -76,7 +77,8 @@ Query::~Query() = default;
 void Query::requireDatabase() const
 {
     if (!db_)
-        throw Error(QStringLiteral("O conjunto de dados %1 não tem banco de dados.").arg(name_));
+        throw Error(name_.isEmpty() ? QStringLiteral("O conjunto de dados não tem banco de dados.")
+                                    : QStringLiteral("O conjunto de dados %1 não tem banco de dados.").arg(name_));
 }
 
 void Query::requireActive() const
@@ -194,6 +196,14 @@ Field& Query::defineField(const QString& name)
     return *fields_.back();
 }
 
+Field& Query::defineField(const QString& name, FieldKind kind)
+{
+    Field& f = defineField(name);
+    f.kind_ = kind;
+    f.kindFixed_ = true;
+    return f;
+}
+
 void Query::removeField(const QString& name)
 {
     Field* f = findField(name);
@@ -234,10 +244,11 @@ void Query::open()
     Statement st(*db_, sql_);
     bindParams(st);
     fetch(st);
+    rebuildView(); // a filter outlives closing: it narrows the rows read again
     setState(DataSetState::Browse);
-    cur_ = rows_.empty() ? -1 : 0;
+    cur_ = isEmpty() ? -1 : 0;
     bof_ = true;
-    eof_ = rows_.empty();
+    eof_ = isEmpty();
     notifyReset();
     fire(afterOpen);
     if (!isEmpty())
@@ -267,7 +278,6 @@ void Query::fetch(Statement& st)
             continue; // the first column of a name wins, as FieldByName would find it
         if (!f)
             f = std::unique_ptr<Field>(new Field(this, cname, FieldKind::Text));
-        f->kind_ = st.columnKind(c); // decided on the first row when the type is not declared
         f->column_ = c;
         fields.push_back(std::move(f));
     }
@@ -277,18 +287,55 @@ void Query::fetch(Statement& st)
     fields_ = std::move(fields);
     rebuildFieldIndex();
 
+    // Kinds: the author's, else the statement's; a computed column's from all its rows.
     const int nfields = fieldCount();
+    std::vector<int> guessed;
+    for (int i = 0; i < nfields; ++i) {
+        Field& f = *fields_[std::size_t(i)];
+        if (f.column_ < 0 || f.kindFixed_)
+            continue;
+        FieldKind k = FieldKind::Text;
+        if (st.declaredKind(f.column_, k))
+            f.kind_ = k;
+        else
+            guessed.push_back(i);
+    }
     if (hasRow) {
         do {
             Row r;
+            r.uid = ++uidSeq_;
             r.values.resize(nfields);
             for (int i = 0; i < nfields; ++i) {
                 const Field& f = *fields_[std::size_t(i)];
                 if (f.column_ >= 0)
                     r.values[i] = st.value(f.column_, f.kind_);
             }
+            for (int i : guessed)
+                r.values[i] = st.rawValue(fields_[std::size_t(i)]->column_);
             rows_.push_back(std::move(r));
         } while (st.step());
+    }
+    for (int i : guessed) {
+        bool anyText = false, anyFloat = false, anyInt = false, anyBlob = false;
+        for (const Row& r : rows_) {
+            switch (r.values[i].metaType().id()) {
+            case QMetaType::QString: anyText = true; break;
+            case QMetaType::Double: anyFloat = true; break;
+            case QMetaType::LongLong: anyInt = true; break;
+            case QMetaType::QByteArray: anyBlob = true; break;
+            default: break;
+            }
+        }
+        FieldKind k = FieldKind::Text;
+        if (anyBlob && !anyText && !anyFloat && !anyInt)
+            k = FieldKind::Blob;
+        else if (!anyText && !anyBlob && anyFloat)
+            k = FieldKind::Number;
+        else if (!anyText && !anyBlob && anyInt)
+            k = FieldKind::Integer;
+        fields_[std::size_t(i)]->kind_ = k;
+        for (Row& r : rows_)
+            r.values[i] = convertToKind(r.values[i], k);
     }
     if (onCalcFields)
         for (int r = 0; r < int(rows_.size()); ++r)
@@ -363,6 +410,7 @@ void Query::appendRaw(QVector<QVariant> values)
     requireActive();
     values.resize(fieldCount());
     Row r;
+    r.uid = ++uidSeq_;
     r.values = std::move(values);
     rows_.push_back(std::move(r));
     if (filter_ && filter_(*this, int(rows_.size()) - 1))
@@ -379,6 +427,8 @@ void Query::setState(DataSetState s)
 {
     if (state_ == s)
         return;
+    if (s == DataSetState::Inactive || state_ == DataSetState::Inactive)
+        ++generation_;
     state_ = s;
     notifyState();
     fire(onStateChange);
@@ -572,6 +622,8 @@ void Query::moveBy(int distance)
 
 void Query::setRecNo(int recNo)
 {
+    if (changing_ > 0)
+        return; // a view following a change in progress; it is told where to go afterwards
     checkBrowseMode();
     if (recNo - 1 == cur_)
         return;
@@ -663,6 +715,20 @@ void Query::notifyRow(int pos)
     if (controlsDisabled_ == 0 && pos >= 0)
         for (auto* o : std::vector<DatasetObserver*>(observers_))
             o->rowChanged(pos);
+}
+
+void Query::notifyAboutToInsert(int pos)
+{
+    if (controlsDisabled_ == 0)
+        for (auto* o : std::vector<DatasetObserver*>(observers_))
+            o->rowAboutToBeInserted(pos);
+}
+
+void Query::notifyAboutToRemove(int pos)
+{
+    if (controlsDisabled_ == 0)
+        for (auto* o : std::vector<DatasetObserver*>(observers_))
+            o->rowAboutToBeRemoved(pos);
 }
 
 void Query::notifyInserted(int pos)

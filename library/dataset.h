@@ -60,6 +60,12 @@ public:
     // Only while editing or inserting (calculated fields: while calculating).
     void setValue(const QVariant& value);
     void setAsString(const QString& text) { setValue(text); }
+    // What the user typed, read in the program's formats ("3,5", "3,", "1.234,5",
+    // "07/12/2026"); a blank text, or a number not finished ("-", ","), is no value.
+    // ok is false when the text is no value of the field's kind.
+    QVariant readTyped(const QString& text, bool* ok = nullptr) const;
+    // Sets what the user typed; throws Error when it is no value of the field's kind.
+    void setTypedText(const QString& text);
     void clear() { setValue(QVariant()); }
 
 private:
@@ -70,6 +76,7 @@ private:
     FieldKind kind_;
     int index_ = 0;
     int column_ = -1; // result column, -1 when calculated or memory
+    bool kindFixed_ = false; // set by the statement's author, never guessed
 };
 
 struct FieldSpec {
@@ -113,7 +120,10 @@ public:
     virtual ~DatasetObserver() = default;
     virtual void datasetReset() = 0;          // opened, closed, reloaded, filtered
     virtual void rowChanged(int pos) = 0;     // values of the row at a position
+    // The row at pos is about to come or go; the change follows, then rowInserted/rowRemoved.
+    virtual void rowAboutToBeInserted(int pos) {}
     virtual void rowInserted(int pos) = 0;
+    virtual void rowAboutToBeRemoved(int pos) {}
     virtual void rowRemoved(int pos) = 0;
     virtual void currentChanged(int pos) = 0; // -1 when there is none
     virtual void stateChanged() {}
@@ -165,6 +175,9 @@ public:
     Field& addCalculatedField(const QString& name, FieldKind kind);
     // A field the query reads; setting it up before open keeps its presentation.
     Field& defineField(const QString& name);
+    // The same with the kind its author knows it has: a computed column (NVL, CASE,
+    // sums, sub-selects) has no declared type, and its kind is otherwise read from every row.
+    Field& defineField(const QString& name, FieldKind kind);
     void removeField(const QString& name);
     QStringList fieldNames() const;
 
@@ -196,6 +209,9 @@ public:
     void cancel();
     void deleteRecord();
     bool modified() const { return modified_; }
+    // True while an insert, post, cancel or delete changes the rows and tells the
+    // views; moves the views ask for meanwhile are ignored (they follow afterwards).
+    bool changing() const { return changing_ > 0; }
     // Posts when editing or inserting; nothing otherwise (navigation does this too).
     void checkBrowseMode();
 
@@ -206,6 +222,8 @@ public:
     // Runs the statements of the pending changes, in the order they were made.
     // Throws on the first failure and keeps the cache as it was.
     void applyUpdates();
+    // Clears the cache. Inside a transaction (one this save only joined) the changes
+    // count as saved only when it commits: if it rolls back they are pending again.
     void commitUpdates();
     void cancelUpdates();
 
@@ -248,7 +266,21 @@ private:
         RowStatus status = RowStatus::Unmodified;
         quint64 changeSeq = 0;
         int origIndex = -1; // storage index when deleted, to bring it back on cancel
+        quint64 uid = 0;    // the same row across edits, moves and deletion
     };
+    // What commitUpdates cleared inside a transaction, to bring back on its rollback.
+    struct AppliedRow {
+        quint64 uid;
+        RowStatus status;
+        QVector<QVariant> old;
+        quint64 changeSeq;
+    };
+    struct AppliedChanges {
+        int generation;
+        std::vector<AppliedRow> rows;
+        std::vector<Row> deleted;
+    };
+    void restoreApplied(const AppliedChanges& applied);
 
     void requireDatabase() const;
     void requireActive() const;
@@ -272,7 +304,9 @@ private:
     void eraseStorageRow(int storageRow);
     void notifyReset();
     void notifyRow(int pos);
+    void notifyAboutToInsert(int pos);
     void notifyInserted(int pos);
+    void notifyAboutToRemove(int pos);
     void notifyRemoved(int pos);
     void notifyCurrent();
     void notifyState();
@@ -301,6 +335,10 @@ private:
     UpdateSql update_;
     int suspended_ = 0;
     int controlsDisabled_ = 0;
+    int changing_ = 0;
+    quint64 uidSeq_ = 0;
+    int generation_ = 0; // counts openings and closings: rows of an earlier one are gone
+    std::shared_ptr<int> alive_ = std::make_shared<int>(0);
     std::vector<DatasetObserver*> observers_;
 };
 

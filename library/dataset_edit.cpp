@@ -6,6 +6,22 @@
 
 namespace zov {
 
+namespace {
+
+// Marks a change of the rows in progress for its scope.
+class Changing {
+public:
+    explicit Changing(int& counter) : c_(counter) { ++c_; }
+    ~Changing() { --c_; }
+    Changing(const Changing&) = delete;
+    Changing& operator=(const Changing&) = delete;
+
+private:
+    int& c_;
+};
+
+} // namespace
+
 // Inserts a storage row so that it shows at visible position pos.
 int Query::insertStorageRow(int pos, Row row)
 {
@@ -38,15 +54,20 @@ void Query::startBuffer(int pos)
     requireActive();
     checkBrowseMode();
     fire(beforeInsert);
-    Row r; // not a change until it is posted
-    r.values.resize(fieldCount());
-    pos = std::clamp(pos, 0, visibleCount());
-    insertedAt_ = insertStorageRow(pos, std::move(r));
-    buffer_ = QVector<QVariant>(fieldCount());
-    cur_ = pos;
-    bof_ = eof_ = false;
+    {
+        Changing busy(changing_);
+        Row r; // not a change until it is posted
+        r.uid = ++uidSeq_;
+        r.values.resize(fieldCount());
+        pos = std::clamp(pos, 0, visibleCount());
+        notifyAboutToInsert(pos);
+        insertedAt_ = insertStorageRow(pos, std::move(r));
+        buffer_ = QVector<QVariant>(fieldCount());
+        cur_ = pos;
+        bof_ = eof_ = false;
+        notifyInserted(pos);
+    }
     setState(DataSetState::Insert);
-    notifyInserted(pos);
     notifyCurrent();
     if (onNewRecord && suspended_ == 0)
         onNewRecord(*this);
@@ -77,30 +98,33 @@ void Query::edit()
 
 void Query::post()
 {
-    if (state_ != DataSetState::Edit && state_ != DataSetState::Insert)
+    if (changing_ > 0 || (state_ != DataSetState::Edit && state_ != DataSetState::Insert))
         return;
     fire(beforePost);
     if (state_ != DataSetState::Edit && state_ != DataSetState::Insert)
         return; // the handler settled the record itself
     const bool inserting = state_ == DataSetState::Insert;
     const int storage = inserting ? insertedAt_ : storageRowAt(cur_);
-    Row& r = rows_[std::size_t(storage)];
-    if (!memory_) {
-        if (inserting) {
-            r.status = RowStatus::Inserted;
-            r.changeSeq = ++changeSeq_;
-        } else if (r.status == RowStatus::Unmodified) {
-            r.old = r.values;
-            r.status = RowStatus::Modified;
-            r.changeSeq = ++changeSeq_;
+    {
+        Changing busy(changing_);
+        Row& r = rows_[std::size_t(storage)];
+        if (!memory_) {
+            if (inserting) {
+                r.status = RowStatus::Inserted;
+                r.changeSeq = ++changeSeq_;
+            } else if (r.status == RowStatus::Unmodified) {
+                r.old = r.values;
+                r.status = RowStatus::Modified;
+                r.changeSeq = ++changeSeq_;
+            }
+        } else {
+            r.status = RowStatus::Unmodified;
         }
-    } else {
-        r.status = RowStatus::Unmodified;
+        r.values = buffer_;
+        buffer_.clear();
+        insertedAt_ = -1;
+        modified_ = false;
     }
-    r.values = buffer_;
-    buffer_.clear();
-    insertedAt_ = -1;
-    modified_ = false;
     setState(DataSetState::Browse);
     calcRow(storage);
     notifyRow(cur_);
@@ -109,26 +133,33 @@ void Query::post()
 
 void Query::cancel()
 {
-    if (state_ != DataSetState::Edit && state_ != DataSetState::Insert)
+    if (changing_ > 0 || (state_ != DataSetState::Edit && state_ != DataSetState::Insert))
         return;
     fire(beforeCancel);
+    if (state_ != DataSetState::Edit && state_ != DataSetState::Insert)
+        return; // the handler settled the record itself
     const bool inserting = state_ == DataSetState::Insert;
     if (inserting)
         fire(beforeScroll);
-    buffer_.clear();
-    modified_ = false;
-    if (inserting) {
-        const int pos = cur_;
-        eraseStorageRow(insertedAt_);
-        insertedAt_ = -1;
-        notifyRemoved(pos);
-        cur_ = isEmpty() ? -1 : std::min(pos, visibleCount() - 1);
-        bof_ = eof_ = isEmpty();
-        notifyCurrent();
-    } else {
-        notifyRow(cur_);
+    {
+        Changing busy(changing_);
+        buffer_.clear();
+        modified_ = false;
+        if (inserting) {
+            const int pos = cur_;
+            notifyAboutToRemove(pos);
+            eraseStorageRow(insertedAt_);
+            insertedAt_ = -1;
+            cur_ = isEmpty() ? -1 : std::min(pos, visibleCount() - 1);
+            bof_ = eof_ = isEmpty();
+            notifyRemoved(pos);
+        }
     }
     setState(DataSetState::Browse);
+    if (inserting)
+        notifyCurrent();
+    else
+        notifyRow(cur_);
     fire(afterCancel);
     if (inserting)
         fire(afterScroll);
@@ -137,6 +168,8 @@ void Query::cancel()
 void Query::deleteRecord()
 {
     requireActive();
+    if (changing_ > 0)
+        return;
     if (state_ == DataSetState::Insert) {
         cancel();
         return;
@@ -145,24 +178,28 @@ void Query::deleteRecord()
         throw Error(QStringLiteral("Não há registro para excluir em %1.").arg(name_));
     fire(beforeDelete);
     fire(beforeScroll);
-    const int pos = cur_;
-    const int storage = storageRowAt(pos);
-    Row r = std::move(rows_[std::size_t(storage)]);
-    eraseStorageRow(storage);
-    if (!memory_ && r.status != RowStatus::Inserted) {
-        if (r.old.isEmpty())
-            r.old = r.values;
-        r.changeSeq = ++changeSeq_;
-        r.origIndex = storage;
-        deleted_.push_back(std::move(r));
+    {
+        Changing busy(changing_);
+        const int pos = cur_;
+        const int storage = storageRowAt(pos);
+        notifyAboutToRemove(pos);
+        Row r = std::move(rows_[std::size_t(storage)]);
+        eraseStorageRow(storage);
+        if (!memory_ && r.status != RowStatus::Inserted) {
+            if (r.old.isEmpty())
+                r.old = r.values;
+            r.changeSeq = ++changeSeq_;
+            r.origIndex = storage;
+            deleted_.push_back(std::move(r));
+        }
+        buffer_.clear();
+        modified_ = false;
+        cur_ = isEmpty() ? -1 : std::min(pos, visibleCount() - 1);
+        bof_ = eof_ = isEmpty();
+        notifyRemoved(pos);
     }
-    buffer_.clear();
-    modified_ = false;
     if (state_ == DataSetState::Edit)
         setState(DataSetState::Browse);
-    notifyRemoved(pos);
-    cur_ = isEmpty() ? -1 : std::min(pos, visibleCount() - 1);
-    bof_ = eof_ = isEmpty();
     notifyCurrent();
     fire(afterDelete);
     fire(afterScroll);
@@ -191,7 +228,11 @@ void Query::bindRow(Statement& st, const Row& row, bool deleted) const
         if (!f)
             throw Error(QStringLiteral("O parâmetro %1 não corresponde a nenhum campo de %2.").arg(st.parameterName(i), name_));
         const QVector<QVariant>& src = (old || deleted) && !row.old.isEmpty() ? row.old : row.values;
-        st.bindAt(i, src.value(f->index()));
+        // Values as read find their row again: a key part that holds '' is no NULL.
+        if (old || deleted)
+            st.bindExact(i, src.value(f->index()));
+        else
+            st.bindAt(i, src.value(f->index()));
     }
 }
 
@@ -246,12 +287,61 @@ void Query::applyUpdates()
 
 void Query::commitUpdates()
 {
+    if (db_ && db_->inTransaction() && updatesPending()) {
+        auto applied = std::make_shared<AppliedChanges>();
+        applied->generation = generation_;
+        for (const Row& r : rows_)
+            if (r.status != RowStatus::Unmodified)
+                applied->rows.push_back({r.uid, r.status, r.old, r.changeSeq});
+        applied->deleted = deleted_;
+        std::weak_ptr<int> alive = alive_;
+        db_->onTransactionEnd([this, alive, applied](bool committed) {
+            if (!committed && !alive.expired())
+                restoreApplied(*applied);
+        });
+    }
     for (Row& r : rows_) {
         r.status = RowStatus::Unmodified;
         r.old.clear();
         r.changeSeq = 0;
     }
     deleted_.clear();
+}
+
+// The transaction these changes were written in rolled back: they are pending again,
+// under whatever the user changed since.
+void Query::restoreApplied(const AppliedChanges& applied)
+{
+    if (applied.generation != generation_)
+        return; // closed or reopened since: those rows are not here any more
+    for (const AppliedRow& a : applied.rows) {
+        auto row = std::find_if(rows_.begin(), rows_.end(), [&](const Row& r) { return r.uid == a.uid; });
+        if (row != rows_.end()) {
+            if (row->status == RowStatus::Unmodified) {
+                row->status = a.status;
+                row->old = a.old;
+                row->changeSeq = a.changeSeq;
+            } else if (a.status == RowStatus::Inserted) {
+                row->status = RowStatus::Inserted; // edited since, but still not in the table
+                row->old.clear();
+                row->changeSeq = std::min(row->changeSeq, a.changeSeq);
+            } else {
+                row->old = a.old;
+                row->changeSeq = std::min(row->changeSeq, a.changeSeq);
+            }
+            continue;
+        }
+        auto gone = std::find_if(deleted_.begin(), deleted_.end(), [&](const Row& r) { return r.uid == a.uid; });
+        if (gone == deleted_.end())
+            continue;
+        if (a.status == RowStatus::Inserted)
+            deleted_.erase(gone); // deleted before it ever reached the table
+        else
+            gone->old = a.old;
+    }
+    for (const Row& d : applied.deleted)
+        deleted_.push_back(d);
+    notifyState();
 }
 
 void Query::cancelUpdates()

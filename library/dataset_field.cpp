@@ -1,5 +1,6 @@
 #include "library/dataset.h"
 
+#include "library/errors.h"
 #include "library/formats.h"
 
 namespace zov {
@@ -36,9 +37,14 @@ double Field::asFloat() const
     if (v.isNull())
         return 0.0;
     if (kind_ == FieldKind::Text) {
+        // A number kept as text came from SQL, in its C form ("1.234" is not a thousand);
+        // only what is not one is read in the program's format.
         bool ok = false;
+        const double c = v.toString().trimmed().toDouble(&ok);
+        if (ok)
+            return c;
         const double d = parseNumber(v.toString(), &ok);
-        return ok ? d : v.toString().toDouble();
+        return ok ? d : 0.0;
     }
     return v.toDouble();
 }
@@ -96,5 +102,56 @@ QString Field::displayTextOf(const QVariant& v) const
 }
 
 void Field::setValue(const QVariant& value) { q_->setFieldValue(*this, value); }
+
+QVariant Field::readTyped(const QString& text, bool* ok) const
+{
+    if (ok)
+        *ok = true;
+    QString t = text.trimmed();
+    if (t.isEmpty())
+        return {};
+    switch (kind_) {
+    case FieldKind::Number:
+    case FieldKind::Integer: {
+        const QChar comma = programLocale().decimalPoint().at(0);
+        if (t.endsWith(comma))
+            t.chop(1); // "3," while typing is three
+        if (t.isEmpty() || t == QLatin1String("-"))
+            return {};
+        bool good = false;
+        const double d = parseNumber(t, &good);
+        if (!good || (kind_ == FieldKind::Integer && d != double(qint64(d)))) {
+            if (ok)
+                *ok = false;
+            return {};
+        }
+        return kind_ == FieldKind::Integer ? QVariant(qint64(d)) : QVariant(d);
+    }
+    case FieldKind::DateTime: {
+        const QDateTime dt = parseDateTime(t);
+        if (!dt.isValid()) {
+            if (ok)
+                *ok = false;
+            return {};
+        }
+        // A day typed without a time is a date, stored in the date's form.
+        return t.contains(QLatin1Char(':')) ? QVariant(dt) : QVariant(dt.date());
+    }
+    default:
+        return text;
+    }
+}
+
+void Field::setTypedText(const QString& text)
+{
+    bool ok = false;
+    const QVariant v = readTyped(text, &ok);
+    if (!ok) {
+        if (kind_ == FieldKind::DateTime)
+            throw Error(QStringLiteral("\"%1\" não é uma data válida.").arg(text));
+        throw Error(QStringLiteral("\"%1\" não é um número válido.").arg(text));
+    }
+    setValue(v);
+}
 
 } // namespace zov

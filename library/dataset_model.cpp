@@ -102,35 +102,18 @@ bool DatasetModel::setData(const QModelIndex& index, const QVariant& value, int 
         Field& f = fieldAt(index.column());
         if (q_.state() == DataSetState::Browse)
             q_.edit();
-        QVariant v = value;
-        if (f.kind() == FieldKind::Number || f.kind() == FieldKind::Integer) {
-            const QString text = value.toString();
-            if (text.trimmed().isEmpty()) {
-                v = QVariant();
-            } else {
-                bool ok = false;
-                const double d = parseNumber(text, &ok);
-                if (!ok)
-                    throw Error(QStringLiteral("\"%1\" não é um número válido.").arg(text));
-                v = d;
-            }
-        } else if (f.kind() == FieldKind::DateTime && value.metaType().id() == QMetaType::QString) {
-            const QString text = value.toString();
-            if (text.trimmed().isEmpty()) {
-                v = QVariant();
-            } else {
-                v = parseDateTime(text);
-                if (!v.toDateTime().isValid())
-                    throw Error(QStringLiteral("\"%1\" não é uma data válida.").arg(text));
-            }
-        }
-        f.setValue(v);
+        if (f.kind() == FieldKind::Number || f.kind() == FieldKind::Integer
+            || (f.kind() == FieldKind::DateTime && value.metaType().id() == QMetaType::QString))
+            f.setTypedText(value.toString());
+        else
+            f.setValue(value);
     });
 }
 
 void DatasetModel::setCurrentRow(int row)
 {
-    if (moving_ || !q_.active() || row < 0 || row == q_.recNo() - 1)
+    // While the dataset changes its rows the grid's own moves are echoes; it is told where to go after.
+    if (moving_ || q_.changing() || !q_.active() || row < 0 || row == q_.recNo() - 1)
         return;
     moving_ = true;
     try {
@@ -156,17 +139,13 @@ void DatasetModel::rowChanged(int pos)
     emit dataChanged(index(pos, 0), index(pos, int(columns_.size()) - 1));
 }
 
-void DatasetModel::rowInserted(int pos)
-{
-    beginInsertRows({}, pos, pos);
-    endInsertRows();
-}
+void DatasetModel::rowAboutToBeInserted(int pos) { beginInsertRows({}, pos, pos); }
 
-void DatasetModel::rowRemoved(int pos)
-{
-    beginRemoveRows({}, pos, pos);
-    endRemoveRows();
-}
+void DatasetModel::rowInserted(int) { endInsertRows(); }
+
+void DatasetModel::rowAboutToBeRemoved(int pos) { beginRemoveRows({}, pos, pos); }
+
+void DatasetModel::rowRemoved(int) { endRemoveRows(); }
 
 void DatasetModel::currentChanged(int pos)
 {

@@ -42,7 +42,9 @@ signals:
 private:
     void datasetReset() override;
     void rowChanged(int pos) override;
+    void rowAboutToBeInserted(int pos) override;
     void rowInserted(int pos) override;
+    void rowAboutToBeRemoved(int pos) override;
     void rowRemoved(int pos) override;
     void currentChanged(int pos) override;
     void stateChanged() override;

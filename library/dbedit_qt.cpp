@@ -166,14 +166,36 @@ void DbEdit::refresh()
         applyMask(pict);
         force = true;
     }
+    if (f && !upper_ && !maskApplied_ && !edit_->validator()
+        && (f->kind() == FieldKind::Number || f->kind() == FieldKind::Integer)) {
+        // Digits, the thousands dot and one decimal comma, as the program shows numbers.
+        const QString re = f->kind() == FieldKind::Integer ? QStringLiteral("-?[0-9]*") : QStringLiteral("-?[0-9.]*,?[0-9]*");
+        edit_->setValidator(new QRegularExpressionValidator(QRegularExpression(re), edit_));
+    }
     const QString value = f ? f->asString() : QString();
-    if (force || storedText() != value) {
+    if (force || !(f ? showsValue(*f, value) : storedText() == value)) {
         const int cursor = edit_->cursorPosition();
         const bool had = edit_->hasFocus();
         edit_->setText(value);
         if (had && !force)
             edit_->setCursorPosition(std::min<int>(cursor, int(edit_->text().size())));
     }
+}
+
+// Whether the text on screen already is the field's value: "3," being typed is 3.
+bool DbEdit::showsValue(const Field& f, const QString& value) const
+{
+    const QString shown = storedText();
+    if (shown == value)
+        return true;
+    if (f.kind() != FieldKind::Number && f.kind() != FieldKind::Integer && f.kind() != FieldKind::DateTime)
+        return false;
+    bool ok = false;
+    const QVariant typed = f.readTyped(shown, &ok);
+    const QVariant current = f.value();
+    if (!ok || typed.isNull() != current.isNull())
+        return false;
+    return typed.isNull() || typed == convertToKind(current, f.kind());
 }
 
 void DbEdit::rowChanged(int pos)
@@ -189,7 +211,17 @@ void DbEdit::userEdited()
         refresh();
         return;
     }
-    f->setValue(storedText());
+    const QString typed = storedText();
+    if (f->kind() == FieldKind::Number || f->kind() == FieldKind::Integer || f->kind() == FieldKind::DateTime) {
+        // A date still being typed is no value yet; the field's check says what is missing.
+        bool ok = false;
+        const QVariant v = f->readTyped(typed, &ok);
+        if (!ok && f->kind() != FieldKind::DateTime)
+            f->setTypedText(typed);
+        f->setValue(v);
+    } else {
+        f->setValue(typed);
+    }
     if (onUserEdit)
         onUserEdit();
 }

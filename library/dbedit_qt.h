@@ -50,6 +50,7 @@ private:
     void stateChanged() override { refresh(); }
     void applyMask(const QString& pict);
     QString storedText() const;
+    bool showsValue(const Field& f, const QString& value) const;
     void userEdited();
 
     QPointer<QLineEdit> edit_;

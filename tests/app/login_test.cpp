@@ -1,6 +1,7 @@
 // The login's checks and their order, with a recording view and scripted
 // transfer steps, against a real local database.
 #include "app/GeralZOV.h"
+#include "db/dbgeralped.h"
 #include "app/login_logic.h"
 #include "library/criptografa.h"
 #include "library/errors.h"
@@ -290,6 +291,28 @@ TEST_F(Login, AnEmptyMachineGetsInOnlyThroughTheDownload)
     EXPECT_EQ(view.enabledLog, QList<bool>({false, true}));
     ASSERT_EQ(dialogs().errors().size(), 1);
     EXPECT_TRUE(dialogs().errors().first().startsWith(QStringLiteral("Não há filial cadastrada.")));
+}
+
+// A database that could not be opened (here a folder in its place) is tried
+// again by the next Conectar, once the user has mended it.
+TEST_F(Login, AFailedOpeningIsTriedAgainByConectar)
+{
+    seedCompany();
+    FreeDBGeralPed();
+    SetDatabasePath(temp.folder());
+    runGuarded([&] { logic->abertura(); });
+    ASSERT_EQ(dialogs().errors().size(), 1);
+    EXPECT_TRUE(dialogs().errors().first().contains(QStringLiteral("o caminho é uma pasta"))) << dialogs().errors().first().toStdString();
+    typeUser(QStringLiteral("1"), QStringLiteral("1"), QStringLiteral("segredo"));
+    EXPECT_FALSE(connect());
+    EXPECT_EQ(dialogs().errors().size(), 2);
+    EXPECT_FALSE(dialogs().errors().last().contains(QStringLiteral("não tem banco de dados")));
+
+    SetDatabasePath(temp.path());
+    dialogs().clear();
+    EXPECT_TRUE(connect());
+    EXPECT_TRUE(dialogs().errors().isEmpty()) << dialogs().errors().join(QLatin1Char(';')).toStdString();
+    EXPECT_EQ(Filial(), QStringLiteral("0001"));
 }
 
 TEST_F(Login, SairEndsTheProgramWithoutAMainWindow)

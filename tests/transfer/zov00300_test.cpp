@@ -118,6 +118,34 @@ TEST_F(ZOV00300Test, EscAsksAndF3ChangesTheStoredAddress)
     EXPECT_EQ(stored(), QStringList{QStringLiteral("127.0.0.1:2110")});
 }
 
+// Cancelling a new address removes its row under the grid's feet; the grid
+// following that must not cancel again on a row that is gone.
+TEST_F(ZOV00300Test, IncludeThenEscAndYesTwiceOnEmptyAndFilledGrid)
+{
+    for (bool filled : {false, true}) {
+        if (filled) {
+            frm->close();
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            test::insertRow(tdb->db(), QStringLiteral("PARAMPEDZOVRA"), {{QStringLiteral("NRIPSERVAPLIQ"), QStringLiteral("10.0.0.1")}});
+        }
+        abre();
+        for (int vez = 0; vez < 2; ++vez) {
+            edt->setFocus();
+            QTest::keyClick(edt, Qt::Key_F2);
+            ASSERT_FALSE(edt->isReadOnly());
+            QTest::keyClicks(edt, QStringLiteral("10.0.0.9"));
+            dialogs().answer({true});
+            QTest::keyClick(edt, Qt::Key_Escape);
+            EXPECT_TRUE(edt->isReadOnly());
+            EXPECT_EQ(edt->text(), filled ? QStringLiteral("10.0.0.1") : QString());
+        }
+        EXPECT_EQ(dialogs().questions().size(), 2);
+        EXPECT_TRUE(dialogs().errors().isEmpty()) << dialogs().errors().join(QLatin1Char(';')).toStdString();
+        EXPECT_EQ(stored(), filled ? QStringList{QStringLiteral("10.0.0.1")} : QStringList{});
+        dialogs().clear();
+    }
+}
+
 // A main window stand-in that shows children in an MDI area, as the real one does.
 class MdiShell final : public Shell {
 public:
