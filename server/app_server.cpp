@@ -6,6 +6,9 @@
 
 #include <QElapsedTimer>
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <cstdio>
 #include <httplib.h>
 
@@ -40,6 +43,12 @@ struct AppServer::Impl {
     QString path;
     httplib::Server http;
     std::atomic<bool> logging{false};
+    // listen() and stop() may race (a signal or a test's teardown right after
+    // start): a stop asked before the loop runs must still end it.
+    std::mutex lifecycle;
+    std::condition_variable listenEnded;
+    bool stopRequested = false;
+    bool listening = false;
 
     void call(const httplib::Request& req, httplib::Response& res)
     {
@@ -113,9 +122,38 @@ int AppServer::bind(const QString& host, int port)
     return port;
 }
 
-void AppServer::listen() { d->http.listen_after_bind(); }
+void AppServer::listen()
+{
+    {
+        const std::lock_guard<std::mutex> lock(d->lifecycle);
+        if (d->stopRequested)
+            return;
+        d->listening = true;
+    }
+    d->http.listen_after_bind();
+    {
+        const std::lock_guard<std::mutex> lock(d->lifecycle);
+        d->listening = false;
+    }
+    d->listenEnded.notify_all();
+}
 
-void AppServer::stop() { d->http.stop(); }
+bool AppServer::isRunning() const { return d->http.is_running(); }
+
+void AppServer::stop()
+{
+    std::unique_lock<std::mutex> lock(d->lifecycle);
+    d->stopRequested = true;
+    // The loop only answers stop() once it runs; until then, ask again shortly.
+    bool asked = false;
+    while (d->listening) {
+        if (!asked && d->http.is_running()) {
+            d->http.stop();
+            asked = true;
+        }
+        d->listenEnded.wait_for(lock, std::chrono::milliseconds(2));
+    }
+}
 
 void AppServer::setLogging(bool on) { d->logging = on; }
 

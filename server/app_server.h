@@ -19,8 +19,11 @@ public:
     int bind(const QString& host, int port);
     // Serves until stop(); call after bind.
     void listen();
-    // Safe from any thread, also before listen() started.
+    // Safe from any thread, also before listen() started: a stop asked first
+    // makes listen() return at once. Returns once listen() has ended.
     void stop();
+    // True while the accept loop runs (requests are answered).
+    bool isRunning() const;
     // One line per request on stderr.
     void setLogging(bool on);
 

@@ -1,9 +1,13 @@
 #include "library/errors.h"
 #include "server/app_server.h"
 #include "tests/server/server_fixture.h"
+#include "tests/support/running_server.h"
 #include "tests/support/temp_database.h"
 
 #include <gmock/gmock.h>
+#include <cstdio>
+#include <cstdlib>
+#include <future>
 #include <httplib.h>
 
 using namespace zov;
@@ -83,4 +87,42 @@ TEST(AppServerTest, RefusesAFileThatIsNotItsDatabase)
 {
     TempDatabase client;
     EXPECT_THAT(errorOf([&] { server::AppServer s(client.path()); }).toStdString(), HasSubstr("não é um banco de dados do zov-appserver"));
+}
+
+// A stop asked before or just as the loop starts (a signal at start-up, a
+// test's teardown) must still end listen(); it used to serve for ever.
+namespace {
+// A loop that never ends would block the future's destructor: end the run.
+void expectEnds(std::future<void>& loop, int round)
+{
+    if (loop.wait_for(std::chrono::seconds(10)) == std::future_status::ready)
+        return;
+    std::fprintf(stderr, "listen() did not end after stop() (round %d)\n", round);
+    std::_Exit(1);
+}
+} // namespace
+
+TEST(AppServerTest, AStopAskedBeforeOrAsListenStartsEndsIt)
+{
+    RunningServer made(false); // a server database to serve
+    made.stop();
+    for (int round = 0; round < 40; ++round) {
+        server::AppServer s(made.path());
+        s.bind(QStringLiteral("127.0.0.1"), 0);
+        auto loop = std::async(std::launch::async, [&] { s.listen(); });
+        if (round % 2 == 0)
+            s.stop(); // races the thread's start
+        else {
+            while (!s.isRunning() && loop.wait_for(std::chrono::milliseconds(1)) != std::future_status::ready) {
+            }
+            s.stop();
+        }
+        expectEnds(loop, round);
+    }
+    server::AppServer early(made.path());
+    early.bind(QStringLiteral("127.0.0.1"), 0);
+    early.stop();
+    auto loop = std::async(std::launch::async, [&] { early.listen(); });
+    expectEnds(loop, -1);
+    EXPECT_FALSE(early.isRunning());
 }

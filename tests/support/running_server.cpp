@@ -4,6 +4,9 @@
 #include "server/demo_company.h"
 #include "server/server_database.h"
 
+#include <chrono>
+#include <stdexcept>
+
 namespace zov::test {
 
 RunningServer::RunningServer(bool demo) : path_(dir_.filePath(QStringLiteral("servidor.db")))
@@ -15,6 +18,15 @@ RunningServer::RunningServer(bool demo) : path_(dir_.filePath(QStringLiteral("se
     server_ = std::make_unique<server::AppServer>(path_);
     port_ = server_->bind(QStringLiteral("127.0.0.1"), 0);
     thread_ = std::thread([this] { server_->listen(); });
+    // Hand out the port only once requests are answered; never wait unbounded.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!server_->isRunning()) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            stop();
+            throw std::runtime_error("the test server did not start within 20 s");
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
 }
 
 RunningServer::~RunningServer() { stop(); }
