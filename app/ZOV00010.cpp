@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QStyle>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace zov {
 
@@ -56,6 +57,8 @@ TfrmLogin::TfrmLogin(LoginTransfer transfer, QWidget* parent)
     edtOperador = makeEdit("edtOperador", QStringLiteral("Operador"), 12);
     edtSenha = makeEdit("edtSenha", QStringLiteral("Senha"), 15);
     edtSenha->setEchoMode(QLineEdit::Password);
+    // The program's convention for hidden text is "*", whatever the style draws.
+    edtSenha->setStyleSheet(QStringLiteral("lineedit-password-character: 42;"));
     layout->addLayout(form);
     forceLower(edtEndereco);
     forceLower(edtFilial);
@@ -146,7 +149,22 @@ void TfrmLogin::closeLogin()
         reject();
 }
 
-void TfrmLogin::showProgress(const ProgressState& s) { progresso_->show(s); }
+void TfrmLogin::showProgress(const ProgressState& s)
+{
+    const QRect before = geometry();
+    progresso_->show(s);
+    if (!isVisible())
+        return;
+    // The area grows the window: grow it about its centre, where the user
+    // left it, rather than letting the window system place it anew.
+    layout()->activate();
+    const int height = std::max(sizeHint().height(), minimumSizeHint().height());
+    if (height == before.height())
+        return;
+    QRect after(before.topLeft(), QSize(before.width(), height));
+    after.moveCenter(before.center());
+    setGeometry(after);
+}
 
 void TfrmLogin::bringToFront()
 {

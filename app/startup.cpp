@@ -11,6 +11,9 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 #include <QPainter>
 #include <QPixmap>
 
@@ -39,6 +42,18 @@ QIcon applicationIcon()
     return icon;
 }
 
+bool loadQtTranslations(QCoreApplication& app)
+{
+    // Qt's own dialogs (printer set-up, files, standard buttons) in Portuguese.
+    auto* qt = new QTranslator(&app);
+    if (!qt->load(QLocale(QLocale::Portuguese, QLocale::Brazil), QStringLiteral("qtbase"), QStringLiteral("_"),
+                  QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete qt;
+        return false;
+    }
+    return app.installTranslator(qt);
+}
+
 bool iniciaProcesso(QApplication& app, const StartupOptions& options)
 {
     fixLocaleAtStartup();
@@ -49,7 +64,9 @@ bool iniciaProcesso(QApplication& app, const StartupOptions& options)
 
     TfrmLogin login;
     app.setWindowIcon(login.windowIcon());
-    app.setApplicationDisplayName(QStringLiteral("Pedidos ZOV - RA"));
+    // No application display name: Qt would repeat it after every window's
+    // and box's own title ("Confirmação — Pedidos ZOV - RA").
+    loadQtTranslations(app);
     // The database is connected with the login window: a file that cannot be
     // opened is reported here, the window still opens, and every later use
     // tries again.

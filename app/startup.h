@@ -3,6 +3,7 @@
 #include <QString>
 
 class QApplication;
+class QCoreApplication;
 class QIcon;
 
 namespace zov {
@@ -15,6 +16,9 @@ struct StartupOptions {
 
 // The program's icon, also the login window's.
 QIcon applicationIcon();
+
+// Installs Qt's own Brazilian Portuguese texts; false when they are not installed.
+bool loadQtTranslations(QCoreApplication& app);
 
 // Fixes the formats, shows the login modally, installs the in-house handlers
 // after a successful login. False when the program must end (Sair).

@@ -2,6 +2,7 @@
 
 #include "customers/mensagens.h"
 #include "db/dbgeralped.h"
+#include "library/messages.h"
 #include "library/child_window_qt.h"
 #include "library/dataset_model.h"
 #include "library/dbedit_qt.h"
@@ -221,7 +222,7 @@ void TfrmCliente::montaMenus(QMenuBar* menuBar, QToolBar* toolBar)
     // Ctrl+Enter confirms and, after an insert, starts the next customer.
     QAction* confirmaEInclui = comando(QStringLiteral("actConfirmarEIncluir"), QString(), QKeySequence(Qt::CTRL | Qt::Key_Return),
                                        [l] { l->confirmarEIncluir(); });
-    confirmaEInclui->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)});
+    confirmaEInclui->setShortcuts(confirmShortcuts());
     comando(QStringLiteral("actProximoGrupo"), QString(), Qt::Key_F12, [this] { proximoGrupo(); });
 
     movimentos_ << comando(QStringLiteral("mnuPrimeiro"), QStringLiteral("Primeiro"), QKeySequence(Qt::CTRL | Qt::Key_Home), [l] { l->primeiro(); })
@@ -231,7 +232,7 @@ void TfrmCliente::montaMenus(QMenuBar* menuBar, QToolBar* toolBar)
 
     QMenu* mnuAjuda = menuBar->addMenu(QStringLiteral("Aj&uda"));
     mnuAjuda->addAction(comando(QStringLiteral("mnuConteudo"), QStringLiteral("&Conteúdo"), {},
-                                [] { dialogs().info(msgPadraoCliente().Msg(QStringLiteral("sem_ajuda"))); }));
+                                [] { dialogs().info(msgMensagensPadroes().Msg(QStringLiteral("sem_ajuda"))); }));
 
     // The installation's personal setting 3 marks the editing commands.
     const bool marca = GetPersonal(3) == QLatin1String("S");
@@ -249,6 +250,7 @@ QWidget* TfrmCliente::montaGrade()
     model_ = std::make_unique<DatasetModel>(logic_->qryClientes);
     bindGrid(dbgPadrao, model_.get());
     dbgPadrao->setItemDelegate(new ClienteGradeDelegate(model_.get(), dbgPadrao));
+    sizeColumnsToFields(dbgPadrao, model_.get());
     dbgPadrao->horizontalHeader()->setStretchLastSection(true);
     dbgPadrao->installEventFilter(this);
     connect(dbgPadrao, &QTableView::doubleClicked, this, [this] { pgcPadrao->setCurrentIndex(kPaginaFormulario); });
@@ -361,6 +363,7 @@ QGroupBox* TfrmCliente::montaEndereco(EnderecoCliente& end, const QString& titul
     edits_.insert(int(end.controleEstado()), estado);
     edits_.insert(int(end.controleMunicipio()), municipio);
     edits_.insert(int(end.controleBairro()), bairro);
+    edits_.insert(int(end.controleEndereco()), endereco);
 
     auto botao = [&](const QString& name, void (EnderecoCliente::*run)()) {
         auto* b = new QToolButton(g);
@@ -426,6 +429,8 @@ QWidget* TfrmCliente::montaFormulario()
 {
     auto* scroll = new QScrollArea(this);
     scroll->setWidgetResizable(true);
+    // A click on the form's background or a lookup button leaves the focus in its field.
+    scroll->setFocusPolicy(Qt::NoFocus);
     auto* page = new QWidget(scroll);
     auto* l = new QVBoxLayout(page);
     grupos_ << montaIdentificacao();

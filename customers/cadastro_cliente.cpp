@@ -263,7 +263,8 @@ void CadastroCliente::alterar()
         qryClientes.edit();
     enderecoCli.altera();
     enderecoEntrega.altera();
-    view_.foca(ControleCliente::NmRazaoSoc);
+    // A person has no legal name to edit: start at the first field that can be.
+    view_.foca(view_.podeFocar(ControleCliente::NmRazaoSoc) ? ControleCliente::NmRazaoSoc : ControleCliente::NmFantasia);
 }
 
 void CadastroCliente::excluir()

@@ -27,6 +27,8 @@ enum class ControleCliente {
     EstadoEntrg,
     MunicipioEntrg,
     BairroEntrg,
+    EnderecoCli,   // the street lines, the field after the district's name
+    EnderecoEntrg,
 };
 
 struct ComandosCliente {

@@ -198,6 +198,16 @@ ControleCliente EnderecoCliente::controleBairro() const
 {
     return tipo_ == Tipo::Proprio ? ControleCliente::BairroCli : ControleCliente::BairroEntrg;
 }
+ControleCliente EnderecoCliente::controleEndereco() const
+{
+    return tipo_ == Tipo::Proprio ? ControleCliente::EnderecoCli : ControleCliente::EnderecoEntrg;
+}
+
+void EnderecoCliente::focaApos(ControleCliente controle)
+{
+    if (view_.podeFocar(controle))
+        view_.foca(controle);
+}
 
 void EnderecoCliente::abre(const QVariant& cdCliente)
 {
@@ -427,6 +437,7 @@ void EnderecoCliente::pesquisaPais()
     poe("CDPAIS", q.fieldByName(QStringLiteral("CDPAIS")).value());
     poe("NMPAIS", q.fieldByName(QStringLiteral("NMPAIS")).value());
     poe("SGESTADO", QVariant());
+    focaApos(controleEstado());
 }
 
 void EnderecoCliente::pesquisaEstado()
@@ -436,6 +447,7 @@ void EnderecoCliente::pesquisaEstado()
         return;
     poe("SGESTADO", q.fieldByName(QStringLiteral("SGESTADO")).value());
     poe("CDMUNICIPIO", QVariant());
+    focaApos(controleMunicipio());
 }
 
 void EnderecoCliente::pesquisaMunicipio()
@@ -446,6 +458,7 @@ void EnderecoCliente::pesquisaMunicipio()
     poe("CDMUNICIPIO", q.fieldByName(QStringLiteral("CDMUNICIPIO")).value());
     poe("NMMUNICIPIO", q.fieldByName(QStringLiteral("NMMUNICIPIO")).value());
     poe("CDBAIRRO", QVariant());
+    focaApos(controleBairro());
 }
 
 void EnderecoCliente::pesquisaBairro()
@@ -455,6 +468,7 @@ void EnderecoCliente::pesquisaBairro()
         return;
     poe("CDBAIRRO", q.fieldByName(QStringLiteral("CDBAIRRO")).value());
     poe("NMBAIRCLIE", q.fieldByName(QStringLiteral("NMBAIRRO")).value());
+    focaApos(controleEndereco());
 }
 
 } // namespace zov

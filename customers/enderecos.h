@@ -73,6 +73,10 @@ public:
     ControleCliente controleEstado() const;
     ControleCliente controleMunicipio() const;
     ControleCliente controleBairro() const;
+    ControleCliente controleEndereco() const;
+    // After a lookup the focus moves past the name it filled in: typing into
+    // that name would clear the code just chosen.
+    void focaApos(ControleCliente controle);
 
 private:
     QString texto(const char* field) const;

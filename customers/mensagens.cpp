@@ -25,7 +25,6 @@ const TMessages& msgPadraoCliente()
         "Outros|Outros",
         "erro_grav|Não foi possível gravar o cliente. Nada foi gravado; o que foi digitado continua na tela.",
         "erro_excl|Não foi possível excluir o cliente. Nada foi excluído.",
-        "sem_ajuda|A ajuda desta janela não está disponível.",
     };
     return table;
 }

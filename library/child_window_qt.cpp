@@ -84,4 +84,9 @@ bool ChildWindow::eventFilter(QObject* watched, QEvent* event)
     return QObject::eventFilter(watched, event);
 }
 
+QList<QKeySequence> confirmShortcuts()
+{
+    return {QKeySequence(Qt::CTRL | Qt::Key_Enter), QKeySequence(Qt::CTRL | Qt::Key_Return)};
+}
+
 } // namespace zov

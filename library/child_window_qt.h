@@ -4,6 +4,8 @@
 // or as a window of its own) and the main window's code comes back when it
 // closes; closing the window takes its frame along; when the frame's own
 // Close already answers the window's close key, the frame keeps the key.
+#include <QKeySequence>
+#include <QList>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -38,5 +40,9 @@ private:
     QPointer<QAction> closeAction_;
     bool hooked_ = false;
 };
+
+// Ctrl+Enter on either Enter key; the keypad form first, so that every menu
+// shows the shortcut as "Ctrl+Enter".
+QList<QKeySequence> confirmShortcuts();
 
 } // namespace zov

@@ -12,7 +12,22 @@ namespace zov {
 
 namespace {
 
-QWidget* parentWindow() { return QApplication::activeWindow(); }
+// The window that asked: boxes open centred over it. A modal dialog first,
+// then the active window, then the window holding the focus; never none
+// while any window is shown, or the box would open in a screen corner.
+QWidget* parentWindow()
+{
+    if (QWidget* w = QApplication::activeModalWidget())
+        return w;
+    if (QWidget* w = QApplication::activeWindow())
+        return w;
+    if (QWidget* w = QApplication::focusWidget())
+        return w->window();
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->isVisible() && w->isWindow() && !w->isMinimized() && w->windowType() != Qt::ToolTip && w->windowType() != Qt::Popup)
+            return w;
+    return nullptr;
+}
 
 // Filters are written "Texto(*.txt)|*.txt|..." in the program; Qt wants "Texto (*.txt);;...".
 QString qtFilter(const QString& filter)

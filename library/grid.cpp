@@ -3,10 +3,12 @@
 #include "library/dataset_model.h"
 #include "library/errors.h"
 
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QTableView>
 #include <QWidget>
+#include <algorithm>
 
 namespace zov {
 
@@ -38,6 +40,31 @@ void bindGrid(QTableView* view, DatasetModel* model)
             view->selectionModel()->setCurrentIndex(model->index(row, 0),
                                                     QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     });
+}
+
+namespace {
+
+void sizeColumns(QTableView* view, DatasetModel* model)
+{
+    const QFontMetrics fm = view->fontMetrics();
+    const int charWidth = fm.averageCharWidth();
+    const int padding = 2 * fm.horizontalAdvance(QLatin1Char('M'));
+    for (int c = 0; c < model->columnCount(); ++c) {
+        const Field& f = model->fieldAt(c);
+        // A field wider than a long name would push the rest off screen.
+        const int byField = std::min(f.displayWidth, 40) * charWidth + padding;
+        view->resizeColumnToContents(c); // the header's text and the rows shown
+        const int byContent = view->columnWidth(c);
+        view->setColumnWidth(c, std::min(std::max(byField, byContent), 60 * charWidth));
+    }
+}
+
+} // namespace
+
+void sizeColumnsToFields(QTableView* view, DatasetModel* model)
+{
+    sizeColumns(view, model);
+    QObject::connect(model, &QAbstractItemModel::modelReset, view, [view, model] { sizeColumns(view, model); });
 }
 
 void RefreshGrid(QWidget* window)

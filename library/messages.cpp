@@ -27,7 +27,9 @@ bool TMessages::ShowMsg(const QString& key) const { return dialogs().confirm(Msg
 
 const TMessages& msgMensagensPadroes()
 {
-    static const TMessages table{"Excl|Confirma exclusão?", "Canc|Cancelar operação?"};
+    // sem_ajuda: the one text every window shows for help it does not have.
+    static const TMessages table{"Excl|Confirma exclusão?", "Canc|Cancelar operação?",
+                                 "sem_ajuda|A ajuda desta janela não está disponível."};
     return table;
 }
 

@@ -40,6 +40,8 @@ void Procura(Query& dataset, QWidget* parent)
     QPushButton* btnProximo = buttons->addButton(QStringLiteral("Pró&ximo"), QDialogButtonBox::ActionRole);
     QPushButton* btnFechar = buttons->addButton(QStringLiteral("&Fechar"), QDialogButtonBox::RejectRole);
     btnLocalizar->setDefault(true);
+    // The user came to type: the text field has the focus, the field list is one Shift+Tab away.
+    edtTexto->setFocus();
     layout->addWidget(buttons);
 
     auto localiza = [&](bool next) {

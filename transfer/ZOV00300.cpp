@@ -79,7 +79,7 @@ TfrmParamTransPed::TfrmParamTransPed(QWidget* parent) : QWidget(parent)
     mnuCancelar = comando(QStringLiteral("mnuCancelar"), QStringLiteral("&Cancelar"), Qt::Key_Escape, &ParamTransPed::cancelar);
     mnuConfirmar = comando(QStringLiteral("mnuConfirmar"), QStringLiteral("Co&nfirmar"), QKeySequence(Qt::CTRL | Qt::Key_Return),
                            &ParamTransPed::confirmar);
-    mnuConfirmar->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)});
+    mnuConfirmar->setShortcuts(confirmShortcuts());
     mnuOperacao->addActions({mnuIncluir, mnuAlterar, mnuCancelar, mnuConfirmar});
     QMenu* mnuManutencao = menuBar->addMenu(QStringLiteral("&Manutenção"));
     mnuAtualizar = comando(QStringLiteral("mnuAtualizar"), QStringLiteral("A&tualizar"), Qt::Key_F5, &ParamTransPed::atualizar);
@@ -93,6 +93,7 @@ TfrmParamTransPed::TfrmParamTransPed(QWidget* parent) : QWidget(parent)
     logic_ = std::make_unique<ParamTransPed>(DataBaseGeralPed(), static_cast<ParamTransPedView&>(*this));
     model_ = std::make_unique<DatasetModel>(logic_->qryParamTransPed);
     bindGrid(dbgParamTransPed, model_.get());
+    sizeColumnsToFields(dbgParamTransPed, model_.get());
     dbgParamTransPed->horizontalHeader()->setStretchLastSection(true);
     logic_->inicia();
 }

@@ -1,5 +1,6 @@
 #include "transfer/ZOV00400.h"
 
+#include "library/messages.h"
 #include "library/child_window_qt.h"
 #include "library/dialogs.h"
 #include "library/errors.h"
@@ -52,7 +53,7 @@ TfrmImporTab::TfrmImporTab(QWidget* parent) : QWidget(parent), logic_(*this)
     connect(sbtConfirma, &QPushButton::clicked, this, [this] { confirmar(); });
     connect(sbtFechar, &QPushButton::clicked, this, [this] { runGuarded([this] { logic_.fechar(); }); });
     connect(sbtAjuda, &QPushButton::clicked, this,
-            [] { runGuarded([] { dialogs().info(QStringLiteral("A ajuda não está disponível nesta instalação.")); }); });
+            [] { runGuarded([] { dialogs().info(msgMensagensPadroes().Msg(QStringLiteral("sem_ajuda"))); }); });
 
     child_ = new ChildWindow(this, QString::fromLatin1(kScreenCode));
     resize(460, 200);

@@ -1,6 +1,7 @@
 #include "transfer/param_trans_ped.h"
 
 #include "db/transaction.h"
+#include "library/messages.h"
 #include "library/consiste.h"
 #include "library/dialogs.h"
 #include "library/errors.h"
@@ -49,7 +50,6 @@ const TMessages& ParamTransPed::msgPadrao()
         "sem_ip|Ip do servidor deve ser informado.",
         "Canc|Cancelar operação?",
         "ip_inv|Endereço do servidor inválido. Informe o IP, seguido ou não de \":\" e da porta (1 a 65535).",
-        "sem_ajuda|A ajuda desta janela não está disponível.",
         "erro_grav|Não foi possível gravar o endereço do servidor; o endereço anterior foi mantido.",
     };
     return table;
@@ -168,7 +168,7 @@ void ParamTransPed::confirmar()
 
 void ParamTransPed::fechar() { view_.fecha(); }
 
-void ParamTransPed::ajuda() { dialogs().info(msgPadrao().Msg(QStringLiteral("sem_ajuda"))); }
+void ParamTransPed::ajuda() { dialogs().info(msgMensagensPadroes().Msg(QStringLiteral("sem_ajuda"))); }
 
 void ParamTransPed::aposPost(Query& q)
 {

@@ -7,6 +7,7 @@
 
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStyle>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -116,4 +117,27 @@ TEST_F(LoginWindow, ControlsAreDisabledDuringTheDownloadAndEnabledAgainAfterAFai
     EXPECT_TRUE(login->logic().admitido()) << "data present: a failed refresh still lets the operator in";
 }
 
+// The password shows the program's "*"; the progress area grows the window
+// about its centre instead of sending it to the screen's corner.
+TEST_F(LoginWindow, PasswordEchoIsAStarAndTheProgressAreaKeepsTheWindowInPlace)
+{
+    open();
+    QLineEdit* senha = edit("edtSenha");
+    EXPECT_EQ(senha->echoMode(), QLineEdit::Password);
+    EXPECT_EQ(senha->style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, nullptr, senha), int(QLatin1Char('*').unicode()));
+
+    login->move(300, 200);
+    const QPoint centre = login->geometry().center();
+    const int before = login->height();
+    ProgressState s;
+    s.label1Visible = s.label2Visible = s.frameVisible = s.barVisible = true;
+    s.line1 = QStringLiteral("Atualizando tabelas");
+    s.line2 = QStringLiteral("PRODUTO");
+    static_cast<ProgressWindow&>(*login).showProgress(s);
+    EXPECT_GT(login->height(), before);
+    EXPECT_LE((login->geometry().center() - centre).manhattanLength(), 2);
+    EXPECT_GT(login->x(), 100);
+}
+
 } // namespace
+

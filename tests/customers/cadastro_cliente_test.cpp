@@ -19,7 +19,7 @@ public:
     PaginaCliente paginaAtual() const override { return pagina; }
     void mostraPagina(PaginaCliente p) override { pagina = p; }
     bool temFoco(ControleCliente c) const override { return foco == c; }
-    bool podeFocar(ControleCliente c) const override { return c != C::Inscricao || codigo; }
+    bool podeFocar(ControleCliente c) const override { return (c != C::Inscricao || codigo) && (c != C::NmRazaoSoc || razao); }
     void foca(ControleCliente c) override
     {
         pagina = PaginaCliente::Formulario;
@@ -242,6 +242,25 @@ TEST_F(CadastroClienteTest, EditingACompanyWithoutChangingItsNumberLooksForNoDup
     EXPECT_FALSE(digita(C::NrInsJurClie, clientes(), "NRINSJURCLIE", test::kCnpjB, [&] { logic->saiNrInsJurClie(); }, C::NmFantasia));
     EXPECT_EQ(dialogs().errors(), QStringList{QStringLiteral("Cliente já cadastrado.")});
     EXPECT_EQ(view.foco, C::NrInsJurClie);
+}
+
+// A person has no legal name: Alterar starts at the trade name, not at a
+// disabled edit (the focus used to end on the tab bar).
+TEST_F(CadastroClienteTest, AlterarOnAPersonFocusesTheFirstEditableField)
+{
+    test::insereCliente(db(), QStringLiteral("F") + test::kCpfA, QStringLiteral("F"), test::kCpfA, QStringLiteral("JOSE"));
+    test::insereCliente(db(), QStringLiteral("J") + test::kCnpjA, QStringLiteral("J"), test::kCnpjA, QStringLiteral("ACME"));
+    abre();
+    ASSERT_TRUE(clientes().locate(QStringLiteral("CDCLIENTE"), QStringLiteral("F") + test::kCpfA));
+    ASSERT_TRUE(run([&] { logic->alterar(); }));
+    EXPECT_FALSE(view.razao);
+    EXPECT_EQ(view.foco, C::NmFantasia);
+    dialogs().answer({true});
+    ASSERT_TRUE(run([&] { logic->cancelar(); }));
+
+    ASSERT_TRUE(clientes().locate(QStringLiteral("CDCLIENTE"), QStringLiteral("J") + test::kCnpjA));
+    ASSERT_TRUE(run([&] { logic->alterar(); }));
+    EXPECT_EQ(view.foco, C::NmRazaoSoc);
 }
 
 TEST_F(CadastroClienteTest, AnOtherKindMayRepeatANumberOnlyAfterYes)

@@ -11,6 +11,8 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QTabWidget>
+#include <QTableView>
+#include <QTimer>
 #include <QTest>
 #include <QToolButton>
 #include <gtest/gtest.h>
@@ -113,6 +115,7 @@ TEST_F(ZOV00500Test, F9OpensTheLookupOfTheCodeEdit)
     EXPECT_EQ(titulos, QStringList{QStringLiteral("País")});
     EXPECT_EQ(pais->text(), QStringLiteral("0001"));
     EXPECT_EQ(edt("dbeNmPaisCli")->text(), QStringLiteral("BRASIL"));
+    EXPECT_TRUE(edt("dbeSgEstadoCli")->hasFocus()); // past the name just filled
 
     escolhas << QStringLiteral("SP");
     digita("dbeSgEstadoCli", QString());
@@ -122,12 +125,23 @@ TEST_F(ZOV00500Test, F9OpensTheLookupOfTheCodeEdit)
     escolhas << QStringLiteral("0002");
     QTest::mouseClick(frm->findChild<QToolButton*>(QStringLiteral("btpMunicipiClie")), Qt::LeftButton);
     EXPECT_EQ(edt("dbeNmMunicipioCli")->text(), QStringLiteral("CAMPINAS"));
+    EXPECT_TRUE(edt("dbeCdBairroCli")->hasFocus()); // the button's click did not take it away
+
+    // The district's name is editable and typing there clears the code: the
+    // lookup leaves the focus in the street line, where typing keeps the choice.
+    escolhas << QStringLiteral("0000000002");
+    QTest::keyClick(edt("dbeCdBairroCli"), Qt::Key_F9);
+    EXPECT_EQ(edt("dbeNmBairClieCli")->text(), QStringLiteral("CAMBUI"));
+    ASSERT_TRUE(edt("dbeDsEndeClieCli")->hasFocus());
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("RUA A"));
+    EXPECT_EQ(campo(frm->logic().qryEndCli, "CDBAIRRO"), QStringLiteral("0000000002"));
+    EXPECT_EQ(edt("dbeDsEndeClieCli")->text(), QStringLiteral("RUA A"));
 
     // Cancelled in the delivery address: nothing changes there.
     edt("dbeCdBairroEntrg")->setFocus();
     QTest::keyClick(edt("dbeCdBairroEntrg"), Qt::Key_F9);
     EXPECT_EQ(titulos, (QStringList{QStringLiteral("País"), QStringLiteral("Estado"), QStringLiteral("Municipio"),
-                                    QStringLiteral("Bairro")}));
+                                    QStringLiteral("Bairro"), QStringLiteral("Bairro")}));
     EXPECT_EQ(edt("dbeCdBairroEntrg")->text(), QString());
     EXPECT_TRUE(dialogs().records.empty());
 }
@@ -169,6 +183,90 @@ TEST_F(ZOV00500Test, CtrlEnterSavesTheNewCustomerAndStartsTheNext)
     EXPECT_EQ(frm->findChild<QTabWidget*>(QStringLiteral("pgcPadrao"))->currentIndex(), 0);
     EXPECT_EQ(edt("dbtNmFantClie")->text(), QStringLiteral("JOSE"));
     EXPECT_TRUE(acao("sbtAlterar")->isEnabled());
+}
+
+} // namespace
+
+namespace {
+
+// Cancelling a new customer removes its row under the grid's feet; the grid
+// following that must not cancel again on a row that is gone.
+TEST_F(ZOV00500Test, IncludeThenEscAndYesTwiceOnEmptyAndFilledGrid)
+{
+    for (bool filled : {false, true}) {
+        if (filled) {
+            frm->close();
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            test::insereCliente(tdb->db(), QStringLiteral("F") + test::kCpfA, QStringLiteral("F"), test::kCpfA, QStringLiteral("ANA"));
+            test::insereCliente(tdb->db(), QStringLiteral("F") + test::kCpfB, QStringLiteral("F"), test::kCpfB, QStringLiteral("BIA"));
+        }
+        abre();
+        const int linhas = frm->logic().qryClientes.recordCount();
+        EXPECT_EQ(linhas, filled ? 2 : 0);
+        for (int vez = 0; vez < 2; ++vez) {
+            incluir();
+            dialogs().answer({true});
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+            EXPECT_EQ(frm->logic().qryClientes.state(), DataSetState::Browse);
+            EXPECT_EQ(frm->logic().qryClientes.recordCount(), linhas);
+            EXPECT_EQ(frm->findChild<QTabWidget*>(QStringLiteral("pgcPadrao"))->currentIndex(), 0);
+        }
+        EXPECT_EQ(dialogs().questions().size(), 2);
+        EXPECT_TRUE(dialogs().errors().isEmpty()) << dialogs().errors().join(QLatin1Char(';')).toStdString();
+        dialogs().clear();
+    }
+}
+
+// F3 on a person: the legal name is disabled, the focus goes to the trade name
+// (it used to end on the tab bar); F7 opens Procurar ready for typing.
+TEST_F(ZOV00500Test, AlterarAndProcurarPutTheFocusWhereTheUserTypes)
+{
+    test::insereCliente(tdb->db(), QStringLiteral("F") + test::kCpfA, QStringLiteral("F"), test::kCpfA, QStringLiteral("ANA"));
+    abre();
+    QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : frm.data(), Qt::Key_F3);
+    ASSERT_EQ(frm->logic().qryClientes.state(), DataSetState::Edit);
+    EXPECT_FALSE(edt("dbeNmRazaoSoc")->isEnabled());
+    EXPECT_TRUE(edt("dbeNmFantasia")->hasFocus());
+    dialogs().answer({true});
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    ASSERT_EQ(frm->logic().qryClientes.state(), DataSetState::Browse);
+
+    QString foco;
+    QTimer::singleShot(0, [&] {
+        QWidget* dlg = QApplication::activeModalWidget();
+        if (QWidget* w = dlg ? dlg->focusWidget() : nullptr)
+            foco = w->objectName();
+        if (dlg)
+            dlg->close();
+    });
+    QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : frm.data(), Qt::Key_F7);
+    EXPECT_EQ(foco, QStringLiteral("edtTexto"));
+}
+
+// Columns are as wide as their fields and content: the one-letter kind no
+// longer takes the width the names need.
+TEST_F(ZOV00500Test, GridColumnsFollowTheirFieldsAndContent)
+{
+    test::insereCliente(tdb->db(), QStringLiteral("F") + test::kCpfA, QStringLiteral("F"), test::kCpfA,
+                        QStringLiteral("COMERCIAL DE ALIMENTOS SAO JOAO DA BOA VISTA"));
+    abre();
+    auto* grade = frm->findChild<QTableView*>();
+    ASSERT_TRUE(grade);
+    const auto* modelo = grade->model();
+    int tipo = -1, nome = -1;
+    for (int c = 0; c < modelo->columnCount(); ++c) {
+        const QString t = modelo->headerData(c, Qt::Horizontal).toString();
+        if (t == QStringLiteral("Tipo"))
+            tipo = c;
+        if (nome < 0 && t.startsWith(QStringLiteral("Nome")))
+            nome = c;
+    }
+    ASSERT_GE(tipo, 0);
+    ASSERT_GE(nome, 0);
+    EXPECT_LT(grade->columnWidth(tipo), grade->columnWidth(nome));
+    EXPECT_LT(grade->columnWidth(tipo), 200);
+    const int texto = grade->fontMetrics().horizontalAdvance(QStringLiteral("COMERCIAL DE ALIMENTOS SAO JOAO DA BOA VISTA"));
+    EXPECT_GE(grade->columnWidth(nome), texto);
 }
 
 } // namespace
