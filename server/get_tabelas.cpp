@@ -130,7 +130,7 @@ std::string getTabelas(Database& db, const std::vector<WireValue>& args)
             }
             const QString after = lastUpdate[i];
             Statement st(db, QStringLiteral("SELECT DSKEYCACHE, DTULTATUCACH FROM LOGDELECAO WHERE NMTABELA = :T%1 ORDER BY DTULTATUCACH")
-                                 .arg(after.isEmpty() ? QString() : QStringLiteral(" AND DTULTATUCACH > :W")));
+                                 .arg(after.isEmpty() ? QString() : QStringLiteral(" AND DTULTATUCACH >= :W")));
             st.bind(QStringLiteral("T"), s->table);
             if (!after.isEmpty())
                 st.bind(QStringLiteral("W"), after);

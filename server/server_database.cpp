@@ -8,9 +8,21 @@
 
 namespace zov::server {
 
-const char* const kStampSql = "strftime('%Y-%m-%d %H:%M:%f','now','localtime')";
+// Stamps never go backwards: each is the clock or the previous stamp plus a
+// millisecond, whichever is later. A clock stepped back (daylight saving, a
+// time correction) would otherwise hide later changes from every watermark.
+const char* const kStampSql = "(SELECT ULTIMO FROM SRVRELOGIO)";
+const char* const kAdvanceStampSql =
+    "UPDATE SRVRELOGIO SET ULTIMO = max(strftime('%Y-%m-%d %H:%M:%f','now','localtime'), "
+    "strftime('%Y-%m-%d %H:%M:%f', ULTIMO, '+0.001 seconds'))";
 
 namespace {
+
+const char* const kClockTable = R"sql(
+-- The last stamp given: the next one is never earlier.
+CREATE TABLE SRVRELOGIO (ULTIMO VARCHAR(23) NOT NULL);
+INSERT INTO SRVRELOGIO (ULTIMO) VALUES ('1985-01-01 00:00:00.000');
+)sql";
 
 const char* const kServerTables = R"sql(
 -- Keys of deleted rows, per table: DSKEYCACHE lists COLUMN=value; per key column.
@@ -20,6 +32,7 @@ CREATE TABLE LOGDELECAO (
   DTULTATUCACH DATETIME NOT NULL
 );
 CREATE INDEX IX_LOGDELECAO ON LOGDELECAO (NMTABELA, DTULTATUCACH);
+
 
 -- Who sent each stored order, and when.
 CREATE TABLE PEDIDORECEBIDO (
@@ -69,31 +82,32 @@ QStringList triggerSql(Database& db, const QString& table)
     if (!slot)
         return {};
     const QString stamp = QString::fromLatin1(kStampSql);
+    const QString advance = QString::fromLatin1(kAdvanceStampSql);
     const QString t = slot->table;
     const QString dt = slot->dateColumn;
     QStringList others = columnsOf(db, t);
     others.removeAll(dt);
 
     QStringList sql;
-    sql << QStringLiteral("CREATE TRIGGER TRG_%1_INS AFTER INSERT ON %1 BEGIN "
+    sql << QStringLiteral("CREATE TRIGGER TRG_%1_INS AFTER INSERT ON %1 BEGIN %4; "
                           "UPDATE %1 SET %2 = %3 WHERE rowid = NEW.rowid; END")
-               .arg(t, dt, stamp);
+               .arg(t, dt, stamp, advance);
     // Only changes to data restamp a row: writing the stamp column alone (by
     // the insert trigger, or by hand) leaves it as written.
-    sql << QStringLiteral("CREATE TRIGGER TRG_%1_UPD AFTER UPDATE OF %4 ON %1 BEGIN "
+    sql << QStringLiteral("CREATE TRIGGER TRG_%1_UPD AFTER UPDATE OF %4 ON %1 BEGIN %5; "
                           "UPDATE %1 SET %2 = %3 WHERE rowid = NEW.rowid; END")
-               .arg(t, dt, stamp, others.join(QStringLiteral(", ")));
-    sql << QStringLiteral("CREATE TRIGGER TRG_%1_DEL AFTER DELETE ON %1 BEGIN "
+               .arg(t, dt, stamp, others.join(QStringLiteral(", ")), advance);
+    sql << QStringLiteral("CREATE TRIGGER TRG_%1_DEL AFTER DELETE ON %1 BEGIN %4; "
                           "INSERT INTO LOGDELECAO (NMTABELA, DSKEYCACHE, DTULTATUCACH) VALUES ('%1', %2, %3); END")
-               .arg(t, deletionKeySql(slot->keys, QStringLiteral("OLD")), stamp);
+               .arg(t, deletionKeySql(slot->keys, QStringLiteral("OLD")), stamp, advance);
     // A row whose key changes is gone under its old key.
     QStringList changed;
     for (const QString& k : slot->keys)
         changed << QStringLiteral("OLD.%1 IS NOT NEW.%1").arg(k);
-    sql << QStringLiteral("CREATE TRIGGER TRG_%1_KEY AFTER UPDATE OF %2 ON %1 WHEN %3 BEGIN "
+    sql << QStringLiteral("CREATE TRIGGER TRG_%1_KEY AFTER UPDATE OF %2 ON %1 WHEN %3 BEGIN %6; "
                           "INSERT INTO LOGDELECAO (NMTABELA, DSKEYCACHE, DTULTATUCACH) VALUES ('%1', %4, %5); END")
                .arg(t, slot->keys.join(QStringLiteral(", ")), changed.join(QStringLiteral(" OR ")),
-                    deletionKeySql(slot->keys, QStringLiteral("OLD")), stamp);
+                    deletionKeySql(slot->keys, QStringLiteral("OLD")), stamp, advance);
     return sql;
 }
 
@@ -105,6 +119,7 @@ std::unique_ptr<Database> createServerDatabase(const QString& path)
     db->transaction([&] {
         db->execScript(QString::fromUtf8(schemaSql()));
         db->execScript(QString::fromLatin1(kServerTables));
+        db->execScript(QString::fromLatin1(kClockTable));
         for (const SyncSlot& s : syncSlots())
             db->execScript(QStringLiteral("CREATE INDEX IX_SRV_%1_DT ON %1 (%2)").arg(s.table, s.dateColumn));
     });
@@ -124,6 +139,28 @@ void finishServerDatabase(Database& db)
             for (const QString& sql : triggerSql(db, s.table))
                 db.execScript(sql);
         }
+        // The clock starts past every stamp just written.
+        db.execScript(QString::fromLatin1(kAdvanceStampSql));
+    });
+}
+
+void ensureStampClock(Database& db)
+{
+    if (db.tableExists(QStringLiteral("SRVRELOGIO")))
+        return;
+    // A database made before the clock: add it past the newest stamp and
+    // build the triggers again on it.
+    db.transaction([&] {
+        db.execScript(QString::fromLatin1(kClockTable));
+        for (const SyncSlot& s : syncSlots()) {
+            db.exec(QStringLiteral("UPDATE SRVRELOGIO SET ULTIMO = max(ULTIMO, IFNULL((SELECT MAX(%1) FROM %2), ULTIMO))")
+                        .arg(s.dateColumn, s.table));
+            for (const char* kind : {"INS", "UPD", "DEL", "KEY"})
+                db.execScript(QStringLiteral("DROP TRIGGER IF EXISTS TRG_%1_%2").arg(s.table, QLatin1String(kind)));
+            for (const QString& sql : triggerSql(db, s.table))
+                db.execScript(sql);
+        }
+        db.exec(QStringLiteral("UPDATE SRVRELOGIO SET ULTIMO = max(ULTIMO, IFNULL((SELECT MAX(DTULTATUCACH) FROM LOGDELECAO), ULTIMO))"));
     });
 }
 
@@ -132,6 +169,7 @@ std::unique_ptr<Database> openServerDatabase(const QString& path)
     auto db = std::make_unique<Database>(path, Database::Mode::OpenExisting);
     if (!db->tableExists(QStringLiteral("LOGDELECAO")) || !db->tableExists(QStringLiteral("PEDIDORECEBIDO")))
         throw Error(QStringLiteral("\"%1\" não é um banco de dados do zov-appserver (use zov-appserver init).").arg(path));
+    ensureStampClock(*db);
     return db;
 }
 

@@ -11,7 +11,8 @@
 namespace zov::server {
 
 // The stamp every trigger writes: local time with milliseconds.
-extern const char* const kStampSql; // strftime('%Y-%m-%d %H:%M:%f','now','localtime')
+// The stamp the triggers give: never earlier than the one before it.
+extern const char* const kStampSql;
 
 // Creates the file with tables and indexes but no triggers yet, so bulk
 // loads can write their own stamps fast. Throws Error when it exists.
@@ -19,6 +20,8 @@ std::unique_ptr<Database> createServerDatabase(const QString& path);
 // Stamps every row of every synchronised table with now, then installs the
 // triggers; from here on any change, even by hand, is stamped and logged.
 void finishServerDatabase(Database& db);
+// Gives a database made before the stamp clock its clock and new triggers.
+void ensureStampClock(Database& db);
 // Opens an existing server database; throws Error when the file is not one.
 std::unique_ptr<Database> openServerDatabase(const QString& path);
 

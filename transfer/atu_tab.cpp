@@ -74,7 +74,8 @@ private:
 };
 
 // Reference loads may trade durability for speed (a table is still written
-// whole or not at all); orders never do, so full durability comes back after.
+// whole or not at all); orders never do, so full durability comes back after
+// each table's transaction, before anything else can write.
 class BulkDurability {
 public:
     explicit BulkDurability(Database& db) : db_(db) { db_.setFullDurability(false); }
@@ -151,19 +152,53 @@ void TdtmAtuTab::BaixaDados()
     CheckResultServ(reply, loader);
 }
 
+void TdtmAtuTab::checkReceived()
+{
+    // Every element is checked before the first table is written: a reply
+    // that lacks one is refused whole, naming it.
+    for (const LoaderInfo& l : loaderTable())
+        checkRows(l, dataset(QString::fromLatin1(l.rowsDataset)));
+    for (const SyncSlot& s : syncSlots())
+        checkDeletions(s, dataset(deletionsDatasetOf(s)));
+}
+
 void TdtmAtuTab::ExportaDados()
 {
     Database& db = DataBaseGeralPed();
-    BulkDurability bulk(db);
+    checkReceived();
     mensagem(QStringLiteral("INSERE_TAB"));
     const QString atuTab = msgPadrao().Msg(QStringLiteral("ATU_TAB"));
     const QString de = msgPadrao().Msg(QStringLiteral("DE"));
     for (const LoaderInfo& l : loaderTable()) {
         UpdateProgress(progressWindow, {}, 0, 1, false); // lets pending events through between tables
         const QString name = progressTableName(QString::fromLatin1(l.rowsDataset));
-        loadTable(db, l, dataset(QString::fromLatin1(l.rowsDataset)), [&](int row, int total) {
-            UpdateProgress(progressWindow, {atuTab, QStringLiteral("%1 - %2%3%4").arg(name).arg(row).arg(de).arg(total)}, row, total, false);
-        });
+        const QString table = QString::fromLatin1(l.table);
+        const SyncSlot* slot = syncSlotOf(table);
+        ReceivedTable* deletions = slot ? &dataset(deletionsDatasetOf(*slot)) : nullptr;
+        BulkDurability bulk(db);
+        bool written = false;
+        try {
+            // A table's rows and its deletions commit together: its newest
+            // date can never pass a deletion that was not applied, whichever
+            // later table fails or however the program ends.
+            db.transaction([&] {
+                loadTable(db, l, dataset(QString::fromLatin1(l.rowsDataset)), [&](int row, int total) {
+                    UpdateProgress(progressWindow, {atuTab, QStringLiteral("%1 - %2%3%4").arg(name).arg(row).arg(de).arg(total)}, row,
+                                   total, false);
+                });
+                if (deletions)
+                    purgeTable(db, *slot, *deletions);
+                written = true;
+            });
+        } catch (const Abort&) {
+            throw;
+        } catch (const std::exception& e) {
+            if (!written)
+                throw;
+            throw Error(QStringLiteral("Não foi possível confirmar a gravação da tabela local %1: %2").arg(table, QString::fromUtf8(e.what())));
+        }
+        if (deletions)
+            deletions->clearRows();
     }
     mensagem(QStringLiteral("DELETE_CAHCE"));
     DeletaDados(true);
@@ -175,6 +210,8 @@ void TdtmAtuTab::DeletaDados(bool boTabelas)
     if (!boTabelas)
         return;
     Database& db = DataBaseGeralPed();
+    // Deletions still held here (a table without a loader) are applied now;
+    // the others went with their table's rows.
     for (const SyncSlot& s : syncSlots())
         purgeTable(db, s, dataset(deletionsDatasetOf(s)));
     for (const SyncSlot& s : syncSlots())

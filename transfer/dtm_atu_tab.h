@@ -34,6 +34,8 @@ public:
     // The request to the server and the loading of its reply.
     void BaixaDados();
     // Writes the received tables into the local ones, then purges.
+    // Refuses a reply that lacks an element or a key column, before any write.
+    void checkReceived();
     void ExportaDados();
     void DeletaDados(bool boTabelas);
 

@@ -33,11 +33,22 @@ bool listed(const std::vector<const char*>& names, const QString& column)
 
 QString progressTableName(const QString& rowsDataset) { return rowsDataset.mid(3).toUpper(); }
 
-void loadTable(Database& db, const LoaderInfo& loader, const ReceivedTable& rows, const RowProgress& progress)
+void checkRows(const LoaderInfo& loader, const ReceivedTable& rows)
 {
     const QString table = QString::fromLatin1(loader.table);
     if (!rows.loaded())
         throw Error(QStringLiteral("Os dados da tabela %1 não foram recebidos do servidor.").arg(table));
+    if (rows.rowCount() == 0)
+        return; // no row to look up
+    for (const char* key : loader.lookupKeys)
+        if (rows.columnIndex(QString::fromLatin1(key)) < 0)
+            throw Error(QStringLiteral("Os dados recebidos da tabela %1 não têm a coluna %2.").arg(table, QString::fromLatin1(key)));
+}
+
+void loadTable(Database& db, const LoaderInfo& loader, const ReceivedTable& rows, const RowProgress& progress)
+{
+    const QString table = QString::fromLatin1(loader.table);
+    checkRows(loader, rows);
     const int total = rows.rowCount();
     if (total == 0)
         return;
@@ -60,10 +71,6 @@ void loadTable(Database& db, const LoaderInfo& loader, const ReceivedTable& rows
         if (source >= 0)
             mapped.push_back({column, source, listed(loader.lookupKeys, column)});
     }
-    for (const char* key : loader.lookupKeys)
-        if (rows.columnIndex(QString::fromLatin1(key)) < 0)
-            throw Error(QStringLiteral("Os dados recebidos da tabela %1 não têm a coluna %2.").arg(table, QString::fromLatin1(key)));
-
     QStringList names, values, updates, keys;
     for (std::size_t i = 0; i < mapped.size(); ++i) {
         names << mapped[i].column;
@@ -100,6 +107,12 @@ void loadTable(Database& db, const LoaderInfo& loader, const ReceivedTable& rows
     } catch (const Abort&) {
         throw;
     } catch (const std::exception& e) {
+        // Every row went in and the commit failed: no row is to blame.
+        if (row >= total)
+            throw Error(QStringLiteral("Não foi possível confirmar a gravação da tabela local %1 (%2 linhas): %3")
+                            .arg(table)
+                            .arg(total)
+                            .arg(QString::fromUtf8(e.what())));
         throw Error(QStringLiteral("Não foi possível gravar a tabela local %1 (linha %2 de %3): %4")
                         .arg(table)
                         .arg(row + 1)

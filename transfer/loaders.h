@@ -17,6 +17,9 @@ class Database;
 // ~50 ms and for the last row.
 using RowProgress = std::function<void(int row, int total)>;
 
+// Throws, naming the table, unless its rows arrived as a packet with its key columns.
+void checkRows(const LoaderInfo& loader, const ReceivedTable& rows);
+
 void loadTable(Database& db, const LoaderInfo& loader, const ReceivedTable& rows, const RowProgress& progress);
 
 // The name a loader shows in its progress line: the rows dataset's name

@@ -50,6 +50,15 @@ QString AplicaParametros(const QString& placeholder, const QString& value, const
     return out;
 }
 
+void checkDeletions(const SyncSlot& slot, const ReceivedTable& deletions)
+{
+    if (!deletions.loaded())
+        throw Error(QStringLiteral("As exclusões da tabela %1 não foram recebidas do servidor.").arg(slot.table));
+    for (const char* column : {"DSKEYCACHE", "DTULTATUCACH"})
+        if (deletions.columnIndex(QLatin1String(column)) < 0)
+            throw Error(QStringLiteral("As exclusões recebidas da tabela %1 não têm a coluna %2.").arg(slot.table, QLatin1String(column)));
+}
+
 namespace {
 
 const char* const kDateMove = "UPDATE TABELA SET CAMPO = :P_DTULTATU WHERE (SELECT MAX(CAMPO) FROM TABELA) < :P_DTULTATU";
@@ -60,8 +69,7 @@ void purgeTable(Database& db, const SyncSlot& slot, const ReceivedTable& deletio
 {
     const QString& table = slot.table;
     const QString& dateColumn = slot.dateColumn;
-    if (!deletions.loaded())
-        throw Error(QStringLiteral("As exclusões da tabela %1 não foram recebidas do servidor.").arg(table));
+    checkDeletions(slot, deletions);
     if (deletions.rowCount() == 0)
         return;
 
@@ -69,7 +77,8 @@ void purgeTable(Database& db, const SyncSlot& slot, const ReceivedTable& deletio
     QStringList conditions;
     std::vector<bool> isDate;
     for (const QString& key : slot.keys) {
-        conditions << QStringLiteral("%1 = :%1").arg(key);
+        // An empty key part cannot tell '' from null: it matches either.
+        conditions << QStringLiteral("(%1 = :%1 OR (:%1 = '' AND %1 IS NULL))").arg(key);
         isDate.push_back(key.startsWith(QLatin1String("DT")));
     }
     const QString where = conditions.join(QStringLiteral(" AND "));
@@ -96,8 +105,9 @@ void purgeTable(Database& db, const SyncSlot& slot, const ReceivedTable& deletio
                     if (dt.isValid())
                         v = dt;
                 }
-                lookup.bindAt(k + 1, v);
-                remove.bindAt(k + 1, v);
+                // Bound as received: an empty part is '', not null.
+                lookup.bindExact(k + 1, v);
+                remove.bindExact(k + 1, v);
             }
             const QDateTime deleted = deletions.value(row, dateCol).toDateTime();
             const bool found = lookup.step();

@@ -1,3 +1,4 @@
+#include "server/server_database.h"
 #include "tests/server/server_fixture.h"
 #include "tests/support/temp_database.h"
 #include "transfer/protocol_slots.h"
@@ -98,7 +99,7 @@ TEST_F(GetTabelasTest, EveryInsertAndUpdateIsStampedWithMilliseconds)
     EXPECT_GE(db().scalar(QStringLiteral("SELECT '' || DTULTATUVEND AS V FROM VENDEDOR")).toString(), before);
 }
 
-TEST_F(GetTabelasTest, DeletionsAfterTheUpdateWatermarkCarryTheirKeys)
+TEST_F(GetTabelasTest, DeletionsAtOrAfterTheUpdateWatermarkCarryTheirKeys)
 {
     insertRow(db(), QStringLiteral("PRECOBASECLI"), {{QStringLiteral("CDCLIENTE"), QStringLiteral("J11222333000181")}, {QStringLiteral("CDPRECOBASE"), QStringLiteral("01")}});
     insertRow(db(), QStringLiteral("ITEMPREBASE"),
@@ -123,8 +124,11 @@ TEST_F(GetTabelasTest, DeletionsAfterTheUpdateWatermarkCarryTheirKeys)
     EXPECT_EQ(reply[24].value(0, QStringLiteral("DTULTATUCACH")).toDateTime(), at("2026-02-01 08:00:00.100"));
     EXPECT_EQ(reply[24 + 2].rowCount(), 0);
 
-    // Only what was deleted after the watermark.
+    // A deletion in the watermark's own millisecond is sent again: the newest
+    // row and a deletion may share it, and a deletion skipped is lost for good.
     reply = getTabelas(sameForAll(at("2026-02-01 08:00:00.100")), sameForAll(kLongAgo));
+    EXPECT_EQ(reply[24 + 22].rowCount(), 1);
+    reply = getTabelas(sameForAll(at("2026-02-01 08:00:00.101")), sameForAll(kLongAgo));
     for (int i = 24; i < 47; ++i)
         EXPECT_TRUE(reply[std::size_t(i)].isNull() || reply[std::size_t(i)].rowCount() == 0) << "element " << i;
 }
@@ -168,4 +172,30 @@ TEST_F(GetTabelasTest, MalformedArgumentsAreRefusedReadably)
     EXPECT_EQ(call(RemoteArgs().add(QStringLiteral("0001")).add(sameForAll(kLongAgo)).add(bad)),
               QStringLiteral("getTabelas: o elemento 5 do argumento 3 não é uma data-hora."));
     EXPECT_EQ(call(RemoteArgs().add(QStringLiteral("0001"))), QStringLiteral("getTabelas espera 3 argumentos e recebeu 1."));
+}
+
+// A clock stepped back (daylight saving, a time correction) must not stamp
+// changes before the ones already sent: a watermark would skip them for ever.
+TEST_F(GetTabelasTest, StampsNeverGoBackwardsEvenWhenTheClockDoes)
+{
+    const QString future = QDateTime::currentDateTime().addSecs(3600).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"));
+    db().exec(QStringLiteral("UPDATE SRVRELOGIO SET ULTIMO = :F"), {{QStringLiteral("F"), future}});
+    insertRow(db(), QStringLiteral("VENDEDOR"), {{QStringLiteral("CDVENDEDOR"), QStringLiteral("0001")}});
+    insertRow(db(), QStringLiteral("VENDEDOR"), {{QStringLiteral("CDVENDEDOR"), QStringLiteral("0002")}});
+    db().exec(QStringLiteral("UPDATE VENDEDOR SET VRPEMAXDESVE = 3")); // one statement, both rows
+    db().exec(QStringLiteral("DELETE FROM VENDEDOR WHERE CDVENDEDOR = '0001'"));
+    const QString v2 = db().scalar(QStringLiteral("SELECT '' || DTULTATUVEND AS V FROM VENDEDOR")).toString();
+    const QString deleted = db().scalar(QStringLiteral("SELECT '' || DTULTATUCACH AS V FROM LOGDELECAO")).toString();
+    EXPECT_GT(v2, future);
+    EXPECT_GT(deleted, v2);
+    // Two inserts, two updates and a deletion: five stamps a millisecond apart at least.
+    EXPECT_EQ(db().scalar(QStringLiteral("SELECT ULTIMO FROM SRVRELOGIO")).toString(), deleted);
+    EXPECT_GE(QDateTime::fromString(future, QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")).msecsTo(at(deleted.toLatin1().constData())), 5);
+
+    // A database made before the clock gets one, past its newest stamp.
+    db().execScript(QStringLiteral("DROP TABLE SRVRELOGIO"));
+    server::ensureStampClock(db());
+    EXPECT_EQ(db().scalar(QStringLiteral("SELECT ULTIMO FROM SRVRELOGIO")).toString(), deleted);
+    insertRow(db(), QStringLiteral("VENDEDOR"), {{QStringLiteral("CDVENDEDOR"), QStringLiteral("0003")}});
+    EXPECT_GT(db().scalar(QStringLiteral("SELECT '' || DTULTATUVEND AS V FROM VENDEDOR WHERE CDVENDEDOR = '0003'")).toString(), deleted);
 }

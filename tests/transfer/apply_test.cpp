@@ -1,5 +1,5 @@
-// The apply step of the data module: the loaders in their order, then the
-// purge; a failing table stops it there.
+// The apply step of the data module: the loaders in their order, each table
+// with its deletions in one transaction; a failing table stops it there.
 #include "tests/support/scripted_dialogs.h"
 #include "tests/support/temp_database.h"
 #include "transfer/atu_tab.h"
@@ -46,7 +46,7 @@ protected:
     test::TempDatabase temp;
 };
 
-TEST_F(ApplyStep, AFailureInFormPgtoLeavesTheLaterTablesUnwrittenAndSkipsThePurge)
+TEST_F(ApplyStep, AFailureInFormPgtoLeavesTheLaterTablesUnwrittenAndTheEarlierWithTheirDeletions)
 {
     insertRow(temp.db(), QStringLiteral("PAIS"), {{QStringLiteral("CDPAIS"), QStringLiteral("0001")}});
     ReceivedTable& paisDeleted = dtmAtuTab()->dataset(QStringLiteral("cdsPaisCache"));
@@ -70,8 +70,48 @@ TEST_F(ApplyStep, AFailureInFormPgtoLeavesTheLaterTablesUnwrittenAndSkipsThePurg
     EXPECT_EQ(countRows(db, QStringLiteral("OPERADOR")), 1) << "written before the failure";
     for (const char* t : {"FORMPGTO", "ESTADO", "BAIRRO", "CLIENTE", "ENDECLIE"})
         EXPECT_EQ(countRows(db, QString::fromLatin1(t)), 0) << t;
-    EXPECT_EQ(countRows(db, QStringLiteral("PAIS")), 1) << "no purge";
+    // PAIS was written before FORMPGTO: its deletion went with it, or the
+    // next download (asking only for deletions after PAIS's new date) would
+    // never send it again.
+    EXPECT_EQ(countRows(db, QStringLiteral("PAIS")), 0);
     EXPECT_FALSE(db.inTransaction());
+    EXPECT_EQ(db.scalar(QStringLiteral("PRAGMA synchronous")).toInt(), 2) << "full durability after every table";
+}
+
+// A reply that lacks an element, or whose element lacks its key, is refused
+// before anything is written, with the table named.
+TEST_F(ApplyStep, AMissingOrKeylessElementIsRefusedBeforeAnyWrite)
+{
+    rows("OPERADOR", {QStringLiteral("CDOPERADOR")}, {{QStringLiteral("000000000001")}});
+    dtmAtuTab()->dataset(QStringLiteral("cdsBairro")).unload(); // a null element
+    EXPECT_FALSE(ChamaExportaDados());
+    EXPECT_TRUE(lastTransferError().contains(QStringLiteral("BAIRRO"))) << lastTransferError().toStdString();
+    EXPECT_EQ(countRows(temp.db(), QStringLiteral("OPERADOR")), 0);
+
+    CriaDataModulo();
+    for (const SyncSlot& s : syncSlots()) {
+        dtmAtuTab()->dataset(rowsDatasetOf(s)).load({{s.keys.first(), FieldKind::Text}});
+        dtmAtuTab()->dataset(deletionsDatasetOf(s)).load(
+            {{QStringLiteral("DSKEYCACHE"), FieldKind::Text}, {QStringLiteral("DTULTATUCACH"), FieldKind::DateTime}});
+    }
+    dtmAtuTab()->dataset(QStringLiteral("cdsParamPedido")).load({{QStringLiteral("CDFILIAL"), FieldKind::Text}});
+    rows("OPERADOR", {QStringLiteral("CDOPERADOR")}, {{QStringLiteral("000000000001")}});
+    rows("ENDECLIE", {QStringLiteral("CDCLIENTE")}, {{QStringLiteral("F1")}}); // no IDTPENDECLIE
+    EXPECT_FALSE(ChamaExportaDados());
+    EXPECT_TRUE(lastTransferError().contains(QStringLiteral("ENDECLIE"))) << lastTransferError().toStdString();
+    EXPECT_TRUE(lastTransferError().contains(QStringLiteral("IDTPENDECLIE"))) << lastTransferError().toStdString();
+    EXPECT_EQ(countRows(temp.db(), QStringLiteral("OPERADOR")), 0);
+
+    CriaDataModulo();
+    for (const SyncSlot& s : syncSlots()) {
+        dtmAtuTab()->dataset(rowsDatasetOf(s)).load({{s.keys.first(), FieldKind::Text}});
+        dtmAtuTab()->dataset(deletionsDatasetOf(s)).load(
+            {{QStringLiteral("DSKEYCACHE"), FieldKind::Text}, {QStringLiteral("DTULTATUCACH"), FieldKind::DateTime}});
+    }
+    dtmAtuTab()->dataset(QStringLiteral("cdsParamPedido")).load({{QStringLiteral("CDFILIAL"), FieldKind::Text}});
+    dtmAtuTab()->dataset(QStringLiteral("cdsEstadoCache")).load({{QStringLiteral("DSKEYCACHE"), FieldKind::Text}});
+    EXPECT_FALSE(ChamaExportaDados());
+    EXPECT_TRUE(lastTransferError().contains(QStringLiteral("DTULTATUCACH"))) << lastTransferError().toStdString();
 }
 
 TEST_F(ApplyStep, AllTablesThenThePurge)

@@ -287,4 +287,27 @@ TEST_F(Purge, PriceItemsAreFoundByTheirValidityStartToo)
     EXPECT_EQ(countRows(db(), QStringLiteral("ITEMPREBASE")), 0) << "the date-only text matches the stored date";
 }
 
+// An empty key part ("DTINIVALIPB=;") cannot tell '' from null: it matches
+// both; it used to bind null and match neither.
+TEST_F(Purge, AnEmptyKeyPartMatchesAnEmptyOrANullColumn)
+{
+    for (const char* p : {"E", "N"})
+        insertRow(db(), QStringLiteral("ITEMPREBASE"), {{QStringLiteral("CDPRECOBASE"), QStringLiteral("02")}, {QStringLiteral("CDPRODUTO"), QLatin1String(p)},
+                                                        {QStringLiteral("DTULTATUIPRE"), QStringLiteral("2026-01-01 00:00:00")}});
+    db().execScript(QStringLiteral("UPDATE ITEMPREBASE SET DTINIVALIPB = '' WHERE CDPRODUTO = 'E'"));
+    insertRow(db(), QStringLiteral("ITEMPREBASE"), {{QStringLiteral("CDPRECOBASE"), QStringLiteral("02")}, {QStringLiteral("CDPRODUTO"), QStringLiteral("D")},
+                                                    {QStringLiteral("DTINIVALIPB"), QStringLiteral("2026-01-01")},
+                                                    {QStringLiteral("DTULTATUIPRE"), QStringLiteral("2026-01-01 00:00:00")}});
+    ASSERT_EQ(countRows(db(), QStringLiteral("ITEMPREBASE"), QStringLiteral("DTINIVALIPB = ''")), 1);
+    ASSERT_EQ(countRows(db(), QStringLiteral("ITEMPREBASE"), QStringLiteral("DTINIVALIPB IS NULL")), 1);
+    ReceivedTable t(QStringLiteral("cdsItemPreBaseCache"));
+    t.load({{QStringLiteral("DSKEYCACHE"), FieldKind::Text}, {QStringLiteral("DTULTATUCACH"), FieldKind::DateTime}});
+    for (const char* p : {"E", "N", "D"})
+        t.appendRow({QStringLiteral("CDPRECOBASE=02;DTINIVALIPB=;CDPRODUTO=%1;").arg(QLatin1String(p)), at("2026-02-01")});
+    purgeTable(db(), purge("ITEMPREBASE"), t);
+    EXPECT_EQ(countRows(db(), QStringLiteral("ITEMPREBASE")), 1);
+    EXPECT_EQ(countRows(db(), QStringLiteral("ITEMPREBASE"), QStringLiteral("CDPRODUTO = 'D'")), 1) << "a dated row is another key";
+}
+
 } // namespace
+
