@@ -3,13 +3,18 @@
 #include "library/errors.h"
 #include "server/remote_methods.h"
 #include "server/server_database.h"
+#include "transfer/protocol.h"
+#include "transfer/protocol_gzip.h"
 
 #include <QElapsedTimer>
+#include <algorithm>
 #include <atomic>
+#include <thread>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
 #include <cstdio>
+#include <cstdlib>
 #include <httplib.h>
 
 namespace zov::server {
@@ -43,6 +48,7 @@ struct AppServer::Impl {
     QString path;
     httplib::Server http;
     std::atomic<bool> logging{false};
+    std::size_t bodyLimit = kMaxBodyBytes;
     // listen() and stop() may race (a signal or a test's teardown right after
     // start): a stop asked before the loop runs must still end it.
     std::mutex lifecycle;
@@ -50,8 +56,47 @@ struct AppServer::Impl {
     bool stopRequested = false;
     bool listening = false;
 
-    void call(const httplib::Request& req, httplib::Response& res)
+    // The body, inflated by httplib when it came gzip-compressed, read within
+    // the wire's limit. False when the reply was already set.
+    bool readBody(const httplib::Request& req, httplib::Response& res, const httplib::ContentReader& reader, std::string& body)
     {
+        QString refused;
+        // Told in advance: refused without reading a byte of it.
+        const std::string length = req.get_header_value("Content-Length");
+        if (!length.empty() && std::strtoull(length.c_str(), nullptr, 10) > bodyLimit) {
+            reply(res, 413, errorBody(QStringLiteral("A requisição passa de %1 e foi recusada.").arg(QLatin1String(bodyLimitText()))));
+            return false;
+        }
+        const bool read = reader([&](const char* data, std::size_t size) {
+            try {
+                appendBounded(body, data, size, bodyLimit, "A requisição");
+                return true;
+            } catch (const Error& e) {
+                refused = e.text();
+            } catch (const std::bad_alloc&) {
+                refused = QStringLiteral("A requisição não cabe na memória do servidor.");
+            }
+            std::string().swap(body);
+            return false;
+        });
+        if (!refused.isEmpty()) {
+            reply(res, 413, errorBody(refused));
+            return false;
+        }
+        if (!read) {
+            const bool packed = !req.get_header_value("Content-Encoding").empty();
+            reply(res, 400, errorBody(packed ? QStringLiteral("A requisição veio com compressão inválida ou incompleta.")
+                                             : QStringLiteral("A requisição está incompleta.")));
+            return false;
+        }
+        return true;
+    }
+
+    void call(const httplib::Request& req, httplib::Response& res, const httplib::ContentReader& reader)
+    {
+        std::string body;
+        if (!readBody(req, res, reader, body))
+            return;
         const std::string object = req.matches[1];
         const std::string method = req.matches[2];
         const Method run = findMethod(object, method);
@@ -62,7 +107,8 @@ struct AppServer::Impl {
         }
         std::vector<WireValue> args;
         try {
-            args = decodeArgs(req.body);
+            args = decodeArgs(body);
+            std::string().swap(body);
         } catch (const Error& e) {
             reply(res, 400, errorBody(e.text()));
             return;
@@ -87,7 +133,21 @@ AppServer::AppServer(QString databasePath) : d(std::make_unique<Impl>())
     openServerDatabase(d->path); // refuse a wrong file before listening
 
     d->http.Get("/", [](const httplib::Request&, httplib::Response& res) { reply(res, 200, kObjectsBody); });
-    d->http.Post(R"(/([^/]+)/([^/]+))", [this](const httplib::Request& req, httplib::Response& res) { d->call(req, res); });
+    d->http.Post(R"(/([^/]+)/([^/]+))", [this](const httplib::Request& req, httplib::Response& res, const httplib::ContentReader& reader) {
+        d->call(req, res, reader);
+    });
+    // Compressed bodies are limited once inflated (readBody); this bounds
+    // what a client may send at all.
+    d->http.set_payload_max_length(kMaxBodyBytes);
+    // A client that stops sending in the middle of a request is cut soon:
+    // slow senders must not hold the threads the others need.
+    d->http.set_read_timeout(2, 0);
+    // Downloads can be long: enough threads that the connection test and
+    // other calls are answered while many run.
+    d->http.new_task_queue = [] {
+        const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+        return new httplib::ThreadPool(std::max<std::size_t>(64, std::size_t(cores) * 16));
+    };
     // Anything else: a 404 with an error body, as every failure has one.
     d->http.set_error_handler(httplib::Server::HandlerWithResponse([](const httplib::Request& req, httplib::Response& res) {
         if (!res.body.empty())
@@ -156,5 +216,11 @@ void AppServer::stop()
 }
 
 void AppServer::setLogging(bool on) { d->logging = on; }
+
+void AppServer::setBodyLimit(std::size_t bytes)
+{
+    d->bodyLimit = bytes;
+    d->http.set_payload_max_length(bytes);
+}
 
 } // namespace zov::server

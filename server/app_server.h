@@ -2,6 +2,7 @@
 // zov-appserver's HTTP side: GET / answers who it is; POST /<object>/<method>
 // runs a method of a server object on its own database connection.
 #include <QString>
+#include <cstddef>
 #include <memory>
 
 namespace zov::server {
@@ -24,6 +25,9 @@ public:
     void stop();
     // True while the accept loop runs (requests are answered).
     bool isRunning() const;
+    // The largest request body accepted once inflated: the wire's limit,
+    // lower in tests. Call before listen().
+    void setBodyLimit(std::size_t bytes);
     // One line per request on stderr.
     void setLogging(bool on);
 

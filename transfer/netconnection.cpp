@@ -3,6 +3,8 @@
 #include "app/GeralZOV.h"
 #include "library/errors.h"
 #include "library/velmora.h"
+#include "transfer/protocol.h"
+#include "transfer/protocol_gzip.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -78,6 +80,9 @@ struct HttpCall {
     httplib::Error error = httplib::Error::Success;
     int status = 0;
     std::string body;
+    // Set when the reply itself was refused (too large, bad gzip, no memory):
+    // that is the message, not the transport error it caused.
+    QString refused;
 
     HttpCall(const std::string& host, int port) : client(host, port) {}
     bool isDone()
@@ -118,10 +123,14 @@ struct HttpOutcome {
     httplib::Error error = httplib::Error::Success;
     int status = 0;
     std::string body;
+    QString refused;
 };
 
+// Request bodies over this travel gzip-compressed.
+constexpr std::size_t kCompressRequestsOver = 64 * 1024;
+
 HttpOutcome runRequest(const QString& host, int port, int connectMs, int totalMs, const std::string& path,
-                       std::optional<std::string> postBody)
+                       std::optional<std::string> postBody, std::size_t limit)
 {
     auto call = std::make_shared<HttpCall>(host.toStdString(), port);
     call->client.set_connection_timeout(connectMs / 1000, (connectMs % 1000) * 1000);
@@ -130,18 +139,71 @@ HttpOutcome runRequest(const QString& host, int port, int connectMs, int totalMs
     call->client.set_read_timeout(backstop / 1000, (backstop % 1000) * 1000);
     call->client.set_write_timeout(backstop / 1000, (backstop % 1000) * 1000);
     call->client.set_keep_alive(false);
-    call->client.set_decompress(true);
+    // Inflated here, chunk by chunk within the wire's limit (httplib would
+    // inflate any size).
+    call->client.set_decompress(false);
 
-    std::thread worker([call, path, body = std::move(postBody)]() mutable {
-        const httplib::Headers headers = {{"Accept-Encoding", "gzip"}};
-        httplib::Result r = body ? call->client.Post(path.c_str(), headers, *body, "application/json")
-                                 : call->client.Get(path.c_str(), headers);
-        std::lock_guard lock(call->mutex);
-        call->error = r.error();
-        if (r) {
-            call->status = r->status;
-            call->body = std::move(r->body);
+    std::thread worker([call, path, limit, body = std::move(postBody)]() mutable {
+        const char* what = "A resposta do servidor de aplicação";
+        std::string received;
+        QString refused;
+        httplib::Error error = httplib::Error::Unknown;
+        int status = 0;
+        try {
+            httplib::Request req;
+            req.method = body ? "POST" : "GET";
+            req.path = path;
+            req.headers = {{"Accept-Encoding", "gzip"}};
+            if (body) {
+                req.headers.emplace("Content-Type", "application/json");
+                if (body->size() > kCompressRequestsOver) {
+                    req.body = gzipCompress(*body);
+                    req.headers.emplace("Content-Encoding", "gzip");
+                } else {
+                    req.body = std::move(*body);
+                }
+                body.reset();
+            }
+            std::unique_ptr<BoundedInflater> inflater;
+            req.response_handler = [&](const httplib::Response& res) {
+                if (res.get_header_value("Content-Encoding") == "gzip")
+                    inflater = std::make_unique<BoundedInflater>(limit, what);
+                return true;
+            };
+            req.content_receiver = [&](const char* data, std::size_t size, std::uint64_t, std::uint64_t) {
+                try {
+                    if (inflater)
+                        inflater->feed(data, size, received);
+                    else
+                        appendBounded(received, data, size, limit, what);
+                    return true;
+                } catch (const Error& e) {
+                    refused = e.text();
+                } catch (const std::bad_alloc&) {
+                    refused = QStringLiteral("Não há memória para receber a resposta do servidor de aplicação.");
+                }
+                std::string().swap(received);
+                return false;
+            };
+            httplib::Result r = call->client.send(req);
+            error = r.error();
+            if (r) {
+                status = r->status;
+                if (inflater && refused.isEmpty())
+                    inflater->finish();
+            }
+        } catch (const Error& e) {
+            refused = e.text();
+        } catch (const std::bad_alloc&) {
+            refused = QStringLiteral("Não há memória para receber a resposta do servidor de aplicação.");
+        } catch (...) {
+            refused = QStringLiteral("Falha inesperada na comunicação com o servidor de aplicação.");
         }
+        std::lock_guard lock(call->mutex);
+        call->error = error;
+        call->status = status;
+        call->body = std::move(received);
+        call->refused = std::move(refused);
         call->done = true;
         call->cv.notify_all();
     });
@@ -161,6 +223,7 @@ HttpOutcome runRequest(const QString& host, int port, int connectMs, int totalMs
     out.error = call->error;
     out.status = call->status;
     out.body = std::move(call->body);
+    out.refused = std::move(call->refused);
     return out;
 }
 
@@ -225,7 +288,7 @@ void TNetConnection::setConnected(bool value)
     busy_ = true;
     HttpOutcome r;
     try {
-        r = runRequest(host_, port_, timeouts_.connectMs, timeouts_.connectMs, "/", std::nullopt);
+        r = runRequest(host_, port_, timeouts_.connectMs, timeouts_.connectMs, "/", std::nullopt, replyLimit_);
     } catch (...) {
         busy_ = false;
         throw;
@@ -234,6 +297,8 @@ void TNetConnection::setConnected(bool value)
     if (r.timedOut)
         throw Error(QStringLiteral("O servidor de aplicação em %1 não respondeu em %2.")
                         .arg(address(), seconds(timeouts_.connectMs)));
+    if (!r.refused.isEmpty())
+        throw Error(r.refused);
     if (r.error != httplib::Error::Success)
         throw Error(transportError(r.error, address()));
 
@@ -265,7 +330,7 @@ RemoteReply TNetConnection::AppServer(const QString& method, const RemoteArgs& a
     busy_ = true;
     HttpOutcome r;
     try {
-        r = runRequest(host_, port_, timeouts_.connectMs, timeouts_.callMs, path, args.body());
+        r = runRequest(host_, port_, timeouts_.connectMs, timeouts_.callMs, path, args.body(), replyLimit_);
     } catch (...) {
         busy_ = false;
         throw;
@@ -274,6 +339,8 @@ RemoteReply TNetConnection::AppServer(const QString& method, const RemoteArgs& a
     if (r.timedOut)
         throw Error(QStringLiteral("O servidor de aplicação em %1 não respondeu à chamada %2 em %3.")
                         .arg(address(), method, seconds(timeouts_.callMs)));
+    if (!r.refused.isEmpty())
+        throw Error(r.refused);
     if (r.error != httplib::Error::Success)
         throw Error(transportError(r.error, address()));
     return RemoteReply{method, r.status, std::move(r.body)};

@@ -61,6 +61,8 @@ public:
 
     const NetTimeouts& timeouts() const { return timeouts_; }
     void setTimeouts(const NetTimeouts& timeouts) { timeouts_ = timeouts; }
+    // The largest reply accepted once inflated: the wire's limit, lower in tests.
+    void setReplyLimit(std::size_t bytes) { replyLimit_ = bytes; }
 
     bool connected() const { return connected_; }
     // true: hook, then the connection test; throws Error (and stays closed) on failure.
@@ -82,6 +84,7 @@ private:
     bool connected_ = false;
     bool busy_ = false;
     NetTimeouts timeouts_;
+    std::size_t replyLimit_ = kMaxBodyBytes;
 };
 
 // The default hook: host = IPAcesso(), port = Porta() (211 when unset).

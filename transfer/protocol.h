@@ -25,6 +25,11 @@ namespace zov {
 
 class Query;
 
+// Limits of both sides: a body larger than this once decompressed, or JSON
+// nested deeper, is refused with a readable error.
+inline constexpr std::size_t kMaxBodyBytes = std::size_t(1) << 30;
+inline constexpr int kMaxJsonDepth = 64;
+
 // ---------------------------------------------------------------- values
 
 // "YYYY-MM-DDTHH:MM:SS", with ".fff" when the value has milliseconds.

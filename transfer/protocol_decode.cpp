@@ -413,6 +413,7 @@ public:
     bool binary(json::binary_t&) { return scalar(Raw{}); }
     bool start_object(std::size_t)
     {
+        enterLevel();
         if (packet_) {
             packet_->startObject();
             return true;
@@ -476,6 +477,7 @@ public:
     }
     bool end_object()
     {
+        --depth_;
         if (packet_) {
             packet_->endObject();
             if (packet_->done())
@@ -493,6 +495,7 @@ public:
     }
     bool start_array(std::size_t)
     {
+        enterLevel();
         if (packet_) {
             if (packet_->expectingRows())
                 packet_->prepareRows();
@@ -530,6 +533,7 @@ public:
     }
     bool end_array()
     {
+        --depth_;
         if (packet_) {
             packet_->endArray();
             return true;
@@ -573,6 +577,16 @@ private:
     enum Frame { Top, Envelope, ResultArray, ErrorObject, ArgsArray };
 
     Frame where() const { return stack_.empty() ? Top : stack_.back(); }
+
+    // Refused while reading: a body nested thousands deep would be built into
+    // values nested as deep, and freeing those overflows the stack.
+    void enterLevel()
+    {
+        if (++depth_ > kMaxJsonDepth)
+            throw Error(mode_ == Mode::Result
+                            ? QStringLiteral("A resposta do servidor de aplicação tem mais de %1 níveis aninhados.").arg(kMaxJsonDepth)
+                            : QStringLiteral("A requisição tem mais de %1 níveis aninhados.").arg(kMaxJsonDepth));
+    }
 
     bool wrongEnvelope()
     {
@@ -684,6 +698,7 @@ private:
     std::string errorKey_;
     bool skipNext_ = false;
     int skipDepth_ = 0;
+    int depth_ = 0;
     int index_ = 0;
     std::unique_ptr<PacketSink> sink_;
     std::unique_ptr<PacketDecoder> packet_;

@@ -3,6 +3,11 @@
 #include "tests/server/server_fixture.h"
 #include "tests/support/running_server.h"
 #include "tests/support/temp_database.h"
+#include "transfer/protocol_gzip.h"
+
+#include <QElapsedTimer>
+#include <atomic>
+#include <thread>
 
 #include <gmock/gmock.h>
 #include <cstdio>
@@ -125,4 +130,88 @@ TEST(AppServerTest, AStopAskedBeforeOrAsListenStartsEndsIt)
     auto loop = std::async(std::launch::async, [&] { early.listen(); });
     expectEnds(loop, -1);
     EXPECT_FALSE(early.isRunning());
+}
+
+TEST_F(HttpTest, ADeeplyNestedRequestIsRefusedAndTheServerKeepsServing)
+{
+    const std::string body = "{\"args\":" + std::string(400000, '[') + std::string(400000, ']') + "}";
+    auto c = client();
+    const auto res = c.Post("/PAD.rdmExpDados/getTabelas", body, "application/json");
+    ASSERT_TRUE(res);
+    EXPECT_EQ(res->status, 400);
+    EXPECT_EQ(errorMessageOf(res->body), QStringLiteral("A requisição tem mais de 64 níveis aninhados."));
+    const auto after = c.Get("/");
+    ASSERT_TRUE(after);
+    EXPECT_EQ(after->status, 200);
+}
+
+// A request may come gzip-compressed; once inflated it is held to the limit,
+// so a small bomb is refused with 413 and the server goes on serving.
+TEST(AppServerTest, CompressedRequestsAreAcceptedWithinTheLimit)
+{
+    RunningServer server(false, 200000);
+    httplib::Client c("127.0.0.1", server.port());
+    const std::string body = RemoteArgs().add(QStringLiteral("0001")).add(sameForAll(QVariant())).add(sameForAll(QVariant())).body();
+    const httplib::Headers gz = {{"Content-Encoding", "gzip"}};
+    const auto ok = c.Post("/PAD.rdmExpDados/getTabelas", gz, gzipCompress(body), "application/json");
+    ASSERT_TRUE(ok);
+    EXPECT_EQ(ok->status, 200) << ok->body;
+    EXPECT_EQ(decodeResultPackets(ok->body).size(), 48u);
+
+    const auto bomb = c.Post("/PAD.rdmExpDados/getTabelas", gz, gzipCompress(body + std::string(300000, ' ')), "application/json");
+    ASSERT_TRUE(bomb);
+    EXPECT_EQ(bomb->status, 413);
+    EXPECT_EQ(errorMessageOf(bomb->body), QStringLiteral("A requisição passa de 1 GiB e foi recusada."));
+
+    httplib::Client after("127.0.0.1", server.port());
+    const auto plain = after.Post("/PAD.rdmExpDados/getTabelas", body + std::string(300000, ' '), "application/json");
+    ASSERT_TRUE(plain);
+    EXPECT_EQ(plain->status, 413);
+    std::string broken = gzipCompress(body);
+    broken.resize(broken.size() / 2);
+    const auto cut = httplib::Client("127.0.0.1", server.port()).Post("/PAD.rdmExpDados/getTabelas", gz, broken, "application/json");
+    ASSERT_TRUE(cut);
+    EXPECT_EQ(cut->status, 400);
+    const auto alive = httplib::Client("127.0.0.1", server.port()).Get("/");
+    ASSERT_TRUE(alive);
+    EXPECT_EQ(alive->status, 200);
+}
+
+// Slow senders hold no thread the others need: eight connections that send
+// a byte every few seconds, and a ninth still gets GET / within a second.
+TEST(AppServerTest, SlowSendersDoNotBlockTheConnectionTest)
+{
+    RunningServer server(false);
+    std::vector<std::thread> slow;
+    std::atomic<bool> stop{false};
+    for (int i = 0; i < 8; ++i)
+        slow.emplace_back([&] {
+            httplib::Client c("127.0.0.1", server.port());
+            c.set_read_timeout(10, 0);
+            c.set_write_timeout(10, 0);
+            // One byte every 3 s, as a slow attacker would.
+            c.Post("/PAD.rdmExpDados/getTabelas", 1000,
+                   [&](std::size_t offset, std::size_t, httplib::DataSink& sink) {
+                       for (int w = 0; w < 30 && !stop; ++w)
+                           std::this_thread::sleep_for(std::chrono::milliseconds(100));
+                       if (stop || offset >= 10)
+                           return false;
+                       return sink.write("[", 1);
+                   },
+                   "application/json");
+        });
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    QElapsedTimer clock;
+    clock.start();
+    httplib::Client ninth("127.0.0.1", server.port());
+    ninth.set_connection_timeout(1, 0);
+    ninth.set_read_timeout(1, 0);
+    const auto res = ninth.Get("/");
+    const qint64 took = clock.elapsed();
+    stop = true;
+    for (std::thread& t : slow)
+        t.join();
+    ASSERT_TRUE(res);
+    EXPECT_EQ(res->status, 200);
+    EXPECT_LT(took, 1000);
 }

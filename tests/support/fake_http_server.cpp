@@ -146,6 +146,7 @@ void FakeHttpServer::handle(int fd)
     if (res.silent)
         return; // the connection stays open until the server is destroyed
     std::string out = "HTTP/1.1 " + std::to_string(res.status) + " X\r\nContent-Type: " + res.contentType
+        + (res.contentEncoding.empty() ? std::string() : "\r\nContent-Encoding: " + res.contentEncoding)
         + "\r\nContent-Length: " + std::to_string(res.body.size()) + "\r\nConnection: close\r\n\r\n" + res.body;
     ::send(fd, out.data(), out.size(), MSG_NOSIGNAL);
     ::shutdown(fd, SHUT_WR);

@@ -15,7 +15,8 @@ namespace zov::test {
 
 class RunningServer {
 public:
-    explicit RunningServer(bool demo);
+    // bodyLimit: the largest request accepted (0: the wire's own limit).
+    explicit RunningServer(bool demo, std::size_t bodyLimit = 0);
     ~RunningServer();
     RunningServer(const RunningServer&) = delete;
     RunningServer& operator=(const RunningServer&) = delete;

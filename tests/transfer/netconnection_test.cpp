@@ -3,6 +3,7 @@
 #include "library/velmora.h"
 #include "tests/support/fake_http_server.h"
 #include "transfer/netconnection.h"
+#include "transfer/protocol_gzip.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -212,4 +213,61 @@ TEST(NetConnectionTest, TimeOutsComeFromTheInstallationFile)
     ini.remove();
     LoadNetTimeouts();
     EXPECT_EQ(DefaultNetTimeouts().connectMs, NetTimeouts().connectMs);
+}
+
+// Replies are inflated within the limit as they arrive: a small gzip body
+// that inflates past it, a plain body past it, a corrupt or cut gzip body:
+// each one readable message, the program still running.
+TEST(NetConnectionTest, RepliesPastTheLimitOrWithBadGzipAreRefusedReadably)
+{
+    const std::string result = R"({"result":[)" + std::string(2000, ' ') + "null]}";
+    FakeResponse bomb{200, gzipCompress(std::string(200000, ' ') + result)};
+    bomb.contentEncoding = "gzip";
+    FakeResponse fine{200, gzipCompress(result)};
+    fine.contentEncoding = "gzip";
+    FakeResponse corrupt = fine;
+    corrupt.body[corrupt.body.size() / 2] ^= 0x55;
+    corrupt.body[corrupt.body.size() / 2 + 1] ^= 0x55;
+    FakeResponse cut = fine;
+    cut.body.resize(cut.body.size() - 12);
+    const FakeResponse plain{200, std::string(200000, ' ') + result};
+
+    auto call = [](const FakeResponse& res) {
+        FakeHttpServer server(answering(res));
+        Session session(server.port());
+        TNetConnection net(QStringLiteral("PAD.rdmExpDados"));
+        net.setTimeouts({2000, 4000});
+        net.setReplyLimit(100000);
+        return errorOf([&] { CheckResultServ(net.AppServer(QStringLiteral("getTabelas"), RemoteArgs())); });
+    };
+    EXPECT_EQ(call(fine), QStringLiteral("<no error>"));
+    EXPECT_EQ(call(bomb), QStringLiteral("A resposta do servidor de aplicação passa de 1 GiB e foi recusada."));
+    EXPECT_EQ(call(plain), QStringLiteral("A resposta do servidor de aplicação passa de 1 GiB e foi recusada."));
+    EXPECT_THAT(call(corrupt).toStdString(), HasSubstr("compressão"));
+    EXPECT_THAT(call(cut).toStdString(), HasSubstr("compressão"));
+}
+
+// Large requests travel compressed.
+TEST(NetConnectionTest, RequestsOver64KiBAreSentGzipCompressed)
+{
+    FakeHttpServer server(answering({200, R"({"result":[]})"}));
+    Session session(server.port());
+    TNetConnection net(QStringLiteral("PAD.rdmImpPedidos"));
+    net.setTimeouts({2000, 4000});
+    RemoteArgs small, big;
+    small.add(QStringLiteral("0001"));
+    big.add(QString(70000, QLatin1Char('x')));
+    CheckResultServ(net.AppServer(QStringLiteral("SetPedidos"), small));
+    CheckResultServ(net.AppServer(QStringLiteral("SetPedidos"), big));
+    const std::vector<FakeRequest> seen = server.requests();
+    ASSERT_EQ(seen.size(), 3u);
+    EXPECT_EQ(seen[1].headers.count("content-encoding"), 0u);
+    EXPECT_EQ(seen[1].body, R"({"args":["0001"]})");
+    EXPECT_EQ(seen[2].headers.at("content-encoding"), "gzip");
+    EXPECT_LT(seen[2].body.size(), 10000u);
+    BoundedInflater inflater(1 << 20, "teste");
+    std::string inflated;
+    inflater.feed(seen[2].body.data(), seen[2].body.size(), inflated);
+    inflater.finish();
+    EXPECT_EQ(inflated, big.body());
 }

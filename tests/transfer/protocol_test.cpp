@@ -335,3 +335,28 @@ TEST(ProtocolTest, DeletionKeysListEveryKeyColumnInPurgeOrder)
     for (const SyncSlot& slot : syncSlots())
         EXPECT_TRUE(slot.slot != 11 && slot.slot < 23) << slot.table.toStdString();
 }
+
+// Nesting is refused while reading, at 64 levels: 400 000 levels used to
+// overflow the stack when the values were freed.
+TEST(ProtocolTest, BodiesNestedDeeperThan64LevelsAreRefused)
+{
+    const auto nested = [](int depth, const std::string& key) {
+        return "{\"" + key + "\":" + std::string(std::size_t(depth), '[') + std::string(std::size_t(depth), ']') + "}";
+    };
+    std::string why;
+    try {
+        decodeArgs(nested(400000, "args"));
+    } catch (const Error& e) {
+        why = e.text().toStdString();
+    }
+    EXPECT_EQ(why, "A requisição tem mais de 64 níveis aninhados.");
+    EXPECT_NO_THROW(decodeArgs(nested(60, "args")));
+    try {
+        // Deep inside a key the reader skips: the limit holds there too.
+        decodeResultPackets("{\"result\":[],\"x\":" + std::string(100, '[') + std::string(100, ']') + "}");
+        why.clear();
+    } catch (const Error& e) {
+        why = e.text().toStdString();
+    }
+    EXPECT_THAT(why, HasSubstr("mais de 64 níveis aninhados"));
+}
