@@ -34,6 +34,37 @@ QString& pathOverride()
     return p;
 }
 
+// This program's mark in the file's header ("ZOVP"), and its schema version.
+constexpr qint32 kApplicationId = 0x5A4F5650;
+constexpr int kSchemaVersion = 1;
+
+bool holdsOurTables(Database& db)
+{
+    for (const char* t : {"PARAMPEDZOVRA", "PEDIDO", "ITEMPEDIDO", "CLIENTE", "PRODUTO", "FILIAL", "OPERADOR"})
+        if (!db.tableExists(QLatin1String(t)))
+            return false;
+    return true;
+}
+
+// Runs before the file is changed in any way: a file of another program is
+// refused untouched (not even switched to WAL).
+void identificaBanco(Database& db)
+{
+    const qint32 id = db.applicationId();
+    if (id == kApplicationId)
+        return;
+    const bool empty = db.scalar(QStringLiteral("SELECT count(*) FROM sqlite_master")).toInt() == 0;
+    if (id != 0 || (!empty && !holdsOurTables(db)))
+        throw Error(QStringLiteral("o arquivo não é um banco de dados do Pedidos ZOV-RA e não foi alterado"));
+    // A new file gets every table at once, or none; one made before the mark
+    // (it holds our tables) is only marked.
+    db.transaction([&] {
+        if (empty)
+            db.execScript(QString::fromUtf8(schemaSql()));
+        db.setApplicationId(kApplicationId, kSchemaVersion);
+    });
+}
+
 } // namespace
 
 TdtmDBGeralPed::TdtmDBGeralPed()
@@ -76,10 +107,7 @@ void TdtmDBGeralPed::connect()
     const QString folder = QFileInfo(path).absolutePath();
     if (!QFileInfo(folder).isDir() && !QDir().mkpath(folder))
         throw Error(QStringLiteral("%1 (%2)").arg(msgPadrao().Msg(QStringLiteral("InvalidPath")), folder));
-    auto db = std::make_unique<Database>(path, Database::Mode::CreateIfMissing);
-    // A new file (or an empty one) gets every table at once, or none.
-    if (db->scalar(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type='table'")).toInt() == 0)
-        db->transaction([&] { db->execScript(QString::fromUtf8(schemaSql())); });
+    auto db = std::make_unique<Database>(path, Database::Mode::CreateIfMissing, &identificaBanco);
 
     qryParamGeral.setDatabase(db.get());
     qryInsParamGeral.setDatabase(db.get());

@@ -366,7 +366,7 @@ QVariant Statement::value(int column, FieldKind kind) const
 
 // ---------------------------------------------------------------- Database
 
-Database::Database(const QString& path, Mode mode) : path_(path)
+Database::Database(const QString& path, Mode mode, const FileCheck& check) : path_(path)
 {
     const QFileInfo info(path);
     if (info.isDir())
@@ -390,6 +390,8 @@ Database::Database(const QString& path, Mode mode) : path_(path)
     try {
         // Reading the schema is what tells a database from any other file.
         execScript(QStringLiteral("SELECT count(*) FROM sqlite_master"));
+        if (check)
+            check(*this);
         execScript(QStringLiteral("PRAGMA journal_mode=WAL; PRAGMA synchronous=FULL; PRAGMA foreign_keys=OFF;"));
         registerSqlFunctions(db_);
     } catch (const Error& e) {
@@ -403,6 +405,34 @@ Database::~Database()
 {
     if (db_)
         sqlite3_close_v2(db_);
+}
+
+void Database::checkWritable()
+{
+    if (sqlite3_db_readonly(db_, "main") == 1)
+        throw Error(QStringLiteral("O banco de dados \"%1\" está somente para leitura.").arg(path_));
+    // A write that changes nothing (and is rolled back) still needs the write lock.
+    const qint64 version = scalar(QStringLiteral("PRAGMA user_version")).toLongLong();
+    const bool outer = !inTransaction();
+    try {
+        if (outer)
+            execScript(QStringLiteral("BEGIN IMMEDIATE"));
+        execScript(QStringLiteral("PRAGMA user_version = %1").arg(version));
+        if (outer)
+            execScript(QStringLiteral("ROLLBACK"));
+    } catch (const Error& e) {
+        if (outer && inTransaction())
+            execScript(QStringLiteral("ROLLBACK"));
+        throw Error(QStringLiteral("O banco de dados \"%1\" não pode ser gravado: %2").arg(path_, e.text()));
+    }
+}
+
+qint32 Database::applicationId() { return qint32(scalar(QStringLiteral("PRAGMA application_id")).toLongLong()); }
+
+void Database::setApplicationId(qint32 id, int version)
+{
+    // Pragmas take no parameters; both values are numbers of our own.
+    execScript(QStringLiteral("PRAGMA application_id = %1; PRAGMA user_version = %2").arg(id).arg(version));
 }
 
 QString Database::lastError() const { return QString::fromUtf8(sqlite3_errmsg(db_)); }

@@ -75,8 +75,11 @@ private:
 class Database {
 public:
     enum class Mode { OpenExisting, CreateIfMissing };
+    // Runs on a file just opened, before anything changes it (the journal
+    // mode included); throws Error to refuse the file.
+    using FileCheck = std::function<void(Database&)>;
     // Throws Error with a readable text when the file cannot be opened as a database.
-    Database(const QString& path, Mode mode);
+    Database(const QString& path, Mode mode, const FileCheck& check = {});
     ~Database();
     Database(const Database&) = delete;
     Database& operator=(const Database&) = delete;
@@ -92,6 +95,12 @@ public:
     // First column of the first row, or null.
     QVariant scalar(const QString& sql, const QVariantMap& params = {});
     bool tableExists(const QString& table);
+    // PRAGMA application_id and user_version: who made the file, and its version.
+    // Throws a readable Error when the file cannot be written (read-only
+    // file or folder, query-only): found before a long job, not at its end.
+    void checkWritable();
+    qint32 applicationId();
+    void setApplicationId(qint32 id, int version);
 
     bool inTransaction() const;
     void startTransaction();

@@ -18,6 +18,9 @@ const char* const kAdvanceStampSql =
 
 namespace {
 
+// The server's mark in the file's header ("ZOVS").
+constexpr qint32 kServerApplicationId = 0x5A4F5653;
+
 const char* const kClockTable = R"sql(
 -- The last stamp given: the next one is never earlier.
 CREATE TABLE SRVRELOGIO (ULTIMO VARCHAR(23) NOT NULL);
@@ -117,6 +120,7 @@ std::unique_ptr<Database> createServerDatabase(const QString& path)
         throw Error(QStringLiteral("O arquivo \"%1\" já existe.").arg(path));
     auto db = std::make_unique<Database>(path, Database::Mode::CreateIfMissing);
     db->transaction([&] {
+        db->setApplicationId(kServerApplicationId, 1);
         db->execScript(QString::fromUtf8(schemaSql()));
         db->execScript(QString::fromLatin1(kServerTables));
         db->execScript(QString::fromLatin1(kClockTable));
@@ -166,9 +170,24 @@ void ensureStampClock(Database& db)
 
 std::unique_ptr<Database> openServerDatabase(const QString& path)
 {
-    auto db = std::make_unique<Database>(path, Database::Mode::OpenExisting);
-    if (!db->tableExists(QStringLiteral("LOGDELECAO")) || !db->tableExists(QStringLiteral("PEDIDORECEBIDO")))
-        throw Error(QStringLiteral("\"%1\" não é um banco de dados do zov-appserver (use zov-appserver init).").arg(path));
+    const QString refused = QStringLiteral("\"%1\" não é um banco de dados do zov-appserver (use zov-appserver init).").arg(path);
+    // Checked before anything changes the file: another program's is left untouched.
+    auto check = [&](Database& db) {
+        const qint32 id = db.applicationId();
+        if (id == kServerApplicationId)
+            return;
+        if (id != 0 || !db.tableExists(QStringLiteral("LOGDELECAO")) || !db.tableExists(QStringLiteral("PEDIDORECEBIDO")))
+            throw Error(refused);
+        db.setApplicationId(kServerApplicationId, 1); // made before the mark
+    };
+    std::unique_ptr<Database> db;
+    try {
+        db = std::make_unique<Database>(path, Database::Mode::OpenExisting, check);
+    } catch (const Error& e) {
+        if (e.text().contains(refused))
+            throw Error(refused);
+        throw;
+    }
     ensureStampClock(*db);
     return db;
 }

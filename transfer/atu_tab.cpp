@@ -139,6 +139,8 @@ void TdtmAtuTab::mensagem(const QString& key) { UpdateProgress(progressWindow, {
 void TdtmAtuTab::BaixaDados()
 {
     Database& db = DataBaseGeralPed();
+    // Said now, not after a download of many minutes.
+    db.checkWritable();
     mensagem(QStringLiteral("Exp_Dados"));
     const Watermarks w = readWatermarks(db);
     for (auto& [name, table] : datasets_)

@@ -6,6 +6,7 @@
 #include "transfer/protocol_text.h"
 
 #include <QSet>
+#include <algorithm>
 #include <limits>
 #include <nlohmann/json.hpp>
 #include <optional>
@@ -365,6 +366,21 @@ private:
     int index_;
 };
 
+// A server's message as a person can read it: control characters other than
+// line breaks become spaces and a very long text is cut (a 20 MB error once
+// filled the screen).
+QString readableServerText(std::string_view text)
+{
+    constexpr qsizetype kLongest = 1000;
+    QString out = QString::fromUtf8(text.data(), qsizetype(std::min<std::size_t>(text.size(), kLongest * 4)));
+    for (QChar& c : out)
+        if (c.category() == QChar::Other_Control && c != QLatin1Char('\n'))
+            c = QLatin1Char(' ');
+    if (out.size() > kLongest)
+        out = out.left(kLongest) + QStringLiteral("… (mensagem cortada)");
+    return out;
+}
+
 // The SAX handler for a whole body: the envelope, then the result elements or
 // the arguments, each packet handed to a PacketDecoder.
 class BodyReader {
@@ -609,7 +625,7 @@ private:
         switch (where()) {
         case Envelope:
             if (envelopeKey_ == "error") {
-                errorMessage_ = raw.kind == Raw::String ? QString::fromUtf8(raw.s.data(), qsizetype(raw.s.size()))
+                errorMessage_ = raw.kind == Raw::String ? readableServerText(raw.s)
                                                         : QStringLiteral("O servidor de aplicação informou um erro sem descrição.");
                 return true;
             }
@@ -619,7 +635,7 @@ private:
                 throw Error(QStringLiteral("Os argumentos da requisição não são uma lista."));
             return wrongEnvelope();
         case ErrorObject:
-            errorMessage_ = raw.kind == Raw::String ? QString::fromUtf8(raw.s.data(), qsizetype(raw.s.size()))
+            errorMessage_ = raw.kind == Raw::String ? readableServerText(raw.s)
                                                     : QStringLiteral("O servidor de aplicação informou um erro sem descrição.");
             return true;
         case ResultArray:
@@ -802,7 +818,7 @@ QString errorMessageOf(std::string_view body)
     const auto m = e->find("message");
     if (m == e->end() || !m->is_string())
         return QStringLiteral("O servidor de aplicação informou um erro sem descrição.");
-    return QString::fromStdString(m->get<std::string>());
+    return readableServerText(m->get<std::string>());
 }
 
 // ---------------------------------------------------------------- DataSetReplyLoader

@@ -208,6 +208,52 @@ TEST(LocalDatabaseFile, AFileThatIsNotADatabaseIsAClearErrorAndIsTriedAgain)
     SetDatabasePath(QString());
 }
 
+// Another program's SQLite file is refused and left exactly as it was (it
+// used to be switched to WAL); a file made before the mark is marked.
+TEST(LocalDatabaseFile, OnlyThisProgramsFilesAreOpenedAndTheyAreMarked)
+{
+    QTemporaryDir dir;
+    const QString other = dir.filePath(QStringLiteral("outro.sqlite"));
+    {
+        Database foreign(other, Database::Mode::CreateIfMissing);
+        foreign.execScript(QStringLiteral("PRAGMA journal_mode=DELETE; CREATE TABLE AGENDA (NOME TEXT); INSERT INTO AGENDA VALUES ('Ana')"));
+    }
+    QFile file(other);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray before = file.readAll();
+    file.close();
+    SetDatabasePath(other);
+    try {
+        ActiveDBGeralPed();
+        FAIL() << "opened another program's database";
+    } catch (const Error& e) {
+        EXPECT_TRUE(e.text().contains(QStringLiteral("não é um banco de dados do Pedidos ZOV-RA"))) << e.what();
+    }
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), before) << "not a byte changed";
+    file.close();
+    EXPECT_FALSE(QFile::exists(other + QStringLiteral("-wal")));
+    FreeDBGeralPed();
+
+    // A database of ours from before the mark: marked and opened as it is.
+    const QString old = dir.filePath(QStringLiteral("antigo.sqlite"));
+    SetDatabasePath(old);
+    DataBaseGeralPed().exec(QStringLiteral("INSERT INTO PAIS (CDPAIS, NMPAIS) VALUES ('0001', 'Brasil')"));
+    EXPECT_EQ(DataBaseGeralPed().applicationId(), 0x5A4F5650);
+    DataBaseGeralPed().execScript(QStringLiteral("PRAGMA application_id = 0"));
+    FreeDBGeralPed();
+    SetDatabasePath(old);
+    EXPECT_EQ(countRows(DataBaseGeralPed(), QStringLiteral("PAIS")), 1);
+    EXPECT_EQ(DataBaseGeralPed().applicationId(), 0x5A4F5650);
+    // Another program's mark is refused even with our tables inside.
+    DataBaseGeralPed().execScript(QStringLiteral("PRAGMA application_id = 1234"));
+    FreeDBGeralPed();
+    SetDatabasePath(old);
+    EXPECT_THROW(ActiveDBGeralPed(), Error);
+    FreeDBGeralPed();
+    SetDatabasePath(QString());
+}
+
 TEST(LocalDatabaseFile, PathComesFromTheOptionThenTheEnvironmentThenTheDataFolder)
 {
     SetDatabasePath(QString());

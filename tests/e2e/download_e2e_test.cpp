@@ -191,3 +191,16 @@ TEST_F(DownloadE2E, OnlyOneTransferRunsAtATime)
 }
 
 } // namespace
+
+// A database that cannot be written is said before the download, not after it.
+TEST_F(DownloadE2E, AReadOnlyDatabaseIsSaidBeforeTheDownload)
+{
+    test::RunningServer server(true);
+    pointAt(server.port());
+    local().execScript(QStringLiteral("PRAGMA query_only = 1"));
+    EXPECT_FALSE(CriaBaixaDados());
+    EXPECT_TRUE(lastTransferError().contains(QStringLiteral("não pode ser gravado"))) << lastTransferError().toStdString();
+    EXPECT_FALSE(local().inTransaction());
+    local().execScript(QStringLiteral("PRAGMA query_only = 0"));
+    EXPECT_TRUE(CriaBaixaDados() && ChamaExportaDados()) << lastTransferError().toStdString();
+}

@@ -360,3 +360,22 @@ TEST(ProtocolTest, BodiesNestedDeeperThan64LevelsAreRefused)
     }
     EXPECT_THAT(why, HasSubstr("mais de 64 níveis aninhados"));
 }
+
+// A server's error text is shown to people: control characters go and a huge
+// text is cut, in an error body and in an error after a partial result.
+TEST(ProtocolTest, LongServerErrorsAreCutAndCleaned)
+{
+    const std::string body = R"({"error":{"message":")" + std::string("falha\\u0001\\u001b[31m grave\\n") + std::string(20 * 1024 * 1024, 'x') + "\"}}";
+    const QString shown = errorMessageOf(body);
+    EXPECT_TRUE(shown.startsWith(QStringLiteral("falha  [31m grave\nxxx"))) << shown.left(40).toStdString();
+    EXPECT_LT(shown.size(), 1100);
+    EXPECT_TRUE(shown.endsWith(QStringLiteral("(mensagem cortada)")));
+    std::string why;
+    try {
+        decodeResultPackets(body);
+    } catch (const Error& e) {
+        why = e.text().toStdString();
+    }
+    EXPECT_EQ(QString::fromStdString(why), shown);
+    EXPECT_EQ(errorMessageOf(R"({"error":{"message":"curta"}})"), QStringLiteral("curta"));
+}
