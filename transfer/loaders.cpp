@@ -85,6 +85,11 @@ void loadTable(Database& db, const LoaderInfo& loader, const ReceivedTable& rows
                             .arg(table, names.join(QLatin1Char(',')), values.join(QLatin1Char(',')), keys.join(QLatin1Char(',')),
                                  updates.isEmpty() ? QStringLiteral("NOTHING") : QStringLiteral("UPDATE SET ") + updates.join(QLatin1Char(',')));
 
+    // Which statement parameter each received column feeds (-1: none).
+    std::vector<int> paramOf(std::size_t(rows.columnCount()), -1);
+    for (std::size_t i = 0; i < mapped.size(); ++i)
+        paramOf[std::size_t(mapped[i].source)] = int(i);
+
     int row = 0;
     try {
         db.transaction([&] {
@@ -92,10 +97,13 @@ void loadTable(Database& db, const LoaderInfo& loader, const ReceivedTable& rows
             QElapsedTimer shown;
             shown.start();
             for (row = 0; row < total; ++row) {
-                for (std::size_t i = 0; i < mapped.size(); ++i) {
-                    const QVariant v = rows.value(row, mapped[i].source);
+                st.clearBindings(); // a column without a cell in this row is null
+                for (const ReceivedTable::Cell& cell : rows.cells(row)) {
+                    const int i = paramOf[std::size_t(cell.column)];
+                    if (i < 0)
+                        continue;
                     // Keys are looked up as text, whatever kind the server gave them.
-                    st.bindExact(int(i) + 1, mapped[i].key && !v.isNull() ? QVariant(convertToKind(v, FieldKind::Text)) : v);
+                    st.bindExact(i + 1, mapped[std::size_t(i)].key ? QVariant(convertToKind(cell.value, FieldKind::Text)) : cell.value);
                 }
                 st.exec();
                 if (progress && (row + 1 == total || row == 0 || shown.elapsed() >= 50)) {

@@ -43,6 +43,15 @@ void ReceivedTable::appendRow(const QVariant* values, int count)
             cells_.push_back({c, values[c]});
 }
 
+ReceivedTable::Cells ReceivedTable::cells(int row) const
+{
+    if (row < 0 || row >= rowCount())
+        return {nullptr, nullptr};
+    const std::size_t begin = rowStart_[std::size_t(row)];
+    const std::size_t end = row + 1 < rowCount() ? rowStart_[std::size_t(row) + 1] : cells_.size();
+    return {cells_.data() + begin, cells_.data() + end};
+}
+
 QVariant ReceivedTable::value(int row, int column) const
 {
     if (row < 0 || row >= rowCount() || column < 0)

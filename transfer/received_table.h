@@ -43,11 +43,21 @@ public:
     QVariant value(int row, int column) const;
     QVariant value(int row, const QString& column) const { return value(row, columnIndex(column)); }
 
-private:
+    // A row's non-null cells in column order: a loader walks each row once
+    // instead of looking every column up from the row's start.
     struct Cell {
         int column;
         QVariant value;
     };
+    struct Cells {
+        const Cell* first;
+        const Cell* last; // one past
+        const Cell* begin() const { return first; }
+        const Cell* end() const { return last; }
+    };
+    Cells cells(int row) const;
+
+private:
     QString name_;
     bool loaded_ = false;
     std::vector<Column> columns_;
