@@ -94,16 +94,19 @@ dpkg-deb -x "$client" "$tmp/client"
 dpkg-deb -x "$server" "$tmp/server"
 dpkg-deb -e "$server" "$tmp/server-control"
 desktop=$tmp/client/usr/share/applications/$id.desktop
-exec_line=$(grep -E '^Exec=' "$desktop" | cut -d= -f2 | cut -d' ' -f1)
-[ -x "$tmp/client/usr/bin/$exec_line" ] || fail "desktop entry runs $exec_line, not in the package"
+unit=$tmp/server/usr/lib/systemd/system/zov-appserver.service
+# A missing file was reported above; its contents are checked only when it is there.
+[ -f "$desktop" ] || desktop=/dev/null
+[ -f "$unit" ] || unit=/dev/null
+exec_line=$(grep -E '^Exec=' "$desktop" | cut -d= -f2 | cut -d' ' -f1 || true)
+[ -n "$exec_line" ] && [ -x "$tmp/client/usr/bin/$exec_line" ] || fail "desktop entry runs $exec_line, not in the package"
 [ "$(grep -E '^Icon=' "$desktop" | cut -d= -f2)" = "$id" ] || fail "desktop entry's icon is not $id"
 grep -qx 'Categories=Office;' "$desktop" || fail "desktop entry is not in Office"
 grep -q "<launchable type=\"desktop-id\">$id.desktop</launchable>" "$tmp/client/usr/share/metainfo/$id.metainfo.xml" ||
   fail "metainfo does not launch $id.desktop"
 
-unit=$tmp/server/usr/lib/systemd/system/zov-appserver.service
-exec_start=$(grep -E '^ExecStart=' "$unit" | cut -d= -f2 | cut -d' ' -f1)
-[ -x "$tmp/server$exec_start" ] || fail "unit starts $exec_start, not in the package"
+exec_start=$(grep -E '^ExecStart=' "$unit" | cut -d= -f2 | cut -d' ' -f1 || true)
+[ -n "$exec_start" ] && [ -x "$tmp/server$exec_start" ] || fail "unit starts $exec_start, not in the package"
 grep -q -- '--db /var/lib/zov-appserver/servidor.db --host 127.0.0.1' "$unit" || fail "unit serves something else"
 grep -qx 'User=zov-appserver' "$unit" || fail "unit does not run as zov-appserver"
 grep -qx 'AmbientCapabilities=CAP_NET_BIND_SERVICE' "$unit" || fail "unit may not bind port 211"
@@ -122,7 +125,7 @@ done
 
 # The validators, where this machine has them (scripts/package installs them).
 if command -v desktop-file-validate >/dev/null; then
-  desktop-file-validate "$desktop" || fail "desktop-file-validate"
+  [ "$desktop" = /dev/null ] || desktop-file-validate "$desktop" || fail "desktop-file-validate"
 else
   echo "note: desktop-file-validate not installed, desktop entry not validated"
 fi
