@@ -40,10 +40,12 @@ void identify()
 
 int main(int argc, char** argv)
 {
-    // A sync runs without a display: no widgets at all.
+    // A sync runs without a display, and so does the help: no widgets at all.
     bool headless = false;
-    for (int i = 1; i < argc; ++i)
-        headless = headless || std::strcmp(argv[i], "--sync") == 0;
+    for (int i = 1; i < argc; ++i) {
+        for (const char* option : {"--sync", "--help", "-h", "--help-all"})
+            headless = headless || std::strcmp(argv[i], option) == 0;
+    }
     if (headless) {
         QCoreApplication app(argc, argv);
         identify();
@@ -55,6 +57,8 @@ int main(int argc, char** argv)
 
     QApplication app(argc, argv);
     identify();
+    // Ties the windows to the installed menu entry and its icon (Wayland, task bars).
+    QGuiApplication::setDesktopFileName(QStringLiteral("br.com.zovra.Pedidos"));
     QCommandLineParser parser;
     Options o;
     o.parse(app, parser);

@@ -10,35 +10,26 @@
 #include "library/velmora.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
-#include <QPainter>
-#include <QPixmap>
 
 namespace zov {
 
 QIcon applicationIcon()
 {
-    QIcon icon;
-    for (int size : {16, 32, 64}) {
-        QPixmap pm(size, size);
-        pm.fill(Qt::transparent);
-        QPainter p(&pm);
-        p.setRenderHint(QPainter::Antialiasing);
-        p.setBrush(QColor(0, 84, 147));
-        p.setPen(Qt::NoPen);
-        p.drawRoundedRect(QRectF(0, 0, size, size), size / 6.0, size / 6.0);
-        p.setPen(Qt::white);
-        QFont f = p.font();
-        f.setBold(true);
-        f.setPixelSize(size * 5 / 8);
-        p.setFont(f);
-        p.drawText(pm.rect(), Qt::AlignCenter, QStringLiteral("Z"));
-        p.end();
-        icon.addPixmap(pm);
-    }
+    // Built once: every window asks for it.
+    static const QIcon icon = [] {
+        QIcon fromResources;
+        for (int size : {16, 32, 48, 64, 128, 256}) {
+            const QString file = QStringLiteral(":/icons/br.com.zovra.Pedidos-%1.png").arg(size);
+            if (QFile::exists(file))
+                fromResources.addFile(file, QSize(size, size));
+        }
+        return fromResources.isNull() ? QIcon::fromTheme(QStringLiteral("br.com.zovra.Pedidos")) : fromResources;
+    }();
     return icon;
 }
 

@@ -41,8 +41,12 @@ struct Options {
 
 [[noreturn]] void usage(const QString& problem)
 {
-    if (!problem.isEmpty())
-        std::fprintf(stderr, "zov-appserver: %s\n\n", problem.toLocal8Bit().constData());
+    // Asked for, the usage is the answer: stdout and success.
+    if (problem.isEmpty()) {
+        std::fputs(kUsage, stdout);
+        std::exit(0);
+    }
+    std::fprintf(stderr, "zov-appserver: %s\n\n", problem.toLocal8Bit().constData());
     std::fputs(kUsage, stderr);
     std::exit(2);
 }
@@ -59,7 +63,7 @@ int number(const QString& text, const char* option)
 Options parse(int argc, char** argv)
 {
     if (argc < 2)
-        usage({});
+        usage(QStringLiteral("falta o comando."));
     Options o;
     o.command = QString::fromLocal8Bit(argv[1]);
     if (o.command == QLatin1String("--help") || o.command == QLatin1String("-h"))

@@ -1,7 +1,10 @@
-// Start-up pieces that can run without the login: Qt's own texts in Portuguese.
+// Start-up pieces that can run without the login: Qt's own texts in Portuguese,
+// the windows' icon.
 #include "app/startup.h"
 
 #include <QApplication>
+#include <QIcon>
+#include <QImage>
 #include <QTranslator>
 #include <gtest/gtest.h>
 
@@ -18,4 +21,18 @@ TEST(Startup, QtsOwnDialogTextsAreInPortuguese)
         delete t;
     }
     EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Cancel"));
+}
+
+TEST(Startup, WindowIconIsTheProgramsOwnFromTheResources)
+{
+    // Compiled in: the icon must not depend on the theme of the machine.
+    const QIcon icon = applicationIcon();
+    ASSERT_FALSE(icon.isNull());
+    for (int size : {16, 48, 256})
+        EXPECT_TRUE(icon.availableSizes().contains(QSize(size, size))) << size;
+    // The drawn sheet, not an empty square: its corner is clear, its middle is white.
+    const QImage image = icon.pixmap(QSize(256, 256)).toImage();
+    ASSERT_EQ(image.size(), QSize(256, 256));
+    EXPECT_EQ(qAlpha(image.pixel(0, 0)), 0);
+    EXPECT_EQ(image.pixelColor(128, 40), QColor(Qt::white));
 }
