@@ -19,8 +19,12 @@ protected:
     void SetUp() override
     {
         test::DialogsTest::SetUp();
+        receiveEmpty();
+    }
+    // Every dataset received, and empty.
+    void receiveEmpty()
+    {
         CriaDataModulo();
-        // Every dataset received, and empty.
         for (const SyncSlot& s : syncSlots()) {
             dtmAtuTab()->dataset(rowsDatasetOf(s)).load({{s.keys.first(), FieldKind::Text}});
             dtmAtuTab()->dataset(deletionsDatasetOf(s)).load(
@@ -88,13 +92,7 @@ TEST_F(ApplyStep, AMissingOrKeylessElementIsRefusedBeforeAnyWrite)
     EXPECT_TRUE(lastTransferError().contains(QStringLiteral("BAIRRO"))) << lastTransferError().toStdString();
     EXPECT_EQ(countRows(temp.db(), QStringLiteral("OPERADOR")), 0);
 
-    CriaDataModulo();
-    for (const SyncSlot& s : syncSlots()) {
-        dtmAtuTab()->dataset(rowsDatasetOf(s)).load({{s.keys.first(), FieldKind::Text}});
-        dtmAtuTab()->dataset(deletionsDatasetOf(s)).load(
-            {{QStringLiteral("DSKEYCACHE"), FieldKind::Text}, {QStringLiteral("DTULTATUCACH"), FieldKind::DateTime}});
-    }
-    dtmAtuTab()->dataset(QStringLiteral("cdsParamPedido")).load({{QStringLiteral("CDFILIAL"), FieldKind::Text}});
+    receiveEmpty();
     rows("OPERADOR", {QStringLiteral("CDOPERADOR")}, {{QStringLiteral("000000000001")}});
     rows("ENDECLIE", {QStringLiteral("CDCLIENTE")}, {{QStringLiteral("F1")}}); // no IDTPENDECLIE
     EXPECT_FALSE(ChamaExportaDados());
@@ -102,13 +100,7 @@ TEST_F(ApplyStep, AMissingOrKeylessElementIsRefusedBeforeAnyWrite)
     EXPECT_TRUE(lastTransferError().contains(QStringLiteral("IDTPENDECLIE"))) << lastTransferError().toStdString();
     EXPECT_EQ(countRows(temp.db(), QStringLiteral("OPERADOR")), 0);
 
-    CriaDataModulo();
-    for (const SyncSlot& s : syncSlots()) {
-        dtmAtuTab()->dataset(rowsDatasetOf(s)).load({{s.keys.first(), FieldKind::Text}});
-        dtmAtuTab()->dataset(deletionsDatasetOf(s)).load(
-            {{QStringLiteral("DSKEYCACHE"), FieldKind::Text}, {QStringLiteral("DTULTATUCACH"), FieldKind::DateTime}});
-    }
-    dtmAtuTab()->dataset(QStringLiteral("cdsParamPedido")).load({{QStringLiteral("CDFILIAL"), FieldKind::Text}});
+    receiveEmpty();
     dtmAtuTab()->dataset(QStringLiteral("cdsEstadoCache")).load({{QStringLiteral("DSKEYCACHE"), FieldKind::Text}});
     EXPECT_FALSE(ChamaExportaDados());
     EXPECT_TRUE(lastTransferError().contains(QStringLiteral("DTULTATUCACH"))) << lastTransferError().toStdString();
