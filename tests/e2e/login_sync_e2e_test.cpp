@@ -7,10 +7,13 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QProcess>
 #include <QTest>
 #include <gtest/gtest.h>
+#include <csignal>
+#include <sys/types.h>
 
 using namespace zov;
 using test::countRows;
@@ -90,4 +93,65 @@ TEST_F(LoginE2E, HeadlessSyncFillsTheTablesOrFailsReadably)
     EXPECT_EQ(sync.exitCode(), 2) << "missing options";
 }
 
+// kill -9 of --sync while a later table is written: the earlier tables stay
+// with their deletions, the later one as it was, and the next sync completes.
+TEST_F(LoginE2E, ASyncKilledWhileALaterTableIsWrittenLosesNoDeletion)
+{
+    test::RunningServer server(true);
+    QTemporaryDir dir;
+    const QString db = dir.filePath(QStringLiteral("cli.sqlite"));
+    const QString exe = QStringLiteral(ZOV_PEDIDOS);
+    const QStringList args{QStringLiteral("--sync"), QStringLiteral("--database"), db, QStringLiteral("--address"), server.address(),
+                           QStringLiteral("--filial"), QStringLiteral("1")};
+    QProcess sync;
+    sync.start(exe, args);
+    ASSERT_TRUE(sync.waitForFinished(60000));
+    ASSERT_EQ(sync.exitCode(), 0) << sync.readAllStandardError().toStdString();
+
+    const QString gone = server.db().scalar(QStringLiteral("SELECT MIN(CDPRODUTO) FROM PRODUTO")).toString();
+    server.db().exec(QStringLiteral("DELETE FROM PRODUTO WHERE CDPRODUTO = :P"), {{QStringLiteral("P"), gone}});
+    server.db().exec(QStringLiteral("UPDATE PRODUTO SET NMPRODUTO = NMPRODUTO || ' NOVO' WHERE CDPRODUTO = (SELECT MAX(CDPRODUTO) FROM PRODUTO)"));
+    server.db().exec(QStringLiteral("UPDATE CLIENTE SET NMFANTCLIE = NMFANTCLIE || ' NOVO'"));
+    {
+        // Every customer row written here takes a while: the kill lands inside that table.
+        Database local(db, Database::Mode::OpenExisting);
+        local.execScript(QStringLiteral(
+            "CREATE TRIGGER LENTO BEFORE INSERT ON CLIENTE BEGIN SELECT count(*) FROM (WITH RECURSIVE c(x) AS "
+            "(SELECT 1 UNION ALL SELECT x + 1 FROM c WHERE x < 3000000) SELECT x FROM c); END"));
+    }
+    sync.start(exe, args);
+    ASSERT_TRUE(sync.waitForStarted(10000));
+    QString err;
+    QElapsedTimer clock;
+    clock.start();
+    while (!err.contains(QStringLiteral("CLIENTE - 1 de ")) && clock.elapsed() < 30000 && sync.state() == QProcess::Running) {
+        sync.waitForReadyRead(100);
+        err += QString::fromUtf8(sync.readAllStandardError());
+    }
+    if (!err.contains(QStringLiteral("CLIENTE - 1 de "))) {
+        sync.kill();
+        sync.waitForFinished(10000);
+        FAIL() << err.toStdString();
+    }
+    ::kill(pid_t(sync.processId()), SIGKILL);
+    ASSERT_TRUE(sync.waitForFinished(10000));
+    {
+        Database local(db, Database::Mode::OpenExisting);
+        EXPECT_EQ(countRows(local, QStringLiteral("PRODUTO"), QStringLiteral("CDPRODUTO = :P"), {{QStringLiteral("P"), gone}}), 0)
+            << "the products were committed with their deletion";
+        EXPECT_EQ(countRows(local, QStringLiteral("PRODUTO"), QStringLiteral("NMPRODUTO LIKE '% NOVO'")), 1);
+        EXPECT_EQ(countRows(local, QStringLiteral("CLIENTE"), QStringLiteral("NMFANTCLIE LIKE '% NOVO'")), 0) << "no half table";
+        local.execScript(QStringLiteral("DROP TRIGGER LENTO"));
+    }
+    sync.start(exe, args);
+    ASSERT_TRUE(sync.waitForFinished(60000));
+    ASSERT_EQ(sync.exitCode(), 0) << sync.readAllStandardError().toStdString();
+    Database local(db, Database::Mode::OpenExisting);
+    EXPECT_EQ(countRows(local, QStringLiteral("PRODUTO")), countRows(server.db(), QStringLiteral("PRODUTO")));
+    EXPECT_EQ(countRows(local, QStringLiteral("PRODUTO"), QStringLiteral("CDPRODUTO = :P"), {{QStringLiteral("P"), gone}}), 0);
+    EXPECT_EQ(countRows(local, QStringLiteral("CLIENTE"), QStringLiteral("NMFANTCLIE LIKE '% NOVO'")),
+              countRows(server.db(), QStringLiteral("CLIENTE")));
+}
+
 } // namespace
+
