@@ -149,9 +149,10 @@ void TdtmAtuTab::BaixaDados()
         netImpDados.open();
     RemoteArgs args;
     args.add(Filial()).add(w.dtUltAtu).add(w.dtUltAtuIns);
-    RemoteReply reply = netImpDados.AppServer(QStringLiteral("getTabelas"), args);
+    // Decoded while it arrives: the reply is never held whole. The loader
+    // only fills the received tables, which nothing else touches meanwhile.
     ReceivedTablesLoader loader(*this);
-    CheckResultServ(reply, loader);
+    netImpDados.AppServerStreaming(QStringLiteral("getTabelas"), args, loader);
 }
 
 void TdtmAtuTab::checkReceived()

@@ -14,6 +14,9 @@
 #include <QThread>
 #include <QTimer>
 #include <condition_variable>
+#include <deque>
+#include <istream>
+#include <streambuf>
 #include <httplib.h>
 #include <mutex>
 #include <nlohmann/json.hpp>
@@ -83,6 +86,8 @@ struct HttpCall {
     // Set when the reply itself was refused (too large, bad gzip, no memory):
     // that is the message, not the transport error it caused.
     QString refused;
+    bool streamed = false;
+    QString decodeError;
 
     HttpCall(const std::string& host, int port) : client(host, port) {}
     bool isDone()
@@ -118,19 +123,132 @@ bool waitFor(HttpCall& call, int ms)
     return call.cv.wait_for(lock, std::chrono::milliseconds(ms), [&] { return call.done; });
 }
 
+// Chunks from the receiving thread to the decoding one. The receiver waits
+// while a few megabytes are queued, so a fast network never piles up a body.
+class ChunkPipe {
+public:
+    bool push(std::string chunk)
+    {
+        std::unique_lock lock(mutex_);
+        cv_.wait(lock, [&] { return queued_ < kMaxQueued || readerDone_; });
+        if (readerDone_)
+            return false;
+        queued_ += chunk.size();
+        chunks_.push_back(std::move(chunk));
+        cv_.notify_all();
+        return true;
+    }
+    void close()
+    {
+        std::lock_guard lock(mutex_);
+        closed_ = true;
+        cv_.notify_all();
+    }
+    // False at the end of the body.
+    bool pop(std::string& out)
+    {
+        std::unique_lock lock(mutex_);
+        cv_.wait(lock, [&] { return !chunks_.empty() || closed_; });
+        if (chunks_.empty())
+            return false;
+        out = std::move(chunks_.front());
+        chunks_.pop_front();
+        queued_ -= out.size();
+        cv_.notify_all();
+        return true;
+    }
+    // The decoder stopped (an error): the receiver stops too.
+    void readerDone()
+    {
+        std::lock_guard lock(mutex_);
+        readerDone_ = true;
+        chunks_.clear();
+        queued_ = 0;
+        cv_.notify_all();
+    }
+
+private:
+    static constexpr std::size_t kMaxQueued = 4 << 20;
+    std::mutex mutex_;
+    std::condition_variable cv_;
+    std::deque<std::string> chunks_;
+    std::size_t queued_ = 0;
+    bool closed_ = false;
+    bool readerDone_ = false;
+};
+
+class PipeBuffer final : public std::streambuf {
+public:
+    explicit PipeBuffer(ChunkPipe& pipe) : pipe_(pipe) {}
+
+protected:
+    int_type underflow() override
+    {
+        do {
+            if (!pipe_.pop(current_))
+                return traits_type::eof();
+        } while (current_.empty());
+        setg(current_.data(), current_.data(), current_.data() + current_.size());
+        return traits_type::to_int_type(current_[0]);
+    }
+
+private:
+    ChunkPipe& pipe_;
+    std::string current_;
+};
+
+// Decodes a 200 reply on its own thread while the body arrives.
+class StreamDecoder {
+public:
+    explicit StreamDecoder(ReplyConsumer& consumer)
+    {
+        thread_ = std::thread([this, &consumer] {
+            try {
+                PipeBuffer buffer(pipe_);
+                std::istream in(&buffer);
+                decodeResult(in, consumer);
+            } catch (const Error& e) {
+                error_ = e.text();
+            } catch (const std::bad_alloc&) {
+                error_ = QStringLiteral("Não há memória para receber a resposta do servidor de aplicação.");
+            } catch (...) {
+                error_ = QStringLiteral("Falha inesperada ao ler a resposta do servidor de aplicação.");
+            }
+            pipe_.readerDone();
+        });
+    }
+    ~StreamDecoder() { finish(); }
+    bool push(std::string chunk) { return pipe_.push(std::move(chunk)); }
+    // Ends the body and waits for the decoder; its error, if any.
+    QString finish()
+    {
+        pipe_.close();
+        if (thread_.joinable())
+            thread_.join();
+        return error_;
+    }
+
+private:
+    ChunkPipe pipe_;
+    std::thread thread_;
+    QString error_;
+};
+
 struct HttpOutcome {
     bool timedOut = false;
     httplib::Error error = httplib::Error::Success;
     int status = 0;
     std::string body;
     QString refused;
+    bool streamed = false;
+    QString decodeError;
 };
 
 // Request bodies over this travel gzip-compressed.
 constexpr std::size_t kCompressRequestsOver = 64 * 1024;
 
 HttpOutcome runRequest(const QString& host, int port, int connectMs, int totalMs, const std::string& path,
-                       std::optional<std::string> postBody, std::size_t limit)
+                       std::optional<std::string> postBody, std::size_t limit, ReplyConsumer* stream = nullptr)
 {
     auto call = std::make_shared<HttpCall>(host.toStdString(), port);
     call->client.set_connection_timeout(connectMs / 1000, (connectMs % 1000) * 1000);
@@ -143,12 +261,14 @@ HttpOutcome runRequest(const QString& host, int port, int connectMs, int totalMs
     // inflate any size).
     call->client.set_decompress(false);
 
-    std::thread worker([call, path, limit, body = std::move(postBody)]() mutable {
+    std::thread worker([call, path, limit, stream, body = std::move(postBody)]() mutable {
         const char* what = "A resposta do servidor de aplicação";
         std::string received;
         QString refused;
         httplib::Error error = httplib::Error::Unknown;
         int status = 0;
+        std::unique_ptr<StreamDecoder> decoder;
+        QString decodeError;
         try {
             httplib::Request req;
             req.method = body ? "POST" : "GET";
@@ -168,15 +288,28 @@ HttpOutcome runRequest(const QString& host, int port, int connectMs, int totalMs
             req.response_handler = [&](const httplib::Response& res) {
                 if (res.get_header_value("Content-Encoding") == "gzip")
                     inflater = std::make_unique<BoundedInflater>(limit, what);
+                // Only a result is decoded as it comes; an error body is kept.
+                if (stream && res.status == 200)
+                    decoder = std::make_unique<StreamDecoder>(*stream);
                 return true;
             };
+            std::size_t total = 0;
             req.content_receiver = [&](const char* data, std::size_t size, std::uint64_t, std::uint64_t) {
                 try {
+                    if (!decoder) {
+                        if (inflater)
+                            inflater->feed(data, size, received);
+                        else
+                            appendBounded(received, data, size, limit, what);
+                        return true;
+                    }
+                    std::string chunk;
                     if (inflater)
-                        inflater->feed(data, size, received);
+                        inflater->feed(data, size, chunk);
                     else
-                        appendBounded(received, data, size, limit, what);
-                    return true;
+                        appendBounded(chunk, data, size, limit - std::min(limit, total), what);
+                    total += chunk.size();
+                    return decoder->push(std::move(chunk)); // false: the decoder stopped on an error
                 } catch (const Error& e) {
                     refused = e.text();
                 } catch (const std::bad_alloc&) {
@@ -187,6 +320,8 @@ HttpOutcome runRequest(const QString& host, int port, int connectMs, int totalMs
             };
             httplib::Result r = call->client.send(req);
             error = r.error();
+            if (decoder)
+                decodeError = decoder->finish();
             if (r) {
                 status = r->status;
                 if (inflater && refused.isEmpty())
@@ -199,11 +334,15 @@ HttpOutcome runRequest(const QString& host, int port, int connectMs, int totalMs
         } catch (...) {
             refused = QStringLiteral("Falha inesperada na comunicação com o servidor de aplicação.");
         }
+        if (decoder)
+            decodeError = decoder->finish();
         std::lock_guard lock(call->mutex);
         call->error = error;
         call->status = status;
         call->body = std::move(received);
         call->refused = std::move(refused);
+        call->streamed = decoder != nullptr;
+        call->decodeError = std::move(decodeError);
         call->done = true;
         call->cv.notify_all();
     });
@@ -212,8 +351,9 @@ HttpOutcome runRequest(const QString& host, int port, int connectMs, int totalMs
     if (!waitFor(*call, totalMs)) {
         out.timedOut = true;
         call->client.stop();
-        // A worker stuck where stop() cannot reach (name lookup) is left to finish alone.
-        if (waitFor(*call, 2000))
+        // A worker stuck where stop() cannot reach (name lookup) is left to
+        // finish alone, unless it feeds a consumer of the caller's.
+        if (stream || waitFor(*call, 2000))
             worker.join();
         else
             worker.detach();
@@ -224,6 +364,8 @@ HttpOutcome runRequest(const QString& host, int port, int connectMs, int totalMs
     out.status = call->status;
     out.body = std::move(call->body);
     out.refused = std::move(call->refused);
+    out.streamed = call->streamed;
+    out.decodeError = std::move(call->decodeError);
     return out;
 }
 
@@ -344,6 +486,37 @@ RemoteReply TNetConnection::AppServer(const QString& method, const RemoteArgs& a
     if (r.error != httplib::Error::Success)
         throw Error(transportError(r.error, address()));
     return RemoteReply{method, r.status, std::move(r.body)};
+}
+
+void TNetConnection::AppServerStreaming(const QString& method, const RemoteArgs& args, ReplyConsumer& consumer)
+{
+    if (!connected_)
+        setConnected(true);
+    if (busy_)
+        throw Error(QStringLiteral("Já existe uma chamada ao servidor de aplicação em andamento."));
+    const std::string path = "/" + serverName_.toStdString() + "/" + method.toStdString();
+    busy_ = true;
+    HttpOutcome r;
+    try {
+        r = runRequest(host_, port_, timeouts_.connectMs, timeouts_.callMs, path, args.body(), replyLimit_, &consumer);
+    } catch (...) {
+        busy_ = false;
+        throw;
+    }
+    busy_ = false;
+    if (r.timedOut)
+        throw Error(QStringLiteral("O servidor de aplicação em %1 não respondeu à chamada %2 em %3.")
+                        .arg(address(), method, seconds(timeouts_.callMs)));
+    if (!r.refused.isEmpty())
+        throw Error(r.refused);
+    // What the decoder found (the server's own error, a bad packet) says more
+    // than the stop it caused; a cut connection is said as such.
+    if (r.streamed && !r.decodeError.isEmpty() && (r.error == httplib::Error::Success || r.error == httplib::Error::Canceled))
+        throw Error(r.decodeError);
+    if (r.error != httplib::Error::Success)
+        throw Error(transportError(r.error, address()));
+    if (!r.streamed)
+        CheckResultServ(RemoteReply{method, r.status, std::move(r.body)}, consumer);
 }
 
 // ---------------------------------------------------------------- CheckResultServ

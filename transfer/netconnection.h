@@ -75,6 +75,11 @@ public:
     // Transport failures (refused, time-out, broken connection) throw Error;
     // the reply is returned as it came, to be checked by CheckResultServ.
     RemoteReply AppServer(const QString& method, const RemoteArgs& args);
+    // The same, decoding the result into consumer while it arrives, so the
+    // body is never held whole; throws Error as CheckResultServ would. The
+    // consumer runs on a thread of its own: it must not touch widgets, the
+    // database or anything the waiting thread uses meanwhile.
+    void AppServerStreaming(const QString& method, const RemoteArgs& args, ReplyConsumer& consumer);
 
 private:
     QString address() const;

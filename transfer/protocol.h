@@ -16,6 +16,7 @@
 
 #include <QDateTime>
 #include <QVariant>
+#include <iosfwd>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -97,6 +98,8 @@ public:
 // body throws Error with the server's message as written; a body that is not
 // this JSON, or a malformed packet, throws Error saying so.
 void decodeResult(std::string_view body, ReplyConsumer& consumer);
+// The same, read from a stream as it arrives (the body is never held whole).
+void decodeResult(std::istream& body, ReplyConsumer& consumer);
 // The same, keeping every element (null elements as null packets).
 std::vector<Packet> decodeResultPackets(std::string_view body);
 // The message of an error body, or empty when the body is not one.

@@ -6,6 +6,7 @@
 #include "transfer/protocol_text.h"
 
 #include <QSet>
+#include <istream>
 #include <algorithm>
 #include <limits>
 #include <nlohmann/json.hpp>
@@ -753,12 +754,16 @@ QString WireValue::describe() const
     return {};
 }
 
-void decodeResult(std::string_view body, ReplyConsumer& consumer)
+namespace {
+
+// Runs the parse and turns what went wrong into the reply's own error.
+// unreadable: called when the body is not a complete JSON reply.
+template <typename Parse, typename Unreadable>
+void decodeWith(BodyReader& reader, ReplyConsumer& consumer, Parse parse, Unreadable unreadable)
 {
-    BodyReader reader(BodyReader::Mode::Result, &consumer);
     bool ok = false;
     try {
-        ok = json::sax_parse(body.begin(), body.end(), &reader);
+        ok = parse();
     } catch (...) {
         const bool inPacket = reader.packetInProgress();
         if (inPacket)
@@ -778,9 +783,34 @@ void decodeResult(std::string_view body, ReplyConsumer& consumer)
     if (reader.errorMessage_)
         throw Error(*reader.errorMessage_);
     if (!ok)
-        throwUnreadable(body, reader.errorPosition_.value_or(0), true);
+        unreadable(reader.errorPosition_.value_or(0));
     if (!reader.seenResult_)
         throw Error(QStringLiteral("A resposta do servidor de aplicação não tem resultado."));
+}
+
+} // namespace
+
+void decodeResult(std::string_view body, ReplyConsumer& consumer)
+{
+    BodyReader reader(BodyReader::Mode::Result, &consumer);
+    decodeWith(
+        reader, consumer, [&] { return json::sax_parse(body.begin(), body.end(), &reader); },
+        [&](std::size_t position) { throwUnreadable(body, position, true); });
+}
+
+void decodeResult(std::istream& body, ReplyConsumer& consumer)
+{
+    BodyReader reader(BodyReader::Mode::Result, &consumer);
+    decodeWith(
+        reader, consumer, [&] { return json::sax_parse(body, &reader); },
+        [&](std::size_t position) {
+            // Only what was read is known: the end came too soon, or a byte was wrong.
+            if (body.eof() && position <= 1)
+                throw Error(QStringLiteral("A resposta do servidor de aplicação veio vazia."));
+            if (body.eof())
+                throw Error(QStringLiteral("A resposta do servidor de aplicação está incompleta."));
+            throw Error(QStringLiteral("A resposta do servidor de aplicação não é um JSON válido (erro na posição %1).").arg(position));
+        });
 }
 
 std::vector<Packet> decodeResultPackets(std::string_view body)

@@ -20,7 +20,7 @@ struct FakeResponse {
     std::string body;
     std::string contentType = "application/json";
     bool silent = false; // keep the connection open and never answer
-    std::string contentEncoding; // "gzip": the body is sent as it is, marked so
+    std::string contentEncoding = {}; // "gzip": the body is sent as it is, marked so
 };
 
 class FakeHttpServer {

@@ -271,3 +271,38 @@ TEST(NetConnectionTest, RequestsOver64KiBAreSentGzipCompressed)
     inflater.finish();
     EXPECT_EQ(inflated, big.body());
 }
+
+// A streamed reply: elements reach the consumer as they are decoded; the
+// server's error after a partial result, a bad packet or a cut body is one
+// readable message.
+TEST(NetConnectionTest, AStreamedReplyIsDecodedWhileItArrives)
+{
+    struct Count final : ReplyConsumer {
+        int rows = 0, nulls = 0;
+        void nullElement(int) override { ++nulls; }
+        void beginPacket(int, const std::vector<PacketColumn>&) override {}
+        void packetRow(int, PacketRow&) override { ++rows; }
+    };
+    std::string rows;
+    for (int i = 0; i < 20000; ++i)
+        rows += std::string(i ? "," : "") + "[\"linha " + std::to_string(i) + "\"]";
+    const std::string good = R"({"result":[null,{"columns":[{"name":"A","type":"text"}],"rows":[)" + rows + "]}]}";
+    FakeResponse gz{200, gzipCompress(good)};
+    gz.contentEncoding = "gzip";
+    auto call = [](const FakeResponse& res, Count& seen) {
+        FakeHttpServer server(answering(res));
+        Session session(server.port());
+        TNetConnection net(QStringLiteral("PAD.rdmExpDados"));
+        net.setTimeouts({2000, 4000});
+        return errorOf([&] { net.AppServerStreaming(QStringLiteral("getTabelas"), RemoteArgs(), seen); });
+    };
+    Count plain, packed, failed, cut, refused;
+    EXPECT_EQ(call({200, good}, plain), QStringLiteral("<no error>"));
+    EXPECT_EQ(plain.rows, 20000);
+    EXPECT_EQ(plain.nulls, 1);
+    EXPECT_EQ(call(gz, packed), QStringLiteral("<no error>"));
+    EXPECT_EQ(packed.rows, 20000);
+    EXPECT_EQ(call({200, R"({"result":[null],"error":{"message":"falhou"}})"}, failed), QStringLiteral("falhou"));
+    EXPECT_EQ(call({200, good.substr(0, good.size() / 2)}, cut), QStringLiteral("A resposta do servidor de aplicação está incompleta."));
+    EXPECT_EQ(call({500, R"({"error":{"message":"sem banco"}})"}, refused), QStringLiteral("sem banco"));
+}
