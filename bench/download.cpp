@@ -7,6 +7,8 @@
 //   bench_download [N ...]      (default: 1 10)
 #include "app/GeralZOV.h"
 #include "db/dbgeralped.h"
+#include "db/schema.h"
+#include "library/database.h"
 #include "transfer/atu_tab.h"
 #include "transfer/dtm_atu_tab.h"
 #include "transfer/protocol_slots.h"
@@ -31,11 +33,52 @@ long peakRssMb()
 }
 
 struct Run {
-    double download = 0, apply = 0;
+    double download = 0, apply = 0, plain = 0;
     long rows = 0;
 };
 
-Run download()
+// The same rows as plain prepared inserts into empty tables of a fresh file,
+// one transaction per table: what the apply is compared with.
+double plainInserts(const QString& path)
+{
+    Database db(path, Database::Mode::CreateIfMissing);
+    db.execScript(QString::fromUtf8(schemaSql()));
+    db.setFullDurability(false);
+    QElapsedTimer t;
+    t.start();
+    for (const LoaderInfo& l : loaderTable()) {
+        const ReceivedTable& rows = dtmAtuTab()->dataset(QString::fromLatin1(l.rowsDataset));
+        if (rows.rowCount() == 0)
+            continue;
+        QStringList local;
+        Statement cols(db, QStringLiteral("SELECT name FROM pragma_table_info(:T)"));
+        cols.bind(QStringLiteral("T"), QString::fromLatin1(l.table));
+        while (cols.step())
+            local << cols.value(0, FieldKind::Text).toString();
+        QStringList names, marks;
+        std::vector<int> paramOf(std::size_t(rows.columnCount()), -1);
+        for (int c = 0; c < rows.columnCount(); ++c)
+            if (local.contains(rows.column(c).name, Qt::CaseInsensitive)) {
+                paramOf[std::size_t(c)] = int(names.size());
+                names << rows.column(c).name;
+                marks << QStringLiteral("?");
+            }
+        db.transaction([&] {
+            Statement st(db, QStringLiteral("INSERT OR REPLACE INTO %1 (%2) VALUES (%3)")
+                                 .arg(QString::fromLatin1(l.table), names.join(QLatin1Char(',')), marks.join(QLatin1Char(','))));
+            for (int r = 0; r < rows.rowCount(); ++r) {
+                st.clearBindings();
+                for (const ReceivedTable::Cell& cell : rows.cells(r))
+                    if (paramOf[std::size_t(cell.column)] >= 0)
+                        st.bindExact(paramOf[std::size_t(cell.column)] + 1, cell.value);
+                st.exec();
+            }
+        });
+    }
+    return t.nsecsElapsed() / 1e9;
+}
+
+Run download(const QString& plainPath = {})
 {
     Run r;
     QElapsedTimer t;
@@ -48,6 +91,8 @@ Run download()
     for (const SyncSlot& s : syncSlots())
         r.rows += dtmAtuTab()->dataset(rowsDatasetOf(s)).rowCount();
     r.rows += dtmAtuTab()->dataset(QStringLiteral("cdsParamPedido")).rowCount();
+    if (!plainPath.isEmpty())
+        r.plain = plainInserts(plainPath);
     t.restart();
     if (!ChamaExportaDados()) {
         std::fprintf(stderr, "apply failed: %s\n", qUtf8Printable(lastTransferError()));
@@ -102,8 +147,17 @@ int main(int argc, char** argv)
         SetDatabasePath(dir.filePath(QStringLiteral("cliente.sqlite")));
         DataBaseGeralPed();
 
-        report("first", download());
-        report("delta", download());
+        const Run first = download(dir.filePath(QStringLiteral("plain.sqlite")));
+        report("first", first);
+        std::printf("  apply / plain prepared inserts of the same rows: %.2f (plain %.2f s)\n", first.apply / first.plain, first.plain);
+        const Run delta = download();
+        report("delta", delta);
+        std::printf("figure download_first_total_n%d_s %.2f s\n", n, first.download + first.apply);
+        std::printf("figure download_first_download_n%d_s %.2f s\n", n, first.download);
+        std::printf("figure download_first_apply_n%d_s %.2f s\n", n, first.apply);
+        std::printf("figure download_apply_to_plain_ratio_n%d %.2f ratio\n", n, first.apply / first.plain);
+        std::printf("figure download_delta_total_n%d_s %.2f s\n", n, delta.download + delta.apply);
+        std::printf("figure download_peak_rss_n%d_mb %ld MB\n", n, peakRssMb());
 
         FreeDBGeralPed();
         serve.terminate();
