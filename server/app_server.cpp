@@ -92,6 +92,52 @@ struct AppServer::Impl {
         return true;
     }
 
+    // The download's reply is sent while it is written (httplib compresses
+    // it when asked): the server never holds a whole company's tables. A
+    // failure after elements went out ends the result with the error, as the
+    // protocol allows.
+    void streamTabelas(httplib::Response& res, const std::vector<WireValue>& args, const QString& failed)
+    {
+        TabelasRequest request;
+        std::shared_ptr<Database> db;
+        try {
+            request = parseTabelas(args);
+            db = openServerDatabase(path);
+        } catch (const RequestError& e) {
+            reply(res, 400, errorBody(e.text()));
+            return;
+        } catch (const Error& e) {
+            reply(res, 500, errorBody(failed.arg(e.text())));
+            return;
+        }
+        res.status = 200;
+        res.set_chunked_content_provider(kJson, [db, request, failed](std::size_t, httplib::DataSink& sink) {
+            bool sent = false;
+            bool broken = false;
+            try {
+                writeTabelas(*db, request, [&](std::string& part) {
+                    if (part.empty() || broken)
+                        return;
+                    broken = !sink.write(part.data(), part.size());
+                    sent = true;
+                    part.clear();
+                });
+            } catch (const std::exception& e) {
+                const auto* known = dynamic_cast<const Error*>(&e);
+                std::string tail = errorBody(failed.arg(known ? known->text() : QString::fromLocal8Bit(e.what())));
+                // {"error":...} alone, or after the elements sent: ],"error":...}
+                if (sent)
+                    tail = "]," + tail.substr(1);
+                if (!broken)
+                    sink.write(tail.data(), tail.size());
+            }
+            if (broken)
+                return false;
+            sink.done();
+            return true;
+        });
+    }
+
     void call(const httplib::Request& req, httplib::Response& res, const httplib::ContentReader& reader)
     {
         std::string body;
@@ -114,6 +160,10 @@ struct AppServer::Impl {
             return;
         }
         const QString failed = QStringLiteral("Erro no servidor de aplicação ao executar %1: %2").arg(QString::fromStdString(method));
+        if (run == &getTabelas) {
+            streamTabelas(res, args, failed);
+            return;
+        }
         try {
             auto db = openServerDatabase(path);
             reply(res, 200, run(*db, args));

@@ -3,6 +3,7 @@
 #include "server/remote_methods.h"
 #include "transfer/protocol_slots.h"
 
+#include <functional>
 #include <sqlite3.h>
 
 namespace zov::server {
@@ -88,21 +89,40 @@ void writeRows(Statement& st, std::string& out, const QString& table)
 
 } // namespace
 
-std::string getTabelas(Database& db, const std::vector<WireValue>& args)
+TabelasRequest parseTabelas(const std::vector<WireValue>& args)
 {
     if (args.size() != 3)
         throw RequestError(QStringLiteral("getTabelas espera 3 argumentos e recebeu %1.").arg(args.size()));
     if (!args[0].isNull() && args[0].kind != WireValue::Text)
         throw RequestError(QStringLiteral("getTabelas: o argumento 1 (filial) deve ser um texto."));
-    const QStringList lastUpdate = watermarks(args, 2);
-    const QStringList inserted = watermarks(args, 3);
+    return {watermarks(args, 2), watermarks(args, 3)};
+}
 
+void writeTabelas(Database& db, const TabelasRequest& request, const std::function<void(std::string&)>& deliver)
+{
+    const QStringList& lastUpdate = request.lastUpdate;
+    const QStringList& inserted = request.inserted;
+    // Each element is built whole and then handed on: the reply is never held
+    // whole, and an element that fails is replaced by the error, after the
+    // elements already sent.
     std::string body;
     body.reserve(1 << 20);
+    ResultWriter result(body);
+    auto element = [&](Statement& st, const QString& table) {
+        const std::size_t before = body.size();
+        try {
+            result.beginElement();
+            writeRows(st, body, table);
+        } catch (...) {
+            body.resize(before);
+            throw;
+        }
+        deliver(body);
+        body.clear();
+    };
     // One read transaction: every table from the same snapshot.
     db.execScript(QStringLiteral("BEGIN"));
     try {
-        ResultWriter result(body);
         std::vector<const SyncSlot*> bySlot(kSlotCount, nullptr);
         for (const SyncSlot& s : syncSlots())
             bySlot[std::size_t(s.slot)] = &s;
@@ -118,8 +138,7 @@ std::string getTabelas(Database& db, const std::vector<WireValue>& args)
                                             : QStringLiteral("SELECT * FROM %1 WHERE %2 >= :W ORDER BY %2").arg(s->table, s->dateColumn));
             if (!from.isEmpty())
                 st.bind(QStringLiteral("W"), from);
-            result.beginElement();
-            writeRows(st, body, s->table);
+            element(st, s->table);
         }
         // Slot 23 has no deletion element: element 47 is PARAMPEDIDO.
         for (int i = 0; i < kParamPedidoElement - kDeletionOffset; ++i) {
@@ -134,19 +153,24 @@ std::string getTabelas(Database& db, const std::vector<WireValue>& args)
             st.bind(QStringLiteral("T"), s->table);
             if (!after.isEmpty())
                 st.bind(QStringLiteral("W"), after);
-            result.beginElement();
-            writeRows(st, body, QStringLiteral("LOGDELECAO"));
+            element(st, QStringLiteral("LOGDELECAO"));
         }
         Statement params(db, QStringLiteral("SELECT CDFILIAL, IDPERALTPRECO FROM PARAMPEDIDO ORDER BY CDFILIAL"));
-        result.beginElement();
-        writeRows(params, body, QStringLiteral("PARAMPEDIDO"));
+        element(params, QStringLiteral("PARAMPEDIDO"));
         result.finish();
     } catch (...) {
         db.rollback();
         throw;
     }
     db.commit();
-    return body;
+    deliver(body);
+}
+
+std::string getTabelas(Database& db, const std::vector<WireValue>& args)
+{
+    std::string whole;
+    writeTabelas(db, parseTabelas(args), [&](std::string& part) { whole += part; });
+    return whole;
 }
 
 } // namespace zov::server

@@ -5,6 +5,8 @@
 #include "library/errors.h"
 #include "transfer/protocol.h"
 
+#include <QStringList>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -17,6 +19,14 @@ public:
 
 // PAD.rdmExpDados / getTabelas: branch, 24 last-update dates, 24 insert dates.
 std::string getTabelas(Database& db, const std::vector<WireValue>& args);
+// The same in two steps, for a reply sent while it is written: the request
+// checked (RequestError), then the body handed to deliver part by part (deliver
+// may clear what it is given).
+struct TabelasRequest {
+    QStringList lastUpdate, inserted;
+};
+TabelasRequest parseTabelas(const std::vector<WireValue>& args);
+void writeTabelas(Database& db, const TabelasRequest& request, const std::function<void(std::string&)>& deliver);
 // PAD.rdmImpPedidos / SetPedidos: orders, items, observations, customers,
 // addresses, branch, workstation user name.
 std::string setPedidos(Database& db, const std::vector<WireValue>& args);

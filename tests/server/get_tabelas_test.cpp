@@ -199,3 +199,27 @@ TEST_F(GetTabelasTest, StampsNeverGoBackwardsEvenWhenTheClockDoes)
     insertRow(db(), QStringLiteral("VENDEDOR"), {{QStringLiteral("CDVENDEDOR"), QStringLiteral("0003")}});
     EXPECT_GT(db().scalar(QStringLiteral("SELECT '' || DTULTATUVEND AS V FROM VENDEDOR WHERE CDVENDEDOR = '0003'")).toString(), deleted);
 }
+
+// The reply goes out while it is written: a table that fails after others
+// were sent ends the result with the server's error, which the client shows.
+TEST_F(GetTabelasTest, ALaterTableThatFailsEndsTheStreamedReplyWithItsError)
+{
+    addProduct(QStringLiteral("A"), QStringLiteral("2026-01-01 10:00:00.000"));
+    insertRow(db(), QStringLiteral("BAIRRO"),
+              {{QStringLiteral("CDPAIS"), QStringLiteral("0001")}, {QStringLiteral("SGESTADO"), QStringLiteral("SP")},
+               {QStringLiteral("CDMUNICIPIO"), QStringLiteral("0002")}, {QStringLiteral("CDBAIRRO"), QStringLiteral("0000000001")}});
+    db().exec(QStringLiteral("UPDATE BAIRRO SET DTULTATUBAIR = 'ontem'"));
+    struct Count final : ReplyConsumer {
+        int packets = 0;
+        void beginPacket(int, const std::vector<PacketColumn>&) override { ++packets; }
+        void packetRow(int, PacketRow&) override {}
+    } seen;
+    const QString why = errorOf([&] {
+        expDados.AppServerStreaming(QStringLiteral("getTabelas"),
+                                    RemoteArgs().add(QStringLiteral("0001")).add(sameForAll(QVariant())).add(sameForAll(QVariant())), seen);
+    });
+    EXPECT_THAT(why.toStdString(), HasSubstr("Erro no servidor de aplicação ao executar getTabelas: Tabela BAIRRO, coluna DTULTATUBAIR"));
+    EXPECT_EQ(seen.packets, 21) << "the tables before BAIRRO arrived";
+    db().exec(QStringLiteral("UPDATE BAIRRO SET DTULTATUBAIR = '2026-01-01 10:00:00.000'"));
+    EXPECT_EQ(getTabelas(sameForAll(kLongAgo), sameForAll(kLongAgo))[22].rowCount(), 1) << "and serves the next call";
+}
