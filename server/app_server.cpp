@@ -14,6 +14,7 @@
 #include <condition_variable>
 #include <mutex>
 #include <cstdio>
+#include <sys/socket.h>
 #include <cstdlib>
 #include <httplib.h>
 
@@ -49,6 +50,7 @@ struct AppServer::Impl {
     httplib::Server http;
     std::atomic<bool> logging{false};
     std::size_t bodyLimit = kMaxBodyBytes;
+    std::atomic<int> listenSocket{-1};
     // listen() and stop() may race (a signal or a test's teardown right after
     // start): a stop asked before the loop runs must still end it.
     std::mutex lifecycle;
@@ -192,6 +194,13 @@ AppServer::AppServer(QString databasePath) : d(std::make_unique<Impl>())
     // A client that stops sending in the middle of a request is cut soon:
     // slow senders must not hold the threads the others need.
     d->http.set_read_timeout(2, 0);
+    // The library listens with a backlog of 5: forty salespeople connecting at
+    // once overflowed it and had their connections dropped. The socket is
+    // kept here and given a real backlog after bind (listen() again does that).
+    d->http.set_socket_options([this](socket_t sock) {
+        httplib::default_socket_options(sock);
+        d->listenSocket = int(sock);
+    });
     // Downloads can be long: enough threads that the connection test and
     // other calls are answered while many run.
     d->http.new_task_queue = [] {
@@ -218,6 +227,13 @@ AppServer::AppServer(QString databasePath) : d(std::make_unique<Impl>())
 
 AppServer::~AppServer() { stop(); }
 
+void AppServer::widenBacklog()
+{
+    const int sock = d->listenSocket.exchange(-1);
+    if (sock >= 0)
+        ::listen(sock, SOMAXCONN);
+}
+
 int AppServer::bind(const QString& host, int port)
 {
     const std::string h = host.toStdString();
@@ -225,10 +241,12 @@ int AppServer::bind(const QString& host, int port)
         const int bound = d->http.bind_to_any_port(h);
         if (bound <= 0)
             throw Error(QStringLiteral("Não foi possível escutar em %1.").arg(host));
+        widenBacklog();
         return bound;
     }
     if (!d->http.bind_to_port(h, port))
         throw Error(QStringLiteral("Não foi possível escutar em %1:%2 (porta em uso ou sem permissão).").arg(host).arg(port));
+    widenBacklog();
     return port;
 }
 

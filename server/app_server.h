@@ -32,6 +32,7 @@ public:
     void setLogging(bool on);
 
 private:
+    void widenBacklog();
     struct Impl;
     std::unique_ptr<Impl> d;
 };

@@ -215,3 +215,35 @@ TEST(AppServerTest, SlowSendersDoNotBlockTheConnectionTest)
     EXPECT_EQ(res->status, 200);
     EXPECT_LT(took, 1000);
 }
+
+// Forty full downloads at once: none dropped (the library's listen backlog of
+// 5 dropped connections), and threads left for the connection test.
+TEST(AppServerTest, ManyDownloadsAtOnceStillAnswerTheConnectionTest)
+{
+    RunningServer server(true);
+    const std::string body = RemoteArgs().add(QStringLiteral("0001")).add(sameForAll(QVariant())).add(sameForAll(QVariant())).body();
+    std::atomic<int> ok{0};
+    std::vector<std::thread> downloads;
+    for (int i = 0; i < 40; ++i)
+        downloads.emplace_back([&] {
+            httplib::Client c("127.0.0.1", server.port());
+            c.set_read_timeout(60, 0);
+            const auto res = c.Post("/PAD.rdmExpDados/getTabelas", {{"Accept-Encoding", "gzip"}}, body, "application/json");
+            if (res && res->status == 200)
+                ++ok;
+        });
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    QElapsedTimer clock;
+    clock.start();
+    httplib::Client test("127.0.0.1", server.port());
+    test.set_connection_timeout(1, 0);
+    test.set_read_timeout(1, 0);
+    const auto res = test.Get("/");
+    const qint64 took = clock.elapsed();
+    for (std::thread& t : downloads)
+        t.join();
+    ASSERT_TRUE(res);
+    EXPECT_EQ(res->status, 200);
+    EXPECT_LT(took, 1000);
+    EXPECT_EQ(ok, 40);
+}
