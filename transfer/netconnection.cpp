@@ -462,7 +462,7 @@ void TNetConnection::setConnected(bool value)
     connected_ = true;
 }
 
-RemoteReply TNetConnection::AppServer(const QString& method, const RemoteArgs& args)
+RemoteReply TNetConnection::call(const QString& method, const RemoteArgs& args, ReplyConsumer* stream, bool& streamed)
 {
     if (!connected_)
         setConnected(true);
@@ -472,33 +472,7 @@ RemoteReply TNetConnection::AppServer(const QString& method, const RemoteArgs& a
     busy_ = true;
     HttpOutcome r;
     try {
-        r = runRequest(host_, port_, timeouts_.connectMs, timeouts_.callMs, path, args.body(), replyLimit_);
-    } catch (...) {
-        busy_ = false;
-        throw;
-    }
-    busy_ = false;
-    if (r.timedOut)
-        throw Error(QStringLiteral("O servidor de aplicação em %1 não respondeu à chamada %2 em %3.")
-                        .arg(address(), method, seconds(timeouts_.callMs)));
-    if (!r.refused.isEmpty())
-        throw Error(r.refused);
-    if (r.error != httplib::Error::Success)
-        throw Error(transportError(r.error, address()));
-    return RemoteReply{method, r.status, std::move(r.body)};
-}
-
-void TNetConnection::AppServerStreaming(const QString& method, const RemoteArgs& args, ReplyConsumer& consumer)
-{
-    if (!connected_)
-        setConnected(true);
-    if (busy_)
-        throw Error(QStringLiteral("Já existe uma chamada ao servidor de aplicação em andamento."));
-    const std::string path = "/" + serverName_.toStdString() + "/" + method.toStdString();
-    busy_ = true;
-    HttpOutcome r;
-    try {
-        r = runRequest(host_, port_, timeouts_.connectMs, timeouts_.callMs, path, args.body(), replyLimit_, &consumer);
+        r = runRequest(host_, port_, timeouts_.connectMs, timeouts_.callMs, path, args.body(), replyLimit_, stream);
     } catch (...) {
         busy_ = false;
         throw;
@@ -515,8 +489,23 @@ void TNetConnection::AppServerStreaming(const QString& method, const RemoteArgs&
         throw Error(r.decodeError);
     if (r.error != httplib::Error::Success)
         throw Error(transportError(r.error, address()));
-    if (!r.streamed)
-        CheckResultServ(RemoteReply{method, r.status, std::move(r.body)}, consumer);
+    streamed = r.streamed;
+    return RemoteReply{method, r.status, std::move(r.body)};
+}
+
+RemoteReply TNetConnection::AppServer(const QString& method, const RemoteArgs& args)
+{
+    bool streamed = false;
+    return call(method, args, nullptr, streamed);
+}
+
+void TNetConnection::AppServerStreaming(const QString& method, const RemoteArgs& args, ReplyConsumer& consumer)
+{
+    bool streamed = false;
+    RemoteReply reply = call(method, args, &consumer, streamed);
+    // An error status came as a body of its own: checked as any reply.
+    if (!streamed)
+        CheckResultServ(reply, consumer);
 }
 
 // ---------------------------------------------------------------- CheckResultServ

@@ -83,6 +83,9 @@ public:
 
 private:
     QString address() const;
+    // One remote call; stream, when given, receives a 200 result as it
+    // arrives (streamed says it did).
+    RemoteReply call(const QString& method, const RemoteArgs& args, ReplyConsumer* stream, bool& streamed);
     QString serverName_;
     QString host_;
     int port_ = 0;
