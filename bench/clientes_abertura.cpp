@@ -60,7 +60,8 @@ void fill(Database& db, int rows)
     });
 }
 
-void measure(Database& db, const char* what, const QString& sql)
+// figure: the name of the figure lines of this measure.
+void measure(Database& db, const char* what, const char* figure, const QString& sql)
 {
     const long before = rssKb();
     QElapsedTimer t;
@@ -72,6 +73,8 @@ void measure(Database& db, const char* what, const QString& sql)
         const qint64 ms = t.elapsed();
         std::printf("%-34s %7d rows  %3d columns  %6lld ms  %8ld KB\n", what, q.recordCount(), q.fieldCount(), static_cast<long long>(ms),
                     rssKb() - before);
+        std::printf("figure %s_open_ms %lld ms\n", figure, static_cast<long long>(ms));
+        std::printf("figure %s_memory_kb %ld KB\n", figure, rssKb() - before);
     }
 }
 
@@ -88,14 +91,15 @@ int main(int argc, char** argv)
     t.start();
     fill(db, rows);
     std::printf("filled %d customers in %lld ms\n", rows, static_cast<long long>(t.elapsed()));
+    std::printf("figure clientes_rows %d rows\n", rows);
 
     const QString window = CadastroCliente::sqlClientes();
-    measure(db, "window's columns", window);
+    measure(db, "window's columns", "clientes_window", window);
     QString every = window;
     every.replace(QRegularExpression(QStringLiteral("SELECT\\s+A\\.NMRAZSOCCLIE.*?V\\.NMRAZSOCVEN"),
                                      QRegularExpression::DotMatchesEverythingOption),
                   QStringLiteral("SELECT A.*, V.NMRAZSOCVEN, T.IDTPIJURINFO, T.NRINSJURINFO"));
-    measure(db, "every column of CLIENTE", every);
+    measure(db, "every column of CLIENTE", "clientes_every_column", every);
     // The derived table against the same result from CASE expressions.
     QString plain = window;
     plain.replace(QRegularExpression(QStringLiteral("JOIN \\(SELECT.*?\\) T\\s+ON \\(T\\.CDCLIENTE = A\\.CDCLIENTE\\)"),
@@ -104,7 +108,7 @@ int main(int argc, char** argv)
                                  "ELSE IDTPIJURCLIE END AS IDTPIJURINFO, CASE WHEN SUBSTR(CDCLIENTE,1,1) = 'O' THEN "
                                  "SUBSTR(CDCLIENTE,2,5) ELSE NRINSJURCLIE END AS NRINSJURINFO FROM CLIENTE) T "
                                  "ON (T.CDCLIENTE = A.CDCLIENTE)"));
-    measure(db, "window's columns, CASE for UNION", plain);
+    measure(db, "window's columns, CASE for UNION", "clientes_case_for_union", plain);
     FreeDBGeralPed();
     return 0;
 }

@@ -74,6 +74,9 @@ int main(int argc, char** argv)
     std::printf("dataset layer (append/post + applyUpdates): %.0f rows/s\n", layer);
     std::printf("plain prepared statement:                  %.0f rows/s\n", plain);
     std::printf("layer overhead: %.1fx\n", plain / layer);
+    std::printf("figure dataset_insert_layer_rows_per_s %.0f rows/s\n", layer);
+    std::printf("figure dataset_insert_plain_rows_per_s %.0f rows/s\n", plain);
+    std::printf("figure dataset_insert_overhead_ratio %.2f ratio\n", plain / layer);
     FreeDBGeralPed();
     return 0;
 }
