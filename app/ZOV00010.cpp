@@ -5,6 +5,7 @@
 #include "transfer/progress_area.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QCloseEvent>
 #include <QFormLayout>
 #include <QFrame>
@@ -156,10 +157,15 @@ void TfrmLogin::showProgress(const ProgressState& s)
     if (!isVisible())
         return;
     // The area grows the window: grow it about its centre, where the user
-    // left it, rather than letting the window system place it anew.
+    // left it, rather than letting the window system place it anew. The
+    // children's layout requests are still queued: run them first, or the
+    // size hint is the old one and the window cuts its title.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
     layout()->activate();
+    // Only ever grown: shrinking again between the steps of a download made
+    // the window jitter, and a late resize left it too short for its title.
     const int height = std::max(sizeHint().height(), minimumSizeHint().height());
-    if (height == before.height())
+    if (height <= before.height())
         return;
     QRect after(before.topLeft(), QSize(before.width(), height));
     after.moveCenter(before.center());

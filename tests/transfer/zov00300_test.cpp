@@ -67,6 +67,9 @@ TEST_F(ZOV00300Test, TypingAnAddressWithF2AndCtrlEnter)
     EXPECT_TRUE(acao("sbtIncluir")->isEnabled());
     EXPECT_FALSE(acao("sbtAlterar")->isEnabled());
     EXPECT_FALSE(acao("sbtConfirmar")->isEnabled());
+    // Both Enter keys confirm; menus show the one form "Ctrl+Enter".
+    EXPECT_EQ(acao("mnuConfirmar")->shortcut().toString(QKeySequence::NativeText), QStringLiteral("Ctrl+Enter"));
+    EXPECT_EQ(acao("mnuConfirmar")->shortcuts().size(), 2);
 
     // Browsing: the field takes no typing.
     edt->setFocus();
