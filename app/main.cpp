@@ -2,6 +2,7 @@
 //
 //   zov-pedidos [--database FILE]
 //   zov-pedidos --sync --database FILE --address HOST[:PORT] --filial CODE
+#include "library/local_time.h"
 #include "app/ZOV00000.h"
 #include "app/startup.h"
 #include "app/sync.h"
@@ -40,6 +41,7 @@ void identify()
 
 int main(int argc, char** argv)
 {
+    zov::readLocalTimeZoneOnce();
     // A sync runs without a display, and so does the help: no widgets at all.
     bool headless = false;
     for (int i = 1; i < argc; ++i) {

@@ -1,6 +1,7 @@
 // Opens the customer window's list over a large registry (every column of
 // CLIENTE filled) and prints the time and the memory it takes, for the
 // columns the window reads and for every column of the table.
+#include "library/local_time.h"
 #include "customers/cadastro_cliente.h"
 #include "db/dbgeralped.h"
 #include "library/dataset.h"
@@ -82,6 +83,7 @@ void measure(Database& db, const char* what, const char* figure, const QString& 
 
 int main(int argc, char** argv)
 {
+    zov::readLocalTimeZoneOnce();
     QCoreApplication app(argc, argv);
     const int rows = argc > 1 ? std::atoi(argv[1]) : 100000;
     QTemporaryDir dir;

@@ -1,5 +1,6 @@
 // Inserts rows into PRODUTO through the dataset layer's apply path and through
 // a plain prepared statement, and prints rows per second for both.
+#include "library/local_time.h"
 #include "db/dbgeralped.h"
 #include "library/dataset.h"
 
@@ -63,6 +64,7 @@ double viaStatement(Database& db, int rows)
 
 int main(int argc, char** argv)
 {
+    zov::readLocalTimeZoneOnce();
     QCoreApplication app(argc, argv);
     const int rows = argc > 1 ? std::atoi(argv[1]) : 100000;
     QTemporaryDir dir;

@@ -1,10 +1,13 @@
 // The reference-data download of a large company over loopback, as a
 // salesperson's machine does it: zov-appserver (a child process) serves a
 // --scale N company; this process runs the client's real download and apply
-// twice, first into an empty database, then again with nothing changed.
-// Prints rows per second of the apply step, total seconds and peak memory.
+// twice, first into an empty database, then again with nothing changed; then
+// once more into another empty file with the tables held until the apply, to
+// compare the apply with plain prepared inserts of the same rows. Prints rows
+// per second, total seconds and the peak memory of the first download.
 //
 //   bench_download [N ...]      (default: 1 10)
+#include "library/local_time.h"
 #include "app/GeralZOV.h"
 #include "db/dbgeralped.h"
 #include "db/schema.h"
@@ -16,14 +19,38 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <cstdio>
 #include <sys/resource.h>
+#include <unistd.h>
 
 using namespace zov;
 
 namespace {
+
+// CPU seconds (user + system) of this process, all threads.
+double ownCpuSeconds()
+{
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) + double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
+// CPU seconds of another process, from /proc (Linux).
+double processCpuSeconds(qint64 pid)
+{
+    QFile f(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!f.open(QIODevice::ReadOnly))
+        return 0;
+    const QByteArray stat = f.readAll();
+    // Fields after the command name, which is in parentheses.
+    const QList<QByteArray> fields = stat.mid(stat.lastIndexOf(')') + 2).split(' ');
+    if (fields.size() < 13)
+        return 0;
+    return (fields[11].toDouble() + fields[12].toDouble()) / double(sysconf(_SC_CLK_TCK));
+}
 
 long peakRssMb()
 {
@@ -34,6 +61,7 @@ long peakRssMb()
 
 struct Run {
     double download = 0, apply = 0, plain = 0;
+    double clientCpu = 0, serverCpu = 0; // client: download and apply; server: the download
     long rows = 0;
 };
 
@@ -78,19 +106,22 @@ double plainInserts(const QString& path)
     return t.nsecsElapsed() / 1e9;
 }
 
-Run download(const QString& plainPath = {})
+Run download(qint64 serverPid, const QString& plainPath = {})
 {
     Run r;
+    CriaDataModulo();
+    // The comparison with plain inserts needs the tables held until the apply.
+    dtmAtuTab()->writeWhileReceiving = plainPath.isEmpty();
     QElapsedTimer t;
+    const double client0 = ownCpuSeconds(), server0 = processCpuSeconds(serverPid);
     t.start();
     if (!CriaBaixaDados()) {
         std::fprintf(stderr, "download failed: %s\n", qUtf8Printable(lastTransferError()));
         std::exit(1);
     }
     r.download = t.nsecsElapsed() / 1e9;
-    for (const SyncSlot& s : syncSlots())
-        r.rows += dtmAtuTab()->dataset(rowsDatasetOf(s)).rowCount();
-    r.rows += dtmAtuTab()->dataset(QStringLiteral("cdsParamPedido")).rowCount();
+    r.serverCpu = processCpuSeconds(serverPid) - server0;
+    r.rows = dtmAtuTab()->rowsReceived();
     if (!plainPath.isEmpty())
         r.plain = plainInserts(plainPath);
     t.restart();
@@ -99,19 +130,23 @@ Run download(const QString& plainPath = {})
         std::exit(1);
     }
     r.apply = t.nsecsElapsed() / 1e9;
+    r.clientCpu = ownCpuSeconds() - client0 - r.plain;
     return r;
 }
 
 void report(const char* what, const Run& r)
 {
+    // Written while received, the apply has nothing left: rows/s of the whole.
+    const double writing = r.apply > 0.05 ? r.apply : r.download + r.apply;
     std::printf("  %-6s rows %8ld | download %6.2f s | apply %6.2f s (%8.0f rows/s) | total %6.2f s | peak RSS %ld MB\n", what,
-                r.rows, r.download, r.apply, r.apply > 0 ? r.rows / r.apply : 0.0, r.download + r.apply, peakRssMb());
+                r.rows, r.download, r.apply, writing > 0 ? r.rows / writing : 0.0, r.download + r.apply, peakRssMb());
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
+    zov::readLocalTimeZoneOnce();
     QCoreApplication app(argc, argv);
     std::vector<int> scales;
     for (int i = 1; i < argc; ++i)
@@ -147,19 +182,33 @@ int main(int argc, char** argv)
         SetDatabasePath(dir.filePath(QStringLiteral("cliente.sqlite")));
         DataBaseGeralPed();
 
-        const Run first = download(dir.filePath(QStringLiteral("plain.sqlite")));
+        // As the program runs: each table written while the next ones arrive.
+        const Run first = download(serve.processId());
         report("first", first);
-        std::printf("  apply / plain prepared inserts of the same rows: %.2f (plain %.2f s)\n", first.apply / first.plain, first.plain);
-        const Run delta = download();
+        std::printf("  CPU: client %.2f s, server %.2f s (tables written while receiving)\n", first.clientCpu, first.serverCpu);
+        const long peak = peakRssMb();
+        const Run delta = download(serve.processId());
         report("delta", delta);
+        FreeDBGeralPed();
+
+        // The same download into another empty file, its tables held until
+        // the apply, to compare the apply with plain inserts of the same rows.
+        SetDatabasePath(dir.filePath(QStringLiteral("cliente-retido.sqlite")));
+        DataBaseGeralPed();
+        const Run held = download(serve.processId(), dir.filePath(QStringLiteral("plain.sqlite")));
+        report("held", held);
+        std::printf("  CPU: client %.2f s, server %.2f s (tables held until the apply)\n", held.clientCpu, held.serverCpu);
+        std::printf("  apply / plain prepared inserts of the same rows: %.2f (plain %.2f s)\n", held.apply / held.plain, held.plain);
+        FreeDBGeralPed();
+
         std::printf("figure download_first_total_n%d_s %.2f s\n", n, first.download + first.apply);
         std::printf("figure download_first_download_n%d_s %.2f s\n", n, first.download);
         std::printf("figure download_first_apply_n%d_s %.2f s\n", n, first.apply);
-        std::printf("figure download_apply_to_plain_ratio_n%d %.2f ratio\n", n, first.apply / first.plain);
+        std::printf("figure download_held_total_n%d_s %.2f s\n", n, held.download + held.apply);
+        std::printf("figure download_apply_to_plain_ratio_n%d %.2f ratio\n", n, held.apply / held.plain);
         std::printf("figure download_delta_total_n%d_s %.2f s\n", n, delta.download + delta.apply);
-        std::printf("figure download_peak_rss_n%d_mb %ld MB\n", n, peakRssMb());
+        std::printf("figure download_peak_rss_n%d_mb %ld MB\n", n, peak);
 
-        FreeDBGeralPed();
         serve.terminate();
         serve.waitForFinished(5000);
     }

@@ -4,6 +4,7 @@
 //   the rows already read;
 // - on a closed query (SQL text put back each time): the database reads only
 //   the matching rows.
+#include "library/local_time.h"
 #include "db/dbgeralped.h"
 #include "library/dataset.h"
 #include "library/dbutils.h"
@@ -41,6 +42,7 @@ void fill(Database& db, int rows)
 
 int main(int argc, char** argv)
 {
+    zov::readLocalTimeZoneOnce();
     QCoreApplication app(argc, argv);
     const int rows = argc > 1 ? std::atoi(argv[1]) : 200000;
     const int repeats = 5;

@@ -117,6 +117,13 @@ CREATE TABLE PARAMPEDZOVRA (
   NRIPSERVAPLIQ VARCHAR(20)
 );
 
+-- Tables whose rows were written by a download before its deletions were
+-- applied: the deletions from DTULTATU on are asked for again.
+CREATE TABLE EXCLPENDENTE (
+  NMTABELA VARCHAR(30) NOT NULL PRIMARY KEY,
+  DTULTATU DATETIME NOT NULL
+);
+
 -- General parameters
 CREATE TABLE PARAMGERAL (
   CDPARGERAL TEXT NOT NULL,

@@ -2,6 +2,7 @@
 //
 //   zov-appserver init  --db FILE [--demo | --scale N] [--force]
 //   zov-appserver serve --db FILE [--host 127.0.0.1] [--port 211]
+#include "library/local_time.h"
 #include "library/errors.h"
 #include "server/app_server.h"
 #include "server/demo_company.h"
@@ -153,6 +154,7 @@ int serve(const Options& o)
 
 int main(int argc, char** argv)
 {
+    zov::readLocalTimeZoneOnce();
     const Options o = parse(argc, argv);
     try {
         return o.command == QLatin1String("init") ? init(o) : serve(o);

@@ -7,10 +7,12 @@
 #include "transfer/loaders.h"
 #include "transfer/progress.h"
 #include "transfer/purge.h"
+#include "transfer/received_tables_loader.h"
 #include "transfer/tabelas.h"
 #include "transfer/watermarks.h"
 
 #include <QCoreApplication>
+#include <QThread>
 
 namespace zov {
 
@@ -29,49 +31,6 @@ QString& lastError()
 }
 
 bool transferRunning = false;
-
-// Reply elements into the received tables they belong to.
-class ReceivedTablesLoader final : public ReplyConsumer {
-public:
-    explicit ReceivedTablesLoader(TdtmAtuTab& dm)
-    {
-        for (const SyncSlot& s : syncSlots()) {
-            targets_[s.slot] = &dm.dataset(rowsDatasetOf(s));
-            targets_[s.slot + kDeletionOffset] = &dm.dataset(deletionsDatasetOf(s));
-        }
-        targets_[kParamPedidoElement] = &dm.dataset(QStringLiteral("cdsParamPedido"));
-    }
-    void beginPacket(int index, const std::vector<PacketColumn>& columns) override
-    {
-        ReceivedTable* t = target(index);
-        if (!t)
-            return;
-        std::vector<ReceivedTable::Column> cols;
-        cols.reserve(columns.size());
-        for (const PacketColumn& c : columns)
-            cols.push_back({c.name, fieldKindOf(c.type)});
-        t->load(std::move(cols));
-    }
-    void packetRow(int index, PacketRow& values) override
-    {
-        if (ReceivedTable* t = target(index))
-            t->appendRow(values.constData(), int(values.size()));
-    }
-    void abortPacket(int index) override
-    {
-        if (ReceivedTable* t = target(index))
-            t->unload();
-    }
-
-private:
-    // Elements 11, 23 and 35 have no table: whatever comes there is ignored.
-    ReceivedTable* target(int index) const
-    {
-        const auto it = targets_.find(index);
-        return it == targets_.end() ? nullptr : it->second;
-    }
-    std::map<int, ReceivedTable*> targets_;
-};
 
 // Reference loads may trade durability for speed (a table is still written
 // whole or not at all); orders never do, so full durability comes back after
@@ -145,63 +104,132 @@ void TdtmAtuTab::BaixaDados()
     const Watermarks w = readWatermarks(db);
     for (auto& [name, table] : datasets_)
         table.unload();
+    written_.clear();
+    rowsReceived_ = 0;
+    requestedDeletionsFrom = w.dtUltAtu;
     if (!netImpDados.connected())
         netImpDados.open();
     RemoteArgs args;
     args.add(Filial()).add(w.dtUltAtu).add(w.dtUltAtuIns);
-    // Decoded while it arrives: the reply is never held whole. The loader
-    // only fills the received tables, which nothing else touches meanwhile.
-    ReceivedTablesLoader loader(*this);
-    netImpDados.AppServerStreaming(QStringLiteral("getTabelas"), args, loader);
+    // Decoded while it arrives: the reply is never held whole. On this
+    // thread the rows are written part by part while the decoder reads on,
+    // so only a few parts are ever in memory.
+    QCoreApplication* app = QCoreApplication::instance();
+    const bool writer = writeWhileReceiving && app && QThread::currentThread() == app->thread();
+    ReceivedTablesLoader loader(*this, writer);
+    receiving = true;
+    struct Received {
+        bool& flag;
+        ~Received() { flag = false; }
+    } received{receiving};
+    try {
+        netImpDados.AppServerStreaming(QStringLiteral("getTabelas"), args, loader);
+    } catch (const Abort&) {
+        throw;
+    } catch (const Error&) {
+        loader.abandon(); // a table left half-written is rolled back
+        // The decoder stopped because a write failed: that is the reason.
+        const QString failure = loader.failure();
+        if (!failure.isEmpty())
+            throw Error(failure);
+        throw;
+    }
+    if (writer) {
+        loader.writeQueued(); // what the event loop had not reached
+        loader.abandon();
+        const QString failure = loader.failure();
+        if (!failure.isEmpty())
+            throw Error(failure);
+    }
+}
+
+void TdtmAtuTab::writeRows(const LoaderInfo& l)
+{
+    Database& db = DataBaseGeralPed();
+    const QString rowsName = QString::fromLatin1(l.rowsDataset);
+    ReceivedTable& rows = dataset(rowsName);
+    checkRows(l, rows);
+    const QString table = QString::fromLatin1(l.table);
+    const SyncSlot* slot = syncSlotOf(table);
+    ReceivedTable* deletions = slot ? &dataset(deletionsDatasetOf(*slot)) : nullptr;
+    if (deletions)
+        checkDeletions(*slot, *deletions);
+    const QString name = progressTableName(rowsName);
+    const QString atuTab = msgPadrao().Msg(QStringLiteral("ATU_TAB"));
+    const QString de = msgPadrao().Msg(QStringLiteral("DE"));
+    UpdateProgress(progressWindow, {}, 0, 1, false); // lets pending events through between tables
+    BulkDurability bulk(db);
+    bool wrote = false;
+    try {
+        // A table's rows and its deletions commit together: its newest date
+        // can never pass a deletion that was not applied, whichever later
+        // table fails or however the program ends.
+        db.transaction([&] {
+            loadTable(db, l, rows, [&](int row, int total) {
+                UpdateProgress(progressWindow, {atuTab, QStringLiteral("%1 - %2%3%4").arg(name).arg(row).arg(de).arg(total)}, row, total,
+                               false);
+            });
+            if (deletions) {
+                purgeTable(db, *slot, *deletions);
+                clearDeletionsPending(db, table);
+            }
+            wrote = true;
+        });
+    } catch (const Abort&) {
+        throw;
+    } catch (const std::exception& e) {
+        if (!wrote)
+            throw;
+        throw Error(QStringLiteral("Não foi possível confirmar a gravação da tabela local %1: %2").arg(table, QString::fromUtf8(e.what())));
+    }
+    written_.insert(rowsName);
+    rows.unload();
+    if (deletions) {
+        written_.insert(deletionsDatasetOf(*slot));
+        deletions->clearRows();
+    }
+}
+
+void TdtmAtuTab::applyDeletions(const SyncSlot& slot)
+{
+    Database& db = DataBaseGeralPed();
+    ReceivedTable& deletions = dataset(deletionsDatasetOf(slot));
+    checkDeletions(slot, deletions);
+    UpdateProgress(progressWindow, {}, 0, 1, false);
+    BulkDurability bulk(db);
+    db.transaction([&] {
+        purgeTable(db, slot, deletions);
+        clearDeletionsPending(db, slot.table);
+    });
+    written_.insert(deletionsDatasetOf(slot));
+    deletions.clearRows();
 }
 
 void TdtmAtuTab::checkReceived()
 {
-    // Every element is checked before the first table is written: a reply
-    // that lacks one is refused whole, naming it.
-    for (const LoaderInfo& l : loaderTable())
-        checkRows(l, dataset(QString::fromLatin1(l.rowsDataset)));
+    // Every element still held is checked before the first of them is
+    // written: a reply that lacks one is refused whole, naming it.
+    for (const LoaderInfo& l : loaderTable()) {
+        const QString rowsName = QString::fromLatin1(l.rowsDataset);
+        if (!written(rowsName))
+            checkRows(l, dataset(rowsName));
+    }
     for (const SyncSlot& s : syncSlots())
-        checkDeletions(s, dataset(deletionsDatasetOf(s)));
+        if (!written(deletionsDatasetOf(s)))
+            checkDeletions(s, dataset(deletionsDatasetOf(s)));
 }
 
 void TdtmAtuTab::ExportaDados()
 {
-    Database& db = DataBaseGeralPed();
     checkReceived();
     mensagem(QStringLiteral("INSERE_TAB"));
-    const QString atuTab = msgPadrao().Msg(QStringLiteral("ATU_TAB"));
-    const QString de = msgPadrao().Msg(QStringLiteral("DE"));
     for (const LoaderInfo& l : loaderTable()) {
-        UpdateProgress(progressWindow, {}, 0, 1, false); // lets pending events through between tables
-        const QString name = progressTableName(QString::fromLatin1(l.rowsDataset));
-        const QString table = QString::fromLatin1(l.table);
-        const SyncSlot* slot = syncSlotOf(table);
-        ReceivedTable* deletions = slot ? &dataset(deletionsDatasetOf(*slot)) : nullptr;
-        BulkDurability bulk(db);
-        bool written = false;
-        try {
-            // A table's rows and its deletions commit together: its newest
-            // date can never pass a deletion that was not applied, whichever
-            // later table fails or however the program ends.
-            db.transaction([&] {
-                loadTable(db, l, dataset(QString::fromLatin1(l.rowsDataset)), [&](int row, int total) {
-                    UpdateProgress(progressWindow, {atuTab, QStringLiteral("%1 - %2%3%4").arg(name).arg(row).arg(de).arg(total)}, row,
-                                   total, false);
-                });
-                if (deletions)
-                    purgeTable(db, *slot, *deletions);
-                written = true;
-            });
-        } catch (const Abort&) {
-            throw;
-        } catch (const std::exception& e) {
-            if (!written)
-                throw;
-            throw Error(QStringLiteral("Não foi possível confirmar a gravação da tabela local %1: %2").arg(table, QString::fromUtf8(e.what())));
-        }
-        if (deletions)
-            deletions->clearRows();
+        const QString rowsName = QString::fromLatin1(l.rowsDataset);
+        const SyncSlot* slot = syncSlotOf(QString::fromLatin1(l.table));
+        if (!written(rowsName))
+            writeRows(l);
+        else if (slot && !written(deletionsDatasetOf(*slot)))
+            applyDeletions(*slot);
     }
     mensagem(QStringLiteral("DELETE_CAHCE"));
     DeletaDados(true);
@@ -212,13 +240,11 @@ void TdtmAtuTab::DeletaDados(bool boTabelas)
 {
     if (!boTabelas)
         return;
-    Database& db = DataBaseGeralPed();
     // Deletions still held here (a table without a loader) are applied now;
     // the others went with their table's rows.
     for (const SyncSlot& s : syncSlots())
-        purgeTable(db, s, dataset(deletionsDatasetOf(s)));
-    for (const SyncSlot& s : syncSlots())
-        dataset(deletionsDatasetOf(s)).clearRows();
+        if (!written(deletionsDatasetOf(s)))
+            applyDeletions(s);
 }
 
 TdtmAtuTab* dtmAtuTab() { return module().get(); }
@@ -272,7 +298,8 @@ void UpdateProgress(ProgressWindow* window, const QStringList& arsMessages, int 
     }
     // Windows repaint during long loops; while a table is being written no
     // user action may start another write on the same connection.
-    const bool writing = dtmDBGeralPed() && dtmDBGeralPed()->database() && dtmDBGeralPed()->database()->inTransaction();
+    const bool writing = (dtmDBGeralPed() && dtmDBGeralPed()->database() && dtmDBGeralPed()->database()->inTransaction())
+                         || module()->receiving;
     QCoreApplication::processEvents(writing ? QEventLoop::ExcludeUserInputEvents : QEventLoop::AllEvents);
 }
 

@@ -7,13 +7,18 @@
 #include "transfer/netconnection.h"
 #include "transfer/received_table.h"
 
+#include <QVariantList>
 #include <map>
 #include <memory>
+#include <set>
 
 namespace zov {
 
 class Database;
 class ProgressWindow;
+class ReceivedTablesLoader;
+struct LoaderInfo;
+struct SyncSlot;
 
 class TdtmAtuTab {
 public:
@@ -31,11 +36,24 @@ public:
     // cdsCliente, cdsClienteCache, cdsParamPedido...
     ReceivedTable& dataset(const QString& name);
 
-    // The request to the server and the loading of its reply.
+    // The request to the server and the loading of its reply. On the GUI
+    // thread each table is written as soon as its element has arrived (and
+    // then let go); elsewhere, or with writeWhileReceiving off, the tables
+    // are held for ExportaDados.
     void BaixaDados();
-    // Writes the received tables into the local ones, then purges.
-    // Refuses a reply that lacks an element or a key column, before any write.
+    bool writeWhileReceiving = true;
+    // True while the reply is being received (and tables written): user
+    // input waits meanwhile.
+    bool receiving = false;
+    // The deletion watermarks this download asked with, per slot: a table
+    // written before its deletions came is marked with its own.
+    QVariantList requestedDeletionsFrom;
+    // Rows of every table element received, written or held.
+    qint64 rowsReceived() const { return rowsReceived_; }
+    // Refuses a reply that lacks an element or a key column, before any
+    // write of the tables still held.
     void checkReceived();
+    // Writes the tables still held into the local ones, with their deletions.
     void ExportaDados();
     void DeletaDados(bool boTabelas);
 
@@ -43,7 +61,15 @@ public:
     void mensagem(const QString& key);
 
 private:
+    bool written(const QString& dataset) const { return written_.count(dataset) != 0; }
+    void writeRows(const LoaderInfo& loader); // held rows with their deletions
+    void applyDeletions(const SyncSlot& slot);
+
     std::map<QString, ReceivedTable> datasets_;
+    // Datasets already written (rows) or applied (deletions) by this download.
+    std::set<QString> written_;
+    qint64 rowsReceived_ = 0;
+    friend class ReceivedTablesLoader;
 };
 
 // The data module of the process, or null.

@@ -8,6 +8,8 @@
 #include "transfer/tabelas.h"
 
 #include <functional>
+#include <memory>
+#include <vector>
 
 namespace zov {
 
@@ -21,6 +23,27 @@ using RowProgress = std::function<void(int row, int total)>;
 void checkRows(const LoaderInfo& loader, const ReceivedTable& rows);
 
 void loadTable(Database& db, const LoaderInfo& loader, const ReceivedTable& rows, const RowProgress& progress);
+
+// One table's rows written part by part, inside the caller's transaction:
+// the statement is prepared once for the columns the server sent.
+class TableLoad {
+public:
+    TableLoad(Database& db, const LoaderInfo& loader, const std::vector<ReceivedTable::Column>& received);
+    ~TableLoad();
+    TableLoad(const TableLoad&) = delete;
+    TableLoad& operator=(const TableLoad&) = delete;
+    // rows has the columns given above. total: the table's row count when
+    // known, else 0 (progress and messages then count rows only).
+    void write(const ReceivedTable& rows, int total, const RowProgress& progress);
+    int written() const { return written_; }
+
+private:
+    QString table_;
+    std::unique_ptr<Statement> statement_;
+    std::vector<int> paramOf_; // received column -> statement parameter, or -1
+    std::vector<bool> isKey_;  // per statement parameter
+    int written_ = 0;
+};
 
 // The name a loader shows in its progress line: the rows dataset's name
 // without its first three letters, in capitals (cdsCliente -> CLIENTE).

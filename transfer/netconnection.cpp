@@ -351,6 +351,8 @@ HttpOutcome runRequest(const QString& host, int port, int connectMs, int totalMs
     if (!waitFor(*call, totalMs)) {
         out.timedOut = true;
         call->client.stop();
+        if (stream)
+            stream->cancel();
         // A worker stuck where stop() cannot reach (name lookup) is left to
         // finish alone, unless it feeds a consumer of the caller's.
         if (stream || waitFor(*call, 2000))

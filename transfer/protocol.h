@@ -92,6 +92,9 @@ public:
     virtual void packetRow(int index, PacketRow& values) = 0;
     virtual void endPacket(int index) {}
     virtual void abortPacket(int index) {}
+    // From the calling thread when it gives the reply up (a time-out): a
+    // consumer that makes the decoder wait must let it go on, to its end.
+    virtual void cancel() {}
 };
 
 // Decodes a reply body whose result is an array of packets or nulls. An error

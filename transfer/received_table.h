@@ -33,6 +33,7 @@ public:
     void clearRows();
 
     int columnCount() const { return int(columns_.size()); }
+    const std::vector<Column>& columns() const { return columns_; }
     const Column& column(int index) const { return columns_.at(std::size_t(index)); }
     int columnIndex(const QString& name) const; // -1 when absent, ignoring case
 
@@ -40,6 +41,7 @@ public:
     void appendRow(const std::vector<QVariant>& values) { appendRow(values.data(), int(values.size())); }
     void appendRow(const QVariant* values, int count);
     int rowCount() const { return int(rowStart_.size()); }
+    std::size_t cellCount() const { return cells_.size(); }
     QVariant value(int row, int column) const;
     QVariant value(int row, const QString& column) const { return value(row, columnIndex(column)); }
 

@@ -14,9 +14,38 @@ QDateTime DateNull(qint64 count, int mode, const QDateTime& dtValue, const QDate
     return dtValue.isValid() ? dtValue : dataSemAtualizacao();
 }
 
+namespace {
+
+// Files made before the mark existed get the table when it is first needed.
+const char* const kPendingTable = "CREATE TABLE IF NOT EXISTS EXCLPENDENTE (NMTABELA VARCHAR(30) NOT NULL PRIMARY KEY, "
+                                  "DTULTATU DATETIME NOT NULL)";
+
+QDateTime pendingSince(Database& db, const QString& table)
+{
+    Statement st(db, QStringLiteral("SELECT DTULTATU FROM EXCLPENDENTE WHERE NMTABELA = :T"));
+    st.bind(QStringLiteral("T"), table);
+    return st.step() ? st.value(0, FieldKind::DateTime).toDateTime() : QDateTime();
+}
+
+} // namespace
+
+void markDeletionsPending(Database& db, const QString& table, const QDateTime& since)
+{
+    db.execScript(QString::fromLatin1(kPendingTable));
+    db.exec(QStringLiteral("INSERT INTO EXCLPENDENTE (NMTABELA, DTULTATU) VALUES (:T, :D) ON CONFLICT (NMTABELA) DO NOTHING"),
+            {{QStringLiteral("T"), table}, {QStringLiteral("D"), since}});
+}
+
+void clearDeletionsPending(Database& db, const QString& table)
+{
+    if (db.tableExists(QStringLiteral("EXCLPENDENTE")))
+        db.exec(QStringLiteral("DELETE FROM EXCLPENDENTE WHERE NMTABELA = :T"), {{QStringLiteral("T"), table}});
+}
+
 Watermarks readWatermarks(Database& db, const QDateTime& now)
 {
     Watermarks w;
+    const bool pending = db.tableExists(QStringLiteral("EXCLPENDENTE"));
     for (int i = 0; i < kSlotCount; ++i) {
         w.dtUltAtu << QVariant();
         w.dtUltAtuIns << QVariant();
@@ -27,7 +56,11 @@ Watermarks readWatermarks(Database& db, const QDateTime& now)
         st.step();
         const qint64 count = st.value(0, FieldKind::Integer).toLongLong();
         const QDateTime newest = st.value(1, FieldKind::DateTime).toDateTime();
-        w.dtUltAtu[s.slot] = DateNull(count, 1, newest, now);
+        QDateTime deletionsFrom = DateNull(count, 1, newest, now);
+        const QDateTime since = pending ? pendingSince(db, s.table) : QDateTime();
+        if (since.isValid() && since < deletionsFrom)
+            deletionsFrom = since;
+        w.dtUltAtu[s.slot] = deletionsFrom;
         w.dtUltAtuIns[s.slot] = DateNull(count, 2, newest, now);
     }
     return w;

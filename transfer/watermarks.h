@@ -20,7 +20,16 @@ struct Watermarks {
     QVariantList dtUltAtuIns; // oleDTULTATUIns
 };
 
-// Counts and newest dates of the 22 slot tables.
+// Counts and newest dates of the 22 slot tables. A table whose rows were
+// written while its deletions were not (yet) applied asks for deletions from
+// the date it asked with then (EXCLPENDENTE), not from its newest row.
 Watermarks readWatermarks(Database& db, const QDateTime& now = QDateTime::currentDateTime());
+
+// Kept in the transaction that writes a table's rows before its deletions:
+// the deletions at or after `since` are still to be applied. An older mark
+// stays (the deletions since then are still missing).
+void markDeletionsPending(Database& db, const QString& table, const QDateTime& since);
+// In the transaction that applies the table's deletions.
+void clearDeletionsPending(Database& db, const QString& table);
 
 } // namespace zov

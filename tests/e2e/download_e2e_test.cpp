@@ -45,6 +45,7 @@ protected:
         return dtmAtuTab()->dataset(deletionsDatasetOf(*syncSlotOf(QString::fromLatin1(table)))).rowCount();
     }
     Database& local() { return client.db(); }
+    void deletionSurvivesALaterFailure(bool writeWhileReceiving);
 
     test::TempDatabase client;
 };
@@ -79,6 +80,9 @@ TEST_F(DownloadE2E, AChangeAnInsertAndADeleteArriveWithTheNextDownloadAndLittleE
     const QString where = QStringLiteral("CDPAIS || SGESTADO || CDMUNICIPIO || '/' || CDBAIRRO = :B");
     server.db().exec(QStringLiteral("DELETE FROM BAIRRO WHERE ") + where, {{QStringLiteral("B"), bairro}});
 
+    // Held until the apply, so that what came can be looked at.
+    CriaDataModulo();
+    dtmAtuTab()->writeWhileReceiving = false;
     ASSERT_TRUE(CriaBaixaDados()) << lastTransferError().toStdString();
     // The watermark re-sends only the rows of its own instant.
     for (const SyncSlot& s : syncSlots()) {
@@ -98,6 +102,8 @@ TEST_F(DownloadE2E, AChangeAnInsertAndADeleteArriveWithTheNextDownloadAndLittleE
     // Nothing changed: deletions come "at or after" the table's date, so the
     // newest one may come again; it deletes nothing more.
     const int bairros = countRows(local(), QStringLiteral("BAIRRO"));
+    CriaDataModulo();
+    dtmAtuTab()->writeWhileReceiving = false;
     ASSERT_TRUE(CriaBaixaDados());
     EXPECT_LE(deletions("BAIRRO"), 1);
     EXPECT_TRUE(ChamaExportaDados());
@@ -105,9 +111,9 @@ TEST_F(DownloadE2E, AChangeAnInsertAndADeleteArriveWithTheNextDownloadAndLittleE
 }
 
 // A product deleted on the server while a later table cannot be written here
-// (a full disk, a lock): the products are written, the apply stops at the
-// customers, and the next download still removes the product.
-TEST_F(DownloadE2E, ADeletionIsNotLostWhenALaterTableFails)
+// (a full disk, a lock): the products are written, the customers fail, and
+// the next download still removes the product.
+void DownloadE2E::deletionSurvivesALaterFailure(bool writeWhileReceiving)
 {
     test::RunningServer server(true);
     pointAt(server.port());
@@ -117,22 +123,40 @@ TEST_F(DownloadE2E, ADeletionIsNotLostWhenALaterTableFails)
     // Changed after the deletion: the product table's newest date passes it.
     server.db().exec(QStringLiteral("UPDATE PRODUTO SET NMPRODUTO = NMPRODUTO || ' NOVO' WHERE CDPRODUTO = (SELECT MAX(CDPRODUTO) FROM PRODUTO)"));
     server.db().exec(QStringLiteral("UPDATE CLIENTE SET NMFANTCLIE = 'MERCADO NOVO' WHERE CDCLIENTE = 'J11222333000181'"));
+    const auto goneCount = [&] {
+        return countRows(local(), QStringLiteral("PRODUTO"), QStringLiteral("CDPRODUTO = :P"), {{QStringLiteral("P"), gone}});
+    };
 
     local().execScript(QStringLiteral("CREATE TRIGGER FALHA BEFORE INSERT ON CLIENTE BEGIN SELECT RAISE(ABORT, 'disco cheio'); END"));
-    ASSERT_TRUE(CriaBaixaDados()) << lastTransferError().toStdString();
-    EXPECT_FALSE(ChamaExportaDados());
+    CriaDataModulo();
+    dtmAtuTab()->writeWhileReceiving = writeWhileReceiving;
+    if (writeWhileReceiving) {
+        // The customers fail while the reply arrives, before the products'
+        // deletions (later in the reply) came: the products keep a mark.
+        EXPECT_FALSE(CriaBaixaDados());
+        EXPECT_EQ(countRows(local(), QStringLiteral("EXCLPENDENTE"), QStringLiteral("NMTABELA = 'PRODUTO'")), 1);
+    } else {
+        ASSERT_TRUE(CriaBaixaDados()) << lastTransferError().toStdString();
+        EXPECT_FALSE(ChamaExportaDados());
+        EXPECT_EQ(goneCount(), 0) << "the products' deletion went with their rows";
+    }
     EXPECT_TRUE(lastTransferError().contains(QStringLiteral("CLIENTE"))) << lastTransferError().toStdString();
+    EXPECT_TRUE(lastTransferError().contains(QStringLiteral("disco cheio"))) << lastTransferError().toStdString();
     EXPECT_EQ(countRows(local(), QStringLiteral("PRODUTO"), QStringLiteral("NMPRODUTO LIKE '% NOVO'")), 1) << "products were written";
-    EXPECT_EQ(countRows(local(), QStringLiteral("PRODUTO"), QStringLiteral("CDPRODUTO = :P"), {{QStringLiteral("P"), gone}}), 0)
-        << "and their deletion with them";
+    EXPECT_EQ(countRows(local(), QStringLiteral("CLIENTE"), QStringLiteral("NMFANTCLIE = 'MERCADO NOVO'")), 0) << "no half table";
 
     local().execScript(QStringLiteral("DROP TRIGGER FALHA"));
     ASSERT_TRUE(CriaBaixaDados() && ChamaExportaDados()) << lastTransferError().toStdString();
-    EXPECT_EQ(countRows(local(), QStringLiteral("PRODUTO"), QStringLiteral("CDPRODUTO = :P"), {{QStringLiteral("P"), gone}}), 0);
+    EXPECT_EQ(goneCount(), 0);
+    EXPECT_EQ(countRows(local(), QStringLiteral("EXCLPENDENTE")), 0) << "every deletion applied";
     EXPECT_EQ(countRows(local(), QStringLiteral("PRODUTO")), countRows(server.db(), QStringLiteral("PRODUTO")));
     EXPECT_EQ(local().scalar(QStringLiteral("SELECT NMFANTCLIE FROM CLIENTE WHERE CDCLIENTE = 'J11222333000181'")).toString(),
               QStringLiteral("MERCADO NOVO"));
 }
+
+TEST_F(DownloadE2E, ADeletionIsNotLostWhenALaterTableFailsWhileTheReplyArrives) { deletionSurvivesALaterFailure(true); }
+
+TEST_F(DownloadE2E, ADeletionIsNotLostWhenALaterTableFailsInTheApply) { deletionSurvivesALaterFailure(false); }
 
 TEST_F(DownloadE2E, AServerThatStopsHalfWayLeavesTheTablesAsTheyWereAndSaysSo)
 {

@@ -1,4 +1,5 @@
 // Every test executable: an offscreen QApplication, pt_BR formats, scripted dialogs.
+#include "library/local_time.h"
 #include "library/formats.h"
 #include "tests/support/scripted_dialogs.h"
 
@@ -10,6 +11,7 @@
 
 int main(int argc, char** argv)
 {
+    zov::readLocalTimeZoneOnce();
     // gtest_discover_tests runs the binary outside ctest's environment.
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);

@@ -1,0 +1,191 @@
+// The download's reply written part by part while it is decoded: a table in
+// several parts commits whole or not at all, its deletions clear its mark,
+// and a decoder waiting for the writer is let go when the reply is given up.
+#include "tests/support/scripted_dialogs.h"
+#include "library/errors.h"
+#include "tests/support/temp_database.h"
+#include "transfer/atu_tab.h"
+#include "transfer/dtm_atu_tab.h"
+#include "transfer/protocol.h"
+#include "transfer/protocol_slots.h"
+#include "transfer/received_tables_loader.h"
+#include "transfer/tabelas.h"
+#include "transfer/watermarks.h"
+
+#include <gtest/gtest.h>
+#include <thread>
+
+using namespace zov;
+using test::countRows;
+
+namespace {
+
+const QDateTime kAsked(QDate(2026, 1, 2), QTime(3, 4, 5));
+
+// A getTabelas reply: every element empty with its table's key columns,
+// but PAIS (slot 12) with `countries` rows and its deletion records. With
+// `fallAfter`, the server fails after that element (an error tail).
+std::string reply(int countries, const QStringList& deletedCountries = {}, int fallAfter = -1)
+{
+    std::string body;
+    ResultWriter result(body);
+    for (int e = 0; e <= kParamPedidoElement; ++e) {
+        if (fallAfter >= 0 && e > fallAfter) {
+            body += "]," + errorBody(QStringLiteral("O servidor caiu.")).substr(1);
+            return body;
+        }
+        const SyncSlot* rows = nullptr;
+        const SyncSlot* deletions = nullptr;
+        for (const SyncSlot& s : syncSlots()) {
+            if (s.slot == e)
+                rows = &s;
+            if (s.slot + kDeletionOffset == e)
+                deletions = &s;
+        }
+        if (!rows && !deletions && e != kParamPedidoElement) {
+            result.null();
+            continue;
+        }
+        result.beginElement();
+        PacketWriter p(body);
+        if (deletions) {
+            p.begin({{QStringLiteral("DSKEYCACHE"), ColumnType::Text}, {QStringLiteral("DTULTATUCACH"), ColumnType::DateTime}});
+            if (deletions->table == QLatin1String("PAIS"))
+                for (const QString& c : deletedCountries) {
+                    p.beginRow();
+                    p.text(QStringLiteral("CDPAIS=%1;").arg(c));
+                    p.dateTime(kAsked.addDays(1));
+                    p.endRow();
+                }
+        } else if (rows && rows->table == QLatin1String("PAIS")) {
+            p.begin({{QStringLiteral("CDPAIS"), ColumnType::Text}, {QStringLiteral("DTULTATUPAIS"), ColumnType::DateTime}});
+            for (int i = 0; i < countries; ++i) {
+                p.beginRow();
+                p.text(QStringLiteral("%1").arg(i, 5, 10, QLatin1Char('0')));
+                p.dateTime(kAsked.addSecs(i));
+                p.endRow();
+            }
+        } else if (rows) {
+            std::vector<PacketColumn> keys;
+            for (const QString& k : rows->keys)
+                keys.push_back({k, ColumnType::Text});
+            p.begin(keys);
+        } else {
+            p.begin({{QStringLiteral("CDFILIAL"), ColumnType::Text}});
+        }
+        p.end();
+    }
+    result.finish();
+    return body;
+}
+
+class PartByPart : public test::DialogsTest {
+protected:
+    void SetUp() override
+    {
+        test::DialogsTest::SetUp();
+        CriaDataModulo();
+    }
+    void TearDown() override
+    {
+        DestroiDataModulo();
+        test::DialogsTest::TearDown();
+    }
+    // Decodes on this thread (the reply is small enough never to wait),
+    // then writes what was queued, as the event loop would.
+    QString receive(const std::string& body)
+    {
+        ReceivedTablesLoader loader(*dtmAtuTab(), true);
+        QString decodeError;
+        try {
+            decodeResult(std::string_view(body), loader);
+        } catch (const Error& e) {
+            decodeError = e.text();
+        }
+        loader.writeQueued();
+        loader.abandon();
+        return loader.failure().isEmpty() ? decodeError : loader.failure();
+    }
+    int pending(const char* table)
+    {
+        return countRows(temp.db(), QStringLiteral("EXCLPENDENTE"), QStringLiteral("NMTABELA = :T"), {{QStringLiteral("T"), QLatin1String(table)}});
+    }
+    test::TempDatabase temp;
+};
+
+TEST_F(PartByPart, ATableOfSeveralPartsCommitsWholeAndItsDeletionsClearItsMark)
+{
+    const int rows = 2 * ReceivedTablesLoader::kPartRows + 500;
+    EXPECT_EQ(receive(reply(rows)), QString());
+    EXPECT_EQ(countRows(temp.db(), QStringLiteral("PAIS")), rows);
+    EXPECT_EQ(dtmAtuTab()->rowsReceived(), rows);
+    EXPECT_EQ(pending("PAIS"), 0) << "its (empty) deletions came in the same reply";
+    EXPECT_EQ(dtmAtuTab()->dataset(QStringLiteral("cdsPais")).rowCount(), 0) << "nothing held once written";
+
+    // Deleted rows of a table already written go in the same download.
+    EXPECT_EQ(receive(reply(3, {QStringLiteral("00001"), QStringLiteral("00002")})), QString());
+    EXPECT_EQ(countRows(temp.db(), QStringLiteral("PAIS")), rows - 2);
+    EXPECT_FALSE(temp.db().inTransaction());
+    EXPECT_EQ(temp.db().scalar(QStringLiteral("PRAGMA synchronous")).toInt(), 2) << "full durability after the tables";
+}
+
+TEST_F(PartByPart, AFailingRowInALaterPartLeavesNoneOfTheTable)
+{
+    const int rows = 2 * ReceivedTablesLoader::kPartRows + 500;
+    temp.db().execScript(QStringLiteral("CREATE TRIGGER FALHA BEFORE INSERT ON PAIS WHEN NEW.CDPAIS = '04400' "
+                                        "BEGIN SELECT RAISE(ABORT, 'disco cheio'); END"));
+    const QString failure = receive(reply(rows));
+    EXPECT_TRUE(failure.contains(QStringLiteral("PAIS"))) << failure.toStdString();
+    EXPECT_TRUE(failure.contains(QStringLiteral("linha 4401"))) << failure.toStdString();
+    EXPECT_TRUE(failure.contains(QStringLiteral("disco cheio"))) << failure.toStdString();
+    EXPECT_EQ(countRows(temp.db(), QStringLiteral("PAIS")), 0) << "the parts written before were rolled back";
+    EXPECT_EQ(pending("PAIS"), 0);
+    EXPECT_FALSE(temp.db().inTransaction());
+    EXPECT_EQ(temp.db().scalar(QStringLiteral("PRAGMA synchronous")).toInt(), 2);
+}
+
+TEST_F(PartByPart, RowsWrittenBeforeTheirDeletionsLeaveAMarkUntilTheDeletionsCome)
+{
+    // The server fails after the rows elements, before the deletions: the
+    // rows stay, marked with the date this download asked deletions from.
+    QVariantList asked;
+    for (int i = 0; i < kSlotCount; ++i)
+        asked << kAsked;
+    dtmAtuTab()->requestedDeletionsFrom = asked;
+    const QString failure = receive(reply(10, {}, kDeletionOffset - 1));
+    EXPECT_TRUE(failure.contains(QStringLiteral("O servidor caiu."))) << failure.toStdString();
+    EXPECT_EQ(countRows(temp.db(), QStringLiteral("PAIS")), 10);
+    EXPECT_EQ(pending("PAIS"), 1);
+    EXPECT_EQ(temp.db().scalar(QStringLiteral("SELECT DTULTATU FROM EXCLPENDENTE WHERE NMTABELA = 'PAIS'")).toDateTime(), kAsked);
+    const Watermarks w = readWatermarks(temp.db());
+    EXPECT_EQ(w.dtUltAtu[12].toDateTime(), kAsked) << "deletions asked from the old date, not the newest row";
+    EXPECT_EQ(w.dtUltAtuIns[12].toDateTime(), kAsked.addSecs(9)) << "rows from the newest row";
+    // A later failed download keeps the older mark: those deletions are still missing.
+    markDeletionsPending(temp.db(), QStringLiteral("PAIS"), kAsked.addDays(5));
+    EXPECT_EQ(readWatermarks(temp.db()).dtUltAtu[12].toDateTime(), kAsked);
+
+    EXPECT_EQ(receive(reply(10, {QStringLiteral("00003")})), QString());
+    EXPECT_EQ(countRows(temp.db(), QStringLiteral("PAIS")), 9);
+    EXPECT_EQ(pending("PAIS"), 0);
+}
+
+TEST_F(PartByPart, ADecoderWaitingForTheWriterIsLetGoWhenTheReplyIsGivenUp)
+{
+    // More cells than may wait in the queue, and nobody writing them.
+    const std::string body = reply(int(ReceivedTablesLoader::kMaxQueuedCells));
+    ReceivedTablesLoader loader(*dtmAtuTab(), true);
+    QString error;
+    std::thread decoder([&] {
+        try {
+            decodeResult(std::string_view(body), loader);
+        } catch (const Error& e) {
+            error = e.text();
+        }
+    });
+    loader.cancel();
+    decoder.join();
+    EXPECT_FALSE(error.isEmpty()) << "stopped, not finished";
+    EXPECT_EQ(countRows(temp.db(), QStringLiteral("PAIS")), 0);
+}
+
+} // namespace
