@@ -1,0 +1,170 @@
+// The order window's data over a large branch: the reference tables of a
+// `zov-appserver init --scale N` company (copied straight from its file) and
+// 100 000 orders of branch 0001 with 5 items each, dated over the last 730
+// days, half pending and half exported. Prints the order list with the
+// default filter and with three products, and the next order number.
+//
+//   bench_pedidos [N]      (default: 10)
+#include "library/local_time.h"
+#include "db/schema.h"
+#include "library/database.h"
+#include "library/dataset.h"
+#include "orders/lanc_pedido.h"
+#include "search/filtro_pedido.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cstdio>
+
+using namespace zov;
+
+namespace {
+
+const char* const kReferenceTables[] = {"FILIAL", "CLIENTE", "ENDECLIE", "VENDEDOR", "MODPGTO", "PRECOBASE", "TIPOOPERAC", "PRODUTO"};
+
+// The columns both files have, so the copy survives schema differences.
+void copyTable(Database& db, const QString& table)
+{
+    QStringList cols;
+    Statement st(db, QStringLiteral("SELECT l.name FROM pragma_table_info(:T) l JOIN srv.pragma_table_info(:T) s ON s.name = l.name"));
+    st.bind(QStringLiteral("T"), table);
+    while (st.step())
+        cols << st.value(0, FieldKind::Text).toString();
+    const QString list = cols.join(QLatin1Char(','));
+    db.execScript(QStringLiteral("INSERT INTO %1 (%2) SELECT %2 FROM srv.%1").arg(table, list));
+}
+
+QStringList column(Database& db, const QString& sql)
+{
+    QStringList out;
+    Statement st(db, sql);
+    while (st.step())
+        out << st.value(0, FieldKind::Text).toString();
+    return out;
+}
+
+void fillOrders(Database& db, int orders)
+{
+    QRandomGenerator rnd(42);
+    const QStringList clientes = column(db, QStringLiteral("SELECT CDCLIENTE FROM CLIENTE"));
+    const QStringList vendedores = column(db, QStringLiteral("SELECT CDVENDEDOR FROM VENDEDOR"));
+    const QStringList modos = column(db, QStringLiteral("SELECT CDMODPGTO FROM MODPGTO"));
+    const QStringList precos = column(db, QStringLiteral("SELECT CDPRECOBASE FROM PRECOBASE"));
+    const QStringList produtos = column(db, QStringLiteral("SELECT CDPRODUTO FROM PRODUTO"));
+    const QDateTime now = QDateTime::currentDateTime();
+    auto pick = [&](const QStringList& l) { return l.at(int(rnd.bounded(quint32(l.size())))); };
+    db.transaction([&] {
+        Statement pedido(db, QStringLiteral("INSERT INTO PEDIDO (CDFILIAL, NRPEDIDO, CDCLIENTE, CDVENDEDOR, CDMODPGTO, CDPRECOBASE, CDTIPOOPER, "
+                                            "IDENTRSAIDOP, IDSITPEDIDO, IDPRIOPED, DTPEDIDO, DTENTPED, IDTIPOPEDIDO) "
+                                            "VALUES ('0001', ?1, ?2, ?3, ?4, ?5, '01', 'S', ?6, ?7, ?8, ?9, '1')"));
+        Statement item(db, QStringLiteral("INSERT INTO ITEMPEDIDO (CDFILIAL, NRPEDIDO, NRITEMPED, CDPRODUTO, QTITEMPED, VRPREUNITPED) "
+                                          "VALUES ('0001', ?1, ?2, ?3, ?4, ?5)"));
+        for (int n = 1; n <= orders; ++n) {
+            const QString nr = QStringLiteral("%1").arg(n, 10, 10, QLatin1Char('0'));
+            // Numbers grow with the date, as they do when orders are taken.
+            const QDateTime at = now.addSecs(-qint64(730.0 * 86400 * (orders - n) / orders));
+            pedido.clearBindings();
+            pedido.bindAt(1, nr);
+            pedido.bindAt(2, pick(clientes));
+            pedido.bindAt(3, pick(vendedores));
+            pedido.bindAt(4, pick(modos));
+            pedido.bindAt(5, pick(precos));
+            pedido.bindAt(6, n % 2 ? QStringLiteral("1") : QStringLiteral("7"));
+            pedido.bindAt(7, QString::number(1 + rnd.bounded(3)));
+            pedido.bindAt(8, at);
+            pedido.bindAt(9, QDateTime(at.date().addDays(7), QTime(0, 0)));
+            pedido.exec();
+            for (int i = 1; i <= 5; ++i) {
+                item.clearBindings();
+                item.bindAt(1, nr);
+                item.bindAt(2, QStringLiteral("%1").arg(i, 10, 10, QLatin1Char('0')));
+                item.bindAt(3, pick(produtos));
+                item.bindAt(4, double(1 + rnd.bounded(20)));
+                item.bindAt(5, 10.0 + rnd.bounded(1000) / 10.0);
+                item.exec();
+            }
+        }
+    });
+}
+
+// Median of a few runs, in milliseconds.
+template <typename F>
+double medianMs(int runs, F&& run)
+{
+    std::vector<double> ms;
+    for (int i = 0; i < runs; ++i) {
+        QElapsedTimer t;
+        t.start();
+        run();
+        ms.push_back(t.nsecsElapsed() / 1e6);
+    }
+    std::sort(ms.begin(), ms.end());
+    return ms[ms.size() / 2];
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    zov::readLocalTimeZoneOnce();
+    QCoreApplication app(argc, argv);
+    const int scale = argc > 1 ? std::max(1, std::atoi(argv[1])) : 10;
+    QTemporaryDir dir;
+    const QString serverDb = dir.filePath(QStringLiteral("servidor.db"));
+    QElapsedTimer t;
+    t.start();
+    if (QProcess::execute(QStringLiteral(ZOV_APPSERVER), {QStringLiteral("init"), QStringLiteral("--db"), serverDb, QStringLiteral("--scale"),
+                                                          QString::number(scale)})
+        != 0) {
+        std::fprintf(stderr, "zov-appserver init failed\n");
+        return 1;
+    }
+    Database db(dir.filePath(QStringLiteral("cliente.sqlite")), Database::Mode::CreateIfMissing);
+    db.execScript(QString::fromUtf8(schemaSql()));
+    db.exec(QStringLiteral("ATTACH DATABASE :F AS srv"), {{QStringLiteral("F"), serverDb}});
+    db.transaction([&] {
+        for (const char* table : kReferenceTables)
+            copyTable(db, QLatin1String(table));
+    });
+    db.execScript(QStringLiteral("DETACH DATABASE srv"));
+    const int orders = 100000;
+    fillOrders(db, orders);
+    db.execScript(QStringLiteral("ANALYZE"));
+    std::printf("N = %d, %d orders of 5 items (prepared in %.1f s)\n", scale, orders, t.nsecsElapsed() / 1e9);
+
+    TFiltro filtro = filtroInicial();
+    filtro.Filial = QStringLiteral("0001");
+    Query qryPedido(&db, QStringLiteral("qryPedido"));
+    int rows = 0;
+    const double open = medianMs(5, [&] {
+        abreQryPedido(qryPedido, filtro);
+        rows = qryPedido.recordCount();
+    });
+    std::printf("  order list, default filter: %d orders\n", rows);
+
+    TFiltro produtos = filtro;
+    produtos.Produto.boTodos = false;
+    produtos.Produto.stProduto =
+        QLatin1Char('_') + column(db, QStringLiteral("SELECT CDARVPROD FROM PRODUTO WHERE CDPRODUTO IN (SELECT CDPRODUTO FROM ITEMPEDIDO "
+                                                     "ORDER BY NRPEDIDO DESC LIMIT 3)"))
+                               .join(QLatin1Char('_'))
+        + QLatin1Char('_');
+    const double product = medianMs(5, [&] {
+        abreQryPedido(qryPedido, produtos);
+        rows = qryPedido.recordCount();
+    });
+    std::printf("  order list, three products: %d orders\n", rows);
+
+    QString next;
+    const double number = medianMs(21, [&] { next = PrxCodPed(db, QStringLiteral("0001")); });
+    std::printf("  next number: %s\n", qPrintable(next));
+
+    std::printf("figure order_list_open_ms %.1f ms\n", open);
+    std::printf("figure order_list_product_filter_ms %.1f ms\n", product);
+    std::printf("figure next_order_number_ms %.2f ms\n", number);
+    return 0;
+}
