@@ -140,6 +140,38 @@ std::optional<FalhaFiltro> confereFiltro(EscolhasFiltro& e, bool focoNaEntrega)
     return std::nullopt;
 }
 
+QString qryNrPedidoSql()
+{
+    return QStringLiteral("SELECT P.NRPEDIDO, C.NMFANTCLIE FROM PEDIDO P JOIN CLIENTE C ON C.CDCLIENTE = P.CDCLIENTE "
+                          "WHERE P.CDFILIAL = :P_CDFILIAL ORDER BY P.NRPEDIDO");
+}
+
+QString qryClienteFiltroSql()
+{
+    return QStringLiteral("SELECT C.CDCLIENTE, C.IDTPIJURCLIE, C.NRINSJURCLIE, C.NMFANTCLIE, C.NMRAZSOCCLIE, E.DSENDECLIE, M.NMMUNICIPIO, "
+                          "E.SGESTADO, PA.NMPAIS FROM CLIENTE C LEFT JOIN ENDECLIE E ON E.CDCLIENTE = C.CDCLIENTE AND E.IDTPENDECLIE = 'P' "
+                          "LEFT JOIN MUNICIPIO M ON M.CDPAIS = E.CDPAIS AND M.SGESTADO = E.SGESTADO AND M.CDMUNICIPIO = E.CDMUNICIPIO "
+                          "LEFT JOIN PAIS PA ON PA.CDPAIS = E.CDPAIS ORDER BY C.NRINSJURCLIE");
+}
+
+QString qryProdutoFiltroSql() { return QStringLiteral("SELECT CDARVPROD, NMPRODUTO FROM PRODUTO ORDER BY CDARVPROD"); }
+
+QString qryPesqTipoOperSql()
+{
+    return QStringLiteral("SELECT CDTIPOOPER, NMTIPOOPER FROM TIPOOPERAC WHERE IDENTRSAIDOP = 'S' ORDER BY CDTIPOOPER");
+}
+
+QString qryMuniciCliSql()
+{
+    // '_12_' must not offer the municipalities of customer 123.
+    return QStringLiteral("SELECT DISTINCT M.CDMUNICIPIO, M.NMMUNICIPIO, P.NMPAIS, M.SGESTADO, "
+                          "(M.CDPAIS || M.SGESTADO || M.CDMUNICIPIO) AS CONCATENADOS "
+                          "FROM MUNICIPIO M JOIN ENDECLIE E ON E.CDPAIS = M.CDPAIS AND E.SGESTADO = M.SGESTADO AND E.CDMUNICIPIO = M.CDMUNICIPIO "
+                          "JOIN PAIS P ON P.CDPAIS = M.CDPAIS "
+                          "WHERE (instr(:P_CDCLIENTE, '_' || E.CDCLIENTE || '_') <> 0 OR :P_TCDCLIENTE = 'T') "
+                          "ORDER BY M.NMMUNICIPIO");
+}
+
 TFiltro filtroDasEscolhas(const EscolhasFiltro& e, const TFiltro& atual)
 {
     TFiltro f;

@@ -48,6 +48,15 @@ EscolhasFiltro escolhasDesfeitas(const QDate& today = QDate::currentDate());
 // delivery-date edit, whose checks then run first.
 std::optional<FalhaFiltro> confereFiltro(EscolhasFiltro& escolhas, bool focoNaEntrega = false);
 
+// The dialog's lookups. qryMuniciCli: the municipalities of the customers'
+// addresses, of the chosen customers only unless P_TCDCLIENTE is "T";
+// customers match by whole key in the list text.
+QString qryNrPedidoSql();
+QString qryClienteFiltroSql();
+QString qryProdutoFiltroSql();
+QString qryPesqTipoOperSql();
+QString qryMuniciCliSql();
+
 // The record written from checked controls; the branch is kept.
 TFiltro filtroDasEscolhas(const EscolhasFiltro& escolhas, const TFiltro& atual);
 

@@ -1,7 +1,9 @@
 // The order filter's checks on Confirmar, its record and the query
 // parameters it gives, Desfazer and the loading of the controls.
+#include "library/dataset.h"
 #include "search/ZOV00101_logic.h"
 #include "search/filtro_pedido.h"
+#include "tests/support/temp_database.h"
 
 #include <gtest/gtest.h>
 
@@ -139,6 +141,47 @@ TEST(FiltroPedido, DesfazerAndTheRecordRoundTrip)
     EXPECT_FALSE(back.tipoOperLista) << "the operation-type choice is not loaded from the record";
     EXPECT_EQ(back.stTipoOper, QStringLiteral("_01_"));
     EXPECT_EQ(back.emissaoDe, e.emissaoDe);
+}
+
+} // namespace
+
+namespace {
+
+// The municipality search offers only the municipalities of the chosen
+// customers' addresses, customers matched by whole key.
+TEST(FiltroPedido, MunicipalitiesOfTheChosenCustomersOnly)
+{
+    test::TempDatabase temp;
+    Database& db = temp.db();
+    test::insertRow(db, QStringLiteral("PAIS"), {{QStringLiteral("CDPAIS"), QStringLiteral("0001")}, {QStringLiteral("NMPAIS"), QStringLiteral("Brasil")}});
+    for (const auto& [uf, cd, nome] : {std::tuple{"SP", "0001", "Campinas"}, std::tuple{"RJ", "0002", "Niterói"}, std::tuple{"MG", "0003", "Uberaba"}})
+        test::insertRow(db, QStringLiteral("MUNICIPIO"), {{QStringLiteral("CDPAIS"), QStringLiteral("0001")}, {QStringLiteral("SGESTADO"), QLatin1String(uf)},
+                                                          {QStringLiteral("CDMUNICIPIO"), QLatin1String(cd)}, {QStringLiteral("NMMUNICIPIO"), QString::fromUtf8(nome)}});
+    const auto address = [&](const char* cliente, const char* tipo, const char* uf, const char* cd) {
+        test::insertRow(db, QStringLiteral("ENDECLIE"), {{QStringLiteral("CDCLIENTE"), QLatin1String(cliente)}, {QStringLiteral("IDTPENDECLIE"), QLatin1String(tipo)},
+                                                         {QStringLiteral("CDPAIS"), QStringLiteral("0001")}, {QStringLiteral("SGESTADO"), QLatin1String(uf)},
+                                                         {QStringLiteral("CDMUNICIPIO"), QLatin1String(cd)}});
+    };
+    address("12", "P", "SP", "0001");
+    address("12", "C", "SP", "0001"); // the same municipality twice: offered once
+    address("123", "P", "RJ", "0002");
+    address("7", "P", "MG", "0003");
+
+    const auto offered = [&](const QString& clientes, const QString& todos) {
+        Query q(&db);
+        q.setSql(qryMuniciCliSql());
+        q.setParam(QStringLiteral("P_CDCLIENTE"), clientes);
+        q.setParam(QStringLiteral("P_TCDCLIENTE"), todos);
+        q.open();
+        QStringList out;
+        for (q.first(); !q.eof(); q.next())
+            out << q[QStringLiteral("CONCATENADOS")].asString();
+        return out;
+    };
+    EXPECT_EQ(offered(QStringLiteral("_12_"), QString()), QStringList{QStringLiteral("0001SP0001")}) << "not 123's";
+    EXPECT_EQ(offered(QStringLiteral("_12__7_"), QString()), (QStringList{QStringLiteral("0001SP0001"), QStringLiteral("0001MG0003")}));
+    EXPECT_EQ(offered(QString(), QStringLiteral("T")).size(), 3) << "every customer's, by name";
+    EXPECT_TRUE(offered(QString(), QString()).isEmpty());
 }
 
 } // namespace
