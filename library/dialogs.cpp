@@ -17,6 +17,7 @@ public:
     QString openFileName(const QString&, const QString&) override { return {}; }
     QString saveFileName(const QString&, const QString&) override { return {}; }
     bool printerSetup() override { return false; }
+    QString askText(const QString&, const QString&, const QString&) override { return {}; }
 };
 
 std::unique_ptr<Dialogs>& current()

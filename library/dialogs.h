@@ -19,6 +19,8 @@ public:
     virtual QString saveFileName(const QString& title, const QString& filter) = 0;
     // True when the user accepted the printer set-up.
     virtual bool printerSetup() = 0;
+    // A line of text typed by the user; empty: cancelled or left blank.
+    virtual QString askText(const QString& title, const QString& label, const QString& initial) = 0;
 };
 
 // The installed service. Until something is installed, a service that writes

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QMessageBox>
 #include <QPageSetupDialog>
 #include <QPrintDialog>
@@ -85,6 +86,17 @@ bool QtDialogs::printerSetup()
     QPrintDialog dialog(&printer, parentWindow());
     dialog.setWindowTitle(QStringLiteral("Configurar Impressora"));
     return dialog.exec() == QDialog::Accepted;
+}
+
+QString QtDialogs::askText(const QString& title, const QString& label, const QString& initial)
+{
+    QInputDialog dialog(parentWindow());
+    dialog.setWindowTitle(title);
+    dialog.setLabelText(label);
+    dialog.setTextValue(initial);
+    dialog.setOkButtonText(QStringLiteral("OK"));
+    dialog.setCancelButtonText(QStringLiteral("Cancelar"));
+    return dialog.exec() == QDialog::Accepted ? dialog.textValue().trimmed() : QString();
 }
 
 } // namespace zov

@@ -14,6 +14,7 @@ public:
     QString openFileName(const QString& title, const QString& filter) override;
     QString saveFileName(const QString& title, const QString& filter) override;
     bool printerSetup() override;
+    QString askText(const QString& title, const QString& label, const QString& initial) override;
 };
 
 } // namespace zov

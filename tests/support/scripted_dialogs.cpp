@@ -43,6 +43,7 @@ void ScriptedDialogs::clear()
     records.clear();
     answers_.clear();
     files_.clear();
+    typed_.clear();
 }
 
 QStringList ScriptedDialogs::texts(DialogRecord::Kind kind) const

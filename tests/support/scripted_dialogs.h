@@ -11,7 +11,7 @@
 namespace zov::test {
 
 struct DialogRecord {
-    enum Kind { Error, Info, Confirm, OpenFile, SaveFile, Printer } kind;
+    enum Kind { Error, Info, Confirm, OpenFile, SaveFile, Printer, AskText } kind;
     QString text;
 };
 
@@ -27,6 +27,18 @@ public:
         records.push_back({DialogRecord::Printer, {}});
         return false;
     }
+
+    // The text typed for the next askText (records the label asked).
+    QString askText(const QString&, const QString& label, const QString&) override
+    {
+        records.push_back({DialogRecord::AskText, label});
+        if (typed_.empty())
+            return {};
+        const QString t = typed_.front();
+        typed_.pop_front();
+        return t;
+    }
+    void textToType(const QString& text) { typed_.push_back(text); }
 
     // Queues the answers to the next questions (true = Yes).
     void answer(std::initializer_list<bool> answers) { answers_.insert(answers_.end(), answers); }
@@ -44,6 +56,7 @@ public:
 private:
     std::deque<bool> answers_;
     std::deque<QString> files_;
+    std::deque<QString> typed_;
 };
 
 // The scripted service installed for the whole run; reset before each test.
