@@ -3,7 +3,6 @@
 #include "library/dialogs.h"
 #include "library/errors.h"
 
-#include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>

@@ -60,8 +60,8 @@ void abreQryPedido(Query& qryPedido, const TFiltro& filtro)
 
 QString PrxCodPed(Database& db, const QString& cdFilial)
 {
-    // The highest number is read whole (it is zero-filled text): CAST keeps
-    // a number past the integer range of the text from becoming a real.
+    // Numbers are zero-filled text, so the highest text is the highest
+    // number; CAST makes the sum an integer whatever the text looks like.
     const QVariant next = db.scalar(QStringLiteral("SELECT CAST(MAX(NRPEDIDO) AS INTEGER) + 1 AS NRPEDIDO FROM PEDIDO WHERE CDFILIAL = :P_CDFILIAL"),
                                     {{QStringLiteral("P_CDFILIAL"), cdFilial}});
     if (next.isNull())

@@ -180,7 +180,7 @@ void TdtmAtuTab::writeRows(const LoaderInfo& l)
     } catch (const std::exception& e) {
         if (!wrote)
             throw;
-        throw Error(QStringLiteral("Não foi possível confirmar a gravação da tabela local %1: %2").arg(table, QString::fromUtf8(e.what())));
+        throw tableCommitError(table, rows.rowCount(), e);
     }
     written_.insert(rowsName);
     rows.unload();

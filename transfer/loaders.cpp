@@ -140,12 +140,16 @@ void loadTable(Database& db, const LoaderInfo& loader, const ReceivedTable& rows
     } catch (const std::exception& e) {
         if (!wrote)
             throw;
-        // Every row went in and the commit failed: no row is to blame.
-        throw Error(QStringLiteral("Não foi possível confirmar a gravação da tabela local %1 (%2 linhas): %3")
-                        .arg(table)
-                        .arg(total)
-                        .arg(QString::fromUtf8(e.what())));
+        throw tableCommitError(table, total, e);
     }
+}
+
+Error tableCommitError(const QString& table, int rows, const std::exception& cause)
+{
+    return Error(QStringLiteral("Não foi possível confirmar a gravação da tabela local %1 (%2 linhas): %3")
+                     .arg(table)
+                     .arg(rows)
+                     .arg(QString::fromUtf8(cause.what())));
 }
 
 } // namespace zov

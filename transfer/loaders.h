@@ -4,6 +4,7 @@
 // stays null, texts are not trimmed); local columns the server does not send
 // keep their values. A table is written whole or not at all, so the newest
 // date of a table never passes a row that was not written.
+#include "library/errors.h"
 #include "transfer/received_table.h"
 #include "transfer/tabelas.h"
 
@@ -23,6 +24,9 @@ using RowProgress = std::function<void(int row, int total)>;
 void checkRows(const LoaderInfo& loader, const ReceivedTable& rows);
 
 void loadTable(Database& db, const LoaderInfo& loader, const ReceivedTable& rows, const RowProgress& progress);
+
+// A table whose rows all went in and whose commit failed: no row is to blame.
+Error tableCommitError(const QString& table, int rows, const std::exception& cause);
 
 // One table's rows written part by part, inside the caller's transaction:
 // the statement is prepared once for the columns the server sent.

@@ -283,10 +283,7 @@ void ReceivedTablesLoader::writeRows(const LoaderInfo& loader, Part& part)
     } catch (const Abort&) {
         throw;
     } catch (const std::exception& e) {
-        throw Error(QStringLiteral("Não foi possível confirmar a gravação da tabela local %1 (%2 linhas): %3")
-                        .arg(table)
-                        .arg(rows)
-                        .arg(QString::fromUtf8(e.what())));
+        throw tableCommitError(table, rows, e);
     }
     dm_.written_.insert(rowsName);
     ++tablesWritten_;

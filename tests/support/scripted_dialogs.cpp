@@ -21,21 +21,22 @@ bool ScriptedDialogs::confirm(const QString& text)
 QString ScriptedDialogs::openFileName(const QString& title, const QString&)
 {
     records.push_back({DialogRecord::OpenFile, title});
-    if (files_.empty())
-        return {};
-    const QString f = files_.front();
-    files_.pop_front();
-    return f;
+    return takeFront(files_);
 }
 
 QString ScriptedDialogs::saveFileName(const QString& title, const QString&)
 {
     records.push_back({DialogRecord::SaveFile, title});
-    if (files_.empty())
+    return takeFront(files_);
+}
+
+QString ScriptedDialogs::takeFront(std::deque<QString>& queue)
+{
+    if (queue.empty())
         return {};
-    const QString f = files_.front();
-    files_.pop_front();
-    return f;
+    QString next = queue.front();
+    queue.pop_front();
+    return next;
 }
 
 void ScriptedDialogs::clear()

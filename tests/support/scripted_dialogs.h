@@ -32,11 +32,7 @@ public:
     QString askText(const QString&, const QString& label, const QString&) override
     {
         records.push_back({DialogRecord::AskText, label});
-        if (typed_.empty())
-            return {};
-        const QString t = typed_.front();
-        typed_.pop_front();
-        return t;
+        return takeFront(typed_);
     }
     void textToType(const QString& text) { typed_.push_back(text); }
 
@@ -54,6 +50,8 @@ public:
     std::vector<DialogRecord> records;
 
 private:
+    // The next queued text, or empty when none is queued.
+    static QString takeFront(std::deque<QString>& queue);
     std::deque<bool> answers_;
     std::deque<QString> files_;
     std::deque<QString> typed_;
