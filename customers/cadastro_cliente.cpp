@@ -2,6 +2,7 @@
 
 #include "customers/mensagens.h"
 #include "db/transaction.h"
+#include "library/retrato.h"
 #include "library/consiste.h"
 #include "library/database.h"
 #include "library/errors.h"
@@ -14,7 +15,6 @@ namespace {
 
 QString msg(const char* key) { return msgPadraoCliente().Msg(QString::fromLatin1(key)); }
 
-bool editando(const Query& q) { return q.state() == DataSetState::Edit || q.state() == DataSetState::Insert; }
 
 // The columns the window shows and edits; the grid's four come first, in its order.
 const char* const kColunasGrade[] = {"NMRAZSOCCLIE", "NMFANTCLIE", "NRINSJURINFO", "IDTPIJURINFO"};
@@ -448,39 +448,6 @@ void CadastroCliente::antesDoPostCliente()
     poe("IDTPFORPGTCL", QVariant());
     EventsSuspended quiet(qryClientes);
     Seta_Campo_Null(qryClientes);
-}
-
-CadastroCliente::Retrato CadastroCliente::retrata(Query& q) const
-{
-    Retrato r{&q, q.state(), q.recNo(), {}};
-    if (editando(q))
-        for (int i = 0; i < q.fieldCount(); ++i)
-            r.values.push_back(q.field(i).value());
-    return r;
-}
-
-void CadastroCliente::restaura(const Retrato& r)
-{
-    Query& q = *r.q;
-    EventsSuspended quiet(q); // no defaults, cascades or reading of addresses while putting it back
-    q.cancel();
-    q.cancelUpdates();
-    if (r.state != DataSetState::Edit && r.state != DataSetState::Insert)
-        return;
-    if (r.state == DataSetState::Insert) {
-        if (r.recNo >= 1 && r.recNo <= q.recordCount()) {
-            q.setRecNo(r.recNo);
-            q.insert();
-        } else {
-            q.append();
-        }
-    } else {
-        q.setRecNo(r.recNo);
-        q.edit();
-    }
-    for (int i = 0; i < q.fieldCount() && i < int(r.values.size()); ++i)
-        if (!q.field(i).calculated)
-            q.field(i).setValue(r.values[std::size_t(i)]);
 }
 
 void CadastroCliente::grava()

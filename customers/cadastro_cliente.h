@@ -81,15 +81,6 @@ public:
     EnderecoCliente enderecoEntrega;
 
 private:
-    // What a record held before the save, to put it back if the save fails.
-    struct Retrato {
-        Query* q;
-        DataSetState state;
-        int recNo;
-        std::vector<QVariant> values;
-    };
-    Retrato retrata(Query& q) const;
-    void restaura(const Retrato& r);
     void grava();
     void aposRolagem();
     void abreEnderecos();

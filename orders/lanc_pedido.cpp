@@ -1,8 +1,15 @@
 #include "orders/lanc_pedido.h"
 
+#include "app/GeralZOV.h"
 #include "library/consiste.h"
 #include "library/database.h"
 #include "library/dataset.h"
+#include "library/dialogs.h"
+#include "library/errors.h"
+#include "library/formats.h"
+#include "library/inscricao.h"
+#include "library/velmora.h"
+#include "orders/mensagens.h"
 #include "search/filtro_pedido.h"
 
 namespace zov {
@@ -88,6 +95,410 @@ void excluiPedido(Database& db, const QString& cdFilial, const QString& nrPedido
         db.exec(QStringLiteral("DELETE FROM OBSPEDIDO WHERE NRPEDIDO = :P_NRPEDIDO AND CDFILIAL = :P_CDFILIAL"), key);
         db.exec(QStringLiteral("DELETE FROM PEDIDO WHERE NRPEDIDO = :P_NRPEDIDO AND CDFILIAL = :P_CDFILIAL"), key);
     });
+}
+
+QString qryItemPedidoSql()
+{
+    return QStringLiteral(
+        "SELECT I.NRPEDIDO, I.CDPRODUTO, P.CDARVPROD, I.QTITEMPED, I.VRPREUNITPED, I.NRITEMPED, I.IDSITITEMPED, I.QTEXPITEMPED, "
+        "P.NMPRODUTO, P.SGUNIDADE, P.VRPREUNIT, I.CDFILIAL, I.QTITEMPED2, P.CDPRODESTO, I.DTENTITPED, I.IDITPEDDIFER, I.DSITEMPED, "
+        "I.VRPESOITPED, I.VRDESITPED, I.IDITPEDRESER, I.VRPRTABITPED, I.VRPEDEMAXIPE, I.CDOPERADOR, "
+        "CASE WHEN (NVL(I.QTITEMPED, 0) * NVL(I.VRPREUNITPED, 0)) <> 0 THEN (I.VRDESITPED * 100) / (I.QTITEMPED * I.VRPREUNITPED) "
+        "ELSE 0 END AS PERDESC "
+        "FROM ITEMPEDIDO I JOIN PRODUTO P ON P.CDPRODUTO = I.CDPRODUTO "
+        "WHERE I.CDFILIAL = :CDFILIAL AND I.NRPEDIDO = :NRPEDIDO ORDER BY I.NRITEMPED");
+}
+
+TotaisPedido totaisPedido(Database& db, const QString& cdFilial, const QString& nrPedido)
+{
+    // The discount of a line counts cut to two decimals in the net total, as the grid shows it.
+    Statement st(db, QStringLiteral(
+                         "SELECT SUM(QTITEMPED * ROUND(VRPREUNITPED, 2)) AS VRTOTAL, "
+                         "SUM(QTITEMPED * ROUND(VRPREUNITPED, 2) - CAST(NVL(VRDESITPED, 0) * 100 AS INTEGER) / 100.0) AS VRTOTLIQ, "
+                         "SUM(NVL(VRDESITPED, 0)) / SUM(QTITEMPED * VRPREUNITPED) * 100 AS VRDESCMED, "
+                         "SUM(NVL(VRDESITPED, 0)) AS VRDESCTOT FROM ITEMPEDIDO WHERE CDFILIAL = :P_CDFILIAL AND NRPEDIDO = :P_NRPEDIDO"));
+    st.bind(QStringLiteral("P_CDFILIAL"), cdFilial);
+    st.bind(QStringLiteral("P_NRPEDIDO"), nrPedido);
+    TotaisPedido t;
+    if (st.step()) {
+        t.bruto = st.rawValue(0).toDouble();
+        t.liquido = st.rawValue(1).toDouble();
+        t.descMedio = st.rawValue(2).toDouble();
+        t.descTotal = st.rawValue(3).toDouble();
+    }
+    return t;
+}
+
+QString qryVerPrcBaseSql()
+{
+    return QStringLiteral(
+        "SELECT CDPRECOBASE, DSPRECOBASE, IDPESQ FROM ("
+        "SELECT PB.CDPRECOBASE, PB.DSPRECOBASE, '1' AS IDPESQ FROM PRECOBASE PB JOIN PRECOBASECLI PC ON PC.CDPRECOBASE = PB.CDPRECOBASE "
+        "WHERE PB.CDPRECOBASE IN (SELECT DISTINCT CDPRECOBASE FROM PRECOBASECLI WHERE CDCLIENTE = :P_CDCLIENTE) "
+        "AND PC.CDCLIENTE = :P_CDCLIENTE AND PC.IDPRBASEPRIN = 'S' "
+        "UNION SELECT P.CDPRECOBASE, P.DSPRECOBASE, '2' FROM PRECOBASE P JOIN VENDEDOR V ON V.CDPRECOBASE = P.CDPRECOBASE "
+        "WHERE V.CDVENDEDOR = :P_CDVENDEDOR AND P.CDPRECOBASE IN (SELECT DISTINCT CDPRECOBASE FROM PRECOBASECLI WHERE CDCLIENTE = :P_CDCLIENTE) "
+        "UNION SELECT P.CDPRECOBASE, P.DSPRECOBASE, '3' FROM PRECOBASE P JOIN VENDEDOR V ON V.CDPRECOBASE = P.CDPRECOBASE "
+        "WHERE V.CDVENDEDOR = :P_CDVENDEDOR AND :P_CDCLIENTE IS NULL "
+        "UNION SELECT PB.CDPRECOBASE, PB.DSPRECOBASE, '4' FROM PRECOBASE PB JOIN PRECOUTI PC ON PC.CDPRECOBASE = PB.CDPRECOBASE "
+        "WHERE PC.CDMODPGTO = :P_CDMODPGTO AND PB.CDPRECOBASE IN (SELECT DISTINCT CDPRECOBASE FROM PRECOBASECLI WHERE CDCLIENTE = :P_CDCLIENTE) "
+        "UNION SELECT PB.CDPRECOBASE, PB.DSPRECOBASE, '5' FROM PRECOBASE PB JOIN PRECOUTI PC ON PC.CDPRECOBASE = PB.CDPRECOBASE "
+        "WHERE PC.CDMODPGTO = :P_CDMODPGTO AND :P_CDCLIENTE IS NULL "
+        "UNION SELECT P.CDPRECOBASE, P.DSPRECOBASE, '6' FROM PRECOBASE P JOIN VENDEDOR V ON V.CDPRECOBASE = P.CDPRECOBASE "
+        "WHERE V.CDVENDEDOR = :P_CDVENDEAUX AND :P_CDCLIENTE IS NOT NULL "
+        "UNION SELECT PB.CDPRECOBASE, PB.DSPRECOBASE, '7' FROM PRECOBASE PB JOIN PRECOUTI PC ON PC.CDPRECOBASE = PB.CDPRECOBASE "
+        "WHERE PC.CDMODPGTO = :P_MODPGTOAUX AND :P_CDCLIENTE IS NOT NULL AND :P_CDVENDEAUX IS NULL"
+        ") ORDER BY IDPESQ, CDPRECOBASE");
+}
+
+std::optional<PropostaPrcBase> propostaPrcBase(Database& db, const ParametrosPrcBase& p)
+{
+    // The proposal is the first row of the first rank that has any.
+    Statement st(db, qryVerPrcBaseSql());
+    st.bind(QStringLiteral("P_CDCLIENTE"), p.cdCliente);
+    st.bind(QStringLiteral("P_CDVENDEDOR"), p.cdVendedor);
+    st.bind(QStringLiteral("P_CDMODPGTO"), p.cdModPgto);
+    st.bind(QStringLiteral("P_CDVENDEAUX"), p.cdVendeAux);
+    st.bind(QStringLiteral("P_MODPGTOAUX"), p.modPgtoAux);
+    if (!st.step())
+        return std::nullopt;
+    return PropostaPrcBase{st.rawValue(0).toString(), st.rawValue(1).toString(), st.rawValue(2).toString()};
+}
+
+QString qryPesqPrcBaseSql()
+{
+    return QStringLiteral(
+        "SELECT CDPRECOBASE, DSPRECOBASE, IDPESQ FROM ("
+        "SELECT PB.CDPRECOBASE, PB.DSPRECOBASE, '1' AS IDPESQ FROM PRECOBASE PB JOIN PRECOBASECLI PC ON PC.CDPRECOBASE = PB.CDPRECOBASE "
+        "WHERE PB.CDPRECOBASE IN (SELECT DISTINCT CDPRECOBASE FROM PRECOBASECLI WHERE CDCLIENTE = :P_CDCLIENTE) AND PC.CDCLIENTE = :P_CDCLIENTE "
+        "UNION SELECT CDPRECOBASE, DSPRECOBASE, '2' FROM PRECOBASE) "
+        "WHERE IDPESQ = :P_IDPESQ AND (CDPRECOBASE = :P_CDPRECOBASE OR :P_TCDPRECOBASE = 'T') ORDER BY IDPESQ, CDPRECOBASE");
+}
+
+QString rankPrcBaseCliente(Database& db, const QString& cdCliente)
+{
+    const QVariant n = db.scalar(QStringLiteral("SELECT count(*) FROM PRECOBASECLI PC JOIN PRECOBASE PB ON PB.CDPRECOBASE = PC.CDPRECOBASE "
+                                                "WHERE PC.CDCLIENTE = :P_CDCLIENTE"),
+                                 {{QStringLiteral("P_CDCLIENTE"), cdCliente}});
+    return n.toInt() > 0 ? QStringLiteral("1") : QStringLiteral("2");
+}
+
+// ---------------------------------------------------------------- the order record
+
+namespace {
+
+const char* const kColunasPedido[] = {
+    "NRPEDIDO",     "CDCLIENTE",     "IDTPIJURTRED",  "NRINSJURTRED",  "IDTPIJURTRAN", "NRINSJURTRAN", "CDTIPTRANS",
+    "CDFILIAL",     "CDVENDEDOR",    "DTPEDIDO",      "VRPECOMVDPED",  "VRPEDENFPED",  "VRPEDEDUPED",  "DTENTPED",
+    "IDPRIOPED",    "DSPEDCLI",      "DSPEDVEN",      "DTHRLANPED",    "CDOPELANPED",  "IDSITPEDIDO",  "IDPGFRETTRAN",
+    "CDFORMPGTO",   "IDTPFORPGTPED", "NRDIAPGFIXPED", "NRPARCPGTOPED", "IDUTDIAPAGPED", "VRPBRUVOLPED", "VRPLIQVOLPED",
+    "CDMODPGTO",    "CDFILIALPED",   "IDTIPOPEDIDO",  "CDPRECOBASE",   "CDTIPOOPER",   "IDENTRSAIDOP", "DTVALIPED",
+};
+
+QString textoData(const QVariant& v)
+{
+    if (v.isNull())
+        return {};
+    if (v.metaType().id() == QMetaType::QDate)
+        return formatDate(v.toDate());
+    return formatDate(v.toDateTime().date());
+}
+
+} // namespace
+
+UpdateSql LancPedido::updateSqlPedido()
+{
+    QStringList sets, cols, vals;
+    for (const char* c : kColunasPedido) {
+        const QString col = QString::fromLatin1(c);
+        sets << col + QStringLiteral(" = :") + col;
+        cols << col;
+        // A new order is always stored pending, whatever the record holds.
+        vals << (col == QLatin1String("IDSITPEDIDO") ? QStringLiteral("'1'") : QStringLiteral(":") + col);
+    }
+    return UpdateSql(QStringLiteral("insert into PEDIDO (%1) values (%2)").arg(cols.join(QStringLiteral(", ")), vals.join(QStringLiteral(", "))),
+                     QStringLiteral("update PEDIDO set %1 where NRPEDIDO = :OLD_NRPEDIDO and CDFILIAL = :OLD_CDFILIAL").arg(sets.join(QStringLiteral(", "))),
+                     QStringLiteral("delete from PEDIDO where NRPEDIDO = :OLD_NRPEDIDO and CDFILIAL = :OLD_CDFILIAL"));
+}
+
+LancPedido::LancPedido(Database& db, PedidoView& view)
+    : qryPedido(&db, QStringLiteral("qryPedido")), qryItemPedido(&db, QStringLiteral("qryItemPedido")),
+      qryObsPedido(&db, QStringLiteral("qryObsPedido")), qryPesqMod(&db, QStringLiteral("qryPesqMod")),
+      qryLista(&db, QStringLiteral("qryLista")), db_(db), view_(view)
+{
+    Filtro = filtroInicial();
+    qryPedido.setSql(qryPedidoSql());
+    qryPedido.setUpdateSql(updateSqlPedido());
+    qryPedido.defineField(QStringLiteral("NMRAZSOCCLIE"), FieldKind::Text).displayLabel = QStringLiteral("Cliente");
+    qryPedido.defineField(QStringLiteral("IDSITPEDIDO")).displayLabel = QStringLiteral("Status");
+    qryPedido.defineField(QStringLiteral("NRPEDIDO")).displayLabel = QStringLiteral("Pedido");
+    qryPedido.defineField(QStringLiteral("DTPEDIDO")).displayLabel = QStringLiteral("Data Pedido");
+    qryPedido.defineField(QStringLiteral("DTENTPED")).displayLabel = QStringLiteral("Data Entrega");
+    qryPedido.defineField(QStringLiteral("DTPEDIDO")).displayFormat = QStringLiteral("dd/MM/yyyy");
+    qryPedido.defineField(QStringLiteral("DTENTPED")).displayFormat = QStringLiteral("dd/MM/yyyy");
+    Field& ds = qryPedido.addCalculatedField(QStringLiteral("DsPedido"), FieldKind::Text);
+    ds.visible = false;
+    qryPedido.onCalcFields = [](Query& q) {
+        q[QStringLiteral("DsPedido")].setValue(q[QStringLiteral("NRPEDIDO")].asString() + QStringLiteral(" - ") +
+                                               q[QStringLiteral("NMFANTCLIE")].asString());
+    };
+    // The list shows the status, number, display name and the two dates.
+    qryPedido.afterOpen = [](Query& q) {
+        static const QStringList shown{QStringLiteral("IDSITPEDIDO"), QStringLiteral("NRPEDIDO"), QStringLiteral("NMRAZSOCCLIE"),
+                                       QStringLiteral("DTPEDIDO"), QStringLiteral("DTENTPED")};
+        for (int i = 0; i < q.fieldCount(); ++i)
+            q.field(i).visible = shown.contains(q.field(i).fieldName());
+    };
+    qryPedido.afterScroll = [this](Query&) {
+        if (qryPedido.state() == DataSetState::Browse)
+            aposRolagem();
+    };
+
+    qryItemPedido.setSql(qryItemPedidoSql());
+    qryItemPedido.defineField(QStringLiteral("PERDESC"), FieldKind::Number);
+    qryObsPedido.setSql(QStringLiteral("SELECT NRPEDIDO, TXOBSPED, CDFILIAL FROM OBSPEDIDO WHERE (NRPEDIDO = :NRPEDIDO) AND (CDFILIAL = :CDFILIAL)"));
+    qryPesqMod.setSql(QStringLiteral("SELECT CDMODPGTO, DSMODPGTO, CDFORMPGTO, IDTPFORPGTOMOD, NRPARCPGTOMOD, NRDIAPGFIXMOD, IDUTDIAPAGMOD, "
+                                     "VRPEDESMODPG, IDLANCPEDMOD FROM MODPGTO WHERE (CDMODPGTO = :P_CDMODPGTO) ORDER BY CDMODPGTO"));
+}
+
+QString LancPedido::msg(const char* key) const { return msgLancPedido().Msg(QString::fromLatin1(key)); }
+
+QString LancPedido::valor(const char* field) const
+{
+    if (!qryPedido.active())
+        return {};
+    return qryPedido.fieldByName(QString::fromLatin1(field)).asString();
+}
+
+void LancPedido::poe(const char* field, const QVariant& value) { qryPedido.fieldByName(QString::fromLatin1(field)).setValue(value); }
+
+bool LancPedido::pedidoEditando() const
+{
+    return qryPedido.state() == DataSetState::Edit || qryPedido.state() == DataSetState::Insert;
+}
+
+bool LancPedido::pedidoExportado() const
+{
+    return qryPedido.state() != DataSetState::Insert && !listaVazia() && valor("IDSITPEDIDO") != QLatin1String("1");
+}
+
+bool LancPedido::listaVazia() const { return !qryPedido.active() || qryPedido.isEmpty(); }
+
+void LancPedido::falha(ControlePedido controle, PaginaPedido pagina, const QString& texto)
+{
+    if (view_.paginaAtual() != pagina)
+        mudaPagina(pagina);
+    view_.foca(controle);
+    view_.atualizaTela();
+    MensErro(texto, true);
+    throw Abort{}; // not reached
+}
+
+void LancPedido::falhaCabecalho(ControlePedido controle, const QString& texto)
+{
+    // The payment page's own checks come first when it is showing.
+    if (view_.paginaAtual() == PaginaPedido::Modalidade) {
+        Vd_CdModPgto(false);
+        Vd_DiaFixo(false);
+    }
+    falha(controle, PaginaPedido::DadosGerais, texto);
+}
+
+void LancPedido::abreLista()
+{
+    abreQryPedido(qryPedido, Filtro);
+    filialAceita_ = true;
+    tela.periodoVisivel = Filtro.Emissao.dtDe.isValid();
+    tela.periodoDe = Filtro.Emissao.dtDe.isValid() ? formatDate(Filtro.Emissao.dtDe) : QString();
+    tela.periodoAte = Filtro.Emissao.dtAte.isValid() ? formatDate(Filtro.Emissao.dtAte) : QString();
+    aposRolagem();
+    if (listaVazia() && view_.paginaAtual() != PaginaPedido::Pedidos)
+        mudaPagina(PaginaPedido::Pedidos);
+}
+
+void LancPedido::abreItens()
+{
+    qryItemPedido.close();
+    qryItemPedido.setParam(QStringLiteral("CDFILIAL"), listaVazia() && !pedidoEditando() ? Filtro.Filial : valor("CDFILIAL"));
+    qryItemPedido.setParam(QStringLiteral("NRPEDIDO"), listaVazia() && !pedidoEditando() ? QString() : valor("NRPEDIDO"));
+    qryItemPedido.open();
+    VrTotalItemPed();
+}
+
+void LancPedido::abreObservacao()
+{
+    qryObsPedido.close();
+    qryObsPedido.setParam(QStringLiteral("CDFILIAL"), valor("CDFILIAL"));
+    qryObsPedido.setParam(QStringLiteral("NRPEDIDO"), valor("NRPEDIDO"));
+    qryObsPedido.open();
+}
+
+void LancPedido::VrTotalItemPed()
+{
+    const TotaisPedido t = totaisPedido(db_, valor("CDFILIAL"), valor("NRPEDIDO"));
+    const QString fmt = QStringLiteral("#,##0.00");
+    tela.totBruto = formatNumber(t.bruto, fmt);
+    tela.totLiq = formatNumber(t.liquido, fmt);
+    tela.descMed = formatNumber(t.descMedio, QStringLiteral("#,##0.00 %"));
+    tela.descTotal = formatNumber(t.descTotal, fmt);
+}
+
+void LancPedido::limpaCabecalho()
+{
+    const TelaPedido antes = tela;
+    tela = TelaPedido{};
+    tela.filial = antes.filial;
+    tela.nmFilial = antes.nmFilial;
+    tela.periodoVisivel = antes.periodoVisivel;
+    tela.periodoDe = antes.periodoDe;
+    tela.periodoAte = antes.periodoAte;
+    tela.mascaraCliente = PictPess(QString());
+}
+
+void LancPedido::mostraPedidoNaTela()
+{
+    if (listaVazia() && !pedidoEditando()) {
+        limpaCabecalho();
+        return;
+    }
+    tela.titulo = qryPedido[QStringLiteral("DsPedido")].asString();
+    tela.exportado = pedidoExportado();
+    tela.nrPedido = valor("NRPEDIDO");
+    tela.cliente = valor("NRINSJURCLIE");
+    tela.mascaraCliente = PictPess(valor("IDTPIJURCLIE"));
+    tela.nmCliente = valor("NMFANTCLIE");
+    tela.vendedor = valor("CDVENDEDOR");
+    tela.nmVendedor = valor("NMFANVEN");
+    tela.prioridade = prioridadeDoCodigo(valor("IDPRIOPED"));
+    tela.dataPedido = textoData(qryPedido[QStringLiteral("DTPEDIDO")].value());
+    tela.dataEntrega = textoData(qryPedido[QStringLiteral("DTENTPED")].value());
+    tela.tipoOper = valor("CDTIPOOPER");
+    tela.nmTipoOper = valor("NMTIPOOPER");
+    tela.cdModPgto = valor("CDMODPGTO");
+    tela.dsModPgto = valor("DSMODPGTO");
+    tela.cdPrcBase = valor("CDPRECOBASE");
+    tela.dsPrcBase = valor("DSPRECOBASE");
+    FormPgto();
+    AtualizaFormaPgto();
+}
+
+void LancPedido::aposRolagem()
+{
+    mostraPedidoNaTela();
+    if (!listaVazia())
+        abreModPgto(valor("CDMODPGTO"));
+    switch (view_.paginaAtual()) {
+    case PaginaPedido::Itens:
+        abreItens();
+        break;
+    case PaginaPedido::Observacao:
+        abreObservacao();
+        break;
+    default:
+        break;
+    }
+    view_.atualizaTela();
+    atualizaComandos();
+}
+
+void LancPedido::novoPedido()
+{
+    // After insert: the defaults of a new order.
+    EventsSuspended quiet(qryPedido);
+    poe("NRPEDIDO", PrxCodPed(db_, Filtro.Filial));
+    stIns.clear();
+    stVend.clear();
+    stNrInsJurClie.clear();
+    stNmFantClie.clear();
+    stCdVendedor.clear();
+    stNmFanVen.clear();
+    stModPgto.clear();
+    limpaCabecalho();
+    tela.nrPedido = valor("NRPEDIDO");
+    Statement vend(db_, QStringLiteral("SELECT CDVENDEDOR, IDTPIJURVEN, NRINSJURVEN, NMRAZSOCVEN, NMFANVEN, DTNASCVEN, VRPECOMVEN FROM VENDEDOR "
+                                       "WHERE CDOPERADOR = :P_CDOPERADOR ORDER BY NMFANVEN"));
+    vend.bind(QStringLiteral("P_CDOPERADOR"), CdOperador());
+    if (vend.step()) {
+        poe("CDVENDEDOR", vend.rawValue(0));
+        poe("NMFANVEN", vend.rawValue(4));
+        poe("VRPECOMVDPED", vend.rawValue(6));
+        tela.vendedor = vend.rawValue(0).toString();
+        tela.nmVendedor = vend.rawValue(4).toString();
+    }
+    poe("CDFILIAL", Filtro.Filial);
+    poe("IDPRIOPED", codigoPrioridade(Prioridade::Normal));
+    tela.prioridade = Prioridade::Normal;
+    const QDate hoje = QDate::currentDate();
+    poe("DTPEDIDO", hoje);
+    tela.dataPedido = formatDate(hoje);
+    poe("NRDIAPGFIXPED", 0);
+    poe("NRPARCPGTOPED", 0);
+    tela.titulo = valor("NRPEDIDO") + QStringLiteral(" - ");
+    tela.exportado = false;
+    qryPesqMod.close();
+    FormPgto();
+    AtualizaFormaPgto();
+}
+
+bool LancPedido::editaPedido()
+{
+    // Before edit: a stored order that is not pending changes only its observation.
+    if (qryPedido.state() != DataSetState::Browse || listaVazia())
+        return pedidoEditando();
+    if (valor("IDSITPEDIDO") != QLatin1String("1") && view_.paginaAtual() != PaginaPedido::Observacao)
+        return false;
+    stModPgto = valor("CDMODPGTO");
+    qryPedido.edit();
+    aposEdicao();
+    return true;
+}
+
+void LancPedido::aposEdicao()
+{
+    if (view_.paginaAtual() == PaginaPedido::Pedidos)
+        mudaPagina(PaginaPedido::DadosGerais);
+    if (view_.paginaAtual() != PaginaPedido::Itens)
+        abreItens();
+    stIns = valor("NRINSJURCLIE");
+    stVend = valor("CDVENDEDOR");
+    stNrInsJurClie = stIns;
+    stNmFantClie = valor("NMFANTCLIE");
+    stCdVendedor = stVend;
+    stNmFanVen = valor("NMFANVEN");
+    atualizaComandos();
+}
+
+void LancPedido::antesDoPost()
+{
+    // 1-2: the customer as typed, then every header check.
+    poe("NRINSJURCLIE", tela.cliente);
+    poe("CDFILIALPED", QVariant());
+    saiCdModPgto();
+    Vd_Geral();
+    // 3: dates, the moment of the entry and who made it.
+    poe("DTPEDIDO", parseDateTime(tela.dataPedido).date());
+    poe("DTHRLANPED", QDateTime::currentDateTime());
+    poe("DTENTPED", QDateTime(parseDateTime(tela.dataEntrega).date(), QTime(0, 0)));
+    poe("CDOPELANPED", CdOperador());
+    // 4: priority, type and situation.
+    poe("IDPRIOPED", codigoPrioridade(tela.prioridade));
+    poe("IDTIPOPEDIDO", QStringLiteral("1"));
+    poe("IDSITPEDIDO", QStringLiteral("1"));
+    // 5: payment kind: cash is stored empty; a fixed day keeps its day and instalments.
+    const QString kind = valor("IDTPFORPGTPED");
+    if (kind.isEmpty() || kind == QLatin1String("X")) {
+        poe("IDTPFORPGTPED", QVariant());
+    } else if (kind == QLatin1String("F")) {
+        poe("NRDIAPGFIXPED", tela.diaFixo.trimmed().isEmpty() ? QVariant() : QVariant(tela.diaFixo.trimmed().toInt()));
+        poe("NRPARCPGTOPED", tela.parcelas.trimmed().isEmpty() ? QVariant() : QVariant(tela.parcelas.trimmed().toInt()));
+    }
+    // 6: the display name.
+    const QVariant origem = db_.scalar(QStringLiteral("SELECT IDORIGDESTOP FROM TIPOOPERAC WHERE CDTIPOOPER = :P_CDTIPOOPER"),
+                                       {{QStringLiteral("P_CDTIPOOPER"), valor("CDTIPOOPER")}});
+    poe("NMRAZSOCCLIE", origem.toString() == QLatin1String("L") ? valor("NMFILIAL") : valor("NMFANTCLIE"));
+    // 7: repricing after a changed date or price list comes with the items.
+    // 9: blank texts are stored as null.
+    Seta_Campo_Null(qryPedido);
 }
 
 } // namespace zov

@@ -1,13 +1,16 @@
 #pragma once
 // The order record of the order window (ZOV00100): the order list query,
 // the numbering, the situation of an order and its deletion.
+#include "library/dataset.h"
+#include "orders/pedido_view.h"
+#include "search/filtro_pedido.h"
+
 #include <QString>
+#include <optional>
 
 namespace zov {
 
 class Database;
-class Query;
-struct TFiltro;
 
 // qryPedido in SQLite: the branch's orders that have a salesperson, customer,
 // payment method and price list here, with or without items, newest number
@@ -30,5 +33,166 @@ bool temItemExpedido(Database& db, const QString& cdFilial, const QString& nrPed
 // Deletes the order with its items and observation in one transaction, or
 // nothing; a failure throws with its reason, to be shown.
 void excluiPedido(Database& db, const QString& cdFilial, const QString& nrPedido);
+
+// The items of an order with their product, and the totals of the stored rows.
+QString qryItemPedidoSql();
+struct TotaisPedido {
+    double bruto = 0, liquido = 0, descMedio = 0, descTotal = 0;
+};
+TotaisPedido totaisPedido(Database& db, const QString& cdFilial, const QString& nrPedido);
+
+// A proposed base price list (qryVerPrcBase's first row): its code,
+// description and the rank of its group ("1" to "7").
+struct PropostaPrcBase {
+    QString cdPrecoBase, dsPrecoBase, idPesq;
+};
+struct ParametrosPrcBase {
+    QString cdCliente, cdVendedor, cdModPgto, cdVendeAux, modPgtoAux;
+};
+QString qryVerPrcBaseSql();
+std::optional<PropostaPrcBase> propostaPrcBase(Database& db, const ParametrosPrcBase& p);
+// qryPesqPrcBase narrowed to one rank: the customer's own lists ("1") or every list ("2").
+QString qryPesqPrcBaseSql();
+// "1" when the customer has lists of its own, else "2".
+QString rankPrcBaseCliente(Database& db, const QString& cdCliente);
+
+// The order window's logic (ZOV00100): the order list, the record of the
+// current order with its checks, payment terms and price list, the commands
+// and their states. No widgets: the window forwards field events, keys and
+// commands, and implements PedidoView. Field checks that stop throw Abort
+// after showing their message (MensErro).
+class LancPedido {
+public:
+    LancPedido(Database& db, PedidoView& view);
+    LancPedido(const LancPedido&) = delete;
+    LancPedido& operator=(const LancPedido&) = delete;
+
+    static UpdateSql updateSqlPedido();
+    void setPesquisa(PesquisaPedidoFn pesquisa) { pesquisa_ = std::move(pesquisa); }
+
+    // First activation: the session branch, and the list through the filter
+    // when the window works on the session branch (ModuFili).
+    void inicia();
+    // Later activations: Refresh.
+    void ativada();
+
+    // The branch area.
+    void entraFilial();
+    void filialMudou();
+    void saiFilial();
+    // Leaving the area opens the filter; false when the user cancelled it.
+    bool saiAreaFilial();
+    void pesquisaFilial();
+    void Vd_Filial();
+
+    // Commands.
+    void incluir();
+    void alterar();
+    void excluir();
+    void procurar();
+    void atualizar();
+    void cancelar();
+    void confirmar();
+    bool filtrar();
+    void primeiro();
+    void anterior();
+    void proximo();
+    void ultimo();
+    void F12();
+    ComandosPedido comandos() const;
+    void atualizaComandos();
+
+    // Pages: shows one and runs its handling; the window reports the user's changes.
+    void mudaPagina(PaginaPedido pagina);
+    void paginaMostrada(PaginaPedido pagina);
+
+    // Header checks and events (cabecalho.cpp).
+    void Vd_Cliente(bool boTestaVazio);
+    void Vd_Vendedor(bool boTestaVazio);
+    void Vd_TipoOper(bool boTestaVazio);
+    void Vd_DataPedido(bool boTestaVazio);
+    void Vd_DataEntrega(bool boTestaVazio);
+    void Vd_Data();
+    void Vd_Geral();
+    void entraCliente();
+    void clienteMudou();
+    void saiCliente();
+    void pesquisaCliente();
+    void tipoOperMudou();
+    void saiTipoOper();
+    void pesquisaTipoOper();
+    void dataPedidoMudou();
+    void saiDataPedido();
+    void dataEntregaMudou();
+    void saiDataEntrega();
+    void prioridadeClicada(Prioridade prioridade);
+
+    // Payment terms (pagamento.cpp).
+    void Vd_CdModPgto(bool boTestaVazio);
+    void cdModPgtoMudou();
+    void saiCdModPgto();
+    void pesquisaModPgto();
+    void formaPgtoClicada();
+    void FormPgto();
+    void AtualizaFormaPgto();
+    void Vd_DiaFixo(bool boTestaVazio);
+    void diaFixoMudou();
+    void saiDiaFixo();
+
+    // The base price list field (preco_base.cpp).
+    void Vd_PrcBase(bool boTestaVazio);
+    void prcBaseMudou();
+    void saiPrcBase();
+    void pesquisaPrcBase();
+
+    bool pedidoEditando() const;
+    bool pedidoExportado() const; // the current order is stored and not pending
+    bool listaVazia() const;
+
+    TelaPedido tela;
+    TFiltro Filtro;
+    Query qryPedido;
+    Query qryItemPedido;
+    Query qryObsPedido;
+    Query qryPesqMod; // the current order's payment method, kept open
+    Query qryLista;   // the lookup on show
+
+    // Window state.
+    bool boBloqueiaPreco = false;
+    bool boModMsg = false;
+    QString stModPgto;
+    QString stIns, stVend, stNrInsJurClie, stNmFantClie, stCdVendedor, stNmFanVen;
+
+private:
+    friend class LancPedidoTeste;
+    void abreLista();
+    void abreItens();
+    void abreObservacao();
+    void VrTotalItemPed();
+    void aposRolagem();
+    void limpaCabecalho();
+    void novoPedido();
+    bool editaPedido();
+    void aposEdicao();
+    void antesDoPost();
+    void cancelaPedido();
+    void mostraPedidoNaTela();
+    void abreModPgto(const QString& cdModPgto);
+    void aplicaModPgto();
+    void propoePrcBasePorModPgto();
+    void leParametroFilial();
+    [[noreturn]] void falha(ControlePedido controle, PaginaPedido pagina, const QString& texto);
+    [[noreturn]] void falhaCabecalho(ControlePedido controle, const QString& texto);
+    QString msg(const char* key) const;
+    QString valor(const char* field) const;
+    void poe(const char* field, const QVariant& value);
+    bool temItemAprovado() const;
+
+    Database& db_;
+    PedidoView& view_;
+    PesquisaPedidoFn pesquisa_;
+    bool filialAceita_ = false;
+    bool fechandoFilial_ = false;
+};
 
 } // namespace zov

@@ -8,6 +8,11 @@
 #include <gtest/gtest.h>
 #include <vector>
 
+#include <ostream>
+
+// Failures show texts as texts.
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+
 namespace zov::test {
 
 struct DialogRecord {

@@ -1,0 +1,51 @@
+#include "orders/mensagens.h"
+
+namespace zov {
+
+const TMessages& msgLancPedido()
+{
+    static const TMessages table{
+        // The record and the commands.
+        "ALT_PEDIDO_PARC|Pedido com itens parcialmente expedidos não pode ser alterado.",
+        "Excl|Confirma exclusão?",
+        "Del_PED|A exclusão do último item do pedido fará com que o pedido seja excluído. Confirmar operação?",
+        "Canc|Cancelar operação?",
+        "ALT_DTITEM|Deseja alterar a data de entrega dos itens do pedido?",
+        "erro_grav|Não foi possível gravar o pedido. Nada foi gravado; o que foi digitado continua na tela.",
+        "erro_excl|Não foi possível excluir. Nada foi excluído.",
+        // Header.
+        "FILIAL|Filial deve ser informada.",
+        "CD_NUL|Filial não cadastrada.",
+        "CLIE_NULO|Código do cliente deve ser informado.",
+        "CLIE_NAO_CAD|Cliente não cadastrado.",
+        "CLIE_INAT|Cliente encontra-se inativo.",
+        "DesCont|Já existe o pedido %s cadastrado para o cliente. Deseja continuar?",
+        "Alt_ModPrc|A modalidade e o preço base serão alterados. Confirma  operação?",
+        "Alt_ModPgto|A modalidade será alterada. Confirma operação?",
+        "Alt_PrcBase|O preço base será alterado. Confirma operação?",
+        "Cod_Inf|Vendedor deve ser informado.",
+        "VEN_NAO_CAD|Vendedor não cadastrado.",
+        "TipoOper_Deve|Tipo de operação deve ser informada.",
+        "TipoOper_Nc|Tipo de operação não cadastrada.",
+        "DT_NULO|Data pedido deve ser informada.",
+        "DT_INV|não é uma data válida.",
+        "DT_ERRO|Data pedido deve ser menor ou igual à data de processamento.",
+        "DTENT_NULO|Data entrega deve ser informada.",
+        "DTENT_INV|não é uma data válida.",
+        "DTENT_DTATU|Data de entrega deve ser maior ou igual à data atual.",
+        "VD_DATE|Data pedido deve ser menor ou igual à data entrega.",
+        // Price list.
+        "PrcBase_Deve|Preço base deve ser informado.",
+        "PrcBase_Nc|Preço base não cadastrado.",
+        "PrcBase_Nc_Cli|Preço Base não cadastrado para o cliente informado.",
+        // Payment terms.
+        "MODPGT|Modalidade de pagamento deve ser informada.",
+        "MODPGT_INV|Modalidade de pagamento não cadastrada.",
+        "MOD_SIT|A situção do pedido será alterada de acordo com a situação parametrizada na modalidade de pagamento. Deseja continuar ?",
+        "DIAFIXO_NULL|Dia do pagamento fixo deve ser informado.",
+        "DIAFIXO_INV|Dia do pagamento fixo deve estar entre 1 e 31.",
+    };
+    return table;
+}
+
+} // namespace zov
