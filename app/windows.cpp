@@ -2,6 +2,7 @@
 
 #include "app/ZOV00000.h"
 #include "customers/ZOV00500.h"
+#include "orders/ZOV00100.h"
 #include "transfer/ZOV00300.h"
 #include "transfer/ZOV00400.h"
 
@@ -13,6 +14,7 @@ void registerWindows(TfrmPedidosPrinc& main)
     main.setCreator(Item::ParamTransPed, [] { return CriaParamTransPed(); });
     main.setCreator(Item::ImportaDados, [] { return CriaImportDados(); });
     main.setCreator(Item::Cliente, [] { return CriaCliente(); });
+    main.setCreator(Item::LanctoPedido, [] { return CriaLanctoPedido(); });
 }
 
 } // namespace zov

@@ -5,7 +5,10 @@
 // default filter and with three products, and the next order number.
 //
 //   bench_pedidos [N]      (default: 10)
+#include "app/GeralZOV.h"
 #include "library/local_time.h"
+#include "library/errors.h"
+#include "library/formats.h"
 #include "db/schema.h"
 #include "library/database.h"
 #include "library/dataset.h"
@@ -106,6 +109,65 @@ double medianMs(int runs, F&& run)
     return ms[ms.size() / 2];
 }
 
+// The window as Confirm needs it: no screen, the filter confirmed as it is.
+class SemTela final : public PedidoView {
+public:
+    PaginaPedido paginaAtual() const override { return pagina; }
+    void mostraPagina(PaginaPedido p) override { pagina = p; }
+    ControlePedido controleComFoco() const override { return ControlePedido::Nenhum; }
+    void foca(ControlePedido) override {}
+    void habilitaComandos(const ComandosPedido&) override {}
+    void atualizaTela() override {}
+    ColunaItem colunaItem() const override { return coluna; }
+    void focaColunaItem(ColunaItem c) override
+    {
+        coluna = c;
+        pagina = PaginaPedido::Itens;
+    }
+    bool gradeItensAtiva() const override { return true; }
+    void precoEditavel(bool e) override { precoLivre = e; }
+    ColunaItem coluna = ColunaItem::Produto;
+    bool precoLivre = true;
+    void procura(Query&) override {}
+    bool filtra(TFiltro&, const std::function<void()>& reabre) override
+    {
+        reabre();
+        return true;
+    }
+    void fecha() override {}
+    PaginaPedido pagina = PaginaPedido::Pedidos;
+};
+
+// Confirm of a new header: every check and the write, each a transaction of its own.
+double confirmaPedidoMs(Database& db, int vezes)
+{
+    SetFilial(QStringLiteral("0001"));
+    SetCdOperador(db.scalar(QStringLiteral("SELECT CDOPERADOR FROM VENDEDOR WHERE CDOPERADOR IS NOT NULL ORDER BY CDVENDEDOR LIMIT 1")).toString());
+    const QString cliente = db.scalar(QStringLiteral("SELECT NRINSJURCLIE FROM CLIENTE WHERE IDCLIEATIV = 'S' AND CDMODPGTO IN (SELECT CDMODPGTO FROM MODPGTO) "
+                                                     "ORDER BY CDCLIENTE LIMIT 1")).toString();
+    const QString tipo = db.scalar(QStringLiteral("SELECT CDTIPOOPER FROM TIPOOPERAC WHERE IDENTRSAIDOP = 'S' ORDER BY CDTIPOOPER LIMIT 1")).toString();
+    SemTela tela;
+    LancPedido pedido(db, tela);
+    pedido.inicia();
+    std::vector<double> ms;
+    for (int i = 0; i < vezes; ++i) {
+        pedido.mudaPagina(PaginaPedido::Pedidos);
+        pedido.incluir();
+        pedido.tela.cliente = cliente;
+        pedido.tela.tipoOper = tipo;
+        pedido.tela.dataEntrega = formatDate(QDate::currentDate().addDays(3));
+        QElapsedTimer t;
+        t.start();
+        if (!runGuarded([&] { pedido.confirmar(); })) {
+            std::fprintf(stderr, "Confirm failed\n");
+            return -1;
+        }
+        ms.push_back(t.nsecsElapsed() / 1e6);
+    }
+    std::sort(ms.begin(), ms.end());
+    return ms[ms.size() / 2];
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -163,8 +225,12 @@ int main(int argc, char** argv)
     const double number = medianMs(21, [&] { next = PrxCodPed(db, QStringLiteral("0001")); });
     std::printf("  next number: %s\n", qPrintable(next));
 
+    const double confirm = confirmaPedidoMs(db, 21);
+    std::printf("  confirm of a new order: %d orders now\n", db.scalar(QStringLiteral("SELECT count(*) FROM PEDIDO")).toInt());
+
     std::printf("figure order_list_open_ms %.1f ms\n", open);
     std::printf("figure order_list_product_filter_ms %.1f ms\n", product);
     std::printf("figure next_order_number_ms %.2f ms\n", number);
+    std::printf("figure order_confirm_ms %.2f ms\n", confirm);
     return 0;
 }

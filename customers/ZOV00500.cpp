@@ -8,6 +8,7 @@
 #include "library/dbedit_qt.h"
 #include "library/dialogs.h"
 #include "library/errors.h"
+#include "library/field_events_qt.h"
 #include "library/grid.h"
 #include "library/inscricao.h"
 #include "library/procura.h"
@@ -581,10 +582,7 @@ bool TfrmCliente::eventFilter(QObject* watched, QEvent* e)
             executa(h.entra);
         break;
     case QEvent::FocusOut: {
-        const Qt::FocusReason reason = static_cast<QFocusEvent*>(e)->reason();
-        // Another window or a menu taking the focus is not leaving the field.
-        if (!h.sai || reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason ||
-            reason == Qt::MenuBarFocusReason || !isVisible())
+        if (!h.sai || !saiDoCampo(e, this))
             break;
         CheckGuard guard;
         if (!guard.busy())

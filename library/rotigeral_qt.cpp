@@ -82,15 +82,16 @@ bool TfrmRotiGeral::eventFilter(QObject* watched, QEvent* event)
     if (event->type() != QEvent::KeyPress || !watched->isWidgetType())
         return QDialog::eventFilter(watched, event);
     bool used = false;
-    runGuarded([&] { used = formKeyPress(static_cast<QWidget*>(watched), static_cast<QKeyEvent*>(event)); });
-    return used;
+    // A key whose command stopped with a message was used: passed on, it would run again.
+    const bool ran = runGuarded([&] { used = formKeyPress(static_cast<QWidget*>(watched), static_cast<QKeyEvent*>(event)); });
+    return used || !ran;
 }
 
 void TfrmRotiGeral::keyPressEvent(QKeyEvent* event)
 {
     bool used = false;
-    runGuarded([&] { used = formKeyPress(this, event); });
-    if (!used)
+    const bool ran = runGuarded([&] { used = formKeyPress(this, event); });
+    if (!used && ran)
         QDialog::keyPressEvent(event);
 }
 

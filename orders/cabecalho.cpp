@@ -151,8 +151,7 @@ void LancPedido::pesquisaCliente()
 {
     if (!pesquisa_ || valor("IDSITPEDIDO") == QLatin1String("7"))
         return;
-    qryLista.close();
-    qryLista.setSql(QStringLiteral(
+    preparaLista(QStringLiteral(
         "SELECT C.CDCLIENTE, C.IDTPIJURCLIE, C.NRINSJURCLIE, C.NMFANTCLIE, C.NMRAZSOCCLIE, C.CDVENDEDOR, V.IDTPIJURVEN, V.NMFANVEN, "
         "V.VRPECOMVEN, P.NMPAIS, M.SGESTADO, M.NMMUNICIPIO, E.DSENDECLIE FROM CLIENTE C "
         "LEFT JOIN VENDEDOR V ON V.CDVENDEDOR = C.CDVENDEDOR "
@@ -288,8 +287,7 @@ void LancPedido::pesquisaTipoOper()
 {
     if (!pesquisa_ || valor("IDSITPEDIDO") == QLatin1String("7"))
         return;
-    qryLista.close();
-    qryLista.setSql(QStringLiteral("SELECT CDTIPOOPER, NMTIPOOPER FROM TIPOOPERAC WHERE IDENTRSAIDOP = 'S' AND "
+    preparaLista(QStringLiteral("SELECT CDTIPOOPER, NMTIPOOPER FROM TIPOOPERAC WHERE IDENTRSAIDOP = 'S' AND "
                                    "(IDORIGDESTOP = 'C' OR IDORIGDESTOP IS NULL) ORDER BY CDTIPOOPER"));
     qryLista.defineField(QStringLiteral("CDTIPOOPER")).displayLabel = QStringLiteral("Código");
     qryLista.defineField(QStringLiteral("NMTIPOOPER")).displayLabel = QStringLiteral("Nome");
@@ -416,7 +414,12 @@ void LancPedido::saiDataPedido()
     if (!pedidoEditando())
         return;
     Vd_DataPedido(false);
-    // Repricing for a changed date comes with the items.
+    if (qryPedido.state() == DataSetState::Edit) {
+        const QVariant antiga = qryPedido[QStringLiteral("DTPEDIDO")].oldValue();
+        const QDate dataAntiga = antiga.metaType().id() == QMetaType::QDate ? antiga.toDate() : antiga.toDateTime().date();
+        if (dataAntiga != parseDateTime(tela.dataPedido).date())
+            MudaData(false);
+    }
     if (qryPedido.state() == DataSetState::Insert && semData(tela.dataEntrega) && !semData(tela.dataPedido)) {
         tela.dataEntrega = tela.dataPedido;
         view_.atualizaTela();

@@ -119,8 +119,7 @@ void LancPedido::pesquisaFilial()
 {
     if (!pesquisa_)
         return;
-    qryLista.close();
-    qryLista.setSql(QStringLiteral("SELECT CDFILIAL, NMFILIAL, CDSEGMER FROM FILIAL ORDER BY CDFILIAL"));
+    preparaLista(QStringLiteral("SELECT CDFILIAL, NMFILIAL, CDSEGMER FROM FILIAL ORDER BY CDFILIAL"));
     qryLista.defineField(QStringLiteral("CDFILIAL")).displayLabel = QStringLiteral("Código");
     qryLista.defineField(QStringLiteral("NMFILIAL")).displayLabel = QStringLiteral("Nome");
     qryLista.defineField(QStringLiteral("CDSEGMER")).visible = false;
@@ -188,6 +187,21 @@ ComandosPedido LancPedido::comandos() const
         c.paginas[i] = editando ? i > 0 : (!vazia || i == 0);
     c.areaFilial = !ModuFili() && !editando;
     c.cabecalho = !exportado;
+    c.gradeItens = !exportado || qryPedido.state() == DataSetState::Insert;
+    if (pagina == PaginaPedido::Itens) {
+        // The items page's own commands.
+        const bool temItens = qryItemPedido.active() && !qryItemPedido.isEmpty();
+        const bool itemNovo = qryItemPedido.state() == DataSetState::Insert;
+        if (temItens && !itemNovo && exportado) {
+            c.incluir = boBotaoIncuiItem;
+            c.alterar = c.excluir = false;
+            c.gradeItens = false;
+        } else {
+            c.incluir = c.incluir && !itemEditando() && !editando;
+            c.alterar = c.excluir = !itemEditando() && temItens && !editando && !vazia && !temItemAprovado();
+            c.gradeItens = true;
+        }
+    }
     return c;
 }
 
@@ -205,10 +219,14 @@ void LancPedido::paginaMostrada(PaginaPedido pagina)
 {
     switch (pagina) {
     case PaginaPedido::Itens:
-        if (pedidoEditando())
+        if (pedidoEditando()) {
             Vd_CdModPgto(false);
-        else
+            // A new order begins its first item at once.
+            if (qryPedido.state() == DataSetState::Insert && !itemEditando() && (!qryItemPedido.active() || qryItemPedido.isEmpty()))
+                incluirItem();
+        } else {
             abreItens();
+        }
         break;
     case PaginaPedido::Observacao:
         if (!editandoQry(qryObsPedido))
@@ -232,6 +250,11 @@ void LancPedido::incluir()
 {
     if (!comandos().incluir)
         return;
+    if (view_.paginaAtual() == PaginaPedido::Itens && !listaVazia()) {
+        abreItens();
+        incluirItem();
+        return;
+    }
     // The items and the observation of a new order come with their own issues of work;
     // on every page Include begins a new order.
     if (qryPedido.recordCount() > 0)
@@ -253,8 +276,12 @@ void LancPedido::alterar()
     if (!comandos().alterar)
         return;
     const PaginaPedido pagina = view_.paginaAtual();
-    if (pagina == PaginaPedido::Itens || pagina == PaginaPedido::Observacao)
-        return; // the item and the observation are edited with their pages' own work
+    if (pagina == PaginaPedido::Itens) {
+        alterarItem();
+        return;
+    }
+    if (pagina == PaginaPedido::Observacao)
+        return; // the observation is edited with its page's own work
     if (!editaPedido())
         return;
     mudaPagina(PaginaPedido::DadosGerais);
@@ -356,6 +383,7 @@ void LancPedido::cancelaPedido()
     qryObsPedido.cancelUpdates();
     boModMsg = false;
     stModPgto.clear();
+    descartado_ = true;
     if (listaVazia())
         mudaPagina(PaginaPedido::Pedidos);
     aposRolagem();
@@ -379,6 +407,7 @@ void LancPedido::confirmar()
     const bool insercao = qryPedido.state() == DataSetState::Insert;
     const Retrato antes = retrata(qryPedido);
     bool mudouEntrega = false;
+    descartado_ = false;
     try {
         db_.transaction([&] {
             if (!insercao) {
@@ -386,10 +415,14 @@ void LancPedido::confirmar()
                 const QDate antiga = old.metaType().id() == QMetaType::QDate ? old.toDate() : old.toDateTime().date();
                 mudouEntrega = antiga != parseDateTime(tela.dataEntrega).date();
             }
-            antesDoPost();
-            qryPedido.post();
-            qryPedido.applyUpdates();
-            qryPedido.commitUpdates();
+            if (itemEditando())
+                antesDoPostItem();
+            gravaCabecalho();
+            if (itemEditando()) {
+                qryItemPedido.post();
+                qryItemPedido.applyUpdates();
+                qryItemPedido.commitUpdates();
+            }
             const QVariantMap chave{{QStringLiteral("P_CDFILIAL"), valor("CDFILIAL")}, {QStringLiteral("P_NRPEDIDO"), valor("NRPEDIDO")}};
             if (boModMsg && !insercao) {
                 QVariantMap p = chave;
@@ -407,23 +440,36 @@ void LancPedido::confirmar()
             }
         });
     } catch (const Abort&) {
-        // A check stopped it: nothing was written and the record is still in edit.
-        if (!pedidoEditando())
+        // A check stopped it: nothing was written and the record is still in edit
+        // (unless a No to a question dropped the changes on purpose).
+        if (!pedidoEditando() && !descartado_)
             restaura(antes);
+        if (qryItemPedido.updatesPending()) {
+            qryItemPedido.cancelUpdates();
+            abreItens();
+        }
         view_.atualizaTela();
         atualizaComandos();
         throw;
     } catch (const std::exception& e) {
         restaura(antes);
+        // Items repriced or moved inside the transaction went back with it.
+        if (qryItemPedido.updatesPending()) {
+            qryItemPedido.cancelUpdates();
+            abreItens();
+        }
         view_.atualizaTela();
         atualizaComandos();
         MensErro(msg("erro_grav") + QLatin1Char('\n') + QString::fromUtf8(e.what()), true);
     }
     boModMsg = false;
     stModPgto.clear();
-    if (insercao)
-        mudaPagina(PaginaPedido::Itens);
     aposRolagem();
+    // A new order goes on with its items, the first one begun.
+    if (insercao) {
+        mudaPagina(PaginaPedido::Itens);
+        incluirItem();
+    }
 }
 
 // ---------------------------------------------------------------- navigation

@@ -16,7 +16,7 @@ namespace zov {
 
 QString qryPedidoSql()
 {
-    // The outer joins keep orders without items, without a main customer
+    // The list grid shows the first five columns. The outer joins keep orders without items, without a main customer
     // address, an outgoing operation type or a destination branch. Items are
     // only looked at by the product filter (EXISTS), so an order is one row.
     // Lists of customers and products are "_K1_K2_": a key is found only
@@ -24,13 +24,13 @@ QString qryPedidoSql()
     // municipalities are fixed-width and zero-filled; status and priority are
     // lists of single letters.
     return QStringLiteral(
-        "SELECT P.NRPEDIDO, P.CDCLIENTE, P.IDTPIJURTRED, P.NRINSJURTRED, P.IDTPIJURTRAN, P.NRINSJURTRAN, P.CDTIPTRANS, "
-        "P.CDFILIAL, P.CDVENDEDOR, P.DTPEDIDO, P.VRPECOMVDPED, P.VRPEDENFPED, P.VRPEDEDUPED, P.DTENTPED, P.IDPRIOPED, "
-        "P.DSPEDCLI, P.DSPEDVEN, P.DTHRLANPED, P.CDOPELANPED, P.IDSITPEDIDO, P.IDPGFRETTRAN, P.CDFORMPGTO, P.IDTPFORPGTPED, "
+        "SELECT P.IDSITPEDIDO, P.NRPEDIDO, CASE WHEN TP.IDORIGDESTOP = 'L' THEN F.NMFILIAL ELSE C.NMFANTCLIE END AS NMRAZSOCCLIE, "
+        "P.DTPEDIDO, P.DTENTPED, P.CDCLIENTE, P.IDTPIJURTRED, P.NRINSJURTRED, P.IDTPIJURTRAN, P.NRINSJURTRAN, P.CDTIPTRANS, "
+        "P.CDFILIAL, P.CDVENDEDOR, P.VRPECOMVDPED, P.VRPEDENFPED, P.VRPEDEDUPED, P.IDPRIOPED, "
+        "P.DSPEDCLI, P.DSPEDVEN, P.DTHRLANPED, P.CDOPELANPED, P.IDPGFRETTRAN, P.CDFORMPGTO, P.IDTPFORPGTPED, "
         "P.NRDIAPGFIXPED, P.NRPARCPGTOPED, P.IDUTDIAPAGPED, C.NMFANTCLIE, P.VRPBRUVOLPED, P.VRPLIQVOLPED, C.IDTPIJURCLIE, "
         "C.NRINSJURCLIE, P.CDMODPGTO, P.CDFILIALPED, V.NMFANVEN, M.DSMODPGTO, P.IDTIPOPEDIDO, P.IDPEDIDOIMPR, P.CDPRECOBASE, "
-        "PB.DSPRECOBASE, P.CDTIPOOPER, TP.NMTIPOOPER, P.IDENTRSAIDOP, P.DTVALIPED, F.NMFILIAL, "
-        "CASE WHEN TP.IDORIGDESTOP = 'L' THEN F.NMFILIAL ELSE C.NMFANTCLIE END AS NMRAZSOCCLIE "
+        "PB.DSPRECOBASE, P.CDTIPOOPER, TP.NMTIPOOPER, P.IDENTRSAIDOP, P.DTVALIPED, F.NMFILIAL "
         "FROM PEDIDO P "
         "JOIN VENDEDOR V ON V.CDVENDEDOR = P.CDVENDEDOR "
         "JOIN CLIENTE C ON C.CDCLIENTE = P.CDCLIENTE "
@@ -99,12 +99,13 @@ void excluiPedido(Database& db, const QString& cdFilial, const QString& nrPedido
 
 QString qryItemPedidoSql()
 {
+    // The grid's columns come first, in the grid's order (the line value is computed).
     return QStringLiteral(
-        "SELECT I.NRPEDIDO, I.CDPRODUTO, P.CDARVPROD, I.QTITEMPED, I.VRPREUNITPED, I.NRITEMPED, I.IDSITITEMPED, I.QTEXPITEMPED, "
-        "P.NMPRODUTO, P.SGUNIDADE, P.VRPREUNIT, I.CDFILIAL, I.QTITEMPED2, P.CDPRODESTO, I.DTENTITPED, I.IDITPEDDIFER, I.DSITEMPED, "
-        "I.VRPESOITPED, I.VRDESITPED, I.IDITPEDRESER, I.VRPRTABITPED, I.VRPEDEMAXIPE, I.CDOPERADOR, "
+        "SELECT I.NRITEMPED, P.CDARVPROD, P.NMPRODUTO, I.QTITEMPED, P.SGUNIDADE, I.VRPREUNITPED, "
         "CASE WHEN (NVL(I.QTITEMPED, 0) * NVL(I.VRPREUNITPED, 0)) <> 0 THEN (I.VRDESITPED * 100) / (I.QTITEMPED * I.VRPREUNITPED) "
-        "ELSE 0 END AS PERDESC "
+        "ELSE 0 END AS PERDESC, I.VRDESITPED, I.DTENTITPED, "
+        "I.NRPEDIDO, I.CDPRODUTO, I.IDSITITEMPED, I.QTEXPITEMPED, P.VRPREUNIT, I.CDFILIAL, I.QTITEMPED2, P.CDPRODESTO, "
+        "I.IDITPEDDIFER, I.VRPESOITPED, I.IDITPEDRESER, I.VRPRTABITPED, I.VRPEDEMAXIPE, I.CDOPERADOR "
         "FROM ITEMPEDIDO I JOIN PRODUTO P ON P.CDPRODUTO = I.CDPRODUTO "
         "WHERE I.CDFILIAL = :CDFILIAL AND I.NRPEDIDO = :NRPEDIDO ORDER BY I.NRITEMPED");
 }
@@ -229,33 +230,76 @@ LancPedido::LancPedido(Database& db, PedidoView& view)
     Filtro = filtroInicial();
     qryPedido.setSql(qryPedidoSql());
     qryPedido.setUpdateSql(updateSqlPedido());
-    qryPedido.defineField(QStringLiteral("NMRAZSOCCLIE"), FieldKind::Text).displayLabel = QStringLiteral("Cliente");
-    qryPedido.defineField(QStringLiteral("IDSITPEDIDO")).displayLabel = QStringLiteral("Status");
-    qryPedido.defineField(QStringLiteral("NRPEDIDO")).displayLabel = QStringLiteral("Pedido");
-    qryPedido.defineField(QStringLiteral("DTPEDIDO")).displayLabel = QStringLiteral("Data Pedido");
-    qryPedido.defineField(QStringLiteral("DTENTPED")).displayLabel = QStringLiteral("Data Entrega");
+    // The list shows the status, number, display name and the two dates, in
+    // that order; fields are laid out as they are defined.
+    const std::pair<const char*, const char*> lista[] = {
+        {"IDSITPEDIDO", "Status"}, {"NRPEDIDO", "Pedido"}, {"NMRAZSOCCLIE", "Cliente"}, {"DTPEDIDO", "Data Pedido"}, {"DTENTPED", "Data Entrega"}};
+    for (const auto& [field, label] : lista)
+        qryPedido.defineField(QString::fromLatin1(field)).displayLabel = QString::fromUtf8(label);
+    qryPedido.defineField(QStringLiteral("NMRAZSOCCLIE"), FieldKind::Text);
     qryPedido.defineField(QStringLiteral("DTPEDIDO")).displayFormat = QStringLiteral("dd/MM/yyyy");
     qryPedido.defineField(QStringLiteral("DTENTPED")).displayFormat = QStringLiteral("dd/MM/yyyy");
+    for (const char* c : kColunasPedido)
+        qryPedido.defineField(QString::fromLatin1(c));
+    for (const char* c : {"NMFANTCLIE", "IDTPIJURCLIE", "NRINSJURCLIE", "NMFANVEN", "DSMODPGTO", "DSPRECOBASE", "NMTIPOOPER", "NMFILIAL", "IDPEDIDOIMPR"})
+        qryPedido.defineField(QString::fromLatin1(c));
+    for (int i = int(std::size(lista)); i < qryPedido.fieldCount(); ++i)
+        qryPedido.field(i).visible = false;
     Field& ds = qryPedido.addCalculatedField(QStringLiteral("DsPedido"), FieldKind::Text);
     ds.visible = false;
     qryPedido.onCalcFields = [](Query& q) {
         q[QStringLiteral("DsPedido")].setValue(q[QStringLiteral("NRPEDIDO")].asString() + QStringLiteral(" - ") +
                                                q[QStringLiteral("NMFANTCLIE")].asString());
     };
-    // The list shows the status, number, display name and the two dates.
-    qryPedido.afterOpen = [](Query& q) {
-        static const QStringList shown{QStringLiteral("IDSITPEDIDO"), QStringLiteral("NRPEDIDO"), QStringLiteral("NMRAZSOCCLIE"),
-                                       QStringLiteral("DTPEDIDO"), QStringLiteral("DTENTPED")};
-        for (int i = 0; i < q.fieldCount(); ++i)
-            q.field(i).visible = shown.contains(q.field(i).fieldName());
-    };
+    // Every change of state recomputes the commands.
+    qryPedido.onStateChange = [this](Query&) { atualizaComandos(); };
     qryPedido.afterScroll = [this](Query&) {
         if (qryPedido.state() == DataSetState::Browse)
             aposRolagem();
     };
 
     qryItemPedido.setSql(qryItemPedidoSql());
+    // The items grid's columns, in their order, with their titles and widths
+    // (which of them the user may type in is the grid's business).
+    const std::tuple<const char*, const char*, int> colunas[] = {
+        {"NRITEMPED", "Nº Item ", 65},      {"CDARVPROD", "Produto", 95},         {"NMPRODUTO", "Nome do Produto", 250},
+        {"QTITEMPED", "Quantidade", 62},    {"SGUNIDADE", "Un.", 28},             {"VRPREUNITPED", "Preço Unitário", 73},
+        {"PERDESC", "Desc. (%)", 70},       {"VRDESITPED", "Vr. Desc.", 80},      {"DTENTITPED", "Entrega", 115}};
+    for (const auto& [field, label, width] : colunas) {
+        Field& f = qryItemPedido.defineField(QString::fromLatin1(field));
+        f.displayLabel = QString::fromUtf8(label);
+        f.displayWidth = width;
+    }
+    qryItemPedido.defineField(QStringLiteral("QTITEMPED")).displayFormat = QStringLiteral("##0.000");
+    qryItemPedido.defineField(QStringLiteral("VRPREUNITPED")).displayFormat = QStringLiteral("###0.00");
+    qryItemPedido.defineField(QStringLiteral("PERDESC")).displayFormat = QStringLiteral("###0.0000");
+    qryItemPedido.defineField(QStringLiteral("VRDESITPED")).displayFormat = QStringLiteral("###0.00");
+    qryItemPedido.defineField(QStringLiteral("DTENTITPED")).displayFormat = QStringLiteral("dd/MM/yyyy hh:mm:ss");
+    for (const char* c : {"NRPEDIDO", "CDPRODUTO", "IDSITITEMPED", "QTEXPITEMPED", "VRPREUNIT", "CDFILIAL", "QTITEMPED2", "CDPRODESTO",
+                          "IDITPEDDIFER", "VRPESOITPED", "IDITPEDRESER", "VRPRTABITPED", "VRPEDEMAXIPE", "CDOPERADOR"})
+        qryItemPedido.defineField(QString::fromLatin1(c)).visible = false;
     qryItemPedido.defineField(QStringLiteral("PERDESC"), FieldKind::Number);
+    qryItemPedido.setUpdateSql(updateSqlItem());
+    qryItemPedido.addCalculatedField(QStringLiteral("VrTotalAux"), FieldKind::Number).visible = false;
+    Field& total = qryItemPedido.addCalculatedField(QStringLiteral("VrTotal"), FieldKind::Number);
+    total.displayLabel = QStringLiteral("Valor Total");
+    total.displayFormat = QStringLiteral("###0.00");
+    qryItemPedido.onCalcFields = [](Query& q) {
+        const double bruto = RoundDec(q[QStringLiteral("VRPREUNITPED")].asFloat(), 2) * q[QStringLiteral("QTITEMPED")].asFloat();
+        q[QStringLiteral("VrTotalAux")].setValue(bruto);
+        q[QStringLiteral("VrTotal")].setValue(bruto - descontoCortado(q[QStringLiteral("VRDESITPED")].asFloat()));
+    };
+    qryItemPedido.beforeEdit = [this](Query&) { boPrecoAlt = false; };
+    qryItemPedido.afterEdit = [this](Query&) { boMens = true; };
+    // An item edited puts a browsing header into edit (an exported order refuses it).
+    qryItemPedido.onStateChange = [this](Query& q) {
+        if ((q.state() == DataSetState::Edit || q.state() == DataSetState::Insert) && qryPedido.state() == DataSetState::Browse && !editaPedido())
+            q.cancel();
+        atualizaComandos();
+    };
+    // The grid's key fields: typed only while an item is being inserted.
+    qryItemPedido.defineField(QStringLiteral("CDARVPROD")).tag = 1;
+    qryItemPedido.defineField(QStringLiteral("IDITPEDDIFER")).tag = 1;
     qryObsPedido.setSql(QStringLiteral("SELECT NRPEDIDO, TXOBSPED, CDFILIAL FROM OBSPEDIDO WHERE (NRPEDIDO = :NRPEDIDO) AND (CDFILIAL = :CDFILIAL)"));
     qryPesqMod.setSql(QStringLiteral("SELECT CDMODPGTO, DSMODPGTO, CDFORMPGTO, IDTPFORPGTOMOD, NRPARCPGTOMOD, NRDIAPGFIXMOD, IDUTDIAPAGMOD, "
                                      "VRPEDESMODPG, IDLANCPEDMOD FROM MODPGTO WHERE (CDMODPGTO = :P_CDMODPGTO) ORDER BY CDMODPGTO"));
@@ -302,6 +346,14 @@ void LancPedido::falhaCabecalho(ControlePedido controle, const QString& texto)
         Vd_DiaFixo(false);
     }
     falha(controle, PaginaPedido::DadosGerais, texto);
+}
+
+void LancPedido::preparaLista(const QString& sql)
+{
+    qryLista.close();
+    for (const QString& name : qryLista.fieldNames())
+        qryLista.removeField(name);
+    qryLista.setSql(sql);
 }
 
 void LancPedido::abreLista()
@@ -496,7 +548,15 @@ void LancPedido::antesDoPost()
     const QVariant origem = db_.scalar(QStringLiteral("SELECT IDORIGDESTOP FROM TIPOOPERAC WHERE CDTIPOOPER = :P_CDTIPOOPER"),
                                        {{QStringLiteral("P_CDTIPOOPER"), valor("CDTIPOOPER")}});
     poe("NMRAZSOCCLIE", origem.toString() == QLatin1String("L") ? valor("NMFILIAL") : valor("NMFANTCLIE"));
-    // 7: repricing after a changed date or price list comes with the items.
+    // 7: a stored order whose date or list changed prices its items again.
+    if (qryPedido.state() == DataSetState::Edit) {
+        const QVariant antiga = qryPedido[QStringLiteral("DTPEDIDO")].oldValue();
+        const QDate dataAntiga = antiga.metaType().id() == QMetaType::QDate ? antiga.toDate() : antiga.toDateTime().date();
+        if (dataAntiga != parseDateTime(tela.dataPedido).date())
+            MudaData(true);
+        if (valor("CDPRECOBASE") != qryPedido[QStringLiteral("CDPRECOBASE")].oldValue().toString())
+            MudaPrcBase();
+    }
     // 9: blank texts are stored as null.
     Seta_Campo_Null(qryPedido);
 }

@@ -41,6 +41,9 @@ struct TotaisPedido {
 };
 TotaisPedido totaisPedido(Database& db, const QString& cdFilial, const QString& nrPedido);
 
+// The discount value as a line counts it: cut, not rounded, to two decimals.
+double descontoCortado(double valor);
+
 // A proposed base price list (qryVerPrcBase's first row): its code,
 // description and the rank of its group ("1" to "7").
 struct PropostaPrcBase {
@@ -145,6 +148,35 @@ public:
     void saiPrcBase();
     void pesquisaPrcBase();
 
+    // Items (itens.cpp).
+    static UpdateSql updateSqlItem();
+    QString PrxCodItPedido();
+    void incluirItem();
+    void alterarItem();
+    // Before post, post and after post of the current item, with the header
+    // when it is being edited, in one transaction.
+    void gravaItem();
+    void Vd_CdProduto(bool boTestaVazio);
+    void Vd_Quantidade(bool boTestaVazio);
+    void Vd_Preco(bool boTestaVazio);
+    void Vd_DtEntItPed(bool boTestaVazio);
+    void GravaDescItem();
+    bool itemEditando() const;
+    // The grid: a column or the grid left, a key in the product column, Enter,
+    // Backspace on a stored item, and the product search.
+    void saiColunaItem(ColunaItem coluna, bool saiDaGrade = false);
+    void teclaProduto(bool apaga);
+    void teclaPreco();
+    void enterItem();
+    void apagaItem(ColunaItem coluna);
+    void pesquisaProduto();
+    void entraGradeItens();
+
+    // Pricing (preco.cpp).
+    void PrecoBase(bool boMod);
+    void MudaPrcBase();
+    void MudaData(bool reprecifica);
+
     bool pedidoEditando() const;
     bool pedidoExportado() const; // the current order is stored and not pending
     bool listaVazia() const;
@@ -159,6 +191,14 @@ public:
 
     // Window state.
     bool boBloqueiaPreco = false;
+    QString stUltVal;
+    bool boMens = true;
+    bool boMsg = true;
+    bool boPrecoAlt = false;
+    double doPerAnt = -1;
+    double doValAnt = -1;
+    bool boBotaoIncuiItem = false;
+    bool boInsere = false;
     bool boModMsg = false;
     QString stModPgto;
     QString stIns, stVend, stNrInsJurClie, stNmFantClie, stCdVendedor, stNmFanVen;
@@ -166,6 +206,21 @@ public:
 private:
     friend class LancPedidoTeste;
     void abreLista();
+    // qryLista with a lookup of its own: no field of the one before stays.
+    void preparaLista(const QString& sql);
+    // The header's before-post steps, post and apply (inside the caller's transaction).
+    void gravaCabecalho();
+    void antesDoPostItem();
+    void novoItem();
+    void aposGravarItem();
+    [[noreturn]] void falhaItem(ColunaItem coluna, const QString& texto);
+    QString valorItem(const char* field) const;
+    void poeItem(const char* field, const QVariant& value);
+    double numeroItem(const char* field) const;
+    bool vazioItem(const char* field) const;
+    QDate dataDoPedido() const;
+    bool temPrecoNaData(const QString& cdPrecoBase, const QString& cdArvProd, const QDate& data, double* preco = nullptr);
+    void reprecifica(bool boMod);
     void abreItens();
     void abreObservacao();
     void VrTotalItemPed();
@@ -192,6 +247,7 @@ private:
     PedidoView& view_;
     PesquisaPedidoFn pesquisa_;
     bool filialAceita_ = false;
+    bool descartado_ = false; // the order's changes were dropped on purpose (a No to a question)
     bool fechandoFilial_ = false;
 };
 

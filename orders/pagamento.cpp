@@ -117,8 +117,7 @@ void LancPedido::pesquisaModPgto()
 {
     if (!pesquisa_ || pedidoExportado())
         return;
-    qryLista.close();
-    qryLista.setSql(QStringLiteral("SELECT CDMODPGTO, DSMODPGTO, CDFORMPGTO, IDTPFORPGTOMOD, NRPARCPGTOMOD, NRDIAPGFIXMOD, IDUTDIAPAGMOD "
+    preparaLista(QStringLiteral("SELECT CDMODPGTO, DSMODPGTO, CDFORMPGTO, IDTPFORPGTOMOD, NRPARCPGTOMOD, NRDIAPGFIXMOD, IDUTDIAPAGMOD "
                                    "FROM MODPGTO ORDER BY CDMODPGTO"));
     qryLista.defineField(QStringLiteral("CDMODPGTO")).displayLabel = QStringLiteral("Código");
     qryLista.defineField(QStringLiteral("DSMODPGTO")).displayLabel = QStringLiteral("Descrição");

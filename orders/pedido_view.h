@@ -33,6 +33,10 @@ enum class ControlePedido {
     Observacao,
 };
 
+// The items grid's columns, left to right.
+enum class ColunaItem { NrItem, Produto, Nome, Quantidade, Unidade, Preco, PerDesc, VrDesc, VrTotal, Entrega };
+constexpr int kColunasItem = 10;
+
 struct ComandosPedido {
     bool incluir = false;
     bool alterar = false;
@@ -47,6 +51,7 @@ struct ComandosPedido {
     bool paginas[kPaginasPedido] = {true, false, false, false, false};
     bool areaFilial = false;
     bool cabecalho = false; // header and payment areas, observation buttons
+    bool gradeItens = false; // the items grid takes typing
 
     bool operator==(const ComandosPedido&) const = default;
 };
@@ -98,6 +103,13 @@ public:
     virtual void atualizaTela() = 0;
     // The record search (Procurar) on a dataset.
     virtual void procura(Query& dataset) = 0;
+    // The items grid: its selected column, moving there (showing the page), and
+    // whether the grid has the focus.
+    virtual ColunaItem colunaItem() const = 0;
+    virtual void focaColunaItem(ColunaItem coluna) = 0;
+    virtual bool gradeItensAtiva() const = 0;
+    // The unit-price column takes typing (the price lock).
+    virtual void precoEditavel(bool editavel) = 0;
     // The order filter dialog; true when confirmed (reabre has then run).
     virtual bool filtra(TFiltro& filtro, const std::function<void()>& reabre) = 0;
     virtual void fecha() = 0;

@@ -53,8 +53,7 @@ void LancPedido::pesquisaPrcBase()
     const QString cliente = valor("CDCLIENTE");
     if (cliente.isEmpty())
         falha(ControlePedido::Cliente, PaginaPedido::DadosGerais, msg("CLIE_NULO"));
-    qryLista.close();
-    qryLista.setSql(qryPesqPrcBaseSql());
+    preparaLista(qryPesqPrcBaseSql());
     qryLista.setParam(QStringLiteral("P_CDCLIENTE"), cliente);
     qryLista.setParam(QStringLiteral("P_IDPESQ"), rankPrcBaseCliente(db_, cliente));
     qryLista.setParam(QStringLiteral("P_CDPRECOBASE"), QVariant());

@@ -14,15 +14,22 @@ bool blank(const QString& text) { return text.trimmed().isEmpty(); }
 
 FalhaFiltro falha(const QString& key, const QString& foco) { return {key, msgFiltroPedido().Msg(key), foco}; }
 
+std::optional<FalhaFiltro> dataInvalida(const QString& text, const QString& foco)
+{
+    if (blank(text) || dateOf(text).isValid())
+        return std::nullopt;
+    return FalhaFiltro{QStringLiteral("DATA_INV"), QStringLiteral("'%1' %2").arg(text.trimmed(), msgFiltroPedido().Msg(QStringLiteral("DATA_INV"))),
+                       foco};
+}
+
 // One date group: from and to valid when given, both or neither, from <= to.
 std::optional<FalhaFiltro> confereDatas(const QString& de, const QString& ate, const char* suffix, const QString& focoDe,
                                         const QString& focoAte)
 {
     const QString s = QLatin1String(suffix);
     for (const auto& [text, foco] : {std::pair{de, focoDe}, std::pair{ate, focoAte}})
-        if (!blank(text) && !dateOf(text).isValid())
-            return FalhaFiltro{QStringLiteral("DATA_INV"),
-                               QStringLiteral("'%1' %2").arg(text.trimmed(), msgFiltroPedido().Msg(QStringLiteral("DATA_INV"))), foco};
+        if (auto f = dataInvalida(text, foco))
+            return f;
     if (blank(de) && !blank(ate))
         return falha(QStringLiteral("DTINI_") + s, focoDe);
     if (!blank(de) && blank(ate))
@@ -190,6 +197,43 @@ TFiltro filtroDasEscolhas(const EscolhasFiltro& e, const TFiltro& atual)
     f.Emissao = {blank(e.emissaoDe), dateOf(e.emissaoDe), dateOf(e.emissaoAte)};
     f.Entrega = {blank(e.entregaDe), dateOf(e.entregaDe), dateOf(e.entregaAte)};
     return f;
+}
+
+EscolhasFiltro escolhasAoAbrir(const TFiltro& filtro)
+{
+    EscolhasFiltro atual;
+    atual.tipoOperLista = !filtro.TipoOper.boTodos;
+    return escolhasDoFiltro(filtro, atual);
+}
+
+std::optional<FalhaFiltro> confereDataDigitada(const QString& texto, const QString& foco) { return dataInvalida(texto, foco); }
+
+namespace {
+
+// The saved names of the five lists, with the member each one is.
+const std::pair<const char*, QString EscolhasFiltro::*> kListas[] = {
+    {"stCliente", &EscolhasFiltro::stCliente},   {"stMuniciCli", &EscolhasFiltro::stMuniciCli},
+    {"stNrPedido", &EscolhasFiltro::stNrPedido}, {"stProduto", &EscolhasFiltro::stProduto},
+    {"stTipoOper", &EscolhasFiltro::stTipoOper},
+};
+
+} // namespace
+
+QMap<QString, QString> variaveisDasListas(const EscolhasFiltro& e)
+{
+    QMap<QString, QString> v;
+    for (const auto& [name, member] : kListas)
+        v.insert(QLatin1String(name), e.*member);
+    return v;
+}
+
+void listasDasVariaveis(const QMap<QString, QString>& v, EscolhasFiltro& e)
+{
+    for (const auto& [name, member] : kListas) {
+        const auto it = v.constFind(QLatin1String(name));
+        if (it != v.constEnd())
+            e.*member = *it;
+    }
 }
 
 } // namespace zov

@@ -6,6 +6,7 @@
 #include "search/filtro_pedido.h"
 
 #include <QDate>
+#include <QMap>
 #include <QString>
 #include <optional>
 
@@ -59,5 +60,19 @@ QString qryMuniciCliSql();
 
 // The record written from checked controls; the branch is kept.
 TFiltro filtroDasEscolhas(const EscolhasFiltro& escolhas, const TFiltro& atual);
+
+// What the dialog shows when it opens: the record, the operation-type choice
+// included. The dialog is new at every opening, so "keeping its current
+// state" would show "Todos" and a Confirmar would drop the record's list.
+EscolhasFiltro escolhasAoAbrir(const TFiltro& filtro);
+
+// Leaving a date edit: a text that is given must be a date (DATA_INV).
+std::optional<FalhaFiltro> confereDataDigitada(const QString& texto, const QString& foco);
+
+// The five list texts under the names the saved option sets use
+// (stCliente, stMuniciCli, stNrPedido, stProduto, stTipoOper), and back.
+// A name the variables lack leaves that list as it is.
+QMap<QString, QString> variaveisDasListas(const EscolhasFiltro& escolhas);
+void listasDasVariaveis(const QMap<QString, QString>& variaveis, EscolhasFiltro& escolhas);
 
 } // namespace zov

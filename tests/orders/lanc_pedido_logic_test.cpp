@@ -4,6 +4,7 @@
 #include "app/GeralZOV.h"
 #include "library/errors.h"
 #include "library/formats.h"
+#include "library/velmora.h"
 #include "orders/lanc_pedido.h"
 #include "tests/orders/pedidos_fixture.h"
 #include "tests/support/scripted_dialogs.h"
@@ -24,6 +25,17 @@ public:
     void foca(ControlePedido c) override { foco = c; }
     void habilitaComandos(const ComandosPedido& c) override { comandos = c; }
     void atualizaTela() override { ++atualizacoes; }
+    ColunaItem colunaItem() const override { return coluna; }
+    void focaColunaItem(ColunaItem c) override
+    {
+        coluna = c;
+        foco = ControlePedido::GradeItens;
+        pagina = PaginaPedido::Itens;
+    }
+    bool gradeItensAtiva() const override { return foco == ControlePedido::GradeItens; }
+    void precoEditavel(bool e) override { precoLivre = e; }
+    ColunaItem coluna = ColunaItem::Produto;
+    bool precoLivre = true;
     void procura(Query&) override { ++procuras; }
     bool filtra(TFiltro&, const std::function<void()>& reabre) override
     {
@@ -61,6 +73,7 @@ protected:
         logic.reset();
         tdb.reset();
         ClearSession();
+        SetModuFili(true);
         test::DialogsTest::TearDown();
     }
     Database& db() { return tdb->db(); }
@@ -100,6 +113,14 @@ protected:
     bool tipoOper(const QString& t) { return sai(C::TipoOper, tela().tipoOper, t, &LancPedido::tipoOperMudou, &LancPedido::saiTipoOper); }
     bool modPgto(const QString& m) { return sai(C::CdModPgto, tela().cdModPgto, m, &LancPedido::cdModPgtoMudou, &LancPedido::saiCdModPgto); }
     bool prcBase(const QString& p) { return sai(C::PrcBase, tela().cdPrcBase, p, &LancPedido::prcBaseMudou, &LancPedido::saiPrcBase); }
+    // The first item a confirmed new order begins, dropped with Esc.
+    void largaItemNovo()
+    {
+        ASSERT_TRUE(logic->itemEditando());
+        dialogs().answer({true});
+        ASSERT_TRUE(run([&] { logic->cancelar(); }));
+        ASSERT_FALSE(logic->pedidoEditando());
+    }
     // A new order with everything a Confirm needs.
     void preencheNovo()
     {
@@ -147,6 +168,10 @@ TEST_F(LancPedidoTest, TheFirstOrderIsNumberOneWithTheOperatorsSalespersonAndTod
     EXPECT_EQ(le(QStringLiteral("SELECT DTENTPED || '' FROM PEDIDO")).toString(), QDate::currentDate().addDays(2).toString(Qt::ISODate) + QStringLiteral(" 00:00:00"));
     EXPECT_TRUE(le(QStringLiteral("SELECT IDTPFORPGTPED FROM PEDIDO")).isNull()) << "cash is stored empty";
     EXPECT_EQ(view.pagina, P::Itens) << "a new order goes on with its items";
+    EXPECT_TRUE(logic->itemEditando());
+    EXPECT_EQ(logic->qryItemPedido[QStringLiteral("NRITEMPED")].asString(), QStringLiteral("0000000001"));
+    largaItemNovo();
+    dialogs().clear();
     EXPECT_EQ(tela().titulo, QStringLiteral("0000000001 - LOJA DA ESQUINA"));
     EXPECT_EQ(tela().cdPrcBase, QStringLiteral("01")) << "the method's list, proposed when the method was checked";
     EXPECT_FALSE(tela().exportado);
@@ -291,7 +316,6 @@ TEST_F(LancPedidoTest, ACustomerWithListsOfItsOwnGetsItsMainListAndIsRefusedAnyO
     escolhas << QStringLiteral("02");
     ASSERT_TRUE(run([&] { logic->pesquisaPrcBase(); }));
     EXPECT_EQ(campo("CDPRECOBASE"), QStringLiteral("02"));
-    logic->qryLista.setSql(qryPesqPrcBaseSql());
     for (const auto& [cliente, rank, n] : {std::tuple{"C2", "1", 2}, std::tuple{"C1", "2", 3}}) {
         Query q(&db());
         q.setSql(qryPesqPrcBaseSql());
@@ -376,6 +400,7 @@ TEST_F(LancPedidoTest, AFixedDayMethodBringsItsTermsAndFormAndCashStoresAnEmptyK
     ASSERT_TRUE(run([&] { logic->confirmar(); }));
     EXPECT_EQ(le(QStringLiteral("SELECT IDTPFORPGTPED || NRDIAPGFIXPED || '/' || NRPARCPGTOPED || IDUTDIAPAGPED || CDFORMPGTO FROM PEDIDO")).toString(),
               QStringLiteral("F10/3E01"));
+    largaItemNovo();
 
     view.pagina = P::Modalidade;
     ASSERT_TRUE(run([&] { logic->alterar(); }));
@@ -609,6 +634,60 @@ TEST_F(LancPedidoTest, ANewDeliveryDateMovesTheItemsKeepingTheirTimeWhenTheUserA
     ASSERT_TRUE(run([&] { logic->alterar(); }));
     ASSERT_TRUE(run([&] { logic->confirmar(); }));
     EXPECT_EQ(dialogs().questions().size(), 2) << "an unchanged delivery asks nothing";
+}
+
+} // namespace
+
+namespace {
+
+// ---------------------------------------------------------------- the branch area
+
+TEST_F(LancPedidoTest, WithTheBranchOpenToChoiceTheListWaitsForAnAcceptedBranchAndItsFilter)
+{
+    SetModuFili(false);
+    test::pedidoGravado(db(), QStringLiteral("0000000001"));
+    test::insertRow(db(), QStringLiteral("PARAMPEDIDO"), {{QStringLiteral("CDFILIAL"), QStringLiteral("0002")}, {QStringLiteral("IDPERALTPRECO"), QStringLiteral("N")}});
+    test::insertRow(db(), QStringLiteral("PARAMPEDIDO"), {{QStringLiteral("CDFILIAL"), QStringLiteral("0001")}, {QStringLiteral("IDPERALTPRECO"), QStringLiteral("S")}});
+    abre();
+    EXPECT_EQ(view.filtros, 0);
+    EXPECT_EQ(view.foco, C::Filial);
+    EXPECT_TRUE(view.comandos.areaFilial);
+    EXPECT_FALSE(view.comandos.incluir) << "no branch accepted yet";
+
+    tela().filial = QStringLiteral("9");
+    run([&] { logic->filialMudou(); });
+    EXPECT_FALSE(run([&] { logic->saiFilial(); }));
+    EXPECT_EQ(dialogs().errors(), QStringList{QStringLiteral("Filial não cadastrada.")});
+    tela().filial.clear();
+    EXPECT_FALSE(run([&] { logic->saiFilial(); }));
+    EXPECT_EQ(dialogs().errors().last(), QStringLiteral("Filial deve ser informada."));
+
+    tela().filial = QStringLiteral("2");
+    ASSERT_TRUE(run([&] { logic->saiFilial(); }));
+    EXPECT_EQ(tela().filial, QStringLiteral("0002"));
+    EXPECT_EQ(tela().nmFilial, QStringLiteral("DEPOSITO SUL"));
+    EXPECT_TRUE(logic->boBloqueiaPreco);
+    view.aceitaFiltro = false;
+    EXPECT_FALSE(logic->saiAreaFilial());
+    EXPECT_EQ(view.foco, C::Filial) << "a cancelled filter keeps the user in the branch area";
+    EXPECT_FALSE(logic->qryPedido.active());
+    view.aceitaFiltro = true;
+    EXPECT_TRUE(logic->saiAreaFilial());
+    EXPECT_EQ(logic->Filtro.Filial, QStringLiteral("0002"));
+    EXPECT_TRUE(logic->qryPedido.isEmpty()) << "the other branch has no orders";
+    EXPECT_TRUE(view.comandos.incluir);
+
+    // Entering the branch field closes the list; the first branch has its order and lets prices be typed.
+    run([&] { logic->entraFilial(); });
+    EXPECT_FALSE(logic->qryPedido.active());
+    EXPECT_FALSE(view.comandos.incluir);
+    tela().filial = QStringLiteral("1");
+    ASSERT_TRUE(run([&] { logic->saiFilial(); }));
+    EXPECT_FALSE(logic->boBloqueiaPreco);
+    EXPECT_TRUE(logic->saiAreaFilial());
+    EXPECT_EQ(logic->qryPedido.recordCount(), 1);
+    EXPECT_TRUE(tela().periodoVisivel);
+    EXPECT_EQ(tela().periodoAte, hoje());
 }
 
 } // namespace

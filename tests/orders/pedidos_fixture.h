@@ -45,6 +45,11 @@ inline void semeiaPedidos(Database& d)
     row("CLIENTE", {{"CDCLIENTE", "C2"}, {"IDTPIJURCLIE", "J"}, {"NRINSJURCLIE", kCnpjAtacado}, {"NMFANTCLIE", "ATACADO CENTRAL"},
                     {"IDCLIEATIV", "S"}, {"CDMODPGTO", "00002"}});
     row("CLIENTE", {{"CDCLIENTE", "C3"}, {"IDTPIJURCLIE", "F"}, {"NRINSJURCLIE", kCpfInativo}, {"NMFANTCLIE", "FECHADA"}, {"IDCLIEATIV", "N"}});
+    row("PAIS", {{"CDPAIS", "0001"}, {"NMPAIS", "BRASIL"}});
+    row("MUNICIPIO", {{"CDPAIS", "0001"}, {"SGESTADO", "SP"}, {"CDMUNICIPIO", "0001"}, {"NMMUNICIPIO", "CAMPINAS"}});
+    for (const char* c : {"C1", "C2", "C3"})
+        row("ENDECLIE", {{"CDCLIENTE", c}, {"IDTPENDECLIE", "P"}, {"CDPAIS", "0001"}, {"SGESTADO", "SP"}, {"CDMUNICIPIO", "0001"},
+                         {"DSENDECLIE", "RUA DAS FLORES, 10"}});
     row("PRECOBASECLI", {{"CDCLIENTE", "C2"}, {"CDPRECOBASE", "02"}, {"IDPRBASEPRIN", "S"}});
     row("PRECOBASECLI", {{"CDCLIENTE", "C2"}, {"CDPRECOBASE", "03"}, {"IDPRBASEPRIN", "N"}});
     row("PRODUTO", {{"CDPRODUTO", "P1"}, {"CDARVPROD", "0101"}, {"NMPRODUTO", "CANETA AZUL"}, {"SGUNIDADE", "UN"}});

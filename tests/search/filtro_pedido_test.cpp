@@ -3,6 +3,9 @@
 #include "library/dataset.h"
 #include "search/ZOV00101_logic.h"
 #include "search/filtro_pedido.h"
+// PrintTo(QString) must be seen by every file of test_search, or the linker keeps
+// one of two different printer instantiations.
+#include "tests/support/scripted_dialogs.h"
 #include "tests/support/temp_database.h"
 
 #include <gtest/gtest.h>
@@ -182,6 +185,51 @@ TEST(FiltroPedido, MunicipalitiesOfTheChosenCustomersOnly)
     EXPECT_EQ(offered(QStringLiteral("_12__7_"), QString()), (QStringList{QStringLiteral("0001SP0001"), QStringLiteral("0001MG0003")}));
     EXPECT_EQ(offered(QString(), QStringLiteral("T")).size(), 3) << "every customer's, by name";
     EXPECT_TRUE(offered(QString(), QString()).isEmpty());
+}
+
+} // namespace
+
+namespace {
+
+TEST(FiltroPedido, OpeningShowsTheOperationTypeListAndLeavingADateChecksIt)
+{
+    TFiltro f = filtroInicial(kToday);
+    f.TipoOper = {false, QStringLiteral("_01_")};
+    EXPECT_TRUE(escolhasAoAbrir(f).tipoOperLista) << "a Confirmar must not drop the record's list";
+    EXPECT_FALSE(filtroDasEscolhas(escolhasAoAbrir(f), f).TipoOper.boTodos);
+    EXPECT_FALSE(escolhasAoAbrir(filtroInicial(kToday)).tipoOperLista);
+
+    EXPECT_FALSE(confereDataDigitada(QString(), QStringLiteral("dtpEntregaDe"))) << "blank is no date, not a wrong one";
+    EXPECT_FALSE(confereDataDigitada(QStringLiteral("29/02/2028"), QStringLiteral("dtpEntregaDe")));
+    const auto f2 = confereDataDigitada(QStringLiteral("29/02/2027"), QStringLiteral("dtpEntregaDe"));
+    ASSERT_TRUE(f2);
+    EXPECT_EQ(f2->texto, QStringLiteral("'29/02/2027' não é uma data válida."));
+    EXPECT_EQ(f2->foco, QStringLiteral("dtpEntregaDe"));
+}
+
+TEST(FiltroPedido, TheFiveListsGoIntoTheSavedVariablesAndBack)
+{
+    EscolhasFiltro e;
+    e.stCliente = QStringLiteral("_1_");
+    e.stMuniciCli = QStringLiteral("_0055SP0001_");
+    e.stNrPedido = QStringLiteral("_0000000001_");
+    e.stProduto = QStringLiteral("_010010001_");
+    e.stTipoOper = QStringLiteral("_01_");
+    const QMap<QString, QString> v = variaveisDasListas(e);
+    EXPECT_EQ(v.keys(), (QStringList{QStringLiteral("stCliente"), QStringLiteral("stMuniciCli"), QStringLiteral("stNrPedido"),
+                                     QStringLiteral("stProduto"), QStringLiteral("stTipoOper")}));
+    EXPECT_EQ(v.value(QStringLiteral("stProduto")), QStringLiteral("_010010001_"));
+
+    EscolhasFiltro back;
+    back.stTipoOper = QStringLiteral("_02_");
+    QMap<QString, QString> semTipo = v;
+    semTipo.remove(QStringLiteral("stTipoOper"));
+    semTipo[QStringLiteral("stCliente")] = QString(); // saved empty: emptied
+    listasDasVariaveis(semTipo, back);
+    EXPECT_TRUE(back.stCliente.isEmpty());
+    EXPECT_EQ(back.stMuniciCli, e.stMuniciCli);
+    EXPECT_EQ(back.stNrPedido, e.stNrPedido);
+    EXPECT_EQ(back.stTipoOper, QStringLiteral("_02_")) << "a set without the list keeps it";
 }
 
 } // namespace

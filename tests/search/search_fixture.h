@@ -5,11 +5,6 @@
 #include "tests/support/scripted_dialogs.h"
 #include "tests/support/temp_database.h"
 
-#include <ostream>
-
-// Readable failures.
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
-
 namespace zov::test {
 
 // The country lookup as the customer window prepares it.

@@ -8,10 +8,7 @@
 #include <gtest/gtest.h>
 #include <vector>
 
-#include <ostream>
-
-// Failures show texts as texts.
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+#include "tests/support/qt_print.h"
 
 namespace zov::test {
 

@@ -2,6 +2,7 @@
 // A fresh database made from db/schema.sql in a temporary folder, opened as
 // the program's one connection, for each test that needs one.
 #include "library/database.h"
+#include "tests/support/qt_print.h"
 
 #include <QTemporaryDir>
 #include <memory>

@@ -1,0 +1,153 @@
+#pragma once
+// ZOV00100: the order window, with the order list, the header, the payment
+// terms and price list, the items and the observation of the current order.
+#include "orders/lanc_pedido.h"
+
+#include <QHash>
+#include <QWidget>
+#include <functional>
+#include <memory>
+
+class QAction;
+class QButtonGroup;
+class QCheckBox;
+class QGroupBox;
+class QKeyEvent;
+class QLabel;
+class QLineEdit;
+class QMenuBar;
+class QRadioButton;
+class QTabWidget;
+class QTableView;
+class QTextEdit;
+class QToolBar;
+class QToolButton;
+
+namespace zov {
+
+class ChildWindow;
+class DatasetModel;
+
+class TfrmLanPedido final : public QWidget, private PedidoView {
+    Q_OBJECT
+public:
+    static constexpr const char* kScreenCode = "ZOV00100";
+
+    explicit TfrmLanPedido(QWidget* parent = nullptr);
+    ~TfrmLanPedido() override;
+
+    LancPedido& logic() { return *logic_; }
+    QWidget* controle(ControlePedido c) const { return controles_.value(int(c)); }
+    // The order filter the window opens (the real dialog unless replaced).
+    using FiltroFn = std::function<bool(TFiltro&, const std::function<void()>& reabre)>;
+    void setFiltro(FiltroFn filtro) { filtro_ = std::move(filtro); }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* e) override;
+    void showEvent(QShowEvent* e) override;
+
+private:
+    // PedidoView
+    PaginaPedido paginaAtual() const override;
+    void mostraPagina(PaginaPedido pagina) override;
+    ControlePedido controleComFoco() const override;
+    void foca(ControlePedido controle) override;
+    void habilitaComandos(const ComandosPedido& comandos) override;
+    void atualizaTela() override;
+    void procura(Query& dataset) override;
+    ColunaItem colunaItem() const override;
+    void focaColunaItem(ColunaItem coluna) override;
+    bool gradeItensAtiva() const override;
+    void precoEditavel(bool editavel) override;
+    bool teclaGradeItens(const QKeyEvent* key);
+    bool filtra(TFiltro& filtro, const std::function<void()>& reabre) override;
+    void fecha() override;
+
+    struct Handlers {
+        std::function<void()> entra;
+        std::function<void()> sai;
+        std::function<void()> f9;
+        std::function<void()> enter;
+    };
+    void montaMenus(QMenuBar* menuBar, QToolBar* toolBar);
+    QWidget* montaFilial();
+    QWidget* montaLista();
+    QWidget* montaDadosGerais();
+    QWidget* montaModalidade();
+    QWidget* montaItens();
+    QWidget* montaObservacao();
+    QLineEdit* edit(const QString& name, ControlePedido c = ControlePedido::Nenhum, bool readOnly = false);
+    QToolButton* botaoPesquisa(const QString& name, void (LancPedido::*run)());
+    void liga(QLineEdit* e, QString TelaPedido::*campo, void (LancPedido::*mudou)(), bool digitos = false);
+    QAction* comando(const QString& name, const QString& text, const QKeySequence& key, const std::function<void()>& run);
+    void executa(const std::function<void()>& run);
+    void poeTexto(QLineEdit* e, const QString& text);
+    void paginaTrocada(int index);
+    void mostraObservacao();
+
+    std::unique_ptr<LancPedido> logic_;
+    std::unique_ptr<DatasetModel> modelPedido_;
+    std::unique_ptr<DatasetModel> modelItens_;
+    QTabWidget* pgcPedido = nullptr;
+    QTableView* dbgPedido = nullptr;
+    QTableView* dbgItens = nullptr;
+    QGroupBox* grpFilial = nullptr;
+    QLabel* lblDsPedido = nullptr;
+    QLabel* lblPeriodo = nullptr;
+    QLineEdit* edtNmFilial = nullptr;
+    QLineEdit* edtNrPedido = nullptr;
+    QLineEdit* edtNmCliente = nullptr;
+    QLineEdit* edtNmVendedor = nullptr;
+    QLineEdit* edtNmTipoOper = nullptr;
+    QLineEdit* edtDsModPgto = nullptr;
+    QLineEdit* edtDsPrcBase = nullptr;
+    QLineEdit* edtParcelas = nullptr;
+    QLineEdit* edtCdFormPgto = nullptr;
+    QLineEdit* edtNmFormPgto = nullptr;
+    QLineEdit* edtTotBruto = nullptr;
+    QLineEdit* edtTotLiq = nullptr;
+    QLineEdit* edtDescMed = nullptr;
+    QLineEdit* edtDescTotal = nullptr;
+    QCheckBox* chkProxMes = nullptr;
+    QLabel* lblCom = nullptr;
+    QLabel* lblParcelas = nullptr;
+    QLabel* lblAbre = nullptr;
+    QList<QRadioButton*> rdgFormaPgto_;
+    QHash<int, QRadioButton*> prioridades_;
+    QTextEdit* dbrObservacao = nullptr;
+    QList<QWidget*> cabecalho_; // disabled for an exported order
+    QList<QToolButton*> navegador_;
+    QHash<int, QWidget*> controles_;
+    QHash<QObject*, Handlers> handlers_;
+    QHash<QLineEdit*, QString TelaPedido::*> campos_;
+
+    QList<QAction*> paginas_;
+    QAction* sbtIncluir = nullptr;
+    QAction* sbtAlterar = nullptr;
+    QAction* sbtExcluir = nullptr;
+    QAction* sbtProcurar = nullptr;
+    QAction* sbtAtualizar = nullptr;
+    QAction* sbtCancelar = nullptr;
+    QAction* sbtConfirmar = nullptr;
+    QAction* sbtFiltrar = nullptr;
+    QAction* sbtConsultaProd = nullptr;
+    QAction* sbtImprimir = nullptr;
+    QAction* mnuConfImpressora = nullptr;
+    QAction* mnuFechar = nullptr;
+    QList<QAction*> movimentos_;
+    FiltroFn filtro_;
+    bool trocandoPagina_ = false;
+    bool trocandoColuna_ = false;
+    bool iniciada_ = false;
+    ChildWindow* child_ = nullptr;
+};
+
+// Shows the order window, creating it the first time; maximised on a 640 x 480 screen.
+TfrmLanPedido* CriaLanctoPedido();
+
+// The generic search dialog for the window's lookups, and the order filter
+// (ZOV00100_pesquisa.cpp: the one place the window meets search/).
+PesquisaPedidoFn PesquisaPedido(QWidget* parent);
+bool FiltraPedidos(TFiltro& filtro, const std::function<void()>& reabre, QWidget* parent);
+
+} // namespace zov

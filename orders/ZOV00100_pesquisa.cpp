@@ -1,0 +1,19 @@
+// The one place where the order window meets the search dialogs and the order filter.
+#include "orders/ZOV00100.h"
+
+#include "search/ZOV00101.h"
+#include "search/pesquisaZOV.h"
+
+namespace zov {
+
+PesquisaPedidoFn PesquisaPedido(QWidget*)
+{
+    return [](Query& lista, const QString& titulo) { return PesquisarZOV(lista, titulo, false, true); };
+}
+
+bool FiltraPedidos(TFiltro& filtro, const std::function<void()>& reabre, QWidget* parent)
+{
+    return CriaFiltroPedido(filtro, reabre, parent);
+}
+
+} // namespace zov

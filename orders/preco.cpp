@@ -1,0 +1,118 @@
+// Item prices from the order's base price list, and the repricing of every
+// item when the order's list or date changes.
+#include "library/consiste.h"
+#include "library/dialogs.h"
+#include "library/errors.h"
+#include "library/formats.h"
+#include "library/velmora.h"
+#include "orders/lanc_pedido.h"
+
+namespace zov {
+
+QDate LancPedido::dataDoPedido() const
+{
+    const QDateTime typed = parseDateTime(tela.dataPedido);
+    if (typed.isValid())
+        return typed.date();
+    const QVariant v = qryPedido.active() ? qryPedido[QStringLiteral("DTPEDIDO")].value() : QVariant();
+    return v.metaType().id() == QMetaType::QDate ? v.toDate() : v.toDateTime().date();
+}
+
+bool LancPedido::temPrecoNaData(const QString& cdPrecoBase, const QString& cdArvProd, const QDate& data, double* preco)
+{
+    // A row without an end date is valid from its start on.
+    Statement st(db_, QStringLiteral(
+                          "SELECT I.CDPRECOBASE, I.DTINIVALIPB, P.CDARVPROD, I.VRITEPREBASE FROM ITEMPREBASE I JOIN PRODUTO P ON I.CDPRODUTO = P.CDPRODUTO "
+                          "WHERE I.CDPRECOBASE = :P_CDPRECOBASE AND P.CDARVPROD = :P_CDARVPROD "
+                          "AND (date(:P_DTPEDIDO) BETWEEN date(I.DTINIVALIPB) AND NVL(date(I.DTFIMVALIPB), date(:P_DTPEDIDO)))"));
+    st.bind(QStringLiteral("P_CDPRECOBASE"), cdPrecoBase);
+    st.bind(QStringLiteral("P_CDARVPROD"), cdArvProd);
+    st.bind(QStringLiteral("P_DTPEDIDO"), data);
+    if (!st.step())
+        return false;
+    if (preco)
+        *preco = st.rawValue(3).toDouble();
+    return true;
+}
+
+void LancPedido::PrecoBase(bool boMod)
+{
+    if (!itemEditando())
+        return;
+    double tabela = 0;
+    if (!temPrecoNaData(valor("CDPRECOBASE"), valorItem("CDARVPROD"), dataDoPedido(), &tabela))
+        falhaItem(ColunaItem::Produto, msg("PRECO_NAO_CAD"));
+    const QVariant ajuste = db_.scalar(QStringLiteral("SELECT VRPEADPBASE FROM PRECOUTI WHERE (CDEMPRESA = :P_CDEMPRESA ) AND "
+                                                      "((CDFILIAL = :P_CDFILIAL ) OR (CDFILIAL IS NULL)) AND (CDMODPGTO = :P_CDMODPGTO ) AND "
+                                                      "(CDPRECOBASE = :P_CDPRECOBASE) AND (CDLIVROPRECO IS NULL)"),
+                                       {{QStringLiteral("P_CDEMPRESA"), EmprProc()},
+                                        {QStringLiteral("P_CDFILIAL"), valor("CDFILIAL").isEmpty() ? Filtro.Filial : valor("CDFILIAL")},
+                                        {QStringLiteral("P_CDMODPGTO"), valor("CDMODPGTO")},
+                                        {QStringLiteral("P_CDPRECOBASE"), valor("CDPRECOBASE")}});
+    poeItem("VRPRTABITPED", tabela);
+    // Only the list term is rounded: the company's rule.
+    const double preco = RoundDec(tabela, 2) + tabela * ajuste.toDouble() / 100.0;
+    if (boMod) {
+        poeItem("VRPREUNITPED", preco);
+        GravaDescItem();
+    } else if (vazioItem("VRPREUNITPED")) {
+        poeItem("VRPREUNITPED", preco);
+    } else if (!boPrecoAlt) {
+        boPrecoAlt = true;
+        poeItem("VRPREUNITPED", preco);
+    }
+}
+
+void LancPedido::reprecifica(bool boMod)
+{
+    // Every item in edit, priced again and stored; applied by the caller's transaction.
+    EventsSuspended quiet(qryItemPedido);
+    for (qryItemPedido.first(); !qryItemPedido.eof(); qryItemPedido.next()) {
+        if (!boMod)
+            boPrecoAlt = false;
+        qryItemPedido.edit();
+        PrecoBase(boMod);
+        qryItemPedido.post();
+    }
+    qryItemPedido.applyUpdates();
+    qryItemPedido.commitUpdates();
+}
+
+void LancPedido::MudaPrcBase()
+{
+    const QString lista = valor("CDPRECOBASE");
+    if (lista.isEmpty() || valor("CDMODPGTO").isEmpty())
+        return;
+    abreItens();
+    const QDate data = dataDoPedido();
+    for (qryItemPedido.first(); !qryItemPedido.eof(); qryItemPedido.next())
+        if (!temPrecoNaData(lista, valorItem("CDARVPROD"), data))
+            falha(ControlePedido::PrcBase, PaginaPedido::Modalidade, msg("MOD_NAO_ALT"));
+    if (lista == qryPedido[QStringLiteral("CDPRECOBASE")].oldValue().toString())
+        return;
+    if (!dialogs().confirm(msg("ALT_MOD"))) {
+        cancelaPedido();
+        throw Abort{};
+    }
+    reprecifica(true);
+}
+
+void LancPedido::MudaData(bool reprecificaItens)
+{
+    if (qryPedido.state() != DataSetState::Edit)
+        return;
+    abreItens();
+    const QDate data = dataDoPedido();
+    for (qryItemPedido.first(); !qryItemPedido.eof(); qryItemPedido.next())
+        if (!temPrecoNaData(valor("CDPRECOBASE"), valorItem("CDARVPROD"), data))
+            falha(ControlePedido::DataPedido, PaginaPedido::DadosGerais, msg("DATA_NAO_ALT"));
+    if (!reprecificaItens)
+        return;
+    if (!dialogs().confirm(msg("MUDA_PRECO"))) {
+        cancelaPedido();
+        throw Abort{};
+    }
+    reprecifica(false);
+}
+
+} // namespace zov

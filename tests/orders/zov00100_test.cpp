@@ -1,0 +1,170 @@
+// The order window offscreen: the real keys from the list to a confirmed
+// order, the lookups on F9, Esc, Ctrl+L and the commands' enabling.
+#include "app/GeralZOV.h"
+#include "library/formats.h"
+#include "library/shell.h"
+#include "orders/ZOV00100.h"
+#include "tests/orders/pedidos_fixture.h"
+#include "tests/support/scripted_dialogs.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QTabWidget>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace zov;
+using C = ControlePedido;
+
+namespace {
+
+class ZOV00100Test : public test::DialogsTest {
+protected:
+    void SetUp() override
+    {
+        test::DialogsTest::SetUp();
+        tdb = std::make_unique<test::TempDatabase>();
+        test::semeiaPedidos(tdb->db());
+        SetFilial(QStringLiteral("0001"));
+        SetNmFilial(QStringLiteral("MATRIZ"));
+        SetCdOperador(QStringLiteral("ANA"));
+    }
+    void TearDown() override
+    {
+        if (frm)
+            frm->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        tdb.reset();
+        ClearSession();
+        test::DialogsTest::TearDown();
+    }
+    void abre()
+    {
+        frm = CriaLanctoPedido();
+        ASSERT_TRUE(frm);
+        frm->setFiltro([this](TFiltro&, const std::function<void()>& reabre) {
+            ++filtros;
+            reabre();
+            return true;
+        });
+        frm->logic().setPesquisa([this](Query& q, const QString& titulo) {
+            titulos << titulo;
+            return !escolhas.isEmpty() && q.locate(q.field(0).fieldName(), escolhas.takeFirst());
+        });
+        ASSERT_TRUE(QTest::qWaitForWindowActive(frm));
+        QTRY_COMPARE(filtros, 1);
+    }
+    QAction* acao(const char* name) { return frm->findChild<QAction*>(QString::fromLatin1(name)); }
+    QLineEdit* edt(C c) { return qobject_cast<QLineEdit*>(frm->controle(c)); }
+    QTabWidget* paginas() { return frm->findChild<QTabWidget*>(QStringLiteral("pgcPedido")); }
+    QWidget* foco() { return QApplication::focusWidget(); }
+    void tecla(Qt::Key k, Qt::KeyboardModifiers m = Qt::NoModifier) { QTest::keyClick(foco() ? foco() : frm.data(), k, m); }
+    int pedidos() { return test::countRows(tdb->db(), QStringLiteral("PEDIDO")); }
+
+    std::unique_ptr<test::TempDatabase> tdb;
+    QPointer<TfrmLanPedido> frm;
+    int filtros = 0;
+    QStringList titulos, escolhas;
+};
+
+TEST_F(ZOV00100Test, F2StartsAnOrderOnTheGeneralPageAndTheKeysTakeItToAConfirmedOrder)
+{
+    abre();
+    EXPECT_EQ(paginas()->currentIndex(), 0);
+    EXPECT_FALSE(paginas()->isTabEnabled(1)) << "an empty list has only its own page";
+    EXPECT_TRUE(acao("sbtIncluir")->isEnabled());
+    EXPECT_FALSE(acao("sbtConfirmar")->isEnabled());
+
+    tecla(Qt::Key_F2);
+    EXPECT_EQ(paginas()->currentIndex(), 1);
+    EXPECT_EQ(foco(), edt(C::DataPedido));
+    EXPECT_EQ(frm->findChild<QLineEdit*>(QStringLiteral("edtNrPedido"))->text(), QStringLiteral("0000000001"));
+    EXPECT_EQ(frm->findChild<QLineEdit*>(QStringLiteral("edtNmVendedor"))->text(), QStringLiteral("ANA"));
+    EXPECT_TRUE(acao("sbtConfirmar")->isEnabled());
+    EXPECT_FALSE(paginas()->isTabEnabled(0)) << "the list waits while an order is typed";
+
+    tecla(Qt::Key_Return);
+    EXPECT_EQ(foco(), edt(C::Cliente));
+    QTest::keyClicks(foco(), test::kCpfLoja);
+    tecla(Qt::Key_Tab);
+    EXPECT_EQ(frm->findChild<QLineEdit*>(QStringLiteral("edtNmCliente"))->text(), QStringLiteral("LOJA DA ESQUINA"));
+    EXPECT_EQ(edt(C::Cliente)->text(), QStringLiteral("123.456.789-09"));
+    edt(C::TipoOper)->setFocus(Qt::TabFocusReason);
+    QTest::keyClicks(foco(), QStringLiteral("1"));
+    edt(C::DataEntrega)->setFocus(Qt::TabFocusReason);
+    EXPECT_EQ(frm->findChild<QLineEdit*>(QStringLiteral("edtNmTipoOper"))->text(), QStringLiteral("VENDA"));
+    QTest::keyClicks(foco(), formatDate(QDate::currentDate().addDays(1)).remove(QLatin1Char('/')));
+    tecla(Qt::Key_Return, Qt::ControlModifier);
+    EXPECT_TRUE(dialogs().errors().isEmpty()) << dialogs().errors().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(pedidos(), 1);
+    EXPECT_EQ(paginas()->currentIndex(), 3) << "a new order goes on with its items";
+    EXPECT_EQ(frm->findChild<QLabel*>(QStringLiteral("lblDsPedido"))->text(), QStringLiteral("0000000001 - LOJA DA ESQUINA"));
+    EXPECT_TRUE(frm->logic().itemEditando()) << "its first item begun";
+    EXPECT_EQ(foco(), frm->controle(C::GradeItens));
+    EXPECT_FALSE(acao("sbtIncluir")->isEnabled());
+}
+
+TEST_F(ZOV00100Test, F9OpensTheLookupsAndEscAsksBeforeCancelling)
+{
+    abre();
+    tecla(Qt::Key_F2);
+    edt(C::Cliente)->setFocus(Qt::TabFocusReason);
+    escolhas << QStringLiteral("C2");
+    tecla(Qt::Key_F9);
+    EXPECT_EQ(titulos, QStringList{QStringLiteral("Cliente")});
+    EXPECT_EQ(frm->findChild<QLineEdit*>(QStringLiteral("edtNmCliente"))->text(), QStringLiteral("ATACADO CENTRAL"));
+    EXPECT_EQ(foco(), edt(C::Cliente));
+    edt(C::TipoOper)->setFocus(Qt::TabFocusReason);
+    tecla(Qt::Key_F9);
+    frm->logic().mudaPagina(PaginaPedido::Modalidade);
+    edt(C::CdModPgto)->setFocus(Qt::TabFocusReason);
+    tecla(Qt::Key_F9);
+    EXPECT_EQ(titulos, (QStringList{QStringLiteral("Cliente"), QStringLiteral("Tipo de Operação"), QStringLiteral("Modalidade de Pagamento")}));
+
+    dialogs().answer({false});
+    tecla(Qt::Key_Escape);
+    EXPECT_EQ(dialogs().questions(), QStringList{QStringLiteral("Cancelar operação?")});
+    EXPECT_TRUE(acao("sbtCancelar")->isEnabled());
+    dialogs().answer({true});
+    tecla(Qt::Key_Escape);
+    EXPECT_FALSE(acao("sbtCancelar")->isEnabled());
+    EXPECT_EQ(paginas()->currentIndex(), 0);
+    EXPECT_EQ(pedidos(), 0);
+}
+
+TEST_F(ZOV00100Test, CtrlLOpensTheFilterAndTheCommandsFollowTheOrdersSituation)
+{
+    test::pedidoGravado(tdb->db(), QStringLiteral("0000000001"));
+    test::pedidoGravado(tdb->db(), QStringLiteral("0000000002"), QStringLiteral("7"));
+    abre();
+    EXPECT_EQ(shell().statusText(kScreenCodePanel), QStringLiteral("ZOV00100"));
+    frm->controle(C::GradePedidos)->setFocus();
+    tecla(Qt::Key_L, Qt::ControlModifier);
+    EXPECT_EQ(filtros, 2);
+    EXPECT_EQ(frm->logic().qryPedido.recordCount(), 2);
+    EXPECT_FALSE(acao("sbtAlterar")->isEnabled()) << "the exported order comes first";
+    EXPECT_FALSE(acao("sbtExcluir")->isEnabled());
+    EXPECT_TRUE(acao("sbtIncluir")->isEnabled());
+    EXPECT_FALSE(edt(C::Cliente)->isEnabled());
+    tecla(Qt::Key_Down, Qt::ControlModifier);
+    EXPECT_EQ(frm->logic().qryPedido[QStringLiteral("NRPEDIDO")].asString(), QStringLiteral("0000000001"));
+    EXPECT_TRUE(acao("sbtAlterar")->isEnabled());
+    EXPECT_TRUE(edt(C::Cliente)->isEnabled());
+    tecla(Qt::Key_F3);
+    EXPECT_EQ(paginas()->currentIndex(), 1);
+    EXPECT_EQ(foco(), edt(C::DataPedido));
+    EXPECT_FALSE(acao("sbtFiltrar")->isEnabled()) << "no filter while an order is edited";
+
+    // Closing drops the edit without a question and gives the main window its code back.
+    acao("mnuFechar")->trigger();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(frm.isNull());
+    EXPECT_EQ(shell().statusText(kScreenCodePanel), QStringLiteral("ZOV00000"));
+    EXPECT_TRUE(dialogs().questions().isEmpty());
+    EXPECT_EQ(test::countRows(tdb->db(), QStringLiteral("PEDIDO"), QStringLiteral("IDSITPEDIDO = '1'")), 1);
+}
+
+} // namespace
