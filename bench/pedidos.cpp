@@ -8,6 +8,7 @@
 #include "app/GeralZOV.h"
 #include "library/local_time.h"
 #include "library/errors.h"
+#include "library/dialogs.h"
 #include "library/formats.h"
 #include "db/schema.h"
 #include "library/database.h"
@@ -21,13 +22,15 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <algorithm>
+#include <memory>
 #include <cstdio>
 
 using namespace zov;
 
 namespace {
 
-const char* const kReferenceTables[] = {"FILIAL", "CLIENTE", "ENDECLIE", "VENDEDOR", "MODPGTO", "PRECOBASE", "TIPOOPERAC", "PRODUTO"};
+const char* const kReferenceTables[] = {"FILIAL",   "CLIENTE",   "ENDECLIE",    "VENDEDOR", "MODPGTO",  "PRECOBASE", "TIPOOPERAC",
+                                        "PRODUTO",  "ITEMPREBASE", "PRECOUTI", "PRECOBASECLI", "FORMPGTO", "PARAMPEDIDO", "PRODUTOSEG"};
 
 // The columns both files have, so the copy survives schema differences.
 void copyTable(Database& db, const QString& table)
@@ -138,6 +141,18 @@ public:
     PaginaPedido pagina = PaginaPedido::Pedidos;
 };
 
+// Every question answered Yes, every message dropped.
+class Sim final : public Dialogs {
+public:
+    void error(const QString& text) override { std::fprintf(stderr, "erro: %s\n", qPrintable(text)); }
+    void info(const QString&) override {}
+    bool confirm(const QString&) override { return true; }
+    QString openFileName(const QString&, const QString&) override { return {}; }
+    QString saveFileName(const QString&, const QString&) override { return {}; }
+    bool printerSetup() override { return false; }
+    QString askText(const QString&, const QString&, const QString&) override { return {}; }
+};
+
 // Confirm of a new header: every check and the write, each a transaction of its own.
 double confirmaPedidoMs(Database& db, int vezes)
 {
@@ -146,6 +161,7 @@ double confirmaPedidoMs(Database& db, int vezes)
     const QString cliente = db.scalar(QStringLiteral("SELECT NRINSJURCLIE FROM CLIENTE WHERE IDCLIEATIV = 'S' AND CDMODPGTO IN (SELECT CDMODPGTO FROM MODPGTO) "
                                                      "ORDER BY CDCLIENTE LIMIT 1")).toString();
     const QString tipo = db.scalar(QStringLiteral("SELECT CDTIPOOPER FROM TIPOOPERAC WHERE IDENTRSAIDOP = 'S' ORDER BY CDTIPOOPER LIMIT 1")).toString();
+    installDialogs(std::make_unique<Sim>());
     SemTela tela;
     LancPedido pedido(db, tela);
     pedido.inicia();
@@ -163,9 +179,79 @@ double confirmaPedidoMs(Database& db, int vezes)
             return -1;
         }
         ms.push_back(t.nsecsElapsed() / 1e6);
+        // The first item the new order begins is dropped (Esc, answered Yes).
+        runGuarded([&] { pedido.cancelar(); });
     }
     std::sort(ms.begin(), ms.end());
     return ms[ms.size() / 2];
+}
+
+// An order of 50 items: the 50th item's store (checks, price, write, totals),
+// then the repricing of all 50 for another list (Confirm with the new list).
+std::pair<double, double> itensMs(Database& db)
+{
+    const QString hoje = QDate::currentDate().toString(Qt::ISODate);
+    const QString cliente = db.scalar(QStringLiteral("SELECT NRINSJURCLIE FROM CLIENTE C WHERE IDCLIEATIV = 'S' AND CDMODPGTO IN (SELECT CDMODPGTO FROM MODPGTO) "
+                                                     "AND NOT EXISTS (SELECT 1 FROM PRECOBASECLI B WHERE B.CDCLIENTE = C.CDCLIENTE) ORDER BY CDCLIENTE LIMIT 1"))
+                                .toString();
+    const QString tipo = db.scalar(QStringLiteral("SELECT CDTIPOOPER FROM TIPOOPERAC WHERE IDENTRSAIDOP = 'S' ORDER BY CDTIPOOPER LIMIT 1")).toString();
+    SemTela tela;
+    LancPedido pedido(db, tela);
+    pedido.inicia();
+    pedido.incluir();
+    pedido.tela.cliente = cliente;
+    pedido.tela.tipoOper = tipo;
+    pedido.tela.dataEntrega = formatDate(QDate::currentDate().addDays(3));
+    if (!runGuarded([&] { pedido.confirmar(); }))
+        return {-1, -1};
+    const QString lista = pedido.qryPedido[QStringLiteral("CDPRECOBASE")].asString();
+    const QString valida = QStringLiteral("date(%1.DTINIVALIPB) <= :D AND (%1.DTFIMVALIPB IS NULL OR date(%1.DTFIMVALIPB) >= :D)");
+    const QString outra = db.scalar(QStringLiteral("SELECT CDPRECOBASE FROM PRECOBASE WHERE CDPRECOBASE <> :L ORDER BY CDPRECOBASE LIMIT 1"),
+                                    {{QStringLiteral("L"), lista}})
+                              .toString();
+    Statement st(db, QStringLiteral("SELECT P.CDARVPROD FROM PRODUTO P JOIN PRODUTO E ON E.CDPRODUTO = P.CDPRODESTO "
+                                    "JOIN ITEMPREBASE A ON A.CDPRODUTO = P.CDPRODUTO AND A.CDPRECOBASE = :L "
+                                    "JOIN ITEMPREBASE B ON B.CDPRODUTO = P.CDPRODUTO AND B.CDPRECOBASE = :O "
+                                    "WHERE P.IDPRODATIVPR = 'S' AND ") + valida.arg(QStringLiteral("A")) + QStringLiteral(" AND ") + valida.arg(QStringLiteral("B")) +
+                                QStringLiteral(" ORDER BY P.CDARVPROD LIMIT 50"));
+    st.bind(QStringLiteral("L"), lista);
+    st.bind(QStringLiteral("O"), outra);
+    st.bind(QStringLiteral("D"), hoje);
+    QStringList produtos;
+    while (st.step())
+        produtos << st.rawValue(0).toString();
+    if (produtos.size() < 50) {
+        std::fprintf(stderr, "only %d products priced in lists %s and %s\n", int(produtos.size()), qPrintable(lista), qPrintable(outra));
+        return {-1, -1};
+    }
+    double ultimo = 0;
+    for (const QString& produto : produtos) {
+        if (!pedido.itemEditando())
+            runGuarded([&] { pedido.incluirItem(); });
+        pedido.qryItemPedido[QStringLiteral("CDARVPROD")].setValue(produto);
+        pedido.qryItemPedido[QStringLiteral("QTITEMPED")].setValue(2.0);
+        QElapsedTimer t;
+        t.start();
+        if (!runGuarded([&] {
+                pedido.saiColunaItem(ColunaItem::Produto);
+                pedido.gravaItem();
+            }))
+            return {-1, -1};
+        ultimo = t.nsecsElapsed() / 1e6;
+    }
+    pedido.tela.cdPrcBase = outra;
+    runGuarded([&] { pedido.prcBaseMudou(); }); // typing in the field puts the order into edit
+    QElapsedTimer t;
+    t.start();
+    if (!runGuarded([&] { pedido.confirmar(); }))
+        return {ultimo, -1};
+    const double reprecifica = t.nsecsElapsed() / 1e6;
+    std::printf("  an order of %d items, repriced from list %s to %s\n",
+                db.scalar(QStringLiteral("SELECT count(*) FROM ITEMPEDIDO WHERE CDFILIAL = '0001' AND NRPEDIDO = :N"),
+                          {{QStringLiteral("N"), pedido.qryPedido[QStringLiteral("NRPEDIDO")].asString()}})
+                    .toInt(),
+                qPrintable(lista), qPrintable(outra));
+    return {ultimo, reprecifica};
 }
 
 } // namespace
@@ -228,9 +314,13 @@ int main(int argc, char** argv)
     const double confirm = confirmaPedidoMs(db, 21);
     std::printf("  confirm of a new order: %d orders now\n", db.scalar(QStringLiteral("SELECT count(*) FROM PEDIDO")).toInt());
 
+    const auto [itemStore, reprice] = itensMs(db);
+
     std::printf("figure order_list_open_ms %.1f ms\n", open);
     std::printf("figure order_list_product_filter_ms %.1f ms\n", product);
     std::printf("figure next_order_number_ms %.2f ms\n", number);
     std::printf("figure order_confirm_ms %.2f ms\n", confirm);
+    std::printf("figure item_store_ms %.2f ms\n", itemStore);
+    std::printf("figure reprice_50_items_ms %.1f ms\n", reprice);
     return 0;
 }

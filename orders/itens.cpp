@@ -174,7 +174,7 @@ void LancPedido::Vd_CdProduto(bool boTestaVazio)
         poeItem("CDPRODESTO", st.rawValue(4));
         poeItem("NMPRODUTO", st.rawValue(1));
         const QDate entrega = parseDateTime(tela.dataEntrega).date();
-        poeItem("DTENTITPED", entrega.isValid() ? QVariant(QDateTime(entrega, QTime::currentTime())) : QVariant());
+        poeItem("DTENTITPED", entrega.isValid() ? QVariant(QDateTime(entrega, horaAtual())) : QVariant());
         if (!st.rawValue(2).toString().isEmpty())
             poeItem("SGUNIDADE", st.rawValue(2));
         poeItem("VRPESOITPED", st.rawValue(3).toDouble() * (numeroItem("QTITEMPED") * fator));

@@ -6,6 +6,8 @@
 #include "search/filtro_pedido.h"
 
 #include <QString>
+#include <QTime>
+#include <functional>
 #include <optional>
 
 namespace zov {
@@ -199,6 +201,8 @@ public:
     double doValAnt = -1;
     bool boBotaoIncuiItem = false;
     bool boInsere = false;
+    // The time of day an item's delivery takes (tests set it).
+    std::function<QTime()> horaAtual = [] { return QTime::currentTime(); };
     bool boModMsg = false;
     QString stModPgto;
     QString stIns, stVend, stNrInsJurClie, stNmFantClie, stCdVendedor, stNmFanVen;

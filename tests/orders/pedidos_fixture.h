@@ -52,8 +52,17 @@ inline void semeiaPedidos(Database& d)
                          {"DSENDECLIE", "RUA DAS FLORES, 10"}});
     row("PRECOBASECLI", {{"CDCLIENTE", "C2"}, {"CDPRECOBASE", "02"}, {"IDPRBASEPRIN", "S"}});
     row("PRECOBASECLI", {{"CDCLIENTE", "C2"}, {"CDPRECOBASE", "03"}, {"IDPRBASEPRIN", "N"}});
-    row("PRODUTO", {{"CDPRODUTO", "P1"}, {"CDARVPROD", "0101"}, {"NMPRODUTO", "CANETA AZUL"}, {"SGUNIDADE", "UN"}});
-    row("PRODUTO", {{"CDPRODUTO", "P2"}, {"CDARVPROD", "0102"}, {"NMPRODUTO", "LAPIS PRETO"}, {"SGUNIDADE", "UN"}});
+    // Products are their own stock products; P9's stock product is missing; P4 is inactive.
+    row("PRODUTO", {{"CDPRODUTO", "P1"}, {"CDARVPROD", "0101"}, {"NMPRODUTO", "CANETA AZUL"}, {"SGUNIDADE", "UN"}, {"CDPRODESTO", "P1"},
+                    {"VRFATOCONV", 1.0}, {"VRPESOUNID", 0.5}, {"IDPRODATIVPR", "S"}, {"CDNVPRODUTO", "0"}});
+    row("PRODUTO", {{"CDPRODUTO", "P2"}, {"CDARVPROD", "0102"}, {"NMPRODUTO", "LAPIS PRETO"}, {"SGUNIDADE", "CX"}, {"CDPRODESTO", "P2"},
+                    {"VRFATOCONV", 12.0}, {"VRPESOUNID", 0.1}, {"IDPRODATIVPR", "S"}, {"CDNVPRODUTO", "0"}});
+    row("PRODUTO", {{"CDPRODUTO", "P4"}, {"CDARVPROD", "0104"}, {"NMPRODUTO", "BORRACHA"}, {"CDPRODESTO", "P4"}, {"IDPRODATIVPR", "N"}});
+    row("PRODUTO", {{"CDPRODUTO", "P9"}, {"CDARVPROD", "0109"}, {"NMPRODUTO", "SEM ESTOQUE"}, {"CDPRODESTO", "PX"}, {"IDPRODATIVPR", "S"}});
+    // Prices: list 01 from 1 March 2026 with no end; list 03 a little dearer.
+    row("ITEMPREBASE", {{"CDPRECOBASE", "01"}, {"CDPRODUTO", "P1"}, {"VRITEPREBASE", 20.0}, {"DTINIVALIPB", "2026-03-01"}});
+    row("ITEMPREBASE", {{"CDPRECOBASE", "01"}, {"CDPRODUTO", "P2"}, {"VRITEPREBASE", 12.346}, {"DTINIVALIPB", "2026-03-01"}});
+    row("ITEMPREBASE", {{"CDPRECOBASE", "03"}, {"CDPRODUTO", "P1"}, {"VRITEPREBASE", 25.0}, {"DTINIVALIPB", "2026-01-01"}});
 }
 
 // A stored order of branch 0001 for customer C1, pending unless told.

@@ -1,0 +1,323 @@
+// The items of an order: numbering, the checks, prices from the list with the
+// method's adjustment, the discount rules, the store in one transaction with
+// its header, and the repricing of every item.
+#include "tests/orders/lanc_pedido_fixture.h"
+
+using namespace zov;
+using namespace zov::test;
+
+namespace {
+
+class ItensTest : public LancPedidoTest {
+protected:
+    Query& itens() { return logic->qryItemPedido; }
+    double num(const char* f) { return itens().fieldByName(QString::fromLatin1(f)).asFloat(); }
+    void poe(const char* f, const QVariant& v) { itens().fieldByName(QString::fromLatin1(f)).setValue(v); }
+    // A new order of customer C1 on its items page, its first item begun.
+    void pedidoNovo()
+    {
+        preencheNovo();
+        ASSERT_TRUE(run([&] { logic->mudaPagina(P::Itens); }));
+        ASSERT_TRUE(logic->itemEditando());
+    }
+    // Types a product and leaves its column, then the quantity.
+    bool digitaItem(const QString& produto, double quantidade)
+    {
+        if (!logic->itemEditando() && !run([&] { logic->incluirItem(); }))
+            return false;
+        view.coluna = ColunaItem::Produto;
+        poe("CDARVPROD", produto);
+        if (!run([&] { logic->saiColunaItem(ColunaItem::Produto); }))
+            return false;
+        view.coluna = ColunaItem::Quantidade;
+        poe("QTITEMPED", quantidade);
+        return run([&] { logic->saiColunaItem(ColunaItem::Quantidade); });
+    }
+    // Leaves the discount value and stores the line, as Enter there does.
+    bool grava()
+    {
+        view.coluna = ColunaItem::VrDesc;
+        return run([&] {
+            logic->saiColunaItem(ColunaItem::VrDesc);
+            logic->gravaItem();
+        });
+    }
+    int itensGravados() { return test::countRows(db(), QStringLiteral("ITEMPEDIDO")); }
+};
+
+TEST_F(ItensTest, ItemsAreNumberedFromTheStoredRowsAndTheOrderIsStoredWithItsFirstItem)
+{
+    abre();
+    pedidoNovo();
+    EXPECT_EQ(itens()[QStringLiteral("NRITEMPED")].asString(), QStringLiteral("0000000001"));
+    ASSERT_TRUE(digitaItem(QStringLiteral("0101"), 3));
+    EXPECT_EQ(itens()[QStringLiteral("NMPRODUTO")].asString(), QStringLiteral("CANETA AZUL"));
+    EXPECT_EQ(view.coluna, ColunaItem::Quantidade) << "leaving the product goes to the quantity";
+    EXPECT_DOUBLE_EQ(num("VRPREUNITPED"), 20.0);
+    ASSERT_TRUE(grava()) << dialogs().errors().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(pedidos(), 1) << "the order row exists before its first item";
+    EXPECT_EQ(itensGravados(), 1);
+    EXPECT_EQ(le(QStringLiteral("SELECT IDSITITEMPED || CDOPERADOR || QTEXPITEMPED FROM ITEMPEDIDO")).toString(), QStringLiteral("1ANA0.0"));
+    EXPECT_EQ(tela().totBruto, QStringLiteral("60,00"));
+
+    ASSERT_TRUE(digitaItem(QStringLiteral("0102"), 1));
+    ASSERT_TRUE(grava());
+    dialogs().answer({true}); // the same product again: CD_EXIS
+    ASSERT_TRUE(digitaItem(QStringLiteral("0101"), 1));
+    ASSERT_TRUE(grava());
+    EXPECT_EQ(dialogs().questions(), QStringList{QStringLiteral("Item de pedido já cadastrado. Confirmar operação?")});
+    EXPECT_EQ(itensGravados(), 3);
+    db().exec(QStringLiteral("DELETE FROM ITEMPEDIDO WHERE NRITEMPED = '0000000002'"));
+    EXPECT_EQ(logic->PrxCodItPedido(), QStringLiteral("0000000004"));
+    db().exec(QStringLiteral("DELETE FROM ITEMPEDIDO WHERE NRITEMPED = '0000000003'"));
+    EXPECT_EQ(logic->PrxCodItPedido(), QStringLiteral("0000000002")) << "the freed highest number comes again";
+}
+
+TEST_F(ItensTest, TheProductCheckRefusesUnknownInactiveAndStocklessProducts)
+{
+    abre();
+    pedidoNovo();
+    for (const char* codigo : {"9999", "0104", "0109"}) {
+        poe("CDARVPROD", QString::fromLatin1(codigo));
+        EXPECT_FALSE(run([&] { logic->saiColunaItem(ColunaItem::Produto); })) << codigo;
+    }
+    EXPECT_EQ(dialogs().errors(), (QStringList{QStringLiteral("Produto não cadastrado."), QStringLiteral("Produto encontra-se inativo."),
+                                               QStringLiteral("Produto não cadastrado.")}));
+    EXPECT_EQ(view.coluna, ColunaItem::Produto);
+    poe("CDARVPROD", QVariant());
+    EXPECT_FALSE(grava());
+    EXPECT_EQ(dialogs().errors().last(), QStringLiteral("Quantidade deve ser informada."));
+    poe("QTITEMPED", 0.0);
+    EXPECT_FALSE(grava());
+    EXPECT_EQ(dialogs().errors().last(), QStringLiteral("Quantidade deve ser maior que zero."));
+    EXPECT_EQ(itensGravados(), 0);
+}
+
+TEST_F(ItensTest, ThePriceIsTheRoundedListPricePlusTheUnroundedAdjustmentAtTheOrderDate)
+{
+    db().exec(QStringLiteral("UPDATE PRECOUTI SET VRPEADPBASE = 10 WHERE CDMODPGTO = '00001' AND CDPRECOBASE = '01'"));
+    abre();
+    pedidoNovo();
+    ASSERT_TRUE(digitaItem(QStringLiteral("0102"), 2));
+    EXPECT_NEAR(num("VRPREUNITPED"), 13.5846, 1e-9) << "12.35 + 1.2346";
+    EXPECT_DOUBLE_EQ(num("VRPRTABITPED"), 12.346);
+    EXPECT_DOUBLE_EQ(num("QTITEMPED2"), 24.0) << "two boxes of twelve";
+    dialogs().answer({true});
+    ASSERT_TRUE(run([&] { logic->cancelar(); }));
+
+    // A price valid from 1 March with no end: not for an order of 28 February.
+    ASSERT_TRUE(run([&] { logic->mudaPagina(P::Pedidos); }));
+    ASSERT_TRUE(run([&] { logic->incluir(); }));
+    ASSERT_TRUE(cliente(kCpfLoja));
+    ASSERT_TRUE(tipoOper(QStringLiteral("01")));
+    ASSERT_TRUE(entrega(dia(2)));
+    ASSERT_TRUE(dataPedido(QStringLiteral("28/02/2026")));
+    ASSERT_TRUE(run([&] { logic->mudaPagina(P::Itens); }));
+    poe("CDARVPROD", QStringLiteral("0101"));
+    EXPECT_FALSE(run([&] { logic->saiColunaItem(ColunaItem::Produto); }));
+    EXPECT_EQ(dialogs().errors().last(), QStringLiteral("Preço não cadastrado para o produto informado."));
+    tela().dataPedido = QStringLiteral("01/03/2026");
+    EXPECT_TRUE(run([&] { logic->saiColunaItem(ColunaItem::Produto); }));
+    EXPECT_DOUBLE_EQ(num("VRPREUNITPED"), 22.0);
+}
+
+TEST_F(ItensTest, PercentageAndValueKeepInStepWhicheverTheUserChanged)
+{
+    abre();
+    pedidoNovo();
+    ASSERT_TRUE(digitaItem(QStringLiteral("0101"), 3));
+    poe("PERDESC", 5.0);
+    ASSERT_TRUE(run([&] { logic->saiColunaItem(ColunaItem::PerDesc); }));
+    EXPECT_DOUBLE_EQ(num("VRDESITPED"), 3.0);
+    poe("PERDESC", 10.0);
+    ASSERT_TRUE(run([&] { logic->saiColunaItem(ColunaItem::PerDesc); }));
+    EXPECT_DOUBLE_EQ(num("VRDESITPED"), 6.0);
+    poe("VRDESITPED", 3.0);
+    ASSERT_TRUE(run([&] { logic->saiColunaItem(ColunaItem::VrDesc); }));
+    EXPECT_DOUBLE_EQ(num("PERDESC"), 5.0);
+    poe("PERDESC", 101.0);
+    EXPECT_FALSE(run([&] { logic->saiColunaItem(ColunaItem::PerDesc); }));
+    EXPECT_EQ(dialogs().errors(), QStringList{QStringLiteral("Desconto deve ser menor ou igual a 100%.")});
+}
+
+TEST_F(ItensTest, TheDiscountValueIsCutInTheLineAndTheNetTotalAndMayNotExceedTheLine)
+{
+    abre();
+    pedidoNovo();
+    ASSERT_TRUE(digitaItem(QStringLiteral("0101"), 0.5)); // a line of 10.00
+    poe("VRDESITPED", 10.02);
+    EXPECT_FALSE(grava());
+    EXPECT_EQ(dialogs().errors(), QStringList{QStringLiteral("Desconto deve ser menor ou igual ao valor total.")});
+    EXPECT_EQ(view.coluna, ColunaItem::VrDesc);
+    EXPECT_TRUE(logic->itemEditando());
+    poe("VRDESITPED", 1.239);
+    view.coluna = ColunaItem::VrDesc;
+    ASSERT_TRUE(run([&] { logic->saiColunaItem(ColunaItem::VrDesc); }));
+    EXPECT_NEAR(num("VrTotal"), 8.77, 1e-9);
+    ASSERT_TRUE(grava());
+    EXPECT_EQ(tela().totLiq, QStringLiteral("8,77")) << "cut, not rounded";
+    EXPECT_EQ(tela().descTotal, QStringLiteral("1,24")) << "the total of the values as stored";
+    EXPECT_EQ(descontoCortado(1.239), 1.23);
+    EXPECT_EQ(descontoCortado(2.0), 2.0);
+}
+
+TEST_F(ItensTest, ADeliveryAtMidnightIsRefused)
+{
+    abre();
+    pedidoNovo();
+    logic->horaAtual = [] { return QTime(0, 0, 30); };
+    ASSERT_TRUE(digitaItem(QStringLiteral("0101"), 1));
+    EXPECT_FALSE(grava());
+    EXPECT_EQ(dialogs().errors(), QStringList{QStringLiteral("Hora de entrega do item deve ser maior que zero.")});
+    EXPECT_EQ(view.coluna, ColunaItem::Entrega);
+}
+
+TEST_F(ItensTest, TheMethodsDiscountIsCappedByTheCustomerOrTheSalespersonAskedOncePerOrder)
+{
+    db().exec(QStringLiteral("UPDATE MODPGTO SET VRPEDESMODPG = 8 WHERE CDMODPGTO = '00001'"));
+    db().exec(QStringLiteral("UPDATE CLIENTE SET VRPEMAXDESCL = 0 WHERE CDCLIENTE = 'C1'"));
+    abre();
+    pedidoNovo();
+    ASSERT_TRUE(digitaItem(QStringLiteral("0101"), 1));
+    dialogs().answer({true});
+    ASSERT_TRUE(grava());
+    ASSERT_EQ(dialogs().questions().size(), 1);
+    EXPECT_EQ(dialogs().questions().first(),
+              QStringLiteral("Percentual de desconto na modalidade (8,00 %) é superior ao máximo permitido (0,00 %). Deseja jogar o percentual máximo para os itens?"));
+    EXPECT_DOUBLE_EQ(le(QStringLiteral("SELECT VRDESITPED FROM ITEMPEDIDO")).toDouble(), 0.0) << "a maximum of 0 gives 0 %";
+    EXPECT_DOUBLE_EQ(le(QStringLiteral("SELECT VRPEDEMAXIPE FROM ITEMPEDIDO")).toDouble(), 0.0);
+    ASSERT_TRUE(digitaItem(QStringLiteral("0102"), 1));
+    ASSERT_TRUE(grava());
+    EXPECT_EQ(dialogs().questions().size(), 1) << "asked once per order";
+
+    // Without a customer maximum the salesperson's caps it; without either, the method's own.
+    db().exec(QStringLiteral("UPDATE CLIENTE SET VRPEMAXDESCL = NULL"));
+    db().exec(QStringLiteral("UPDATE VENDEDOR SET VRPEMAXDESVE = 5 WHERE CDVENDEDOR = '0001'"));
+    logic->stUltVal.clear();
+    logic->boMsg = true;
+    dialogs().answer({true, false}); // the same product again, then No to the cap
+    ASSERT_TRUE(digitaItem(QStringLiteral("0102"), 2));
+    EXPECT_FALSE(grava()) << "No abandons the store";
+    EXPECT_TRUE(logic->itemEditando());
+    dialogs().answer({true});
+    ASSERT_TRUE(grava());
+    EXPECT_NEAR(le(QStringLiteral("SELECT VRDESITPED FROM ITEMPEDIDO WHERE NRITEMPED = '0000000003'")).toDouble(), 2 * 12.35 * 0.05, 1e-9);
+    db().exec(QStringLiteral("UPDATE VENDEDOR SET VRPEMAXDESVE = 10"));
+    logic->stUltVal.clear();
+    dialogs().answer({true});
+    ASSERT_TRUE(digitaItem(QStringLiteral("0102"), 1));
+    ASSERT_TRUE(grava());
+    EXPECT_NEAR(le(QStringLiteral("SELECT VRDESITPED FROM ITEMPEDIDO WHERE NRITEMPED = '0000000004'")).toDouble(), 12.35 * 0.08, 1e-9);
+}
+
+TEST_F(ItensTest, TheLastItemsPercentageStartsTheNextOne)
+{
+    abre();
+    pedidoNovo();
+    ASSERT_TRUE(digitaItem(QStringLiteral("0101"), 1));
+    poe("PERDESC", 7.0);
+    ASSERT_TRUE(run([&] { logic->saiColunaItem(ColunaItem::PerDesc); }));
+    ASSERT_TRUE(grava());
+    ASSERT_TRUE(run([&] { logic->incluirItem(); }));
+    EXPECT_DOUBLE_EQ(num("PERDESC"), 7.0);
+}
+
+TEST_F(ItensTest, AFailingItemWriteLeavesNeitherItemNorOrderAndKeepsWhatWasTyped)
+{
+    db().execScript(QStringLiteral("CREATE TRIGGER falha BEFORE INSERT ON ITEMPEDIDO BEGIN SELECT RAISE(ABORT, 'disco cheio'); END;"));
+    abre();
+    pedidoNovo();
+    ASSERT_TRUE(digitaItem(QStringLiteral("0101"), 2));
+    EXPECT_FALSE(grava());
+    ASSERT_EQ(dialogs().errors().size(), 1);
+    EXPECT_TRUE(dialogs().errors().first().startsWith(QStringLiteral("Não foi possível gravar o item.")));
+    EXPECT_TRUE(dialogs().errors().first().contains(QStringLiteral("disco cheio")));
+    EXPECT_EQ(itensGravados(), 0);
+    EXPECT_EQ(pedidos(), 0) << "the order stored with it went back too";
+    EXPECT_EQ(logic->qryPedido.state(), DataSetState::Insert);
+    EXPECT_EQ(itens().state(), DataSetState::Insert);
+    EXPECT_EQ(itens()[QStringLiteral("CDARVPROD")].asString(), QStringLiteral("0101"));
+    EXPECT_EQ(tela().totBruto, QStringLiteral("0,00")) << "the totals are the stored rows'";
+
+    db().execScript(QStringLiteral("DROP TRIGGER falha;"));
+    dialogs().clear();
+    ASSERT_TRUE(grava()) << dialogs().errors().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(itensGravados(), 1);
+    EXPECT_EQ(pedidos(), 1);
+    EXPECT_EQ(tela().totBruto, QStringLiteral("40,00"));
+}
+
+// ---------------------------------------------------------------- repricing
+
+class RepricingTest : public ItensTest {
+protected:
+    void SetUp() override
+    {
+        ItensTest::SetUp();
+        // A stored order on list 01: 2 x 19.00 (typed by hand) with a discount of 2.00.
+        pedidoGravado(db(), QStringLiteral("0000000001"));
+        insertRow(db(), QStringLiteral("ITEMPEDIDO"),
+                  {{QStringLiteral("CDFILIAL"), QStringLiteral("0001")}, {QStringLiteral("NRPEDIDO"), QStringLiteral("0000000001")},
+                   {QStringLiteral("NRITEMPED"), QStringLiteral("0000000001")}, {QStringLiteral("CDPRODUTO"), QStringLiteral("P1")},
+                   {QStringLiteral("QTITEMPED"), 2.0}, {QStringLiteral("VRPREUNITPED"), 19.0}, {QStringLiteral("VRDESITPED"), 2.0},
+                   {QStringLiteral("IDSITITEMPED"), QStringLiteral("1")}});
+        abre();
+        ASSERT_TRUE(run([&] { logic->alterar(); }));
+    }
+    double preco() { return le(QStringLiteral("SELECT VRPREUNITPED FROM ITEMPEDIDO")).toDouble(); }
+    double desconto() { return le(QStringLiteral("SELECT VRDESITPED FROM ITEMPEDIDO")).toDouble(); }
+};
+
+TEST_F(RepricingTest, ANewListRepricesEveryItemKeepingItsPercentage)
+{
+    tela().cdPrcBase = QStringLiteral("03");
+    dialogs().answer({true});
+    ASSERT_TRUE(run([&] { logic->confirmar(); })) << dialogs().errors().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(dialogs().questions().first().left(30), QStringLiteral("A mudança de preço base poderá"));
+    EXPECT_EQ(le(QStringLiteral("SELECT CDPRECOBASE FROM PEDIDO")).toString(), QStringLiteral("03"));
+    EXPECT_DOUBLE_EQ(preco(), 25.0);
+    EXPECT_NEAR(desconto(), 2.0 / 38.0 * 50.0, 1e-9) << "the percentage was kept";
+}
+
+TEST_F(RepricingTest, ANewDateRepricesKeepingTheValueAndNoDropsTheChange)
+{
+    tela().dataPedido = dia(-1);
+    dialogs().answer({true});
+    ASSERT_TRUE(run([&] { logic->confirmar(); })) << dialogs().errors().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(dialogs().questions().first().left(30), QStringLiteral("A mudança da data do pedido po"));
+    EXPECT_DOUBLE_EQ(preco(), 20.0);
+    EXPECT_DOUBLE_EQ(desconto(), 2.0) << "the value was kept, so the percentage shown changes";
+
+    ASSERT_TRUE(run([&] { logic->alterar(); }));
+    tela().dataPedido = dia(-3);
+    dialogs().answer({false});
+    EXPECT_FALSE(run([&] { logic->confirmar(); }));
+    EXPECT_FALSE(logic->pedidoEditando()) << "No drops the header's changes";
+    EXPECT_EQ(le(QStringLiteral("SELECT date(DTPEDIDO) FROM PEDIDO")).toString(), QDate::currentDate().addDays(-1).toString(Qt::ISODate));
+}
+
+TEST_F(RepricingTest, AListWithoutAPriceForAnItemIsRefused)
+{
+    db().exec(QStringLiteral("DELETE FROM ITEMPREBASE WHERE CDPRECOBASE = '03'"));
+    tela().cdPrcBase = QStringLiteral("03");
+    EXPECT_FALSE(run([&] { logic->confirmar(); }));
+    EXPECT_EQ(dialogs().errors(), QStringList{QStringLiteral("Preço base não pode ser alterado. Não há item de preço base cadastrado para os itens do pedido.")});
+    EXPECT_EQ(view.foco, C::PrcBase);
+    EXPECT_EQ(le(QStringLiteral("SELECT CDPRECOBASE FROM PEDIDO")).toString(), QStringLiteral("01"));
+}
+
+TEST_F(RepricingTest, AFailingRepricingLeavesHeaderAndItemsAsTheyWereAndSaysSo)
+{
+    db().execScript(QStringLiteral("CREATE TRIGGER falha BEFORE UPDATE OF VRPREUNITPED ON ITEMPEDIDO BEGIN SELECT RAISE(ABORT, 'travado'); END;"));
+    tela().cdPrcBase = QStringLiteral("03");
+    dialogs().answer({true});
+    EXPECT_FALSE(run([&] { logic->confirmar(); }));
+    ASSERT_EQ(dialogs().errors().size(), 1);
+    EXPECT_TRUE(dialogs().errors().first().contains(QStringLiteral("travado")));
+    EXPECT_EQ(le(QStringLiteral("SELECT CDPRECOBASE FROM PEDIDO")).toString(), QStringLiteral("01"));
+    EXPECT_DOUBLE_EQ(preco(), 19.0);
+    EXPECT_TRUE(logic->pedidoEditando()) << "the change is still on the screen";
+    EXPECT_DOUBLE_EQ(logic->qryItemPedido[QStringLiteral("VRPREUNITPED")].asFloat(), 19.0) << "and the grid shows what is stored";
+}
+
+} // namespace

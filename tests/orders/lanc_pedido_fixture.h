@@ -1,0 +1,140 @@
+#pragma once
+// The order logic over a real database, with a recording view and scripted
+// dialogs: the fixture of the order tests.
+#include "app/GeralZOV.h"
+#include "library/errors.h"
+#include "library/formats.h"
+#include "library/velmora.h"
+#include "orders/lanc_pedido.h"
+#include "tests/orders/pedidos_fixture.h"
+#include "tests/support/scripted_dialogs.h"
+
+#include <gtest/gtest.h>
+
+namespace zov::test {
+
+using C = ControlePedido;
+using P = PaginaPedido;
+
+class RecordingView final : public PedidoView {
+public:
+    PaginaPedido paginaAtual() const override { return pagina; }
+    void mostraPagina(PaginaPedido p) override { pagina = p; }
+    ControlePedido controleComFoco() const override { return foco; }
+    void foca(ControlePedido c) override { foco = c; }
+    void habilitaComandos(const ComandosPedido& c) override { comandos = c; }
+    void atualizaTela() override { ++atualizacoes; }
+    ColunaItem colunaItem() const override { return coluna; }
+    void focaColunaItem(ColunaItem c) override
+    {
+        coluna = c;
+        foco = ControlePedido::GradeItens;
+        pagina = PaginaPedido::Itens;
+    }
+    bool gradeItensAtiva() const override { return foco == ControlePedido::GradeItens; }
+    void precoEditavel(bool e) override { precoLivre = e; }
+    ColunaItem coluna = ColunaItem::Produto;
+    bool precoLivre = true;
+    void procura(Query&) override { ++procuras; }
+    bool filtra(TFiltro&, const std::function<void()>& reabre) override
+    {
+        ++filtros;
+        if (!aceitaFiltro)
+            return false;
+        reabre();
+        return true;
+    }
+    void fecha() override {}
+
+    PaginaPedido pagina = P::Pedidos;
+    ControlePedido foco = C::Nenhum;
+    ComandosPedido comandos;
+    bool aceitaFiltro = true;
+    int atualizacoes = 0, procuras = 0, filtros = 0;
+};
+
+inline QString hoje() { return formatDate(QDate::currentDate()); }
+inline QString dia(int offset) { return formatDate(QDate::currentDate().addDays(offset)); }
+
+class LancPedidoTest : public test::DialogsTest {
+protected:
+    void SetUp() override
+    {
+        test::DialogsTest::SetUp();
+        tdb = std::make_unique<test::TempDatabase>();
+        test::semeiaPedidos(db());
+        SetFilial(QStringLiteral("0001"));
+        SetNmFilial(QStringLiteral("MATRIZ"));
+        SetCdOperador(QStringLiteral("ANA"));
+    }
+    void TearDown() override
+    {
+        logic.reset();
+        tdb.reset();
+        ClearSession();
+        SetModuFili(true);
+        test::DialogsTest::TearDown();
+    }
+    Database& db() { return tdb->db(); }
+    LancPedido& abre()
+    {
+        logic = std::make_unique<LancPedido>(db(), view);
+        logic->setPesquisa([this](Query& q, const QString& titulo) {
+            titulos << titulo;
+            return !escolhas.isEmpty() && q.locate(q.field(0).fieldName(), escolhas.takeFirst());
+        });
+        logic->inicia();
+        return *logic;
+    }
+    bool run(const std::function<void()>& f) { return runGuarded(f); }
+    TelaPedido& tela() { return logic->tela; }
+    QString campo(const char* name) { return logic->qryPedido.fieldByName(QString::fromLatin1(name)).asString(); }
+    QVariant le(const QString& sql) { return db().scalar(sql); }
+    int pedidos() { return test::countRows(db(), QStringLiteral("PEDIDO")); }
+
+    // Types into a header control and leaves it, as the window reports it.
+    bool sai(C controle, QString& texto, const QString& valor, void (LancPedido::*mudou)(), void (LancPedido::*saiu)())
+    {
+        view.foco = controle;
+        texto = valor;
+        if (mudou && !run([&] { (logic.get()->*mudou)(); }))
+            return false;
+        view.foco = C::Nenhum;
+        return run([&] { (logic.get()->*saiu)(); });
+    }
+    bool cliente(const QString& registro)
+    {
+        run([&] { logic->entraCliente(); });
+        return sai(C::Cliente, tela().cliente, registro, &LancPedido::clienteMudou, &LancPedido::saiCliente);
+    }
+    bool entrega(const QString& data) { return sai(C::DataEntrega, tela().dataEntrega, data, &LancPedido::dataEntregaMudou, &LancPedido::saiDataEntrega); }
+    bool dataPedido(const QString& data) { return sai(C::DataPedido, tela().dataPedido, data, &LancPedido::dataPedidoMudou, &LancPedido::saiDataPedido); }
+    bool tipoOper(const QString& t) { return sai(C::TipoOper, tela().tipoOper, t, &LancPedido::tipoOperMudou, &LancPedido::saiTipoOper); }
+    bool modPgto(const QString& m) { return sai(C::CdModPgto, tela().cdModPgto, m, &LancPedido::cdModPgtoMudou, &LancPedido::saiCdModPgto); }
+    bool prcBase(const QString& p) { return sai(C::PrcBase, tela().cdPrcBase, p, &LancPedido::prcBaseMudou, &LancPedido::saiPrcBase); }
+    // The first item a confirmed new order begins, dropped with Esc.
+    void largaItemNovo()
+    {
+        ASSERT_TRUE(logic->itemEditando());
+        dialogs().answer({true});
+        ASSERT_TRUE(run([&] { logic->cancelar(); }));
+        ASSERT_FALSE(logic->pedidoEditando());
+    }
+    // A new order with everything a Confirm needs.
+    void preencheNovo()
+    {
+        ASSERT_TRUE(run([&] { logic->incluir(); }));
+        ASSERT_TRUE(cliente(test::kCpfLoja));
+        ASSERT_TRUE(tipoOper(QStringLiteral("1")));
+        ASSERT_TRUE(entrega(dia(2)));
+    }
+
+    std::unique_ptr<test::TempDatabase> tdb;
+    RecordingView view;
+    std::unique_ptr<LancPedido> logic;
+    QStringList escolhas, titulos;
+};
+
+// ---------------------------------------------------------------- numbering and defaults
+
+} // namespace zov::test
