@@ -104,6 +104,8 @@ public:
 class ItemGradeDelegate final : public QStyledItemDelegate {
 public:
     ItemGradeDelegate(DatasetModel* model, LancPedido* logic, QObject* parent) : QStyledItemDelegate(parent), model_(model), logic_(logic) {}
+    // Enter in a cell editor: the value is stored first, then the grid's own Enter runs.
+    std::function<void()> aoEnter;
 
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option, const QModelIndex& index) const override
     {
@@ -142,6 +144,11 @@ protected:
             return QStyledItemDelegate::eventFilter(watched, e);
         auto* editor = qobject_cast<QLineEdit*>(watched);
         const auto* key = static_cast<QKeyEvent*>(e);
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && !(key->modifiers() & Qt::ControlModifier) && aoEnter) {
+            QStyledItemDelegate::eventFilter(watched, e);
+            aoEnter();
+            return true;
+        }
         const QString campo = editor ? editor->property("campo").toString() : QString();
         const QString text = key->text();
         if (editor && text.size() == 1 && text.front().isPrint()) {
@@ -663,7 +670,12 @@ QWidget* TfrmLanPedido::montaItens()
     modelItens_ = std::make_unique<ItemModel>(itens);
     modelItens_->setEditable(true);
     bindGrid(dbgItens, modelItens_.get());
-    dbgItens->setItemDelegate(new ItemGradeDelegate(modelItens_.get(), logic_.get(), dbgItens));
+    auto* delegate = new ItemGradeDelegate(modelItens_.get(), logic_.get(), dbgItens);
+    delegate->aoEnter = [this] {
+        QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+        teclaGradeItens(&enter);
+    };
+    dbgItens->setItemDelegate(delegate);
     sizeColumnsToFields(dbgItens, modelItens_.get());
     dbgItens->horizontalHeader()->setStretchLastSection(true);
     dbgItens->installEventFilter(this);

@@ -24,6 +24,8 @@ void LancPedido::inicia()
     tela.nmFilial = NmFilial();
     Filtro.Filial = tela.filial;
     view_.atualizaTela();
+    // The session branch's price lock holds also when its field is never left.
+    leParametroFilial();
     if (ModuFili()) {
         saiAreaFilial();
     } else {
@@ -89,6 +91,7 @@ void LancPedido::leParametroFilial()
         return;
     const QString permite = st.rawValue(1).toString().trimmed();
     boBloqueiaPreco = permite.isEmpty() || permite == QLatin1String("N");
+    view_.precoEditavel(!boBloqueiaPreco);
 }
 
 void LancPedido::saiFilial()

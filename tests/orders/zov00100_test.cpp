@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QTabWidget>
+#include <QTableView>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -165,6 +166,90 @@ TEST_F(ZOV00100Test, CtrlLOpensTheFilterAndTheCommandsFollowTheOrdersSituation)
     EXPECT_EQ(shell().statusText(kScreenCodePanel), QStringLiteral("ZOV00000"));
     EXPECT_TRUE(dialogs().questions().isEmpty());
     EXPECT_EQ(test::countRows(tdb->db(), QStringLiteral("PEDIDO"), QStringLiteral("IDSITPEDIDO = '1'")), 1);
+}
+
+} // namespace
+
+namespace {
+
+class ZOV00100ItensTest : public ZOV00100Test {
+protected:
+    QTableView* grade() { return frm->findChild<QTableView*>(QStringLiteral("dbgItemPedido")); }
+    QString campoAtual()
+    {
+        const QModelIndex i = grade()->currentIndex();
+        return i.isValid() ? grade()->model()->headerData(i.column(), Qt::Horizontal, Qt::DisplayRole).toString() : QString();
+    }
+    // A confirmed new order for C1 on its items page, the first item begun.
+    void pedidoNaGrade()
+    {
+        abre();
+        tecla(Qt::Key_F2);
+        edt(C::Cliente)->setFocus(Qt::TabFocusReason);
+        QTest::keyClicks(foco(), test::kCpfLoja);
+        edt(C::TipoOper)->setFocus(Qt::TabFocusReason);
+        QTest::keyClicks(foco(), QStringLiteral("1"));
+        edt(C::DataEntrega)->setFocus(Qt::TabFocusReason);
+        QTest::keyClicks(foco(), formatDate(QDate::currentDate().addDays(1)).remove(QLatin1Char('/')));
+        tecla(Qt::Key_Return, Qt::ControlModifier);
+        ASSERT_TRUE(dialogs().errors().isEmpty()) << dialogs().errors().join(QLatin1Char('|')).toStdString();
+        ASSERT_TRUE(frm->logic().itemEditando());
+        ASSERT_EQ(foco(), grade());
+    }
+    // Keys as a person types them: the first opens the cell's editor, which takes the rest.
+    void teclas(const QString& text)
+    {
+        for (QChar c : text) {
+            QWidget* w = QApplication::focusWidget();
+            QTest::keyClick(w ? w : grade(), c.toLatin1());
+        }
+    }
+    void digita(const QString& text)
+    {
+        teclas(text);
+        QWidget* editor = QApplication::focusWidget();
+        QTest::keyClick(editor ? editor : grade(), Qt::Key_Return);
+    }
+};
+
+TEST_F(ZOV00100ItensTest, EnterWalksRightSkippingReadOnlyColumnsAndTheDiscountValueEndsTheLine)
+{
+    pedidoNaGrade();
+    EXPECT_EQ(campoAtual(), QStringLiteral("Produto"));
+    digita(QStringLiteral("0101"));
+    EXPECT_EQ(campoAtual(), QStringLiteral("Quantidade")) << "the name is skipped";
+    EXPECT_EQ(frm->logic().qryItemPedido[QStringLiteral("NMPRODUTO")].asString(), QStringLiteral("CANETA AZUL"));
+    digita(QStringLiteral("2,5"));
+    EXPECT_EQ(campoAtual(), QStringLiteral("Preço Unitário")) << "the unit is skipped";
+    const int colQtd = 3;
+    EXPECT_EQ(grade()->model()->index(0, colQtd).data(Qt::DisplayRole).toString(), QStringLiteral("2,500"));
+    tecla(Qt::Key_Return);
+    EXPECT_EQ(campoAtual(), QStringLiteral("Desc. (%)"));
+    tecla(Qt::Key_Return);
+    EXPECT_EQ(campoAtual(), QStringLiteral("Vr. Desc."));
+    tecla(Qt::Key_Return);
+    EXPECT_TRUE(dialogs().errors().isEmpty()) << dialogs().errors().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(test::countRows(tdb->db(), QStringLiteral("ITEMPEDIDO")), 1) << "Enter on the discount value stores the line";
+    EXPECT_TRUE(frm->logic().itemEditando()) << "and begins the next";
+    EXPECT_EQ(frm->logic().qryItemPedido[QStringLiteral("NRITEMPED")].asString(), QStringLiteral("0000000002"));
+    EXPECT_EQ(campoAtual(), QStringLiteral("Produto"));
+    EXPECT_EQ(frm->findChild<QLineEdit*>(QStringLiteral("edtTotBruto"))->text(), QStringLiteral("50,00"));
+}
+
+TEST_F(ZOV00100ItensTest, WithThePriceLockedTypingInThePriceDoesNothingWhileTabAndArrowsMove)
+{
+    test::insertRow(tdb->db(), QStringLiteral("PARAMPEDIDO"), {{QStringLiteral("CDFILIAL"), QStringLiteral("0001")}, {QStringLiteral("IDPERALTPRECO"), QStringLiteral("N")}});
+    pedidoNaGrade();
+    digita(QStringLiteral("0101"));
+    digita(QStringLiteral("1"));
+    EXPECT_EQ(campoAtual(), QStringLiteral("Desc. (%)")) << "a locked price is read-only: Enter passes it";
+    tecla(Qt::Key_Left);
+    ASSERT_EQ(campoAtual(), QStringLiteral("Preço Unitário")) << "the arrows move";
+    teclas(QStringLiteral("99"));
+    EXPECT_EQ(QApplication::focusWidget(), grade()) << "no editor opened";
+    EXPECT_DOUBLE_EQ(frm->logic().qryItemPedido[QStringLiteral("VRPREUNITPED")].asFloat(), 20.0);
+    tecla(Qt::Key_Tab);
+    EXPECT_EQ(campoAtual(), QStringLiteral("Desc. (%)"));
 }
 
 } // namespace
