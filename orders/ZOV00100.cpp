@@ -106,13 +106,28 @@ public:
     ItemGradeDelegate(DatasetModel* model, LancPedido* logic, QObject* parent) : QStyledItemDelegate(parent), model_(model), logic_(logic) {}
     // Enter in a cell editor: the value is stored first, then the grid's own Enter runs.
     std::function<void()> aoEnter;
+    // The product cell's ellipsis button: the product search.
+    std::function<void()> aoPesquisar;
 
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option, const QModelIndex& index) const override
     {
         QWidget* w = QStyledItemDelegate::createEditor(parent, option, index);
         if (auto* e = qobject_cast<QLineEdit*>(w)) {
-            e->setProperty("campo", model_->fieldAt(index.column()).fieldName());
+            const QString campo = model_->fieldAt(index.column()).fieldName();
+            e->setProperty("campo", campo);
             e->installEventFilter(const_cast<ItemGradeDelegate*>(this));
+            if (campo == QLatin1String("CDARVPROD") && aoPesquisar) {
+                QAction* reticencias = e->addAction(e->style()->standardIcon(QStyle::SP_FileDialogContentsView), QLineEdit::TrailingPosition);
+                reticencias->setObjectName(QStringLiteral("actPesquisaProduto"));
+                reticencias->setToolTip(QStringLiteral("Pesquisar (F9)"));
+                auto* self = const_cast<ItemGradeDelegate*>(this);
+                QObject::connect(reticencias, &QAction::triggered, self, [self, e] {
+                    // What was typed is stored before the search replaces it.
+                    emit self->commitData(e);
+                    emit self->closeEditor(e);
+                    self->aoPesquisar();
+                });
+            }
         }
         return w;
     }
@@ -123,6 +138,8 @@ protected:
         QStyledItemDelegate::initStyleOption(option, index);
         const Field& f = model_->fieldAt(index.column());
         const QString campo = f.fieldName();
+        if (campo == QLatin1String("CDARVPROD") && !index.data(Qt::EditRole).isNull())
+            option->text = DBPictObj(0).format(index.data(Qt::EditRole).toString());
         if (campo == QLatin1String("VRDESITPED")) {
             const QVariant v = index.data(Qt::EditRole);
             option->text = v.isNull() ? QString() : formatNumber(descontoCortado(v.toDouble()), QStringLiteral("###0.00"));
@@ -134,7 +151,10 @@ protected:
             const int colSit = model_->query().findField(QStringLiteral("IDSITITEMPED")) ? model_->query().fieldByName(QStringLiteral("IDSITITEMPED")).index() : -1;
             const int row = model_->query().storageRowAt(index.row());
             const QString sit = colSit < 0 || row < 0 ? QString() : model_->query().valueAt(row, colSit).toString();
-            option->palette.setColor(QPalette::Text, sit == QLatin1String("2") ? kVerdeAzulado : sit == QLatin1String("3") ? QColor(Qt::darkRed) : kAzul);
+            if (sit == QLatin1String("1"))
+                option->palette.setColor(QPalette::Text, kAzul);
+            else if (sit == QLatin1String("2"))
+                option->palette.setColor(QPalette::Text, kVerdeAzulado);
         }
     }
 
@@ -674,6 +694,10 @@ QWidget* TfrmLanPedido::montaItens()
     delegate->aoEnter = [this] {
         QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
         teclaGradeItens(&enter);
+    };
+    delegate->aoPesquisar = [this] {
+        CheckGuard guard;
+        executa([this] { logic_->pesquisaProduto(); });
     };
     dbgItens->setItemDelegate(delegate);
     sizeColumnsToFields(dbgItens, modelItens_.get());

@@ -70,4 +70,17 @@ Prioridade prioridadeDoCodigo(const QString& idPrioPed)
     return Prioridade::Normal;
 }
 
+QString textoTipoItem(const QString& idItPedDifer, bool temItens)
+{
+    if (!temItens)
+        return {};
+    if (idItPedDifer.trimmed().isEmpty() || idItPedDifer == QLatin1String("N"))
+        return QStringLiteral("Normal");
+    if (idItPedDifer == QLatin1String("S"))
+        return QStringLiteral("Personalizado");
+    return idItPedDifer;
+}
+
+QString codigoTipoItem(const QString& texto) { return texto == QLatin1String("Personalizado") ? QStringLiteral("S") : QStringLiteral("N"); }
+
 } // namespace zov

@@ -29,4 +29,10 @@ QString codigoPrioridade(Prioridade p);
 // Normal for an unknown code.
 Prioridade prioridadeDoCodigo(const QString& idPrioPed);
 
+// An item's kind as shown: nothing when the order has no items, "Normal" for an
+// empty kind, else the text of its letter ("N" Normal, "S" Personalizado).
+QString textoTipoItem(const QString& idItPedDifer, bool temItens = true);
+// "Personalizado" stores "S", anything else "N".
+QString codigoTipoItem(const QString& texto);
+
 } // namespace zov

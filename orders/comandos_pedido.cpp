@@ -36,6 +36,7 @@ void LancPedido::inicia()
 
 void LancPedido::ativada()
 {
+    stUltVal.clear();
     if (qryPedido.active() && qryPedido.state() == DataSetState::Browse)
         atualizar();
 }

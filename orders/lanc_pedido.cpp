@@ -370,6 +370,7 @@ void LancPedido::abreLista()
 
 void LancPedido::abreItens()
 {
+    boPrecoAlt = false;
     qryItemPedido.close();
     qryItemPedido.setParam(QStringLiteral("CDFILIAL"), listaVazia() && !pedidoEditando() ? Filtro.Filial : valor("CDFILIAL"));
     qryItemPedido.setParam(QStringLiteral("NRPEDIDO"), listaVazia() && !pedidoEditando() ? QString() : valor("NRPEDIDO"));
@@ -465,6 +466,10 @@ void LancPedido::novoPedido()
     stCdVendedor.clear();
     stNmFanVen.clear();
     stModPgto.clear();
+    // A new order starts its items afresh: no carried discount, the cap question again.
+    stUltVal.clear();
+    boMsg = true;
+    doPerAnt = doValAnt = -1;
     limpaCabecalho();
     tela.nrPedido = valor("NRPEDIDO");
     Statement vend(db_, QStringLiteral("SELECT CDVENDEDOR, IDTPIJURVEN, NRINSJURVEN, NMRAZSOCVEN, NMFANVEN, DTNASCVEN, VRPECOMVEN FROM VENDEDOR "

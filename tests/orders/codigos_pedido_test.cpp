@@ -32,3 +32,14 @@ TEST(CodigosPedido, SituationFreightPaymentKindAndPriority)
 }
 
 } // namespace
+
+TEST(CodigosPedido, AnItemsKindShowsNormalUnlessPersonalisedAndNothingWithoutItems)
+{
+    EXPECT_EQ(zov::textoTipoItem(QString()), QStringLiteral("Normal"));
+    EXPECT_EQ(zov::textoTipoItem(QStringLiteral("N")), QStringLiteral("Normal"));
+    EXPECT_EQ(zov::textoTipoItem(QStringLiteral("S")), QStringLiteral("Personalizado"));
+    EXPECT_EQ(zov::textoTipoItem(QStringLiteral("S"), false), QString());
+    EXPECT_EQ(zov::codigoTipoItem(QStringLiteral("Personalizado")), QStringLiteral("S"));
+    EXPECT_EQ(zov::codigoTipoItem(QStringLiteral("Normal")), QStringLiteral("N"));
+    EXPECT_EQ(zov::codigoTipoItem(QStringLiteral("qualquer")), QStringLiteral("N"));
+}

@@ -252,4 +252,16 @@ TEST_F(ZOV00100ItensTest, WithThePriceLockedTypingInThePriceDoesNothingWhileTabA
     EXPECT_EQ(campoAtual(), QStringLiteral("Desc. (%)"));
 }
 
+TEST_F(ZOV00100ItensTest, F9InTheProductColumnSearchesTheProductsPricedInTheOrdersList)
+{
+    pedidoNaGrade();
+    escolhas << QStringLiteral("0102");
+    tecla(Qt::Key_F9);
+    ASSERT_EQ(titulos.size(), 1);
+    EXPECT_EQ(titulos.first(), QStringLiteral("Produto|Não há produto cadastrado."));
+    EXPECT_EQ(frm->logic().qryItemPedido[QStringLiteral("NMPRODUTO")].asString(), QStringLiteral("LAPIS PRETO"));
+    EXPECT_EQ(campoAtual(), QStringLiteral("Quantidade"));
+    EXPECT_NEAR(frm->logic().qryItemPedido[QStringLiteral("VRPREUNITPED")].asFloat(), 12.35, 1e-9);
+}
+
 } // namespace
