@@ -1,5 +1,7 @@
 #include "orders/lanc_pedido.h"
 
+#include <algorithm>
+
 #include "app/GeralZOV.h"
 #include "library/consiste.h"
 #include "library/database.h"
@@ -259,7 +261,7 @@ LancPedido::LancPedido(Database& db, PedidoView& view)
     };
 
     qryItemPedido.setSql(qryItemPedidoSql());
-    // The items grid's columns, in their order, with their titles and widths
+    // The items grid's columns, in their order, with their titles and widths in pixels
     // (which of them the user may type in is the grid's business).
     const std::tuple<const char*, const char*, int> colunas[] = {
         {"NRITEMPED", "Nº Item ", 65},      {"CDARVPROD", "Produto", 95},         {"NMPRODUTO", "Nome do Produto", 250},
@@ -268,7 +270,7 @@ LancPedido::LancPedido(Database& db, PedidoView& view)
     for (const auto& [field, label, width] : colunas) {
         Field& f = qryItemPedido.defineField(QString::fromLatin1(field));
         f.displayLabel = QString::fromUtf8(label);
-        f.displayWidth = width;
+        f.displayWidth = std::max(3, width / 7); // the grid counts characters
     }
     qryItemPedido.defineField(QStringLiteral("QTITEMPED")).displayFormat = QStringLiteral("##0.000");
     qryItemPedido.defineField(QStringLiteral("VRPREUNITPED")).displayFormat = QStringLiteral("###0.00");

@@ -202,7 +202,10 @@ public:
     bool boBotaoIncuiItem = false;
     bool boInsere = false;
     // The time of day an item's delivery takes (tests set it).
-    std::function<QTime()> horaAtual = [] { return QTime::currentTime(); };
+    std::function<QTime()> horaAtual = [] {
+        const QTime t = QTime::currentTime();
+        return QTime(t.hour(), t.minute(), t.second());
+    };
     bool boModMsg = false;
     QString stModPgto;
     QString stIns, stVend, stNrInsJurClie, stNmFantClie, stCdVendedor, stNmFanVen;

@@ -247,6 +247,28 @@ TEST_F(ItensTest, AFailingItemWriteLeavesNeitherItemNorOrderAndKeepsWhatWasTyped
     EXPECT_EQ(tela().totBruto, QStringLiteral("40,00"));
 }
 
+TEST_F(ItensTest, AFailedItemDeletionKeepsTheItemAndSaysSo)
+{
+    pedidoGravado(db(), QStringLiteral("0000000001"));
+    itemGravado(db(), QStringLiteral("0000000001"), QStringLiteral("0000000001"));
+    itemGravado(db(), QStringLiteral("0000000001"), QStringLiteral("0000000002"));
+    db().execScript(QStringLiteral("CREATE TRIGGER falha BEFORE DELETE ON ITEMPEDIDO BEGIN SELECT RAISE(ABORT, 'travado'); END;"));
+    abre();
+    ASSERT_TRUE(run([&] { logic->mudaPagina(P::Itens); }));
+    ASSERT_EQ(itens().recordCount(), 2);
+    dialogs().answer({true});
+    EXPECT_FALSE(run([&] { logic->excluir(); }));
+    EXPECT_TRUE(dialogs().errors().first().startsWith(QStringLiteral("Não foi possível excluir.")));
+    EXPECT_EQ(itensGravados(), 2);
+    EXPECT_EQ(itens().recordCount(), 2) << "the grid keeps the row";
+    db().execScript(QStringLiteral("DROP TRIGGER falha;"));
+    dialogs().answer({true});
+    ASSERT_TRUE(run([&] { logic->excluir(); }));
+    EXPECT_EQ(itensGravados(), 1);
+    EXPECT_EQ(itens().recordCount(), 1);
+    EXPECT_EQ(tela().totBruto, QStringLiteral("20,00"));
+}
+
 // ---------------------------------------------------------------- repricing
 
 class RepricingTest : public ItensTest {
