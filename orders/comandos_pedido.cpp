@@ -399,7 +399,12 @@ void LancPedido::cancelar()
         return;
     if (!dialogs().confirm(msg("Canc")))
         return;
+    // The items page comes back to the item that was current, when it is still there.
+    const QString item = qryItemPedido.active() ? qryItemPedido[QStringLiteral("NRITEMPED")].asString() : QString();
+    const QString numero = valor("NRPEDIDO");
     cancelaPedido();
+    if (view_.paginaAtual() == PaginaPedido::Itens && !item.isEmpty() && valor("NRPEDIDO") == numero && qryItemPedido.active())
+        qryItemPedido.locate(QStringLiteral("NRITEMPED"), item);
 }
 
 void LancPedido::confirmar()

@@ -269,6 +269,25 @@ TEST_F(ItensTest, AFailedItemDeletionKeepsTheItemAndSaysSo)
     EXPECT_EQ(tela().totBruto, QStringLiteral("20,00"));
 }
 
+TEST_F(ItensTest, CancellingAnItemsEditComesBackToThatItemAsStored)
+{
+    pedidoGravado(db(), QStringLiteral("0000000001"));
+    itemGravado(db(), QStringLiteral("0000000001"), QStringLiteral("0000000001"));
+    itemGravado(db(), QStringLiteral("0000000001"), QStringLiteral("0000000002"));
+    abre();
+    ASSERT_TRUE(run([&] { logic->mudaPagina(P::Itens); }));
+    itens().last();
+    ASSERT_TRUE(run([&] { logic->alterar(); }));
+    EXPECT_EQ(view.coluna, ColunaItem::Quantidade);
+    EXPECT_TRUE(logic->pedidoEditando()) << "an item in edit puts its header into edit";
+    poe("QTITEMPED", 9.0);
+    dialogs().answer({true});
+    ASSERT_TRUE(run([&] { logic->cancelar(); }));
+    EXPECT_FALSE(logic->itemEditando());
+    EXPECT_EQ(itens()[QStringLiteral("NRITEMPED")].asString(), QStringLiteral("0000000002"));
+    EXPECT_DOUBLE_EQ(num("QTITEMPED"), 2.0);
+}
+
 // ---------------------------------------------------------------- repricing
 
 class RepricingTest : public ItensTest {
