@@ -16,7 +16,7 @@
 
 namespace zov {
 
-QString qryPedidoSql()
+QString qryPedidoSql(bool porEmissao)
 {
     // The list grid shows the first five columns. The outer joins keep orders without items, without a main customer
     // address, an outgoing operation type or a destination branch. Items are
@@ -52,16 +52,19 @@ QString qryPedidoSql()
         "AND (P.NRPEDIDO BETWEEN :P_INTERVALODE AND :P_INTERVALOATE OR :P_TINTERVALO = 'T') "
         "AND (:P_TPRODUTO = 'T' OR EXISTS (SELECT 1 FROM ITEMPEDIDO I JOIN PRODUTO PR ON PR.CDPRODUTO = I.CDPRODUTO "
         "WHERE I.CDFILIAL = P.CDFILIAL AND I.NRPEDIDO = P.NRPEDIDO AND instr(:P_PRODUTOLISTA, '_' || PR.CDARVPROD || '_') > 0)) "
-        "AND (instr(:P_CDMUNICIPIO, E.CDPAIS || E.SGESTADO || E.CDMUNICIPIO) > 0 OR :P_TCDMUNICIPIO = 'T') "
-        "ORDER BY P.NRPEDIDO DESC");
+        "AND (instr(:P_CDMUNICIPIO, E.CDPAIS || E.SGESTADO || E.CDMUNICIPIO) > 0 OR :P_TCDMUNICIPIO = 'T') ")
+        // The same order dates as a range the branch-and-date index can search.
+        + (porEmissao ? QStringLiteral("AND P.DTPEDIDO >= :P_EMISSAODE AND P.DTPEDIDO < date(:P_EMISSAOATE, '+1 day') ") : QString())
+        + QStringLiteral("ORDER BY P.NRPEDIDO DESC");
 }
 
 void abreQryPedido(Query& qryPedido, const TFiltro& filtro)
 {
     qryPedido.close();
-    if (qryPedido.sql().isEmpty())
-        qryPedido.setSql(qryPedidoSql());
     const QVariantMap params = parametrosPedido(filtro);
+    const QString sql = qryPedidoSql(params.value(QStringLiteral("P_TEMISSAO")).toString() != QLatin1String("T"));
+    if (qryPedido.sql() != sql)
+        qryPedido.setSql(sql);
     for (auto it = params.begin(); it != params.end(); ++it)
         qryPedido.setParam(it.key(), it.value());
     qryPedido.open();

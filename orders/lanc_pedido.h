@@ -17,7 +17,8 @@ class Database;
 // qryPedido in SQLite: the branch's orders that have a salesperson, customer,
 // payment method and price list here, with or without items, newest number
 // first. Customer and product lists match by whole key.
-QString qryPedidoSql();
+// porEmissao: the order-date restriction is on, also written as an indexable range.
+QString qryPedidoSql(bool porEmissao = false);
 // Opens (or reopens) qryPedido with the filter's parameters.
 void abreQryPedido(Query& qryPedido, const TFiltro& filtro);
 

@@ -252,3 +252,20 @@ TEST_F(OrderList, DeletionTakesItemsAndObservationOrNothingAndSaysWhy)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(OrderList, TheOrderDateRangeTakesWholeDaysWhateverTheStoredTimeOrForm)
+{
+    order(QStringLiteral("0000000001"), {{QStringLiteral("DTPEDIDO"), QStringLiteral("2026-11-27 23:59:59")}});
+    order(QStringLiteral("0000000002"), {{QStringLiteral("DTPEDIDO"), QStringLiteral("2026-11-28")}});
+    order(QStringLiteral("0000000003"), {{QStringLiteral("DTPEDIDO"), QStringLiteral("2026-12-08 23:59:59.999")}});
+    order(QStringLiteral("0000000004"), {{QStringLiteral("DTPEDIDO"), QStringLiteral("2026-12-09 00:00:00")}});
+    order(QStringLiteral("0000000005"), {{QStringLiteral("DTPEDIDO"), QVariant()}});
+    TFiltro f = filtro(); // 28/11 to 08/12
+    EXPECT_EQ(listed(f), (QStringList{QStringLiteral("0000000003"), QStringLiteral("0000000002")}));
+    f.Emissao = {true, QDate(), QDate()};
+    EXPECT_EQ(listed(f).size(), 5) << "no order-date restriction lists undated orders too";
+}
+
+} // namespace
