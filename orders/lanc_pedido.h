@@ -3,6 +3,7 @@
 // the numbering, the situation of an order and its deletion.
 #include "library/dataset.h"
 #include "orders/pedido_view.h"
+#include "search/consulta_produto.h"
 #include "search/filtro_pedido.h"
 
 #include <QString>
@@ -67,7 +68,7 @@ QString rankPrcBaseCliente(Database& db, const QString& cdCliente);
 // and their states. No widgets: the window forwards field events, keys and
 // commands, and implements PedidoView. Field checks that stop throw Abort
 // after showing their message (MensErro).
-class LancPedido {
+class LancPedido : public DestinoConsulta {
 public:
     LancPedido(Database& db, PedidoView& view);
     LancPedido(const LancPedido&) = delete;
@@ -174,6 +175,11 @@ public:
     void apagaItem(ColunaItem coluna);
     void pesquisaProduto();
     void entraGradeItens();
+
+    // The product consultation (consulta.cpp): what it is opened with, and its items.
+    ParametrosConsulta parametrosConsulta();
+    void incluiItem(const ProdutoEscolhido& produto) override;
+    void itensIncluidos() override;
 
     // Pricing (preco.cpp).
     void PrecoBase(bool boMod);

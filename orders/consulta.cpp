@@ -1,0 +1,50 @@
+// The order window's side of the product consultation: what it opens it
+// with, and each chosen product stored as an item through the item store.
+#include "orders/lanc_pedido.h"
+
+#include "library/errors.h"
+
+namespace zov {
+
+ParametrosConsulta LancPedido::parametrosConsulta()
+{
+    // A new order is checked whole before products are added to it.
+    if (qryPedido.state() == DataSetState::Insert)
+        Vd_Geral();
+    ParametrosConsulta p;
+    p.cdFilial = Filtro.Filial;
+    p.cdPrecoBase = valor("CDPRECOBASE");
+    p.cdCliente = valor("CDCLIENTE");
+    p.cdVendedor = valor("CDVENDEDOR");
+    const bool pendente = qryPedido.state() == DataSetState::Insert || valor("IDSITPEDIDO") == QLatin1String("1");
+    p.podeConfirmar = view_.paginaAtual() == PaginaPedido::Itens && (qryItemPedido.state() == DataSetState::Insert || pendente);
+    p.destino = this;
+    return p;
+}
+
+void LancPedido::incluiItem(const ProdutoEscolhido& produto)
+{
+    if (!itemEditando())
+        incluirItem();
+    if (!itemEditando())
+        throw Abort{};
+    poeItem("CDARVPROD", produto.cdArvProd);
+    poeItem("QTITEMPED", produto.quantidade);
+    poeItem("VRPEDEMAXIPE", produto.descMax);
+    // The item's own price (with the method's adjustment), and the percentage
+    // chosen in the consultation: its value is worked out on that price.
+    saiColunaItem(ColunaItem::Produto);
+    saiColunaItem(ColunaItem::Quantidade);
+    poeItem("PERDESC", produto.perDesc);
+    GravaDescItem();
+    gravaItem();
+}
+
+void LancPedido::itensIncluidos()
+{
+    abreItens();
+    view_.atualizaTela();
+    atualizaComandos();
+}
+
+} // namespace zov

@@ -1,0 +1,330 @@
+#include "search/ZOV00102_logic.h"
+
+#include "library/consiste.h"
+#include "library/database.h"
+#include "library/dbutils.h"
+#include "library/dialogs.h"
+#include "library/errors.h"
+#include "library/formats.h"
+#include "library/velmora.h"
+
+namespace zov {
+
+const TMessages& msgConsultaProd()
+{
+    static const TMessages table{
+        "Preco_Nao_Cad|Preço não cadastrado para o produto informado.",
+        "Quant_Deve|Quantidade deve ser informada.",
+        "Inc_Ok|Inclusão realizada com sucesso.",
+        "N_PROD|Produto deve ser selecionado.",
+        "DESC_SUP|Percentual do desconto é superior ao desconto máximo  %s. Deseja continuar?",
+    };
+    return table;
+}
+
+namespace {
+
+QString msg(const char* key) { return msgConsultaProd().Msg(QString::fromLatin1(key)); }
+
+} // namespace
+
+QString qryProdComplSql()
+{
+    // The price is that of the list's row valid today (the newest when several
+    // are), so an expired old row never hides a valid new one and a product is
+    // one row whatever its price rows.
+    return QStringLiteral(
+        "SELECT 'N' AS IDMARCADO, PR.CDARVPROD, PR.CDPRODUTO, PR.NMPRODUTO, PR.SGUNIDADE, PR.CDPRODESTO, "
+        "(SELECT X.VRITEPREBASE FROM ITEMPREBASE X WHERE X.CDPRODUTO = PR.CDPRODUTO AND X.CDPRECOBASE = :P_CDPRECOBASE "
+        "AND date(X.DTINIVALIPB) <= date('now', 'localtime') AND (X.DTFIMVALIPB IS NULL OR date(X.DTFIMVALIPB) >= date('now', 'localtime')) "
+        "ORDER BY X.DTINIVALIPB DESC LIMIT 1) AS VRITEPREBASE, "
+        "PR.CDBARPRODUTO, 0.0 AS QUANTIDADE, NVL(DE.VRPEMAXDESPR, NVL(:P_VRPEDESC, 0)) AS VRPEDESCMAX, "
+        "NVL(DE.VRPEMAXDESPR, NVL(:P_VRPEDESC, 0)) AS VRPEDESCONTO, 0.0 AS VRDESC "
+        "FROM PRODUTO PR LEFT JOIN ITDESPREBASE DE ON DE.CDPRODUTO = PR.CDPRODUTO AND DE.CDPRECOBASE = :P_CDPRECOBASE "
+        "AND DE.CDPAIS = :P_CDPAIS AND DE.SGESTADO = :P_SGESTADO "
+        "WHERE PR.CDPRODESTO IS NOT NULL ORDER BY PR.CDARVPROD");
+}
+
+ConsultaProdLogic::ConsultaProdLogic(Database& db) : qryProdCompl(&db, QStringLiteral("qryProdCompl")), db_(db)
+{
+    qryProdCompl.setSql(qryProdComplSql());
+    // The grid's columns first, in order; computed columns get their kinds here.
+    const std::tuple<const char*, const char*, FieldKind, const char*> campos[] = {
+        {"CDARVPROD", "Código", FieldKind::Text, ""},
+        {"NMPRODUTO", "Nome", FieldKind::Text, ""},
+        {"QUANTIDADE", "Qtde.", FieldKind::Number, "0.00"},
+        {"SGUNIDADE", "Unid.", FieldKind::Text, ""},
+        {"VRITEPREBASE", "Preço", FieldKind::Number, "0.00"},
+        {"VRPEDESCONTO", "Desc. (%)", FieldKind::Number, "#,##0.0000"},
+        {"VRDESC", "Vr. Desc.", FieldKind::Number, "#,##0.00"},
+        {"VRPEDESCMAX", "Des. Max.(%)", FieldKind::Number, "#,##0.00"},
+        {"IDMARCADO", "", FieldKind::Text, ""},
+    };
+    for (const auto& [name, label, kind, format] : campos) {
+        Field& f = qryProdCompl.defineField(QString::fromLatin1(name), kind);
+        f.displayLabel = QString::fromUtf8(label);
+        f.displayFormat = QString::fromLatin1(format);
+    }
+    for (const char* hidden : {"IDMARCADO", "CDPRODUTO", "CDPRODESTO", "CDBARPRODUTO", "VRPEDESCMAX"})
+        qryProdCompl.defineField(QString::fromLatin1(hidden)).visible = false;
+    Field& total = qryProdCompl.addCalculatedField(QStringLiteral("VRTOTAL"), FieldKind::Number);
+    total.displayLabel = QStringLiteral("Vr. Total");
+    total.displayFormat = QStringLiteral("#,##0.00");
+    total.visible = false;
+    Field& liquido = qryProdCompl.addCalculatedField(QStringLiteral("VRTOTLIQUIDO"), FieldKind::Number);
+    liquido.displayLabel = QStringLiteral("Vr. Líquido");
+    liquido.displayFormat = QStringLiteral("#,##0.00");
+    liquido.visible = false;
+    qryProdCompl.onCalcFields = [](Query& q) {
+        const double preco = q[QStringLiteral("VRITEPREBASE")].asFloat();
+        const double qtd = q[QStringLiteral("QUANTIDADE")].asFloat();
+        q[QStringLiteral("VRTOTAL")].setValue(RoundDec(preco, 2) * qtd);
+        q[QStringLiteral("VRTOTLIQUIDO")].setValue(preco * qtd - RoundDec(preco, 2) * qtd * q[QStringLiteral("VRPEDESCONTO")].asFloat() / 100.0);
+    };
+}
+
+double ConsultaProdLogic::num(const char* field) const { return qryProdCompl.fieldByName(QString::fromLatin1(field)).asFloat(); }
+
+void ConsultaProdLogic::poe(const char* field, const QVariant& value) { qryProdCompl.fieldByName(QString::fromLatin1(field)).setValue(value); }
+
+bool ConsultaProdLogic::editando() const
+{
+    return qryProdCompl.state() == DataSetState::Edit || qryProdCompl.state() == DataSetState::Insert;
+}
+
+void ConsultaProdLogic::abre(const ParametrosConsulta& p)
+{
+    parametros_ = p;
+    escolhas_.clear();
+    cdsListProd.clear();
+    maximo_ = 0;
+    cdPais_.clear();
+    sgEstado_.clear();
+    if (!p.cdFilial.isEmpty()) {
+        Statement st(db_, QStringLiteral("SELECT E.CDPAIS, E.SGESTADO FROM FILIAL F JOIN ENDEFILI E ON F.CDFILIAL = E.CDFILIAL "
+                                         "WHERE F.CDFILIAL = :P_CDFILIAL AND E.IDTPENDEFILI = 'P'"));
+        st.bind(QStringLiteral("P_CDFILIAL"), p.cdFilial);
+        if (st.step()) {
+            cdPais_ = st.rawValue(0).toString();
+            sgEstado_ = st.rawValue(1).toString();
+        }
+    }
+    if (!p.cdCliente.isEmpty()) {
+        maximo_ = db_.scalar(QStringLiteral("SELECT VRPEMAXDESCL FROM CLIENTE WHERE CDCLIENTE = :P_CDCLIENTE"), {{QStringLiteral("P_CDCLIENTE"), p.cdCliente}})
+                      .toDouble();
+        if (maximo_ == 0 && !p.cdVendedor.isEmpty())
+            maximo_ = db_.scalar(QStringLiteral("SELECT VRPEMAXDESVE FROM VENDEDOR WHERE CDVENDEDOR = :P_CDVENDEDOR"),
+                                 {{QStringLiteral("P_CDVENDEDOR"), p.cdVendedor}})
+                          .toDouble();
+    }
+    qryProdCompl.close();
+    if (!p.destino)
+        return; // nothing to add to: an empty list
+    qryProdCompl.setSql(qryProdComplSql());
+    qryProdCompl.setParam(QStringLiteral("P_CDPRECOBASE"), p.cdPrecoBase);
+    qryProdCompl.setParam(QStringLiteral("P_VRPEDESC"), maximo_);
+    qryProdCompl.setParam(QStringLiteral("P_CDPAIS"), cdPais_);
+    qryProdCompl.setParam(QStringLiteral("P_SGESTADO"), sgEstado_);
+    qryProdCompl.open();
+}
+
+QString ConsultaProdLogic::textoDaLinha() const
+{
+    return DBPictObj(0).format(qryProdCompl[QStringLiteral("CDARVPROD")].asString()) + QLatin1Char(' ') +
+           qryProdCompl[QStringLiteral("NMPRODUTO")].asString();
+}
+
+bool ConsultaProdLogic::escolhido() const
+{
+    return qryProdCompl.active() && !qryProdCompl.isEmpty() && escolhas_.contains(textoDaLinha());
+}
+
+void ConsultaProdLogic::marca()
+{
+    if (!qryProdCompl.active() || qryProdCompl.isEmpty())
+        return;
+    if (qryProdCompl[QStringLiteral("VRITEPREBASE")].isNull() || num("VRITEPREBASE") <= 0)
+        MensErro(msg("Preco_Nao_Cad"), true);
+    const QString texto = textoDaLinha();
+    if (!escolhas_.contains(texto)) {
+        escolhas_ << texto;
+        if (editando())
+            grava(ColunaConsulta::Quantidade);
+    } else {
+        escolhas_.removeAll(texto);
+        if (!editando())
+            qryProdCompl.edit();
+        poe("QUANTIDADE", 0.0);
+        poe("VRPEDESCONTO", num("VRPEDESCMAX"));
+        poe("VRDESC", 0.0);
+        qryProdCompl.post();
+        guardaLinha();
+    }
+}
+
+void ConsultaProdLogic::espaco(ColunaConsulta coluna, double quantidadePadrao)
+{
+    marca();
+    if (escolhido() && coluna == ColunaConsulta::Quantidade) {
+        if (!editando())
+            qryProdCompl.edit();
+        if (num("QUANTIDADE") == 0 && quantidadePadrao != 0)
+            poe("QUANTIDADE", quantidadePadrao);
+        grava(coluna);
+    }
+}
+
+bool ConsultaProdLogic::podeEditar(ColunaConsulta coluna) const
+{
+    return escolhido() && (coluna == ColunaConsulta::Quantidade || coluna == ColunaConsulta::PerDesc || coluna == ColunaConsulta::VrDesc);
+}
+
+void ConsultaProdLogic::entraCelula(ColunaConsulta coluna, double quantidadePadrao)
+{
+    if (!podeEditar(coluna))
+        return;
+    if (!editando())
+        qryProdCompl.edit();
+    if (num("QUANTIDADE") == 0 && quantidadePadrao != 0)
+        poe("QUANTIDADE", quantidadePadrao);
+}
+
+void ConsultaProdLogic::regraDesconto(ColunaConsulta coluna)
+{
+    if (!editando())
+        return;
+    const double base = num("VRITEPREBASE") * num("QUANTIDADE");
+    if (coluna == ColunaConsulta::VrDesc)
+        poe("VRPEDESCONTO", base > 0 ? num("VRDESC") * 100.0 / base : 0.0);
+    else if (coluna == ColunaConsulta::Quantidade || coluna == ColunaConsulta::PerDesc)
+        poe("VRDESC", num("VRPEDESCONTO") * base / 100.0);
+}
+
+void ConsultaProdLogic::grava(ColunaConsulta coluna)
+{
+    if (!editando())
+        return;
+    regraDesconto(coluna);
+    if (RoundDec(num("VRPEDESCONTO"), 2) > RoundDec(num("VRPEDESCMAX"), 2)) {
+        QString pergunta = msg("DESC_SUP");
+        pergunta.replace(QStringLiteral("%s"), formatNumber(num("VRPEDESCMAX"), QStringLiteral("#,##0.00")) + QLatin1Char('%'));
+        if (!dialogs().confirm(pergunta))
+            throw Abort{};
+    }
+    qryProdCompl.post();
+    guardaLinha();
+}
+
+void ConsultaProdLogic::guardaLinha()
+{
+    const QString codigo = qryProdCompl[QStringLiteral("CDARVPROD")].asString();
+    cdsListProd.remove(codigo);
+    if (num("QUANTIDADE") * num("VRITEPREBASE") == 0)
+        return;
+    Linha l;
+    l.quantidade = num("QUANTIDADE");
+    l.preco = num("VRITEPREBASE");
+    l.vrTotal = l.quantidade * l.preco;
+    l.liquido = num("VRTOTLIQUIDO");
+    l.perDesc = num("VRPEDESCONTO");
+    l.vrDesc = num("VRDESC");
+    l.descMax = num("VRPEDESCMAX");
+    cdsListProd.insert(codigo, l);
+}
+
+void ConsultaProdLogic::saiCelula(ColunaConsulta coluna)
+{
+    if (editando())
+        grava(coluna);
+}
+
+void ConsultaProdLogic::confereQuantidade()
+{
+    if (parametros_.destino && escolhido() && num("QUANTIDADE") == 0)
+        MensErro(msg("Quant_Deve"), true);
+}
+
+void ConsultaProdLogic::removeEscolha(int indice)
+{
+    if (indice < 0 || indice >= escolhas_.size())
+        return;
+    const QString texto = escolhas_.at(indice);
+    qryProdCompl.clearFilter();
+    // The entry begins with the code as the picture shows it.
+    const int tamanho = DBPictObj(0).GetTamPict();
+    const QString mostrado = tamanho > 0 ? texto.left(tamanho).trimmed() : texto.section(QLatin1Char(' '), 0, 0);
+    for (qryProdCompl.first(); !qryProdCompl.eof(); qryProdCompl.next()) {
+        if (DBPictObj(0).format(qryProdCompl[QStringLiteral("CDARVPROD")].asString()) == mostrado) {
+            EventsSuspended quiet(qryProdCompl);
+            qryProdCompl.edit();
+            poe("QUANTIDADE", 0.0);
+            poe("VRDESC", 0.0);
+            qryProdCompl.post();
+            cdsListProd.remove(qryProdCompl[QStringLiteral("CDARVPROD")].asString());
+            break;
+        }
+    }
+    escolhas_.removeAt(indice);
+}
+
+void ConsultaProdLogic::pesquisa(ColunaConsulta campo, const QString& texto)
+{
+    if (!qryProdCompl.active())
+        return;
+    if (editando())
+        grava(ColunaConsulta::Quantidade);
+    const QString nome = campo == ColunaConsulta::Codigo ? QStringLiteral("CDARVPROD")
+                         : campo == ColunaConsulta::Unidade ? QStringLiteral("SGUNIDADE")
+                                                            : QStringLiteral("NMPRODUTO");
+    // The list stays read: the search only narrows it, so chosen rows keep their values.
+    LocateAll(qryProdCompl, {nome}, texto);
+}
+
+double ConsultaProdLogic::totalBruto() const
+{
+    double t = 0;
+    for (const Linha& l : cdsListProd)
+        t += RoundDec(l.vrTotal, 2);
+    return t;
+}
+
+double ConsultaProdLogic::totalLiquido() const
+{
+    double t = 0;
+    for (const Linha& l : cdsListProd)
+        t += RoundDec(l.liquido, 2);
+    return t;
+}
+
+void ConsultaProdLogic::confirma()
+{
+    if (!parametros_.podeConfirmar || !parametros_.destino)
+        return;
+    if (editando())
+        grava(ColunaConsulta::Quantidade);
+    confereQuantidade();
+    if (cdsListProd.isEmpty())
+        MensErro(msg("N_PROD"), true);
+    // In code order; an item refused stops here, the ones before it stay.
+    for (auto it = cdsListProd.constBegin(); it != cdsListProd.constEnd(); ++it) {
+        ProdutoEscolhido p{it.key(), it->quantidade, it->preco, it->perDesc, it->vrDesc, it->descMax};
+        try {
+            db_.transaction([&] { parametros_.destino->incluiItem(p); });
+        } catch (...) {
+            qryProdCompl.clearFilter();
+            qryProdCompl.locate(QStringLiteral("CDARVPROD"), it.key());
+            if (posicionou)
+                posicionou(it.key());
+            throw;
+        }
+    }
+    const QString atual = qryProdCompl.isEmpty() ? QString() : qryProdCompl[QStringLiteral("CDARVPROD")].asString();
+    const ParametrosConsulta p = parametros_;
+    abre(p);
+    if (!atual.isEmpty())
+        qryProdCompl.locate(QStringLiteral("CDARVPROD"), atual);
+    dialogs().info(msg("Inc_Ok"));
+    p.destino->itensIncluidos();
+}
+
+} // namespace zov

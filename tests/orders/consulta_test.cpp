@@ -1,0 +1,137 @@
+// The product consultation over real rows, and its chosen products added to
+// an order through the order window's item store.
+#include "search/ZOV00102_logic.h"
+#include "tests/orders/lanc_pedido_fixture.h"
+
+using namespace zov;
+using namespace zov::test;
+
+namespace {
+
+class ConsultaTest : public LancPedidoTest {
+protected:
+    void SetUp() override
+    {
+        LancPedidoTest::SetUp();
+        insertRow(db(), QStringLiteral("ENDEFILI"), {{QStringLiteral("CDFILIAL"), QStringLiteral("0001")}, {QStringLiteral("IDTPENDEFILI"), QStringLiteral("P")},
+                                                     {QStringLiteral("CDPAIS"), QStringLiteral("0001")}, {QStringLiteral("SGESTADO"), QStringLiteral("SP")}});
+        insertRow(db(), QStringLiteral("ITDESPREBASE"), {{QStringLiteral("CDPRECOBASE"), QStringLiteral("01")}, {QStringLiteral("CDPAIS"), QStringLiteral("0001")},
+                                                         {QStringLiteral("SGESTADO"), QStringLiteral("SP")}, {QStringLiteral("CDPRODUTO"), QStringLiteral("P2")},
+                                                         {QStringLiteral("VRPEMAXDESPR"), 3.0}});
+        db().exec(QStringLiteral("UPDATE CLIENTE SET VRPEMAXDESCL = 0 WHERE CDCLIENTE = 'C1'"));
+        db().exec(QStringLiteral("UPDATE VENDEDOR SET VRPEMAXDESVE = 5 WHERE CDVENDEDOR = '0001'"));
+    }
+    // A new order of C1 on its items page, and the consultation opened for it.
+    ConsultaProdLogic& consulta()
+    {
+        abre();
+        preencheNovo();
+        run([&] { logic->mudaPagina(P::Itens); });
+        cons = std::make_unique<ConsultaProdLogic>(db());
+        ParametrosConsulta p;
+        run([&] { p = logic->parametrosConsulta(); });
+        cons->abre(p);
+        return *cons;
+    }
+    Query& lista() { return cons->qryProdCompl; }
+    bool vaiPara(const char* codigo) { return lista().locate(QStringLiteral("CDARVPROD"), QString::fromLatin1(codigo)); }
+    double num(const char* f) { return lista().fieldByName(QString::fromLatin1(f)).asFloat(); }
+    void digita(ColunaConsulta c, const char* f, double v)
+    {
+        ASSERT_TRUE(run([&] { cons->entraCelula(c, 0); }));
+        lista().fieldByName(QString::fromLatin1(f)).setValue(v);
+        ASSERT_TRUE(run([&] { cons->saiCelula(c); }));
+    }
+    std::unique_ptr<ConsultaProdLogic> cons;
+};
+
+TEST_F(ConsultaTest, EveryProductOnceWithTodaysPriceAndItsMaximumDiscount)
+{
+    db().exec(QStringLiteral("UPDATE ITEMPREBASE SET DTFIMVALIPB = date('now', '-1 day') WHERE CDPRODUTO = 'P2' AND CDPRECOBASE = '01'"));
+    consulta();
+    EXPECT_TRUE(cons->podeConfirmar());
+    EXPECT_EQ(lista().recordCount(), 4) << "the products with a stock product: P1, P2, P4, P9";
+    ASSERT_TRUE(vaiPara("0101"));
+    EXPECT_DOUBLE_EQ(num("VRITEPREBASE"), 20.0);
+    EXPECT_DOUBLE_EQ(num("VRPEDESCMAX"), 5.0) << "a customer maximum of 0: the salesperson's";
+    EXPECT_DOUBLE_EQ(num("VRPEDESCONTO"), 5.0);
+    ASSERT_TRUE(vaiPara("0102"));
+    EXPECT_TRUE(lista()[QStringLiteral("VRITEPREBASE")].isNull()) << "its only row expired yesterday";
+    EXPECT_DOUBLE_EQ(num("VRPEDESCMAX"), 3.0) << "the product's own maximum in the branch's state";
+    EXPECT_FALSE(run([&] { cons->marca(); }));
+    EXPECT_EQ(dialogs().errors(), QStringList{QStringLiteral("Preço não cadastrado para o produto informado.")});
+    EXPECT_FALSE(cons->escolhido());
+}
+
+TEST_F(ConsultaTest, ChosenRowsKeepValuePercentageAndTotalsInStepAndUntickingResetsThem)
+{
+    db().exec(QStringLiteral("UPDATE VENDEDOR SET VRPEMAXDESVE = 10"));
+    consulta();
+    ASSERT_TRUE(vaiPara("0101"));
+    EXPECT_FALSE(cons->podeEditar(ColunaConsulta::Quantidade)) << "only chosen rows are edited";
+    ASSERT_TRUE(run([&] { cons->marca(); }));
+    EXPECT_EQ(cons->escolhas(), QStringList{QStringLiteral("0101 CANETA AZUL")});
+    digita(ColunaConsulta::Quantidade, "QUANTIDADE", 10);
+    EXPECT_DOUBLE_EQ(num("VRDESC"), 20.0) << "10 % of 200.00";
+    digita(ColunaConsulta::VrDesc, "VRDESC", 10.0);
+    EXPECT_DOUBLE_EQ(num("VRPEDESCONTO"), 5.0);
+    digita(ColunaConsulta::PerDesc, "VRPEDESCONTO", 10.0);
+    EXPECT_DOUBLE_EQ(num("VRDESC"), 20.0);
+    EXPECT_DOUBLE_EQ(cons->totalBruto(), 200.0);
+    EXPECT_DOUBLE_EQ(cons->totalLiquido(), 180.0);
+
+    dialogs().answer({false});
+    ASSERT_TRUE(run([&] { cons->entraCelula(ColunaConsulta::PerDesc, 0); }));
+    lista()[QStringLiteral("VRPEDESCONTO")].setValue(12.0);
+    EXPECT_FALSE(run([&] { cons->saiCelula(ColunaConsulta::PerDesc); })) << "No to DESC_SUP refuses the store";
+    EXPECT_EQ(dialogs().questions(), QStringList{QStringLiteral("Percentual do desconto é superior ao desconto máximo  10,00%. Deseja continuar?")});
+    lista().cancel();
+
+    ASSERT_TRUE(run([&] { cons->marca(); }));
+    EXPECT_TRUE(cons->escolhas().isEmpty());
+    EXPECT_DOUBLE_EQ(num("QUANTIDADE"), 0.0);
+    EXPECT_DOUBLE_EQ(num("VRPEDESCONTO"), 10.0) << "back to its maximum";
+    EXPECT_DOUBLE_EQ(num("VRDESC"), 0.0);
+    EXPECT_DOUBLE_EQ(cons->totalBruto(), 0.0);
+}
+
+TEST_F(ConsultaTest, ASearchNarrowsTheListAndChosenRowsKeepTheirValues)
+{
+    consulta();
+    ASSERT_TRUE(vaiPara("0101"));
+    ASSERT_TRUE(run([&] { cons->marca(); }));
+    digita(ColunaConsulta::Quantidade, "QUANTIDADE", 3);
+    ASSERT_TRUE(run([&] { cons->pesquisa(ColunaConsulta::Nome, QStringLiteral("LAP")); }));
+    EXPECT_EQ(lista().recordCount(), 1);
+    ASSERT_TRUE(run([&] { cons->pesquisa(ColunaConsulta::Nome, QString()); }));
+    ASSERT_TRUE(vaiPara("0101"));
+    EXPECT_DOUBLE_EQ(num("QUANTIDADE"), 3.0);
+    EXPECT_TRUE(cons->escolhido());
+    ASSERT_TRUE(run([&] { cons->removeEscolha(0); }));
+    EXPECT_TRUE(cons->escolhas().isEmpty());
+    EXPECT_DOUBLE_EQ(num("QUANTIDADE"), 0.0);
+}
+
+TEST_F(ConsultaTest, ConfirmAddsEveryChosenProductAsAnItemWithItsPercentage)
+{
+    consulta();
+    EXPECT_FALSE(run([&] { cons->confirma(); }));
+    EXPECT_EQ(dialogs().errors(), QStringList{QStringLiteral("Produto deve ser selecionado.")});
+    for (const char* codigo : {"0102", "0101"}) {
+        ASSERT_TRUE(vaiPara(codigo));
+        ASSERT_TRUE(run([&] { cons->marca(); })) << codigo;
+        digita(ColunaConsulta::Quantidade, "QUANTIDADE", 2);
+    }
+    dialogs().clear();
+    ASSERT_TRUE(run([&] { cons->confirma(); })) << dialogs().errors().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(dialogs().infos(), QStringList{QStringLiteral("Inclusão realizada com sucesso.")});
+    EXPECT_EQ(le(QStringLiteral("SELECT group_concat(CDPRODUTO, ',') FROM (SELECT CDPRODUTO FROM ITEMPEDIDO ORDER BY NRITEMPED)")).toString(),
+              QStringLiteral("P1,P2")) << "in code order";
+    EXPECT_NEAR(le(QStringLiteral("SELECT VRDESITPED FROM ITEMPEDIDO WHERE CDPRODUTO = 'P1'")).toDouble(), 2.0, 1e-9) << "5 % of 2 x 20.00";
+    EXPECT_NEAR(le(QStringLiteral("SELECT VRDESITPED FROM ITEMPEDIDO WHERE CDPRODUTO = 'P2'")).toDouble(), 2 * 12.35 * 0.03, 1e-9)
+        << "the product's own 3 % on the item's own price";
+    EXPECT_EQ(pedidos(), 1);
+    EXPECT_TRUE(cons->escolhas().isEmpty());
+}
+
+} // namespace
