@@ -389,9 +389,11 @@ void TfrmLanPedido::montaMenus(QMenuBar* menuBar, QToolBar* toolBar)
     sbtConfirmar->setIconText(QStringLiteral("Confirmar"));
     acao(sbtFiltrar, "sbtFiltrar", QStringLiteral("&Filtrar"), QKeySequence(Qt::CTRL | Qt::Key_L), QStyle::SP_FileDialogListView,
          [l] { l->filtrar(); });
-    // The product consultation comes with the items.
     acao(sbtConsultaProd, "sbtConsultaProd", QStringLiteral("Consulta P&roduto"), QKeySequence(Qt::CTRL | Qt::Key_P), QStyle::SP_FileDialogInfoView,
-         [] {});
+         [this, l] {
+             if (sbtConsultaProd->isEnabled())
+                 ConsultaProdutos(*l, this);
+         });
     sbtImprimir->setIcon(st->standardIcon(QStyle::SP_DialogSaveButton));
     toolBar->addAction(sbtImprimir);
     QAction* sbtAjuda = comando(QStringLiteral("sbtAjuda"), QStringLiteral("Aj&uda"), {},
@@ -801,7 +803,7 @@ void TfrmLanPedido::habilitaComandos(const ComandosPedido& c)
     sbtCancelar->setEnabled(c.cancelar);
     sbtConfirmar->setEnabled(c.confirmar);
     sbtFiltrar->setEnabled(c.filtrar);
-    sbtConsultaProd->setEnabled(false); // comes with the items
+    sbtConsultaProd->setEnabled(c.consultaProduto);
     for (QToolButton* b : navegador_)
         b->setEnabled(c.navegador);
     for (QAction* a : movimentos_)

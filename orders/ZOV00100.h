@@ -149,5 +149,6 @@ TfrmLanPedido* CriaLanctoPedido();
 // (ZOV00100_pesquisa.cpp: the one place the window meets search/).
 PesquisaPedidoFn PesquisaPedido(QWidget* parent);
 bool FiltraPedidos(TFiltro& filtro, const std::function<void()>& reabre, QWidget* parent);
+void ConsultaProdutos(LancPedido& pedido, QWidget* parent);
 
 } // namespace zov

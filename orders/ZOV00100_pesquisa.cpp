@@ -1,7 +1,9 @@
 // The one place where the order window meets the search dialogs and the order filter.
 #include "orders/ZOV00100.h"
 
+#include "db/dbgeralped.h"
 #include "search/ZOV00101.h"
+#include "search/ZOV00102.h"
 #include "search/pesquisaZOV.h"
 
 namespace zov {
@@ -14,6 +16,12 @@ PesquisaPedidoFn PesquisaPedido(QWidget*)
 bool FiltraPedidos(TFiltro& filtro, const std::function<void()>& reabre, QWidget* parent)
 {
     return CriaFiltroPedido(filtro, reabre, parent);
+}
+
+void ConsultaProdutos(LancPedido& pedido, QWidget* parent)
+{
+    const ParametrosConsulta p = pedido.parametrosConsulta();
+    ConsultaProdEst(DataBaseGeralPed(), p, parent);
 }
 
 } // namespace zov

@@ -65,7 +65,7 @@ ConsultaProdLogic::ConsultaProdLogic(Database& db) : qryProdCompl(&db, QStringLi
         f.displayLabel = QString::fromUtf8(label);
         f.displayFormat = QString::fromLatin1(format);
     }
-    for (const char* hidden : {"IDMARCADO", "CDPRODUTO", "CDPRODESTO", "CDBARPRODUTO", "VRPEDESCMAX"})
+    for (const char* hidden : {"CDPRODUTO", "CDPRODESTO", "CDBARPRODUTO", "VRPEDESCMAX"})
         qryProdCompl.defineField(QString::fromLatin1(hidden)).visible = false;
     Field& total = qryProdCompl.addCalculatedField(QStringLiteral("VRTOTAL"), FieldKind::Number);
     total.displayLabel = QStringLiteral("Vr. Total");

@@ -135,3 +135,64 @@ TEST_F(ConsultaTest, ConfirmAddsEveryChosenProductAsAnItemWithItsPercentage)
 }
 
 } // namespace
+
+#include "library/dataset_model.h"
+#include "search/ZOV00102.h"
+
+#include <QHeaderView>
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QTableView>
+#include <QTest>
+
+namespace {
+
+TEST_F(ConsultaTest, TheWindowTicksWithSpaceTakesAQuantityAndCtrlEnterAddsTheItems)
+{
+    abre();
+    preencheNovo();
+    ASSERT_TRUE(run([&] { logic->mudaPagina(P::Itens); }));
+    ParametrosConsulta p;
+    ASSERT_TRUE(run([&] { p = logic->parametrosConsulta(); }));
+    auto* frm = new TfrmConsultaProd(db(), p);
+    frm->setAttribute(Qt::WA_DeleteOnClose);
+    frm->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(frm));
+    QTableView* grade = frm->dbgProdutos();
+    ASSERT_TRUE(frm->logic().qryProdCompl.locate(QStringLiteral("CDARVPROD"), QStringLiteral("0101")));
+    const int row = frm->logic().qryProdCompl.recNo() - 1;
+    auto* m = static_cast<DatasetModel*>(grade->model());
+    const int marca = m->columnOf(QStringLiteral("IDMARCADO"));
+    ASSERT_EQ(grade->horizontalHeader()->visualIndex(marca), 0) << "the tick column comes first";
+    grade->setFocus();
+    grade->setCurrentIndex(grade->model()->index(row, marca));
+    QTest::keyClick(grade, Qt::Key_Space);
+    ASSERT_EQ(frm->lstEscolhidos()->count(), 1);
+    EXPECT_EQ(frm->lstEscolhidos()->item(0)->text(), QStringLiteral("0101 CANETA AZUL"));
+    EXPECT_EQ(grade->model()->index(row, marca).data(Qt::CheckStateRole).toInt(), int(Qt::Checked));
+
+    const QModelIndex qtd = grade->model()->index(row, m->columnOf(QStringLiteral("QUANTIDADE")));
+    grade->setCurrentIndex(qtd);
+    EXPECT_TRUE(qtd.flags() & Qt::ItemIsEditable) << "a chosen row's quantity takes typing";
+    EXPECT_FALSE(grade->model()->index(row + 1, qtd.column()).flags() & Qt::ItemIsEditable) << "another row's does not";
+    ASSERT_TRUE(grade->model()->setData(qtd, QStringLiteral("4"), Qt::EditRole)); // what the cell editor commits
+    QTest::keyClick(grade, Qt::Key_Return);
+    EXPECT_DOUBLE_EQ(frm->logic().qryProdCompl[QStringLiteral("QUANTIDADE")].asFloat(), 4.0);
+    EXPECT_EQ(frm->findChild<QLineEdit*>(QStringLiteral("edtTotBruto"))->text(), QStringLiteral("80,00"));
+
+    // A name search narrows the list as typed (the timer's search run at once here).
+    QTest::keyClicks(frm->edtProcurar(), QStringLiteral("lap"));
+    EXPECT_EQ(frm->edtProcurar()->text(), QStringLiteral("LAP")) << "the search text is upper case";
+    frm->pesquisaAgora();
+    EXPECT_EQ(frm->logic().qryProdCompl.recordCount(), 1);
+
+    QTest::keyClick(grade, Qt::Key_Return, Qt::ControlModifier);
+    EXPECT_TRUE(dialogs().errors().isEmpty()) << dialogs().errors().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(dialogs().infos(), QStringList{QStringLiteral("Inclusão realizada com sucesso.")});
+    EXPECT_EQ(le(QStringLiteral("SELECT QTITEMPED FROM ITEMPEDIDO")).toDouble(), 4.0);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+} // namespace
