@@ -58,7 +58,7 @@ ConsultaProdLogic::ConsultaProdLogic(Database& db) : qryProdCompl(&db, QStringLi
         {"VRPEDESCONTO", "Desc. (%)", FieldKind::Number, "#,##0.0000"},
         {"VRDESC", "Vr. Desc.", FieldKind::Number, "#,##0.00"},
         {"VRPEDESCMAX", "Des. Max.(%)", FieldKind::Number, "#,##0.00"},
-        {"IDMARCADO", "", FieldKind::Text, ""},
+        {"IDMARCADO", " ", FieldKind::Text, ""}, // the tick box has no title
     };
     for (const auto& [name, label, kind, format] : campos) {
         Field& f = qryProdCompl.defineField(QString::fromLatin1(name), kind);
