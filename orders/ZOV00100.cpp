@@ -39,6 +39,11 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <QColorDialog>
+#include <QComboBox>
+#include <QFontComboBox>
+#include <QTextCursor>
+#include <QTextList>
 #include <algorithm>
 
 namespace zov {
@@ -305,6 +310,8 @@ TfrmLanPedido::~TfrmLanPedido()
         dbgPedido->setModel(nullptr);
     if (dbgItens)
         dbgItens->setModel(nullptr);
+    if (dbrObservacao)
+        dbrObservacao->setDocument(nullptr); // the logic's document goes with the logic
     modelPedido_.reset();
     modelItens_.reset();
 }
@@ -749,9 +756,95 @@ QWidget* TfrmLanPedido::montaObservacao()
     auto* v = new QVBoxLayout(page);
     dbrObservacao = new QTextEdit(page);
     dbrObservacao->setObjectName(QStringLiteral("dbrObservacao"));
-    dbrObservacao->setReadOnly(true);
+    dbrObservacao->setDocument(&logic_->docObservacao);
+    dbrObservacao->setAcceptRichText(true);
     controles_.insert(int(ControlePedido::Observacao), dbrObservacao);
+
+    // The formatting bar.
+    auto* barra = new QToolBar(page);
+    barra->setObjectName(QStringLiteral("tbrObservacao"));
+    QTextEdit* ed = dbrObservacao;
+    auto botao = [&](const char* name, const QString& text, const QString& hint, const std::function<void()>& run) {
+        QAction* a = barra->addAction(text);
+        a->setObjectName(QString::fromLatin1(name));
+        a->setToolTip(hint);
+        connect(a, &QAction::triggered, this, [this, run] { executa(run); });
+        obsBotoes_ << a;
+        return a;
+    };
+    QAction* recortar = botao("sbtRecortar", QStringLiteral("Recortar"), QStringLiteral("Recortar"), [ed] { ed->cut(); });
+    recortar->setVisible(false);
+    botao("sbtCopiar", QStringLiteral("Copiar"), QStringLiteral("Copiar"), [ed] { ed->copy(); });
+    botao("sbtColar", QStringLiteral("Colar"), QStringLiteral("Colar"), [ed] { ed->paste(); });
+    botao("sbtVoltar", QStringLiteral("Voltar"), QStringLiteral("Voltar"), [ed] { ed->undo(); });
+    auto* fonte = new QFontComboBox(barra);
+    fonte->setObjectName(QStringLiteral("cbbFonte"));
+    fonte->setToolTip(QStringLiteral("Fonte"));
+    barra->addWidget(fonte);
+    connect(fonte, &QFontComboBox::currentFontChanged, this, [ed](const QFont& f) { ed->setFontFamily(f.family()); });
+    auto* tamanho = new QComboBox(barra);
+    tamanho->setObjectName(QStringLiteral("cbbTamanho"));
+    tamanho->setToolTip(QStringLiteral("Tamanho"));
+    for (int t : {8, 9, 10, 11, 12, 14, 16, 18, 20, 24, 28, 36})
+        tamanho->addItem(QString::number(t));
+    tamanho->setCurrentText(QStringLiteral("10"));
+    barra->addWidget(tamanho);
+    connect(tamanho, &QComboBox::textActivated, this, [ed](const QString& t) { ed->setFontPointSize(t.toDouble()); });
+    auto alterna = [&](const char* name, const QString& text, const QString& hint, const std::function<void(bool)>& run) {
+        QAction* a = botao(name, text, hint, {});
+        a->setCheckable(true);
+        disconnect(a, &QAction::triggered, this, nullptr);
+        connect(a, &QAction::toggled, this, [run](bool on) { run(on); });
+        return a;
+    };
+    alterna("sbtNegrito", QStringLiteral("N"), QStringLiteral("Negrito"), [ed](bool on) { ed->setFontWeight(on ? QFont::Bold : QFont::Normal); });
+    alterna("sbtItalico", QStringLiteral("I"), QStringLiteral("Itálico"), [ed](bool on) { ed->setFontItalic(on); });
+    alterna("sbtSublinhado", QStringLiteral("S"), QStringLiteral("Sublinhado"), [ed](bool on) { ed->setFontUnderline(on); });
+    botao("sbtEsquerda", QStringLiteral("Esq."), QStringLiteral("Alinhar à esquerda"), [ed] { ed->setAlignment(Qt::AlignLeft); });
+    botao("sbtCentro", QStringLiteral("Centro"), QStringLiteral("Alinhar centralizado"), [ed] { ed->setAlignment(Qt::AlignHCenter); });
+    botao("sbtDireita", QStringLiteral("Dir."), QStringLiteral("Alinhar à direita"), [ed] { ed->setAlignment(Qt::AlignRight); });
+    botao("sbtNumerador", QStringLiteral("•"), QStringLiteral("Numerador"), [ed] {
+        QTextCursor c = ed->textCursor();
+        if (QTextList* lista = c.currentList()) {
+            QTextBlockFormat f = c.blockFormat();
+            lista->remove(c.block());
+            f.setIndent(0);
+            c.setBlockFormat(f);
+        } else {
+            c.createList(QTextListFormat::ListDisc);
+        }
+    });
+    botao("sbtCores", QStringLiteral("Cores"), QStringLiteral("Cores"), [this, ed] {
+        const QColor c = QColorDialog::getColor(ed->textColor(), this, QStringLiteral("Cores"));
+        if (c.isValid())
+            ed->setTextColor(c);
+    });
+    v->addWidget(barra);
     v->addWidget(dbrObservacao, 1);
+
+    auto* botoes = new QHBoxLayout;
+    auto* btnImportar = new QToolButton(page);
+    btnImportar->setObjectName(QStringLiteral("btnImportar"));
+    btnImportar->setText(QStringLiteral("Importar"));
+    btnImportar->setPopupMode(QToolButton::InstantPopup);
+    auto* menu = new QMenu(btnImportar);
+    LancPedido* l = logic_.get();
+    QAction* deArquivo = menu->addAction(QStringLiteral("Importar de Arquivo..."));
+    deArquivo->setObjectName(QStringLiteral("mnuImportaArquivo"));
+    connect(deArquivo, &QAction::triggered, this, [this, l] { executa([l] { l->importaArquivo(); }); });
+    QAction* dePedido = menu->addAction(QStringLiteral("De outro Pedido..."));
+    dePedido->setObjectName(QStringLiteral("mnuImportaPedido"));
+    connect(dePedido, &QAction::triggered, this, [this, l] { executa([l] { l->importaDeOutroPedido(); }); });
+    btnImportar->setMenu(menu);
+    auto* btnSalvar = new QToolButton(page);
+    btnSalvar->setObjectName(QStringLiteral("btnSalvar"));
+    btnSalvar->setText(QStringLiteral("Salvar"));
+    connect(btnSalvar, &QToolButton::clicked, this, [this, l] { executa([l] { l->salvaArquivo(); }); });
+    botoes->addWidget(btnImportar);
+    botoes->addWidget(btnSalvar);
+    botoes->addStretch(1);
+    v->addLayout(botoes);
+    obsArea_ << barra << btnImportar << btnSalvar;
     return page;
 }
 
@@ -885,16 +978,11 @@ void TfrmLanPedido::atualizaTela()
 
 void TfrmLanPedido::mostraObservacao()
 {
-    // The observation's rich text is read with its page's own work; plain text shows as it is.
-    const Query& obs = logic_->qryObsPedido;
-    QString texto;
-    if (obs.active() && !obs.isEmpty()) {
-        const QByteArray bytes = obs.fieldByName(QStringLiteral("TXOBSPED")).asBytes();
-        if (!bytes.startsWith("{\\rtf"))
-            texto = QString::fromUtf8(bytes);
-    }
-    if (dbrObservacao->toPlainText() != texto)
-        dbrObservacao->setPlainText(texto);
+    // An exported order's observation, or none at all, is only read.
+    const bool leitura = logic_->observacaoSomenteLeitura() || (logic_->listaVazia() && !logic_->pedidoEditando());
+    dbrObservacao->setReadOnly(leitura);
+    for (QWidget* w : obsArea_)
+        w->setEnabled(!leitura);
 }
 
 void TfrmLanPedido::procura(Query& dataset) { Procura(dataset, this); }

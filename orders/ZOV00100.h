@@ -115,6 +115,8 @@ private:
     QList<QRadioButton*> rdgFormaPgto_;
     QHash<int, QRadioButton*> prioridades_;
     QTextEdit* dbrObservacao = nullptr;
+    QList<QAction*> obsBotoes_;
+    QList<QWidget*> obsArea_; // the formatting bar and the file buttons
     QList<QWidget*> cabecalho_; // disabled for an exported order
     QList<QToolButton*> navegador_;
     QHash<int, QWidget*> controles_;

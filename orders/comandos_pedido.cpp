@@ -259,6 +259,11 @@ void LancPedido::incluir()
         incluirItem();
         return;
     }
+    if (view_.paginaAtual() == PaginaPedido::Observacao && !listaVazia()) {
+        editaObservacao();
+        view_.foca(ControlePedido::Observacao);
+        return;
+    }
     // The items and the observation of a new order come with their own issues of work;
     // on every page Include begins a new order.
     if (qryPedido.recordCount() > 0)
@@ -284,8 +289,11 @@ void LancPedido::alterar()
         alterarItem();
         return;
     }
-    if (pagina == PaginaPedido::Observacao)
-        return; // the observation is edited with its page's own work
+    if (pagina == PaginaPedido::Observacao) {
+        editaObservacao();
+        view_.foca(ControlePedido::Observacao);
+        return;
+    }
     if (!editaPedido())
         return;
     mudaPagina(PaginaPedido::DadosGerais);
@@ -302,8 +310,10 @@ void LancPedido::excluir()
     if (temItemExpedido(db_, filial, numero))
         MensErro(msg("ALT_PEDIDO_PARC"), true);
     const PaginaPedido pagina = view_.paginaAtual();
-    if (pagina == PaginaPedido::Observacao)
-        return; // the observation's deletion comes with its page
+    if (pagina == PaginaPedido::Observacao) {
+        excluiObservacao();
+        return;
+    }
     try {
         if (pagina == PaginaPedido::Itens && qryItemPedido.active() && !qryItemPedido.isEmpty()) {
             const int itens = db_.scalar(QStringLiteral("SELECT COUNT(*) FROM ITEMPEDIDO WHERE CDFILIAL = :P_CDFILIAL AND NRPEDIDO = :P_NRPEDIDO"),
@@ -385,6 +395,7 @@ void LancPedido::cancelaPedido()
     if (editandoQry(qryObsPedido))
         qryObsPedido.cancel();
     qryObsPedido.cancelUpdates();
+    mostraObservacao();
     boModMsg = false;
     stModPgto.clear();
     descartado_ = true;
@@ -409,17 +420,20 @@ void LancPedido::cancelar()
 
 void LancPedido::confirmar()
 {
+    if (!pedidoEditando() && observacaoEditando() && !editaPedido())
+        return;
     if (!pedidoEditando())
         return;
     // Field exits the focus moves trigger meanwhile are not checks of their own.
     CheckGuard guard;
     const bool insercao = qryPedido.state() == DataSetState::Insert;
     const Retrato antes = retrata(qryPedido);
+    const Retrato obsAntes = retrata(qryObsPedido);
     bool mudouEntrega = false;
     descartado_ = false;
     try {
         db_.transaction([&] {
-            if (!insercao) {
+            if (!insercao && !pedidoExportado()) {
                 const QVariant old = qryPedido[QStringLiteral("DTENTPED")].oldValue();
                 const QDate antiga = old.metaType().id() == QMetaType::QDate ? old.toDate() : old.toDateTime().date();
                 mudouEntrega = antiga != parseDateTime(tela.dataEntrega).date();
@@ -462,6 +476,7 @@ void LancPedido::confirmar()
         throw;
     } catch (const std::exception& e) {
         restaura(antes);
+        restaura(obsAntes);
         // Items repriced or moved inside the transaction went back with it.
         if (qryItemPedido.updatesPending()) {
             qryItemPedido.cancelUpdates();

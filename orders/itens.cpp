@@ -313,10 +313,17 @@ void LancPedido::antesDoPostItem()
 
 void LancPedido::gravaCabecalho()
 {
-    antesDoPost();
-    qryPedido.post();
-    qryPedido.applyUpdates();
-    qryPedido.commitUpdates();
+    if (pedidoExportado()) {
+        // An exported order stays as it was sent: only its observation is stored.
+        EventsSuspended quiet(qryPedido);
+        qryPedido.cancel();
+    } else {
+        antesDoPost();
+        qryPedido.post();
+        qryPedido.applyUpdates();
+        qryPedido.commitUpdates();
+    }
+    gravaObservacaoPendente();
 }
 
 void LancPedido::gravaItem()

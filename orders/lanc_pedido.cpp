@@ -306,6 +306,9 @@ LancPedido::LancPedido(Database& db, PedidoView& view)
     qryItemPedido.defineField(QStringLiteral("CDARVPROD")).tag = 1;
     qryItemPedido.defineField(QStringLiteral("IDITPEDDIFER")).tag = 1;
     qryObsPedido.setSql(QStringLiteral("SELECT NRPEDIDO, TXOBSPED, CDFILIAL FROM OBSPEDIDO WHERE (NRPEDIDO = :NRPEDIDO) AND (CDFILIAL = :CDFILIAL)"));
+    qryObsPedido.defineField(QStringLiteral("TXOBSPED"), FieldKind::Blob);
+    qryObsPedido.setUpdateSql(updateSqlObservacao());
+    QObject::connect(&docObservacao, &QTextDocument::contentsChanged, [this] { runGuarded([this] { observacaoDigitada(); }); });
     qryPesqMod.setSql(QStringLiteral("SELECT CDMODPGTO, DSMODPGTO, CDFORMPGTO, IDTPFORPGTOMOD, NRPARCPGTOMOD, NRDIAPGFIXMOD, IDUTDIAPAGMOD, "
                                      "VRPEDESMODPG, IDLANCPEDMOD FROM MODPGTO WHERE (CDMODPGTO = :P_CDMODPGTO) ORDER BY CDMODPGTO"));
 }
@@ -389,6 +392,7 @@ void LancPedido::abreObservacao()
     qryObsPedido.setParam(QStringLiteral("CDFILIAL"), valor("CDFILIAL"));
     qryObsPedido.setParam(QStringLiteral("NRPEDIDO"), valor("NRPEDIDO"));
     qryObsPedido.open();
+    mostraObservacao();
 }
 
 void LancPedido::VrTotalItemPed()

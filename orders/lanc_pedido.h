@@ -7,6 +7,7 @@
 #include "search/filtro_pedido.h"
 
 #include <QString>
+#include <QTextDocument>
 #include <QTime>
 #include <functional>
 #include <optional>
@@ -181,6 +182,20 @@ public:
     void incluiItem(const ProdutoEscolhido& produto) override;
     void itensIncluidos() override;
 
+    // The observation (observacao.cpp): the editor's document, its record and files.
+    static UpdateSql updateSqlObservacao();
+    QTextDocument docObservacao;
+    void editaObservacao();
+    void observacaoDigitada();
+    void importaArquivo();
+    void importaDeOutroPedido();
+    void salvaArquivo();
+    void excluiObservacao();
+    bool observacaoEditando() const;
+    bool observacaoSomenteLeitura() const { return pedidoExportado() && !pedidoEditando(); }
+    // Larger files are refused: an observation is a few pages.
+    static constexpr qint64 kMaxArquivoObservacao = 5 * 1024 * 1024;
+
     // Pricing (preco.cpp).
     void PrecoBase(bool boMod);
     void MudaPrcBase();
@@ -225,6 +240,9 @@ private:
     // The header's before-post steps, post and apply (inside the caller's transaction).
     void gravaCabecalho();
     void antesDoPostItem();
+    void gravaObservacaoPendente();
+    void mostraObservacao();
+    bool carregandoObs_ = false;
     void novoItem();
     void aposGravarItem();
     [[noreturn]] void falhaItem(ColunaItem coluna, const QString& texto);

@@ -33,6 +33,14 @@ const TMessages& msgLancPedido()
         "N|Normal",
         "S|Personalizado",
         "erro_grav_item|Não foi possível gravar o item. Nada foi gravado; o que foi digitado continua na tela.",
+        // Observation.
+        "PEDIDO|Pedido",
+        "OBS_CAD|Não há pedido com observação cadastrada.",
+        "ARQ_NAO_EXISTE|O arquivo %1 não existe.",
+        "ARQ_GRANDE|O arquivo %1 é grande demais para uma observação (mais de 5 MB).",
+        "ARQ_ILEGIVEL|Não foi possível ler o arquivo %1: %2",
+        "ARQ_BINARIO|O arquivo %1 não é um texto nem um documento RTF.",
+        "ARQ_GRAVA|Não foi possível gravar o arquivo %1: %2",
         // Pricing.
         "PRECO_NAO_CAD|Preço não cadastrado para o produto informado.",
         "MOD_NAO_ALT|Preço base não pode ser alterado. Não há item de preço base cadastrado para os itens do pedido.",

@@ -1,0 +1,1036 @@
+#include "library/rtf.h"
+
+#include <QColor>
+#include <QFont>
+#include <QHash>
+#include <QStringDecoder>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextList>
+
+#include <algorithm>
+#include <climits>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace zov {
+
+namespace {
+
+constexpr int kMaxGrupos = 100;        // deeper groups are skipped, not followed
+constexpr int kMaxFontes = 1000;
+constexpr int kMaxCores = 1000;
+constexpr int kMaxNomeFonte = 256;
+constexpr int kMaxUc = 16;
+constexpr int kMaxMeiosPontos = 3276;  // 1638 pt, the largest size editors offer
+constexpr int kCp1252 = 1252;
+constexpr int kUtf8 = 65001;
+
+// Windows-1252 at 0x80..0x9F; its five holes keep their value, as Latin-1.
+constexpr char16_t kAltos1252[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+QString deCp1252(const char* s, qsizetype n)
+{
+    QString out(n, Qt::Uninitialized);
+    QChar* d = out.data();
+    for (qsizetype i = 0; i < n; ++i) {
+        const auto c = uchar(s[i]);
+        d[i] = c >= 0x80 && c < 0xA0 ? QChar(kAltos1252[c - 0x80]) : QChar(c);
+    }
+    return out;
+}
+
+// The Windows-1252 byte of c, or -1 when it has none.
+int paraCp1252(char16_t c)
+{
+    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
+        return c;
+    if (c >= 0x80 && c < 0xA0)
+        return -1; // C1 controls are not text in 1252
+    for (int i = 0; i < 32; ++i)
+        if (kAltos1252[i] == c)
+            return 0x80 + i;
+    return -1;
+}
+
+// Only code pages ICU is known to have: an arbitrary \ansicpgN costs no look-up.
+const char* nomeCodigo(int cp)
+{
+    switch (cp) {
+    case 437: return "IBM437";
+    case 850: return "IBM850";
+    case 852: return "IBM852";
+    case 866: return "IBM866";
+    case 874: return "windows-874";
+    case 932: return "Shift_JIS";
+    case 936: return "GBK";
+    case 949: return "windows-949";
+    case 950: return "Big5";
+    case 1250: return "windows-1250";
+    case 1251: return "windows-1251";
+    case 1253: return "windows-1253";
+    case 1254: return "windows-1254";
+    case 1255: return "windows-1255";
+    case 1256: return "windows-1256";
+    case 1257: return "windows-1257";
+    case 1258: return "windows-1258";
+    case 10000: return "macintosh";
+    default: return nullptr;
+    }
+}
+
+// \fcharsetN to a code page; -1 is the document's \ansicpg.
+int codigoDoCharset(int charset)
+{
+    switch (charset) {
+    case 0: return kCp1252;
+    case 2: return kCp1252; // Symbol: no better guess for its few letters
+    case 77: return 10000;
+    case 128: return 932;
+    case 129: return 949;
+    case 134: return 936;
+    case 136: return 950;
+    case 161: return 1253;
+    case 162: return 1254;
+    case 163: return 1258;
+    case 177: return 1255;
+    case 178: return 1256;
+    case 186: return 1257;
+    case 204: return 1251;
+    case 222: return 874;
+    case 238: return 1250;
+    case 255: return 437;
+    default: return -1;
+    }
+}
+
+enum class Destino : quint8 { Texto, Fontes, Cores, Numeracao, Ignora };
+
+enum class Lista : quint8 { Nenhuma, Marcador, Decimal, LetraMin, LetraMai, RomanoMin, RomanoMai };
+
+QTextListFormat::Style estiloDe(Lista l)
+{
+    switch (l) {
+    case Lista::Decimal: return QTextListFormat::ListDecimal;
+    case Lista::LetraMin: return QTextListFormat::ListLowerAlpha;
+    case Lista::LetraMai: return QTextListFormat::ListUpperAlpha;
+    case Lista::RomanoMin: return QTextListFormat::ListLowerRoman;
+    case Lista::RomanoMai: return QTextListFormat::ListUpperRoman;
+    default: return QTextListFormat::ListDisc;
+    }
+}
+
+Lista listaDe(QTextListFormat::Style s)
+{
+    switch (s) {
+    case QTextListFormat::ListDecimal: return Lista::Decimal;
+    case QTextListFormat::ListLowerAlpha: return Lista::LetraMin;
+    case QTextListFormat::ListUpperAlpha: return Lista::LetraMai;
+    case QTextListFormat::ListLowerRoman: return Lista::RomanoMin;
+    case QTextListFormat::ListUpperRoman: return Lista::RomanoMai;
+    default: return Lista::Marcador;
+    }
+}
+
+// Character properties: what a group saves and restores. Indices are into
+// the font and colour tables; font -1 is the default font (\deff).
+struct Caracteres {
+    int fonte = -1;
+    int meiosPontos = 0; // \fs, 0 when not given
+    int cor = 0;
+    bool negrito = false;
+    bool italico = false;
+    bool sublinhado = false;
+    bool riscado = false;
+    bool operator==(const Caracteres&) const = default;
+};
+
+struct Grupo {
+    Destino destino = Destino::Texto;
+    Caracteres car;
+    int uc = 1;
+};
+
+enum class Palavra : quint8 {
+    Ansi, Mac, Pc, Pca, Ansicpg, Deff, Uc, U, Bin,
+    Plain, F, Fs, B, I, Ul, UlNenhum, Strike, Cf,
+    Pard, Ql, Qc, Qr, Qj, Par, Line, Tab, Caractere,
+    Fonttbl, Colortbl, Fcharset, Red, Green, Blue,
+    Pn, TextoMarcador, Ls, PnMarcador, PnCorpo, PnDec, PnLetraMin, PnLetraMai, PnRomanoMin, PnRomanoMai,
+    Ignora,
+};
+
+struct Definicao {
+    Palavra palavra;
+    char16_t caractere = 0; // of Palavra::Caractere
+};
+
+const std::unordered_map<std::string_view, Definicao>& palavras()
+{
+    static const std::unordered_map<std::string_view, Definicao> tabela = [] {
+        std::unordered_map<std::string_view, Definicao> t = {
+            {"ansi", {Palavra::Ansi}}, {"mac", {Palavra::Mac}}, {"pc", {Palavra::Pc}}, {"pca", {Palavra::Pca}},
+            {"ansicpg", {Palavra::Ansicpg}}, {"deff", {Palavra::Deff}}, {"uc", {Palavra::Uc}},
+            {"u", {Palavra::U}}, {"bin", {Palavra::Bin}},
+            {"plain", {Palavra::Plain}}, {"f", {Palavra::F}}, {"fs", {Palavra::Fs}},
+            {"b", {Palavra::B}}, {"i", {Palavra::I}}, {"ul", {Palavra::Ul}}, {"ulnone", {Palavra::UlNenhum}},
+            {"strike", {Palavra::Strike}}, {"striked", {Palavra::Strike}}, {"cf", {Palavra::Cf}},
+            {"pard", {Palavra::Pard}}, {"ql", {Palavra::Ql}}, {"qc", {Palavra::Qc}}, {"qr", {Palavra::Qr}},
+            {"qj", {Palavra::Qj}}, {"par", {Palavra::Par}}, {"page", {Palavra::Par}},
+            {"line", {Palavra::Line}}, {"tab", {Palavra::Tab}},
+            {"emdash", {Palavra::Caractere, 0x2014}}, {"endash", {Palavra::Caractere, 0x2013}},
+            {"bullet", {Palavra::Caractere, 0x2022}}, {"lquote", {Palavra::Caractere, 0x2018}},
+            {"rquote", {Palavra::Caractere, 0x2019}}, {"ldblquote", {Palavra::Caractere, 0x201C}},
+            {"rdblquote", {Palavra::Caractere, 0x201D}}, {"emspace", {Palavra::Caractere, 0x2003}},
+            {"enspace", {Palavra::Caractere, 0x2002}}, {"qmspace", {Palavra::Caractere, 0x2005}},
+            {"fonttbl", {Palavra::Fonttbl}}, {"colortbl", {Palavra::Colortbl}}, {"fcharset", {Palavra::Fcharset}},
+            {"red", {Palavra::Red}}, {"green", {Palavra::Green}}, {"blue", {Palavra::Blue}},
+            {"pn", {Palavra::Pn}}, {"pntext", {Palavra::TextoMarcador}}, {"listtext", {Palavra::TextoMarcador}},
+            {"ls", {Palavra::Ls}}, {"pnlvlblt", {Palavra::PnMarcador}}, {"pnlvlbody", {Palavra::PnCorpo}},
+            {"pnlvl", {Palavra::PnCorpo}}, {"pndec", {Palavra::PnDec}}, {"pnlcltr", {Palavra::PnLetraMin}},
+            {"pnucltr", {Palavra::PnLetraMai}}, {"pnlcrm", {Palavra::PnRomanoMin}}, {"pnucrm", {Palavra::PnRomanoMai}},
+        };
+        // Underline kinds the editor cannot show apart: all read as underline.
+        for (const char* w : {"uld", "uldash", "uldashd", "uldashdd", "uldb", "ulhwave", "ulldash", "ulth",
+                              "ulthd", "ulthdash", "ulthdashd", "ulthdashdd", "ulthldash", "ululdbwave",
+                              "ulw", "ulwave"})
+            t.emplace(w, Definicao{Palavra::Ul});
+        // Destinations whose content is never text.
+        for (const char* w : {"stylesheet", "info", "pict", "object", "header", "headerl", "headerr", "headerf",
+                              "footer", "footerl", "footerr", "footerf", "footnote", "annotation", "fldinst",
+                              "themedata", "colorschememapping", "latentstyles", "datastore", "listtable",
+                              "listoverridetable", "rsidtbl", "generator", "xmlnstbl", "pgdsctbl", "revtbl",
+                              "filetbl", "userprops", "docvar", "template", "ftnsep", "ftnsepc", "ftncn",
+                              "aftnsep", "aftnsepc", "aftncn", "pntxta", "pntxtb", "nonshppict", "shp",
+                              "shpinst", "shptxt", "shprslt", "objdata", "result", "bkmkstart", "bkmkend",
+                              "atnid", "atnauthor", "atnref", "atndate", "atrfstart", "atrfend", "xe", "tc",
+                              "txe", "do", "comment", "author", "operator", "title", "subject", "keywords",
+                              "doccomm", "company", "category", "manager", "hlinkbase", "buptim", "creatim",
+                              "printim", "revtim", "mmathPr", "wgrffmtfilter", "passwordhash", "upr", "ud",
+                              "fchars", "lchars", "panose", "falt", "fname", "fontemb", "fontfile",
+                              "blipuid", "picprop", "sp", "sn", "sv", "protusertbl", "listpicture",
+                              "pnseclvl", "background", "ftnalt", "gridtbl", "mhtmltag", "htmltag"})
+            t.emplace(w, Definicao{Palavra::Ignora});
+        return t;
+    }();
+    return tabela;
+}
+
+struct Fonte {
+    QString nome;
+    int charset = -1;
+};
+
+class Leitor {
+public:
+    Leitor(const QByteArray& rtf, QTextDocument& doc)
+        : p_(rtf.constData()), fim_(rtf.constData() + rtf.size()), cur_(&doc)
+    {
+        pilha_.reserve(kMaxGrupos);
+    }
+
+    void le()
+    {
+        cur_.beginEditBlock();
+        while (p_ < fim_) {
+            const char c = *p_++;
+            if (pilha_.empty()) {
+                // Before the document's group (a BOM, blanks, junk): nothing is text.
+                if (c == '{')
+                    pilha_.push_back(Grupo{});
+                continue;
+            }
+            switch (c) {
+            case '{': abreGrupo(); break;
+            case '}':
+                if (fechaGrupo())
+                    p_ = fim_; // the document's group closed: what follows is not part of it
+                break;
+            case '\\': controle(); break;
+            case '\r':
+            case '\n': break;
+            default: caracteres(p_ - 1); break;
+            }
+        }
+        despejaBytes();
+        despejaTexto();
+        if (textoNoParagrafo_)
+            formataParagrafo(carTexto_);
+        cur_.endEditBlock();
+    }
+
+private:
+    Grupo& grupo() { return pilha_.back(); }
+    bool ignorando() const { return excesso_ > 0 || pilha_.back().destino == Destino::Ignora; }
+
+    void abreGrupo()
+    {
+        despejaBytes();
+        podeNumeracao_ = false;
+        pular_ = 0;
+        if (excesso_ > 0 || int(pilha_.size()) >= kMaxGrupos)
+            ++excesso_;
+        else
+            pilha_.push_back(pilha_.back());
+    }
+
+    // True when the document's own group closed.
+    bool fechaGrupo()
+    {
+        despejaBytes();
+        podeNumeracao_ = false;
+        pular_ = 0;
+        if (excesso_ > 0) {
+            --excesso_;
+            return false;
+        }
+        if (grupo().destino == Destino::Fontes)
+            guardaFonte(); // the entry's ';' is optional for some writers
+        pilha_.pop_back();
+        return pilha_.empty();
+    }
+
+    // Plain bytes from `s` on, as far as they go without a control character.
+    void caracteres(const char* s)
+    {
+        podeNumeracao_ = false;
+        if (ignorando())
+            return;
+        switch (grupo().destino) {
+        case Destino::Texto: {
+            if (pular_ > 0) {
+                --pular_;
+                return;
+            }
+            const char* e = s + 1;
+            while (e < fim_ && *e != '\\' && *e != '{' && *e != '}' && *e != '\r' && *e != '\n')
+                ++e;
+            bytes_.append(s, e - s);
+            p_ = e;
+            return;
+        }
+        case Destino::Fontes:
+            if (pular_ > 0)
+                --pular_;
+            else if (*s == ';')
+                guardaFonte();
+            else
+                bytes_.append(*s);
+            return;
+        case Destino::Cores:
+            if (*s == ';')
+                guardaCor();
+            return;
+        default: return;
+        }
+    }
+
+    void controle()
+    {
+        if (p_ >= fim_)
+            return;
+        const auto ehLetra = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
+        const auto ehDigito = [](char c) { return c >= '0' && c <= '9'; };
+        if (!ehLetra(*p_)) {
+            simbolo(*p_++);
+            return;
+        }
+        const char* ini = p_;
+        while (p_ < fim_ && ehLetra(*p_))
+            ++p_;
+        // RTF words have at most 32 letters; a longer one is nothing we know.
+        const std::string_view nome = p_ - ini <= 32 ? std::string_view(ini, p_ - ini) : std::string_view();
+        bool negativo = false;
+        if (p_ + 1 < fim_ && *p_ == '-' && ehDigito(p_[1])) {
+            negativo = true;
+            ++p_;
+        }
+        bool temParametro = false;
+        long long v = 0;
+        while (p_ < fim_ && ehDigito(*p_)) {
+            temParametro = true;
+            if (v <= INT_MAX)
+                v = v * 10 + (*p_ - '0');
+            ++p_;
+        }
+        if (p_ < fim_ && *p_ == ' ')
+            ++p_;
+        v = std::min<long long>(v, INT_MAX);
+        palavra(nome, temParametro, int(negativo ? -v : v));
+    }
+
+    void simbolo(char c)
+    {
+        if (c == '\'') {
+            const auto hex = [](char h) {
+                if (h >= '0' && h <= '9') return h - '0';
+                if (h >= 'a' && h <= 'f') return h - 'a' + 10;
+                if (h >= 'A' && h <= 'F') return h - 'A' + 10;
+                return -1;
+            };
+            int valor = 0;
+            int digitos = 0;
+            while (digitos < 2 && p_ < fim_ && hex(*p_) >= 0) {
+                valor = valor * 16 + hex(*p_++);
+                ++digitos;
+            }
+            podeNumeracao_ = false;
+            if (digitos == 0 || ignorando())
+                return;
+            if (pular_ > 0) {
+                --pular_;
+                return;
+            }
+            const Destino d = grupo().destino;
+            if (d == Destino::Texto || d == Destino::Fontes)
+                bytes_.append(char(valor)); // decoded with the rest, so two-byte code pages work
+            return;
+        }
+        despejaBytes();
+        podeNumeracao_ = false;
+        if (ignorando())
+            return; // a \pn inside a skipped group stays skipped
+        if (c == '*') {
+            podeNumeracao_ = true;
+            // {\*\word ...}: skipped unless it is a word we read (\pn)
+            grupo().destino = Destino::Ignora;
+            return;
+        }
+        if (pular_ > 0) {
+            --pular_;
+            return;
+        }
+        switch (c) {
+        case '\\':
+        case '{':
+        case '}': bytes_.append(c); return;
+        case '~': texto(u'\u00A0'); return;
+        case '_': texto(u'\u2011'); return;
+        case '\r':
+        case '\n':
+            if (grupo().destino == Destino::Texto)
+                fimParagrafo();
+            return;
+        default: return; // \- optional hyphen, \| \: index marks
+        }
+    }
+
+    void palavra(std::string_view nome, bool temParametro, int n)
+    {
+        despejaBytes();
+        const bool aposEstrela = podeNumeracao_;
+        podeNumeracao_ = false;
+        const auto& tabela = palavras();
+        const auto it = tabela.find(nome);
+        if (it == tabela.end()) {
+            if (!ignorando() && pular_ > 0)
+                --pular_;
+            return;
+        }
+        const Palavra w = it->second.palavra;
+        if (w == Palavra::Bin) {
+            // Binary data is skipped raw: its bytes may look like braces.
+            if (temParametro && n > 0)
+                p_ += std::min<qsizetype>(n, fim_ - p_);
+            return;
+        }
+        if (excesso_ > 0)
+            return;
+        Grupo& g = grupo();
+        if (g.destino == Destino::Ignora) {
+            if (w == Palavra::Pn && aposEstrela)
+                iniciaNumeracao();
+            return;
+        }
+        if (pular_ > 0) {
+            --pular_;
+            return;
+        }
+        const bool ligado = !temParametro || n != 0;
+        switch (w) {
+        case Palavra::Ignora: g.destino = Destino::Ignora; return;
+        case Palavra::Fonttbl:
+            g.destino = Destino::Fontes;
+            fonteDef_ = -1;
+            nomeDef_.clear();
+            return;
+        case Palavra::Colortbl:
+            g.destino = Destino::Cores;
+            corDefinida_ = false;
+            r_ = g_ = b_ = 0;
+            return;
+        case Palavra::TextoMarcador:
+            // The text older readers show for a bullet; the paragraph is a list item.
+            if (lista_ == Lista::Nenhuma)
+                lista_ = Lista::Marcador;
+            g.destino = Destino::Ignora;
+            return;
+        case Palavra::Pn: iniciaNumeracao(); return;
+        default: break;
+        }
+        switch (g.destino) {
+        case Destino::Fontes:
+            if (w == Palavra::F) {
+                guardaFonte();
+                fonteDef_ = std::max(0, n);
+                charsetDef_ = -1;
+            } else if (w == Palavra::Fcharset) {
+                charsetDef_ = n;
+            } else if (w == Palavra::U) {
+                unicode(n);
+            }
+            return;
+        case Destino::Cores:
+            if (w == Palavra::Red || w == Palavra::Green || w == Palavra::Blue) {
+                const int v = std::clamp(n, 0, 255);
+                (w == Palavra::Red ? r_ : w == Palavra::Green ? g_ : b_) = v;
+                corDefinida_ = true;
+            }
+            return;
+        case Destino::Numeracao:
+            switch (w) {
+            case Palavra::PnMarcador: lista_ = Lista::Marcador; break;
+            case Palavra::PnCorpo: lista_ = Lista::Decimal; break;
+            case Palavra::PnDec: lista_ = Lista::Decimal; break;
+            case Palavra::PnLetraMin: lista_ = Lista::LetraMin; break;
+            case Palavra::PnLetraMai: lista_ = Lista::LetraMai; break;
+            case Palavra::PnRomanoMin: lista_ = Lista::RomanoMin; break;
+            case Palavra::PnRomanoMai: lista_ = Lista::RomanoMai; break;
+            default: break;
+            }
+            return;
+        case Destino::Texto: break;
+        default: return;
+        }
+        Caracteres& car = g.car;
+        switch (w) {
+        case Palavra::Ansi: ansi_ = kCp1252; break;
+        case Palavra::Mac: ansi_ = 10000; break;
+        case Palavra::Pc: ansi_ = 437; break;
+        case Palavra::Pca: ansi_ = 850; break;
+        case Palavra::Ansicpg:
+            if (n == kCp1252 || n == kUtf8 || nomeCodigo(n))
+                ansi_ = n;
+            break;
+        case Palavra::Deff: deff_ = std::max(0, n); break;
+        case Palavra::Uc: g.uc = std::clamp(n, 0, kMaxUc); break;
+        case Palavra::U: unicode(n); break;
+        case Palavra::Plain: car = Caracteres{}; break;
+        case Palavra::F: car.fonte = std::max(0, n); break;
+        case Palavra::Fs:
+            car.meiosPontos = !temParametro ? 24 : n > 0 ? std::min(n, kMaxMeiosPontos) : car.meiosPontos;
+            break;
+        case Palavra::B: car.negrito = ligado; break;
+        case Palavra::I: car.italico = ligado; break;
+        case Palavra::Ul: car.sublinhado = ligado; break;
+        case Palavra::UlNenhum: car.sublinhado = false; break;
+        case Palavra::Strike: car.riscado = ligado; break;
+        case Palavra::Cf: car.cor = std::max(0, n); break;
+        case Palavra::Pard:
+            alinhamento_ = Qt::AlignLeft;
+            lista_ = Lista::Nenhuma;
+            break;
+        case Palavra::Ql: alinhamento_ = Qt::AlignLeft; break;
+        case Palavra::Qc: alinhamento_ = Qt::AlignHCenter; break;
+        case Palavra::Qr: alinhamento_ = Qt::AlignRight; break;
+        case Palavra::Qj: alinhamento_ = Qt::AlignJustify; break;
+        case Palavra::Par: fimParagrafo(); break;
+        case Palavra::Line: texto(QChar::LineSeparator); break;
+        case Palavra::Tab: texto(u'\t'); break;
+        case Palavra::Caractere: texto(it->second.caractere); break;
+        case Palavra::Ls:
+            if (n > 0 && lista_ == Lista::Nenhuma)
+                lista_ = Lista::Marcador; // Word's lists: their kind is in the skipped \listtable
+            break;
+        default: break;
+        }
+    }
+
+    void iniciaNumeracao()
+    {
+        grupo().destino = Destino::Numeracao;
+        lista_ = Lista::Marcador;
+    }
+
+    void unicode(int n)
+    {
+        const long long v = n < 0 ? n + 65536LL : n;
+        if (v < 0) {
+            // not a character
+        } else if (v <= 0xFFFF) {
+            texto(char16_t(v));
+        } else if (v <= 0x10FFFF) {
+            const char32_t c = char32_t(v);
+            const QChar par[2] = {QChar::highSurrogate(c), QChar::lowSurrogate(c)};
+            texto(QStringView(par, 2));
+        }
+        pular_ = grupo().uc;
+    }
+
+    void texto(QChar c) { texto(QStringView(&c, 1)); }
+    void texto(char16_t c) { texto(QChar(c)); }
+
+    void texto(QStringView s)
+    {
+        switch (grupo().destino) {
+        case Destino::Texto: {
+            if (!texto_.isEmpty() && !(grupo().car == carTexto_))
+                despejaTexto();
+            carTexto_ = grupo().car;
+            texto_.reserve(texto_.size() + s.size());
+            for (QChar ch : s) {
+                char16_t c = ch.unicode();
+                if (c < 0x20 && c != u'\t')
+                    continue; // line ends and controls are not text in RTF
+                if (c == 0x2029)
+                    c = QChar::LineSeparator; // would split the block behind our back
+                if (c == 0xFDD0 || c == 0xFDD1 || c == 0xFFFC)
+                    continue; // the document's own frame and object marks
+                texto_.append(QChar(c));
+            }
+            return;
+        }
+        case Destino::Fontes:
+            if (nomeDef_.size() < kMaxNomeFonte)
+                nomeDef_.append(s.left(kMaxNomeFonte - nomeDef_.size()));
+            return;
+        default: return;
+        }
+    }
+
+    int codigoAtual() const
+    {
+        const Grupo& g = pilha_.back();
+        int charset = -1;
+        if (g.destino == Destino::Fontes) {
+            charset = charsetDef_;
+        } else {
+            const auto it = fontes_.constFind(g.car.fonte >= 0 ? g.car.fonte : deff_);
+            if (it != fontes_.constEnd())
+                charset = it->charset;
+        }
+        const int cp = codigoDoCharset(charset);
+        return cp > 0 ? cp : ansi_;
+    }
+
+    QString decodifica(const QByteArray& b, int cp)
+    {
+        if (cp == kUtf8)
+            return QString::fromUtf8(b);
+        if (cp != kCp1252 && nomeCodigo(cp)) {
+            auto it = decodificadores_.find(cp);
+            if (it == decodificadores_.end())
+                it = decodificadores_.emplace(cp, QStringDecoder(nomeCodigo(cp), QStringDecoder::Flag::Stateless)).first;
+            if (it->second.isValid())
+                return it->second.decode(b);
+        }
+        return deCp1252(b.constData(), b.size());
+    }
+
+    // Pending bytes become text in the code page of the state that wrote them;
+    // every change of state calls this first.
+    void despejaBytes()
+    {
+        if (bytes_.isEmpty() || pilha_.empty())
+            return;
+        const QString s = decodifica(bytes_, codigoAtual());
+        bytes_.clear();
+        texto(s);
+    }
+
+    QTextCharFormat formato(const Caracteres& car) const
+    {
+        QTextCharFormat f;
+        const auto fonte = fontes_.constFind(car.fonte >= 0 ? car.fonte : deff_);
+        if (fonte != fontes_.constEnd() && !fonte->nome.isEmpty())
+            f.setFontFamilies({fonte->nome});
+        if (car.meiosPontos > 0)
+            f.setFontPointSize(car.meiosPontos / 2.0);
+        if (car.negrito)
+            f.setFontWeight(QFont::Bold);
+        if (car.italico)
+            f.setFontItalic(true);
+        if (car.sublinhado)
+            f.setFontUnderline(true);
+        if (car.riscado)
+            f.setFontStrikeOut(true);
+        if (car.cor < int(cores_.size()) && cores_[car.cor].isValid())
+            f.setForeground(cores_[car.cor]);
+        return f;
+    }
+
+    void despejaTexto()
+    {
+        if (texto_.isEmpty())
+            return;
+        novoBlocoSePreciso();
+        cur_.insertText(texto_, formato(carTexto_));
+        texto_.clear();
+        textoNoParagrafo_ = true;
+    }
+
+    // A paragraph's block is made when it gets text or its \par: a last
+    // paragraph with neither is the implicit one after the final \par.
+    void novoBlocoSePreciso()
+    {
+        if (novoBloco_) {
+            cur_.insertBlock(QTextBlockFormat(), QTextCharFormat());
+            novoBloco_ = false;
+        }
+    }
+
+    void fimParagrafo()
+    {
+        despejaTexto();
+        novoBlocoSePreciso();
+        formataParagrafo(grupo().car);
+        novoBloco_ = true;
+        textoNoParagrafo_ = false;
+    }
+
+    // Paragraph properties are those in force when the paragraph ends.
+    void formataParagrafo(const Caracteres& marca)
+    {
+        QTextBlockFormat bf;
+        if (alinhamento_ != Qt::AlignLeft)
+            bf.setAlignment(alinhamento_);
+        cur_.setBlockFormat(bf);
+        if (!textoNoParagrafo_)
+            cur_.setBlockCharFormat(formato(marca)); // an empty line keeps its size for typing
+        if (lista_ == Lista::Nenhuma) {
+            listaDoc_ = nullptr;
+        } else if (listaDoc_ && tipoLista_ == lista_) {
+            listaDoc_->add(cur_.block());
+        } else {
+            QTextListFormat lf;
+            lf.setStyle(estiloDe(lista_));
+            listaDoc_ = cur_.createList(lf);
+            tipoLista_ = lista_;
+        }
+    }
+
+    void guardaFonte()
+    {
+        despejaBytes();
+        if (fonteDef_ >= 0 && (fontes_.size() < kMaxFontes || fontes_.contains(fonteDef_))) {
+            const QString nome = nomeDef_.trimmed();
+            if (!nome.isEmpty())
+                fontes_.insert(fonteDef_, Fonte{nome, charsetDef_});
+        }
+        nomeDef_.clear();
+        fonteDef_ = -1;
+    }
+
+    void guardaCor()
+    {
+        if (cores_.size() < kMaxCores)
+            cores_.push_back(corDefinida_ ? QColor(r_, g_, b_) : QColor());
+        corDefinida_ = false;
+        r_ = g_ = b_ = 0;
+    }
+
+    const char* p_;
+    const char* fim_;
+    std::vector<Grupo> pilha_;
+    int excesso_ = 0;            // groups open beyond kMaxGrupos
+    int pular_ = 0;              // characters still to skip after \uN
+    bool podeNumeracao_ = false; // \* just read
+    int ansi_ = kCp1252;
+    int deff_ = -1;
+    QByteArray bytes_;           // text bytes not yet decoded
+
+    QHash<int, Fonte> fontes_;
+    int fonteDef_ = -1;
+    int charsetDef_ = -1;
+    QString nomeDef_;
+    std::vector<QColor> cores_;
+    int r_ = 0, g_ = 0, b_ = 0;
+    bool corDefinida_ = false;
+    std::unordered_map<int, QStringDecoder> decodificadores_;
+
+    Qt::Alignment alinhamento_ = Qt::AlignLeft;
+    Lista lista_ = Lista::Nenhuma;
+
+    QTextCursor cur_;
+    QString texto_; // text not yet inserted, all in carTexto_
+    Caracteres carTexto_;
+    bool textoNoParagrafo_ = false;
+    bool novoBloco_ = false;
+    QTextList* listaDoc_ = nullptr;
+    Lista tipoLista_ = Lista::Nenhuma;
+};
+
+// ---- writing ----
+
+class Escritor {
+public:
+    explicit Escritor(const QTextDocument& doc) : doc_(doc)
+    {
+        const QFont padrao = doc.defaultFont();
+        familiaPadrao_ = padrao.family();
+        tamanhoPadrao_ = padrao.pointSizeF() > 0 ? padrao.pointSizeF()
+                         : padrao.pixelSize() > 0 ? padrao.pixelSize() * 0.75
+                                                  : 12.0;
+        indiceFonte(familiaPadrao_); // f0, the \deff
+    }
+
+    QByteArray escreve()
+    {
+        // First pass: the fonts and colours the text uses, for the tables.
+        for (QTextBlock b = doc_.begin(); b != doc_.end(); b = b.next()) {
+            if (b.textList() && listaDe(b.textList()->format().style()) == Lista::Marcador && simbolo_ < 0)
+                simbolo_ = indiceFonte(QStringLiteral("Symbol"));
+            forEachTrecho(b, [this](const QTextCharFormat& f, const QString&) { propriedades(f); });
+        }
+
+        out_ += "{\\rtf1\\ansi\\ansicpg1252\\deff0\\uc1\n{\\fonttbl";
+        for (int i = 0; i < fontes_.size(); ++i) {
+            out_ += "{\\f" + QByteArray::number(i) + "\\fnil\\fcharset" + (i == simbolo_ ? "2 " : "0 ");
+            espaco_ = false;
+            QString nome = fontes_[i];
+            nome.remove(u';');
+            escreveTexto(nome);
+            out_ += ";}";
+        }
+        out_ += "}\n";
+        if (!cores_.empty()) {
+            out_ += "{\\colortbl ;";
+            for (QRgb c : cores_)
+                out_ += "\\red" + QByteArray::number(qRed(c)) + "\\green" + QByteArray::number(qGreen(c))
+                        + "\\blue" + QByteArray::number(qBlue(c)) + ';';
+            out_ += "}\n";
+        }
+        out_ += "\\viewkind4\n";
+
+        for (QTextBlock b = doc_.begin(); b != doc_.end(); b = b.next())
+            escreveParagrafo(b);
+        out_ += "}\n";
+        return out_;
+    }
+
+private:
+    template <typename F>
+    static void forEachTrecho(const QTextBlock& b, F&& f)
+    {
+        bool algum = false;
+        for (auto it = b.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fr = it.fragment();
+            if (fr.isValid()) {
+                f(fr.charFormat(), fr.text());
+                algum = true;
+            }
+        }
+        if (!algum)
+            f(b.charFormat(), QString()); // an empty line: its own format, for its size
+    }
+
+    int indiceFonte(const QString& familia)
+    {
+        int i = fontes_.indexOf(familia);
+        if (i < 0) {
+            i = fontes_.size();
+            fontes_.append(familia);
+        }
+        return i;
+    }
+
+    int indiceCor(QRgb c)
+    {
+        c = qRgb(qRed(c), qGreen(c), qBlue(c));
+        auto it = std::find(cores_.begin(), cores_.end(), c);
+        if (it == cores_.end()) {
+            cores_.push_back(c);
+            return int(cores_.size());
+        }
+        return int(it - cores_.begin()) + 1;
+    }
+
+    // What a run looks like, every property made explicit so other readers
+    // show the editor's fonts rather than their own defaults.
+    Caracteres propriedades(const QTextCharFormat& f)
+    {
+        Caracteres c;
+        QString familia = f.property(QTextFormat::FontFamilies).toStringList().value(0);
+        if (familia.isEmpty())
+            familia = f.property(QTextFormat::FontFamily).toString();
+        c.fonte = indiceFonte(familia.isEmpty() ? familiaPadrao_ : familia);
+        double pt = f.fontPointSize();
+        if (pt <= 0) {
+            const int px = f.intProperty(QTextFormat::FontPixelSize);
+            pt = px > 0 ? px * 0.75 : tamanhoPadrao_;
+        }
+        c.meiosPontos = std::clamp(int(std::lround(pt * 2)), 1, kMaxMeiosPontos);
+        c.negrito = f.fontWeight() >= QFont::DemiBold;
+        c.italico = f.fontItalic();
+        c.sublinhado = f.fontUnderline();
+        c.riscado = f.fontStrikeOut();
+        if (f.foreground().style() != Qt::NoBrush)
+            c.cor = indiceCor(f.foreground().color().rgb());
+        return c;
+    }
+
+    void palavra(const char* w, int n = INT_MIN)
+    {
+        out_ += '\\';
+        out_ += w;
+        if (n != INT_MIN)
+            out_ += QByteArray::number(n);
+        espaco_ = true;
+    }
+
+    void escreveParagrafo(const QTextBlock& b)
+    {
+        out_ += "\\pard";
+        espaco_ = true;
+        const Qt::Alignment a = b.blockFormat().alignment();
+        if (a & Qt::AlignHCenter)
+            palavra("qc");
+        else if (a & Qt::AlignJustify)
+            palavra("qj");
+        else if (a & Qt::AlignRight)
+            palavra("qr");
+        if (QTextList* l = b.textList()) {
+            const Lista tipo = listaDe(l->format().style());
+            if (tipo == Lista::Marcador) {
+                out_ += "{\\pntext\\f" + QByteArray::number(simbolo_) + "\\'b7\\tab}{\\*\\pn\\pnlvlblt\\pnf"
+                        + QByteArray::number(simbolo_) + "\\pnindent0{\\pntxtb\\'b7}}";
+            } else {
+                static constexpr const char* kTipos[] = {"", "", "pndec", "pnlcltr", "pnucltr", "pnlcrm", "pnucrm"};
+                out_ += "{\\pntext\\f0 ";
+                espaco_ = false;
+                escreveTexto(l->itemText(b));
+                out_ += "\\tab}{\\*\\pn\\pnlvlbody\\pnf0\\pnindent0\\pnstart1\\";
+                out_ += kTipos[int(tipo)];
+                out_ += "{\\pntxta.}}";
+            }
+            palavra("fi", -360);
+            palavra("li", 720);
+        }
+        forEachTrecho(b, [this](const QTextCharFormat& f, const QString& t) {
+            mudaPara(propriedades(f));
+            escreveTexto(t);
+        });
+        out_ += "\\par\n";
+        espaco_ = false;
+    }
+
+    // Character properties persist across paragraphs (\pard leaves them):
+    // only the differences are written.
+    void mudaPara(const Caracteres& c)
+    {
+        if (c.fonte != atual_.fonte)
+            palavra("f", c.fonte);
+        if (c.meiosPontos != atual_.meiosPontos)
+            palavra("fs", c.meiosPontos);
+        if (c.negrito != atual_.negrito)
+            palavra(c.negrito ? "b" : "b0");
+        if (c.italico != atual_.italico)
+            palavra(c.italico ? "i" : "i0");
+        if (c.sublinhado != atual_.sublinhado)
+            palavra(c.sublinhado ? "ul" : "ulnone");
+        if (c.riscado != atual_.riscado)
+            palavra(c.riscado ? "strike" : "strike0");
+        if (c.cor != atual_.cor)
+            palavra("cf", c.cor);
+        atual_ = c;
+    }
+
+    void escreveTexto(QStringView t)
+    {
+        static constexpr char kHex[] = "0123456789abcdef";
+        for (QChar ch : t) {
+            const char16_t c = ch.unicode();
+            if (c == u'\t') {
+                palavra("tab");
+            } else if (c == QChar::LineSeparator || c == QChar::ParagraphSeparator) {
+                palavra("line");
+            } else if (c < 0x20 || c == 0xFDD0 || c == 0xFDD1 || c == 0xFFFC) {
+                continue; // controls, frame marks and embedded objects have no RTF here
+            } else if (c < 0x80) {
+                if (espaco_)
+                    out_ += ' ';
+                espaco_ = false;
+                if (c == u'\\' || c == u'{' || c == u'}')
+                    out_ += '\\';
+                out_ += char(c);
+            } else if (const int b = paraCp1252(c); b >= 0) {
+                out_ += "\\'";
+                out_ += kHex[b >> 4];
+                out_ += kHex[b & 15];
+                espaco_ = false;
+            } else {
+                // \uN takes a signed 16-bit N; '?' is what readers without Unicode show.
+                out_ += "\\u" + QByteArray::number(int(qint16(c))) + '?';
+                espaco_ = false;
+            }
+        }
+    }
+
+    const QTextDocument& doc_;
+    QString familiaPadrao_;
+    double tamanhoPadrao_ = 12;
+    QStringList fontes_;
+    std::vector<QRgb> cores_;
+    int simbolo_ = -1;
+    QByteArray out_;
+    Caracteres atual_{-1, 0, 0}; // nothing known: the first run states everything
+    bool espaco_ = false;        // a control word waits for its delimiter
+};
+
+} // namespace
+
+bool pareceRtf(const QByteArray& bytes)
+{
+    QByteArrayView v(bytes);
+    if (v.startsWith("\xEF\xBB\xBF"))
+        v = v.sliced(3);
+    qsizetype i = 0;
+    while (i < v.size() && (v[i] == ' ' || v[i] == '\t' || v[i] == '\r' || v[i] == '\n'))
+        ++i;
+    return v.sliced(i).startsWith("{\\rtf");
+}
+
+void lerRtf(const QByteArray& rtf, QTextDocument& doc)
+{
+    const bool desfazer = doc.isUndoRedoEnabled();
+    doc.setUndoRedoEnabled(false); // loading is not an edit to undo
+    doc.clear();
+    Leitor(rtf, doc).le();
+    doc.setUndoRedoEnabled(desfazer);
+}
+
+QByteArray escreveRtf(const QTextDocument& doc) { return Escritor(doc).escreve(); }
+
+void lerTexto(const QByteArray& bytes, QTextDocument& doc)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString s = utf8.decode(bytes);
+    if (utf8.hasError())
+        s = deCp1252(bytes.constData(), bytes.size());
+    s.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    s.replace(u'\r', u'\n');
+    s.removeIf([](QChar c) {
+        const char16_t u = c.unicode();
+        return (u < 0x20 && u != u'\t' && u != u'\n') || u == 0xFDD0 || u == 0xFDD1 || u == 0xFFFC;
+    });
+    const bool desfazer = doc.isUndoRedoEnabled();
+    doc.setUndoRedoEnabled(false);
+    doc.setPlainText(s);
+    doc.setUndoRedoEnabled(desfazer);
+}
+
+void lerObservacao(const QByteArray& bytes, QTextDocument& doc)
+{
+    if (pareceRtf(bytes))
+        lerRtf(bytes, doc);
+    else
+        lerTexto(bytes, doc);
+}
+
+} // namespace zov
