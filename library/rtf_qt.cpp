@@ -583,7 +583,6 @@ private:
             if (!texto_.isEmpty() && !(grupo().car == carTexto_))
                 despejaTexto();
             carTexto_ = grupo().car;
-            texto_.reserve(texto_.size() + s.size());
             for (QChar ch : s) {
                 char16_t c = ch.unicode();
                 if (c < 0x20 && c != u'\t')
@@ -688,7 +687,6 @@ private:
     void fimParagrafo()
     {
         despejaTexto();
-        novoBlocoSePreciso();
         formataParagrafo(grupo().car);
         novoBloco_ = true;
         textoNoParagrafo_ = false;
@@ -700,9 +698,18 @@ private:
         QTextBlockFormat bf;
         if (alinhamento_ != Qt::AlignLeft)
             bf.setAlignment(alinhamento_);
-        cur_.setBlockFormat(bf);
-        if (!textoNoParagrafo_)
-            cur_.setBlockCharFormat(formato(marca)); // an empty line keeps its size for typing
+        if (novoBloco_) {
+            // An empty paragraph: its block is made with its formats at once
+            // (a file of blank lines is a million blocks). Its character
+            // format keeps an empty line's size for typing.
+            cur_.insertBlock(bf, formato(marca));
+            novoBloco_ = false;
+        } else {
+            if (bf != cur_.blockFormat())
+                cur_.setBlockFormat(bf);
+            if (!textoNoParagrafo_)
+                cur_.setBlockCharFormat(formato(marca));
+        }
         if (lista_ == Lista::Nenhuma) {
             listaDoc_ = nullptr;
         } else if (listaDoc_ && tipoLista_ == lista_) {
