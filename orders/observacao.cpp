@@ -78,9 +78,9 @@ void LancPedido::editaObservacao()
 
 void LancPedido::observacaoDigitada()
 {
-    if (carregandoObs_ || observacaoEditando() || observacaoSomenteLeitura() && !pedidoEditando())
+    if (carregandoObs_ || observacaoEditando() || (observacaoSomenteLeitura() && !pedidoEditando()))
         return;
-    if (!qryPedido.active() || listaVazia() && !pedidoEditando())
+    if (!qryPedido.active() || (listaVazia() && !pedidoEditando()))
         return;
     editaObservacao();
 }

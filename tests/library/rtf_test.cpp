@@ -84,7 +84,7 @@ QTextCharFormat com(void (*ajusta)(QTextCharFormat&))
 }
 
 // A file as RichEdit-style editors write it, with groups whose text is no text.
-const QByteArray kWordPad =
+const QByteArray kOutroEditor =
     "{\\rtf1\\ansi\\ansicpg1252\\deff0\\nouicompat\\deflang1046{\\fonttbl{\\f0\\fnil\\fcharset0 Calibri;}"
     "{\\f1\\fnil\\fcharset2 Symbol;}{\\f2\\froman\\fprq2\\fcharset0 Times New Roman{\\*\\falt Times};}}\r\n"
     "{\\colortbl ;\\red255\\green0\\blue0;\\red0\\green77\\blue187;}\r\n"
@@ -186,7 +186,7 @@ TEST(Rtf, AccentsAndCharactersOutsideTheCodePageSurviveARoundTrip)
 TEST(Rtf, ARichEditFileReadsWithoutItsHiddenGroups)
 {
     QTextDocument doc;
-    lerRtf(kWordPad, doc);
+    lerRtf(kOutroEditor, doc);
     EXPECT_EQ(conteudo(doc), QStringLiteral("Pedido urgente\nEntregar na recepção até sexta\tfim") + QChar(QChar::LineSeparator)
                                      + QStringLiteral("linha\ncoração\naçúcar\nTimes"));
     ASSERT_EQ(doc.blockCount(), 5) << "the implicit paragraph after the last \\par is not one";
@@ -318,7 +318,7 @@ TEST(Rtf, RandomAndMutatedBytesNeverBreakTheReader)
     }
 
     QTextDocument rico;
-    lerRtf(kWordPad, rico);
+    lerRtf(kOutroEditor, rico);
     const QByteArray valido = escreveRtf(rico);
     const QString completo = rico.toPlainText();
     for (qsizetype k = 0; k <= valido.size(); ++k) {
@@ -326,7 +326,7 @@ TEST(Rtf, RandomAndMutatedBytesNeverBreakTheReader)
         const QString lido = le(valido.left(k));
         EXPECT_TRUE(completo.startsWith(lido.chopped(lido.isEmpty() ? 0 : 1))) << k << ": " << lido.toStdString();
     }
-    for (const QByteArray& base : {valido, kWordPad}) {
+    for (const QByteArray& base : {valido, kOutroEditor}) {
         for (int n = 0; n < 1000; ++n) {
             QByteArray b = base;
             for (int m = 1 + numero(4); m > 0; --m) {
