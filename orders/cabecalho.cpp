@@ -303,21 +303,24 @@ void LancPedido::pesquisaTipoOper()
 
 // ---------------------------------------------------------------- dates
 
+void LancPedido::falhaData(ControlePedido campo, const QString& texto)
+{
+    if (view_.paginaAtual() == PaginaPedido::Modalidade) {
+        Vd_CdModPgto(false);
+        Vd_DiaFixo(false);
+    }
+    if (semData(tela.dataPedido) || semData(tela.dataEntrega)) {
+        CheckGuard again; // the customer check runs again, quietly nested
+        Vd_Cliente(false);
+    }
+    falha(campo, PaginaPedido::DadosGerais, texto);
+}
+
 void LancPedido::Vd_DataPedido(bool boTestaVazio)
 {
     if (!pedidoEditando())
         return;
-    auto para = [&](const QString& texto) {
-        if (view_.paginaAtual() == PaginaPedido::Modalidade) {
-            Vd_CdModPgto(false);
-            Vd_DiaFixo(false);
-        }
-        if (semData(tela.dataPedido) || semData(tela.dataEntrega)) {
-            CheckGuard again; // the customer check runs again, quietly nested
-            Vd_Cliente(false);
-        }
-        falha(ControlePedido::DataPedido, PaginaPedido::DadosGerais, texto);
-    };
+    auto para = [&](const QString& texto) { falhaData(ControlePedido::DataPedido, texto); };
     if (semData(tela.dataPedido)) {
         if (boTestaVazio)
             para(msg("DT_NULO"));
@@ -334,17 +337,7 @@ void LancPedido::Vd_DataEntrega(bool boTestaVazio)
 {
     if (!pedidoEditando())
         return;
-    auto para = [&](const QString& texto) {
-        if (view_.paginaAtual() == PaginaPedido::Modalidade) {
-            Vd_CdModPgto(false);
-            Vd_DiaFixo(false);
-        }
-        if (semData(tela.dataPedido) || semData(tela.dataEntrega)) {
-            CheckGuard again;
-            Vd_Cliente(false);
-        }
-        falha(ControlePedido::DataEntrega, PaginaPedido::DadosGerais, texto);
-    };
+    auto para = [&](const QString& texto) { falhaData(ControlePedido::DataEntrega, texto); };
     if (semData(tela.dataEntrega)) {
         if (boTestaVazio)
             para(msg("DTENT_NULO"));

@@ -270,6 +270,8 @@ private:
     void leParametroFilial();
     [[noreturn]] void falha(ControlePedido controle, PaginaPedido pagina, const QString& texto);
     [[noreturn]] void falhaCabecalho(ControlePedido controle, const QString& texto);
+    // A date check that stops: the payment page's checks and the customer's first.
+    [[noreturn]] void falhaData(ControlePedido campo, const QString& texto);
     QString msg(const char* key) const;
     QString valor(const char* field) const;
     void poe(const char* field, const QVariant& value);
