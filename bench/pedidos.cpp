@@ -15,6 +15,7 @@
 #include "library/dataset.h"
 #include "orders/lanc_pedido.h"
 #include "search/filtro_pedido.h"
+#include "bench/bench_util.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -26,32 +27,13 @@
 #include <cstdio>
 
 using namespace zov;
+using zov::bench::column;
+using zov::bench::medianMs;
 
 namespace {
 
 const char* const kReferenceTables[] = {"FILIAL",   "CLIENTE",   "ENDECLIE",    "VENDEDOR", "MODPGTO",  "PRECOBASE", "TIPOOPERAC",
                                         "PRODUTO",  "ITEMPREBASE", "PRECOUTI", "PRECOBASECLI", "FORMPGTO", "PARAMPEDIDO", "PRODUTOSEG"};
-
-// The columns both files have, so the copy survives schema differences.
-void copyTable(Database& db, const QString& table)
-{
-    QStringList cols;
-    Statement st(db, QStringLiteral("SELECT l.name FROM pragma_table_info(:T) l JOIN srv.pragma_table_info(:T) s ON s.name = l.name"));
-    st.bind(QStringLiteral("T"), table);
-    while (st.step())
-        cols << st.value(0, FieldKind::Text).toString();
-    const QString list = cols.join(QLatin1Char(','));
-    db.execScript(QStringLiteral("INSERT INTO %1 (%2) SELECT %2 FROM srv.%1").arg(table, list));
-}
-
-QStringList column(Database& db, const QString& sql)
-{
-    QStringList out;
-    Statement st(db, sql);
-    while (st.step())
-        out << st.value(0, FieldKind::Text).toString();
-    return out;
-}
 
 void fillOrders(Database& db, int orders)
 {
@@ -95,21 +77,6 @@ void fillOrders(Database& db, int orders)
             }
         }
     });
-}
-
-// Median of a few runs, in milliseconds.
-template <typename F>
-double medianMs(int runs, F&& run)
-{
-    std::vector<double> ms;
-    for (int i = 0; i < runs; ++i) {
-        QElapsedTimer t;
-        t.start();
-        run();
-        ms.push_back(t.nsecsElapsed() / 1e6);
-    }
-    std::sort(ms.begin(), ms.end());
-    return ms[ms.size() / 2];
 }
 
 // The window as Confirm needs it: no screen, the filter confirmed as it is.
@@ -265,20 +232,10 @@ int main(int argc, char** argv)
     const QString serverDb = dir.filePath(QStringLiteral("servidor.db"));
     QElapsedTimer t;
     t.start();
-    if (QProcess::execute(QStringLiteral(ZOV_APPSERVER), {QStringLiteral("init"), QStringLiteral("--db"), serverDb, QStringLiteral("--scale"),
-                                                          QString::number(scale)})
-        != 0) {
-        std::fprintf(stderr, "zov-appserver init failed\n");
-        return 1;
-    }
     Database db(dir.filePath(QStringLiteral("cliente.sqlite")), Database::Mode::CreateIfMissing);
     db.execScript(QString::fromUtf8(schemaSql()));
-    db.exec(QStringLiteral("ATTACH DATABASE :F AS srv"), {{QStringLiteral("F"), serverDb}});
-    db.transaction([&] {
-        for (const char* table : kReferenceTables)
-            copyTable(db, QLatin1String(table));
-    });
-    db.execScript(QStringLiteral("DETACH DATABASE srv"));
+    if (!bench::copyScaleCompany(db, QStringLiteral(ZOV_APPSERVER), serverDb, scale, kReferenceTables))
+        return 1;
     const int orders = 100000;
     fillOrders(db, orders);
     db.execScript(QStringLiteral("ANALYZE"));

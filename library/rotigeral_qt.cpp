@@ -1,6 +1,7 @@
 #include "library/rotigeral_qt.h"
 
 #include "library/errors.h"
+#include "library/shell.h"
 
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -75,6 +76,29 @@ void TfrmRotiGeral::sbtCancelClick() { done(QDialog::Rejected); }
 void TfrmRotiGeral::reject()
 {
     runGuarded([this] { sbtCancelClick(); });
+}
+
+void TfrmRotiGeral::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (!mostraCodigo_ || codigoMostrado_ || event->spontaneous())
+        return;
+    codigoMostrado_ = true;
+    runGuarded([this] {
+        codigoAnterior_ = shell().statusText(kScreenCodePanel);
+        shell().setStatusText(kScreenCodePanel, screenCode());
+    });
+}
+
+void TfrmRotiGeral::hideEvent(QHideEvent* event)
+{
+    QDialog::hideEvent(event);
+    if (!codigoMostrado_ || event->spontaneous())
+        return;
+    codigoMostrado_ = false;
+    runGuarded([this] {
+        shell().setStatusText(kScreenCodePanel, codigoAnterior_.isEmpty() ? QString::fromLatin1(kMainScreenCode) : codigoAnterior_);
+    });
 }
 
 bool TfrmRotiGeral::eventFilter(QObject* watched, QEvent* event)

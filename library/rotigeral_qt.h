@@ -30,6 +30,9 @@ protected:
     QVBoxLayout* clientLayout() const { return client_; }
     // Routes the keys of a control through formKeyPress before the control sees them.
     void previewKeys(QWidget* control);
+    // While shown, the window's screen code is in the main window's status
+    // bar; hidden, the opener's code comes back.
+    void mostraCodigoNaBarra() { mostraCodigo_ = true; }
     // Form-level key handling; true when the key was used up.
     // The base confirms on Enter (when the button is enabled) and cancels on Esc.
     virtual bool formKeyPress(QWidget* target, QKeyEvent* event);
@@ -39,12 +42,17 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void reject() override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     QToolButton* sbtConfirma_;
     QToolButton* sbtCancel_;
     QLabel* screenCode_;
     QVBoxLayout* client_;
+    bool mostraCodigo_ = false;
+    bool codigoMostrado_ = false;
+    QString codigoAnterior_; // the status panel's text before the window showed
 };
 
 } // namespace zov

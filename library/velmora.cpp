@@ -65,6 +65,33 @@ QString TPictObj::format(const QString& code) const
     return out;
 }
 
+QString TPictObj::inputMask() const
+{
+    if (picture_.trimmed().isEmpty())
+        return {};
+    QString out = QStringLiteral(">");
+    for (QChar p : picture_) {
+        if (p == QLatin1Char('9') || p == QLatin1Char('0'))
+            out += QLatin1Char('0');
+        else if (p == QLatin1Char('A'))
+            out += QLatin1Char('a');
+        else if (isSlot(p))
+            out += QLatin1Char('x');
+        else if (QStringLiteral("AaNnXxDdHhBb0#><!{}[]\\").contains(p))
+            out += QLatin1Char('\\') + QString(p);
+        else
+            out += p;
+    }
+    return out + QStringLiteral("; ");
+}
+
+QString TPictObj::semSeparadores(const QString& typed)
+{
+    QString out = typed;
+    out.remove(QLatin1Char('.'));
+    return out.trimmed();
+}
+
 int TPictObj::levelOf(const QString& code) const
 {
     const int len = int(code.trimmed().size());

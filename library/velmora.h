@@ -25,6 +25,11 @@ public:
     // The stored code with the level separators put in; a code that does not
     // fit the picture is shown as it is.
     QString format(const QString& code) const;
+    // The picture as a QLineEdit input mask in upper case (every position
+    // optional, blanks as spaces); empty for an empty picture.
+    QString inputMask() const;
+    // What a user typed through that mask, without the separators.
+    static QString semSeparadores(const QString& typed);
     // The level a code reaches: how many groups its characters fill.
     int levelOf(const QString& code) const;
 

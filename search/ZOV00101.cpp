@@ -69,6 +69,7 @@ TfrmFiltroPedido::TfrmFiltroPedido(TFiltro& filtro, std::function<void()> reabre
       qryMuniciCli(&DataBaseGeralPed(), QStringLiteral("qryMuniciCli"))
 {
     setObjectName(QStringLiteral("frmFiltroPedido"));
+    mostraCodigoNaBarra();
     setWindowTitle(QStringLiteral("Filtro de Lançamento"));
     msgPadrao = msgFiltroPedido();
     sbtCancel()->setText(QStringLiteral("Fechar"));
@@ -362,30 +363,6 @@ void TfrmFiltroPedido::atualizaEstados()
     btnTipoOper->setEnabled(rbtTipoOperLista->isChecked());
     btnMuniciCli->setEnabled(rbtMuniciCliLista->isChecked());
     btnProduto->setEnabled(rbtProdutoLista->isChecked());
-}
-
-void TfrmFiltroPedido::showEvent(QShowEvent* event)
-{
-    TfrmRotiGeral::showEvent(event);
-    if (ativado_ || event->spontaneous())
-        return;
-    ativado_ = true;
-    runGuarded([this] {
-        codigoAnterior_ = shell().statusText(kScreenCodePanel);
-        shell().setStatusText(kScreenCodePanel, QString::fromLatin1(kScreenCode));
-    });
-}
-
-void TfrmFiltroPedido::hideEvent(QHideEvent* event)
-{
-    TfrmRotiGeral::hideEvent(event);
-    if (!ativado_ || event->spontaneous())
-        return;
-    ativado_ = false;
-    // Back to the window that opened the filter.
-    runGuarded([this] {
-        shell().setStatusText(kScreenCodePanel, codigoAnterior_.isEmpty() ? QString::fromLatin1(kMainScreenCode) : codigoAnterior_);
-    });
 }
 
 // A command that stops with a message still used its key: otherwise the key

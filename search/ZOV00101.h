@@ -41,8 +41,6 @@ protected:
     bool formKeyPress(QWidget* target, QKeyEvent* event) override;
     void sbtConfirmaClick() override;
     bool eventFilter(QObject* watched, QEvent* event) override;
-    void showEvent(QShowEvent* event) override;
-    void hideEvent(QHideEvent* event) override;
 
 private:
     void montaTela();
@@ -65,8 +63,6 @@ private:
     QString stNrPedido, stCliente, stProduto, stMuniciCli, stTipoOper;
     bool BoExecut = false;
     bool carregando_ = false;
-    bool ativado_ = false;
-    QString codigoAnterior_; // status panel text before the dialog showed
 
     Query qryNrPedido, qryCliente, qryProduto, qryPesqTipoOper, qryMuniciCli;
 

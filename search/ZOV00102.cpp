@@ -5,6 +5,7 @@
 #include "library/formats.h"
 #include "library/grid.h"
 #include "library/shell.h"
+#include "library/velmora.h"
 #include "search/search_widgets.h"
 
 #include <QApplication>
@@ -51,7 +52,7 @@ public:
     bool escolhida(int row) const
     {
         const QString texto = index(row, columnOf(QStringLiteral("CDARVPROD"))).data(Qt::DisplayRole).toString() + QLatin1Char(' ') +
-                              index(row, columnOf(QStringLiteral("NMPRODUTO"))).data(Qt::DisplayRole).toString();
+                              index(row, columnOf(QStringLiteral("NMPRODUTO"))).data(Qt::EditRole).toString();
         return logic_.escolhas().contains(texto);
     }
     Qt::ItemFlags flags(const QModelIndex& i) const override
@@ -69,6 +70,9 @@ public:
             if (role == Qt::DisplayRole)
                 return QString();
         }
+        // The code as the product picture shows it, as in the chosen list.
+        if (i.isValid() && role == Qt::DisplayRole && fieldAt(i.column()).fieldName() == QLatin1String("CDARVPROD"))
+            return DBPictObj(0).format(DatasetModel::data(i, Qt::EditRole).toString());
         return DatasetModel::data(i, role);
     }
 
@@ -83,6 +87,7 @@ TfrmConsultaProd::TfrmConsultaProd(Database& db, const ParametrosConsulta& param
 {
     setObjectName(QStringLiteral("frmConsultaProd"));
     setWindowTitle(QStringLiteral("Consulta Produto"));
+    mostraCodigoNaBarra();
     sbtCancel()->setToolTip(QStringLiteral("Fechar"));
     QVBoxLayout* v = clientLayout();
 
@@ -105,7 +110,10 @@ TfrmConsultaProd::TfrmConsultaProd(Database& db, const ParametrosConsulta& param
     busca->addWidget(edtQtde_);
     v->addLayout(busca);
     connect(edtProcurar_, &QLineEdit::textEdited, this, [this] { tmrPesquisa_.start(600); });
-    connect(cbbCampo_, &QComboBox::currentIndexChanged, this, [this] { tmrPesquisa_.start(600); });
+    connect(cbbCampo_, &QComboBox::currentIndexChanged, this, [this] {
+        aplicaMascara();
+        tmrPesquisa_.start(600);
+    });
 
     dbgProdutos_ = new QTableView(this);
     dbgProdutos_->setObjectName(QStringLiteral("dbgProdutos"));
@@ -133,6 +141,8 @@ TfrmConsultaProd::TfrmConsultaProd(Database& db, const ParametrosConsulta& param
     dbgProdutos_->viewport()->installEventFilter(this);
     v->addWidget(dbgProdutos_, 1);
     connect(dbgProdutos_->selectionModel(), &QItemSelectionModel::currentChanged, this, [this](const QModelIndex& now, const QModelIndex& before) {
+        if (now != dbgProdutos_->currentIndex())
+            return; // a move the quantity check sent back
         runGuarded([&] {
             if (before.isValid() && (before.column() != now.column() || before.row() != now.row()))
                 logic_.saiCelula(colunaDoCampo(model_->fieldAt(before.column()).fieldName()));
@@ -174,7 +184,25 @@ TfrmConsultaProd::TfrmConsultaProd(Database& db, const ParametrosConsulta& param
     sbtConfirma()->setEnabled(logic_.podeConfirmar());
     resize(820, 560);
     atualiza();
+}
+
+void TfrmConsultaProd::showEvent(QShowEvent* event)
+{
+    TfrmRotiGeral::showEvent(event);
+    if (event->spontaneous())
+        return;
+    aplicaMascara();
     edtProcurar_->setFocus();
+}
+
+// The product picture is the search's mask while the code is searched.
+void TfrmConsultaProd::aplicaMascara()
+{
+    const QString mascara = cbbCampo_->currentIndex() == 0 ? DBPictObj(0).inputMask() : QString();
+    if (edtProcurar_->inputMask() == mascara)
+        return;
+    edtProcurar_->clear(); // a name does not fit a code's mask
+    edtProcurar_->setInputMask(mascara);
 }
 
 TfrmConsultaProd::~TfrmConsultaProd() { dbgProdutos_->setModel(nullptr); }
@@ -202,7 +230,8 @@ void TfrmConsultaProd::pesquisaAgora()
     const ColunaConsulta campo = cbbCampo_->currentIndex() == 0 ? ColunaConsulta::Codigo
                                  : cbbCampo_->currentIndex() == 2 ? ColunaConsulta::Unidade
                                                                   : ColunaConsulta::Nome;
-    runGuarded([&] { logic_.pesquisa(campo, edtProcurar_->text()); });
+    const QString texto = campo == ColunaConsulta::Codigo ? TPictObj::semSeparadores(edtProcurar_->text()) : edtProcurar_->text().trimmed();
+    runGuarded([&] { logic_.pesquisa(campo, texto); });
     atualiza();
 }
 
@@ -210,10 +239,9 @@ void TfrmConsultaProd::sbtConfirmaClick()
 {
     if (!sbtConfirma()->isEnabled())
         return;
-    const bool ok = runGuarded([this] { logic_.confirma(); });
+    // The window stays open on the list reopened: more products may follow.
+    runGuarded([this] { logic_.confirma(); });
     atualiza();
-    if (ok)
-        accept();
 }
 
 bool TfrmConsultaProd::formKeyPress(QWidget* target, QKeyEvent* event)

@@ -31,11 +31,13 @@ protected:
     bool formKeyPress(QWidget* target, QKeyEvent* event) override;
     void sbtConfirmaClick() override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     ColunaConsulta colunaAtual() const;
     double quantidadePadrao() const;
     void atualiza();
+    void aplicaMascara();
 
     ConsultaProdLogic logic_;
     DatasetModel* model_ = nullptr;

@@ -81,7 +81,20 @@ ConsultaProdLogic::ConsultaProdLogic(Database& db) : qryProdCompl(&db, QStringLi
         q[QStringLiteral("VRTOTAL")].setValue(RoundDec(preco, 2) * qtd);
         q[QStringLiteral("VRTOTLIQUIDO")].setValue(preco * qtd - RoundDec(preco, 2) * qtd * q[QStringLiteral("VRPEDESCONTO")].asFloat() / 100.0);
     };
+    // However the row is stored (Enter, leaving the cell, moving the grid),
+    // the discount rule and the maximum's question come first.
+    qryProdCompl.beforePost = [this](Query&) { antesDeGravar(); };
+    qryProdCompl.afterPost = [this](Query&) { guardaLinha(); };
+    // Only the user's moves are checked; the window's own walks are not.
+    qryProdCompl.beforeScroll = [this](Query&) {
+        if (!interno_)
+            confereQuantidade();
+    };
 }
+
+ConsultaProdLogic::MovimentoInterno::MovimentoInterno(ConsultaProdLogic& l) : l_(l), antes_(l.interno_) { l_.interno_ = true; }
+
+ConsultaProdLogic::MovimentoInterno::~MovimentoInterno() { l_.interno_ = antes_; }
 
 double ConsultaProdLogic::num(const char* field) const { return qryProdCompl.fieldByName(QString::fromLatin1(field)).asFloat(); }
 
@@ -117,6 +130,7 @@ void ConsultaProdLogic::abre(const ParametrosConsulta& p)
                                  {{QStringLiteral("P_CDVENDEDOR"), p.cdVendedor}})
                           .toDouble();
     }
+    MovimentoInterno interno(*this);
     qryProdCompl.close();
     if (!p.destino)
         return; // nothing to add to: an empty list
@@ -158,7 +172,6 @@ void ConsultaProdLogic::marca()
         poe("VRPEDESCONTO", num("VRPEDESCMAX"));
         poe("VRDESC", 0.0);
         qryProdCompl.post();
-        guardaLinha();
     }
 }
 
@@ -183,6 +196,7 @@ void ConsultaProdLogic::entraCelula(ColunaConsulta coluna, double quantidadePadr
 {
     if (!podeEditar(coluna))
         return;
+    coluna_ = coluna;
     if (!editando())
         qryProdCompl.edit();
     if (num("QUANTIDADE") == 0 && quantidadePadrao != 0)
@@ -204,15 +218,19 @@ void ConsultaProdLogic::grava(ColunaConsulta coluna)
 {
     if (!editando())
         return;
-    regraDesconto(coluna);
+    coluna_ = coluna;
+    qryProdCompl.post();
+}
+
+void ConsultaProdLogic::antesDeGravar()
+{
+    regraDesconto(coluna_);
     if (RoundDec(num("VRPEDESCONTO"), 2) > RoundDec(num("VRPEDESCMAX"), 2)) {
         QString pergunta = msg("DESC_SUP");
         pergunta.replace(QStringLiteral("%s"), formatNumber(num("VRPEDESCMAX"), QStringLiteral("#,##0.00")) + QLatin1Char('%'));
         if (!dialogs().confirm(pergunta))
-            throw Abort{};
+            throw Abort{}; // the cell stays in edit
     }
-    qryProdCompl.post();
-    guardaLinha();
 }
 
 void ConsultaProdLogic::guardaLinha()
@@ -249,6 +267,7 @@ void ConsultaProdLogic::removeEscolha(int indice)
     if (indice < 0 || indice >= escolhas_.size())
         return;
     const QString texto = escolhas_.at(indice);
+    MovimentoInterno interno(*this);
     qryProdCompl.clearFilter();
     // The entry begins with the code as the picture shows it.
     const int tamanho = DBPictObj(0).GetTamPict();
@@ -273,6 +292,7 @@ void ConsultaProdLogic::pesquisa(ColunaConsulta campo, const QString& texto)
         return;
     if (editando())
         grava(ColunaConsulta::Quantidade);
+    MovimentoInterno interno(*this);
     const QString nome = campo == ColunaConsulta::Codigo ? QStringLiteral("CDARVPROD")
                          : campo == ColunaConsulta::Unidade ? QStringLiteral("SGUNIDADE")
                                                             : QStringLiteral("NMPRODUTO");
@@ -305,6 +325,7 @@ void ConsultaProdLogic::confirma()
     confereQuantidade();
     if (cdsListProd.isEmpty())
         MensErro(msg("N_PROD"), true);
+    MovimentoInterno interno(*this);
     // In code order; an item refused stops here, the ones before it stay.
     for (auto it = cdsListProd.constBegin(); it != cdsListProd.constEnd(); ++it) {
         ProdutoEscolhido p{it.key(), it->quantidade, it->preco, it->perDesc, it->vrDesc, it->descMax};

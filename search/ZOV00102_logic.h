@@ -61,6 +61,17 @@ private:
     };
     QString textoDaLinha() const;
     void grava(ColunaConsulta coluna);
+    void antesDeGravar();
+    // Moves the consultation makes itself skip the quantity check.
+    class MovimentoInterno {
+    public:
+        explicit MovimentoInterno(ConsultaProdLogic& l);
+        ~MovimentoInterno();
+
+    private:
+        ConsultaProdLogic& l_;
+        bool antes_;
+    };
     void regraDesconto(ColunaConsulta coluna);
     void guardaLinha();
     double num(const char* field) const;
@@ -72,6 +83,8 @@ private:
     double maximo_ = 0;
     QString cdPais_, sgEstado_;
     QStringList escolhas_;
+    ColunaConsulta coluna_ = ColunaConsulta::Quantidade; // the cell being edited
+    bool interno_ = false;
     QMap<QString, Linha> cdsListProd;
 };
 

@@ -66,19 +66,29 @@ TEST_F(ConsultaTest, EveryProductOnceWithTodaysPriceAndItsMaximumDiscount)
 TEST_F(ConsultaTest, ChosenRowsKeepValuePercentageAndTotalsInStepAndUntickingResetsThem)
 {
     db().exec(QStringLiteral("UPDATE VENDEDOR SET VRPEMAXDESVE = 10"));
+    db().exec(QStringLiteral("UPDATE ITEMPREBASE SET VRITEPREBASE = 5 WHERE CDPRODUTO = 'P1'"));
     consulta();
     ASSERT_TRUE(vaiPara("0101"));
     EXPECT_FALSE(cons->podeEditar(ColunaConsulta::Quantidade)) << "only chosen rows are edited";
     ASSERT_TRUE(run([&] { cons->marca(); }));
     EXPECT_EQ(cons->escolhas(), QStringList{QStringLiteral("0101 CANETA AZUL")});
     digita(ColunaConsulta::Quantidade, "QUANTIDADE", 10);
-    EXPECT_DOUBLE_EQ(num("VRDESC"), 20.0) << "10 % of 200.00";
-    digita(ColunaConsulta::VrDesc, "VRDESC", 10.0);
+    EXPECT_DOUBLE_EQ(num("VRDESC"), 5.0) << "10 % of 10 x 5.00";
+    EXPECT_DOUBLE_EQ(cons->totalBruto(), 50.0);
+    EXPECT_DOUBLE_EQ(cons->totalLiquido(), 45.0);
+    digita(ColunaConsulta::VrDesc, "VRDESC", 2.5);
     EXPECT_DOUBLE_EQ(num("VRPEDESCONTO"), 5.0);
     digita(ColunaConsulta::PerDesc, "VRPEDESCONTO", 10.0);
-    EXPECT_DOUBLE_EQ(num("VRDESC"), 20.0);
-    EXPECT_DOUBLE_EQ(cons->totalBruto(), 200.0);
-    EXPECT_DOUBLE_EQ(cons->totalLiquido(), 180.0);
+    EXPECT_DOUBLE_EQ(num("VRDESC"), 5.0);
+
+    // Moving the list stores the row through the same rule.
+    ASSERT_TRUE(run([&] { cons->entraCelula(ColunaConsulta::Quantidade, 0); }));
+    lista()[QStringLiteral("QUANTIDADE")].setValue(20.0);
+    ASSERT_TRUE(run([&] { lista().setRecNo(lista().recNo() + 1); }));
+    ASSERT_TRUE(vaiPara("0101"));
+    EXPECT_DOUBLE_EQ(num("VRDESC"), 10.0) << "the percentage's value on the new quantity";
+    EXPECT_DOUBLE_EQ(cons->totalBruto(), 100.0);
+    digita(ColunaConsulta::Quantidade, "QUANTIDADE", 10);
 
     dialogs().answer({false});
     ASSERT_TRUE(run([&] { cons->entraCelula(ColunaConsulta::PerDesc, 0); }));
@@ -93,6 +103,29 @@ TEST_F(ConsultaTest, ChosenRowsKeepValuePercentageAndTotalsInStepAndUntickingRes
     EXPECT_DOUBLE_EQ(num("VRPEDESCONTO"), 10.0) << "back to its maximum";
     EXPECT_DOUBLE_EQ(num("VRDESC"), 0.0);
     EXPECT_DOUBLE_EQ(cons->totalBruto(), 0.0);
+}
+
+TEST_F(ConsultaTest, AChosenRowWithoutAQuantityCannotBeLeft)
+{
+    consulta();
+    ASSERT_TRUE(vaiPara("0101"));
+    const int linha = lista().recNo();
+    ASSERT_TRUE(run([&] { cons->marca(); }));
+    EXPECT_FALSE(run([&] { lista().setRecNo(linha + 1); })) << "the user's move is refused";
+    EXPECT_EQ(dialogs().errors(), QStringList{QStringLiteral("Quantidade deve ser informada.")});
+    EXPECT_EQ(lista().recNo(), linha);
+    digita(ColunaConsulta::Quantidade, "QUANTIDADE", 1);
+    EXPECT_TRUE(run([&] { lista().setRecNo(linha + 1); }));
+
+    // The consultation's own walks are not the user's: a search and removing from the list go on.
+    ASSERT_TRUE(vaiPara("0102"));
+    ASSERT_TRUE(run([&] { cons->marca(); }));
+    dialogs().clear();
+    EXPECT_TRUE(run([&] { cons->pesquisa(ColunaConsulta::Nome, QStringLiteral("LAP")); }));
+    EXPECT_TRUE(run([&] { cons->pesquisa(ColunaConsulta::Nome, QString()); }));
+    EXPECT_TRUE(run([&] { cons->removeEscolha(1); }));
+    EXPECT_EQ(cons->escolhas(), QStringList{QStringLiteral("0101 CANETA AZUL")});
+    EXPECT_TRUE(dialogs().errors().isEmpty()) << dialogs().errors().join(QLatin1Char('|')).toStdString();
 }
 
 TEST_F(ConsultaTest, ASearchNarrowsTheListAndChosenRowsKeepTheirValues)
@@ -137,7 +170,11 @@ TEST_F(ConsultaTest, ConfirmAddsEveryChosenProductAsAnItemWithItsPercentage)
 } // namespace
 
 #include "library/dataset_model.h"
+#include "library/shell.h"
+#include "library/velmora.h"
 #include "search/ZOV00102.h"
+
+#include <QComboBox>
 
 #include <QHeaderView>
 
@@ -192,7 +229,62 @@ TEST_F(ConsultaTest, TheWindowTicksWithSpaceTakesAQuantityAndCtrlEnterAddsTheIte
     EXPECT_TRUE(dialogs().errors().isEmpty()) << dialogs().errors().join(QLatin1Char('|')).toStdString();
     EXPECT_EQ(dialogs().infos(), QStringList{QStringLiteral("Inclusão realizada com sucesso.")});
     EXPECT_EQ(le(QStringLiteral("SELECT QTITEMPED FROM ITEMPEDIDO")).toDouble(), 4.0);
+    EXPECT_TRUE(frm->isVisible()) << "the window stays for more products";
+    EXPECT_EQ(frm->lstEscolhidos()->count(), 0);
+    frm->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+TEST_F(ConsultaTest, TheWindowShowsItsCodeCodesWithThePictureAndKeepsAChosenRowWithoutQuantity)
+{
+    SetDBPict({QStringLiteral("99.99")});
+    abre();
+    preencheNovo();
+    ASSERT_TRUE(run([&] { logic->mudaPagina(P::Itens); }));
+    ParametrosConsulta p;
+    ASSERT_TRUE(run([&] { p = logic->parametrosConsulta(); }));
+    shell().setStatusText(kScreenCodePanel, QStringLiteral("ZOV00100"));
+    auto* frm = new TfrmConsultaProd(db(), p);
+    frm->setAttribute(Qt::WA_DeleteOnClose);
+    frm->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(frm));
+    EXPECT_EQ(shell().statusText(kScreenCodePanel), QStringLiteral("ZOV00102"));
+    EXPECT_EQ(QApplication::focusWidget(), frm->edtProcurar());
+
+    QTableView* grade = frm->dbgProdutos();
+    auto* m = static_cast<DatasetModel*>(grade->model());
+    ASSERT_TRUE(frm->logic().qryProdCompl.locate(QStringLiteral("CDARVPROD"), QStringLiteral("0101")));
+    const int row = frm->logic().qryProdCompl.recNo() - 1;
+    const int codigo = m->columnOf(QStringLiteral("CDARVPROD"));
+    EXPECT_EQ(m->index(row, codigo).data(Qt::DisplayRole).toString(), QStringLiteral("01.01"));
+    grade->setFocus();
+    grade->setCurrentIndex(m->index(row, m->columnOf(QStringLiteral("IDMARCADO"))));
+    QTest::keyClick(grade, Qt::Key_Space);
+    ASSERT_EQ(frm->lstEscolhidos()->count(), 1);
+    EXPECT_EQ(frm->lstEscolhidos()->item(0)->text(), QStringLiteral("01.01 CANETA AZUL"));
+    EXPECT_EQ(m->index(row, 0).data(Qt::CheckStateRole).toInt(), int(Qt::Checked)) << "membership by the code as shown";
+
+    // Down from a chosen row with no quantity is refused and the grid stays.
+    grade->setCurrentIndex(m->index(row, codigo));
+    QTest::keyClick(grade, Qt::Key_Down);
+    EXPECT_EQ(dialogs().errors(), QStringList{QStringLiteral("Quantidade deve ser informada.")});
+    EXPECT_EQ(grade->currentIndex().row(), row);
+    EXPECT_EQ(frm->logic().qryProdCompl.recNo() - 1, row);
+
+    // Searching codes types through the picture.
+    frm->findChild<QComboBox*>(QStringLiteral("cbbCampo"))->setCurrentIndex(0);
+    frm->edtProcurar()->setFocus();
+    frm->edtProcurar()->setCursorPosition(0);
+    QTest::keyClicks(frm->edtProcurar(), QStringLiteral("0101"));
+    EXPECT_EQ(frm->edtProcurar()->displayText(), QStringLiteral("01.01"));
+    frm->pesquisaAgora();
+    EXPECT_EQ(frm->logic().qryProdCompl.recordCount(), 1);
+    EXPECT_EQ(frm->logic().qryProdCompl[QStringLiteral("CDARVPROD")].asString(), QStringLiteral("0101"));
+
+    frm->close();
+    EXPECT_EQ(shell().statusText(kScreenCodePanel), QStringLiteral("ZOV00100")) << "the opener's code comes back";
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    SetDBPict({});
 }
 
 } // namespace

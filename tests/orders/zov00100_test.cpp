@@ -3,7 +3,10 @@
 #include "app/GeralZOV.h"
 #include "library/formats.h"
 #include "library/shell.h"
+#include "library/dataset_model.h"
+#include "library/rtf.h"
 #include "orders/ZOV00100.h"
+#include "search/ZOV00102.h"
 #include "tests/orders/pedidos_fixture.h"
 #include "tests/support/scripted_dialogs.h"
 
@@ -14,7 +17,13 @@
 #include <QPointer>
 #include <QTabWidget>
 #include <QTableView>
+#include <QFile>
+#include <QListWidget>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTextEdit>
+#include <QTimer>
+#include <QToolButton>
 #include <gtest/gtest.h>
 
 using namespace zov;
@@ -134,6 +143,69 @@ TEST_F(ZOV00100Test, F9OpensTheLookupsAndEscAsksBeforeCancelling)
     EXPECT_FALSE(acao("sbtCancelar")->isEnabled());
     EXPECT_EQ(paginas()->currentIndex(), 0);
     EXPECT_EQ(pedidos(), 0);
+}
+
+TEST_F(ZOV00100Test, TheObservationPageTypesFormatsImportsAndSavesThroughTheFileDialogs)
+{
+    test::pedidoGravado(tdb->db(), QStringLiteral("0000000001"));
+    abre();
+    acao("mnuObservacao")->trigger();
+    ASSERT_EQ(paginas()->currentIndex(), 4);
+    auto* ed = frm->findChild<QTextEdit*>(QStringLiteral("dbrObservacao"));
+    ASSERT_TRUE(ed);
+    EXPECT_FALSE(ed->isReadOnly());
+    ed->setFocus();
+    QTest::keyClicks(ed, QStringLiteral("Entregar cedo "));
+    EXPECT_TRUE(frm->logic().pedidoEditando()) << "typing puts the order into edit";
+    acao("sbtNegrito")->trigger();
+    QTest::keyClicks(ed, QStringLiteral("urgente"));
+    tecla(Qt::Key_Return, Qt::ControlModifier);
+    ASSERT_TRUE(dialogs().errors().isEmpty()) << dialogs().errors().join(QLatin1Char('|')).toStdString();
+    QTextDocument gravado;
+    lerObservacao(tdb->db().scalar(QStringLiteral("SELECT TXOBSPED FROM OBSPEDIDO")).toByteArray(), gravado);
+    EXPECT_EQ(gravado.toPlainText(), QStringLiteral("Entregar cedo urgente"));
+    const QTextCursor negrito = gravado.find(QStringLiteral("urgente"));
+    ASSERT_FALSE(negrito.isNull());
+    EXPECT_EQ(negrito.charFormat().fontWeight(), int(QFont::Bold)) << "the bar's bold is stored";
+
+    QTemporaryDir dir;
+    const QString nota = dir.filePath(QStringLiteral("nota.txt"));
+    {
+        QFile f(nota);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("Pagamento na entrega.\n");
+    }
+    dialogs().fileToOpen(nota);
+    acao("mnuImportaArquivo")->trigger();
+    EXPECT_EQ(dialogs().texts(test::DialogRecord::OpenFile), QStringList{QStringLiteral("Abrir Arquivo")});
+    EXPECT_TRUE(ed->toPlainText().startsWith(QStringLiteral("Pagamento na entrega."))) << ed->toPlainText().toStdString();
+
+    const QString copia = dir.filePath(QStringLiteral("copia.rtf"));
+    dialogs().fileToOpen(copia);
+    QTest::mouseClick(frm->findChild<QToolButton*>(QStringLiteral("btnSalvar")), Qt::LeftButton);
+    EXPECT_EQ(dialogs().texts(test::DialogRecord::SaveFile), QStringList{QStringLiteral("Salvar")});
+    QFile f(copia);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    QTextDocument lido;
+    lerObservacao(f.readAll(), lido);
+    EXPECT_EQ(lido.toPlainText(), ed->toPlainText()) << "the file is the observation";
+    dialogs().answer({true});
+    tecla(Qt::Key_Escape);
+}
+
+TEST_F(ZOV00100Test, AnExportedOrdersObservationCannotBeTypedImportedOrChanged)
+{
+    test::pedidoGravado(tdb->db(), QStringLiteral("0000000001"), QStringLiteral("7"));
+    abre();
+    acao("mnuObservacao")->trigger();
+    auto* ed = frm->findChild<QTextEdit*>(QStringLiteral("dbrObservacao"));
+    ASSERT_TRUE(ed);
+    EXPECT_TRUE(ed->isReadOnly());
+    EXPECT_FALSE(frm->findChild<QToolButton*>(QStringLiteral("btnImportar"))->isEnabled());
+    ed->setFocus();
+    QTest::keyClicks(ed, QStringLiteral("x"));
+    EXPECT_TRUE(ed->toPlainText().isEmpty());
+    EXPECT_FALSE(frm->logic().pedidoEditando());
 }
 
 TEST_F(ZOV00100Test, CtrlLOpensTheFilterAndTheCommandsFollowTheOrdersSituation)
@@ -262,6 +334,46 @@ TEST_F(ZOV00100ItensTest, F9InTheProductColumnSearchesTheProductsPricedInTheOrde
     EXPECT_EQ(frm->logic().qryItemPedido[QStringLiteral("NMPRODUTO")].asString(), QStringLiteral("LAPIS PRETO"));
     EXPECT_EQ(campoAtual(), QStringLiteral("Quantidade"));
     EXPECT_NEAR(frm->logic().qryItemPedido[QStringLiteral("VRPREUNITPED")].asFloat(), 12.35, 1e-9);
+}
+
+TEST_F(ZOV00100ItensTest, CtrlPOpensTheConsultationWhereSpaceTicksAndConfirmAddsTheItemsToTheGrid)
+{
+    pedidoNaGrade();
+    bool aberta = false;
+    QTimer::singleShot(0, [&] {
+        auto* c = qobject_cast<TfrmConsultaProd*>(QApplication::activeModalWidget());
+        if (!c)
+            return;
+        aberta = true;
+        // Keys go where a person's would: to the active window.
+        c->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(c));
+        for (int i = 0; i < 200 && QApplication::activeWindow() != c; ++i)
+            QTest::qWait(10);
+        EXPECT_EQ(shell().statusText(kScreenCodePanel), QStringLiteral("ZOV00102"));
+        QTest::keyClicks(c->findChild<QLineEdit*>(QStringLiteral("edtQtde")), QStringLiteral("3"));
+        QTableView* g = c->dbgProdutos();
+        auto* m = static_cast<DatasetModel*>(g->model());
+        for (const char* codigo : {"0102", "0101"}) {
+            ASSERT_TRUE(c->logic().qryProdCompl.locate(QStringLiteral("CDARVPROD"), QString::fromLatin1(codigo)));
+            g->setFocus();
+            g->setCurrentIndex(m->index(c->logic().qryProdCompl.recNo() - 1, m->columnOf(QStringLiteral("QUANTIDADE"))));
+            QTest::keyClick(g, Qt::Key_Space); // ticks and takes the default quantity
+        }
+        EXPECT_EQ(c->lstEscolhidos()->count(), 2);
+        QTest::keyClick(g, Qt::Key_Return, Qt::ControlModifier);
+        EXPECT_EQ(dialogs().infos(), QStringList{QStringLiteral("Inclusão realizada com sucesso.")});
+        QTest::keyClick(g, Qt::Key_Escape);
+    });
+    tecla(Qt::Key_P, Qt::ControlModifier);
+    ASSERT_TRUE(aberta) << "Ctrl+P opens the consultation";
+    EXPECT_TRUE(dialogs().errors().isEmpty()) << dialogs().errors().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(shell().statusText(kScreenCodePanel), QStringLiteral("ZOV00100"));
+    EXPECT_EQ(test::countRows(tdb->db(), QStringLiteral("ITEMPEDIDO"), QStringLiteral("QTITEMPED = 3")), 2);
+    QStringList naGrade;
+    for (int r = 0; r < grade()->model()->rowCount(); ++r)
+        naGrade << grade()->model()->index(r, 1).data(Qt::DisplayRole).toString();
+    EXPECT_TRUE(naGrade.contains(QStringLiteral("0101")) && naGrade.contains(QStringLiteral("0102"))) << naGrade.join(QLatin1Char(',')).toStdString();
 }
 
 } // namespace

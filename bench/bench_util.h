@@ -1,0 +1,72 @@
+#pragma once
+// What the benchmarks share: a `zov-appserver init --scale N` company made in
+// a temporary folder, its tables copied into a client database, and the
+// median of a few timed runs.
+#include "db/schema.h"
+#include "library/database.h"
+#include "library/dataset.h"
+
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QStringList>
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace zov::bench {
+
+// The columns both files have, so the copy survives schema differences.
+inline void copyTable(Database& db, const QString& table)
+{
+    QStringList cols;
+    Statement st(db, QStringLiteral("SELECT l.name FROM pragma_table_info(:T) l JOIN srv.pragma_table_info(:T) s ON s.name = l.name"));
+    st.bind(QStringLiteral("T"), table);
+    while (st.step())
+        cols << st.value(0, FieldKind::Text).toString();
+    const QString list = cols.join(QLatin1Char(','));
+    db.execScript(QStringLiteral("INSERT INTO %1 (%2) SELECT %2 FROM srv.%1").arg(table, list));
+}
+
+// Makes the server's company of scale N in serverDb and copies the tables
+// into the client database db (already with its schema). False on failure.
+template <size_t K>
+bool copyScaleCompany(Database& db, const QString& appServer, const QString& serverDb, int scale, const char* const (&tables)[K])
+{
+    if (QProcess::execute(appServer, {QStringLiteral("init"), QStringLiteral("--db"), serverDb, QStringLiteral("--scale"), QString::number(scale)}) != 0) {
+        std::fprintf(stderr, "zov-appserver init failed\n");
+        return false;
+    }
+    db.exec(QStringLiteral("ATTACH DATABASE :F AS srv"), {{QStringLiteral("F"), serverDb}});
+    db.transaction([&] {
+        for (const char* table : tables)
+            copyTable(db, QLatin1String(table));
+    });
+    db.execScript(QStringLiteral("DETACH DATABASE srv"));
+    return true;
+}
+
+inline QStringList column(Database& db, const QString& sql)
+{
+    QStringList out;
+    Statement st(db, sql);
+    while (st.step())
+        out << st.value(0, FieldKind::Text).toString();
+    return out;
+}
+
+// Median of a few runs, in milliseconds.
+template <typename F>
+double medianMs(int runs, F&& run)
+{
+    std::vector<double> ms;
+    for (int i = 0; i < runs; ++i) {
+        QElapsedTimer t;
+        t.start();
+        run();
+        ms.push_back(t.nsecsElapsed() / 1e6);
+    }
+    std::sort(ms.begin(), ms.end());
+    return ms[ms.size() / 2];
+}
+
+} // namespace zov::bench

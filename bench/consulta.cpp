@@ -1,0 +1,97 @@
+// The product consultation over a large catalogue: the products and price
+// rows of a `zov-appserver init --scale N` company (100 000 products and
+// their price rows at N = 10), with a maximum discount of the branch's state
+// for one product in ten. Prints the opening for an order and one search
+// keystroke by name.
+//
+//   bench_consulta [N]      (default: 10)
+#include "bench/bench_util.h"
+#include "library/local_time.h"
+#include "search/ZOV00102_logic.h"
+
+#include <QCoreApplication>
+#include <QTemporaryDir>
+#include <cstdio>
+
+using namespace zov;
+
+namespace {
+
+const char* const kTables[] = {"FILIAL", "CLIENTE", "VENDEDOR", "PRECOBASE", "PRODUTO", "ITEMPREBASE"};
+
+// Nothing is added: only opening and searching are measured.
+class SemPedido final : public DestinoConsulta {
+public:
+    void incluiItem(const ProdutoEscolhido&) override {}
+    void itensIncluidos() override {}
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    zov::readLocalTimeZoneOnce();
+    QCoreApplication app(argc, argv);
+    const int scale = argc > 1 ? std::max(1, std::atoi(argv[1])) : 10;
+    QTemporaryDir dir;
+    Database db(dir.filePath(QStringLiteral("cliente.sqlite")), Database::Mode::CreateIfMissing);
+    db.execScript(QString::fromUtf8(schemaSql()));
+    if (!bench::copyScaleCompany(db, QStringLiteral(ZOV_APPSERVER), dir.filePath(QStringLiteral("servidor.db")), scale, kTables))
+        return 1;
+    const QString filial = db.scalar(QStringLiteral("SELECT min(CDFILIAL) FROM FILIAL")).toString();
+    const QString lista = db.scalar(QStringLiteral("SELECT CDPRECOBASE FROM ITEMPREBASE GROUP BY CDPRECOBASE ORDER BY count(*) DESC LIMIT 1")).toString();
+    db.exec(QStringLiteral("DELETE FROM ENDEFILI WHERE CDFILIAL = :F"), {{QStringLiteral("F"), filial}});
+    db.exec(QStringLiteral("INSERT INTO ENDEFILI (CDFILIAL, IDTPENDEFILI, CDPAIS, SGESTADO) VALUES (:F, 'P', '0001', 'SP')"), {{QStringLiteral("F"), filial}});
+    db.exec(QStringLiteral("INSERT OR IGNORE INTO ITDESPREBASE (CDPRECOBASE, CDPAIS, SGESTADO, CDPRODUTO, VRPEMAXDESPR) "
+                           "SELECT :L, '0001', 'SP', CDPRODUTO, 7 FROM PRODUTO WHERE rowid % 10 = 0"),
+            {{QStringLiteral("L"), lista}});
+    db.execScript(QStringLiteral("ANALYZE"));
+    std::printf("N = %d: %d products, %d price rows, list %s\n", scale, db.scalar(QStringLiteral("SELECT count(*) FROM PRODUTO")).toInt(),
+                db.scalar(QStringLiteral("SELECT count(*) FROM ITEMPREBASE")).toInt(), qPrintable(lista));
+
+    SemPedido pedido;
+    ParametrosConsulta p;
+    p.cdFilial = filial;
+    p.cdPrecoBase = lista;
+    p.cdCliente = db.scalar(QStringLiteral("SELECT min(CDCLIENTE) FROM CLIENTE")).toString();
+    p.cdVendedor = db.scalar(QStringLiteral("SELECT min(CDVENDEDOR) FROM VENDEDOR")).toString();
+    p.podeConfirmar = true;
+    p.destino = &pedido;
+
+    // The statement alone, stepped through, to tell the database from the dataset.
+    const double sql = bench::medianMs(5, [&] {
+        Statement st(db, qryProdComplSql());
+        st.bind(QStringLiteral("P_CDPRECOBASE"), lista);
+        st.bind(QStringLiteral("P_VRPEDESC"), 0.0);
+        st.bind(QStringLiteral("P_CDPAIS"), QStringLiteral("0001"));
+        st.bind(QStringLiteral("P_SGESTADO"), QStringLiteral("SP"));
+        while (st.step()) {
+        }
+    });
+    std::printf("  the statement alone: %.1f ms\n", sql);
+    ConsultaProdLogic consulta(db);
+    const double abre = bench::medianMs(5, [&] { consulta.abre(p); });
+    int comPreco = 0;
+    for (int i = 0; i < consulta.qryProdCompl.storageCount(); ++i)
+        comPreco += consulta.qryProdCompl.valueAt(i, consulta.qryProdCompl.fieldByName(QStringLiteral("VRITEPREBASE")).index()).isNull() ? 0 : 1;
+    std::printf("  opened: %d products, %d with a price valid today\n", consulta.qryProdCompl.recordCount(), comPreco);
+
+    // A name typed letter by letter, as the 600 ms timer would search it.
+    const QString nome = consulta.qryProdCompl.isEmpty() ? QStringLiteral("CAN")
+                                                         : consulta.qryProdCompl[QStringLiteral("NMPRODUTO")].asString().left(4);
+    std::vector<double> teclas;
+    int achados = 0;
+    for (int vez = 0; vez < 3; ++vez) {
+        for (int n = 1; n <= nome.size(); ++n) {
+            teclas.push_back(bench::medianMs(1, [&] { consulta.pesquisa(ColunaConsulta::Nome, nome.left(n)); }));
+            achados = consulta.qryProdCompl.recordCount();
+        }
+        consulta.pesquisa(ColunaConsulta::Nome, QString());
+    }
+    std::sort(teclas.begin(), teclas.end());
+    std::printf("  search \"%s\": %d products\n", qPrintable(nome), achados);
+
+    std::printf("figure consultation_open_ms %.1f ms\n", abre);
+    std::printf("figure consultation_search_ms %.1f ms\n", teclas[teclas.size() / 2]);
+    return 0;
+}
