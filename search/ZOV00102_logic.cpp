@@ -168,6 +168,7 @@ void ConsultaProdLogic::marca()
         escolhas_.removeAll(texto);
         if (!editando())
             qryProdCompl.edit();
+        coluna_ = ColunaConsulta::Quantidade; // the value's rule would turn the reset percentage into 0
         poe("QUANTIDADE", 0.0);
         poe("VRPEDESCONTO", num("VRPEDESCMAX"));
         poe("VRDESC", 0.0);

@@ -96,6 +96,7 @@ TEST_F(ConsultaTest, ChosenRowsKeepValuePercentageAndTotalsInStepAndUntickingRes
     EXPECT_FALSE(run([&] { cons->saiCelula(ColunaConsulta::PerDesc); })) << "No to DESC_SUP refuses the store";
     EXPECT_EQ(dialogs().questions(), QStringList{QStringLiteral("Percentual do desconto é superior ao desconto máximo  10,00%. Deseja continuar?")});
     lista().cancel();
+    digita(ColunaConsulta::VrDesc, "VRDESC", 2.5);
 
     ASSERT_TRUE(run([&] { cons->marca(); }));
     EXPECT_TRUE(cons->escolhas().isEmpty());
