@@ -9,8 +9,11 @@
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <memory>
 #include <vector>
 
 namespace zov::bench {
@@ -27,22 +30,28 @@ inline void copyTable(Database& db, const QString& table)
     db.execScript(QStringLiteral("INSERT INTO %1 (%2) SELECT %2 FROM srv.%1").arg(table, list));
 }
 
-// Makes the server's company of scale N in serverDb and copies the tables
-// into the client database db (already with its schema). False on failure.
+// The scale of the command line (default 10).
+inline int scaleArg(int argc, char** argv) { return argc > 1 ? std::max(1, std::atoi(argv[1])) : 10; }
+
+// A client database in dir with the schema and the listed tables of the
+// server's company of scale N (made by appServer in dir). Null on failure.
 template <size_t K>
-bool copyScaleCompany(Database& db, const QString& appServer, const QString& serverDb, int scale, const char* const (&tables)[K])
+std::unique_ptr<Database> clientWithScaleCompany(const QTemporaryDir& dir, const QString& appServer, int scale, const char* const (&tables)[K])
 {
+    const QString serverDb = dir.filePath(QStringLiteral("servidor.db"));
     if (QProcess::execute(appServer, {QStringLiteral("init"), QStringLiteral("--db"), serverDb, QStringLiteral("--scale"), QString::number(scale)}) != 0) {
         std::fprintf(stderr, "zov-appserver init failed\n");
-        return false;
+        return nullptr;
     }
-    db.exec(QStringLiteral("ATTACH DATABASE :F AS srv"), {{QStringLiteral("F"), serverDb}});
-    db.transaction([&] {
+    auto db = std::make_unique<Database>(dir.filePath(QStringLiteral("cliente.sqlite")), Database::Mode::CreateIfMissing);
+    db->execScript(QString::fromUtf8(schemaSql()));
+    db->exec(QStringLiteral("ATTACH DATABASE :F AS srv"), {{QStringLiteral("F"), serverDb}});
+    db->transaction([&] {
         for (const char* table : tables)
-            copyTable(db, QLatin1String(table));
+            copyTable(*db, QLatin1String(table));
     });
-    db.execScript(QStringLiteral("DETACH DATABASE srv"));
-    return true;
+    db->execScript(QStringLiteral("DETACH DATABASE srv"));
+    return db;
 }
 
 inline QStringList column(Database& db, const QString& sql)

@@ -32,12 +32,12 @@ int main(int argc, char** argv)
 {
     zov::readLocalTimeZoneOnce();
     QCoreApplication app(argc, argv);
-    const int scale = argc > 1 ? std::max(1, std::atoi(argv[1])) : 10;
+    const int scale = bench::scaleArg(argc, argv);
     QTemporaryDir dir;
-    Database db(dir.filePath(QStringLiteral("cliente.sqlite")), Database::Mode::CreateIfMissing);
-    db.execScript(QString::fromUtf8(schemaSql()));
-    if (!bench::copyScaleCompany(db, QStringLiteral(ZOV_APPSERVER), dir.filePath(QStringLiteral("servidor.db")), scale, kTables))
+    const auto cliente = bench::clientWithScaleCompany(dir, QStringLiteral(ZOV_APPSERVER), scale, kTables);
+    if (!cliente)
         return 1;
+    Database& db = *cliente;
     const QString filial = db.scalar(QStringLiteral("SELECT min(CDFILIAL) FROM FILIAL")).toString();
     const QString lista = db.scalar(QStringLiteral("SELECT CDPRECOBASE FROM ITEMPREBASE GROUP BY CDPRECOBASE ORDER BY count(*) DESC LIMIT 1")).toString();
     db.exec(QStringLiteral("DELETE FROM ENDEFILI WHERE CDFILIAL = :F"), {{QStringLiteral("F"), filial}});

@@ -227,15 +227,14 @@ int main(int argc, char** argv)
 {
     zov::readLocalTimeZoneOnce();
     QCoreApplication app(argc, argv);
-    const int scale = argc > 1 ? std::max(1, std::atoi(argv[1])) : 10;
+    const int scale = bench::scaleArg(argc, argv);
     QTemporaryDir dir;
-    const QString serverDb = dir.filePath(QStringLiteral("servidor.db"));
     QElapsedTimer t;
     t.start();
-    Database db(dir.filePath(QStringLiteral("cliente.sqlite")), Database::Mode::CreateIfMissing);
-    db.execScript(QString::fromUtf8(schemaSql()));
-    if (!bench::copyScaleCompany(db, QStringLiteral(ZOV_APPSERVER), serverDb, scale, kReferenceTables))
+    const auto cliente = bench::clientWithScaleCompany(dir, QStringLiteral(ZOV_APPSERVER), scale, kReferenceTables);
+    if (!cliente)
         return 1;
+    Database& db = *cliente;
     const int orders = 100000;
     fillOrders(db, orders);
     db.execScript(QStringLiteral("ANALYZE"));

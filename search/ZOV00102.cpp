@@ -51,9 +51,7 @@ public:
     ConsultaModel(ConsultaProdLogic& logic) : DatasetModel(logic.qryProdCompl), logic_(logic) {}
     bool escolhida(int row) const
     {
-        const QString texto = index(row, columnOf(QStringLiteral("CDARVPROD"))).data(Qt::DisplayRole).toString() + QLatin1Char(' ') +
-                              index(row, columnOf(QStringLiteral("NMPRODUTO"))).data(Qt::EditRole).toString();
-        return logic_.escolhas().contains(texto);
+        return logic_.escolhas().contains(ConsultaProdLogic::textoEscolha(valor(row, "CDARVPROD"), valor(row, "NMPRODUTO")));
     }
     Qt::ItemFlags flags(const QModelIndex& i) const override
     {
@@ -72,11 +70,15 @@ public:
         }
         // The code as the product picture shows it, as in the chosen list.
         if (i.isValid() && role == Qt::DisplayRole && fieldAt(i.column()).fieldName() == QLatin1String("CDARVPROD"))
-            return DBPictObj(0).format(DatasetModel::data(i, Qt::EditRole).toString());
+            return DBPictObj(0).format(valor(i.row(), "CDARVPROD"));
         return DatasetModel::data(i, role);
     }
 
 private:
+    QString valor(int row, const char* campo) const
+    {
+        return DatasetModel::data(index(row, columnOf(QString::fromLatin1(campo))), Qt::EditRole).toString();
+    }
     ConsultaProdLogic& logic_;
 };
 

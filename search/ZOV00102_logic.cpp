@@ -142,10 +142,14 @@ void ConsultaProdLogic::abre(const ParametrosConsulta& p)
     qryProdCompl.open();
 }
 
+QString ConsultaProdLogic::textoEscolha(const QString& cdArvProd, const QString& nome)
+{
+    return DBPictObj(0).format(cdArvProd) + QLatin1Char(' ') + nome;
+}
+
 QString ConsultaProdLogic::textoDaLinha() const
 {
-    return DBPictObj(0).format(qryProdCompl[QStringLiteral("CDARVPROD")].asString()) + QLatin1Char(' ') +
-           qryProdCompl[QStringLiteral("NMPRODUTO")].asString();
+    return textoEscolha(qryProdCompl[QStringLiteral("CDARVPROD")].asString(), qryProdCompl[QStringLiteral("NMPRODUTO")].asString());
 }
 
 bool ConsultaProdLogic::escolhido() const

@@ -48,6 +48,8 @@ public:
     void confirma();
 
     const QStringList& escolhas() const { return escolhas_; }
+    // A chosen list entry: the code as the product picture shows it, a blank, the name.
+    static QString textoEscolha(const QString& cdArvProd, const QString& nome);
     double totalBruto() const;
     double totalLiquido() const;
 
