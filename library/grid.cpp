@@ -20,9 +20,23 @@ void bindGrid(QTableView* view, DatasetModel* model)
     view->verticalHeader()->setDefaultSectionSize(view->fontMetrics().height() + 6);
     view->verticalHeader()->hide();
     QObject::connect(view->selectionModel(), &QItemSelectionModel::currentChanged, model,
-                     [model](const QModelIndex& current, const QModelIndex&) {
-                         if (current.isValid())
-                             runGuarded([&] { model->setCurrentRow(current.row()); });
+                     [view, model](const QModelIndex& current, const QModelIndex&) {
+                         if (!current.isValid() || runGuarded([&] { model->setCurrentRow(current.row()); }))
+                             return;
+                         // A refused move: the view may still select the row it was heading
+                         // for once this signal returns (a key's selection comes after the
+                         // current index), so the dataset's row is selected again after that.
+                         QMetaObject::invokeMethod(
+                             view,
+                             [view, model] {
+                                 const int row = model->query().recNo() - 1;
+                                 if (row < 0 || row >= model->rowCount())
+                                     return;
+                                 const QModelIndex cur = view->currentIndex();
+                                 view->selectionModel()->setCurrentIndex(model->index(row, cur.isValid() ? cur.column() : 0),
+                                                                         QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+                             },
+                             Qt::QueuedConnection);
                      });
     QObject::connect(model, &DatasetModel::currentRowChanged, view, [view, model](int row) {
         if (row < 0 || row >= model->rowCount())

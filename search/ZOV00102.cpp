@@ -197,6 +197,15 @@ void TfrmConsultaProd::showEvent(QShowEvent* event)
     edtProcurar_->setFocus();
 }
 
+// A product just ticked takes its quantity next.
+void TfrmConsultaProd::vaiParaQuantidade()
+{
+    const QModelIndex i = dbgProdutos_->currentIndex();
+    if (!i.isValid() || !logic_.escolhido() || colunaAtual() == ColunaConsulta::Quantidade)
+        return;
+    dbgProdutos_->setCurrentIndex(model_->index(i.row(), model_->columnOf(QStringLiteral("QUANTIDADE"))));
+}
+
 // The product picture is the search's mask while the code is searched.
 void TfrmConsultaProd::aplicaMascara()
 {
@@ -268,7 +277,8 @@ bool TfrmConsultaProd::eventFilter(QObject* watched, QEvent* e)
         const QModelIndex i = dbgProdutos_->indexAt(static_cast<QMouseEvent*>(e)->pos());
         if (i.isValid() && colunaDoCampo(model_->fieldAt(i.column()).fieldName()) == ColunaConsulta::Marca) {
             dbgProdutos_->setCurrentIndex(i);
-            runGuarded([this] { logic_.marca(); });
+            if (runGuarded([this] { logic_.marca(); }))
+                vaiParaQuantidade();
             atualiza();
             return true;
         }
@@ -276,7 +286,8 @@ bool TfrmConsultaProd::eventFilter(QObject* watched, QEvent* e)
     if (e->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(e);
         if (watched == dbgProdutos_ && key->key() == Qt::Key_Space) {
-            runGuarded([this] { logic_.espaco(colunaAtual(), quantidadePadrao()); });
+            if (runGuarded([this] { logic_.espaco(colunaAtual(), quantidadePadrao()); }))
+                vaiParaQuantidade();
             atualiza();
             return true;
         }

@@ -38,6 +38,7 @@ private:
     double quantidadePadrao() const;
     void atualiza();
     void aplicaMascara();
+    void vaiParaQuantidade();
 
     ConsultaProdLogic logic_;
     DatasetModel* model_ = nullptr;

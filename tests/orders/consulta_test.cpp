@@ -263,13 +263,17 @@ TEST_F(ConsultaTest, TheWindowShowsItsCodeCodesWithThePictureAndKeepsAChosenRowW
     QTest::keyClick(grade, Qt::Key_Space);
     ASSERT_EQ(frm->lstEscolhidos()->count(), 1);
     EXPECT_EQ(frm->lstEscolhidos()->item(0)->text(), QStringLiteral("01.01 CANETA AZUL"));
+    EXPECT_EQ(grade->currentIndex().column(), m->columnOf(QStringLiteral("QUANTIDADE"))) << "the quantity comes next";
     EXPECT_EQ(m->index(row, 0).data(Qt::CheckStateRole).toInt(), int(Qt::Checked)) << "membership by the code as shown";
 
     // Down from a chosen row with no quantity is refused and the grid stays.
     grade->setCurrentIndex(m->index(row, codigo));
     QTest::keyClick(grade, Qt::Key_Down);
     EXPECT_EQ(dialogs().errors(), QStringList{QStringLiteral("Quantidade deve ser informada.")});
+    QCoreApplication::processEvents();
     EXPECT_EQ(grade->currentIndex().row(), row);
+    EXPECT_TRUE(grade->selectionModel()->isRowSelected(row, {})) << "the row stayed on is the one shown selected";
+    EXPECT_FALSE(grade->selectionModel()->isRowSelected(row + 1, {}));
     EXPECT_EQ(frm->logic().qryProdCompl.recNo() - 1, row);
 
     // Searching codes types through the picture.
