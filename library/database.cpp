@@ -291,6 +291,14 @@ bool Statement::declaredKind(int column, FieldKind& kind) const
     return kindFromDeclaredType(sqlite3_column_decltype(stmt_, column), kind) || kindFromName(columnName(column), kind);
 }
 
+bool Statement::textEquals(int column, const QString& s) const
+{
+    if (sqlite3_column_type(stmt_, column) != SQLITE_TEXT)
+        return false;
+    const char* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column));
+    return QAnyStringView::equal(QStringView(s), QUtf8StringView(text, sqlite3_column_bytes(stmt_, column)));
+}
+
 QVariant Statement::rawValue(int column) const
 {
     switch (sqlite3_column_type(stmt_, column)) {

@@ -62,6 +62,8 @@ public:
     QVariant rawValue(int column) const;
     QVariant value(int column, FieldKind kind) const;
     QVariant value(int column) const { return value(column, columnKind(column)); }
+    // Whether the column holds text equal to s, without making a string of it.
+    bool textEquals(int column, const QString& s) const;
 
     sqlite3_stmt* handle() const { return stmt_; }
     const QString& sql() const { return sql_; }

@@ -142,8 +142,14 @@ void Query::bindParams(Statement& st) const
 
 Field* Query::findField(const QString& name) const
 {
-    const auto it = fieldIndex_.constFind(name.toLower());
-    return it == fieldIndex_.constEnd() ? nullptr : fields_[std::size_t(*it)].get();
+    // Callers mostly spell the name as the field does: no lower-cased copy then.
+    auto it = fieldIndexExact_.constFind(name);
+    if (it == fieldIndexExact_.constEnd()) {
+        it = fieldIndex_.constFind(name.toLower());
+        if (it == fieldIndex_.constEnd())
+            return nullptr;
+    }
+    return fields_[std::size_t(*it)].get();
 }
 
 Field& Query::fieldByName(const QString& name) const
@@ -164,9 +170,11 @@ QStringList Query::fieldNames() const
 void Query::rebuildFieldIndex()
 {
     fieldIndex_.clear();
+    fieldIndexExact_.clear();
     for (std::size_t i = 0; i < fields_.size(); ++i) {
         fields_[i]->index_ = int(i);
         fieldIndex_.insert(fields_[i]->fieldName().toLower(), int(i));
+        fieldIndexExact_.insert(fields_[i]->fieldName(), int(i));
     }
 }
 
@@ -301,14 +309,26 @@ void Query::fetch(Statement& st)
             guessed.push_back(i);
     }
     if (hasRow) {
+        // A text equal to the one above shares its string: constant and
+        // repeated columns (flags, units) cost no allocation per row.
+        std::vector<QVariant> above(static_cast<std::size_t>(nfields), QVariant());
         do {
             Row r;
             r.uid = ++uidSeq_;
             r.values.resize(nfields);
             for (int i = 0; i < nfields; ++i) {
                 const Field& f = *fields_[std::size_t(i)];
-                if (f.column_ >= 0)
-                    r.values[i] = st.value(f.column_, f.kind_);
+                if (f.column_ < 0)
+                    continue;
+                QVariant& prev = above[std::size_t(i)];
+                if (f.kind_ == FieldKind::Text && prev.metaType().id() == QMetaType::QString
+                    && st.textEquals(f.column_, *static_cast<const QString*>(prev.constData()))) {
+                    r.values[i] = prev;
+                    continue;
+                }
+                r.values[i] = st.value(f.column_, f.kind_);
+                if (f.kind_ == FieldKind::Text)
+                    prev = r.values[i];
             }
             for (int i : guessed)
                 r.values[i] = st.rawValue(fields_[std::size_t(i)]->column_);

@@ -317,6 +317,7 @@ private:
     std::vector<std::unique_ptr<Param>> params_;
     std::vector<std::unique_ptr<Field>> fields_;
     QHash<QString, int> fieldIndex_; // lower-cased name -> index
+    QHash<QString, int> fieldIndexExact_; // name as the field spells it -> index
     std::vector<Row> rows_;
     std::vector<Row> deleted_;
     std::vector<int> view_; // storage rows of the visible positions, when filtered

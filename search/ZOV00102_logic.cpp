@@ -30,17 +30,19 @@ QString msg(const char* key) { return msgConsultaProd().Msg(QString::fromLatin1(
 
 QString qryProdComplSql()
 {
-    // The price is that of the list's row valid today (the newest when several
-    // are), so an expired old row never hides a valid new one and a product is
-    // one row whatever its price rows.
+    // The price is that of the list's row when it is valid today; the local
+    // table holds one row per list and product, so a product is one row. An
+    // outer join with the validity in a CASE, not a sub-select per product:
+    // the catalogue has 100 000 of them. Today is a parameter (:P_HOJE), as
+    // SQLite's local date would be worked out twice for every product.
     return QStringLiteral(
         "SELECT 'N' AS IDMARCADO, PR.CDARVPROD, PR.CDPRODUTO, PR.NMPRODUTO, PR.SGUNIDADE, PR.CDPRODESTO, "
-        "(SELECT X.VRITEPREBASE FROM ITEMPREBASE X WHERE X.CDPRODUTO = PR.CDPRODUTO AND X.CDPRECOBASE = :P_CDPRECOBASE "
-        "AND date(X.DTINIVALIPB) <= date('now', 'localtime') AND (X.DTFIMVALIPB IS NULL OR date(X.DTFIMVALIPB) >= date('now', 'localtime')) "
-        "ORDER BY X.DTINIVALIPB DESC LIMIT 1) AS VRITEPREBASE, "
+        "CASE WHEN date(IT.DTINIVALIPB) <= :P_HOJE AND (IT.DTFIMVALIPB IS NULL OR date(IT.DTFIMVALIPB) >= :P_HOJE) "
+        "THEN IT.VRITEPREBASE END AS VRITEPREBASE, "
         "PR.CDBARPRODUTO, 0.0 AS QUANTIDADE, NVL(DE.VRPEMAXDESPR, NVL(:P_VRPEDESC, 0)) AS VRPEDESCMAX, "
         "NVL(DE.VRPEMAXDESPR, NVL(:P_VRPEDESC, 0)) AS VRPEDESCONTO, 0.0 AS VRDESC "
-        "FROM PRODUTO PR LEFT JOIN ITDESPREBASE DE ON DE.CDPRODUTO = PR.CDPRODUTO AND DE.CDPRECOBASE = :P_CDPRECOBASE "
+        "FROM PRODUTO PR LEFT JOIN ITEMPREBASE IT ON IT.CDPRODUTO = PR.CDPRODUTO AND IT.CDPRECOBASE = :P_CDPRECOBASE "
+        "LEFT JOIN ITDESPREBASE DE ON DE.CDPRODUTO = PR.CDPRODUTO AND DE.CDPRECOBASE = :P_CDPRECOBASE "
         "AND DE.CDPAIS = :P_CDPAIS AND DE.SGESTADO = :P_SGESTADO "
         "WHERE PR.CDPRODESTO IS NOT NULL ORDER BY PR.CDARVPROD");
 }
@@ -75,11 +77,16 @@ ConsultaProdLogic::ConsultaProdLogic(Database& db) : qryProdCompl(&db, QStringLi
     liquido.displayLabel = QStringLiteral("Vr. Líquido");
     liquido.displayFormat = QStringLiteral("#,##0.00");
     liquido.visible = false;
-    qryProdCompl.onCalcFields = [](Query& q) {
-        const double preco = q[QStringLiteral("VRITEPREBASE")].asFloat();
-        const double qtd = q[QStringLiteral("QUANTIDADE")].asFloat();
-        q[QStringLiteral("VRTOTAL")].setValue(RoundDec(preco, 2) * qtd);
-        q[QStringLiteral("VRTOTLIQUIDO")].setValue(preco * qtd - RoundDec(preco, 2) * qtd * q[QStringLiteral("VRPEDESCONTO")].asFloat() / 100.0);
+    // Run for each of 100 000 rows on opening: the fields are found once.
+    // They live as long as the dataset, as every one is a column of its statement.
+    Field* preco = &qryProdCompl.fieldByName(QStringLiteral("VRITEPREBASE"));
+    Field* qtde = &qryProdCompl.fieldByName(QStringLiteral("QUANTIDADE"));
+    Field* desconto = &qryProdCompl.fieldByName(QStringLiteral("VRPEDESCONTO"));
+    qryProdCompl.onCalcFields = [preco, qtde, desconto, &total, &liquido](Query&) {
+        const double p = preco->asFloat();
+        const double q = qtde->asFloat();
+        total.setValue(RoundDec(p, 2) * q);
+        liquido.setValue(p * q - RoundDec(p, 2) * q * desconto->asFloat() / 100.0);
     };
     // However the row is stored (Enter, leaving the cell, moving the grid),
     // the discount rule and the maximum's question come first.
@@ -139,6 +146,7 @@ void ConsultaProdLogic::abre(const ParametrosConsulta& p)
     qryProdCompl.setParam(QStringLiteral("P_VRPEDESC"), maximo_);
     qryProdCompl.setParam(QStringLiteral("P_CDPAIS"), cdPais_);
     qryProdCompl.setParam(QStringLiteral("P_SGESTADO"), sgEstado_);
+    qryProdCompl.setParam(QStringLiteral("P_HOJE"), QDate::currentDate().toString(Qt::ISODate));
     qryProdCompl.open();
 }
 

@@ -303,6 +303,28 @@ TEST_F(DatasetTest, ValuesConvertToTheFieldKind)
     EXPECT_EQ(q[QStringLiteral("NMPAIS")].asString(), QStringLiteral("10"));
 }
 
+// Repeated texts share one string as read: the rows must still be apart.
+TEST_F(DatasetTest, RepeatedTextsReadTheSameAndEditApart)
+{
+    db->execScript(QStringLiteral("UPDATE PAIS SET NMPAIS = 'Grão' WHERE CDPAIS IN ('0001','0002');"
+                                  "UPDATE PAIS SET NMPAIS = 'Grã' WHERE CDPAIS = '0003';"));
+    q.setSql(QStringLiteral("SELECT CDPAIS, NMPAIS, 'N' AS IDMARCADO, VRTAXA FROM PAIS ORDER BY CDPAIS"));
+    q.open();
+    QStringList nomes;
+    for (q.first(); !q.eof(); q.next())
+        nomes << q[QStringLiteral("NMPAIS")].asString() + q[QStringLiteral("IDMARCADO")].asString();
+    EXPECT_EQ(nomes, (QStringList{QStringLiteral("GrãoN"), QStringLiteral("GrãoN"), QStringLiteral("GrãN")}))
+        << "a text that only starts like the one above is its own";
+    q.first();
+    q.edit();
+    q[QStringLiteral("NMPAIS")].setValue(QStringLiteral("Brasil"));
+    q[QStringLiteral("IDMARCADO")].setValue(QStringLiteral("S"));
+    q.post();
+    q.next();
+    EXPECT_EQ(q[QStringLiteral("NMPAIS")].asString(), QStringLiteral("Grão"));
+    EXPECT_EQ(q[QStringLiteral("IDMARCADO")].asString(), QStringLiteral("N"));
+}
+
 TEST_F(DatasetTest, EventsFireInOrderAndCanBeSuspended)
 {
     QStringList log;
