@@ -8,6 +8,7 @@
 #include "library/velmora.h"
 #include "transfer/atu_tab.h"
 #include "transfer/endereco.h"
+#include "transfer/exporta.h"
 #include "transfer/progress.h"
 
 #include <cstdio>
@@ -42,6 +43,74 @@ int runSync(const SyncOptions& options)
             return fail(QStringLiteral("Não existe conexão com o servidor: %1").arg(lastTransferError()), 1);
         if (!CriaBaixaDados() || !ChamaExportaDados())
             return fail(lastTransferError(), 1);
+        FreeDBGeralPed();
+        return 0;
+    } catch (const std::exception& e) {
+        return fail(QString::fromUtf8(e.what()), 1);
+    }
+}
+
+int runExport(const ExportOptions& options)
+{
+    auto fail = [](const QString& text, int code) {
+        std::fprintf(stderr, "erro: %s\n", qUtf8Printable(text));
+        return code;
+    };
+    if (options.address.trimmed().isEmpty() || options.filial.trimmed().isEmpty())
+        return fail(QStringLiteral("--export precisa de --address HOST[:PORTA] e --filial CÓDIGO."), 2);
+    QString host;
+    int port = 0;
+    try {
+        SplitEndereco(options.address, host, port);
+    } catch (const std::exception& e) {
+        return fail(QString::fromUtf8(e.what()), 2);
+    }
+    QStringList pedidos;
+    for (const QString& n : options.pedidos.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        bool numero = false;
+        n.trimmed().toLongLong(&numero);
+        if (!numero || n.trimmed().size() > 10)
+            return fail(QStringLiteral("--pedidos espera números de pedido separados por vírgula, não \"%1\".").arg(n), 2);
+        pedidos << Ajusta(n, 10);
+    }
+    if (!options.pedidos.trimmed().isEmpty() && pedidos.isEmpty())
+        return fail(QStringLiteral("--pedidos sem nenhum número."), 2);
+    try {
+        fixLocaleAtStartup();
+        LoadInstallationSettings();
+        if (!options.database.isEmpty())
+            SetDatabasePath(options.database);
+        Database& db = DataBaseGeralPed();
+        SetIPAcesso(host);
+        SetPorta(port);
+        SetFilial(Ajusta(options.filial, 4));
+
+        // The same orders the export window offers: pending, of the branch, with a customer.
+        const QStringList pendentes = [&] {
+            QStringList out;
+            Statement st(db, QStringLiteral("SELECT P.NRPEDIDO FROM PEDIDO P JOIN CLIENTE C ON P.CDCLIENTE = C.CDCLIENTE "
+                                            "WHERE P.IDSITPEDIDO = '1' AND P.CDFILIAL = :F ORDER BY P.NRPEDIDO"));
+            st.bind(QStringLiteral("F"), Filial());
+            while (st.step())
+                out << st.value(0, FieldKind::Text).toString();
+            return out;
+        }();
+        for (const QString& n : pedidos)
+            if (!pendentes.contains(n))
+                return fail(QStringLiteral("o pedido %1 não está pendente de exportação na filial %2.").arg(n, Filial()), 2);
+        LimpaPedidosExport();
+        for (const QString& n : pedidos.isEmpty() ? pendentes : pedidos)
+            SetPedidosExportados(n, QStringLiteral("S"));
+
+        TransferLock lock;
+        if (!TestaConnect())
+            return fail(QStringLiteral("Não existe conexão com o servidor: %1").arg(lastTransferError()), 1);
+        if (!CriaExportaPedidos())
+            return fail(lastTransferError(), 1);
+        const ResultadoExportacao& r = UltimaExportacao();
+        for (const PedidoRecusado& p : r.recusados)
+            std::printf("recusado %s: %s\n", qUtf8Printable(p.nrPedido), qUtf8Printable(p.motivo));
+        std::printf("%lld pedido(s) enviado(s), %lld aceito(s).\n", qlonglong(r.enviados.size()), qlonglong(r.aceitos.size()));
         FreeDBGeralPed();
         return 0;
     } catch (const std::exception& e) {

@@ -3,6 +3,9 @@
 #include "app/ZOV00000.h"
 #include "customers/ZOV00500.h"
 #include "orders/ZOV00100.h"
+#include "orders/ZOV00600.h"
+#include "transfer/ZOV00200.h"
+#include "transfer/exporta.h"
 #include "transfer/ZOV00300.h"
 #include "transfer/ZOV00400.h"
 
@@ -13,6 +16,12 @@ void registerWindows(TfrmPedidosPrinc& main)
     using Item = TfrmPedidosPrinc::Item;
     main.setCreator(Item::ParamTransPed, [] { return CriaParamTransPed(); });
     main.setCreator(Item::ImportaDados, [] { return CriaImportDados(); });
+    main.setCreator(Item::ExportaDados, [] { return CriaExportaDados(); });
+    // The export (transfer) lists its refusals in the order folder's dialog.
+    SetMostraInativos([](Query& dataset, bool produtos) {
+        bool ok = false;
+        CriaProdInativo(dataset, ok, produtos);
+    });
     main.setCreator(Item::Cliente, [] { return CriaCliente(); });
     main.setCreator(Item::LanctoPedido, [] { return CriaLanctoPedido(); });
 }

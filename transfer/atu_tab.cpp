@@ -319,6 +319,20 @@ bool CriaBaixaDados()
     return false;
 }
 
+bool CriaExportaPedidos()
+{
+    try {
+        CriaDataModulo();
+        module()->ExportaPedidos();
+        return true;
+    } catch (const std::exception& e) {
+        lastError() = textOf(e);
+    } catch (...) {
+        lastError() = QStringLiteral("Ocorreu um erro inesperado.");
+    }
+    return false;
+}
+
 bool ChamaExportaDados()
 {
     bool ok = false;

@@ -56,6 +56,9 @@ public:
     // Writes the tables still held into the local ones, with their deletions.
     void ExportaDados();
     void DeletaDados(bool boTabelas);
+    // Sends the orders of the pending-order list with every active customer
+    // and marks those the server took (transfer/exporta.cpp).
+    void ExportaPedidos();
 
     // Progress in the recorded window, in message or progress mode.
     void mensagem(const QString& key);

@@ -1,0 +1,80 @@
+#include "orders/ZOV00600.h"
+
+#include "library/dataset_model.h"
+#include "library/shell.h"
+
+#include <QApplication>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QStyle>
+#include <QTableView>
+#include <QVBoxLayout>
+
+namespace zov {
+
+QString TfrmProdInativo::textoProdutos() { return QStringLiteral("Os seguintes pedidos possuem produtos inativos e não podem ser exportados."); }
+
+QString TfrmProdInativo::textoClientes() { return QStringLiteral("Os seguintes clientes encontram-se  inativos."); }
+
+TfrmProdInativo::TfrmProdInativo(Query& dataset, bool& pboOpcao, bool produtos, QWidget* parent) : QDialog(parent), pboOpcao_(pboOpcao)
+{
+    setObjectName(QStringLiteral("frmProdInativo"));
+    setWindowTitle(QStringLiteral("Atenção"));
+    auto* layout = new QVBoxLayout(this);
+    auto* topo = new QHBoxLayout;
+    auto* imagem = new QLabel(this);
+    imagem->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(32, 32));
+    lblMensagem = new QLabel(produtos ? textoProdutos() : textoClientes(), this);
+    lblMensagem->setObjectName(QStringLiteral("lblMensagem"));
+    lblMensagem->setWordWrap(true);
+    topo->addWidget(imagem);
+    topo->addWidget(lblMensagem, 1);
+    layout->addLayout(topo);
+
+    dbgDados = new QTableView(this);
+    dbgDados->setObjectName(QStringLiteral("dbgDados"));
+    auto* model = new DatasetModel(dataset, dbgDados);
+    dbgDados->setModel(model);
+    dbgDados->setSelectionBehavior(QAbstractItemView::SelectRows);
+    dbgDados->setSelectionMode(QAbstractItemView::SingleSelection);
+    dbgDados->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    dbgDados->verticalHeader()->hide();
+    dbgDados->horizontalHeader()->setStretchLastSection(true);
+    layout->addWidget(dbgDados, 1);
+
+    auto* botoes = new QHBoxLayout;
+    auto* sbtOk = new QPushButton(QStringLiteral("&OK"), this);
+    sbtOk->setObjectName(QStringLiteral("sbtOk"));
+    botoes->addStretch(1);
+    botoes->addWidget(sbtOk);
+    layout->addLayout(botoes);
+    connect(sbtOk, &QPushButton::clicked, this, [this] { ok(); });
+    resize(520, 300);
+}
+
+void TfrmProdInativo::ok()
+{
+    pboOpcao_ = true;
+    accept();
+}
+
+void TfrmProdInativo::keyPressEvent(QKeyEvent* event)
+{
+    // Enter anywhere in the window is OK.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        ok();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void CriaProdInativo(Query& dataset, bool& pboOpcao, bool produtos)
+{
+    TfrmProdInativo dialog(dataset, pboOpcao, produtos, QApplication::activeWindow());
+    dialog.exec();
+}
+
+} // namespace zov

@@ -1,0 +1,247 @@
+#include "transfer/exporta.h"
+
+#include "app/GeralZOV.h"
+#include "db/dbgeralped.h"
+#include "library/dataset.h"
+#include "library/errors.h"
+#include "transfer/atu_tab.h"
+#include "transfer/dtm_atu_tab.h"
+#include "transfer/packet.h"
+
+#include <QSysInfo>
+#include <QSet>
+
+namespace zov {
+
+namespace {
+
+QString& pedidosExport()
+{
+    static QString list;
+    return list;
+}
+
+MostraInativos& mostraInativos()
+{
+    static MostraInativos show;
+    return show;
+}
+
+ResultadoExportacao& ultima()
+{
+    static ResultadoExportacao r;
+    return r;
+}
+
+// The orders of the list are matched by whole number ("_" on both sides), so
+// 12 never picks 123 whatever the numbers' width.
+const char* const kPedidosSql =
+    "SELECT CDFILIAL, NRPEDIDO, IDSITPEDIDO, CDCLIENTE, IDPRIOPED, DTPEDIDO, DTENTPED, CDMODPGTO, IDTPFORPGTPED, "
+    "CDFORMPGTO, NRDIAPGFIXPED, NRPARCPGTOPED, IDUTDIAPAGPED, VRPEDENFPED, VRPEDEDUPED, CDTIPTRANS, IDTPIJURTRAN, "
+    "NRINSJURTRAN, IDTPIJURTRED, NRINSJURTRED, DTHRLANPED, CDOPELANPED, DSPEDCLI, VRPECOMVDPED, DSPEDVEN, "
+    "IDPGFRETTRAN, CDFILIALPED, VRENTRADAPED, CDTIPORECE, IDPEDIDOIMPR, DTCONFORC, IDTIPOPEDIDO, CDVENDEDOR, "
+    "NRPLACAVEPED, SGUFVEICPED, DSQTDEVOLPED, DSESPEVOLPED, DSMARCVOLPED, DSNUMEVOLPED, VRPBRUVOLPED, VRPLIQVOLPED, "
+    "NRAFORIGPED, IDENTRSAIDOP, CDTIPOOPER, CDPRECOBASE, NREXPEDIDO, DTVALIPED, IDORIGPED, CDFILSOLI, NRSOLICMP, "
+    "CDTIPOEDITAL, CDDEPTO, CDFILIALORC, NRORCAEVENTO, NRSEQORCAEVE, NREMPENHO, NRSEQDIAPROD, CDROTATRANSPED "
+    "FROM PEDIDO WHERE instr(:P_NRPEDIDO, '_' || NRPEDIDO || '_') > 0 AND CDFILIAL = :P_CDFILIAL ORDER BY NRPEDIDO";
+
+const char* const kItensSql =
+    "SELECT CDFILIAL, NRPEDIDO, NRITEMPED, IDSITITEMPED, CDPRODUTO, QTITEMPED, VRPREUNITPED, QTEXPITEMPED, CDFATPRECO, "
+    "VRFATPRECOIT, QTITEMPED2, IDPRONTENTR, VRDESITPED, VRPESOITPED, DTENTITPED, DSITEMPED, IDITPEDDIFER, "
+    "IDITPEDRESER, VRPRTABITPED, VRPEDEMAXIPE, CDJUSTEXCHIS, CDOPERADOR, VRPERCMARKUPIT, VRPRELIQITPED "
+    "FROM ITEMPEDIDO WHERE instr(:P_NRPEDIDO, '_' || NRPEDIDO || '_') > 0 AND CDFILIAL = :P_CDFILIAL "
+    "ORDER BY NRPEDIDO, NRITEMPED";
+
+const char* const kObservacoesSql =
+    "SELECT NRPEDIDO, TXOBSPED, CDFILIAL FROM OBSPEDIDO "
+    "WHERE instr(:NRPEDIDO, '_' || NRPEDIDO || '_') > 0 AND CDFILIAL = :CDFILIAL ORDER BY NRPEDIDO";
+
+const char* const kClientesSql = "SELECT * FROM CLIENTE WHERE IDCLIEATIV = 'S' ORDER BY CDCLIENTE";
+
+const char* const kEnderecosSql =
+    "SELECT EC.CDCLIENTE, EC.IDTPENDECLIE, EC.CDPAIS, EC.SGESTADO, EC.CDMUNICIPIO, EC.DSENDECLIE, EC.NMBAIRCLIE, "
+    "EC.DSCOMPENDCLI, EC.NRCEPCLIE, EC.NRTELECLIE, EC.NRRAMALCLIE, EC.NRTELEXCLIE, EC.NRFAXCLIE, EC.NMCONTCLIE, "
+    "EC.DSEMAILCLIE, EC.NRTELECLIE1, EC.NRRAMALCLIE1, EC.DTULTATUECLI, EC.CDBAIRRO, EC.NRCELULARCLI, "
+    "EC.NRTELRESICLI, EC.DSPTOREFECLI, EC.DSEMAILCLIE2, EC.CDLOGRADOURO, EC.NRENDECLIESEP, EC.DSENDECLIESEP, "
+    "EC.NRDDDTELECLIE, EC.NRDDDTELECLIE1, EC.NRDDDCELULARCLI, EC.NRDDDTELRESICLI, EC.NRDDDFAXCLIE, "
+    "EC.NRTELECLIESEP, EC.NRTELECLIE1SEP, EC.NRCELULARCLISEP, EC.NRTELRESICLISEP, EC.NRFAXCLIESEP "
+    "FROM ENDECLIE EC JOIN CLIENTE CL ON EC.CDCLIENTE = CL.CDCLIENTE WHERE CL.IDCLIEATIV = 'S' "
+    "ORDER BY EC.CDCLIENTE, EC.IDTPENDECLIE";
+
+QString texto(const Query& q, int row, const char* field)
+{
+    const Field* f = q.findField(QString::fromLatin1(field));
+    return f ? q.valueAt(row, f->index()).toString().trimmed() : QString();
+}
+
+void rotula(Query& q, std::initializer_list<std::pair<const char*, const char*>> labels)
+{
+    for (const auto& [name, label] : labels) {
+        Field* f = q.findField(QString::fromLatin1(name));
+        if (!f)
+            continue;
+        if (label)
+            f->displayLabel = QString::fromUtf8(label);
+        else
+            f->visible = false;
+    }
+}
+
+// The same stage of the export, said for the user.
+template <typename F>
+auto etapa(const QString& what, F&& body) -> decltype(body())
+{
+    try {
+        return body();
+    } catch (const Abort&) {
+        throw;
+    } catch (const std::exception& e) {
+        throw Error(what + QLatin1Char(' ') + QString::fromUtf8(e.what()));
+    }
+}
+
+} // namespace
+
+const QString& PedidosExport() { return pedidosExport(); }
+
+void SetPedidosExportados(const QString& nrPedidos, const QString& idCheck)
+{
+    QString& list = pedidosExport();
+    if (list.isEmpty())
+        list = QStringLiteral("_");
+    const QString entry = nrPedidos + QLatin1Char('_');
+    if (idCheck == QLatin1String("N")) {
+        // Whole entries only: removing 12 must leave 112 in "_112_".
+        list.replace(QLatin1Char('_') + entry, QStringLiteral("_"));
+    } else if (!list.contains(QLatin1Char('_') + entry)) {
+        list += entry;
+    }
+    if (list == QLatin1String("_"))
+        list.clear();
+}
+
+void LimpaPedidosExport() { pedidosExport().clear(); }
+
+void SetMostraInativos(MostraInativos show) { mostraInativos() = std::move(show); }
+
+const ResultadoExportacao& UltimaExportacao() { return ultima(); }
+
+QString NomeEstacao()
+{
+    const QString user = qEnvironmentVariable("USERNAME");
+    if (!user.isEmpty())
+        return user;
+    // Where USERNAME is not set (Linux), the login name and the machine: two
+    // laptops of one branch under the same login must not pass for one
+    // workstation, or the server would take one's order for the other's.
+    QString login = qEnvironmentVariable("USER");
+    if (login.isEmpty())
+        login = qEnvironmentVariable("LOGNAME");
+    const QString host = QSysInfo::machineHostName();
+    if (login.isEmpty())
+        return host;
+    return host.isEmpty() ? login : login + QLatin1Char('@') + host;
+}
+
+void TdtmAtuTab::ExportaPedidos()
+{
+    ResultadoExportacao& r = ultima();
+    r = {};
+    if (pedidosExport().isEmpty())
+        return;
+    Database& db = DataBaseGeralPed();
+    netExpPedido.close();
+
+    const QString lista = pedidosExport();
+    const QString filial = Filial();
+    Query pedidos(&db, QStringLiteral("qryPedidos"));
+    Query itens(&db, QStringLiteral("qryItemPedido"));
+    Query observacoes(&db, QStringLiteral("qryObsPedido"));
+    Query clientes(&db, QStringLiteral("qryCliente"));
+    Query enderecos(&db, QStringLiteral("qryEndeClie"));
+    etapa(QStringLiteral("Não foi possível ler os pedidos a exportar:"), [&] {
+        for (auto [q, sql] : {std::pair{&pedidos, kPedidosSql}, std::pair{&itens, kItensSql}}) {
+            q->setSql(QString::fromLatin1(sql));
+            q->setParam(QStringLiteral("P_NRPEDIDO"), lista);
+            q->setParam(QStringLiteral("P_CDFILIAL"), filial);
+            q->open();
+        }
+        observacoes.setSql(QString::fromLatin1(kObservacoesSql));
+        observacoes.setParam(QStringLiteral("NRPEDIDO"), lista);
+        observacoes.setParam(QStringLiteral("CDFILIAL"), filial);
+        observacoes.open();
+        // Every active customer, however few the orders: the server may not know them yet.
+        clientes.setSql(QString::fromLatin1(kClientesSql));
+        clientes.open();
+        enderecos.setSql(QString::fromLatin1(kEnderecosSql));
+        enderecos.open();
+    });
+    for (int i = 0; i < pedidos.storageCount(); ++i)
+        r.enviados << texto(pedidos, i, "NRPEDIDO");
+    const QString estacao = NomeEstacao();
+    pedidosExport().clear();
+
+    Query cdsItemInativo(nullptr, QStringLiteral("cdsItemInativo"));
+    Query cdsClienteInativoPed(nullptr, QStringLiteral("cdsClienteInativoPed"));
+    etapa(QStringLiteral("Não existe conexão com o servidor:"), [&] {
+        if (!netExpPedido.connected())
+            netExpPedido.open();
+    });
+    etapa(QStringLiteral("O servidor não recebeu os pedidos:"), [&] {
+        RemoteArgs args;
+        args.add(pedidos).add(itens).add(observacoes).add(clientes).add(enderecos).add(filial).add(estacao);
+        const std::vector<Packet> reply = CheckResultServ(netExpPedido.AppServer(QStringLiteral("SetPedidos"), args));
+        if (reply.size() < 2 || reply[0].isNull() || reply[1].isNull())
+            throw Error(QStringLiteral("a resposta não traz as listas de pedidos recusados."));
+        loadDataSet(cdsItemInativo, reply[0]);
+        loadDataSet(cdsClienteInativoPed, reply[1]);
+    });
+    rotula(cdsItemInativo, {{"NRPEDIDO", "Nr. Pedido"}, {"CDARVPROD", "Código"}, {"NMPRODUTO", "Nome"}, {"CDFILIAL", nullptr}});
+    rotula(cdsClienteInativoPed, {{"CDCLIENTE", nullptr},
+                                  {"IDCLIEATIV", nullptr},
+                                  {"NRPEDIDO", "Nr. Pedido"},
+                                  {"NRINSJURCLIE", "Nr. Inscrição"},
+                                  {"NMFANTCLIE", "Nome"}});
+
+    // What the server refused, by order and by customer.
+    QSet<QString> pedidosRecusados, clientesRecusados;
+    for (int i = 0; i < cdsItemInativo.storageCount(); ++i) {
+        const QString nr = texto(cdsItemInativo, i, "NRPEDIDO");
+        pedidosRecusados << (texto(cdsItemInativo, i, "CDFILIAL").toUpper() + QLatin1Char('|') + nr.toUpper());
+        const QString codigo = texto(cdsItemInativo, i, "CDARVPROD");
+        const QString nome = texto(cdsItemInativo, i, "NMPRODUTO");
+        r.recusados << PedidoRecusado{nr, codigo.isEmpty() ? nome : QStringLiteral("produto inativo no servidor: %1 %2").arg(codigo, nome)};
+    }
+    for (int i = 0; i < cdsClienteInativoPed.storageCount(); ++i) {
+        clientesRecusados << texto(cdsClienteInativoPed, i, "CDCLIENTE").toUpper();
+        const QString inscricao = texto(cdsClienteInativoPed, i, "NRINSJURCLIE");
+        const QString nome = texto(cdsClienteInativoPed, i, "NMFANTCLIE");
+        r.recusados << PedidoRecusado{texto(cdsClienteInativoPed, i, "NRPEDIDO"),
+                                      inscricao.isEmpty() ? nome : QStringLiteral("cliente inativo no servidor: %1 %2").arg(inscricao, nome)};
+    }
+    if (mostraInativos()) {
+        if (!cdsItemInativo.isEmpty())
+            mostraInativos()(cdsItemInativo, true);
+        if (!cdsClienteInativoPed.isEmpty())
+            mostraInativos()(cdsClienteInativoPed, false);
+    }
+
+    // Each order with its items in one transaction: never exported with pending items.
+    for (int i = 0; i < pedidos.storageCount(); ++i) {
+        const QString nr = texto(pedidos, i, "NRPEDIDO");
+        const QString fil = texto(pedidos, i, "CDFILIAL");
+        if (pedidosRecusados.contains(fil.toUpper() + QLatin1Char('|') + nr.toUpper())
+            || clientesRecusados.contains(texto(pedidos, i, "CDCLIENTE").toUpper()))
+            continue;
+        etapa(QStringLiteral("Os pedidos chegaram ao servidor, mas o pedido %1 não pôde ser marcado como exportado:").arg(nr), [&] {
+            db.transaction([&] {
+                const QVariantMap key{{QStringLiteral("NRPEDIDO"), nr}, {QStringLiteral("CDFILIAL"), fil}};
+                db.exec(QStringLiteral("UPDATE PEDIDO SET IDSITPEDIDO = '7' WHERE NRPEDIDO = :NRPEDIDO AND CDFILIAL = :CDFILIAL"), key);
+                db.exec(QStringLiteral("UPDATE ITEMPEDIDO SET IDSITITEMPED = '2' WHERE NRPEDIDO = :NRPEDIDO AND CDFILIAL = :CDFILIAL"), key);
+            });
+        });
+        r.aceitos << nr;
+    }
+}
+
+} // namespace zov

@@ -1,0 +1,209 @@
+#include "transfer/exporta_dados.h"
+
+#include "app/GeralZOV.h"
+#include "library/database.h"
+#include "library/dialogs.h"
+#include "library/errors.h"
+#include "transfer/atu_tab.h"
+#include "transfer/endereco.h"
+#include "transfer/exporta.h"
+
+namespace zov {
+
+namespace {
+
+const char* const kPrincipalSql =
+    "SELECT 'N' AS IDCHECK, P.NRPEDIDO, C.NMFANTCLIE, P.DTPEDIDO, P.DTENTPED, P.IDSITPEDIDO, P.CDFILIAL "
+    "FROM PEDIDO P JOIN CLIENTE C ON P.CDCLIENTE = C.CDCLIENTE "
+    "WHERE P.IDSITPEDIDO = '1' AND P.CDFILIAL = :P_CDFILIAL ORDER BY P.NRPEDIDO";
+
+QString marca(const Query& q) { return q[QStringLiteral("IDCHECK")].asString(); }
+
+} // namespace
+
+const TMessages& ExportaDadosLogic::msgPadrao()
+{
+    static const TMessages table{
+        "Exportando|Exportando dados para o servidor...",
+        "Sucesso|Pedidos exportados com sucesso.",
+        "Erro|Erro ao exportar.",
+        "Nao_conec|Não existe conexão com o servidor.",
+        "Ip_cad|O endereço IP do servidor deve ser cadastro ",
+    };
+    return table;
+}
+
+ExportaDadosLogic::ExportaDadosLogic(Database& db, ExportaDadosView& view)
+    : qryPrincipal(&db, QStringLiteral("qryPrincipal")), db_(db), view_(view)
+{
+    qryPrincipal.setSql(QString::fromLatin1(kPrincipalSql));
+    const std::pair<const char*, const char*> campos[] = {
+        {"IDCHECK", " "}, {"NRPEDIDO", "Nº Pedido"}, {"NMFANTCLIE", "Cliente"}, {"DTPEDIDO", "Data Pedido"}, {"DTENTPED", "Data Entrega"},
+    };
+    for (const auto& [name, label] : campos)
+        qryPrincipal.defineField(QString::fromLatin1(name)).displayLabel = QString::fromUtf8(label);
+    for (const char* hidden : {"IDSITPEDIDO", "CDFILIAL"})
+        qryPrincipal.defineField(QString::fromLatin1(hidden)).visible = false;
+    qryPrincipal.defineField(QStringLiteral("DTPEDIDO"), FieldKind::DateTime).displayFormat = QStringLiteral("dd/MM/yyyy");
+    qryPrincipal.defineField(QStringLiteral("DTENTPED"), FieldKind::DateTime).displayFormat = QStringLiteral("dd/MM/yyyy");
+    // The key list follows what is posted; the rows are never written.
+    qryPrincipal.afterPost = [this](Query& q) {
+        const QString nr = q[QStringLiteral("NRPEDIDO")].asString();
+        chaves_.removeAll(nr);
+        if (marca(q) == QLatin1String("S"))
+            chaves_ << nr;
+    };
+}
+
+void ExportaDadosLogic::abre()
+{
+    qryPrincipal.close();
+    chaves_.clear();
+    LimpaPedidosExport();
+    qryPrincipal.setParam(QStringLiteral("P_CDFILIAL"), Filial());
+    qryPrincipal.open();
+    atualizaConfirmar();
+}
+
+void ExportaDadosLogic::fecha()
+{
+    LimpaPedidosExport();
+    chaves_.clear();
+    view_.closeWindow();
+}
+
+void ExportaDadosLogic::poeMarca(const QString& valor)
+{
+    qryPrincipal.edit();
+    qryPrincipal[QStringLiteral("IDCHECK")].setValue(valor);
+    SetPedidosExportados(qryPrincipal[QStringLiteral("NRPEDIDO")].asString(), valor);
+    qryPrincipal.post();
+}
+
+void ExportaDadosLogic::atualizaConfirmar()
+{
+    podeConfirmar_ = !chaves_.isEmpty();
+    view_.setConfirmEnabled(podeConfirmar_);
+}
+
+void ExportaDadosLogic::alterna()
+{
+    podeConfirmar_ = false;
+    view_.setConfirmEnabled(false);
+    if (!qryPrincipal.active() || qryPrincipal.isEmpty())
+        return;
+    poeMarca(marca(qryPrincipal) == QLatin1String("S") ? QStringLiteral("N") : QStringLiteral("S"));
+    atualizaConfirmar();
+}
+
+void ExportaDadosLogic::alternaTodos()
+{
+    podeConfirmar_ = false;
+    view_.setConfirmEnabled(false);
+    if (!qryPrincipal.active() || qryPrincipal.isEmpty())
+        return;
+    // MARCA when nothing is checked, else DESMARCA.
+    const bool marcaTodos = chaves_.isEmpty();
+    const QString de = marcaTodos ? QStringLiteral("N") : QStringLiteral("S");
+    const QString para = marcaTodos ? QStringLiteral("S") : QStringLiteral("N");
+    const QString atual = qryPrincipal[QStringLiteral("NRPEDIDO")].asString();
+    view_.setPainting(false);
+    try {
+        for (qryPrincipal.first(); !qryPrincipal.eof(); qryPrincipal.next())
+            if (marca(qryPrincipal) == de)
+                poeMarca(para);
+        qryPrincipal.locate(QStringLiteral("NRPEDIDO"), atual);
+    } catch (...) {
+        view_.setPainting(true);
+        throw;
+    }
+    view_.setPainting(true);
+    atualizaConfirmar();
+}
+
+void ExportaDadosLogic::restaura()
+{
+    running_ = false;
+    view_.setConfirmEnabled(false);
+    view_.setCommandsEnabled(true);
+    view_.showProgress(0, 0, QString());
+    // Whatever happened, nothing stays checked (or pending).
+    if (qryPrincipal.active()) {
+        view_.setPainting(false);
+        try {
+            for (qryPrincipal.first(); !qryPrincipal.eof(); qryPrincipal.next())
+                if (marca(qryPrincipal) == QLatin1String("S"))
+                    poeMarca(QStringLiteral("N"));
+            qryPrincipal.first();
+        } catch (...) {
+            view_.setPainting(true);
+            throw;
+        }
+        view_.setPainting(true);
+    }
+    chaves_.clear();
+    LimpaPedidosExport();
+    podeConfirmar_ = false;
+}
+
+bool ExportaDadosLogic::confirmar()
+{
+    if (running_ || !podeConfirmar_)
+        return false;
+    const QString address = db_.scalar(QStringLiteral("SELECT NRIPSERVAPLIQ FROM PARAMPEDZOVRA LIMIT 1")).toString();
+    if (address.trimmed().isEmpty()) {
+        dialogs().error(msgPadrao().Msg(QStringLiteral("Ip_cad")));
+        return false;
+    }
+    QString host;
+    int port = 0;
+    SplitEndereco(address, host, port); // a port that is no number stops here, before any connection
+    SetIPAcesso(host);
+    SetPorta(port);
+    if (!TestaConnect()) {
+        dialogs().error(msgPadrao().Msg(QStringLiteral("Nao_conec")) + QLatin1Char('\n') + lastTransferError());
+        return false;
+    }
+    TransferLock lock; // not while a download runs
+    running_ = true;
+    bool ok = false;
+    try {
+        view_.setConfirmEnabled(false);
+        view_.setCommandsEnabled(false);
+        view_.showProgress(2, 1, msgPadrao().Msg(QStringLiteral("Exportando")));
+        // Exactly what is checked on screen now.
+        LimpaPedidosExport();
+        for (int i = 0; i < qryPrincipal.storageCount(); ++i)
+            if (qryPrincipal.valueAt(i, qryPrincipal.fieldByName(QStringLiteral("IDCHECK")).index()).toString() == QLatin1String("S"))
+                SetPedidosExportados(qryPrincipal.valueAt(i, qryPrincipal.fieldByName(QStringLiteral("NRPEDIDO")).index()).toString(),
+                                     QStringLiteral("S"));
+        ok = CriaExportaPedidos();
+        if (ok) {
+            view_.showProgress(2, 2, msgPadrao().Msg(QStringLiteral("Sucesso")));
+            view_.setPainting(false);
+            try {
+                abre(); // exported orders drop out
+            } catch (...) {
+                view_.setPainting(true);
+                throw;
+            }
+            view_.setPainting(true);
+        }
+    } catch (...) {
+        restaura();
+        throw;
+    }
+    restaura();
+    if (!ok) {
+        dialogs().error(msgPadrao().Msg(QStringLiteral("Erro")) + QLatin1Char('\n') + lastTransferError());
+        return false;
+    }
+    const ResultadoExportacao& r = UltimaExportacao();
+    if (r.recusados.isEmpty())
+        dialogs().info(msgPadrao().Msg(QStringLiteral("Sucesso")));
+    else
+        dialogs().info(QStringLiteral("%1 de %2 pedidos exportados; os demais continuam pendentes.").arg(r.aceitos.size()).arg(r.enviados.size()));
+    return true;
+}
+
+} // namespace zov
