@@ -8,6 +8,7 @@
 //
 //   bench_download [N ...]      (default: 1 10)
 #include "library/local_time.h"
+#include "bench/bench_util.h"
 #include "app/GeralZOV.h"
 #include "db/dbgeralped.h"
 #include "db/schema.h"
@@ -29,35 +30,6 @@
 using namespace zov;
 
 namespace {
-
-// CPU seconds (user + system) of this process, all threads.
-double ownCpuSeconds()
-{
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) + double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
-}
-
-// CPU seconds of another process, from /proc (Linux).
-double processCpuSeconds(qint64 pid)
-{
-    QFile f(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!f.open(QIODevice::ReadOnly))
-        return 0;
-    const QByteArray stat = f.readAll();
-    // Fields after the command name, which is in parentheses.
-    const QList<QByteArray> fields = stat.mid(stat.lastIndexOf(')') + 2).split(' ');
-    if (fields.size() < 13)
-        return 0;
-    return (fields[11].toDouble() + fields[12].toDouble()) / double(sysconf(_SC_CLK_TCK));
-}
-
-long peakRssMb()
-{
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return u.ru_maxrss / 1024;
-}
 
 struct Run {
     double download = 0, apply = 0, plain = 0;
@@ -113,14 +85,14 @@ Run download(qint64 serverPid, const QString& plainPath = {})
     // The comparison with plain inserts needs the tables held until the apply.
     dtmAtuTab()->writeWhileReceiving = plainPath.isEmpty();
     QElapsedTimer t;
-    const double client0 = ownCpuSeconds(), server0 = processCpuSeconds(serverPid);
+    const double client0 = bench::ownCpuSeconds(), server0 = bench::processCpuSeconds(serverPid);
     t.start();
     if (!CriaBaixaDados()) {
         std::fprintf(stderr, "download failed: %s\n", qUtf8Printable(lastTransferError()));
         std::exit(1);
     }
     r.download = t.nsecsElapsed() / 1e9;
-    r.serverCpu = processCpuSeconds(serverPid) - server0;
+    r.serverCpu = bench::processCpuSeconds(serverPid) - server0;
     r.rows = dtmAtuTab()->rowsReceived();
     if (!plainPath.isEmpty())
         r.plain = plainInserts(plainPath);
@@ -130,7 +102,7 @@ Run download(qint64 serverPid, const QString& plainPath = {})
         std::exit(1);
     }
     r.apply = t.nsecsElapsed() / 1e9;
-    r.clientCpu = ownCpuSeconds() - client0 - r.plain;
+    r.clientCpu = bench::ownCpuSeconds() - client0 - r.plain;
     return r;
 }
 
@@ -139,7 +111,7 @@ void report(const char* what, const Run& r)
     // Written while received, the apply has nothing left: rows/s of the whole.
     const double writing = r.apply > 0.05 ? r.apply : r.download + r.apply;
     std::printf("  %-6s rows %8ld | download %6.2f s | apply %6.2f s (%8.0f rows/s) | total %6.2f s | peak RSS %ld MB\n", what,
-                r.rows, r.download, r.apply, writing > 0 ? r.rows / writing : 0.0, r.download + r.apply, peakRssMb());
+                r.rows, r.download, r.apply, writing > 0 ? r.rows / writing : 0.0, r.download + r.apply, bench::peakRssMb());
 }
 
 } // namespace
@@ -186,7 +158,7 @@ int main(int argc, char** argv)
         const Run first = download(serve.processId());
         report("first", first);
         std::printf("  CPU: client %.2f s, server %.2f s (tables written while receiving)\n", first.clientCpu, first.serverCpu);
-        const long peak = peakRssMb();
+        const long peak = bench::peakRssMb();
         const Run delta = download(serve.processId());
         report("delta", delta);
         FreeDBGeralPed();

@@ -4,7 +4,6 @@
 #include "transfer/protocol_slots.h"
 
 #include <functional>
-#include <sqlite3.h>
 
 namespace zov::server {
 
@@ -32,61 +31,6 @@ QStringList watermarks(const std::vector<WireValue>& args, int argument)
     return out;
 }
 
-// Writes the rows a statement returns as one packet, straight from SQLite.
-void writeRows(Statement& st, std::string& out, const QString& table)
-{
-    sqlite3_stmt* h = st.handle();
-    const int n = st.columnCount();
-    std::vector<PacketColumn> columns;
-    for (int i = 0; i < n; ++i) {
-        FieldKind kind = FieldKind::Text;
-        kindFromDeclaredType(sqlite3_column_decltype(h, i), kind);
-        columns.push_back({st.columnName(i).toUpper(), columnTypeOf(kind)});
-    }
-    PacketWriter w(out);
-    w.begin(columns);
-    while (st.step()) {
-        w.beginRow();
-        for (int i = 0; i < n; ++i) {
-            const int type = sqlite3_column_type(h, i);
-            if (type == SQLITE_NULL) {
-                w.null();
-                continue;
-            }
-            switch (columns[std::size_t(i)].type) {
-            case ColumnType::Text:
-                w.text(std::string_view(reinterpret_cast<const char*>(sqlite3_column_text(h, i)), std::size_t(sqlite3_column_bytes(h, i))));
-                break;
-            case ColumnType::Integer:
-                if (type == SQLITE_INTEGER || type == SQLITE_FLOAT)
-                    w.integer(type == SQLITE_INTEGER ? sqlite3_column_int64(h, i) : qint64(sqlite3_column_double(h, i)));
-                else
-                    w.value(st.value(i, FieldKind::Integer));
-                break;
-            case ColumnType::Number:
-                if (type == SQLITE_INTEGER || type == SQLITE_FLOAT)
-                    w.number(sqlite3_column_double(h, i));
-                else
-                    w.value(st.value(i, FieldKind::Number));
-                break;
-            case ColumnType::DateTime:
-                try {
-                    w.dateTimeStored(std::string_view(reinterpret_cast<const char*>(sqlite3_column_text(h, i)),
-                                                      std::size_t(sqlite3_column_bytes(h, i))));
-                } catch (const Error& e) {
-                    throw Error(QStringLiteral("Tabela %1, coluna %2: %3").arg(table, columns[std::size_t(i)].name, e.text()));
-                }
-                break;
-            case ColumnType::Bytes:
-                w.bytes(static_cast<const char*>(sqlite3_column_blob(h, i)), std::size_t(sqlite3_column_bytes(h, i)));
-                break;
-            }
-        }
-        w.endRow();
-    }
-    w.end();
-}
-
 } // namespace
 
 TabelasRequest parseTabelas(const std::vector<WireValue>& args)
@@ -112,7 +56,7 @@ void writeTabelas(Database& db, const TabelasRequest& request, const std::functi
         const std::size_t before = body.size();
         try {
             result.beginElement();
-            writeRows(st, body, table);
+            writeStatementPacket(st, body, table);
         } catch (...) {
             body.resize(before);
             throw;

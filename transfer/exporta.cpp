@@ -2,6 +2,7 @@
 
 #include "app/GeralZOV.h"
 #include "db/dbgeralped.h"
+#include "library/database.h"
 #include "library/dataset.h"
 #include "library/errors.h"
 #include "transfer/atu_tab.h"
@@ -157,8 +158,6 @@ void TdtmAtuTab::ExportaPedidos()
     Query pedidos(&db, QStringLiteral("qryPedidos"));
     Query itens(&db, QStringLiteral("qryItemPedido"));
     Query observacoes(&db, QStringLiteral("qryObsPedido"));
-    Query clientes(&db, QStringLiteral("qryCliente"));
-    Query enderecos(&db, QStringLiteral("qryEndeClie"));
     etapa(QStringLiteral("Não foi possível ler os pedidos a exportar:"), [&] {
         for (auto [q, sql] : {std::pair{&pedidos, kPedidosSql}, std::pair{&itens, kItensSql}}) {
             q->setSql(QString::fromLatin1(sql));
@@ -170,16 +169,24 @@ void TdtmAtuTab::ExportaPedidos()
         observacoes.setParam(QStringLiteral("NRPEDIDO"), lista);
         observacoes.setParam(QStringLiteral("CDFILIAL"), filial);
         observacoes.open();
-        // Every active customer, however few the orders: the server may not know them yet.
-        clientes.setSql(QString::fromLatin1(kClientesSql));
-        clientes.open();
-        enderecos.setSql(QString::fromLatin1(kEnderecosSql));
-        enderecos.open();
     });
     for (int i = 0; i < pedidos.storageCount(); ++i)
         r.enviados << texto(pedidos, i, "NRPEDIDO");
     const QString estacao = NomeEstacao();
     pedidosExport().clear();
+
+    // Every active customer, however few the orders: the server may not know
+    // them yet. A hundred thousand of them go straight from the database into
+    // the request, never into datasets.
+    RemoteArgs args;
+    args.add(pedidos).add(itens).add(observacoes);
+    etapa(QStringLiteral("Não foi possível ler os clientes a enviar:"), [&] {
+        Statement clientes(db, QString::fromLatin1(kClientesSql));
+        args.add(clientes, QStringLiteral("CLIENTE"));
+        Statement enderecos(db, QString::fromLatin1(kEnderecosSql));
+        args.add(enderecos, QStringLiteral("ENDECLIE"));
+    });
+    args.add(filial).add(estacao);
 
     Query cdsItemInativo(nullptr, QStringLiteral("cdsItemInativo"));
     Query cdsClienteInativoPed(nullptr, QStringLiteral("cdsClienteInativoPed"));
@@ -188,8 +195,6 @@ void TdtmAtuTab::ExportaPedidos()
             netExpPedido.open();
     });
     etapa(QStringLiteral("O servidor não recebeu os pedidos:"), [&] {
-        RemoteArgs args;
-        args.add(pedidos).add(itens).add(observacoes).add(clientes).add(enderecos).add(filial).add(estacao);
         const std::vector<Packet> reply = CheckResultServ(netExpPedido.AppServer(QStringLiteral("SetPedidos"), args));
         if (reply.size() < 2 || reply[0].isNull() || reply[1].isNull())
             throw Error(QStringLiteral("a resposta não traz as listas de pedidos recusados."));

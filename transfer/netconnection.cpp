@@ -7,6 +7,7 @@
 #include "transfer/protocol_gzip.h"
 
 #include <QCoreApplication>
+#include <atomic>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -247,6 +248,8 @@ struct HttpOutcome {
 // Request bodies over this travel gzip-compressed.
 constexpr std::size_t kCompressRequestsOver = 64 * 1024;
 
+std::atomic<std::size_t> lastRequestBytes{0};
+
 HttpOutcome runRequest(const QString& host, int port, int connectMs, int totalMs, const std::string& path,
                        std::optional<std::string> postBody, std::size_t limit, ReplyConsumer* stream = nullptr)
 {
@@ -283,6 +286,7 @@ HttpOutcome runRequest(const QString& host, int port, int connectMs, int totalMs
                     req.body = std::move(*body);
                 }
                 body.reset();
+                lastRequestBytes = req.body.size();
             }
             std::unique_ptr<BoundedInflater> inflater;
             req.response_handler = [&](const httplib::Response& res) {
@@ -372,6 +376,8 @@ HttpOutcome runRequest(const QString& host, int port, int connectMs, int totalMs
 }
 
 } // namespace
+
+std::size_t LastRequestBodyBytes() { return lastRequestBytes; }
 
 // ---------------------------------------------------------------- TNetConnection
 

@@ -98,6 +98,9 @@ private:
 // The default hook: host = IPAcesso(), port = Porta() (211 when unset).
 void UseSessionAddress(TNetConnection& connection);
 
+// The body of the last remote call as it went on the wire (compressed when it was).
+std::size_t LastRequestBodyBytes();
+
 // The reply's result elements (null elements as null packets). Raises the
 // server's error as the server wrote it; a bad status or a body that is not
 // a reply raises one readable error.

@@ -25,6 +25,7 @@
 namespace zov {
 
 class Query;
+class Statement;
 
 // Limits of both sides: a body larger than this once decompressed, or JSON
 // nested deeper, is refused with a readable error.
@@ -49,6 +50,9 @@ public:
     RemoteArgs& add(const Packet& packet);
     // The dataset's rows as a packet, without copying them into one first.
     RemoteArgs& add(const Query& dataset);
+    // The rows a statement returns (stepping it to its end), straight from
+    // the database: large tables never become datasets. table names errors.
+    RemoteArgs& add(Statement& st, const QString& table);
     int count() const { return count_; }
     // {"args": [...]}
     std::string body() const;
@@ -144,6 +148,11 @@ private:
     int count_ = 0;
     bool finished_ = false;
 };
+
+// The rows a statement returns as one packet, written into out; column types
+// from the declared types. A stored date-time that is not one throws Error
+// naming table and column.
+void writeStatementPacket(Statement& st, std::string& out, const QString& table);
 
 // Writes one packet straight into a body, value by value (large tables are
 // encoded from the database without building a Packet).

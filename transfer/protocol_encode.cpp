@@ -1,4 +1,5 @@
 // Writing request and reply bodies.
+#include "library/database.h"
 #include "library/dataset.h"
 #include "library/errors.h"
 #include "transfer/protocol.h"
@@ -7,6 +8,7 @@
 #include <charconv>
 #include <cstdio>
 #include <cmath>
+#include <sqlite3.h>
 
 namespace zov {
 
@@ -303,7 +305,70 @@ RemoteArgs& RemoteArgs::add(const Query& dataset)
     return *this;
 }
 
+RemoteArgs& RemoteArgs::add(Statement& st, const QString& table)
+{
+    separate();
+    writeStatementPacket(st, out_, table);
+    return *this;
+}
+
 std::string RemoteArgs::body() const { return out_ + "]}"; }
+
+// Straight from SQLite: no dataset, no Packet, one value at a time.
+void writeStatementPacket(Statement& st, std::string& out, const QString& table)
+{
+    sqlite3_stmt* h = st.handle();
+    const int n = st.columnCount();
+    std::vector<PacketColumn> columns;
+    for (int i = 0; i < n; ++i) {
+        FieldKind kind = FieldKind::Text;
+        kindFromDeclaredType(sqlite3_column_decltype(h, i), kind);
+        columns.push_back({st.columnName(i).toUpper(), columnTypeOf(kind)});
+    }
+    PacketWriter w(out);
+    w.begin(columns);
+    while (st.step()) {
+        w.beginRow();
+        for (int i = 0; i < n; ++i) {
+            const int type = sqlite3_column_type(h, i);
+            if (type == SQLITE_NULL) {
+                w.null();
+                continue;
+            }
+            switch (columns[std::size_t(i)].type) {
+            case ColumnType::Text:
+                w.text(std::string_view(reinterpret_cast<const char*>(sqlite3_column_text(h, i)), std::size_t(sqlite3_column_bytes(h, i))));
+                break;
+            case ColumnType::Integer:
+                if (type == SQLITE_INTEGER || type == SQLITE_FLOAT)
+                    w.integer(type == SQLITE_INTEGER ? sqlite3_column_int64(h, i) : qint64(sqlite3_column_double(h, i)));
+                else
+                    w.value(st.value(i, FieldKind::Integer));
+                break;
+            case ColumnType::Number:
+                if (type == SQLITE_INTEGER || type == SQLITE_FLOAT)
+                    w.number(sqlite3_column_double(h, i));
+                else
+                    w.value(st.value(i, FieldKind::Number));
+                break;
+            case ColumnType::DateTime:
+                try {
+                    w.dateTimeStored(std::string_view(reinterpret_cast<const char*>(sqlite3_column_text(h, i)),
+                                                      std::size_t(sqlite3_column_bytes(h, i))));
+                } catch (const Error& e) {
+                    throw Error(QStringLiteral("Tabela %1, coluna %2: %3").arg(table, columns[std::size_t(i)].name, e.text()));
+                }
+                break;
+            case ColumnType::Bytes:
+                w.bytes(static_cast<const char*>(sqlite3_column_blob(h, i)), std::size_t(sqlite3_column_bytes(h, i)));
+                break;
+            }
+        }
+        w.endRow();
+    }
+    w.end();
+}
+
 
 // ---------------------------------------------------------------- replies
 
