@@ -27,7 +27,8 @@ void Procura(Query& dataset, QWidget* parent)
     cbbCampo->setObjectName(QStringLiteral("cbbCampo"));
     for (int i = 0; i < dataset.fieldCount(); ++i) {
         const Field& f = dataset.field(i);
-        if (f.visible)
+        // A column without a title (a check column) is no field to look in.
+        if (f.visible && !f.label().trimmed().isEmpty())
             cbbCampo->addItem(f.label(), f.fieldName());
     }
     auto* edtTexto = new QLineEdit(&dlg);

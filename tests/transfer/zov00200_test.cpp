@@ -7,11 +7,14 @@
 #include "transfer/ZOV00200.h"
 #include "transfer/exporta.h"
 
+#include <QApplication>
+#include <QComboBox>
 #include <QHeaderView>
 #include <QPointer>
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 using namespace zov;
@@ -90,6 +93,23 @@ TEST_F(ZOV00200Test, SpaceCtrlSpaceAndTheTitleToggleAndConfirmFollows)
 
     QTest::keyClick(grade, Qt::Key_Delete, Qt::ControlModifier);
     EXPECT_EQ(grade->model()->rowCount(), 3) << "no row is deleted";
+}
+
+TEST_F(ZOV00200Test, CtrlLSearchesTheTitledColumnsOnly)
+{
+    QStringList campos;
+    QTimer::singleShot(0, [&] {
+        QWidget* dlg = QApplication::activeModalWidget();
+        ASSERT_TRUE(dlg);
+        auto* combo = dlg->findChild<QComboBox*>(QStringLiteral("cbbCampo"));
+        ASSERT_TRUE(combo);
+        for (int i = 0; i < combo->count(); ++i)
+            campos << combo->itemText(i);
+        dlg->close();
+    });
+    QTest::keyClick(grade, Qt::Key_L, Qt::ControlModifier);
+    EXPECT_EQ(campos, (QStringList{QStringLiteral("Nº Pedido"), QStringLiteral("Cliente"), QStringLiteral("Data Pedido"), QStringLiteral("Data Entrega")}))
+        << "the check column has no title to look in";
 }
 
 TEST_F(ZOV00200Test, EscClosesAndForgetsTheChecks)
