@@ -2,10 +2,12 @@
 //
 //   zov-appserver init  --db FILE [--demo | --scale N] [--force]
 //   zov-appserver serve --db FILE [--host 127.0.0.1] [--port 211]
+//   zov-appserver pedidos --db FILE
 #include "library/local_time.h"
 #include "library/errors.h"
 #include "server/app_server.h"
 #include "server/demo_company.h"
+#include "server/received_orders.h"
 #include "server/server_database.h"
 
 #include <QElapsedTimer>
@@ -26,12 +28,17 @@ const char* const kUsage =
     "uso:\n"
     "  zov-appserver init  --db ARQUIVO [--demo | --scale N] [--force]\n"
     "  zov-appserver serve --db ARQUIVO [--host 127.0.0.1] [--port 211]\n"
+    "  zov-appserver pedidos --db ARQUIVO\n"
     "\n"
     "init   cria o banco do servidor (vazio, com a empresa de demonstração, ou\n"
     "       com N x 10 000 produtos e clientes para medições); --force substitui\n"
     "       um arquivo existente.\n"
     "serve  atende os clientes; --port 0 escolhe uma porta livre. A primeira\n"
-    "       linha da saída é \"listening HOST:PORTA\".\n";
+    "       linha da saída é \"listening HOST:PORTA\".\n"
+    "pedidos\n"
+    "       lista os pedidos recebidos, um por linha (filial, número, usuário da\n"
+    "       estação, recebimento, cliente, itens, total, observação); não altera\n"
+    "       o banco.\n";
 
 struct Options {
     QString command, db, host = QStringLiteral("127.0.0.1");
@@ -69,7 +76,7 @@ Options parse(int argc, char** argv)
     o.command = QString::fromLocal8Bit(argv[1]);
     if (o.command == QLatin1String("--help") || o.command == QLatin1String("-h"))
         usage({});
-    if (o.command != QLatin1String("init") && o.command != QLatin1String("serve"))
+    if (o.command != QLatin1String("init") && o.command != QLatin1String("serve") && o.command != QLatin1String("pedidos"))
         usage(QStringLiteral("comando desconhecido: %1").arg(o.command));
     for (int i = 2; i < argc; ++i) {
         const QString a = QString::fromLocal8Bit(argv[i]);
@@ -120,6 +127,13 @@ int init(const Options& o)
     return 0;
 }
 
+int listOrders(const Options& o)
+{
+    auto db = openServerDatabaseForReading(o.db);
+    std::fputs(receivedOrdersListing(*db).toLocal8Bit().constData(), stdout);
+    return 0;
+}
+
 int serve(const Options& o)
 {
     // SIGINT and SIGTERM end the server cleanly: one thread waits for them.
@@ -157,7 +171,11 @@ int main(int argc, char** argv)
     zov::readLocalTimeZoneOnce();
     const Options o = parse(argc, argv);
     try {
-        return o.command == QLatin1String("init") ? init(o) : serve(o);
+        if (o.command == QLatin1String("init"))
+            return init(o);
+        if (o.command == QLatin1String("pedidos"))
+            return listOrders(o);
+        return serve(o);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "zov-appserver: %s\n", e.what());
         return 1;

@@ -2,6 +2,7 @@
 
 #include "db/schema.h"
 #include "library/errors.h"
+#include "server/received_orders.h"
 #include "transfer/protocol_slots.h"
 
 #include <QFileInfo>
@@ -35,17 +36,6 @@ CREATE TABLE LOGDELECAO (
   DTULTATUCACH DATETIME NOT NULL
 );
 CREATE INDEX IX_LOGDELECAO ON LOGDELECAO (NMTABELA, DTULTATUCACH);
-
-
--- Who sent each stored order, and when.
-CREATE TABLE PEDIDORECEBIDO (
-  CDFILIAL VARCHAR(4) NOT NULL,
-  NRPEDIDO VARCHAR(10) NOT NULL,
-  CDFILIALENV VARCHAR(4),
-  NMUSUARIO VARCHAR(60),
-  DTRECEBIDO DATETIME NOT NULL,
-  PRIMARY KEY (CDFILIAL, NRPEDIDO)
-);
 )sql";
 
 QStringList columnsOf(Database& db, const QString& table)
@@ -123,6 +113,7 @@ std::unique_ptr<Database> createServerDatabase(const QString& path)
         db->setApplicationId(kServerApplicationId, 1);
         db->execScript(QString::fromUtf8(schemaSql()));
         db->execScript(QString::fromLatin1(kServerTables));
+        createReceivedOrderTables(*db);
         db->execScript(QString::fromLatin1(kClockTable));
         for (const SyncSlot& s : syncSlots())
             db->execScript(QStringLiteral("CREATE INDEX IX_SRV_%1_DT ON %1 (%2)").arg(s.table, s.dateColumn));
@@ -168,28 +159,44 @@ void ensureStampClock(Database& db)
     });
 }
 
-std::unique_ptr<Database> openServerDatabase(const QString& path)
+namespace {
+
+// Opens a server database, refusing any other file before anything changes
+// it. Read-only: nothing this connection runs may write (query_only), and an
+// unmarked file is left unmarked.
+std::unique_ptr<Database> openChecked(const QString& path, bool readOnly)
 {
     const QString refused = QStringLiteral("\"%1\" não é um banco de dados do zov-appserver (use zov-appserver init).").arg(path);
-    // Checked before anything changes the file: another program's is left untouched.
     auto check = [&](Database& db) {
         const qint32 id = db.applicationId();
-        if (id == kServerApplicationId)
-            return;
-        if (id != 0 || !db.tableExists(QStringLiteral("LOGDELECAO")) || !db.tableExists(QStringLiteral("PEDIDORECEBIDO")))
-            throw Error(refused);
-        db.setApplicationId(kServerApplicationId, 1); // made before the mark
+        if (id != kServerApplicationId) {
+            if (id != 0 || !db.tableExists(QStringLiteral("LOGDELECAO")) || !db.tableExists(QStringLiteral("PEDIDORECEBIDO")))
+                throw Error(refused);
+            if (!readOnly)
+                db.setApplicationId(kServerApplicationId, 1); // made before the mark
+        }
+        if (readOnly)
+            db.execScript(QStringLiteral("PRAGMA query_only = ON"));
     };
-    std::unique_ptr<Database> db;
     try {
-        db = std::make_unique<Database>(path, Database::Mode::OpenExisting, check);
+        return std::make_unique<Database>(path, Database::Mode::OpenExisting, check);
     } catch (const Error& e) {
         if (e.text().contains(refused))
             throw Error(refused);
         throw;
     }
+}
+
+} // namespace
+
+std::unique_ptr<Database> openServerDatabase(const QString& path)
+{
+    auto db = openChecked(path, false);
     ensureStampClock(*db);
+    migrateReceivedOrders(*db);
     return db;
 }
+
+std::unique_ptr<Database> openServerDatabaseForReading(const QString& path) { return openChecked(path, true); }
 
 } // namespace zov::server

@@ -2,7 +2,7 @@
 // The server's own database: the reference and order tables of the client's
 // schema, plus what a server needs: last-update columns stamped with
 // milliseconds by triggers on every insert and update, a log of deleted keys
-// filled by triggers, and the record of the orders it received.
+// filled by triggers, and the orders it received (server/received_orders.h).
 #include "library/database.h"
 
 #include <QString>
@@ -23,7 +23,10 @@ void finishServerDatabase(Database& db);
 // Gives a database made before the stamp clock its clock and new triggers.
 void ensureStampClock(Database& db);
 // Opens an existing server database; throws Error when the file is not one.
+// A database of an older layout is brought up to date first.
 std::unique_ptr<Database> openServerDatabase(const QString& path);
+// The same for looking only: no update, and any write fails.
+std::unique_ptr<Database> openServerDatabaseForReading(const QString& path);
 
 // The trigger statements (one string per trigger) for a table, for tests and
 // for installing them.

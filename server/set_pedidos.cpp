@@ -1,6 +1,8 @@
 // SetPedidos: stores the orders whose customer and products are active here,
 // reports the others, and adds the customers and addresses not known yet.
-// The whole call is one transaction.
+// An order is known by branch, number and workstation user. The whole call is
+// one transaction.
+#include "server/received_orders.h"
 #include "server/remote_methods.h"
 
 #include <QHash>
@@ -21,17 +23,26 @@ QStringList tableColumns(Database& db, const QString& table)
     return names;
 }
 
+const QString kReceivedId = QStringLiteral("IDRECEBIDO");
+
 // Inserts packet rows into a table: the packet's columns the table knows, the
-// others ignored.
+// others ignored. The tables of a received copy also get the copy's id, which
+// is the server's own: a packet column of that name is ignored too.
 class RowInserter {
 public:
-    RowInserter(Database& db, const QString& table, const Packet& packet) : packet_(packet)
+    enum Copy { Plain, OfReceivedCopy };
+    RowInserter(Database& db, const QString& table, const Packet& packet, Copy copy = Plain)
+        : packet_(packet), copy_(copy == OfReceivedCopy)
     {
         const QStringList known = tableColumns(db, table);
         QStringList names, marks;
+        if (copy_) {
+            names << kReceivedId;
+            marks << QStringLiteral("?");
+        }
         for (int c = 0; c < packet.columnCount(); ++c) {
             const QString name = packet.columns()[std::size_t(c)].name;
-            if (known.contains(name)) {
+            if (known.contains(name) && !(copy_ && name == kReceivedId)) {
                 columns_.push_back(c);
                 names << name;
                 marks << QStringLiteral("?");
@@ -40,15 +51,19 @@ public:
         st_ = std::make_unique<Statement>(db, QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
                                                    .arg(table, names.join(QStringLiteral(", ")), marks.join(QStringLiteral(", "))));
     }
-    void insert(int row)
+    void insert(int row, qint64 copyId = 0)
     {
+        const int first = copy_ ? 2 : 1;
+        if (copy_)
+            st_->bindAt(1, copyId);
         for (std::size_t i = 0; i < columns_.size(); ++i)
-            st_->bindAt(int(i) + 1, packet_.value(row, columns_[i]));
+            st_->bindAt(int(i) + first, packet_.value(row, columns_[i]));
         st_->exec();
     }
 
 private:
     const Packet& packet_;
+    bool copy_;
     std::vector<int> columns_;
     std::unique_ptr<Statement> st_;
 };
@@ -66,6 +81,16 @@ void requireColumns(const Packet& p, int argument, std::initializer_list<const c
             throw RequestError(QStringLiteral("SetPedidos: o pacote de %1 não tem a coluna %2.")
                                    .arg(QString::fromUtf8(kPacketNames[argument]), QLatin1String(c)));
     }
+}
+
+QString quotedUser(const QString& user) { return user.isEmpty() ? QStringLiteral("(sem usuário)") : QStringLiteral("\"%1\"").arg(user); }
+
+// "a", "a e b", "a, b e c"
+QString spokenList(const QStringList& words)
+{
+    if (words.size() < 2)
+        return words.join(QString());
+    return words.mid(0, words.size() - 1).join(QStringLiteral(", ")) + QStringLiteral(" e ") + words.last();
 }
 
 [[noreturn]] void missingKey(int argument, int row)
@@ -97,7 +122,8 @@ std::string setPedidos(Database& db, const std::vector<WireValue>& args)
     const Packet& customers = *args[3].packet;
     const Packet& addresses = *args[4].packet;
     const QString sendingBranch = args[5].text;
-    const QString userName = args[6].text;
+    // The workstation user is part of the order's key: null and blank are both ''.
+    const QString userName = args[6].text.trimmed();
     requireColumns(orders, 0, {"CDFILIAL", "NRPEDIDO", "CDCLIENTE"});
     requireColumns(items, 1, {"CDFILIAL", "NRPEDIDO", "NRITEMPED", "CDPRODUTO"});
     requireColumns(notes, 2, {"CDFILIAL", "NRPEDIDO"});
@@ -114,6 +140,7 @@ std::string setPedidos(Database& db, const std::vector<WireValue>& args)
                           {"NRINSJURCLIE", ColumnType::Text},
                           {"NMFANTCLIE", ColumnType::Text}});
 
+    QStringList clashes;
     db.transaction([&] {
         // Customers and addresses this server does not know yet; its own copy wins.
         if (customers.rowCount() > 0) {
@@ -165,17 +192,23 @@ std::string setPedidos(Database& db, const std::vector<WireValue>& args)
 
         Statement customer(db, QStringLiteral("SELECT IDCLIEATIV, NRINSJURCLIE, NMFANTCLIE FROM CLIENTE WHERE CDCLIENTE = :C"));
         Statement product(db, QStringLiteral("SELECT CDARVPROD, NMPRODUTO, IDPRODATIVPR FROM PRODUTO WHERE CDPRODUTO = :P"));
-        Statement dropOrder(db, QStringLiteral("DELETE FROM PEDIDO WHERE CDFILIAL = :F AND NRPEDIDO = :N"));
-        Statement dropItems(db, QStringLiteral("DELETE FROM ITEMPEDIDO WHERE CDFILIAL = :F AND NRPEDIDO = :N"));
-        Statement dropNote(db, QStringLiteral("DELETE FROM OBSPEDIDO WHERE CDFILIAL = :F AND NRPEDIDO = :N"));
-        Statement received(db, QStringLiteral("INSERT OR REPLACE INTO PEDIDORECEBIDO (CDFILIAL, NRPEDIDO, CDFILIALENV, NMUSUARIO, DTRECEBIDO) "
-                                              "VALUES (:F, :N, :E, :U, strftime('%Y-%m-%d %H:%M:%f','now','localtime'))"));
-        RowInserter insertOrder(db, QStringLiteral("PEDIDO"), orders);
+        const QString stamp = QStringLiteral("strftime('%Y-%m-%d %H:%M:%f','now','localtime')");
+        Statement findCopy(db, QStringLiteral("SELECT IDRECEBIDO FROM PEDIDORECEBIDO WHERE CDFILIAL = :F AND NRPEDIDO = :N AND NMUSUARIO = ifnull(:U, '')"));
+        Statement otherUsers(db, QStringLiteral("SELECT NMUSUARIO FROM PEDIDORECEBIDO WHERE CDFILIAL = :F AND NRPEDIDO = :N "
+                                                "AND NMUSUARIO <> ifnull(:U, '') ORDER BY NMUSUARIO"));
+        Statement addCopy(db, QStringLiteral("INSERT INTO PEDIDORECEBIDO (CDFILIAL, NRPEDIDO, NMUSUARIO, CDFILIALENV, DTRECEBIDO) "
+                                             "VALUES (:F, :N, ifnull(:U, ''), :E, %1)")
+                                  .arg(stamp));
+        Statement renewCopy(db, QStringLiteral("UPDATE PEDIDORECEBIDO SET CDFILIALENV = :E, DTRECEBIDO = %1 WHERE IDRECEBIDO = :I").arg(stamp));
+        Statement dropOrder(db, QStringLiteral("DELETE FROM PEDIDOREC WHERE IDRECEBIDO = :I"));
+        Statement dropItems(db, QStringLiteral("DELETE FROM ITEMPEDIDOREC WHERE IDRECEBIDO = :I"));
+        Statement dropNote(db, QStringLiteral("DELETE FROM OBSPEDIDOREC WHERE IDRECEBIDO = :I"));
+        RowInserter insertOrder(db, QStringLiteral("PEDIDOREC"), orders, RowInserter::OfReceivedCopy);
         std::unique_ptr<RowInserter> insertItem, insertNote;
         if (items.rowCount() > 0)
-            insertItem = std::make_unique<RowInserter>(db, QStringLiteral("ITEMPEDIDO"), items);
+            insertItem = std::make_unique<RowInserter>(db, QStringLiteral("ITEMPEDIDOREC"), items, RowInserter::OfReceivedCopy);
         if (notes.rowCount() > 0)
-            insertNote = std::make_unique<RowInserter>(db, QStringLiteral("OBSPEDIDO"), notes);
+            insertNote = std::make_unique<RowInserter>(db, QStringLiteral("OBSPEDIDOREC"), notes, RowInserter::OfReceivedCopy);
 
         for (int r = 0; r < orders.rowCount(); ++r) {
             const QString branch = text(orders, r, QStringLiteral("CDFILIAL"));
@@ -212,24 +245,52 @@ std::string setPedidos(Database& db, const std::vector<WireValue>& args)
             if (refused)
                 continue;
 
-            // A resent order replaces the copy stored before.
-            for (Statement* drop : {&dropOrder, &dropItems, &dropNote}) {
-                drop->bind(QStringLiteral("F"), branch);
-                drop->bind(QStringLiteral("N"), number);
-                drop->exec();
+            // The copy this user sent before is replaced, rows and all, so an
+            // item or observation removed since is gone too.
+            for (Statement* st : {&findCopy, &otherUsers, &addCopy}) {
+                st->bind(QStringLiteral("F"), branch);
+                st->bind(QStringLiteral("N"), number);
+                st->bind(QStringLiteral("U"), userName);
             }
-            insertOrder.insert(r);
+            qint64 copy = 0;
+            const bool resent = findCopy.step();
+            if (resent)
+                copy = findCopy.value(0, FieldKind::Integer).toLongLong();
+            findCopy.reset();
+            if (resent) {
+                for (Statement* drop : {&dropOrder, &dropItems, &dropNote}) {
+                    drop->bind(QStringLiteral("I"), copy);
+                    drop->exec();
+                }
+                renewCopy.bind(QStringLiteral("E"), sendingBranch);
+                renewCopy.bind(QStringLiteral("I"), copy);
+                renewCopy.exec();
+            } else {
+                // Another user's order of the same number is someone else's
+                // order: never replaced, but the clash must be seen.
+                QStringList others;
+                while (otherUsers.step())
+                    others << quotedUser(otherUsers.value(0, FieldKind::Text).toString());
+                otherUsers.reset();
+                if (!others.isEmpty())
+                    clashes << QStringLiteral("conflito de números: o pedido %1 da filial %2 chegou de %3 e já existe de %4; %5.")
+                                   .arg(number, branch, quotedUser(userName), spokenList(others),
+                                        others.size() == 1 ? QStringLiteral("guardados os dois") : QStringLiteral("guardados todos"));
+                addCopy.bind(QStringLiteral("E"), sendingBranch);
+                addCopy.exec();
+                copy = db.scalar(QStringLiteral("SELECT last_insert_rowid()")).toLongLong();
+            }
+            insertOrder.insert(r, copy);
             for (int i : itemsOf.value(key))
-                insertItem->insert(i);
+                insertItem->insert(i, copy);
             for (int n : notesOf.value(key))
-                insertNote->insert(n);
-            received.bind(QStringLiteral("F"), branch);
-            received.bind(QStringLiteral("N"), number);
-            received.bind(QStringLiteral("E"), sendingBranch);
-            received.bind(QStringLiteral("U"), userName);
-            received.exec();
+                insertNote->insert(n, copy);
         }
     });
+
+    // Told once the orders are kept: a call that failed kept neither.
+    for (const QString& clash : clashes)
+        writeLog(clash);
 
     std::string body;
     ResultWriter result(body);

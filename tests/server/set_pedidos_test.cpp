@@ -1,4 +1,5 @@
 #include "server/documents.h"
+#include "server/received_orders.h"
 #include "tests/server/server_fixture.h"
 
 #include <QDateTime>
@@ -18,7 +19,9 @@ const QString kSoap = QStringLiteral("0000000302");               // inactive pr
 
 class SetPedidosTest : public ServerFixture {
 protected:
-    SetPedidosTest() : ServerFixture(true) {}
+    // Lines come from the server's thread, each call's before its reply.
+    SetPedidosTest() : ServerFixture(true) { server::setLogSink([this](const QString& line) { log << line; }); }
+    ~SetPedidosTest() override { server::setLogSink({}); }
 
     // The columns the client sends, and one the server does not know.
     Packet orders = Packet({{"CDFILIAL", ColumnType::Text},
@@ -59,6 +62,23 @@ protected:
         items.addRow({"0001", number, line, "1", product, quantity, 24.9});
     }
     std::vector<Packet> send() { return setPedidos(orders, items, notes, customers, addresses); }
+    std::vector<Packet> sendAs(const QVariant& user)
+    {
+        RemoteArgs args;
+        args.add(orders).add(items).add(notes).add(customers).add(addresses).add(QStringLiteral("0001")).add(user);
+        return CheckResultServ(impPedidos.AppServer(QStringLiteral("SetPedidos"), args));
+    }
+    // "user:quantities" per stored copy of an order.
+    QString copiesOf(const char* number)
+    {
+        return db().scalar(QStringLiteral("SELECT group_concat(C, ' ') FROM (SELECT R.NMUSUARIO || ':' || ifnull(group_concat(I.QTITEMPED), '') AS C "
+                                          "FROM PEDIDORECEBIDO R LEFT JOIN ITEMPEDIDOREC I ON I.IDRECEBIDO = R.IDRECEBIDO "
+                                          "WHERE R.NRPEDIDO = :N GROUP BY R.IDRECEBIDO ORDER BY R.NMUSUARIO)"),
+                           {{QStringLiteral("N"), QString::fromLatin1(number)}})
+            .toString();
+    }
+
+    QStringList log;
 };
 
 } // namespace
@@ -83,14 +103,15 @@ TEST_F(SetPedidosTest, StoresAcceptedOrdersAndReportsTheRefusedOnes)
     EXPECT_EQ(reply[1].row(0), (PacketRow{kInactive, "N", "0000000003", kInactive.mid(1), QStringLiteral("ANTÔNIO (INATIVO)")}));
     EXPECT_EQ(reply[1].columns()[0].name, QStringLiteral("CDCLIENTE"));
 
-    EXPECT_EQ(count(QStringLiteral("PEDIDO")), 1);
-    EXPECT_EQ(db().scalar(QStringLiteral("SELECT NRPEDIDO FROM PEDIDO")).toString(), QStringLiteral("0000000001"));
-    EXPECT_EQ(db().scalar(QStringLiteral("SELECT '' || DTPEDIDO AS V FROM PEDIDO")).toString(), QStringLiteral("2026-12-01 09:30:00"));
-    EXPECT_EQ(count(QStringLiteral("ITEMPEDIDO"), QStringLiteral("NRPEDIDO = '0000000001'")), 2);
-    EXPECT_EQ(count(QStringLiteral("ITEMPEDIDO")), 2);
-    EXPECT_EQ(db().scalar(QStringLiteral("SELECT TXOBSPED FROM OBSPEDIDO")).toByteArray(), QByteArray("{\\rtf1 entregar pela manh\\'e3}"));
+    EXPECT_EQ(count(QStringLiteral("PEDIDOREC")), 1);
+    EXPECT_EQ(db().scalar(QStringLiteral("SELECT NRPEDIDO FROM PEDIDOREC")).toString(), QStringLiteral("0000000001"));
+    EXPECT_EQ(db().scalar(QStringLiteral("SELECT '' || DTPEDIDO AS V FROM PEDIDOREC")).toString(), QStringLiteral("2026-12-01 09:30:00"));
+    EXPECT_EQ(count(QStringLiteral("ITEMPEDIDOREC"), QStringLiteral("IDRECEBIDO = (SELECT IDRECEBIDO FROM PEDIDOREC)")), 2);
+    EXPECT_EQ(count(QStringLiteral("ITEMPEDIDOREC")), 2);
+    EXPECT_EQ(db().scalar(QStringLiteral("SELECT TXOBSPED FROM OBSPEDIDOREC")).toByteArray(), QByteArray("{\\rtf1 entregar pela manh\\'e3}"));
     EXPECT_EQ(db().scalar(QStringLiteral("SELECT NMUSUARIO || '/' || CDFILIALENV FROM PEDIDORECEBIDO")).toString(),
               QStringLiteral("maria.pc/0001"));
+    EXPECT_EQ(count(QStringLiteral("PEDIDO")) + count(QStringLiteral("ITEMPEDIDO")), 0) << "the client's tables are not the server's";
 }
 
 TEST_F(SetPedidosTest, AddsUnknownCustomersAndKeepsItsOwnCopyOfKnownOnes)
@@ -119,7 +140,7 @@ TEST_F(SetPedidosTest, AddsUnknownCustomersAndKeepsItsOwnCopyOfKnownOnes)
               QStringLiteral("NANTÔNIO (INATIVO)"));
     EXPECT_EQ(count(QStringLiteral("ENDECLIE"), QStringLiteral("DSENDECLIE = 'RUA NOVA, 1'")), 1);
     EXPECT_EQ(count(QStringLiteral("ENDECLIE"), QStringLiteral("DSENDECLIE = 'OUTRO ENDEREÇO'")), 0);
-    EXPECT_EQ(count(QStringLiteral("PEDIDO")), 1);
+    EXPECT_EQ(count(QStringLiteral("PEDIDOREC")), 1);
 }
 
 TEST_F(SetPedidosTest, AResendReplacesTheStoredCopy)
@@ -127,17 +148,38 @@ TEST_F(SetPedidosTest, AResendReplacesTheStoredCopy)
     order("0000000001", kMaria);
     item("0000000001", "0000000001", kRice);
     item("0000000001", "0000000002", kRice);
+    notes.addRow({"0000000001", QByteArray("{\\rtf1 ligar antes}"), "0001"});
     send();
     send();
-    EXPECT_EQ(count(QStringLiteral("PEDIDO")), 1);
-    EXPECT_EQ(count(QStringLiteral("ITEMPEDIDO")), 2);
+    EXPECT_EQ(count(QStringLiteral("PEDIDOREC")), 1);
+    EXPECT_EQ(count(QStringLiteral("ITEMPEDIDOREC")), 2);
     EXPECT_EQ(count(QStringLiteral("PEDIDORECEBIDO")), 1);
 
+    // Edited in between: an item changed, one removed, the observation taken out.
     items = Packet(items.columns());
+    notes = Packet(notes.columns());
     item("0000000001", "0000000001", kRice, 9.0);
     send();
-    EXPECT_EQ(count(QStringLiteral("ITEMPEDIDO")), 1);
-    EXPECT_EQ(db().scalar(QStringLiteral("SELECT QTITEMPED FROM ITEMPEDIDO")).toDouble(), 9.0);
+    EXPECT_EQ(copiesOf("0000000001"), QStringLiteral("maria.pc:9.0"));
+    EXPECT_EQ(count(QStringLiteral("OBSPEDIDOREC")), 0);
+    EXPECT_TRUE(log.isEmpty());
+}
+
+TEST_F(SetPedidosTest, TheSameNumberFromAnotherUserIsKeptBesideAndLogged)
+{
+    order("0000000012", kMaria);
+    item("0000000012", "0000000001", kRice, 1.0);
+    sendAs(QVariant());
+    sendAs(QStringLiteral(" ")); // no name, like null: the same copy
+    items = Packet(items.columns());
+    item("0000000012", "0000000001", kRice, 7.0);
+    sendAs(QStringLiteral("joao"));
+    sendAs(QStringLiteral("joao"));
+
+    EXPECT_EQ(copiesOf("0000000012"), QStringLiteral(":1.0 joao:7.0"));
+    ASSERT_EQ(log.size(), 1) << "a resend is no new clash";
+    EXPECT_EQ(log[0], QStringLiteral("zov-appserver: conflito de números: o pedido 0000000012 da filial 0001 "
+                                     "chegou de \"joao\" e já existe de (sem usuário); guardados os dois."));
 }
 
 TEST_F(SetPedidosTest, ACallThatFailsHalfWayKeepsNothing)
@@ -150,10 +192,22 @@ TEST_F(SetPedidosTest, ACallThatFailsHalfWayKeepsNothing)
 
     EXPECT_THAT(errorOf([&] { send(); }).toStdString(),
                 HasSubstr("Erro no servidor de aplicação ao executar SetPedidos"));
-    EXPECT_EQ(count(QStringLiteral("PEDIDO")), 0);
-    EXPECT_EQ(count(QStringLiteral("ITEMPEDIDO")), 0);
+    EXPECT_EQ(count(QStringLiteral("PEDIDOREC")), 0);
+    EXPECT_EQ(count(QStringLiteral("ITEMPEDIDOREC")), 0);
     EXPECT_EQ(count(QStringLiteral("PEDIDORECEBIDO")), 0);
     EXPECT_EQ(count(QStringLiteral("CLIENTE"), QStringLiteral("CDCLIENTE = '%1'").arg(kNewCustomer)), 0);
+
+    // A stored copy survives a failed resend that had already replaced it,
+    // and a clash in a failed call is not logged.
+    items = Packet(items.columns());
+    item("0000000001", "0000000001", kRice);
+    send();
+    orders.addRow({"0001", QVariant(), "1", kMaria, QVariant(), "00001", 1, "x"}); // an order without its number
+    item("0000000001", "0000000002", kRice, 5.0);
+    EXPECT_NE(errorOf([&] { send(); }), QStringLiteral("<no error>"));
+    EXPECT_NE(errorOf([&] { sendAs(QStringLiteral("joao")); }), QStringLiteral("<no error>"));
+    EXPECT_EQ(copiesOf("0000000001"), QStringLiteral("maria.pc:2.0"));
+    EXPECT_TRUE(log.isEmpty());
 }
 
 TEST_F(SetPedidosTest, MalformedCallsAreRefusedReadably)

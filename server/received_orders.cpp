@@ -1,0 +1,230 @@
+#include "server/received_orders.h"
+
+#include "library/errors.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <mutex>
+#include <vector>
+
+namespace zov::server {
+
+namespace {
+
+const char* const kHeaderTable = R"sql(
+-- One row per received copy: the same branch and number from two workstation
+-- users are two orders, kept side by side.
+CREATE TABLE PEDIDORECEBIDO (
+  IDRECEBIDO INTEGER PRIMARY KEY,
+  CDFILIAL VARCHAR(4) NOT NULL,
+  NRPEDIDO VARCHAR(10) NOT NULL,
+  NMUSUARIO VARCHAR(60) NOT NULL DEFAULT '',
+  CDFILIALENV VARCHAR(4),
+  DTRECEBIDO DATETIME NOT NULL,
+  UNIQUE (CDFILIAL, NRPEDIDO, NMUSUARIO)
+);
+)sql";
+
+// Where the previous layout is moved from while the new one is made.
+const char* const kOldHeader = "PEDIDORECEBIDOANT";
+
+struct CopyTable {
+    const char* client; // the client's table, whose columns the copy has
+    const char* copy;
+    const char* key;
+};
+const CopyTable kCopyTables[] = {
+    {"PEDIDO", "PEDIDOREC", "IDRECEBIDO"},
+    {"ITEMPEDIDO", "ITEMPEDIDOREC", "IDRECEBIDO, NRITEMPED"},
+    {"OBSPEDIDO", "OBSPEDIDOREC", "IDRECEBIDO"},
+};
+
+struct ColumnDefinitions {
+    QStringList names, definitions;
+};
+
+ColumnDefinitions columnDefinitions(Database& db, const QString& table)
+{
+    ColumnDefinitions c;
+    Statement st(db, QStringLiteral("SELECT name, type, \"notnull\", dflt_value FROM pragma_table_info(:T) ORDER BY cid"));
+    st.bind(QStringLiteral("T"), table);
+    while (st.step()) {
+        const QString name = st.value(0, FieldKind::Text).toString();
+        QString definition = name;
+        const QString type = st.value(1, FieldKind::Text).toString();
+        if (!type.isEmpty())
+            definition += QLatin1Char(' ') + type;
+        if (st.value(2, FieldKind::Integer).toInt() != 0)
+            definition += QLatin1String(" NOT NULL");
+        const QVariant fallback = st.rawValue(3);
+        if (!fallback.isNull())
+            definition += QLatin1String(" DEFAULT ") + fallback.toString();
+        c.names << name;
+        c.definitions << definition;
+    }
+    if (c.names.isEmpty())
+        throw Error(QStringLiteral("O banco do servidor não tem a tabela %1.").arg(table));
+    return c;
+}
+
+// The two layouts the listing reads: how a client-side row finds its header.
+struct Layout {
+    QString orders, items, notes;
+    QString (*match)(const QString& alias);
+};
+
+QString byReceivedId(const QString& a) { return QStringLiteral("%1.IDRECEBIDO = R.IDRECEBIDO").arg(a); }
+QString byBranchAndNumber(const QString& a) { return QStringLiteral("%1.CDFILIAL = R.CDFILIAL AND %1.NRPEDIDO = R.NRPEDIDO").arg(a); }
+
+QString listingSql(const Layout& l)
+{
+    return QStringLiteral(
+               "SELECT R.CDFILIAL, R.NRPEDIDO, ifnull(R.NMUSUARIO, '') AS NMUSUARIO, "
+               "ifnull(strftime('%d/%m/%Y %H:%M:%S', R.DTRECEBIDO), R.DTRECEBIDO) AS RECEBIDO, "
+               "(SELECT P.CDCLIENTE FROM %1 P WHERE %4) AS CDCLIENTE, "
+               "(SELECT COUNT(*) FROM %2 I WHERE %5) AS ITENS, "
+               "(SELECT TOTAL(ifnull(I.QTITEMPED, 0) * ifnull(I.VRPREUNITPED, 0) - ifnull(I.VRDESITPED, 0)) FROM %2 I WHERE %5) AS TOTAL, "
+               "EXISTS (SELECT 1 FROM %3 O WHERE %6 AND length(O.TXOBSPED) > 0) AS OBS "
+               "FROM PEDIDORECEBIDO R ORDER BY R.CDFILIAL, R.NRPEDIDO, NMUSUARIO")
+        .arg(l.orders, l.items, l.notes, l.match(QStringLiteral("P")), l.match(QStringLiteral("I")), l.match(QStringLiteral("O")));
+}
+
+// Money as people here read it: decimal comma, two places.
+QString money(double value)
+{
+    QString s = QString::number(value, 'f', 2).replace(QLatin1Char('.'), QLatin1Char(','));
+    return s == QLatin1String("-0,00") ? QStringLiteral("0,00") : s;
+}
+
+QString userLabel(const QString& user) { return user.isEmpty() ? QStringLiteral("(sem usuário)") : user; }
+
+std::mutex& logMutex()
+{
+    static std::mutex m;
+    return m;
+}
+
+std::function<void(const QString&)>& logSink()
+{
+    static std::function<void(const QString&)> sink;
+    return sink;
+}
+
+} // namespace
+
+void createReceivedOrderTables(Database& db)
+{
+    db.transaction([&] {
+        db.execScript(QString::fromLatin1(kHeaderTable));
+        for (const CopyTable& t : kCopyTables) {
+            const ColumnDefinitions c = columnDefinitions(db, QLatin1String(t.client));
+            db.execScript(QStringLiteral("CREATE TABLE %1 (IDRECEBIDO INTEGER NOT NULL, %2, PRIMARY KEY (%3))")
+                              .arg(QLatin1String(t.copy), c.definitions.join(QStringLiteral(", ")), QLatin1String(t.key)));
+        }
+    });
+}
+
+bool hasOldReceivedOrders(Database& db)
+{
+    return db.tableExists(QStringLiteral("PEDIDORECEBIDO")) &&
+           db.scalar(QStringLiteral("SELECT COUNT(*) FROM pragma_table_info('PEDIDORECEBIDO') WHERE name = 'IDRECEBIDO'")).toInt() == 0;
+}
+
+void migrateReceivedOrders(Database& db)
+{
+    if (!hasOldReceivedOrders(db))
+        return;
+    db.transaction([&] {
+        // Another connection may have moved them while this one waited for the lock.
+        if (!hasOldReceivedOrders(db))
+            return;
+        const QString old = QString::fromLatin1(kOldHeader);
+        db.execScript(QStringLiteral("ALTER TABLE PEDIDORECEBIDO RENAME TO %1").arg(old));
+        createReceivedOrderTables(db);
+        // The old key was branch and number, so no two rows clash on the new one.
+        db.execScript(QStringLiteral("INSERT INTO PEDIDORECEBIDO (CDFILIAL, NRPEDIDO, NMUSUARIO, CDFILIALENV, DTRECEBIDO) "
+                                     "SELECT CDFILIAL, NRPEDIDO, ifnull(trim(NMUSUARIO), ''), CDFILIALENV, DTRECEBIDO FROM %1 "
+                                     "ORDER BY CDFILIAL, NRPEDIDO")
+                          .arg(old));
+        for (const CopyTable& t : kCopyTables) {
+            const QString client = QLatin1String(t.client);
+            const QStringList columns = columnDefinitions(db, client).names;
+            QStringList source;
+            for (const QString& c : columns)
+                source << QStringLiteral("S.") + c;
+            db.execScript(QStringLiteral("INSERT INTO %1 (IDRECEBIDO, %2) SELECT R.IDRECEBIDO, %3 FROM %4 S "
+                                         "JOIN PEDIDORECEBIDO R ON R.CDFILIAL = S.CDFILIAL AND R.NRPEDIDO = S.NRPEDIDO")
+                              .arg(QLatin1String(t.copy), columns.join(QStringLiteral(", ")), source.join(QStringLiteral(", ")), client));
+            // Only what was moved: rows no receipt speaks for stay where they were.
+            db.execScript(QStringLiteral("DELETE FROM %1 WHERE EXISTS (SELECT 1 FROM PEDIDORECEBIDO R "
+                                         "WHERE R.CDFILIAL = %1.CDFILIAL AND R.NRPEDIDO = %1.NRPEDIDO)")
+                              .arg(client));
+        }
+        db.execScript(QStringLiteral("DROP TABLE %1").arg(old));
+    });
+}
+
+QString receivedOrdersListing(Database& db)
+{
+    const Layout layout = hasOldReceivedOrders(db)
+                              ? Layout{QStringLiteral("PEDIDO"), QStringLiteral("ITEMPEDIDO"), QStringLiteral("OBSPEDIDO"), &byBranchAndNumber}
+                              : Layout{QStringLiteral("PEDIDOREC"), QStringLiteral("ITEMPEDIDOREC"), QStringLiteral("OBSPEDIDOREC"), &byReceivedId};
+    const QStringList heading = {QStringLiteral("Filial"),  QStringLiteral("Pedido"), QStringLiteral("Usuário"),
+                                 QStringLiteral("Recebido em"), QStringLiteral("Cliente"), QStringLiteral("Itens"),
+                                 QStringLiteral("Total"),   QStringLiteral("Observação")};
+    const std::vector<bool> right = {false, false, false, false, false, true, true, false};
+    std::vector<QStringList> rows;
+    Statement st(db, listingSql(layout));
+    while (st.step()) {
+        rows.push_back({st.value(0, FieldKind::Text).toString(), st.value(1, FieldKind::Text).toString(),
+                        userLabel(st.value(2, FieldKind::Text).toString()), st.value(3, FieldKind::Text).toString(),
+                        st.value(4, FieldKind::Text).toString(), QString::number(st.value(5, FieldKind::Integer).toLongLong()),
+                        money(st.value(6, FieldKind::Number).toDouble()),
+                        st.value(7, FieldKind::Integer).toInt() ? QStringLiteral("com observação") : QStringLiteral("sem observação")});
+    }
+    if (rows.empty())
+        return QStringLiteral("Nenhum pedido recebido.\n");
+
+    std::vector<qsizetype> width(heading.size());
+    for (qsizetype c = 0; c < heading.size(); ++c) {
+        width[std::size_t(c)] = heading[c].size();
+        for (const QStringList& r : rows)
+            width[std::size_t(c)] = std::max(width[std::size_t(c)], r[c].size());
+    }
+    auto line = [&](const QStringList& cells) {
+        QStringList padded;
+        for (qsizetype c = 0; c < cells.size(); ++c) {
+            const int w = int(width[std::size_t(c)]);
+            padded << (right[std::size_t(c)] ? cells[c].rightJustified(w) : cells[c].leftJustified(w));
+        }
+        // The last column is text of its own width: no padding after it.
+        QString s = padded.join(QStringLiteral("  "));
+        while (s.endsWith(QLatin1Char(' ')))
+            s.chop(1);
+        return s + QLatin1Char('\n');
+    };
+    QString out = line(heading);
+    for (const QStringList& r : rows)
+        out += line(r);
+    return out;
+}
+
+void writeLog(const QString& text)
+{
+    const QString line = QStringLiteral("zov-appserver: ") + text;
+    const std::lock_guard<std::mutex> lock(logMutex());
+    if (logSink()) {
+        logSink()(line);
+        return;
+    }
+    std::fprintf(stderr, "%s\n", line.toLocal8Bit().constData());
+    std::fflush(stderr);
+}
+
+void setLogSink(std::function<void(const QString& line)> sink)
+{
+    const std::lock_guard<std::mutex> lock(logMutex());
+    logSink() = std::move(sink);
+}
+
+} // namespace zov::server

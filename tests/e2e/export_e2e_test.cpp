@@ -1,0 +1,302 @@
+// The order export against zov-appserver's demo company: what the server
+// stores, what is marked here, a re-send after a lost reply, and two
+// workstations with the same order number.
+#include "app/GeralZOV.h"
+#include "library/errors.h"
+#include "library/rtf.h"
+#include "tests/orders/lanc_pedido_fixture.h"
+#include "transfer/atu_tab.h"
+#include "transfer/exporta.h"
+#include "transfer/exporta_dados.h"
+#include "tests/support/running_server.h"
+#include "tests/support/scripted_dialogs.h"
+#include "tests/support/temp_database.h"
+
+#include <QProcess>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <gtest/gtest.h>
+
+using namespace zov;
+using test::countRows;
+using test::insertRow;
+
+namespace {
+
+const QString kMaria = QStringLiteral("F52998224725"); // active on the server
+const QString kRice = QStringLiteral("0000000101");    // active product
+const QString kSoap = QStringLiteral("0000000302");    // inactive product on the server
+
+class NoView final : public ExportaDadosView {
+public:
+    void setConfirmEnabled(bool) override {}
+    void setCommandsEnabled(bool) override {}
+    void showProgress(int, int, const QString&) override {}
+    void setPainting(bool) override {}
+    void closeWindow() override {}
+};
+
+class ExportE2E : public test::DialogsTest {
+protected:
+    void SetUp() override
+    {
+        test::DialogsTest::SetUp();
+        LimpaPedidosExport();
+        SetFilial(QStringLiteral("0001"));
+        qputenv("USERNAME", "estacao-a");
+        db().exec(QStringLiteral("INSERT INTO PARAMPEDZOVRA (NRIPSERVAPLIQ) VALUES (:E)"), {{QStringLiteral("E"), server.address()}});
+        cliente(kMaria, "MARIA", "S");
+        cliente(QStringLiteral("F11122233396"), "NOVA LOJA", "S");   // unknown to the server
+        cliente(QStringLiteral("F22233344405"), "FECHADA", "N");     // inactive here: never sent
+        SetMostraInativos([this](Query& q, bool produtos) { inativos << QStringLiteral("%1:%2").arg(produtos).arg(q.recordCount()); });
+    }
+    void TearDown() override
+    {
+        SetMostraInativos({});
+        LimpaPedidosExport();
+        qunsetenv("USERNAME");
+        ClearSession();
+        test::DialogsTest::TearDown();
+    }
+    Database& db() { return tdb.db(); }
+    void cliente(const QString& codigo, const char* nome, const char* ativo)
+    {
+        insertRow(db(), QStringLiteral("CLIENTE"), {{QStringLiteral("CDCLIENTE"), codigo}, {QStringLiteral("IDTPIJURCLIE"), codigo.left(1)},
+                                                    {QStringLiteral("NRINSJURCLIE"), codigo.mid(1)}, {QStringLiteral("NMFANTCLIE"), QString::fromLatin1(nome)},
+                                                    {QStringLiteral("IDCLIEATIV"), QString::fromLatin1(ativo)}});
+        insertRow(db(), QStringLiteral("ENDECLIE"), {{QStringLiteral("CDCLIENTE"), codigo}, {QStringLiteral("IDTPENDECLIE"), QStringLiteral("P")},
+                                                     {QStringLiteral("DSENDECLIE"), QStringLiteral("RUA A, 1")}});
+    }
+    void pedido(const char* nr, std::initializer_list<std::pair<QString, double>> itens, const QByteArray& observacao = {})
+    {
+        insertRow(db(), QStringLiteral("PEDIDO"), {{QStringLiteral("CDFILIAL"), QStringLiteral("0001")}, {QStringLiteral("NRPEDIDO"), QString::fromLatin1(nr)},
+                                                   {QStringLiteral("IDSITPEDIDO"), QStringLiteral("1")}, {QStringLiteral("CDCLIENTE"), kMaria},
+                                                   {QStringLiteral("DTPEDIDO"), QStringLiteral("2026-12-01 10:00:00")}});
+        int n = 0;
+        for (const auto& [produto, qtd] : itens)
+            insertRow(db(), QStringLiteral("ITEMPEDIDO"), {{QStringLiteral("CDFILIAL"), QStringLiteral("0001")}, {QStringLiteral("NRPEDIDO"), QString::fromLatin1(nr)},
+                                                           {QStringLiteral("NRITEMPED"), QStringLiteral("%1").arg(++n, 3, 10, QLatin1Char('0'))},
+                                                           {QStringLiteral("IDSITITEMPED"), QStringLiteral("1")}, {QStringLiteral("CDPRODUTO"), produto},
+                                                           {QStringLiteral("QTITEMPED"), qtd}, {QStringLiteral("VRPREUNITPED"), 24.9}});
+        if (!observacao.isEmpty())
+            insertRow(db(), QStringLiteral("OBSPEDIDO"), {{QStringLiteral("CDFILIAL"), QStringLiteral("0001")}, {QStringLiteral("NRPEDIDO"), QString::fromLatin1(nr)},
+                                                          {QStringLiteral("TXOBSPED"), observacao}});
+    }
+    // Checks every listed order and confirms, as the window does.
+    bool exporta()
+    {
+        NoView view;
+        ExportaDadosLogic logic(db(), view);
+        bool ok = false;
+        runGuarded([&] {
+            logic.abre();
+            logic.alternaTodos();
+            ok = logic.confirmar();
+        });
+        return ok;
+    }
+    QString situacao(const char* nr) { return db().scalar(QStringLiteral("SELECT IDSITPEDIDO FROM PEDIDO WHERE NRPEDIDO = :N"), {{QStringLiteral("N"), QString::fromLatin1(nr)}}).toString(); }
+    QString itens(const char* nr)
+    {
+        return db().scalar(QStringLiteral("SELECT group_concat(IDSITITEMPED, '') FROM (SELECT IDSITITEMPED FROM ITEMPEDIDO WHERE NRPEDIDO = :N ORDER BY NRITEMPED)"),
+                           {{QStringLiteral("N"), QString::fromLatin1(nr)}})
+            .toString();
+    }
+    int noServidor(const char* nr, const QString& estacao = QStringLiteral("estacao-a"))
+    {
+        return countRows(server.db(), QStringLiteral("PEDIDORECEBIDO"), QStringLiteral("NRPEDIDO = :N AND NMUSUARIO = :U"),
+                         {{QStringLiteral("N"), QString::fromLatin1(nr)}, {QStringLiteral("U"), estacao}});
+    }
+    QVariant doServidor(const QString& sql, const char* nr, const QString& estacao = QStringLiteral("estacao-a"))
+    {
+        return server.db().scalar(sql, {{QStringLiteral("N"), QString::fromLatin1(nr)}, {QStringLiteral("U"), estacao}});
+    }
+
+    test::RunningServer server{true};
+    test::TempDatabase tdb;
+    QStringList inativos;
+};
+
+const char* const kQuantidades =
+    "SELECT group_concat(QTITEMPED, ';') FROM (SELECT I.QTITEMPED FROM ITEMPEDIDOREC I JOIN PEDIDORECEBIDO R ON R.IDRECEBIDO = I.IDRECEBIDO "
+    "WHERE R.NRPEDIDO = :N AND R.NMUSUARIO = :U ORDER BY I.NRITEMPED)";
+
+TEST_F(ExportE2E, AcceptedOrdersAreStoredWithItemsAndObservationAndMarkedRefusedOnesStayWhole)
+{
+    const QByteArray rtf = "{\\rtf1\\ansi entregar pela manh\\'e3}";
+    pedido("0000000021", {{kRice, 2}}, rtf);
+    pedido("0000000022", {{kRice, 1}, {kSoap, 3}});
+    const int clientesAntes = countRows(server.db(), QStringLiteral("CLIENTE"));
+
+    ASSERT_TRUE(exporta()) << dialogs().errors().join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(inativos, QStringList{QStringLiteral("1:1")}) << "the product list, once; no inactive customer";
+    EXPECT_EQ(dialogs().infos(), QStringList{QStringLiteral("1 de 2 pedidos exportados; os demais continuam pendentes.")});
+
+    EXPECT_EQ(situacao("0000000021"), QStringLiteral("7"));
+    EXPECT_EQ(itens("0000000021"), QStringLiteral("2"));
+    EXPECT_EQ(situacao("0000000022"), QStringLiteral("1")) << "one inactive product keeps the whole order";
+    EXPECT_EQ(itens("0000000022"), QStringLiteral("11"));
+
+    EXPECT_EQ(noServidor("0000000021"), 1);
+    EXPECT_EQ(noServidor("0000000022"), 0);
+    EXPECT_EQ(doServidor(QString::fromLatin1(kQuantidades), "0000000021").toString(), QStringLiteral("2.0"));
+    EXPECT_EQ(doServidor(QStringLiteral("SELECT O.TXOBSPED FROM OBSPEDIDOREC O JOIN PEDIDORECEBIDO R ON R.IDRECEBIDO = O.IDRECEBIDO "
+                                        "WHERE R.NRPEDIDO = :N AND R.NMUSUARIO = :U"),
+                         "0000000021")
+                  .toByteArray(),
+              rtf);
+    // Every active customer went, the inactive one did not.
+    EXPECT_EQ(countRows(server.db(), QStringLiteral("CLIENTE")), clientesAntes + 1);
+    EXPECT_EQ(countRows(server.db(), QStringLiteral("CLIENTE"), QStringLiteral("CDCLIENTE = 'F11122233396'")), 1);
+    EXPECT_EQ(countRows(server.db(), QStringLiteral("ENDECLIE"), QStringLiteral("CDCLIENTE = 'F11122233396'")), 1);
+    EXPECT_EQ(countRows(server.db(), QStringLiteral("CLIENTE"), QStringLiteral("CDCLIENTE = 'F22233344405'")), 0);
+    EXPECT_TRUE(PedidosExport().isEmpty());
+}
+
+TEST_F(ExportE2E, AReplyLostBeforeTheMarkingLeavesOneCopyOnTheServerAfterTheResend)
+{
+    pedido("0000000031", {{kRice, 2}, {kRice, 5}});
+    // The client "stops" between the call and the marking.
+    db().execScript(QStringLiteral("CREATE TRIGGER PARADA BEFORE UPDATE ON PEDIDO BEGIN SELECT RAISE(ABORT, 'parada simulada'); END"));
+    EXPECT_FALSE(exporta());
+    ASSERT_EQ(dialogs().errors().size(), 1);
+    EXPECT_TRUE(dialogs().errors()[0].startsWith(QStringLiteral("Erro ao exportar.\nOs pedidos chegaram ao servidor, mas o pedido 0000000031")))
+        << qPrintable(dialogs().errors()[0]);
+    EXPECT_EQ(situacao("0000000031"), QStringLiteral("1"));
+    EXPECT_EQ(itens("0000000031"), QStringLiteral("11")) << "not half-marked";
+    EXPECT_EQ(noServidor("0000000031"), 1);
+
+    // Edited in between: one item fewer, another quantity.
+    db().execScript(QStringLiteral("DROP TRIGGER PARADA"));
+    db().exec(QStringLiteral("DELETE FROM ITEMPEDIDO WHERE NRPEDIDO = '0000000031' AND NRITEMPED = '002'"));
+    db().exec(QStringLiteral("UPDATE ITEMPEDIDO SET QTITEMPED = 7 WHERE NRPEDIDO = '0000000031'"));
+    dialogs().clear();
+    ASSERT_TRUE(exporta()) << dialogs().errors().join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(situacao("0000000031"), QStringLiteral("7"));
+    EXPECT_EQ(noServidor("0000000031"), 1) << "the re-sent copy replaced the first";
+    EXPECT_EQ(doServidor(QString::fromLatin1(kQuantidades), "0000000031").toString(), QStringLiteral("7.0"));
+}
+
+TEST_F(ExportE2E, ASecondWorkstationsOrderWithTheSameNumberIsKeptBesideTheFirst)
+{
+    pedido("0000000041", {{kRice, 2}});
+    ASSERT_TRUE(exporta()) << dialogs().errors().join(QLatin1Char('\n')).toStdString();
+
+    // Another laptop of the branch numbered its own order the same.
+    db().exec(QStringLiteral("DELETE FROM ITEMPEDIDO"));
+    db().exec(QStringLiteral("DELETE FROM PEDIDO"));
+    pedido("0000000041", {{kRice, 9}});
+    qputenv("USERNAME", "estacao-b");
+    ASSERT_TRUE(exporta()) << dialogs().errors().join(QLatin1Char('\n')).toStdString();
+
+    EXPECT_EQ(noServidor("0000000041"), 1);
+    EXPECT_EQ(noServidor("0000000041", QStringLiteral("estacao-b")), 1);
+    EXPECT_EQ(doServidor(QString::fromLatin1(kQuantidades), "0000000041").toString(), QStringLiteral("2.0")) << "the first is untouched";
+    EXPECT_EQ(doServidor(QString::fromLatin1(kQuantidades), "0000000041", QStringLiteral("estacao-b")).toString(), QStringLiteral("9.0"));
+}
+
+// The whole road: the branch's tables downloaded from the server, an order
+// typed through the order window's logic (header, an item, the observation),
+// exported, stored there and marked here.
+TEST_F(ExportE2E, AnOrderTypedInTheOrderWindowReachesTheServerWhole)
+{
+    db().execScript(QStringLiteral("DELETE FROM ENDECLIE; DELETE FROM CLIENTE;"));
+    SetIPAcesso(QStringLiteral("127.0.0.1"));
+    SetPorta(server.port());
+    ASSERT_TRUE(CriaBaixaDados() && ChamaExportaDados()) << qPrintable(lastTransferError());
+    SetCdOperador(QStringLiteral("000000000001"));
+
+    test::RecordingView tela;
+    LancPedido pedido(db(), tela);
+    pedido.inicia();
+    auto sai = [&](test::C controle, QString& texto, const QString& valor, void (LancPedido::*mudou)(), void (LancPedido::*saiu)()) {
+        tela.foco = controle;
+        texto = valor;
+        const bool ok = runGuarded([&] { (pedido.*mudou)(); });
+        tela.foco = test::C::Nenhum;
+        return ok && runGuarded([&] { (pedido.*saiu)(); });
+    };
+    ASSERT_TRUE(runGuarded([&] { pedido.incluir(); }));
+    ASSERT_TRUE(runGuarded([&] { pedido.entraCliente(); }));
+    ASSERT_TRUE(sai(test::C::Cliente, pedido.tela.cliente, QStringLiteral("52998224725"), &LancPedido::clienteMudou, &LancPedido::saiCliente))
+        << dialogs().errors().join(QLatin1Char('|')).toStdString();
+    ASSERT_TRUE(sai(test::C::TipoOper, pedido.tela.tipoOper, QStringLiteral("01"), &LancPedido::tipoOperMudou, &LancPedido::saiTipoOper))
+        << dialogs().errors().join(QLatin1Char('|')).toStdString();
+    ASSERT_TRUE(sai(test::C::DataEntrega, pedido.tela.dataEntrega, test::dia(2), &LancPedido::dataEntregaMudou, &LancPedido::saiDataEntrega));
+    ASSERT_TRUE(runGuarded([&] { pedido.mudaPagina(test::P::Itens); })) << dialogs().errors().join(QLatin1Char('|')).toStdString();
+    ASSERT_TRUE(pedido.itemEditando());
+    tela.coluna = ColunaItem::Produto;
+    pedido.qryItemPedido[QStringLiteral("CDARVPROD")].setValue(QStringLiteral("010010001"));
+    ASSERT_TRUE(runGuarded([&] { pedido.saiColunaItem(ColunaItem::Produto); })) << dialogs().errors().join(QLatin1Char('|')).toStdString();
+    tela.coluna = ColunaItem::Quantidade;
+    pedido.qryItemPedido[QStringLiteral("QTITEMPED")].setValue(3.0);
+    ASSERT_TRUE(runGuarded([&] { pedido.saiColunaItem(ColunaItem::Quantidade); }));
+    tela.coluna = ColunaItem::VrDesc;
+    ASSERT_TRUE(runGuarded([&] {
+        pedido.saiColunaItem(ColunaItem::VrDesc);
+        pedido.gravaItem();
+    })) << dialogs().errors().join(QLatin1Char('|')).toStdString();
+    ASSERT_TRUE(runGuarded([&] { pedido.mudaPagina(test::P::Observacao); }));
+    QTextCursor c(&pedido.docObservacao);
+    c.insertText(QStringLiteral("Entregar pela manhã."));
+    ASSERT_TRUE(runGuarded([&] { pedido.confirmar(); })) << dialogs().errors().join(QLatin1Char('|')).toStdString();
+    const QString nr = db().scalar(QStringLiteral("SELECT NRPEDIDO FROM PEDIDO")).toString();
+    ASSERT_FALSE(nr.isEmpty());
+
+    dialogs().clear();
+    ASSERT_TRUE(exporta()) << dialogs().errors().join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(dialogs().infos(), QStringList{QStringLiteral("Pedidos exportados com sucesso.")});
+    EXPECT_EQ(db().scalar(QStringLiteral("SELECT IDSITPEDIDO FROM PEDIDO")).toString(), QStringLiteral("7"));
+    EXPECT_EQ(db().scalar(QStringLiteral("SELECT group_concat(IDSITITEMPED) FROM ITEMPEDIDO")).toString(), QStringLiteral("2"));
+    const QByteArray n = nr.toLatin1();
+    EXPECT_EQ(noServidor(n.constData(), NomeEstacao()), 1);
+    EXPECT_EQ(doServidor(QString::fromLatin1(kQuantidades), n.constData(), NomeEstacao()).toString(), QStringLiteral("3.0"));
+    EXPECT_EQ(doServidor(QStringLiteral("SELECT P.CDCLIENTE || '/' || P.CDTIPOOPER FROM PEDIDOREC P JOIN PEDIDORECEBIDO R ON R.IDRECEBIDO = P.IDRECEBIDO "
+                                        "WHERE R.NRPEDIDO = :N AND R.NMUSUARIO = :U"),
+                         n.constData(), NomeEstacao())
+                  .toString(),
+              QStringLiteral("F52998224725/01"));
+    QTextDocument lida;
+    lerObservacao(doServidor(QStringLiteral("SELECT O.TXOBSPED FROM OBSPEDIDOREC O JOIN PEDIDORECEBIDO R ON R.IDRECEBIDO = O.IDRECEBIDO "
+                                            "WHERE R.NRPEDIDO = :N AND R.NMUSUARIO = :U"),
+                             n.constData(), NomeEstacao())
+                      .toByteArray(),
+                  lida);
+    EXPECT_EQ(lida.toPlainText(), QStringLiteral("Entregar pela manhã."));
+}
+
+TEST_F(ExportE2E, HeadlessExportPrintsRefusalsAndCountsAndSaysWhatFailed)
+{
+    pedido("0000000051", {{kRice, 1}});
+    pedido("0000000052", {{kSoap, 1}});
+    const QString exe = QStringLiteral(ZOV_PEDIDOS);
+    auto roda = [&](const QStringList& extra, QString* out = nullptr, QString* err = nullptr) {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove(QStringLiteral("DISPLAY"));
+        env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+        p.setProcessEnvironment(env);
+        p.start(exe, QStringList{QStringLiteral("--export"), QStringLiteral("--database"), tdb.path(), QStringLiteral("--filial"), QStringLiteral("1")} + extra);
+        EXPECT_TRUE(p.waitForFinished(60000));
+        if (out)
+            *out = QString::fromUtf8(p.readAllStandardOutput());
+        if (err)
+            *err = QString::fromUtf8(p.readAllStandardError());
+        return p.exitCode();
+    };
+    QString out, err;
+    EXPECT_EQ(roda({QStringLiteral("--address"), server.address(), QStringLiteral("--pedidos"), QStringLiteral("51,abc")}, nullptr, &err), 2) << qPrintable(err);
+    EXPECT_EQ(roda({QStringLiteral("--address"), server.address(), QStringLiteral("--pedidos"), QStringLiteral("99")}, nullptr, &err), 2) << qPrintable(err);
+    EXPECT_EQ(roda({}, nullptr, &err), 2) << "no address";
+    EXPECT_EQ(roda({QStringLiteral("--address"), QStringLiteral("127.0.0.1:1")}, nullptr, &err), 1);
+    EXPECT_TRUE(err.contains(QStringLiteral("Não existe conexão com o servidor"))) << qPrintable(err);
+
+    EXPECT_EQ(roda({QStringLiteral("--address"), server.address()}, &out, &err), 0) << qPrintable(err);
+    EXPECT_TRUE(out.contains(QStringLiteral("recusado 0000000052: produto inativo no servidor"))) << qPrintable(out);
+    EXPECT_TRUE(out.trimmed().endsWith(QStringLiteral("2 pedido(s) enviado(s), 1 aceito(s)."))) << qPrintable(out);
+    Database check(tdb.path(), Database::Mode::OpenExisting);
+    EXPECT_EQ(check.scalar(QStringLiteral("SELECT group_concat(IDSITPEDIDO, '') FROM (SELECT IDSITPEDIDO FROM PEDIDO ORDER BY NRPEDIDO)")).toString(),
+              QStringLiteral("71"));
+}
+
+} // namespace
