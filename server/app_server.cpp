@@ -153,6 +153,13 @@ struct AppServer::Impl {
                                           .arg(QString::fromStdString(method), QString::fromStdString(object))));
             return;
         }
+        const QString failed = QStringLiteral("Erro no servidor de aplicação ao executar %1: %2").arg(QString::fromStdString(method));
+        if (run == &setPedidos) {
+            // Decoded while the customers are checked: an export carries
+            // every active customer, never held here as a whole.
+            answer(res, failed, [&](Database& db) { return setPedidosRequest(db, body); });
+            return;
+        }
         std::vector<WireValue> args;
         try {
             args = decodeArgs(body);
@@ -161,14 +168,20 @@ struct AppServer::Impl {
             reply(res, 400, errorBody(e.text()));
             return;
         }
-        const QString failed = QStringLiteral("Erro no servidor de aplicação ao executar %1: %2").arg(QString::fromStdString(method));
         if (run == &getTabelas) {
             streamTabelas(res, args, failed);
             return;
         }
+        answer(res, failed, [&](Database& db) { return run(db, args); });
+    }
+
+    // Runs a method on the server database and answers with its body or its error.
+    template <typename F>
+    void answer(httplib::Response& res, const QString& failed, F&& method)
+    {
         try {
             auto db = openServerDatabase(path);
-            reply(res, 200, run(*db, args));
+            reply(res, 200, method(*db));
         } catch (const RequestError& e) {
             reply(res, 400, errorBody(e.text()));
         } catch (const Error& e) {

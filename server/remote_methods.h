@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace zov::server {
@@ -30,6 +31,11 @@ void writeTabelas(Database& db, const TabelasRequest& request, const std::functi
 // PAD.rdmImpPedidos / SetPedidos: orders, items, observations, customers,
 // addresses, branch, workstation user name.
 std::string setPedidos(Database& db, const std::vector<WireValue>& args);
+// The same from the request body: the customers and addresses are checked
+// and added while the body is decoded, never held (an export sends every
+// active customer). One transaction; a body that does not decode is a
+// RequestError.
+std::string setPedidosRequest(Database& db, std::string_view body);
 
 // The storage text ("YYYY-MM-DD HH:MM:SS.fff") of a date-time argument; empty for null.
 QString watermarkArgument(const WireValue& value, int argument, int index);

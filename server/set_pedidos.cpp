@@ -51,13 +51,15 @@ public:
         st_ = std::make_unique<Statement>(db, QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
                                                    .arg(table, names.join(QStringLiteral(", ")), marks.join(QStringLiteral(", "))));
     }
-    void insert(int row, qint64 copyId = 0)
+    void insert(int row, qint64 copyId = 0) { insertValues(packet_.row(row), copyId); }
+    // A row of a packet with these columns (one read while the request is decoded).
+    void insertValues(const PacketRow& values, qint64 copyId = 0)
     {
         const int first = copy_ ? 2 : 1;
         if (copy_)
             st_->bindAt(1, copyId);
         for (std::size_t i = 0; i < columns_.size(); ++i)
-            st_->bindAt(int(i) + first, packet_.value(row, columns_[i]));
+            st_->bindAt(int(i) + first, values.value(columns_[i]));
         st_->exec();
     }
 
@@ -100,7 +102,114 @@ QString spokenList(const QStringList& words)
                            .arg(QString::fromUtf8(kPacketNames[argument])));
 }
 
+// The customers (argument 4) or their addresses (argument 5) this server does
+// not know yet are added; its own copy wins for the ones it knows, so a
+// customer made inactive here stays inactive. Row by row, so a hundred
+// thousand of them never need to be held.
+class NewCustomerRows {
+public:
+    NewCustomerRows(Database& db, int argument, const Packet& columns)
+        : argument_(argument),
+          code_(columns.columnIndex(QStringLiteral("CDCLIENTE"))),
+          kind_(argument == 4 ? columns.columnIndex(QStringLiteral("IDTPENDECLIE")) : -1),
+          known_(db, argument == 3 ? QStringLiteral("SELECT 1 FROM CLIENTE WHERE CDCLIENTE = :C")
+                                   : QStringLiteral("SELECT 1 FROM ENDECLIE WHERE CDCLIENTE = :C AND IDTPENDECLIE = :T")),
+          insert_(db, argument == 3 ? QStringLiteral("CLIENTE") : QStringLiteral("ENDECLIE"), columns)
+    {
+    }
+    void row(const PacketRow& values)
+    {
+        if (rows_++ == 0) {
+            if (code_ < 0)
+                missingColumn("CDCLIENTE");
+            if (argument_ == 4 && kind_ < 0)
+                missingColumn("IDTPENDECLIE");
+        }
+        const QString code = values.value(code_).toString().trimmed();
+        const QString kind = kind_ >= 0 ? values.value(kind_).toString().trimmed() : QString();
+        if (code.isEmpty() || (argument_ == 4 && kind.isEmpty()))
+            missingKey(argument_, rows_ - 1);
+        known_.bind(QStringLiteral("C"), code);
+        if (argument_ == 4)
+            known_.bind(QStringLiteral("T"), kind);
+        const bool exists = known_.step();
+        known_.reset();
+        if (!exists)
+            insert_.insertValues(values);
+    }
+
+private:
+    [[noreturn]] void missingColumn(const char* column)
+    {
+        throw RequestError(QStringLiteral("SetPedidos: o pacote de %1 não tem a coluna %2.")
+                               .arg(QString::fromUtf8(kPacketNames[argument_]), QLatin1String(column)));
+    }
+    int argument_;
+    int code_, kind_;
+    Statement known_;
+    RowInserter insert_;
+    int rows_ = 0;
+};
+
+// The database failed under the decoder: the server's fault, not the request's.
+class WorkFailed : public Error {
+public:
+    using Error::Error;
+};
+
+// Hands the customers and addresses of a request to NewCustomerRows while
+// it is decoded.
+class StreamedCustomers final : public ReplyConsumer {
+public:
+    explicit StreamedCustomers(Database& db) : db_(db) {}
+    void beginPacket(int index, const std::vector<PacketColumn>& columns) override
+    {
+        columns_ = std::make_unique<Packet>(columns);
+        rows_ = std::make_unique<NewCustomerRows>(db_, index, *columns_);
+    }
+    void packetRow(int, PacketRow& values) override
+    {
+        try {
+            rows_->row(values);
+        } catch (const RequestError&) {
+            throw;
+        } catch (const Error& e) {
+            throw WorkFailed(e.text());
+        }
+    }
+    void endPacket(int) override
+    {
+        rows_.reset();
+        columns_.reset();
+    }
+
+private:
+    Database& db_;
+    std::unique_ptr<Packet> columns_;
+    std::unique_ptr<NewCustomerRows> rows_;
+};
+
 } // namespace
+
+std::string setPedidosRequest(Database& db, std::string_view body)
+{
+    std::string reply;
+    db.transaction([&] {
+        StreamedCustomers customers(db);
+        std::vector<WireValue> args;
+        try {
+            args = decodeArgs(body, {3, 4}, &customers);
+        } catch (const RequestError&) {
+            throw;
+        } catch (const WorkFailed& e) {
+            throw Error(e.text());
+        } catch (const Error& e) {
+            throw RequestError(e.text()); // a request that does not decode is the client's fault
+        }
+        reply = setPedidos(db, args);
+    });
+    return reply;
+}
 
 std::string setPedidos(Database& db, const std::vector<WireValue>& args)
 {
@@ -142,36 +251,13 @@ std::string setPedidos(Database& db, const std::vector<WireValue>& args)
 
     QStringList clashes;
     db.transaction([&] {
-        // Customers and addresses this server does not know yet; its own copy wins.
-        if (customers.rowCount() > 0) {
-            Statement known(db, QStringLiteral("SELECT 1 FROM CLIENTE WHERE CDCLIENTE = :C"));
-            RowInserter insert(db, QStringLiteral("CLIENTE"), customers);
-            for (int r = 0; r < customers.rowCount(); ++r) {
-                const QString code = text(customers, r, QStringLiteral("CDCLIENTE"));
-                if (code.isEmpty())
-                    missingKey(3, r);
-                known.bind(QStringLiteral("C"), code);
-                const bool exists = known.step();
-                known.reset();
-                if (!exists)
-                    insert.insert(r);
-            }
-        }
-        if (addresses.rowCount() > 0) {
-            Statement known(db, QStringLiteral("SELECT 1 FROM ENDECLIE WHERE CDCLIENTE = :C AND IDTPENDECLIE = :T"));
-            RowInserter insert(db, QStringLiteral("ENDECLIE"), addresses);
-            for (int r = 0; r < addresses.rowCount(); ++r) {
-                const QString code = text(addresses, r, QStringLiteral("CDCLIENTE"));
-                const QString kind = text(addresses, r, QStringLiteral("IDTPENDECLIE"));
-                if (code.isEmpty() || kind.isEmpty())
-                    missingKey(4, r);
-                known.bind(QStringLiteral("C"), code);
-                known.bind(QStringLiteral("T"), kind);
-                const bool exists = known.step();
-                known.reset();
-                if (!exists)
-                    insert.insert(r);
-            }
+        for (int argument : {3, 4}) {
+            const Packet& p = *args[std::size_t(argument)].packet;
+            if (p.rowCount() == 0)
+                continue;
+            NewCustomerRows rows(db, argument, p);
+            for (int r = 0; r < p.rowCount(); ++r)
+                rows.row(p.row(r));
         }
         if (orders.rowCount() == 0)
             return;

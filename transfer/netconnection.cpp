@@ -250,8 +250,9 @@ constexpr std::size_t kCompressRequestsOver = 64 * 1024;
 
 std::atomic<std::size_t> lastRequestBytes{0};
 
+// postBody goes as given; gzipped says it is compressed already.
 HttpOutcome runRequest(const QString& host, int port, int connectMs, int totalMs, const std::string& path,
-                       std::optional<std::string> postBody, std::size_t limit, ReplyConsumer* stream = nullptr)
+                       std::optional<std::string> postBody, std::size_t limit, ReplyConsumer* stream = nullptr, bool gzipped = false)
 {
     auto call = std::make_shared<HttpCall>(host.toStdString(), port);
     call->client.set_connection_timeout(connectMs / 1000, (connectMs % 1000) * 1000);
@@ -264,7 +265,7 @@ HttpOutcome runRequest(const QString& host, int port, int connectMs, int totalMs
     // inflate any size).
     call->client.set_decompress(false);
 
-    std::thread worker([call, path, limit, stream, body = std::move(postBody)]() mutable {
+    std::thread worker([call, path, limit, stream, gzipped, body = std::move(postBody)]() mutable {
         const char* what = "A resposta do servidor de aplicação";
         std::string received;
         QString refused;
@@ -279,12 +280,9 @@ HttpOutcome runRequest(const QString& host, int port, int connectMs, int totalMs
             req.headers = {{"Accept-Encoding", "gzip"}};
             if (body) {
                 req.headers.emplace("Content-Type", "application/json");
-                if (body->size() > kCompressRequestsOver) {
-                    req.body = gzipCompress(*body);
+                if (gzipped)
                     req.headers.emplace("Content-Encoding", "gzip");
-                } else {
-                    req.body = std::move(*body);
-                }
+                req.body = std::move(*body);
                 body.reset();
                 lastRequestBytes = req.body.size();
             }
@@ -480,7 +478,11 @@ RemoteReply TNetConnection::call(const QString& method, const RemoteArgs& args, 
     busy_ = true;
     HttpOutcome r;
     try {
-        r = runRequest(host_, port_, timeouts_.connectMs, timeouts_.callMs, path, args.body(), replyLimit_, stream);
+        // Compressed here, from the arguments' own text: an export's body of
+        // a hundred thousand customers is never copied whole.
+        bool gzipped = false;
+        std::string wire = args.wireBody(kCompressRequestsOver, gzipped);
+        r = runRequest(host_, port_, timeouts_.connectMs, timeouts_.callMs, path, std::move(wire), replyLimit_, stream, gzipped);
     } catch (...) {
         busy_ = false;
         throw;

@@ -56,6 +56,9 @@ public:
     int count() const { return count_; }
     // {"args": [...]}
     std::string body() const;
+    // The body as it goes on the wire: gzip-compressed when it is larger than
+    // compressOver (gzipped then says so), the text never copied whole.
+    std::string wireBody(std::size_t compressOver, bool& gzipped) const;
 
 private:
     void separate();
@@ -81,6 +84,12 @@ struct WireValue {
 
 // Decodes {"args": [...]}. Throws Error on anything else.
 std::vector<WireValue> decodeArgs(std::string_view body);
+// The same, handing the packets of the listed top-level arguments (0-based)
+// to consumer row by row while they are read, instead of keeping them: their
+// WireValue is a packet with the columns and no rows. An error thrown by the
+// consumer ends the decoding.
+class ReplyConsumer;
+std::vector<WireValue> decodeArgs(std::string_view body, std::vector<int> streamed, ReplyConsumer* consumer);
 
 // ---------------------------------------------------------------- replies
 

@@ -6,8 +6,8 @@
 #include "transfer/protocol_text.h"
 
 #include <QSet>
-#include <istream>
 #include <algorithm>
+#include <istream>
 #include <limits>
 #include <nlohmann/json.hpp>
 #include <optional>
@@ -354,6 +354,24 @@ public:
     Packet packet;
 };
 
+// Hands a request argument's rows to a consumer, keeping only its columns.
+class StreamedArgSink final : public PacketSink {
+public:
+    StreamedArgSink(ReplyConsumer& consumer, int index) : consumer_(consumer), index_(index) {}
+    void begin(const std::vector<PacketColumn>& columns) override
+    {
+        packet = Packet(columns);
+        consumer_.beginPacket(index_, columns);
+    }
+    void row(PacketRow& values) override { consumer_.packetRow(index_, values); }
+    void end() override { consumer_.endPacket(index_); }
+    Packet packet;
+
+private:
+    ReplyConsumer& consumer_;
+    int index_;
+};
+
 // Hands a reply element to the consumer.
 class ConsumerSink final : public PacketSink {
 public:
@@ -389,6 +407,8 @@ public:
     enum class Mode { Result, Args };
 
     BodyReader(Mode mode, ReplyConsumer* consumer) : mode_(mode), consumer_(consumer) {}
+    // Args mode: these top-level arguments go to the consumer row by row.
+    void streamArgs(std::vector<int> indexes) { streamedArgs_ = std::move(indexes); }
 
     // SAX interface
     bool null() { return scalar(Raw{}); }
@@ -453,9 +473,14 @@ public:
         case ResultArray:
             startPacket(std::make_unique<ConsumerSink>(*consumer_, index_));
             return true;
-        case ArgsArray:
-            startPacket(std::make_unique<CollectSink>());
+        case ArgsArray: {
+            const int arg = values_.size() == 1 ? int(values_.back().size()) : -1;
+            if (consumer_ && std::find(streamedArgs_.begin(), streamedArgs_.end(), arg) != streamedArgs_.end())
+                startPacket(std::make_unique<StreamedArgSink>(*consumer_, arg));
+            else
+                startPacket(std::make_unique<CollectSink>());
             return true;
+        }
         default:
             return wrongEnvelope();
         }
@@ -699,7 +724,10 @@ private:
         if (mode_ == Mode::Args) {
             WireValue v;
             v.kind = WireValue::PacketValue;
-            v.packet = std::make_shared<Packet>(std::move(static_cast<CollectSink&>(*sink_).packet));
+            if (auto* streamed = dynamic_cast<StreamedArgSink*>(sink_.get()))
+                v.packet = std::make_shared<Packet>(std::move(streamed->packet));
+            else
+                v.packet = std::make_shared<Packet>(std::move(static_cast<CollectSink&>(*sink_).packet));
             values_.back().push_back(std::move(v));
         } else {
             ++index_;
@@ -710,6 +738,7 @@ private:
 
     Mode mode_;
     ReplyConsumer* consumer_;
+    std::vector<int> streamedArgs_;
     std::vector<Frame> stack_;
     std::string envelopeKey_;
     std::string errorKey_;
@@ -826,9 +855,12 @@ std::vector<Packet> decodeResultPackets(std::string_view body)
     return std::move(collect.packets);
 }
 
-std::vector<WireValue> decodeArgs(std::string_view body)
+std::vector<WireValue> decodeArgs(std::string_view body) { return decodeArgs(body, {}, nullptr); }
+
+std::vector<WireValue> decodeArgs(std::string_view body, std::vector<int> streamed, ReplyConsumer* consumer)
 {
-    BodyReader reader(BodyReader::Mode::Args, nullptr);
+    BodyReader reader(BodyReader::Mode::Args, consumer);
+    reader.streamArgs(std::move(streamed));
     const bool ok = json::sax_parse(body.begin(), body.end(), &reader);
     if (!ok)
         throwUnreadable(body, reader.errorPosition_.value_or(0), false);

@@ -3,6 +3,7 @@
 #include "library/dataset.h"
 #include "library/errors.h"
 #include "transfer/protocol.h"
+#include "transfer/protocol_gzip.h"
 #include "transfer/protocol_text.h"
 
 #include <charconv>
@@ -313,6 +314,12 @@ RemoteArgs& RemoteArgs::add(Statement& st, const QString& table)
 }
 
 std::string RemoteArgs::body() const { return out_ + "]}"; }
+
+std::string RemoteArgs::wireBody(std::size_t compressOver, bool& gzipped) const
+{
+    gzipped = out_.size() + 2 > compressOver;
+    return gzipped ? gzipCompress({std::string_view(out_), std::string_view("]}")}) : body();
+}
 
 // Straight from SQLite: no dataset, no Packet, one value at a time.
 void writeStatementPacket(Statement& st, std::string& out, const QString& table)

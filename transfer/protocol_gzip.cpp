@@ -72,19 +72,30 @@ void BoundedInflater::finish() const
         throw Error(QStringLiteral("%1 veio com compressão incompleta.").arg(QString::fromUtf8(d->what)));
 }
 
-std::string gzipCompress(const std::string& body)
+std::string gzipCompress(const std::string& body) { return gzipCompress({std::string_view(body)}); }
+
+std::string gzipCompress(std::initializer_list<std::string_view> parts)
 {
     z_stream z{};
     // 15 + 16: a gzip header and trailer.
     if (deflateInit2(&z, Z_DEFAULT_COMPRESSION, Z_DEFLATED, 15 + 16, 8, Z_DEFAULT_STRATEGY) != Z_OK)
         throw Error(QStringLiteral("Não foi possível preparar a compressão dos dados."));
+    std::size_t total = 0;
+    for (std::string_view part : parts)
+        total += part.size();
     std::string out;
-    out.resize(deflateBound(&z, uLong(body.size())) + 32);
-    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(body.data()));
-    z.avail_in = uInt(body.size());
+    out.resize(deflateBound(&z, uLong(total)) + 32 * (parts.size() + 1));
     z.next_out = reinterpret_cast<Bytef*>(out.data());
     z.avail_out = uInt(out.size());
-    const int rc = deflate(&z, Z_FINISH);
+    int rc = Z_OK;
+    std::size_t left = parts.size();
+    for (std::string_view part : parts) {
+        z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(part.data()));
+        z.avail_in = uInt(part.size());
+        rc = deflate(&z, --left == 0 ? Z_FINISH : Z_NO_FLUSH);
+        if (rc == Z_STREAM_ERROR || (left > 0 && z.avail_in > 0))
+            break;
+    }
     out.resize(out.size() - z.avail_out);
     deflateEnd(&z);
     if (rc != Z_STREAM_END)

@@ -3,7 +3,9 @@
 // arrive: a small body that would inflate to gigabytes is refused on the way,
 // never held. Both sides use it (replies here, requests in the server).
 #include <cstddef>
+#include <initializer_list>
 #include <string>
+#include <string_view>
 #include <memory>
 
 namespace zov {
@@ -35,5 +37,7 @@ const char* bodyLimitText();
 
 // gzip of a whole body (requests over 64 KiB travel compressed).
 std::string gzipCompress(const std::string& body);
+// The same of a body given in parts, never joined into one copy.
+std::string gzipCompress(std::initializer_list<std::string_view> parts);
 
 } // namespace zov

@@ -223,3 +223,28 @@ TEST_F(SetPedidosTest, MalformedCallsAreRefusedReadably)
     EXPECT_EQ(call(RemoteArgs().add(noNumber).add(items).add(notes).add(customers).add(addresses).add(QStringLiteral("0001")).add(QVariant())),
               QStringLiteral("SetPedidos: o pacote de pedidos não tem a coluna NRPEDIDO."));
 }
+
+// The customers are checked and added while the request is read: a bad one
+// late in the list still leaves nothing of the call, and a customer packet
+// without its key column is refused by name.
+TEST_F(SetPedidosTest, CustomersReadWhileDecodingAreKeptOnlyWithTheWholeCall)
+{
+    auto call = [&](const RemoteArgs& args) {
+        return errorOf([&] { CheckResultServ(impPedidos.AppServer(QStringLiteral("SetPedidos"), args)); });
+    };
+    const int before = count(QStringLiteral("CLIENTE"));
+    for (int i = 0; i < 500; ++i)
+        customers.addRow({QStringLiteral("F%1").arg(70000000000LL + i), "F", QStringLiteral("%1").arg(70000000000LL + i), "NOVO", "S", QVariant()});
+    customers.addRow({QVariant(), "F", "1", "SEM CHAVE", "S", QVariant()});
+    order("0000000009", kMaria);
+    item("0000000009", "0000000001", kRice);
+    EXPECT_EQ(call(RemoteArgs().add(orders).add(items).add(notes).add(customers).add(addresses).add(QStringLiteral("0001")).add(QStringLiteral("ana"))),
+              QStringLiteral("SetPedidos: a linha 501 do pacote de clientes não tem a chave preenchida."));
+    EXPECT_EQ(count(QStringLiteral("CLIENTE")), before) << "the 500 good ones went with the call";
+    EXPECT_EQ(count(QStringLiteral("PEDIDORECEBIDO")), 0);
+
+    Packet semCodigo({{"NMFANTCLIE", ColumnType::Text}});
+    semCodigo.addRow({"X"});
+    EXPECT_EQ(call(RemoteArgs().add(orders).add(items).add(notes).add(semCodigo).add(addresses).add(QStringLiteral("0001")).add(QStringLiteral("ana"))),
+              QStringLiteral("SetPedidos: o pacote de clientes não tem a coluna CDCLIENTE."));
+}
