@@ -171,6 +171,13 @@ TEST_F(ExportaDadosTest, ConfirmStopsBeforeSendingOnAMissingOrBadAddressOrAServe
     ASSERT_EQ(dialogs().errors().size(), 1);
     EXPECT_EQ(IPAcesso(), QString()) << "nothing of the bad address was taken";
 
+    // No ":": the port is 211.
+    dialogs().clear();
+    poeEndereco(QStringLiteral("127.0.0.1"));
+    EXPECT_TRUE(runGuarded([&] { EXPECT_FALSE(logic->confirmar()); }));
+    EXPECT_EQ(Porta(), 211);
+    EXPECT_EQ(dialogs().errors().size(), 1u);
+
     // A port nobody listens on.
     const int porta = test::closedPort();
     dialogs().clear();
