@@ -110,4 +110,18 @@ inline long peakRssMb()
     return u.ru_maxrss / 1024;
 }
 
+// Starts `zov-appserver serve` on a free port of 127.0.0.1 over serverDb and
+// answers the port, or 0 when it did not start.
+inline int startServer(QProcess& serve, const QString& appServer, const QString& serverDb)
+{
+    serve.start(appServer, {QStringLiteral("serve"), QStringLiteral("--db"), serverDb, QStringLiteral("--port"), QStringLiteral("0")});
+    serve.setStandardErrorFile(QProcess::nullDevice());
+    if (!serve.waitForReadyRead(10000)) {
+        std::fprintf(stderr, "zov-appserver serve did not start\n");
+        return 0;
+    }
+    const QString line = QString::fromUtf8(serve.readLine()).trimmed(); // "listening 127.0.0.1:PORT"
+    return line.section(QLatin1Char(':'), -1).toInt();
+}
+
 } // namespace zov::bench

@@ -41,16 +41,11 @@ int main(int argc, char** argv)
             return 1;
     }
     QProcess serve;
-    serve.start(server, {QStringLiteral("serve"), QStringLiteral("--db"), dir.filePath(QStringLiteral("servidor.db")), QStringLiteral("--port"),
-                         QStringLiteral("0")});
-    serve.setStandardErrorFile(QProcess::nullDevice());
-    if (!serve.waitForReadyRead(10000)) {
-        std::fprintf(stderr, "zov-appserver serve did not start\n");
+    const int port = bench::startServer(serve, server, dir.filePath(QStringLiteral("servidor.db")));
+    if (port == 0)
         return 1;
-    }
-    const QString line = QString::fromUtf8(serve.readLine()).trimmed(); // "listening 127.0.0.1:PORT"
     SetIPAcesso(QStringLiteral("127.0.0.1"));
-    SetPorta(line.section(QLatin1Char(':'), -1).toInt());
+    SetPorta(port);
     SetFilial(QStringLiteral("0001"));
     SetDatabasePath(clientPath);
     Database& db = DataBaseGeralPed();

@@ -303,48 +303,38 @@ void UpdateProgress(ProgressWindow* window, const QStringList& arsMessages, int 
     QCoreApplication::processEvents(writing ? QEventLoop::ExcludeUserInputEvents : QEventLoop::AllEvents);
 }
 
-bool CriaBaixaDados()
+namespace {
+// A step of the data module (created when missing): false with the reason
+// kept for lastTransferError(), never an exception.
+bool runStep(void (TdtmAtuTab::*step)())
 {
     try {
         CriaDataModulo();
-        module()->BaixaDados();
+        (module().get()->*step)();
         return true;
     } catch (const std::exception& e) {
         lastError() = textOf(e);
     } catch (...) {
         lastError() = QStringLiteral("Ocorreu um erro inesperado.");
     }
+    return false;
+}
+} // namespace
+
+bool CriaBaixaDados()
+{
+    if (runStep(&TdtmAtuTab::BaixaDados))
+        return true;
     // Nothing of a failed download is kept for an apply.
     DestroiDataModulo();
     return false;
 }
 
-bool CriaExportaPedidos()
-{
-    try {
-        CriaDataModulo();
-        module()->ExportaPedidos();
-        return true;
-    } catch (const std::exception& e) {
-        lastError() = textOf(e);
-    } catch (...) {
-        lastError() = QStringLiteral("Ocorreu um erro inesperado.");
-    }
-    return false;
-}
+bool CriaExportaPedidos() { return runStep(&TdtmAtuTab::ExportaPedidos); }
 
 bool ChamaExportaDados()
 {
-    bool ok = false;
-    try {
-        CriaDataModulo();
-        module()->ExportaDados();
-        ok = true;
-    } catch (const std::exception& e) {
-        lastError() = textOf(e);
-    } catch (...) {
-        lastError() = QStringLiteral("Ocorreu um erro inesperado.");
-    }
+    const bool ok = runStep(&TdtmAtuTab::ExportaDados);
     DestroiDataModulo();
     return ok;
 }
