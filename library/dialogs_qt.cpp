@@ -80,10 +80,24 @@ QString QtDialogs::saveFileName(const QString& title, const QString& filter)
     return QFileDialog::getSaveFileName(parentWindow(), title, QString(), qtFilter(filter));
 }
 
+QPrinter& impressoraDoPrograma()
+{
+    // Goes with the application object, before Qt's print plug-ins do.
+    static QPrinter* printer = nullptr;
+    if (!printer) {
+        printer = new QPrinter(QPrinter::HighResolution);
+        qAddPostRoutine([] {
+            delete printer;
+            printer = nullptr;
+        });
+    }
+    return *printer;
+}
+
 bool QtDialogs::printerSetup()
 {
-    QPrinter printer;
-    QPrintDialog dialog(&printer, parentWindow());
+    // What is chosen here is what Imprimir prints on.
+    QPrintDialog dialog(&impressoraDoPrograma(), parentWindow());
     dialog.setWindowTitle(QStringLiteral("Configurar Impressora"));
     return dialog.exec() == QDialog::Accepted;
 }

@@ -2,6 +2,7 @@
 // The Dialogs service on Qt's message boxes, with Portuguese buttons.
 #include "library/dialogs.h"
 
+class QPrinter;
 class QWidget;
 
 namespace zov {
@@ -16,5 +17,9 @@ public:
     bool printerSetup() override;
     QString askText(const QString& title, const QString& label, const QString& initial) override;
 };
+
+// The printer the program prints on, for the whole session: the printer
+// set-up works on it and printing starts from it.
+QPrinter& impressoraDoPrograma();
 
 } // namespace zov

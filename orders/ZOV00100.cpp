@@ -101,11 +101,21 @@ public:
             f &= ~Qt::ItemIsEditable;
         return f;
     }
+    // The texts the printed order shows too; the edit role keeps the value as typed.
+    QVariant data(const QModelIndex& index, int role) const override
+    {
+        if (role != Qt::DisplayRole || !index.isValid() || index.row() >= rowCount())
+            return DatasetModel::data(index, role);
+        const Query& q = query();
+        const Field& f = fieldAt(index.column());
+        const bool editando = q.state() == DataSetState::Edit || q.state() == DataSetState::Insert;
+        const QVariant v = editando && index.row() == q.recNo() - 1 ? f.value() : q.valueAt(q.storageRowAt(index.row()), f.index());
+        return textoItem(f, v);
+    }
 };
 
 // The items grid: the info background, the font colour by the item's
-// situation, numbers to the right, the discount value cut to two decimals;
-// the editors drop what the column cannot take.
+// situation, numbers to the right; the editors drop what the column cannot take.
 class ItemGradeDelegate final : public QStyledItemDelegate {
 public:
     ItemGradeDelegate(DatasetModel* model, LancPedido* logic, QObject* parent) : QStyledItemDelegate(parent), model_(model), logic_(logic) {}
@@ -142,13 +152,6 @@ protected:
     {
         QStyledItemDelegate::initStyleOption(option, index);
         const Field& f = model_->fieldAt(index.column());
-        const QString campo = f.fieldName();
-        if (campo == QLatin1String("CDARVPROD") && !index.data(Qt::EditRole).isNull())
-            option->text = DBPictObj(0).format(index.data(Qt::EditRole).toString());
-        if (campo == QLatin1String("VRDESITPED")) {
-            const QVariant v = index.data(Qt::EditRole);
-            option->text = v.isNull() ? QString() : formatNumber(descontoCortado(v.toDouble()), QStringLiteral("###0.00"));
-        }
         if (f.kind() == FieldKind::Number)
             option->displayAlignment = Qt::AlignRight | Qt::AlignVCenter;
         if (!(option->state & QStyle::State_Selected)) {
@@ -220,8 +223,6 @@ QString soDigitos(const QString& text)
 
 constexpr int kPagina(PaginaPedido p) { return int(p); }
 
-const char* const kCamposItem[kColunasItem] = {"NRITEMPED",    "CDARVPROD", "NMPRODUTO",  "QTITEMPED", "SGUNIDADE",
-                                               "VRPREUNITPED", "PERDESC",   "VRDESITPED", "VrTotal",   "DTENTITPED"};
 
 ColunaItem colunaDoCampo(const QString& campo)
 {
@@ -365,11 +366,13 @@ void TfrmLanPedido::montaMenus(QMenuBar* menuBar, QToolBar* toolBar)
     // The menu lists the items before the payment page.
     mnuOperacao->addActions({paginas_[0], paginas_[1], paginas_[3], paginas_[2], paginas_[4]});
     mnuOperacao->addSeparator();
-    sbtImprimir = comando(QStringLiteral("sbtImprimir"), QStringLiteral("&Imprimir..."), QKeySequence(Qt::CTRL | Qt::Key_I), [] {});
+    sbtImprimir = comando(QStringLiteral("sbtImprimir"), QStringLiteral("&Imprimir..."), QKeySequence(Qt::CTRL | Qt::Key_I), [this, l] {
+        if (const auto pedido = l->pedidoParaImprimir())
+            ImprimePedido(DataBaseGeralPed(), pedido->cdFilial, pedido->nrPedido, this);
+    });
     sbtImprimir->setEnabled(false);
     mnuConfImpressora = comando(QStringLiteral("mnuConfImpressora"), QStringLiteral("&Configurar Impressora..."), QKeySequence(Qt::CTRL | Qt::Key_F),
                                 [] { dialogs().printerSetup(); });
-    mnuConfImpressora->setEnabled(false);
     mnuFechar = comando(QStringLiteral("mnuFechar"), QStringLiteral("Fecha&r"), QKeySequence(Qt::CTRL | Qt::Key_F4), [this] { fecha(); });
     mnuOperacao->addActions({sbtImprimir, mnuConfImpressora});
     mnuOperacao->addSeparator();
@@ -897,6 +900,7 @@ void TfrmLanPedido::habilitaComandos(const ComandosPedido& c)
     sbtConfirmar->setEnabled(c.confirmar);
     sbtFiltrar->setEnabled(c.filtrar);
     sbtConsultaProd->setEnabled(c.consultaProduto);
+    sbtImprimir->setEnabled(c.imprimir);
     for (QToolButton* b : navegador_)
         b->setEnabled(c.navegador);
     for (QAction* a : movimentos_)

@@ -152,5 +152,8 @@ TfrmLanPedido* CriaLanctoPedido();
 PesquisaPedidoFn PesquisaPedido(QWidget* parent);
 bool FiltraPedidos(TFiltro& filtro, const std::function<void()>& reabre, QWidget* parent);
 void ConsultaProdutos(LancPedido& pedido, QWidget* parent);
+// The preview of an order's mirror, where it is printed or saved as a PDF
+// (ZOV00100_impressao.cpp).
+void ImprimePedido(Database& db, const QString& cdFilial, const QString& nrPedido, QWidget* parent);
 
 } // namespace zov

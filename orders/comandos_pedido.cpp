@@ -187,6 +187,8 @@ ComandosPedido LancPedido::comandos() const
     c.filtrar = browse || vazia || !qryPedido.active();
     c.consultaProduto = !vazia;
     c.navegador = browse && !vazia;
+    // What is being typed is not printed: the mirror reads the stored order.
+    c.imprimir = browse && !vazia;
     for (int i = 0; i < kPaginasPedido; ++i)
         c.paginas[i] = editando ? i > 0 : (!vazia || i == 0);
     c.areaFilial = !ModuFili() && !editando;
@@ -210,6 +212,13 @@ ComandosPedido LancPedido::comandos() const
 }
 
 void LancPedido::atualizaComandos() { view_.habilitaComandos(comandos()); }
+
+std::optional<LancPedido::ChavePedido> LancPedido::pedidoParaImprimir() const
+{
+    if (!comandos().imprimir)
+        return std::nullopt;
+    return ChavePedido{valor("CDFILIAL"), valor("NRPEDIDO")};
+}
 
 // ---------------------------------------------------------------- pages
 

@@ -135,6 +135,62 @@ TotaisPedido totaisPedido(Database& db, const QString& cdFilial, const QString& 
     return t;
 }
 
+const char* const kCamposItem[kColunasItem] = {"NRITEMPED",    "CDARVPROD", "NMPRODUTO",  "QTITEMPED", "SGUNIDADE",
+                                               "VRPREUNITPED", "PERDESC",   "VRDESITPED", "VrTotal",   "DTENTITPED"};
+
+void configuraQryItemPedido(Query& qryItemPedido)
+{
+    qryItemPedido.setSql(qryItemPedidoSql());
+    // The items grid's columns, in their order, with their titles and widths in pixels
+    // (which of them the user may type in is the grid's business).
+    const std::tuple<const char*, const char*, int> colunas[] = {
+        {"NRITEMPED", "Nº Item ", 65},      {"CDARVPROD", "Produto", 95},         {"NMPRODUTO", "Nome do Produto", 250},
+        {"QTITEMPED", "Quantidade", 62},    {"SGUNIDADE", "Un.", 28},             {"VRPREUNITPED", "Preço Unitário", 73},
+        {"PERDESC", "Desc. (%)", 70},       {"VRDESITPED", "Vr. Desc.", 80},      {"DTENTITPED", "Entrega", 115}};
+    for (const auto& [field, label, width] : colunas) {
+        Field& f = qryItemPedido.defineField(QString::fromLatin1(field));
+        f.displayLabel = QString::fromUtf8(label);
+        f.displayWidth = std::max(3, width / 7); // the grid counts characters
+    }
+    qryItemPedido.defineField(QStringLiteral("QTITEMPED")).displayFormat = QStringLiteral("##0.000");
+    qryItemPedido.defineField(QStringLiteral("VRPREUNITPED")).displayFormat = QStringLiteral("###0.00");
+    qryItemPedido.defineField(QStringLiteral("PERDESC")).displayFormat = QStringLiteral("###0.0000");
+    qryItemPedido.defineField(QStringLiteral("VRDESITPED")).displayFormat = QStringLiteral("###0.00");
+    qryItemPedido.defineField(QStringLiteral("DTENTITPED")).displayFormat = QStringLiteral("dd/MM/yyyy hh:mm:ss");
+    for (const char* c : {"NRPEDIDO", "CDPRODUTO", "IDSITITEMPED", "QTEXPITEMPED", "VRPREUNIT", "CDFILIAL", "QTITEMPED2", "CDPRODESTO",
+                          "IDITPEDDIFER", "VRPESOITPED", "IDITPEDRESER", "VRPRTABITPED", "VRPEDEMAXIPE", "CDOPERADOR"})
+        qryItemPedido.defineField(QString::fromLatin1(c)).visible = false;
+    qryItemPedido.defineField(QStringLiteral("PERDESC"), FieldKind::Number);
+    qryItemPedido.addCalculatedField(QStringLiteral("VrTotalAux"), FieldKind::Number).visible = false;
+    Field& total = qryItemPedido.addCalculatedField(QStringLiteral("VrTotal"), FieldKind::Number);
+    total.displayLabel = QStringLiteral("Valor Total");
+    total.displayFormat = QStringLiteral("###0.00");
+    qryItemPedido.onCalcFields = [](Query& q) {
+        const double bruto = RoundDec(q[QStringLiteral("VRPREUNITPED")].asFloat(), 2) * q[QStringLiteral("QTITEMPED")].asFloat();
+        q[QStringLiteral("VrTotalAux")].setValue(bruto);
+        q[QStringLiteral("VrTotal")].setValue(bruto - descontoCortado(q[QStringLiteral("VRDESITPED")].asFloat()));
+    };
+}
+
+QString textoItem(const Field& field, const QVariant& value)
+{
+    if (value.isNull())
+        return {};
+    if (field.fieldName() == QLatin1String("CDARVPROD"))
+        return DBPictObj(0).format(value.toString());
+    // The line counts the discount cut, so the grid shows it cut.
+    if (field.fieldName() == QLatin1String("VRDESITPED"))
+        return formatNumber(descontoCortado(value.toDouble()), field.displayFormat);
+    return field.displayTextOf(value);
+}
+
+TextosTotais textosTotais(const TotaisPedido& t)
+{
+    const QString fmt = QStringLiteral("#,##0.00");
+    return {formatNumber(t.bruto, fmt), formatNumber(t.liquido, fmt), formatNumber(t.descMedio, QStringLiteral("#,##0.00 %")),
+            formatNumber(t.descTotal, fmt)};
+}
+
 QString qryVerPrcBaseSql()
 {
     return QStringLiteral(
@@ -263,37 +319,8 @@ LancPedido::LancPedido(Database& db, PedidoView& view)
             aposRolagem();
     };
 
-    qryItemPedido.setSql(qryItemPedidoSql());
-    // The items grid's columns, in their order, with their titles and widths in pixels
-    // (which of them the user may type in is the grid's business).
-    const std::tuple<const char*, const char*, int> colunas[] = {
-        {"NRITEMPED", "Nº Item ", 65},      {"CDARVPROD", "Produto", 95},         {"NMPRODUTO", "Nome do Produto", 250},
-        {"QTITEMPED", "Quantidade", 62},    {"SGUNIDADE", "Un.", 28},             {"VRPREUNITPED", "Preço Unitário", 73},
-        {"PERDESC", "Desc. (%)", 70},       {"VRDESITPED", "Vr. Desc.", 80},      {"DTENTITPED", "Entrega", 115}};
-    for (const auto& [field, label, width] : colunas) {
-        Field& f = qryItemPedido.defineField(QString::fromLatin1(field));
-        f.displayLabel = QString::fromUtf8(label);
-        f.displayWidth = std::max(3, width / 7); // the grid counts characters
-    }
-    qryItemPedido.defineField(QStringLiteral("QTITEMPED")).displayFormat = QStringLiteral("##0.000");
-    qryItemPedido.defineField(QStringLiteral("VRPREUNITPED")).displayFormat = QStringLiteral("###0.00");
-    qryItemPedido.defineField(QStringLiteral("PERDESC")).displayFormat = QStringLiteral("###0.0000");
-    qryItemPedido.defineField(QStringLiteral("VRDESITPED")).displayFormat = QStringLiteral("###0.00");
-    qryItemPedido.defineField(QStringLiteral("DTENTITPED")).displayFormat = QStringLiteral("dd/MM/yyyy hh:mm:ss");
-    for (const char* c : {"NRPEDIDO", "CDPRODUTO", "IDSITITEMPED", "QTEXPITEMPED", "VRPREUNIT", "CDFILIAL", "QTITEMPED2", "CDPRODESTO",
-                          "IDITPEDDIFER", "VRPESOITPED", "IDITPEDRESER", "VRPRTABITPED", "VRPEDEMAXIPE", "CDOPERADOR"})
-        qryItemPedido.defineField(QString::fromLatin1(c)).visible = false;
-    qryItemPedido.defineField(QStringLiteral("PERDESC"), FieldKind::Number);
+    configuraQryItemPedido(qryItemPedido);
     qryItemPedido.setUpdateSql(updateSqlItem());
-    qryItemPedido.addCalculatedField(QStringLiteral("VrTotalAux"), FieldKind::Number).visible = false;
-    Field& total = qryItemPedido.addCalculatedField(QStringLiteral("VrTotal"), FieldKind::Number);
-    total.displayLabel = QStringLiteral("Valor Total");
-    total.displayFormat = QStringLiteral("###0.00");
-    qryItemPedido.onCalcFields = [](Query& q) {
-        const double bruto = RoundDec(q[QStringLiteral("VRPREUNITPED")].asFloat(), 2) * q[QStringLiteral("QTITEMPED")].asFloat();
-        q[QStringLiteral("VrTotalAux")].setValue(bruto);
-        q[QStringLiteral("VrTotal")].setValue(bruto - descontoCortado(q[QStringLiteral("VRDESITPED")].asFloat()));
-    };
     qryItemPedido.beforeEdit = [this](Query&) { boPrecoAlt = false; };
     qryItemPedido.afterEdit = [this](Query&) { boMens = true; };
     // An item edited puts a browsing header into edit (an exported order refuses it).
@@ -397,12 +424,11 @@ void LancPedido::abreObservacao()
 
 void LancPedido::VrTotalItemPed()
 {
-    const TotaisPedido t = totaisPedido(db_, valor("CDFILIAL"), valor("NRPEDIDO"));
-    const QString fmt = QStringLiteral("#,##0.00");
-    tela.totBruto = formatNumber(t.bruto, fmt);
-    tela.totLiq = formatNumber(t.liquido, fmt);
-    tela.descMed = formatNumber(t.descMedio, QStringLiteral("#,##0.00 %"));
-    tela.descTotal = formatNumber(t.descTotal, fmt);
+    const TextosTotais t = textosTotais(totaisPedido(db_, valor("CDFILIAL"), valor("NRPEDIDO")));
+    tela.totBruto = t.bruto;
+    tela.totLiq = t.liquido;
+    tela.descMed = t.descMedio;
+    tela.descTotal = t.descTotal;
 }
 
 void LancPedido::limpaCabecalho()

@@ -45,6 +45,21 @@ struct TotaisPedido {
     double bruto = 0, liquido = 0, descMedio = 0, descTotal = 0;
 };
 TotaisPedido totaisPedido(Database& db, const QString& cdFilial, const QString& nrPedido);
+// The totals as the items page shows them.
+struct TextosTotais {
+    QString bruto, liquido, descMedio, descTotal;
+};
+TextosTotais textosTotais(const TotaisPedido& t);
+
+// qryItemPedido as the items grid shows it: the statement, the columns with
+// their titles and formats, and the line value. The window and the printed
+// order both read the items through it.
+void configuraQryItemPedido(Query& qryItemPedido);
+// The items grid's fields, in the order of ColunaItem (the line value before the delivery).
+extern const char* const kCamposItem[kColunasItem];
+// The text the items grid shows for a value of one of its fields: the product
+// code with the product picture, the discount value cut to two decimals.
+QString textoItem(const Field& field, const QVariant& value);
 
 // The discount value as a line counts it: cut, not rounded, to two decimals.
 double descontoCortado(double valor);
@@ -109,6 +124,11 @@ public:
     void F12();
     ComandosPedido comandos() const;
     void atualizaComandos();
+    // Imprimir: the order to print, when the command is on.
+    struct ChavePedido {
+        QString cdFilial, nrPedido;
+    };
+    std::optional<ChavePedido> pedidoParaImprimir() const;
 
     // Pages: shows one and runs its handling; the window reports the user's changes.
     void mudaPagina(PaginaPedido pagina);

@@ -48,6 +48,7 @@ struct ComandosPedido {
     bool filtrar = false;
     bool consultaProduto = false;
     bool navegador = false; // the navigator and the list moves
+    bool imprimir = false;  // the current order's mirror: only a stored order, as it is stored
     bool paginas[kPaginasPedido] = {true, false, false, false, false};
     bool areaFilial = false;
     bool cabecalho = false; // header and payment areas, observation buttons

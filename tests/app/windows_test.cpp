@@ -4,6 +4,7 @@
 #include "customers/ZOV00500.h"
 #include "tests/support/scripted_dialogs.h"
 #include "tests/support/temp_database.h"
+#include "transfer/ZOV00200.h"
 #include "transfer/ZOV00300.h"
 
 #include <QAction>
@@ -27,13 +28,26 @@ TEST_F(RegisteredWindows, TransmissionParametersOpenOnceFromTheMenu)
     registerWindows(main);
     EXPECT_TRUE(main.action(Item::ParamTransPed)->isEnabled());
     EXPECT_TRUE(main.action(Item::LanctoPedido)->isEnabled());
-    EXPECT_FALSE(main.action(Item::ExportaDados)->isEnabled()) << "the export has no window yet";
+    EXPECT_TRUE(main.action(Item::ExportaDados)->isEnabled());
     main.show();
     main.action(Item::ParamTransPed)->trigger();
     main.action(Item::ParamTransPed)->trigger();
     ASSERT_EQ(main.mdiArea()->subWindowList().size(), 1);
     EXPECT_NE(qobject_cast<TfrmParamTransPed*>(main.mdiArea()->activeSubWindow()->widget()), nullptr);
     EXPECT_EQ(main.statusText(3), QStringLiteral("ZOV00300"));
+    EXPECT_TRUE(dialogs().errors().isEmpty());
+}
+
+TEST_F(RegisteredWindows, TheExportWindowOpensOnceWithItsScreenCode)
+{
+    TfrmPedidosPrinc main;
+    registerWindows(main);
+    main.show();
+    main.action(Item::ExportaDados)->trigger();
+    main.action(Item::ExportaDados)->trigger();
+    ASSERT_EQ(main.mdiArea()->subWindowList().size(), 1);
+    EXPECT_NE(qobject_cast<TfrmExportaDados*>(main.mdiArea()->activeSubWindow()->widget()), nullptr);
+    EXPECT_EQ(main.statusText(3), QStringLiteral("ZOV00200"));
     EXPECT_TRUE(dialogs().errors().isEmpty());
 }
 

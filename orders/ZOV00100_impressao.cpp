@@ -1,0 +1,54 @@
+// The order window's Imprimir: the preview of the current order's mirror on
+// the program's printer, where it is printed or saved as a PDF file.
+#include "orders/ZOV00100.h"
+
+#include "library/dialogs.h"
+#include "library/dialogs_qt.h"
+#include "library/errors.h"
+#include "orders/espelho_pedido.h"
+
+#include <QAction>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QToolBar>
+
+namespace zov {
+
+namespace {
+
+void salvaPdf(const EspelhoPedido& espelho)
+{
+    QString arquivo = dialogs().saveFileName(QStringLiteral("Salvar PDF"), QStringLiteral("Arquivo PDF(*.pdf)|*.pdf"));
+    if (arquivo.isEmpty())
+        return;
+    if (!arquivo.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive))
+        arquivo += QStringLiteral(".pdf");
+    espelho.gravaPdf(arquivo);
+}
+
+} // namespace
+
+void ImprimePedido(Database& db, const QString& cdFilial, const QString& nrPedido, QWidget* parent)
+{
+    // Read once: the preview, the printer and the file show the same order.
+    const std::optional<EspelhoPedido> espelho = EspelhoPedido::le(db, cdFilial, nrPedido);
+    if (!espelho) {
+        MensErro(QStringLiteral("O pedido %1 não existe na filial %2.").arg(nrPedido, cdFilial), true);
+        return;
+    }
+    QPrintPreviewDialog preview(&impressoraDoPrograma(), parent);
+    preview.setObjectName(QStringLiteral("dlgEspelhoPedido"));
+    preview.setWindowTitle(QStringLiteral("Pedido %1").arg(nrPedido));
+    QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview,
+                     [&espelho](QPrinter* printer) { runGuarded([&] { espelho->imprime(*printer); }); });
+    if (auto* barra = preview.findChild<QToolBar*>()) {
+        barra->addSeparator();
+        QAction* pdf = barra->addAction(QStringLiteral("Salvar PDF"));
+        pdf->setObjectName(QStringLiteral("actSalvarPdf"));
+        pdf->setToolTip(QStringLiteral("Salvar o pedido em um arquivo PDF"));
+        QObject::connect(pdf, &QAction::triggered, &preview, [&espelho] { runGuarded([&] { salvaPdf(*espelho); }); });
+    }
+    preview.exec();
+}
+
+} // namespace zov
