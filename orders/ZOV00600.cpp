@@ -1,6 +1,7 @@
 #include "orders/ZOV00600.h"
 
 #include "library/dataset_model.h"
+#include "library/velmora.h"
 #include "library/shell.h"
 
 #include <QApplication>
@@ -14,6 +15,24 @@
 #include <QVBoxLayout>
 
 namespace zov {
+
+namespace {
+
+// Product codes as the order window shows them, with the product picture.
+class InativosModel final : public DatasetModel {
+public:
+    using DatasetModel::DatasetModel;
+    QVariant data(const QModelIndex& i, int role) const override
+    {
+        if (i.isValid() && role == Qt::DisplayRole && fieldAt(i.column()).fieldName() == QLatin1String("CDARVPROD")) {
+            const QString codigo = DatasetModel::data(i, Qt::EditRole).toString();
+            return codigo.isEmpty() ? QString() : DBPictObj(0).format(codigo);
+        }
+        return DatasetModel::data(i, role);
+    }
+};
+
+} // namespace
 
 QString TfrmProdInativo::textoProdutos() { return QStringLiteral("Os seguintes pedidos possuem produtos inativos e não podem ser exportados."); }
 
@@ -36,7 +55,7 @@ TfrmProdInativo::TfrmProdInativo(Query& dataset, bool& pboOpcao, bool produtos, 
 
     dbgDados = new QTableView(this);
     dbgDados->setObjectName(QStringLiteral("dbgDados"));
-    auto* model = new DatasetModel(dataset, dbgDados);
+    auto* model = new InativosModel(dataset, dbgDados);
     dbgDados->setModel(model);
     dbgDados->setSelectionBehavior(QAbstractItemView::SelectRows);
     dbgDados->setSelectionMode(QAbstractItemView::SingleSelection);
