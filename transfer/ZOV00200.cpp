@@ -10,6 +10,7 @@
 #include "library/procura.h"
 #include "library/shell.h"
 #include "transfer/exporta.h"
+#include "transfer/window_buttons_qt.h"
 
 #include <QCloseEvent>
 #include <QHBoxLayout>
@@ -90,24 +91,16 @@ TfrmExportaDados::TfrmExportaDados(QWidget* parent) : QWidget(parent), logic_(Da
     layout->addLayout(progresso);
 
     auto* buttons = new QHBoxLayout;
-    auto button = [&](QPushButton*& b, const char* name, const QString& text, QStyle::StandardPixmap icon) {
-        b = new QPushButton(style()->standardIcon(icon), text, this);
-        b->setObjectName(QString::fromLatin1(name));
-        b->setAutoDefault(false);
-        buttons->addWidget(b);
-    };
     buttons->addStretch(1);
-    button(sbtConfirma, "sbtConfirma", QStringLiteral("&Confirmar"), QStyle::SP_DialogApplyButton);
-    button(sbtProcura, "sbtProcura", QStringLiteral("&Procurar"), QStyle::SP_FileDialogContentsView);
-    button(sbtFechar, "sbtFechar", QStringLiteral("&Fechar"), QStyle::SP_DialogCloseButton);
-    button(sbtAjuda, "sbtAjuda", QStringLiteral("&Ajuda"), QStyle::SP_DialogHelpButton);
+    sbtConfirma = addWindowButton(this, buttons, "sbtConfirma", QStringLiteral("&Confirmar"), QStyle::SP_DialogApplyButton);
+    sbtProcura = addWindowButton(this, buttons, "sbtProcura", QStringLiteral("&Procurar"), QStyle::SP_FileDialogContentsView);
+    sbtFechar = addWindowButton(this, buttons, "sbtFechar", QStringLiteral("&Fechar"), QStyle::SP_DialogCloseButton);
+    sbtAjuda = addHelpButton(this, buttons);
     sbtProcura->setToolTip(QStringLiteral("Procurar (Ctrl+L)"));
     layout->addLayout(buttons);
     connect(sbtConfirma, &QPushButton::clicked, this, [this] { confirmar(); });
     connect(sbtProcura, &QPushButton::clicked, this, [this] { procurar(); });
     connect(sbtFechar, &QPushButton::clicked, this, [this] { runGuarded([this] { logic_.fecha(); }); });
-    connect(sbtAjuda, &QPushButton::clicked, this,
-            [] { runGuarded([] { dialogs().info(msgMensagensPadroes().Msg(QStringLiteral("sem_ajuda"))); }); });
 
     child_ = new ChildWindow(this, QString::fromLatin1(kScreenCode));
     resize(560, 360);

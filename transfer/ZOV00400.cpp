@@ -6,6 +6,7 @@
 #include "library/errors.h"
 #include "library/shell.h"
 #include "transfer/progress_area.h"
+#include "transfer/window_buttons_qt.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -39,21 +40,13 @@ TfrmImporTab::TfrmImporTab(QWidget* parent) : QWidget(parent), logic_(*this)
     layout->addStretch(1);
 
     auto* buttons = new QHBoxLayout;
-    auto button = [&](QPushButton*& b, const char* name, const QString& text, QStyle::StandardPixmap icon) {
-        b = new QPushButton(style()->standardIcon(icon), text, this);
-        b->setObjectName(QString::fromLatin1(name));
-        b->setAutoDefault(false);
-        buttons->addWidget(b);
-    };
     buttons->addStretch(1);
-    button(sbtConfirma, "sbtConfirma", QStringLiteral("&Confirmar"), QStyle::SP_DialogApplyButton);
-    button(sbtFechar, "sbtFechar", QStringLiteral("&Fechar"), QStyle::SP_DialogCloseButton);
-    button(sbtAjuda, "sbtAjuda", QStringLiteral("&Ajuda"), QStyle::SP_DialogHelpButton);
+    sbtConfirma = addWindowButton(this, buttons, "sbtConfirma", QStringLiteral("&Confirmar"), QStyle::SP_DialogApplyButton);
+    sbtFechar = addWindowButton(this, buttons, "sbtFechar", QStringLiteral("&Fechar"), QStyle::SP_DialogCloseButton);
+    sbtAjuda = addHelpButton(this, buttons);
     layout->addLayout(buttons);
     connect(sbtConfirma, &QPushButton::clicked, this, [this] { confirmar(); });
     connect(sbtFechar, &QPushButton::clicked, this, [this] { runGuarded([this] { logic_.fechar(); }); });
-    connect(sbtAjuda, &QPushButton::clicked, this,
-            [] { runGuarded([] { dialogs().info(msgMensagensPadroes().Msg(QStringLiteral("sem_ajuda"))); }); });
 
     child_ = new ChildWindow(this, QString::fromLatin1(kScreenCode));
     resize(460, 200);

@@ -173,10 +173,11 @@ bool ExportaDadosLogic::confirmar()
         view_.showProgress(2, 1, msgPadrao().Msg(QStringLiteral("Exportando")));
         // Exactly what is checked on screen now.
         LimpaPedidosExport();
+        const int check = qryPrincipal.fieldByName(QStringLiteral("IDCHECK")).index();
+        const int numero = qryPrincipal.fieldByName(QStringLiteral("NRPEDIDO")).index();
         for (int i = 0; i < qryPrincipal.storageCount(); ++i)
-            if (qryPrincipal.valueAt(i, qryPrincipal.fieldByName(QStringLiteral("IDCHECK")).index()).toString() == QLatin1String("S"))
-                SetPedidosExportados(qryPrincipal.valueAt(i, qryPrincipal.fieldByName(QStringLiteral("NRPEDIDO")).index()).toString(),
-                                     QStringLiteral("S"));
+            if (qryPrincipal.valueAt(i, check).toString() == QLatin1String("S"))
+                SetPedidosExportados(qryPrincipal.valueAt(i, numero).toString(), QStringLiteral("S"));
         ok = CriaExportaPedidos();
         if (ok) {
             view_.showProgress(2, 2, msgPadrao().Msg(QStringLiteral("Sucesso")));
