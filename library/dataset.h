@@ -209,6 +209,9 @@ public:
     void cancel();
     void deleteRecord();
     bool modified() const { return modified_; }
+    // Values the program put into a new record are defaults, not the user's
+    // changes: an insert left without other changes is cancelled, not posted.
+    void clearModified() { modified_ = false; }
     // True while an insert, post, cancel or delete changes the rows and tells the
     // views; moves the views ask for meanwhile are ignored (they follow afterwards).
     bool changing() const { return changing_ > 0; }

@@ -97,7 +97,8 @@ bool DatasetModel::setData(const QModelIndex& index, const QVariant& value, int 
 {
     if (role != Qt::EditRole || !index.isValid())
         return false;
-    return runGuarded([&] {
+    editRefused_ = false;
+    editRefused_ = !runGuarded([&] {
         setCurrentRow(index.row());
         Field& f = fieldAt(index.column());
         if (q_.state() == DataSetState::Browse)
@@ -108,6 +109,7 @@ bool DatasetModel::setData(const QModelIndex& index, const QVariant& value, int 
         else
             f.setValue(value);
     });
+    return !editRefused_;
 }
 
 void DatasetModel::setCurrentRow(int row)

@@ -29,6 +29,8 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
     bool setData(const QModelIndex& index, const QVariant& value, int role) override;
+    // The last edit the dataset refused (its error was shown): the text stays unwritten.
+    bool lastEditRefused() const { return editRefused_; }
 
 public slots:
     // The grid moved: move the dataset (posting a pending edit, as navigation does).
@@ -40,6 +42,7 @@ signals:
     void datasetStateChanged();
 
 private:
+    bool editRefused_ = false;
     void datasetReset() override;
     void rowChanged(int pos) override;
     void rowAboutToBeInserted(int pos) override;

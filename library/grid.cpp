@@ -3,6 +3,7 @@
 #include "library/dataset_model.h"
 #include "library/errors.h"
 
+#include <QAbstractItemDelegate>
 #include <QFontMetrics>
 #include <QHeaderView>
 #include <QItemSelectionModel>
@@ -11,6 +12,27 @@
 #include <algorithm>
 
 namespace zov {
+
+QWidget* openEditor(QAbstractItemView* view)
+{
+    const QModelIndex i = view ? view->currentIndex() : QModelIndex();
+    return i.isValid() ? view->indexWidget(i) : nullptr;
+}
+
+bool commitOpenEditor(QAbstractItemView* view)
+{
+    QWidget* editor = openEditor(view);
+    if (!editor)
+        return true;
+    const QModelIndex i = view->currentIndex();
+    QAbstractItemDelegate* delegate = view->itemDelegateForIndex(i);
+    delegate->setModelData(editor, view->model(), i);
+    const auto* model = qobject_cast<const DatasetModel*>(view->model());
+    if (model && model->lastEditRefused())
+        return false;
+    emit delegate->closeEditor(editor, QAbstractItemDelegate::NoHint);
+    return true;
+}
 
 void bindGrid(QTableView* view, DatasetModel* model)
 {

@@ -19,6 +19,7 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QFocusEvent>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -172,12 +173,28 @@ protected:
             return QStyledItemDelegate::eventFilter(watched, e);
         auto* editor = qobject_cast<QLineEdit*>(watched);
         const auto* key = static_cast<QKeyEvent*>(e);
-        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && !(key->modifiers() & Qt::ControlModifier) && aoEnter) {
-            QStyledItemDelegate::eventFilter(watched, e);
-            aoEnter();
+        const QString campo = editor ? editor->property("campo").toString() : QString();
+        // Enter and F9 act on the row: what the editor holds is written first (Qt
+        // itself would commit an Enter only after the key had acted).
+        const bool enter = (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && !(key->modifiers() & Qt::ControlModifier);
+        const bool f9 = key->key() == Qt::Key_F9 && key->modifiers() == Qt::NoModifier && campo == QLatin1String("CDARVPROD");
+        if (editor && (enter || f9) && (enter ? bool(aoEnter) : bool(aoPesquisar))) {
+            if (!commitOpenEditor(qobject_cast<QAbstractItemView*>(parent())))
+                return true;
+            if (enter) {
+                aoEnter();
+            } else {
+                runGuarded([this] { logic_->teclaProduto(false); });
+                aoPesquisar();
+            }
             return true;
         }
-        const QString campo = editor ? editor->property("campo").toString() : QString();
+        // The keys typed in an editor count as the grid's own (Part's key-down rules).
+        if (editor && campo == QLatin1String("CDARVPROD"))
+            runGuarded([this] { logic_->teclaProduto(false); });
+        const bool digita = (key->text().size() == 1 && key->text().front().isPrint()) || key->key() == Qt::Key_Backspace || key->key() == Qt::Key_Delete;
+        if (editor && campo == QLatin1String("VRPREUNITPED") && digita)
+            logic_->teclaPreco();
         const QString text = key->text();
         if (editor && text.size() == 1 && text.front().isPrint()) {
             const QChar c = text.front();
@@ -340,7 +357,11 @@ QAction* TfrmLanPedido::comando(const QString& name, const QString& text, const 
         action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
     }
     addAction(action);
-    connect(action, &QAction::triggered, this, [this, run] { executa(run); });
+    connect(action, &QAction::triggered, this, [this, run] {
+        // A command acts on what the open cell editor holds, never on the row without it.
+        if (commitOpenEditor(dbgItens))
+            executa(run);
+    });
     return action;
 }
 
@@ -1035,6 +1056,18 @@ bool TfrmLanPedido::filtra(TFiltro& filtro, const std::function<void()>& reabre)
 
 void TfrmLanPedido::fecha() { child_->close(); }
 
+void TfrmLanPedido::closeEvent(QCloseEvent* e)
+{
+    // What is being typed is never thrown away without asking.
+    bool fecha = false;
+    runGuarded([&] { fecha = logic_->podeFechar(); });
+    if (!fecha) {
+        e->ignore();
+        return;
+    }
+    QWidget::closeEvent(e);
+}
+
 // ---------------------------------------------------------------- pages and keys
 
 void TfrmLanPedido::paginaTrocada(int index)
@@ -1127,7 +1160,10 @@ bool TfrmLanPedido::teclaGradeItens(const QKeyEvent* key)
     }
     if (key->key() == Qt::Key_F9 && coluna == ColunaItem::Produto) {
         CheckGuard guard;
-        executa([this] { logic_->pesquisaProduto(); });
+        executa([this] {
+            logic_->teclaProduto(false);
+            logic_->pesquisaProduto();
+        });
         return true;
     }
     if (key->key() == Qt::Key_Backspace && !editando) {

@@ -427,6 +427,77 @@ void LancPedido::cancelar()
         qryItemPedido.locate(QStringLiteral("NRITEMPED"), item);
 }
 
+LancPedido::PreparoGravacao LancPedido::preparaGravacao(bool confirmacao)
+{
+    PreparoGravacao p;
+    bool mudouEntrega = false;
+    if (confirmacao && qryPedido.state() == DataSetState::Edit && !pedidoExportado()) {
+        const QVariant old = qryPedido[QStringLiteral("DTENTPED")].oldValue();
+        const QDate antiga = old.metaType().id() == QMetaType::QDate ? old.toDate() : old.toDateTime().date();
+        mudouEntrega = antiga != parseDateTime(tela.dataEntrega).date();
+    }
+    if (itemEditando())
+        antesDoPostItem();
+    if (pedidoEditando() && !pedidoExportado())
+        antesDoPost(p);
+    if (confirmacao) {
+        p.situacaoItens = boModMsg && qryPedido.state() == DataSetState::Edit;
+        p.entregaItens = mudouEntrega && dialogs().confirm(msg("ALT_DTITEM"));
+    }
+    return p;
+}
+
+void LancPedido::gravaPreparado(const PreparoGravacao& p)
+{
+    // The line goes into the dataset first, so that a repricing prices it with the others.
+    if (itemEditando())
+        qryItemPedido.post();
+    if (pedidoEditando()) {
+        if (pedidoExportado()) {
+            // An exported order stays as it was sent: only its observation is stored.
+            EventsSuspended quiet(qryPedido);
+            qryPedido.cancel();
+        } else {
+            qryPedido.post();
+            qryPedido.applyUpdates();
+            qryPedido.commitUpdates();
+        }
+    }
+    if (p.reprecificaData)
+        reprecifica(false);
+    if (p.reprecificaLista)
+        reprecifica(true);
+    qryItemPedido.applyUpdates();
+    qryItemPedido.commitUpdates();
+    gravaObservacaoPendente();
+    QVariantMap chave{{QStringLiteral("P_CDFILIAL"), valor("CDFILIAL")}, {QStringLiteral("P_NRPEDIDO"), valor("NRPEDIDO")}};
+    if (p.situacaoItens) {
+        QVariantMap sit = chave;
+        sit.insert(QStringLiteral("P_IDSITITEM"), LancPedSit(valor("IDSITPEDIDO")));
+        db_.exec(QStringLiteral("UPDATE ITEMPEDIDO SET IDSITITEMPED = :P_IDSITITEM WHERE CDFILIAL = :P_CDFILIAL AND NRPEDIDO = :P_NRPEDIDO"), sit);
+    }
+    if (p.entregaItens) {
+        // Each item keeps its own time of day.
+        chave.insert(QStringLiteral("P_DTENTREGA"), parseDateTime(tela.dataEntrega).date().toString(Qt::ISODate));
+        db_.exec(QStringLiteral("UPDATE ITEMPEDIDO SET DTENTITPED = :P_DTENTREGA || "
+                                "CASE WHEN length(DTENTITPED) > 10 THEN substr(DTENTITPED, 11) ELSE ' 00:00:00' END "
+                                "WHERE CDFILIAL = :P_CDFILIAL AND NRPEDIDO = :P_NRPEDIDO"),
+                 chave);
+    }
+}
+
+void LancPedido::restauraTudo(const RetratoPedido& r)
+{
+    // The rollback made what the store applied pending again: each dataset drops
+    // it and takes back its record as typed, in its state.
+    restaura(r.pedido);
+    restaura(r.item);
+    restaura(r.obs);
+    VrTotalItemPed();
+    view_.atualizaTela();
+    atualizaComandos();
+}
+
 void LancPedido::confirmar()
 {
     if (!pedidoEditando() && observacaoEditando() && !editaPedido())
@@ -436,63 +507,28 @@ void LancPedido::confirmar()
     // Field exits the focus moves trigger meanwhile are not checks of their own.
     CheckGuard guard;
     const bool insercao = qryPedido.state() == DataSetState::Insert;
-    const Retrato antes = retrata(qryPedido);
-    const Retrato obsAntes = retrata(qryObsPedido);
-    bool mudouEntrega = false;
+    // A new line nothing was typed into is no item (cancel on exit).
+    descartaItemIntocado();
+    const RetratoPedido antes{retrata(qryPedido), retrata(qryItemPedido), retrata(qryObsPedido)};
     descartado_ = false;
+    bool gravando = false;
     try {
-        db_.transaction([&] {
-            if (!insercao && !pedidoExportado()) {
-                const QVariant old = qryPedido[QStringLiteral("DTENTPED")].oldValue();
-                const QDate antiga = old.metaType().id() == QMetaType::QDate ? old.toDate() : old.toDateTime().date();
-                mudouEntrega = antiga != parseDateTime(tela.dataEntrega).date();
-            }
-            if (itemEditando())
-                antesDoPostItem();
-            gravaCabecalho();
-            if (itemEditando()) {
-                qryItemPedido.post();
-                qryItemPedido.applyUpdates();
-                qryItemPedido.commitUpdates();
-            }
-            const QVariantMap chave{{QStringLiteral("P_CDFILIAL"), valor("CDFILIAL")}, {QStringLiteral("P_NRPEDIDO"), valor("NRPEDIDO")}};
-            if (boModMsg && !insercao) {
-                QVariantMap p = chave;
-                p.insert(QStringLiteral("P_IDSITITEM"), LancPedSit(valor("IDSITPEDIDO")));
-                db_.exec(QStringLiteral("UPDATE ITEMPEDIDO SET IDSITITEMPED = :P_IDSITITEM WHERE CDFILIAL = :P_CDFILIAL AND NRPEDIDO = :P_NRPEDIDO"), p);
-            }
-            if (mudouEntrega && dialogs().confirm(msg("ALT_DTITEM"))) {
-                // Each item keeps its own time of day.
-                QVariantMap p = chave;
-                p.insert(QStringLiteral("P_DTENTREGA"), parseDateTime(tela.dataEntrega).date().toString(Qt::ISODate));
-                db_.exec(QStringLiteral("UPDATE ITEMPEDIDO SET DTENTITPED = :P_DTENTREGA || "
-                                        "CASE WHEN length(DTENTITPED) > 10 THEN substr(DTENTITPED, 11) ELSE ' 00:00:00' END "
-                                        "WHERE CDFILIAL = :P_CDFILIAL AND NRPEDIDO = :P_NRPEDIDO"),
-                         p);
-            }
-        });
+        // Every check and question first: none waits with the database locked.
+        const PreparoGravacao preparo = preparaGravacao(true);
+        gravando = true;
+        db_.transaction([&] { gravaPreparado(preparo); });
     } catch (const Abort&) {
-        // A check stopped it: nothing was written and the record is still in edit
+        // A check stopped it: nothing was written and the records are still in edit
         // (unless a No to a question dropped the changes on purpose).
-        if (!pedidoEditando() && !descartado_)
-            restaura(antes);
-        if (qryItemPedido.updatesPending()) {
-            qryItemPedido.cancelUpdates();
-            abreItens();
-        }
+        if (gravando)
+            restauraTudo(antes);
+        else if (!pedidoEditando() && !descartado_)
+            restaura(antes.pedido);
         view_.atualizaTela();
         atualizaComandos();
         throw;
     } catch (const std::exception& e) {
-        restaura(antes);
-        restaura(obsAntes);
-        // Items repriced or moved inside the transaction went back with it.
-        if (qryItemPedido.updatesPending()) {
-            qryItemPedido.cancelUpdates();
-            abreItens();
-        }
-        view_.atualizaTela();
-        atualizaComandos();
+        restauraTudo(antes);
         MensErro(msg("erro_grav") + QLatin1Char('\n') + QString::fromUtf8(e.what()), true);
     }
     boModMsg = false;
@@ -503,6 +539,16 @@ void LancPedido::confirmar()
         mudaPagina(PaginaPedido::Itens);
         incluirItem();
     }
+}
+
+bool LancPedido::podeFechar()
+{
+    if (!pedidoEditando() && !itemEditando() && !observacaoEditando())
+        return true;
+    if (!dialogs().confirm(msg("Canc")))
+        return false;
+    cancelaPedido();
+    return true;
 }
 
 // ---------------------------------------------------------------- navigation

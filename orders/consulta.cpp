@@ -24,8 +24,12 @@ ParametrosConsulta LancPedido::parametrosConsulta()
 
 void LancPedido::incluiItem(const ProdutoEscolhido& produto)
 {
-    if (!itemEditando())
-        incluirItem();
+    // The consultation only adds: a line being typed is stored first (or refused
+    // with its message), never overwritten.
+    descartaItemIntocado();
+    if (itemEditando())
+        gravaItem();
+    incluirItem();
     if (!itemEditando())
         throw Abort{};
     poeItem("CDARVPROD", produto.cdArvProd);
@@ -37,7 +41,15 @@ void LancPedido::incluiItem(const ProdutoEscolhido& produto)
     saiColunaItem(ColunaItem::Quantidade);
     poeItem("PERDESC", produto.perDesc);
     GravaDescItem();
-    gravaItem();
+    try {
+        gravaItem();
+    } catch (...) {
+        // The product stays ticked in the consultation: its refused line goes.
+        if (itemEditando())
+            qryItemPedido.cancel();
+        atualizaComandos();
+        throw;
+    }
 }
 
 void LancPedido::itensIncluidos()

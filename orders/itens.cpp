@@ -62,6 +62,14 @@ bool LancPedido::itemEditando() const
     return qryItemPedido.state() == DataSetState::Edit || qryItemPedido.state() == DataSetState::Insert;
 }
 
+bool LancPedido::itemIntocado() const { return qryItemPedido.state() == DataSetState::Insert && !qryItemPedido.modified(); }
+
+void LancPedido::descartaItemIntocado()
+{
+    if (itemIntocado())
+        qryItemPedido.cancel();
+}
+
 void LancPedido::falhaItem(ColunaItem coluna, const QString& texto)
 {
     if (view_.paginaAtual() != PaginaPedido::Itens)
@@ -107,6 +115,7 @@ void LancPedido::novoItem()
     if (!stUltVal.isEmpty())
         poeItem("PERDESC", parseNumber(stUltVal));
     poeItem("IDITPEDDIFER", QStringLiteral("N"));
+    qryItemPedido.clearModified();
     boMens = true;
     boPrecoAlt = false;
     view_.focaColunaItem(ColunaItem::Produto);
@@ -311,49 +320,33 @@ void LancPedido::antesDoPostItem()
         GravaDescItem();
 }
 
-void LancPedido::gravaCabecalho()
-{
-    if (pedidoExportado()) {
-        // An exported order stays as it was sent: only its observation is stored.
-        EventsSuspended quiet(qryPedido);
-        qryPedido.cancel();
-    } else {
-        antesDoPost();
-        qryPedido.post();
-        qryPedido.applyUpdates();
-        qryPedido.commitUpdates();
-    }
-    gravaObservacaoPendente();
-}
-
 void LancPedido::gravaItem()
 {
     if (!itemEditando())
         return;
     CheckGuard guard;
-    const Retrato item = retrata(qryItemPedido);
-    const Retrato pedido = retrata(qryPedido);
+    const RetratoPedido antes{retrata(qryPedido), retrata(qryItemPedido), retrata(qryObsPedido)};
+    descartado_ = false;
+    bool gravando = false;
     try {
-        antesDoPostItem();
         // The order row always exists before its first item; both go in one transaction.
-        db_.transaction([&] {
-            if (pedidoEditando())
-                gravaCabecalho();
-            qryItemPedido.post();
-            qryItemPedido.applyUpdates();
-            qryItemPedido.commitUpdates();
-        });
+        const PreparoGravacao preparo = preparaGravacao(false);
+        gravando = true;
+        db_.transaction([&] { gravaPreparado(preparo); });
     } catch (const Abort&) {
-        if (!itemEditando())
-            restaura(item);
-        if (!pedidoEditando())
-            restaura(pedido);
+        if (gravando) {
+            restauraTudo(antes);
+        } else {
+            if (!itemEditando())
+                restaura(antes.item);
+            if (!pedidoEditando() && !descartado_)
+                restaura(antes.pedido);
+        }
         atualizaComandos();
         throw;
     } catch (const std::exception& e) {
         // Nothing was written: the grid keeps the item in edit, as typed, and says why.
-        restaura(pedido);
-        restaura(item);
+        restauraTudo(antes);
         atualizaComandos();
         view_.atualizaTela();
         falhaItem(ColunaItem::Produto, msg("erro_grav_item") + QLatin1Char('\n') + QString::fromUtf8(e.what()));
@@ -381,6 +374,12 @@ void LancPedido::entraGradeItens() { atualizaComandos(); }
 
 void LancPedido::saiColunaItem(ColunaItem coluna, bool saiDaGrade)
 {
+    // A new line nothing was typed into goes when the grid is left.
+    if (saiDaGrade && itemIntocado()) {
+        qryItemPedido.cancel();
+        atualizaComandos();
+        return;
+    }
     if (!itemEditando())
         return;
     const bool temPrecoQtd = numeroItem("VRPREUNITPED") > 0 && numeroItem("QTITEMPED") > 0;
@@ -517,6 +516,8 @@ void LancPedido::pesquisaProduto()
     view_.precoEditavel(true);
     const bool escolheu = pesquisa_(qryLista, titulo);
     if (escolheu && itemEditando()) {
+        // Another product takes its own list price, not one typed for the product before.
+        boPrecoAlt = false;
         poeItem("CDARVPROD", qryLista[QStringLiteral("CDARVPROD")].value());
         const QVariant cdProduto = qryLista[QStringLiteral("CDPRODUTO")].value();
         const QVariant nome = qryLista[QStringLiteral("NMPRODUTO")].value();

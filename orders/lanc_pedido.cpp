@@ -413,6 +413,13 @@ void LancPedido::abreItens()
     VrTotalItemPed();
 }
 
+void LancPedido::releItens()
+{
+    if (itemEditando() || (qryItemPedido.active() && qryItemPedido.updatesPending()))
+        return;
+    abreItens();
+}
+
 void LancPedido::abreObservacao()
 {
     qryObsPedido.close();
@@ -550,7 +557,7 @@ void LancPedido::aposEdicao()
     if (view_.paginaAtual() == PaginaPedido::Pedidos)
         mudaPagina(PaginaPedido::DadosGerais);
     if (view_.paginaAtual() != PaginaPedido::Itens)
-        abreItens();
+        releItens();
     stIns = valor("NRINSJURCLIE");
     stVend = valor("CDVENDEDOR");
     stNrInsJurClie = stIns;
@@ -560,7 +567,7 @@ void LancPedido::aposEdicao()
     atualizaComandos();
 }
 
-void LancPedido::antesDoPost()
+void LancPedido::antesDoPost(PreparoGravacao& p)
 {
     // 1-2: the customer as typed, then every header check.
     poe("NRINSJURCLIE", tela.cliente);
@@ -593,9 +600,9 @@ void LancPedido::antesDoPost()
         const QVariant antiga = qryPedido[QStringLiteral("DTPEDIDO")].oldValue();
         const QDate dataAntiga = antiga.metaType().id() == QMetaType::QDate ? antiga.toDate() : antiga.toDateTime().date();
         if (dataAntiga != parseDateTime(tela.dataPedido).date())
-            MudaData(true);
+            p.reprecificaData = MudaData(true);
         if (valor("CDPRECOBASE") != qryPedido[QStringLiteral("CDPRECOBASE")].oldValue().toString())
-            MudaPrcBase();
+            p.reprecificaLista = MudaPrcBase();
     }
     // 9: blank texts are stored as null.
     Seta_Campo_Null(qryPedido);

@@ -2,6 +2,7 @@
 // The order record of the order window (ZOV00100): the order list query,
 // the numbering, the situation of an order and its deletion.
 #include "library/dataset.h"
+#include "library/retrato.h"
 #include "orders/pedido_view.h"
 #include "search/consulta_produto.h"
 #include "search/filtro_pedido.h"
@@ -116,6 +117,8 @@ public:
     void atualizar();
     void cancelar();
     void confirmar();
+    // Closing the window: a record being typed is dropped only after Canc; false keeps the window open.
+    bool podeFechar();
     bool filtrar();
     void primeiro();
     void anterior();
@@ -187,6 +190,8 @@ public:
     void Vd_DtEntItPed(bool boTestaVazio);
     void GravaDescItem();
     bool itemEditando() const;
+    // A new line nothing was typed into (its defaults only): it is cancelled, never stored.
+    bool itemIntocado() const;
     // The grid: a column or the grid left, a key in the product column, Enter,
     // Backspace on a stored item, and the product search.
     void saiColunaItem(ColunaItem coluna, bool saiDaGrade = false);
@@ -218,8 +223,10 @@ public:
 
     // Pricing (preco.cpp).
     void PrecoBase(bool boMod);
-    void MudaPrcBase();
-    void MudaData(bool reprecifica);
+    // The checks and the question of a repricing; true when the items are to be
+    // priced again (that happens inside the store's transaction, reprecifica).
+    bool MudaPrcBase();
+    bool MudaData(bool reprecifica);
 
     bool pedidoEditando() const;
     bool pedidoExportado() const; // the current order is stored and not pending
@@ -257,9 +264,25 @@ private:
     void abreLista();
     // qryLista with a lookup of its own: no field of the one before stays.
     void preparaLista(const QString& sql);
-    // The header's before-post steps, post and apply (inside the caller's transaction).
-    void gravaCabecalho();
+    // What a store decided before its write transaction: every check and
+    // question comes first, then the writes, so no question waits with the
+    // database locked.
+    struct PreparoGravacao {
+        bool reprecificaData = false;  // MudaData answered Yes
+        bool reprecificaLista = false; // MudaPrcBase answered Yes
+        bool situacaoItens = false;    // a method change re-sets the items' situation (boModMsg)
+        bool entregaItens = false;     // ALT_DTITEM answered Yes
+    };
+    PreparoGravacao preparaGravacao(bool confirmacao);
+    // Inside the caller's transaction: the line, the header, the repricing, the observation.
+    void gravaPreparado(const PreparoGravacao& p);
+    // A failed store puts every record in progress back as it was typed.
+    struct RetratoPedido {
+        Retrato pedido, item, obs;
+    };
+    void restauraTudo(const RetratoPedido& r);
     void antesDoPostItem();
+    void descartaItemIntocado();
     void gravaObservacaoPendente();
     void mostraObservacao();
     bool carregandoObs_ = false;
@@ -273,7 +296,11 @@ private:
     QDate dataDoPedido() const;
     bool temPrecoNaData(const QString& cdPrecoBase, const QString& cdArvProd, const QDate& data, double* preco = nullptr);
     void reprecifica(bool boMod);
+    // The products of the stored lines and of the line being typed, without moving (a move stores it).
+    QStringList produtosDosItens() const;
     void abreItens();
+    // abreItens, unless a line is being typed or not yet written: a reopen never drops it.
+    void releItens();
     void abreObservacao();
     void VrTotalItemPed();
     void aposRolagem();
@@ -281,8 +308,10 @@ private:
     void novoPedido();
     bool editaPedido();
     void aposEdicao();
-    void antesDoPost();
+    void antesDoPost(PreparoGravacao& p);
     void cancelaPedido();
+    // A No to a repricing question drops the header's changes only.
+    void descartaCabecalho(bool boMod);
     void mostraPedidoNaTela();
     void abreModPgto(const QString& cdModPgto);
     void aplicaModPgto();

@@ -65,7 +65,7 @@ void LancPedido::PrecoBase(bool boMod)
 
 void LancPedido::reprecifica(bool boMod)
 {
-    // Every item in edit, priced again and stored; applied by the caller's transaction.
+    // Every line priced again and stored; applied by the caller's transaction.
     EventsSuspended quiet(qryItemPedido);
     for (qryItemPedido.first(); !qryItemPedido.eof(); qryItemPedido.next()) {
         if (!boMod)
@@ -78,41 +78,82 @@ void LancPedido::reprecifica(bool boMod)
     qryItemPedido.commitUpdates();
 }
 
-void LancPedido::MudaPrcBase()
+QStringList LancPedido::produtosDosItens() const
+{
+    QStringList produtos;
+    if (!qryItemPedido.active())
+        return produtos;
+    const Field& f = qryItemPedido[QStringLiteral("CDARVPROD")];
+    const int digitada = itemEditando() ? qryItemPedido.storageRowAt(qryItemPedido.recNo() - 1) : -1;
+    for (int row = 0; row < qryItemPedido.storageCount(); ++row) {
+        const QString produto = row == digitada ? f.asString() : qryItemPedido.valueAt(row, f.index()).toString();
+        if (!produto.trimmed().isEmpty())
+            produtos << produto;
+    }
+    return produtos;
+}
+
+bool LancPedido::MudaPrcBase()
 {
     const QString lista = valor("CDPRECOBASE");
     if (lista.isEmpty() || valor("CDMODPGTO").isEmpty())
-        return;
-    abreItens();
+        return false;
+    releItens();
     const QDate data = dataDoPedido();
-    for (qryItemPedido.first(); !qryItemPedido.eof(); qryItemPedido.next())
-        if (!temPrecoNaData(lista, valorItem("CDARVPROD"), data))
+    for (const QString& produto : produtosDosItens())
+        if (!temPrecoNaData(lista, produto, data))
             falha(ControlePedido::PrcBase, PaginaPedido::Modalidade, msg("MOD_NAO_ALT"));
     if (lista == qryPedido[QStringLiteral("CDPRECOBASE")].oldValue().toString())
-        return;
+        return false;
     if (!dialogs().confirm(msg("ALT_MOD"))) {
-        cancelaPedido();
+        descartaCabecalho(true);
         throw Abort{};
     }
-    reprecifica(true);
+    return true;
 }
 
-void LancPedido::MudaData(bool reprecificaItens)
+bool LancPedido::MudaData(bool reprecificaItens)
 {
     if (qryPedido.state() != DataSetState::Edit)
-        return;
-    abreItens();
+        return false;
+    releItens();
     const QDate data = dataDoPedido();
-    for (qryItemPedido.first(); !qryItemPedido.eof(); qryItemPedido.next())
-        if (!temPrecoNaData(valor("CDPRECOBASE"), valorItem("CDARVPROD"), data))
+    for (const QString& produto : produtosDosItens())
+        if (!temPrecoNaData(valor("CDPRECOBASE"), produto, data))
             falha(ControlePedido::DataPedido, PaginaPedido::DadosGerais, msg("DATA_NAO_ALT"));
     if (!reprecificaItens)
-        return;
+        return false;
     if (!dialogs().confirm(msg("MUDA_PRECO"))) {
-        cancelaPedido();
+        descartaCabecalho(false);
         throw Abort{};
     }
-    reprecifica(false);
+    return true;
+}
+
+void LancPedido::descartaCabecalho(bool boMod)
+{
+    // The header goes back as stored; a line or an observation being typed
+    // stays as typed, with the header in edit so that Confirm still stores them.
+    const bool emCurso = itemEditando() || observacaoEditando();
+    {
+        EventsSuspended quiet(qryPedido);
+        qryPedido.cancel();
+        qryPedido.cancelUpdates();
+        if (emCurso && !listaVazia())
+            qryPedido.edit();
+    }
+    boModMsg = false;
+    stModPgto = emCurso ? valor("CDMODPGTO") : QString();
+    descartado_ = true;
+    mostraPedidoNaTela();
+    view_.atualizaTela();
+    atualizaComandos();
+    // The line being typed was priced on the list or date just dropped.
+    if (itemEditando() && !vazioItem("CDARVPROD")) {
+        if (!boMod)
+            boPrecoAlt = false;
+        PrecoBase(boMod);
+    }
 }
 
 } // namespace zov

@@ -51,7 +51,7 @@ public:
     ConsultaModel(ConsultaProdLogic& logic) : DatasetModel(logic.qryProdCompl), logic_(logic) {}
     bool escolhida(int row) const
     {
-        return logic_.escolhas().contains(ConsultaProdLogic::textoEscolha(valor(row, "CDARVPROD"), valor(row, "NMPRODUTO")));
+        return logic_.escolhido(valor(row, "CDARVPROD"));
     }
     Qt::ItemFlags flags(const QModelIndex& i) const override
     {
@@ -248,7 +248,7 @@ void TfrmConsultaProd::pesquisaAgora()
 
 void TfrmConsultaProd::sbtConfirmaClick()
 {
-    if (!sbtConfirma()->isEnabled())
+    if (!sbtConfirma()->isEnabled() || !commitOpenEditor(dbgProdutos_))
         return;
     // The window stays open on the list reopened: more products may follow.
     runGuarded([this] { logic_.confirma(); });
@@ -263,10 +263,13 @@ bool TfrmConsultaProd::formKeyPress(QWidget* target, QKeyEvent* event)
         return true;
     }
     if (enter) {
-        // Enter stores the row being edited; it confirms nothing.
+        // Enter stores the row being edited, with what its cell editor holds; it confirms nothing.
+        const bool editor = openEditor(dbgProdutos_) != nullptr;
+        if (!commitOpenEditor(dbgProdutos_))
+            return true;
         runGuarded([this] { logic_.saiCelula(colunaAtual()); });
         atualiza();
-        return false;
+        return editor;
     }
     return TfrmRotiGeral::formKeyPress(target, event);
 }

@@ -116,6 +116,7 @@ void ConsultaProdLogic::abre(const ParametrosConsulta& p)
 {
     parametros_ = p;
     escolhas_.clear();
+    codigos_.clear();
     cdsListProd.clear();
     maximo_ = 0;
     cdPais_.clear();
@@ -162,7 +163,7 @@ QString ConsultaProdLogic::textoDaLinha() const
 
 bool ConsultaProdLogic::escolhido() const
 {
-    return qryProdCompl.active() && !qryProdCompl.isEmpty() && escolhas_.contains(textoDaLinha());
+    return qryProdCompl.active() && !qryProdCompl.isEmpty() && escolhido(qryProdCompl[QStringLiteral("CDARVPROD")].asString());
 }
 
 void ConsultaProdLogic::marca()
@@ -171,21 +172,29 @@ void ConsultaProdLogic::marca()
         return;
     if (qryProdCompl[QStringLiteral("VRITEPREBASE")].isNull() || num("VRITEPREBASE") <= 0)
         MensErro(msg("Preco_Nao_Cad"), true);
-    const QString texto = textoDaLinha();
-    if (!escolhas_.contains(texto)) {
-        escolhas_ << texto;
+    const QString codigo = qryProdCompl[QStringLiteral("CDARVPROD")].asString();
+    const int at = codigos_.indexOf(codigo);
+    if (at < 0) {
+        escolhas_ << textoDaLinha();
+        codigos_ << codigo;
         if (editando())
             grava(ColunaConsulta::Quantidade);
     } else {
-        escolhas_.removeAll(texto);
-        if (!editando())
-            qryProdCompl.edit();
-        coluna_ = ColunaConsulta::Quantidade; // the value's rule would turn the reset percentage into 0
-        poe("QUANTIDADE", 0.0);
-        poe("VRPEDESCONTO", num("VRPEDESCMAX"));
-        poe("VRDESC", 0.0);
-        qryProdCompl.post();
+        escolhas_.removeAt(at);
+        codigos_.removeAt(at);
+        zeraLinha();
     }
+}
+
+void ConsultaProdLogic::zeraLinha()
+{
+    if (!editando())
+        qryProdCompl.edit();
+    coluna_ = ColunaConsulta::Quantidade; // the value's rule would turn the reset percentage into 0
+    poe("QUANTIDADE", 0.0);
+    poe("VRPEDESCONTO", num("VRPEDESCMAX"));
+    poe("VRDESC", 0.0);
+    qryProdCompl.post();
 }
 
 void ConsultaProdLogic::espaco(ColunaConsulta coluna, double quantidadePadrao)
@@ -277,26 +286,22 @@ void ConsultaProdLogic::confereQuantidade()
 
 void ConsultaProdLogic::removeEscolha(int indice)
 {
-    if (indice < 0 || indice >= escolhas_.size())
+    if (indice < 0 || indice >= codigos_.size())
         return;
-    const QString texto = escolhas_.at(indice);
+    // Found by its code: a code shorter than the product picture shows shorter too.
+    const QString codigo = codigos_.at(indice);
     MovimentoInterno interno(*this);
     qryProdCompl.clearFilter();
-    // The entry begins with the code as the picture shows it.
-    const int tamanho = DBPictObj(0).GetTamPict();
-    const QString mostrado = tamanho > 0 ? texto.left(tamanho).trimmed() : texto.section(QLatin1Char(' '), 0, 0);
-    for (qryProdCompl.first(); !qryProdCompl.eof(); qryProdCompl.next()) {
-        if (DBPictObj(0).format(qryProdCompl[QStringLiteral("CDARVPROD")].asString()) == mostrado) {
-            EventsSuspended quiet(qryProdCompl);
-            qryProdCompl.edit();
-            poe("QUANTIDADE", 0.0);
-            poe("VRDESC", 0.0);
-            qryProdCompl.post();
-            cdsListProd.remove(qryProdCompl[QStringLiteral("CDARVPROD")].asString());
-            break;
-        }
+    if (qryProdCompl.locate(QStringLiteral("CDARVPROD"), codigo)) {
+        EventsSuspended quiet(qryProdCompl);
+        qryProdCompl.edit();
+        poe("QUANTIDADE", 0.0);
+        poe("VRDESC", 0.0);
+        qryProdCompl.post();
     }
+    cdsListProd.remove(codigo);
     escolhas_.removeAt(indice);
+    codigos_.removeAt(indice);
 }
 
 void ConsultaProdLogic::pesquisa(ColunaConsulta campo, const QString& texto)
@@ -336,20 +341,45 @@ void ConsultaProdLogic::confirma()
     if (editando())
         grava(ColunaConsulta::Quantidade);
     confereQuantidade();
-    if (cdsListProd.isEmpty())
+    if (cdsListProd.isEmpty() && codigos_.isEmpty())
         MensErro(msg("N_PROD"), true);
     MovimentoInterno interno(*this);
-    // In code order; an item refused stops here, the ones before it stay.
-    for (auto it = cdsListProd.constBegin(); it != cdsListProd.constEnd(); ++it) {
-        ProdutoEscolhido p{it.key(), it->quantidade, it->preco, it->perDesc, it->vrDesc, it->descMax};
+    auto posiciona = [this](const QString& codigo) {
+        qryProdCompl.clearFilter();
+        qryProdCompl.locate(QStringLiteral("CDARVPROD"), codigo);
+        if (posicionou)
+            posicionou(codigo);
+    };
+    // Every ticked product needs its quantity, also one the search now hides.
+    for (const QString& codigo : std::as_const(codigos_)) {
+        if (!cdsListProd.contains(codigo)) {
+            posiciona(codigo);
+            MensErro(msg("Quant_Deve"), true);
+        }
+    }
+    // In code order, each item stored in its own transaction by the order's item
+    // store (which asks its questions before writing). An item refused stops
+    // here; the ones before it stay, unticked, so a second Confirm adds only the rest.
+    const QMap<QString, Linha> lista = cdsListProd;
+    for (auto it = lista.constBegin(); it != lista.constEnd(); ++it) {
+        const ProdutoEscolhido p{it.key(), it->quantidade, it->preco, it->perDesc, it->vrDesc, it->descMax};
         try {
-            db_.transaction([&] { parametros_.destino->incluiItem(p); });
+            parametros_.destino->incluiItem(p);
         } catch (...) {
             qryProdCompl.clearFilter();
-            qryProdCompl.locate(QStringLiteral("CDARVPROD"), it.key());
-            if (posicionou)
-                posicionou(it.key());
+            for (auto feito = lista.constBegin(); feito != it; ++feito)
+                if (qryProdCompl.locate(QStringLiteral("CDARVPROD"), feito.key())) {
+                    EventsSuspended quiet(qryProdCompl);
+                    zeraLinha();
+                }
+            posiciona(it.key());
             throw;
+        }
+        cdsListProd.remove(it.key());
+        const int at = codigos_.indexOf(it.key());
+        if (at >= 0) {
+            codigos_.removeAt(at);
+            escolhas_.removeAt(at);
         }
     }
     const QString atual = qryProdCompl.isEmpty() ? QString() : qryProdCompl[QStringLiteral("CDARVPROD")].asString();

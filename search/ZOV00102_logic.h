@@ -28,8 +28,9 @@ public:
     bool podeConfirmar() const { return parametros_.podeConfirmar; }
     double maximoDesconto() const { return maximo_; }
 
-    // The current row.
+    // The current row; any product by its code.
     bool escolhido() const;
+    bool escolhido(const QString& cdArvProd) const { return codigos_.contains(cdArvProd); }
     // Ticks or unticks the current row (click in the tick column, or Space).
     void marca();
     // Space in the grid: toggles and, on the quantity column, starts it.
@@ -84,7 +85,9 @@ private:
     ParametrosConsulta parametros_;
     double maximo_ = 0;
     QString cdPais_, sgEstado_;
-    QStringList escolhas_;
+    QStringList escolhas_; // the chosen list's texts
+    QStringList codigos_;  // their products, in the same order
+    void zeraLinha();
     ColunaConsulta coluna_ = ColunaConsulta::Quantidade; // the cell being edited
     bool interno_ = false;
     QMap<QString, Linha> cdsListProd;

@@ -215,8 +215,10 @@ TEST_F(ConsultaTest, TheWindowTicksWithSpaceTakesAQuantityAndCtrlEnterAddsTheIte
     grade->setCurrentIndex(qtd);
     EXPECT_TRUE(qtd.flags() & Qt::ItemIsEditable) << "a chosen row's quantity takes typing";
     EXPECT_FALSE(grade->model()->index(row + 1, qtd.column()).flags() & Qt::ItemIsEditable) << "another row's does not";
-    ASSERT_TRUE(grade->model()->setData(qtd, QStringLiteral("4"), Qt::EditRole)); // what the cell editor commits
-    QTest::keyClick(grade, Qt::Key_Return);
+    grade->edit(qtd);
+    ASSERT_NE(QApplication::focusWidget(), grade) << "the quantity's editor is open";
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("4"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return); // stores the row with what the editor holds
     EXPECT_DOUBLE_EQ(frm->logic().qryProdCompl[QStringLiteral("QUANTIDADE")].asFloat(), 4.0);
     EXPECT_EQ(frm->findChild<QLineEdit*>(QStringLiteral("edtTotBruto"))->text(), QStringLiteral("80,00"));
 

@@ -238,8 +238,12 @@ class EspelhoJanelaTest : public EspelhoTest {
 protected:
     void TearDown() override
     {
-        if (frm)
+        if (frm) {
+            const LancPedido& l = frm->logic();
+            if (l.pedidoEditando() || l.itemEditando() || l.observacaoEditando())
+                dialogs().answer({true}); // closing asks before dropping what is typed
             frm->close();
+        }
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         EspelhoTest::TearDown();
     }

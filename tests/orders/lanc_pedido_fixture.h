@@ -135,6 +135,42 @@ protected:
     QStringList escolhas, titulos;
 };
 
-// ---------------------------------------------------------------- numbering and defaults
+// The items page: typing a line and storing it as the grid does.
+class ItensTest : public LancPedidoTest {
+protected:
+    Query& itens() { return logic->qryItemPedido; }
+    double num(const char* f) { return itens().fieldByName(QString::fromLatin1(f)).asFloat(); }
+    void poe(const char* f, const QVariant& v) { itens().fieldByName(QString::fromLatin1(f)).setValue(v); }
+    // A new order of customer C1 on its items page, its first item begun.
+    void pedidoNovo()
+    {
+        preencheNovo();
+        ASSERT_TRUE(run([&] { logic->mudaPagina(P::Itens); }));
+        ASSERT_TRUE(logic->itemEditando());
+    }
+    // Types a product and leaves its column, then the quantity.
+    bool digitaItem(const QString& produto, double quantidade)
+    {
+        if (!logic->itemEditando() && !run([&] { logic->incluirItem(); }))
+            return false;
+        view.coluna = ColunaItem::Produto;
+        poe("CDARVPROD", produto);
+        if (!run([&] { logic->saiColunaItem(ColunaItem::Produto); }))
+            return false;
+        view.coluna = ColunaItem::Quantidade;
+        poe("QTITEMPED", quantidade);
+        return run([&] { logic->saiColunaItem(ColunaItem::Quantidade); });
+    }
+    // Leaves the discount value and stores the line, as Enter there does.
+    bool grava()
+    {
+        view.coluna = ColunaItem::VrDesc;
+        return run([&] {
+            logic->saiColunaItem(ColunaItem::VrDesc);
+            logic->gravaItem();
+        });
+    }
+    int itensGravados() { return test::countRows(db(), QStringLiteral("ITEMPEDIDO")); }
+};
 
 } // namespace zov::test

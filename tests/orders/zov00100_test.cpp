@@ -44,8 +44,12 @@ protected:
     }
     void TearDown() override
     {
-        if (frm)
+        if (frm) {
+            const LancPedido& l = frm->logic();
+            if (l.pedidoEditando() || l.itemEditando() || l.observacaoEditando())
+                dialogs().answer({true}); // closing asks before dropping what is typed
             frm->close();
+        }
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         tdb.reset();
         ClearSession();
@@ -73,6 +77,7 @@ protected:
     QWidget* foco() { return QApplication::focusWidget(); }
     void tecla(Qt::Key k, Qt::KeyboardModifiers m = Qt::NoModifier) { QTest::keyClick(foco() ? foco() : frm.data(), k, m); }
     int pedidos() { return test::countRows(tdb->db(), QStringLiteral("PEDIDO")); }
+    QVariant le(const char* sql) { return tdb->db().scalar(QString::fromLatin1(sql)); }
 
     std::unique_ptr<test::TempDatabase> tdb;
     QPointer<TfrmLanPedido> frm;
@@ -231,12 +236,22 @@ TEST_F(ZOV00100Test, CtrlLOpensTheFilterAndTheCommandsFollowTheOrdersSituation)
     EXPECT_EQ(foco(), edt(C::DataPedido));
     EXPECT_FALSE(acao("sbtFiltrar")->isEnabled()) << "no filter while an order is edited";
 
-    // Closing drops the edit without a question and gives the main window its code back.
+    // Closing an order being typed asks first: No keeps the window and the edit as typed.
+    QTest::keyClicks(edt(C::DataPedido), QStringLiteral("01"));
+    const QString digitada = edt(C::DataPedido)->text();
+    dialogs().answer({false});
+    tecla(Qt::Key_F4, Qt::ControlModifier);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ASSERT_FALSE(frm.isNull());
+    EXPECT_EQ(dialogs().questions(), QStringList{QStringLiteral("Cancelar operação?")});
+    EXPECT_TRUE(frm->logic().pedidoEditando());
+    EXPECT_EQ(edt(C::DataPedido)->text(), digitada);
+    // Yes drops it and gives the main window its code back.
+    dialogs().answer({true});
     acao("mnuFechar")->trigger();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(frm.isNull());
     EXPECT_EQ(shell().statusText(kScreenCodePanel), QStringLiteral("ZOV00000"));
-    EXPECT_TRUE(dialogs().questions().isEmpty());
     EXPECT_EQ(test::countRows(tdb->db(), QStringLiteral("PEDIDO"), QStringLiteral("IDSITPEDIDO = '1'")), 1);
 }
 
@@ -306,6 +321,58 @@ TEST_F(ZOV00100ItensTest, EnterWalksRightSkippingReadOnlyColumnsAndTheDiscountVa
     EXPECT_EQ(frm->logic().qryItemPedido[QStringLiteral("NRITEMPED")].asString(), QStringLiteral("0000000002"));
     EXPECT_EQ(campoAtual(), QStringLiteral("Produto"));
     EXPECT_EQ(frm->findChild<QLineEdit*>(QStringLiteral("edtTotBruto"))->text(), QStringLiteral("50,00"));
+}
+
+TEST_F(ZOV00100ItensTest, EveryCellEditorCommitsBeforeEnterF9OrConfirmActAndAnEmptyNextLineDoesNotBlockConfirm)
+{
+    pedidoNaGrade();
+    Query& item = frm->logic().qryItemPedido;
+    auto* m = static_cast<DatasetModel*>(grade()->model());
+    auto celula = [&](const char* campo) { return m->index(item.recNo() - 1, m->columnOf(QString::fromLatin1(campo))); };
+    auto editor = [] { return QApplication::focusWidget(); };
+    auto duploClique = [&] {
+        const QPoint p = grade()->visualRect(grade()->currentIndex()).center();
+        QTest::mouseClick(grade()->viewport(), Qt::LeftButton, {}, p);
+        QTest::mouseDClick(grade()->viewport(), Qt::LeftButton, {}, p);
+    };
+    digita(QStringLiteral("0101"));
+    digita(QStringLiteral("1"));
+    // A double click opens the price's editor: what is typed there is the line's price.
+    ASSERT_EQ(campoAtual(), QStringLiteral("Preço Unitário"));
+    duploClique();
+    ASSERT_NE(editor(), grade()) << "the cell's editor is open";
+    QTest::keyClicks(editor(), QStringLiteral("15"));
+    QTest::keyClick(editor(), Qt::Key_Return);
+    EXPECT_EQ(campoAtual(), QStringLiteral("Desc. (%)"));
+    EXPECT_DOUBLE_EQ(item[QStringLiteral("VRPREUNITPED")].asFloat(), 15.0);
+    tecla(Qt::Key_Return);
+    digita(QStringLiteral("2,00")); // the discount value's editor, then Enter ends the line
+    EXPECT_TRUE(dialogs().errors().isEmpty()) << dialogs().errors().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(le("SELECT VRPREUNITPED FROM ITEMPEDIDO"), 15.0);
+    EXPECT_NEAR(le("SELECT VRDESITPED FROM ITEMPEDIDO").toDouble(), 2.0, 1e-9);
+    ASSERT_TRUE(frm->logic().itemIntocado()) << "the next line begun";
+
+    // F9 in the product's editor after a typed price: the product found brings its own price.
+    digita(QStringLiteral("0101"));
+    digita(QStringLiteral("1"));
+    duploClique();
+    QTest::keyClicks(editor(), QStringLiteral("15"));
+    QTest::keyClick(editor(), Qt::Key_Return);
+    grade()->setCurrentIndex(celula("CDARVPROD"));
+    grade()->edit(grade()->currentIndex());
+    escolhas << QStringLiteral("0102");
+    QTest::keyClick(editor(), Qt::Key_F9);
+    EXPECT_EQ(item[QStringLiteral("CDARVPROD")].asString(), QStringLiteral("0102"));
+    EXPECT_NEAR(item[QStringLiteral("VRPREUNITPED")].asFloat(), 12.35, 1e-9);
+
+    // Ctrl+Enter stores the line with what its open editor holds; an empty next line is no line.
+    grade()->setCurrentIndex(celula("QTITEMPED"));
+    grade()->edit(grade()->currentIndex());
+    QTest::keyClicks(editor(), QStringLiteral("4"));
+    tecla(Qt::Key_Return, Qt::ControlModifier);
+    EXPECT_TRUE(dialogs().errors().isEmpty()) << dialogs().errors().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(le("SELECT group_concat(CDPRODUTO || 'x' || QTITEMPED, ',') FROM (SELECT * FROM ITEMPEDIDO ORDER BY NRITEMPED)"), QStringLiteral("P1x1.0,P2x4.0"));
+    EXPECT_FALSE(frm->logic().pedidoEditando());
 }
 
 TEST_F(ZOV00100ItensTest, WithThePriceLockedTypingInThePriceDoesNothingWhileTabAndArrowsMove)

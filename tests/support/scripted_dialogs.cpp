@@ -9,6 +9,8 @@ ScriptedDialogs* instance = nullptr;
 bool ScriptedDialogs::confirm(const QString& text)
 {
     records.push_back({DialogRecord::Confirm, text});
+    if (onQuestion)
+        onQuestion(text);
     if (answers_.empty()) {
         ADD_FAILURE() << "unexpected question: " << text.toStdString();
         return false;
@@ -45,6 +47,7 @@ void ScriptedDialogs::clear()
     answers_.clear();
     files_.clear();
     typed_.clear();
+    onQuestion = nullptr;
 }
 
 QStringList ScriptedDialogs::texts(DialogRecord::Kind kind) const

@@ -5,6 +5,7 @@
 
 #include <QStringList>
 #include <deque>
+#include <functional>
 #include <gtest/gtest.h>
 #include <vector>
 
@@ -50,6 +51,8 @@ public:
     bool pendingAnswers() const { return !answers_.empty(); }
 
     std::vector<DialogRecord> records;
+    // Runs as each question is asked (a test checks what holds meanwhile).
+    std::function<void(const QString&)> onQuestion;
 
 private:
     // The next queued text, or empty when none is queued.
