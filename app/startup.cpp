@@ -3,13 +3,18 @@
 #include "app/ZOV00000.h"
 #include "app/ZOV00010.h"
 #include "app/windows.h"
+#include "app/outra_copia.h"
 #include "db/dbgeralped.h"
+#include "db/trava_banco.h"
+#include "library/arquivos_banco.h"
 #include "library/dialogs_qt.h"
 #include "library/formats.h"
 #include "library/geral.h"
 #include "library/velmora.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QFile>
 #include <QIcon>
 #include <QLibraryInfo>
@@ -49,6 +54,7 @@ bool iniciaProcesso(QApplication& app, const StartupOptions& options)
 {
     fixLocaleAtStartup();
     installDialogs(std::make_unique<QtDialogs>());
+    ProtegeArquivosDoBanco();
     if (!options.database.isEmpty())
         SetDatabasePath(options.database);
     LoadInstallationSettings();
@@ -58,6 +64,19 @@ bool iniciaProcesso(QApplication& app, const StartupOptions& options)
     // No application display name: Qt would repeat it after every window's
     // and box's own title ("Confirmação — Pedidos ZOV - RA").
     loadQtTranslations(app);
+    // One copy per database: a second start calls the first forward and ends.
+    const QString banco = DatabasePath();
+    QDir().mkpath(QFileInfo(banco).absolutePath());
+    try {
+        TravaBanco(banco);
+    } catch (const BancoEmUso& e) {
+        ChamaCopiaAberta(banco);
+        dialogs().error(e.text());
+        return false;
+    } catch (const Error&) {
+        // A folder that cannot be written: the login says so when it opens the database.
+    }
+    EscutaOutrasCopias(banco);
     // The database is connected with the login window: a file that cannot be
     // opened is reported here, the window still opens, and every later use
     // tries again.

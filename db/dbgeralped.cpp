@@ -1,6 +1,8 @@
 #include "db/dbgeralped.h"
 
 #include "db/schema.h"
+#include "db/trava_banco.h"
+#include "library/arquivos_banco.h"
 #include "library/errors.h"
 #include "library/velmora.h"
 
@@ -51,8 +53,16 @@ bool holdsOurTables(Database& db)
 void identificaBanco(Database& db)
 {
     const qint32 id = db.applicationId();
-    if (id == kApplicationId)
+    if (id == kApplicationId) {
+        // A newer program may have changed what this one would read and write.
+        const qint64 versao = db.scalar(QStringLiteral("PRAGMA user_version")).toLongLong();
+        if (versao > kSchemaVersion)
+            throw Error(QStringLiteral("ele é de uma versão mais nova do Pedidos ZOV-RA (versão %1 do banco; este programa conhece até a %2) "
+                                       "e não foi alterado. Atualize o programa.")
+                            .arg(versao)
+                            .arg(kSchemaVersion));
         return;
+    }
     const bool empty = db.scalar(QStringLiteral("SELECT count(*) FROM sqlite_master")).toInt() == 0;
     if (id != 0 || (!empty && !holdsOurTables(db)))
         throw Error(QStringLiteral("o arquivo não é um banco de dados do Pedidos ZOV-RA e não foi alterado"));
@@ -107,6 +117,9 @@ void TdtmDBGeralPed::connect()
     const QString folder = QFileInfo(path).absolutePath();
     if (!QFileInfo(folder).isDir() && !QDir().mkpath(folder))
         throw Error(QStringLiteral("%1 (%2)").arg(msgPadrao().Msg(QStringLiteral("InvalidPath")), folder));
+    // Before the file is touched: another copy of the program may be working on it.
+    TravaBanco(path);
+    SetArquivoBanco(path);
     auto db = std::make_unique<Database>(path, Database::Mode::CreateIfMissing, &identificaBanco);
 
     qryParamGeral.setDatabase(db.get());
@@ -158,6 +171,10 @@ Database& DataBaseGeralPed()
 
 TdtmDBGeralPed* dtmDBGeralPed() { return module().get(); }
 
-void FreeDBGeralPed() { module().reset(); }
+void FreeDBGeralPed()
+{
+    module().reset();
+    LiberaBanco();
+}
 
 } // namespace zov

@@ -160,10 +160,10 @@ Statement::Statement(Database& db, const QString& sql) : db_(db), sql_(sql)
 {
     const QByteArray utf8 = sql.toUtf8();
     if (sqlite3_prepare_v2(db.handle(), utf8.constData(), int(utf8.size()), &stmt_, nullptr) != SQLITE_OK) {
-        const QString msg = db.lastError();
+        const QString msg = db.errorText();
         sqlite3_finalize(stmt_);
         stmt_ = nullptr;
-        throw Error(QStringLiteral("Erro no comando SQL: %1\n%2").arg(msg, sql.simplified()));
+        throw Error(msg);
     }
     if (!stmt_)
         throw Error(QStringLiteral("Comando SQL vazio."));
@@ -266,7 +266,7 @@ bool Statement::step()
         return true;
     if (rc == SQLITE_DONE)
         return false;
-    const QString msg = db_.lastError();
+    const QString msg = db_.errorText();
     sqlite3_reset(stmt_);
     throw Error(msg);
 }
@@ -388,10 +388,10 @@ Database::Database(const QString& path, Mode mode, const FileCheck& check) : pat
         flags |= SQLITE_OPEN_CREATE;
     const int rc = sqlite3_open_v2(path.toUtf8().constData(), &db_, flags, nullptr);
     if (rc != SQLITE_OK) {
-        const QString msg = db_ ? QString::fromUtf8(sqlite3_errmsg(db_)) : QStringLiteral("sem memória");
+        const QString msg = errorText(rc, db_ ? QString::fromUtf8(sqlite3_errmsg(db_)) : QString());
         sqlite3_close(db_);
         db_ = nullptr;
-        throw Error(QStringLiteral("Não foi possível abrir o banco de dados \"%1\": %2.").arg(path, msg));
+        throw Error(QStringLiteral("Não foi possível abrir o banco de dados \"%1\".\n%2").arg(path, msg));
     }
     sqlite3_extended_result_codes(db_, 1);
     sqlite3_busy_timeout(db_, 5000);
@@ -405,7 +405,8 @@ Database::Database(const QString& path, Mode mode, const FileCheck& check) : pat
     } catch (const Error& e) {
         sqlite3_close(db_);
         db_ = nullptr;
-        throw Error(QStringLiteral("Não foi possível abrir o banco de dados \"%1\": %2.").arg(path, e.text()));
+        const QString motivo = e.text();
+        throw Error(QStringLiteral("Não foi possível abrir o banco de dados \"%1\": %2").arg(path, motivo + (motivo.endsWith(QLatin1Char('.')) ? QString() : QStringLiteral("."))));
     }
 }
 
@@ -445,13 +446,65 @@ void Database::setApplicationId(qint32 id, int version)
 
 QString Database::lastError() const { return QString::fromUtf8(sqlite3_errmsg(db_)); }
 
-void Database::raise(const QString& what) const { throw Error(QStringLiteral("%1: %2").arg(what, lastError())); }
+void Database::raise(const QString& what) const { throw Error(QStringLiteral("%1.\n%2").arg(what, errorText())); }
+
+QString Database::errorText() const { return errorText(sqlite3_extended_errcode(db_), lastError()); }
+
+QString Database::errorText(int code, const QString& engineText)
+{
+    QString texto;
+    switch (code & 0xff) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        texto = QStringLiteral("O banco de dados está ocupado por outro programa (uma cópia de segurança, outro programa que o abriu). "
+                               "Aguarde um instante e tente de novo; se continuar, feche o outro programa.");
+        break;
+    case SQLITE_FULL:
+        texto = QStringLiteral("O disco está cheio. Libere espaço no disco e tente de novo.");
+        break;
+    case SQLITE_IOERR:
+        texto = QStringLiteral("Erro de leitura ou gravação no disco do banco de dados. Verifique se há espaço livre e se o disco "
+                               "está funcionando, e tente de novo.");
+        break;
+    case SQLITE_READONLY:
+        texto = QStringLiteral("O banco de dados não pode ser gravado: o arquivo ou a sua pasta estão somente para leitura. "
+                               "Verifique as permissões e tente de novo.");
+        break;
+    case SQLITE_PERM:
+    case SQLITE_AUTH:
+        texto = QStringLiteral("Sem permissão para usar o arquivo do banco de dados. Verifique as permissões do arquivo e da sua pasta.");
+        break;
+    case SQLITE_CANTOPEN:
+        texto = QStringLiteral("Não foi possível abrir o arquivo do banco de dados. Verifique se ele e a sua pasta existem e podem ser gravados.");
+        break;
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
+        texto = QStringLiteral("O banco de dados está danificado. Feche o programa e restaure uma cópia de segurança, ou procure o suporte.");
+        break;
+    case SQLITE_NOMEM:
+        texto = QStringLiteral("Não há memória suficiente para concluir a operação. Feche outros programas e tente de novo.");
+        break;
+    case SQLITE_CONSTRAINT:
+        texto = QStringLiteral("O banco de dados recusou a gravação: já existe um registro com a mesma chave, ou uma regra do banco "
+                               "não foi atendida.");
+        break;
+    default:
+        if (engineText.startsWith(QLatin1String("no such table")) || engineText.startsWith(QLatin1String("no such column"))
+            || engineText.contains(QLatin1String("has no column")))
+            texto = QStringLiteral("O banco de dados não tem a estrutura que esta versão do programa espera: ele pode estar "
+                                   "danificado ou ser de outra versão.");
+        else
+            texto = QStringLiteral("Erro no banco de dados.");
+        break;
+    }
+    return engineText.isEmpty() ? texto : texto + QStringLiteral("\nDetalhe: ") + engineText;
+}
 
 void Database::execScript(const QString& sql)
 {
     char* err = nullptr;
     if (sqlite3_exec(db_, sql.toUtf8().constData(), nullptr, nullptr, &err) != SQLITE_OK) {
-        const QString msg = err ? QString::fromUtf8(err) : lastError();
+        const QString msg = errorText(sqlite3_extended_errcode(db_), err ? QString::fromUtf8(err) : lastError());
         sqlite3_free(err);
         throw Error(msg);
     }

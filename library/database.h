@@ -115,8 +115,12 @@ public:
     // it rolled back. Whoever only joined a transaction learns here whether its work stayed.
     void onTransactionEnd(std::function<void(bool committed)> listener);
 
-    // The last error of the connection, in words.
+    // The last error of the connection, in the engine's words.
     QString lastError() const;
+    // The last failure as the user reads it: what happened and what to do, in
+    // Portuguese, then the engine's own text on a detail line (never a statement).
+    QString errorText() const;
+    static QString errorText(int code, const QString& engineText);
     [[noreturn]] void raise(const QString& what) const;
 
     // Bulk reference loads may trade durability for speed; orders never do.

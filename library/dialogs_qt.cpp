@@ -1,5 +1,7 @@
 #include "library/dialogs_qt.h"
 
+#include "library/arquivos_banco.h"
+
 #include <QApplication>
 #include <QFileDialog>
 #include <QInputDialog>
@@ -72,12 +74,20 @@ bool QtDialogs::confirm(const QString& text)
 
 QString QtDialogs::openFileName(const QString& title, const QString& filter)
 {
-    return QFileDialog::getOpenFileName(parentWindow(), title, QString(), qtFilter(filter));
+    const QString arquivo = QFileDialog::getOpenFileName(parentWindow(), title, QString(), qtFilter(filter));
+    if (!arquivoDoBanco(arquivo))
+        return arquivo;
+    error(msgArquivoDoBanco());
+    return {};
 }
 
 QString QtDialogs::saveFileName(const QString& title, const QString& filter)
 {
-    return QFileDialog::getSaveFileName(parentWindow(), title, QString(), qtFilter(filter));
+    const QString arquivo = QFileDialog::getSaveFileName(parentWindow(), title, QString(), qtFilter(filter));
+    if (!arquivoDoBanco(arquivo))
+        return arquivo;
+    error(msgArquivoDoBanco());
+    return {};
 }
 
 QPrinter& impressoraDoPrograma()

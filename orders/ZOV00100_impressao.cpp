@@ -2,6 +2,7 @@
 // the program's printer, where it is printed or saved as a PDF file.
 #include "orders/ZOV00100.h"
 
+#include "library/arquivos_banco.h"
 #include "library/dialogs.h"
 #include "library/dialogs_qt.h"
 #include "library/errors.h"
@@ -40,7 +41,14 @@ void ImprimePedido(Database& db, const QString& cdFilial, const QString& nrPedid
     preview.setObjectName(QStringLiteral("dlgEspelhoPedido"));
     preview.setWindowTitle(QStringLiteral("Pedido %1").arg(nrPedido));
     QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview,
-                     [&espelho](QPrinter* printer) { runGuarded([&] { espelho->imprime(*printer); }); });
+                     [&espelho](QPrinter* printer) {
+                         runGuarded([&] {
+                             // Printing to a file never writes over the database's own.
+                             if (arquivoDoBanco(printer->outputFileName()))
+                                 MensErro(msgArquivoDoBanco(), true);
+                             espelho->imprime(*printer);
+                         });
+                     });
     if (auto* barra = preview.findChild<QToolBar*>()) {
         barra->addSeparator();
         QAction* pdf = barra->addAction(QStringLiteral("Salvar PDF"));

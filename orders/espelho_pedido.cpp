@@ -1,5 +1,6 @@
 #include "orders/espelho_pedido.h"
 
+#include "library/arquivos_banco.h"
 #include "library/database.h"
 #include "library/dataset.h"
 #include "library/errors.h"
@@ -453,6 +454,8 @@ int EspelhoPedido::imprime(QPagedPaintDevice& device, const QDateTime& momento) 
 
 void EspelhoPedido::gravaPdf(const QString& arquivo, const QDateTime& momento) const
 {
+    if (arquivoDoBanco(arquivo))
+        throw Error(msgArquivoDoBanco());
     // Written whole or not at all: a failure leaves no half file behind.
     QSaveFile file(arquivo);
     if (!file.open(QIODevice::WriteOnly))

@@ -1,10 +1,12 @@
 // Start-up pieces that can run without the login: Qt's own texts in Portuguese,
 // the windows' icon.
+#include "app/outra_copia.h"
 #include "app/startup.h"
 
 #include <QApplication>
 #include <QIcon>
 #include <QImage>
+#include <QTemporaryDir>
 #include <QTranslator>
 #include <gtest/gtest.h>
 
@@ -35,4 +37,23 @@ TEST(Startup, WindowIconIsTheProgramsOwnFromTheResources)
     ASSERT_EQ(image.size(), QSize(256, 256));
     EXPECT_EQ(qAlpha(image.pixel(0, 0)), 0);
     EXPECT_EQ(image.pixelColor(128, 40), QColor(Qt::white));
+}
+
+namespace {
+int chamadas = 0;
+}
+
+TEST(Startup, ASecondStartOnTheSameDatabaseCallsTheFirstForward)
+{
+    QTemporaryDir dir;
+    const QString banco = dir.filePath(QStringLiteral("dbVelmora.sqlite"));
+    EXPECT_FALSE(ChamaCopiaAberta(banco)) << "nobody holds it yet";
+    SetAoSerChamada([] { ++chamadas; });
+    EscutaOutrasCopias(banco);
+    EXPECT_FALSE(ChamaCopiaAberta(dir.filePath(QStringLiteral("outro.sqlite"))));
+    EXPECT_TRUE(ChamaCopiaAberta(banco));
+    for (int i = 0; i < 100 && chamadas == 0; ++i)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    EXPECT_EQ(chamadas, 1);
+    SetAoSerChamada(nullptr);
 }

@@ -250,6 +250,20 @@ TEST(LocalDatabaseFile, OnlyThisProgramsFilesAreOpenedAndTheyAreMarked)
     FreeDBGeralPed();
     SetDatabasePath(old);
     EXPECT_THROW(ActiveDBGeralPed(), Error);
+    // One a newer program made is refused, untouched, rather than half understood.
+    {
+        Database raw(old, Database::Mode::OpenExisting);
+        raw.setApplicationId(0x5A4F5650, 99);
+    }
+    FreeDBGeralPed();
+    SetDatabasePath(old);
+    try {
+        ActiveDBGeralPed();
+        FAIL() << "opened a newer program's database";
+    } catch (const Error& e) {
+        EXPECT_TRUE(e.text().contains(QStringLiteral("versão mais nova do Pedidos ZOV-RA (versão 99 do banco"))) << e.what();
+    }
+    EXPECT_EQ(Database(old, Database::Mode::OpenExisting).scalar(QStringLiteral("PRAGMA user_version")).toInt(), 99);
     FreeDBGeralPed();
     SetDatabasePath(QString());
 }

@@ -13,6 +13,7 @@
 #include "tests/support/temp_database.h"
 
 #include <QProcess>
+#include "db/dbgeralped.h"
 #include <QTextCursor>
 #include <QTextDocument>
 #include <gtest/gtest.h>
@@ -271,6 +272,7 @@ TEST_F(ExportE2E, HeadlessExportPrintsRefusalsAndCountsAndSaysWhatFailed)
     pedido("0000000052", {{kSoap, 1}});
     const QString exe = QStringLiteral(ZOV_PEDIDOS);
     auto roda = [&](const QStringList& extra, QString* out = nullptr, QString* err = nullptr) {
+        FreeDBGeralPed(); // one program per database: this one lets it go
         QProcess p;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.remove(QStringLiteral("DISPLAY"));

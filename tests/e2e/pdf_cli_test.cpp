@@ -1,8 +1,10 @@
 // zov-pedidos --pdf as a script runs it, with no display: the exit codes and
 // the file it writes.
 #include "tests/orders/pedidos_fixture.h"
+#include "db/dbgeralped.h"
 #include "tests/support/temp_database.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -21,8 +23,11 @@ protected:
         test::itemGravado(tdb.db(), QStringLiteral("0000000012"), QStringLiteral("001"));
     }
     // Runs the program without a display; its stderr goes to err.
-    int roda(const QStringList& args)
+    int roda(const QStringList& args, bool liberaBanco = true)
     {
+        // One program per database: this one lets it go, as a closed window does.
+        if (liberaBanco)
+            FreeDBGeralPed();
         QProcess p;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         for (const char* var : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
@@ -63,6 +68,13 @@ TEST_F(PdfCli, AMissingOrderOrAFileThatCannotBeWrittenIsOne)
 
     EXPECT_EQ(roda(pdf("12", "1", saida("falta/doze.pdf"))), 1);
     EXPECT_TRUE(err.contains(saida("falta/doze.pdf"))) << err.toStdString();
+
+    // While another copy holds the database the command says so and writes nothing.
+    tdb.db();
+    EXPECT_EQ(roda(pdf("12", "1", saida("aberto.pdf")), false), 1);
+    EXPECT_TRUE(err.contains(QStringLiteral("já está em uso por outra cópia do Pedidos ZOV-RA (processo %1").arg(QCoreApplication::applicationPid())))
+        << err.toStdString();
+    EXPECT_FALSE(QFile::exists(saida("aberto.pdf")));
 
     QStringList semBanco = pdf("12", "1", saida("x.pdf"));
     semBanco[1] = saida("nenhum.sqlite");
