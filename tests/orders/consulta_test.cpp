@@ -168,6 +168,48 @@ TEST_F(ConsultaTest, ConfirmAddsEveryChosenProductAsAnItemWithItsPercentage)
     EXPECT_TRUE(cons->escolhas().isEmpty());
 }
 
+TEST_F(ConsultaTest, ConfirmAddsOnlyWhatIsTickedEachOnceAndStopsOnATickedProductWithoutQuantity)
+{
+    auto itens = [&] { return countRows(db(), QStringLiteral("ITEMPEDIDO")); };
+    // A code shorter than the product picture: removed from the chosen list is removed.
+    SetDBPict({QStringLiteral("99.999.9999")});
+    consulta();
+    ASSERT_TRUE(vaiPara("0101"));
+    ASSERT_TRUE(run([&] { cons->marca(); }));
+    digita(ColunaConsulta::Quantidade, "QUANTIDADE", 2);
+    ASSERT_TRUE(run([&] { cons->removeEscolha(0); }));
+    EXPECT_DOUBLE_EQ(cons->totalBruto(), 0.0);
+    EXPECT_FALSE(run([&] { cons->confirma(); }));
+    EXPECT_EQ(dialogs().errors().last(), QStringLiteral("Produto deve ser selecionado."));
+
+    // A ticked product without a quantity, hidden by a search, stops Confirm on its row.
+    ASSERT_TRUE(run([&] { cons->marca(); }));
+    ASSERT_TRUE(run([&] { cons->pesquisa(ColunaConsulta::Nome, QStringLiteral("LAP")); }));
+    ASSERT_TRUE(vaiPara("0102"));
+    ASSERT_TRUE(run([&] { cons->marca(); }));
+    digita(ColunaConsulta::Quantidade, "QUANTIDADE", 2);
+    EXPECT_FALSE(run([&] { cons->confirma(); }));
+    EXPECT_EQ(dialogs().errors().last(), QStringLiteral("Quantidade deve ser informada."));
+    EXPECT_EQ(lista()[QStringLiteral("CDARVPROD")].asString(), QStringLiteral("0101"));
+    EXPECT_EQ(itens(), 0);
+
+    // A failure halfway: what was added is unticked, so the next Confirm adds only the rest.
+    digita(ColunaConsulta::Quantidade, "QUANTIDADE", 1);
+    db().execScript(QStringLiteral("CREATE TRIGGER falha BEFORE INSERT ON ITEMPEDIDO WHEN NEW.CDPRODUTO = 'P2' BEGIN SELECT RAISE(ABORT, 'disco cheio'); END"));
+    EXPECT_FALSE(run([&] { cons->confirma(); }));
+    EXPECT_EQ(itens(), 1);
+    EXPECT_FALSE(cons->escolhido(QStringLiteral("0101")));
+    EXPECT_TRUE(cons->escolhido(QStringLiteral("0102")));
+    EXPECT_EQ(lista()[QStringLiteral("CDARVPROD")].asString(), QStringLiteral("0102"));
+    EXPECT_FALSE(logic->itemEditando()) << "the refused product's line is no line of the order";
+    db().execScript(QStringLiteral("DROP TRIGGER falha"));
+    dialogs().clear();
+    ASSERT_TRUE(run([&] { cons->confirma(); })) << dialogs().errors().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(le(QStringLiteral("SELECT group_concat(CDPRODUTO, ',') FROM (SELECT CDPRODUTO FROM ITEMPEDIDO ORDER BY NRITEMPED)")).toString(),
+              QStringLiteral("P1,P2"));
+    SetDBPict({});
+}
+
 } // namespace
 
 #include "library/dataset_model.h"

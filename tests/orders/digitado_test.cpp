@@ -1,7 +1,6 @@
 // What the salesperson typed survives: a failed store, a repricing, the
 // consultation, an empty next line and a close keep every record in progress
 // as it was typed, and no question waits with the database locked.
-#include "search/ZOV00102_logic.h"
 #include "tests/orders/lanc_pedido_fixture.h"
 
 using namespace zov;
@@ -173,76 +172,6 @@ TEST_F(DigitadoTest, ClosingAsksBeforeDroppingWhatIsTyped)
     EXPECT_FALSE(logic->itemEditando());
     EXPECT_FALSE(logic->pedidoEditando());
     EXPECT_EQ(dialogs().questions(), QStringList(2, QStringLiteral("Cancelar operação?")));
-}
-
-class ConsultaDigitadoTest : public DigitadoTest {
-protected:
-    ConsultaProdLogic& consulta()
-    {
-        abre();
-        preencheNovo();
-        run([&] { logic->mudaPagina(P::Itens); });
-        cons = std::make_unique<ConsultaProdLogic>(db());
-        ParametrosConsulta p;
-        run([&] { p = logic->parametrosConsulta(); });
-        cons->abre(p);
-        return *cons;
-    }
-    bool marca(const char* codigo, double quantidade)
-    {
-        if (!cons->qryProdCompl.locate(QStringLiteral("CDARVPROD"), QString::fromLatin1(codigo)) || !run([&] { cons->marca(); }))
-            return false;
-        if (quantidade == 0)
-            return true;
-        return run([&] {
-            cons->entraCelula(ColunaConsulta::Quantidade, 0);
-            cons->qryProdCompl[QStringLiteral("QUANTIDADE")].setValue(quantidade);
-            cons->saiCelula(ColunaConsulta::Quantidade);
-        });
-    }
-    QString atual() { return cons->qryProdCompl[QStringLiteral("CDARVPROD")].asString(); }
-    std::unique_ptr<ConsultaProdLogic> cons;
-};
-
-TEST_F(ConsultaDigitadoTest, ConfirmAddsOnlyWhatIsTickedEachOnceAndStopsOnATickedProductWithoutQuantity)
-{
-    // A code shorter than the product picture: removed from the chosen list is removed.
-    SetDBPict({QStringLiteral("99.999.9999")});
-    consulta();
-    ASSERT_TRUE(marca("0101", 2));
-    ASSERT_TRUE(run([&] { cons->removeEscolha(0); }));
-    EXPECT_DOUBLE_EQ(cons->totalBruto(), 0.0);
-    EXPECT_FALSE(run([&] { cons->confirma(); }));
-    EXPECT_EQ(dialogs().errors().last(), QStringLiteral("Produto deve ser selecionado."));
-
-    // A ticked product without a quantity, hidden by a search, stops Confirm on its row.
-    ASSERT_TRUE(marca("0101", 0));
-    ASSERT_TRUE(run([&] { cons->pesquisa(ColunaConsulta::Nome, QStringLiteral("LAP")); }));
-    ASSERT_TRUE(marca("0102", 2));
-    EXPECT_FALSE(run([&] { cons->confirma(); }));
-    EXPECT_EQ(dialogs().errors().last(), QStringLiteral("Quantidade deve ser informada."));
-    EXPECT_EQ(atual(), QStringLiteral("0101"));
-    EXPECT_EQ(itensGravados(), 0);
-
-    // A failure halfway: what was added is unticked, so the next Confirm adds only the rest.
-    ASSERT_TRUE(run([&] {
-        cons->entraCelula(ColunaConsulta::Quantidade, 0);
-        cons->qryProdCompl[QStringLiteral("QUANTIDADE")].setValue(1.0);
-        cons->saiCelula(ColunaConsulta::Quantidade);
-    }));
-    db().execScript(QStringLiteral("CREATE TRIGGER falha BEFORE INSERT ON ITEMPEDIDO WHEN NEW.CDPRODUTO = 'P2' BEGIN SELECT RAISE(ABORT, 'disco cheio'); END"));
-    EXPECT_FALSE(run([&] { cons->confirma(); }));
-    EXPECT_EQ(itensGravados(), 1);
-    EXPECT_FALSE(cons->escolhido(QStringLiteral("0101")));
-    EXPECT_TRUE(cons->escolhido(QStringLiteral("0102")));
-    EXPECT_EQ(atual(), QStringLiteral("0102"));
-    EXPECT_FALSE(logic->itemEditando()) << "the refused line is no line of the order";
-    consertaBanco();
-    dialogs().clear();
-    ASSERT_TRUE(run([&] { cons->confirma(); })) << dialogs().errors().join(QLatin1Char('|')).toStdString();
-    EXPECT_EQ(le(QStringLiteral("SELECT group_concat(CDPRODUTO, ',') FROM (SELECT CDPRODUTO FROM ITEMPEDIDO ORDER BY NRITEMPED)")).toString(),
-              QStringLiteral("P1,P2"));
-    SetDBPict({});
 }
 
 } // namespace
