@@ -82,8 +82,9 @@ TEST_F(DigitadoTest, AFailedConfirmKeepsTheLineTheHeaderAndTheObservationAsTyped
         EXPECT_EQ(itensGravados(), novaLinha ? 2 : 1);
         EXPECT_EQ(le(QStringLiteral("SELECT QTITEMPED FROM ITEMPEDIDO ORDER BY NRITEMPED DESC LIMIT 1")).toDouble(), novaLinha ? 3.0 : 7.0);
         EXPECT_EQ(le(QStringLiteral("SELECT count(*) FROM OBSPEDIDO")).toInt(), 1);
-        if (c.novaEntrega)
-            EXPECT_EQ(le(QStringLiteral("SELECT count(*) FROM ITEMPEDIDO WHERE date(DTENTITPED) = date('now', '+5 day')")).toInt(), 2);
+        if (c.novaEntrega) {
+            EXPECT_EQ(le(QStringLiteral("SELECT count(*) FROM ITEMPEDIDO WHERE date(DTENTITPED) = date('now', 'localtime', '+5 day')")).toInt(), 2);
+        }
     }
 }
 
