@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <QUuid>
 
 namespace zov {
 
@@ -38,7 +39,8 @@ QString& pathOverride()
 
 // This program's mark in the file's header ("ZOVP"), and its schema version.
 constexpr qint32 kApplicationId = 0x5A4F5650;
-constexpr int kSchemaVersion = 1;
+// 2: the installation identity (INSTALACAO).
+constexpr int kSchemaVersion = 2;
 
 bool holdsOurTables(Database& db)
 {
@@ -71,6 +73,25 @@ void identificaBanco(Database& db)
     db.transaction([&] {
         if (empty)
             db.execScript(QString::fromUtf8(schemaSql()));
+        db.setApplicationId(kApplicationId, kSchemaVersion);
+    });
+}
+
+// Every database has its installation identity: a new one gets it with its
+// tables, one made before it on its first open.
+void garanteInstalacao(Database& db)
+{
+    auto falta = [&] {
+        return db.scalar(QStringLiteral("PRAGMA user_version")).toInt() < kSchemaVersion || !db.tableExists(QStringLiteral("INSTALACAO"))
+               || db.scalar(QStringLiteral("SELECT count(*) FROM INSTALACAO")).toInt() == 0;
+    };
+    if (!falta())
+        return;
+    db.transaction([&] {
+        db.execScript(QStringLiteral("CREATE TABLE IF NOT EXISTS INSTALACAO (IDINSTALACAO VARCHAR(36) NOT NULL, PRIMARY KEY (IDINSTALACAO))"));
+        if (db.scalar(QStringLiteral("SELECT count(*) FROM INSTALACAO")).toInt() == 0)
+            db.exec(QStringLiteral("INSERT INTO INSTALACAO (IDINSTALACAO) VALUES (:ID)"),
+                    {{QStringLiteral("ID"), QUuid::createUuid().toString(QUuid::WithoutBraces)}});
         db.setApplicationId(kApplicationId, kSchemaVersion);
     });
 }
@@ -121,6 +142,7 @@ void TdtmDBGeralPed::connect()
     TravaBanco(path);
     SetArquivoBanco(path);
     auto db = std::make_unique<Database>(path, Database::Mode::CreateIfMissing, &identificaBanco);
+    garanteInstalacao(*db);
 
     qryParamGeral.setDatabase(db.get());
     qryInsParamGeral.setDatabase(db.get());
@@ -141,6 +163,11 @@ void TdtmDBGeralPed::connect()
 }
 
 void SetDatabasePath(const QString& path) { pathOverride() = path; }
+
+QString IdInstalacao()
+{
+    return DataBaseGeralPed().scalar(QStringLiteral("SELECT IDINSTALACAO FROM INSTALACAO ORDER BY rowid LIMIT 1")).toString();
+}
 
 QString DefaultDatabasePath()
 {

@@ -39,6 +39,9 @@ extern const char* const kPictFieldNames[17];
 // Where the database file is: --database, else ZOV_DATABASE, else
 // dbVelmora.sqlite in the user's data folder.
 void SetDatabasePath(const QString& path);
+// The identity of this installation (INSTALACAO): made with the database,
+// kept in it; the server knows exported orders by it.
+QString IdInstalacao();
 QString DatabasePath();
 QString DefaultDatabasePath();
 

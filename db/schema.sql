@@ -113,6 +113,13 @@ CREATE TABLE PARAMPEDIDO (
 );
 
 -- Transmission parameters
+-- The identity of this installation: a random UUID made with the database
+-- and kept in it (a copied file keeps it). The server knows an exported
+-- order by its branch, its number and this identity.
+CREATE TABLE INSTALACAO (
+  IDINSTALACAO VARCHAR(36) NOT NULL,
+  PRIMARY KEY (IDINSTALACAO)
+);
 CREATE TABLE PARAMPEDZOVRA (
   NRIPSERVAPLIQ VARCHAR(20)
 );

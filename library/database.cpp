@@ -602,6 +602,8 @@ void Database::transaction(const std::function<void()>& body)
     }
 }
 
+void Database::setBusyTimeout(int ms) { sqlite3_busy_timeout(db_, ms); }
+
 void Database::setFullDurability(bool full)
 {
     execScript(full ? QStringLiteral("PRAGMA synchronous=FULL") : QStringLiteral("PRAGMA synchronous=NORMAL"));

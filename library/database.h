@@ -125,6 +125,8 @@ public:
 
     // Bulk reference loads may trade durability for speed; orders never do.
     void setFullDurability(bool full);
+    // How long a statement waits for another connection's write (5 s unless told).
+    void setBusyTimeout(int ms);
 
 private:
     void finishTransaction(bool committed);

@@ -1,6 +1,7 @@
 #include "server/app_server.h"
 
 #include "library/errors.h"
+#include "server/http_front.h"
 #include "server/remote_methods.h"
 #include "server/server_database.h"
 #include "transfer/protocol.h"
@@ -16,7 +17,6 @@
 #include <cstdio>
 #include <sys/socket.h>
 #include <cstdlib>
-#include <httplib.h>
 
 namespace zov::server {
 
@@ -47,7 +47,8 @@ void reply(httplib::Response& res, int status, std::string body)
 
 struct AppServer::Impl {
     QString path;
-    httplib::Server http;
+    HttpHandling http; // answers the requests
+    HttpFront front{http}; // accepts the connections and admits them
     std::atomic<bool> logging{false};
     std::size_t bodyLimit = kMaxBodyBytes;
     std::atomic<int> listenSocket{-1};
@@ -204,22 +205,27 @@ AppServer::AppServer(QString databasePath) : d(std::make_unique<Impl>())
     // Compressed bodies are limited once inflated (readBody); this bounds
     // what a client may send at all.
     d->http.set_payload_max_length(kMaxBodyBytes);
-    // A client that stops sending in the middle of a request is cut soon:
-    // slow senders must not hold the threads the others need.
-    d->http.set_read_timeout(2, 0);
+    // An upload over a mobile link stalls for seconds at a time: pauses of up
+    // to a minute between bytes are allowed. Slow senders are kept from taking
+    // every thread by the front's caps instead.
+    d->http.set_read_timeout(60, 0);
     // The library listens with a backlog of 5: forty salespeople connecting at
     // once overflowed it and had their connections dropped. The socket is
     // kept here and given a real backlog after bind (listen() again does that).
-    d->http.set_socket_options([this](socket_t sock) {
+    d->front.set_socket_options([this](socket_t sock) {
         httplib::default_socket_options(sock);
         d->listenSocket = int(sock);
     });
     // Downloads can be long: enough threads that the connection test and
-    // other calls are answered while many run.
-    d->http.new_task_queue = [] {
-        const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
-        return new httplib::ThreadPool(std::max<std::size_t>(64, std::size_t(cores) * 16));
-    };
+    // other calls are answered while many run. A quarter of them stay free to
+    // turn away what the caps refuse.
+    const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+    const std::size_t threads = std::max<std::size_t>(128, std::size_t(cores) * 32);
+    d->front.new_task_queue = [threads] { return new httplib::ThreadPool(threads); };
+    // Half of the admitted for one address: an office behind one router still
+    // exports at the end of the day, and one address never takes them all.
+    const std::size_t admitted = threads - threads / 4;
+    d->front.setCaps(admitted / 2, admitted);
     // Anything else: a 404 with an error body, as every failure has one.
     d->http.set_error_handler(httplib::Server::HandlerWithResponse([](const httplib::Request& req, httplib::Response& res) {
         if (!res.body.empty())
@@ -251,13 +257,13 @@ int AppServer::bind(const QString& host, int port)
 {
     const std::string h = host.toStdString();
     if (port == 0) {
-        const int bound = d->http.bind_to_any_port(h);
+        const int bound = d->front.bind_to_any_port(h);
         if (bound <= 0)
             throw Error(QStringLiteral("Não foi possível escutar em %1.").arg(host));
         widenBacklog();
         return bound;
     }
-    if (!d->http.bind_to_port(h, port))
+    if (!d->front.bind_to_port(h, port))
         throw Error(QStringLiteral("Não foi possível escutar em %1:%2 (porta em uso ou sem permissão).").arg(host).arg(port));
     widenBacklog();
     return port;
@@ -271,7 +277,9 @@ void AppServer::listen()
             return;
         d->listening = true;
     }
-    d->http.listen_after_bind();
+    d->http.setOpen(true);
+    d->front.listen_after_bind();
+    d->http.setOpen(false);
     {
         const std::lock_guard<std::mutex> lock(d->lifecycle);
         d->listening = false;
@@ -279,7 +287,7 @@ void AppServer::listen()
     d->listenEnded.notify_all();
 }
 
-bool AppServer::isRunning() const { return d->http.is_running(); }
+bool AppServer::isRunning() const { return d->front.is_running(); }
 
 void AppServer::stop()
 {
@@ -288,8 +296,9 @@ void AppServer::stop()
     // The loop only answers stop() once it runs; until then, ask again shortly.
     bool asked = false;
     while (d->listening) {
-        if (!asked && d->http.is_running()) {
-            d->http.stop();
+        if (!asked && d->front.is_running()) {
+            d->http.setOpen(false); // connections kept alive end with their request
+            d->front.stop();
             asked = true;
         }
         d->listenEnded.wait_for(lock, std::chrono::milliseconds(2));

@@ -12,16 +12,18 @@ namespace zov::server {
 namespace {
 
 const char* const kHeaderTable = R"sql(
--- One row per received copy: the same branch and number from two workstation
--- users are two orders, kept side by side.
+-- One row per received copy: the same branch and number from two
+-- installations (older clients: two workstation users) are two orders, kept
+-- side by side. IDINSTALACAO is '' for a copy from an older client.
 CREATE TABLE PEDIDORECEBIDO (
   IDRECEBIDO INTEGER PRIMARY KEY,
   CDFILIAL VARCHAR(4) NOT NULL,
   NRPEDIDO VARCHAR(10) NOT NULL,
   NMUSUARIO VARCHAR(60) NOT NULL DEFAULT '',
+  IDINSTALACAO VARCHAR(64) NOT NULL DEFAULT '',
   CDFILIALENV VARCHAR(4),
   DTRECEBIDO DATETIME NOT NULL,
-  UNIQUE (CDFILIAL, NRPEDIDO, NMUSUARIO)
+  UNIQUE (CDFILIAL, NRPEDIDO, IDINSTALACAO, NMUSUARIO)
 );
 )sql";
 
@@ -76,17 +78,25 @@ struct Layout {
 QString byReceivedId(const QString& a) { return QStringLiteral("%1.IDRECEBIDO = R.IDRECEBIDO").arg(a); }
 QString byBranchAndNumber(const QString& a) { return QStringLiteral("%1.CDFILIAL = R.CDFILIAL AND %1.NRPEDIDO = R.NRPEDIDO").arg(a); }
 
-QString listingSql(const Layout& l)
+bool hasColumn(Database& db, const char* table, const char* column)
+{
+    return db.scalar(QStringLiteral("SELECT COUNT(*) FROM pragma_table_info(:T) WHERE name = :C"),
+                     {{QStringLiteral("T"), QLatin1String(table)}, {QStringLiteral("C"), QLatin1String(column)}})
+               .toInt() > 0;
+}
+
+QString listingSql(const Layout& l, bool installation)
 {
     return QStringLiteral(
-               "SELECT R.CDFILIAL, R.NRPEDIDO, ifnull(R.NMUSUARIO, '') AS NMUSUARIO, "
+               "SELECT R.CDFILIAL, R.NRPEDIDO, ifnull(R.NMUSUARIO, '') AS NMUSUARIO, %7 AS IDINSTALACAO, "
                "ifnull(strftime('%d/%m/%Y %H:%M:%S', R.DTRECEBIDO), R.DTRECEBIDO) AS RECEBIDO, "
                "(SELECT P.CDCLIENTE FROM %1 P WHERE %4) AS CDCLIENTE, "
                "(SELECT COUNT(*) FROM %2 I WHERE %5) AS ITENS, "
                "(SELECT TOTAL(ifnull(I.QTITEMPED, 0) * ifnull(I.VRPREUNITPED, 0) - ifnull(I.VRDESITPED, 0)) FROM %2 I WHERE %5) AS TOTAL, "
                "EXISTS (SELECT 1 FROM %3 O WHERE %6 AND length(O.TXOBSPED) > 0) AS OBS "
-               "FROM PEDIDORECEBIDO R ORDER BY R.CDFILIAL, R.NRPEDIDO, NMUSUARIO")
-        .arg(l.orders, l.items, l.notes, l.match(QStringLiteral("P")), l.match(QStringLiteral("I")), l.match(QStringLiteral("O")));
+               "FROM PEDIDORECEBIDO R ORDER BY R.CDFILIAL, R.NRPEDIDO, NMUSUARIO, IDINSTALACAO")
+        .arg(l.orders, l.items, l.notes, l.match(QStringLiteral("P")), l.match(QStringLiteral("I")), l.match(QStringLiteral("O")),
+             installation ? QStringLiteral("ifnull(R.IDINSTALACAO, '')") : QStringLiteral("''"));
 }
 
 // Money as people here read it: decimal comma, two places.
@@ -130,8 +140,25 @@ bool hasOldReceivedOrders(Database& db)
            db.scalar(QStringLiteral("SELECT COUNT(*) FROM pragma_table_info('PEDIDORECEBIDO') WHERE name = 'IDRECEBIDO'")).toInt() == 0;
 }
 
+bool lacksInstallationIdentity(Database& db)
+{
+    return db.tableExists(QStringLiteral("PEDIDORECEBIDO")) && !hasOldReceivedOrders(db) && !hasColumn(db, "PEDIDORECEBIDO", "IDINSTALACAO");
+}
+
 void migrateReceivedOrders(Database& db)
 {
+    // Copies kept before installations had an identity: theirs is ''.
+    if (lacksInstallationIdentity(db)) {
+        db.transaction([&] {
+            if (!lacksInstallationIdentity(db))
+                return;
+            db.execScript(QStringLiteral("ALTER TABLE PEDIDORECEBIDO RENAME TO PEDIDORECEBIDOV1"));
+            db.execScript(QString::fromLatin1(kHeaderTable));
+            db.execScript(QStringLiteral("INSERT INTO PEDIDORECEBIDO (IDRECEBIDO, CDFILIAL, NRPEDIDO, NMUSUARIO, CDFILIALENV, DTRECEBIDO) "
+                                         "SELECT IDRECEBIDO, CDFILIAL, NRPEDIDO, NMUSUARIO, CDFILIALENV, DTRECEBIDO FROM PEDIDORECEBIDOV1"));
+            db.execScript(QStringLiteral("DROP TABLE PEDIDORECEBIDOV1"));
+        });
+    }
     if (!hasOldReceivedOrders(db))
         return;
     db.transaction([&] {
@@ -169,18 +196,19 @@ QString receivedOrdersListing(Database& db)
     const Layout layout = hasOldReceivedOrders(db)
                               ? Layout{QStringLiteral("PEDIDO"), QStringLiteral("ITEMPEDIDO"), QStringLiteral("OBSPEDIDO"), &byBranchAndNumber}
                               : Layout{QStringLiteral("PEDIDOREC"), QStringLiteral("ITEMPEDIDOREC"), QStringLiteral("OBSPEDIDOREC"), &byReceivedId};
-    const QStringList heading = {QStringLiteral("Filial"),  QStringLiteral("Pedido"), QStringLiteral("Usuário"),
-                                 QStringLiteral("Recebido em"), QStringLiteral("Cliente"), QStringLiteral("Itens"),
-                                 QStringLiteral("Total"),   QStringLiteral("Observação")};
-    const std::vector<bool> right = {false, false, false, false, false, true, true, false};
+    const QStringList heading = {QStringLiteral("Filial"),      QStringLiteral("Pedido"),  QStringLiteral("Usuário"),
+                                 QStringLiteral("Instalação"),  QStringLiteral("Recebido em"), QStringLiteral("Cliente"),
+                                 QStringLiteral("Itens"),       QStringLiteral("Total"),   QStringLiteral("Observação")};
+    const std::vector<bool> right = {false, false, false, false, false, false, true, true, false};
     std::vector<QStringList> rows;
-    Statement st(db, listingSql(layout));
+    Statement st(db, listingSql(layout, !hasOldReceivedOrders(db) && hasColumn(db, "PEDIDORECEBIDO", "IDINSTALACAO")));
     while (st.step()) {
+        const QString installation = st.value(3, FieldKind::Text).toString();
         rows.push_back({st.value(0, FieldKind::Text).toString(), st.value(1, FieldKind::Text).toString(),
-                        userLabel(st.value(2, FieldKind::Text).toString()), st.value(3, FieldKind::Text).toString(),
-                        st.value(4, FieldKind::Text).toString(), QString::number(st.value(5, FieldKind::Integer).toLongLong()),
-                        money(st.value(6, FieldKind::Number).toDouble()),
-                        st.value(7, FieldKind::Integer).toInt() ? QStringLiteral("com observação") : QStringLiteral("sem observação")});
+                        userLabel(st.value(2, FieldKind::Text).toString()), installation.isEmpty() ? QStringLiteral("-") : installation.left(8),
+                        st.value(4, FieldKind::Text).toString(), st.value(5, FieldKind::Text).toString(),
+                        QString::number(st.value(6, FieldKind::Integer).toLongLong()), money(st.value(7, FieldKind::Number).toDouble()),
+                        st.value(8, FieldKind::Integer).toInt() ? QStringLiteral("com observação") : QStringLiteral("sem observação")});
     }
     if (rows.empty())
         return QStringLiteral("Nenhum pedido recebido.\n");

@@ -192,8 +192,14 @@ std::unique_ptr<Database> openChecked(const QString& path, bool readOnly)
 std::unique_ptr<Database> openServerDatabase(const QString& path)
 {
     auto db = openChecked(path, false);
+    // Calls that arrive together wait for each other's writes: an end of day
+    // of exports must not fail because another is writing.
+    db->setBusyTimeout(120000);
     ensureStampClock(*db);
     migrateReceivedOrders(*db);
+    // SetPedidos looks deleted customers up by key.
+    if (db->scalar(QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE name = 'IX_LOGDELECAO_CHAVE'")).toInt() == 0)
+        db->execScript(QStringLiteral("CREATE INDEX IF NOT EXISTS IX_LOGDELECAO_CHAVE ON LOGDELECAO (NMTABELA, DSKEYCACHE)"));
     return db;
 }
 

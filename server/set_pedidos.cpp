@@ -1,11 +1,14 @@
 // SetPedidos: stores the orders whose customer and products are active here,
-// reports the others, and adds the customers and addresses not known yet.
-// An order is known by branch, number and workstation user. The whole call is
-// one transaction.
+// reports the others, and adds the customers and addresses not known yet
+// (never one whose deletion was logged). An order is known by branch, number
+// and the installation it came from (older clients: the workstation user).
+// The request is decoded and checked first; the write is one short transaction.
+#include "server/order_checks.h"
 #include "server/received_orders.h"
 #include "server/remote_methods.h"
 
 #include <QHash>
+#include <QSet>
 
 namespace zov::server {
 
@@ -25,13 +28,14 @@ QStringList tableColumns(Database& db, const QString& table)
 
 const QString kReceivedId = QStringLiteral("IDRECEBIDO");
 
+
 // Inserts packet rows into a table: the packet's columns the table knows, the
 // others ignored. The tables of a received copy also get the copy's id, which
 // is the server's own: a packet column of that name is ignored too.
 class RowInserter {
 public:
     enum Copy { Plain, OfReceivedCopy };
-    RowInserter(Database& db, const QString& table, const Packet& packet, Copy copy = Plain)
+    RowInserter(Database& db, const QString& table, const Packet& packet, Copy copy = Plain, const char* verb = "INSERT")
         : packet_(packet), copy_(copy == OfReceivedCopy)
     {
         const QStringList known = tableColumns(db, table);
@@ -48,11 +52,11 @@ public:
                 marks << QStringLiteral("?");
             }
         }
-        st_ = std::make_unique<Statement>(db, QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                                                   .arg(table, names.join(QStringLiteral(", ")), marks.join(QStringLiteral(", "))));
+        st_ = std::make_unique<Statement>(db, QStringLiteral("%1 INTO %2 (%3) VALUES (%4)")
+                                                   .arg(QLatin1String(verb), table, names.join(QStringLiteral(", ")),
+                                                        marks.join(QStringLiteral(", "))));
     }
     void insert(int row, qint64 copyId = 0) { insertValues(packet_.row(row), copyId); }
-    // A row of a packet with these columns (one read while the request is decoded).
     void insertValues(const PacketRow& values, qint64 copyId = 0)
     {
         const int first = copy_ ? 2 : 1;
@@ -85,14 +89,19 @@ void requireColumns(const Packet& p, int argument, std::initializer_list<const c
     }
 }
 
-QString quotedUser(const QString& user) { return user.isEmpty() ? QStringLiteral("(sem usuário)") : QStringLiteral("\"%1\"").arg(user); }
-
 // "a", "a e b", "a, b e c"
 QString spokenList(const QStringList& words)
 {
     if (words.size() < 2)
         return words.join(QString());
     return words.mid(0, words.size() - 1).join(QStringLiteral(", ")) + QStringLiteral(" e ") + words.last();
+}
+
+// Where a copy came from, as the log and the listing say it.
+QString origin(const QString& installation, const QString& user)
+{
+    const QString who = user.isEmpty() ? QStringLiteral("(sem usuário)") : QStringLiteral("\"%1\"").arg(user);
+    return installation.isEmpty() ? who : QStringLiteral("a instalação %1 (usuário %2)").arg(installation.left(8), who);
 }
 
 [[noreturn]] void missingKey(int argument, int row)
@@ -102,53 +111,92 @@ QString spokenList(const QStringList& words)
                            .arg(QString::fromUtf8(kPacketNames[argument])));
 }
 
-// The customers (argument 4) or their addresses (argument 5) this server does
-// not know yet are added; its own copy wins for the ones it knows, so a
-// customer made inactive here stays inactive. Row by row, so a hundred
-// thousand of them never need to be held.
-class NewCustomerRows {
+// The customers (argument 4) and addresses (argument 5) of a request this
+// server does not know: found while the request is decoded, with reads only,
+// and written in the call's transaction. Its own copy wins for the ones it
+// knows, so a customer made inactive here stays inactive; one whose deletion
+// it logged is never made again. A request carries every active customer of
+// the laptop, so the known ones are never held.
+class NewCustomers {
 public:
-    NewCustomerRows(Database& db, int argument, const Packet& columns)
-        : argument_(argument),
-          code_(columns.columnIndex(QStringLiteral("CDCLIENTE"))),
-          kind_(argument == 4 ? columns.columnIndex(QStringLiteral("IDTPENDECLIE")) : -1),
-          known_(db, argument == 3 ? QStringLiteral("SELECT 1 FROM CLIENTE WHERE CDCLIENTE = :C")
-                                   : QStringLiteral("SELECT 1 FROM ENDECLIE WHERE CDCLIENTE = :C AND IDTPENDECLIE = :T")),
-          insert_(db, argument == 3 ? QStringLiteral("CLIENTE") : QStringLiteral("ENDECLIE"), columns)
+    explicit NewCustomers(Database& db)
+        : knownCustomer_(db, QStringLiteral("SELECT 1 FROM CLIENTE WHERE CDCLIENTE = :C")),
+          knownAddress_(db, QStringLiteral("SELECT 1 FROM ENDECLIE WHERE CDCLIENTE = :C AND IDTPENDECLIE = :T")),
+          deleted_(db, QStringLiteral("SELECT 1 FROM LOGDELECAO WHERE NMTABELA = :N AND DSKEYCACHE = :K"))
     {
     }
-    void row(const PacketRow& values)
+    void begin(int argument, const std::vector<PacketColumn>& columns)
+    {
+        Packet& p = argument == 3 ? customers_ : addresses_;
+        p = Packet(columns);
+        code_ = p.columnIndex(QStringLiteral("CDCLIENTE"));
+        kind_ = argument == 4 ? p.columnIndex(QStringLiteral("IDTPENDECLIE")) : -1;
+        rows_ = 0;
+    }
+    void row(int argument, const PacketRow& values)
     {
         if (rows_++ == 0) {
             if (code_ < 0)
-                missingColumn("CDCLIENTE");
-            if (argument_ == 4 && kind_ < 0)
-                missingColumn("IDTPENDECLIE");
+                missingColumn(argument, "CDCLIENTE");
+            if (argument == 4 && kind_ < 0)
+                missingColumn(argument, "IDTPENDECLIE");
         }
         const QString code = values.value(code_).toString().trimmed();
         const QString kind = kind_ >= 0 ? values.value(kind_).toString().trimmed() : QString();
-        if (code.isEmpty() || (argument_ == 4 && kind.isEmpty()))
-            missingKey(argument_, rows_ - 1);
-        known_.bind(QStringLiteral("C"), code);
-        if (argument_ == 4)
-            known_.bind(QStringLiteral("T"), kind);
-        const bool exists = known_.step();
-        known_.reset();
-        if (!exists)
-            insert_.insertValues(values);
+        if (code.isEmpty() || (argument == 4 && kind.isEmpty()))
+            missingKey(argument, rows_ - 1);
+        Statement& known = argument == 3 ? knownCustomer_ : knownAddress_;
+        known.bind(QStringLiteral("C"), code);
+        if (argument == 4)
+            known.bind(QStringLiteral("T"), kind);
+        const bool exists = known.step();
+        known.reset();
+        if (exists)
+            return;
+        const bool customerDeleted = wasDeleted(QStringLiteral("CLIENTE"), QStringLiteral("CDCLIENTE=%1;").arg(code));
+        if (customerDeleted)
+            deletedCustomers_.insert(code);
+        if (customerDeleted
+            || (argument == 4 && wasDeleted(QStringLiteral("ENDECLIE"), QStringLiteral("CDCLIENTE=%1;IDTPENDECLIE=%2;").arg(code, kind))))
+            return;
+        (argument == 3 ? customers_ : addresses_).addCheckedRow(values);
+    }
+    // Inside the call's transaction; another call may have added some meanwhile.
+    void write(Database& db)
+    {
+        for (Packet* p : {&customers_, &addresses_}) {
+            if (p->rowCount() == 0)
+                continue;
+            RowInserter insert(db, p == &customers_ ? QStringLiteral("CLIENTE") : QStringLiteral("ENDECLIE"), *p, RowInserter::Plain,
+                               "INSERT OR IGNORE");
+            for (int r = 0; r < p->rowCount(); ++r)
+                insert.insert(r);
+        }
+    }
+    // A customer the request does not carry: deleted here?
+    bool wasDeletedCustomer(const QString& customer)
+    {
+        return deletedCustomers_.contains(customer) || wasDeleted(QStringLiteral("CLIENTE"), QStringLiteral("CDCLIENTE=%1;").arg(customer));
     }
 
 private:
-    [[noreturn]] void missingColumn(const char* column)
+    bool wasDeleted(const QString& table, const QString& key)
+    {
+        deleted_.bind(QStringLiteral("N"), table);
+        deleted_.bind(QStringLiteral("K"), key);
+        const bool found = deleted_.step();
+        deleted_.reset();
+        return found;
+    }
+    [[noreturn]] static void missingColumn(int argument, const char* column)
     {
         throw RequestError(QStringLiteral("SetPedidos: o pacote de %1 não tem a coluna %2.")
-                               .arg(QString::fromUtf8(kPacketNames[argument_]), QLatin1String(column)));
+                               .arg(QString::fromUtf8(kPacketNames[argument]), QLatin1String(column)));
     }
-    int argument_;
-    int code_, kind_;
-    Statement known_;
-    RowInserter insert_;
-    int rows_ = 0;
+    Statement knownCustomer_, knownAddress_, deleted_;
+    Packet customers_, addresses_;
+    QSet<QString> deletedCustomers_;
+    int code_ = -1, kind_ = -1, rows_ = 0;
 };
 
 // The database failed under the decoder: the server's fault, not the request's.
@@ -157,46 +205,236 @@ public:
     using Error::Error;
 };
 
-// Hands the customers and addresses of a request to NewCustomerRows while
-// it is decoded.
+// Hands the customers and addresses of a request to NewCustomers while it is decoded.
 class StreamedCustomers final : public ReplyConsumer {
 public:
-    explicit StreamedCustomers(Database& db) : db_(db) {}
-    void beginPacket(int index, const std::vector<PacketColumn>& columns) override
-    {
-        columns_ = std::make_unique<Packet>(columns);
-        rows_ = std::make_unique<NewCustomerRows>(db_, index, *columns_);
-    }
-    void packetRow(int, PacketRow& values) override
+    explicit StreamedCustomers(NewCustomers& rows) : rows_(rows) {}
+    void beginPacket(int index, const std::vector<PacketColumn>& columns) override { rows_.begin(index, columns); }
+    void packetRow(int index, PacketRow& values) override
     {
         try {
-            rows_->row(values);
+            rows_.row(index, values);
         } catch (const RequestError&) {
             throw;
         } catch (const Error& e) {
             throw WorkFailed(e.text());
         }
     }
-    void endPacket(int) override
-    {
-        rows_.reset();
-        columns_.reset();
-    }
 
 private:
-    Database& db_;
-    std::unique_ptr<Packet> columns_;
-    std::unique_ptr<NewCustomerRows> rows_;
+    NewCustomers& rows_;
 };
+
+// A checked call: its packets and who sent it.
+struct Call {
+    const Packet* orders = nullptr;
+    const Packet* items = nullptr;
+    const Packet* notes = nullptr;
+    QString branch, user, installation;
+};
+
+Call checkedCall(Database& db, const std::vector<WireValue>& args)
+{
+    if (args.size() != 7 && args.size() != 8)
+        throw RequestError(QStringLiteral("SetPedidos espera 8 argumentos e recebeu %1.").arg(args.size()));
+    for (int i = 0; i < 5; ++i) {
+        if (args[std::size_t(i)].kind != WireValue::PacketValue)
+            throw RequestError(QStringLiteral("SetPedidos: o argumento %1 deve ser um pacote de dados e é %2.")
+                                   .arg(i + 1)
+                                   .arg(args[std::size_t(i)].describe()));
+    }
+    for (std::size_t i = 5; i < args.size(); ++i) {
+        if (!args[i].isNull() && args[i].kind != WireValue::Text)
+            throw RequestError(QStringLiteral("SetPedidos: o argumento %1 deve ser um texto.").arg(i + 1));
+    }
+    Call c{args[0].packet.get(), args[1].packet.get(), args[2].packet.get(), args[5].text.trimmed(), args[6].text.trimmed(), {}};
+    if (args.size() == 8) {
+        c.installation = args[7].text.trimmed().toLower();
+        if (c.installation.isEmpty() || c.installation.size() > 64)
+            throw RequestError(QStringLiteral("SetPedidos: o argumento 8 (a identidade da instalação) deve ser um texto de até 64 caracteres."));
+    }
+    requireColumns(*c.orders, 0, {"CDFILIAL", "NRPEDIDO", "CDCLIENTE"});
+    requireColumns(*c.items, 1, {"CDFILIAL", "NRPEDIDO", "NRITEMPED", "CDPRODUTO"});
+    requireColumns(*c.notes, 2, {"CDFILIAL", "NRPEDIDO"});
+    checkReceivedOrders(db, c.branch, *c.orders, *c.items, *c.notes);
+    return c;
+}
+
+const QString kCopyRemoved = QStringLiteral("A cópia recebida antes foi retirada do servidor.");
+
+// The orders of a checked call, inside its transaction; clashes of numbers
+// are handed back to be logged once the call is kept.
+std::string storeOrders(Database& db, const Call& call, NewCustomers& newCustomers, QStringList& clashes)
+{
+    const Packet& orders = *call.orders;
+    const Packet& items = *call.items;
+    const Packet& notes = *call.notes;
+    Packet refusedItems({{"NRPEDIDO", ColumnType::Text},
+                         {"CDARVPROD", ColumnType::Text},
+                         {"NMPRODUTO", ColumnType::Text},
+                         {"CDFILIAL", ColumnType::Text},
+                         {"DSSITUACAO", ColumnType::Text}});
+    Packet refusedOrders({{"CDCLIENTE", ColumnType::Text},
+                          {"IDCLIEATIV", ColumnType::Text},
+                          {"NRPEDIDO", ColumnType::Text},
+                          {"NRINSJURCLIE", ColumnType::Text},
+                          {"NMFANTCLIE", ColumnType::Text},
+                          {"DSSITUACAO", ColumnType::Text}});
+    if (orders.rowCount() > 0) {
+        QHash<QString, QVector<int>> itemsOf, notesOf;
+        for (int r = 0; r < items.rowCount(); ++r)
+            itemsOf[orderKey(text(items, r, QStringLiteral("CDFILIAL")), text(items, r, QStringLiteral("NRPEDIDO")))] << r;
+        for (int r = 0; r < notes.rowCount(); ++r)
+            notesOf[orderKey(text(notes, r, QStringLiteral("CDFILIAL")), text(notes, r, QStringLiteral("NRPEDIDO")))] << r;
+
+        Statement customer(db, QStringLiteral("SELECT IDCLIEATIV, NRINSJURCLIE, NMFANTCLIE FROM CLIENTE WHERE CDCLIENTE = :C"));
+        Statement product(db, QStringLiteral("SELECT CDARVPROD, NMPRODUTO, IDPRODATIVPR FROM PRODUTO WHERE CDPRODUTO = :P"));
+        const QString stamp = QStringLiteral("strftime('%Y-%m-%d %H:%M:%f','now','localtime')");
+        // Its own copy: by installation; an older client's by its user, in any case.
+        Statement findCopy(db, call.installation.isEmpty()
+                                   ? QStringLiteral("SELECT IDRECEBIDO FROM PEDIDORECEBIDO WHERE CDFILIAL = :F AND NRPEDIDO = :N "
+                                                    "AND IDINSTALACAO = '' AND NMUSUARIO = ifnull(:U, '') COLLATE NOCASE ORDER BY IDRECEBIDO LIMIT 1")
+                                   : QStringLiteral("SELECT IDRECEBIDO FROM PEDIDORECEBIDO WHERE CDFILIAL = :F AND NRPEDIDO = :N "
+                                                    "AND IDINSTALACAO = :I ORDER BY IDRECEBIDO LIMIT 1"));
+        Statement others(db, QStringLiteral("SELECT IDINSTALACAO, NMUSUARIO FROM PEDIDORECEBIDO WHERE CDFILIAL = :F AND NRPEDIDO = :N "
+                                            "AND IDRECEBIDO <> :R ORDER BY IDRECEBIDO"));
+        Statement addCopy(db, QStringLiteral("INSERT INTO PEDIDORECEBIDO (CDFILIAL, NRPEDIDO, NMUSUARIO, IDINSTALACAO, CDFILIALENV, DTRECEBIDO) "
+                                             "VALUES (:F, :N, ifnull(:U, ''), ifnull(:I, ''), :E, %1)")
+                                  .arg(stamp));
+        Statement renewCopy(db, QStringLiteral("UPDATE PEDIDORECEBIDO SET CDFILIALENV = :E, NMUSUARIO = ifnull(:U, ''), DTRECEBIDO = %1 WHERE IDRECEBIDO = :R")
+                                    .arg(stamp));
+        Statement dropHeader(db, QStringLiteral("DELETE FROM PEDIDORECEBIDO WHERE IDRECEBIDO = :R"));
+        Statement dropOrder(db, QStringLiteral("DELETE FROM PEDIDOREC WHERE IDRECEBIDO = :R"));
+        Statement dropItems(db, QStringLiteral("DELETE FROM ITEMPEDIDOREC WHERE IDRECEBIDO = :R"));
+        Statement dropNote(db, QStringLiteral("DELETE FROM OBSPEDIDOREC WHERE IDRECEBIDO = :R"));
+        RowInserter insertOrder(db, QStringLiteral("PEDIDOREC"), orders, RowInserter::OfReceivedCopy);
+        std::unique_ptr<RowInserter> insertItem, insertNote;
+        if (items.rowCount() > 0)
+            insertItem = std::make_unique<RowInserter>(db, QStringLiteral("ITEMPEDIDOREC"), items, RowInserter::OfReceivedCopy);
+        if (notes.rowCount() > 0)
+            insertNote = std::make_unique<RowInserter>(db, QStringLiteral("OBSPEDIDOREC"), notes, RowInserter::OfReceivedCopy);
+        auto dropRows = [&](qint64 copy, bool header) {
+            for (Statement* drop : {&dropOrder, &dropItems, &dropNote, &dropHeader}) {
+                if (drop == &dropHeader && !header)
+                    continue;
+                drop->bind(QStringLiteral("R"), copy);
+                drop->exec();
+            }
+        };
+
+        for (int r = 0; r < orders.rowCount(); ++r) {
+            const QString branch = text(orders, r, QStringLiteral("CDFILIAL"));
+            const QString number = text(orders, r, QStringLiteral("NRPEDIDO"));
+            const QString key = orderKey(branch, number);
+            findCopy.bind(QStringLiteral("F"), branch);
+            findCopy.bind(QStringLiteral("N"), number);
+            findCopy.bind(QStringLiteral("U"), call.user);
+            findCopy.bind(QStringLiteral("I"), call.installation);
+            qint64 copy = 0;
+            if (findCopy.step())
+                copy = findCopy.value(0, FieldKind::Integer).toLongLong();
+            findCopy.reset();
+
+            // A refused order of which a copy is held: the copy goes, and the refusal says so.
+            const QVariant note = copy != 0 ? QVariant(kCopyRemoved) : QVariant();
+            const int firstRefusedItem = refusedItems.rowCount();
+            const int firstRefusedOrder = refusedOrders.rowCount();
+            for (int i : itemsOf.value(key)) {
+                const QString code = text(items, i, QStringLiteral("CDPRODUTO"));
+                product.bind(QStringLiteral("P"), code);
+                if (!product.step())
+                    refusedItems.addRow({number, QVariant(), QStringLiteral("Produto %1 não cadastrado no servidor").arg(code), branch, note});
+                else if (product.value(2, FieldKind::Text).toString() != QLatin1String("S"))
+                    refusedItems.addRow({number, product.value(0, FieldKind::Text), product.value(1, FieldKind::Text), branch, note});
+                product.reset();
+            }
+            const QString client = text(orders, r, QStringLiteral("CDCLIENTE"));
+            customer.bind(QStringLiteral("C"), client);
+            if (!customer.step()) {
+                const bool gone = newCustomers.wasDeletedCustomer(client);
+                refusedOrders.addRow({client, QVariant(), number, QVariant(),
+                                      gone ? QStringLiteral("Cliente excluído no servidor") : QStringLiteral("Cliente não cadastrado no servidor"),
+                                      note});
+            } else if (customer.value(0, FieldKind::Text).toString() != QLatin1String("S")) {
+                refusedOrders.addRow({client, customer.value(0, FieldKind::Text), number, customer.value(1, FieldKind::Text),
+                                      customer.value(2, FieldKind::Text), note});
+            }
+            customer.reset();
+            if (refusedItems.rowCount() > firstRefusedItem || refusedOrders.rowCount() > firstRefusedOrder) {
+                // The company must not deliver a copy of an order the laptop still holds as refused.
+                if (copy != 0)
+                    dropRows(copy, true);
+                continue;
+            }
+
+            if (copy != 0) {
+                // A re-send replaces its copy, rows and all: an item or observation removed since is gone too.
+                dropRows(copy, false);
+                renewCopy.bind(QStringLiteral("E"), call.branch);
+                renewCopy.bind(QStringLiteral("U"), call.user);
+                renewCopy.bind(QStringLiteral("R"), copy);
+                renewCopy.exec();
+            } else {
+                addCopy.bind(QStringLiteral("F"), branch);
+                addCopy.bind(QStringLiteral("N"), number);
+                addCopy.bind(QStringLiteral("U"), call.user);
+                addCopy.bind(QStringLiteral("I"), call.installation);
+                addCopy.bind(QStringLiteral("E"), call.branch);
+                addCopy.exec();
+                copy = db.scalar(QStringLiteral("SELECT last_insert_rowid()")).toLongLong();
+                // Another installation's order of the same number is someone
+                // else's order: never replaced, but the clash must be seen.
+                others.bind(QStringLiteral("F"), branch);
+                others.bind(QStringLiteral("N"), number);
+                others.bind(QStringLiteral("R"), copy);
+                QStringList from;
+                while (others.step())
+                    from << origin(others.value(0, FieldKind::Text).toString(), others.value(1, FieldKind::Text).toString());
+                others.reset();
+                if (!from.isEmpty())
+                    clashes << QStringLiteral("conflito de números: o pedido %1 da filial %2 chegou de %3 e já existe de %4; %5.")
+                                   .arg(number, branch, origin(call.installation, call.user), spokenList(from),
+                                        from.size() == 1 ? QStringLiteral("guardados os dois") : QStringLiteral("guardados todos"));
+            }
+            insertOrder.insert(r, copy);
+            for (int i : itemsOf.value(key))
+                insertItem->insert(i, copy);
+            for (int n : notesOf.value(key))
+                insertNote->insert(n, copy);
+        }
+    }
+    std::string body;
+    ResultWriter result(body);
+    result.packet(refusedItems);
+    result.packet(refusedOrders);
+    result.finish();
+    return body;
+}
+
+// The write of a checked call: one short transaction; the clashes are logged
+// once it is kept (a call that failed kept neither).
+std::string writeCall(Database& db, const Call& call, NewCustomers& newCustomers)
+{
+    std::string reply;
+    QStringList clashes;
+    db.transaction([&] {
+        newCustomers.write(db);
+        reply = storeOrders(db, call, newCustomers, clashes);
+    });
+    for (const QString& clash : clashes)
+        writeLog(clash);
+    return reply;
+}
 
 } // namespace
 
 std::string setPedidosRequest(Database& db, std::string_view body)
 {
-    std::string reply;
-    db.transaction([&] {
-        StreamedCustomers customers(db);
-        std::vector<WireValue> args;
+    // Decoded and checked before the write begins: other calls keep writing meanwhile.
+    NewCustomers newCustomers(db);
+    std::vector<WireValue> args;
+    {
+        StreamedCustomers customers(newCustomers);
         try {
             args = decodeArgs(body, {3, 4}, &customers);
         } catch (const RequestError&) {
@@ -206,184 +444,22 @@ std::string setPedidosRequest(Database& db, std::string_view body)
         } catch (const Error& e) {
             throw RequestError(e.text()); // a request that does not decode is the client's fault
         }
-        reply = setPedidos(db, args);
-    });
-    return reply;
+    }
+    const Call call = checkedCall(db, args);
+    return writeCall(db, call, newCustomers);
 }
 
 std::string setPedidos(Database& db, const std::vector<WireValue>& args)
 {
-    if (args.size() != 7)
-        throw RequestError(QStringLiteral("SetPedidos espera 7 argumentos e recebeu %1.").arg(args.size()));
-    for (int i = 0; i < 5; ++i) {
-        if (args[std::size_t(i)].kind != WireValue::PacketValue)
-            throw RequestError(QStringLiteral("SetPedidos: o argumento %1 deve ser um pacote de dados e é %2.")
-                                   .arg(i + 1)
-                                   .arg(args[std::size_t(i)].describe()));
+    const Call call = checkedCall(db, args);
+    NewCustomers newCustomers(db);
+    for (int argument : {3, 4}) {
+        const Packet& p = *args[std::size_t(argument)].packet;
+        newCustomers.begin(argument, p.columns());
+        for (int r = 0; r < p.rowCount(); ++r)
+            newCustomers.row(argument, p.row(r));
     }
-    for (int i = 5; i < 7; ++i) {
-        if (!args[std::size_t(i)].isNull() && args[std::size_t(i)].kind != WireValue::Text)
-            throw RequestError(QStringLiteral("SetPedidos: o argumento %1 deve ser um texto.").arg(i + 1));
-    }
-    const Packet& orders = *args[0].packet;
-    const Packet& items = *args[1].packet;
-    const Packet& notes = *args[2].packet;
-    const Packet& customers = *args[3].packet;
-    const Packet& addresses = *args[4].packet;
-    const QString sendingBranch = args[5].text;
-    // The workstation user is part of the order's key: null and blank are both ''.
-    const QString userName = args[6].text.trimmed();
-    requireColumns(orders, 0, {"CDFILIAL", "NRPEDIDO", "CDCLIENTE"});
-    requireColumns(items, 1, {"CDFILIAL", "NRPEDIDO", "NRITEMPED", "CDPRODUTO"});
-    requireColumns(notes, 2, {"CDFILIAL", "NRPEDIDO"});
-    requireColumns(customers, 3, {"CDCLIENTE"});
-    requireColumns(addresses, 4, {"CDCLIENTE", "IDTPENDECLIE"});
-
-    Packet refusedItems({{"NRPEDIDO", ColumnType::Text},
-                         {"CDARVPROD", ColumnType::Text},
-                         {"NMPRODUTO", ColumnType::Text},
-                         {"CDFILIAL", ColumnType::Text}});
-    Packet refusedOrders({{"CDCLIENTE", ColumnType::Text},
-                          {"IDCLIEATIV", ColumnType::Text},
-                          {"NRPEDIDO", ColumnType::Text},
-                          {"NRINSJURCLIE", ColumnType::Text},
-                          {"NMFANTCLIE", ColumnType::Text}});
-
-    QStringList clashes;
-    db.transaction([&] {
-        for (int argument : {3, 4}) {
-            const Packet& p = *args[std::size_t(argument)].packet;
-            if (p.rowCount() == 0)
-                continue;
-            NewCustomerRows rows(db, argument, p);
-            for (int r = 0; r < p.rowCount(); ++r)
-                rows.row(p.row(r));
-        }
-        if (orders.rowCount() == 0)
-            return;
-
-        QHash<QString, QVector<int>> itemsOf, notesOf;
-        for (int r = 0; r < items.rowCount(); ++r) {
-            const QString order = text(items, r, QStringLiteral("NRPEDIDO"));
-            if (order.isEmpty() || text(items, r, QStringLiteral("CDFILIAL")).isEmpty())
-                missingKey(1, r);
-            itemsOf[orderKey(text(items, r, QStringLiteral("CDFILIAL")), order)] << r;
-        }
-        for (int r = 0; r < notes.rowCount(); ++r) {
-            const QString order = text(notes, r, QStringLiteral("NRPEDIDO"));
-            if (order.isEmpty() || text(notes, r, QStringLiteral("CDFILIAL")).isEmpty())
-                missingKey(2, r);
-            notesOf[orderKey(text(notes, r, QStringLiteral("CDFILIAL")), order)] << r;
-        }
-
-        Statement customer(db, QStringLiteral("SELECT IDCLIEATIV, NRINSJURCLIE, NMFANTCLIE FROM CLIENTE WHERE CDCLIENTE = :C"));
-        Statement product(db, QStringLiteral("SELECT CDARVPROD, NMPRODUTO, IDPRODATIVPR FROM PRODUTO WHERE CDPRODUTO = :P"));
-        const QString stamp = QStringLiteral("strftime('%Y-%m-%d %H:%M:%f','now','localtime')");
-        Statement findCopy(db, QStringLiteral("SELECT IDRECEBIDO FROM PEDIDORECEBIDO WHERE CDFILIAL = :F AND NRPEDIDO = :N AND NMUSUARIO = ifnull(:U, '')"));
-        Statement otherUsers(db, QStringLiteral("SELECT NMUSUARIO FROM PEDIDORECEBIDO WHERE CDFILIAL = :F AND NRPEDIDO = :N "
-                                                "AND NMUSUARIO <> ifnull(:U, '') ORDER BY NMUSUARIO"));
-        Statement addCopy(db, QStringLiteral("INSERT INTO PEDIDORECEBIDO (CDFILIAL, NRPEDIDO, NMUSUARIO, CDFILIALENV, DTRECEBIDO) "
-                                             "VALUES (:F, :N, ifnull(:U, ''), :E, %1)")
-                                  .arg(stamp));
-        Statement renewCopy(db, QStringLiteral("UPDATE PEDIDORECEBIDO SET CDFILIALENV = :E, DTRECEBIDO = %1 WHERE IDRECEBIDO = :I").arg(stamp));
-        Statement dropOrder(db, QStringLiteral("DELETE FROM PEDIDOREC WHERE IDRECEBIDO = :I"));
-        Statement dropItems(db, QStringLiteral("DELETE FROM ITEMPEDIDOREC WHERE IDRECEBIDO = :I"));
-        Statement dropNote(db, QStringLiteral("DELETE FROM OBSPEDIDOREC WHERE IDRECEBIDO = :I"));
-        RowInserter insertOrder(db, QStringLiteral("PEDIDOREC"), orders, RowInserter::OfReceivedCopy);
-        std::unique_ptr<RowInserter> insertItem, insertNote;
-        if (items.rowCount() > 0)
-            insertItem = std::make_unique<RowInserter>(db, QStringLiteral("ITEMPEDIDOREC"), items, RowInserter::OfReceivedCopy);
-        if (notes.rowCount() > 0)
-            insertNote = std::make_unique<RowInserter>(db, QStringLiteral("OBSPEDIDOREC"), notes, RowInserter::OfReceivedCopy);
-
-        for (int r = 0; r < orders.rowCount(); ++r) {
-            const QString branch = text(orders, r, QStringLiteral("CDFILIAL"));
-            const QString number = text(orders, r, QStringLiteral("NRPEDIDO"));
-            if (branch.isEmpty() || number.isEmpty())
-                missingKey(0, r);
-            const QString key = orderKey(branch, number);
-            bool refused = false;
-
-            for (int i : itemsOf.value(key)) {
-                const QString code = text(items, i, QStringLiteral("CDPRODUTO"));
-                product.bind(QStringLiteral("P"), code);
-                if (!product.step()) {
-                    refusedItems.addRow({number, QVariant(), QStringLiteral("Produto %1 não cadastrado no servidor").arg(code), branch});
-                    refused = true;
-                } else if (product.value(2, FieldKind::Text).toString() != QLatin1String("S")) {
-                    refusedItems.addRow({number, product.value(0, FieldKind::Text), product.value(1, FieldKind::Text), branch});
-                    refused = true;
-                }
-                product.reset();
-            }
-
-            const QString client = text(orders, r, QStringLiteral("CDCLIENTE"));
-            customer.bind(QStringLiteral("C"), client);
-            if (!customer.step()) {
-                refusedOrders.addRow({client, QVariant(), number, QVariant(), QStringLiteral("Cliente não cadastrado no servidor")});
-                refused = true;
-            } else if (customer.value(0, FieldKind::Text).toString() != QLatin1String("S")) {
-                refusedOrders.addRow({client, customer.value(0, FieldKind::Text), number, customer.value(1, FieldKind::Text),
-                                      customer.value(2, FieldKind::Text)});
-                refused = true;
-            }
-            customer.reset();
-            if (refused)
-                continue;
-
-            // The copy this user sent before is replaced, rows and all, so an
-            // item or observation removed since is gone too.
-            for (Statement* st : {&findCopy, &otherUsers, &addCopy}) {
-                st->bind(QStringLiteral("F"), branch);
-                st->bind(QStringLiteral("N"), number);
-                st->bind(QStringLiteral("U"), userName);
-            }
-            qint64 copy = 0;
-            const bool resent = findCopy.step();
-            if (resent)
-                copy = findCopy.value(0, FieldKind::Integer).toLongLong();
-            findCopy.reset();
-            if (resent) {
-                for (Statement* drop : {&dropOrder, &dropItems, &dropNote}) {
-                    drop->bind(QStringLiteral("I"), copy);
-                    drop->exec();
-                }
-                renewCopy.bind(QStringLiteral("E"), sendingBranch);
-                renewCopy.bind(QStringLiteral("I"), copy);
-                renewCopy.exec();
-            } else {
-                // Another user's order of the same number is someone else's
-                // order: never replaced, but the clash must be seen.
-                QStringList others;
-                while (otherUsers.step())
-                    others << quotedUser(otherUsers.value(0, FieldKind::Text).toString());
-                otherUsers.reset();
-                if (!others.isEmpty())
-                    clashes << QStringLiteral("conflito de números: o pedido %1 da filial %2 chegou de %3 e já existe de %4; %5.")
-                                   .arg(number, branch, quotedUser(userName), spokenList(others),
-                                        others.size() == 1 ? QStringLiteral("guardados os dois") : QStringLiteral("guardados todos"));
-                addCopy.bind(QStringLiteral("E"), sendingBranch);
-                addCopy.exec();
-                copy = db.scalar(QStringLiteral("SELECT last_insert_rowid()")).toLongLong();
-            }
-            insertOrder.insert(r, copy);
-            for (int i : itemsOf.value(key))
-                insertItem->insert(i, copy);
-            for (int n : notesOf.value(key))
-                insertNote->insert(n, copy);
-        }
-    });
-
-    // Told once the orders are kept: a call that failed kept neither.
-    for (const QString& clash : clashes)
-        writeLog(clash);
-
-    std::string body;
-    ResultWriter result(body);
-    result.packet(refusedItems);
-    result.packet(refusedOrders);
-    result.finish();
-    return body;
+    return writeCall(db, call, newCustomers);
 }
 
 } // namespace zov::server

@@ -7,8 +7,12 @@
 #include "library/errors.h"
 #include "transfer/atu_tab.h"
 #include "transfer/dtm_atu_tab.h"
+#include "transfer/netconnection.h"
 #include "transfer/packet.h"
 
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QLocale>
 #include <QSysInfo>
 #include <QSet>
 
@@ -26,6 +30,18 @@ MostraInativos& mostraInativos()
 {
     static MostraInativos show;
     return show;
+}
+
+ProgressoExportacao& progresso()
+{
+    static ProgressoExportacao p;
+    return p;
+}
+
+void informa(const QString& etapa)
+{
+    if (progresso())
+        progresso()(etapa);
 }
 
 ResultadoExportacao& ultima()
@@ -101,7 +117,20 @@ auto etapa(const QString& what, F&& body) -> decltype(body())
     }
 }
 
+// A refusal and what the server did about its earlier copy.
+QString comSituacao(const QString& motivo, const QString& situacao)
+{
+    return situacao.isEmpty() ? motivo : QStringLiteral("%1 (%2)").arg(motivo, situacao);
+}
+
 } // namespace
+
+QString msgEntregaIncerta(const QString& motivo)
+{
+    return QStringLiteral("Não se sabe se o servidor recebeu os pedidos: %1\nEles continuam pendentes. Enviá-los de novo é seguro: "
+                          "o servidor guarda uma só cópia de cada pedido.")
+        .arg(motivo);
+}
 
 const QString& PedidosExport() { return pedidosExport(); }
 
@@ -124,6 +153,8 @@ void SetPedidosExportados(const QString& nrPedidos, const QString& idCheck)
 void LimpaPedidosExport() { pedidosExport().clear(); }
 
 void SetMostraInativos(MostraInativos show) { mostraInativos() = std::move(show); }
+
+void SetProgressoExportacao(ProgressoExportacao p) { progresso() = std::move(p); }
 
 const ResultadoExportacao& UltimaExportacao() { return ultima(); }
 
@@ -181,12 +212,22 @@ void TdtmAtuTab::ExportaPedidos()
     RemoteArgs args;
     args.add(pedidos).add(itens).add(observacoes);
     etapa(QStringLiteral("Não foi possível ler os clientes a enviar:"), [&] {
+        // Read here (the database belongs to this thread), a thousand rows at a
+        // time, with the window repainting and the progress moving in between.
+        auto respira = [](const QString& quais) {
+            return [quais](int rows) {
+                informa(QStringLiteral("Lendo %1 a enviar: %2").arg(quais, QLocale(QLocale::Portuguese, QLocale::Brazil).toString(rows)));
+                QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+            };
+        };
         Statement clientes(db, QString::fromLatin1(kClientesSql));
-        args.add(clientes, QStringLiteral("CLIENTE"));
+        args.add(clientes, QStringLiteral("CLIENTE"), respira(QStringLiteral("os clientes")));
         Statement enderecos(db, QString::fromLatin1(kEnderecosSql));
-        args.add(enderecos, QStringLiteral("ENDECLIE"));
+        args.add(enderecos, QStringLiteral("ENDECLIE"), respira(QStringLiteral("os endereços")));
     });
-    args.add(filial).add(estacao);
+    informa(QStringLiteral("Enviando os pedidos ao servidor..."));
+    // The installation identity tells this laptop's orders from another's of the same numbers.
+    args.add(filial).add(estacao).add(IdInstalacao());
 
     Query cdsItemInativo(nullptr, QStringLiteral("cdsItemInativo"));
     Query cdsClienteInativoPed(nullptr, QStringLiteral("cdsClienteInativoPed"));
@@ -194,19 +235,36 @@ void TdtmAtuTab::ExportaPedidos()
         if (!netExpPedido.connected())
             netExpPedido.open();
     });
-    etapa(QStringLiteral("O servidor não recebeu os pedidos:"), [&] {
-        const std::vector<Packet> reply = CheckResultServ(netExpPedido.AppServer(QStringLiteral("SetPedidos"), args));
+    RemoteReply resposta;
+    try {
+        resposta = netExpPedido.AppServer(QStringLiteral("SetPedidos"), args);
+    } catch (const EntregaIncerta& e) {
+        throw Error(msgEntregaIncerta(e.text()));
+    } catch (const Abort&) {
+        throw;
+    } catch (const std::exception& e) {
+        throw Error(QStringLiteral("O servidor não recebeu os pedidos: %1").arg(QString::fromUtf8(e.what())));
+    }
+    if (resposta.status != 200)
+        etapa(QStringLiteral("O servidor não aceitou os pedidos:"), [&] { CheckResultServ(resposta); }); // the server's own reason
+    std::vector<Packet> reply;
+    try {
+        reply = CheckResultServ(resposta);
         if (reply.size() < 2 || reply[0].isNull() || reply[1].isNull())
             throw Error(QStringLiteral("a resposta não traz as listas de pedidos recusados."));
-        loadDataSet(cdsItemInativo, reply[0]);
-        loadDataSet(cdsClienteInativoPed, reply[1]);
-    });
-    rotula(cdsItemInativo, {{"NRPEDIDO", "Nr. Pedido"}, {"CDARVPROD", "Código"}, {"NMPRODUTO", "Nome"}, {"CDFILIAL", nullptr}});
+    } catch (const Error& e) {
+        // It answered "done", but what it answered cannot be read.
+        throw Error(msgEntregaIncerta(e.text()));
+    }
+    loadDataSet(cdsItemInativo, reply[0]);
+    loadDataSet(cdsClienteInativoPed, reply[1]);
+    rotula(cdsItemInativo, {{"NRPEDIDO", "Nr. Pedido"}, {"CDARVPROD", "Código"}, {"NMPRODUTO", "Nome"}, {"CDFILIAL", nullptr}, {"DSSITUACAO", "Situação"}});
     rotula(cdsClienteInativoPed, {{"CDCLIENTE", nullptr},
                                   {"IDCLIEATIV", nullptr},
                                   {"NRPEDIDO", "Nr. Pedido"},
                                   {"NRINSJURCLIE", "Nr. Inscrição"},
-                                  {"NMFANTCLIE", "Nome"}});
+                                  {"NMFANTCLIE", "Nome"},
+                                  {"DSSITUACAO", "Situação"}});
 
     // What the server refused, by order and by customer.
     QSet<QString> pedidosRecusados, clientesRecusados;
@@ -215,14 +273,16 @@ void TdtmAtuTab::ExportaPedidos()
         pedidosRecusados << (texto(cdsItemInativo, i, "CDFILIAL").toUpper() + QLatin1Char('|') + nr.toUpper());
         const QString codigo = texto(cdsItemInativo, i, "CDARVPROD");
         const QString nome = texto(cdsItemInativo, i, "NMPRODUTO");
-        r.recusados << PedidoRecusado{nr, codigo.isEmpty() ? nome : QStringLiteral("produto inativo no servidor: %1 %2").arg(codigo, nome)};
+        r.recusados << PedidoRecusado{nr, comSituacao(codigo.isEmpty() ? nome : QStringLiteral("produto inativo no servidor: %1 %2").arg(codigo, nome),
+                                                      texto(cdsItemInativo, i, "DSSITUACAO"))};
     }
     for (int i = 0; i < cdsClienteInativoPed.storageCount(); ++i) {
         clientesRecusados << texto(cdsClienteInativoPed, i, "CDCLIENTE").toUpper();
         const QString inscricao = texto(cdsClienteInativoPed, i, "NRINSJURCLIE");
         const QString nome = texto(cdsClienteInativoPed, i, "NMFANTCLIE");
         r.recusados << PedidoRecusado{texto(cdsClienteInativoPed, i, "NRPEDIDO"),
-                                      inscricao.isEmpty() ? nome : QStringLiteral("cliente inativo no servidor: %1 %2").arg(inscricao, nome)};
+                                      comSituacao(inscricao.isEmpty() ? nome : QStringLiteral("cliente inativo no servidor: %1 %2").arg(inscricao, nome),
+                                                  texto(cdsClienteInativoPed, i, "DSSITUACAO"))};
     }
     if (mostraInativos()) {
         if (!cdsItemInativo.isEmpty())

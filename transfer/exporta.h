@@ -48,5 +48,10 @@ bool CriaExportaPedidos();
 
 // The workstation user name sent with the orders (argument 7).
 QString NomeEstacao();
+// What the export is doing, for a window's progress line (empty: nobody listens).
+using ProgressoExportacao = std::function<void(const QString& etapa)>;
+void SetProgressoExportacao(ProgressoExportacao progresso);
+// What the user reads when the request left but no whole reply came back.
+QString msgEntregaIncerta(const QString& motivo);
 
 } // namespace zov

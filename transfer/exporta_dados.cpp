@@ -178,6 +178,11 @@ bool ExportaDadosLogic::confirmar()
         for (int i = 0; i < qryPrincipal.storageCount(); ++i)
             if (qryPrincipal.valueAt(i, check).toString() == QLatin1String("S"))
                 SetPedidosExportados(qryPrincipal.valueAt(i, numero).toString(), QStringLiteral("S"));
+        const QString exportando = msgPadrao().Msg(QStringLiteral("Exportando"));
+        SetProgressoExportacao([this, exportando](const QString& etapa) { view_.showProgress(2, 1, exportando + QStringLiteral(" ") + etapa); });
+        struct Desliga {
+            ~Desliga() { SetProgressoExportacao({}); }
+        } desliga;
         ok = CriaExportaPedidos();
         if (ok) {
             view_.showProgress(2, 2, msgPadrao().Msg(QStringLiteral("Sucesso")));

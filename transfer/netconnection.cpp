@@ -250,9 +250,9 @@ constexpr std::size_t kCompressRequestsOver = 64 * 1024;
 
 std::atomic<std::size_t> lastRequestBytes{0};
 
-// postBody goes as given; gzipped says it is compressed already.
+// postBody goes as given, or gzip-compressed by the worker when compress says so.
 HttpOutcome runRequest(const QString& host, int port, int connectMs, int totalMs, const std::string& path,
-                       std::optional<std::string> postBody, std::size_t limit, ReplyConsumer* stream = nullptr, bool gzipped = false)
+                       std::optional<std::string> postBody, std::size_t limit, ReplyConsumer* stream = nullptr, bool compress = false)
 {
     auto call = std::make_shared<HttpCall>(host.toStdString(), port);
     call->client.set_connection_timeout(connectMs / 1000, (connectMs % 1000) * 1000);
@@ -265,7 +265,7 @@ HttpOutcome runRequest(const QString& host, int port, int connectMs, int totalMs
     // inflate any size).
     call->client.set_decompress(false);
 
-    std::thread worker([call, path, limit, stream, gzipped, body = std::move(postBody)]() mutable {
+    std::thread worker([call, path, limit, stream, compress, body = std::move(postBody)]() mutable {
         const char* what = "A resposta do servidor de aplicação";
         std::string received;
         QString refused;
@@ -280,9 +280,13 @@ HttpOutcome runRequest(const QString& host, int port, int connectMs, int totalMs
             req.headers = {{"Accept-Encoding", "gzip"}};
             if (body) {
                 req.headers.emplace("Content-Type", "application/json");
-                if (gzipped)
+                if (compress) {
+                    // Here, not on the waiting thread: seconds for an export of every customer.
                     req.headers.emplace("Content-Encoding", "gzip");
-                req.body = std::move(*body);
+                    req.body = gzipCompress({std::string_view(*body)});
+                } else {
+                    req.body = std::move(*body);
+                }
                 body.reset();
                 lastRequestBytes = req.body.size();
             }
@@ -478,27 +482,40 @@ RemoteReply TNetConnection::call(const QString& method, const RemoteArgs& args, 
     busy_ = true;
     HttpOutcome r;
     try {
-        // Compressed here, from the arguments' own text: an export's body of
-        // a hundred thousand customers is never copied whole.
-        bool gzipped = false;
-        std::string wire = args.wireBody(kCompressRequestsOver, gzipped);
-        r = runRequest(host_, port_, timeouts_.connectMs, timeouts_.callMs, path, std::move(wire), replyLimit_, stream, gzipped);
+        // Compressed by the call's worker (a large body), so the window goes on repainting.
+        std::string text = args.body();
+        const bool compress = text.size() > kCompressRequestsOver;
+        r = runRequest(host_, port_, timeouts_.connectMs, timeouts_.callMs, path, std::move(text), replyLimit_, stream, compress);
     } catch (...) {
         busy_ = false;
         throw;
     }
     busy_ = false;
+    // Once the request may have left, a failure leaves unknown what the server did.
     if (r.timedOut)
-        throw Error(QStringLiteral("O servidor de aplicação em %1 não respondeu à chamada %2 em %3.")
-                        .arg(address(), method, seconds(timeouts_.callMs)));
+        throw EntregaIncerta(QStringLiteral("O servidor de aplicação em %1 não respondeu à chamada %2 em %3.")
+                                 .arg(address(), method, seconds(timeouts_.callMs)));
     if (!r.refused.isEmpty())
-        throw Error(r.refused);
+        throw EntregaIncerta(r.refused);
     // What the decoder found (the server's own error, a bad packet) says more
     // than the stop it caused; a cut connection is said as such.
     if (r.streamed && !r.decodeError.isEmpty() && (r.error == httplib::Error::Success || r.error == httplib::Error::Canceled))
         throw Error(r.decodeError);
-    if (r.error != httplib::Error::Success)
+    switch (r.error) {
+    case httplib::Error::Success:
+        break;
+    case httplib::Error::Connection:
+    case httplib::Error::BindIPAddress:
+    case httplib::Error::ConnectionTimeout:
+    case httplib::Error::Write:
+    case httplib::Error::SSLConnection:
+    case httplib::Error::SSLLoadingCerts:
+    case httplib::Error::SSLServerVerification:
+        // Refused, or cut before the whole request was written: never reached the server.
         throw Error(transportError(r.error, address()));
+    default:
+        throw EntregaIncerta(transportError(r.error, address()));
+    }
     streamed = r.streamed;
     return RemoteReply{method, r.status, std::move(r.body)};
 }

@@ -11,6 +11,7 @@
 // in a local event loop that repaints windows but takes no user input; a
 // server that does not answer within the time-out is an error. The database
 // is never touched from the worker.
+#include "library/errors.h"
 #include "transfer/protocol.h"
 
 #include <QString>
@@ -33,6 +34,14 @@ NetTimeouts DefaultNetTimeouts();
 void SetDefaultNetTimeouts(const NetTimeouts& timeouts);
 // Reads the file again (missing or invalid keys keep the built-in values).
 void LoadNetTimeouts();
+
+// The request may have reached the server — it left, but no whole reply came
+// back (cut, time-out, half a reply): whether the server did what was asked is
+// not known. Other transport errors mean the request never reached it.
+class EntregaIncerta : public Error {
+public:
+    using Error::Error;
+};
 
 // A reply as it came: status and body (already decompressed).
 struct RemoteReply {
@@ -72,8 +81,9 @@ public:
     void close() { setConnected(false); }
 
     // Calls a method of the server object, connecting first when needed.
-    // Transport failures (refused, time-out, broken connection) throw Error;
-    // the reply is returned as it came, to be checked by CheckResultServ.
+    // Transport failures throw Error (EntregaIncerta once the request may
+    // have arrived); the reply is returned as it came, to be checked by
+    // CheckResultServ.
     RemoteReply AppServer(const QString& method, const RemoteArgs& args);
     // The same, decoding the result into consumer while it arrives, so the
     // body is never held whole; throws Error as CheckResultServ would. The

@@ -18,6 +18,7 @@
 #include <QVariant>
 #include <iosfwd>
 #include <memory>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -52,13 +53,10 @@ public:
     RemoteArgs& add(const Query& dataset);
     // The rows a statement returns (stepping it to its end), straight from
     // the database: large tables never become datasets. table names errors.
-    RemoteArgs& add(Statement& st, const QString& table);
+    RemoteArgs& add(Statement& st, const QString& table, const std::function<void(int rows)>& everyRows = {});
     int count() const { return count_; }
     // {"args": [...]}
     std::string body() const;
-    // The body as it goes on the wire: gzip-compressed when it is larger than
-    // compressOver (gzipped then says so), the text never copied whole.
-    std::string wireBody(std::size_t compressOver, bool& gzipped) const;
 
 private:
     void separate();
@@ -161,7 +159,8 @@ private:
 // The rows a statement returns as one packet, written into out; column types
 // from the declared types. A stored date-time that is not one throws Error
 // naming table and column.
-void writeStatementPacket(Statement& st, std::string& out, const QString& table);
+// everyRows, when given, runs after each thousand rows (a caller's window repaints).
+void writeStatementPacket(Statement& st, std::string& out, const QString& table, const std::function<void(int rows)>& everyRows = {});
 
 // Writes one packet straight into a body, value by value (large tables are
 // encoded from the database without building a Packet).

@@ -306,24 +306,20 @@ RemoteArgs& RemoteArgs::add(const Query& dataset)
     return *this;
 }
 
-RemoteArgs& RemoteArgs::add(Statement& st, const QString& table)
+RemoteArgs& RemoteArgs::add(Statement& st, const QString& table, const std::function<void(int rows)>& everyRows)
 {
     separate();
-    writeStatementPacket(st, out_, table);
+    writeStatementPacket(st, out_, table, everyRows);
     return *this;
 }
 
 std::string RemoteArgs::body() const { return out_ + "]}"; }
 
-std::string RemoteArgs::wireBody(std::size_t compressOver, bool& gzipped) const
-{
-    gzipped = out_.size() + 2 > compressOver;
-    return gzipped ? gzipCompress({std::string_view(out_), std::string_view("]}")}) : body();
-}
 
 // Straight from SQLite: no dataset, no Packet, one value at a time.
-void writeStatementPacket(Statement& st, std::string& out, const QString& table)
+void writeStatementPacket(Statement& st, std::string& out, const QString& table, const std::function<void(int rows)>& everyRows)
 {
+    int rows = 0;
     sqlite3_stmt* h = st.handle();
     const int n = st.columnCount();
     std::vector<PacketColumn> columns;
@@ -372,6 +368,8 @@ void writeStatementPacket(Statement& st, std::string& out, const QString& table)
             }
         }
         w.endRow();
+        if (everyRows && ++rows % 1000 == 0)
+            everyRows(rows);
     }
     w.end();
 }

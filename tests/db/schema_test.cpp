@@ -9,6 +9,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QUuid>
 #include <gtest/gtest.h>
 
 using namespace zov;
@@ -27,6 +28,7 @@ const TableKey kTables[] = {
     {"PEDIDO", {"CDFILIAL", "NRPEDIDO"}, 58},
     {"ITEMPEDIDO", {"CDFILIAL", "NRPEDIDO", "NRITEMPED"}, 24},
     {"OBSPEDIDO", {"CDFILIAL", "NRPEDIDO"}, 3},
+    {"INSTALACAO", {"IDINSTALACAO"}, 1},
     {"PARAMPEDIDO", {"CDFILIAL"}, 4},
     {"PARAMPEDZOVRA", {}, 1},
     {"PARAMGERAL", {"CDPARGERAL"}, 246},
@@ -264,6 +266,38 @@ TEST(LocalDatabaseFile, OnlyThisProgramsFilesAreOpenedAndTheyAreMarked)
         EXPECT_TRUE(e.text().contains(QStringLiteral("versão mais nova do Pedidos ZOV-RA (versão 99 do banco"))) << e.what();
     }
     EXPECT_EQ(Database(old, Database::Mode::OpenExisting).scalar(QStringLiteral("PRAGMA user_version")).toInt(), 99);
+    FreeDBGeralPed();
+    SetDatabasePath(QString());
+}
+
+// Each database knows its installation: a new one gets a random identity, one
+// made before the identity gets it on its first open, a copied file keeps it.
+TEST(LocalDatabaseFile, EveryDatabaseHasItsOwnInstallationIdentityAndACopyKeepsIt)
+{
+    QTemporaryDir dir;
+    const QString a = dir.filePath(QStringLiteral("a.sqlite")), b = dir.filePath(QStringLiteral("b.sqlite"));
+    SetDatabasePath(a);
+    const QString idA = IdInstalacao();
+    EXPECT_EQ(QUuid::fromString(idA).isNull(), false) << idA.toStdString();
+    FreeDBGeralPed();
+    SetDatabasePath(b);
+    const QString idB = IdInstalacao();
+    EXPECT_NE(idA, idB);
+    // b as a database of the version before: no identity yet.
+    DataBaseGeralPed().execScript(QStringLiteral("DROP TABLE INSTALACAO; PRAGMA user_version = 1"));
+    FreeDBGeralPed();
+    SetDatabasePath(b);
+    const QString novo = IdInstalacao();
+    EXPECT_FALSE(QUuid::fromString(novo).isNull());
+    EXPECT_EQ(DataBaseGeralPed().scalar(QStringLiteral("PRAGMA user_version")).toInt(), 2);
+    FreeDBGeralPed();
+    SetDatabasePath(b);
+    EXPECT_EQ(IdInstalacao(), novo) << "made once";
+    FreeDBGeralPed();
+    const QString copia = dir.filePath(QStringLiteral("copia.sqlite"));
+    ASSERT_TRUE(QFile::copy(a, copia));
+    SetDatabasePath(copia);
+    EXPECT_EQ(IdInstalacao(), idA);
     FreeDBGeralPed();
     SetDatabasePath(QString());
 }

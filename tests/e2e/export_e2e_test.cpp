@@ -14,6 +14,8 @@
 
 #include <QProcess>
 #include "db/dbgeralped.h"
+#include "server/received_orders.h"
+#include <QUuid>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <gtest/gtest.h>
@@ -76,7 +78,7 @@ protected:
         int n = 0;
         for (const auto& [produto, qtd] : itens)
             insertRow(db(), QStringLiteral("ITEMPEDIDO"), {{QStringLiteral("CDFILIAL"), QStringLiteral("0001")}, {QStringLiteral("NRPEDIDO"), QString::fromLatin1(nr)},
-                                                           {QStringLiteral("NRITEMPED"), QStringLiteral("%1").arg(++n, 3, 10, QLatin1Char('0'))},
+                                                           {QStringLiteral("NRITEMPED"), QStringLiteral("%1").arg(++n, 10, 10, QLatin1Char('0'))},
                                                            {QStringLiteral("IDSITITEMPED"), QStringLiteral("1")}, {QStringLiteral("CDPRODUTO"), produto},
                                                            {QStringLiteral("QTITEMPED"), qtd}, {QStringLiteral("VRPREUNITPED"), 24.9}});
         if (!observacao.isEmpty())
@@ -169,7 +171,7 @@ TEST_F(ExportE2E, AReplyLostBeforeTheMarkingLeavesOneCopyOnTheServerAfterTheRese
 
     // Edited in between: one item fewer, another quantity.
     db().execScript(QStringLiteral("DROP TRIGGER PARADA"));
-    db().exec(QStringLiteral("DELETE FROM ITEMPEDIDO WHERE NRPEDIDO = '0000000031' AND NRITEMPED = '002'"));
+    db().exec(QStringLiteral("DELETE FROM ITEMPEDIDO WHERE NRPEDIDO = '0000000031' AND NRITEMPED = '0000000002'"));
     db().exec(QStringLiteral("UPDATE ITEMPEDIDO SET QTITEMPED = 7 WHERE NRPEDIDO = '0000000031'"));
     dialogs().clear();
     ASSERT_TRUE(exporta()) << dialogs().errors().join(QLatin1Char('\n')).toStdString();
@@ -178,22 +180,82 @@ TEST_F(ExportE2E, AReplyLostBeforeTheMarkingLeavesOneCopyOnTheServerAfterTheRese
     EXPECT_EQ(doServidor(QString::fromLatin1(kQuantidades), "0000000031").toString(), QStringLiteral("7.0"));
 }
 
-TEST_F(ExportE2E, ASecondWorkstationsOrderWithTheSameNumberIsKeptBesideTheFirst)
+// Numbers start again on every database: another laptop under the same login,
+// or this one's database made anew, is another installation, whose orders are
+// kept beside the first ones, never over them, and shown apart.
+TEST_F(ExportE2E, AnotherInstallationsOrderWithTheSameNumberAndUserIsKeptBesideTheFirst)
 {
     pedido("0000000041", {{kRice, 2}});
     ASSERT_TRUE(exporta()) << dialogs().errors().join(QLatin1Char('\n')).toStdString();
+    const QString primeira = IdInstalacao();
 
-    // Another laptop of the branch numbered its own order the same.
-    db().exec(QStringLiteral("DELETE FROM ITEMPEDIDO"));
-    db().exec(QStringLiteral("DELETE FROM PEDIDO"));
-    pedido("0000000041", {{kRice, 9}});
-    qputenv("USERNAME", "estacao-b");
+    for (const char* quem : {"another laptop, same login", "this laptop, database made anew"}) {
+        SCOPED_TRACE(quem);
+        db().exec(QStringLiteral("DELETE FROM ITEMPEDIDO"));
+        db().exec(QStringLiteral("DELETE FROM PEDIDO"));
+        db().exec(QStringLiteral("UPDATE INSTALACAO SET IDINSTALACAO = :I"), {{QStringLiteral("I"), QUuid::createUuid().toString(QUuid::WithoutBraces)}});
+        pedido("0000000041", {{kRice, 9}});
+        ASSERT_TRUE(exporta()) << dialogs().errors().join(QLatin1Char('\n')).toStdString();
+    }
+    EXPECT_EQ(noServidor("0000000041"), 3) << "three installations, one user name";
+    EXPECT_EQ(server.db()
+                  .scalar(QString::fromLatin1(kQuantidades).replace(QStringLiteral("R.NMUSUARIO = :U"), QStringLiteral("R.IDINSTALACAO = :U")),
+                          {{QStringLiteral("N"), QStringLiteral("0000000041")}, {QStringLiteral("U"), primeira}})
+                  .toString(),
+              QStringLiteral("2.0"))
+        << "the first is untouched";
+    const QString lista = server::receivedOrdersListing(server.db());
+    EXPECT_EQ(lista.count(QStringLiteral("0000000041  estacao-a")), 3) << lista.toStdString();
+    EXPECT_TRUE(lista.contains(primeira.left(8))) << lista.toStdString();
+}
+
+// The server took the order but the reply was lost; meanwhile the product was
+// made inactive there, so the re-send is refused: the copy it held goes too,
+// and the salesperson is told.
+TEST_F(ExportE2E, ARefusedResendAfterALostReplyLeavesNoCopyOnTheServer)
+{
+    pedido("0000000061", {{kRice, 2}});
+    db().execScript(QStringLiteral("CREATE TRIGGER PARADA BEFORE UPDATE ON PEDIDO BEGIN SELECT RAISE(ABORT, 'parada simulada'); END"));
+    EXPECT_FALSE(exporta());
+    db().execScript(QStringLiteral("DROP TRIGGER PARADA"));
+    ASSERT_EQ(noServidor("0000000061"), 1);
+
+    server.db().exec(QStringLiteral("UPDATE PRODUTO SET IDPRODATIVPR = 'N' WHERE CDPRODUTO = :P"), {{QStringLiteral("P"), kRice}});
+    dialogs().clear();
     ASSERT_TRUE(exporta()) << dialogs().errors().join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(noServidor("0000000061"), 0) << "the company must not deliver it";
+    EXPECT_EQ(countRows(server.db(), QStringLiteral("ITEMPEDIDOREC")), 0);
+    EXPECT_EQ(situacao("0000000061"), QStringLiteral("1"));
+    ASSERT_EQ(UltimaExportacao().recusados.size(), 1);
+    EXPECT_TRUE(UltimaExportacao().recusados[0].motivo.contains(QStringLiteral("A cópia recebida antes foi retirada do servidor.")))
+        << qPrintable(UltimaExportacao().recusados[0].motivo);
+}
 
-    EXPECT_EQ(noServidor("0000000041"), 1);
-    EXPECT_EQ(noServidor("0000000041", QStringLiteral("estacao-b")), 1);
-    EXPECT_EQ(doServidor(QString::fromLatin1(kQuantidades), "0000000041").toString(), QStringLiteral("2.0")) << "the first is untouched";
-    EXPECT_EQ(doServidor(QString::fromLatin1(kQuantidades), "0000000041", QStringLiteral("estacao-b")).toString(), QStringLiteral("9.0"));
+// The office deleted a customer; a laptop that still has it never brings it
+// back, and an order of it is refused as an inactive customer's would be.
+TEST_F(ExportE2E, ACustomerTheOfficeDeletedStaysDeletedAndItsOrderIsRefused)
+{
+    const QString nova = QStringLiteral("F11122233396");
+    pedido("0000000071", {{kRice, 1}}); // every active customer goes with it
+    ASSERT_TRUE(exporta()) << dialogs().errors().join(QLatin1Char('\n')).toStdString();
+    ASSERT_EQ(countRows(server.db(), QStringLiteral("CLIENTE"), QStringLiteral("CDCLIENTE = :C"), {{QStringLiteral("C"), nova}}), 1);
+    server.db().exec(QStringLiteral("DELETE FROM ENDECLIE WHERE CDCLIENTE = :C"), {{QStringLiteral("C"), nova}});
+    server.db().exec(QStringLiteral("DELETE FROM CLIENTE WHERE CDCLIENTE = :C"), {{QStringLiteral("C"), nova}});
+
+    insertRow(db(), QStringLiteral("PEDIDO"), {{QStringLiteral("CDFILIAL"), QStringLiteral("0001")}, {QStringLiteral("NRPEDIDO"), QStringLiteral("0000000072")},
+                                               {QStringLiteral("IDSITPEDIDO"), QStringLiteral("1")}, {QStringLiteral("CDCLIENTE"), nova}});
+    insertRow(db(), QStringLiteral("ITEMPEDIDO"), {{QStringLiteral("CDFILIAL"), QStringLiteral("0001")}, {QStringLiteral("NRPEDIDO"), QStringLiteral("0000000072")},
+                                                   {QStringLiteral("NRITEMPED"), QStringLiteral("0000000001")}, {QStringLiteral("CDPRODUTO"), kRice},
+                                                   {QStringLiteral("QTITEMPED"), 1.0}, {QStringLiteral("VRPREUNITPED"), 24.9}});
+    dialogs().clear();
+    inativos.clear();
+    ASSERT_TRUE(exporta()) << dialogs().errors().join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(countRows(server.db(), QStringLiteral("CLIENTE"), QStringLiteral("CDCLIENTE = :C"), {{QStringLiteral("C"), nova}}), 0);
+    EXPECT_EQ(countRows(server.db(), QStringLiteral("ENDECLIE"), QStringLiteral("CDCLIENTE = :C"), {{QStringLiteral("C"), nova}}), 0);
+    EXPECT_EQ(situacao("0000000072"), QStringLiteral("1"));
+    EXPECT_EQ(inativos, QStringList{QStringLiteral("0:1")}) << "shown in the customers' list";
+    ASSERT_EQ(UltimaExportacao().recusados.size(), 1);
+    EXPECT_TRUE(UltimaExportacao().recusados[0].motivo.contains(QStringLiteral("Cliente excluído no servidor"))) << qPrintable(UltimaExportacao().recusados[0].motivo);
 }
 
 // The whole road: the branch's tables downloaded from the server, an order

@@ -14,6 +14,10 @@
 #include <cstdlib>
 #include <future>
 #include <httplib.h>
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 using namespace zov;
 using namespace zov::test;
@@ -246,4 +250,101 @@ TEST(AppServerTest, ManyDownloadsAtOnceStillAnswerTheConnectionTest)
     EXPECT_EQ(res->status, 200);
     EXPECT_LT(took, 1000);
     EXPECT_EQ(ok, 40);
+}
+
+namespace {
+
+// A raw connection to the server from a local address of the test's choice
+// (all of 127.0.0.0/8 is this machine).
+int conecta(const char* from, int port)
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in local{};
+    local.sin_family = AF_INET;
+    ::inet_pton(AF_INET, from, &local.sin_addr);
+    ::bind(fd, reinterpret_cast<sockaddr*>(&local), sizeof local);
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_port = htons(std::uint16_t(port));
+    ::inet_pton(AF_INET, "127.0.0.1", &to.sin_addr);
+    if (::connect(fd, reinterpret_cast<sockaddr*>(&to), sizeof to) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+std::string leResposta(int fd)
+{
+    std::string got;
+    char buf[4096];
+    for (ssize_t n; (n = ::recv(fd, buf, sizeof buf, 0)) > 0;)
+        got.append(buf, std::size_t(n));
+    return got;
+}
+
+} // namespace
+
+// An upload over a mobile link stalls: a pause of 5 s in the middle of the
+// body is waited for. Meanwhile seventy connections from one address send a
+// byte every 1.5 s; they get at most their share of the threads (the others
+// are turned away at once with 503), and a connection test from another
+// address is still answered within a second.
+TEST(AppServerTest, AnUploadMayPauseAndSlowSendersFromOneAddressCannotTakeEveryThread)
+{
+    RunningServer server(false);
+    const std::string body = RemoteArgs().add(QStringLiteral("0001")).add(sameForAll(QVariant())).add(sameForAll(QVariant())).body();
+    auto pausado = std::async(std::launch::async, [&] {
+        const int fd = conecta("127.0.0.1", server.port());
+        const std::string head = "POST /PAD.rdmExpDados/getTabelas HTTP/1.1\r\nHost: x\r\nContent-Type: application/json\r\nConnection: close\r\n"
+                                 "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n";
+        ::send(fd, head.data(), head.size(), MSG_NOSIGNAL);
+        ::send(fd, body.data(), body.size() / 2, MSG_NOSIGNAL);
+        std::this_thread::sleep_for(std::chrono::seconds(5));
+        ::send(fd, body.data() + body.size() / 2, body.size() - body.size() / 2, MSG_NOSIGNAL);
+        const std::string reply = leResposta(fd);
+        ::close(fd);
+        return reply.substr(0, reply.find("\r\n"));
+    });
+
+    std::atomic<bool> stop{false};
+    std::atomic<int> refused{0};
+    std::vector<std::thread> slow;
+    for (int i = 0; i < 70; ++i)
+        slow.emplace_back([&] {
+            const int fd = conecta("127.0.0.2", server.port());
+            if (fd < 0)
+                return;
+            const std::string head = "POST /PAD.rdmExpDados/getTabelas HTTP/1.1\r\nHost: x\r\nContent-Length: 1000\r\n\r\n";
+            ::send(fd, head.data(), head.size(), MSG_NOSIGNAL);
+            while (!stop) {
+                char buf[64];
+                const ssize_t n = ::recv(fd, buf, sizeof buf, MSG_DONTWAIT);
+                if (n > 0 && std::string(buf, std::size_t(n)).find(" 503 ") != std::string::npos) {
+                    ++refused;
+                    break;
+                }
+                ::send(fd, "[", 1, MSG_NOSIGNAL);
+                for (int w = 0; w < 15 && !stop; ++w)
+                    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            }
+            ::close(fd);
+        });
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    QElapsedTimer clock;
+    clock.start();
+    httplib::Client test("127.0.0.1", server.port());
+    test.set_connection_timeout(1, 0);
+    test.set_read_timeout(1, 0);
+    const auto res = test.Get("/");
+    const qint64 took = clock.elapsed();
+    const std::string pausadoStatus = pausado.get();
+    stop = true;
+    for (std::thread& t : slow)
+        t.join();
+    ASSERT_TRUE(res);
+    EXPECT_EQ(res->status, 200);
+    EXPECT_LT(took, 1000);
+    EXPECT_GT(refused, 0) << "one address never holds every thread";
+    EXPECT_EQ(pausadoStatus, "HTTP/1.1 200 OK");
 }

@@ -3,6 +3,7 @@
 #include "tests/server/server_fixture.h"
 
 #include <QDateTime>
+#include <functional>
 #include <gmock/gmock.h>
 
 using namespace zov;
@@ -98,9 +99,9 @@ TEST_F(SetPedidosTest, StoresAcceptedOrdersAndReportsTheRefusedOnes)
     const std::vector<Packet> reply = send();
     ASSERT_EQ(reply.size(), 2u);
     ASSERT_EQ(reply[0].rowCount(), 1);
-    EXPECT_EQ(reply[0].row(0), (PacketRow{"0000000002", "030010002", QStringLiteral("SABÃO EM PÓ 1KG"), "0001"}));
+    EXPECT_EQ(reply[0].row(0), (PacketRow{"0000000002", "030010002", QStringLiteral("SABÃO EM PÓ 1KG"), "0001", QVariant()}));
     ASSERT_EQ(reply[1].rowCount(), 1);
-    EXPECT_EQ(reply[1].row(0), (PacketRow{kInactive, "N", "0000000003", kInactive.mid(1), QStringLiteral("ANTÔNIO (INATIVO)")}));
+    EXPECT_EQ(reply[1].row(0), (PacketRow{kInactive, "N", "0000000003", kInactive.mid(1), QStringLiteral("ANTÔNIO (INATIVO)"), QVariant()}));
     EXPECT_EQ(reply[1].columns()[0].name, QStringLiteral("CDCLIENTE"));
 
     EXPECT_EQ(count(QStringLiteral("PEDIDOREC")), 1);
@@ -190,8 +191,8 @@ TEST_F(SetPedidosTest, ACallThatFailsHalfWayKeepsNothing)
     order("0000000002", kMaria);
     items.addRow({"0001", "0000000002", QVariant(), "1", kRice, 1.0, 24.9}); // an item without its number
 
-    EXPECT_THAT(errorOf([&] { send(); }).toStdString(),
-                HasSubstr("Erro no servidor de aplicação ao executar SetPedidos"));
+    EXPECT_EQ(errorOf([&] { send(); }),
+              QStringLiteral("SetPedidos: pedido 0000000002, item (sem número): o número do item (NRITEMPED) não foi informado."));
     EXPECT_EQ(count(QStringLiteral("PEDIDOREC")), 0);
     EXPECT_EQ(count(QStringLiteral("ITEMPEDIDOREC")), 0);
     EXPECT_EQ(count(QStringLiteral("PEDIDORECEBIDO")), 0);
@@ -215,13 +216,68 @@ TEST_F(SetPedidosTest, MalformedCallsAreRefusedReadably)
     auto call = [&](const RemoteArgs& args) {
         return errorOf([&] { CheckResultServ(impPedidos.AppServer(QStringLiteral("SetPedidos"), args)); });
     };
-    EXPECT_EQ(call(RemoteArgs().add(orders).add(items)), QStringLiteral("SetPedidos espera 7 argumentos e recebeu 2."));
+    EXPECT_EQ(call(RemoteArgs().add(orders).add(items)), QStringLiteral("SetPedidos espera 8 argumentos e recebeu 2."));
     EXPECT_EQ(call(RemoteArgs().add(QStringLiteral("x")).add(items).add(notes).add(customers).add(addresses).add(QStringLiteral("0001")).add(QVariant())),
               QStringLiteral("SetPedidos: o argumento 1 deve ser um pacote de dados e é um texto."));
     Packet noNumber({{"CDFILIAL", ColumnType::Text}, {"CDCLIENTE", ColumnType::Text}});
     noNumber.addRow({"0001", kMaria});
     EXPECT_EQ(call(RemoteArgs().add(noNumber).add(items).add(notes).add(customers).add(addresses).add(QStringLiteral("0001")).add(QVariant())),
               QStringLiteral("SetPedidos: o pacote de pedidos não tem a coluna NRPEDIDO."));
+}
+
+// Nonsense is refused whole, before anything is written, naming the order,
+// the item and the field; older clients' user names match in any case.
+TEST_F(SetPedidosTest, EveryInvalidFieldIsRefusedByNameAndNothingIsKept)
+{
+    struct Caso {
+        const char* nome;
+        std::function<void()> estraga;
+        const char* texto;
+    };
+    const QString longo(5000, QLatin1Char('9'));
+    const Caso casos[] = {
+        {"negative quantity", [&] { item("0000000001", "0000000002", kRice, -1000.0); },
+         "SetPedidos: pedido 0000000001, item 0000000002: a quantidade (QTITEMPED) deve ser maior que zero."},
+        {"negative price", [&] { items.addRow({"0001", "0000000001", "0000000002", "1", kRice, 1.0, -2.0}); },
+         "SetPedidos: pedido 0000000001, item 0000000002: o preço unitário (VRPREUNITPED) não pode ser negativo."},
+        {"1e308", [&] { items.addRow({"0001", "0000000001", "0000000002", "1", kRice, 1.0, 1e308}); },
+         "SetPedidos: pedido 0000000001, item 0000000002: o valor de VRPREUNITPED está fora do que um pedido admite."},
+        {"another branch", [&] { items.addRow({"9999", "0000000001", "0000000002", "1", kRice, 1.0, 2.0}); },
+         "SetPedidos: pedido 0000000001, item 0000000002: a filial (CDFILIAL) \"9999\" não é a filial da chamada (0001)."},
+        {"a long number", [&] { orders.addRow({"0001", longo, "1", kMaria, QVariant(), "00001", 1, "x"}); },
+         "SetPedidos: pedido 99999999999999999999: o número do pedido (NRPEDIDO) deve ter 10 dígitos."},
+        {"no item number", [&] { items.addRow({"0001", "0000000001", QVariant(), "1", kRice, 1.0, 2.0}); },
+         "SetPedidos: pedido 0000000001, item (sem número): o número do item (NRITEMPED) não foi informado."},
+        {"a repeated item number", [&] { item("0000000001", "0000000001", kRice); },
+         "SetPedidos: pedido 0000000001, item 0000000001: o número do item (NRITEMPED) aparece duas vezes no pedido."},
+        {"a text too wide", [&] { orders.addRow({"0001", "0000000002", "1", kMaria + QStringLiteral("XXXXXXXXXXX"), QVariant(), "00001", 1, "x"}); },
+         "SetPedidos: pedido 0000000002: CDCLIENTE passa de 21 caracteres."},
+    };
+    for (const Caso& c : casos) {
+        SCOPED_TRACE(c.nome);
+        orders = Packet(orders.columns());
+        items = Packet(items.columns());
+        order("0000000001", kMaria);
+        item("0000000001", "0000000001", kRice);
+        c.estraga();
+        EXPECT_EQ(errorOf([&] { send(); }), QString::fromUtf8(c.texto));
+        EXPECT_EQ(count(QStringLiteral("PEDIDORECEBIDO")), 0);
+    }
+    // A discount above the line's value (2 x 24,90).
+    items = Packet(items.columns());
+    Packet comDesconto({{"CDFILIAL", ColumnType::Text}, {"NRPEDIDO", ColumnType::Text}, {"NRITEMPED", ColumnType::Text}, {"CDPRODUTO", ColumnType::Text},
+                        {"QTITEMPED", ColumnType::Number}, {"VRPREUNITPED", ColumnType::Number}, {"VRDESITPED", ColumnType::Number}});
+    comDesconto.addRow({"0001", "0000000001", "0000000001", kRice, 2.0, 24.9, 49.81});
+    orders = Packet(orders.columns());
+    order("0000000001", kMaria);
+    EXPECT_EQ(errorOf([&] { setPedidos(orders, comDesconto, notes, customers, addresses); }),
+              QStringLiteral("SetPedidos: pedido 0000000001, item 0000000001: o desconto (VRDESITPED) é maior que o valor do item."));
+
+    // An older client (no installation): its user name in any case is the same workstation.
+    item("0000000001", "0000000001", kRice);
+    sendAs(QStringLiteral("Maria.PC"));
+    sendAs(QStringLiteral("maria.pc"));
+    EXPECT_EQ(count(QStringLiteral("PEDIDORECEBIDO")), 1);
 }
 
 // The customers are checked and added while the request is read: a bad one

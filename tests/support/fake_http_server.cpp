@@ -145,6 +145,10 @@ void FakeHttpServer::handle(int fd)
     const FakeResponse res = handler_(req);
     if (res.silent)
         return; // the connection stays open until the server is destroyed
+    if (res.cut) {
+        ::shutdown(fd, SHUT_RDWR);
+        return;
+    }
     std::string out = "HTTP/1.1 " + std::to_string(res.status) + " X\r\nContent-Type: " + res.contentType
         + (res.contentEncoding.empty() ? std::string() : "\r\nContent-Encoding: " + res.contentEncoding)
         + "\r\nContent-Length: " + std::to_string(res.body.size()) + "\r\nConnection: close\r\n\r\n" + res.body;

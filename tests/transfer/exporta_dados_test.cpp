@@ -193,3 +193,29 @@ TEST_F(ExportaDadosTest, ConfirmStopsBeforeSendingOnAMissingOrBadAddressOrAServe
 }
 
 } // namespace
+
+namespace {
+
+// The request left and the connection was cut before the reply: the server
+// may well have the orders. The user is told it is not known, and that sending
+// again is safe; the orders stay pending and checked.
+TEST_F(ExportaDadosTest, AReplyLostAfterTheRequestLeftIsNotSaidAsNotReceived)
+{
+    test::FakeHttpServer corta([](const test::FakeRequest& r) {
+        test::FakeResponse res = r.method == "GET" ? test::FakeHttpServer::objects() : test::FakeResponse{};
+        res.cut = r.method != "GET";
+        return res;
+    });
+    ASSERT_TRUE(vaiPara("0000000012"));
+    ASSERT_TRUE(runGuarded([&] { logic->alterna(); }));
+    poeEndereco(QStringLiteral("127.0.0.1:%1").arg(corta.port()));
+    EXPECT_TRUE(runGuarded([&] { EXPECT_FALSE(logic->confirmar()); }));
+    ASSERT_EQ(dialogs().errors().size(), 1);
+    const QString erro = dialogs().errors()[0];
+    EXPECT_TRUE(erro.contains(QStringLiteral("Não se sabe se o servidor recebeu os pedidos:"))) << qPrintable(erro);
+    EXPECT_TRUE(erro.contains(QStringLiteral("Enviá-los de novo é seguro"))) << qPrintable(erro);
+    EXPECT_FALSE(erro.contains(QStringLiteral("não recebeu"))) << qPrintable(erro);
+    EXPECT_EQ(tdb.db().scalar(QStringLiteral("SELECT IDSITPEDIDO FROM PEDIDO WHERE NRPEDIDO = '0000000012'")).toString(), QStringLiteral("1"));
+}
+
+} // namespace

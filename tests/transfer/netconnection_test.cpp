@@ -143,6 +143,34 @@ TEST(NetConnectionTest, ARefusedConnectionIsOneReadableError)
     EXPECT_EQ(errorOf([&] { net.open(); }), QStringLiteral("O endereço do servidor de aplicação não foi informado."));
 }
 
+// A request that never reached the server is a plain error; once it may have
+// (the connection cut after it was sent) the error says it is not known.
+TEST(NetConnectionTest, ACutAfterTheRequestLeftIsAnUncertainDelivery)
+{
+    FakeHttpServer cuts([](const FakeRequest& r) {
+        FakeResponse res = r.method == "GET" ? FakeHttpServer::objects() : FakeResponse{};
+        res.cut = r.method != "GET";
+        return res;
+    });
+    Session session(cuts.port());
+    TNetConnection net(QStringLiteral("PAD.rdmImpPedidos"));
+    net.setTimeouts(quick());
+    bool incerta = false;
+    try {
+        net.AppServer(QStringLiteral("SetPedidos"), RemoteArgs().add(QStringLiteral("0001")));
+    } catch (const EntregaIncerta& e) {
+        incerta = e.text().contains(QStringLiteral("foi interrompida"));
+    }
+    EXPECT_TRUE(incerta);
+    ASSERT_EQ(cuts.requests().size(), 2u) << "the call reached the server";
+
+    SetPorta(closedPort());
+    net.close();
+    EXPECT_THROW(
+        try { net.AppServer(QStringLiteral("SetPedidos"), RemoteArgs()); } catch (const EntregaIncerta&) { FAIL() << "never sent is no doubt"; },
+        Error);
+}
+
 TEST(NetConnectionTest, OnlyAnApplicationServerOfferingTheObjectIsAccepted)
 {
     FakeHttpServer web([](const FakeRequest&) { return FakeResponse{200, "<html>ok</html>", "text/html"}; });

@@ -1,0 +1,18 @@
+#pragma once
+// What SetPedidos checks in the orders it receives, before it writes anything:
+// every order and item of the call's branch, ten-digit order and item numbers,
+// item numbers present and unique within their order, positive quantities,
+// prices not below zero, a discount no larger than its line, finite numbers
+// of a sane size, texts within their column's width. A call that breaks any
+// of them is refused whole (RequestError) with a text naming the order, the
+// item and the field.
+#include "library/database.h"
+#include "transfer/packet.h"
+
+#include <QString>
+
+namespace zov::server {
+
+void checkReceivedOrders(Database& db, const QString& branch, const Packet& orders, const Packet& items, const Packet& notes);
+
+} // namespace zov::server
