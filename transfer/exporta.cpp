@@ -237,7 +237,7 @@ void TdtmAtuTab::ExportaPedidos()
     });
     RemoteReply resposta;
     try {
-        resposta = netExpPedido.AppServer(QStringLiteral("SetPedidos"), args);
+        resposta = netExpPedido.AppServer(QStringLiteral("SetPedidos"), std::move(args));
     } catch (const EntregaIncerta& e) {
         throw Error(msgEntregaIncerta(e.text()));
     } catch (const Abort&) {

@@ -252,7 +252,7 @@ std::atomic<std::size_t> lastRequestBytes{0};
 
 // postBody goes as given, or gzip-compressed by the worker when compress says so.
 HttpOutcome runRequest(const QString& host, int port, int connectMs, int totalMs, const std::string& path,
-                       std::optional<std::string> postBody, std::size_t limit, ReplyConsumer* stream = nullptr, bool compress = false)
+                       std::optional<std::vector<std::string>> postBody, std::size_t limit, ReplyConsumer* stream = nullptr, bool compress = false)
 {
     auto call = std::make_shared<HttpCall>(host.toStdString(), port);
     call->client.set_connection_timeout(connectMs / 1000, (connectMs % 1000) * 1000);
@@ -283,9 +283,10 @@ HttpOutcome runRequest(const QString& host, int port, int connectMs, int totalMs
                 if (compress) {
                     // Here, not on the waiting thread: seconds for an export of every customer.
                     req.headers.emplace("Content-Encoding", "gzip");
-                    req.body = gzipCompress({std::string_view(*body)});
+                    req.body = gzipCompress(std::vector<std::string_view>(body->begin(), body->end()));
                 } else {
-                    req.body = std::move(*body);
+                    for (std::string& part : *body)
+                        req.body += part;
                 }
                 body.reset();
                 lastRequestBytes = req.body.size();
@@ -472,7 +473,7 @@ void TNetConnection::setConnected(bool value)
     connected_ = true;
 }
 
-RemoteReply TNetConnection::call(const QString& method, const RemoteArgs& args, ReplyConsumer* stream, bool& streamed)
+RemoteReply TNetConnection::call(const QString& method, std::vector<std::string> body, ReplyConsumer* stream, bool& streamed)
 {
     if (!connected_)
         setConnected(true);
@@ -483,9 +484,11 @@ RemoteReply TNetConnection::call(const QString& method, const RemoteArgs& args, 
     HttpOutcome r;
     try {
         // Compressed by the call's worker (a large body), so the window goes on repainting.
-        std::string text = args.body();
-        const bool compress = text.size() > kCompressRequestsOver;
-        r = runRequest(host_, port_, timeouts_.connectMs, timeouts_.callMs, path, std::move(text), replyLimit_, stream, compress);
+        std::size_t size = 0;
+        for (const std::string& part : body)
+            size += part.size();
+        r = runRequest(host_, port_, timeouts_.connectMs, timeouts_.callMs, path, std::move(body), replyLimit_, stream,
+                       size > kCompressRequestsOver);
     } catch (...) {
         busy_ = false;
         throw;
@@ -523,13 +526,19 @@ RemoteReply TNetConnection::call(const QString& method, const RemoteArgs& args, 
 RemoteReply TNetConnection::AppServer(const QString& method, const RemoteArgs& args)
 {
     bool streamed = false;
-    return call(method, args, nullptr, streamed);
+    return call(method, {args.body()}, nullptr, streamed);
+}
+
+RemoteReply TNetConnection::AppServer(const QString& method, RemoteArgs&& args)
+{
+    bool streamed = false;
+    return call(method, args.takeParts(), nullptr, streamed);
 }
 
 void TNetConnection::AppServerStreaming(const QString& method, const RemoteArgs& args, ReplyConsumer& consumer)
 {
     bool streamed = false;
-    RemoteReply reply = call(method, args, &consumer, streamed);
+    RemoteReply reply = call(method, {args.body()}, &consumer, streamed);
     // An error status came as a body of its own: checked as any reply.
     if (!streamed)
         CheckResultServ(reply, consumer);

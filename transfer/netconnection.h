@@ -85,6 +85,8 @@ public:
     // have arrived); the reply is returned as it came, to be checked by
     // CheckResultServ.
     RemoteReply AppServer(const QString& method, const RemoteArgs& args);
+    // The same taking the arguments' text over (a large request is never copied).
+    RemoteReply AppServer(const QString& method, RemoteArgs&& args);
     // The same, decoding the result into consumer while it arrives, so the
     // body is never held whole; throws Error as CheckResultServ would. The
     // consumer runs on a thread of its own: it must not touch widgets, the
@@ -95,7 +97,7 @@ private:
     QString address() const;
     // One remote call; stream, when given, receives a 200 result as it
     // arrives (streamed says it did).
-    RemoteReply call(const QString& method, const RemoteArgs& args, ReplyConsumer* stream, bool& streamed);
+    RemoteReply call(const QString& method, std::vector<std::string> body, ReplyConsumer* stream, bool& streamed);
     QString serverName_;
     QString host_;
     int port_ = 0;

@@ -57,9 +57,15 @@ public:
     int count() const { return count_; }
     // {"args": [...]}
     std::string body() const;
+    // The same in parts, moved out (the arguments are left empty): the body
+    // of an export of every customer is never copied or grown whole.
+    std::vector<std::string> takeParts();
 
 private:
     void separate();
+    // Moves what was written into a part of its own once it is large.
+    void spill();
+    std::vector<std::string> done_;
     std::string out_;
     int count_ = 0;
 };

@@ -309,11 +309,47 @@ RemoteArgs& RemoteArgs::add(const Query& dataset)
 RemoteArgs& RemoteArgs::add(Statement& st, const QString& table, const std::function<void(int rows)>& everyRows)
 {
     separate();
-    writeStatementPacket(st, out_, table, everyRows);
+    // The writer keeps appending to out_; what it wrote so far leaves as a part.
+    writeStatementPacket(st, out_, table, [&](int rows) {
+        spill();
+        if (everyRows)
+            everyRows(rows);
+    });
     return *this;
 }
 
-std::string RemoteArgs::body() const { return out_ + "]}"; }
+void RemoteArgs::spill()
+{
+    constexpr std::size_t kPart = 4 * 1024 * 1024;
+    if (out_.size() < kPart)
+        return;
+    done_.push_back(std::move(out_));
+    out_.clear();
+    out_.reserve(kPart + kPart / 4);
+}
+
+std::string RemoteArgs::body() const
+{
+    std::string all;
+    std::size_t total = out_.size() + 2;
+    for (const std::string& part : done_)
+        total += part.size();
+    all.reserve(total);
+    for (const std::string& part : done_)
+        all += part;
+    return all + out_ + "]}";
+}
+
+std::vector<std::string> RemoteArgs::takeParts()
+{
+    out_.append("]}");
+    done_.push_back(std::move(out_));
+    std::vector<std::string> parts = std::move(done_);
+    done_.clear();
+    out_ = "{\"args\":[";
+    count_ = 0;
+    return parts;
+}
 
 
 // Straight from SQLite: no dataset, no Packet, one value at a time.

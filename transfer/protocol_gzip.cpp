@@ -74,7 +74,9 @@ void BoundedInflater::finish() const
 
 std::string gzipCompress(const std::string& body) { return gzipCompress({std::string_view(body)}); }
 
-std::string gzipCompress(std::initializer_list<std::string_view> parts)
+std::string gzipCompress(std::initializer_list<std::string_view> parts) { return gzipCompress(std::vector<std::string_view>(parts)); }
+
+std::string gzipCompress(const std::vector<std::string_view>& parts)
 {
     z_stream z{};
     // 15 + 16: a gzip header and trailer.

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 #include <memory>
+#include <vector>
 
 namespace zov {
 
@@ -39,5 +40,6 @@ const char* bodyLimitText();
 std::string gzipCompress(const std::string& body);
 // The same of a body given in parts, never joined into one copy.
 std::string gzipCompress(std::initializer_list<std::string_view> parts);
+std::string gzipCompress(const std::vector<std::string_view>& parts);
 
 } // namespace zov
