@@ -12,7 +12,8 @@ namespace zov {
 namespace {
 
 // Plain twenty digits while the number is typed.
-const QString kMascaraDigitacao = QStringLiteral("99999999999999999999;0; ");
+// Digits, and letters for an alphanumeric CNPJ.
+const QString kMascaraDigitacao = QStringLiteral("AAAAAAAAAAAAAAAAAAAA;0; ");
 
 bool outroTipo(const QString& kind) { return kind == QLatin1String("O") || kind == QLatin1String("I"); }
 

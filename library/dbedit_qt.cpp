@@ -35,6 +35,25 @@ private:
     int max_;
 };
 
+// Digits and letters, taken upper case (an alphanumeric CNPJ being typed).
+class UpperAlnumValidator final : public QValidator {
+public:
+    UpperAlnumValidator(int max, QObject* parent) : QValidator(parent), max_(max) {}
+    State validate(QString& input, int&) const override
+    {
+        input = input.toUpper();
+        if (input.size() > max_)
+            return Invalid;
+        for (QChar c : input)
+            if (!((c >= QLatin1Char('0') && c <= QLatin1Char('9')) || (c >= QLatin1Char('A') && c <= QLatin1Char('Z'))))
+                return Invalid;
+        return Acceptable;
+    }
+
+private:
+    int max_;
+};
+
 struct Pict {
     QString mask;
     bool keepLiterals = true;
@@ -55,6 +74,17 @@ bool digitsOnly(const QString& mask)
         return false;
     for (QChar c : mask)
         if (c != QLatin1Char('9') && c != QLatin1Char('0'))
+            return false;
+    return true;
+}
+
+// Positions only, some of them letters too: no literals to lay out.
+bool positionsOnly(const QString& mask)
+{
+    if (mask.isEmpty())
+        return false;
+    for (QChar c : mask)
+        if (c != QLatin1Char('9') && c != QLatin1Char('0') && c != QLatin1Char('A'))
             return false;
     return true;
 }
@@ -139,6 +169,12 @@ void DbEdit::applyMask(const QString& pict)
         const int n = int(p.mask.size());
         edit_->setMaxLength(n);
         edit_->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,%1}").arg(n)), edit_));
+        return;
+    }
+    if (positionsOnly(p.mask)) {
+        const int n = int(p.mask.size());
+        edit_->setMaxLength(n);
+        edit_->setValidator(new UpperAlnumValidator(n, edit_));
         return;
     }
     qtMask_ = QtInputMask(pict);

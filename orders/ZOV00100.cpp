@@ -229,12 +229,14 @@ QLabel* rotulo(const QString& text, QWidget* buddy, QWidget* parent)
     return l;
 }
 
-QString soDigitos(const QString& text)
+// What a masked field holds without its literals: digits, and letters (an
+// alphanumeric CNPJ) upper case.
+QString semLiterais(const QString& text)
 {
     QString out;
     for (QChar c : text)
-        if (c.isDigit())
-            out += c;
+        if (c.isDigit() || (c.isLetter() && c.unicode() < 128))
+            out += c.toUpper();
     return out;
 }
 
@@ -483,7 +485,7 @@ void TfrmLanPedido::liga(QLineEdit* e, QString TelaPedido::*campo, void (LancPed
 {
     campos_.insert(e, campo);
     connect(e, &QLineEdit::textEdited, this, [this, e, campo, mudou, digitos](const QString& text) {
-        logic_->tela.*campo = digitos ? soDigitos(text) : text;
+        logic_->tela.*campo = digitos ? semLiterais(text) : text;
         if (mudou)
             executa([this, mudou] { (logic_.get()->*mudou)(); });
     });
@@ -941,7 +943,7 @@ void TfrmLanPedido::poeTexto(QLineEdit* e, const QString& text)
 {
     // The edit being typed in keeps its cursor when nothing changed.
     if (!e->inputMask().isEmpty()) {
-        if (soDigitos(e->text()) != soDigitos(text) || (!e->hasFocus() && e->text() != text))
+        if (semLiterais(e->text()) != semLiterais(text) || (!e->hasFocus() && e->text() != text))
             e->setText(text);
         return;
     }
@@ -965,7 +967,7 @@ void TfrmLanPedido::atualizaTela()
     poeTexto(static_cast<QLineEdit*>(controle(ControlePedido::DataPedido)), t.dataPedido);
     auto* cliente = static_cast<QLineEdit*>(controle(ControlePedido::Cliente));
     const QString mascara = QtInputMask(t.mascaraCliente);
-    if (cliente->inputMask() != mascara && !(cliente->hasFocus() && soDigitos(cliente->text()) == t.cliente && mascara.isEmpty())) {
+    if (cliente->inputMask() != mascara && !(cliente->hasFocus() && semLiterais(cliente->text()) == t.cliente && mascara.isEmpty())) {
         cliente->setInputMask(mascara);
         cliente->setText(t.cliente);
     }

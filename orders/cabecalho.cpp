@@ -128,7 +128,8 @@ void LancPedido::Vd_Cliente(bool boTestaVazio)
 
 void LancPedido::entraCliente()
 {
-    tela.mascaraCliente = PictPess(QStringLiteral("I"));
+    // Any kind may be typed: digits, and letters for an alphanumeric CNPJ.
+    tela.mascaraCliente = PictPess(QString());
 }
 
 void LancPedido::clienteMudou()

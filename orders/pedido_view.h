@@ -68,7 +68,7 @@ struct TelaPedido {
 
     QString nrPedido;
     QString dataPedido, dataEntrega; // dd/MM/yyyy as typed; blank when empty
-    QString cliente;                 // the registration, digits only
+    QString cliente;                 // the registration, without its mask: digits (and letters of an alphanumeric CNPJ)
     QString mascaraCliente;          // the edit mask of its kind
     QString nmCliente;
     QString vendedor, nmVendedor;

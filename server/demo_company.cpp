@@ -363,6 +363,8 @@ void customers(Database& db)
     // "I": another kind of registration (12 digits, as a CEI), with no check digits.
     const QString cei = QStringLiteral("123456789012");
     const QString cpf3 = makeCpf(987654321);
+    // A company founded after July 2026: its CNPJ has letters (12ABC34501DE35, the official example).
+    const QString cnpjAlfa = makeCnpjAlfanumerico(QStringLiteral("12ABC34501DE"));
 
     customer(db, "F" + cpf1, "F", cpf1, "MARIA APARECIDA OLIVEIRA", "MARIA OLIVEIRA", "0001", 5.0, "00001", true,
              {{"P", "0001", "SP", "0001", "0000000003", "MOOCA", "RUA DA MOOCA, 120", "03104002"},
@@ -379,6 +381,8 @@ void customers(Database& db)
              {{"P", "0002", "BA", "0001", "0000000001", "PALERMO", "AV. SANTA FE, 3200", "C1425BGH"}});
     customer(db, "I" + cei, "I", cei, "COOPERATIVA AGRÍCOLA VALE VERDE", "VALE VERDE", "0002", 2.0, "00002", true,
              {{"P", "0001", "SP", "0002", "0000000001", "CENTRO", "RUA BARRETO LEME, 300", "13010200"}});
+    customer(db, "J" + cnpjAlfa, "J", cnpjAlfa, "EMPÓRIO AURORA COMÉRCIO DE ALIMENTOS LTDA", "EMPÓRIO AURORA", "0001", 5.0, "00001", true,
+             {{"P", "0001", "SP", "0001", "0000000001", "CENTRO", "RUA LÍBERO BADARÓ, 300", "01009000"}});
     customer(db, "F" + cpf3, "F", cpf3, "ANTÔNIO INATIVO DA SILVA", "ANTÔNIO (INATIVO)", "0001", 0.0, "00001", false,
              {{"P", "0001", "SP", "0001", "0000000001", "CENTRO", "RUA XV DE NOVEMBRO, 10", "01013001"}});
 

@@ -9,7 +9,7 @@ int checkDigit(const QString& digits, const int* weights, int count)
 {
     int sum = 0;
     for (int i = 0; i < count; ++i)
-        sum += digits.at(i).digitValue() * weights[i];
+        sum += (digits.at(i).unicode() - '0') * weights[i]; // a letter is worth its code minus 48
     const int r = sum % 11;
     return r < 2 ? 0 : 11 - r;
 }
@@ -32,6 +32,14 @@ QString makeCpf(qint64 base)
 QString makeCnpj(qint64 root, int branch)
 {
     QString d = QStringLiteral("%1%2").arg(root % 100000000, 8, 10, QLatin1Char('0')).arg(branch % 10000, 4, 10, QLatin1Char('0'));
+    d += QString::number(checkDigit(d, kCnpj1, 12));
+    d += QString::number(checkDigit(d, kCnpj2, 13));
+    return d;
+}
+
+QString makeCnpjAlfanumerico(const QString& base)
+{
+    QString d = base.toUpper().left(12);
     d += QString::number(checkDigit(d, kCnpj1, 12));
     d += QString::number(checkDigit(d, kCnpj2, 13));
     return d;

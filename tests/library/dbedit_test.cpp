@@ -43,7 +43,22 @@ TEST(DbEditTest, TypingWritesTheFieldThroughTheMaskOfItsKind)
     EXPECT_EQ(edit.text(), QStringLiteral("529.982.247-25"));
     EXPECT_EQ(q.fieldByName(QStringLiteral("NRINSJURCLIE")).asString(), QStringLiteral("52998224725"));
 
+    // Typed as a company's number may come since July 2026: letters upper-cased,
+    // with or without the CNPJ's mask.
+    for (const QString& pict : {QStringLiteral("AAAAAAAAAAAAAAAAAAAA;0; "), PictPess(QStringLiteral("J"))}) {
+        SCOPED_TRACE(pict.toStdString());
+        q.fieldByName(QStringLiteral("NRINSJURCLIE")).setValue(QVariant());
+        q.fieldByName(QStringLiteral("NRINSJURCLIE")).editMask = pict;
+        link.refresh();
+        edit.home(false);
+        QTest::keyClicks(&edit, QStringLiteral("12abc34501de35"));
+        EXPECT_EQ(q.fieldByName(QStringLiteral("NRINSJURCLIE")).asString(), QStringLiteral("12ABC34501DE35"));
+    }
+    EXPECT_EQ(edit.text(), QStringLiteral("12.ABC.345/01DE-35"));
+
     // A value set by the program shows at once.
+    q.fieldByName(QStringLiteral("NRINSJURCLIE")).editMask = PictPess(QStringLiteral("F"));
+    link.refresh();
     q.fieldByName(QStringLiteral("NRINSJURCLIE")).setValue(QStringLiteral("11144477735"));
     EXPECT_EQ(edit.text(), QStringLiteral("111.444.777-35"));
     q.cancel();

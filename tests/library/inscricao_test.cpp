@@ -50,6 +50,28 @@ TEST(Inscricao, ValidCnpjsFormattedOrBareAreKindJ)
     EXPECT_EQ(ajusta(QStringLiteral("11.222.333/0001-81")).number, QStringLiteral("11222333000181"));
 }
 
+// Since July 2026 a CNPJ's first twelve characters may be letters, each worth
+// its code minus 48; typed in any case, with or without the mask.
+TEST(Inscricao, AlphanumericCnpjsAreCheckedAsCnpjsAndStoredUpperCase)
+{
+    for (const char* typed : {"12.ABC.345/01DE-35", "12ABC34501DE35", "12abc34501de35", "K9.P34.Y6N/3WD2-68", "5RQ4F5ZR37E361", "ZB6CN6Z43DVY04"}) {
+        const Ajustado a = ajusta(QString::fromLatin1(typed));
+        EXPECT_EQ(a.kind, QStringLiteral("J")) << typed;
+        EXPECT_EQ(a.number, QString::fromLatin1(typed).remove(QLatin1Char('.')).remove(QLatin1Char('/')).remove(QLatin1Char('-')).toUpper());
+        EXPECT_TRUE(CnpjValido(a.number)) << typed;
+    }
+    EXPECT_EQ(FormataInscricao(QStringLiteral("12ABC34501DE35"), QStringLiteral("J")), QStringLiteral("12.ABC.345/01DE-35"));
+    // Wrong check digits, a letter where a check digit goes, the wrong length,
+    // letters in what would be a CPF: each the CNPJ message.
+    EXPECT_EQ(erroDe(QStringLiteral("12.ABC.345/01DE-36")), QStringLiteral("CNPJ inválido: 12.ABC.345/01DE-36."));
+    EXPECT_EQ(erroDe(QStringLiteral("12ABC34501DE3A")), QStringLiteral("CNPJ inválido: 12ABC34501DE3A."));
+    EXPECT_EQ(erroDe(QStringLiteral("12ABC34501D35")), QStringLiteral("CNPJ inválido: 12.ABC.345/01D3-5."));
+    EXPECT_EQ(erroDe(QStringLiteral("12A45")), QStringLiteral("CNPJ inválido: 12.A45."));
+    EXPECT_FALSE(CnpjValido(QStringLiteral("AAAAAAAAAAAAAA")));
+    EXPECT_FALSE(CnpjValido(QStringLiteral("12ABC34501DE53")));
+    EXPECT_FALSE(CpfValido(QStringLiteral("529982247A5")));
+}
+
 TEST(Inscricao, WrongCheckDigitsAreRefusedAndTheArgumentIsKept)
 {
     QString text = QStringLiteral("C52998224724");
@@ -96,7 +118,7 @@ TEST(Inscricao, EmptyLettersAndTooLongAreRefusedInWords)
 {
     EXPECT_EQ(erroDe(QString()), QStringLiteral("Inscrição deve ser informada."));
     EXPECT_EQ(erroDe(QStringLiteral(" ./-")), QStringLiteral("Inscrição deve ser informada."));
-    EXPECT_EQ(erroDe(QStringLiteral("12A45")), QStringLiteral("A inscrição deve conter apenas números."));
+    EXPECT_EQ(erroDe(QStringLiteral("12#45")), QStringLiteral("A inscrição deve conter apenas números, ou números e letras num CNPJ."));
     EXPECT_EQ(erroDe(QStringLiteral("123456789012345678901")), QStringLiteral("A inscrição pode ter no máximo 20 dígitos."));
     // Twenty digits with separators still fits.
     EXPECT_EQ(ajusta(QStringLiteral("1234.5678.9012.3456.7890")).number.size(), 20);
@@ -105,10 +127,10 @@ TEST(Inscricao, EmptyLettersAndTooLongAreRefusedInWords)
 TEST(Inscricao, MasksPerKind)
 {
     EXPECT_EQ(PictPess(QStringLiteral("F")), QStringLiteral("999.999.999-99;0; "));
-    EXPECT_EQ(PictPess(QStringLiteral("J")), QStringLiteral("99.999.999/9999-99;0; "));
+    EXPECT_EQ(PictPess(QStringLiteral("J")), QStringLiteral("AA.AAA.AAA/AAAA-99;0; "));
     EXPECT_EQ(PictPess(QStringLiteral("O")), QStringLiteral("99999;0; "));
     EXPECT_EQ(PictPess(QStringLiteral("I")), QStringLiteral("99999999999999999999;0; "));
-    EXPECT_EQ(PictPess(QString()), QStringLiteral("99999999999999999999;0; "));
+    EXPECT_EQ(PictPess(QString()), QStringLiteral("AAAAAAAAAAAAAAAAAAAA;0; ")) << "any kind may be typed into it";
     EXPECT_EQ(PictPess(QStringLiteral("f")), PictPess(QStringLiteral("F")));
 }
 
@@ -128,8 +150,8 @@ TEST(Inscricao, StoredNumbersAreShownWithTheirKindsMask)
 TEST(Inscricao, MasksTranslateToQtInputMasks)
 {
     EXPECT_EQ(QtInputMask(PictPess(QStringLiteral("F"))), QStringLiteral("000.000.000-00; "));
-    EXPECT_EQ(QtInputMask(PictPess(QStringLiteral("J"))), QStringLiteral("00.000.000/0000-00; "));
-    EXPECT_EQ(QtInputMask(QStringLiteral("00A;0;_")), QStringLiteral("99\\A;_"));
+    EXPECT_EQ(QtInputMask(PictPess(QStringLiteral("J"))), QStringLiteral(">nn.nnn.nnn/nnnn-00; "));
+    EXPECT_EQ(QtInputMask(QStringLiteral("00a;0;_")), QStringLiteral("99\\a;_"));
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // The order window's logic against a real database, with a recording view
 // and scripted dialogs: numbering and defaults, the header checks, payment
 // terms and price list, the command states, Confirm, Cancel and Delete.
+#include "library/inscricao.h"
 #include "tests/orders/lanc_pedido_fixture.h"
 
 using namespace zov;
@@ -55,6 +56,25 @@ TEST_F(LancPedidoTest, TheFirstOrderIsNumberOneWithTheOperatorsSalespersonAndTod
     test::pedidoGravado(db(), QStringLiteral("0000000041"));
     EXPECT_EQ(PrxCodPed(db(), QStringLiteral("0001")), QStringLiteral("0000000042"));
     EXPECT_EQ(PrxCodPed(db(), QStringLiteral("0002")), QStringLiteral("0000000001"));
+}
+
+// A company founded after July 2026 has letters in its CNPJ: typed in any
+// case, with or without the mask, it finds the customer; a wrong one says CNPJ.
+TEST_F(LancPedidoTest, ACustomerWithAnAlphanumericCnpjIsFoundAsTyped)
+{
+    insertRow(db(), QStringLiteral("CLIENTE"), {{QStringLiteral("CDCLIENTE"), QStringLiteral("J12ABC34501DE35")}, {QStringLiteral("IDTPIJURCLIE"), QStringLiteral("J")},
+                                                {QStringLiteral("NRINSJURCLIE"), QStringLiteral("12ABC34501DE35")}, {QStringLiteral("NMFANTCLIE"), QStringLiteral("EMPÓRIO AURORA")},
+                                                {QStringLiteral("IDCLIEATIV"), QStringLiteral("S")}, {QStringLiteral("CDMODPGTO"), QStringLiteral("00001")}});
+    abre();
+    ASSERT_TRUE(run([&] { logic->incluir(); }));
+    ASSERT_TRUE(cliente(QStringLiteral("12abc34501de35")));
+    EXPECT_EQ(tela().nmCliente, QStringLiteral("EMPÓRIO AURORA"));
+    EXPECT_EQ(tela().cliente, QStringLiteral("12ABC34501DE35"));
+    EXPECT_EQ(tela().mascaraCliente, PictPess(QStringLiteral("J")));
+    EXPECT_FALSE(cliente(QStringLiteral("12.ABC.345/01DE-36")));
+    EXPECT_EQ(dialogs().errors().last(), QStringLiteral("CNPJ inválido: 12.ABC.345/01DE-36."));
+    dialogs().answer({true});
+    ASSERT_TRUE(run([&] { logic->cancelar(); }));
 }
 
 TEST_F(LancPedidoTest, AConfirmFailingTheHeaderChecksStoresNothingAndTheSecondConfirmUsesTheNumberGivenAtInsert)
