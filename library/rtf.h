@@ -24,9 +24,14 @@ void lerRtf(const QByteArray& rtf, QTextDocument& doc);
 // formatting.
 QByteArray escreveRtf(const QTextDocument& doc);
 
-// Replaces the document's content with plain text: UTF-8, or Windows-1252
-// (Latin-1 with the Windows characters at 0x80-0x9F) when not valid UTF-8.
+// Replaces the document's content with plain text: UTF-16 (LE or BE) or UTF-8
+// by its byte order mark; else UTF-8, or Windows-1252 (Latin-1 with the
+// Windows characters at 0x80-0x9F) when not valid UTF-8.
 void lerTexto(const QByteArray& bytes, QTextDocument& doc);
+
+// Whether the bytes start with a byte order mark of UTF-16 or UTF-8: text,
+// though UTF-16 is full of NUL bytes.
+bool temMarcaDeTexto(const QByteArray& bytes);
 
 // What the observation column or an imported file holds: RTF when it looks
 // like RTF, plain text otherwise.

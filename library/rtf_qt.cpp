@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <optional>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
@@ -25,6 +26,10 @@ constexpr int kMaxCores = 1000;
 constexpr int kMaxNomeFonte = 256;
 constexpr int kMaxUc = 16;
 constexpr int kMaxMeiosPontos = 3276;  // 1638 pt, the largest size editors offer
+// Qt makes a block in about 2 us: past this many, further plain paragraphs
+// share a block, a line each (kLinhasPorBloco at most), which looks the same.
+constexpr int kBlocosCheios = 20000;
+constexpr int kLinhasPorBloco = 64;
 constexpr int kCp1252 = 1252;
 constexpr int kUtf8 = 65001;
 
@@ -81,7 +86,20 @@ const char* nomeCodigo(int cp)
     case 1257: return "windows-1257";
     case 1258: return "windows-1258";
     case 10000: return "macintosh";
+    case 10006: return "x-mac-greek";
+    case 10007: return "x-mac-cyrillic";
+    case 10029: return "x-mac-centraleurroman";
+    case 10081: return "x-mac-turkish";
     default: return nullptr;
+    }
+}
+
+// Code pages of two bytes a character: unknown, their characters are still counted right.
+bool doisBytes(int cp)
+{
+    switch (cp) {
+    case 932: case 936: case 949: case 950: case 10001: case 10002: case 10003: case 10008: return true;
+    default: return false;
     }
 }
 
@@ -91,7 +109,18 @@ int codigoDoCharset(int charset)
     switch (charset) {
     case 0: return kCp1252;
     case 2: return kCp1252; // Symbol: no better guess for its few letters
-    case 77: return 10000;
+    case 77: return 10000; // the Mac charsets, each its Mac code page
+    case 78: return 10001;
+    case 79: return 10003;
+    case 80: return 10008;
+    case 81: return 10002;
+    case 83: return 10005;
+    case 84: return 10004;
+    case 85: return 10006;
+    case 86: return 10081;
+    case 87: return 10021;
+    case 88: return 10029;
+    case 89: return 10007;
     case 128: return 932;
     case 129: return 949;
     case 134: return 936;
@@ -110,7 +139,9 @@ int codigoDoCharset(int charset)
     }
 }
 
-enum class Destino : quint8 { Texto, Fontes, Cores, Numeracao, Ignora };
+// Marcador: the text of a list item's number or bullet (\listtext, \pntext),
+// read to tell a numbered list from a bulleted one, never shown.
+enum class Destino : quint8 { Texto, Fontes, Cores, Numeracao, Marcador, Ignora };
 
 enum class Lista : quint8 { Nenhuma, Marcador, Decimal, LetraMin, LetraMai, RomanoMin, RomanoMai };
 
@@ -148,6 +179,7 @@ struct Caracteres {
     bool italico = false;
     bool sublinhado = false;
     bool riscado = false;
+    bool oculto = false; // \v: never shown, saved nor printed
     bool operator==(const Caracteres&) const = default;
 };
 
@@ -163,6 +195,7 @@ enum class Palavra : quint8 {
     Pard, Ql, Qc, Qr, Qj, Par, Line, Tab, Caractere,
     Fonttbl, Colortbl, Fcharset, Red, Green, Blue,
     Pn, TextoMarcador, Ls, PnMarcador, PnCorpo, PnDec, PnLetraMin, PnLetraMai, PnRomanoMin, PnRomanoMai,
+    Cpg, Oculto, Celula, Linha,
     Ignora,
 };
 
@@ -195,6 +228,8 @@ const std::unordered_map<std::string_view, Definicao>& palavras()
             {"ls", {Palavra::Ls}}, {"pnlvlblt", {Palavra::PnMarcador}}, {"pnlvlbody", {Palavra::PnCorpo}},
             {"pnlvl", {Palavra::PnCorpo}}, {"pndec", {Palavra::PnDec}}, {"pnlcltr", {Palavra::PnLetraMin}},
             {"pnucltr", {Palavra::PnLetraMai}}, {"pnlcrm", {Palavra::PnRomanoMin}}, {"pnucrm", {Palavra::PnRomanoMai}},
+            {"cpg", {Palavra::Cpg}}, {"v", {Palavra::Oculto}},
+            {"cell", {Palavra::Celula}}, {"nestcell", {Palavra::Celula}}, {"row", {Palavra::Linha}}, {"nestrow", {Palavra::Linha}},
         };
         // Underline kinds the editor cannot show apart: all read as underline.
         for (const char* w : {"uld", "uldash", "uldashd", "uldashdd", "uldb", "ulhwave", "ulldash", "ulth",
@@ -215,7 +250,7 @@ const std::unordered_map<std::string_view, Definicao>& palavras()
                               "printim", "revtim", "mmathPr", "wgrffmtfilter", "passwordhash", "upr", "ud",
                               "fchars", "lchars", "panose", "falt", "fname", "fontemb", "fontfile",
                               "blipuid", "picprop", "sp", "sn", "sv", "protusertbl", "listpicture",
-                              "pnseclvl", "background", "ftnalt", "gridtbl", "mhtmltag", "htmltag"})
+                              "pnseclvl", "background", "ftnalt", "gridtbl", "mhtmltag", "htmltag", "nonesttables"})
             t.emplace(w, Definicao{Palavra::Ignora});
         return t;
     }();
@@ -225,7 +260,31 @@ const std::unordered_map<std::string_view, Definicao>& palavras()
 struct Fonte {
     QString nome;
     int charset = -1;
+    int cp = 0; // \cpgN: wins over the charset
 };
+
+// The kind of list a number or bullet text stands for ("1.", "a)", "iv.", "•").
+Lista listaDoMarcador(QString t)
+{
+    t = t.trimmed();
+    while (!t.isEmpty() && (t.back() == QLatin1Char('.') || t.back() == QLatin1Char(')')))
+        t.chop(1);
+    if (t.isEmpty())
+        return Lista::Marcador;
+    auto todos = [&](auto pred) { return std::all_of(t.begin(), t.end(), pred); };
+    if (todos([](QChar c) { return c.isDigit(); }))
+        return Lista::Decimal;
+    const QString romanos = QStringLiteral("ivxlcdm");
+    if (t.size() > 1 && todos([&](QChar c) { return romanos.contains(c); }))
+        return Lista::RomanoMin;
+    if (t.size() > 1 && todos([&](QChar c) { return romanos.contains(c.toLower()) && c.isUpper(); }))
+        return Lista::RomanoMai;
+    if (t.size() == 1 && t.front().isLower())
+        return Lista::LetraMin;
+    if (t.size() == 1 && t.front().isUpper())
+        return Lista::LetraMai;
+    return Lista::Marcador;
+}
 
 class Leitor {
 public:
@@ -292,6 +351,12 @@ private:
         }
         if (grupo().destino == Destino::Fontes)
             guardaFonte(); // the entry's ';' is optional for some writers
+        if (grupo().destino == Destino::Marcador && pilha_.size() > 1 && pilha_[pilha_.size() - 2].destino != Destino::Marcador) {
+            // Word writes it before the paragraph's \pard, and \lsN after it.
+            tipoMarcador_ = listaDoMarcador(marcador_);
+            lista_ = tipoMarcador_;
+            marcador_.clear();
+        }
         pilha_.pop_back();
         return pilha_.empty();
     }
@@ -303,7 +368,8 @@ private:
         if (ignorando())
             return;
         switch (grupo().destino) {
-        case Destino::Texto: {
+        case Destino::Texto:
+        case Destino::Marcador: {
             if (pular_ > 0) {
                 --pular_;
                 return;
@@ -388,7 +454,7 @@ private:
                 return;
             }
             const Destino d = grupo().destino;
-            if (d == Destino::Texto || d == Destino::Fontes)
+            if (d == Destino::Texto || d == Destino::Fontes || d == Destino::Marcador)
                 bytes_.append(char(valor)); // decoded with the rest, so two-byte code pages work
             return;
         }
@@ -466,10 +532,9 @@ private:
             r_ = g_ = b_ = 0;
             return;
         case Palavra::TextoMarcador:
-            // The text older readers show for a bullet; the paragraph is a list item.
-            if (lista_ == Lista::Nenhuma)
-                lista_ = Lista::Marcador;
-            g.destino = Destino::Ignora;
+            // The number or bullet older readers show: the paragraph is a list item of that kind.
+            g.destino = Destino::Marcador;
+            marcador_.clear();
             return;
         case Palavra::Pn: iniciaNumeracao(); return;
         default: break;
@@ -480,8 +545,11 @@ private:
                 guardaFonte();
                 fonteDef_ = std::max(0, n);
                 charsetDef_ = -1;
+                cpgDef_ = 0;
             } else if (w == Palavra::Fcharset) {
                 charsetDef_ = n;
+            } else if (w == Palavra::Cpg) {
+                cpgDef_ = std::max(0, n);
             } else if (w == Palavra::U) {
                 unicode(n);
             }
@@ -505,6 +573,10 @@ private:
             default: break;
             }
             return;
+        case Destino::Marcador:
+            if (w == Palavra::Tab || w == Palavra::U || w == Palavra::Caractere)
+                break; // its text: a number, a letter, a bullet
+            return;
         case Destino::Texto: break;
         default: return;
         }
@@ -515,8 +587,8 @@ private:
         case Palavra::Pc: ansi_ = 437; break;
         case Palavra::Pca: ansi_ = 850; break;
         case Palavra::Ansicpg:
-            if (n == kCp1252 || n == kUtf8 || nomeCodigo(n))
-                ansi_ = n;
+            if (n > 0)
+                ansi_ = n; // one no codec knows shows "?" for what is not ASCII, never garbage
             break;
         case Palavra::Deff: deff_ = std::max(0, n); break;
         case Palavra::Uc: g.uc = std::clamp(n, 0, kMaxUc); break;
@@ -531,22 +603,37 @@ private:
         case Palavra::Ul: car.sublinhado = ligado; break;
         case Palavra::UlNenhum: car.sublinhado = false; break;
         case Palavra::Strike: car.riscado = ligado; break;
+        case Palavra::Oculto: car.oculto = ligado; break;
         case Palavra::Cf: car.cor = std::max(0, n); break;
         case Palavra::Pard:
             alinhamento_ = Qt::AlignLeft;
             lista_ = Lista::Nenhuma;
             break;
+        case Palavra::Celula:
+            // A cell ends with a tab, so its neighbours never run together;
+            // the row's last one ends with the row itself.
+            despejaTexto();
+            tabPendente_ = true;
+            break;
+        case Palavra::Linha:
+            tabPendente_ = false;
+            fimParagrafo();
+            break;
         case Palavra::Ql: alinhamento_ = Qt::AlignLeft; break;
         case Palavra::Qc: alinhamento_ = Qt::AlignHCenter; break;
         case Palavra::Qr: alinhamento_ = Qt::AlignRight; break;
         case Palavra::Qj: alinhamento_ = Qt::AlignJustify; break;
-        case Palavra::Par: fimParagrafo(); break;
+        case Palavra::Par:
+            tabPendente_ = false;
+            fimParagrafo();
+            break;
         case Palavra::Line: texto(QChar::LineSeparator); break;
         case Palavra::Tab: texto(u'\t'); break;
         case Palavra::Caractere: texto(it->second.caractere); break;
         case Palavra::Ls:
+            // Word's lists: their kind is in the skipped \listtable, and in the \listtext before.
             if (n > 0 && lista_ == Lista::Nenhuma)
-                lista_ = Lista::Marcador; // Word's lists: their kind is in the skipped \listtable
+                lista_ = tipoMarcador_ != Lista::Nenhuma ? tipoMarcador_ : Lista::Marcador;
             break;
         default: break;
         }
@@ -580,9 +667,15 @@ private:
     {
         switch (grupo().destino) {
         case Destino::Texto: {
+            if (grupo().car.oculto || s.isEmpty())
+                return;
             if (!texto_.isEmpty() && !(grupo().car == carTexto_))
                 despejaTexto();
             carTexto_ = grupo().car;
+            if (tabPendente_) {
+                tabPendente_ = false;
+                texto_.append(QLatin1Char('\t'));
+            }
             for (QChar ch : s) {
                 char16_t c = ch.unicode();
                 if (c < 0x20 && c != u'\t')
@@ -599,6 +692,10 @@ private:
             if (nomeDef_.size() < kMaxNomeFonte)
                 nomeDef_.append(s.left(kMaxNomeFonte - nomeDef_.size()));
             return;
+        case Destino::Marcador:
+            if (marcador_.size() < 32)
+                marcador_.append(s.left(32 - marcador_.size()));
+            return;
         default: return;
         }
     }
@@ -608,11 +705,16 @@ private:
         const Grupo& g = pilha_.back();
         int charset = -1;
         if (g.destino == Destino::Fontes) {
+            if (cpgDef_ > 0)
+                return cpgDef_;
             charset = charsetDef_;
         } else {
             const auto it = fontes_.constFind(g.car.fonte >= 0 ? g.car.fonte : deff_);
-            if (it != fontes_.constEnd())
+            if (it != fontes_.constEnd()) {
+                if (it->cp > 0)
+                    return it->cp;
                 charset = it->charset;
+            }
         }
         const int cp = codigoDoCharset(charset);
         return cp > 0 ? cp : ansi_;
@@ -622,14 +724,30 @@ private:
     {
         if (cp == kUtf8)
             return QString::fromUtf8(b);
-        if (cp != kCp1252 && nomeCodigo(cp)) {
+        if (cp == kCp1252)
+            return deCp1252(b.constData(), b.size());
+        if (nomeCodigo(cp)) {
             auto it = decodificadores_.find(cp);
             if (it == decodificadores_.end())
                 it = decodificadores_.emplace(cp, QStringDecoder(nomeCodigo(cp), QStringDecoder::Flag::Stateless)).first;
             if (it->second.isValid())
                 return it->second.decode(b);
         }
-        return deCp1252(b.constData(), b.size());
+        // No codec for it: ASCII is the same in every code page, the rest is
+        // "?" a character (two bytes in the two-byte code pages).
+        QString out;
+        out.reserve(b.size());
+        for (qsizetype i = 0; i < b.size(); ++i) {
+            const auto c = uchar(b[i]);
+            if (c < 0x80) {
+                out += QLatin1Char(char(c));
+                continue;
+            }
+            out += QLatin1Char('?');
+            if (doisBytes(cp) && i + 1 < b.size())
+                ++i;
+        }
+        return out;
     }
 
     // Pending bytes become text in the code page of the state that wrote them;
@@ -686,6 +804,19 @@ private:
 
     void fimParagrafo()
     {
+        tipoMarcador_ = Lista::Nenhuma;
+        if (blocos_ >= kBlocosCheios && lista_ == Lista::Nenhuma && !listaDoc_ && alinhamento_ == alinhamentoDoBloco_
+            && linhasNoBloco_ < kLinhasPorBloco) {
+            // A document of more paragraphs than anyone types: read linearly and fast.
+            if (!texto_.isEmpty() && !(grupo().car == carTexto_))
+                despejaTexto();
+            carTexto_ = grupo().car;
+            texto_.append(QChar::LineSeparator);
+            ++linhasNoBloco_;
+            return;
+        }
+        linhasNoBloco_ = 0;
+        ++blocos_;
         despejaTexto();
         formataParagrafo(grupo().car);
         novoBloco_ = true;
@@ -698,6 +829,7 @@ private:
         QTextBlockFormat bf;
         if (alinhamento_ != Qt::AlignLeft)
             bf.setAlignment(alinhamento_);
+        alinhamentoDoBloco_ = alinhamento_;
         if (novoBloco_) {
             // An empty paragraph: its block is made with its formats at once
             // (a file of blank lines is a million blocks). Its character
@@ -728,7 +860,7 @@ private:
         if (fonteDef_ >= 0 && (fontes_.size() < kMaxFontes || fontes_.contains(fonteDef_))) {
             const QString nome = nomeDef_.trimmed();
             if (!nome.isEmpty())
-                fontes_.insert(fonteDef_, Fonte{nome, charsetDef_});
+                fontes_.insert(fonteDef_, Fonte{nome, charsetDef_, cpgDef_});
         }
         nomeDef_.clear();
         fonteDef_ = -1;
@@ -755,6 +887,7 @@ private:
     QHash<int, Fonte> fontes_;
     int fonteDef_ = -1;
     int charsetDef_ = -1;
+    int cpgDef_ = 0;
     QString nomeDef_;
     std::vector<QColor> cores_;
     int r_ = 0, g_ = 0, b_ = 0;
@@ -763,6 +896,12 @@ private:
 
     Qt::Alignment alinhamento_ = Qt::AlignLeft;
     Lista lista_ = Lista::Nenhuma;
+    Lista tipoMarcador_ = Lista::Nenhuma; // what the paragraph's \listtext said
+    QString marcador_;
+    bool tabPendente_ = false; // a cell ended: a tab before the next cell's text
+    int blocos_ = 0;
+    int linhasNoBloco_ = 0;
+    Qt::Alignment alinhamentoDoBloco_ = Qt::AlignLeft;
 
     QTextCursor cur_;
     QString texto_; // text not yet inserted, all in carTexto_
@@ -1014,12 +1153,34 @@ void lerRtf(const QByteArray& rtf, QTextDocument& doc)
 
 QByteArray escreveRtf(const QTextDocument& doc) { return Escritor(doc).escreve(); }
 
+namespace {
+
+std::optional<QStringConverter::Encoding> codificacaoPelaMarca(const QByteArray& bytes)
+{
+    if (bytes.startsWith("\xff\xfe"))
+        return QStringConverter::Utf16LE;
+    if (bytes.startsWith("\xfe\xff"))
+        return QStringConverter::Utf16BE;
+    if (bytes.startsWith("\xef\xbb\xbf"))
+        return QStringConverter::Utf8;
+    return std::nullopt;
+}
+
+} // namespace
+
 void lerTexto(const QByteArray& bytes, QTextDocument& doc)
 {
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString s = utf8.decode(bytes);
-    if (utf8.hasError())
-        s = deCp1252(bytes.constData(), bytes.size());
+    QString s;
+    if (const auto marca = codificacaoPelaMarca(bytes)) {
+        // What Windows saves as "Unicode" is UTF-16 with its mark.
+        QStringDecoder d(*marca, QStringDecoder::Flag::Stateless);
+        s = d.decode(bytes);
+    } else {
+        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        s = utf8.decode(bytes);
+        if (utf8.hasError())
+            s = deCp1252(bytes.constData(), bytes.size());
+    }
     s.replace(QLatin1String("\r\n"), QLatin1String("\n"));
     s.replace(u'\r', u'\n');
     s.removeIf([](QChar c) {
@@ -1031,6 +1192,8 @@ void lerTexto(const QByteArray& bytes, QTextDocument& doc)
     doc.setPlainText(s);
     doc.setUndoRedoEnabled(desfazer);
 }
+
+bool temMarcaDeTexto(const QByteArray& bytes) { return codificacaoPelaMarca(bytes).has_value(); }
 
 void lerObservacao(const QByteArray& bytes, QTextDocument& doc)
 {

@@ -130,7 +130,7 @@ void LancPedido::importaArquivo()
     const QByteArray bytes = f.read(kMaxArquivoObservacao + 1);
     if (bytes.size() > kMaxArquivoObservacao)
         MensErro(msg("ARQ_GRANDE").arg(arquivo), true);
-    if (!pareceRtf(bytes) && pareceBinario(bytes))
+    if (!pareceRtf(bytes) && !temMarcaDeTexto(bytes) && pareceBinario(bytes))
         MensErro(msg("ARQ_BINARIO").arg(arquivo), true);
     carregandoObs_ = true;
     lerObservacao(bytes, docObservacao);

@@ -32,6 +32,29 @@ struct Raw {
     throw Error(QStringLiteral("Pacote de dados inválido: %1.").arg(detail));
 }
 
+// A name the other side sent, as a message shows it: cut, and with no control
+// character (a 2 MB column name, or escape sequences for a terminal).
+QString mostra(QString name)
+{
+    constexpr qsizetype kLongest = 64;
+    if (name.size() > kLongest)
+        name = name.left(kLongest) + QStringLiteral("…");
+    for (QChar& c : name)
+        if (c.category() == QChar::Other_Control || c == QChar::LineSeparator || c == QChar::ParagraphSeparator)
+            c = QLatin1Char(' ');
+    return name;
+}
+QString mostra(std::string_view name) { return mostra(QString::fromUtf8(name.data(), qsizetype(std::min<std::size_t>(name.size(), 256)))); }
+
+// The text exactly as sent: QString::fromUtf8 drops a leading byte order mark.
+QString textoExato(std::string_view s)
+{
+    QString t = QString::fromUtf8(s.data(), qsizetype(s.size()));
+    if (s.size() >= 3 && s.substr(0, 3) == "\xEF\xBB\xBF" && !t.startsWith(QChar(0xFEFF)))
+        t.prepend(QChar(0xFEFF));
+    return t;
+}
+
 QString typeInWords(ColumnType type)
 {
     switch (type) {
@@ -56,7 +79,7 @@ QVariant convertRaw(const Raw& raw, const PacketColumn& column, int rowNumber)
     switch (column.type) {
     case ColumnType::Text:
         if (raw.kind == Raw::String)
-            return QString::fromUtf8(raw.s.data(), qsizetype(raw.s.size()));
+            return textoExato(raw.s);
         break;
     case ColumnType::Number:
         if (raw.kind == Raw::Int)
@@ -90,7 +113,7 @@ QVariant convertRaw(const Raw& raw, const PacketColumn& column, int rowNumber)
         }
         break;
     }
-    packetError(QStringLiteral("o valor da coluna %1 na linha %2 não é %3").arg(column.name).arg(rowNumber).arg(typeInWords(column.type)));
+    packetError(QStringLiteral("o valor da coluna %1 na linha %2 não é %3").arg(mostra(column.name)).arg(rowNumber).arg(typeInWords(column.type)));
 }
 
 // Where a decoded packet goes.
@@ -178,15 +201,15 @@ public:
                 seenRows_ = true;
                 state_ = ExpectRows;
             } else {
-                packetError(QStringLiteral("chave desconhecida \"%1\"").arg(QString::fromStdString(k)));
+                packetError(QStringLiteral("chave desconhecida \"%1\"").arg(mostra(k)));
             }
             return;
         }
         if (state_ == InColumn) {
             if (k != "name" && k != "type")
-                packetError(QStringLiteral("a coluna %1 tem a chave desconhecida \"%2\"").arg(columnLabel(), QString::fromStdString(k)));
+                packetError(QStringLiteral("a coluna %1 tem a chave desconhecida \"%2\"").arg(columnLabel(), mostra(k)));
             if ((k == "name" && hasName_) || (k == "type" && hasType_))
-                packetError(QStringLiteral("a coluna %1 repete a chave \"%2\"").arg(columnLabel(), QString::fromStdString(k)));
+                packetError(QStringLiteral("a coluna %1 repete a chave \"%2\"").arg(columnLabel(), mostra(k)));
             columnKey_ = std::move(k);
             state_ = ColumnValue;
             return;
@@ -292,13 +315,13 @@ private:
 
     QString columnLabel() const
     {
-        return hasName_ ? name_ : QString::number(columns_.size() + 1);
+        return hasName_ ? mostra(name_) : QString::number(columns_.size() + 1);
     }
     QString columnKeyWord() const { return columnKey_ == "name" ? QStringLiteral("nome") : QStringLiteral("tipo"); }
     QString currentColumnName() const
     {
         const std::size_t i = std::size_t(row_.size());
-        return i < columns_.size() ? columns_[i].name : QString::number(i + 1);
+        return i < columns_.size() ? mostra(columns_[i].name) : QString::number(i + 1);
     }
     QString currentColumnWords() const
     {
@@ -317,16 +340,16 @@ private:
         if (!hasName_)
             packetError(QStringLiteral("a coluna %1 não tem nome").arg(columns_.size() + 1));
         if (!hasType_)
-            packetError(QStringLiteral("a coluna %1 não tem tipo").arg(name_));
+            packetError(QStringLiteral("a coluna %1 não tem tipo").arg(mostra(name_)));
         if (name_.trimmed().isEmpty())
             packetError(QStringLiteral("a coluna %1 tem o nome vazio").arg(columns_.size() + 1));
         if (name_ != name_.toUpper())
-            packetError(QStringLiteral("o nome da coluna %1 não está em maiúsculas").arg(name_));
+            packetError(QStringLiteral("o nome da coluna %1 não está em maiúsculas").arg(mostra(name_)));
         if (names_.contains(name_))
-            packetError(QStringLiteral("a coluna %1 aparece duas vezes").arg(name_));
+            packetError(QStringLiteral("a coluna %1 aparece duas vezes").arg(mostra(name_)));
         ColumnType type;
         if (!columnTypeFromName(typeText_, type))
-            packetError(QStringLiteral("a coluna %1 tem o tipo desconhecido \"%2\"").arg(name_, QString::fromStdString(typeText_)));
+            packetError(QStringLiteral("a coluna %1 tem o tipo desconhecido \"%2\"").arg(mostra(name_), mostra(typeText_)));
         names_.insert(name_);
         columns_.push_back({name_, type});
     }
@@ -707,7 +730,7 @@ private:
             break;
         case Raw::String:
             v.kind = WireValue::Text;
-            v.text = QString::fromUtf8(raw.s.data(), qsizetype(raw.s.size()));
+            v.text = textoExato(raw.s);
             break;
         }
         return v;

@@ -227,7 +227,56 @@ TEST(Rtf, EscapesUnicodeSkipCountsAndCodePages)
                     "\\f1 \\'c4\\'e0\\f0 \\'e7}"),
               QStringLiteral("Даç")) << "each font's character set";
     EXPECT_EQ(texto("{\\rtf1\\ansi\\ansicpg932 \\'93\\'fa}"), QStringLiteral("日")) << "two-byte code pages";
-    EXPECT_EQ(texto("{\\rtf1\\ansi\\ansicpg777 \\'e7\\'80}"), QStringLiteral("ç€")) << "an unknown code page reads as 1252";
+    // Each font's \\cpgN, the Mac code pages a codec knows, and "?" a character
+    // for those none knows (two bytes in the two-byte ones), never garbage.
+    EXPECT_EQ(texto("{\\rtf1\\ansi{\\fonttbl{\\f0\\cpg65001 Arial;}}\\f0 \\'c3\\'a7\\'c3\\'a3o}"), QStringLiteral("ção"));
+    EXPECT_EQ(texto("{\\rtf1\\mac \\'8d\\'8b}"), QStringLiteral("çã"));
+    EXPECT_EQ(texto("{\\rtf1\\ansi\\ansicpg10007 \\'80}"), QStringLiteral("А")) << "Mac Cyrillic";
+    EXPECT_EQ(texto("{\\rtf1\\ansi\\ansicpg10001 a\\'93\\'fab}"), QStringLiteral("a?b")) << "Mac Japanese: no codec";
+    EXPECT_EQ(texto("{\\rtf1{\\fonttbl{\\f0\\fcharset78 Osaka;}}\\f0 x\\'82\\'a0\\'82\\'a2y}"), QStringLiteral("x??y"));
+    EXPECT_EQ(texto("{\\rtf1\\ansi\\ansicpg777 \\'e7\\'80a}"), QStringLiteral("??a")) << "an unknown code page";
+}
+
+// What customers send: a table's cells and rows stay apart, hidden text stays
+// hidden, and numbered lists keep their numbers.
+TEST(Rtf, TablesHiddenTextAndNumberedListsReadAsTheCustomerWroteThem)
+{
+    EXPECT_EQ(texto("{\\rtf1 {\\trowd\\cellx1000\\cellx2000\\pard\\intbl Arroz\\cell 10\\cell\\row}"
+                    "{\\trowd\\pard\\intbl Feij\\'e3o\\cell 5\\cell\\row}\\pard fim\\par}"),
+              QStringLiteral("Arroz\t10\nFeijão\t5\nfim"));
+    EXPECT_EQ(texto("{\\rtf1 Pre\\'e7o {\\v interno 9,90 }final{\\v\\u233?}\\v escondido\\v0 !}"), QStringLiteral("Preço final!"));
+
+    QTextDocument doc;
+    lerRtf("{\\rtf1{\\listtext\\pard\\plain 1.\\tab}\\pard\\ls1 um\\par{\\listtext\\pard\\plain 2.\\tab}\\pard\\ls1 dois\\par"
+           "\\pard{\\listtext\\pard\\plain\\f3 \\'b7\\tab}\\ls2 ponto\\par"
+           "{\\pntext\\f0 a)\\tab}{\\*\\pn\\pnlvlbody\\pnlcltr}\\pard letra\\par}",
+           doc);
+    ASSERT_EQ(doc.blockCount(), 4);
+    const QTextBlock um = doc.begin(), dois = um.next(), ponto = dois.next(), letra = ponto.next();
+    ASSERT_TRUE(um.textList() && um.textList() == dois.textList());
+    EXPECT_EQ(um.textList()->format().style(), QTextListFormat::ListDecimal);
+    EXPECT_EQ(dois.textList()->itemText(dois), QStringLiteral("2."));
+    ASSERT_TRUE(ponto.textList());
+    EXPECT_EQ(ponto.textList()->format().style(), QTextListFormat::ListDisc);
+    EXPECT_EQ(letra.text(), QStringLiteral("letra"));
+}
+
+// Far more paragraphs than anyone types (a file of paragraph ends) read
+// quickly: past a point they share blocks, a line each, and every line stays.
+TEST(Rtf, AFileOfManyParagraphsKeepsEveryLine)
+{
+    QByteArray rtf = "{\\rtf1 ";
+    for (int i = 0; i < 30000; ++i)
+        rtf += i % 3 == 0 ? "x\\par " : "\\par ";
+    rtf += "fim}";
+    QTextDocument doc;
+    lerRtf(rtf, doc);
+    const QStringList linhas = doc.toPlainText().split(QLatin1Char('\n'));
+    ASSERT_EQ(linhas.size(), 30001);
+    EXPECT_EQ(linhas[29997], QStringLiteral("x"));
+    EXPECT_EQ(linhas[29998], QString());
+    EXPECT_EQ(linhas.last(), QStringLiteral("fim"));
+    EXPECT_LT(doc.blockCount(), 30000);
 }
 
 TEST(Rtf, GroupsRestoreCharacterPropertiesAndParagraphsTakeThoseInForceAtTheirEnd)
@@ -352,6 +401,13 @@ TEST(Rtf, PlainTextAndTheChoiceBetweenBoth)
     EXPECT_EQ(doc.toPlainText(), QStringLiteral("ação")) << "without its byte order mark";
     lerTexto("a\xe7\xe3o \x93x\x94", doc);
     EXPECT_EQ(doc.toPlainText(), QStringLiteral("ação “x”")) << "not UTF-8: Latin-1 with the Windows characters";
+    // Windows' "Unicode" text: UTF-16 with its mark, either byte order.
+    lerTexto(QByteArray("\xff\xfe" "a\0\xe7\0\xe3\0o\0\r\0\n\0x\0", 16), doc);
+    EXPECT_EQ(doc.toPlainText(), QStringLiteral("ação\nx"));
+    lerTexto(QByteArray("\xfe\xff\0a\0\xe7", 6), doc);
+    EXPECT_EQ(doc.toPlainText(), QStringLiteral("aç"));
+    EXPECT_TRUE(temMarcaDeTexto(QByteArray("\xff\xfe" "a\0", 4)));
+    EXPECT_FALSE(temMarcaDeTexto(QByteArray("a\0b\0", 4)));
     lerTexto("cora\xc3", doc);
     EXPECT_EQ(doc.toPlainText(), QStringLiteral("coraÃ")) << "a cut UTF-8 sequence is not UTF-8";
 

@@ -161,6 +161,29 @@ TEST_F(EspelhoTest, ThePdfShowsTheOrderCustomerItemsNetTotalObservationAndPage)
     EXPECT_EQ(texto.count(QLatin1Char('\f')), 1) << "three items fit one page";
 }
 
+// What a customer's file brings into the observation reaches the printed
+// order as they wrote it: a table's cells apart, no hidden text, the numbers.
+TEST_F(EspelhoTest, AnImportedTableHiddenTextAndNumberedListPrintAsWritten)
+{
+    pedido();
+    item(1, QStringLiteral("P1"), 1, 20);
+    insertRow(db(), QStringLiteral("OBSPEDIDO"),
+              {{QStringLiteral("CDFILIAL"), QStringLiteral("0001")}, {QStringLiteral("NRPEDIDO"), kNumero},
+               {QStringLiteral("TXOBSPED"), QByteArray("{\\rtf1\\ansi {\\trowd\\cellx2000\\cellx4000\\pard\\intbl Arroz\\cell 10\\cell\\row}"
+                                                        "{\\trowd\\cellx2000\\cellx4000\\pard\\intbl Feij\\'e3o\\cell 5\\cell\\row}"
+                                                        "\\pard Pre\\'e7o combinado{\\v  Pre\\'e7o interno 9,90}.\\par"
+                                                        "{\\listtext 1.\\tab}\\pard\\ls1 primeira entrega\\par"
+                                                        "{\\listtext 2.\\tab}\\pard\\ls1 segunda entrega\\par}")}});
+    const QString texto = textoPdf(pdf(espelho())).simplified();
+    EXPECT_FALSE(texto.contains(QStringLiteral("Arroz10"))) << texto.toStdString();
+    EXPECT_TRUE(texto.contains(QStringLiteral("Arroz 10"))) << texto.toStdString();
+    EXPECT_TRUE(texto.contains(QStringLiteral("Feijão 5"))) << texto.toStdString();
+    EXPECT_TRUE(texto.contains(QStringLiteral("Preço combinado."))) << texto.toStdString();
+    EXPECT_FALSE(texto.contains(QStringLiteral("interno"))) << texto.toStdString();
+    EXPECT_TRUE(texto.contains(QStringLiteral("1. primeira entrega"))) << texto.toStdString();
+    EXPECT_TRUE(texto.contains(QStringLiteral("2. segunda entrega"))) << texto.toStdString();
+}
+
 TEST_F(EspelhoTest, TheObservationKeepsItsFormattingInTheMirror)
 {
     pedidoDeTres();

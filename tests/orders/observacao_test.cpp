@@ -85,6 +85,12 @@ TEST_F(ObservacaoTest, FilesAreImportedAndBadOnesRefusedWithAReason)
     dialogs().fileToOpen(arquivo("nota.rtf", QByteArray("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0 Cora\\'e7\\'e3o\\par}")));
     ASSERT_TRUE(run([&] { logic->importaArquivo(); }));
     EXPECT_EQ(logic->docObservacao.toPlainText().trimmed(), QStringLiteral("Coração"));
+    // What Windows saves as "Unicode": UTF-16 with its mark, full of NUL bytes.
+    dialogs().fileToOpen(arquivo("unicode.txt", QByteArray("\xff\xfe" "O\0K\0 \0\xe7\0", 10)));
+    ASSERT_TRUE(run([&] { logic->importaArquivo(); }));
+    EXPECT_EQ(logic->docObservacao.toPlainText(), QStringLiteral("OK ç"));
+    dialogs().fileToOpen(arquivo("nota2.rtf", QByteArray("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0 Cora\\'e7\\'e3o\\par}")));
+    ASSERT_TRUE(run([&] { logic->importaArquivo(); }));
 
     dialogs().fileToOpen(dir.filePath(QStringLiteral("nao-existe.rtf")));
     EXPECT_FALSE(run([&] { logic->importaArquivo(); }));

@@ -156,6 +156,15 @@ TEST(ProtocolTest, TextThatIsNotUtf8StillMakesAReadableReply)
     EXPECT_EQ(got[0].value(0, 0).toString(), QStringLiteral("Jos\uFFFD \u00e9"));
 }
 
+// A text value is kept exactly as sent, a byte order mark at its start too.
+TEST(ProtocolTest, ATextValueKeepsALeadingByteOrderMark)
+{
+    const std::vector<Packet> got = decodeResultPackets(packetBody("{\"columns\":[{\"name\":\"T\",\"type\":\"text\"}],\"rows\":[[\"\xEF\xBB\xBF" "abc\"]]}"));
+    EXPECT_EQ(got[0].value(0, 0).toString(), QString(QChar(0xFEFF)) + QStringLiteral("abc"));
+    const std::vector<WireValue> args = decodeArgs("{\"args\":[\"\xEF\xBB\xBF" "x\"]}");
+    EXPECT_EQ(args[0].text, QString(QChar(0xFEFF)) + QStringLiteral("x"));
+}
+
 TEST(ProtocolTest, RowsBeforeColumnsAndNumbersWithoutFractionAreAccepted)
 {
     const std::vector<Packet> got = decodeResultPackets(
@@ -378,4 +387,16 @@ TEST(ProtocolTest, LongServerErrorsAreCutAndCleaned)
     }
     EXPECT_EQ(QString::fromStdString(why), shown);
     EXPECT_EQ(errorMessageOf(R"({"error":{"message":"curta"}})"), QStringLiteral("curta"));
+}
+
+// Names the other side sent are cut and cleaned in a packet's error, as its
+// messages are: a 2 MB column name, escape sequences for a terminal.
+TEST(ProtocolTest, NamesInPacketErrorsAreCutAndCleaned)
+{
+    const std::string nome = "X\\u001b[2J" + std::string(2 * 1024 * 1024, 'Y');
+    const QString why = decodeError(packetBody(R"({"columns":[{"name":")" + nome + R"(","type":"text"}],"rows":[[1]]})"));
+    EXPECT_LT(why.size(), 200) << why.left(80).toStdString();
+    EXPECT_FALSE(why.contains(QChar(0x1b)));
+    EXPECT_TRUE(why.contains(QStringLiteral("na linha 1 não é um texto"))) << why.toStdString();
+    EXPECT_LT(decodeError(packetBody(R"({"columns":[],"rows":[],")" + std::string(100000, 'k') + R"(":1})")).size(), 200);
 }
