@@ -1,11 +1,10 @@
 #include "library/consiste.h"
 
 #include "library/dataset.h"
+#include "library/decimal.h"
 #include "library/formats.h"
 
-#include <charconv>
 #include <cmath>
-#include <string>
 
 namespace zov {
 
@@ -21,45 +20,10 @@ QString Ajusta(const QString& text, int width)
 
 double RoundDec(double value, int decimals)
 {
-    if (!std::isfinite(value) || decimals < 0)
+    if (!std::isfinite(value) || decimals < 0 || std::fabs(value) >= 9e17)
         return value;
-    // The shortest decimal text that reads back as this double is what was typed.
-    char buf[64];
-    const auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed);
-    if (res.ec != std::errc())
-        return value;
-    std::string s(buf, res.ptr);
-    const bool negative = !s.empty() && s[0] == '-';
-    if (negative)
-        s.erase(0, 1);
-    const std::size_t dot = s.find('.');
-    std::string intPart = dot == std::string::npos ? s : s.substr(0, dot);
-    std::string frac = dot == std::string::npos ? std::string() : s.substr(dot + 1);
-    if (int(frac.size()) <= decimals)
-        return value;
-    const bool roundUp = frac[std::size_t(decimals)] >= '5';
-    std::string digits = intPart + frac.substr(0, std::size_t(decimals));
-    if (roundUp) {
-        int i = int(digits.size()) - 1;
-        for (; i >= 0; --i) {
-            if (digits[std::size_t(i)] == '9') {
-                digits[std::size_t(i)] = '0';
-            } else {
-                ++digits[std::size_t(i)];
-                break;
-            }
-        }
-        if (i < 0)
-            digits.insert(digits.begin(), '1');
-    }
-    std::string text = digits.substr(0, digits.size() - std::size_t(decimals));
-    if (text.empty())
-        text = "0";
-    if (decimals > 0)
-        text += "." + digits.substr(digits.size() - std::size_t(decimals));
-    double result = 0.0;
-    std::from_chars(text.data(), text.data() + text.size(), result);
-    return negative ? -result : result;
+    // The decimal the double was written from is what was typed.
+    return Decimal::fromDouble(value, Decimal::kMaxScale).rounded(decimals).toDouble();
 }
 
 QDate PriDiaMes(const QDate& date) { return date.isValid() ? QDate(date.year(), date.month(), 1) : QDate(); }

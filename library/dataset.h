@@ -9,6 +9,7 @@
 // A Query without SQL is a memory dataset (createDataSet), as the transfer
 // module keeps its received packets.
 #include "library/database.h"
+#include "library/decimal.h"
 
 #include <QHash>
 #include <QString>
@@ -50,6 +51,8 @@ public:
     bool isNull() const;
     QString asString() const;
     double asFloat() const;
+    // The value as the decimal it was stored from, with at most these decimals (null: 0).
+    Decimal asDecimal(int scale) const;
     qint64 asInteger() const;
     QDateTime asDateTime() const;
     QByteArray asBytes() const;
@@ -60,6 +63,9 @@ public:
     // Only while editing or inserting (calculated fields: while calculating).
     void setValue(const QVariant& value);
     void setAsString(const QString& text) { setValue(text); }
+    // Stores the double nearest the decimal (rounded to 15 significant digits
+    // first), which asDecimal reads back as the same decimal.
+    void setDecimal(const Decimal& value);
     // What the user typed, read in the program's formats ("3,5", "3,", "1.234,5",
     // "07/12/2026"); a blank text, or a number not finished ("-", ","), is no value.
     // ok is false when the text is no value of the field's kind.

@@ -49,6 +49,23 @@ double Field::asFloat() const
     return v.toDouble();
 }
 
+Decimal Field::asDecimal(int scale) const
+{
+    const QVariant v = value();
+    if (v.isNull())
+        return {};
+    if (kind_ == FieldKind::Text) {
+        // As asFloat: the C form from SQL first, then the program's format.
+        if (const auto c = Decimal::fromString(v.toString()))
+            return c->rounded(scale);
+        const auto typed = Decimal::fromTyped(v.toString(), programLocale());
+        return typed ? typed->rounded(scale) : Decimal();
+    }
+    return Decimal::fromDouble(v.toDouble(), scale);
+}
+
+void Field::setDecimal(const Decimal& value) { setValue(value.storable().toDouble()); }
+
 qint64 Field::asInteger() const
 {
     const QVariant v = value();

@@ -2,6 +2,8 @@
 
 #include "library/consiste.h"
 
+#include <cmath>
+
 namespace zov {
 
 namespace {
@@ -30,35 +32,75 @@ void setProgramLocale(const QLocale& locale)
 
 const QLocale& programLocale() { return localeRef(); }
 
-QString formatNumber(double value, const QString& pattern)
-{
-    // Split the pattern into prefix, digit part and suffix.
+namespace {
+
+// The pattern's prefix, digit part and suffix; begin < 0 when it has no digits.
+struct Padrao {
     qsizetype begin = -1, end = -1;
+    int decimals = 0;
+    bool thousands = false;
+};
+
+Padrao lePadrao(const QString& pattern)
+{
+    Padrao p;
     for (qsizetype i = 0; i < pattern.size(); ++i) {
         const QChar c = pattern.at(i);
         const bool digit = c == QLatin1Char('#') || c == QLatin1Char('0');
         const bool sep = c == QLatin1Char(',') || c == QLatin1Char('.');
-        if (digit && begin < 0)
-            begin = i;
-        if (begin >= 0 && (digit || sep))
-            end = i + 1;
-        else if (begin >= 0)
+        if (digit && p.begin < 0)
+            p.begin = i;
+        if (p.begin >= 0 && (digit || sep))
+            p.end = i + 1;
+        else if (p.begin >= 0)
             break;
     }
-    if (begin < 0)
-        return pattern;
-    const QString digits = pattern.mid(begin, end - begin);
+    if (p.begin < 0)
+        return p;
+    const QString digits = pattern.mid(p.begin, p.end - p.begin);
     const qsizetype dot = digits.indexOf(QLatin1Char('.'));
-    const int decimals = dot < 0 ? 0 : int(digits.size() - dot - 1);
-    const bool thousands = digits.left(dot < 0 ? digits.size() : dot).contains(QLatin1Char(','));
+    p.decimals = dot < 0 ? 0 : int(digits.size() - dot - 1);
+    p.thousands = digits.left(dot < 0 ? digits.size() : dot).contains(QLatin1Char(','));
+    return p;
+}
 
+} // namespace
+
+QString formatNumber(const Decimal& value, const QString& pattern)
+{
+    const Padrao p = lePadrao(pattern);
+    if (p.begin < 0)
+        return pattern;
+    const Decimal rounded = value.rounded(p.decimals);
+    QString c = rounded.toString();
+    if (c.startsWith(QLatin1Char('-')))
+        c.remove(0, 1);
+    const qsizetype dot = c.indexOf(QLatin1Char('.'));
+    QString whole = dot < 0 ? c : c.left(dot);
+    QString fraction = dot < 0 ? QString() : c.mid(dot + 1);
+    fraction = fraction.leftJustified(p.decimals, QLatin1Char('0'));
+    const QLocale& l = programLocale();
+    if (p.thousands)
+        for (qsizetype i = whole.size() - 3; i > 0; i -= 3)
+            whole.insert(i, l.groupSeparator());
+    QString text = whole;
+    if (p.decimals > 0)
+        text += l.decimalPoint() + fraction;
+    if (rounded.sign() < 0)
+        text.prepend(l.negativeSign());
+    return pattern.left(p.begin) + text + pattern.mid(p.end);
+}
+
+QString formatNumber(double value, const QString& pattern)
+{
+    if (std::isfinite(value) && std::fabs(value) < 9e17)
+        return formatNumber(Decimal::fromDouble(value, Decimal::kMaxScale), pattern);
+    const Padrao p = lePadrao(pattern);
+    if (p.begin < 0)
+        return pattern;
     QLocale l = programLocale();
-    l.setNumberOptions(thousands ? QLocale::DefaultNumberOptions : QLocale::OmitGroupSeparator);
-    const double rounded = RoundDec(value, decimals);
-    QString text = l.toString(rounded, 'f', decimals);
-    if (rounded == 0.0 && text.startsWith(l.negativeSign()))
-        text.remove(0, l.negativeSign().size());
-    return pattern.left(begin) + text + pattern.mid(end);
+    l.setNumberOptions(p.thousands ? QLocale::DefaultNumberOptions : QLocale::OmitGroupSeparator);
+    return pattern.left(p.begin) + l.toString(value, 'f', p.decimals) + pattern.mid(p.end);
 }
 
 QString formatDate(const QDateTime& value) { return value.isValid() ? value.toString(QStringLiteral("dd/MM/yyyy")) : QString(); }

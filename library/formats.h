@@ -1,5 +1,7 @@
 #pragma once
 // Numbers and dates in the program's formats, with the locale fixed at start-up.
+#include "library/decimal.h"
+
 #include <QDateTime>
 #include <QLocale>
 #include <QString>
@@ -17,6 +19,8 @@ const QLocale& programLocale();
 // Display patterns: "#,##0.00", "###0.0000", "#,##0.00 %", "0", and any
 // prefix/suffix text around the digits. Rounds half away from zero as typed.
 QString formatNumber(double value, const QString& pattern);
+// The same for a decimal, exactly.
+QString formatNumber(const Decimal& value, const QString& pattern);
 // "dd/MM/yyyy" and "dd/MM/yyyy hh:mm:ss" (any Qt date pattern works).
 QString formatDate(const QDateTime& value);
 QString formatDateTime(const QDateTime& value);

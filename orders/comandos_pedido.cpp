@@ -493,6 +493,7 @@ void LancPedido::restauraTudo(const RetratoPedido& r)
     restaura(r.pedido);
     restaura(r.item);
     restaura(r.obs);
+    boValorDigitado = r.valorDigitado;
     VrTotalItemPed();
     view_.atualizaTela();
     atualizaComandos();
@@ -509,7 +510,7 @@ void LancPedido::confirmar()
     const bool insercao = qryPedido.state() == DataSetState::Insert;
     // A new line nothing was typed into is no item (cancel on exit).
     descartaItemIntocado();
-    const RetratoPedido antes{retrata(qryPedido), retrata(qryItemPedido), retrata(qryObsPedido)};
+    const RetratoPedido antes{retrata(qryPedido), retrata(qryItemPedido), retrata(qryObsPedido), boValorDigitado};
     descartado_ = false;
     bool gravando = false;
     try {

@@ -6,6 +6,7 @@
 #include "library/errors.h"
 #include "library/formats.h"
 #include "library/retrato.h"
+#include "library/valores_item.h"
 #include "library/velmora.h"
 #include "orders/lanc_pedido.h"
 #include "orders/mensagens.h"
@@ -21,12 +22,7 @@ const char* const kColunasGravadas[] = {"NRPEDIDO",    "CDPRODUTO",    "QTITEMPE
 } // namespace
 
 // The discount value as the line shows it: cut, not rounded, to two decimals.
-double descontoCortado(double valor)
-{
-    const QString texto = QString::number(valor, 'f', 10);
-    const int ponto = texto.indexOf(QLatin1Char('.'));
-    return ponto < 0 ? valor : texto.left(ponto + 3).toDouble();
-}
+Decimal descontoCortado(double valor) { return Decimal::fromDouble(valor, escala::kValor).truncated(escala::kDinheiro); }
 
 UpdateSql LancPedido::updateSqlItem()
 {
@@ -54,6 +50,25 @@ QString LancPedido::valorItem(const char* field) const
 void LancPedido::poeItem(const char* field, const QVariant& value) { qryItemPedido.fieldByName(QString::fromLatin1(field)).setValue(value); }
 
 double LancPedido::numeroItem(const char* field) const { return qryItemPedido.fieldByName(QString::fromLatin1(field)).asFloat(); }
+
+Decimal LancPedido::decimalItem(const char* field, int escala) const
+{
+    return qryItemPedido.fieldByName(QString::fromLatin1(field)).asDecimal(escala);
+}
+
+void LancPedido::poeDecimalItem(const char* field, const Decimal& valor) { qryItemPedido.fieldByName(QString::fromLatin1(field)).setDecimal(valor); }
+
+Decimal LancPedido::descontoDoPercentual() const
+{
+    return zov::descontoDoPercentual(decimalItem("VRPREUNITPED", escala::kPreco), decimalItem("QTITEMPED", escala::kQuantidade),
+                                     decimalItem("PERDESC", escala::kPercentual));
+}
+
+Decimal LancPedido::percentualDoDesconto() const
+{
+    return zov::percentualDoDesconto(decimalItem("VRPREUNITPED", escala::kPreco), decimalItem("QTITEMPED", escala::kQuantidade),
+                                     decimalItem("VRDESITPED", escala::kValor));
+}
 
 bool LancPedido::vazioItem(const char* field) const { return qryItemPedido.fieldByName(QString::fromLatin1(field)).isNull(); }
 
@@ -118,6 +133,7 @@ void LancPedido::novoItem()
     qryItemPedido.clearModified();
     boMens = true;
     boPrecoAlt = false;
+    boValorDigitado = false;
     view_.focaColunaItem(ColunaItem::Produto);
 }
 
@@ -178,7 +194,8 @@ void LancPedido::Vd_CdProduto(bool boTestaVazio)
         const QVariant lido = qryItemPedido.fieldByName(QStringLiteral("CDARVPROD")).oldValue();
         if (novo || lido.toString() != codigo)
             PrecoBase(false);
-        const double fator = st.rawValue(5).isNull() ? 1.0 : st.rawValue(5).toDouble();
+        const Decimal fator = st.rawValue(5).isNull() ? Decimal(1) : Decimal::fromDouble(st.rawValue(5).toDouble(), escala::kPreco);
+        const Decimal peso = Decimal::fromDouble(st.rawValue(3).toDouble(), escala::kPreco);
         poeItem("CDPRODUTO", cdProduto);
         poeItem("CDPRODESTO", st.rawValue(4));
         poeItem("NMPRODUTO", st.rawValue(1));
@@ -186,7 +203,7 @@ void LancPedido::Vd_CdProduto(bool boTestaVazio)
         poeItem("DTENTITPED", entrega.isValid() ? QVariant(QDateTime(entrega, horaAtual())) : QVariant());
         if (!st.rawValue(2).toString().isEmpty())
             poeItem("SGUNIDADE", st.rawValue(2));
-        poeItem("VRPESOITPED", st.rawValue(3).toDouble() * (numeroItem("QTITEMPED") * fator));
+        poeDecimalItem("VRPESOITPED", peso * (decimalItem("QTITEMPED", escala::kQuantidade) * fator));
         if (!boTestaVazio)
             view_.focaColunaItem(ColunaItem::Quantidade);
     } catch (...) {
@@ -211,9 +228,10 @@ void LancPedido::Vd_Quantidade(bool boTestaVazio)
                                      "WHERE (A.CDARVPROD = :P_CDARVPROD)"));
     st.bind(QStringLiteral("P_CDARVPROD"), valorItem("CDARVPROD"));
     if (st.step()) {
-        const double fator = st.rawValue(1).isNull() ? 1.0 : st.rawValue(1).toDouble();
-        poeItem("QTITEMPED2", numeroItem("QTITEMPED") * fator);
-        poeItem("VRPESOITPED", st.rawValue(0).toDouble() * (numeroItem("QTITEMPED") * fator));
+        const Decimal fator = st.rawValue(1).isNull() ? Decimal(1) : Decimal::fromDouble(st.rawValue(1).toDouble(), escala::kPreco);
+        const Decimal convertida = decimalItem("QTITEMPED", escala::kQuantidade) * fator;
+        poeDecimalItem("QTITEMPED2", convertida);
+        poeDecimalItem("VRPESOITPED", Decimal::fromDouble(st.rawValue(0).toDouble(), escala::kPreco) * convertida);
     }
 }
 
@@ -248,7 +266,8 @@ void LancPedido::GravaDescItem()
 {
     if (!itemEditando())
         return;
-    poeItem("VRDESITPED", numeroItem("VRPREUNITPED") * numeroItem("QTITEMPED") * numeroItem("PERDESC") / 100.0);
+    poeDecimalItem("VRDESITPED", descontoDoPercentual());
+    boValorDigitado = false;
 }
 
 // ---------------------------------------------------------------- store
@@ -261,7 +280,7 @@ void LancPedido::antesDoPostItem()
     if (view_.colunaItem() == ColunaItem::Quantidade && !vazioItem("PERDESC")) {
         if (numeroItem("VRPREUNITPED") > 0 && numeroItem("QTITEMPED") > 0) {
             GravaDescItem();
-            poeItem("PERDESC", numeroItem("VRDESITPED") * 100.0 / (numeroItem("QTITEMPED") * numeroItem("VRPREUNITPED")));
+            poeDecimalItem("PERDESC", percentualDoDesconto());
         }
         doValAnt = numeroItem("VRDESITPED");
     }
@@ -309,15 +328,22 @@ void LancPedido::antesDoPostItem()
     }
     // 8-9: the maximum that applied, and a discount within the line.
     poeItem("VRPEDEMAXIPE", !cliMax.isNull() ? cliMax : venMax);
-    if (!vazioItem("VRDESITPED") && RoundDec(numeroItem("VRDESITPED"), 2) > RoundDec(numeroItem("VrTotalAux"), 2))
+    if (!vazioItem("VRDESITPED") &&
+        decimalItem("VRDESITPED", escala::kValor).rounded(escala::kDinheiro) > decimalItem("VrTotalAux", escala::kDinheiro))
         falhaItem(ColunaItem::VrDesc, msg("Desc>VrTotal"));
     // 10-11.
     Vd_DtEntItPed(true);
     poeItem("QTEXPITEMPED", 0.0);
     Seta_Campo_Null(qryItemPedido);
-    // 13.
-    if ((numeroItem("PERDESC") > 0 && vazioItem("VRDESITPED")) || boPrecoAlt)
+    // 13. A value typed is stored as typed: the percentage follows it, never the reverse.
+    if (boValorDigitado && !vazioItem("VRDESITPED")) {
+        if (numeroItem("VRPREUNITPED") > 0 && numeroItem("QTITEMPED") > 0) {
+            poeDecimalItem("PERDESC", percentualDoDesconto());
+            boValorDigitado = true;
+        }
+    } else if ((numeroItem("PERDESC") > 0 && vazioItem("VRDESITPED")) || boPrecoAlt) {
         GravaDescItem();
+    }
 }
 
 void LancPedido::gravaItem()
@@ -325,7 +351,7 @@ void LancPedido::gravaItem()
     if (!itemEditando())
         return;
     CheckGuard guard;
-    const RetratoPedido antes{retrata(qryPedido), retrata(qryItemPedido), retrata(qryObsPedido)};
+    const RetratoPedido antes{retrata(qryPedido), retrata(qryItemPedido), retrata(qryObsPedido), boValorDigitado};
     descartado_ = false;
     bool gravando = false;
     try {
@@ -337,8 +363,10 @@ void LancPedido::gravaItem()
         if (gravando) {
             restauraTudo(antes);
         } else {
-            if (!itemEditando())
+            if (!itemEditando()) {
                 restaura(antes.item);
+                boValorDigitado = antes.valorDigitado;
+            }
             if (!pedidoEditando() && !descartado_)
                 restaura(antes.pedido);
         }
@@ -403,12 +431,14 @@ void LancPedido::saiColunaItem(ColunaItem coluna, bool saiDaGrade)
             GravaDescItem();
         break;
     case ColunaItem::VrDesc: {
-        const double valor = numeroItem("VRDESITPED");
-        const double total = numeroItem("VrTotalAux");
-        if (saiDaGrade ? valor > total : RoundDec(valor, 2) > RoundDec(total, 2))
+        const Decimal valor = decimalItem("VRDESITPED", escala::kValor);
+        const Decimal total = decimalItem("VrTotalAux", escala::kDinheiro);
+        if (saiDaGrade ? valor > total : valor.rounded(escala::kDinheiro) > total)
             falhaItem(ColunaItem::VrDesc, msg("Desc>VrTotal"));
-        if (valor != doValAnt && temPrecoQtd)
-            poeItem("PERDESC", valor * 100.0 / (numeroItem("QTITEMPED") * numeroItem("VRPREUNITPED")));
+        if (numeroItem("VRDESITPED") != doValAnt && temPrecoQtd) {
+            poeDecimalItem("PERDESC", percentualDoDesconto());
+            boValorDigitado = true;
+        }
         doPerAnt = numeroItem("PERDESC");
         break;
     }

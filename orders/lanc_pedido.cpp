@@ -10,6 +10,7 @@
 #include "library/errors.h"
 #include "library/formats.h"
 #include "library/inscricao.h"
+#include "library/valores_item.h"
 #include "library/velmora.h"
 #include "orders/mensagens.h"
 #include "search/filtro_pedido.h"
@@ -117,22 +118,15 @@ QString qryItemPedidoSql()
 
 TotaisPedido totaisPedido(Database& db, const QString& cdFilial, const QString& nrPedido)
 {
-    // The discount of a line counts cut to two decimals in the net total, as the grid shows it.
-    Statement st(db, QStringLiteral(
-                         "SELECT SUM(QTITEMPED * ROUND(VRPREUNITPED, 2)) AS VRTOTAL, "
-                         "SUM(QTITEMPED * ROUND(VRPREUNITPED, 2) - CAST(NVL(VRDESITPED, 0) * 100 AS INTEGER) / 100.0) AS VRTOTLIQ, "
-                         "SUM(NVL(VRDESITPED, 0)) / SUM(QTITEMPED * VRPREUNITPED) * 100 AS VRDESCMED, "
-                         "SUM(NVL(VRDESITPED, 0)) AS VRDESCTOT FROM ITEMPEDIDO WHERE CDFILIAL = :P_CDFILIAL AND NRPEDIDO = :P_NRPEDIDO"));
+    // Each total is the sum of the values its lines show, never a formula of its own.
+    Statement st(db, QStringLiteral("SELECT VRPREUNITPED, QTITEMPED, VRDESITPED FROM ITEMPEDIDO "
+                                    "WHERE CDFILIAL = :P_CDFILIAL AND NRPEDIDO = :P_NRPEDIDO"));
     st.bind(QStringLiteral("P_CDFILIAL"), cdFilial);
     st.bind(QStringLiteral("P_NRPEDIDO"), nrPedido);
-    TotaisPedido t;
-    if (st.step()) {
-        t.bruto = st.rawValue(0).toDouble();
-        t.liquido = st.rawValue(1).toDouble();
-        t.descMedio = st.rawValue(2).toDouble();
-        t.descTotal = st.rawValue(3).toDouble();
-    }
-    return t;
+    TotaisItens soma;
+    while (st.step())
+        soma.soma(st.rawValue(0).toDouble(), st.rawValue(1).toDouble(), st.rawValue(2).toDouble());
+    return {soma.bruto(), soma.liquido(), soma.descMedio(), soma.descTotal()};
 }
 
 const char* const kCamposItem[kColunasItem] = {"NRITEMPED",    "CDARVPROD", "NMPRODUTO",  "QTITEMPED", "SGUNIDADE",
@@ -166,9 +160,11 @@ void configuraQryItemPedido(Query& qryItemPedido)
     total.displayLabel = QStringLiteral("Valor Total");
     total.displayFormat = QStringLiteral("###0.00");
     qryItemPedido.onCalcFields = [](Query& q) {
-        const double bruto = RoundDec(q[QStringLiteral("VRPREUNITPED")].asFloat(), 2) * q[QStringLiteral("QTITEMPED")].asFloat();
-        q[QStringLiteral("VrTotalAux")].setValue(bruto);
-        q[QStringLiteral("VrTotal")].setValue(bruto - descontoCortado(q[QStringLiteral("VRDESITPED")].asFloat()));
+        const ValoresItem v = valoresItem(q[QStringLiteral("VRPREUNITPED")].asDecimal(escala::kPreco),
+                                          q[QStringLiteral("QTITEMPED")].asDecimal(escala::kQuantidade),
+                                          q[QStringLiteral("VRDESITPED")].asDecimal(escala::kValor));
+        q[QStringLiteral("VrTotalAux")].setDecimal(v.bruto);
+        q[QStringLiteral("VrTotal")].setDecimal(v.liquido);
     };
 }
 
@@ -321,7 +317,13 @@ LancPedido::LancPedido(Database& db, PedidoView& view)
 
     configuraQryItemPedido(qryItemPedido);
     qryItemPedido.setUpdateSql(updateSqlItem());
-    qryItemPedido.beforeEdit = [this](Query&) { boPrecoAlt = false; };
+    qryItemPedido.beforeEdit = [this](Query&) {
+        boPrecoAlt = false;
+        boValorDigitado = false;
+    };
+    // Whichever of value and percentage was set last leads (the program's own sets put it back).
+    qryItemPedido.defineField(QStringLiteral("VRDESITPED")).onChange = [this](Field&) { boValorDigitado = true; };
+    qryItemPedido.defineField(QStringLiteral("PERDESC")).onChange = [this](Field&) { boValorDigitado = false; };
     qryItemPedido.afterEdit = [this](Query&) { boMens = true; };
     // An item edited puts a browsing header into edit (an exported order refuses it).
     qryItemPedido.onStateChange = [this](Query& q) {

@@ -42,8 +42,9 @@ void excluiPedido(Database& db, const QString& cdFilial, const QString& nrPedido
 
 // The items of an order with their product, and the totals of the stored rows.
 QString qryItemPedidoSql();
+// Each total is the sum of the values its lines show (Desc. Méd. is an average).
 struct TotaisPedido {
-    double bruto = 0, liquido = 0, descMedio = 0, descTotal = 0;
+    Decimal bruto, liquido, descMedio, descTotal;
 };
 TotaisPedido totaisPedido(Database& db, const QString& cdFilial, const QString& nrPedido);
 // The totals as the items page shows them.
@@ -63,7 +64,7 @@ extern const char* const kCamposItem[kColunasItem];
 QString textoItem(const Field& field, const QVariant& value);
 
 // The discount value as a line counts it: cut, not rounded, to two decimals.
-double descontoCortado(double valor);
+Decimal descontoCortado(double valor);
 
 // A proposed base price list (qryVerPrcBase's first row): its code,
 // description and the rank of its group ("1" to "7").
@@ -246,6 +247,9 @@ public:
     bool boMens = true;
     bool boMsg = true;
     bool boPrecoAlt = false;
+    // The discount value was typed (or chosen in the consultation) after the
+    // percentage: the store keeps it and the percentage follows it.
+    bool boValorDigitado = false;
     double doPerAnt = -1;
     double doValAnt = -1;
     bool boBotaoIncuiItem = false;
@@ -279,6 +283,7 @@ private:
     // A failed store puts every record in progress back as it was typed.
     struct RetratoPedido {
         Retrato pedido, item, obs;
+        bool valorDigitado = false; // boValorDigitado goes back with the item's values
     };
     void restauraTudo(const RetratoPedido& r);
     void antesDoPostItem();
@@ -292,9 +297,15 @@ private:
     QString valorItem(const char* field) const;
     void poeItem(const char* field, const QVariant& value);
     double numeroItem(const char* field) const;
+    // A number of the item as the decimal it holds, and one stored as the nearest double.
+    Decimal decimalItem(const char* field, int escala) const;
+    void poeDecimalItem(const char* field, const Decimal& valor);
+    // The discount value as the percentage gives it, and the percentage as the value gives it.
+    Decimal descontoDoPercentual() const;
+    Decimal percentualDoDesconto() const;
     bool vazioItem(const char* field) const;
     QDate dataDoPedido() const;
-    bool temPrecoNaData(const QString& cdPrecoBase, const QString& cdArvProd, const QDate& data, double* preco = nullptr);
+    bool temPrecoNaData(const QString& cdPrecoBase, const QString& cdArvProd, const QDate& data, Decimal* preco = nullptr);
     void reprecifica(bool boMod);
     // The products of the stored lines and of the line being typed, without moving (a move stores it).
     QStringList produtosDosItens() const;

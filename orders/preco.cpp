@@ -4,6 +4,7 @@
 #include "library/dialogs.h"
 #include "library/errors.h"
 #include "library/formats.h"
+#include "library/valores_item.h"
 #include "library/velmora.h"
 #include "orders/lanc_pedido.h"
 
@@ -18,7 +19,7 @@ QDate LancPedido::dataDoPedido() const
     return v.metaType().id() == QMetaType::QDate ? v.toDate() : v.toDateTime().date();
 }
 
-bool LancPedido::temPrecoNaData(const QString& cdPrecoBase, const QString& cdArvProd, const QDate& data, double* preco)
+bool LancPedido::temPrecoNaData(const QString& cdPrecoBase, const QString& cdArvProd, const QDate& data, Decimal* preco)
 {
     // A row without an end date is valid from its start on.
     Statement st(db_, QStringLiteral(
@@ -31,7 +32,7 @@ bool LancPedido::temPrecoNaData(const QString& cdPrecoBase, const QString& cdArv
     if (!st.step())
         return false;
     if (preco)
-        *preco = st.rawValue(3).toDouble();
+        *preco = Decimal::fromDouble(st.rawValue(3).toDouble(), escala::kPreco);
     return true;
 }
 
@@ -39,7 +40,7 @@ void LancPedido::PrecoBase(bool boMod)
 {
     if (!itemEditando())
         return;
-    double tabela = 0;
+    Decimal tabela;
     if (!temPrecoNaData(valor("CDPRECOBASE"), valorItem("CDARVPROD"), dataDoPedido(), &tabela))
         falhaItem(ColunaItem::Produto, msg("PRECO_NAO_CAD"));
     const QVariant ajuste = db_.scalar(QStringLiteral("SELECT VRPEADPBASE FROM PRECOUTI WHERE (CDEMPRESA = :P_CDEMPRESA ) AND "
@@ -49,17 +50,17 @@ void LancPedido::PrecoBase(bool boMod)
                                         {QStringLiteral("P_CDFILIAL"), valor("CDFILIAL").isEmpty() ? Filtro.Filial : valor("CDFILIAL")},
                                         {QStringLiteral("P_CDMODPGTO"), valor("CDMODPGTO")},
                                         {QStringLiteral("P_CDPRECOBASE"), valor("CDPRECOBASE")}});
-    poeItem("VRPRTABITPED", tabela);
-    // Only the list term is rounded: the company's rule.
-    const double preco = RoundDec(tabela, 2) + tabela * ajuste.toDouble() / 100.0;
+    poeDecimalItem("VRPRTABITPED", tabela);
+    const Decimal percentual = ajuste.isNull() ? Decimal() : Decimal::fromDouble(ajuste.toDouble(), escala::kPercentual);
+    const Decimal preco = precoUnitario(tabela, percentual);
     if (boMod) {
-        poeItem("VRPREUNITPED", preco);
+        poeDecimalItem("VRPREUNITPED", preco);
         GravaDescItem();
     } else if (vazioItem("VRPREUNITPED")) {
-        poeItem("VRPREUNITPED", preco);
+        poeDecimalItem("VRPREUNITPED", preco);
     } else if (!boPrecoAlt) {
         boPrecoAlt = true;
-        poeItem("VRPREUNITPED", preco);
+        poeDecimalItem("VRPREUNITPED", preco);
     }
 }
 

@@ -1,11 +1,14 @@
 #include "search/ZOV00102_logic.h"
 
+#include "library/valores_item.h"
+
 #include "library/consiste.h"
 #include "library/database.h"
 #include "library/dbutils.h"
 #include "library/dialogs.h"
 #include "library/errors.h"
 #include "library/formats.h"
+#include "library/valores_item.h"
 #include "library/velmora.h"
 
 namespace zov {
@@ -83,10 +86,13 @@ ConsultaProdLogic::ConsultaProdLogic(Database& db) : qryProdCompl(&db, QStringLi
     Field* qtde = &qryProdCompl.fieldByName(QStringLiteral("QUANTIDADE"));
     Field* desconto = &qryProdCompl.fieldByName(QStringLiteral("VRPEDESCONTO"));
     qryProdCompl.onCalcFields = [preco, qtde, desconto, &total, &liquido](Query&) {
-        const double p = preco->asFloat();
-        const double q = qtde->asFloat();
-        total.setValue(RoundDec(p, 2) * q);
-        liquido.setValue(p * q - RoundDec(p, 2) * q * desconto->asFloat() / 100.0);
+        // Each line value in whole cents: the totals are their sums.
+        const Decimal p = preco->asDecimal(escala::kPreco);
+        const Decimal q = qtde->asDecimal(escala::kQuantidade);
+        const Decimal bruto = p.rounded(escala::kDinheiro) * q;
+        total.setDecimal(bruto.rounded(escala::kDinheiro));
+        const Decimal desc = (bruto * desconto->asDecimal(escala::kPercentual)).dividedBy(100, escala::kValor);
+        liquido.setDecimal((p * q - desc).rounded(escala::kDinheiro));
     };
     // However the row is stored (Enter, leaving the cell, moving the grid),
     // the discount rule and the maximum's question come first.
@@ -104,6 +110,8 @@ ConsultaProdLogic::MovimentoInterno::MovimentoInterno(ConsultaProdLogic& l) : l_
 ConsultaProdLogic::MovimentoInterno::~MovimentoInterno() { l_.interno_ = antes_; }
 
 double ConsultaProdLogic::num(const char* field) const { return qryProdCompl.fieldByName(QString::fromLatin1(field)).asFloat(); }
+
+Decimal ConsultaProdLogic::dec(const char* field, int escala) const { return qryProdCompl.fieldByName(QString::fromLatin1(field)).asDecimal(escala); }
 
 void ConsultaProdLogic::poe(const char* field, const QVariant& value) { qryProdCompl.fieldByName(QString::fromLatin1(field)).setValue(value); }
 
@@ -229,11 +237,13 @@ void ConsultaProdLogic::regraDesconto(ColunaConsulta coluna)
 {
     if (!editando())
         return;
-    const double base = num("VRITEPREBASE") * num("QUANTIDADE");
-    if (coluna == ColunaConsulta::VrDesc)
-        poe("VRPEDESCONTO", base > 0 ? num("VRDESC") * 100.0 / base : 0.0);
-    else if (coluna == ColunaConsulta::Quantidade || coluna == ColunaConsulta::PerDesc)
-        poe("VRDESC", num("VRPEDESCONTO") * base / 100.0);
+    const Decimal base = dec("VRITEPREBASE", escala::kPreco) * dec("QUANTIDADE", escala::kQuantidade);
+    if (coluna == ColunaConsulta::VrDesc) {
+        const Decimal percentual = base.sign() > 0 ? (dec("VRDESC", escala::kValor) * 100).dividedBy(base, escala::kPercentual) : Decimal();
+        qryProdCompl[QStringLiteral("VRPEDESCONTO")].setDecimal(percentual);
+    } else if (coluna == ColunaConsulta::Quantidade || coluna == ColunaConsulta::PerDesc) {
+        qryProdCompl[QStringLiteral("VRDESC")].setDecimal((dec("VRPEDESCONTO", escala::kPercentual) * base).dividedBy(100, escala::kValor));
+    }
 }
 
 void ConsultaProdLogic::grava(ColunaConsulta coluna)
@@ -247,7 +257,7 @@ void ConsultaProdLogic::grava(ColunaConsulta coluna)
 void ConsultaProdLogic::antesDeGravar()
 {
     regraDesconto(coluna_);
-    if (RoundDec(num("VRPEDESCONTO"), 2) > RoundDec(num("VRPEDESCMAX"), 2)) {
+    if (dec("VRPEDESCONTO", escala::kPercentual).rounded(2) > dec("VRPEDESCMAX", escala::kPercentual).rounded(2)) {
         QString pergunta = msg("DESC_SUP");
         pergunta.replace(QStringLiteral("%s"), formatNumber(num("VRPEDESCMAX"), QStringLiteral("#,##0.00")) + QLatin1Char('%'));
         if (!dialogs().confirm(pergunta))
@@ -264,8 +274,8 @@ void ConsultaProdLogic::guardaLinha()
     Linha l;
     l.quantidade = num("QUANTIDADE");
     l.preco = num("VRITEPREBASE");
-    l.vrTotal = l.quantidade * l.preco;
-    l.liquido = num("VRTOTLIQUIDO");
+    l.vrTotal = dec("VRTOTAL", escala::kDinheiro);
+    l.liquido = dec("VRTOTLIQUIDO", escala::kDinheiro);
     l.perDesc = num("VRPEDESCONTO");
     l.vrDesc = num("VRDESC");
     l.descMax = num("VRPEDESCMAX");
@@ -318,19 +328,19 @@ void ConsultaProdLogic::pesquisa(ColunaConsulta campo, const QString& texto)
     LocateAll(qryProdCompl, {nome}, texto);
 }
 
-double ConsultaProdLogic::totalBruto() const
+Decimal ConsultaProdLogic::totalBruto() const
 {
-    double t = 0;
+    Decimal t;
     for (const Linha& l : cdsListProd)
-        t += RoundDec(l.vrTotal, 2);
+        t += l.vrTotal;
     return t;
 }
 
-double ConsultaProdLogic::totalLiquido() const
+Decimal ConsultaProdLogic::totalLiquido() const
 {
-    double t = 0;
+    Decimal t;
     for (const Linha& l : cdsListProd)
-        t += RoundDec(l.liquido, 2);
+        t += l.liquido;
     return t;
 }
 

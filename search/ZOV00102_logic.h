@@ -51,8 +51,9 @@ public:
     const QStringList& escolhas() const { return escolhas_; }
     // A chosen list entry: the code as the product picture shows it, a blank, the name.
     static QString textoEscolha(const QString& cdArvProd, const QString& nome);
-    double totalBruto() const;
-    double totalLiquido() const;
+    // Sums of the chosen lines' values, each in whole cents.
+    Decimal totalBruto() const;
+    Decimal totalLiquido() const;
 
     Query qryProdCompl;
     // Asked when Confirm has added everything (the window shows Inc_Ok and closes nothing).
@@ -60,7 +61,8 @@ public:
 
 private:
     struct Linha {
-        double vrTotal = 0, quantidade = 0, preco = 0, liquido = 0, perDesc = 0, vrDesc = 0, descMax = 0;
+        Decimal vrTotal, liquido; // the line's values, in whole cents
+        double quantidade = 0, preco = 0, perDesc = 0, vrDesc = 0, descMax = 0;
     };
     QString textoDaLinha() const;
     void grava(ColunaConsulta coluna);
@@ -78,6 +80,7 @@ private:
     void regraDesconto(ColunaConsulta coluna);
     void guardaLinha();
     double num(const char* field) const;
+    Decimal dec(const char* field, int escala) const;
     void poe(const char* field, const QVariant& value);
     bool editando() const;
 

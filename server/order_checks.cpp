@@ -1,5 +1,7 @@
 #include "server/order_checks.h"
 
+#include "library/errors.h"
+#include "library/valores_item.h"
 #include "server/remote_methods.h"
 
 #include <QHash>
@@ -86,8 +88,14 @@ public:
             if (discount < 0)
                 refuse(QStringLiteral("o desconto (VRDESITPED) não pode ser negativo."));
             // As the order grid checks it: the discount's cents against the line's.
-            const double line2 = std::round(std::round(price * 100) / 100 * quantity * 100) / 100;
-            if (std::round(discount * 100) / 100 > line2 + 1e-9)
+            bool tooLarge = false;
+            try {
+                const ValoresItem line = valoresItem(price, quantity, discount);
+                tooLarge = Decimal::fromDouble(discount, escala::kValor).rounded(escala::kDinheiro) > line.bruto;
+            } catch (const Error&) {
+                refuse(QStringLiteral("o valor do item passa dos limites do programa."));
+            }
+            if (tooLarge)
                 refuse(QStringLiteral("o desconto (VRDESITPED) é maior que o valor do item."));
         }
     }

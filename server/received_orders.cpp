@@ -1,6 +1,9 @@
 #include "server/received_orders.h"
 
 #include "library/errors.h"
+#include "library/valores_item.h"
+
+#include <QHash>
 
 #include <algorithm>
 #include <cstdio>
@@ -92,18 +95,34 @@ QString listingSql(const Layout& l, bool installation)
                "ifnull(strftime('%d/%m/%Y %H:%M:%S', R.DTRECEBIDO), R.DTRECEBIDO) AS RECEBIDO, "
                "(SELECT P.CDCLIENTE FROM %1 P WHERE %4) AS CDCLIENTE, "
                "(SELECT COUNT(*) FROM %2 I WHERE %5) AS ITENS, "
-               "(SELECT TOTAL(ifnull(I.QTITEMPED, 0) * ifnull(I.VRPREUNITPED, 0) - ifnull(I.VRDESITPED, 0)) FROM %2 I WHERE %5) AS TOTAL, "
+               "R.ROWID AS RECEBIDO_ID, "
                "EXISTS (SELECT 1 FROM %3 O WHERE %6 AND length(O.TXOBSPED) > 0) AS OBS "
                "FROM PEDIDORECEBIDO R ORDER BY R.CDFILIAL, R.NRPEDIDO, NMUSUARIO, IDINSTALACAO")
         .arg(l.orders, l.items, l.notes, l.match(QStringLiteral("P")), l.match(QStringLiteral("I")), l.match(QStringLiteral("O")),
              installation ? QStringLiteral("ifnull(R.IDINSTALACAO, '')") : QStringLiteral("''"));
 }
 
-// Money as people here read it: decimal comma, two places.
-QString money(double value)
+// Each order's total as the client shows it: the sum of its lines' values.
+QHash<qint64, Decimal> totalsByReceipt(Database& db, const Layout& l)
 {
-    QString s = QString::number(value, 'f', 2).replace(QLatin1Char('.'), QLatin1Char(','));
-    return s == QLatin1String("-0,00") ? QStringLiteral("0,00") : s;
+    QHash<qint64, Decimal> totals;
+    Statement st(db, QStringLiteral("SELECT R.ROWID, I.VRPREUNITPED, I.QTITEMPED, I.VRDESITPED FROM PEDIDORECEBIDO R JOIN %1 I ON %2")
+                         .arg(l.items, l.match(QStringLiteral("I"))));
+    while (st.step())
+        totals[st.rawValue(0).toLongLong()] +=
+            valoresItem(st.rawValue(1).toDouble(), st.rawValue(2).toDouble(), st.rawValue(3).toDouble()).liquido;
+    return totals;
+}
+
+// Money as people here read it: decimal comma, two places.
+QString money(const Decimal& value)
+{
+    QString s = value.rounded(2).toString();
+    if (!s.contains(QLatin1Char('.')))
+        s += QStringLiteral(".00");
+    else if (s.indexOf(QLatin1Char('.')) == s.size() - 2)
+        s += QLatin1Char('0');
+    return s.replace(QLatin1Char('.'), QLatin1Char(','));
 }
 
 QString userLabel(const QString& user) { return user.isEmpty() ? QStringLiteral("(sem usuário)") : user; }
@@ -201,13 +220,14 @@ QString receivedOrdersListing(Database& db)
                                  QStringLiteral("Itens"),       QStringLiteral("Total"),   QStringLiteral("Observação")};
     const std::vector<bool> right = {false, false, false, false, false, false, true, true, false};
     std::vector<QStringList> rows;
+    const QHash<qint64, Decimal> totals = totalsByReceipt(db, layout);
     Statement st(db, listingSql(layout, !hasOldReceivedOrders(db) && hasColumn(db, "PEDIDORECEBIDO", "IDINSTALACAO")));
     while (st.step()) {
         const QString installation = st.value(3, FieldKind::Text).toString();
         rows.push_back({st.value(0, FieldKind::Text).toString(), st.value(1, FieldKind::Text).toString(),
                         userLabel(st.value(2, FieldKind::Text).toString()), installation.isEmpty() ? QStringLiteral("-") : installation.left(8),
                         st.value(4, FieldKind::Text).toString(), st.value(5, FieldKind::Text).toString(),
-                        QString::number(st.value(6, FieldKind::Integer).toLongLong()), money(st.value(7, FieldKind::Number).toDouble()),
+                        QString::number(st.value(6, FieldKind::Integer).toLongLong()), money(totals.value(st.rawValue(7).toLongLong())),
                         st.value(8, FieldKind::Integer).toInt() ? QStringLiteral("com observação") : QStringLiteral("sem observação")});
     }
     if (rows.empty())

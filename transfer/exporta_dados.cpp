@@ -4,6 +4,7 @@
 #include "library/database.h"
 #include "library/dialogs.h"
 #include "library/errors.h"
+#include "library/valores_item.h"
 #include "transfer/atu_tab.h"
 #include "transfer/endereco.h"
 #include "transfer/exporta.h"
@@ -46,6 +47,13 @@ ExportaDadosLogic::ExportaDadosLogic(Database& db, ExportaDadosView& view)
         qryPrincipal.defineField(QString::fromLatin1(hidden)).visible = false;
     qryPrincipal.defineField(QStringLiteral("DTPEDIDO"), FieldKind::DateTime).displayFormat = QStringLiteral("dd/MM/yyyy");
     qryPrincipal.defineField(QStringLiteral("DTENTPED"), FieldKind::DateTime).displayFormat = QStringLiteral("dd/MM/yyyy");
+    // What each order is worth, as the order window and the mirror total it.
+    Field& total = qryPrincipal.addCalculatedField(QStringLiteral("VRTOTAL"), FieldKind::Number);
+    total.displayLabel = QStringLiteral("Valor Total");
+    total.displayFormat = QStringLiteral("#,##0.00");
+    qryPrincipal.onCalcFields = [this](Query& q) {
+        q[QStringLiteral("VRTOTAL")].setDecimal(totais_.value(q[QStringLiteral("NRPEDIDO")].asString()));
+    };
     // The key list follows what is posted; the rows are never written.
     qryPrincipal.afterPost = [this](Query& q) {
         const QString nr = q[QStringLiteral("NRPEDIDO")].asString();
@@ -61,8 +69,21 @@ void ExportaDadosLogic::abre()
     chaves_.clear();
     LimpaPedidosExport();
     qryPrincipal.setParam(QStringLiteral("P_CDFILIAL"), Filial());
+    leTotais();
     qryPrincipal.open();
     atualizaConfirmar();
+}
+
+void ExportaDadosLogic::leTotais()
+{
+    totais_.clear();
+    Statement st(db_, QStringLiteral("SELECT I.NRPEDIDO, I.VRPREUNITPED, I.QTITEMPED, I.VRDESITPED FROM ITEMPEDIDO I "
+                                     "JOIN PEDIDO P ON P.CDFILIAL = I.CDFILIAL AND P.NRPEDIDO = I.NRPEDIDO "
+                                     "WHERE P.IDSITPEDIDO = '1' AND P.CDFILIAL = :P_CDFILIAL"));
+    st.bind(QStringLiteral("P_CDFILIAL"), Filial());
+    while (st.step())
+        totais_[st.rawValue(0).toString()] +=
+            valoresItem(st.rawValue(1).toDouble(), st.rawValue(2).toDouble(), st.rawValue(3).toDouble()).liquido;
 }
 
 void ExportaDadosLogic::fecha()

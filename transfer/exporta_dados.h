@@ -4,6 +4,7 @@
 #include "library/dataset.h"
 #include "library/messages.h"
 
+#include <QHash>
 #include <QStringList>
 
 namespace zov {
@@ -49,10 +50,13 @@ private:
     void poeMarca(const QString& valor);
     void atualizaConfirmar();
     void restaura();
+    // Each pending order's net total: the sum of its lines' values.
+    void leTotais();
 
     Database& db_;
     ExportaDadosView& view_;
     QStringList chaves_;
+    QHash<QString, Decimal> totais_;
     bool podeConfirmar_ = false;
     bool running_ = false;
 };

@@ -74,8 +74,8 @@ TEST_F(ConsultaTest, ChosenRowsKeepValuePercentageAndTotalsInStepAndUntickingRes
     EXPECT_EQ(cons->escolhas(), QStringList{QStringLiteral("0101 CANETA AZUL")});
     digita(ColunaConsulta::Quantidade, "QUANTIDADE", 10);
     EXPECT_DOUBLE_EQ(num("VRDESC"), 5.0) << "10 % of 10 x 5.00";
-    EXPECT_DOUBLE_EQ(cons->totalBruto(), 50.0);
-    EXPECT_DOUBLE_EQ(cons->totalLiquido(), 45.0);
+    EXPECT_EQ(cons->totalBruto(), Decimal(50));
+    EXPECT_EQ(cons->totalLiquido(), Decimal(45));
     digita(ColunaConsulta::VrDesc, "VRDESC", 2.5);
     EXPECT_DOUBLE_EQ(num("VRPEDESCONTO"), 5.0);
     digita(ColunaConsulta::PerDesc, "VRPEDESCONTO", 10.0);
@@ -87,7 +87,7 @@ TEST_F(ConsultaTest, ChosenRowsKeepValuePercentageAndTotalsInStepAndUntickingRes
     ASSERT_TRUE(run([&] { lista().setRecNo(lista().recNo() + 1); }));
     ASSERT_TRUE(vaiPara("0101"));
     EXPECT_DOUBLE_EQ(num("VRDESC"), 10.0) << "the percentage's value on the new quantity";
-    EXPECT_DOUBLE_EQ(cons->totalBruto(), 100.0);
+    EXPECT_EQ(cons->totalBruto(), Decimal(100));
     digita(ColunaConsulta::Quantidade, "QUANTIDADE", 10);
 
     dialogs().answer({false});
@@ -103,7 +103,7 @@ TEST_F(ConsultaTest, ChosenRowsKeepValuePercentageAndTotalsInStepAndUntickingRes
     EXPECT_DOUBLE_EQ(num("QUANTIDADE"), 0.0);
     EXPECT_DOUBLE_EQ(num("VRPEDESCONTO"), 10.0) << "back to its maximum";
     EXPECT_DOUBLE_EQ(num("VRDESC"), 0.0);
-    EXPECT_DOUBLE_EQ(cons->totalBruto(), 0.0);
+    EXPECT_EQ(cons->totalBruto(), Decimal(0));
 }
 
 TEST_F(ConsultaTest, AChosenRowWithoutAQuantityCannotBeLeft)
@@ -178,7 +178,7 @@ TEST_F(ConsultaTest, ConfirmAddsOnlyWhatIsTickedEachOnceAndStopsOnATickedProduct
     ASSERT_TRUE(run([&] { cons->marca(); }));
     digita(ColunaConsulta::Quantidade, "QUANTIDADE", 2);
     ASSERT_TRUE(run([&] { cons->removeEscolha(0); }));
-    EXPECT_DOUBLE_EQ(cons->totalBruto(), 0.0);
+    EXPECT_EQ(cons->totalBruto(), Decimal(0));
     EXPECT_FALSE(run([&] { cons->confirma(); }));
     EXPECT_EQ(dialogs().errors().last(), QStringLiteral("Produto deve ser selecionado."));
 

@@ -133,7 +133,8 @@ TEST_F(EspelhoTest, ReadsTheOrderAsTheWindowShowsItHeaderItemsAndTotals)
                                        QStringLiteral("12/03/2026 08:30:00")}))
         << "the product picture, and the discount cut as the line counts it";
     EXPECT_EQ((QStringList{d.totais.bruto, d.totais.liquido, d.totais.descTotal, d.totais.descMedio}),
-              (QStringList{QStringLiteral("1.236,00"), QStringLiteral("1.234,56"), QStringLiteral("1,45"), QStringLiteral("0,12 %")}));
+              (QStringList{QStringLiteral("1.236,00"), QStringLiteral("1.234,56"), QStringLiteral("1,44"), QStringLiteral("0,12 %")}))
+        << "Tot. Bruto less Desc. Total is Tot. Líq.";
 
     EXPECT_FALSE(EspelhoPedido::le(db(), QStringLiteral("0001"), QStringLiteral("0000000008")));
     EXPECT_FALSE(EspelhoPedido::le(db(), QStringLiteral("0002"), kNumero)) << "another branch's number is another order";

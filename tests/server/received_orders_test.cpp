@@ -103,6 +103,9 @@ TEST_F(ReceivedOrders, TheListingHasOneLinePerCopyByBranchNumberAndUser)
     send(*db, QStringLiteral("joao"));
     orders.addRow({"0001", "0000000012", "J11222333000181"});
     item("0001", "0000000012", 3.0, 24.9);
+    // Each line as the client shows it: 52,395 is 52,40 a unit; a discount of 1,239 counts 1,23.
+    item("0001", "0000000012", 3.0, 52.395);
+    item("0001", "0000000012", 1.0, 10.0, 1.239);
     send(*db, QStringLiteral("ana"));
     orders.addRow({"0001", "0000000002", "F52998224725"});
     item("0001", "0000000002", 1000.0, 24.9);
@@ -113,6 +116,6 @@ TEST_F(ReceivedOrders, TheListingHasOneLinePerCopyByBranchNumberAndUser)
     EXPECT_EQ(receivedOrdersListing(*db).toStdString(),
               "Filial  Pedido      Usuário        Instalação  Recebido em          Cliente          Itens     Total  Observação\n"
               "0001    0000000002  (sem usuário)  -           03/12/2026 08:03:15  F52998224725         1  24900,00  sem observação\n"
-              "0001    0000000012  ana            -           02/12/2026 08:02:15  J11222333000181      1     74,70  sem observação\n"
+              "0001    0000000012  ana            -           02/12/2026 08:02:15  J11222333000181      3    240,67  sem observação\n"
               "0001    0000000012  joao           -           01/12/2026 08:01:15  F52998224725         2     59,30  com observação\n");
 }

@@ -5,3 +5,9 @@
 #include <ostream>
 
 inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+
+#include "library/decimal.h"
+
+namespace zov {
+inline void PrintTo(const Decimal& d, std::ostream* os) { *os << d.toString().toStdString(); }
+} // namespace zov

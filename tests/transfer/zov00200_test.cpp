@@ -108,7 +108,8 @@ TEST_F(ZOV00200Test, CtrlLSearchesTheTitledColumnsOnly)
         dlg->close();
     });
     QTest::keyClick(grade, Qt::Key_L, Qt::ControlModifier);
-    EXPECT_EQ(campos, (QStringList{QStringLiteral("Nº Pedido"), QStringLiteral("Cliente"), QStringLiteral("Data Pedido"), QStringLiteral("Data Entrega")}))
+    EXPECT_EQ(campos, (QStringList{QStringLiteral("Nº Pedido"), QStringLiteral("Cliente"), QStringLiteral("Data Pedido"), QStringLiteral("Data Entrega"),
+                                   QStringLiteral("Valor Total")}))
         << "the check column has no title to look in";
 }
 
