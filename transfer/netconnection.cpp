@@ -5,6 +5,7 @@
 #include "library/velmora.h"
 #include "transfer/protocol.h"
 #include "transfer/protocol_gzip.h"
+#include "transfer/protocol_pipe.h"
 
 #include <QCoreApplication>
 #include <atomic>
@@ -124,80 +125,6 @@ bool waitFor(HttpCall& call, int ms)
     return call.cv.wait_for(lock, std::chrono::milliseconds(ms), [&] { return call.done; });
 }
 
-// Chunks from the receiving thread to the decoding one. The receiver waits
-// while a few megabytes are queued, so a fast network never piles up a body.
-class ChunkPipe {
-public:
-    bool push(std::string chunk)
-    {
-        std::unique_lock lock(mutex_);
-        cv_.wait(lock, [&] { return queued_ < kMaxQueued || readerDone_; });
-        if (readerDone_)
-            return false;
-        queued_ += chunk.size();
-        chunks_.push_back(std::move(chunk));
-        cv_.notify_all();
-        return true;
-    }
-    void close()
-    {
-        std::lock_guard lock(mutex_);
-        closed_ = true;
-        cv_.notify_all();
-    }
-    // False at the end of the body.
-    bool pop(std::string& out)
-    {
-        std::unique_lock lock(mutex_);
-        cv_.wait(lock, [&] { return !chunks_.empty() || closed_; });
-        if (chunks_.empty())
-            return false;
-        out = std::move(chunks_.front());
-        chunks_.pop_front();
-        queued_ -= out.size();
-        cv_.notify_all();
-        return true;
-    }
-    // The decoder stopped (an error): the receiver stops too.
-    void readerDone()
-    {
-        std::lock_guard lock(mutex_);
-        readerDone_ = true;
-        chunks_.clear();
-        queued_ = 0;
-        cv_.notify_all();
-    }
-
-private:
-    static constexpr std::size_t kMaxQueued = 4 << 20;
-    std::mutex mutex_;
-    std::condition_variable cv_;
-    std::deque<std::string> chunks_;
-    std::size_t queued_ = 0;
-    bool closed_ = false;
-    bool readerDone_ = false;
-};
-
-class PipeBuffer final : public std::streambuf {
-public:
-    explicit PipeBuffer(ChunkPipe& pipe) : pipe_(pipe) {}
-
-protected:
-    int_type underflow() override
-    {
-        do {
-            if (!pipe_.pop(current_))
-                return traits_type::eof();
-        } while (current_.empty());
-        setg(current_.data(), current_.data(), current_.data() + current_.size());
-        return traits_type::to_int_type(current_[0]);
-    }
-
-private:
-    ChunkPipe& pipe_;
-    std::string current_;
-};
-
 // Decodes a 200 reply on its own thread while the body arrives.
 class StreamDecoder {
 public:
@@ -301,21 +228,21 @@ HttpOutcome runRequest(const QString& host, int port, int connectMs, int totalMs
                 return true;
             };
             std::size_t total = 0;
+            // One string past its limit is refused as it arrives, before a parser holds it.
+            JsonStringGuard guard(what, kMaxStringBytes);
             req.content_receiver = [&](const char* data, std::size_t size, std::uint64_t, std::uint64_t) {
                 try {
-                    if (!decoder) {
-                        if (inflater)
-                            inflater->feed(data, size, received);
-                        else
-                            appendBounded(received, data, size, limit, what);
-                        return true;
-                    }
                     std::string chunk;
                     if (inflater)
                         inflater->feed(data, size, chunk);
                     else
                         appendBounded(chunk, data, size, limit - std::min(limit, total), what);
                     total += chunk.size();
+                    guard.feed(chunk.data(), chunk.size());
+                    if (!decoder) {
+                        appendBounded(received, chunk.data(), chunk.size(), limit, what);
+                        return true;
+                    }
                     return decoder->push(std::move(chunk)); // false: the decoder stopped on an error
                 } catch (const Error& e) {
                     refused = e.text();

@@ -204,4 +204,16 @@ void loadDataSet(Query& dataset, const Packet& packet)
     dataset.first();
 }
 
+std::size_t heldBytes(const PacketRow& row)
+{
+    std::size_t bytes = 64 + std::size_t(row.size()) * sizeof(QVariant);
+    for (const QVariant& v : row) {
+        if (v.metaType().id() == QMetaType::QString)
+            bytes += std::size_t(v.toString().size()) * 2;
+        else if (v.metaType().id() == QMetaType::QByteArray)
+            bytes += std::size_t(v.toByteArray().size());
+    }
+    return bytes;
+}
+
 } // namespace zov

@@ -32,6 +32,10 @@ struct PacketColumn {
 
 using PacketRow = QVector<QVariant>;
 
+// About what a row takes in memory (its values, their texts and bytes):
+// what a receiver counts against how much it may hold.
+std::size_t heldBytes(const PacketRow& row);
+
 // The value as a column of this type holds it. Throws Error naming what is
 // wrong when the value cannot be one (a text that is no number, say).
 QVariant toColumnValue(const QVariant& value, ColumnType type);

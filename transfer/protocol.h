@@ -32,6 +32,8 @@ class Statement;
 // nested deeper, is refused with a readable error.
 inline constexpr std::size_t kMaxBodyBytes = std::size_t(1) << 30;
 inline constexpr int kMaxJsonDepth = 64;
+// One string value longer than this once decoded is refused while it is read.
+inline constexpr std::size_t kMaxStringBytes = std::size_t(64) << 20;
 
 // ---------------------------------------------------------------- values
 
@@ -86,14 +88,33 @@ struct WireValue {
     QString describe() const;
 };
 
+// What a request may hold decoded at once outside the packets handed to a
+// consumer (the server refuses a request past it).
+inline constexpr std::size_t kMaxHeldBytes = std::size_t(160) << 20;
+
+class ReplyConsumer;
+// How a request's arguments are read.
+struct ArgsDecoding {
+    // The packets of these top-level arguments (0-based) go to consumer row by
+    // row while they are read, instead of being kept: their WireValue is a
+    // packet with the columns and no rows. An error thrown by the consumer ends
+    // the decoding.
+    std::vector<int> streamed;
+    ReplyConsumer* consumer = nullptr;
+    // The columns of an argument's packet that are wanted; the others are read
+    // past and never held. Empty: every column.
+    std::function<bool(int argument, const QString& column)> keepsColumn;
+    // What the kept packets and plain values may take (estimated); past it the
+    // request is refused.
+    std::size_t maxHeldBytes = kMaxHeldBytes;
+};
+
 // Decodes {"args": [...]}. Throws Error on anything else.
 std::vector<WireValue> decodeArgs(std::string_view body);
-// The same, handing the packets of the listed top-level arguments (0-based)
-// to consumer row by row while they are read, instead of keeping them: their
-// WireValue is a packet with the columns and no rows. An error thrown by the
-// consumer ends the decoding.
-class ReplyConsumer;
 std::vector<WireValue> decodeArgs(std::string_view body, std::vector<int> streamed, ReplyConsumer* consumer);
+std::vector<WireValue> decodeArgs(std::string_view body, const ArgsDecoding& how);
+// The same, read from a stream as it arrives (the body is never held whole).
+std::vector<WireValue> decodeArgs(std::istream& body, const ArgsDecoding& how);
 
 // ---------------------------------------------------------------- replies
 
@@ -104,6 +125,9 @@ class ReplyConsumer {
 public:
     virtual ~ReplyConsumer() = default;
     virtual void nullElement(int index) {}
+    // Whether a column of an element is wanted; the others are read past and
+    // never held (beginPacket gets only the wanted ones).
+    virtual bool keepsColumn(int index, const QString& column) { return true; }
     virtual void beginPacket(int index, const std::vector<PacketColumn>& columns) = 0;
     // values have the columns' types and may be moved from.
     virtual void packetRow(int index, PacketRow& values) = 0;

@@ -10,6 +10,7 @@
 #include <istream>
 #include <limits>
 #include <nlohmann/json.hpp>
+#include <functional>
 #include <optional>
 
 namespace zov {
@@ -130,7 +131,8 @@ public:
 // before the columns wait for them.
 class PacketDecoder {
 public:
-    explicit PacketDecoder(PacketSink& sink) : sink_(sink) {}
+    // keep: which columns the receiver wants; the others are read past, never held.
+    PacketDecoder(PacketSink& sink, std::function<bool(const QString&)> keep) : sink_(sink), keepColumn_(std::move(keep)) {}
     bool done() const { return state_ == Done; }
 
     void scalar(Raw&& raw)
@@ -153,9 +155,11 @@ public:
                 rawRows_->back().push_back(std::move(raw));
                 return;
             }
-            if (row_.size() >= int(columns_.size()))
-                rowLengthError(row_.size() + 1);
-            row_.push_back(convertRaw(raw, columns_[std::size_t(row_.size())], rowNumber_));
+            if (position_ >= all_.size())
+                rowLengthError(int(position_) + 1);
+            if (keep_[position_])
+                row_.push_back(convertRaw(raw, all_[position_], rowNumber_));
+            ++position_;
             return;
         case ExpectColumns:
             packetError(QStringLiteral("\"columns\" não é uma lista"));
@@ -248,6 +252,7 @@ public:
         case InRows:
             ++rowNumber_;
             state_ = InRow;
+            position_ = 0;
             if (rawRows_) {
                 rawRows_->emplace_back();
             } else {
@@ -274,12 +279,13 @@ public:
                 int n = 0;
                 for (std::vector<Raw>& raws : *rawRows_) {
                     ++n;
-                    if (raws.size() != columns_.size())
+                    if (raws.size() != all_.size())
                         rowLengthErrorAt(n, int(raws.size()));
                     PacketRow r;
-                    r.reserve(int(raws.size()));
+                    r.reserve(int(columns_.size()));
                     for (std::size_t i = 0; i < raws.size(); ++i)
-                        r.push_back(convertRaw(raws[i], columns_[i], n));
+                        if (keep_[i])
+                            r.push_back(convertRaw(raws[i], all_[i], n));
                     sink_.row(r);
                 }
                 rawRows_.reset();
@@ -293,8 +299,8 @@ public:
             state_ = InRows;
             if (rawRows_)
                 return;
-            if (row_.size() != int(columns_.size()))
-                rowLengthError(row_.size());
+            if (position_ != all_.size())
+                rowLengthError(int(position_));
             sink_.row(row_);
             return;
         default:
@@ -315,34 +321,32 @@ private:
 
     QString columnLabel() const
     {
-        return hasName_ ? mostra(name_) : QString::number(columns_.size() + 1);
+        return hasName_ ? mostra(name_) : QString::number(all_.size() + 1);
     }
     QString columnKeyWord() const { return columnKey_ == "name" ? QStringLiteral("nome") : QStringLiteral("tipo"); }
     QString currentColumnName() const
     {
-        const std::size_t i = std::size_t(row_.size());
-        return i < columns_.size() ? mostra(columns_[i].name) : QString::number(i + 1);
+        return position_ < all_.size() ? mostra(all_[position_].name) : QString::number(position_ + 1);
     }
     QString currentColumnWords() const
     {
-        const std::size_t i = std::size_t(row_.size());
-        return i < columns_.size() ? typeInWords(columns_[i].type) : QStringLiteral("um valor simples");
+        return position_ < all_.size() ? typeInWords(all_[position_].type) : QStringLiteral("um valor simples");
     }
 
     [[noreturn]] void rowLengthError(int count) const { rowLengthErrorAt(rowNumber_, count); }
     [[noreturn]] void rowLengthErrorAt(int row, int count) const
     {
-        packetError(QStringLiteral("a linha %1 tem %2 valores e o pacote tem %3 colunas").arg(row).arg(count).arg(columns_.size()));
+        packetError(QStringLiteral("a linha %1 tem %2 valores e o pacote tem %3 colunas").arg(row).arg(count).arg(all_.size()));
     }
 
     void finishColumn()
     {
         if (!hasName_)
-            packetError(QStringLiteral("a coluna %1 não tem nome").arg(columns_.size() + 1));
+            packetError(QStringLiteral("a coluna %1 não tem nome").arg(all_.size() + 1));
         if (!hasType_)
             packetError(QStringLiteral("a coluna %1 não tem tipo").arg(mostra(name_)));
         if (name_.trimmed().isEmpty())
-            packetError(QStringLiteral("a coluna %1 tem o nome vazio").arg(columns_.size() + 1));
+            packetError(QStringLiteral("a coluna %1 tem o nome vazio").arg(all_.size() + 1));
         if (name_ != name_.toUpper())
             packetError(QStringLiteral("o nome da coluna %1 não está em maiúsculas").arg(mostra(name_)));
         if (names_.contains(name_))
@@ -351,13 +355,21 @@ private:
         if (!columnTypeFromName(typeText_, type))
             packetError(QStringLiteral("a coluna %1 tem o tipo desconhecido \"%2\"").arg(mostra(name_), mostra(typeText_)));
         names_.insert(name_);
-        columns_.push_back({name_, type});
+        all_.push_back({name_, type});
+        const bool keep = !keepColumn_ || keepColumn_(name_);
+        keep_.push_back(keep);
+        if (keep)
+            columns_.push_back({name_, type});
     }
 
     PacketSink& sink_;
+    std::function<bool(const QString&)> keepColumn_;
     State state_ = AtObject;
     bool seenColumns_ = false, seenRows_ = false, columnsComplete_ = false;
-    std::vector<PacketColumn> columns_;
+    std::vector<PacketColumn> all_;     // every column the packet names
+    std::vector<bool> keep_;            // by position in all_
+    std::vector<PacketColumn> columns_; // the kept ones, as the sink gets them
+    std::size_t position_ = 0;          // of the next value in its row
     QSet<QString> names_;
     std::string columnKey_;
     QString name_;
@@ -368,13 +380,39 @@ private:
     std::optional<std::vector<std::vector<Raw>>> rawRows_;
 };
 
+// What a request may hold decoded at once (its packets kept whole and its
+// plain values): far more than any export, far less than a machine's memory.
+class HeldBudget {
+public:
+    explicit HeldBudget(std::size_t bytes) : left_(bytes) {}
+    void charge(std::size_t bytes)
+    {
+        if (bytes > left_)
+            throw Error(QStringLiteral("A requisição tem mais de %1 MB de dados a guardar de uma vez e foi recusada.").arg(limitMb()));
+        left_ -= bytes;
+    }
+
+private:
+    std::size_t limitMb() const { return kMaxHeldBytes >> 20; }
+    std::size_t left_;
+};
+
 // A packet collected whole (request arguments, small replies).
 class CollectSink final : public PacketSink {
 public:
+    explicit CollectSink(HeldBudget* budget = nullptr) : budget_(budget) {}
     void begin(const std::vector<PacketColumn>& columns) override { packet = Packet(columns); }
-    void row(PacketRow& values) override { packet.addCheckedRow(std::move(values)); }
+    void row(PacketRow& values) override
+    {
+        if (budget_)
+            budget_->charge(heldBytes(values));
+        packet.addCheckedRow(std::move(values));
+    }
     void end() override {}
     Packet packet;
+
+private:
+    HeldBudget* budget_;
 };
 
 // Hands a request argument's rows to a consumer, keeping only its columns.
@@ -430,8 +468,13 @@ public:
     enum class Mode { Result, Args };
 
     BodyReader(Mode mode, ReplyConsumer* consumer) : mode_(mode), consumer_(consumer) {}
-    // Args mode: these top-level arguments go to the consumer row by row.
-    void streamArgs(std::vector<int> indexes) { streamedArgs_ = std::move(indexes); }
+    // Args mode: how the arguments are read.
+    void setArgs(const ArgsDecoding& how)
+    {
+        streamedArgs_ = how.streamed;
+        keepsColumn_ = how.keepsColumn;
+        budget_.emplace(how.maxHeldBytes);
+    }
 
     // SAX interface
     bool null() { return scalar(Raw{}); }
@@ -493,15 +536,22 @@ public:
                 return true;
             }
             return wrongEnvelope();
-        case ResultArray:
-            startPacket(std::make_unique<ConsumerSink>(*consumer_, index_));
+        case ResultArray: {
+            const int index = index_;
+            ReplyConsumer* consumer = consumer_;
+            startPacket(std::make_unique<ConsumerSink>(*consumer_, index_),
+                        [consumer, index](const QString& column) { return consumer->keepsColumn(index, column); });
             return true;
+        }
         case ArgsArray: {
             const int arg = values_.size() == 1 ? int(values_.back().size()) : -1;
+            std::function<bool(const QString&)> keep;
+            if (keepsColumn_)
+                keep = [f = keepsColumn_, arg](const QString& column) { return f(arg, column); };
             if (consumer_ && std::find(streamedArgs_.begin(), streamedArgs_.end(), arg) != streamedArgs_.end())
-                startPacket(std::make_unique<StreamedArgSink>(*consumer_, arg));
+                startPacket(std::make_unique<StreamedArgSink>(*consumer_, arg), std::move(keep));
             else
-                startPacket(std::make_unique<CollectSink>());
+                startPacket(std::make_unique<CollectSink>(budget_ ? &*budget_ : nullptr), std::move(keep));
             return true;
         }
         default:
@@ -693,6 +743,9 @@ private:
             consumer_->nullElement(index_++);
             return true;
         case ArgsArray:
+            // Arguments outside packets are a few dates and codes: a list of millions is no request.
+            if (budget_)
+                budget_->charge(sizeof(WireValue) + raw.s.size() * 2);
             values_.back().push_back(toWireValue(std::move(raw)));
             return true;
         default:
@@ -736,10 +789,10 @@ private:
         return v;
     }
 
-    void startPacket(std::unique_ptr<PacketSink> sink)
+    void startPacket(std::unique_ptr<PacketSink> sink, std::function<bool(const QString&)> keep)
     {
         sink_ = std::move(sink);
-        packet_ = std::make_unique<PacketDecoder>(*sink_);
+        packet_ = std::make_unique<PacketDecoder>(*sink_, std::move(keep));
     }
 
     void endPacket()
@@ -762,6 +815,8 @@ private:
     Mode mode_;
     ReplyConsumer* consumer_;
     std::vector<int> streamedArgs_;
+    std::function<bool(int, const QString&)> keepsColumn_;
+    std::optional<HeldBudget> budget_;
     std::vector<Frame> stack_;
     std::string envelopeKey_;
     std::string errorKey_;
@@ -878,15 +933,41 @@ std::vector<Packet> decodeResultPackets(std::string_view body)
     return std::move(collect.packets);
 }
 
-std::vector<WireValue> decodeArgs(std::string_view body) { return decodeArgs(body, {}, nullptr); }
+std::vector<WireValue> decodeArgs(std::string_view body) { return decodeArgs(body, ArgsDecoding{}); }
 
 std::vector<WireValue> decodeArgs(std::string_view body, std::vector<int> streamed, ReplyConsumer* consumer)
 {
-    BodyReader reader(BodyReader::Mode::Args, consumer);
-    reader.streamArgs(std::move(streamed));
+    ArgsDecoding how;
+    how.streamed = std::move(streamed);
+    how.consumer = consumer;
+    return decodeArgs(body, how);
+}
+
+std::vector<WireValue> decodeArgs(std::string_view body, const ArgsDecoding& how)
+{
+    BodyReader reader(BodyReader::Mode::Args, how.consumer);
+    reader.setArgs(how);
     const bool ok = json::sax_parse(body.begin(), body.end(), &reader);
     if (!ok)
         throwUnreadable(body, reader.errorPosition_.value_or(0), false);
+    if (!reader.seenArgs_)
+        throw Error(QStringLiteral("A requisição não tem a lista de argumentos."));
+    return std::move(reader.args_);
+}
+
+std::vector<WireValue> decodeArgs(std::istream& body, const ArgsDecoding& how)
+{
+    BodyReader reader(BodyReader::Mode::Args, how.consumer);
+    reader.setArgs(how);
+    const bool ok = json::sax_parse(body, &reader);
+    if (!ok) {
+        const std::size_t position = reader.errorPosition_.value_or(0);
+        if (body.eof() && position <= 1)
+            throw Error(QStringLiteral("A requisição veio vazia."));
+        if (body.eof())
+            throw Error(QStringLiteral("A requisição está incompleta."));
+        throw Error(QStringLiteral("A requisição não é um JSON válido (erro na posição %1).").arg(position));
+    }
     if (!reader.seenArgs_)
         throw Error(QStringLiteral("A requisição não tem a lista de argumentos."));
     return std::move(reader.args_);
