@@ -8,6 +8,7 @@
 #include "library/errors.h"
 #include "transfer/atu_tab.h"
 #include "transfer/endereco.h"
+#include "transfer/sessao_servidor.h"
 
 namespace zov {
 
@@ -155,6 +156,11 @@ void LoginLogic::Vd_Endereco()
     SplitEndereco(address, host, port); // a port that is not a number ends Conectar with its error
     SetIPAcesso(host);
     SetPorta(port);
+    // The server admits the operator typed here (in memory for this session
+    // only), for the branch the download is for.
+    const QString filial = Ajusta(view_.text(LoginField::Filial), 4);
+    DefineCredenciaisServidor(filial, Ajusta(view_.text(LoginField::Operador), 12), view_.text(LoginField::Senha));
+    SetFilial(filial);
     if (!transfer_.testaConnect())
         return; // not reachable: the login goes on with the local data
     try {

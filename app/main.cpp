@@ -1,8 +1,8 @@
 // zov-pedidos: the sales-order client.
 //
 //   zov-pedidos [--database FILE]
-//   zov-pedidos --sync --database FILE --address HOST[:PORT] --filial CODE
-//   zov-pedidos --export --database FILE --address HOST[:PORT] --filial CODE [--pedidos N1,N2,...]
+//   zov-pedidos --sync --database FILE --address HOST[:PORT] --filial CODE --operador CODE   (ZOV_SENHA)
+//   zov-pedidos --export --database FILE --address HOST[:PORT] --filial CODE --operador CODE [--pedidos N1,N2,...]
 //   zov-pedidos --pdf NRPEDIDO --filial CODE --database FILE --output FILE.pdf
 #include "library/local_time.h"
 #include "app/ZOV00000.h"
@@ -28,6 +28,9 @@ struct Options {
     QCommandLineOption address{QStringLiteral("address"), QStringLiteral("Endereço do servidor (--sync, --export)."),
                                QStringLiteral("host[:porta]")};
     QCommandLineOption filial{QStringLiteral("filial"), QStringLiteral("Filial (--sync, --export, --pdf)."), QStringLiteral("código")};
+    QCommandLineOption operador{QStringLiteral("operador"),
+                                QStringLiteral("Operador que o servidor admite (--sync, --export); a senha vem da variável ZOV_SENHA."),
+                                QStringLiteral("código")};
     QCommandLineOption pedidos{QStringLiteral("pedidos"), QStringLiteral("Pedidos a exportar (--export); sem ela, todos os pendentes."),
                                QStringLiteral("n1,n2,...")};
     QCommandLineOption pdf{QStringLiteral("pdf"), QStringLiteral("Grava o espelho do pedido em PDF, sem janelas, e termina."),
@@ -38,7 +41,7 @@ struct Options {
     {
         parser.setApplicationDescription(QStringLiteral("Pedidos ZOV-RA"));
         parser.addHelpOption();
-        parser.addOptions({database, sync, exporta, address, filial, pedidos, pdf, output});
+        parser.addOptions({database, sync, exporta, address, filial, operador, pedidos, pdf, output});
         parser.process(app);
     }
 };
@@ -78,7 +81,7 @@ int main(int argc, char** argv)
         Options o;
         parser.setApplicationDescription(QStringLiteral("Pedidos ZOV-RA"));
         const QCommandLineOption help = parser.addHelpOption();
-        parser.addOptions({o.database, o.sync, o.exporta, o.address, o.filial, o.pedidos, o.pdf, o.output});
+        parser.addOptions({o.database, o.sync, o.exporta, o.address, o.filial, o.operador, o.pedidos, o.pdf, o.output});
         // Wrong options are exit code 2 for scripts, as the commands' own checks are.
         if (!parser.parse(app.arguments())) {
             std::fprintf(stderr, "erro: %s\n", qUtf8Printable(parser.errorText()));
@@ -93,8 +96,9 @@ int main(int argc, char** argv)
         if (parser.isSet(o.pdf))
             return zov::runPdf({parser.value(o.database), parser.value(o.pdf), parser.value(o.filial), parser.value(o.output)});
         if (parser.isSet(o.exporta))
-            return zov::runExport({parser.value(o.database), parser.value(o.address), parser.value(o.filial), parser.value(o.pedidos)});
-        return zov::runSync({parser.value(o.database), parser.value(o.address), parser.value(o.filial)});
+            return zov::runExport({parser.value(o.database), parser.value(o.address), parser.value(o.filial), parser.value(o.pedidos),
+                                   parser.value(o.operador)});
+        return zov::runSync({parser.value(o.database), parser.value(o.address), parser.value(o.filial), parser.value(o.operador)});
     }
 
     QApplication app(argc, argv);

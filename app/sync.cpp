@@ -10,10 +10,26 @@
 #include "transfer/endereco.h"
 #include "transfer/exporta.h"
 #include "transfer/progress.h"
+#include "transfer/sessao_servidor.h"
 
 #include <cstdio>
 
 namespace zov {
+
+namespace {
+
+// The operator's credentials for the server; the password only from the environment.
+QString defineOperador(const QString& filial, const QString& operador)
+{
+    if (operador.trimmed().isEmpty())
+        return QStringLiteral("falta --operador CÓDIGO (a senha vem da variável de ambiente ZOV_SENHA).");
+    if (!qEnvironmentVariableIsSet("ZOV_SENHA"))
+        return QStringLiteral("defina a senha do operador na variável de ambiente ZOV_SENHA.");
+    DefineCredenciaisServidor(Ajusta(filial, 4), Ajusta(operador, 12), qEnvironmentVariable("ZOV_SENHA"));
+    return {};
+}
+
+} // namespace
 
 int runSync(const SyncOptions& options)
 {
@@ -23,6 +39,8 @@ int runSync(const SyncOptions& options)
     };
     if (options.address.trimmed().isEmpty() || options.filial.trimmed().isEmpty())
         return fail(QStringLiteral("--sync precisa de --address HOST[:PORTA] e --filial CÓDIGO."), 2);
+    if (const QString problem = defineOperador(options.filial, options.operador); !problem.isEmpty())
+        return fail(problem, 2);
     try {
         fixLocaleAtStartup();
         LoadInstallationSettings();
@@ -58,6 +76,8 @@ int runExport(const ExportOptions& options)
     };
     if (options.address.trimmed().isEmpty() || options.filial.trimmed().isEmpty())
         return fail(QStringLiteral("--export precisa de --address HOST[:PORTA] e --filial CÓDIGO."), 2);
+    if (const QString problem = defineOperador(options.filial, options.operador); !problem.isEmpty())
+        return fail(problem, 2);
     QString host;
     int port = 0;
     try {

@@ -6,10 +6,13 @@
 
 namespace zov {
 
+// The operator the server admits: --operador, and the password from the
+// environment variable ZOV_SENHA (never from the command line).
 struct SyncOptions {
     QString database;
     QString address; // host[:port]
     QString filial;
+    QString operador;
 };
 
 // Exit code: 0 on success, 1 when the download or the apply failed, 2 for bad options.
@@ -23,6 +26,7 @@ struct ExportOptions {
     QString address;
     QString filial;
     QString pedidos; // "N1,N2,..."; empty: every pending order of the branch
+    QString operador;
 };
 
 // Exit code: 0 when the call succeeded (refusals or not), 1 when the

@@ -4,10 +4,19 @@
 #include "server/http_front.h"
 #include "server/remote_methods.h"
 #include "server/server_database.h"
+#include "server/sessoes.h"
 #include "transfer/protocol.h"
 #include "transfer/protocol_gzip.h"
+#include "transfer/protocol_pipe.h"
 
+#include <nlohmann/json.hpp>
+
+#include "library/consiste.h"
+
+#include <QDateTime>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
 #include <algorithm>
 #include <atomic>
 #include <thread>
@@ -17,6 +26,9 @@
 #include <cstdio>
 #include <sys/socket.h>
 #include <cstdlib>
+#include <functional>
+#include <istream>
+#include <optional>
 
 namespace zov::server {
 
@@ -25,15 +37,46 @@ namespace {
 const char* const kJson = "application/json";
 const char* const kObjectsBody = R"({"server":"zov-appserver","objects":["PAD.rdmImpPedidos","PAD.rdmExpDados"]})";
 
-using Method = std::string (*)(Database&, const std::vector<WireValue>&);
+enum class Method { None, GetTabelas, SetPedidos };
 
 Method findMethod(const std::string& object, const std::string& method)
 {
     if (object == "PAD.rdmExpDados" && method == "getTabelas")
-        return &getTabelas;
+        return Method::GetTabelas;
     if (object == "PAD.rdmImpPedidos" && method == "SetPedidos")
-        return &setPedidos;
-    return nullptr;
+        return Method::SetPedidos;
+    return Method::None;
+}
+
+// A login's body is a few names: anything larger is not one.
+constexpr std::size_t kMaxLoginBody = 64 * 1024;
+
+qint64 now() { return QDateTime::currentSecsSinceEpoch(); }
+
+std::unique_ptr<httplib::Server> handlingFor(const TlsFiles& tls)
+{
+    if (tls.empty())
+        return std::make_unique<HttpHandling<httplib::Server>>();
+    if (tls.certificado.isEmpty() || tls.chave.isEmpty())
+        throw Error(QStringLiteral("Para servir com TLS informe o certificado e a chave (--certificado e --chave)."));
+    for (const QString& file : {tls.certificado, tls.chave}) {
+        if (!QFileInfo(file).isReadable())
+            throw Error(QStringLiteral("Não foi possível ler \"%1\".").arg(file));
+    }
+    auto https = std::make_unique<HttpHandling<httplib::SSLServer>>(QFile::encodeName(tls.certificado).constData(),
+                                                                     QFile::encodeName(tls.chave).constData());
+    if (!https->is_valid())
+        throw Error(QStringLiteral("O certificado \"%1\" e a chave \"%2\" não servem para TLS (arquivos PEM de um par).")
+                        .arg(tls.certificado, tls.chave));
+    return https;
+}
+
+void setOpen(httplib::Server& server, bool open, bool tls)
+{
+    if (tls)
+        static_cast<HttpHandling<httplib::SSLServer>&>(server).setOpen(open);
+    else
+        static_cast<HttpHandling<httplib::Server>&>(server).setOpen(open);
 }
 
 void reply(httplib::Response& res, int status, std::string body)
@@ -46,9 +89,12 @@ void reply(httplib::Response& res, int status, std::string body)
 } // namespace
 
 struct AppServer::Impl {
+    Impl(const TlsFiles& files) : tls(!files.empty()), http(handlingFor(files)), front(*http) {}
     QString path;
-    HttpHandling http; // answers the requests
-    HttpFront front{http}; // accepts the connections and admits them
+    bool tls;
+    std::unique_ptr<httplib::Server> http; // answers the requests
+    HttpFront front; // accepts the connections and admits them
+    std::unique_ptr<Sessoes> sessoes;
     std::atomic<bool> logging{false};
     std::size_t bodyLimit = kMaxBodyBytes;
     std::atomic<int> listenSocket{-1};
@@ -59,40 +105,150 @@ struct AppServer::Impl {
     bool stopRequested = false;
     bool listening = false;
 
-    // The body, inflated by httplib when it came gzip-compressed, read within
-    // the wire's limit. False when the reply was already set.
-    bool readBody(const httplib::Request& req, httplib::Response& res, const httplib::ContentReader& reader, std::string& body)
+    // Refused before a byte of the body is read when its length says it is too large.
+    bool announcedTooLarge(const httplib::Request& req, httplib::Response& res, std::size_t limit)
     {
-        QString refused;
-        // Told in advance: refused without reading a byte of it.
         const std::string length = req.get_header_value("Content-Length");
-        if (!length.empty() && std::strtoull(length.c_str(), nullptr, 10) > bodyLimit) {
-            reply(res, 413, errorBody(QStringLiteral("A requisição passa de %1 e foi recusada.").arg(QLatin1String(bodyLimitText()))));
+        if (length.empty() || std::strtoull(length.c_str(), nullptr, 10) <= limit)
             return false;
-        }
-        const bool read = reader([&](const char* data, std::size_t size) {
-            try {
-                appendBounded(body, data, size, bodyLimit, "A requisição");
-                return true;
-            } catch (const Error& e) {
-                refused = e.text();
-            } catch (const std::bad_alloc&) {
-                refused = QStringLiteral("A requisição não cabe na memória do servidor.");
-            }
-            std::string().swap(body);
-            return false;
+        reply(res, 413, errorBody(QStringLiteral("A requisição passa de %1 e foi recusada.").arg(QLatin1String(bodyLimitText()))));
+        return true;
+    }
+
+    // Hands the body, inflated by httplib when it came gzip-compressed, to use
+    // as a stream while it arrives: it is never held whole. A body past the
+    // limit once inflated, or with one string past kMaxStringBytes, is
+    // refused with 413 as soon as it passes; a cut or broken one with 400.
+    // use answers the request; it calls whole() once it has decoded what it
+    // needs and before it acts, which throws TooLargeError or RequestError
+    // when the body failed. A failure of the body replaces use's answer.
+    void withBody(const httplib::Request& req, httplib::Response& res, const httplib::ContentReader& reader,
+                  const std::function<void(std::istream&, const std::function<void()>& whole)>& use)
+    {
+        if (announcedTooLarge(req, res, bodyLimit))
+            return;
+        ChunkPipe pipe;
+        QString refused;
+        bool read = true;
+        bool decoderStopped = false;
+        std::thread feeder([&] {
+            JsonStringGuard guard("A requisição", kMaxStringBytes);
+            std::size_t total = 0;
+            read = reader([&](const char* data, std::size_t size) {
+                try {
+                    if (size > bodyLimit - std::min(bodyLimit, total))
+                        throw Error(QStringLiteral("A requisição passa de %1 e foi recusada.").arg(QLatin1String(bodyLimitText())));
+                    total += size;
+                    guard.feed(data, size);
+                    if (pipe.push(std::string(data, size)))
+                        return true;
+                    decoderStopped = true;
+                    return false;
+                } catch (const Error& e) {
+                    refused = e.text();
+                } catch (const std::bad_alloc&) {
+                    refused = QStringLiteral("A requisição não cabe na memória do servidor.");
+                }
+                return false;
+            });
+            pipe.close();
         });
-        if (!refused.isEmpty()) {
-            reply(res, 413, errorBody(refused));
-            return false;
+        // What is past the end of the arguments is not read (the decoder
+        // stopped); what was read must have come whole.
+        const bool packed = !req.get_header_value("Content-Encoding").empty();
+        auto finish = [&] {
+            pipe.readerDone();
+            if (feeder.joinable())
+                feeder.join();
+        };
+        auto whole = [&] {
+            finish();
+            if (!refused.isEmpty())
+                throw TooLargeError(refused);
+            if (!read && !decoderStopped)
+                throw RequestError(packed ? QStringLiteral("A requisição veio com compressão inválida ou incompleta.")
+                                          : QStringLiteral("A requisição está incompleta."));
+        };
+        {
+            PipeBuffer buffer(pipe);
+            std::istream in(&buffer);
+            try {
+                use(in, whole);
+            } catch (...) {
+                reply(res, 500, errorBody(QStringLiteral("Falha inesperada no servidor de aplicação.")));
+            }
         }
-        if (!read) {
-            const bool packed = !req.get_header_value("Content-Encoding").empty();
+        finish();
+        if (!refused.isEmpty())
+            reply(res, 413, errorBody(refused));
+        else if (!read && !decoderStopped && res.status != 200)
             reply(res, 400, errorBody(packed ? QStringLiteral("A requisição veio com compressão inválida ou incompleta.")
                                              : QStringLiteral("A requisição está incompleta.")));
-            return false;
+    }
+
+    // The session a call comes with; without a valid one the call is
+    // answered 401 before its body is read.
+    std::optional<Chamador> session(const httplib::Request& req, httplib::Response& res)
+    {
+        const std::string header = req.get_header_value("Authorization");
+        const std::string bearer = "Bearer ";
+        std::optional<Sessao> s;
+        if (header.compare(0, bearer.size(), bearer) == 0)
+            s = sessoes->confere(std::string_view(header).substr(bearer.size()), now());
+        if (s)
+            return Chamador{s->filial, s->operador};
+        reply(res, 401,
+              errorBody(header.empty() ? QStringLiteral("O servidor de aplicação só atende um operador que entrou com filial, código e senha.")
+                                       : QStringLiteral("A sessão do operador expirou ou não é válida; entre de novo.")));
+        res.set_header("WWW-Authenticate", "Bearer");
+        return std::nullopt;
+    }
+
+    // POST /sessao: {"filial", "operador", "senha"} gives a token.
+    void login(const httplib::Request& req, httplib::Response& res, const httplib::ContentReader& reader)
+    {
+        const QString refused = QStringLiteral("Operador ou senha inválidos.");
+        std::string body;
+        const bool read = reader([&](const char* data, std::size_t size) {
+            if (body.size() + size > kMaxLoginBody)
+                return false;
+            body.append(data, size);
+            return true;
+        });
+        nlohmann::json doc = nlohmann::json::parse(read ? body : std::string(), nullptr, false);
+        auto field = [&](const char* name) -> std::optional<QString> {
+            if (!doc.is_object() || !doc.contains(name) || !doc[name].is_string())
+                return std::nullopt;
+            return QString::fromStdString(doc[name].get<std::string>());
+        };
+        const auto filial = field("filial"), operador = field("operador"), senha = field("senha");
+        if (!filial || !operador || !senha) {
+            reply(res, 400, errorBody(QStringLiteral("A entrada espera {\"filial\", \"operador\", \"senha\"} em JSON.")));
+            return;
         }
-        return true;
+        try {
+            auto db = openServerDatabaseForReading(path);
+            switch (sessoes->entra(*db, *filial, *operador, *senha, now())) {
+            case Sessoes::Entrada::Aceita:
+                break;
+            case Sessoes::Entrada::Recusada:
+                reply(res, 401, errorBody(refused));
+                return;
+            case Sessoes::Entrada::Bloqueada:
+                reply(res, 429, errorBody(QStringLiteral("Tentativas demais com este operador; tente de novo em 15 minutos.")));
+                res.set_header("Retry-After", std::to_string(Sessoes::kJanelaSegundos));
+                return;
+            }
+        } catch (const std::exception& e) {
+            const auto* known = dynamic_cast<const Error*>(&e);
+            reply(res, 500, errorBody(QStringLiteral("Erro no servidor de aplicação ao verificar o operador: %1")
+                                          .arg(known ? known->text() : QString::fromLocal8Bit(e.what()))));
+            return;
+        }
+        const Sessao s{Ajusta(*filial, 4), Ajusta(*operador, 12), now() + Sessoes::kValidadeSegundos};
+        nlohmann::json answer = {{"token", sessoes->token(s)},
+                                 {"expira", dateTimeToWire(QDateTime::fromSecsSinceEpoch(s.expira)).toStdString()}};
+        reply(res, 200, answer.dump());
     }
 
     // The download's reply is sent while it is written (httplib compresses
@@ -143,37 +299,48 @@ struct AppServer::Impl {
 
     void call(const httplib::Request& req, httplib::Response& res, const httplib::ContentReader& reader)
     {
-        std::string body;
-        if (!readBody(req, res, reader, body))
-            return;
         const std::string object = req.matches[1];
         const std::string method = req.matches[2];
         const Method run = findMethod(object, method);
-        if (!run) {
+        if (run == Method::None) {
             reply(res, 404, errorBody(QStringLiteral("O servidor de aplicação não tem o método %1 no objeto %2.")
                                           .arg(QString::fromStdString(method), QString::fromStdString(object))));
             return;
         }
+        const std::optional<Chamador> who = session(req, res);
+        if (!who)
+            return;
         const QString failed = QStringLiteral("Erro no servidor de aplicação ao executar %1: %2").arg(QString::fromStdString(method));
-        if (run == &setPedidos) {
+        if (run == Method::SetPedidos) {
             // Decoded while the customers are checked: an export carries
             // every active customer, never held here as a whole.
-            answer(res, failed, [&](Database& db) { return setPedidosRequest(db, body); });
+            withBody(req, res, reader, [&](std::istream& body, const std::function<void()>& whole) {
+                answer(res, failed, [&](Database& db) { return setPedidosRequest(db, body, *who, whole); });
+            });
             return;
         }
         std::vector<WireValue> args;
+        withBody(req, res, reader, [&](std::istream& body, const std::function<void()>& whole) {
+            try {
+                args = decodeArgs(body, ArgsDecoding{});
+                whole();
+                res.status = 200;
+            } catch (const TooLargeError& e) {
+                reply(res, 413, errorBody(e.text()));
+            } catch (const Error& e) {
+                reply(res, 400, errorBody(e.text()));
+            }
+        });
+        if (res.status != 200)
+            return;
         try {
-            args = decodeArgs(body);
-            std::string().swap(body);
-        } catch (const Error& e) {
-            reply(res, 400, errorBody(e.text()));
+            if (!args.empty())
+                requireSessionBranch(args[0], *who);
+        } catch (const ForbiddenError& e) {
+            reply(res, 403, errorBody(e.text()));
             return;
         }
-        if (run == &getTabelas) {
-            streamTabelas(res, args, failed);
-            return;
-        }
-        answer(res, failed, [&](Database& db) { return run(db, args); });
+        streamTabelas(res, args, failed);
     }
 
     // Runs a method on the server database and answers with its body or its error.
@@ -183,8 +350,12 @@ struct AppServer::Impl {
         try {
             auto db = openServerDatabase(path);
             reply(res, 200, method(*db));
+        } catch (const TooLargeError& e) {
+            reply(res, 413, errorBody(e.text()));
         } catch (const RequestError& e) {
             reply(res, 400, errorBody(e.text()));
+        } catch (const ForbiddenError& e) {
+            reply(res, 403, errorBody(e.text()));
         } catch (const Error& e) {
             reply(res, 500, errorBody(failed.arg(e.text())));
         } catch (const std::exception& e) {
@@ -193,22 +364,28 @@ struct AppServer::Impl {
     }
 };
 
-AppServer::AppServer(QString databasePath) : d(std::make_unique<Impl>())
+AppServer::AppServer(QString databasePath, const TlsFiles& tls) : d(std::make_unique<Impl>(tls))
 {
     d->path = std::move(databasePath);
-    openServerDatabase(d->path); // refuse a wrong file before listening
-
-    d->http.Get("/", [](const httplib::Request&, httplib::Response& res) { reply(res, 200, kObjectsBody); });
-    d->http.Post(R"(/([^/]+)/([^/]+))", [this](const httplib::Request& req, httplib::Response& res, const httplib::ContentReader& reader) {
+    {
+        auto db = openServerDatabase(d->path); // refuse a wrong file before listening
+        d->sessoes = std::make_unique<Sessoes>(sessionSecret(*db));
+    }
+    httplib::Server& http = *d->http;
+    http.Get("/", [](const httplib::Request&, httplib::Response& res) { reply(res, 200, kObjectsBody); });
+    http.Post("/sessao", [this](const httplib::Request& req, httplib::Response& res, const httplib::ContentReader& reader) {
+        d->login(req, res, reader);
+    });
+    http.Post(R"(/([^/]+)/([^/]+))", [this](const httplib::Request& req, httplib::Response& res, const httplib::ContentReader& reader) {
         d->call(req, res, reader);
     });
     // Compressed bodies are limited once inflated (readBody); this bounds
     // what a client may send at all.
-    d->http.set_payload_max_length(kMaxBodyBytes);
+    http.set_payload_max_length(kMaxBodyBytes);
     // An upload over a mobile link stalls for seconds at a time: pauses of up
     // to a minute between bytes are allowed. Slow senders are kept from taking
     // every thread by the front's caps instead.
-    d->http.set_read_timeout(60, 0);
+    http.set_read_timeout(60, 0);
     // The library listens with a backlog of 5: forty salespeople connecting at
     // once overflowed it and had their connections dropped. The socket is
     // kept here and given a real backlog after bind (listen() again does that).
@@ -227,7 +404,7 @@ AppServer::AppServer(QString databasePath) : d(std::make_unique<Impl>())
     const std::size_t admitted = threads - threads / 4;
     d->front.setCaps(admitted / 2, admitted);
     // Anything else: a 404 with an error body, as every failure has one.
-    d->http.set_error_handler(httplib::Server::HandlerWithResponse([](const httplib::Request& req, httplib::Response& res) {
+    http.set_error_handler(httplib::Server::HandlerWithResponse([](const httplib::Request& req, httplib::Response& res) {
         if (!res.body.empty())
             return httplib::Server::HandlerResponse::Unhandled;
         const QString what = QStringLiteral("%1 %2").arg(QString::fromStdString(req.method), QString::fromStdString(req.path));
@@ -236,7 +413,7 @@ AppServer::AppServer(QString databasePath) : d(std::make_unique<Impl>())
                                           : QStringLiteral("O servidor de aplicação recusou %1.").arg(what)));
         return httplib::Server::HandlerResponse::Handled;
     }));
-    d->http.set_logger([this](const httplib::Request& req, const httplib::Response& res) {
+    http.set_logger([this](const httplib::Request& req, const httplib::Response& res) {
         if (!d->logging)
             return;
         std::fprintf(stderr, "zov-appserver: %s %s %d %zu bytes\n", req.method.c_str(), req.path.c_str(), res.status, res.body.size());
@@ -277,9 +454,9 @@ void AppServer::listen()
             return;
         d->listening = true;
     }
-    d->http.setOpen(true);
+    setOpen(*d->http, true, d->tls);
     d->front.listen_after_bind();
-    d->http.setOpen(false);
+    setOpen(*d->http, false, d->tls);
     {
         const std::lock_guard<std::mutex> lock(d->lifecycle);
         d->listening = false;
@@ -297,7 +474,7 @@ void AppServer::stop()
     bool asked = false;
     while (d->listening) {
         if (!asked && d->front.is_running()) {
-            d->http.setOpen(false); // connections kept alive end with their request
+            setOpen(*d->http, false, d->tls); // connections kept alive end with their request
             d->front.stop();
             asked = true;
         }
@@ -310,7 +487,14 @@ void AppServer::setLogging(bool on) { d->logging = on; }
 void AppServer::setBodyLimit(std::size_t bytes)
 {
     d->bodyLimit = bytes;
-    d->http.set_payload_max_length(bytes);
+    d->http->set_payload_max_length(bytes);
+}
+
+bool AppServer::servesTls() const { return d->tls; }
+
+std::string AppServer::tokenFor(const QString& filial, const QString& operador, qint64 expira) const
+{
+    return d->sessoes->token(Sessao{filial, operador, expira});
 }
 
 } // namespace zov::server

@@ -1,16 +1,25 @@
 #pragma once
-// zov-appserver's HTTP side: GET / answers who it is; POST /<object>/<method>
-// runs a method of a server object on its own database connection.
+// zov-appserver's HTTP side: GET / answers who it is; POST /sessao gives an
+// operator a token; POST /<object>/<method> runs a method of a server object,
+// for the session's operator, on its own database connection.
 #include <QString>
 #include <cstddef>
 #include <memory>
+#include <string>
 
 namespace zov::server {
+
+// The server's certificate and key (PEM files): given, it serves HTTPS.
+struct TlsFiles {
+    QString certificado, chave;
+    bool empty() const { return certificado.isEmpty() && chave.isEmpty(); }
+};
 
 class AppServer {
 public:
     // The database must be a server database (openServerDatabase checks it).
-    explicit AppServer(QString databasePath);
+    // Throws Error when the certificate or key cannot be used.
+    explicit AppServer(QString databasePath, const TlsFiles& tls = {});
     ~AppServer();
     AppServer(const AppServer&) = delete;
     AppServer& operator=(const AppServer&) = delete;
@@ -30,6 +39,10 @@ public:
     void setBodyLimit(std::size_t bytes);
     // One line per request on stderr.
     void setLogging(bool on);
+    bool servesTls() const;
+    // A token as POST /sessao gives it, for any branch, operator and expiry
+    // (seconds since the epoch): for tests and tools on the server's machine.
+    std::string tokenFor(const QString& filial, const QString& operador, qint64 expira) const;
 
 private:
     void widenBacklog();

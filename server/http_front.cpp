@@ -11,7 +11,7 @@ namespace {
 
 // httplib keeps the serving of one accepted socket private. An explicit
 // instantiation may name a private member, so this template hands its
-// address to HttpHandling, which calls it on itself (httplib's own code runs).
+// address to serveConnection (httplib's own code runs).
 using ProcessSocket = bool (httplib::Server::*)(socket_t);
 ProcessSocket processSocket();
 template <ProcessSocket P>
@@ -49,11 +49,8 @@ void refuse(socket_t sock)
 
 } // namespace
 
-// httplib ends a connection's keep-alive loop once its listening socket is
-// gone; this server has none of its own, so it is told.
-void HttpHandling::setOpen(bool open) { svr_sock_ = open ? socket_t(0) : INVALID_SOCKET; }
-
-bool HttpHandling::serve(socket_t sock) { return (this->*processSocket())(sock); }
+// Virtual: an SSLServer's own serving runs.
+bool serveConnection(httplib::Server& server, socket_t sock) { return (server.*processSocket())(sock); }
 
 void HttpFront::setCaps(std::size_t perAddress, std::size_t total)
 {
@@ -97,7 +94,7 @@ bool HttpFront::process_and_close_socket(socket_t sock)
         const std::string& address;
         ~Release() { front->release(address); }
     } release{this, address};
-    return handling_.serve(sock);
+    return serveConnection(handling_, sock);
 }
 
 } // namespace zov::server

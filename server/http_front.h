@@ -12,18 +12,25 @@
 
 namespace zov::server {
 
+// Serves one accepted connection to its end and closes it, with the
+// server's own code (TLS handshake included for an httplib::SSLServer).
+bool serveConnection(httplib::Server& server, socket_t sock);
+
 // Answers requests (handlers, time-outs, limits); never listens itself.
-class HttpHandling final : public httplib::Server {
+// Base: httplib::Server, or httplib::SSLServer for HTTPS.
+template <class Base>
+class HttpHandling final : public Base {
 public:
+    using Base::Base;
     // While open, the connections handed over are served (keep-alive included).
-    void setOpen(bool open);
-    // Serves one accepted connection to its end and closes it.
-    bool serve(socket_t sock);
+    // httplib ends a connection's keep-alive loop once its listening socket
+    // is gone; this server has none of its own, so it is told.
+    void setOpen(bool open) { this->svr_sock_ = open ? socket_t(0) : INVALID_SOCKET; }
 };
 
 class HttpFront final : public httplib::Server {
 public:
-    explicit HttpFront(HttpHandling& handling) : handling_(handling) {}
+    explicit HttpFront(httplib::Server& handling) : handling_(handling) {}
     void setCaps(std::size_t perAddress, std::size_t total);
 
 private:
@@ -31,7 +38,7 @@ private:
     bool admit(const std::string& address);
     void release(const std::string& address);
 
-    HttpHandling& handling_;
+    httplib::Server& handling_;
     std::mutex mutex_;
     std::unordered_map<std::string, std::size_t> open_;
     std::size_t all_ = 0;

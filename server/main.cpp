@@ -1,11 +1,13 @@
 // zov-appserver: the application server of the order client.
 //
 //   zov-appserver init  --db FILE [--demo | --scale N] [--force]
-//   zov-appserver serve --db FILE [--host 127.0.0.1] [--port 211]
+//   zov-appserver serve --db FILE [--host 127.0.0.1] [--port 211] [--certificado PEM --chave PEM]
 //   zov-appserver pedidos --db FILE
+//   zov-appserver certificado --host IP [--host IP...] --saida DIR
 #include "library/local_time.h"
 #include "library/errors.h"
 #include "server/app_server.h"
+#include "server/certificado.h"
 #include "server/demo_company.h"
 #include "server/received_orders.h"
 #include "server/server_database.h"
@@ -28,20 +30,30 @@ const char* const kUsage =
     "uso:\n"
     "  zov-appserver init  --db ARQUIVO [--demo | --scale N] [--force]\n"
     "  zov-appserver serve --db ARQUIVO [--host 127.0.0.1] [--port 211]\n"
+    "                      [--certificado ARQUIVO.pem --chave ARQUIVO.pem]\n"
     "  zov-appserver pedidos --db ARQUIVO\n"
+    "  zov-appserver certificado --host IP [--host IP ...] --saida PASTA\n"
     "\n"
     "init   cria o banco do servidor (vazio, com a empresa de demonstração, ou\n"
     "       com N x 10 000 produtos e clientes para medições); --force substitui\n"
     "       um arquivo existente.\n"
     "serve  atende os clientes; --port 0 escolhe uma porta livre. A primeira\n"
-    "       linha da saída é \"listening HOST:PORTA\".\n"
+    "       linha da saída é \"listening HOST:PORTA\". Com --certificado e\n"
+    "       --chave atende por HTTPS (TLS); sem eles só escuta em 127.0.0.1 ou ::1.\n"
     "pedidos\n"
     "       lista os pedidos recebidos, um por linha (filial, número, usuário da\n"
     "       estação, recebimento, cliente, itens, total, observação); não altera\n"
-    "       o banco.\n";
+    "       o banco.\n"
+    "certificado\n"
+    "       cria em PASTA uma autoridade certificadora própria (ca.pem e\n"
+    "       ca-chave.pem, mantidas se já existirem) e um certificado do servidor\n"
+    "       para os endereços dados (servidor.pem e servidor-chave.pem). Os\n"
+    "       clientes confiam em ca.pem (instalacao.ini, CertificadoServidor).\n";
 
 struct Options {
     QString command, db, host = QStringLiteral("127.0.0.1");
+    QString certificate, key, folder;
+    QStringList hosts;
     int port = 211;
     bool demo = false, force = false;
     int scale = 0;
@@ -76,7 +88,8 @@ Options parse(int argc, char** argv)
     o.command = QString::fromLocal8Bit(argv[1]);
     if (o.command == QLatin1String("--help") || o.command == QLatin1String("-h"))
         usage({});
-    if (o.command != QLatin1String("init") && o.command != QLatin1String("serve") && o.command != QLatin1String("pedidos"))
+    if (o.command != QLatin1String("init") && o.command != QLatin1String("serve") && o.command != QLatin1String("pedidos")
+        && o.command != QLatin1String("certificado"))
         usage(QStringLiteral("comando desconhecido: %1").arg(o.command));
     for (int i = 2; i < argc; ++i) {
         const QString a = QString::fromLocal8Bit(argv[i]);
@@ -85,8 +98,17 @@ Options parse(int argc, char** argv)
                 usage(QStringLiteral("%1 espera um valor.").arg(a));
             return QString::fromLocal8Bit(argv[++i]);
         };
-        if (a == QLatin1String("--db"))
+        const bool certificate = o.command == QLatin1String("certificado");
+        if (a == QLatin1String("--db") && !certificate)
             o.db = value();
+        else if (a == QLatin1String("--host") && certificate)
+            o.hosts << value();
+        else if (a == QLatin1String("--saida") && certificate)
+            o.folder = value();
+        else if (a == QLatin1String("--certificado") && o.command == QLatin1String("serve"))
+            o.certificate = value();
+        else if (a == QLatin1String("--chave") && o.command == QLatin1String("serve"))
+            o.key = value();
         else if (a == QLatin1String("--host") && o.command == QLatin1String("serve"))
             o.host = value();
         else if (a == QLatin1String("--port") && o.command == QLatin1String("serve"))
@@ -100,8 +122,22 @@ Options parse(int argc, char** argv)
         else
             usage(QStringLiteral("opção desconhecida para %1: %2").arg(o.command, a));
     }
+    if (o.command == QLatin1String("certificado")) {
+        if (o.hosts.isEmpty())
+            usage(QStringLiteral("falta --host IP."));
+        if (o.folder.isEmpty())
+            usage(QStringLiteral("falta --saida PASTA."));
+        return o;
+    }
     if (o.db.isEmpty())
         usage(QStringLiteral("falta --db ARQUIVO."));
+    if (o.certificate.isEmpty() != o.key.isEmpty())
+        usage(QStringLiteral("--certificado e --chave vão juntos."));
+    // Without TLS, passwords and the customer file would cross the network in clear.
+    if (o.command == QLatin1String("serve") && o.certificate.isEmpty() && !enderecoLocal(o.host))
+        usage(QStringLiteral("sem --certificado e --chave o servidor só escuta em 127.0.0.1 ou ::1, não em %1 "
+                             "(zov-appserver certificado faz um certificado).")
+                  .arg(o.host));
     if (o.demo && o.scale > 0)
         usage(QStringLiteral("use --demo ou --scale, não os dois."));
     if (o.port > 65535)
@@ -134,6 +170,16 @@ int listOrders(const Options& o)
     return 0;
 }
 
+int makeCertificate(const Options& o)
+{
+    const CertificadoFeito made = fazCertificado(CertificadoPedido{o.hosts, o.folder});
+    std::printf("%s: %s\n", made.caNova ? "autoridade certificadora criada" : "autoridade certificadora mantida",
+                made.ca.toLocal8Bit().constData());
+    std::printf("certificado do servidor (%s): %s\nchave do servidor: %s\n", o.hosts.join(QStringLiteral(", ")).toLocal8Bit().constData(),
+                made.certificado.toLocal8Bit().constData(), made.chave.toLocal8Bit().constData());
+    return 0;
+}
+
 int serve(const Options& o)
 {
     // SIGINT and SIGTERM end the server cleanly: one thread waits for them.
@@ -143,10 +189,12 @@ int serve(const Options& o)
     sigaddset(&stopSignals, SIGTERM);
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
 
-    AppServer server(o.db);
+    AppServer server(o.db, TlsFiles{o.certificate, o.key});
     server.setLogging(true);
     const int port = server.bind(o.host, o.port);
     std::printf("listening %s:%d\n", o.host.toLocal8Bit().constData(), port);
+    std::fprintf(stderr, "zov-appserver: %s em %s:%d\n", server.servesTls() ? "HTTPS (TLS)" : "HTTP sem TLS, só local",
+                 o.host.toLocal8Bit().constData(), port);
     std::fflush(stdout);
 
     std::atomic<bool> woken{false};
@@ -175,6 +223,8 @@ int main(int argc, char** argv)
             return init(o);
         if (o.command == QLatin1String("pedidos"))
             return listOrders(o);
+        if (o.command == QLatin1String("certificado"))
+            return makeCertificate(o);
         return serve(o);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "zov-appserver: %s\n", e.what());

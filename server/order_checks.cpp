@@ -19,7 +19,8 @@ constexpr double kMaxQuantity = 1e9;
 constexpr double kMaxValue = 1e12;
 constexpr qsizetype kMaxObservationBytes = 16 * 1024 * 1024;
 
-// The width of each VARCHAR(n) column of a client table, by column name.
+} // namespace
+
 QHash<QString, int> textWidths(Database& db, const QString& table)
 {
     static const QRegularExpression varchar(QStringLiteral("^\\s*VARCHAR\\s*\\(\\s*(\\d+)\\s*\\)"), QRegularExpression::CaseInsensitiveOption);
@@ -33,6 +34,8 @@ QHash<QString, int> textWidths(Database& db, const QString& table)
     }
     return widths;
 }
+
+namespace {
 
 bool tenDigits(const QString& s)
 {

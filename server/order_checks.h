@@ -9,9 +9,13 @@
 #include "library/database.h"
 #include "transfer/packet.h"
 
+#include <QHash>
 #include <QString>
 
 namespace zov::server {
+
+// The width of each VARCHAR(n) column of a client table, by column name.
+QHash<QString, int> textWidths(Database& db, const QString& table);
 
 void checkReceivedOrders(Database& db, const QString& branch, const Packet& orders, const Packet& items, const Packet& notes);
 

@@ -25,6 +25,7 @@ CREATE TABLE PEDIDORECEBIDO (
   NMUSUARIO VARCHAR(60) NOT NULL DEFAULT '',
   IDINSTALACAO VARCHAR(64) NOT NULL DEFAULT '',
   CDFILIALENV VARCHAR(4),
+  CDOPERADOR VARCHAR(12) NOT NULL DEFAULT '',
   DTRECEBIDO DATETIME NOT NULL,
   UNIQUE (CDFILIAL, NRPEDIDO, IDINSTALACAO, NMUSUARIO)
 );
@@ -88,7 +89,7 @@ bool hasColumn(Database& db, const char* table, const char* column)
                .toInt() > 0;
 }
 
-QString listingSql(const Layout& l, bool installation)
+QString listingSql(const Layout& l, bool installation, bool operador)
 {
     return QStringLiteral(
                "SELECT R.CDFILIAL, R.NRPEDIDO, ifnull(R.NMUSUARIO, '') AS NMUSUARIO, %7 AS IDINSTALACAO, "
@@ -96,10 +97,12 @@ QString listingSql(const Layout& l, bool installation)
                "(SELECT P.CDCLIENTE FROM %1 P WHERE %4) AS CDCLIENTE, "
                "(SELECT COUNT(*) FROM %2 I WHERE %5) AS ITENS, "
                "R.ROWID AS RECEBIDO_ID, "
-               "EXISTS (SELECT 1 FROM %3 O WHERE %6 AND length(O.TXOBSPED) > 0) AS OBS "
+               "EXISTS (SELECT 1 FROM %3 O WHERE %6 AND length(O.TXOBSPED) > 0) AS OBS, "
+               "%8 AS CDOPERADOR "
                "FROM PEDIDORECEBIDO R ORDER BY R.CDFILIAL, R.NRPEDIDO, NMUSUARIO, IDINSTALACAO")
         .arg(l.orders, l.items, l.notes, l.match(QStringLiteral("P")), l.match(QStringLiteral("I")), l.match(QStringLiteral("O")),
-             installation ? QStringLiteral("ifnull(R.IDINSTALACAO, '')") : QStringLiteral("''"));
+             installation ? QStringLiteral("ifnull(R.IDINSTALACAO, '')") : QStringLiteral("''"),
+             operador ? QStringLiteral("ifnull(R.CDOPERADOR, '')") : QStringLiteral("''"));
 }
 
 // Each order's total as the client shows it: the sum of its lines' values.
@@ -178,6 +181,13 @@ void migrateReceivedOrders(Database& db)
             db.execScript(QStringLiteral("DROP TABLE PEDIDORECEBIDOV1"));
         });
     }
+    // Copies kept before sessions: no operator is known for them.
+    if (db.tableExists(QStringLiteral("PEDIDORECEBIDO")) && !hasOldReceivedOrders(db) && !hasColumn(db, "PEDIDORECEBIDO", "CDOPERADOR")) {
+        db.transaction([&] {
+            if (!hasColumn(db, "PEDIDORECEBIDO", "CDOPERADOR"))
+                db.execScript(QStringLiteral("ALTER TABLE PEDIDORECEBIDO ADD COLUMN CDOPERADOR VARCHAR(12) NOT NULL DEFAULT ''"));
+        });
+    }
     if (!hasOldReceivedOrders(db))
         return;
     db.transaction([&] {
@@ -215,17 +225,22 @@ QString receivedOrdersListing(Database& db)
     const Layout layout = hasOldReceivedOrders(db)
                               ? Layout{QStringLiteral("PEDIDO"), QStringLiteral("ITEMPEDIDO"), QStringLiteral("OBSPEDIDO"), &byBranchAndNumber}
                               : Layout{QStringLiteral("PEDIDOREC"), QStringLiteral("ITEMPEDIDOREC"), QStringLiteral("OBSPEDIDOREC"), &byReceivedId};
-    const QStringList heading = {QStringLiteral("Filial"),      QStringLiteral("Pedido"),  QStringLiteral("Usuário"),
-                                 QStringLiteral("Instalação"),  QStringLiteral("Recebido em"), QStringLiteral("Cliente"),
-                                 QStringLiteral("Itens"),       QStringLiteral("Total"),   QStringLiteral("Observação")};
-    const std::vector<bool> right = {false, false, false, false, false, false, true, true, false};
+    const QStringList heading = {QStringLiteral("Filial"),     QStringLiteral("Pedido"),      QStringLiteral("Usuário"),
+                                 QStringLiteral("Operador"),   QStringLiteral("Instalação"),  QStringLiteral("Recebido em"),
+                                 QStringLiteral("Cliente"),    QStringLiteral("Itens"),       QStringLiteral("Total"),
+                                 QStringLiteral("Observação")};
+    const std::vector<bool> right = {false, false, false, false, false, false, false, true, true, false};
     std::vector<QStringList> rows;
     const QHash<qint64, Decimal> totals = totalsByReceipt(db, layout);
-    Statement st(db, listingSql(layout, !hasOldReceivedOrders(db) && hasColumn(db, "PEDIDORECEBIDO", "IDINSTALACAO")));
+    const bool current = !hasOldReceivedOrders(db);
+    Statement st(db, listingSql(layout, current && hasColumn(db, "PEDIDORECEBIDO", "IDINSTALACAO"),
+                                current && hasColumn(db, "PEDIDORECEBIDO", "CDOPERADOR")));
     while (st.step()) {
         const QString installation = st.value(3, FieldKind::Text).toString();
+        const QString operador = st.value(9, FieldKind::Text).toString();
         rows.push_back({st.value(0, FieldKind::Text).toString(), st.value(1, FieldKind::Text).toString(),
-                        userLabel(st.value(2, FieldKind::Text).toString()), installation.isEmpty() ? QStringLiteral("-") : installation.left(8),
+                        userLabel(st.value(2, FieldKind::Text).toString()), operador.isEmpty() ? QStringLiteral("-") : operador,
+                        installation.isEmpty() ? QStringLiteral("-") : installation.left(8),
                         st.value(4, FieldKind::Text).toString(), st.value(5, FieldKind::Text).toString(),
                         QString::number(st.value(6, FieldKind::Integer).toLongLong()), money(totals.value(st.rawValue(7).toLongLong())),
                         st.value(8, FieldKind::Integer).toInt() ? QStringLiteral("com observação") : QStringLiteral("sem observação")});

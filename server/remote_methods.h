@@ -7,6 +7,7 @@
 
 #include <QStringList>
 #include <functional>
+#include <iosfwd>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,6 +18,26 @@ class RequestError : public Error {
 public:
     using Error::Error;
 };
+
+// A request past the wire's limits (status 413).
+class TooLargeError : public Error {
+public:
+    using Error::Error;
+};
+
+// A call for another branch than its session's (status 403).
+class ForbiddenError : public Error {
+public:
+    using Error::Error;
+};
+
+// The operator of the session a call came with.
+struct Chamador {
+    QString filial, operador;
+};
+
+// The branch argument of a call is its session's: else ForbiddenError.
+void requireSessionBranch(const WireValue& branch, const Chamador& who);
 
 // PAD.rdmExpDados / getTabelas: branch, 24 last-update dates, 24 insert dates.
 std::string getTabelas(Database& db, const std::vector<WireValue>& args);
@@ -30,12 +51,17 @@ TabelasRequest parseTabelas(const std::vector<WireValue>& args);
 void writeTabelas(Database& db, const TabelasRequest& request, const std::function<void(std::string&)>& deliver);
 // PAD.rdmImpPedidos / SetPedidos: orders, items, observations, customers,
 // addresses, branch, workstation user name.
-std::string setPedidos(Database& db, const std::vector<WireValue>& args);
-// The same from the request body: the customers and addresses are checked
-// and added while the body is decoded, never held (an export sends every
-// active customer). One transaction; a body that does not decode is a
-// RequestError.
-std::string setPedidosRequest(Database& db, std::string_view body);
+// who: the session's operator, kept with each order.
+std::string setPedidos(Database& db, const std::vector<WireValue>& args, const Chamador& who = {});
+// The same from the request body as it arrives: the customers and addresses
+// are checked while the body is decoded, never held whole (an export sends
+// every active customer), and only the columns the tables have are kept.
+// One transaction; a body that does not decode is a RequestError. A branch
+// other than the session's is refused before anything is written.
+// whole, when given, runs once the arguments are decoded and before anything
+// is written: it throws when the body did not arrive whole and within limits.
+std::string setPedidosRequest(Database& db, std::istream& body, const Chamador& who, const std::function<void()>& whole = {});
+std::string setPedidosRequest(Database& db, std::string_view body, const Chamador& who = {});
 
 // The storage text ("YYYY-MM-DD HH:MM:SS.fff") of a date-time argument; empty for null.
 QString watermarkArgument(const WireValue& value, int argument, int index);

@@ -9,6 +9,8 @@
 
 #include <QHash>
 #include <QSet>
+#include <istream>
+#include <sstream>
 
 namespace zov::server {
 
@@ -119,10 +121,15 @@ QString origin(const QString& installation, const QString& user)
 // the laptop, so the known ones are never held.
 class NewCustomers {
 public:
+    // What the customers and addresses to add may take: a new server taking
+    // a laptop's whole file holds them all, but never an unbounded amount.
+    static constexpr std::size_t kMaxHeld = std::size_t(96) << 20;
+
     explicit NewCustomers(Database& db)
         : knownCustomer_(db, QStringLiteral("SELECT 1 FROM CLIENTE WHERE CDCLIENTE = :C")),
           knownAddress_(db, QStringLiteral("SELECT 1 FROM ENDECLIE WHERE CDCLIENTE = :C AND IDTPENDECLIE = :T")),
-          deleted_(db, QStringLiteral("SELECT 1 FROM LOGDELECAO WHERE NMTABELA = :N AND DSKEYCACHE = :K"))
+          deleted_(db, QStringLiteral("SELECT 1 FROM LOGDELECAO WHERE NMTABELA = :N AND DSKEYCACHE = :K")),
+          customerWidths_(textWidths(db, QStringLiteral("CLIENTE"))), addressWidths_(textWidths(db, QStringLiteral("ENDECLIE")))
     {
     }
     void begin(int argument, const std::vector<PacketColumn>& columns)
@@ -132,6 +139,10 @@ public:
         code_ = p.columnIndex(QStringLiteral("CDCLIENTE"));
         kind_ = argument == 4 ? p.columnIndex(QStringLiteral("IDTPENDECLIE")) : -1;
         rows_ = 0;
+        const QHash<QString, int>& widths = argument == 3 ? customerWidths_ : addressWidths_;
+        columnWidths_.clear();
+        for (const PacketColumn& c : columns)
+            columnWidths_.push_back(widths.value(c.name.toUpper(), -1));
     }
     void row(int argument, const PacketRow& values)
     {
@@ -159,6 +170,17 @@ public:
         if (customerDeleted
             || (argument == 4 && wasDeleted(QStringLiteral("ENDECLIE"), QStringLiteral("CDCLIENTE=%1;IDTPENDECLIE=%2;").arg(code, kind))))
             return;
+        for (std::size_t c = 0; c < columnWidths_.size(); ++c) {
+            if (columnWidths_[c] >= 0 && values.value(int(c)).toString().size() > columnWidths_[c])
+                throw RequestError(QStringLiteral("SetPedidos: a linha %1 do pacote de %2 (cliente %3): %4 passa de %5 caracteres.")
+                                       .arg(rows_)
+                                       .arg(QString::fromUtf8(kPacketNames[argument]), code.left(20),
+                                            (argument == 3 ? customers_ : addresses_).columns()[c].name)
+                                       .arg(columnWidths_[c]));
+        }
+        held_ += heldBytes(values);
+        if (held_ > kMaxHeld)
+            throw RequestError(QStringLiteral("SetPedidos: os clientes e endereços novos passam de 96 MiB; envie-os em partes."));
         (argument == 3 ? customers_ : addresses_).addCheckedRow(values);
     }
     // Inside the call's transaction; another call may have added some meanwhile.
@@ -194,6 +216,9 @@ private:
                                .arg(QString::fromUtf8(kPacketNames[argument]), QLatin1String(column)));
     }
     Statement knownCustomer_, knownAddress_, deleted_;
+    QHash<QString, int> customerWidths_, addressWidths_;
+    std::vector<int> columnWidths_;
+    std::size_t held_ = 0;
     Packet customers_, addresses_;
     QSet<QString> deletedCustomers_;
     int code_ = -1, kind_ = -1, rows_ = 0;
@@ -230,10 +255,10 @@ struct Call {
     const Packet* orders = nullptr;
     const Packet* items = nullptr;
     const Packet* notes = nullptr;
-    QString branch, user, installation;
+    QString branch, user, installation, operador;
 };
 
-Call checkedCall(Database& db, const std::vector<WireValue>& args)
+Call checkedCall(Database& db, const std::vector<WireValue>& args, const Chamador& who)
 {
     if (args.size() != 7 && args.size() != 8)
         throw RequestError(QStringLiteral("SetPedidos espera 8 argumentos e recebeu %1.").arg(args.size()));
@@ -247,7 +272,9 @@ Call checkedCall(Database& db, const std::vector<WireValue>& args)
         if (!args[i].isNull() && args[i].kind != WireValue::Text)
             throw RequestError(QStringLiteral("SetPedidos: o argumento %1 deve ser um texto.").arg(i + 1));
     }
-    Call c{args[0].packet.get(), args[1].packet.get(), args[2].packet.get(), args[5].text.trimmed(), args[6].text.trimmed(), {}};
+    if (!who.filial.isEmpty())
+        requireSessionBranch(args[5], who);
+    Call c{args[0].packet.get(), args[1].packet.get(), args[2].packet.get(), args[5].text.trimmed(), args[6].text.trimmed(), {}, who.operador};
     if (args.size() == 8) {
         c.installation = args[7].text.trimmed().toLower();
         if (c.installation.isEmpty() || c.installation.size() > 64)
@@ -298,10 +325,11 @@ std::string storeOrders(Database& db, const Call& call, NewCustomers& newCustome
                                                     "AND IDINSTALACAO = :I ORDER BY IDRECEBIDO LIMIT 1"));
         Statement others(db, QStringLiteral("SELECT IDINSTALACAO, NMUSUARIO FROM PEDIDORECEBIDO WHERE CDFILIAL = :F AND NRPEDIDO = :N "
                                             "AND IDRECEBIDO <> :R ORDER BY IDRECEBIDO"));
-        Statement addCopy(db, QStringLiteral("INSERT INTO PEDIDORECEBIDO (CDFILIAL, NRPEDIDO, NMUSUARIO, IDINSTALACAO, CDFILIALENV, DTRECEBIDO) "
-                                             "VALUES (:F, :N, ifnull(:U, ''), ifnull(:I, ''), :E, %1)")
+        Statement addCopy(db, QStringLiteral("INSERT INTO PEDIDORECEBIDO (CDFILIAL, NRPEDIDO, NMUSUARIO, IDINSTALACAO, CDFILIALENV, CDOPERADOR, DTRECEBIDO) "
+                                             "VALUES (:F, :N, ifnull(:U, ''), ifnull(:I, ''), :E, ifnull(:O, ''), %1)")
                                   .arg(stamp));
-        Statement renewCopy(db, QStringLiteral("UPDATE PEDIDORECEBIDO SET CDFILIALENV = :E, NMUSUARIO = ifnull(:U, ''), DTRECEBIDO = %1 WHERE IDRECEBIDO = :R")
+        Statement renewCopy(db, QStringLiteral("UPDATE PEDIDORECEBIDO SET CDFILIALENV = :E, NMUSUARIO = ifnull(:U, ''), CDOPERADOR = ifnull(:O, ''), "
+                                                   "DTRECEBIDO = %1 WHERE IDRECEBIDO = :R")
                                     .arg(stamp));
         Statement dropHeader(db, QStringLiteral("DELETE FROM PEDIDORECEBIDO WHERE IDRECEBIDO = :R"));
         Statement dropOrder(db, QStringLiteral("DELETE FROM PEDIDOREC WHERE IDRECEBIDO = :R"));
@@ -372,12 +400,14 @@ std::string storeOrders(Database& db, const Call& call, NewCustomers& newCustome
                 dropRows(copy, false);
                 renewCopy.bind(QStringLiteral("E"), call.branch);
                 renewCopy.bind(QStringLiteral("U"), call.user);
+                renewCopy.bind(QStringLiteral("O"), call.operador);
                 renewCopy.bind(QStringLiteral("R"), copy);
                 renewCopy.exec();
             } else {
                 addCopy.bind(QStringLiteral("F"), branch);
                 addCopy.bind(QStringLiteral("N"), number);
                 addCopy.bind(QStringLiteral("U"), call.user);
+                addCopy.bind(QStringLiteral("O"), call.operador);
                 addCopy.bind(QStringLiteral("I"), call.installation);
                 addCopy.bind(QStringLiteral("E"), call.branch);
                 addCopy.exec();
@@ -428,15 +458,25 @@ std::string writeCall(Database& db, const Call& call, NewCustomers& newCustomers
 
 } // namespace
 
-std::string setPedidosRequest(Database& db, std::string_view body)
+std::string setPedidosRequest(Database& db, std::istream& body, const Chamador& who, const std::function<void()>& whole)
 {
     // Decoded and checked before the write begins: other calls keep writing meanwhile.
     NewCustomers newCustomers(db);
     std::vector<WireValue> args;
     {
         StreamedCustomers customers(newCustomers);
+        // Columns no table has are read past, never held.
+        const QStringList tables[5] = {tableColumns(db, QStringLiteral("PEDIDO")), tableColumns(db, QStringLiteral("ITEMPEDIDO")),
+                                       tableColumns(db, QStringLiteral("OBSPEDIDO")), tableColumns(db, QStringLiteral("CLIENTE")),
+                                       tableColumns(db, QStringLiteral("ENDECLIE"))};
+        ArgsDecoding how;
+        how.streamed = {3, 4};
+        how.consumer = &customers;
+        how.keepsColumn = [&tables](int argument, const QString& column) {
+            return argument < 0 || argument > 4 || tables[argument].contains(column, Qt::CaseInsensitive);
+        };
         try {
-            args = decodeArgs(body, {3, 4}, &customers);
+            args = decodeArgs(body, how);
         } catch (const RequestError&) {
             throw;
         } catch (const WorkFailed& e) {
@@ -445,13 +485,21 @@ std::string setPedidosRequest(Database& db, std::string_view body)
             throw RequestError(e.text()); // a request that does not decode is the client's fault
         }
     }
-    const Call call = checkedCall(db, args);
+    if (whole)
+        whole();
+    const Call call = checkedCall(db, args, who);
     return writeCall(db, call, newCustomers);
 }
 
-std::string setPedidos(Database& db, const std::vector<WireValue>& args)
+std::string setPedidosRequest(Database& db, std::string_view body, const Chamador& who)
 {
-    const Call call = checkedCall(db, args);
+    std::istringstream in{std::string(body)};
+    return setPedidosRequest(db, in, who);
+}
+
+std::string setPedidos(Database& db, const std::vector<WireValue>& args, const Chamador& who)
+{
+    const Call call = checkedCall(db, args, who);
     NewCustomers newCustomers(db);
     for (int argument : {3, 4}) {
         const Packet& p = *args[std::size_t(argument)].packet;
@@ -460,6 +508,12 @@ std::string setPedidos(Database& db, const std::vector<WireValue>& args)
             newCustomers.row(argument, p.row(r));
     }
     return writeCall(db, call, newCustomers);
+}
+
+void requireSessionBranch(const WireValue& branch, const Chamador& who)
+{
+    if (branch.kind != WireValue::Text || branch.text.trimmed() != who.filial.trimmed())
+        throw ForbiddenError(QStringLiteral("A sessão é da filial %1 e não pode chamar o servidor de aplicação por outra filial.").arg(who.filial));
 }
 
 } // namespace zov::server

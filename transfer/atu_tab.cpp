@@ -8,6 +8,7 @@
 #include "transfer/progress.h"
 #include "transfer/purge.h"
 #include "transfer/received_tables_loader.h"
+#include "transfer/sessao_servidor.h"
 #include "transfer/tabelas.h"
 #include "transfer/watermarks.h"
 
@@ -276,6 +277,10 @@ bool TestaConnect()
         TNetConnection& net = module()->netImpDados;
         if (!net.connected())
             net.open();
+        // The operator's token, from what was typed: an empty machine's first
+        // download needs it. A refusal is said by the download itself.
+        if (TemCredenciaisServidor() && TokenServidor().empty())
+            net.abreSessao();
         net.close();
         return true;
     } catch (const std::exception& e) {

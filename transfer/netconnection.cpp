@@ -6,10 +6,15 @@
 #include "transfer/protocol.h"
 #include "transfer/protocol_gzip.h"
 #include "transfer/protocol_pipe.h"
+#include "transfer/sessao_servidor.h"
+
+#include <openssl/x509_vfy.h>
 
 #include <QCoreApplication>
 #include <atomic>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QSettings>
@@ -90,8 +95,18 @@ struct HttpCall {
     QString refused;
     bool streamed = false;
     QString decodeError;
+    long verifyResult = 0;
 
-    HttpCall(const std::string& host, int port) : client(host, port) {}
+    HttpCall(const QString& host, int port, bool tls) : client(clientFor(host, port, tls)) {}
+    static httplib::Client clientFor(const QString& host, int port, bool tls)
+    {
+        if (!tls)
+            return httplib::Client(host.toStdString(), port);
+        std::string h = host.trimmed().toStdString();
+        if (h.find(':') != std::string::npos)
+            h = "[" + h + "]";
+        return httplib::Client("https://" + h + ":" + std::to_string(port));
+    }
     bool isDone()
     {
         std::lock_guard lock(mutex);
@@ -162,7 +177,14 @@ private:
     QString error_;
 };
 
+// What a request is: the connection test, the operator's login (POST
+// /sessao), or a call of a server object (with the session's token).
+enum class RequestKind { Test, Login, Call };
+
 struct HttpOutcome {
+    // Never sent: why (a certificate authority that cannot be read).
+    QString notSent;
+    long verifyResult = 0;
     bool timedOut = false;
     httplib::Error error = httplib::Error::Success;
     int status = 0;
@@ -177,11 +199,60 @@ constexpr std::size_t kCompressRequestsOver = 64 * 1024;
 
 std::atomic<std::size_t> lastRequestBytes{0};
 
+// POST /sessao with the session's credentials on client. The token, or
+// none with the answer's status and body (a refusal is remembered).
+std::optional<std::string> askToken(httplib::Client& client, const SessaoServidor& s, httplib::Error& error, int& status, std::string& body)
+{
+    httplib::Request req;
+    req.method = "POST";
+    req.path = "/sessao";
+    req.headers = {{"Content-Type", "application/json"}};
+    req.body = nlohmann::json{{"filial", s.filial}, {"operador", s.operador}, {"senha", s.senha}}.dump();
+    httplib::Result r = client.send(req);
+    error = r.error();
+    if (!r)
+        return std::nullopt;
+    status = r->status;
+    body = r->body.size() <= 64 * 1024 ? r->body : std::string();
+    if (status == 200) {
+        const nlohmann::json doc = nlohmann::json::parse(r->body, nullptr, false);
+        if (doc.is_object() && doc.contains("token") && doc["token"].is_string()) {
+            const std::string token = doc["token"].get<std::string>();
+            GuardaToken(s.geracao, token);
+            return token;
+        }
+        status = 502;
+        body = errorBody(QStringLiteral("O servidor de aplicação respondeu à entrada sem a sessão."));
+        return std::nullopt;
+    }
+    const QString message = errorMessageOf(body);
+    if (status == 401)
+        GuardaRecusa(s.geracao, status, message.isEmpty() ? QStringLiteral("Operador ou senha inválidos.") : message);
+    if (message.isEmpty())
+        body = errorBody(QStringLiteral("O servidor de aplicação recusou a entrada do operador (status %1).").arg(status));
+    return std::nullopt;
+}
+
 // postBody goes as given, or gzip-compressed by the worker when compress says so.
 HttpOutcome runRequest(const QString& host, int port, int connectMs, int totalMs, const std::string& path,
-                       std::optional<std::vector<std::string>> postBody, std::size_t limit, ReplyConsumer* stream = nullptr, bool compress = false)
+                       std::optional<std::vector<std::string>> postBody, std::size_t limit, ReplyConsumer* stream = nullptr,
+                       bool compress = false, RequestKind kind = RequestKind::Test)
 {
-    auto call = std::make_shared<HttpCall>(host.toStdString(), port);
+    const bool tls = UsaTls(host);
+    const QString authority = tls ? CertificadoServidor() : QString();
+    if (!authority.isEmpty() && !QFileInfo(authority).isReadable()) {
+        HttpOutcome out;
+        out.notSent = QStringLiteral("Não foi possível ler o certificado da autoridade \"%1\" (CertificadoServidor em instalacao.ini).")
+                          .arg(authority);
+        return out;
+    }
+    auto call = std::make_shared<HttpCall>(host, port, tls);
+    if (tls) {
+        if (!authority.isEmpty())
+            call->client.set_ca_cert_path(QFile::encodeName(authority).toStdString());
+        // There is no "accept anyway": an unverified server is no server.
+        call->client.enable_server_certificate_verification(true);
+    }
     call->client.set_connection_timeout(connectMs / 1000, (connectMs % 1000) * 1000);
     // Our own deadline comes first; these only keep a forgotten worker from living forever.
     const int backstop = totalMs + 2000;
@@ -192,7 +263,7 @@ HttpOutcome runRequest(const QString& host, int port, int connectMs, int totalMs
     // inflate any size).
     call->client.set_decompress(false);
 
-    std::thread worker([call, path, limit, stream, compress, body = std::move(postBody)]() mutable {
+    std::thread worker([call, path, limit, stream, compress, kind, body = std::move(postBody)]() mutable {
         const char* what = "A resposta do servidor de aplicação";
         std::string received;
         QString refused;
@@ -201,15 +272,17 @@ HttpOutcome runRequest(const QString& host, int port, int connectMs, int totalMs
         std::unique_ptr<StreamDecoder> decoder;
         QString decodeError;
         try {
+            const SessaoServidor session = kind == RequestKind::Test ? SessaoServidor{} : SessaoServidorAtual();
+            if (kind == RequestKind::Login) {
+                askToken(call->client, session, error, status, received);
+                throw std::nullopt; // done: the answer is the outcome
+            }
             httplib::Request req;
             req.method = body ? "POST" : "GET";
             req.path = path;
-            req.headers = {{"Accept-Encoding", "gzip"}};
             if (body) {
-                req.headers.emplace("Content-Type", "application/json");
                 if (compress) {
                     // Here, not on the waiting thread: seconds for an export of every customer.
-                    req.headers.emplace("Content-Encoding", "gzip");
                     req.body = gzipCompress(std::vector<std::string_view>(body->begin(), body->end()));
                 } else {
                     for (std::string& part : *body)
@@ -229,7 +302,7 @@ HttpOutcome runRequest(const QString& host, int port, int connectMs, int totalMs
             };
             std::size_t total = 0;
             // One string past its limit is refused as it arrives, before a parser holds it.
-            JsonStringGuard guard(what, kMaxStringBytes);
+            std::optional<JsonStringGuard> guard;
             req.content_receiver = [&](const char* data, std::size_t size, std::uint64_t, std::uint64_t) {
                 try {
                     std::string chunk;
@@ -238,7 +311,7 @@ HttpOutcome runRequest(const QString& host, int port, int connectMs, int totalMs
                     else
                         appendBounded(chunk, data, size, limit - std::min(limit, total), what);
                     total += chunk.size();
-                    guard.feed(chunk.data(), chunk.size());
+                    guard->feed(chunk.data(), chunk.size());
                     if (!decoder) {
                         appendBounded(received, chunk.data(), chunk.size(), limit, what);
                         return true;
@@ -252,15 +325,51 @@ HttpOutcome runRequest(const QString& host, int port, int connectMs, int totalMs
                 std::string().swap(received);
                 return false;
             };
-            httplib::Result r = call->client.send(req);
-            error = r.error();
-            if (decoder)
-                decodeError = decoder->finish();
-            if (r) {
-                status = r->status;
-                if (inflater && refused.isEmpty())
+            auto send = [&](const std::string& token) {
+                req.headers = {{"Accept-Encoding", "gzip"}};
+                if (req.method == "POST") {
+                    req.headers.emplace("Content-Type", "application/json");
+                    if (compress)
+                        req.headers.emplace("Content-Encoding", "gzip");
+                }
+                if (!token.empty())
+                    req.headers.emplace("Authorization", "Bearer " + token);
+                received.clear();
+                total = 0;
+                inflater.reset();
+                guard.emplace(what, kMaxStringBytes);
+                httplib::Result r = call->client.send(req);
+                error = r.error();
+                if (decoder)
+                    decodeError = decoder->finish();
+                status = r ? r->status : 0;
+                if (r && inflater && refused.isEmpty())
                     inflater->finish();
+            };
+            std::string token = session.token;
+            if (kind == RequestKind::Call && token.empty() && session.temCredenciais()) {
+                // Refused before for these credentials: said again, the server is not asked.
+                if (!session.recusa.isEmpty()) {
+                    status = session.recusaStatus;
+                    received = errorBody(session.recusa);
+                    error = httplib::Error::Success;
+                    throw std::nullopt;
+                }
+                const auto given = askToken(call->client, session, error, status, received);
+                if (!given)
+                    throw std::nullopt;
+                token = *given;
             }
+            send(token);
+            // A token past its time: a new one, once, and the call again.
+            if (kind == RequestKind::Call && status == 401 && session.temCredenciais() && refused.isEmpty() && !decoder) {
+                const auto given = askToken(call->client, session, error, status, received);
+                if (!given)
+                    throw std::nullopt;
+                send(*given);
+            }
+        } catch (std::nullopt_t) {
+            // the outcome is already set
         } catch (const Error& e) {
             refused = e.text();
         } catch (const std::bad_alloc&) {
@@ -270,6 +379,7 @@ HttpOutcome runRequest(const QString& host, int port, int connectMs, int totalMs
         }
         if (decoder)
             decodeError = decoder->finish();
+        const long verify = call->client.get_openssl_verify_result();
         std::lock_guard lock(call->mutex);
         call->error = error;
         call->status = status;
@@ -277,6 +387,7 @@ HttpOutcome runRequest(const QString& host, int port, int connectMs, int totalMs
         call->refused = std::move(refused);
         call->streamed = decoder != nullptr;
         call->decodeError = std::move(decodeError);
+        call->verifyResult = verify;
         call->done = true;
         call->cv.notify_all();
     });
@@ -302,6 +413,7 @@ HttpOutcome runRequest(const QString& host, int port, int connectMs, int totalMs
     out.refused = std::move(call->refused);
     out.streamed = call->streamed;
     out.decodeError = std::move(call->decodeError);
+    out.verifyResult = call->verifyResult;
     return out;
 }
 
@@ -328,9 +440,43 @@ QString TNetConnection::address() const { return QStringLiteral("%1:%2").arg(hos
 
 namespace {
 
-QString transportError(httplib::Error error, const QString& address)
+// Why the server's certificate was not accepted, as OpenSSL's check said.
+QString certificateError(long verify, const QString& address)
+{
+    switch (verify) {
+    case X509_V_OK: // the chain was fine: the certificate names another address
+        return QStringLiteral("O certificado do servidor de aplicação não é para o endereço %1: a conexão foi recusada.").arg(address);
+    case X509_V_ERR_CERT_HAS_EXPIRED:
+        return QStringLiteral("O certificado do servidor de aplicação em %1 está vencido: a conexão foi recusada.").arg(address);
+    case X509_V_ERR_CERT_NOT_YET_VALID:
+        return QStringLiteral("O certificado do servidor de aplicação em %1 ainda não vale (confira a data e a hora deste computador): "
+                              "a conexão foi recusada.")
+            .arg(address);
+    case X509_V_ERR_DEPTH_ZERO_SELF_SIGNED_CERT:
+    case X509_V_ERR_SELF_SIGNED_CERT_IN_CHAIN:
+    case X509_V_ERR_UNABLE_TO_GET_ISSUER_CERT:
+    case X509_V_ERR_UNABLE_TO_GET_ISSUER_CERT_LOCALLY:
+    case X509_V_ERR_UNABLE_TO_VERIFY_LEAF_SIGNATURE:
+    case X509_V_ERR_CERT_SIGNATURE_FAILURE:
+        return QStringLiteral("O certificado do servidor de aplicação em %1 não é de uma autoridade em que esta instalação confia "
+                              "(CertificadoServidor em instalacao.ini): a conexão foi recusada.")
+            .arg(address);
+    default:
+        return QStringLiteral("O certificado do servidor de aplicação em %1 foi recusado (%2).")
+            .arg(address, QString::fromLatin1(X509_verify_cert_error_string(verify)));
+    }
+}
+
+QString transportError(httplib::Error error, const QString& address, long verify = 0)
 {
     switch (error) {
+    case httplib::Error::SSLServerVerification:
+        return certificateError(verify, address);
+    case httplib::Error::SSLConnection:
+        return QStringLiteral("Não foi possível abrir uma conexão segura (TLS) com o servidor de aplicação em %1.").arg(address);
+    case httplib::Error::SSLLoadingCerts:
+        return QStringLiteral("Não foi possível carregar os certificados em que esta instalação confia (CertificadoServidor em "
+                              "instalacao.ini).");
     case httplib::Error::Connection:
     case httplib::Error::BindIPAddress:
         return QStringLiteral("Não foi possível conectar ao servidor de aplicação em %1.").arg(address);
@@ -374,13 +520,15 @@ void TNetConnection::setConnected(bool value)
         throw;
     }
     busy_ = false;
+    if (!r.notSent.isEmpty())
+        throw Error(r.notSent);
     if (r.timedOut)
         throw Error(QStringLiteral("O servidor de aplicação em %1 não respondeu em %2.")
                         .arg(address(), seconds(timeouts_.connectMs)));
     if (!r.refused.isEmpty())
         throw Error(r.refused);
     if (r.error != httplib::Error::Success)
-        throw Error(transportError(r.error, address()));
+        throw Error(transportError(r.error, address(), r.verifyResult));
 
     const QString notServer = QStringLiteral("O endereço %1 não é de um servidor de aplicação do Pedidos ZOV-RA.").arg(address());
     if (r.status != 200) {
@@ -415,12 +563,14 @@ RemoteReply TNetConnection::call(const QString& method, std::vector<std::string>
         for (const std::string& part : body)
             size += part.size();
         r = runRequest(host_, port_, timeouts_.connectMs, timeouts_.callMs, path, std::move(body), replyLimit_, stream,
-                       size > kCompressRequestsOver);
+                       size > kCompressRequestsOver, RequestKind::Call);
     } catch (...) {
         busy_ = false;
         throw;
     }
     busy_ = false;
+    if (!r.notSent.isEmpty())
+        throw Error(r.notSent);
     // Once the request may have left, a failure leaves unknown what the server did.
     if (r.timedOut)
         throw EntregaIncerta(QStringLiteral("O servidor de aplicação em %1 não respondeu à chamada %2 em %3.")
@@ -442,12 +592,42 @@ RemoteReply TNetConnection::call(const QString& method, std::vector<std::string>
     case httplib::Error::SSLLoadingCerts:
     case httplib::Error::SSLServerVerification:
         // Refused, or cut before the whole request was written: never reached the server.
-        throw Error(transportError(r.error, address()));
+        throw Error(transportError(r.error, address(), r.verifyResult));
     default:
         throw EntregaIncerta(transportError(r.error, address()));
     }
     streamed = r.streamed;
     return RemoteReply{method, r.status, std::move(r.body)};
+}
+
+bool TNetConnection::abreSessao()
+{
+    if (!TemCredenciaisServidor())
+        return false;
+    if (!connected_)
+        setConnected(true);
+    if (busy_)
+        throw Error(QStringLiteral("Já existe uma chamada ao servidor de aplicação em andamento."));
+    busy_ = true;
+    HttpOutcome r;
+    try {
+        r = runRequest(host_, port_, timeouts_.connectMs, timeouts_.connectMs + 10000, "/sessao", std::nullopt, replyLimit_, nullptr, false,
+                       RequestKind::Login);
+    } catch (...) {
+        busy_ = false;
+        throw;
+    }
+    busy_ = false;
+    if (!r.notSent.isEmpty())
+        throw Error(r.notSent);
+    if (r.timedOut)
+        throw Error(QStringLiteral("O servidor de aplicação em %1 não respondeu à entrada do operador em %2.")
+                        .arg(address(), seconds(timeouts_.connectMs + 10000)));
+    if (!r.refused.isEmpty())
+        throw Error(r.refused);
+    if (r.error != httplib::Error::Success)
+        throw Error(transportError(r.error, address(), r.verifyResult));
+    return r.status == 200;
 }
 
 RemoteReply TNetConnection::AppServer(const QString& method, const RemoteArgs& args)

@@ -80,6 +80,13 @@ public:
     void open() { setConnected(true); }
     void close() { setConnected(false); }
 
+    // Asks the server for a token with the session's credentials
+    // (sessao_servidor.h), connecting first when needed. True when one was
+    // given; false when there are no credentials or the server refused them
+    // (the refusal is kept and said by the next call). Throws Error when the
+    // server cannot be reached.
+    bool abreSessao();
+
     // Calls a method of the server object, connecting first when needed.
     // Transport failures throw Error (EntregaIncerta once the request may
     // have arrived); the reply is returned as it came, to be checked by

@@ -117,8 +117,8 @@ TEST(DinheiroE2E, EveryTotalIsTheSumOfTheLinesShownAndTypedValuesReadBackAsTyped
     const QStringList listagem = server::receivedOrdersListing(db).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     for (const QString& linha : listagem.mid(1)) {
         const QStringList c = linha.split(QRegularExpression(QStringLiteral("\\s{2,}")));
-        ASSERT_GE(c.size(), 8) << linha.toStdString();
-        totalServidor.insert(c[1], c[7]);
+        ASSERT_GE(c.size(), 9) << linha.toStdString();
+        totalServidor.insert(c[1], c[8]);
     }
     ASSERT_EQ(totalServidor.size(), kPedidos);
 

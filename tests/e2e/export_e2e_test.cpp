@@ -339,8 +339,10 @@ TEST_F(ExportE2E, HeadlessExportPrintsRefusalsAndCountsAndSaysWhatFailed)
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.remove(QStringLiteral("DISPLAY"));
         env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+        env.insert(QStringLiteral("ZOV_SENHA"), QStringLiteral("ana123"));
         p.setProcessEnvironment(env);
-        p.start(exe, QStringList{QStringLiteral("--export"), QStringLiteral("--database"), tdb.path(), QStringLiteral("--filial"), QStringLiteral("1")} + extra);
+        p.start(exe, QStringList{QStringLiteral("--export"), QStringLiteral("--database"), tdb.path(), QStringLiteral("--filial"), QStringLiteral("1"),
+                                     QStringLiteral("--operador"), QStringLiteral("1")} + extra);
         EXPECT_TRUE(p.waitForFinished(60000));
         if (out)
             *out = QString::fromUtf8(p.readAllStandardOutput());

@@ -60,6 +60,7 @@ TEST_F(LoginE2E, AnEmptyMachineIsFilledAndTheOperatorAdmitted)
 TEST_F(LoginE2E, HeadlessSyncFillsTheTablesOrFailsReadably)
 {
     test::RunningServer server(true);
+    qputenv("ZOV_SENHA", "ana123"); // the demo operator's, from the environment as an operator's script would
     QTemporaryDir dir;
     const QString db = dir.filePath(QStringLiteral("cli.sqlite"));
     const QString exe = QStringLiteral(ZOV_PEDIDOS);
@@ -71,7 +72,7 @@ TEST_F(LoginE2E, HeadlessSyncFillsTheTablesOrFailsReadably)
         return env;
     }());
     sync.start(exe, {QStringLiteral("--sync"), QStringLiteral("--database"), db, QStringLiteral("--address"), server.address(),
-                     QStringLiteral("--filial"), QStringLiteral("1")});
+                     QStringLiteral("--filial"), QStringLiteral("1"), QStringLiteral("--operador"), QStringLiteral("1")});
     ASSERT_TRUE(sync.waitForFinished(60000));
     const QString err = QString::fromUtf8(sync.readAllStandardError());
     EXPECT_EQ(sync.exitCode(), 0) << err.toStdString();
@@ -83,7 +84,7 @@ TEST_F(LoginE2E, HeadlessSyncFillsTheTablesOrFailsReadably)
 
     server.stop();
     sync.start(exe, {QStringLiteral("--sync"), QStringLiteral("--database"), db, QStringLiteral("--address"), server.address(),
-                     QStringLiteral("--filial"), QStringLiteral("1")});
+                     QStringLiteral("--filial"), QStringLiteral("1"), QStringLiteral("--operador"), QStringLiteral("1")});
     ASSERT_TRUE(sync.waitForFinished(60000));
     EXPECT_NE(sync.exitCode(), 0);
     EXPECT_TRUE(QString::fromUtf8(sync.readAllStandardError()).contains(QStringLiteral("erro:")));
@@ -99,11 +100,12 @@ TEST_F(LoginE2E, HeadlessSyncFillsTheTablesOrFailsReadably)
 TEST_F(LoginE2E, ASyncKilledWhileALaterTableIsWrittenLosesNoDeletion)
 {
     test::RunningServer server(true);
+    qputenv("ZOV_SENHA", "ana123");
     QTemporaryDir dir;
     const QString db = dir.filePath(QStringLiteral("cli.sqlite"));
     const QString exe = QStringLiteral(ZOV_PEDIDOS);
     const QStringList args{QStringLiteral("--sync"), QStringLiteral("--database"), db, QStringLiteral("--address"), server.address(),
-                           QStringLiteral("--filial"), QStringLiteral("1")};
+                           QStringLiteral("--filial"), QStringLiteral("1"), QStringLiteral("--operador"), QStringLiteral("1")};
     QProcess sync;
     sync.start(exe, args);
     ASSERT_TRUE(sync.waitForFinished(60000));

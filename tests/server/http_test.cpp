@@ -4,6 +4,7 @@
 #include "tests/support/running_server.h"
 #include "tests/support/temp_database.h"
 #include "transfer/protocol_gzip.h"
+#include "transfer/sessao_servidor.h"
 
 #include <QElapsedTimer>
 #include <atomic>
@@ -38,9 +39,18 @@ httplib::Result testeDeConexao(int port, qint64& took)
     return res;
 }
 
+// A client of the server's own tests: entered, as the order client would be.
+httplib::Client cliente(int port, const std::string& token)
+{
+    httplib::Client c("127.0.0.1", port);
+    c.set_bearer_token_auth(token);
+    return c;
+}
+httplib::Client cliente(const RunningServer& server) { return cliente(server.port(), server.token()); }
+
 class HttpTest : public ServerFixture {
 protected:
-    httplib::Client client() { return httplib::Client("127.0.0.1", port()); }
+    httplib::Client client() { return cliente(port(), TokenServidor()); }
 };
 
 } // namespace
@@ -167,7 +177,7 @@ TEST_F(HttpTest, ADeeplyNestedRequestIsRefusedAndTheServerKeepsServing)
 TEST(AppServerTest, CompressedRequestsAreAcceptedWithinTheLimit)
 {
     RunningServer server(false, 200000);
-    httplib::Client c("127.0.0.1", server.port());
+    httplib::Client c = cliente(server);
     const std::string body = RemoteArgs().add(QStringLiteral("0001")).add(sameForAll(QVariant())).add(sameForAll(QVariant())).body();
     const httplib::Headers gz = {{"Content-Encoding", "gzip"}};
     const auto ok = c.Post("/PAD.rdmExpDados/getTabelas", gz, gzipCompress(body), "application/json");
@@ -180,13 +190,13 @@ TEST(AppServerTest, CompressedRequestsAreAcceptedWithinTheLimit)
     EXPECT_EQ(bomb->status, 413);
     EXPECT_EQ(errorMessageOf(bomb->body), QStringLiteral("A requisição passa de 1 GiB e foi recusada."));
 
-    httplib::Client after("127.0.0.1", server.port());
+    httplib::Client after = cliente(server);
     const auto plain = after.Post("/PAD.rdmExpDados/getTabelas", body + std::string(300000, ' '), "application/json");
     ASSERT_TRUE(plain);
     EXPECT_EQ(plain->status, 413);
     std::string broken = gzipCompress(body);
     broken.resize(broken.size() / 2);
-    const auto cut = httplib::Client("127.0.0.1", server.port()).Post("/PAD.rdmExpDados/getTabelas", gz, broken, "application/json");
+    const auto cut = cliente(server).Post("/PAD.rdmExpDados/getTabelas", gz, broken, "application/json");
     ASSERT_TRUE(cut);
     EXPECT_EQ(cut->status, 400);
     const auto alive = httplib::Client("127.0.0.1", server.port()).Get("/");
@@ -203,7 +213,7 @@ TEST(AppServerTest, SlowSendersDoNotBlockTheConnectionTest)
     std::atomic<bool> stop{false};
     for (int i = 0; i < 8; ++i)
         slow.emplace_back([&] {
-            httplib::Client c("127.0.0.1", server.port());
+            httplib::Client c = cliente(server);
             c.set_read_timeout(10, 0);
             c.set_write_timeout(10, 0);
             // One byte every 3 s, as a slow attacker would.
@@ -238,7 +248,7 @@ TEST(AppServerTest, ManyDownloadsAtOnceStillAnswerTheConnectionTest)
     std::vector<std::thread> downloads;
     for (int i = 0; i < 40; ++i)
         downloads.emplace_back([&] {
-            httplib::Client c("127.0.0.1", server.port());
+            httplib::Client c = cliente(server);
             c.set_read_timeout(60, 0);
             const auto res = c.Post("/PAD.rdmExpDados/getTabelas", {{"Accept-Encoding", "gzip"}}, body, "application/json");
             if (res && res->status == 200)
@@ -297,9 +307,11 @@ TEST(AppServerTest, AnUploadMayPauseAndSlowSendersFromOneAddressCannotTakeEveryT
 {
     RunningServer server(false);
     const std::string body = RemoteArgs().add(QStringLiteral("0001")).add(sameForAll(QVariant())).add(sameForAll(QVariant())).body();
+    const std::string token = server.token();
     auto pausado = std::async(std::launch::async, [&] {
         const int fd = conecta("127.0.0.1", server.port());
         const std::string head = "POST /PAD.rdmExpDados/getTabelas HTTP/1.1\r\nHost: x\r\nContent-Type: application/json\r\nConnection: close\r\n"
+                                 "Authorization: Bearer " + server.token() + "\r\n"
                                  "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n";
         ::send(fd, head.data(), head.size(), MSG_NOSIGNAL);
         ::send(fd, body.data(), body.size() / 2, MSG_NOSIGNAL);
@@ -318,7 +330,7 @@ TEST(AppServerTest, AnUploadMayPauseAndSlowSendersFromOneAddressCannotTakeEveryT
             const int fd = conecta("127.0.0.2", server.port());
             if (fd < 0)
                 return;
-            const std::string head = "POST /PAD.rdmExpDados/getTabelas HTTP/1.1\r\nHost: x\r\nContent-Length: 1000\r\n\r\n";
+            const std::string head = "POST /PAD.rdmExpDados/getTabelas HTTP/1.1\r\nHost: x\r\nContent-Length: 1000\r\nAuthorization: Bearer " + token + "\r\n\r\n";
             ::send(fd, head.data(), head.size(), MSG_NOSIGNAL);
             while (!stop) {
                 char buf[64];

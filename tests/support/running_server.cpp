@@ -3,6 +3,9 @@
 #include "server/app_server.h"
 #include "server/demo_company.h"
 #include "server/server_database.h"
+#include "transfer/sessao_servidor.h"
+
+#include <QDateTime>
 
 #include <chrono>
 #include <stdexcept>
@@ -29,9 +32,20 @@ RunningServer::RunningServer(bool demo, std::size_t bodyLimit) : path_(dir_.file
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
+    EsqueceSessaoServidor();
+    DefineTokenServidor(token());
 }
 
-RunningServer::~RunningServer() { stop(); }
+RunningServer::~RunningServer()
+{
+    stop();
+    EsqueceSessaoServidor();
+}
+
+std::string RunningServer::token(const QString& filial, const QString& operador, qint64 ttlSeconds) const
+{
+    return server_->tokenFor(filial, operador, QDateTime::currentSecsSinceEpoch() + ttlSeconds);
+}
 
 QString RunningServer::address() const { return QStringLiteral("127.0.0.1:%1").arg(port_); }
 

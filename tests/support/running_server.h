@@ -5,6 +5,7 @@
 
 #include <QTemporaryDir>
 #include <memory>
+#include <string>
 #include <thread>
 
 namespace zov::server {
@@ -26,6 +27,11 @@ public:
     const QString& path() const { return path_; }
     int port() const { return port_; }
     QString address() const; // "127.0.0.1:port"
+    // A token the server accepts (branch 0001 and the demo's first operator
+    // unless said), valid for ttlSeconds from now (negative: already expired).
+    // The client's calls carry one from the start: the server was entered.
+    std::string token(const QString& filial = QStringLiteral("0001"), const QString& operador = QStringLiteral("000000000001"),
+                      qint64 ttlSeconds = 3600) const;
     // Stops answering; the port is closed afterwards.
     void stop();
 

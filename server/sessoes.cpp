@@ -1,0 +1,145 @@
+#include "server/sessoes.h"
+
+#include "library/consiste.h"
+#include "library/criptografa.h"
+#include "library/errors.h"
+
+#include <sodium.h>
+
+namespace zov::server {
+
+namespace {
+
+const char kSeparator = '\x1f';
+constexpr auto kBase64 = QByteArray::Base64UrlEncoding | QByteArray::OmitTrailingEquals;
+
+void sodiumReady()
+{
+    static const bool ready = sodium_init() >= 0;
+    if (!ready)
+        throw Error(QStringLiteral("A biblioteca de criptografia não pôde ser iniciada."));
+}
+
+QByteArray mac(const QByteArray& secret, const QByteArray& payload)
+{
+    QByteArray out(crypto_auth_hmacsha256_BYTES, '\0');
+    crypto_auth_hmacsha256_state st;
+    crypto_auth_hmacsha256_init(&st, reinterpret_cast<const unsigned char*>(secret.constData()), std::size_t(secret.size()));
+    crypto_auth_hmacsha256_update(&st, reinterpret_cast<const unsigned char*>(payload.constData()), std::size_t(payload.size()));
+    crypto_auth_hmacsha256_final(&st, reinterpret_cast<unsigned char*>(out.data()));
+    return out;
+}
+
+// Codes as the client keeps them: zero-padded to their width.
+std::pair<QString, QString> pairOf(const QString& filial, const QString& operador)
+{
+    return {Ajusta(filial, 4), Ajusta(operador, 12)};
+}
+
+} // namespace
+
+QByteArray sessionSecret(Database& db)
+{
+    sodiumReady();
+    QByteArray secret;
+    db.transaction([&] {
+        db.execScript(QStringLiteral("CREATE TABLE IF NOT EXISTS SRVSEGREDO (SEGREDO BLOB NOT NULL)"));
+        secret = db.scalar(QStringLiteral("SELECT SEGREDO FROM SRVSEGREDO LIMIT 1")).toByteArray();
+        if (secret.size() >= 32)
+            return;
+        secret = QByteArray(32, '\0');
+        randombytes_buf(secret.data(), std::size_t(secret.size()));
+        db.exec(QStringLiteral("DELETE FROM SRVSEGREDO"));
+        Statement st(db, QStringLiteral("INSERT INTO SRVSEGREDO (SEGREDO) VALUES (:S)"));
+        st.bind(QStringLiteral("S"), secret);
+        st.step();
+    });
+    return secret;
+}
+
+Sessoes::Sessoes(QByteArray secret) : secret_(std::move(secret)) { sodiumReady(); }
+
+std::string Sessoes::token(const Sessao& sessao) const
+{
+    const QByteArray payload = sessao.filial.toUtf8() + kSeparator + sessao.operador.toUtf8() + kSeparator + QByteArray::number(sessao.expira);
+    return (payload.toBase64(kBase64) + '.' + mac(secret_, payload).toBase64(kBase64)).toStdString();
+}
+
+std::optional<Sessao> Sessoes::confere(std::string_view token, qint64 now) const
+{
+    if (token.size() > 1024)
+        return std::nullopt;
+    const std::size_t dot = token.find('.');
+    if (dot == std::string_view::npos)
+        return std::nullopt;
+    const auto decode = [](std::string_view part) {
+        return QByteArray::fromBase64Encoding(QByteArray(part.data(), qsizetype(part.size())), kBase64 | QByteArray::AbortOnBase64DecodingErrors);
+    };
+    const auto payload = decode(token.substr(0, dot));
+    const auto signature = decode(token.substr(dot + 1));
+    if (!payload || !signature || signature.decoded.size() != crypto_auth_hmacsha256_BYTES)
+        return std::nullopt;
+    const QByteArray expected = mac(secret_, payload.decoded);
+    if (sodium_memcmp(expected.constData(), signature.decoded.constData(), expected.size()) != 0)
+        return std::nullopt;
+    const QList<QByteArray> parts = payload.decoded.split(kSeparator);
+    if (parts.size() != 3)
+        return std::nullopt;
+    bool ok = false;
+    Sessao s{QString::fromUtf8(parts[0]), QString::fromUtf8(parts[1]), parts[2].toLongLong(&ok)};
+    if (!ok || s.expira <= now)
+        return std::nullopt;
+    return s;
+}
+
+bool Sessoes::aceita(Database& db, const QString& filial, const QString& operador, const QString& senha) const
+{
+    Statement branch(db, QStringLiteral("SELECT 1 FROM FILIAL WHERE CDFILIAL = :F"));
+    branch.bind(QStringLiteral("F"), filial);
+    Statement op(db, QStringLiteral("SELECT O.CDSENHOPER, "
+                                    "EXISTS (SELECT 1 FROM FILIOPER L WHERE L.CDFILIAL = :F AND L.CDOPERADOR = O.CDOPERADOR), "
+                                    "NOT EXISTS (SELECT 1 FROM FILIOPER L WHERE L.CDFILIAL = :F) "
+                                    "FROM OPERADOR O WHERE O.CDOPERADOR = :O"));
+    op.bind(QStringLiteral("F"), filial);
+    op.bind(QStringLiteral("O"), operador);
+    const bool known = branch.step() && op.step();
+    // An unknown operator costs the same hash as a known one: the time of
+    // the answer does not tell which codes exist.
+    static const QString nobody = CriptografaSenha(QStringLiteral("ninguém"));
+    const QString stored = known ? op.value(0, FieldKind::Text).toString() : nobody;
+    const bool linked = known && (op.value(1, FieldKind::Integer).toInt() != 0 || op.value(2, FieldKind::Integer).toInt() != 0);
+    const bool password = SenhaOK(senha, stored);
+    return known && linked && password;
+}
+
+Sessoes::Entrada Sessoes::entra(Database& db, const QString& filial, const QString& operador, const QString& senha, qint64 now)
+{
+    const auto key = pairOf(filial, operador);
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        const auto it = recusas_.find(key);
+        if (it != recusas_.end() && it->second.bloqueadaAte > now)
+            return Entrada::Bloqueada;
+    }
+    if (aceita(db, key.first, key.second, senha))
+        return Entrada::Aceita;
+    const std::lock_guard<std::mutex> lock(mutex_);
+    // Someone trying many codes must not grow this without end.
+    if (recusas_.size() > 10000) {
+        for (auto it = recusas_.begin(); it != recusas_.end();) {
+            const bool old = it->second.bloqueadaAte <= now && (it->second.quando.empty() || it->second.quando.back() <= now - kJanelaSegundos);
+            it = old ? recusas_.erase(it) : std::next(it);
+        }
+    }
+    Recusas& r = recusas_[key];
+    while (!r.quando.empty() && r.quando.front() <= now - kJanelaSegundos)
+        r.quando.pop_front();
+    r.quando.push_back(now);
+    if (int(r.quando.size()) >= kTentativas) {
+        r.bloqueadaAte = now + kJanelaSegundos;
+        r.quando.clear();
+    }
+    return Entrada::Recusada;
+}
+
+} // namespace zov::server

@@ -1,0 +1,61 @@
+#pragma once
+// Operator sessions: POST /sessao checks branch, operator and password by the
+// login's own rule on the server's tables and hands out a token the server
+// signs with a secret of its database; every object call carries one. A pair
+// of branch and operator refused five times within 15 minutes is turned away
+// for 15 minutes, so passwords cannot be guessed through the server.
+#include "library/database.h"
+
+#include <QByteArray>
+#include <QString>
+#include <deque>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+
+namespace zov::server {
+
+// Who a token speaks for, and until when (seconds since the epoch).
+struct Sessao {
+    QString filial, operador;
+    qint64 expira = 0;
+};
+
+// The server secret: made at random the first time, kept in the database.
+QByteArray sessionSecret(Database& db);
+
+class Sessoes {
+public:
+    static constexpr qint64 kValidadeSegundos = 12 * 3600;
+    static constexpr int kTentativas = 5;
+    static constexpr qint64 kJanelaSegundos = 15 * 60;
+
+    explicit Sessoes(QByteArray secret);
+
+    // The signed token of a session (tests sign expired ones too).
+    std::string token(const Sessao& sessao) const;
+    // The session a token names; none when it is malformed, forged or past
+    // its time at now.
+    std::optional<Sessao> confere(std::string_view token, qint64 now) const;
+
+    enum class Entrada { Aceita, Recusada, Bloqueada };
+    // The login's rule: the branch exists, the operator exists and is linked
+    // to it (or the branch links nobody), the password verifies. Refusals
+    // are counted per pair; a blocked pair is not even checked.
+    Entrada entra(Database& db, const QString& filial, const QString& operador, const QString& senha, qint64 now);
+
+private:
+    bool aceita(Database& db, const QString& filial, const QString& operador, const QString& senha) const;
+    QByteArray secret_;
+    struct Recusas {
+        std::deque<qint64> quando;
+        qint64 bloqueadaAte = 0;
+    };
+    std::mutex mutex_;
+    std::map<std::pair<QString, QString>, Recusas> recusas_;
+};
+
+} // namespace zov::server
