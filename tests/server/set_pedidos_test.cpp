@@ -1,6 +1,10 @@
+#include "server/app_server.h"
 #include "server/documents.h"
 #include "server/received_orders.h"
 #include "tests/server/server_fixture.h"
+#include "transfer/sessao_servidor.h"
+
+#include <httplib.h>
 
 #include <QDateTime>
 #include <functional>
@@ -303,4 +307,46 @@ TEST_F(SetPedidosTest, CustomersReadWhileDecodingAreKeptOnlyWithTheWholeCall)
     semCodigo.addRow({"X"});
     EXPECT_EQ(call(RemoteArgs().add(orders).add(items).add(notes).add(semCodigo).add(addresses).add(QStringLiteral("0001")).add(QStringLiteral("ana"))),
               QStringLiteral("SetPedidos: o pacote de clientes não tem a coluna CDCLIENTE."));
+}
+
+// Without a session of its own branch a call is refused before anything is
+// written: no token, an expired one, a forged one (401), another branch's (403).
+// With its session the order keeps the operator it came from.
+TEST_F(SetPedidosTest, OnlyASessionOfTheCallsBranchStoresAndTheOperatorIsKept)
+{
+    order("0000000001", kMaria);
+    item("0000000001", "0000000001", kRice);
+    customers.addRow({kNewCustomer, "F", kNewCustomer.mid(1), QStringLiteral("NOVO"), "S", QVariant()});
+    RemoteArgs args;
+    args.add(orders).add(items).add(notes).add(customers).add(addresses).add(QStringLiteral("0001")).add(QStringLiteral("pc"));
+    const std::string body = args.body();
+    std::string valid = TokenServidor();
+    std::string forged = valid;
+    forged[forged.size() - 2] = forged[forged.size() - 2] == 'A' ? 'B' : 'A';
+    RunningServer other(false); // a token signed by another server's secret
+    const struct {
+        std::string token;
+        int status;
+    } refused[] = {{"", 401},
+                   {other.token(), 401},
+                   {forged, 401},
+                   {valid.substr(0, valid.find('.')), 401},
+                   {server::AppServer(path()).tokenFor(QStringLiteral("0001"), QStringLiteral("000000000001"), 1000), 401},
+                   {server::AppServer(path()).tokenFor(QStringLiteral("0002"), QStringLiteral("000000000001"), 4102444800), 403}};
+    for (const auto& r : refused) {
+        httplib::Client c("127.0.0.1", port());
+        if (!r.token.empty())
+            c.set_bearer_token_auth(r.token);
+        const auto res = c.Post("/PAD.rdmImpPedidos/SetPedidos", body, "application/json");
+        ASSERT_TRUE(res);
+        EXPECT_EQ(res->status, r.status) << res->body;
+        EXPECT_FALSE(errorMessageOf(res->body).isEmpty());
+    }
+    EXPECT_EQ(count(QStringLiteral("PEDIDORECEBIDO")), 0);
+    EXPECT_EQ(count(QStringLiteral("CLIENTE"), QStringLiteral("CDCLIENTE = '%1'").arg(kNewCustomer)), 0);
+
+    DefineTokenServidor(valid); // the other server took the client's session
+    send();
+    EXPECT_EQ(db().scalar(QStringLiteral("SELECT CDOPERADOR FROM PEDIDORECEBIDO")).toString(), QStringLiteral("000000000001"));
+    EXPECT_EQ(count(QStringLiteral("CLIENTE"), QStringLiteral("CDCLIENTE = '%1'").arg(kNewCustomer)), 1);
 }

@@ -12,13 +12,13 @@
 
 namespace zov::test {
 
-RunningServer::RunningServer(bool demo, std::size_t bodyLimit) : path_(dir_.filePath(QStringLiteral("servidor.db")))
+RunningServer::RunningServer(bool demo, std::size_t bodyLimit, const server::TlsFiles& tls) : path_(dir_.filePath(QStringLiteral("servidor.db")))
 {
     db_ = server::createServerDatabase(path_);
     if (demo)
         server::fillDemoCompany(*db_);
     server::finishServerDatabase(*db_);
-    server_ = std::make_unique<server::AppServer>(path_);
+    server_ = std::make_unique<server::AppServer>(path_, tls);
     if (bodyLimit > 0)
         server_->setBodyLimit(bodyLimit);
     port_ = server_->bind(QStringLiteral("127.0.0.1"), 0);

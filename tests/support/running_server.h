@@ -2,22 +2,20 @@
 // A zov-appserver running in-process on 127.0.0.1 with an ephemeral port,
 // over a fresh server database (the demo company, or empty tables).
 #include "library/database.h"
+#include "server/app_server.h"
 
 #include <QTemporaryDir>
 #include <memory>
 #include <string>
 #include <thread>
 
-namespace zov::server {
-class AppServer;
-}
-
 namespace zov::test {
 
 class RunningServer {
 public:
     // bodyLimit: the largest request accepted (0: the wire's own limit).
-    explicit RunningServer(bool demo, std::size_t bodyLimit = 0);
+    // tls: the certificate and key to serve HTTPS with.
+    explicit RunningServer(bool demo, std::size_t bodyLimit = 0, const server::TlsFiles& tls = {});
     ~RunningServer();
     RunningServer(const RunningServer&) = delete;
     RunningServer& operator=(const RunningServer&) = delete;

@@ -1,0 +1,100 @@
+// POST /sessao and the session every download needs.
+#include "server/app_server.h"
+#include "tests/server/server_fixture.h"
+#include "transfer/protocol.h"
+
+#include <QProcess>
+#include <gmock/gmock.h>
+#include <httplib.h>
+#include <nlohmann/json.hpp>
+
+using namespace zov;
+using namespace zov::test;
+
+namespace {
+
+class SessaoTest : public ServerFixture {
+protected:
+    SessaoTest() : ServerFixture(true) {}
+
+    httplib::Result entra(const char* filial, const char* operador, const char* senha)
+    {
+        httplib::Client c("127.0.0.1", port());
+        return c.Post("/sessao", nlohmann::json{{"filial", filial}, {"operador", operador}, {"senha", senha}}.dump(), "application/json");
+    }
+    httplib::Result baixa(const std::string& token, const char* filial = "0001")
+    {
+        httplib::Client c("127.0.0.1", port());
+        if (!token.empty())
+            c.set_bearer_token_auth(token);
+        const std::string body = RemoteArgs().add(QString::fromLatin1(filial)).add(sameForAll(QVariant())).add(sameForAll(QVariant())).body();
+        return c.Post("/PAD.rdmExpDados/getTabelas", body, "application/json");
+    }
+};
+
+} // namespace
+
+// The login's rule on the server's tables, with one text for every refusal;
+// the token it gives downloads its own branch only.
+TEST_F(SessaoTest, TheLoginsRuleGivesATokenForItsBranchAndEveryRefusalHasOneText)
+{
+    for (const auto& [filial, operador, senha] : {std::tuple{"0001", "000000000001", "errada"}, {"0001", "000000000009", "ana123"},
+                                                  {"0001", "3", "carla123"}, {"0009", "1", "ana123"}}) {
+        const auto res = entra(filial, operador, senha);
+        ASSERT_TRUE(res);
+        EXPECT_EQ(res->status, 401) << operador;
+        EXPECT_EQ(errorMessageOf(res->body), QStringLiteral("Operador ou senha inválidos.")) << operador;
+    }
+    const auto bad = httplib::Client("127.0.0.1", port()).Post("/sessao", "{\"filial\":1}", "application/json");
+    ASSERT_TRUE(bad);
+    EXPECT_EQ(bad->status, 400);
+
+    // Codes as typed: "1" is operator 000000000001 of branch 0001.
+    const auto ok = entra("1", "1", "ana123");
+    ASSERT_TRUE(ok);
+    ASSERT_EQ(ok->status, 200) << ok->body;
+    const auto doc = nlohmann::json::parse(ok->body);
+    const std::string token = doc["token"];
+    QDateTime expira;
+    ASSERT_TRUE(dateTimeFromWire(doc["expira"].get<std::string>(), expira));
+    EXPECT_NEAR(QDateTime::currentDateTime().secsTo(expira), 12 * 3600, 60);
+
+    const auto own = baixa(token);
+    ASSERT_TRUE(own);
+    EXPECT_EQ(own->status, 200);
+    const auto other = baixa(token, "0002");
+    ASSERT_TRUE(other);
+    EXPECT_EQ(other->status, 403);
+    EXPECT_THAT(errorMessageOf(other->body).toStdString(), ::testing::HasSubstr("filial 0001"));
+    for (const std::string& t : {std::string(), token.substr(1), server::AppServer(path()).tokenFor(QStringLiteral("0001"), QStringLiteral("000000000001"), 1)}) {
+        const auto res = baixa(t);
+        ASSERT_TRUE(res);
+        EXPECT_EQ(res->status, 401);
+        EXPECT_THAT(res->body, ::testing::Not(::testing::HasSubstr("columns")));
+    }
+}
+
+// Five wrong passwords within 15 minutes and the pair is turned away, the
+// right password too; another operator is not.
+TEST_F(SessaoTest, TheSixthTryAfterFiveRefusalsGets429)
+{
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(entra("0001", "000000000002", "chute")->status, 401);
+    const auto blocked = entra("0001", "000000000002", "bruno123");
+    ASSERT_TRUE(blocked);
+    EXPECT_EQ(blocked->status, 429);
+    EXPECT_FALSE(errorMessageOf(blocked->body).isEmpty());
+    EXPECT_EQ(entra("0001", "000000000001", "ana123")->status, 200);
+}
+
+// Without TLS the server listens on loopback only: passwords and the
+// customer file never cross a network in clear.
+TEST(AppServerCommand, ServeRefusesAnotherHostThanLoopbackWithoutACertificate)
+{
+    QProcess serve;
+    serve.start(QStringLiteral(ZOV_APPSERVER), {QStringLiteral("serve"), QStringLiteral("--db"), QStringLiteral("/nonexistent/servidor.db"),
+                                                 QStringLiteral("--host"), QStringLiteral("0.0.0.0"), QStringLiteral("--port"), QStringLiteral("0")});
+    ASSERT_TRUE(serve.waitForFinished(20000));
+    EXPECT_EQ(serve.exitCode(), 2);
+    EXPECT_THAT(serve.readAllStandardError().toStdString(), ::testing::HasSubstr("sem --certificado e --chave o servidor só escuta em 127.0.0.1"));
+}
