@@ -48,6 +48,28 @@ ReceivedTablesLoader::ReceivedTablesLoader(TdtmAtuTab& dm, bool withWriter) : dm
     targets_[kParamPedidoElement] = &dm.dataset(QStringLiteral("cdsParamPedido"));
     if (withWriter)
         context_ = std::make_unique<QObject>();
+    // Read here, on the database's thread: the decoder then drops the columns
+    // no local table has without holding them (a reply may carry thousands).
+    Database* db = dtmDBGeralPed() ? dtmDBGeralPed()->database() : nullptr;
+    if (!db)
+        return;
+    auto columnsOf = [&](const QString& table) {
+        QSet<QString> names;
+        Statement st(*db, QStringLiteral("SELECT upper(name) FROM pragma_table_info(:T)"));
+        st.bind(QStringLiteral("T"), table);
+        while (st.step())
+            names.insert(st.value(0, FieldKind::Text).toString());
+        return names;
+    };
+    for (const SyncSlot& s : syncSlots())
+        localColumns_[s.slot] = columnsOf(s.table);
+    localColumns_[kParamPedidoElement] = columnsOf(QStringLiteral("PARAMPEDIDO"));
+}
+
+bool ReceivedTablesLoader::keepsColumn(int index, const QString& column)
+{
+    const auto it = localColumns_.find(index);
+    return it == localColumns_.end() || it->second.isEmpty() || it->second.contains(column.toUpper());
 }
 
 ReceivedTablesLoader::~ReceivedTablesLoader()

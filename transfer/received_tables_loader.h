@@ -10,6 +10,7 @@
 #include "transfer/received_table.h"
 
 #include <QObject>
+#include <QSet>
 #include <QString>
 #include <atomic>
 #include <condition_variable>
@@ -32,6 +33,8 @@ public:
 
     // Decoding thread.
     void nullElement(int index) override;
+    // Only the columns the local table has (deletion records: all).
+    bool keepsColumn(int index, const QString& column) override;
     void beginPacket(int index, const std::vector<PacketColumn>& columns) override;
     void packetRow(int index, PacketRow& values) override;
     void endPacket(int index) override;
@@ -57,6 +60,7 @@ private:
         bool last = true;
     };
     ReceivedTable* heldTarget(int index) const;
+    std::map<int, QSet<QString>> localColumns_;
     bool streamsRows(int index) const;
     void queue(Part part);
     void write(Part& part);
