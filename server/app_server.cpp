@@ -139,8 +139,9 @@ struct AppServer::Impl {
                     if (size > bodyLimit - std::min(bodyLimit, total))
                         throw Error(QStringLiteral("A requisição passa de %1 e foi recusada.").arg(QLatin1String(bodyLimitText())));
                     total += size;
-                    guard.feed(data, size);
-                    if (pipe.push(std::string(data, size)))
+                    std::string pass;
+                    guard.feed(data, size, pass);
+                    if (pass.empty() || pipe.push(std::move(pass)))
                         return true;
                     decoderStopped = true;
                     return false;

@@ -311,12 +311,13 @@ HttpOutcome runRequest(const QString& host, int port, int connectMs, int totalMs
                     else
                         appendBounded(chunk, data, size, limit - std::min(limit, total), what);
                     total += chunk.size();
-                    guard->feed(chunk.data(), chunk.size());
+                    std::string pass;
+                    guard->feed(chunk.data(), chunk.size(), pass);
                     if (!decoder) {
-                        appendBounded(received, chunk.data(), chunk.size(), limit, what);
+                        appendBounded(received, pass.data(), pass.size(), limit, what);
                         return true;
                     }
-                    return decoder->push(std::move(chunk)); // false: the decoder stopped on an error
+                    return pass.empty() || decoder->push(std::move(pass)); // false: the decoder stopped on an error
                 } catch (const Error& e) {
                     refused = e.text();
                 } catch (const std::bad_alloc&) {

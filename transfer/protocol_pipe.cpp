@@ -57,8 +57,14 @@ PipeBuffer::int_type PipeBuffer::underflow()
 
 JsonStringGuard::JsonStringGuard(const char* what, std::size_t limit) : what_(what), limit_(limit) {}
 
-void JsonStringGuard::feed(const char* data, std::size_t size)
+void JsonStringGuard::feed(const char* data, std::size_t size, std::string& out)
 {
+    std::size_t start = 0;
+    // What is read since start goes on, or is held while a long string is open.
+    auto flush = [&](std::size_t end) {
+        (holding_ ? held_ : out).append(data + start, end - start);
+        start = end;
+    };
     for (std::size_t i = 0; i < size; ++i) {
         const char c = data[i];
         switch (state_) {
@@ -66,11 +72,24 @@ void JsonStringGuard::feed(const char* data, std::size_t size)
             if (c == '"') {
                 state_ = InString;
                 length_ = 0;
+                raw_ = 0;
+                run_ = 0;
+            } else if (c == '{' || c == '}' || c == '[' || c == ']' || c == ',' || c == ':') {
+                run_ = 0;
+            } else if (++run_ > kMaxRun) {
+                // A parser keeps what it reads between two tokens (spaces, digits).
+                throw Error(QStringLiteral("%1 tem mais de 1 MiB seguido fora de textos e foi recusada.").arg(QString::fromUtf8(what_)));
             }
             continue;
         case InString:
             if (c == '"') {
                 state_ = Outside;
+                if (holding_) {
+                    flush(i);
+                    holding_ = false;
+                    out += held_;
+                    std::string().swap(held_);
+                }
                 continue;
             }
             if (c == '\\')
@@ -92,11 +111,16 @@ void JsonStringGuard::feed(const char* data, std::size_t size)
         case Unicode:
             if (--hexLeft_ == 0)
                 state_ = InString;
-            continue;
+            break;
         }
         if (length_ > limit_)
             throw Error(QStringLiteral("%1 tem um texto de mais de %2 MiB e foi recusada.").arg(QString::fromUtf8(what_)).arg(limit_ >> 20));
+        if (!holding_ && ++raw_ > kPassOn) {
+            flush(i);
+            holding_ = true;
+        }
     }
+    flush(size);
 }
 
 } // namespace zov

@@ -46,23 +46,34 @@ private:
     std::string current_;
 };
 
-// Watches a JSON body go by and refuses it once one string value passes
-// kMaxStringBytes decoded, before a parser would have held it (a gzip reply
-// of a few megabytes can inflate to one string of a gigabyte).
+// Watches a JSON body go by on its way to a parser and refuses it once one
+// string value passes the limit decoded (a gzip reply of a few megabytes can
+// inflate to one string of a gigabyte), or once more than a megabyte comes
+// outside strings without a bracket, brace, comma or colon. The parser keeps
+// each token twice while it reads it, its capacity doubling: a string's bytes
+// past the first few megabytes are held here, once, until it ends, so a
+// string the limit refuses never reaches the parser whole.
 class JsonStringGuard {
 public:
     // what: how the message names the body ("A resposta do servidor de aplicação").
     explicit JsonStringGuard(const char* what, std::size_t limit);
-    // Throws Error when a string passes the limit.
-    void feed(const char* data, std::size_t size);
+    // Appends to out what may go on to the parser now. Throws Error when the
+    // body passes a limit.
+    void feed(const char* data, std::size_t size, std::string& out);
 
 private:
+    static constexpr std::size_t kPassOn = std::size_t(4) << 20;
+    static constexpr std::size_t kMaxRun = std::size_t(1) << 20;
     enum State { Outside, InString, Escape, Unicode };
     const char* what_;
     std::size_t limit_;
     State state_ = Outside;
     int hexLeft_ = 0;
-    std::size_t length_ = 0;
+    std::size_t length_ = 0; // of the open string, decoded
+    std::size_t raw_ = 0;    // of the open string, as sent
+    std::size_t run_ = 0;    // outside strings since the last structural character
+    bool holding_ = false;
+    std::string held_;
 };
 
 } // namespace zov

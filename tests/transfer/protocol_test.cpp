@@ -2,6 +2,7 @@
 #include "library/errors.h"
 #include "tests/support/temp_database.h"
 #include "transfer/protocol.h"
+#include "transfer/protocol_pipe.h"
 #include "transfer/protocol_slots.h"
 
 #include <QDateTime>
@@ -399,4 +400,34 @@ TEST(ProtocolTest, NamesInPacketErrorsAreCutAndCleaned)
     EXPECT_FALSE(why.contains(QChar(0x1b)));
     EXPECT_TRUE(why.contains(QStringLiteral("na linha 1 não é um texto"))) << why.toStdString();
     EXPECT_LT(decodeError(packetBody(R"({"columns":[],"rows":[],")" + std::string(100000, 'k') + R"(":1})")).size(), 200);
+}
+
+// The guard between the network and the parser: a string is passed on
+// unchanged whatever the chunks (a long one once it ends), one past the limit
+// and a megabyte without structure are refused while they arrive.
+TEST(JsonStringGuardTest, PassesEveryBodyWholeAndRefusesLongStringsAndRunsAsTheyArrive)
+{
+    const std::string big(6 << 20, 'x');
+    const std::string body = R"({"args":[")" + big + R"(", "a\"b\u00e9", 12, [null]]})";
+    for (std::size_t chunk : {std::size_t(1) << 10, std::size_t(3) << 20, body.size()}) {
+        JsonStringGuard guard("A requisição", std::size_t(8) << 20);
+        std::string out;
+        for (std::size_t at = 0; at < body.size(); at += chunk)
+            guard.feed(body.data() + at, std::min(chunk, body.size() - at), out);
+        EXPECT_EQ(out, body) << chunk;
+    }
+    const struct {
+        std::string body;
+        const char* message;
+    } refused[] = {
+        {"[\"" + std::string((8 << 20) + 1, 'y'), "A requisição tem um texto de mais de 8 MiB e foi recusada."},
+        {"[" + std::string((1 << 20) + 1, ' '), "A requisição tem mais de 1 MiB seguido fora de textos e foi recusada."},
+        {"[" + std::string((1 << 20) + 1, '7'), "A requisição tem mais de 1 MiB seguido fora de textos e foi recusada."},
+    };
+    for (const auto& r : refused) {
+        JsonStringGuard guard("A requisição", std::size_t(8) << 20);
+        std::string out;
+        EXPECT_EQ(errorOf([&] { guard.feed(r.body.data(), r.body.size(), out); }), QString::fromUtf8(r.message));
+        EXPECT_LE(out.size(), std::size_t(5) << 20) << "held back, not passed on";
+    }
 }
