@@ -14,6 +14,7 @@
 #include "db/schema.h"
 #include "library/database.h"
 #include "transfer/atu_tab.h"
+#include "transfer/sessao_servidor.h"
 #include "transfer/dtm_atu_tab.h"
 #include "transfer/protocol_slots.h"
 #include "transfer/tabelas.h"
@@ -147,6 +148,7 @@ int main(int argc, char** argv)
         SetIPAcesso(QStringLiteral("127.0.0.1"));
         SetPorta(port);
         SetFilial(QStringLiteral("0001"));
+        DefineCredenciaisServidor(QStringLiteral("0001"), QStringLiteral("000000000001"), QStringLiteral("ana123")); // the demo's Ana
         SetDatabasePath(dir.filePath(QStringLiteral("cliente.sqlite")));
         DataBaseGeralPed();
 

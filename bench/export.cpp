@@ -14,6 +14,7 @@
 #include "db/dbgeralped.h"
 #include "library/local_time.h"
 #include "transfer/atu_tab.h"
+#include "transfer/sessao_servidor.h"
 #include "transfer/exporta.h"
 #include "transfer/netconnection.h"
 
@@ -63,6 +64,7 @@ int main(int argc, char** argv)
     SetIPAcesso(QStringLiteral("127.0.0.1"));
     SetPorta(port);
     SetFilial(QStringLiteral("0001"));
+    DefineCredenciaisServidor(QStringLiteral("0001"), QStringLiteral("000000000001"), QStringLiteral("ana123")); // the demo's Ana
     SetDatabasePath(clientPath);
     Database& db = DataBaseGeralPed();
 
@@ -145,6 +147,11 @@ int main(int argc, char** argv)
             args.add(QUuid::createUuid().toString(QUuid::WithoutBraces));
         bodies.push_back(gzipCompress({std::string_view(args.body())}));
     }
+    {
+        TNetConnection login(QStringLiteral("PAD.rdmImpPedidos"));
+        login.abreSessao();
+    }
+    const std::string token = TokenServidor();
     const double serverBefore = bench::processCpuSeconds(serve.processId());
     QElapsedTimer wall;
     wall.start();
@@ -156,6 +163,7 @@ int main(int argc, char** argv)
         machines.emplace_back([&, m] {
             const auto began = std::chrono::steady_clock::now();
             httplib::Client c("127.0.0.1", port);
+            c.set_bearer_token_auth(token);
             c.set_read_timeout(300, 0);
             c.set_write_timeout(300, 0);
             const auto res = c.Post("/PAD.rdmImpPedidos/SetPedidos", {{"Content-Encoding", "gzip"}}, bodies[std::size_t(m)], "application/json");
