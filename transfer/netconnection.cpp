@@ -528,6 +528,11 @@ void TNetConnection::setConnected(bool value)
                         .arg(address(), seconds(timeouts_.connectMs)));
     if (!r.refused.isEmpty())
         throw Error(r.refused);
+    // A server that speaks TLS cuts a plain request short: say what it needs.
+    if (r.error == httplib::Error::Read && !UsaTls(host_))
+        throw Error(QStringLiteral("A conexão com o servidor de aplicação em %1 foi interrompida. Se ele atende por TLS, indique o "
+                                   "certificado da autoridade em CertificadoServidor (instalacao.ini).")
+                        .arg(address()));
     if (r.error != httplib::Error::Success)
         throw Error(transportError(r.error, address(), r.verifyResult));
 
