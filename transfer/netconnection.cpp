@@ -199,6 +199,20 @@ constexpr std::size_t kCompressRequestsOver = 64 * 1024;
 
 std::atomic<std::size_t> lastRequestBytes{0};
 
+// One request at a time on a connection: a second is refused while one runs.
+template <typename Run>
+HttpOutcome exclusive(bool& busy, Run&& run)
+{
+    if (busy)
+        throw Error(QStringLiteral("Já existe uma chamada ao servidor de aplicação em andamento."));
+    busy = true;
+    struct Done {
+        bool& busy;
+        ~Done() { busy = false; }
+    } done{busy};
+    return run();
+}
+
 // POST /sessao with the session's credentials on client. The token, or
 // none with the answer's status and body (a refusal is remembered).
 std::optional<std::string> askToken(httplib::Client& client, const SessaoServidor& s, httplib::Error& error, int& status, std::string& body)
@@ -512,15 +526,7 @@ void TNetConnection::setConnected(bool value)
     if (port_ <= 0 || port_ > 65535)
         throw Error(QStringLiteral("A porta %1 do servidor de aplicação não é válida.").arg(port_));
 
-    busy_ = true;
-    HttpOutcome r;
-    try {
-        r = runRequest(host_, port_, timeouts_.connectMs, timeouts_.connectMs, "/", std::nullopt, replyLimit_);
-    } catch (...) {
-        busy_ = false;
-        throw;
-    }
-    busy_ = false;
+    HttpOutcome r = exclusive(busy_, [&] { return runRequest(host_, port_, timeouts_.connectMs, timeouts_.connectMs, "/", std::nullopt, replyLimit_); });
     if (!r.notSent.isEmpty())
         throw Error(r.notSent);
     if (r.timedOut)
@@ -558,23 +564,15 @@ RemoteReply TNetConnection::call(const QString& method, std::vector<std::string>
 {
     if (!connected_)
         setConnected(true);
-    if (busy_)
-        throw Error(QStringLiteral("Já existe uma chamada ao servidor de aplicação em andamento."));
     const std::string path = "/" + serverName_.toStdString() + "/" + method.toStdString();
-    busy_ = true;
-    HttpOutcome r;
-    try {
-        // Compressed by the call's worker (a large body), so the window goes on repainting.
-        std::size_t size = 0;
-        for (const std::string& part : body)
-            size += part.size();
-        r = runRequest(host_, port_, timeouts_.connectMs, timeouts_.callMs, path, std::move(body), replyLimit_, stream,
-                       size > kCompressRequestsOver, RequestKind::Call);
-    } catch (...) {
-        busy_ = false;
-        throw;
-    }
-    busy_ = false;
+    // Compressed by the call's worker (a large body), so the window goes on repainting.
+    std::size_t size = 0;
+    for (const std::string& part : body)
+        size += part.size();
+    HttpOutcome r = exclusive(busy_, [&] {
+        return runRequest(host_, port_, timeouts_.connectMs, timeouts_.callMs, path, std::move(body), replyLimit_, stream,
+                          size > kCompressRequestsOver, RequestKind::Call);
+    });
     if (!r.notSent.isEmpty())
         throw Error(r.notSent);
     // Once the request may have left, a failure leaves unknown what the server did.
@@ -612,18 +610,10 @@ bool TNetConnection::abreSessao()
         return false;
     if (!connected_)
         setConnected(true);
-    if (busy_)
-        throw Error(QStringLiteral("Já existe uma chamada ao servidor de aplicação em andamento."));
-    busy_ = true;
-    HttpOutcome r;
-    try {
-        r = runRequest(host_, port_, timeouts_.connectMs, timeouts_.connectMs + 10000, "/sessao", std::nullopt, replyLimit_, nullptr, false,
-                       RequestKind::Login);
-    } catch (...) {
-        busy_ = false;
-        throw;
-    }
-    busy_ = false;
+    HttpOutcome r = exclusive(busy_, [&] {
+        return runRequest(host_, port_, timeouts_.connectMs, timeouts_.connectMs + 10000, "/sessao", std::nullopt, replyLimit_, nullptr, false,
+                          RequestKind::Login);
+    });
     if (!r.notSent.isEmpty())
         throw Error(r.notSent);
     if (r.timedOut)
