@@ -16,7 +16,7 @@
 #include "transfer/atu_tab.h"
 #include "transfer/sessao_servidor.h"
 #include "transfer/dtm_atu_tab.h"
-#include "transfer/protocol_slots.h"
+#include "protocol/protocol_slots.h"
 #include "transfer/tabelas.h"
 
 #include <QCoreApplication>

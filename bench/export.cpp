@@ -18,8 +18,8 @@
 #include "transfer/exporta.h"
 #include "transfer/netconnection.h"
 
-#include "transfer/protocol.h"
-#include "transfer/protocol_gzip.h"
+#include "protocol/protocol.h"
+#include "protocol/protocol_gzip.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -5,9 +5,9 @@
 #include "server/remote_methods.h"
 #include "server/server_database.h"
 #include "server/sessoes.h"
-#include "transfer/protocol.h"
-#include "transfer/protocol_gzip.h"
-#include "transfer/protocol_pipe.h"
+#include "protocol/protocol.h"
+#include "protocol/protocol_gzip.h"
+#include "protocol/protocol_pipe.h"
 
 #include <nlohmann/json.hpp>
 

@@ -1,7 +1,7 @@
 // getTabelas: per slot, the rows changed at or after the insert watermark
 // and the deletions after the last-update watermark.
 #include "server/remote_methods.h"
-#include "transfer/protocol_slots.h"
+#include "protocol/protocol_slots.h"
 
 #include <functional>
 

@@ -7,7 +7,7 @@
 // of them is refused whole (RequestError) with a text naming the order, the
 // item and the field.
 #include "library/database.h"
-#include "transfer/packet.h"
+#include "protocol/packet.h"
 
 #include <QHash>
 #include <QString>

@@ -3,7 +3,7 @@
 // returns the reply body; a malformed request throws RequestError.
 #include "library/database.h"
 #include "library/errors.h"
-#include "transfer/protocol.h"
+#include "protocol/protocol.h"
 
 #include <QStringList>
 #include <functional>

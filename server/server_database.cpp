@@ -3,7 +3,7 @@
 #include "db/schema.h"
 #include "library/errors.h"
 #include "server/received_orders.h"
-#include "transfer/protocol_slots.h"
+#include "protocol/protocol_slots.h"
 
 #include <QFileInfo>
 

@@ -8,7 +8,7 @@
 #include "transfer/atu_tab.h"
 #include "transfer/dtm_atu_tab.h"
 #include "transfer/netconnection.h"
-#include "transfer/packet.h"
+#include "protocol/packet.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>

@@ -3,9 +3,9 @@
 #include "app/GeralZOV.h"
 #include "library/errors.h"
 #include "library/velmora.h"
-#include "transfer/protocol.h"
-#include "transfer/protocol_gzip.h"
-#include "transfer/protocol_pipe.h"
+#include "protocol/protocol.h"
+#include "protocol/protocol_gzip.h"
+#include "protocol/protocol_pipe.h"
 #include "transfer/sessao_servidor.h"
 
 #include <openssl/x509_vfy.h>

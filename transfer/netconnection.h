@@ -12,7 +12,7 @@
 // server that does not answer within the time-out is an error. The database
 // is never touched from the worker.
 #include "library/errors.h"
-#include "transfer/protocol.h"
+#include "protocol/protocol.h"
 
 #include <QString>
 #include <functional>

@@ -6,7 +6,7 @@
 #include "transfer/atu_tab.h"
 #include "transfer/dtm_atu_tab.h"
 #include "transfer/loaders.h"
-#include "transfer/protocol_slots.h"
+#include "protocol/protocol_slots.h"
 #include "transfer/purge.h"
 #include "transfer/tabelas.h"
 #include "transfer/watermarks.h"

@@ -6,7 +6,7 @@
 // on; the table commits when its element ends. Deletion records are held
 // whole and applied as soon as they end. The decoder waits while too many
 // rows are queued, so memory stays bounded whatever the company's size.
-#include "transfer/protocol.h"
+#include "protocol/protocol.h"
 #include "transfer/received_table.h"
 
 #include <QObject>

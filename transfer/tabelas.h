@@ -2,7 +2,7 @@
 // What the client keeps of the download's slots (protocol_slots.h): the
 // datasets of each slot and the loaders in their run order. The purge runs
 // over the slots in slot order with their key columns.
-#include "transfer/protocol_slots.h"
+#include "protocol/protocol_slots.h"
 
 #include <QString>
 #include <vector>

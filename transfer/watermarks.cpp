@@ -1,7 +1,7 @@
 #include "transfer/watermarks.h"
 
 #include "library/database.h"
-#include "transfer/protocol_slots.h"
+#include "protocol/protocol_slots.h"
 
 namespace zov {
 

@@ -9,7 +9,7 @@
 #include "transfer/atu_tab.h"
 #include "transfer/dtm_atu_tab.h"
 #include "transfer/netconnection.h"
-#include "transfer/protocol_slots.h"
+#include "protocol/protocol_slots.h"
 #include "transfer/tabelas.h"
 
 #include <gtest/gtest.h>

@@ -7,7 +7,7 @@
 #include "tests/support/scripted_dialogs.h"
 #include "tests/support/temp_database.h"
 #include "transfer/netconnection.h"
-#include "transfer/protocol_slots.h"
+#include "protocol/protocol_slots.h"
 #include "transfer/sessao_servidor.h"
 
 #include <QDir>

@@ -4,7 +4,7 @@
 #include "server/demo_company.h"
 #include "server/documents.h"
 #include "server/server_database.h"
-#include "transfer/protocol_slots.h"
+#include "protocol/protocol_slots.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>

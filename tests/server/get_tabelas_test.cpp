@@ -1,7 +1,7 @@
 #include "server/server_database.h"
 #include "tests/server/server_fixture.h"
 #include "tests/support/temp_database.h"
-#include "transfer/protocol_slots.h"
+#include "protocol/protocol_slots.h"
 
 #include <QDateTime>
 #include <QRegularExpression>

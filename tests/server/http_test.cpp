@@ -3,7 +3,7 @@
 #include "tests/server/server_fixture.h"
 #include "tests/support/running_server.h"
 #include "tests/support/temp_database.h"
-#include "transfer/protocol_gzip.h"
+#include "protocol/protocol_gzip.h"
 #include "transfer/sessao_servidor.h"
 
 #include <QElapsedTimer>

@@ -3,7 +3,7 @@
 #include "server/received_orders.h"
 #include "server/remote_methods.h"
 #include "server/server_database.h"
-#include "transfer/protocol.h"
+#include "protocol/protocol.h"
 
 #include <QCryptographicHash>
 #include <QFile>

@@ -2,7 +2,7 @@
 
 #include "app/GeralZOV.h"
 #include "library/errors.h"
-#include "transfer/protocol_slots.h"
+#include "protocol/protocol_slots.h"
 
 namespace zov::test {
 

@@ -1,7 +1,7 @@
 // POST /sessao and the session every download needs.
 #include "server/app_server.h"
 #include "tests/server/server_fixture.h"
-#include "transfer/protocol.h"
+#include "protocol/protocol.h"
 
 #include <QProcess>
 #include <gmock/gmock.h>

@@ -3,7 +3,7 @@
 #include "library/velmora.h"
 #include "tests/support/fake_http_server.h"
 #include "transfer/netconnection.h"
-#include "transfer/protocol_gzip.h"
+#include "protocol/protocol_gzip.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -1,9 +1,9 @@
 #include "library/dataset.h"
 #include "library/errors.h"
 #include "tests/support/temp_database.h"
-#include "transfer/protocol.h"
-#include "transfer/protocol_pipe.h"
-#include "transfer/protocol_slots.h"
+#include "protocol/protocol.h"
+#include "protocol/protocol_pipe.h"
+#include "protocol/protocol_slots.h"
 
 #include <QDateTime>
 #include <gmock/gmock.h>

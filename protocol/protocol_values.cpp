@@ -1,6 +1,6 @@
 // Date-times on the wire and in storage text.
-#include "transfer/protocol.h"
-#include "transfer/protocol_text.h"
+#include "protocol/protocol.h"
+#include "protocol/protocol_text.h"
 
 #include <QDate>
 #include <QTime>

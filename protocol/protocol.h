@@ -12,7 +12,7 @@
 //
 // Replies can be large (a whole company's reference tables), so they are
 // decoded element by element into a ReplyConsumer, never held as a document.
-#include "transfer/packet.h"
+#include "protocol/packet.h"
 
 #include <QDateTime>
 #include <QVariant>

@@ -1,4 +1,4 @@
-#include "transfer/packet.h"
+#include "protocol/packet.h"
 
 #include "library/dataset.h"
 #include "library/errors.h"

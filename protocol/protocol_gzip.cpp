@@ -1,4 +1,4 @@
-#include "transfer/protocol_gzip.h"
+#include "protocol/protocol_gzip.h"
 
 #include "library/errors.h"
 

@@ -1,4 +1,4 @@
-#include "transfer/protocol_slots.h"
+#include "protocol/protocol_slots.h"
 
 namespace zov {
 

@@ -2,9 +2,9 @@
 #include "library/database.h"
 #include "library/dataset.h"
 #include "library/errors.h"
-#include "transfer/protocol.h"
-#include "transfer/protocol_gzip.h"
-#include "transfer/protocol_text.h"
+#include "protocol/protocol.h"
+#include "protocol/protocol_gzip.h"
+#include "protocol/protocol_text.h"
 
 #include <charconv>
 #include <cstdio>

@@ -2,8 +2,8 @@
 // never a whole document in memory.
 #include "library/dataset.h"
 #include "library/errors.h"
-#include "transfer/protocol.h"
-#include "transfer/protocol_text.h"
+#include "protocol/protocol.h"
+#include "protocol/protocol_text.h"
 
 #include <QSet>
 #include <algorithm>

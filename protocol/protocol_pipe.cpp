@@ -1,4 +1,4 @@
-#include "transfer/protocol_pipe.h"
+#include "protocol/protocol_pipe.h"
 
 #include "library/errors.h"
 
