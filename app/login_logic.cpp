@@ -1,6 +1,6 @@
 #include "app/login_logic.h"
 
-#include "app/GeralZOV.h"
+#include "session/GeralZOV.h"
 #include "db/dbgeralped.h"
 #include "library/consiste.h"
 #include "library/criptografa.h"

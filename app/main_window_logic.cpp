@@ -1,6 +1,6 @@
 #include "app/main_window_logic.h"
 
-#include "app/GeralZOV.h"
+#include "session/GeralZOV.h"
 #include "library/formats.h"
 #include "library/shell.h"
 

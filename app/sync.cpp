@@ -1,6 +1,6 @@
 #include "app/sync.h"
 
-#include "app/GeralZOV.h"
+#include "session/GeralZOV.h"
 #include "db/dbgeralped.h"
 #include "library/consiste.h"
 #include "library/errors.h"

@@ -9,7 +9,7 @@
 //   bench_download [N ...]      (default: 1 10)
 #include "library/local_time.h"
 #include "bench/bench_util.h"
-#include "app/GeralZOV.h"
+#include "session/GeralZOV.h"
 #include "db/dbgeralped.h"
 #include "db/schema.h"
 #include "library/database.h"

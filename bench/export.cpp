@@ -9,7 +9,7 @@
 //   bench_export [N] [--sem-instalacao]   (default: 10; the flag sends the
 //                                          request of a client before the
 //                                          installation identity)
-#include "app/GeralZOV.h"
+#include "session/GeralZOV.h"
 #include "bench/bench_util.h"
 #include "db/dbgeralped.h"
 #include "library/local_time.h"

@@ -5,7 +5,7 @@
 // default filter and with three products, and the next order number.
 //
 //   bench_pedidos [N]      (default: 10)
-#include "app/GeralZOV.h"
+#include "session/GeralZOV.h"
 #include "library/local_time.h"
 #include "library/errors.h"
 #include "library/dialogs.h"

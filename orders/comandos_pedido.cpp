@@ -1,5 +1,5 @@
 // The order window's commands, their states, the pages and the branch area.
-#include "app/GeralZOV.h"
+#include "session/GeralZOV.h"
 #include "library/consiste.h"
 #include "library/dialogs.h"
 #include "library/errors.h"

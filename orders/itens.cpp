@@ -1,6 +1,6 @@
 // The items of the order: numbering, checks, the store with its discount
 // rules, and the keys of the items grid.
-#include "app/GeralZOV.h"
+#include "session/GeralZOV.h"
 #include "library/consiste.h"
 #include "library/dialogs.h"
 #include "library/errors.h"

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/GeralZOV.h"
+#include "session/GeralZOV.h"
 #include "library/consiste.h"
 #include "library/database.h"
 #include "library/dataset.h"

@@ -1,6 +1,6 @@
 #include "search/ZOV00101.h"
 
-#include "app/GeralZOV.h"
+#include "session/GeralZOV.h"
 #include "db/dbgeralped.h"
 #include "library/consiste.h"
 #include "library/dialogs.h"

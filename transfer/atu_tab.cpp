@@ -1,6 +1,6 @@
 #include "transfer/atu_tab.h"
 
-#include "app/GeralZOV.h"
+#include "session/GeralZOV.h"
 #include "db/dbgeralped.h"
 #include "library/errors.h"
 #include "transfer/dtm_atu_tab.h"

@@ -1,6 +1,6 @@
 #include "transfer/exporta.h"
 
-#include "app/GeralZOV.h"
+#include "session/GeralZOV.h"
 #include "db/dbgeralped.h"
 #include "library/database.h"
 #include "library/dataset.h"

@@ -1,6 +1,6 @@
 #include "transfer/exporta_dados.h"
 
-#include "app/GeralZOV.h"
+#include "session/GeralZOV.h"
 #include "library/database.h"
 #include "library/dialogs.h"
 #include "library/errors.h"

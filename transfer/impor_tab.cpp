@@ -1,6 +1,6 @@
 #include "transfer/impor_tab.h"
 
-#include "app/GeralZOV.h"
+#include "session/GeralZOV.h"
 #include "db/dbgeralped.h"
 #include "library/dialogs.h"
 #include "library/errors.h"

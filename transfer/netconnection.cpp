@@ -1,6 +1,6 @@
 #include "transfer/netconnection.h"
 
-#include "app/GeralZOV.h"
+#include "session/GeralZOV.h"
 #include "library/errors.h"
 #include "library/velmora.h"
 #include "protocol/protocol.h"

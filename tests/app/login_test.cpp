@@ -1,6 +1,6 @@
 // The login's checks and their order, with a recording view and scripted
 // transfer steps, against a real local database.
-#include "app/GeralZOV.h"
+#include "session/GeralZOV.h"
 #include "db/dbgeralped.h"
 #include "app/login_logic.h"
 #include "library/criptografa.h"

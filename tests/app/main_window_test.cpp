@@ -1,6 +1,6 @@
 // The main window offscreen: status panels, menu and toolbar, the exit
 // question, and the one-instance creator pattern.
-#include "app/GeralZOV.h"
+#include "session/GeralZOV.h"
 #include "app/ZOV00000.h"
 #include "app/main_window_logic.h"
 #include "library/errors.h"

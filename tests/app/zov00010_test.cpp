@@ -1,5 +1,5 @@
 // The login window offscreen: keys, focus and the controls around a download.
-#include "app/GeralZOV.h"
+#include "session/GeralZOV.h"
 #include "app/ZOV00010.h"
 #include "library/criptografa.h"
 #include "tests/support/scripted_dialogs.h"

@@ -1,6 +1,6 @@
 // The client's real download, apply and purge against zov-appserver on
 // 127.0.0.1, and against servers that fail half-way.
-#include "app/GeralZOV.h"
+#include "session/GeralZOV.h"
 #include "library/errors.h"
 #include "tests/support/fake_http_server.h"
 #include "tests/support/running_server.h"

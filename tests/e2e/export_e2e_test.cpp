@@ -1,7 +1,7 @@
 // The order export against zov-appserver's demo company: what the server
 // stores, what is marked here, a re-send after a lost reply, and two
 // workstations with the same order number.
-#include "app/GeralZOV.h"
+#include "session/GeralZOV.h"
 #include "library/errors.h"
 #include "library/rtf.h"
 #include "tests/orders/lanc_pedido_fixture.h"

@@ -1,5 +1,5 @@
 // The login and the headless sync against zov-appserver's demo company.
-#include "app/GeralZOV.h"
+#include "session/GeralZOV.h"
 #include "app/ZOV00010.h"
 #include "tests/support/running_server.h"
 #include "tests/support/scripted_dialogs.h"

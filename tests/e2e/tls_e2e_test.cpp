@@ -1,6 +1,6 @@
 // The client against a zov-appserver that serves HTTPS: what it trusts, and
 // the operator's session.
-#include "app/GeralZOV.h"
+#include "session/GeralZOV.h"
 #include "app/ZOV00010.h"
 #include "server/certificado.h"
 #include "tests/support/running_server.h"

@@ -1,5 +1,5 @@
 // The download window offscreen, against zov-appserver and without one.
-#include "app/GeralZOV.h"
+#include "session/GeralZOV.h"
 #include "tests/support/fake_http_server.h"
 #include "tests/support/running_server.h"
 #include "tests/support/scripted_dialogs.h"

@@ -1,7 +1,7 @@
 #pragma once
 // The order logic over a real database, with a recording view and scripted
 // dialogs: the fixture of the order tests.
-#include "app/GeralZOV.h"
+#include "session/GeralZOV.h"
 #include "library/errors.h"
 #include "library/formats.h"
 #include "library/velmora.h"

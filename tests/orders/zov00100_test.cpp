@@ -1,6 +1,6 @@
 // The order window offscreen: the real keys from the list to a confirmed
 // order, the lookups on F9, Esc, Ctrl+L and the commands' enabling.
-#include "app/GeralZOV.h"
+#include "session/GeralZOV.h"
 #include "library/formats.h"
 #include "library/shell.h"
 #include "library/dataset_model.h"

@@ -1,6 +1,6 @@
 // The order filter dialog offscreen: real clicks and keys, the list searches
 // it opens, Confirmar's checks, and the option sets through the real file.
-#include "app/GeralZOV.h"
+#include "session/GeralZOV.h"
 #include "library/consiste.h"
 #include "library/errors.h"
 #include "library/opcoes.h"

@@ -1,6 +1,6 @@
 #include "tests/server/server_fixture.h"
 
-#include "app/GeralZOV.h"
+#include "session/GeralZOV.h"
 #include "library/errors.h"
 #include "protocol/protocol_slots.h"
 

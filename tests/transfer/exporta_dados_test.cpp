@@ -1,6 +1,6 @@
 // The export window's logic with a recording view: the pending-order list,
 // the checks, Confirm's enabling and what Confirm says before any order goes.
-#include "app/GeralZOV.h"
+#include "session/GeralZOV.h"
 #include "library/errors.h"
 #include "transfer/exporta.h"
 #include "transfer/exporta_dados.h"

@@ -1,4 +1,4 @@
-#include "app/GeralZOV.h"
+#include "session/GeralZOV.h"
 #include "library/errors.h"
 #include "library/velmora.h"
 #include "tests/support/fake_http_server.h"

@@ -1,7 +1,7 @@
 // The export window offscreen: Space, Ctrl+Space and the check column's title
 // toggle, Enter only while Confirm is enabled, Ctrl+Del swallowed, Esc closes
 // and forgets the checks.
-#include "app/GeralZOV.h"
+#include "session/GeralZOV.h"
 #include "tests/support/scripted_dialogs.h"
 #include "tests/support/temp_database.h"
 #include "transfer/ZOV00200.h"

@@ -1,4 +1,4 @@
-#include "app/GeralZOV.h"
+#include "session/GeralZOV.h"
 
 namespace zov {
 
