@@ -7,7 +7,7 @@
 //   bench_consulta [N]      (default: 10)
 #include "bench/bench_util.h"
 #include "library/local_time.h"
-#include "search/ZOV00102_logic.h"
+#include "orders/ZOV00102_logic.h"
 
 #include <QCoreApplication>
 #include <QTemporaryDir>

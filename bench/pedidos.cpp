@@ -14,7 +14,7 @@
 #include "library/database.h"
 #include "library/dataset.h"
 #include "orders/lanc_pedido.h"
-#include "search/filtro_pedido.h"
+#include "orders/filtro_pedido.h"
 #include "bench/bench_util.h"
 
 #include <QCoreApplication>

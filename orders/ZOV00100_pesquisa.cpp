@@ -2,8 +2,8 @@
 #include "orders/ZOV00100.h"
 
 #include "db/dbgeralped.h"
-#include "search/ZOV00101.h"
-#include "search/ZOV00102.h"
+#include "orders/ZOV00101.h"
+#include "orders/ZOV00102.h"
 #include "search/pesquisaZOV.h"
 
 namespace zov {

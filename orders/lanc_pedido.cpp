@@ -13,7 +13,7 @@
 #include "library/valores_item.h"
 #include "library/velmora.h"
 #include "orders/mensagens.h"
-#include "search/filtro_pedido.h"
+#include "orders/filtro_pedido.h"
 
 namespace zov {
 

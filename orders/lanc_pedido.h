@@ -4,8 +4,8 @@
 #include "library/dataset.h"
 #include "library/retrato.h"
 #include "orders/pedido_view.h"
-#include "search/consulta_produto.h"
-#include "search/filtro_pedido.h"
+#include "orders/consulta_produto.h"
+#include "orders/filtro_pedido.h"
 
 #include <QString>
 #include <QTextDocument>

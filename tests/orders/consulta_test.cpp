@@ -1,6 +1,6 @@
 // The product consultation over real rows, and its chosen products added to
 // an order through the order window's item store.
-#include "search/ZOV00102_logic.h"
+#include "orders/ZOV00102_logic.h"
 #include "tests/orders/lanc_pedido_fixture.h"
 
 using namespace zov;
@@ -215,7 +215,7 @@ TEST_F(ConsultaTest, ConfirmAddsOnlyWhatIsTickedEachOnceAndStopsOnATickedProduct
 #include "library/dataset_model.h"
 #include "library/shell.h"
 #include "library/velmora.h"
-#include "search/ZOV00102.h"
+#include "orders/ZOV00102.h"
 
 #include <QComboBox>
 

@@ -1,7 +1,7 @@
 // The order record's list query, numbering and deletion on real rows.
 #include "library/dataset.h"
 #include "orders/lanc_pedido.h"
-#include "search/filtro_pedido.h"
+#include "orders/filtro_pedido.h"
 #include "tests/support/temp_database.h"
 
 #include <gtest/gtest.h>

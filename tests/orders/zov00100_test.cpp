@@ -6,7 +6,7 @@
 #include "library/dataset_model.h"
 #include "library/rtf.h"
 #include "orders/ZOV00100.h"
-#include "search/ZOV00102.h"
+#include "orders/ZOV00102.h"
 #include "tests/orders/pedidos_fixture.h"
 #include "tests/support/scripted_dialogs.h"
 

@@ -4,8 +4,8 @@
 // written back and Desfazer are in ZOV00101_logic.
 #include "library/dataset.h"
 #include "library/rotigeral_qt.h"
-#include "search/ZOV00101_logic.h"
-#include "search/filtro_pedido.h"
+#include "orders/ZOV00101_logic.h"
+#include "orders/filtro_pedido.h"
 
 #include <functional>
 

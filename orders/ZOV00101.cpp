@@ -1,4 +1,4 @@
-#include "search/ZOV00101.h"
+#include "orders/ZOV00101.h"
 
 #include "session/GeralZOV.h"
 #include "db/dbgeralped.h"

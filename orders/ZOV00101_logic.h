@@ -3,7 +3,7 @@
 // hold, loaded from the filter record, checked on Confirmar and written back,
 // and reset by Desfazer.
 #include "library/messages.h"
-#include "search/filtro_pedido.h"
+#include "orders/filtro_pedido.h"
 
 #include <QDate>
 #include <QMap>

@@ -4,7 +4,7 @@
 // three ways in step, the discount rules, the totals, the search and Confirm.
 #include "library/dataset.h"
 #include "library/messages.h"
-#include "search/consulta_produto.h"
+#include "orders/consulta_produto.h"
 
 #include <QMap>
 #include <QStringList>

@@ -1,4 +1,4 @@
-#include "search/ZOV00102_logic.h"
+#include "orders/ZOV00102_logic.h"
 
 #include "library/valores_item.h"
 

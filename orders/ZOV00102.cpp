@@ -1,4 +1,4 @@
-#include "search/ZOV00102.h"
+#include "orders/ZOV00102.h"
 
 #include "library/dataset_model.h"
 #include "library/errors.h"

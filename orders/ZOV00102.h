@@ -1,7 +1,7 @@
 #pragma once
 // ZOV00102: the product consultation, TfrmConsultaProd, and ConsultaProdEst.
 #include "library/rotigeral_qt.h"
-#include "search/ZOV00102_logic.h"
+#include "orders/ZOV00102_logic.h"
 #include "search/delay_timer.h"
 
 class QComboBox;

@@ -1,4 +1,4 @@
-#include "search/filtro_pedido.h"
+#include "orders/filtro_pedido.h"
 
 namespace zov {
 

@@ -1,4 +1,4 @@
-#include "search/ZOV00101_logic.h"
+#include "orders/ZOV00101_logic.h"
 
 #include "library/consiste.h"
 

@@ -1,8 +1,8 @@
 // The order filter's checks on Confirmar, its record and the query
 // parameters it gives, Desfazer and the loading of the controls.
 #include "library/dataset.h"
-#include "search/ZOV00101_logic.h"
-#include "search/filtro_pedido.h"
+#include "orders/ZOV00101_logic.h"
+#include "orders/filtro_pedido.h"
 // PrintTo(QString) must be seen by every file of test_search, or the linker keeps
 // one of two different printer instantiations.
 #include "tests/support/scripted_dialogs.h"

@@ -7,7 +7,7 @@
 #include "library/shell.h"
 #include "library/velmora.h"
 #include "search/PesqListaZOV.h"
-#include "search/ZOV00101.h"
+#include "orders/ZOV00101.h"
 #include "tests/search/search_fixture.h"
 
 #include <QApplication>
