@@ -42,8 +42,11 @@ int DatasetModel::columnCount(const QModelIndex& parent) const { return parent.i
 
 QVariant DatasetModel::cellValue(int row, const Field& f) const
 {
+    // The edit buffer is the current row's only while the dataset is not
+    // changing its rows: a cancelled new row is announced removed after its
+    // buffer was cleared and the cursor moved to the row before.
     const bool editing = q_.state() == DataSetState::Edit || q_.state() == DataSetState::Insert;
-    if (editing && row == q_.recNo() - 1)
+    if (editing && !q_.changing() && row == q_.recNo() - 1)
         return f.value();
     return q_.valueAt(q_.storageRowAt(row), f.index());
 }
@@ -82,8 +85,10 @@ QVariant DatasetModel::headerData(int section, Qt::Orientation orientation, int 
 
 Qt::ItemFlags DatasetModel::flags(const QModelIndex& index) const
 {
+    if (!index.isValid())
+        return Qt::NoItemFlags; // the root of a table has no flags of its own
     Qt::ItemFlags fl = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
-    if (!editable_ || !index.isValid())
+    if (!editable_)
         return fl;
     const Field& f = fieldAt(index.column());
     if (f.readOnly || f.calculated)

@@ -3,6 +3,7 @@
 #include "customers/ZOV00500.h"
 #include "library/shell.h"
 #include "tests/customers/clientes_fixture.h"
+#include "tests/support/model_checker.h"
 #include "tests/support/scripted_dialogs.h"
 
 #include <QAction>
@@ -31,16 +32,21 @@ protected:
     }
     void TearDown() override
     {
+        EXPECT_EQ(checkers.empty() ? QStringList() : checkers.front()->failures(), QStringList()) << "the grids' model contract";
+        checkers.clear();
         if (frm)
             frm->close();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         tdb.reset();
         test::DialogsTest::TearDown();
     }
+    std::vector<std::unique_ptr<test::ModelChecker>> checkers;
     void abre()
     {
         frm = CriaCliente();
         ASSERT_TRUE(frm);
+        for (QTableView* grid : frm->findChildren<QTableView*>())
+            checkers.push_back(std::make_unique<test::ModelChecker>(grid->model()));
         ASSERT_TRUE(QTest::qWaitForWindowActive(frm));
         frm->logic().setPesquisa([this](Query& q, const QString& titulo) {
             titulos << titulo;

@@ -2,6 +2,7 @@
 #include "library/dataset_model.h"
 #include "library/errors.h"
 #include "library/grid.h"
+#include "tests/support/model_checker.h"
 #include "tests/support/scripted_dialogs.h"
 
 #include <QTableView>
@@ -41,6 +42,7 @@ protected:
 TEST_F(ModelTest, VisibleFieldsAreColumnsWithLabelsAndFormats)
 {
     DatasetModel m(q);
+    test::ModelChecker checker(&m);
     ASSERT_EQ(m.columnCount(), 3);
     EXPECT_EQ(m.rowCount(), 3);
     EXPECT_EQ(m.headerData(1, Qt::Horizontal, Qt::DisplayRole).toString(), QStringLiteral("Nome"));
@@ -51,11 +53,13 @@ TEST_F(ModelTest, VisibleFieldsAreColumnsWithLabelsAndFormats)
     EXPECT_EQ(m.columnOf(QStringLiteral("dtcad")), -1);
     q.close();
     EXPECT_EQ(m.rowCount(), 0);
+    EXPECT_EQ(checker.failures(), QStringList());
 }
 
 TEST_F(ModelTest, KeyFieldsAreEditableOnlyInANewRowAndEditsGoThroughTheDataset)
 {
     DatasetModel m(q);
+    test::ModelChecker checker(&m);
     m.setEditable(true);
     EXPECT_FALSE(m.flags(m.index(0, 0)) & Qt::ItemIsEditable);
     EXPECT_TRUE(m.flags(m.index(0, 1)) & Qt::ItemIsEditable);
@@ -69,11 +73,13 @@ TEST_F(ModelTest, KeyFieldsAreEditableOnlyInANewRowAndEditsGoThroughTheDataset)
     q.append();
     EXPECT_TRUE(m.flags(m.index(3, 0)) & Qt::ItemIsEditable);
     q.cancel();
+    EXPECT_EQ(checker.failures(), QStringList());
 }
 
 TEST_F(ModelTest, TheGridAndTheDatasetFollowEachOther)
 {
     DatasetModel m(q);
+    test::ModelChecker checker(&m);
     QTableView view;
     bindGrid(&view, &m);
     view.show();
@@ -93,6 +99,7 @@ TEST_F(ModelTest, TheGridAndTheDatasetFollowEachOther)
     q.cancel();
     q.refresh();
     EXPECT_EQ(view.currentIndex().row(), 0);
+    EXPECT_EQ(checker.failures(), QStringList());
 }
 
 } // namespace

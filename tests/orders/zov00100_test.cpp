@@ -8,6 +8,7 @@
 #include "orders/ZOV00100.h"
 #include "orders/ZOV00102.h"
 #include "tests/orders/pedidos_fixture.h"
+#include "tests/support/model_checker.h"
 #include "tests/support/scripted_dialogs.h"
 
 #include <QAction>
@@ -44,6 +45,8 @@ protected:
     }
     void TearDown() override
     {
+        EXPECT_EQ(checkers.empty() ? QStringList() : checkers.front()->failures(), QStringList()) << "the grids' model contract";
+        checkers.clear();
         if (frm) {
             const LancPedido& l = frm->logic();
             if (l.pedidoEditando() || l.itemEditando() || l.observacaoEditando())
@@ -55,10 +58,13 @@ protected:
         ClearSession();
         test::DialogsTest::TearDown();
     }
+    std::vector<std::unique_ptr<test::ModelChecker>> checkers;
     void abre()
     {
         frm = CriaLanctoPedido();
         ASSERT_TRUE(frm);
+        for (QTableView* grid : frm->findChildren<QTableView*>())
+            checkers.push_back(std::make_unique<test::ModelChecker>(grid->model()));
         frm->setFiltro([this](TFiltro&, const std::function<void()>& reabre) {
             ++filtros;
             reabre();
