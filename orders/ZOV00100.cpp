@@ -438,7 +438,7 @@ void TfrmLanPedido::montaMenus(QMenuBar* menuBar, QToolBar* toolBar)
     for (QAction* a : {sbtIncluir, sbtAlterar, sbtExcluir, sbtProcurar, sbtAtualizar, sbtCancelar, sbtConfirmar, sbtFiltrar, sbtConsultaProd})
         a->setEnabled(false);
 
-    comando(QStringLiteral("actFilial"), QString(), Qt::Key_F12, [l] { l->F12(); });
+    comando(QStringLiteral("actFilial"), QString(), Qt::Key_F12, [l] { l->focaFilial(); });
     movimentos_ << comando(QStringLiteral("mnuPrimeiro"), QStringLiteral("Primeiro"), QKeySequence(Qt::CTRL | Qt::Key_Home), [l] { l->primeiro(); })
                 << comando(QStringLiteral("mnuAnterior"), QStringLiteral("Anterior"), QKeySequence(Qt::CTRL | Qt::Key_Up), [l] { l->anterior(); })
                 << comando(QStringLiteral("mnuProximo"), QStringLiteral("Proximo"), QKeySequence(Qt::CTRL | Qt::Key_Down), [l] { l->proximo(); })

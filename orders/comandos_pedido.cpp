@@ -149,7 +149,7 @@ bool LancPedido::filtrar()
     return ok;
 }
 
-void LancPedido::F12()
+void LancPedido::focaFilial()
 {
     if (qryPedido.state() != DataSetState::Browse && qryPedido.active())
         return;
@@ -405,7 +405,7 @@ void LancPedido::cancelaPedido()
         qryObsPedido.cancel();
     qryObsPedido.cancelUpdates();
     mostraObservacao();
-    boModMsg = false;
+    modalidadeMudou = false;
     stModPgto.clear();
     descartado_ = true;
     if (listaVazia())
@@ -441,7 +441,7 @@ LancPedido::PreparoGravacao LancPedido::preparaGravacao(bool confirmacao)
     if (pedidoEditando() && !pedidoExportado())
         antesDoPost(p);
     if (confirmacao) {
-        p.situacaoItens = boModMsg && qryPedido.state() == DataSetState::Edit;
+        p.situacaoItens = modalidadeMudou && qryPedido.state() == DataSetState::Edit;
         p.entregaItens = mudouEntrega && dialogs().confirm(msg("ALT_DTITEM"));
     }
     return p;
@@ -532,7 +532,7 @@ void LancPedido::confirmar()
         restauraTudo(antes);
         MensErro(msg("erro_grav") + QLatin1Char('\n') + QString::fromUtf8(e.what()), true);
     }
-    boModMsg = false;
+    modalidadeMudou = false;
     stModPgto.clear();
     aposRolagem();
     // A new order goes on with its items, the first one begun.

@@ -131,7 +131,7 @@ void LancPedido::novoItem()
         poeItem("PERDESC", parseNumber(stUltVal));
     poeItem("IDITPEDDIFER", QStringLiteral("N"));
     qryItemPedido.clearModified();
-    boMens = true;
+    perguntaProdutoRepetido = true;
     boPrecoAlt = false;
     boValorDigitado = false;
     view_.focaColunaItem(ColunaItem::Produto);
@@ -145,7 +145,7 @@ void LancPedido::alterarItem()
         return;
     boPrecoAlt = false;
     qryItemPedido.edit();
-    boMens = true;
+    perguntaProdutoRepetido = true;
     view_.focaColunaItem(ColunaItem::Quantidade);
     atualizaComandos();
 }
@@ -176,16 +176,16 @@ void LancPedido::Vd_CdProduto(bool boTestaVazio)
             falhaItem(ColunaItem::Produto, msg("PR_INAT"));
         const QString cdProduto = st.rawValue(7).toString();
         const bool novo = qryItemPedido.state() == DataSetState::Insert;
-        if (novo && boTestaVazio && boMens) {
+        if (novo && boTestaVazio && perguntaProdutoRepetido) {
             const bool existe = db_.scalar(QStringLiteral("SELECT count(*) FROM ITEMPEDIDO I WHERE (CDFILIAL = :P_CDFILIAL ) AND "
                                                           "(NRPEDIDO = :P_NRPEDIDO ) AND (CDPRODUTO = :P_CDPRODUTO)"),
                                            {{QStringLiteral("P_CDFILIAL"), Filtro.Filial}, {QStringLiteral("P_NRPEDIDO"), valor("NRPEDIDO")},
                                             {QStringLiteral("P_CDPRODUTO"), cdProduto}})
                                     .toInt() > 0;
             if (existe) {
-                boMens = false;
+                perguntaProdutoRepetido = false;
                 if (!dialogs().confirm(msg("CD_EXIS"))) {
-                    boMens = true;
+                    perguntaProdutoRepetido = true;
                     view_.focaColunaItem(ColunaItem::Produto);
                     throw Abort{};
                 }
@@ -308,7 +308,7 @@ void LancPedido::antesDoPostItem()
         else if (cliMax.isNull() && !venMax.isNull() && venMax.toDouble() < m)
             limite = venMax.toDouble();
         if (limite) {
-            if (boMsg) {
+            if (perguntaLimiteDesconto) {
                 const QString pct = QStringLiteral("#,##0.00 %");
                 QString pergunta = msg("Per_Max");
                 for (const double v : {m, *limite}) {
@@ -318,7 +318,7 @@ void LancPedido::antesDoPostItem()
                 }
                 if (!dialogs().confirm(pergunta))
                     throw Abort{};
-                boMsg = false;
+                perguntaLimiteDesconto = false;
             }
             poeItem("PERDESC", *limite);
         } else {
@@ -384,13 +384,13 @@ void LancPedido::gravaItem()
 
 void LancPedido::aposGravarItem()
 {
-    boModMsg = false;
+    modalidadeMudou = false;
     stModPgto.clear();
     VrTotalItemPed();
     stUltVal = formatFloat(numeroItem("PERDESC"));
     doPerAnt = -1;
     doValAnt = -1;
-    boMens = true;
+    perguntaProdutoRepetido = true;
     mostraPedidoNaTela();
     view_.atualizaTela();
     atualizaComandos();
@@ -483,7 +483,7 @@ void LancPedido::apagaItem(ColunaItem coluna)
     if (!pedidoEditando() && !editaPedido())
         return;
     qryItemPedido.edit();
-    boMens = true;
+    perguntaProdutoRepetido = true;
     const char* const limpa[] = {coluna == ColunaItem::Produto ? "NMPRODUTO" : "CDARVPROD", "SGUNIDADE", "VRPREUNITPED", "QTITEMPED"};
     for (const char* f : limpa)
         poeItem(f, QVariant());

@@ -324,7 +324,7 @@ LancPedido::LancPedido(Database& db, PedidoView& view)
     // Whichever of value and percentage was set last leads (the program's own sets put it back).
     qryItemPedido.defineField(QStringLiteral("VRDESITPED")).onChange = [this](Field&) { boValorDigitado = true; };
     qryItemPedido.defineField(QStringLiteral("PERDESC")).onChange = [this](Field&) { boValorDigitado = false; };
-    qryItemPedido.afterEdit = [this](Query&) { boMens = true; };
+    qryItemPedido.afterEdit = [this](Query&) { perguntaProdutoRepetido = true; };
     // An item edited puts a browsing header into edit (an exported order refuses it).
     qryItemPedido.onStateChange = [this](Query& q) {
         if ((q.state() == DataSetState::Edit || q.state() == DataSetState::Insert) && qryPedido.state() == DataSetState::Browse && !editaPedido())
@@ -512,7 +512,7 @@ void LancPedido::novoPedido()
     stModPgto.clear();
     // A new order starts its items afresh: no carried discount, the cap question again.
     stUltVal.clear();
-    boMsg = true;
+    perguntaLimiteDesconto = true;
     doPerAnt = doValAnt = -1;
     limpaCabecalho();
     tela.nrPedido = valor("NRPEDIDO");

@@ -125,7 +125,7 @@ public:
     void anterior();
     void proximo();
     void ultimo();
-    void F12();
+    void focaFilial(); // F12: to the branch area, when the order is at rest
     ComandosPedido comandos() const;
     void atualizaComandos();
     // Imprimir: the order to print, when the command is on.
@@ -244,8 +244,10 @@ public:
     // Window state.
     bool boBloqueiaPreco = false;
     QString stUltVal;
-    bool boMens = true;
-    bool boMsg = true;
+    // CD_EXIS is asked for a product already in the order (once per line).
+    bool perguntaProdutoRepetido = true;
+    // Per_Max is asked once per order when the method's discount passes the cap.
+    bool perguntaLimiteDesconto = true;
     bool boPrecoAlt = false;
     // The discount value was typed (or chosen in the consultation) after the
     // percentage: the store keeps it and the percentage follows it.
@@ -259,7 +261,8 @@ public:
         const QTime t = QTime::currentTime();
         return QTime(t.hour(), t.minute(), t.second());
     };
-    bool boModMsg = false;
+    // The payment method changed in this edit: Confirm re-sets the items' situation.
+    bool modalidadeMudou = false;
     QString stModPgto;
     QString stIns, stVend, stNrInsJurClie, stNmFantClie, stCdVendedor, stNmFanVen;
 
@@ -274,7 +277,7 @@ private:
     struct PreparoGravacao {
         bool reprecificaData = false;  // MudaData answered Yes
         bool reprecificaLista = false; // MudaPrcBase answered Yes
-        bool situacaoItens = false;    // a method change re-sets the items' situation (boModMsg)
+        bool situacaoItens = false;    // a method change re-sets the items' situation (modalidadeMudou)
         bool entregaItens = false;     // ALT_DTITEM answered Yes
     };
     PreparoGravacao preparaGravacao(bool confirmacao);

@@ -84,12 +84,12 @@ void LancPedido::saiCdModPgto()
     if (EmptyString(tela.cdModPgto))
         return;
     const QString novo = valor("CDMODPGTO");
-    if (qryPedido.state() == DataSetState::Edit && !stModPgto.isEmpty() && stModPgto != novo && !boModMsg) {
+    if (qryPedido.state() == DataSetState::Edit && !stModPgto.isEmpty() && stModPgto != novo && !modalidadeMudou) {
         if (!dialogs().confirm(msg("MOD_SIT"))) {
             view_.foca(ControlePedido::CdModPgto);
             throw Abort{};
         }
-        boModMsg = true;
+        modalidadeMudou = true;
     }
     aplicaModPgto();
 }

@@ -143,7 +143,7 @@ void LancPedido::descartaCabecalho(bool boMod)
         if (emCurso && !listaVazia())
             qryPedido.edit();
     }
-    boModMsg = false;
+    modalidadeMudou = false;
     stModPgto = emCurso ? valor("CDMODPGTO") : QString();
     descartado_ = true;
     mostraPedidoNaTela();

@@ -157,7 +157,7 @@ TEST_F(ItensTest, TheMethodsDiscountIsCappedByTheCustomerOrTheSalespersonAskedOn
     db().exec(QStringLiteral("UPDATE CLIENTE SET VRPEMAXDESCL = NULL"));
     db().exec(QStringLiteral("UPDATE VENDEDOR SET VRPEMAXDESVE = 5 WHERE CDVENDEDOR = '0001'"));
     logic->stUltVal.clear();
-    logic->boMsg = true;
+    logic->perguntaLimiteDesconto = true;
     dialogs().answer({true, false}); // the same product again, then No to the cap
     ASSERT_TRUE(digitaItem(QStringLiteral("0102"), 2));
     EXPECT_FALSE(grava()) << "No abandons the store";

@@ -335,7 +335,7 @@ TEST_F(LancPedidoTest, ChangingTheMethodOfAStoredOrderAsksOncePerEditAndConfirmS
     dialogs().answer({false});
     EXPECT_FALSE(modPgto(QStringLiteral("3")));
     EXPECT_EQ(view.foco, C::CdModPgto);
-    EXPECT_FALSE(logic->boModMsg);
+    EXPECT_FALSE(logic->modalidadeMudou);
     dialogs().answer({true});
     EXPECT_TRUE(modPgto(QStringLiteral("3")));
     EXPECT_TRUE(modPgto(QStringLiteral("2"))) << "asked once per edit";
@@ -345,7 +345,7 @@ TEST_F(LancPedidoTest, ChangingTheMethodOfAStoredOrderAsksOncePerEditAndConfirmS
     dialogs().answer({false}); // ALT_DTITEM
     ASSERT_TRUE(run([&] { logic->confirmar(); })) << dialogs().errors().join(QLatin1Char('|')).toStdString();
     EXPECT_EQ(le(QStringLiteral("SELECT IDSITITEMPED FROM ITEMPEDIDO")).toString(), QStringLiteral("1"));
-    EXPECT_FALSE(logic->boModMsg);
+    EXPECT_FALSE(logic->modalidadeMudou);
     EXPECT_TRUE(logic->stModPgto.isEmpty());
 }
 
