@@ -1,4 +1,5 @@
 #include "library/rtf.h"
+#include "library/rtf_comum_qt.h"
 
 #include <QColor>
 #include <QFont>
@@ -20,168 +21,21 @@ namespace zov {
 
 namespace {
 
+using namespace rtf_interno;
+
 constexpr int kMaxGrupos = 100;        // deeper groups are skipped, not followed
 constexpr int kMaxFontes = 1000;
 constexpr int kMaxCores = 1000;
 constexpr int kMaxNomeFonte = 256;
 constexpr int kMaxUc = 16;
-constexpr int kMaxMeiosPontos = 3276;  // 1638 pt, the largest size editors offer
 // Qt makes a block in about 2 us: past this many, further plain paragraphs
 // share a block, a line each (kLinhasPorBloco at most), which looks the same.
 constexpr int kBlocosCheios = 20000;
 constexpr int kLinhasPorBloco = 64;
-constexpr int kCp1252 = 1252;
-constexpr int kUtf8 = 65001;
-
-// Windows-1252 at 0x80..0x9F; its five holes keep their value, as Latin-1.
-constexpr char16_t kAltos1252[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
-QString deCp1252(const char* s, qsizetype n)
-{
-    QString out(n, Qt::Uninitialized);
-    QChar* d = out.data();
-    for (qsizetype i = 0; i < n; ++i) {
-        const auto c = uchar(s[i]);
-        d[i] = c >= 0x80 && c < 0xA0 ? QChar(kAltos1252[c - 0x80]) : QChar(c);
-    }
-    return out;
-}
-
-// The Windows-1252 byte of c, or -1 when it has none.
-int paraCp1252(char16_t c)
-{
-    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
-        return c;
-    if (c >= 0x80 && c < 0xA0)
-        return -1; // C1 controls are not text in 1252
-    for (int i = 0; i < 32; ++i)
-        if (kAltos1252[i] == c)
-            return 0x80 + i;
-    return -1;
-}
-
-// Only code pages ICU is known to have: an arbitrary \ansicpgN costs no look-up.
-const char* nomeCodigo(int cp)
-{
-    switch (cp) {
-    case 437: return "IBM437";
-    case 850: return "IBM850";
-    case 852: return "IBM852";
-    case 866: return "IBM866";
-    case 874: return "windows-874";
-    case 932: return "Shift_JIS";
-    case 936: return "GBK";
-    case 949: return "windows-949";
-    case 950: return "Big5";
-    case 1250: return "windows-1250";
-    case 1251: return "windows-1251";
-    case 1253: return "windows-1253";
-    case 1254: return "windows-1254";
-    case 1255: return "windows-1255";
-    case 1256: return "windows-1256";
-    case 1257: return "windows-1257";
-    case 1258: return "windows-1258";
-    case 10000: return "macintosh";
-    case 10006: return "x-mac-greek";
-    case 10007: return "x-mac-cyrillic";
-    case 10029: return "x-mac-centraleurroman";
-    case 10081: return "x-mac-turkish";
-    default: return nullptr;
-    }
-}
-
-// Code pages of two bytes a character: unknown, their characters are still counted right.
-bool doisBytes(int cp)
-{
-    switch (cp) {
-    case 932: case 936: case 949: case 950: case 10001: case 10002: case 10003: case 10008: return true;
-    default: return false;
-    }
-}
-
-// \fcharsetN to a code page; -1 is the document's \ansicpg.
-int codigoDoCharset(int charset)
-{
-    switch (charset) {
-    case 0: return kCp1252;
-    case 2: return kCp1252; // Symbol: no better guess for its few letters
-    case 77: return 10000; // the Mac charsets, each its Mac code page
-    case 78: return 10001;
-    case 79: return 10003;
-    case 80: return 10008;
-    case 81: return 10002;
-    case 83: return 10005;
-    case 84: return 10004;
-    case 85: return 10006;
-    case 86: return 10081;
-    case 87: return 10021;
-    case 88: return 10029;
-    case 89: return 10007;
-    case 128: return 932;
-    case 129: return 949;
-    case 134: return 936;
-    case 136: return 950;
-    case 161: return 1253;
-    case 162: return 1254;
-    case 163: return 1258;
-    case 177: return 1255;
-    case 178: return 1256;
-    case 186: return 1257;
-    case 204: return 1251;
-    case 222: return 874;
-    case 238: return 1250;
-    case 255: return 437;
-    default: return -1;
-    }
-}
 
 // Marcador: the text of a list item's number or bullet (\listtext, \pntext),
 // read to tell a numbered list from a bulleted one, never shown.
 enum class Destino : quint8 { Texto, Fontes, Cores, Numeracao, Marcador, Ignora };
-
-enum class Lista : quint8 { Nenhuma, Marcador, Decimal, LetraMin, LetraMai, RomanoMin, RomanoMai };
-
-QTextListFormat::Style estiloDe(Lista l)
-{
-    switch (l) {
-    case Lista::Decimal: return QTextListFormat::ListDecimal;
-    case Lista::LetraMin: return QTextListFormat::ListLowerAlpha;
-    case Lista::LetraMai: return QTextListFormat::ListUpperAlpha;
-    case Lista::RomanoMin: return QTextListFormat::ListLowerRoman;
-    case Lista::RomanoMai: return QTextListFormat::ListUpperRoman;
-    default: return QTextListFormat::ListDisc;
-    }
-}
-
-Lista listaDe(QTextListFormat::Style s)
-{
-    switch (s) {
-    case QTextListFormat::ListDecimal: return Lista::Decimal;
-    case QTextListFormat::ListLowerAlpha: return Lista::LetraMin;
-    case QTextListFormat::ListUpperAlpha: return Lista::LetraMai;
-    case QTextListFormat::ListLowerRoman: return Lista::RomanoMin;
-    case QTextListFormat::ListUpperRoman: return Lista::RomanoMai;
-    default: return Lista::Marcador;
-    }
-}
-
-// Character properties: what a group saves and restores. Indices are into
-// the font and colour tables; font -1 is the default font (\deff).
-struct Caracteres {
-    int fonte = -1;
-    int meiosPontos = 0; // \fs, 0 when not given
-    int cor = 0;
-    bool negrito = false;
-    bool italico = false;
-    bool sublinhado = false;
-    bool riscado = false;
-    bool oculto = false; // \v: never shown, saved nor printed
-    bool operator==(const Caracteres&) const = default;
-};
 
 struct Grupo {
     Destino destino = Destino::Texto;
@@ -189,102 +43,11 @@ struct Grupo {
     int uc = 1;
 };
 
-enum class Palavra : quint8 {
-    Ansi, Mac, Pc, Pca, Ansicpg, Deff, Uc, U, Bin,
-    Plain, F, Fs, B, I, Ul, UlNenhum, Strike, Cf,
-    Pard, Ql, Qc, Qr, Qj, Par, Line, Tab, Caractere,
-    Fonttbl, Colortbl, Fcharset, Red, Green, Blue,
-    Pn, TextoMarcador, Ls, PnMarcador, PnCorpo, PnDec, PnLetraMin, PnLetraMai, PnRomanoMin, PnRomanoMai,
-    Cpg, Oculto, Celula, Linha,
-    Ignora,
-};
-
-struct Definicao {
-    Palavra palavra;
-    char16_t caractere = 0; // of Palavra::Caractere
-};
-
-const std::unordered_map<std::string_view, Definicao>& palavras()
-{
-    static const std::unordered_map<std::string_view, Definicao> tabela = [] {
-        std::unordered_map<std::string_view, Definicao> t = {
-            {"ansi", {Palavra::Ansi}}, {"mac", {Palavra::Mac}}, {"pc", {Palavra::Pc}}, {"pca", {Palavra::Pca}},
-            {"ansicpg", {Palavra::Ansicpg}}, {"deff", {Palavra::Deff}}, {"uc", {Palavra::Uc}},
-            {"u", {Palavra::U}}, {"bin", {Palavra::Bin}},
-            {"plain", {Palavra::Plain}}, {"f", {Palavra::F}}, {"fs", {Palavra::Fs}},
-            {"b", {Palavra::B}}, {"i", {Palavra::I}}, {"ul", {Palavra::Ul}}, {"ulnone", {Palavra::UlNenhum}},
-            {"strike", {Palavra::Strike}}, {"striked", {Palavra::Strike}}, {"cf", {Palavra::Cf}},
-            {"pard", {Palavra::Pard}}, {"ql", {Palavra::Ql}}, {"qc", {Palavra::Qc}}, {"qr", {Palavra::Qr}},
-            {"qj", {Palavra::Qj}}, {"par", {Palavra::Par}}, {"page", {Palavra::Par}},
-            {"line", {Palavra::Line}}, {"tab", {Palavra::Tab}},
-            {"emdash", {Palavra::Caractere, 0x2014}}, {"endash", {Palavra::Caractere, 0x2013}},
-            {"bullet", {Palavra::Caractere, 0x2022}}, {"lquote", {Palavra::Caractere, 0x2018}},
-            {"rquote", {Palavra::Caractere, 0x2019}}, {"ldblquote", {Palavra::Caractere, 0x201C}},
-            {"rdblquote", {Palavra::Caractere, 0x201D}}, {"emspace", {Palavra::Caractere, 0x2003}},
-            {"enspace", {Palavra::Caractere, 0x2002}}, {"qmspace", {Palavra::Caractere, 0x2005}},
-            {"fonttbl", {Palavra::Fonttbl}}, {"colortbl", {Palavra::Colortbl}}, {"fcharset", {Palavra::Fcharset}},
-            {"red", {Palavra::Red}}, {"green", {Palavra::Green}}, {"blue", {Palavra::Blue}},
-            {"pn", {Palavra::Pn}}, {"pntext", {Palavra::TextoMarcador}}, {"listtext", {Palavra::TextoMarcador}},
-            {"ls", {Palavra::Ls}}, {"pnlvlblt", {Palavra::PnMarcador}}, {"pnlvlbody", {Palavra::PnCorpo}},
-            {"pnlvl", {Palavra::PnCorpo}}, {"pndec", {Palavra::PnDec}}, {"pnlcltr", {Palavra::PnLetraMin}},
-            {"pnucltr", {Palavra::PnLetraMai}}, {"pnlcrm", {Palavra::PnRomanoMin}}, {"pnucrm", {Palavra::PnRomanoMai}},
-            {"cpg", {Palavra::Cpg}}, {"v", {Palavra::Oculto}},
-            {"cell", {Palavra::Celula}}, {"nestcell", {Palavra::Celula}}, {"row", {Palavra::Linha}}, {"nestrow", {Palavra::Linha}},
-        };
-        // Underline kinds the editor cannot show apart: all read as underline.
-        for (const char* w : {"uld", "uldash", "uldashd", "uldashdd", "uldb", "ulhwave", "ulldash", "ulth",
-                              "ulthd", "ulthdash", "ulthdashd", "ulthdashdd", "ulthldash", "ululdbwave",
-                              "ulw", "ulwave"})
-            t.emplace(w, Definicao{Palavra::Ul});
-        // Destinations whose content is never text.
-        for (const char* w : {"stylesheet", "info", "pict", "object", "header", "headerl", "headerr", "headerf",
-                              "footer", "footerl", "footerr", "footerf", "footnote", "annotation", "fldinst",
-                              "themedata", "colorschememapping", "latentstyles", "datastore", "listtable",
-                              "listoverridetable", "rsidtbl", "generator", "xmlnstbl", "pgdsctbl", "revtbl",
-                              "filetbl", "userprops", "docvar", "template", "ftnsep", "ftnsepc", "ftncn",
-                              "aftnsep", "aftnsepc", "aftncn", "pntxta", "pntxtb", "nonshppict", "shp",
-                              "shpinst", "shptxt", "shprslt", "objdata", "result", "bkmkstart", "bkmkend",
-                              "atnid", "atnauthor", "atnref", "atndate", "atrfstart", "atrfend", "xe", "tc",
-                              "txe", "do", "comment", "author", "operator", "title", "subject", "keywords",
-                              "doccomm", "company", "category", "manager", "hlinkbase", "buptim", "creatim",
-                              "printim", "revtim", "mmathPr", "wgrffmtfilter", "passwordhash", "upr", "ud",
-                              "fchars", "lchars", "panose", "falt", "fname", "fontemb", "fontfile",
-                              "blipuid", "picprop", "sp", "sn", "sv", "protusertbl", "listpicture",
-                              "pnseclvl", "background", "ftnalt", "gridtbl", "mhtmltag", "htmltag", "nonesttables"})
-            t.emplace(w, Definicao{Palavra::Ignora});
-        return t;
-    }();
-    return tabela;
-}
-
 struct Fonte {
     QString nome;
     int charset = -1;
     int cp = 0; // \cpgN: wins over the charset
 };
-
-// The kind of list a number or bullet text stands for ("1.", "a)", "iv.", "•").
-Lista listaDoMarcador(QString t)
-{
-    t = t.trimmed();
-    while (!t.isEmpty() && (t.back() == QLatin1Char('.') || t.back() == QLatin1Char(')')))
-        t.chop(1);
-    if (t.isEmpty())
-        return Lista::Marcador;
-    auto todos = [&](auto pred) { return std::all_of(t.begin(), t.end(), pred); };
-    if (todos([](QChar c) { return c.isDigit(); }))
-        return Lista::Decimal;
-    const QString romanos = QStringLiteral("ivxlcdm");
-    if (t.size() > 1 && todos([&](QChar c) { return romanos.contains(c); }))
-        return Lista::RomanoMin;
-    if (t.size() > 1 && todos([&](QChar c) { return romanos.contains(c.toLower()) && c.isUpper(); }))
-        return Lista::RomanoMai;
-    if (t.size() == 1 && t.front().isLower())
-        return Lista::LetraMin;
-    if (t.size() == 1 && t.front().isUpper())
-        return Lista::LetraMai;
-    return Lista::Marcador;
-}
 
 class Leitor {
 public:
@@ -912,223 +675,6 @@ private:
     Lista tipoLista_ = Lista::Nenhuma;
 };
 
-// ---- writing ----
-
-class Escritor {
-public:
-    explicit Escritor(const QTextDocument& doc) : doc_(doc)
-    {
-        const QFont padrao = doc.defaultFont();
-        familiaPadrao_ = padrao.family();
-        tamanhoPadrao_ = padrao.pointSizeF() > 0 ? padrao.pointSizeF()
-                         : padrao.pixelSize() > 0 ? padrao.pixelSize() * 0.75
-                                                  : 12.0;
-        indiceFonte(familiaPadrao_); // f0, the \deff
-    }
-
-    QByteArray escreve()
-    {
-        // First pass: the fonts and colours the text uses, for the tables.
-        for (QTextBlock b = doc_.begin(); b != doc_.end(); b = b.next()) {
-            if (b.textList() && listaDe(b.textList()->format().style()) == Lista::Marcador && simbolo_ < 0)
-                simbolo_ = indiceFonte(QStringLiteral("Symbol"));
-            forEachTrecho(b, [this](const QTextCharFormat& f, const QString&) { propriedades(f); });
-        }
-
-        out_ += "{\\rtf1\\ansi\\ansicpg1252\\deff0\\uc1\n{\\fonttbl";
-        for (int i = 0; i < fontes_.size(); ++i) {
-            out_ += "{\\f" + QByteArray::number(i) + "\\fnil\\fcharset" + (i == simbolo_ ? "2 " : "0 ");
-            espaco_ = false;
-            QString nome = fontes_[i];
-            nome.remove(u';');
-            escreveTexto(nome);
-            out_ += ";}";
-        }
-        out_ += "}\n";
-        if (!cores_.empty()) {
-            out_ += "{\\colortbl ;";
-            for (QRgb c : cores_)
-                out_ += "\\red" + QByteArray::number(qRed(c)) + "\\green" + QByteArray::number(qGreen(c))
-                        + "\\blue" + QByteArray::number(qBlue(c)) + ';';
-            out_ += "}\n";
-        }
-        out_ += "\\viewkind4\n";
-
-        for (QTextBlock b = doc_.begin(); b != doc_.end(); b = b.next())
-            escreveParagrafo(b);
-        out_ += "}\n";
-        return out_;
-    }
-
-private:
-    template <typename F>
-    static void forEachTrecho(const QTextBlock& b, F&& f)
-    {
-        bool algum = false;
-        for (auto it = b.begin(); !it.atEnd(); ++it) {
-            const QTextFragment fr = it.fragment();
-            if (fr.isValid()) {
-                f(fr.charFormat(), fr.text());
-                algum = true;
-            }
-        }
-        if (!algum)
-            f(b.charFormat(), QString()); // an empty line: its own format, for its size
-    }
-
-    int indiceFonte(const QString& familia)
-    {
-        int i = fontes_.indexOf(familia);
-        if (i < 0) {
-            i = fontes_.size();
-            fontes_.append(familia);
-        }
-        return i;
-    }
-
-    int indiceCor(QRgb c)
-    {
-        c = qRgb(qRed(c), qGreen(c), qBlue(c));
-        auto it = std::find(cores_.begin(), cores_.end(), c);
-        if (it == cores_.end()) {
-            cores_.push_back(c);
-            return int(cores_.size());
-        }
-        return int(it - cores_.begin()) + 1;
-    }
-
-    // What a run looks like, every property made explicit so other readers
-    // show the editor's fonts rather than their own defaults.
-    Caracteres propriedades(const QTextCharFormat& f)
-    {
-        Caracteres c;
-        QString familia = f.property(QTextFormat::FontFamilies).toStringList().value(0);
-        if (familia.isEmpty())
-            familia = f.property(QTextFormat::FontFamily).toString();
-        c.fonte = indiceFonte(familia.isEmpty() ? familiaPadrao_ : familia);
-        double pt = f.fontPointSize();
-        if (pt <= 0) {
-            const int px = f.intProperty(QTextFormat::FontPixelSize);
-            pt = px > 0 ? px * 0.75 : tamanhoPadrao_;
-        }
-        c.meiosPontos = std::clamp(int(std::lround(pt * 2)), 1, kMaxMeiosPontos);
-        c.negrito = f.fontWeight() >= QFont::DemiBold;
-        c.italico = f.fontItalic();
-        c.sublinhado = f.fontUnderline();
-        c.riscado = f.fontStrikeOut();
-        if (f.foreground().style() != Qt::NoBrush)
-            c.cor = indiceCor(f.foreground().color().rgb());
-        return c;
-    }
-
-    void palavra(const char* w, int n = INT_MIN)
-    {
-        out_ += '\\';
-        out_ += w;
-        if (n != INT_MIN)
-            out_ += QByteArray::number(n);
-        espaco_ = true;
-    }
-
-    void escreveParagrafo(const QTextBlock& b)
-    {
-        out_ += "\\pard";
-        espaco_ = true;
-        const Qt::Alignment a = b.blockFormat().alignment();
-        if (a & Qt::AlignHCenter)
-            palavra("qc");
-        else if (a & Qt::AlignJustify)
-            palavra("qj");
-        else if (a & Qt::AlignRight)
-            palavra("qr");
-        if (QTextList* l = b.textList()) {
-            const Lista tipo = listaDe(l->format().style());
-            if (tipo == Lista::Marcador) {
-                out_ += "{\\pntext\\f" + QByteArray::number(simbolo_) + "\\'b7\\tab}{\\*\\pn\\pnlvlblt\\pnf"
-                        + QByteArray::number(simbolo_) + "\\pnindent0{\\pntxtb\\'b7}}";
-            } else {
-                static constexpr const char* kTipos[] = {"", "", "pndec", "pnlcltr", "pnucltr", "pnlcrm", "pnucrm"};
-                out_ += "{\\pntext\\f0 ";
-                espaco_ = false;
-                escreveTexto(l->itemText(b));
-                out_ += "\\tab}{\\*\\pn\\pnlvlbody\\pnf0\\pnindent0\\pnstart1\\";
-                out_ += kTipos[int(tipo)];
-                out_ += "{\\pntxta.}}";
-            }
-            palavra("fi", -360);
-            palavra("li", 720);
-        }
-        forEachTrecho(b, [this](const QTextCharFormat& f, const QString& t) {
-            mudaPara(propriedades(f));
-            escreveTexto(t);
-        });
-        out_ += "\\par\n";
-        espaco_ = false;
-    }
-
-    // Character properties persist across paragraphs (\pard leaves them):
-    // only the differences are written.
-    void mudaPara(const Caracteres& c)
-    {
-        if (c.fonte != atual_.fonte)
-            palavra("f", c.fonte);
-        if (c.meiosPontos != atual_.meiosPontos)
-            palavra("fs", c.meiosPontos);
-        if (c.negrito != atual_.negrito)
-            palavra(c.negrito ? "b" : "b0");
-        if (c.italico != atual_.italico)
-            palavra(c.italico ? "i" : "i0");
-        if (c.sublinhado != atual_.sublinhado)
-            palavra(c.sublinhado ? "ul" : "ulnone");
-        if (c.riscado != atual_.riscado)
-            palavra(c.riscado ? "strike" : "strike0");
-        if (c.cor != atual_.cor)
-            palavra("cf", c.cor);
-        atual_ = c;
-    }
-
-    void escreveTexto(QStringView t)
-    {
-        static constexpr char kHex[] = "0123456789abcdef";
-        for (QChar ch : t) {
-            const char16_t c = ch.unicode();
-            if (c == u'\t') {
-                palavra("tab");
-            } else if (c == QChar::LineSeparator || c == QChar::ParagraphSeparator) {
-                palavra("line");
-            } else if (c < 0x20 || c == 0xFDD0 || c == 0xFDD1 || c == 0xFFFC) {
-                continue; // controls, frame marks and embedded objects have no RTF here
-            } else if (c < 0x80) {
-                if (espaco_)
-                    out_ += ' ';
-                espaco_ = false;
-                if (c == u'\\' || c == u'{' || c == u'}')
-                    out_ += '\\';
-                out_ += char(c);
-            } else if (const int b = paraCp1252(c); b >= 0) {
-                out_ += "\\'";
-                out_ += kHex[b >> 4];
-                out_ += kHex[b & 15];
-                espaco_ = false;
-            } else {
-                // \uN takes a signed 16-bit N; '?' is what readers without Unicode show.
-                out_ += "\\u" + QByteArray::number(int(qint16(c))) + '?';
-                espaco_ = false;
-            }
-        }
-    }
-
-    const QTextDocument& doc_;
-    QString familiaPadrao_;
-    double tamanhoPadrao_ = 12;
-    QStringList fontes_;
-    std::vector<QRgb> cores_;
-    int simbolo_ = -1;
-    QByteArray out_;
-    Caracteres atual_{-1, 0, 0}; // nothing known: the first run states everything
-    bool espaco_ = false;        // a control word waits for its delimiter
-};
-
 } // namespace
 
 bool pareceRtf(const QByteArray& bytes)
@@ -1150,8 +696,6 @@ void lerRtf(const QByteArray& rtf, QTextDocument& doc)
     Leitor(rtf, doc).le();
     doc.setUndoRedoEnabled(desfazer);
 }
-
-QByteArray escreveRtf(const QTextDocument& doc) { return Escritor(doc).escreve(); }
 
 namespace {
 
