@@ -77,7 +77,7 @@ QLabel* rotulo(const QString& text, QWidget* buddy, QWidget* parent)
 
 } // namespace
 
-TfrmCliente::TfrmCliente(QWidget* parent) : QWidget(parent)
+TfrmCliente::TfrmCliente(QWidget* parent) : JanelaManutencao(parent)
 {
     setObjectName(QStringLiteral("frmCliente"));
     setWindowTitle(QStringLiteral("Cliente"));
@@ -153,22 +153,6 @@ TfrmCliente::~TfrmCliente()
 
 // ---------------------------------------------------------------- building
 
-void TfrmCliente::executa(const std::function<void()>& run) { runGuarded(run); }
-
-QAction* TfrmCliente::comando(const QString& name, const QString& text, const QKeySequence& key, const std::function<void()>& run)
-{
-    auto* action = new QAction(text, this);
-    action->setObjectName(name);
-    if (!key.isEmpty()) {
-        action->setShortcut(key);
-        // Several windows may be open: a key works in the window that has the focus.
-        action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-    }
-    addAction(action);
-    connect(action, &QAction::triggered, this, [this, run] { executa(run); });
-    return action;
-}
-
 void TfrmCliente::montaMenus(QMenuBar* menuBar, QToolBar* toolBar)
 {
     CadastroCliente* l = logic_.get();
@@ -198,12 +182,7 @@ void TfrmCliente::montaMenus(QMenuBar* menuBar, QToolBar* toolBar)
 
     QMenu* mnuManutencao = menuBar->addMenu(QStringLiteral("&Manutenção"));
     auto acao = [&](QAction*& a, const char* name, const QString& text, const QKeySequence& key, QStyle::StandardPixmap icon,
-                    void (CadastroCliente::*run)()) {
-        a = comando(QString::fromLatin1(name), text, key, [l, run] { (l->*run)(); });
-        a->setIcon(st->standardIcon(icon));
-        mnuManutencao->addAction(a);
-        toolBar->addAction(a);
-    };
+                    void (CadastroCliente::*run)()) { a = acaoManutencao(mnuManutencao, toolBar, name, text, key, icon, [l, run] { (l->*run)(); }); };
     acao(sbtIncluir, "sbtIncluir", QStringLiteral("&Incluir"), Qt::Key_F2, QStyle::SP_FileIcon, &CadastroCliente::incluir);
     acao(sbtAlterar, "sbtAlterar", QStringLiteral("&Alterar"), Qt::Key_F3, QStyle::SP_FileDialogDetailedView, &CadastroCliente::alterar);
     acao(sbtExcluir, "sbtExcluir", QStringLiteral("&Excluir"), Qt::Key_F4, QStyle::SP_TrashIcon, &CadastroCliente::excluir);
@@ -226,19 +205,13 @@ void TfrmCliente::montaMenus(QMenuBar* menuBar, QToolBar* toolBar)
     confirmaEInclui->setShortcuts(confirmShortcuts());
     comando(QStringLiteral("actProximoGrupo"), QString(), Qt::Key_F12, [this] { proximoGrupo(); });
 
-    movimentos_ << comando(QStringLiteral("mnuPrimeiro"), QStringLiteral("Primeiro"), QKeySequence(Qt::CTRL | Qt::Key_Home), [l] { l->primeiro(); })
-                << comando(QStringLiteral("mnuAnterior"), QStringLiteral("Anterior"), QKeySequence(Qt::CTRL | Qt::Key_Up), [l] { l->anterior(); })
-                << comando(QStringLiteral("mnuProximo"), QStringLiteral("Proximo"), QKeySequence(Qt::CTRL | Qt::Key_Down), [l] { l->proximo(); })
-                << comando(QStringLiteral("mnuUltimo"), QStringLiteral("Último"), QKeySequence(Qt::CTRL | Qt::Key_End), [l] { l->ultimo(); });
+    movimentos_ << navegador([l] { l->primeiro(); }, [l] { l->anterior(); }, [l] { l->proximo(); }, [l] { l->ultimo(); });
 
     QMenu* mnuAjuda = menuBar->addMenu(QStringLiteral("Aj&uda"));
     mnuAjuda->addAction(comando(QStringLiteral("mnuConteudo"), QStringLiteral("&Conteúdo"), {},
                                 [] { dialogs().info(msgMensagensPadroes().Msg(QStringLiteral("sem_ajuda"))); }));
 
-    // The installation's personal setting 3 marks the editing commands.
-    const bool marca = GetPersonal(3) == QLatin1String("S");
-    for (QAction* a : {sbtIncluir, sbtAlterar, sbtExcluir, sbtConfirmar})
-        a->setProperty("personal", marca);
+    marcaEdicao({sbtIncluir, sbtAlterar, sbtExcluir, sbtConfirmar});
 }
 
 QWidget* TfrmCliente::montaGrade()

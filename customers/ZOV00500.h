@@ -2,6 +2,7 @@
 // ZOV00500: the customer window, with the grid and form pages, the two
 // addresses, the navigator and the commands of the registry.
 #include "customers/cadastro_cliente.h"
+#include "library/janela_manutencao_qt.h"
 
 #include <QHash>
 #include <QWidget>
@@ -24,7 +25,7 @@ class ChildWindow;
 class DatasetModel;
 class DbEdit;
 
-class TfrmCliente final : public QWidget, private ClienteView {
+class TfrmCliente final : public JanelaManutencao, private ClienteView {
     Q_OBJECT
 public:
     static constexpr const char* kScreenCode = "ZOV00500";
@@ -64,8 +65,6 @@ private:
     QGroupBox* montaIdentificacao();
     QGroupBox* montaEndereco(EnderecoCliente& endereco, const QString& titulo, const QString& sufixo);
     QLineEdit* dbEdit(Query& q, const char* field, const QString& name, int maxLength = 0);
-    QAction* comando(const QString& name, const QString& text, const QKeySequence& key, const std::function<void()>& run);
-    void executa(const std::function<void()>& run);
     void paginaTrocada(int index);
     void proximoGrupo();
 

@@ -6,7 +6,7 @@ namespace zov {
 using namespace zov00100;
 
 
-TfrmLanPedido::TfrmLanPedido(QWidget* parent) : QWidget(parent)
+TfrmLanPedido::TfrmLanPedido(QWidget* parent) : JanelaManutencao(parent)
 {
     setObjectName(QStringLiteral("frmLanPedido"));
     setWindowTitle(QStringLiteral("Lançamento de Pedido"));

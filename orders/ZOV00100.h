@@ -1,9 +1,11 @@
 #pragma once
 // ZOV00100: the order window, with the order list, the header, the payment
 // terms and price list, the items and the observation of the current order.
+#include "library/janela_manutencao_qt.h"
 #include "orders/lanc_pedido.h"
 
 #include <QHash>
+
 #include <QWidget>
 #include <functional>
 #include <memory>
@@ -28,7 +30,7 @@ namespace zov {
 class ChildWindow;
 class DatasetModel;
 
-class TfrmLanPedido final : public QWidget, private PedidoView {
+class TfrmLanPedido final : public JanelaManutencao, private PedidoView {
     Q_OBJECT
 public:
     static constexpr const char* kScreenCode = "ZOV00100";
@@ -80,8 +82,8 @@ private:
     QLineEdit* edit(const QString& name, ControlePedido c = ControlePedido::Nenhum, bool readOnly = false);
     QToolButton* botaoPesquisa(const QString& name, void (LancPedido::*run)());
     void liga(QLineEdit* e, QString TelaPedido::*campo, void (LancPedido::*mudou)(), bool digitos = false);
-    QAction* comando(const QString& name, const QString& text, const QKeySequence& key, const std::function<void()>& run);
-    void executa(const std::function<void()>& run);
+    // A command acts on what the open cell editor holds, never on the row without it.
+    bool antesDoComando() override;
     void poeTexto(QLineEdit* e, const QString& text);
     void paginaTrocada(int index);
     void mostraObservacao();

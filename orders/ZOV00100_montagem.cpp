@@ -7,24 +7,7 @@ namespace zov {
 
 using namespace zov00100;
 
-void TfrmLanPedido::executa(const std::function<void()>& run) { runGuarded(run); }
-
-QAction* TfrmLanPedido::comando(const QString& name, const QString& text, const QKeySequence& key, const std::function<void()>& run)
-{
-    auto* action = new QAction(text, this);
-    action->setObjectName(name);
-    if (!key.isEmpty()) {
-        action->setShortcut(key);
-        action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-    }
-    addAction(action);
-    connect(action, &QAction::triggered, this, [this, run] {
-        // A command acts on what the open cell editor holds, never on the row without it.
-        if (commitOpenEditor(dbgItens))
-            executa(run);
-    });
-    return action;
-}
+bool TfrmLanPedido::antesDoComando() { return commitOpenEditor(dbgItens); }
 
 void TfrmLanPedido::montaMenus(QMenuBar* menuBar, QToolBar* toolBar)
 {
@@ -62,12 +45,7 @@ void TfrmLanPedido::montaMenus(QMenuBar* menuBar, QToolBar* toolBar)
 
     QMenu* mnuManutencao = menuBar->addMenu(QStringLiteral("&Manutenção"));
     auto acao = [&](QAction*& a, const char* name, const QString& text, const QKeySequence& key, QStyle::StandardPixmap icon,
-                    const std::function<void()>& run) {
-        a = comando(QString::fromLatin1(name), text, key, run);
-        a->setIcon(st->standardIcon(icon));
-        mnuManutencao->addAction(a);
-        toolBar->addAction(a);
-    };
+                    const std::function<void()>& run) { a = acaoManutencao(mnuManutencao, toolBar, name, text, key, icon, run); };
     acao(sbtIncluir, "sbtIncluir", QStringLiteral("&Incluir"), Qt::Key_F2, QStyle::SP_FileIcon, [l] { l->incluir(); });
     acao(sbtAlterar, "sbtAlterar", QStringLiteral("&Alterar"), Qt::Key_F3, QStyle::SP_FileDialogDetailedView, [l] { l->alterar(); });
     acao(sbtExcluir, "sbtExcluir", QStringLiteral("&Excluir"), Qt::Key_F4, QStyle::SP_TrashIcon, [l] { l->excluir(); });
@@ -98,17 +76,12 @@ void TfrmLanPedido::montaMenus(QMenuBar* menuBar, QToolBar* toolBar)
         a->setEnabled(false);
 
     comando(QStringLiteral("actFilial"), QString(), Qt::Key_F12, [l] { l->focaFilial(); });
-    movimentos_ << comando(QStringLiteral("mnuPrimeiro"), QStringLiteral("Primeiro"), QKeySequence(Qt::CTRL | Qt::Key_Home), [l] { l->primeiro(); })
-                << comando(QStringLiteral("mnuAnterior"), QStringLiteral("Anterior"), QKeySequence(Qt::CTRL | Qt::Key_Up), [l] { l->anterior(); })
-                << comando(QStringLiteral("mnuProximo"), QStringLiteral("Proximo"), QKeySequence(Qt::CTRL | Qt::Key_Down), [l] { l->proximo(); })
-                << comando(QStringLiteral("mnuUltimo"), QStringLiteral("Último"), QKeySequence(Qt::CTRL | Qt::Key_End), [l] { l->ultimo(); });
+    movimentos_ << navegador([l] { l->primeiro(); }, [l] { l->anterior(); }, [l] { l->proximo(); }, [l] { l->ultimo(); });
 
     QMenu* mnuAjuda = menuBar->addMenu(QStringLiteral("Aj&uda"));
     mnuAjuda->addAction(sbtAjuda);
 
-    const bool marca = GetPersonal(3) == QLatin1String("S");
-    for (QAction* a : {sbtIncluir, sbtAlterar, sbtExcluir, sbtConfirmar})
-        a->setProperty("personal", marca);
+    marcaEdicao({sbtIncluir, sbtAlterar, sbtExcluir, sbtConfirmar});
 }
 
 QLineEdit* TfrmLanPedido::edit(const QString& name, ControlePedido c, bool readOnly)

@@ -24,7 +24,7 @@
 
 namespace zov {
 
-TfrmParamTransPed::TfrmParamTransPed(QWidget* parent) : QWidget(parent)
+TfrmParamTransPed::TfrmParamTransPed(QWidget* parent) : JanelaManutencao(parent)
 {
     setObjectName(QStringLiteral("frmParamTransPed"));
     setWindowTitle(QStringLiteral("Parâmetro de Transmissão de Pedidos"));
@@ -103,14 +103,7 @@ TfrmParamTransPed::~TfrmParamTransPed() = default;
 QAction* TfrmParamTransPed::comando(const QString& name, const QString& text, const QKeySequence& key,
                                     void (ParamTransPed::*run)())
 {
-    auto* action = new QAction(text, this);
-    action->setObjectName(name);
-    action->setShortcut(key);
-    // Several windows may be open: a key works in the window that has the focus.
-    action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-    addAction(action);
-    connect(action, &QAction::triggered, this, [this, run] { runGuarded([&] { (logic_.get()->*run)(); }); });
-    return action;
+    return JanelaManutencao::comando(name, text, key, [this, run] { (logic_.get()->*run)(); });
 }
 
 QString TfrmParamTransPed::textoEndereco() const { return edtNrIpServApliq->text(); }

@@ -1,5 +1,6 @@
 #pragma once
 // ZOV00300: the transmission parameters window (the application server's address).
+#include "library/janela_manutencao_qt.h"
 #include "transfer/param_trans_ped.h"
 
 #include <QWidget>
@@ -14,7 +15,7 @@ namespace zov {
 class ChildWindow;
 class DatasetModel;
 
-class TfrmParamTransPed final : public QWidget, private ParamTransPedView {
+class TfrmParamTransPed final : public JanelaManutencao, private ParamTransPedView {
     Q_OBJECT
 public:
     static constexpr const char* kScreenCode = "ZOV00300";
