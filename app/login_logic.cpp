@@ -226,6 +226,10 @@ bool LoginLogic::conectar()
         qryVdOperador.refresh();
     }
     SetFilial(view_.text(LoginField::Filial));
+    // Admitted offline: a server address set later (or "Importar Dados") still
+    // enters the server as this operator, the password kept in memory only.
+    if (!TemCredenciaisServidor())
+        DefineCredenciaisServidor(view_.text(LoginField::Filial), view_.text(LoginField::Operador), view_.text(LoginField::Senha));
     SetNmFilial(qryFilial[QStringLiteral("NMFILIAL")].asString());
     SetCdOperador(view_.text(LoginField::Operador));
     SetNmOperador(qryVdOperador[QStringLiteral("NMOPERADOR")].asString());

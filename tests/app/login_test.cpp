@@ -3,6 +3,7 @@
 #include "session/GeralZOV.h"
 #include "db/dbgeralped.h"
 #include "app/login_logic.h"
+#include "transfer/sessao_servidor.h"
 #include "library/criptografa.h"
 #include "library/errors.h"
 #include "tests/support/scripted_dialogs.h"
@@ -71,6 +72,7 @@ protected:
     void TearDown() override
     {
         ClearSession();
+        EsqueceSessaoServidor();
         test::DialogsTest::TearDown();
     }
 
@@ -142,6 +144,9 @@ TEST_F(Login, AdmitsAnOperatorAndSetsTheSessionValues)
     EXPECT_EQ(NmOperador(), QStringLiteral("OPERADOR 1"));
     EXPECT_TRUE(dialogs().errors().isEmpty());
     EXPECT_TRUE(steps.isEmpty()) << "no address: no connection";
+    // An address set later still enters the server as the operator admitted here.
+    const SessaoServidor s = SessaoServidorAtual();
+    EXPECT_EQ(std::tuple(s.filial, s.operador, s.senha), std::tuple(std::string("0001"), std::string("000000000001"), std::string("segredo")));
 }
 
 TEST_F(Login, TheBranchOperatorListDecidesWhoMayUseABranch)
