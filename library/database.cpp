@@ -534,6 +534,16 @@ bool Database::tableExists(const QString& table)
         > 0;
 }
 
+QStringList Database::columnNames(const QString& table)
+{
+    Statement st(*this, QStringLiteral("SELECT name FROM pragma_table_info(:T) ORDER BY cid"));
+    st.bind(QStringLiteral("T"), table);
+    QStringList names;
+    while (st.step())
+        names << st.value(0, FieldKind::Text).toString();
+    return names;
+}
+
 bool Database::inTransaction() const { return db_ && !sqlite3_get_autocommit(db_); }
 
 void Database::startTransaction()

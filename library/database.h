@@ -2,6 +2,7 @@
 // The SQLite connection: opening, pragmas, prepared statements, the dialect
 // functions and the transaction rule.
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 #include <functional>
 #include <vector>
@@ -97,6 +98,8 @@ public:
     // First column of the first row, or null.
     QVariant scalar(const QString& sql, const QVariantMap& params = {});
     bool tableExists(const QString& table);
+    // The table's column names in their order; empty when there is no such table.
+    QStringList columnNames(const QString& table);
     // PRAGMA application_id and user_version: who made the file, and its version.
     // Throws a readable Error when the file cannot be written (read-only
     // file or folder, query-only): found before a long job, not at its end.

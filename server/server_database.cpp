@@ -38,16 +38,6 @@ CREATE TABLE LOGDELECAO (
 CREATE INDEX IX_LOGDELECAO ON LOGDELECAO (NMTABELA, DTULTATUCACH);
 )sql";
 
-QStringList columnsOf(Database& db, const QString& table)
-{
-    QStringList names;
-    Statement st(db, QStringLiteral("SELECT name FROM pragma_table_info(:T)"));
-    st.bind(QStringLiteral("T"), table);
-    while (st.step())
-        names << st.value(0, FieldKind::Text).toString();
-    return names;
-}
-
 // A key value as the clients store it: dates as "YYYY-MM-DD HH:MM:SS[.fff]".
 QString keyValueSql(const QString& column, const QString& row)
 {
@@ -78,7 +68,7 @@ QStringList triggerSql(Database& db, const QString& table)
     const QString advance = QString::fromLatin1(kAdvanceStampSql);
     const QString t = slot->table;
     const QString dt = slot->dateColumn;
-    QStringList others = columnsOf(db, t);
+    QStringList others = db.columnNames(t);
     others.removeAll(dt);
 
     QStringList sql;

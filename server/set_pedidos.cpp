@@ -20,11 +20,9 @@ const char* const kPacketNames[] = {"pedidos", "itens", "observações", "client
 
 QStringList tableColumns(Database& db, const QString& table)
 {
-    QStringList names;
-    Statement st(db, QStringLiteral("SELECT name FROM pragma_table_info(:T)"));
-    st.bind(QStringLiteral("T"), table);
-    while (st.step())
-        names << st.value(0, FieldKind::Text).toString().toUpper();
+    QStringList names = db.columnNames(table);
+    for (QString& n : names)
+        n = n.toUpper();
     return names;
 }
 

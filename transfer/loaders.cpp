@@ -11,11 +11,7 @@ namespace {
 
 QStringList tableColumns(Database& db, const QString& table)
 {
-    Statement st(db, QStringLiteral("SELECT name FROM pragma_table_info(:T) ORDER BY cid"));
-    st.bind(QStringLiteral("T"), table);
-    QStringList cols;
-    while (st.step())
-        cols << st.value(0, FieldKind::Text).toString();
+    const QStringList cols = db.columnNames(table);
     if (cols.isEmpty())
         throw Error(QStringLiteral("A tabela local %1 não existe.").arg(table));
     return cols;

@@ -286,105 +286,106 @@ HttpOutcome runRequest(const QString& host, int port, int connectMs, int totalMs
         std::unique_ptr<StreamDecoder> decoder;
         QString decodeError;
         try {
-            const SessaoServidor session = kind == RequestKind::Test ? SessaoServidor{} : SessaoServidorAtual();
-            if (kind == RequestKind::Login) {
-                askToken(call->client, session, error, status, received);
-                throw std::nullopt; // done: the answer is the outcome
-            }
-            httplib::Request req;
-            req.method = body ? "POST" : "GET";
-            req.path = path;
-            if (body) {
-                if (compress) {
-                    // Here, not on the waiting thread: seconds for an export of every customer.
-                    req.body = gzipCompress(std::vector<std::string_view>(body->begin(), body->end()));
-                } else {
-                    for (std::string& part : *body)
-                        req.body += part;
+            // One exchange; each early return leaves its outcome set.
+            [&] {
+                const SessaoServidor session = kind == RequestKind::Test ? SessaoServidor{} : SessaoServidorAtual();
+                if (kind == RequestKind::Login) {
+                    askToken(call->client, session, error, status, received);
+                    return; // the answer is the outcome
                 }
-                body.reset();
-                lastRequestBytes = req.body.size();
-            }
-            std::unique_ptr<BoundedInflater> inflater;
-            req.response_handler = [&](const httplib::Response& res) {
-                if (res.get_header_value("Content-Encoding") == "gzip")
-                    inflater = std::make_unique<BoundedInflater>(limit, what);
-                // Only a result is decoded as it comes; an error body is kept.
-                if (stream && res.status == 200)
-                    decoder = std::make_unique<StreamDecoder>(*stream);
-                return true;
-            };
-            std::size_t total = 0;
-            // One string past its limit is refused as it arrives, before a parser holds it.
-            std::optional<JsonStringGuard> guard;
-            req.content_receiver = [&](const char* data, std::size_t size, std::uint64_t, std::uint64_t) {
-                try {
-                    std::string chunk;
-                    if (inflater)
-                        inflater->feed(data, size, chunk);
-                    else
-                        appendBounded(chunk, data, size, limit - std::min(limit, total), what);
-                    total += chunk.size();
-                    std::string pass;
-                    guard->feed(chunk.data(), chunk.size(), pass);
-                    if (!decoder) {
-                        appendBounded(received, pass.data(), pass.size(), limit, what);
-                        return true;
+                httplib::Request req;
+                req.method = body ? "POST" : "GET";
+                req.path = path;
+                if (body) {
+                    if (compress) {
+                        // Here, not on the waiting thread: seconds for an export of every customer.
+                        req.body = gzipCompress(std::vector<std::string_view>(body->begin(), body->end()));
+                    } else {
+                        for (std::string& part : *body)
+                            req.body += part;
                     }
-                    return pass.empty() || decoder->push(std::move(pass)); // false: the decoder stopped on an error
-                } catch (const Error& e) {
-                    refused = e.text();
-                } catch (const std::bad_alloc&) {
-                    refused = QStringLiteral("Não há memória para receber a resposta do servidor de aplicação.");
+                    body.reset();
+                    lastRequestBytes = req.body.size();
                 }
-                std::string().swap(received);
-                return false;
-            };
-            auto send = [&](const std::string& token) {
-                req.headers = {{"Accept-Encoding", "gzip"}};
-                if (req.method == "POST") {
-                    req.headers.emplace("Content-Type", "application/json");
-                    if (compress)
-                        req.headers.emplace("Content-Encoding", "gzip");
+                std::unique_ptr<BoundedInflater> inflater;
+                req.response_handler = [&](const httplib::Response& res) {
+                    if (res.get_header_value("Content-Encoding") == "gzip")
+                        inflater = std::make_unique<BoundedInflater>(limit, what);
+                    // Only a result is decoded as it comes; an error body is kept.
+                    if (stream && res.status == 200)
+                        decoder = std::make_unique<StreamDecoder>(*stream);
+                    return true;
+                };
+                std::size_t total = 0;
+                // One string past its limit is refused as it arrives, before a parser holds it.
+                std::optional<JsonStringGuard> guard;
+                req.content_receiver = [&](const char* data, std::size_t size, std::uint64_t, std::uint64_t) {
+                    try {
+                        std::string chunk;
+                        if (inflater)
+                            inflater->feed(data, size, chunk);
+                        else
+                            appendBounded(chunk, data, size, limit - std::min(limit, total), what);
+                        total += chunk.size();
+                        std::string pass;
+                        guard->feed(chunk.data(), chunk.size(), pass);
+                        if (!decoder) {
+                            appendBounded(received, pass.data(), pass.size(), limit, what);
+                            return true;
+                        }
+                        return pass.empty() || decoder->push(std::move(pass)); // false: the decoder stopped on an error
+                    } catch (const Error& e) {
+                        refused = e.text();
+                    } catch (const std::bad_alloc&) {
+                        refused = QStringLiteral("Não há memória para receber a resposta do servidor de aplicação.");
+                    }
+                    std::string().swap(received);
+                    return false;
+                };
+                auto send = [&](const std::string& token) {
+                    req.headers = {{"Accept-Encoding", "gzip"}};
+                    if (req.method == "POST") {
+                        req.headers.emplace("Content-Type", "application/json");
+                        if (compress)
+                            req.headers.emplace("Content-Encoding", "gzip");
+                    }
+                    if (!token.empty())
+                        req.headers.emplace("Authorization", "Bearer " + token);
+                    received.clear();
+                    total = 0;
+                    inflater.reset();
+                    guard.emplace(what, kMaxStringBytes);
+                    httplib::Result r = call->client.send(req);
+                    error = r.error();
+                    if (decoder)
+                        decodeError = decoder->finish();
+                    status = r ? r->status : 0;
+                    if (r && inflater && refused.isEmpty())
+                        inflater->finish();
+                };
+                std::string token = session.token;
+                if (kind == RequestKind::Call && token.empty() && session.temCredenciais()) {
+                    // Refused before for these credentials: said again, the server is not asked.
+                    if (!session.recusa.isEmpty()) {
+                        status = session.recusaStatus;
+                        received = errorBody(session.recusa);
+                        error = httplib::Error::Success;
+                        return;
+                    }
+                    const auto given = askToken(call->client, session, error, status, received);
+                    if (!given)
+                        return;
+                    token = *given;
                 }
-                if (!token.empty())
-                    req.headers.emplace("Authorization", "Bearer " + token);
-                received.clear();
-                total = 0;
-                inflater.reset();
-                guard.emplace(what, kMaxStringBytes);
-                httplib::Result r = call->client.send(req);
-                error = r.error();
-                if (decoder)
-                    decodeError = decoder->finish();
-                status = r ? r->status : 0;
-                if (r && inflater && refused.isEmpty())
-                    inflater->finish();
-            };
-            std::string token = session.token;
-            if (kind == RequestKind::Call && token.empty() && session.temCredenciais()) {
-                // Refused before for these credentials: said again, the server is not asked.
-                if (!session.recusa.isEmpty()) {
-                    status = session.recusaStatus;
-                    received = errorBody(session.recusa);
-                    error = httplib::Error::Success;
-                    throw std::nullopt;
+                send(token);
+                // A token past its time: a new one, once, and the call again.
+                if (kind == RequestKind::Call && status == 401 && session.temCredenciais() && refused.isEmpty() && !decoder) {
+                    const auto given = askToken(call->client, session, error, status, received);
+                    if (!given)
+                        return;
+                    send(*given);
                 }
-                const auto given = askToken(call->client, session, error, status, received);
-                if (!given)
-                    throw std::nullopt;
-                token = *given;
-            }
-            send(token);
-            // A token past its time: a new one, once, and the call again.
-            if (kind == RequestKind::Call && status == 401 && session.temCredenciais() && refused.isEmpty() && !decoder) {
-                const auto given = askToken(call->client, session, error, status, received);
-                if (!given)
-                    throw std::nullopt;
-                send(*given);
-            }
-        } catch (std::nullopt_t) {
-            // the outcome is already set
+            }();
         } catch (const Error& e) {
             refused = e.text();
         } catch (const std::bad_alloc&) {

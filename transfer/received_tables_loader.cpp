@@ -55,10 +55,8 @@ ReceivedTablesLoader::ReceivedTablesLoader(TdtmAtuTab& dm, bool withWriter) : dm
         return;
     auto columnsOf = [&](const QString& table) {
         QSet<QString> names;
-        Statement st(*db, QStringLiteral("SELECT upper(name) FROM pragma_table_info(:T)"));
-        st.bind(QStringLiteral("T"), table);
-        while (st.step())
-            names.insert(st.value(0, FieldKind::Text).toString());
+        for (const QString& n : db->columnNames(table))
+            names.insert(n.toUpper());
         return names;
     };
     for (const SyncSlot& s : syncSlots())

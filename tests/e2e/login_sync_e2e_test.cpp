@@ -1,6 +1,7 @@
 // The login and the headless sync against zov-appserver's demo company.
 #include "session/GeralZOV.h"
 #include "app/ZOV00010.h"
+#include "tests/e2e/login_e2e.h"
 #include "tests/support/running_server.h"
 #include "tests/support/scripted_dialogs.h"
 #include "tests/support/temp_database.h"
@@ -34,15 +35,7 @@ TEST_F(LoginE2E, AnEmptyMachineIsFilledAndTheOperatorAdmitted)
     test::RunningServer server(true);
     test::TempDatabase client;
     TfrmLogin login;
-    login.abrir();
-    login.show();
-    auto* endereco = login.findChild<QLineEdit*>(QStringLiteral("edtEndereco"));
-    QTest::keyClicks(endereco, server.address());
-    QTest::keyClicks(login.findChild<QLineEdit*>(QStringLiteral("edtFilial")), QStringLiteral("1"));
-    QTest::keyClicks(login.findChild<QLineEdit*>(QStringLiteral("edtOperador")), QStringLiteral("1"));
-    auto* senha = login.findChild<QLineEdit*>(QStringLiteral("edtSenha"));
-    QTest::keyClicks(senha, QStringLiteral("ana123"));
-    QTest::keyClick(senha, Qt::Key_Return);
+    test::entraComoAna(login, server.address());
 
     EXPECT_TRUE(dialogs().errors().isEmpty()) << dialogs().errors().join(QLatin1Char('\n')).toStdString();
     EXPECT_TRUE(login.logic().admitido());

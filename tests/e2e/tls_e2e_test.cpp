@@ -2,6 +2,7 @@
 // the operator's session.
 #include "session/GeralZOV.h"
 #include "app/ZOV00010.h"
+#include "tests/e2e/login_e2e.h"
 #include "server/certificado.h"
 #include "tests/support/running_server.h"
 #include "tests/support/scripted_dialogs.h"
@@ -131,14 +132,7 @@ TEST_F(TlsE2E, TheFirstLoginOnAnEmptyMachineDownloadsThroughTlsWithTheTypedOpera
     EsqueceSessaoServidor(); // no token but what the login gets
     test::TempDatabase client;
     TfrmLogin login;
-    login.abrir();
-    login.show();
-    QTest::keyClicks(login.findChild<QLineEdit*>(QStringLiteral("edtEndereco")), server.address());
-    QTest::keyClicks(login.findChild<QLineEdit*>(QStringLiteral("edtFilial")), QStringLiteral("1"));
-    QTest::keyClicks(login.findChild<QLineEdit*>(QStringLiteral("edtOperador")), QStringLiteral("1"));
-    auto* senha = login.findChild<QLineEdit*>(QStringLiteral("edtSenha"));
-    QTest::keyClicks(senha, QStringLiteral("ana123"));
-    QTest::keyClick(senha, Qt::Key_Return);
+    test::entraComoAna(login, server.address());
 
     EXPECT_TRUE(dialogs().errors().isEmpty()) << dialogs().errors().join(QLatin1Char('\n')).toStdString();
     EXPECT_TRUE(login.logic().admitido());
