@@ -131,23 +131,23 @@ double confirmaPedidoMs(Database& db, int vezes)
     installDialogs(std::make_unique<Sim>());
     SemTela tela;
     LancPedido pedido(db, tela);
-    pedido.inicia();
+    pedido.registro.inicia();
     std::vector<double> ms;
     for (int i = 0; i < vezes; ++i) {
-        pedido.mudaPagina(PaginaPedido::Pedidos);
-        pedido.incluir();
-        pedido.tela.cliente = cliente;
-        pedido.tela.tipoOper = tipo;
-        pedido.tela.dataEntrega = formatDate(QDate::currentDate().addDays(3));
+        pedido.registro.mudaPagina(PaginaPedido::Pedidos);
+        pedido.registro.incluir();
+        pedido.contexto.tela.cliente = cliente;
+        pedido.contexto.tela.tipoOper = tipo;
+        pedido.contexto.tela.dataEntrega = formatDate(QDate::currentDate().addDays(3));
         QElapsedTimer t;
         t.start();
-        if (!runGuarded([&] { pedido.confirmar(); })) {
+        if (!runGuarded([&] { pedido.registro.confirmar(); })) {
             std::fprintf(stderr, "Confirm failed\n");
             return -1;
         }
         ms.push_back(t.nsecsElapsed() / 1e6);
         // The first item the new order begins is dropped (Esc, answered Yes).
-        runGuarded([&] { pedido.cancelar(); });
+        runGuarded([&] { pedido.registro.cancelar(); });
     }
     std::sort(ms.begin(), ms.end());
     return ms[ms.size() / 2];
@@ -164,14 +164,14 @@ std::pair<double, double> itensMs(Database& db)
     const QString tipo = db.scalar(QStringLiteral("SELECT CDTIPOOPER FROM TIPOOPERAC WHERE IDENTRSAIDOP = 'S' ORDER BY CDTIPOOPER LIMIT 1")).toString();
     SemTela tela;
     LancPedido pedido(db, tela);
-    pedido.inicia();
-    pedido.incluir();
-    pedido.tela.cliente = cliente;
-    pedido.tela.tipoOper = tipo;
-    pedido.tela.dataEntrega = formatDate(QDate::currentDate().addDays(3));
-    if (!runGuarded([&] { pedido.confirmar(); }))
+    pedido.registro.inicia();
+    pedido.registro.incluir();
+    pedido.contexto.tela.cliente = cliente;
+    pedido.contexto.tela.tipoOper = tipo;
+    pedido.contexto.tela.dataEntrega = formatDate(QDate::currentDate().addDays(3));
+    if (!runGuarded([&] { pedido.registro.confirmar(); }))
         return {-1, -1};
-    const QString lista = pedido.qryPedido[QStringLiteral("CDPRECOBASE")].asString();
+    const QString lista = pedido.contexto.qryPedido[QStringLiteral("CDPRECOBASE")].asString();
     const QString valida = QStringLiteral("date(%1.DTINIVALIPB) <= :D AND (%1.DTFIMVALIPB IS NULL OR date(%1.DTFIMVALIPB) >= :D)");
     const QString outra = db.scalar(QStringLiteral("SELECT CDPRECOBASE FROM PRECOBASE WHERE CDPRECOBASE <> :L ORDER BY CDPRECOBASE LIMIT 1"),
                                     {{QStringLiteral("L"), lista}})
@@ -193,29 +193,29 @@ std::pair<double, double> itensMs(Database& db)
     }
     double ultimo = 0;
     for (const QString& produto : produtos) {
-        if (!pedido.itemEditando())
-            runGuarded([&] { pedido.incluirItem(); });
-        pedido.qryItemPedido[QStringLiteral("CDARVPROD")].setValue(produto);
-        pedido.qryItemPedido[QStringLiteral("QTITEMPED")].setValue(2.0);
+        if (!pedido.itens.itemEditando())
+            runGuarded([&] { pedido.itens.incluirItem(); });
+        pedido.itens.qryItemPedido[QStringLiteral("CDARVPROD")].setValue(produto);
+        pedido.itens.qryItemPedido[QStringLiteral("QTITEMPED")].setValue(2.0);
         QElapsedTimer t;
         t.start();
         if (!runGuarded([&] {
-                pedido.saiColunaItem(ColunaItem::Produto);
-                pedido.gravaItem();
+                pedido.itens.saiColunaItem(ColunaItem::Produto);
+                pedido.itens.gravaItem();
             }))
             return {-1, -1};
         ultimo = t.nsecsElapsed() / 1e6;
     }
-    pedido.tela.cdPrcBase = outra;
-    runGuarded([&] { pedido.prcBaseMudou(); }); // typing in the field puts the order into edit
+    pedido.contexto.tela.cdPrcBase = outra;
+    runGuarded([&] { pedido.pagamento.prcBaseMudou(); }); // typing in the field puts the order into edit
     QElapsedTimer t;
     t.start();
-    if (!runGuarded([&] { pedido.confirmar(); }))
+    if (!runGuarded([&] { pedido.registro.confirmar(); }))
         return {ultimo, -1};
     const double reprecifica = t.nsecsElapsed() / 1e6;
     std::printf("  an order of %d items, repriced from list %s to %s\n",
                 db.scalar(QStringLiteral("SELECT count(*) FROM ITEMPEDIDO WHERE CDFILIAL = '0001' AND NRPEDIDO = :N"),
-                          {{QStringLiteral("N"), pedido.qryPedido[QStringLiteral("NRPEDIDO")].asString()}})
+                          {{QStringLiteral("N"), pedido.contexto.qryPedido[QStringLiteral("NRPEDIDO")].asString()}})
                     .toInt(),
                 qPrintable(lista), qPrintable(outra));
     return {ultimo, reprecifica};
@@ -245,7 +245,7 @@ int main(int argc, char** argv)
     Query qryPedido(&db, QStringLiteral("qryPedido"));
     int rows = 0;
     const double open = medianMs(5, [&] {
-        abreQryPedido(qryPedido, filtro);
+        BancoPedido::abreQryPedido(qryPedido, filtro);
         rows = qryPedido.recordCount();
     });
     std::printf("  order list, default filter: %d orders\n", rows);
@@ -258,13 +258,13 @@ int main(int argc, char** argv)
                                .join(QLatin1Char('_'))
         + QLatin1Char('_');
     const double product = medianMs(5, [&] {
-        abreQryPedido(qryPedido, produtos);
+        BancoPedido::abreQryPedido(qryPedido, produtos);
         rows = qryPedido.recordCount();
     });
     std::printf("  order list, three products: %d orders\n", rows);
 
     QString next;
-    const double number = medianMs(21, [&] { next = PrxCodPed(db, QStringLiteral("0001")); });
+    const double number = medianMs(21, [&] { next = BancoPedido(db).PrxCodPed(QStringLiteral("0001")); });
     std::printf("  next number: %s\n", qPrintable(next));
 
     const double confirm = confirmaPedidoMs(db, 21);

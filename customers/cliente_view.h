@@ -2,12 +2,9 @@
 // What the customer logic needs of its window: pages, focus, command states,
 // the availability of two edits, and the dialogs it opens. The window
 // (ZOV00500) implements it; tests use a recording one.
-#include <QString>
-#include <functional>
+#include "library/vista_manutencao.h"
 
 namespace zov {
-
-class Query;
 
 enum class PaginaCliente { Grade, Formulario };
 
@@ -46,14 +43,8 @@ struct ComandosCliente {
     bool operator==(const ComandosCliente&) const = default;
 };
 
-// The generic search dialog as the address lookups use it: shows the
-// prepared, open query under the caption and returns true when a row was
-// chosen, with the query open on it.
-using PesquisaFn = std::function<bool(Query& lista, const QString& titulo)>;
-
-class ClienteView {
+class ClienteView : public VistaManutencao {
 public:
-    virtual ~ClienteView() = default;
     virtual PaginaCliente paginaAtual() const = 0;
     virtual void mostraPagina(PaginaCliente pagina) = 0;
     virtual bool temFoco(ControleCliente controle) const = 0;
@@ -66,9 +57,6 @@ public:
     virtual void habilitaRazaoSocial(bool habilitado) = 0;
     // Masks and values of the edits read again from the fields.
     virtual void atualizaControles() = 0;
-    // The record search (Procurar) on a dataset.
-    virtual void procura(Query& dataset) = 0;
-    virtual void fecha() = 0;
 };
 
 } // namespace zov

@@ -46,7 +46,7 @@ TfrmLanPedido::TfrmLanPedido(QWidget* parent) : JanelaManutencao(parent)
 
     montaMenus(menuBar, toolBar);
     QStyle* st = style();
-    auto botaoNav = [&](const char* name, QStyle::StandardPixmap icon, const QString& hint, void (LancPedido::*run)()) {
+    auto botaoNav = [&](const char* name, QStyle::StandardPixmap icon, const QString& hint, void (RegistroPedido::*run)()) {
         auto* b = new QToolButton(this);
         b->setObjectName(QString::fromLatin1(name));
         b->setIcon(st->standardIcon(icon));
@@ -54,26 +54,26 @@ TfrmLanPedido::TfrmLanPedido(QWidget* parent) : JanelaManutencao(parent)
         b->setFocusPolicy(Qt::NoFocus);
         b->setContextMenuPolicy(Qt::ActionsContextMenu);
         b->addActions(movimentos_);
-        connect(b, &QToolButton::clicked, this, [this, run] { executa([this, run] { (logic_.get()->*run)(); }); });
+        connect(b, &QToolButton::clicked, this, [this, run] { executa([this, run] { (logic_->registro.*run)(); }); });
         navegador_ << b;
         titulo->addWidget(b);
     };
-    botaoNav("nbFirst", QStyle::SP_MediaSkipBackward, QStringLiteral("Primeiro"), &LancPedido::primeiro);
-    botaoNav("nbPrior", QStyle::SP_MediaSeekBackward, QStringLiteral("Anterior"), &LancPedido::anterior);
-    botaoNav("nbNext", QStyle::SP_MediaSeekForward, QStringLiteral("Proximo"), &LancPedido::proximo);
-    botaoNav("nbLast", QStyle::SP_MediaSkipForward, QStringLiteral("Último"), &LancPedido::ultimo);
+    botaoNav("nbFirst", QStyle::SP_MediaSkipBackward, QStringLiteral("Primeiro"), &RegistroPedido::primeiro);
+    botaoNav("nbPrior", QStyle::SP_MediaSeekBackward, QStringLiteral("Anterior"), &RegistroPedido::anterior);
+    botaoNav("nbNext", QStyle::SP_MediaSeekForward, QStringLiteral("Proximo"), &RegistroPedido::proximo);
+    botaoNav("nbLast", QStyle::SP_MediaSkipForward, QStringLiteral("Último"), &RegistroPedido::ultimo);
     // The pop-up menu on the window moves through the list.
     setContextMenuPolicy(Qt::ActionsContextMenu);
 
     child_ = new ChildWindow(this, QString::fromLatin1(kScreenCode), mnuFechar);
     connect(child_, &ChildWindow::activated, this, [this] {
         if (iniciada_)
-            executa([this] { logic_->ativada(); });
+            executa([this] { logic_->registro.ativada(); });
     });
     connect(pgcPedido, &QTabWidget::currentChanged, this, [this](int index) { paginaTrocada(index); });
     resize(960, 660);
     atualizaTela();
-    logic_->atualizaComandos();
+    logic_->registro.atualizaComandos();
 }
 
 TfrmLanPedido::~TfrmLanPedido()
@@ -96,7 +96,7 @@ void TfrmLanPedido::showEvent(QShowEvent* e)
         return;
     // First activation: the session branch and, with it, the list.
     iniciada_ = true;
-    QMetaObject::invokeMethod(this, [this] { executa([this] { logic_->inicia(); }); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(this, [this] { executa([this] { logic_->registro.inicia(); }); }, Qt::QueuedConnection);
 }
 
 // ---------------------------------------------------------------- PedidoView
@@ -178,7 +178,7 @@ void TfrmLanPedido::poeTexto(QLineEdit* e, const QString& text)
 
 void TfrmLanPedido::atualizaTela()
 {
-    const TelaPedido& t = logic_->tela;
+    const TelaPedido& t = logic_->contexto.tela;
     poeTexto(static_cast<QLineEdit*>(controle(ControlePedido::Filial)), t.filial);
     poeTexto(edtNmFilial, t.nmFilial);
     lblPeriodo->setVisible(t.periodoVisivel);
@@ -231,7 +231,7 @@ void TfrmLanPedido::atualizaTela()
 void TfrmLanPedido::mostraObservacao()
 {
     // An exported order's observation, or none at all, is only read.
-    const bool leitura = logic_->observacaoSomenteLeitura() || (logic_->listaVazia() && !logic_->pedidoEditando());
+    const bool leitura = logic_->observacao.observacaoSomenteLeitura() || (logic_->contexto.listaVazia() && !logic_->contexto.pedidoEditando());
     dbrObservacao->setReadOnly(leitura);
     for (QWidget* w : obsArea_)
         w->setEnabled(!leitura);
@@ -253,7 +253,7 @@ void TfrmLanPedido::focaColunaItem(ColunaItem coluna)
         trocandoPagina_ = false;
     }
     const int col = modelItens_->columnOf(QString::fromLatin1(kCamposItem[int(coluna)]));
-    const int row = std::max(0, logic_->qryItemPedido.recNo() - 1);
+    const int row = std::max(0, logic_->itens.qryItemPedido.recNo() - 1);
     if (col >= 0 && row < modelItens_->rowCount()) {
         // Moving there is the program's own move: no column-exit checks.
         trocandoColuna_ = true;
@@ -287,7 +287,7 @@ void TfrmLanPedido::closeEvent(QCloseEvent* e)
 {
     // What is being typed is never thrown away without asking.
     bool fecha = false;
-    runGuarded([&] { fecha = logic_->podeFechar(); });
+    runGuarded([&] { fecha = logic_->registro.podeFechar(); });
     if (!fecha) {
         e->ignore();
         return;
@@ -303,7 +303,7 @@ void TfrmLanPedido::paginaTrocada(int index)
         paginas_[i]->setChecked(i == index);
     if (trocandoPagina_)
         return;
-    executa([this, index] { logic_->paginaMostrada(PaginaPedido(index)); });
+    executa([this, index] { logic_->registro.paginaMostrada(PaginaPedido(index)); });
 }
 
 bool TfrmLanPedido::eventFilter(QObject* watched, QEvent* e)
@@ -317,7 +317,7 @@ bool TfrmLanPedido::eventFilter(QObject* watched, QEvent* e)
         return QWidget::eventFilter(watched, e);
     }
     if (watched == dbgItens && e->type() == QEvent::FocusIn) {
-        executa([this] { logic_->entraGradeItens(); });
+        executa([this] { logic_->itens.entraGradeItens(); });
     } else if (watched == dbgItens && e->type() == QEvent::FocusOut) {
         // Leaving the grid (not for its own cell editor) runs the checks of the column left.
         QWidget* next = QApplication::focusWidget();
@@ -325,7 +325,7 @@ bool TfrmLanPedido::eventFilter(QObject* watched, QEvent* e)
             const ColunaItem saiu = colunaItem();
             CheckGuard guard;
             if (!guard.busy())
-                executa([this, saiu] { logic_->saiColunaItem(saiu, true); });
+                executa([this, saiu] { logic_->itens.saiColunaItem(saiu, true); });
         }
     }
     const auto it = handlers_.constFind(watched);
@@ -367,12 +367,12 @@ bool TfrmLanPedido::eventFilter(QObject* watched, QEvent* e)
 bool TfrmLanPedido::teclaGradeItens(const QKeyEvent* key)
 {
     const ColunaItem coluna = colunaItem();
-    const bool editando = logic_->itemEditando();
+    const bool editando = logic_->itens.itemEditando();
     const bool semModificador = !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
     if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && semModificador) {
         // Enter walks right to the discount value; there it ends the line.
         if (coluna >= ColunaItem::VrDesc) {
-            executa([this] { logic_->enterItem(); });
+            executa([this] { logic_->itens.enterItem(); });
             return true;
         }
         const QModelIndex atual = dbgItens->currentIndex();
@@ -388,26 +388,26 @@ bool TfrmLanPedido::teclaGradeItens(const QKeyEvent* key)
     if (key->key() == Qt::Key_F9 && coluna == ColunaItem::Produto) {
         CheckGuard guard;
         executa([this] {
-            logic_->teclaProduto(false);
-            logic_->pesquisaProduto();
+            logic_->itens.teclaProduto(false);
+            logic_->itens.pesquisaProduto();
         });
         return true;
     }
     if (key->key() == Qt::Key_Backspace && !editando) {
-        executa([this, coluna] { logic_->apagaItem(coluna); });
+        executa([this, coluna] { logic_->itens.apagaItem(coluna); });
         return true;
     }
     if (coluna == ColunaItem::Produto && editando) {
         const bool apaga = key->key() == Qt::Key_Delete;
-        executa([this, apaga] { logic_->teclaProduto(apaga); });
+        executa([this, apaga] { logic_->itens.teclaProduto(apaga); });
         if (apaga)
             return true;
     }
     if (coluna == ColunaItem::Preco && editando) {
         static const int livres[] = {Qt::Key_Tab, Qt::Key_Backtab, Qt::Key_Return, Qt::Key_Enter, Qt::Key_Left, Qt::Key_Right, Qt::Key_Up, Qt::Key_Down};
-        if (logic_->boBloqueiaPreco && std::find(std::begin(livres), std::end(livres), key->key()) == std::end(livres))
+        if (logic_->itens.precoBloqueado() && std::find(std::begin(livres), std::end(livres), key->key()) == std::end(livres))
             return true;
-        logic_->teclaPreco();
+        logic_->itens.teclaPreco();
     }
     return false;
 }

@@ -80,8 +80,8 @@ private:
     QWidget* montaItens();
     QWidget* montaObservacao();
     QLineEdit* edit(const QString& name, ControlePedido c = ControlePedido::Nenhum, bool readOnly = false);
-    QToolButton* botaoPesquisa(const QString& name, void (LancPedido::*run)());
-    void liga(QLineEdit* e, QString TelaPedido::*campo, void (LancPedido::*mudou)(), bool digitos = false);
+    QToolButton* botaoPesquisa(const QString& name, std::function<void()> run);
+    void liga(QLineEdit* e, QString TelaPedido::*campo, std::function<void()> mudou, bool digitos = false);
     // A command acts on what the open cell editor holds, never on the row without it.
     bool antesDoComando() override;
     void poeTexto(QLineEdit* e, const QString& text);
@@ -152,7 +152,7 @@ TfrmLanPedido* CriaLanctoPedido();
 
 // The generic search dialog for the window's lookups, and the order filter
 // (ZOV00100_pesquisa.cpp: the one place the window meets search/).
-PesquisaPedidoFn PesquisaPedido(QWidget* parent);
+PesquisaFn PesquisaPedido(QWidget* parent);
 bool FiltraPedidos(TFiltro& filtro, const std::function<void()>& reabre, QWidget* parent);
 void ConsultaProdutos(LancPedido& pedido, QWidget* parent);
 // The preview of an order's mirror, where it is printed or saved as a PDF

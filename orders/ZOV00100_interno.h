@@ -184,21 +184,21 @@ protected:
             if (enter) {
                 aoEnter();
             } else {
-                runGuarded([this] { logic_->teclaProduto(false); });
+                runGuarded([this] { logic_->itens.teclaProduto(false); });
                 aoPesquisar();
             }
             return true;
         }
         // The keys typed in an editor count as the grid's own (Part's key-down rules).
         if (editor && campo == QLatin1String("CDARVPROD"))
-            runGuarded([this] { logic_->teclaProduto(false); });
+            runGuarded([this] { logic_->itens.teclaProduto(false); });
         const bool digita = (key->text().size() == 1 && key->text().front().isPrint()) || key->key() == Qt::Key_Backspace || key->key() == Qt::Key_Delete;
         if (editor && campo == QLatin1String("VRPREUNITPED") && digita)
-            logic_->teclaPreco();
+            logic_->itens.teclaPreco();
         const QString text = key->text();
         if (editor && text.size() == 1 && text.front().isPrint()) {
             const QChar c = text.front();
-            if (campo == QLatin1String("VRPREUNITPED") && logic_->boBloqueiaPreco)
+            if (campo == QLatin1String("VRPREUNITPED") && logic_->itens.precoBloqueado())
                 return true;
             if ((campo == QLatin1String("VRPREUNITPED") || campo == QLatin1String("VRDESITPED") || campo == QLatin1String("PERDESC")) &&
                 (c == QLatin1Char('-') || c == QLatin1Char('+') || c == QLatin1Char('e') || c == QLatin1Char('E')))

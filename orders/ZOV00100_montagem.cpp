@@ -23,7 +23,7 @@ void TfrmLanPedido::montaMenus(QMenuBar* menuBar, QToolBar* toolBar)
     for (int i = 0; i < kPaginasPedido; ++i) {
         QAction* a = comando(QString::fromLatin1(paginas[i].first), QString::fromUtf8(paginas[i].second), {}, [this, l, i] {
             if (pgcPedido->isTabEnabled(i))
-                l->mudaPagina(PaginaPedido(i));
+                l->registro.mudaPagina(PaginaPedido(i));
         });
         a->setCheckable(true);
         paginas_ << a;
@@ -32,7 +32,7 @@ void TfrmLanPedido::montaMenus(QMenuBar* menuBar, QToolBar* toolBar)
     mnuOperacao->addActions({paginas_[0], paginas_[1], paginas_[3], paginas_[2], paginas_[4]});
     mnuOperacao->addSeparator();
     sbtImprimir = comando(QStringLiteral("sbtImprimir"), QStringLiteral("&Imprimir..."), QKeySequence(Qt::CTRL | Qt::Key_I), [this, l] {
-        if (const auto pedido = l->pedidoParaImprimir())
+        if (const auto pedido = l->registro.pedidoParaImprimir())
             ImprimePedido(DataBaseGeralPed(), pedido->cdFilial, pedido->nrPedido, this);
     });
     sbtImprimir->setEnabled(false);
@@ -46,19 +46,19 @@ void TfrmLanPedido::montaMenus(QMenuBar* menuBar, QToolBar* toolBar)
     QMenu* mnuManutencao = menuBar->addMenu(QStringLiteral("&Manutenção"));
     auto acao = [&](QAction*& a, const char* name, const QString& text, const QKeySequence& key, QStyle::StandardPixmap icon,
                     const std::function<void()>& run) { a = acaoManutencao(mnuManutencao, toolBar, name, text, key, icon, run); };
-    acao(sbtIncluir, "sbtIncluir", QStringLiteral("&Incluir"), Qt::Key_F2, QStyle::SP_FileIcon, [l] { l->incluir(); });
-    acao(sbtAlterar, "sbtAlterar", QStringLiteral("&Alterar"), Qt::Key_F3, QStyle::SP_FileDialogDetailedView, [l] { l->alterar(); });
-    acao(sbtExcluir, "sbtExcluir", QStringLiteral("&Excluir"), Qt::Key_F4, QStyle::SP_TrashIcon, [l] { l->excluir(); });
-    acao(sbtProcurar, "sbtProcurar", QStringLiteral("&Procurar"), Qt::Key_F7, QStyle::SP_FileDialogContentsView, [l] { l->procurar(); });
-    acao(sbtAtualizar, "sbtAtualizar", QStringLiteral("A&tualizar"), Qt::Key_F5, QStyle::SP_BrowserReload, [l] { l->atualizar(); });
+    acao(sbtIncluir, "sbtIncluir", QStringLiteral("&Incluir"), Qt::Key_F2, QStyle::SP_FileIcon, [l] { l->registro.incluir(); });
+    acao(sbtAlterar, "sbtAlterar", QStringLiteral("&Alterar"), Qt::Key_F3, QStyle::SP_FileDialogDetailedView, [l] { l->registro.alterar(); });
+    acao(sbtExcluir, "sbtExcluir", QStringLiteral("&Excluir"), Qt::Key_F4, QStyle::SP_TrashIcon, [l] { l->registro.excluir(); });
+    acao(sbtProcurar, "sbtProcurar", QStringLiteral("&Procurar"), Qt::Key_F7, QStyle::SP_FileDialogContentsView, [l] { l->registro.procurar(); });
+    acao(sbtAtualizar, "sbtAtualizar", QStringLiteral("A&tualizar"), Qt::Key_F5, QStyle::SP_BrowserReload, [l] { l->registro.atualizar(); });
     sbtAtualizar->setToolTip(QStringLiteral("Atualizar"));
-    acao(sbtCancelar, "sbtCancelar", QStringLiteral("&Cancelar"), Qt::Key_Escape, QStyle::SP_DialogCancelButton, [l] { l->cancelar(); });
-    acao(sbtConfirmar, "sbtConfirmar", QStringLiteral("Co&nfirmar\tCtrl+Enter"), {}, QStyle::SP_DialogApplyButton, [l] { l->confirmar(); });
+    acao(sbtCancelar, "sbtCancelar", QStringLiteral("&Cancelar"), Qt::Key_Escape, QStyle::SP_DialogCancelButton, [l] { l->registro.cancelar(); });
+    acao(sbtConfirmar, "sbtConfirmar", QStringLiteral("Co&nfirmar\tCtrl+Enter"), {}, QStyle::SP_DialogApplyButton, [l] { l->registro.confirmar(); });
     sbtConfirmar->setShortcuts(confirmShortcuts());
     sbtConfirmar->setShortcutContext(Qt::WidgetWithChildrenShortcut);
     sbtConfirmar->setIconText(QStringLiteral("Confirmar"));
     acao(sbtFiltrar, "sbtFiltrar", QStringLiteral("&Filtrar"), QKeySequence(Qt::CTRL | Qt::Key_L), QStyle::SP_FileDialogListView,
-         [l] { l->filtrar(); });
+         [l] { l->registro.filtrar(); });
     acao(sbtConsultaProd, "sbtConsultaProd", QStringLiteral("Consulta P&roduto"), QKeySequence(Qt::CTRL | Qt::Key_P), QStyle::SP_FileDialogInfoView,
          [this, l] {
              if (sbtConsultaProd->isEnabled())
@@ -75,8 +75,8 @@ void TfrmLanPedido::montaMenus(QMenuBar* menuBar, QToolBar* toolBar)
     for (QAction* a : {sbtIncluir, sbtAlterar, sbtExcluir, sbtProcurar, sbtAtualizar, sbtCancelar, sbtConfirmar, sbtFiltrar, sbtConsultaProd})
         a->setEnabled(false);
 
-    comando(QStringLiteral("actFilial"), QString(), Qt::Key_F12, [l] { l->focaFilial(); });
-    movimentos_ << navegador([l] { l->primeiro(); }, [l] { l->anterior(); }, [l] { l->proximo(); }, [l] { l->ultimo(); });
+    comando(QStringLiteral("actFilial"), QString(), Qt::Key_F12, [l] { l->registro.focaFilial(); });
+    movimentos_ << navegador([l] { l->registro.primeiro(); }, [l] { l->registro.anterior(); }, [l] { l->registro.proximo(); }, [l] { l->registro.ultimo(); });
 
     QMenu* mnuAjuda = menuBar->addMenu(QStringLiteral("Aj&uda"));
     mnuAjuda->addAction(sbtAjuda);
@@ -99,7 +99,7 @@ QLineEdit* TfrmLanPedido::edit(const QString& name, ControlePedido c, bool readO
     return e;
 }
 
-QToolButton* TfrmLanPedido::botaoPesquisa(const QString& name, void (LancPedido::*run)())
+QToolButton* TfrmLanPedido::botaoPesquisa(const QString& name, std::function<void()> run)
 {
     auto* b = new QToolButton(this);
     b->setObjectName(name);
@@ -108,18 +108,18 @@ QToolButton* TfrmLanPedido::botaoPesquisa(const QString& name, void (LancPedido:
     b->setFocusPolicy(Qt::NoFocus);
     connect(b, &QToolButton::clicked, this, [this, run] {
         CheckGuard guard; // the field the focus leaves for the dialog is not being left
-        executa([this, run] { (logic_.get()->*run)(); });
+        executa(run);
     });
     return b;
 }
 
-void TfrmLanPedido::liga(QLineEdit* e, QString TelaPedido::*campo, void (LancPedido::*mudou)(), bool digitos)
+void TfrmLanPedido::liga(QLineEdit* e, QString TelaPedido::*campo, std::function<void()> mudou, bool digitos)
 {
     campos_.insert(e, campo);
     connect(e, &QLineEdit::textEdited, this, [this, e, campo, mudou, digitos](const QString& text) {
-        logic_->tela.*campo = digitos ? semLiterais(text) : text;
+        logic_->contexto.tela.*campo = digitos ? semLiterais(text) : text;
         if (mudou)
-            executa([this, mudou] { (logic_.get()->*mudou)(); });
+            executa(mudou);
     });
 }
 
@@ -131,21 +131,21 @@ QWidget* TfrmLanPedido::montaFilial()
     QLineEdit* medFilial = edit(QStringLiteral("medFilial"), ControlePedido::Filial);
     medFilial->setMaxLength(4);
     medFilial->setMaximumWidth(medFilial->fontMetrics().horizontalAdvance(QStringLiteral("00000000")));
-    liga(medFilial, &TelaPedido::filial, &LancPedido::filialMudou);
+    liga(medFilial, &TelaPedido::filial, [this] { logic_->registro.filialMudou(); });
     edtNmFilial = edit(QStringLiteral("edtNmFilial"), ControlePedido::Nenhum, true);
     LancPedido* l = logic_.get();
-    handlers_[medFilial] = {[l] { l->entraFilial(); },
+    handlers_[medFilial] = {[l] { l->registro.entraFilial(); },
                             [this, l] {
-                                l->saiFilial();
+                                l->registro.saiFilial();
                                 // Leaving the whole branch area opens the filter for the branch.
                                 QWidget* next = QApplication::focusWidget();
                                 if (!next || !grpFilial->isAncestorOf(next))
-                                    l->saiAreaFilial();
+                                    l->registro.saiAreaFilial();
                             },
-                            [l] { l->pesquisaFilial(); }, nullptr};
+                            [l] { l->registro.pesquisaFilial(); }, nullptr};
     h->addWidget(rotulo(QStringLiteral("Filial"), medFilial, grpFilial));
     h->addWidget(medFilial);
-    h->addWidget(botaoPesquisa(QStringLiteral("btnFilial"), &LancPedido::pesquisaFilial));
+    h->addWidget(botaoPesquisa(QStringLiteral("btnFilial"), [this] { logic_->registro.pesquisaFilial(); }));
     h->addWidget(edtNmFilial, 1);
     lblPeriodo = new QLabel(grpFilial);
     lblPeriodo->setObjectName(QStringLiteral("lblPeriodo"));
@@ -160,7 +160,7 @@ QWidget* TfrmLanPedido::montaLista()
     dbgPedido = new QTableView(page);
     dbgPedido->setObjectName(QStringLiteral("dbgPedido"));
     dbgPedido->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    modelPedido_ = std::make_unique<DatasetModel>(logic_->qryPedido);
+    modelPedido_ = std::make_unique<DatasetModel>(logic_->contexto.qryPedido);
     bindGrid(dbgPedido, modelPedido_.get());
     dbgPedido->setItemDelegate(new PedidoGradeDelegate(modelPedido_.get(), dbgPedido));
     sizeColumnsToFields(dbgPedido, modelPedido_.get());
@@ -169,7 +169,7 @@ QWidget* TfrmLanPedido::montaLista()
     controles_.insert(int(ControlePedido::GradePedidos), dbgPedido);
     connect(dbgPedido, &QTableView::doubleClicked, this, [this] {
         if (pgcPedido->isTabEnabled(kPagina(PaginaPedido::DadosGerais)))
-            executa([this] { logic_->mudaPagina(PaginaPedido::DadosGerais); });
+            executa([this] { logic_->registro.mudaPagina(PaginaPedido::DadosGerais); });
     });
     v->addWidget(dbgPedido);
     return page;
@@ -183,32 +183,32 @@ QWidget* TfrmLanPedido::montaDadosGerais()
     edtNrPedido = edit(QStringLiteral("edtNrPedido"), ControlePedido::Nenhum, true);
     QLineEdit* medDataPedido = edit(QStringLiteral("medDataPedido"), ControlePedido::DataPedido);
     medDataPedido->setInputMask(QStringLiteral("99/99/9999;_"));
-    liga(medDataPedido, &TelaPedido::dataPedido, &LancPedido::dataPedidoMudou);
-    handlers_[medDataPedido] = {nullptr, [l] { l->saiDataPedido(); }, nullptr,
+    liga(medDataPedido, &TelaPedido::dataPedido, [this] { logic_->cabecalho.dataPedidoMudou(); });
+    handlers_[medDataPedido] = {nullptr, [l] { l->cabecalho.saiDataPedido(); }, nullptr,
                                 [this] { controle(ControlePedido::Cliente)->setFocus(Qt::TabFocusReason); }};
     QLineEdit* medCliente = edit(QStringLiteral("medCliente"), ControlePedido::Cliente);
     medCliente->setMinimumWidth(medCliente->fontMetrics().horizontalAdvance(QStringLiteral("00.000.000/0000-000")) + 12);
-    liga(medCliente, &TelaPedido::cliente, &LancPedido::clienteMudou, true);
+    liga(medCliente, &TelaPedido::cliente, [this] { logic_->cabecalho.clienteMudou(); }, true);
     handlers_[medCliente] = {[this, l] {
-                                 l->entraCliente();
+                                 l->cabecalho.entraCliente();
                                  atualizaTela();
                              },
-                             [l] { l->saiCliente(); }, [l] { l->pesquisaCliente(); }, nullptr};
+                             [l] { l->cabecalho.saiCliente(); }, [l] { l->cabecalho.pesquisaCliente(); }, nullptr};
     edtNmCliente = edit(QStringLiteral("edtNmCliente"), ControlePedido::Nenhum, true);
     QLineEdit* edtVendedor = edit(QStringLiteral("edtVendedor"), ControlePedido::Vendedor, true);
     edtNmVendedor = edit(QStringLiteral("edtNmVendedor"), ControlePedido::Nenhum, true);
     QLineEdit* edtTipoOper = edit(QStringLiteral("edtTipoOper"), ControlePedido::TipoOper);
     edtTipoOper->setMaxLength(2);
-    liga(edtTipoOper, &TelaPedido::tipoOper, &LancPedido::tipoOperMudou);
-    handlers_[edtTipoOper] = {nullptr, [l] { l->saiTipoOper(); }, [l] { l->pesquisaTipoOper(); }, [] {}};
+    liga(edtTipoOper, &TelaPedido::tipoOper, [this] { logic_->cabecalho.tipoOperMudou(); });
+    handlers_[edtTipoOper] = {nullptr, [l] { l->cabecalho.saiTipoOper(); }, [l] { l->cabecalho.pesquisaTipoOper(); }, [] {}};
     edtNmTipoOper = edit(QStringLiteral("edtNmTipoOper"), ControlePedido::Nenhum, true);
     QLineEdit* medDataEntrega = edit(QStringLiteral("medDataEntrega"), ControlePedido::DataEntrega);
     medDataEntrega->setInputMask(QStringLiteral("99/99/9999;_"));
-    liga(medDataEntrega, &TelaPedido::dataEntrega, &LancPedido::dataEntregaMudou);
-    handlers_[medDataEntrega] = {nullptr, [l] { l->saiDataEntrega(); }, nullptr, nullptr};
+    liga(medDataEntrega, &TelaPedido::dataEntrega, [this] { logic_->cabecalho.dataEntregaMudou(); });
+    handlers_[medDataEntrega] = {nullptr, [l] { l->cabecalho.saiDataEntrega(); }, nullptr, nullptr};
 
-    QToolButton* btnCliente = botaoPesquisa(QStringLiteral("btnCliente"), &LancPedido::pesquisaCliente);
-    QToolButton* btnTipoOper = botaoPesquisa(QStringLiteral("btnTipoOper"), &LancPedido::pesquisaTipoOper);
+    QToolButton* btnCliente = botaoPesquisa(QStringLiteral("btnCliente"), [this] { logic_->cabecalho.pesquisaCliente(); });
+    QToolButton* btnTipoOper = botaoPesquisa(QStringLiteral("btnTipoOper"), [this] { logic_->cabecalho.pesquisaTipoOper(); });
     int row = 0;
     g->addWidget(rotulo(QStringLiteral("Número"), edtNrPedido, page), row, 0);
     g->addWidget(edtNrPedido, row, 1);
@@ -241,7 +241,7 @@ QWidget* TfrmLanPedido::montaDadosGerais()
         hp->addWidget(r);
         prioridades_.insert(int(prio), r);
         const Prioridade p = prio;
-        connect(r, &QRadioButton::clicked, this, [this, l, p] { executa([l, p] { l->prioridadeClicada(p); }); });
+        connect(r, &QRadioButton::clicked, this, [this, l, p] { executa([l, p] { l->cabecalho.prioridadeClicada(p); }); });
     }
     controles_.insert(int(ControlePedido::Prioridade), prioridades_.value(int(Prioridade::Normal)));
     g->addWidget(grpPrioridade, row++, 0, 1, 5);
@@ -267,11 +267,11 @@ QWidget* TfrmLanPedido::montaModalidade()
     auto* gm = new QGridLayout(grpMod);
     QLineEdit* edtCdModPgto = edit(QStringLiteral("edtCdModPgto"), ControlePedido::CdModPgto);
     edtCdModPgto->setMaxLength(5);
-    liga(edtCdModPgto, &TelaPedido::cdModPgto, &LancPedido::cdModPgtoMudou);
-    handlers_[edtCdModPgto] = {nullptr, [l] { l->saiCdModPgto(); }, [l] { l->pesquisaModPgto(); },
+    liga(edtCdModPgto, &TelaPedido::cdModPgto, [this] { logic_->pagamento.cdModPgtoMudou(); });
+    handlers_[edtCdModPgto] = {nullptr, [l] { l->pagamento.saiCdModPgto(); }, [l] { l->pagamento.pesquisaModPgto(); },
                                [this] { controle(ControlePedido::PrcBase)->setFocus(Qt::TabFocusReason); }};
     edtDsModPgto = edit(QStringLiteral("edtDsModPgto"), ControlePedido::Nenhum, true);
-    QToolButton* btnModPgto = botaoPesquisa(QStringLiteral("btnModPgto"), &LancPedido::pesquisaModPgto);
+    QToolButton* btnModPgto = botaoPesquisa(QStringLiteral("btnModPgto"), [this] { logic_->pagamento.pesquisaModPgto(); });
     gm->addWidget(edtCdModPgto, 0, 0);
     gm->addWidget(btnModPgto, 0, 1);
     gm->addWidget(edtDsModPgto, 0, 2);
@@ -282,11 +282,11 @@ QWidget* TfrmLanPedido::montaModalidade()
     auto* gp = new QGridLayout(grpPrc);
     QLineEdit* edtPrcBase = edit(QStringLiteral("edtPrcBase"), ControlePedido::PrcBase);
     edtPrcBase->setMaxLength(2);
-    liga(edtPrcBase, &TelaPedido::cdPrcBase, &LancPedido::prcBaseMudou);
-    handlers_[edtPrcBase] = {nullptr, [l] { l->saiPrcBase(); }, [l] { l->pesquisaPrcBase(); },
+    liga(edtPrcBase, &TelaPedido::cdPrcBase, [this] { logic_->pagamento.prcBaseMudou(); });
+    handlers_[edtPrcBase] = {nullptr, [l] { l->pagamento.saiPrcBase(); }, [l] { l->pagamento.pesquisaPrcBase(); },
                              [this] { controle(ControlePedido::CdModPgto)->setFocus(Qt::TabFocusReason); }};
     edtDsPrcBase = edit(QStringLiteral("edtDsPrcBase"), ControlePedido::Nenhum, true);
-    QToolButton* btnPrcBase = botaoPesquisa(QStringLiteral("btnPrcBase"), &LancPedido::pesquisaPrcBase);
+    QToolButton* btnPrcBase = botaoPesquisa(QStringLiteral("btnPrcBase"), [this] { logic_->pagamento.pesquisaPrcBase(); });
     gp->addWidget(edtPrcBase, 0, 0);
     gp->addWidget(btnPrcBase, 0, 1);
     gp->addWidget(edtDsPrcBase, 0, 2);
@@ -310,8 +310,8 @@ QWidget* TfrmLanPedido::montaModalidade()
     QLineEdit* edtDiaFixo = edit(QStringLiteral("edtDiaFixo"), ControlePedido::DiaFixo);
     edtDiaFixo->setEnabled(false);
     edtDiaFixo->setMaximumWidth(edtDiaFixo->fontMetrics().horizontalAdvance(QStringLiteral("00000")));
-    liga(edtDiaFixo, &TelaPedido::diaFixo, &LancPedido::diaFixoMudou, true);
-    handlers_[edtDiaFixo] = {nullptr, [l] { l->saiDiaFixo(); }, nullptr, nullptr};
+    liga(edtDiaFixo, &TelaPedido::diaFixo, [this] { logic_->pagamento.diaFixoMudou(); }, true);
+    handlers_[edtDiaFixo] = {nullptr, [l] { l->pagamento.saiDiaFixo(); }, nullptr, nullptr};
     lblCom = new QLabel(QStringLiteral("com"), grpForma);
     edtParcelas = edit(QStringLiteral("edtParcelas"), ControlePedido::Nenhum, true);
     edtParcelas->setEnabled(false);
@@ -353,7 +353,7 @@ QWidget* TfrmLanPedido::montaItens()
     dbgItens->setSelectionBehavior(QAbstractItemView::SelectItems);
     dbgItens->setSelectionMode(QAbstractItemView::SingleSelection);
     dbgItens->setTabKeyNavigation(true);
-    Query& itens = logic_->qryItemPedido;
+    Query& itens = logic_->itens.qryItemPedido;
     modelItens_ = std::make_unique<ItemModel>(itens);
     modelItens_->setEditable(true);
     bindGrid(dbgItens, modelItens_.get());
@@ -364,7 +364,7 @@ QWidget* TfrmLanPedido::montaItens()
     };
     delegate->aoPesquisar = [this] {
         CheckGuard guard;
-        executa([this] { logic_->pesquisaProduto(); });
+        executa([this] { logic_->itens.pesquisaProduto(); });
     };
     dbgItens->setItemDelegate(delegate);
     sizeColumnsToFields(dbgItens, modelItens_.get());
@@ -389,7 +389,7 @@ QWidget* TfrmLanPedido::montaItens()
         const ColunaItem saiu = colunaDoCampo(modelItens_->fieldAt(before.column()).fieldName());
         CheckGuard guard;
         if (!guard.busy())
-            executa([this, saiu] { logic_->saiColunaItem(saiu); });
+            executa([this, saiu] { logic_->itens.saiColunaItem(saiu); });
     });
     v->addWidget(dbgItens, 1);
 
@@ -414,7 +414,7 @@ QWidget* TfrmLanPedido::montaObservacao()
     auto* v = new QVBoxLayout(page);
     dbrObservacao = new QTextEdit(page);
     dbrObservacao->setObjectName(QStringLiteral("dbrObservacao"));
-    dbrObservacao->setDocument(&logic_->docObservacao);
+    dbrObservacao->setDocument(&logic_->observacao.docObservacao);
     dbrObservacao->setAcceptRichText(true);
     controles_.insert(int(ControlePedido::Observacao), dbrObservacao);
 
@@ -489,15 +489,15 @@ QWidget* TfrmLanPedido::montaObservacao()
     LancPedido* l = logic_.get();
     QAction* deArquivo = menu->addAction(QStringLiteral("Importar de Arquivo..."));
     deArquivo->setObjectName(QStringLiteral("mnuImportaArquivo"));
-    connect(deArquivo, &QAction::triggered, this, [this, l] { executa([l] { l->importaArquivo(); }); });
+    connect(deArquivo, &QAction::triggered, this, [this, l] { executa([l] { l->observacao.importaArquivo(); }); });
     QAction* dePedido = menu->addAction(QStringLiteral("De outro Pedido..."));
     dePedido->setObjectName(QStringLiteral("mnuImportaPedido"));
-    connect(dePedido, &QAction::triggered, this, [this, l] { executa([l] { l->importaDeOutroPedido(); }); });
+    connect(dePedido, &QAction::triggered, this, [this, l] { executa([l] { l->observacao.importaDeOutroPedido(); }); });
     btnImportar->setMenu(menu);
     auto* btnSalvar = new QToolButton(page);
     btnSalvar->setObjectName(QStringLiteral("btnSalvar"));
     btnSalvar->setText(QStringLiteral("Salvar"));
-    connect(btnSalvar, &QToolButton::clicked, this, [this, l] { executa([l] { l->salvaArquivo(); }); });
+    connect(btnSalvar, &QToolButton::clicked, this, [this, l] { executa([l] { l->observacao.salvaArquivo(); }); });
     botoes->addWidget(btnImportar);
     botoes->addWidget(btnSalvar);
     botoes->addStretch(1);

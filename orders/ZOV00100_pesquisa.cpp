@@ -8,7 +8,7 @@
 
 namespace zov {
 
-PesquisaPedidoFn PesquisaPedido(QWidget*)
+PesquisaFn PesquisaPedido(QWidget*)
 {
     return [](Query& lista, const QString& titulo) { return PesquisarZOV(lista, titulo, false, true); };
 }
@@ -20,7 +20,7 @@ bool FiltraPedidos(TFiltro& filtro, const std::function<void()>& reabre, QWidget
 
 void ConsultaProdutos(LancPedido& pedido, QWidget* parent)
 {
-    const ParametrosConsulta p = pedido.parametrosConsulta();
+    const ParametrosConsulta p = pedido.itens.parametrosConsulta();
     ConsultaProdEst(DataBaseGeralPed(), p, parent);
 }
 

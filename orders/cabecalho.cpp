@@ -23,14 +23,36 @@ QString entreAspas(const QString& text) { return QLatin1Char('\'') + text + QLat
 
 } // namespace
 
+CabecalhoPedido::CabecalhoPedido(ContextoPedido& ctx) : ctx_(ctx) { ctx_.cabecalho = this; }
+
+void CabecalhoPedido::lembraValores()
+{
+    stIns = ctx_.valor("NRINSJURCLIE");
+    stVend = ctx_.valor("CDVENDEDOR");
+    stNrInsJurClie = stIns;
+    stNmFantClie = ctx_.valor("NMFANTCLIE");
+    stCdVendedor = stVend;
+    stNmFanVen = ctx_.valor("NMFANVEN");
+}
+
+void CabecalhoPedido::esqueceValores()
+{
+    stIns.clear();
+    stVend.clear();
+    stNrInsJurClie.clear();
+    stNmFantClie.clear();
+    stCdVendedor.clear();
+    stNmFanVen.clear();
+}
+
 // ---------------------------------------------------------------- customer
 
-void LancPedido::Vd_Cliente(bool boTestaVazio)
+void CabecalhoPedido::Vd_Cliente(bool boTestaVazio)
 {
-    if (!pedidoEditando())
+    if (!ctx_.pedidoEditando())
         return;
     try {
-        QString numero = tela.cliente.trimmed();
+        QString numero = ctx_.tela.cliente.trimmed();
         QString kind;
         if (!numero.isEmpty()) {
             numero = QStringLiteral("C") + numero;
@@ -38,15 +60,15 @@ void LancPedido::Vd_Cliente(bool boTestaVazio)
         }
         const bool mudou = numero != stIns;
         stIns = numero;
-        poe("CDCLIENTE", QVariant());
+        ctx_.poe("CDCLIENTE", QVariant());
         if (numero.isEmpty()) {
             if (boTestaVazio)
-                falhaCabecalho(ControlePedido::Cliente, msg("CLIE_NULO"));
+                falhaCabecalho(ControlePedido::Cliente, ctx_.msg("CLIE_NULO"));
             return;
         }
-        tela.cliente = numero;
-        tela.mascaraCliente = PictPess(kind);
-        Statement st(db_, QStringLiteral(
+        ctx_.tela.cliente = numero;
+        ctx_.tela.mascaraCliente = PictPess(kind);
+        Statement st(ctx_.db, QStringLiteral(
                               "SELECT CL.IDTPIJURCLIE, CL.NRINSJURCLIE, CL.CDCLIENTE, CL.NMFANTCLIE, CL.NMRAZSOCCLIE, CL.CDMODPGTO, "
                               "MP.DSMODPGTO, CL.VRPEMAXDESCL, CL.IDCLIEATIV FROM CLIENTE CL LEFT JOIN MODPGTO MP ON MP.CDMODPGTO = CL.CDMODPGTO "
                               "WHERE ((CL.CDCLIENTE = :P_CDCLIENTE) OR (CL.NRINSJURCLIE = :P_NRINSJURCLIE) AND (CL.IDTPIJURCLIE = :P_IDTPIJURCLIE))"));
@@ -54,39 +76,39 @@ void LancPedido::Vd_Cliente(bool boTestaVazio)
         st.bind(QStringLiteral("P_NRINSJURCLIE"), numero);
         st.bind(QStringLiteral("P_IDTPIJURCLIE"), kind);
         if (!st.step()) {
-            tela.nmCliente.clear();
-            falhaCabecalho(ControlePedido::Cliente, msg("CLIE_NAO_CAD"));
+            ctx_.tela.nmCliente.clear();
+            falhaCabecalho(ControlePedido::Cliente, ctx_.msg("CLIE_NAO_CAD"));
         }
         const QString cdCliente = st.rawValue(2).toString();
         const QString nmFant = st.rawValue(3).toString();
         const QString cdModCli = st.rawValue(5).toString();
         const QString dsModCli = st.rawValue(6).toString();
         if (st.rawValue(8).toString() == QLatin1String("N"))
-            falhaCabecalho(ControlePedido::Cliente, msg("CLIE_INAT"));
-        if (qryPedido.state() == DataSetState::Insert && !boTestaVazio) {
-            const QVariant aberto = db_.scalar(QStringLiteral("SELECT MAX(NRPEDIDO) NRPEDIDO FROM PEDIDO WHERE (CDFILIAL = :P_CDFILIAL ) AND "
+            falhaCabecalho(ControlePedido::Cliente, ctx_.msg("CLIE_INAT"));
+        if (ctx_.qryPedido.state() == DataSetState::Insert && !boTestaVazio) {
+            const QVariant aberto = ctx_.db.scalar(QStringLiteral("SELECT MAX(NRPEDIDO) NRPEDIDO FROM PEDIDO WHERE (CDFILIAL = :P_CDFILIAL ) AND "
                                                               "(CDCLIENTE = :P_CDCLIENTE) AND (IDSITPEDIDO IN ('1','2'))"),
-                                               {{QStringLiteral("P_CDFILIAL"), valor("CDFILIAL")}, {QStringLiteral("P_CDCLIENTE"), cdCliente}});
+                                               {{QStringLiteral("P_CDFILIAL"), ctx_.valor("CDFILIAL")}, {QStringLiteral("P_CDCLIENTE"), cdCliente}});
             if (!aberto.isNull() && !aberto.toString().isEmpty() &&
-                !dialogs().confirm(msg("DesCont").replace(QStringLiteral("%s"), aberto.toString()))) {
-                cancelaPedido();
+                !dialogs().confirm(ctx_.msg("DesCont").replace(QStringLiteral("%s"), aberto.toString()))) {
+                ctx_.registro->cancelaPedido();
                 throw Abort{};
             }
         }
-        poe("CDCLIENTE", cdCliente);
-        poe("NMFANTCLIE", nmFant);
-        poe("IDTPIJURCLIE", kind);
-        poe("NRINSJURCLIE", numero);
-        tela.nmCliente = nmFant;
-        if (boTestaVazio && !valor("CDMODPGTO").isEmpty()) {
-            view_.atualizaTela();
+        ctx_.poe("CDCLIENTE", cdCliente);
+        ctx_.poe("NMFANTCLIE", nmFant);
+        ctx_.poe("IDTPIJURCLIE", kind);
+        ctx_.poe("NRINSJURCLIE", numero);
+        ctx_.tela.nmCliente = nmFant;
+        if (boTestaVazio && !ctx_.valor("CDMODPGTO").isEmpty()) {
+            ctx_.view.atualizaTela();
             return;
         }
         if (mudou) {
             const std::optional<PropostaPrcBase> proposta =
-                propostaPrcBase(db_, ParametrosPrcBase{cdCliente, valor("CDVENDEDOR"), {}, {}, {}});
-            const QString modPedido = valor("CDMODPGTO");
-            const QString prcPedido = valor("CDPRECOBASE");
+                propostaPrcBase(ctx_.db, ParametrosPrcBase{cdCliente, ctx_.valor("CDVENDEDOR"), {}, {}, {}});
+            const QString modPedido = ctx_.valor("CDMODPGTO");
+            const QString prcPedido = ctx_.valor("CDPRECOBASE");
             const bool mudaMod = !cdModCli.isEmpty() && !modPedido.isEmpty() && modPedido != cdModCli;
             QString pergunta;
             if (mudaMod && proposta && proposta->cdPrecoBase != prcPedido)
@@ -97,62 +119,62 @@ void LancPedido::Vd_Cliente(bool boTestaVazio)
                 pergunta = QStringLiteral("Alt_PrcBase");
             if (!pergunta.isEmpty() && !dialogs().confirm(msgLancPedido().Msg(pergunta))) {
                 // The customer accepted before comes back.
-                tela.cliente = stNrInsJurClie;
-                tela.nmCliente = stNmFantClie;
+                ctx_.tela.cliente = stNrInsJurClie;
+                ctx_.tela.nmCliente = stNmFantClie;
                 stIns = stNrInsJurClie;
-                view_.atualizaTela();
+                ctx_.view.atualizaTela();
                 throw Abort{};
             }
             if (proposta) {
-                poe("CDPRECOBASE", proposta->cdPrecoBase);
-                poe("DSPRECOBASE", proposta->dsPrecoBase);
-                tela.cdPrcBase = proposta->cdPrecoBase;
-                tela.dsPrcBase = proposta->dsPrecoBase;
+                ctx_.poe("CDPRECOBASE", proposta->cdPrecoBase);
+                ctx_.poe("DSPRECOBASE", proposta->dsPrecoBase);
+                ctx_.tela.cdPrcBase = proposta->cdPrecoBase;
+                ctx_.tela.dsPrcBase = proposta->dsPrecoBase;
             }
         }
         stNrInsJurClie = numero;
         stNmFantClie = nmFant;
         if (mudou) {
-            poe("CDMODPGTO", cdModCli.isEmpty() ? QVariant() : QVariant(cdModCli));
-            poe("DSMODPGTO", dsModCli.isEmpty() ? QVariant() : QVariant(dsModCli));
-            tela.cdModPgto = cdModCli;
-            tela.dsModPgto = dsModCli;
-            abreModPgto(cdModCli);
+            ctx_.poe("CDMODPGTO", cdModCli.isEmpty() ? QVariant() : QVariant(cdModCli));
+            ctx_.poe("DSMODPGTO", dsModCli.isEmpty() ? QVariant() : QVariant(dsModCli));
+            ctx_.tela.cdModPgto = cdModCli;
+            ctx_.tela.dsModPgto = dsModCli;
+            ctx_.pagamento->abreModPgto(cdModCli);
         }
-        view_.atualizaTela();
+        ctx_.view.atualizaTela();
     } catch (const Error& e) {
         // A registration that is no number of any kind.
         falhaCabecalho(ControlePedido::Cliente, e.text());
     }
 }
 
-void LancPedido::entraCliente()
+void CabecalhoPedido::entraCliente()
 {
     // Any kind may be typed: digits, and letters for an alphanumeric CNPJ.
-    tela.mascaraCliente = PictPess(QString());
+    ctx_.tela.mascaraCliente = PictPess(QString());
 }
 
-void LancPedido::clienteMudou()
+void CabecalhoPedido::clienteMudou()
 {
-    if (qryPedido.state() == DataSetState::Browse)
-        editaPedido();
-    if (pedidoEditando())
-        tela.nmCliente.clear();
+    if (ctx_.qryPedido.state() == DataSetState::Browse)
+        ctx_.registro->editaPedido();
+    if (ctx_.pedidoEditando())
+        ctx_.tela.nmCliente.clear();
 }
 
-void LancPedido::saiCliente()
+void CabecalhoPedido::saiCliente()
 {
-    if (!pedidoEditando())
+    if (!ctx_.pedidoEditando())
         return;
-    tela.mascaraCliente = PictPess(valor("IDTPIJURCLIE"));
+    ctx_.tela.mascaraCliente = PictPess(ctx_.valor("IDTPIJURCLIE"));
     Vd_Cliente(false);
 }
 
-void LancPedido::pesquisaCliente()
+void CabecalhoPedido::pesquisaCliente()
 {
-    if (!pesquisa_ || valor("IDSITPEDIDO") == QLatin1String("7"))
+    if (!ctx_.pesquisa || ctx_.valor("IDSITPEDIDO") == QLatin1String("7"))
         return;
-    preparaLista(QStringLiteral(
+    ctx_.preparaLista(QStringLiteral(
         "SELECT C.CDCLIENTE, C.IDTPIJURCLIE, C.NRINSJURCLIE, C.NMFANTCLIE, C.NMRAZSOCCLIE, C.CDVENDEDOR, V.IDTPIJURVEN, V.NMFANVEN, "
         "V.VRPECOMVEN, P.NMPAIS, M.SGESTADO, M.NMMUNICIPIO, E.DSENDECLIE FROM CLIENTE C "
         "LEFT JOIN VENDEDOR V ON V.CDVENDEDOR = C.CDVENDEDOR "
@@ -161,212 +183,212 @@ void LancPedido::pesquisaCliente()
         "JOIN PAIS P ON P.CDPAIS = M.CDPAIS "
         "WHERE C.IDCLIEATIV = 'S' ORDER BY NRINSJURCLIE"));
     for (const char* hidden : {"CDCLIENTE", "IDTPIJURCLIE", "CDVENDEDOR", "IDTPIJURVEN", "NMFANVEN", "VRPECOMVEN"})
-        qryLista.defineField(QString::fromLatin1(hidden)).visible = false;
+        ctx_.qryLista.defineField(QString::fromLatin1(hidden)).visible = false;
     const std::pair<const char*, const char*> rotulos[] = {{"NRINSJURCLIE", "Nr. Inscrição"}, {"NMFANTCLIE", "Nome"},
                                                            {"NMRAZSOCCLIE", "Razão Social"},  {"DSENDECLIE", "Endereço"},
                                                            {"NMMUNICIPIO", "Município"},      {"SGESTADO", "Estado"},
                                                            {"NMPAIS", "País"}};
     for (const auto& [field, label] : rotulos)
-        qryLista.defineField(QString::fromLatin1(field)).displayLabel = QString::fromUtf8(label);
-    qryLista.open();
-    if (pesquisa_(qryLista, QStringLiteral("Cliente"))) {
-        if (qryPedido.state() == DataSetState::Browse && !editaPedido()) {
-            qryLista.close();
+        ctx_.qryLista.defineField(QString::fromLatin1(field)).displayLabel = QString::fromUtf8(label);
+    ctx_.qryLista.open();
+    if (ctx_.pesquisa(ctx_.qryLista, QStringLiteral("Cliente"))) {
+        if (ctx_.qryPedido.state() == DataSetState::Browse && !ctx_.registro->editaPedido()) {
+            ctx_.qryLista.close();
             return;
         }
-        if (pedidoEditando()) {
-            const QString kind = qryLista[QStringLiteral("IDTPIJURCLIE")].asString();
-            poe("CDCLIENTE", qryLista[QStringLiteral("CDCLIENTE")].value());
-            poe("NRINSJURCLIE", qryLista[QStringLiteral("NRINSJURCLIE")].value());
-            poe("IDTPIJURCLIE", kind);
-            poe("NMFANTCLIE", qryLista[QStringLiteral("NMFANTCLIE")].value());
-            tela.cliente = qryLista[QStringLiteral("NRINSJURCLIE")].asString();
-            tela.nmCliente = qryLista[QStringLiteral("NMFANTCLIE")].asString();
-            tela.mascaraCliente = PictPess(kind);
+        if (ctx_.pedidoEditando()) {
+            const QString kind = ctx_.qryLista[QStringLiteral("IDTPIJURCLIE")].asString();
+            ctx_.poe("CDCLIENTE", ctx_.qryLista[QStringLiteral("CDCLIENTE")].value());
+            ctx_.poe("NRINSJURCLIE", ctx_.qryLista[QStringLiteral("NRINSJURCLIE")].value());
+            ctx_.poe("IDTPIJURCLIE", kind);
+            ctx_.poe("NMFANTCLIE", ctx_.qryLista[QStringLiteral("NMFANTCLIE")].value());
+            ctx_.tela.cliente = ctx_.qryLista[QStringLiteral("NRINSJURCLIE")].asString();
+            ctx_.tela.nmCliente = ctx_.qryLista[QStringLiteral("NMFANTCLIE")].asString();
+            ctx_.tela.mascaraCliente = PictPess(kind);
         }
     }
-    qryLista.close();
-    view_.atualizaTela();
-    view_.foca(ControlePedido::Cliente);
+    ctx_.qryLista.close();
+    ctx_.view.atualizaTela();
+    ctx_.view.foca(ControlePedido::Cliente);
 }
 
 // ---------------------------------------------------------------- salesperson
 
-void LancPedido::Vd_Vendedor(bool boTestaVazio)
+void CabecalhoPedido::Vd_Vendedor(bool boTestaVazio)
 {
-    if (!pedidoEditando())
+    if (!ctx_.pedidoEditando())
         return;
-    const QString codigo = Ajusta(tela.vendedor, 4);
+    const QString codigo = Ajusta(ctx_.tela.vendedor, 4);
     const bool mudou = codigo != stVend;
     stVend = codigo;
-    poe("CDVENDEDOR", codigo.isEmpty() ? QVariant() : QVariant(codigo));
-    tela.vendedor = codigo;
+    ctx_.poe("CDVENDEDOR", codigo.isEmpty() ? QVariant() : QVariant(codigo));
+    ctx_.tela.vendedor = codigo;
     if (codigo.isEmpty()) {
         if (boTestaVazio)
-            falhaCabecalho(ControlePedido::Vendedor, msg("Cod_Inf"));
+            falhaCabecalho(ControlePedido::Vendedor, ctx_.msg("Cod_Inf"));
         return;
     }
-    Statement st(db_, QStringLiteral("SELECT CDVENDEDOR, NMFANVEN, VRPECOMVEN, VRPEMAXDESVE FROM VENDEDOR WHERE CDVENDEDOR = :P_CDVENDEDOR"));
+    Statement st(ctx_.db, QStringLiteral("SELECT CDVENDEDOR, NMFANVEN, VRPECOMVEN, VRPEMAXDESVE FROM VENDEDOR WHERE CDVENDEDOR = :P_CDVENDEDOR"));
     st.bind(QStringLiteral("P_CDVENDEDOR"), codigo);
     if (!st.step())
-        falhaCabecalho(ControlePedido::Vendedor, msg("VEN_NAO_CAD"));
-    tela.nmVendedor = st.rawValue(1).toString();
-    poe("NMFANVEN", tela.nmVendedor);
-    if (boTestaVazio && !valor("CDPRECOBASE").isEmpty()) {
-        view_.atualizaTela();
+        falhaCabecalho(ControlePedido::Vendedor, ctx_.msg("VEN_NAO_CAD"));
+    ctx_.tela.nmVendedor = st.rawValue(1).toString();
+    ctx_.poe("NMFANVEN", ctx_.tela.nmVendedor);
+    if (boTestaVazio && !ctx_.valor("CDPRECOBASE").isEmpty()) {
+        ctx_.view.atualizaTela();
         return;
     }
     if (mudou) {
-        const QString cliente = valor("CDCLIENTE");
-        const bool semListas = db_.scalar(QStringLiteral("SELECT COUNT(*) CONTADOR FROM PRECOBASECLI WHERE CDCLIENTE = :P_CDCLIENTE"),
+        const QString cliente = ctx_.valor("CDCLIENTE");
+        const bool semListas = ctx_.db.scalar(QStringLiteral("SELECT COUNT(*) CONTADOR FROM PRECOBASECLI WHERE CDCLIENTE = :P_CDCLIENTE"),
                                           {{QStringLiteral("P_CDCLIENTE"), cliente}})
                                    .toInt() == 0;
-        const QString mod = valor("CDMODPGTO");
+        const QString mod = ctx_.valor("CDMODPGTO");
         const std::optional<PropostaPrcBase> proposta = propostaPrcBase(
-            db_, ParametrosPrcBase{cliente, codigo, mod, semListas ? codigo : QString(), semListas ? mod : QString()});
-        const QString prcPedido = valor("CDPRECOBASE");
+            ctx_.db, ParametrosPrcBase{cliente, codigo, mod, semListas ? codigo : QString(), semListas ? mod : QString()});
+        const QString prcPedido = ctx_.valor("CDPRECOBASE");
         bool nao = false;
         if (!prcPedido.isEmpty() && proposta && proposta->cdPrecoBase != prcPedido && proposta->idPesq != QLatin1String("4") &&
-            proposta->idPesq != QLatin1String("5") && !dialogs().confirm(msg("Alt_PrcBase"))) {
+            proposta->idPesq != QLatin1String("5") && !dialogs().confirm(ctx_.msg("Alt_PrcBase"))) {
             // The salesperson accepted before comes back; the operation goes on.
             nao = true;
-            tela.vendedor = stCdVendedor;
-            tela.nmVendedor = stNmFanVen;
+            ctx_.tela.vendedor = stCdVendedor;
+            ctx_.tela.nmVendedor = stNmFanVen;
             stVend = stCdVendedor;
-            poe("CDVENDEDOR", stCdVendedor.isEmpty() ? QVariant() : QVariant(stCdVendedor));
-            poe("NMFANVEN", stNmFanVen.isEmpty() ? QVariant() : QVariant(stNmFanVen));
+            ctx_.poe("CDVENDEDOR", stCdVendedor.isEmpty() ? QVariant() : QVariant(stCdVendedor));
+            ctx_.poe("NMFANVEN", stNmFanVen.isEmpty() ? QVariant() : QVariant(stNmFanVen));
         }
         if (!nao && proposta) {
             stCdVendedor = codigo;
-            stNmFanVen = tela.nmVendedor;
-            poe("CDPRECOBASE", proposta->cdPrecoBase);
-            poe("DSPRECOBASE", proposta->dsPrecoBase);
-            tela.cdPrcBase = proposta->cdPrecoBase;
-            tela.dsPrcBase = proposta->dsPrecoBase;
+            stNmFanVen = ctx_.tela.nmVendedor;
+            ctx_.poe("CDPRECOBASE", proposta->cdPrecoBase);
+            ctx_.poe("DSPRECOBASE", proposta->dsPrecoBase);
+            ctx_.tela.cdPrcBase = proposta->cdPrecoBase;
+            ctx_.tela.dsPrcBase = proposta->dsPrecoBase;
         }
     }
-    view_.atualizaTela();
+    ctx_.view.atualizaTela();
 }
 
 // ---------------------------------------------------------------- operation type
 
-void LancPedido::Vd_TipoOper(bool boTestaVazio)
+void CabecalhoPedido::Vd_TipoOper(bool boTestaVazio)
 {
-    if (!pedidoEditando())
+    if (!ctx_.pedidoEditando())
         return;
-    if (EmptyString(tela.tipoOper)) {
+    if (EmptyString(ctx_.tela.tipoOper)) {
         if (boTestaVazio)
-            falha(ControlePedido::TipoOper, PaginaPedido::DadosGerais, msg("TipoOper_Deve"));
+            ctx_.falha(ControlePedido::TipoOper, PaginaPedido::DadosGerais, ctx_.msg("TipoOper_Deve"));
         return;
     }
-    tela.tipoOper = Ajusta(tela.tipoOper, 2);
-    poe("CDTIPOOPER", tela.tipoOper);
-    Statement st(db_, QStringLiteral("SELECT CDTIPOOPER, NMTIPOOPER, IDENTRSAIDOP FROM TIPOOPERAC WHERE CDTIPOOPER = :P_CDTIPOOPER "
+    ctx_.tela.tipoOper = Ajusta(ctx_.tela.tipoOper, 2);
+    ctx_.poe("CDTIPOOPER", ctx_.tela.tipoOper);
+    Statement st(ctx_.db, QStringLiteral("SELECT CDTIPOOPER, NMTIPOOPER, IDENTRSAIDOP FROM TIPOOPERAC WHERE CDTIPOOPER = :P_CDTIPOOPER "
                                      "AND IDENTRSAIDOP = 'S' ORDER BY CDTIPOOPER"));
-    st.bind(QStringLiteral("P_CDTIPOOPER"), tela.tipoOper);
+    st.bind(QStringLiteral("P_CDTIPOOPER"), ctx_.tela.tipoOper);
     if (!st.step()) {
-        tela.nmTipoOper.clear();
-        falha(ControlePedido::TipoOper, PaginaPedido::DadosGerais, msg("TipoOper_Nc"));
+        ctx_.tela.nmTipoOper.clear();
+        ctx_.falha(ControlePedido::TipoOper, PaginaPedido::DadosGerais, ctx_.msg("TipoOper_Nc"));
     }
-    tela.nmTipoOper = st.rawValue(1).toString();
-    poe("NMTIPOOPER", tela.nmTipoOper);
-    poe("IDENTRSAIDOP", st.rawValue(2));
-    view_.atualizaTela();
+    ctx_.tela.nmTipoOper = st.rawValue(1).toString();
+    ctx_.poe("NMTIPOOPER", ctx_.tela.nmTipoOper);
+    ctx_.poe("IDENTRSAIDOP", st.rawValue(2));
+    ctx_.view.atualizaTela();
 }
 
-void LancPedido::tipoOperMudou()
+void CabecalhoPedido::tipoOperMudou()
 {
-    if (qryPedido.state() == DataSetState::Browse)
-        editaPedido();
-    if (pedidoEditando())
-        tela.nmTipoOper.clear();
+    if (ctx_.qryPedido.state() == DataSetState::Browse)
+        ctx_.registro->editaPedido();
+    if (ctx_.pedidoEditando())
+        ctx_.tela.nmTipoOper.clear();
 }
 
-void LancPedido::saiTipoOper() { Vd_TipoOper(false); }
+void CabecalhoPedido::saiTipoOper() { Vd_TipoOper(false); }
 
-void LancPedido::pesquisaTipoOper()
+void CabecalhoPedido::pesquisaTipoOper()
 {
-    if (!pesquisa_ || valor("IDSITPEDIDO") == QLatin1String("7"))
+    if (!ctx_.pesquisa || ctx_.valor("IDSITPEDIDO") == QLatin1String("7"))
         return;
-    preparaLista(QStringLiteral("SELECT CDTIPOOPER, NMTIPOOPER FROM TIPOOPERAC WHERE IDENTRSAIDOP = 'S' AND "
+    ctx_.preparaLista(QStringLiteral("SELECT CDTIPOOPER, NMTIPOOPER FROM TIPOOPERAC WHERE IDENTRSAIDOP = 'S' AND "
                                    "(IDORIGDESTOP = 'C' OR IDORIGDESTOP IS NULL) ORDER BY CDTIPOOPER"));
-    qryLista.defineField(QStringLiteral("CDTIPOOPER")).displayLabel = QStringLiteral("Código");
-    qryLista.defineField(QStringLiteral("NMTIPOOPER")).displayLabel = QStringLiteral("Nome");
-    qryLista.open();
-    if (pesquisa_(qryLista, QStringLiteral("Tipo de Operação")) && (qryPedido.state() != DataSetState::Browse || editaPedido())) {
-        tela.tipoOper = qryLista[QStringLiteral("CDTIPOOPER")].asString();
-        tela.nmTipoOper = qryLista[QStringLiteral("NMTIPOOPER")].asString();
+    ctx_.qryLista.defineField(QStringLiteral("CDTIPOOPER")).displayLabel = QStringLiteral("Código");
+    ctx_.qryLista.defineField(QStringLiteral("NMTIPOOPER")).displayLabel = QStringLiteral("Nome");
+    ctx_.qryLista.open();
+    if (ctx_.pesquisa(ctx_.qryLista, QStringLiteral("Tipo de Operação")) && (ctx_.qryPedido.state() != DataSetState::Browse || ctx_.registro->editaPedido())) {
+        ctx_.tela.tipoOper = ctx_.qryLista[QStringLiteral("CDTIPOOPER")].asString();
+        ctx_.tela.nmTipoOper = ctx_.qryLista[QStringLiteral("NMTIPOOPER")].asString();
     }
-    qryLista.close();
-    view_.atualizaTela();
-    view_.foca(ControlePedido::TipoOper);
+    ctx_.qryLista.close();
+    ctx_.view.atualizaTela();
+    ctx_.view.foca(ControlePedido::TipoOper);
 }
 
 // ---------------------------------------------------------------- dates
 
-void LancPedido::falhaData(ControlePedido campo, const QString& texto)
+void CabecalhoPedido::falhaData(ControlePedido campo, const QString& texto)
 {
-    if (view_.paginaAtual() == PaginaPedido::Modalidade) {
-        Vd_CdModPgto(false);
-        Vd_DiaFixo(false);
+    if (ctx_.view.paginaAtual() == PaginaPedido::Modalidade) {
+        ctx_.pagamento->Vd_CdModPgto(false);
+        ctx_.pagamento->Vd_DiaFixo(false);
     }
-    if (semData(tela.dataPedido) || semData(tela.dataEntrega)) {
+    if (semData(ctx_.tela.dataPedido) || semData(ctx_.tela.dataEntrega)) {
         CheckGuard again; // the customer check runs again, quietly nested
         Vd_Cliente(false);
     }
-    falha(campo, PaginaPedido::DadosGerais, texto);
+    ctx_.falha(campo, PaginaPedido::DadosGerais, texto);
 }
 
-void LancPedido::Vd_DataPedido(bool boTestaVazio)
+void CabecalhoPedido::Vd_DataPedido(bool boTestaVazio)
 {
-    if (!pedidoEditando())
+    if (!ctx_.pedidoEditando())
         return;
     auto para = [&](const QString& texto) { falhaData(ControlePedido::DataPedido, texto); };
-    if (semData(tela.dataPedido)) {
+    if (semData(ctx_.tela.dataPedido)) {
         if (boTestaVazio)
-            para(msg("DT_NULO"));
+            para(ctx_.msg("DT_NULO"));
         return;
     }
-    const QDateTime data = parseDateTime(tela.dataPedido);
+    const QDateTime data = parseDateTime(ctx_.tela.dataPedido);
     if (!data.isValid())
-        para(entreAspas(tela.dataPedido) + QLatin1Char(' ') + msg("DT_INV"));
+        para(entreAspas(ctx_.tela.dataPedido) + QLatin1Char(' ') + ctx_.msg("DT_INV"));
     if (data > QDateTime::currentDateTime())
-        para(msg("DT_ERRO"));
+        para(ctx_.msg("DT_ERRO"));
 }
 
-void LancPedido::Vd_DataEntrega(bool boTestaVazio)
+void CabecalhoPedido::Vd_DataEntrega(bool boTestaVazio)
 {
-    if (!pedidoEditando())
+    if (!ctx_.pedidoEditando())
         return;
     auto para = [&](const QString& texto) { falhaData(ControlePedido::DataEntrega, texto); };
-    if (semData(tela.dataEntrega)) {
+    if (semData(ctx_.tela.dataEntrega)) {
         if (boTestaVazio)
-            para(msg("DTENT_NULO"));
+            para(ctx_.msg("DTENT_NULO"));
         return;
     }
-    const QDateTime data = parseDateTime(tela.dataEntrega);
+    const QDateTime data = parseDateTime(ctx_.tela.dataEntrega);
     if (!data.isValid())
-        para(entreAspas(tela.dataEntrega) + QLatin1Char(' ') + msg("DTENT_INV"));
+        para(entreAspas(ctx_.tela.dataEntrega) + QLatin1Char(' ') + ctx_.msg("DTENT_INV"));
     if (data.date() < QDate::currentDate())
-        para(msg("DTENT_DTATU"));
+        para(ctx_.msg("DTENT_DTATU"));
 }
 
-void LancPedido::Vd_Data()
+void CabecalhoPedido::Vd_Data()
 {
-    if (semData(tela.dataPedido) || semData(tela.dataEntrega))
+    if (semData(ctx_.tela.dataPedido) || semData(ctx_.tela.dataEntrega))
         return;
-    const QDateTime pedido = parseDateTime(tela.dataPedido);
-    const QDateTime entrega = parseDateTime(tela.dataEntrega);
+    const QDateTime pedido = parseDateTime(ctx_.tela.dataPedido);
+    const QDateTime entrega = parseDateTime(ctx_.tela.dataEntrega);
     if (pedido.isValid() && entrega.isValid() && pedido.date() > entrega.date()) {
-        const bool pendente = valor("IDSITPEDIDO") == QLatin1String("1");
-        falha(pendente ? ControlePedido::DataPedido : ControlePedido::DataEntrega, PaginaPedido::DadosGerais, msg("VD_DATE"));
+        const bool pendente = ctx_.valor("IDSITPEDIDO") == QLatin1String("1");
+        ctx_.falha(pendente ? ControlePedido::DataPedido : ControlePedido::DataEntrega, PaginaPedido::DadosGerais, ctx_.msg("VD_DATE"));
     }
 }
 
-void LancPedido::Vd_Geral()
+void CabecalhoPedido::Vd_Geral()
 {
     // The field that has the focus is left first, as if the user had left it.
-    switch (view_.controleComFoco()) {
+    switch (ctx_.view.controleComFoco()) {
     case ControlePedido::DataPedido:
         saiDataPedido();
         break;
@@ -377,10 +399,10 @@ void LancPedido::Vd_Geral()
         saiDataEntrega();
         break;
     case ControlePedido::CdModPgto:
-        saiCdModPgto();
+        ctx_.pagamento->saiCdModPgto();
         break;
     case ControlePedido::PrcBase:
-        Vd_PrcBase(true);
+        ctx_.pagamento->Vd_PrcBase(true);
         break;
     default:
         break;
@@ -391,50 +413,60 @@ void LancPedido::Vd_Geral()
     Vd_DataPedido(true);
     Vd_DataEntrega(true);
     Vd_Data();
-    Vd_CdModPgto(true);
-    Vd_DiaFixo(true);
+    ctx_.pagamento->Vd_CdModPgto(true);
+    ctx_.pagamento->Vd_DiaFixo(true);
     // An order stored without a price list would vanish from the list, which joins it.
-    Vd_PrcBase(true);
+    ctx_.pagamento->Vd_PrcBase(true);
 }
 
-void LancPedido::dataPedidoMudou()
+void CabecalhoPedido::dataPedidoMudou()
 {
-    if (view_.paginaAtual() == PaginaPedido::DadosGerais && qryPedido.state() == DataSetState::Browse)
-        editaPedido();
+    if (ctx_.view.paginaAtual() == PaginaPedido::DadosGerais && ctx_.qryPedido.state() == DataSetState::Browse)
+        ctx_.registro->editaPedido();
 }
 
-void LancPedido::saiDataPedido()
+void CabecalhoPedido::saiDataPedido()
 {
-    if (!pedidoEditando())
+    if (!ctx_.pedidoEditando())
         return;
     Vd_DataPedido(false);
-    if (qryPedido.state() == DataSetState::Edit) {
-        const QVariant antiga = qryPedido[QStringLiteral("DTPEDIDO")].oldValue();
+    if (ctx_.qryPedido.state() == DataSetState::Edit) {
+        const QVariant antiga = ctx_.qryPedido[QStringLiteral("DTPEDIDO")].oldValue();
         const QDate dataAntiga = antiga.metaType().id() == QMetaType::QDate ? antiga.toDate() : antiga.toDateTime().date();
-        if (dataAntiga != parseDateTime(tela.dataPedido).date())
-            MudaData(false);
+        if (dataAntiga != parseDateTime(ctx_.tela.dataPedido).date())
+            ctx_.itens->MudaData(false);
     }
-    if (qryPedido.state() == DataSetState::Insert && semData(tela.dataEntrega) && !semData(tela.dataPedido)) {
-        tela.dataEntrega = tela.dataPedido;
-        view_.atualizaTela();
+    if (ctx_.qryPedido.state() == DataSetState::Insert && semData(ctx_.tela.dataEntrega) && !semData(ctx_.tela.dataPedido)) {
+        ctx_.tela.dataEntrega = ctx_.tela.dataPedido;
+        ctx_.view.atualizaTela();
     }
 }
 
-void LancPedido::dataEntregaMudou()
+void CabecalhoPedido::dataEntregaMudou()
 {
-    if (view_.paginaAtual() == PaginaPedido::DadosGerais && qryPedido.state() == DataSetState::Browse)
-        editaPedido();
+    if (ctx_.view.paginaAtual() == PaginaPedido::DadosGerais && ctx_.qryPedido.state() == DataSetState::Browse)
+        ctx_.registro->editaPedido();
 }
 
-void LancPedido::saiDataEntrega() { Vd_DataEntrega(false); }
+void CabecalhoPedido::saiDataEntrega() { Vd_DataEntrega(false); }
 
-void LancPedido::prioridadeClicada(Prioridade prioridade)
+void CabecalhoPedido::prioridadeClicada(Prioridade prioridade)
 {
-    if (qryPedido.state() == DataSetState::Browse && !editaPedido()) {
-        view_.atualizaTela(); // an exported order keeps its priority
+    if (ctx_.qryPedido.state() == DataSetState::Browse && !ctx_.registro->editaPedido()) {
+        ctx_.view.atualizaTela(); // an exported order keeps its priority
         return;
     }
-    tela.prioridade = prioridade;
+    ctx_.tela.prioridade = prioridade;
+}
+
+void CabecalhoPedido::falhaCabecalho(ControlePedido controle, const QString& texto)
+{
+    // The payment page's own checks come first when it is showing.
+    if (ctx_.view.paginaAtual() == PaginaPedido::Modalidade) {
+        ctx_.pagamento->Vd_CdModPgto(false);
+        ctx_.pagamento->Vd_DiaFixo(false);
+    }
+    ctx_.falha(controle, PaginaPedido::DadosGerais, texto);
 }
 
 } // namespace zov

@@ -18,90 +18,89 @@ bool editandoQry(const Query& q) { return q.state() == DataSetState::Edit || q.s
 
 // ---------------------------------------------------------------- opening
 
-void LancPedido::inicia()
+void RegistroPedido::inicia()
 {
-    tela.filial = Filial();
-    tela.nmFilial = NmFilial();
-    Filtro.Filial = tela.filial;
-    view_.atualizaTela();
+    ctx_.tela.filial = Filial();
+    ctx_.tela.nmFilial = NmFilial();
+    ctx_.Filtro.Filial = ctx_.tela.filial;
+    ctx_.view.atualizaTela();
     // The session branch's price lock holds also when its field is never left.
     leParametroFilial();
     if (ModuFili()) {
         saiAreaFilial();
     } else {
-        view_.foca(ControlePedido::Filial);
+        ctx_.view.foca(ControlePedido::Filial);
         atualizaComandos();
     }
 }
 
-void LancPedido::ativada()
+void RegistroPedido::ativada()
 {
-    stUltVal.clear();
-    if (qryPedido.active() && qryPedido.state() == DataSetState::Browse)
+    ctx_.itens->esqueceUltimoDesconto();
+    if (ctx_.qryPedido.active() && ctx_.qryPedido.state() == DataSetState::Browse)
         atualizar();
 }
 
 // ---------------------------------------------------------------- branch area
 
-void LancPedido::entraFilial()
+void RegistroPedido::entraFilial()
 {
     // The list closes while another branch may be chosen.
-    if (pedidoEditando())
+    if (ctx_.pedidoEditando())
         return;
-    qryPedido.close();
-    qryItemPedido.close();
-    qryObsPedido.close();
+    ctx_.qryPedido.close();
+    ctx_.itens->qryItemPedido.close();
+    ctx_.observacao->qryObsPedido.close();
     filialAceita_ = false;
     limpaCabecalho();
-    tela.periodoVisivel = false;
-    if (view_.paginaAtual() != PaginaPedido::Pedidos)
-        view_.mostraPagina(PaginaPedido::Pedidos);
-    view_.atualizaTela();
+    ctx_.tela.periodoVisivel = false;
+    if (ctx_.view.paginaAtual() != PaginaPedido::Pedidos)
+        ctx_.view.mostraPagina(PaginaPedido::Pedidos);
+    ctx_.view.atualizaTela();
     atualizaComandos();
 }
 
-void LancPedido::filialMudou()
+void RegistroPedido::filialMudou()
 {
-    tela.nmFilial.clear();
-    Filtro.Produto.boTodos = true;
-    Filtro.Produto.stProduto.clear();
+    ctx_.tela.nmFilial.clear();
+    ctx_.Filtro.Produto.boTodos = true;
+    ctx_.Filtro.Produto.stProduto.clear();
 }
 
-void LancPedido::Vd_Filial()
+void RegistroPedido::Vd_Filial()
 {
-    if (EmptyString(tela.filial))
-        falha(ControlePedido::Filial, PaginaPedido::Pedidos, msg("FILIAL"));
-    tela.filial = Ajusta(tela.filial, 4);
-    Statement st(db_, QStringLiteral("SELECT CDFILIAL, NMFILIAL FROM FILIAL WHERE (CDFILIAL = :P_CDFILIAL)"));
-    st.bind(QStringLiteral("P_CDFILIAL"), tela.filial);
+    if (EmptyString(ctx_.tela.filial))
+        ctx_.falha(ControlePedido::Filial, PaginaPedido::Pedidos, ctx_.msg("FILIAL"));
+    ctx_.tela.filial = Ajusta(ctx_.tela.filial, 4);
+    Statement st(ctx_.db, QStringLiteral("SELECT CDFILIAL, NMFILIAL FROM FILIAL WHERE (CDFILIAL = :P_CDFILIAL)"));
+    st.bind(QStringLiteral("P_CDFILIAL"), ctx_.tela.filial);
     if (!st.step()) {
-        tela.nmFilial.clear();
-        falha(ControlePedido::Filial, PaginaPedido::Pedidos, msg("CD_NUL"));
+        ctx_.tela.nmFilial.clear();
+        ctx_.falha(ControlePedido::Filial, PaginaPedido::Pedidos, ctx_.msg("CD_NUL"));
     }
-    tela.filial = st.rawValue(0).toString();
-    tela.nmFilial = st.rawValue(1).toString();
-    view_.atualizaTela();
+    ctx_.tela.filial = st.rawValue(0).toString();
+    ctx_.tela.nmFilial = st.rawValue(1).toString();
+    ctx_.view.atualizaTela();
 }
 
-void LancPedido::leParametroFilial()
+void RegistroPedido::leParametroFilial()
 {
     // The branch decides whether the unit price may be typed.
-    Statement st(db_, QStringLiteral("SELECT CDFILIAL,IDPERALTPRECO FROM PARAMPEDIDO WHERE CDFILIAL = :P_CDFILIAL ORDER BY CDFILIAL"));
-    st.bind(QStringLiteral("P_CDFILIAL"), tela.filial);
+    Statement st(ctx_.db, QStringLiteral("SELECT CDFILIAL,IDPERALTPRECO FROM PARAMPEDIDO WHERE CDFILIAL = :P_CDFILIAL ORDER BY CDFILIAL"));
+    st.bind(QStringLiteral("P_CDFILIAL"), ctx_.tela.filial);
     if (!st.step())
         return;
     const QString permite = st.rawValue(1).toString().trimmed();
-    boBloqueiaPreco = permite.isEmpty() || permite == QLatin1String("N");
-    view_.precoEditavel(!boBloqueiaPreco);
+    ctx_.itens->bloqueiaPreco(permite.isEmpty() || permite == QLatin1String("N"));
 }
 
-void LancPedido::saiFilial()
+void RegistroPedido::saiFilial()
 {
     Vd_Filial();
     leParametroFilial();
 }
 
-bool LancPedido::saiAreaFilial()
+bool RegistroPedido::saiAreaFilial()
 {
     if (fechandoFilial_)
         return true;
@@ -114,77 +113,74 @@ bool LancPedido::saiAreaFilial()
         throw;
     }
     fechandoFilial_ = false;
-    if (!ok && !qryPedido.active())
-        view_.foca(ControlePedido::Filial);
+    if (!ok && !ctx_.qryPedido.active())
+        ctx_.view.foca(ControlePedido::Filial);
     return ok;
 }
 
-void LancPedido::pesquisaFilial()
+void RegistroPedido::pesquisaFilial()
 {
-    if (!pesquisa_)
+    if (!ctx_.pesquisa)
         return;
-    preparaLista(QStringLiteral("SELECT CDFILIAL, NMFILIAL, CDSEGMER FROM FILIAL ORDER BY CDFILIAL"));
-    qryLista.defineField(QStringLiteral("CDFILIAL")).displayLabel = QStringLiteral("Código");
-    qryLista.defineField(QStringLiteral("NMFILIAL")).displayLabel = QStringLiteral("Nome");
-    qryLista.defineField(QStringLiteral("CDSEGMER")).visible = false;
-    qryLista.open();
-    if (pesquisa_(qryLista, QStringLiteral("Filial"))) {
-        tela.filial = qryLista[QStringLiteral("CDFILIAL")].asString();
-        tela.nmFilial = qryLista[QStringLiteral("NMFILIAL")].asString();
-        view_.atualizaTela();
+    ctx_.preparaLista(QStringLiteral("SELECT CDFILIAL, NMFILIAL, CDSEGMER FROM FILIAL ORDER BY CDFILIAL"));
+    ctx_.qryLista.defineField(QStringLiteral("CDFILIAL")).displayLabel = QStringLiteral("Código");
+    ctx_.qryLista.defineField(QStringLiteral("NMFILIAL")).displayLabel = QStringLiteral("Nome");
+    ctx_.qryLista.defineField(QStringLiteral("CDSEGMER")).visible = false;
+    ctx_.qryLista.open();
+    if (ctx_.pesquisa(ctx_.qryLista, QStringLiteral("Filial"))) {
+        ctx_.tela.filial = ctx_.qryLista[QStringLiteral("CDFILIAL")].asString();
+        ctx_.tela.nmFilial = ctx_.qryLista[QStringLiteral("NMFILIAL")].asString();
+        ctx_.view.atualizaTela();
     }
-    qryLista.close();
-    view_.foca(ControlePedido::Filial);
+    ctx_.qryLista.close();
+    ctx_.view.foca(ControlePedido::Filial);
 }
 
-bool LancPedido::filtrar()
+bool RegistroPedido::filtrar()
 {
-    if (pedidoEditando())
+    if (ctx_.pedidoEditando())
         return false;
-    if (!EmptyString(tela.filial) && tela.filial != Filtro.Filial)
+    if (!EmptyString(ctx_.tela.filial) && ctx_.tela.filial != ctx_.Filtro.Filial)
         Vd_Filial();
-    Filtro.Filial = tela.filial;
-    const bool ok = view_.filtra(Filtro, [this] { abreLista(); });
+    ctx_.Filtro.Filial = ctx_.tela.filial;
+    const bool ok = ctx_.view.filtra(ctx_.Filtro, [this] { abreLista(); });
     atualizaComandos();
     return ok;
 }
 
-void LancPedido::focaFilial()
+void RegistroPedido::focaFilial()
 {
-    if (qryPedido.state() != DataSetState::Browse && qryPedido.active())
+    if (ctx_.qryPedido.state() != DataSetState::Browse && ctx_.qryPedido.active())
         return;
     if (comandos().areaFilial)
-        view_.foca(ControlePedido::Filial);
+        ctx_.view.foca(ControlePedido::Filial);
 }
 
 // ---------------------------------------------------------------- states
 
-bool LancPedido::temItemAprovado() const
+bool RegistroPedido::temItemAprovado() const
 {
-    return db_.scalar(QStringLiteral("SELECT COUNT(*) AS NRITPEDAPROVADO FROM ITEMPEDIDO WHERE (CDFILIAL = :P_CDFILIAL) AND "
-                                     "(NRPEDIDO = :P_NRPEDIDO) AND (IDSITITEMPED = '3' )"),
-                      {{QStringLiteral("P_CDFILIAL"), valor("CDFILIAL")}, {QStringLiteral("P_NRPEDIDO"), valor("NRPEDIDO")}})
-               .toInt() > 0;
+    return BancoPedido(ctx_.db).temItemAprovado(ctx_.valor("CDFILIAL"), ctx_.valor("NRPEDIDO"));
 }
 
-ComandosPedido LancPedido::comandos() const
+ComandosPedido RegistroPedido::comandos() const
 {
     ComandosPedido c;
-    const DataSetState s = qryPedido.state();
+    const DataSetState s = ctx_.qryPedido.state();
     const bool browse = s == DataSetState::Browse;
     const bool editando = s == DataSetState::Edit || s == DataSetState::Insert;
-    const bool vazia = listaVazia();
-    const PaginaPedido pagina = view_.paginaAtual();
-    const bool exportado = pedidoExportado();
+    const bool vazia = ctx_.listaVazia();
+    const PaginaPedido pagina = ctx_.view.paginaAtual();
+    const bool exportado = ctx_.pedidoExportado();
     c.cancelar = c.confirmar = editando;
     c.incluir = browse && filialAceita_ && !(exportado && (pagina == PaginaPedido::Itens || pagina == PaginaPedido::Observacao));
     bool alteravel = browse && !vazia && !exportado && !temItemAprovado();
     if (pagina == PaginaPedido::Observacao)
-        alteravel = alteravel && qryObsPedido.active() && qryObsPedido.state() == DataSetState::Browse && !qryObsPedido.isEmpty();
+        alteravel = alteravel && ctx_.observacao->qryObsPedido.active() && ctx_.observacao->qryObsPedido.state() == DataSetState::Browse && !ctx_.observacao->qryObsPedido.isEmpty();
     c.alterar = c.excluir = alteravel;
     c.procurar = browse && !vazia && pagina != PaginaPedido::Observacao;
     c.atualizar = browse && !vazia;
-    c.filtrar = browse || vazia || !qryPedido.active();
+    c.filtrar = browse || vazia || !ctx_.qryPedido.active();
     c.consultaProduto = !vazia;
     c.navegador = browse && !vazia;
     // What is being typed is not printed: the mirror reads the stored order.
@@ -193,360 +189,367 @@ ComandosPedido LancPedido::comandos() const
         c.paginas[i] = editando ? i > 0 : (!vazia || i == 0);
     c.areaFilial = !ModuFili() && !editando;
     c.cabecalho = !exportado;
-    c.gradeItens = !exportado || qryPedido.state() == DataSetState::Insert;
+    c.gradeItens = !exportado || ctx_.qryPedido.state() == DataSetState::Insert;
     if (pagina == PaginaPedido::Itens) {
         // The items page's own commands.
-        const bool temItens = qryItemPedido.active() && !qryItemPedido.isEmpty();
-        const bool itemNovo = qryItemPedido.state() == DataSetState::Insert;
+        const bool temItens = ctx_.itens->qryItemPedido.active() && !ctx_.itens->qryItemPedido.isEmpty();
+        const bool itemNovo = ctx_.itens->qryItemPedido.state() == DataSetState::Insert;
         if (temItens && !itemNovo && exportado) {
-            c.incluir = boBotaoIncuiItem;
+            c.incluir = false; // an exported order takes no new line
             c.alterar = c.excluir = false;
             c.gradeItens = false;
         } else {
-            c.incluir = c.incluir && !itemEditando() && !editando;
-            c.alterar = c.excluir = !itemEditando() && temItens && !editando && !vazia && !temItemAprovado();
+            c.incluir = c.incluir && !ctx_.itens->itemEditando() && !editando;
+            c.alterar = c.excluir = !ctx_.itens->itemEditando() && temItens && !editando && !vazia && !temItemAprovado();
             c.gradeItens = true;
         }
     }
     return c;
 }
 
-void LancPedido::atualizaComandos() { view_.habilitaComandos(comandos()); }
+void RegistroPedido::atualizaComandos() { ctx_.view.habilitaComandos(comandos()); }
 
-std::optional<LancPedido::ChavePedido> LancPedido::pedidoParaImprimir() const
+std::optional<RegistroPedido::ChavePedido> RegistroPedido::pedidoParaImprimir() const
 {
     if (!comandos().imprimir)
         return std::nullopt;
-    return ChavePedido{valor("CDFILIAL"), valor("NRPEDIDO")};
+    return ChavePedido{ctx_.valor("CDFILIAL"), ctx_.valor("NRPEDIDO")};
 }
 
 // ---------------------------------------------------------------- pages
 
-void LancPedido::mudaPagina(PaginaPedido pagina)
+void RegistroPedido::mudaPagina(PaginaPedido pagina)
 {
-    view_.mostraPagina(pagina);
+    ctx_.view.mostraPagina(pagina);
     paginaMostrada(pagina);
 }
 
-void LancPedido::paginaMostrada(PaginaPedido pagina)
+void RegistroPedido::paginaMostrada(PaginaPedido pagina)
 {
     switch (pagina) {
     case PaginaPedido::Itens:
-        if (pedidoEditando()) {
-            Vd_CdModPgto(false);
+        if (ctx_.pedidoEditando()) {
+            ctx_.pagamento->Vd_CdModPgto(false);
             // A new order begins its first item at once.
-            if (qryPedido.state() == DataSetState::Insert && !itemEditando() && (!qryItemPedido.active() || qryItemPedido.isEmpty()))
-                incluirItem();
+            if (ctx_.qryPedido.state() == DataSetState::Insert && !ctx_.itens->itemEditando() && (!ctx_.itens->qryItemPedido.active() || ctx_.itens->qryItemPedido.isEmpty()))
+                ctx_.itens->incluirItem();
         } else {
-            abreItens();
+            ctx_.itens->abreItens();
         }
         break;
     case PaginaPedido::Observacao:
-        if (!editandoQry(qryObsPedido))
-            abreObservacao();
-        view_.foca(ControlePedido::Observacao);
+        if (!editandoQry(ctx_.observacao->qryObsPedido))
+            ctx_.observacao->abreObservacao();
+        ctx_.view.foca(ControlePedido::Observacao);
         break;
     default:
-        if (!pedidoEditando())
+        if (!ctx_.pedidoEditando())
             mostraPedidoNaTela();
         if (pagina == PaginaPedido::Pedidos)
-            view_.foca(ControlePedido::GradePedidos);
+            ctx_.view.foca(ControlePedido::GradePedidos);
         break;
     }
-    view_.atualizaTela();
+    ctx_.view.atualizaTela();
     atualizaComandos();
 }
 
 // ---------------------------------------------------------------- commands
 
-void LancPedido::incluir()
+void RegistroPedido::incluir()
 {
     if (!comandos().incluir)
         return;
-    if (view_.paginaAtual() == PaginaPedido::Itens && !listaVazia()) {
-        abreItens();
-        incluirItem();
+    if (ctx_.view.paginaAtual() == PaginaPedido::Itens && !ctx_.listaVazia()) {
+        ctx_.itens->abreItens();
+        ctx_.itens->incluirItem();
         return;
     }
-    if (view_.paginaAtual() == PaginaPedido::Observacao && !listaVazia()) {
-        editaObservacao();
-        view_.foca(ControlePedido::Observacao);
+    if (ctx_.view.paginaAtual() == PaginaPedido::Observacao && !ctx_.listaVazia()) {
+        ctx_.observacao->editaObservacao();
+        ctx_.view.foca(ControlePedido::Observacao);
         return;
     }
     // The items and the observation of a new order come with their own issues of work;
     // on every page Include begins a new order.
-    if (qryPedido.recordCount() > 0)
-        qryPedido.first();
+    if (ctx_.qryPedido.recordCount() > 0)
+        ctx_.qryPedido.first();
     {
-        EventsSuspended quiet(qryPedido);
-        qryPedido.insert();
+        EventsSuspended quiet(ctx_.qryPedido);
+        ctx_.qryPedido.insert();
     }
     novoPedido();
     mudaPagina(PaginaPedido::DadosGerais);
-    abreItens();
-    view_.foca(ControlePedido::DataPedido);
-    view_.atualizaTela();
+    ctx_.itens->abreItens();
+    ctx_.view.foca(ControlePedido::DataPedido);
+    ctx_.view.atualizaTela();
     atualizaComandos();
 }
 
-void LancPedido::alterar()
+void RegistroPedido::alterar()
 {
     if (!comandos().alterar)
         return;
-    const PaginaPedido pagina = view_.paginaAtual();
+    const PaginaPedido pagina = ctx_.view.paginaAtual();
     if (pagina == PaginaPedido::Itens) {
-        alterarItem();
+        ctx_.itens->alterarItem();
         return;
     }
     if (pagina == PaginaPedido::Observacao) {
-        editaObservacao();
-        view_.foca(ControlePedido::Observacao);
+        ctx_.observacao->editaObservacao();
+        ctx_.view.foca(ControlePedido::Observacao);
         return;
     }
     if (!editaPedido())
         return;
     mudaPagina(PaginaPedido::DadosGerais);
-    view_.foca(ControlePedido::DataPedido);
+    ctx_.view.foca(ControlePedido::DataPedido);
     atualizaComandos();
 }
 
-void LancPedido::excluir()
+void RegistroPedido::excluir()
 {
     if (!comandos().excluir)
         return;
-    const QString filial = valor("CDFILIAL");
-    const QString numero = valor("NRPEDIDO");
-    if (temItemExpedido(db_, filial, numero))
-        MensErro(msg("ALT_PEDIDO_PARC"), true);
-    const PaginaPedido pagina = view_.paginaAtual();
+    const QString filial = ctx_.valor("CDFILIAL");
+    const QString numero = ctx_.valor("NRPEDIDO");
+    const BancoPedido banco(ctx_.db);
+    if (banco.temItemExpedido(filial, numero))
+        MensErro(ctx_.msg("ALT_PEDIDO_PARC"), true);
+    const PaginaPedido pagina = ctx_.view.paginaAtual();
     if (pagina == PaginaPedido::Observacao) {
-        excluiObservacao();
+        ctx_.observacao->excluiObservacao();
         return;
     }
     try {
-        if (pagina == PaginaPedido::Itens && qryItemPedido.active() && !qryItemPedido.isEmpty()) {
-            const int itens = db_.scalar(QStringLiteral("SELECT COUNT(*) FROM ITEMPEDIDO WHERE CDFILIAL = :P_CDFILIAL AND NRPEDIDO = :P_NRPEDIDO"),
-                                         {{QStringLiteral("P_CDFILIAL"), filial}, {QStringLiteral("P_NRPEDIDO"), numero}})
-                                  .toInt();
-            const QString item = qryItemPedido[QStringLiteral("NRITEMPED")].asString();
+        if (pagina == PaginaPedido::Itens && ctx_.itens->qryItemPedido.active() && !ctx_.itens->qryItemPedido.isEmpty()) {
+            const int itens = banco.quantidadeItens(filial, numero);
+            const QString item = ctx_.itens->qryItemPedido[QStringLiteral("NRITEMPED")].asString();
             if (itens > 1) {
-                if (!dialogs().confirm(msg("Excl")))
+                if (!dialogs().confirm(ctx_.msg("Excl")))
                     return;
-                db_.exec(QStringLiteral("DELETE FROM ITEMPEDIDO WHERE CDFILIAL = :P_CDFILIAL AND NRPEDIDO = :P_NRPEDIDO AND NRITEMPED = :P_NRITEMPED"),
-                         {{QStringLiteral("P_CDFILIAL"), filial}, {QStringLiteral("P_NRPEDIDO"), numero}, {QStringLiteral("P_NRITEMPED"), item}});
-                abreItens();
-                view_.atualizaTela();
+                banco.excluiItem(filial, numero, item);
+                ctx_.itens->abreItens();
+                ctx_.view.atualizaTela();
                 atualizaComandos();
                 return;
             }
-            if (!dialogs().confirm(msg("Del_PED")))
+            if (!dialogs().confirm(ctx_.msg("Del_PED")))
                 return;
-        } else if (!dialogs().confirm(msg("Excl"))) {
+        } else if (!dialogs().confirm(ctx_.msg("Excl"))) {
             return;
         }
-        excluiPedido(db_, filial, numero);
+        banco.excluiPedido(filial, numero);
     } catch (const Abort&) {
         throw;
     } catch (const std::exception& e) {
         // Nothing was deleted: the order stays as it was, and the user knows why.
-        MensErro(msg("erro_excl") + QLatin1Char('\n') + QString::fromUtf8(e.what()), true);
+        MensErro(ctx_.msg("erro_excl") + QLatin1Char('\n') + QString::fromUtf8(e.what()), true);
     }
     // The list is read again without the order, on the order that took its place.
-    const int recNo = qryPedido.recNo();
-    abreQryPedido(qryPedido, Filtro);
-    if (!qryPedido.isEmpty())
-        qryPedido.setRecNo(std::min(recNo, qryPedido.recordCount()));
-    if (listaVazia() || pagina == PaginaPedido::Itens)
+    const int recNo = ctx_.qryPedido.recNo();
+    BancoPedido::abreQryPedido(ctx_.qryPedido, ctx_.Filtro);
+    if (!ctx_.qryPedido.isEmpty())
+        ctx_.qryPedido.setRecNo(std::min(recNo, ctx_.qryPedido.recordCount()));
+    if (ctx_.listaVazia() || pagina == PaginaPedido::Itens)
         mudaPagina(PaginaPedido::Pedidos);
     aposRolagem();
 }
 
-void LancPedido::procurar()
+void RegistroPedido::procurar()
 {
     if (!comandos().procurar)
         return;
-    if (view_.paginaAtual() == PaginaPedido::Itens && qryItemPedido.active() && !qryItemPedido.isEmpty())
-        view_.procura(qryItemPedido);
+    if (ctx_.view.paginaAtual() == PaginaPedido::Itens && ctx_.itens->qryItemPedido.active() && !ctx_.itens->qryItemPedido.isEmpty())
+        ctx_.view.procura(ctx_.itens->qryItemPedido);
     else
-        view_.procura(qryPedido);
+        ctx_.view.procura(ctx_.qryPedido);
 }
 
-void LancPedido::atualizar()
+void RegistroPedido::atualizar()
 {
     if (!comandos().atualizar)
         return;
-    if (view_.paginaAtual() == PaginaPedido::Observacao)
+    if (ctx_.view.paginaAtual() == PaginaPedido::Observacao)
         return;
     // Back on the same order after reading the list again.
-    const QString numero = valor("NRPEDIDO");
+    const QString numero = ctx_.valor("NRPEDIDO");
     {
-        EventsSuspended quiet(qryPedido);
-        abreQryPedido(qryPedido, Filtro);
+        EventsSuspended quiet(ctx_.qryPedido);
+        BancoPedido::abreQryPedido(ctx_.qryPedido, ctx_.Filtro);
         if (!numero.isEmpty())
-            qryPedido.locate(QStringLiteral("NRPEDIDO"), numero);
+            ctx_.qryPedido.locate(QStringLiteral("NRPEDIDO"), numero);
     }
     aposRolagem();
-    abreItens();
-    abreObservacao();
-    view_.atualizaTela();
+    ctx_.itens->abreItens();
+    ctx_.observacao->abreObservacao();
+    ctx_.view.atualizaTela();
 }
 
-void LancPedido::cancelaPedido()
+void RegistroPedido::cancelaPedido()
 {
     {
-        EventsSuspended quiet(qryPedido);
-        qryPedido.cancel();
-        qryPedido.cancelUpdates();
+        EventsSuspended quiet(ctx_.qryPedido);
+        ctx_.qryPedido.cancel();
+        ctx_.qryPedido.cancelUpdates();
     }
-    if (editandoQry(qryItemPedido))
-        qryItemPedido.cancel();
-    qryItemPedido.cancelUpdates();
-    if (editandoQry(qryObsPedido))
-        qryObsPedido.cancel();
-    qryObsPedido.cancelUpdates();
-    mostraObservacao();
-    modalidadeMudou = false;
-    stModPgto.clear();
+    if (editandoQry(ctx_.itens->qryItemPedido))
+        ctx_.itens->qryItemPedido.cancel();
+    ctx_.itens->qryItemPedido.cancelUpdates();
+    if (editandoQry(ctx_.observacao->qryObsPedido))
+        ctx_.observacao->qryObsPedido.cancel();
+    ctx_.observacao->qryObsPedido.cancelUpdates();
+    ctx_.observacao->mostraObservacao();
+    ctx_.pagamento->esqueceModPgto();
     descartado_ = true;
-    if (listaVazia())
+    if (ctx_.listaVazia())
         mudaPagina(PaginaPedido::Pedidos);
     aposRolagem();
 }
 
-void LancPedido::cancelar()
+void RegistroPedido::cancelar()
 {
-    if (!pedidoEditando() && !editandoQry(qryItemPedido) && !editandoQry(qryObsPedido))
+    if (!ctx_.pedidoEditando() && !editandoQry(ctx_.itens->qryItemPedido) && !editandoQry(ctx_.observacao->qryObsPedido))
         return;
-    if (!dialogs().confirm(msg("Canc")))
+    if (!dialogs().confirm(ctx_.msg("Canc")))
         return;
     // The items page comes back to the item that was current, when it is still there.
-    const QString item = qryItemPedido.active() ? qryItemPedido[QStringLiteral("NRITEMPED")].asString() : QString();
-    const QString numero = valor("NRPEDIDO");
+    const QString item = ctx_.itens->qryItemPedido.active() ? ctx_.itens->qryItemPedido[QStringLiteral("NRITEMPED")].asString() : QString();
+    const QString numero = ctx_.valor("NRPEDIDO");
     cancelaPedido();
-    if (view_.paginaAtual() == PaginaPedido::Itens && !item.isEmpty() && valor("NRPEDIDO") == numero && qryItemPedido.active())
-        qryItemPedido.locate(QStringLiteral("NRITEMPED"), item);
+    if (ctx_.view.paginaAtual() == PaginaPedido::Itens && !item.isEmpty() && ctx_.valor("NRPEDIDO") == numero && ctx_.itens->qryItemPedido.active())
+        ctx_.itens->qryItemPedido.locate(QStringLiteral("NRITEMPED"), item);
 }
 
-LancPedido::PreparoGravacao LancPedido::preparaGravacao(bool confirmacao)
+RegistroPedido::PreparoGravacao RegistroPedido::preparaGravacao(bool confirmacao)
 {
     PreparoGravacao p;
     bool mudouEntrega = false;
-    if (confirmacao && qryPedido.state() == DataSetState::Edit && !pedidoExportado()) {
-        const QVariant old = qryPedido[QStringLiteral("DTENTPED")].oldValue();
+    if (confirmacao && ctx_.qryPedido.state() == DataSetState::Edit && !ctx_.pedidoExportado()) {
+        const QVariant old = ctx_.qryPedido[QStringLiteral("DTENTPED")].oldValue();
         const QDate antiga = old.metaType().id() == QMetaType::QDate ? old.toDate() : old.toDateTime().date();
-        mudouEntrega = antiga != parseDateTime(tela.dataEntrega).date();
+        mudouEntrega = antiga != parseDateTime(ctx_.tela.dataEntrega).date();
     }
-    if (itemEditando())
-        antesDoPostItem();
-    if (pedidoEditando() && !pedidoExportado())
+    if (ctx_.itens->itemEditando())
+        ctx_.itens->antesDoPostItem();
+    if (ctx_.pedidoEditando() && !ctx_.pedidoExportado())
         antesDoPost(p);
     if (confirmacao) {
-        p.situacaoItens = modalidadeMudou && qryPedido.state() == DataSetState::Edit;
-        p.entregaItens = mudouEntrega && dialogs().confirm(msg("ALT_DTITEM"));
+        p.situacaoItens = ctx_.pagamento->modalidadeMudou() && ctx_.qryPedido.state() == DataSetState::Edit;
+        p.entregaItens = mudouEntrega && dialogs().confirm(ctx_.msg("ALT_DTITEM"));
     }
     return p;
 }
 
-void LancPedido::gravaPreparado(const PreparoGravacao& p)
+void RegistroPedido::gravaPreparado(const PreparoGravacao& p)
 {
     // The line goes into the dataset first, so that a repricing prices it with the others.
-    if (itemEditando())
-        qryItemPedido.post();
-    if (pedidoEditando()) {
-        if (pedidoExportado()) {
+    if (ctx_.itens->itemEditando())
+        ctx_.itens->qryItemPedido.post();
+    if (ctx_.pedidoEditando()) {
+        if (ctx_.pedidoExportado()) {
             // An exported order stays as it was sent: only its observation is stored.
-            EventsSuspended quiet(qryPedido);
-            qryPedido.cancel();
+            EventsSuspended quiet(ctx_.qryPedido);
+            ctx_.qryPedido.cancel();
         } else {
-            qryPedido.post();
-            qryPedido.applyUpdates();
-            qryPedido.commitUpdates();
+            ctx_.qryPedido.post();
+            ctx_.qryPedido.applyUpdates();
+            ctx_.qryPedido.commitUpdates();
         }
     }
     if (p.reprecificaData)
-        reprecifica(false);
+        ctx_.itens->reprecifica(false);
     if (p.reprecificaLista)
-        reprecifica(true);
-    qryItemPedido.applyUpdates();
-    qryItemPedido.commitUpdates();
-    gravaObservacaoPendente();
-    QVariantMap chave{{QStringLiteral("P_CDFILIAL"), valor("CDFILIAL")}, {QStringLiteral("P_NRPEDIDO"), valor("NRPEDIDO")}};
+        ctx_.itens->reprecifica(true);
+    ctx_.itens->qryItemPedido.applyUpdates();
+    ctx_.itens->qryItemPedido.commitUpdates();
+    ctx_.observacao->gravaObservacaoPendente();
+    QVariantMap chave{{QStringLiteral("P_CDFILIAL"), ctx_.valor("CDFILIAL")}, {QStringLiteral("P_NRPEDIDO"), ctx_.valor("NRPEDIDO")}};
     if (p.situacaoItens) {
         QVariantMap sit = chave;
-        sit.insert(QStringLiteral("P_IDSITITEM"), LancPedSit(valor("IDSITPEDIDO")));
-        db_.exec(QStringLiteral("UPDATE ITEMPEDIDO SET IDSITITEMPED = :P_IDSITITEM WHERE CDFILIAL = :P_CDFILIAL AND NRPEDIDO = :P_NRPEDIDO"), sit);
+        sit.insert(QStringLiteral("P_IDSITITEM"), BancoPedido::LancPedSit(ctx_.valor("IDSITPEDIDO")));
+        ctx_.db.exec(QStringLiteral("UPDATE ITEMPEDIDO SET IDSITITEMPED = :P_IDSITITEM WHERE CDFILIAL = :P_CDFILIAL AND NRPEDIDO = :P_NRPEDIDO"), sit);
     }
     if (p.entregaItens) {
         // Each item keeps its own time of day.
-        chave.insert(QStringLiteral("P_DTENTREGA"), parseDateTime(tela.dataEntrega).date().toString(Qt::ISODate));
-        db_.exec(QStringLiteral("UPDATE ITEMPEDIDO SET DTENTITPED = :P_DTENTREGA || "
+        chave.insert(QStringLiteral("P_DTENTREGA"), parseDateTime(ctx_.tela.dataEntrega).date().toString(Qt::ISODate));
+        ctx_.db.exec(QStringLiteral("UPDATE ITEMPEDIDO SET DTENTITPED = :P_DTENTREGA || "
                                 "CASE WHEN length(DTENTITPED) > 10 THEN substr(DTENTITPED, 11) ELSE ' 00:00:00' END "
                                 "WHERE CDFILIAL = :P_CDFILIAL AND NRPEDIDO = :P_NRPEDIDO"),
                  chave);
     }
 }
 
-void LancPedido::restauraTudo(const RetratoPedido& r)
+RegistroPedido::RetratoPedido RegistroPedido::retrataParaGravar()
+{
+    descartado_ = false;
+    return {retrata(ctx_.qryPedido), retrata(ctx_.itens->qryItemPedido), retrata(ctx_.observacao->qryObsPedido), ctx_.itens->valorDigitado()};
+}
+
+void RegistroPedido::restauraSeNaoDescartado(const RetratoPedido& r)
+{
+    if (!ctx_.pedidoEditando() && !descartado_)
+        restaura(r.pedido);
+}
+
+void RegistroPedido::restauraTudo(const RetratoPedido& r)
 {
     // The rollback made what the store applied pending again: each dataset drops
     // it and takes back its record as typed, in its state.
     restaura(r.pedido);
     restaura(r.item);
     restaura(r.obs);
-    boValorDigitado = r.valorDigitado;
-    VrTotalItemPed();
-    view_.atualizaTela();
+    ctx_.itens->restauraValorDigitado(r.valorDigitado);
+    ctx_.itens->VrTotalItemPed();
+    ctx_.view.atualizaTela();
     atualizaComandos();
 }
 
-void LancPedido::confirmar()
+void RegistroPedido::confirmar()
 {
-    if (!pedidoEditando() && observacaoEditando() && !editaPedido())
+    if (!ctx_.pedidoEditando() && ctx_.observacao->observacaoEditando() && !editaPedido())
         return;
-    if (!pedidoEditando())
+    if (!ctx_.pedidoEditando())
         return;
     // Field exits the focus moves trigger meanwhile are not checks of their own.
     CheckGuard guard;
-    const bool insercao = qryPedido.state() == DataSetState::Insert;
+    const bool insercao = ctx_.qryPedido.state() == DataSetState::Insert;
     // A new line nothing was typed into is no item (cancel on exit).
-    descartaItemIntocado();
-    const RetratoPedido antes{retrata(qryPedido), retrata(qryItemPedido), retrata(qryObsPedido), boValorDigitado};
-    descartado_ = false;
+    ctx_.itens->descartaItemIntocado();
+    const RetratoPedido antes = retrataParaGravar();
     bool gravando = false;
     try {
         // Every check and question first: none waits with the database locked.
         const PreparoGravacao preparo = preparaGravacao(true);
         gravando = true;
-        db_.transaction([&] { gravaPreparado(preparo); });
+        ctx_.db.transaction([&] { gravaPreparado(preparo); });
     } catch (const Abort&) {
         // A check stopped it: nothing was written and the records are still in edit
         // (unless a No to a question dropped the changes on purpose).
         if (gravando)
             restauraTudo(antes);
-        else if (!pedidoEditando() && !descartado_)
-            restaura(antes.pedido);
-        view_.atualizaTela();
+        else
+            restauraSeNaoDescartado(antes);
+        ctx_.view.atualizaTela();
         atualizaComandos();
         throw;
     } catch (const std::exception& e) {
         restauraTudo(antes);
-        MensErro(msg("erro_grav") + QLatin1Char('\n') + QString::fromUtf8(e.what()), true);
+        MensErro(ctx_.msg("erro_grav") + QLatin1Char('\n') + QString::fromUtf8(e.what()), true);
     }
-    modalidadeMudou = false;
-    stModPgto.clear();
+    ctx_.pagamento->esqueceModPgto();
     aposRolagem();
     // A new order goes on with its items, the first one begun.
     if (insercao) {
         mudaPagina(PaginaPedido::Itens);
-        incluirItem();
+        ctx_.itens->incluirItem();
     }
 }
 
-bool LancPedido::podeFechar()
+bool RegistroPedido::podeFechar()
 {
-    if (!pedidoEditando() && !itemEditando() && !observacaoEditando())
+    if (!ctx_.pedidoEditando() && !ctx_.itens->itemEditando() && !ctx_.observacao->observacaoEditando())
         return true;
-    if (!dialogs().confirm(msg("Canc")))
+    if (!dialogs().confirm(ctx_.msg("Canc")))
         return false;
     cancelaPedido();
     return true;
@@ -554,28 +557,28 @@ bool LancPedido::podeFechar()
 
 // ---------------------------------------------------------------- navigation
 
-void LancPedido::primeiro()
+void RegistroPedido::primeiro()
 {
     if (comandos().navegador)
-        qryPedido.first();
+        ctx_.qryPedido.first();
 }
 
-void LancPedido::anterior()
+void RegistroPedido::anterior()
 {
     if (comandos().navegador)
-        qryPedido.prior();
+        ctx_.qryPedido.prior();
 }
 
-void LancPedido::proximo()
+void RegistroPedido::proximo()
 {
     if (comandos().navegador)
-        qryPedido.next();
+        ctx_.qryPedido.next();
 }
 
-void LancPedido::ultimo()
+void RegistroPedido::ultimo()
 {
     if (comandos().navegador)
-        qryPedido.last();
+        ctx_.qryPedido.last();
 }
 
 } // namespace zov

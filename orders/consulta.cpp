@@ -6,23 +6,23 @@
 
 namespace zov {
 
-ParametrosConsulta LancPedido::parametrosConsulta()
+ParametrosConsulta ItensPedido::parametrosConsulta()
 {
     // A new order is checked whole before products are added to it.
-    if (qryPedido.state() == DataSetState::Insert)
-        Vd_Geral();
+    if (ctx_.qryPedido.state() == DataSetState::Insert)
+        ctx_.cabecalho->Vd_Geral();
     ParametrosConsulta p;
-    p.cdFilial = Filtro.Filial;
-    p.cdPrecoBase = valor("CDPRECOBASE");
-    p.cdCliente = valor("CDCLIENTE");
-    p.cdVendedor = valor("CDVENDEDOR");
-    const bool pendente = qryPedido.state() == DataSetState::Insert || valor("IDSITPEDIDO") == QLatin1String("1");
-    p.podeConfirmar = view_.paginaAtual() == PaginaPedido::Itens && (qryItemPedido.state() == DataSetState::Insert || pendente);
+    p.cdFilial = ctx_.Filtro.Filial;
+    p.cdPrecoBase = ctx_.valor("CDPRECOBASE");
+    p.cdCliente = ctx_.valor("CDCLIENTE");
+    p.cdVendedor = ctx_.valor("CDVENDEDOR");
+    const bool pendente = ctx_.qryPedido.state() == DataSetState::Insert || ctx_.valor("IDSITPEDIDO") == QLatin1String("1");
+    p.podeConfirmar = ctx_.view.paginaAtual() == PaginaPedido::Itens && (qryItemPedido.state() == DataSetState::Insert || pendente);
     p.destino = this;
     return p;
 }
 
-void LancPedido::incluiItem(const ProdutoEscolhido& produto)
+void ItensPedido::incluiItem(const ProdutoEscolhido& produto)
 {
     // The consultation only adds: a line being typed is stored first (or refused
     // with its message), never overwritten.
@@ -47,16 +47,16 @@ void LancPedido::incluiItem(const ProdutoEscolhido& produto)
         // The product stays ticked in the consultation: its refused line goes.
         if (itemEditando())
             qryItemPedido.cancel();
-        atualizaComandos();
+        ctx_.atualizaComandos();
         throw;
     }
 }
 
-void LancPedido::itensIncluidos()
+void ItensPedido::itensIncluidos()
 {
     abreItens();
-    view_.atualizaTela();
-    atualizaComandos();
+    ctx_.view.atualizaTela();
+    ctx_.atualizaComandos();
 }
 
 } // namespace zov

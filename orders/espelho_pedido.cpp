@@ -277,7 +277,7 @@ std::optional<EspelhoPedido> EspelhoPedido::le(Database& db, const QString& cdFi
 
     // The items through the grid's own query: the same columns, titles and texts.
     Query itens(&db, QStringLiteral("qryItemPedido"));
-    configuraQryItemPedido(itens);
+    BancoPedido::configuraQryItemPedido(itens);
     itens.setParam(QStringLiteral("CDFILIAL"), cdFilial);
     itens.setParam(QStringLiteral("NRPEDIDO"), nrPedido);
     itens.open();
@@ -291,7 +291,7 @@ std::optional<EspelhoPedido> EspelhoPedido::le(Database& db, const QString& cdFi
         }
         d.itens.push_back(linha);
     }
-    d.totais = textosTotais(totaisPedido(db, cdFilial, nrPedido));
+    d.totais = textosTotais(BancoPedido(db).totaisPedido(cdFilial, nrPedido));
     return EspelhoPedido(std::move(d));
 }
 

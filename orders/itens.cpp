@@ -13,119 +13,154 @@
 
 namespace zov {
 
-namespace {
-
-const char* const kColunasGravadas[] = {"NRPEDIDO",    "CDPRODUTO",    "QTITEMPED",    "VRPREUNITPED", "NRITEMPED",    "IDSITITEMPED",
-                                    "QTEXPITEMPED", "CDFILIAL",     "QTITEMPED2",   "DTENTITPED",   "IDITPEDDIFER", "VRPESOITPED",
-                                    "VRDESITPED",   "IDITPEDRESER", "VRPRTABITPED", "VRPEDEMAXIPE", "CDOPERADOR"};
-
-} // namespace
-
 // The discount value as the line shows it: cut, not rounded, to two decimals.
 Decimal descontoCortado(double valor) { return Decimal::fromDouble(valor, escala::kValor).truncated(escala::kDinheiro); }
 
-UpdateSql LancPedido::updateSqlItem()
+const char* const kCamposItem[kColunasItem] = {"NRITEMPED",    "CDARVPROD", "NMPRODUTO",  "QTITEMPED", "SGUNIDADE",
+                                               "VRPREUNITPED", "PERDESC",   "VRDESITPED", "VrTotal",   "DTENTITPED"};
+
+QString textoItem(const Field& field, const QVariant& value)
 {
-    QStringList sets, cols, vals;
-    for (const char* c : kColunasGravadas) {
-        const QString col = QString::fromLatin1(c);
-        sets << col + QStringLiteral(" = :") + col;
-        cols << col;
-        // A new item is always stored as new.
-        vals << (col == QLatin1String("IDSITITEMPED") ? QStringLiteral("'1'") : QStringLiteral(":") + col);
-    }
-    const QString chave = QStringLiteral("where NRPEDIDO = :OLD_NRPEDIDO and NRITEMPED = :OLD_NRITEMPED and CDFILIAL = :OLD_CDFILIAL");
-    return UpdateSql(QStringLiteral("insert into ITEMPEDIDO (%1) values (%2)").arg(cols.join(QStringLiteral(", ")), vals.join(QStringLiteral(", "))),
-                     QStringLiteral("update ITEMPEDIDO set %1 ").arg(sets.join(QStringLiteral(", "))) + chave,
-                     QStringLiteral("delete from ITEMPEDIDO ") + chave);
+    if (value.isNull())
+        return {};
+    if (field.fieldName() == QLatin1String("CDARVPROD"))
+        return DBPictObj(0).format(value.toString());
+    // The line counts the discount cut, so the grid shows it cut.
+    if (field.fieldName() == QLatin1String("VRDESITPED"))
+        return formatNumber(descontoCortado(value.toDouble()), field.displayFormat);
+    return field.displayTextOf(value);
 }
 
-QString LancPedido::valorItem(const char* field) const
+TextosTotais textosTotais(const TotaisPedido& t)
+{
+    const QString fmt = QStringLiteral("#,##0.00");
+    return {formatNumber(t.bruto, fmt), formatNumber(t.liquido, fmt), formatNumber(t.descMedio, QStringLiteral("#,##0.00 %")),
+            formatNumber(t.descTotal, fmt)};
+}
+
+ItensPedido::ItensPedido(ContextoPedido& ctx) : qryItemPedido(&ctx.db, QStringLiteral("qryItemPedido")), ctx_(ctx)
+{
+    ctx_.itens = this;
+    BancoPedido::configuraQryItemPedido(qryItemPedido);
+    qryItemPedido.setUpdateSql(BancoPedido::updateSqlItem());
+    qryItemPedido.beforeEdit = [this](Query&) {
+        boPrecoAlt = false;
+        boValorDigitado = false;
+    };
+    // Whichever of value and percentage was set last leads (the program's own sets put it back).
+    qryItemPedido.defineField(QStringLiteral("VRDESITPED")).onChange = [this](Field&) { boValorDigitado = true; };
+    qryItemPedido.defineField(QStringLiteral("PERDESC")).onChange = [this](Field&) { boValorDigitado = false; };
+    qryItemPedido.afterEdit = [this](Query&) { perguntaProdutoRepetido = true; };
+    // An item edited puts a browsing header into edit (an exported order refuses it).
+    qryItemPedido.onStateChange = [this](Query& q) {
+        if ((q.state() == DataSetState::Edit || q.state() == DataSetState::Insert) && ctx_.qryPedido.state() == DataSetState::Browse && !ctx_.registro->editaPedido())
+            q.cancel();
+        ctx_.atualizaComandos();
+    };
+    // The grid's key fields: typed only while an item is being inserted.
+    qryItemPedido.defineField(QStringLiteral("CDARVPROD")).tag = 1;
+    qryItemPedido.defineField(QStringLiteral("IDITPEDDIFER")).tag = 1;
+}
+
+void ItensPedido::bloqueiaPreco(bool bloqueia)
+{
+    boBloqueiaPreco = bloqueia;
+    ctx_.view.precoEditavel(!boBloqueiaPreco);
+}
+
+void ItensPedido::reiniciaDescontos()
+{
+    stUltVal.clear();
+    perguntaLimiteDesconto = true;
+    doPerAnt = doValAnt = -1;
+}
+
+QString ItensPedido::valorItem(const char* field) const
 {
     if (!qryItemPedido.active())
         return {};
     return qryItemPedido.fieldByName(QString::fromLatin1(field)).asString();
 }
 
-void LancPedido::poeItem(const char* field, const QVariant& value) { qryItemPedido.fieldByName(QString::fromLatin1(field)).setValue(value); }
+void ItensPedido::poeItem(const char* field, const QVariant& value) { qryItemPedido.fieldByName(QString::fromLatin1(field)).setValue(value); }
 
-double LancPedido::numeroItem(const char* field) const { return qryItemPedido.fieldByName(QString::fromLatin1(field)).asFloat(); }
+double ItensPedido::numeroItem(const char* field) const { return qryItemPedido.fieldByName(QString::fromLatin1(field)).asFloat(); }
 
-Decimal LancPedido::decimalItem(const char* field, int escala) const
+Decimal ItensPedido::decimalItem(const char* field, int escala) const
 {
     return qryItemPedido.fieldByName(QString::fromLatin1(field)).asDecimal(escala);
 }
 
-void LancPedido::poeDecimalItem(const char* field, const Decimal& valor) { qryItemPedido.fieldByName(QString::fromLatin1(field)).setDecimal(valor); }
+void ItensPedido::poeDecimalItem(const char* field, const Decimal& valor) { qryItemPedido.fieldByName(QString::fromLatin1(field)).setDecimal(valor); }
 
-Decimal LancPedido::descontoDoPercentual() const
+Decimal ItensPedido::descontoDoPercentual() const
 {
     return zov::descontoDoPercentual(decimalItem("VRPREUNITPED", escala::kPreco), decimalItem("QTITEMPED", escala::kQuantidade),
                                      decimalItem("PERDESC", escala::kPercentual));
 }
 
-Decimal LancPedido::percentualDoDesconto() const
+Decimal ItensPedido::percentualDoDesconto() const
 {
     return zov::percentualDoDesconto(decimalItem("VRPREUNITPED", escala::kPreco), decimalItem("QTITEMPED", escala::kQuantidade),
                                      decimalItem("VRDESITPED", escala::kValor));
 }
 
-bool LancPedido::vazioItem(const char* field) const { return qryItemPedido.fieldByName(QString::fromLatin1(field)).isNull(); }
+bool ItensPedido::vazioItem(const char* field) const { return qryItemPedido.fieldByName(QString::fromLatin1(field)).isNull(); }
 
-bool LancPedido::itemEditando() const
+bool ItensPedido::itemEditando() const
 {
     return qryItemPedido.state() == DataSetState::Edit || qryItemPedido.state() == DataSetState::Insert;
 }
 
-bool LancPedido::itemIntocado() const { return qryItemPedido.state() == DataSetState::Insert && !qryItemPedido.modified(); }
+bool ItensPedido::itemIntocado() const { return qryItemPedido.state() == DataSetState::Insert && !qryItemPedido.modified(); }
 
-void LancPedido::descartaItemIntocado()
+void ItensPedido::descartaItemIntocado()
 {
     if (itemIntocado())
         qryItemPedido.cancel();
 }
 
-void LancPedido::falhaItem(ColunaItem coluna, const QString& texto)
+void ItensPedido::falhaItem(ColunaItem coluna, const QString& texto)
 {
-    if (view_.paginaAtual() != PaginaPedido::Itens)
-        view_.mostraPagina(PaginaPedido::Itens);
-    view_.focaColunaItem(coluna);
+    if (ctx_.view.paginaAtual() != PaginaPedido::Itens)
+        ctx_.view.mostraPagina(PaginaPedido::Itens);
+    ctx_.view.focaColunaItem(coluna);
     MensErro(texto, true);
     throw Abort{};
 }
 
-QString LancPedido::PrxCodItPedido()
+QString ItensPedido::PrxCodItPedido()
 {
-    const QVariant n = db_.scalar(QStringLiteral("SELECT NVL((MAX(CAST(NRITEMPED AS INTEGER)) + 1), 0) NRITEMPED FROM ITEMPEDIDO "
+    const QVariant n = ctx_.db.scalar(QStringLiteral("SELECT NVL((MAX(CAST(NRITEMPED AS INTEGER)) + 1), 0) NRITEMPED FROM ITEMPEDIDO "
                                                  "WHERE (CDFILIAL = :P_CDFILIAL) AND (NRPEDIDO = :P_NRPEDIDO)"),
-                                  {{QStringLiteral("P_CDFILIAL"), Filtro.Filial}, {QStringLiteral("P_NRPEDIDO"), valor("NRPEDIDO")}});
+                                  {{QStringLiteral("P_CDFILIAL"), ctx_.Filtro.Filial}, {QStringLiteral("P_NRPEDIDO"), ctx_.valor("NRPEDIDO")}});
     return n.toLongLong() > 0 ? Ajusta(QString::number(n.toLongLong()), 10) : QStringLiteral("0000000001");
 }
 
 // ---------------------------------------------------------------- insert and edit
 
-void LancPedido::incluirItem()
+void ItensPedido::incluirItem()
 {
     if (itemEditando())
         return;
     // Before insert: an item needs the order's payment method.
-    if (valor("CDMODPGTO").isEmpty() && EmptyString(tela.cdModPgto))
-        falha(ControlePedido::CdModPgto, PaginaPedido::Modalidade, msg("MODPGT"));
-    if (!pedidoEditando() && !editaPedido())
+    if (ctx_.valor("CDMODPGTO").isEmpty() && EmptyString(ctx_.tela.cdModPgto))
+        ctx_.falha(ControlePedido::CdModPgto, PaginaPedido::Modalidade, ctx_.msg("MODPGT"));
+    if (!ctx_.pedidoEditando() && !ctx_.registro->editaPedido())
         return;
     {
         EventsSuspended quiet(qryItemPedido);
         qryItemPedido.append();
     }
     novoItem();
-    atualizaComandos();
+    ctx_.atualizaComandos();
 }
 
-void LancPedido::novoItem()
+void ItensPedido::novoItem()
 {
     EventsSuspended quiet(qryItemPedido);
-    poeItem("NRPEDIDO", valor("NRPEDIDO"));
-    poeItem("CDFILIAL", Filtro.Filial);
+    poeItem("NRPEDIDO", ctx_.valor("NRPEDIDO"));
+    poeItem("CDFILIAL", ctx_.Filtro.Filial);
     poeItem("NRITEMPED", PrxCodItPedido());
     if (!stUltVal.isEmpty())
         poeItem("PERDESC", parseNumber(stUltVal));
@@ -134,59 +169,59 @@ void LancPedido::novoItem()
     perguntaProdutoRepetido = true;
     boPrecoAlt = false;
     boValorDigitado = false;
-    view_.focaColunaItem(ColunaItem::Produto);
+    ctx_.view.focaColunaItem(ColunaItem::Produto);
 }
 
-void LancPedido::alterarItem()
+void ItensPedido::alterarItem()
 {
     if (itemEditando() || !qryItemPedido.active() || qryItemPedido.isEmpty())
         return;
-    if (!pedidoEditando() && !editaPedido())
+    if (!ctx_.pedidoEditando() && !ctx_.registro->editaPedido())
         return;
     boPrecoAlt = false;
     qryItemPedido.edit();
     perguntaProdutoRepetido = true;
-    view_.focaColunaItem(ColunaItem::Quantidade);
-    atualizaComandos();
+    ctx_.view.focaColunaItem(ColunaItem::Quantidade);
+    ctx_.atualizaComandos();
 }
 
 // ---------------------------------------------------------------- checks
 
-void LancPedido::Vd_CdProduto(bool boTestaVazio)
+void ItensPedido::Vd_CdProduto(bool boTestaVazio)
 {
     if (!itemEditando())
         return;
-    view_.precoEditavel(true);
+    ctx_.view.precoEditavel(true);
     try {
         const QString codigo = valorItem("CDARVPROD").trimmed();
         if (codigo.isEmpty()) {
             if (boTestaVazio)
-                falhaItem(ColunaItem::Produto, msg("CD_NULO"));
-            view_.precoEditavel(!boBloqueiaPreco);
+                falhaItem(ColunaItem::Produto, ctx_.msg("CD_NULO"));
+            ctx_.view.precoEditavel(!boBloqueiaPreco);
             return;
         }
-        Statement st(db_, QStringLiteral(
+        Statement st(ctx_.db, QStringLiteral(
                               "SELECT B.CDARVPROD, A.NMPRODUTO, A.SGUNIDADE, B.VRPESOUNID, A.CDPRODESTO, A.VRFATOCONV, B.SGUNIDADE SGUNIDPAI, "
                               "A.CDPRODUTO, A.IDPRODATIVPR FROM PRODUTO A JOIN PRODUTO B ON B.CDPRODUTO = A.CDPRODESTO "
                               "WHERE (A.CDARVPROD = :P_CDARVPROD) ORDER BY A.CDARVPROD"));
         st.bind(QStringLiteral("P_CDARVPROD"), codigo);
         if (!st.step())
-            falhaItem(ColunaItem::Produto, msg("CD_INV"));
+            falhaItem(ColunaItem::Produto, ctx_.msg("CD_INV"));
         if (st.rawValue(8).toString() == QLatin1String("N"))
-            falhaItem(ColunaItem::Produto, msg("PR_INAT"));
+            falhaItem(ColunaItem::Produto, ctx_.msg("PR_INAT"));
         const QString cdProduto = st.rawValue(7).toString();
         const bool novo = qryItemPedido.state() == DataSetState::Insert;
         if (novo && boTestaVazio && perguntaProdutoRepetido) {
-            const bool existe = db_.scalar(QStringLiteral("SELECT count(*) FROM ITEMPEDIDO I WHERE (CDFILIAL = :P_CDFILIAL ) AND "
+            const bool existe = ctx_.db.scalar(QStringLiteral("SELECT count(*) FROM ITEMPEDIDO I WHERE (CDFILIAL = :P_CDFILIAL ) AND "
                                                           "(NRPEDIDO = :P_NRPEDIDO ) AND (CDPRODUTO = :P_CDPRODUTO)"),
-                                           {{QStringLiteral("P_CDFILIAL"), Filtro.Filial}, {QStringLiteral("P_NRPEDIDO"), valor("NRPEDIDO")},
+                                           {{QStringLiteral("P_CDFILIAL"), ctx_.Filtro.Filial}, {QStringLiteral("P_NRPEDIDO"), ctx_.valor("NRPEDIDO")},
                                             {QStringLiteral("P_CDPRODUTO"), cdProduto}})
                                     .toInt() > 0;
             if (existe) {
                 perguntaProdutoRepetido = false;
-                if (!dialogs().confirm(msg("CD_EXIS"))) {
+                if (!dialogs().confirm(ctx_.msg("CD_EXIS"))) {
                     perguntaProdutoRepetido = true;
-                    view_.focaColunaItem(ColunaItem::Produto);
+                    ctx_.view.focaColunaItem(ColunaItem::Produto);
                     throw Abort{};
                 }
             }
@@ -199,32 +234,32 @@ void LancPedido::Vd_CdProduto(bool boTestaVazio)
         poeItem("CDPRODUTO", cdProduto);
         poeItem("CDPRODESTO", st.rawValue(4));
         poeItem("NMPRODUTO", st.rawValue(1));
-        const QDate entrega = parseDateTime(tela.dataEntrega).date();
+        const QDate entrega = parseDateTime(ctx_.tela.dataEntrega).date();
         poeItem("DTENTITPED", entrega.isValid() ? QVariant(QDateTime(entrega, horaAtual())) : QVariant());
         if (!st.rawValue(2).toString().isEmpty())
             poeItem("SGUNIDADE", st.rawValue(2));
         poeDecimalItem("VRPESOITPED", peso * (decimalItem("QTITEMPED", escala::kQuantidade) * fator));
         if (!boTestaVazio)
-            view_.focaColunaItem(ColunaItem::Quantidade);
+            ctx_.view.focaColunaItem(ColunaItem::Quantidade);
     } catch (...) {
-        view_.precoEditavel(!boBloqueiaPreco);
+        ctx_.view.precoEditavel(!boBloqueiaPreco);
         throw;
     }
-    view_.precoEditavel(!boBloqueiaPreco);
+    ctx_.view.precoEditavel(!boBloqueiaPreco);
 }
 
-void LancPedido::Vd_Quantidade(bool boTestaVazio)
+void ItensPedido::Vd_Quantidade(bool boTestaVazio)
 {
     if (!itemEditando())
         return;
     if (vazioItem("QTITEMPED")) {
         if (boTestaVazio)
-            falhaItem(ColunaItem::Quantidade, msg("QT_NULO"));
+            falhaItem(ColunaItem::Quantidade, ctx_.msg("QT_NULO"));
         return;
     }
     if (numeroItem("QTITEMPED") <= 0)
-        falhaItem(ColunaItem::Quantidade, msg("QTITEM"));
-    Statement st(db_, QStringLiteral("SELECT B.VRPESOUNID, A.VRFATOCONV FROM PRODUTO A JOIN PRODUTO B ON B.CDPRODUTO = A.CDPRODESTO "
+        falhaItem(ColunaItem::Quantidade, ctx_.msg("QTITEM"));
+    Statement st(ctx_.db, QStringLiteral("SELECT B.VRPESOUNID, A.VRFATOCONV FROM PRODUTO A JOIN PRODUTO B ON B.CDPRODUTO = A.CDPRODESTO "
                                      "WHERE (A.CDARVPROD = :P_CDARVPROD)"));
     st.bind(QStringLiteral("P_CDARVPROD"), valorItem("CDARVPROD"));
     if (st.step()) {
@@ -235,34 +270,34 @@ void LancPedido::Vd_Quantidade(bool boTestaVazio)
     }
 }
 
-void LancPedido::Vd_Preco(bool boTestaVazio)
+void ItensPedido::Vd_Preco(bool boTestaVazio)
 {
     if (!itemEditando())
         return;
     if (vazioItem("VRPREUNITPED")) {
         if (boTestaVazio)
-            falhaItem(ColunaItem::Preco, msg("VR_NULO"));
+            falhaItem(ColunaItem::Preco, ctx_.msg("VR_NULO"));
         return;
     }
     if (numeroItem("VRPREUNITPED") <= 0)
-        falhaItem(ColunaItem::Preco, msg("VRUNIT"));
+        falhaItem(ColunaItem::Preco, ctx_.msg("VRUNIT"));
 }
 
-void LancPedido::Vd_DtEntItPed(bool boTestaVazio)
+void ItensPedido::Vd_DtEntItPed(bool boTestaVazio)
 {
     if (!itemEditando())
         return;
     if (vazioItem("DTENTITPED")) {
         if (boTestaVazio)
-            falhaItem(ColunaItem::Entrega, msg("DtEntrega_inf"));
+            falhaItem(ColunaItem::Entrega, ctx_.msg("DtEntrega_inf"));
         return;
     }
     const QTime hora = qryItemPedido.fieldByName(QStringLiteral("DTENTITPED")).asDateTime().time();
     if (hora.hour() == 0 && hora.minute() == 0)
-        falhaItem(ColunaItem::Entrega, msg("HR_N_INF"));
+        falhaItem(ColunaItem::Entrega, ctx_.msg("HR_N_INF"));
 }
 
-void LancPedido::GravaDescItem()
+void ItensPedido::GravaDescItem()
 {
     if (!itemEditando())
         return;
@@ -272,12 +307,12 @@ void LancPedido::GravaDescItem()
 
 // ---------------------------------------------------------------- store
 
-void LancPedido::antesDoPostItem()
+void ItensPedido::antesDoPostItem()
 {
     // 1-2: situation and operator; the percentage follows a quantity just typed.
-    poeItem("IDSITITEMPED", LancPedSit(qryPedido.state() == DataSetState::Insert ? QStringLiteral("1") : valor("IDSITPEDIDO")));
+    poeItem("IDSITITEMPED", BancoPedido::LancPedSit(ctx_.qryPedido.state() == DataSetState::Insert ? QStringLiteral("1") : ctx_.valor("IDSITPEDIDO")));
     poeItem("CDOPERADOR", CdOperador());
-    if (view_.colunaItem() == ColunaItem::Quantidade && !vazioItem("PERDESC")) {
+    if (ctx_.view.colunaItem() == ColunaItem::Quantidade && !vazioItem("PERDESC")) {
         if (numeroItem("VRPREUNITPED") > 0 && numeroItem("QTITEMPED") > 0) {
             GravaDescItem();
             poeDecimalItem("PERDESC", percentualDoDesconto());
@@ -286,22 +321,20 @@ void LancPedido::antesDoPostItem()
     }
     // 4-5: the checks.
     boInsere = qryItemPedido.state() == DataSetState::Insert;
-    Vd_Cliente(true);
+    ctx_.cabecalho->Vd_Cliente(true);
     Vd_Quantidade(true);
     Vd_Preco(true);
-    Vd_DataEntrega(true);
+    ctx_.cabecalho->Vd_DataEntrega(true);
     Vd_CdProduto(true);
     // 6-7: the payment method's discount for a new item, within the maximum allowed.
     if (stUltVal.isEmpty())
         stUltVal = QStringLiteral("0");
-    const QVariant cliMax = db_.scalar(QStringLiteral("SELECT VRPEMAXDESCL FROM CLIENTE WHERE CDCLIENTE = :P_CDCLIENTE"),
-                                       {{QStringLiteral("P_CDCLIENTE"), valor("CDCLIENTE")}});
-    const QVariant venMax = db_.scalar(QStringLiteral("SELECT VRPEMAXDESVE FROM VENDEDOR WHERE CDVENDEDOR = :P_CDVENDEDOR"),
-                                       {{QStringLiteral("P_CDVENDEDOR"), valor("CDVENDEDOR")}});
+    const QVariant cliMax = ctx_.db.scalar(QStringLiteral("SELECT VRPEMAXDESCL FROM CLIENTE WHERE CDCLIENTE = :P_CDCLIENTE"),
+                                       {{QStringLiteral("P_CDCLIENTE"), ctx_.valor("CDCLIENTE")}});
+    const QVariant venMax = ctx_.db.scalar(QStringLiteral("SELECT VRPEMAXDESVE FROM VENDEDOR WHERE CDVENDEDOR = :P_CDVENDEDOR"),
+                                       {{QStringLiteral("P_CDVENDEDOR"), ctx_.valor("CDVENDEDOR")}});
     if (boInsere && numeroItem("PERDESC") == 0 && parseNumber(stUltVal) == 0) {
-        if (!qryPesqMod.active() || qryPesqMod.isEmpty() || qryPesqMod[QStringLiteral("CDMODPGTO")].asString() != valor("CDMODPGTO"))
-            abreModPgto(valor("CDMODPGTO"));
-        const double m = qryPesqMod.isEmpty() ? 0.0 : qryPesqMod[QStringLiteral("VRPEDESMODPG")].asFloat();
+        const double m = ctx_.pagamento->descontoModPgto();
         std::optional<double> limite;
         if (!cliMax.isNull() && cliMax.toDouble() < m)
             limite = cliMax.toDouble();
@@ -310,7 +343,7 @@ void LancPedido::antesDoPostItem()
         if (limite) {
             if (perguntaLimiteDesconto) {
                 const QString pct = QStringLiteral("#,##0.00 %");
-                QString pergunta = msg("Per_Max");
+                QString pergunta = ctx_.msg("Per_Max");
                 for (const double v : {m, *limite}) {
                     const int at = pergunta.indexOf(QStringLiteral("%s"));
                     if (at >= 0)
@@ -330,7 +363,7 @@ void LancPedido::antesDoPostItem()
     poeItem("VRPEDEMAXIPE", !cliMax.isNull() ? cliMax : venMax);
     if (!vazioItem("VRDESITPED") &&
         decimalItem("VRDESITPED", escala::kValor).rounded(escala::kDinheiro) > decimalItem("VrTotalAux", escala::kDinheiro))
-        falhaItem(ColunaItem::VrDesc, msg("Desc>VrTotal"));
+        falhaItem(ColunaItem::VrDesc, ctx_.msg("Desc>VrTotal"));
     // 10-11.
     Vd_DtEntItPed(true);
     poeItem("QTEXPITEMPED", 0.0);
@@ -346,66 +379,63 @@ void LancPedido::antesDoPostItem()
     }
 }
 
-void LancPedido::gravaItem()
+void ItensPedido::gravaItem()
 {
     if (!itemEditando())
         return;
     CheckGuard guard;
-    const RetratoPedido antes{retrata(qryPedido), retrata(qryItemPedido), retrata(qryObsPedido), boValorDigitado};
-    descartado_ = false;
+    const RegistroPedido::RetratoPedido antes = ctx_.registro->retrataParaGravar();
     bool gravando = false;
     try {
         // The order row always exists before its first item; both go in one transaction.
-        const PreparoGravacao preparo = preparaGravacao(false);
+        const RegistroPedido::PreparoGravacao preparo = ctx_.registro->preparaGravacao(false);
         gravando = true;
-        db_.transaction([&] { gravaPreparado(preparo); });
+        ctx_.db.transaction([&] { ctx_.registro->gravaPreparado(preparo); });
     } catch (const Abort&) {
         if (gravando) {
-            restauraTudo(antes);
+            ctx_.registro->restauraTudo(antes);
         } else {
             if (!itemEditando()) {
                 restaura(antes.item);
                 boValorDigitado = antes.valorDigitado;
             }
-            if (!pedidoEditando() && !descartado_)
-                restaura(antes.pedido);
+            ctx_.registro->restauraSeNaoDescartado(antes);
         }
-        atualizaComandos();
+        ctx_.atualizaComandos();
         throw;
     } catch (const std::exception& e) {
         // Nothing was written: the grid keeps the item in edit, as typed, and says why.
-        restauraTudo(antes);
-        atualizaComandos();
-        view_.atualizaTela();
-        falhaItem(ColunaItem::Produto, msg("erro_grav_item") + QLatin1Char('\n') + QString::fromUtf8(e.what()));
+        ctx_.registro->restauraTudo(antes);
+        ctx_.atualizaComandos();
+        ctx_.view.atualizaTela();
+        falhaItem(ColunaItem::Produto, ctx_.msg("erro_grav_item") + QLatin1Char('\n') + QString::fromUtf8(e.what()));
     }
     aposGravarItem();
 }
 
-void LancPedido::aposGravarItem()
+void ItensPedido::aposGravarItem()
 {
-    modalidadeMudou = false;
-    stModPgto.clear();
+    ctx_.pagamento->esqueceModPgto();
     VrTotalItemPed();
     stUltVal = formatFloat(numeroItem("PERDESC"));
     doPerAnt = -1;
     doValAnt = -1;
     perguntaProdutoRepetido = true;
-    mostraPedidoNaTela();
-    view_.atualizaTela();
-    atualizaComandos();
+    ctx_.registro->mostraPedidoNaTela();
+    ctx_.view.atualizaTela();
+    ctx_.atualizaComandos();
 }
 
 // ---------------------------------------------------------------- grid
 
-void LancPedido::entraGradeItens() { atualizaComandos(); }
+void ItensPedido::entraGradeItens() { ctx_.atualizaComandos(); }
 
-void LancPedido::saiColunaItem(ColunaItem coluna, bool saiDaGrade)
+void ItensPedido::saiColunaItem(ColunaItem coluna, bool saiDaGrade)
 {
     // A new line nothing was typed into goes when the grid is left.
     if (saiDaGrade && itemIntocado()) {
         qryItemPedido.cancel();
-        atualizaComandos();
+        ctx_.atualizaComandos();
         return;
     }
     if (!itemEditando())
@@ -434,7 +464,7 @@ void LancPedido::saiColunaItem(ColunaItem coluna, bool saiDaGrade)
         const Decimal valor = decimalItem("VRDESITPED", escala::kValor);
         const Decimal total = decimalItem("VrTotalAux", escala::kDinheiro);
         if (saiDaGrade ? valor > total : valor.rounded(escala::kDinheiro) > total)
-            falhaItem(ColunaItem::VrDesc, msg("Desc>VrTotal"));
+            falhaItem(ColunaItem::VrDesc, ctx_.msg("Desc>VrTotal"));
         if (numeroItem("VRDESITPED") != doValAnt && temPrecoQtd) {
             poeDecimalItem("PERDESC", percentualDoDesconto());
             boValorDigitado = true;
@@ -444,7 +474,7 @@ void LancPedido::saiColunaItem(ColunaItem coluna, bool saiDaGrade)
     }
     case ColunaItem::PerDesc:
         if (numeroItem("PERDESC") > 100)
-            falhaItem(ColunaItem::PerDesc, msg("Desc>100"));
+            falhaItem(ColunaItem::PerDesc, ctx_.msg("Desc>100"));
         if (numeroItem("PERDESC") != doPerAnt && temPrecoQtd)
             GravaDescItem();
         doValAnt = numeroItem("VRDESITPED");
@@ -458,7 +488,7 @@ void LancPedido::saiColunaItem(ColunaItem coluna, bool saiDaGrade)
     }
 }
 
-void LancPedido::teclaProduto(bool apaga)
+void ItensPedido::teclaProduto(bool apaga)
 {
     boPrecoAlt = false;
     if (apaga && itemEditando()) {
@@ -467,30 +497,30 @@ void LancPedido::teclaProduto(bool apaga)
     }
 }
 
-void LancPedido::teclaPreco()
+void ItensPedido::teclaPreco()
 {
     if (!boBloqueiaPreco)
         boPrecoAlt = true;
 }
 
-void LancPedido::apagaItem(ColunaItem coluna)
+void ItensPedido::apagaItem(ColunaItem coluna)
 {
     // Backspace on a stored new item starts it again from the product or the name.
     if (itemEditando() || !qryItemPedido.active() || qryItemPedido.isEmpty() || valorItem("IDSITITEMPED") != QLatin1String("1"))
         return;
     if (coluna != ColunaItem::Produto && coluna != ColunaItem::Nome)
         return;
-    if (!pedidoEditando() && !editaPedido())
+    if (!ctx_.pedidoEditando() && !ctx_.registro->editaPedido())
         return;
     qryItemPedido.edit();
     perguntaProdutoRepetido = true;
     const char* const limpa[] = {coluna == ColunaItem::Produto ? "NMPRODUTO" : "CDARVPROD", "SGUNIDADE", "VRPREUNITPED", "QTITEMPED"};
     for (const char* f : limpa)
         poeItem(f, QVariant());
-    atualizaComandos();
+    ctx_.atualizaComandos();
 }
 
-void LancPedido::enterItem()
+void ItensPedido::enterItem()
 {
     // Enter on the discount value ends the line: store it and begin the next.
     if (itemEditando()) {
@@ -503,69 +533,95 @@ void LancPedido::enterItem()
         return;
     if (qryItemPedido.recNo() < qryItemPedido.recordCount()) {
         qryItemPedido.next();
-        view_.focaColunaItem(ColunaItem::Produto);
-    } else if (comandos().incluir || pedidoEditando()) {
+        ctx_.view.focaColunaItem(ColunaItem::Produto);
+    } else if (ctx_.registro->comandos().incluir || ctx_.pedidoEditando()) {
         incluirItem();
     }
 }
 
-void LancPedido::pesquisaProduto()
+void ItensPedido::pesquisaProduto()
 {
-    if (!pesquisa_ || !itemEditando() || view_.colunaItem() != ColunaItem::Produto)
+    if (!ctx_.pesquisa || !itemEditando() || ctx_.view.colunaItem() != ColunaItem::Produto)
         return;
-    const QString segmento = db_.scalar(QStringLiteral("SELECT CDSEGMER FROM FILIAL WHERE CDFILIAL = :P_CDFILIAL"),
-                                        {{QStringLiteral("P_CDFILIAL"), Filtro.Filial}})
+    const QString segmento = ctx_.db.scalar(QStringLiteral("SELECT CDSEGMER FROM FILIAL WHERE CDFILIAL = :P_CDFILIAL"),
+                                        {{QStringLiteral("P_CDFILIAL"), ctx_.Filtro.Filial}})
                                  .toString();
-    QString titulo = msg("PRODUTO");
+    QString titulo = ctx_.msg("PRODUTO");
     if (segmento.isEmpty()) {
-        preparaLista(QStringLiteral(
+        ctx_.preparaLista(QStringLiteral(
             "SELECT P.CDARVPROD, P.CDPRODUTO, P.CDPRODESTO, P.NMPRODUTO, P.SGUNIDADE, P.CDNVPRODUTO, P.CDPRODINTE "
             "FROM PRODUTO P JOIN ITEMPREBASE I ON I.CDPRODUTO = P.CDPRODUTO WHERE P.CDNVPRODUTO = :P_CDNVPRODUTO AND I.CDPRECOBASE = :P_CDPRECOBASE "
             "AND P.IDPRODATIVPR = 'S' AND ((:P_IDTABPRECO = '2') OR ((:P_IDPERALTPRECO = 'S') OR (I.VRITEPREBASE IS NOT NULL))) ORDER BY P.CDARVPROD"));
-        qryLista.setParam(QStringLiteral("P_CDNVPRODUTO"), QString::number(DBPictObj(0).GetTtNiveis()));
-        titulo += QLatin1Char('|') + msg("PROD_CAD");
+        ctx_.qryLista.setParam(QStringLiteral("P_CDNVPRODUTO"), QString::number(DBPictObj(0).GetTtNiveis()));
+        titulo += QLatin1Char('|') + ctx_.msg("PROD_CAD");
     } else {
-        preparaLista(QStringLiteral(
+        ctx_.preparaLista(QStringLiteral(
             "SELECT P.CDPRODUTO, P.CDARVPROD, P.CDPRODESTO, P.NMPRODUTO, P.SGUNIDADE, P.CDNVPRODUTO, P.CDPRODINTE FROM PRODUTO P "
             "JOIN PRODUTOSEG S ON S.CDPRODUTO = P.CDPRODUTO JOIN ITEMPREBASE I ON I.CDPRODUTO = P.CDPRODUTO "
             "WHERE S.CDSEGMER = :P_CDSEGMER AND I.CDPRECOBASE = :P_CDPRECOBASE AND P.IDPRODATIVPR = 'S' "
             "AND ((S.IDPROSEGATIV = 'S') OR (S.IDPROSEGATIV IS NULL)) "
             "AND ((:P_IDTABPRECO = '2') OR ((:P_IDPERALTPRECO = 'S') OR (I.VRITEPREBASE IS NOT NULL))) ORDER BY P.CDARVPROD"));
-        qryLista.setParam(QStringLiteral("P_CDSEGMER"), segmento);
-        titulo += QLatin1Char('|') + msg("Nao_ha_Produto_Seg");
+        ctx_.qryLista.setParam(QStringLiteral("P_CDSEGMER"), segmento);
+        titulo += QLatin1Char('|') + ctx_.msg("Nao_ha_Produto_Seg");
     }
-    qryLista.setParam(QStringLiteral("P_CDPRECOBASE"), valor("CDPRECOBASE"));
-    qryLista.setParam(QStringLiteral("P_IDTABPRECO"), QVariant());
-    qryLista.setParam(QStringLiteral("P_IDPERALTPRECO"), QVariant());
-    qryLista.defineField(QStringLiteral("CDARVPROD")).displayLabel = QStringLiteral("Código");
-    qryLista.defineField(QStringLiteral("NMPRODUTO")).displayLabel = QStringLiteral("Nome");
-    qryLista.defineField(QStringLiteral("CDPRODINTE")).displayLabel = QStringLiteral("Código Externo");
+    ctx_.qryLista.setParam(QStringLiteral("P_CDPRECOBASE"), ctx_.valor("CDPRECOBASE"));
+    ctx_.qryLista.setParam(QStringLiteral("P_IDTABPRECO"), QVariant());
+    ctx_.qryLista.setParam(QStringLiteral("P_IDPERALTPRECO"), QVariant());
+    ctx_.qryLista.defineField(QStringLiteral("CDARVPROD")).displayLabel = QStringLiteral("Código");
+    ctx_.qryLista.defineField(QStringLiteral("NMPRODUTO")).displayLabel = QStringLiteral("Nome");
+    ctx_.qryLista.defineField(QStringLiteral("CDPRODINTE")).displayLabel = QStringLiteral("Código Externo");
     for (const char* hidden : {"CDPRODUTO", "CDPRODESTO", "SGUNIDADE", "CDNVPRODUTO"})
-        qryLista.defineField(QString::fromLatin1(hidden)).visible = false;
-    qryLista.open();
-    view_.precoEditavel(true);
-    const bool escolheu = pesquisa_(qryLista, titulo);
+        ctx_.qryLista.defineField(QString::fromLatin1(hidden)).visible = false;
+    ctx_.qryLista.open();
+    ctx_.view.precoEditavel(true);
+    const bool escolheu = ctx_.pesquisa(ctx_.qryLista, titulo);
     if (escolheu && itemEditando()) {
         // Another product takes its own list price, not one typed for the product before.
         boPrecoAlt = false;
-        poeItem("CDARVPROD", qryLista[QStringLiteral("CDARVPROD")].value());
-        const QVariant cdProduto = qryLista[QStringLiteral("CDPRODUTO")].value();
-        const QVariant nome = qryLista[QStringLiteral("NMPRODUTO")].value();
-        const QVariant unidade = qryLista[QStringLiteral("SGUNIDADE")].value();
-        qryLista.close();
+        poeItem("CDARVPROD", ctx_.qryLista[QStringLiteral("CDARVPROD")].value());
+        const QVariant cdProduto = ctx_.qryLista[QStringLiteral("CDPRODUTO")].value();
+        const QVariant nome = ctx_.qryLista[QStringLiteral("NMPRODUTO")].value();
+        const QVariant unidade = ctx_.qryLista[QStringLiteral("SGUNIDADE")].value();
+        ctx_.qryLista.close();
         try {
             PrecoBase(false);
         } catch (...) {
-            view_.precoEditavel(!boBloqueiaPreco);
+            ctx_.view.precoEditavel(!boBloqueiaPreco);
             throw;
         }
         poeItem("CDPRODUTO", cdProduto);
         poeItem("NMPRODUTO", nome);
         poeItem("SGUNIDADE", unidade);
-        view_.focaColunaItem(ColunaItem::Quantidade);
+        ctx_.view.focaColunaItem(ColunaItem::Quantidade);
     }
-    qryLista.close();
-    view_.precoEditavel(!boBloqueiaPreco);
+    ctx_.qryLista.close();
+    ctx_.view.precoEditavel(!boBloqueiaPreco);
+}
+
+void ItensPedido::abreItens()
+{
+    boPrecoAlt = false;
+    qryItemPedido.close();
+    qryItemPedido.setParam(QStringLiteral("CDFILIAL"), ctx_.listaVazia() && !ctx_.pedidoEditando() ? ctx_.Filtro.Filial : ctx_.valor("CDFILIAL"));
+    qryItemPedido.setParam(QStringLiteral("NRPEDIDO"), ctx_.listaVazia() && !ctx_.pedidoEditando() ? QString() : ctx_.valor("NRPEDIDO"));
+    qryItemPedido.open();
+    VrTotalItemPed();
+}
+
+void ItensPedido::releItens()
+{
+    if (itemEditando() || (qryItemPedido.active() && qryItemPedido.updatesPending()))
+        return;
+    abreItens();
+}
+
+void ItensPedido::VrTotalItemPed()
+{
+    const TextosTotais t = textosTotais(BancoPedido(ctx_.db).totaisPedido(ctx_.valor("CDFILIAL"), ctx_.valor("NRPEDIDO")));
+    ctx_.tela.totBruto = t.bruto;
+    ctx_.tela.totLiq = t.liquido;
+    ctx_.tela.descMed = t.descMedio;
+    ctx_.tela.descTotal = t.descTotal;
 }
 
 } // namespace zov

@@ -34,20 +34,21 @@ bool pareceBinario(const QByteArray& bytes)
 
 } // namespace
 
-UpdateSql LancPedido::updateSqlObservacao()
+ObservacaoPedido::ObservacaoPedido(ContextoPedido& ctx) : qryObsPedido(&ctx.db, QStringLiteral("qryObsPedido")), ctx_(ctx)
 {
-    return UpdateSql(QStringLiteral("insert into OBSPEDIDO (NRPEDIDO, TXOBSPED, CDFILIAL) values (:NRPEDIDO, :TXOBSPED, :CDFILIAL)"),
-                     QStringLiteral("update OBSPEDIDO set NRPEDIDO = :NRPEDIDO, TXOBSPED = :TXOBSPED, CDFILIAL = :CDFILIAL "
-                                    "where NRPEDIDO = :OLD_NRPEDIDO and CDFILIAL = :OLD_CDFILIAL"),
-                     QStringLiteral("delete from OBSPEDIDO where NRPEDIDO = :OLD_NRPEDIDO and CDFILIAL = :OLD_CDFILIAL"));
+    ctx_.observacao = this;
+    qryObsPedido.setSql(QStringLiteral("SELECT NRPEDIDO, TXOBSPED, CDFILIAL FROM OBSPEDIDO WHERE (NRPEDIDO = :NRPEDIDO) AND (CDFILIAL = :CDFILIAL)"));
+    qryObsPedido.defineField(QStringLiteral("TXOBSPED"), FieldKind::Blob);
+    qryObsPedido.setUpdateSql(BancoPedido::updateSqlObservacao());
+    QObject::connect(&docObservacao, &QTextDocument::contentsChanged, [this] { runGuarded([this] { observacaoDigitada(); }); });
 }
 
-bool LancPedido::observacaoEditando() const
+bool ObservacaoPedido::observacaoEditando() const
 {
     return qryObsPedido.state() == DataSetState::Edit || qryObsPedido.state() == DataSetState::Insert;
 }
 
-void LancPedido::mostraObservacao()
+void ObservacaoPedido::mostraObservacao()
 {
     // The document follows the record; what the program loads is no typing.
     carregandoObs_ = true;
@@ -58,14 +59,14 @@ void LancPedido::mostraObservacao()
     carregandoObs_ = false;
 }
 
-void LancPedido::editaObservacao()
+void ObservacaoPedido::editaObservacao()
 {
     if (observacaoEditando())
         return;
     if (!qryObsPedido.active())
         abreObservacao();
     // Editing the observation puts the header into edit (an exported order allows it).
-    if (!pedidoEditando() && !editaPedido())
+    if (!ctx_.pedidoEditando() && !ctx_.registro->editaPedido())
         return;
     carregandoObs_ = true;
     if (qryObsPedido.isEmpty())
@@ -73,26 +74,26 @@ void LancPedido::editaObservacao()
     else
         qryObsPedido.edit();
     carregandoObs_ = false;
-    atualizaComandos();
+    ctx_.atualizaComandos();
 }
 
-void LancPedido::observacaoDigitada()
+void ObservacaoPedido::observacaoDigitada()
 {
-    if (carregandoObs_ || observacaoEditando() || (observacaoSomenteLeitura() && !pedidoEditando()))
+    if (carregandoObs_ || observacaoEditando() || (observacaoSomenteLeitura() && !ctx_.pedidoEditando()))
         return;
-    if (!qryPedido.active() || (listaVazia() && !pedidoEditando()))
+    if (!ctx_.qryPedido.active() || (ctx_.listaVazia() && !ctx_.pedidoEditando()))
         return;
     editaObservacao();
 }
 
-void LancPedido::gravaObservacaoPendente()
+void ObservacaoPedido::gravaObservacaoPendente()
 {
     // Inside the caller's transaction: an empty observation stays pending, as typed.
     if (!observacaoEditando() && !qryObsPedido.updatesPending())
         return;
     if (observacaoEditando()) {
-        qryObsPedido[QStringLiteral("NRPEDIDO")].setValue(valor("NRPEDIDO"));
-        qryObsPedido[QStringLiteral("CDFILIAL")].setValue(valor("CDFILIAL"));
+        qryObsPedido[QStringLiteral("NRPEDIDO")].setValue(ctx_.valor("NRPEDIDO"));
+        qryObsPedido[QStringLiteral("CDFILIAL")].setValue(ctx_.valor("CDFILIAL"));
         const bool vazio = docObservacao.isEmpty() || docObservacao.toPlainText().trimmed().isEmpty();
         if (vazio) {
             if (qryObsPedido.state() == DataSetState::Insert) {
@@ -109,7 +110,7 @@ void LancPedido::gravaObservacaoPendente()
     qryObsPedido.commitUpdates();
 }
 
-void LancPedido::importaArquivo()
+void ObservacaoPedido::importaArquivo()
 {
     if (observacaoSomenteLeitura())
         return;
@@ -121,51 +122,51 @@ void LancPedido::importaArquivo()
         return;
     const QFileInfo info(arquivo);
     if (!info.exists() || !info.isFile())
-        MensErro(msg("ARQ_NAO_EXISTE").arg(arquivo), true);
+        MensErro(ctx_.msg("ARQ_NAO_EXISTE").arg(arquivo), true);
     if (info.size() > kMaxArquivoObservacao)
-        MensErro(msg("ARQ_GRANDE").arg(arquivo), true);
+        MensErro(ctx_.msg("ARQ_GRANDE").arg(arquivo), true);
     QFile f(arquivo);
     if (!f.open(QIODevice::ReadOnly))
-        MensErro(msg("ARQ_ILEGIVEL").arg(arquivo, f.errorString()), true);
+        MensErro(ctx_.msg("ARQ_ILEGIVEL").arg(arquivo, f.errorString()), true);
     const QByteArray bytes = f.read(kMaxArquivoObservacao + 1);
     if (bytes.size() > kMaxArquivoObservacao)
-        MensErro(msg("ARQ_GRANDE").arg(arquivo), true);
+        MensErro(ctx_.msg("ARQ_GRANDE").arg(arquivo), true);
     if (!pareceRtf(bytes) && !temMarcaDeTexto(bytes) && pareceBinario(bytes))
-        MensErro(msg("ARQ_BINARIO").arg(arquivo), true);
+        MensErro(ctx_.msg("ARQ_BINARIO").arg(arquivo), true);
     carregandoObs_ = true;
     lerObservacao(bytes, docObservacao);
     carregandoObs_ = false;
     if (docObservacao.toPlainText().trimmed().isEmpty())
         qryObsPedido.cancel();
-    atualizaComandos();
+    ctx_.atualizaComandos();
 }
 
-void LancPedido::importaDeOutroPedido()
+void ObservacaoPedido::importaDeOutroPedido()
 {
-    if (observacaoSomenteLeitura() || !pesquisa_)
+    if (observacaoSomenteLeitura() || !ctx_.pesquisa)
         return;
     editaObservacao();
     if (!observacaoEditando())
         return;
-    preparaLista(QStringLiteral("SELECT P.NRPEDIDO, C.NMFANTCLIE, O.TXOBSPED FROM OBSPEDIDO O JOIN PEDIDO P ON P.NRPEDIDO = O.NRPEDIDO "
+    ctx_.preparaLista(QStringLiteral("SELECT P.NRPEDIDO, C.NMFANTCLIE, O.TXOBSPED FROM OBSPEDIDO O JOIN PEDIDO P ON P.NRPEDIDO = O.NRPEDIDO "
                                 "AND P.CDFILIAL = O.CDFILIAL JOIN CLIENTE C ON P.CDCLIENTE = C.CDCLIENTE "
                                 "WHERE P.CDFILIAL = :CDFILIAL AND P.NRPEDIDO <> :NRPEDIDO ORDER BY P.NRPEDIDO DESC"));
-    qryLista.setParam(QStringLiteral("CDFILIAL"), Filtro.Filial);
-    qryLista.setParam(QStringLiteral("NRPEDIDO"), valor("NRPEDIDO"));
-    qryLista.defineField(QStringLiteral("NRPEDIDO")).displayLabel = QStringLiteral("Nº Pedido");
-    qryLista.defineField(QStringLiteral("NMFANTCLIE")).displayLabel = QStringLiteral("Cliente");
-    qryLista.defineField(QStringLiteral("TXOBSPED"), FieldKind::Blob).visible = false;
-    qryLista.open();
-    if (pesquisa_(qryLista, msg("PEDIDO") + QLatin1Char('|') + msg("OBS_CAD"))) {
+    ctx_.qryLista.setParam(QStringLiteral("CDFILIAL"), ctx_.Filtro.Filial);
+    ctx_.qryLista.setParam(QStringLiteral("NRPEDIDO"), ctx_.valor("NRPEDIDO"));
+    ctx_.qryLista.defineField(QStringLiteral("NRPEDIDO")).displayLabel = QStringLiteral("Nº Pedido");
+    ctx_.qryLista.defineField(QStringLiteral("NMFANTCLIE")).displayLabel = QStringLiteral("Cliente");
+    ctx_.qryLista.defineField(QStringLiteral("TXOBSPED"), FieldKind::Blob).visible = false;
+    ctx_.qryLista.open();
+    if (ctx_.pesquisa(ctx_.qryLista, ctx_.msg("PEDIDO") + QLatin1Char('|') + ctx_.msg("OBS_CAD"))) {
         carregandoObs_ = true;
-        lerObservacao(qryLista[QStringLiteral("TXOBSPED")].asBytes(), docObservacao);
+        lerObservacao(ctx_.qryLista[QStringLiteral("TXOBSPED")].asBytes(), docObservacao);
         carregandoObs_ = false;
     }
-    qryLista.close();
-    atualizaComandos();
+    ctx_.qryLista.close();
+    ctx_.atualizaComandos();
 }
 
-void LancPedido::salvaArquivo()
+void ObservacaoPedido::salvaArquivo()
 {
     const QString arquivo = dialogs().saveFileName(QStringLiteral("Salvar"), kFiltroArquivos);
     if (arquivo.isEmpty())
@@ -175,24 +176,24 @@ void LancPedido::salvaArquivo()
         arquivo.endsWith(QLatin1String(".txt"), Qt::CaseInsensitive) ? docObservacao.toPlainText().toUtf8() : escreveRtf(docObservacao);
     QSaveFile f(arquivo);
     if (!f.open(QIODevice::WriteOnly) || f.write(conteudo) != conteudo.size() || !f.commit())
-        MensErro(msg("ARQ_GRAVA").arg(arquivo, f.errorString()), true);
+        MensErro(ctx_.msg("ARQ_GRAVA").arg(arquivo, f.errorString()), true);
     if (!observacaoEditando())
         return;
     if (docObservacao.toPlainText().trimmed().isEmpty()) {
         qryObsPedido.cancel();
         mostraObservacao();
     }
-    atualizaComandos();
+    ctx_.atualizaComandos();
 }
 
-void LancPedido::excluiObservacao()
+void ObservacaoPedido::excluiObservacao()
 {
     if (!qryObsPedido.active() || qryObsPedido.isEmpty() || observacaoEditando())
         return;
-    if (!dialogs().confirm(msg("Excl")))
+    if (!dialogs().confirm(ctx_.msg("Excl")))
         return;
     try {
-        db_.transaction([&] {
+        ctx_.db.transaction([&] {
             qryObsPedido.deleteRecord();
             qryObsPedido.applyUpdates();
             qryObsPedido.commitUpdates();
@@ -200,10 +201,19 @@ void LancPedido::excluiObservacao()
     } catch (const std::exception& e) {
         qryObsPedido.cancelUpdates();
         abreObservacao();
-        MensErro(msg("erro_excl") + QLatin1Char('\n') + QString::fromUtf8(e.what()), true);
+        MensErro(ctx_.msg("erro_excl") + QLatin1Char('\n') + QString::fromUtf8(e.what()), true);
     }
     abreObservacao();
-    atualizaComandos();
+    ctx_.atualizaComandos();
+}
+
+void ObservacaoPedido::abreObservacao()
+{
+    qryObsPedido.close();
+    qryObsPedido.setParam(QStringLiteral("CDFILIAL"), ctx_.valor("CDFILIAL"));
+    qryObsPedido.setParam(QStringLiteral("NRPEDIDO"), ctx_.valor("NRPEDIDO"));
+    qryObsPedido.open();
+    mostraObservacao();
 }
 
 } // namespace zov

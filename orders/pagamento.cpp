@@ -7,220 +7,243 @@
 
 namespace zov {
 
-void LancPedido::abreModPgto(const QString& cdModPgto)
+PagamentoPedido::PagamentoPedido(ContextoPedido& ctx) : ctx_(ctx), qryPesqMod(&ctx.db, QStringLiteral("qryPesqMod"))
+{
+    ctx_.pagamento = this;
+    qryPesqMod.setSql(QStringLiteral("SELECT CDMODPGTO, DSMODPGTO, CDFORMPGTO, IDTPFORPGTOMOD, NRPARCPGTOMOD, NRDIAPGFIXMOD, IDUTDIAPAGMOD, "
+                                     "VRPEDESMODPG, IDLANCPEDMOD FROM MODPGTO WHERE (CDMODPGTO = :P_CDMODPGTO) ORDER BY CDMODPGTO"));
+}
+
+void PagamentoPedido::abreModPgto(const QString& cdModPgto)
 {
     qryPesqMod.close();
     qryPesqMod.setParam(QStringLiteral("P_CDMODPGTO"), cdModPgto);
     qryPesqMod.open();
 }
 
-void LancPedido::Vd_CdModPgto(bool boTestaVazio)
+double PagamentoPedido::descontoModPgto()
 {
-    if (EmptyString(tela.cdModPgto)) {
-        if (boTestaVazio)
-            falha(ControlePedido::CdModPgto, PaginaPedido::Modalidade, msg("MODPGT"));
-        return;
-    }
-    if (!pedidoEditando())
-        return;
-    tela.cdModPgto = Ajusta(tela.cdModPgto, 5);
-    poe("CDMODPGTO", tela.cdModPgto);
-    abreModPgto(tela.cdModPgto);
-    if (qryPesqMod.isEmpty()) {
-        tela.dsModPgto.clear();
-        falha(ControlePedido::CdModPgto, PaginaPedido::Modalidade, msg("MODPGT_INV"));
-    }
-    tela.dsModPgto = qryPesqMod[QStringLiteral("DSMODPGTO")].asString();
-    poe("DSMODPGTO", tela.dsModPgto);
-    if (valor("CDPRECOBASE").isEmpty())
-        propoePrcBasePorModPgto();
-    view_.atualizaTela();
+    const QString cdModPgto = ctx_.valor("CDMODPGTO");
+    if (!qryPesqMod.active() || qryPesqMod.isEmpty() || qryPesqMod[QStringLiteral("CDMODPGTO")].asString() != cdModPgto)
+        abreModPgto(cdModPgto);
+    return qryPesqMod.isEmpty() ? 0.0 : qryPesqMod[QStringLiteral("VRPEDESMODPG")].asFloat();
 }
 
-void LancPedido::propoePrcBasePorModPgto()
+void PagamentoPedido::lembraModPgto() { stModPgto = ctx_.valor("CDMODPGTO"); }
+
+void PagamentoPedido::esqueceModPgto()
+{
+    modalidadeMudou_ = false;
+    stModPgto.clear();
+}
+
+void PagamentoPedido::Vd_CdModPgto(bool boTestaVazio)
+{
+    if (EmptyString(ctx_.tela.cdModPgto)) {
+        if (boTestaVazio)
+            ctx_.falha(ControlePedido::CdModPgto, PaginaPedido::Modalidade, ctx_.msg("MODPGT"));
+        return;
+    }
+    if (!ctx_.pedidoEditando())
+        return;
+    ctx_.tela.cdModPgto = Ajusta(ctx_.tela.cdModPgto, 5);
+    ctx_.poe("CDMODPGTO", ctx_.tela.cdModPgto);
+    abreModPgto(ctx_.tela.cdModPgto);
+    if (qryPesqMod.isEmpty()) {
+        ctx_.tela.dsModPgto.clear();
+        ctx_.falha(ControlePedido::CdModPgto, PaginaPedido::Modalidade, ctx_.msg("MODPGT_INV"));
+    }
+    ctx_.tela.dsModPgto = qryPesqMod[QStringLiteral("DSMODPGTO")].asString();
+    ctx_.poe("DSMODPGTO", ctx_.tela.dsModPgto);
+    if (ctx_.valor("CDPRECOBASE").isEmpty())
+        propoePrcBasePorModPgto();
+    ctx_.view.atualizaTela();
+}
+
+void PagamentoPedido::propoePrcBasePorModPgto()
 {
     // The default list of a payment method: the customer's lists first,
     // any list of the method when the customer has none of its own.
-    const QString cliente = valor("CDCLIENTE");
-    const bool semListas = db_.scalar(QStringLiteral("SELECT COUNT(*) CONTADOR FROM PRECOBASECLI WHERE CDCLIENTE = :P_CDCLIENTE"),
+    const QString cliente = ctx_.valor("CDCLIENTE");
+    const bool semListas = ctx_.db.scalar(QStringLiteral("SELECT COUNT(*) CONTADOR FROM PRECOBASECLI WHERE CDCLIENTE = :P_CDCLIENTE"),
                                       {{QStringLiteral("P_CDCLIENTE"), cliente}})
                                .toInt() == 0;
-    const QString mod = valor("CDMODPGTO");
+    const QString mod = ctx_.valor("CDMODPGTO");
     const std::optional<PropostaPrcBase> proposta =
-        propostaPrcBase(db_, ParametrosPrcBase{cliente, {}, mod, {}, semListas ? mod : QString()});
+        propostaPrcBase(ctx_.db, ParametrosPrcBase{cliente, {}, mod, {}, semListas ? mod : QString()});
     if (!proposta)
         return;
-    poe("CDPRECOBASE", proposta->cdPrecoBase);
-    poe("DSPRECOBASE", proposta->dsPrecoBase);
-    tela.cdPrcBase = proposta->cdPrecoBase;
-    tela.dsPrcBase = proposta->dsPrecoBase;
+    ctx_.poe("CDPRECOBASE", proposta->cdPrecoBase);
+    ctx_.poe("DSPRECOBASE", proposta->dsPrecoBase);
+    ctx_.tela.cdPrcBase = proposta->cdPrecoBase;
+    ctx_.tela.dsPrcBase = proposta->dsPrecoBase;
 }
 
-void LancPedido::aplicaModPgto()
+void PagamentoPedido::aplicaModPgto()
 {
     // The terms come from the method: its kind, fixed day, instalments and form.
     const QString kind = qryPesqMod[QStringLiteral("IDTPFORPGTOMOD")].asString();
-    poe("IDTPFORPGTPED", kind.isEmpty() ? QVariant() : QVariant(kind));
+    ctx_.poe("IDTPFORPGTPED", kind.isEmpty() ? QVariant() : QVariant(kind));
     formaPgtoClicada();
     if (kind == QLatin1String("F")) {
-        poe("NRDIAPGFIXPED", qryPesqMod[QStringLiteral("NRDIAPGFIXMOD")].value());
-        poe("NRPARCPGTOPED", qryPesqMod[QStringLiteral("NRPARCPGTOMOD")].value());
-        poe("IDUTDIAPAGPED", qryPesqMod[QStringLiteral("IDUTDIAPAGMOD")].value());
-        tela.diaFixo = qryPesqMod[QStringLiteral("NRDIAPGFIXMOD")].asString();
-        tela.parcelas = qryPesqMod[QStringLiteral("NRPARCPGTOMOD")].asString();
-        tela.proxMes = valor("IDUTDIAPAGPED") == QLatin1String("E");
+        ctx_.poe("NRDIAPGFIXPED", qryPesqMod[QStringLiteral("NRDIAPGFIXMOD")].value());
+        ctx_.poe("NRPARCPGTOPED", qryPesqMod[QStringLiteral("NRPARCPGTOMOD")].value());
+        ctx_.poe("IDUTDIAPAGPED", qryPesqMod[QStringLiteral("IDUTDIAPAGMOD")].value());
+        ctx_.tela.diaFixo = qryPesqMod[QStringLiteral("NRDIAPGFIXMOD")].asString();
+        ctx_.tela.parcelas = qryPesqMod[QStringLiteral("NRPARCPGTOMOD")].asString();
+        ctx_.tela.proxMes = ctx_.valor("IDUTDIAPAGPED") == QLatin1String("E");
     }
     const QString forma = qryPesqMod[QStringLiteral("CDFORMPGTO")].asString();
-    poe("CDFORMPGTO", forma.isEmpty() ? QVariant() : QVariant(forma));
+    ctx_.poe("CDFORMPGTO", forma.isEmpty() ? QVariant() : QVariant(forma));
     AtualizaFormaPgto();
-    view_.atualizaTela();
+    ctx_.view.atualizaTela();
 }
 
-void LancPedido::saiCdModPgto()
+void PagamentoPedido::saiCdModPgto()
 {
-    if (!pedidoEditando())
+    if (!ctx_.pedidoEditando())
         return;
     Vd_CdModPgto(false);
-    if (EmptyString(tela.cdModPgto))
+    if (EmptyString(ctx_.tela.cdModPgto))
         return;
-    const QString novo = valor("CDMODPGTO");
-    if (qryPedido.state() == DataSetState::Edit && !stModPgto.isEmpty() && stModPgto != novo && !modalidadeMudou) {
-        if (!dialogs().confirm(msg("MOD_SIT"))) {
-            view_.foca(ControlePedido::CdModPgto);
+    const QString novo = ctx_.valor("CDMODPGTO");
+    if (ctx_.qryPedido.state() == DataSetState::Edit && !stModPgto.isEmpty() && stModPgto != novo && !modalidadeMudou_) {
+        if (!dialogs().confirm(ctx_.msg("MOD_SIT"))) {
+            ctx_.view.foca(ControlePedido::CdModPgto);
             throw Abort{};
         }
-        modalidadeMudou = true;
+        modalidadeMudou_ = true;
     }
     aplicaModPgto();
 }
 
-void LancPedido::cdModPgtoMudou()
+void PagamentoPedido::cdModPgtoMudou()
 {
-    if (qryPedido.state() == DataSetState::Browse)
-        editaPedido();
-    const bool insercao = qryPedido.state() == DataSetState::Insert;
-    const bool edicao = qryPedido.state() == DataSetState::Edit && Ajusta(tela.cdModPgto, 5) != valor("CDMODPGTO");
+    if (ctx_.qryPedido.state() == DataSetState::Browse)
+        ctx_.registro->editaPedido();
+    const bool insercao = ctx_.qryPedido.state() == DataSetState::Insert;
+    const bool edicao = ctx_.qryPedido.state() == DataSetState::Edit && Ajusta(ctx_.tela.cdModPgto, 5) != ctx_.valor("CDMODPGTO");
     if (!insercao && !edicao)
         return;
-    tela.dsModPgto.clear();
-    if (valor("IDTPFORPGTPED") != QLatin1String("V")) {
-        tela.diaFixo.clear();
-        tela.parcelas.clear();
-        tela.proxMes = false;
+    ctx_.tela.dsModPgto.clear();
+    if (ctx_.valor("IDTPFORPGTPED") != QLatin1String("V")) {
+        ctx_.tela.diaFixo.clear();
+        ctx_.tela.parcelas.clear();
+        ctx_.tela.proxMes = false;
     } else {
-        tela.cdFormPgto.clear();
-        tela.nmFormPgto.clear();
+        ctx_.tela.cdFormPgto.clear();
+        ctx_.tela.nmFormPgto.clear();
     }
 }
 
-void LancPedido::pesquisaModPgto()
+void PagamentoPedido::pesquisaModPgto()
 {
-    if (!pesquisa_ || pedidoExportado())
+    if (!ctx_.pesquisa || ctx_.pedidoExportado())
         return;
-    preparaLista(QStringLiteral("SELECT CDMODPGTO, DSMODPGTO, CDFORMPGTO, IDTPFORPGTOMOD, NRPARCPGTOMOD, NRDIAPGFIXMOD, IDUTDIAPAGMOD "
+    ctx_.preparaLista(QStringLiteral("SELECT CDMODPGTO, DSMODPGTO, CDFORMPGTO, IDTPFORPGTOMOD, NRPARCPGTOMOD, NRDIAPGFIXMOD, IDUTDIAPAGMOD "
                                    "FROM MODPGTO ORDER BY CDMODPGTO"));
-    qryLista.defineField(QStringLiteral("CDMODPGTO")).displayLabel = QStringLiteral("Código");
-    qryLista.defineField(QStringLiteral("DSMODPGTO")).displayLabel = QStringLiteral("Descrição");
+    ctx_.qryLista.defineField(QStringLiteral("CDMODPGTO")).displayLabel = QStringLiteral("Código");
+    ctx_.qryLista.defineField(QStringLiteral("DSMODPGTO")).displayLabel = QStringLiteral("Descrição");
     for (const char* hidden : {"CDFORMPGTO", "IDTPFORPGTOMOD", "NRPARCPGTOMOD", "NRDIAPGFIXMOD", "IDUTDIAPAGMOD"})
-        qryLista.defineField(QString::fromLatin1(hidden)).visible = false;
-    qryLista.open();
-    const bool escolheu = pesquisa_(qryLista, QStringLiteral("Modalidade de Pagamento"));
-    const QString codigo = escolheu ? qryLista[QStringLiteral("CDMODPGTO")].asString() : QString();
-    const QString descricao = escolheu ? qryLista[QStringLiteral("DSMODPGTO")].asString() : QString();
-    qryLista.close();
-    if (escolheu && (qryPedido.state() != DataSetState::Browse || editaPedido())) {
-        tela.cdModPgto = codigo;
-        tela.dsModPgto = descricao;
-        poe("CDMODPGTO", codigo);
-        poe("DSMODPGTO", descricao);
+        ctx_.qryLista.defineField(QString::fromLatin1(hidden)).visible = false;
+    ctx_.qryLista.open();
+    const bool escolheu = ctx_.pesquisa(ctx_.qryLista, QStringLiteral("Modalidade de Pagamento"));
+    const QString codigo = escolheu ? ctx_.qryLista[QStringLiteral("CDMODPGTO")].asString() : QString();
+    const QString descricao = escolheu ? ctx_.qryLista[QStringLiteral("DSMODPGTO")].asString() : QString();
+    ctx_.qryLista.close();
+    if (escolheu && (ctx_.qryPedido.state() != DataSetState::Browse || ctx_.registro->editaPedido())) {
+        ctx_.tela.cdModPgto = codigo;
+        ctx_.tela.dsModPgto = descricao;
+        ctx_.poe("CDMODPGTO", codigo);
+        ctx_.poe("DSMODPGTO", descricao);
         abreModPgto(codigo);
         aplicaModPgto();
     }
-    view_.atualizaTela();
-    view_.foca(ControlePedido::CdModPgto);
+    ctx_.view.atualizaTela();
+    ctx_.view.foca(ControlePedido::CdModPgto);
 }
 
-void LancPedido::formaPgtoClicada()
+void PagamentoPedido::formaPgtoClicada()
 {
-    if (!pedidoEditando())
+    if (!ctx_.pedidoEditando())
         return;
-    const QString kind = valor("IDTPFORPGTPED");
+    const QString kind = ctx_.valor("IDTPFORPGTPED");
     const int posicao = kind == QLatin1String("F") ? 1 : kind == QLatin1String("V") ? 2 : 0;
-    tela.formaPgto = posicao;
+    ctx_.tela.formaPgto = posicao;
     if (posicao == 1) {
-        tela.diaFixo = QStringLiteral("1");
-        tela.parcelas = QStringLiteral("1");
-        poe("NRDIAPGFIXPED", 1);
-        poe("NRPARCPGTOPED", 1);
-        tela.termos = true;
+        ctx_.tela.diaFixo = QStringLiteral("1");
+        ctx_.tela.parcelas = QStringLiteral("1");
+        ctx_.poe("NRDIAPGFIXPED", 1);
+        ctx_.poe("NRPARCPGTOPED", 1);
+        ctx_.tela.termos = true;
     } else {
         if (posicao == 2)
-            poe("IDTPFORPGTPED", QStringLiteral("V"));
-        tela.diaFixo.clear();
-        tela.parcelas.clear();
-        poe("NRDIAPGFIXPED", QVariant());
-        poe("NRPARCPGTOPED", QVariant());
-        tela.termos = false;
+            ctx_.poe("IDTPFORPGTPED", QStringLiteral("V"));
+        ctx_.tela.diaFixo.clear();
+        ctx_.tela.parcelas.clear();
+        ctx_.poe("NRDIAPGFIXPED", QVariant());
+        ctx_.poe("NRPARCPGTOPED", QVariant());
+        ctx_.tela.termos = false;
     }
-    poe("IDUTDIAPAGPED", QStringLiteral("I"));
-    tela.proxMes = false;
-    poe("CDFORMPGTO", QVariant());
-    tela.cdFormPgto.clear();
-    tela.nmFormPgto.clear();
+    ctx_.poe("IDUTDIAPAGPED", QStringLiteral("I"));
+    ctx_.tela.proxMes = false;
+    ctx_.poe("CDFORMPGTO", QVariant());
+    ctx_.tela.cdFormPgto.clear();
+    ctx_.tela.nmFormPgto.clear();
 }
 
-void LancPedido::FormPgto()
+void PagamentoPedido::FormPgto()
 {
-    const QString kind = listaVazia() && !pedidoEditando() ? QString() : valor("IDTPFORPGTPED");
-    tela.formaPgto = kind == QLatin1String("F") ? 1 : kind == QLatin1String("V") ? 2 : 0;
+    const QString kind = ctx_.listaVazia() && !ctx_.pedidoEditando() ? QString() : ctx_.valor("IDTPFORPGTPED");
+    ctx_.tela.formaPgto = kind == QLatin1String("F") ? 1 : kind == QLatin1String("V") ? 2 : 0;
     if (kind == QLatin1String("F")) {
-        tela.diaFixo = valor("NRDIAPGFIXPED");
-        tela.parcelas = valor("NRPARCPGTOPED");
-        tela.termos = true;
+        ctx_.tela.diaFixo = ctx_.valor("NRDIAPGFIXPED");
+        ctx_.tela.parcelas = ctx_.valor("NRPARCPGTOPED");
+        ctx_.tela.termos = true;
     } else {
-        tela.diaFixo.clear();
-        tela.parcelas.clear();
-        tela.termos = false;
+        ctx_.tela.diaFixo.clear();
+        ctx_.tela.parcelas.clear();
+        ctx_.tela.termos = false;
     }
-    tela.proxMes = valor("IDUTDIAPAGPED") == QLatin1String("E");
+    ctx_.tela.proxMes = ctx_.valor("IDUTDIAPAGPED") == QLatin1String("E");
 }
 
-void LancPedido::AtualizaFormaPgto()
+void PagamentoPedido::AtualizaFormaPgto()
 {
-    tela.cdFormPgto = valor("CDFORMPGTO");
-    tela.nmFormPgto.clear();
-    if (tela.cdFormPgto.isEmpty())
+    ctx_.tela.cdFormPgto = ctx_.valor("CDFORMPGTO");
+    ctx_.tela.nmFormPgto.clear();
+    if (ctx_.tela.cdFormPgto.isEmpty())
         return;
-    tela.nmFormPgto = db_.scalar(QStringLiteral("SELECT NMFORMPGTO FROM FORMPGTO WHERE (CDFORMPGTO = :P_CDFORMPGTO) ORDER BY CDFORMPGTO"),
-                                 {{QStringLiteral("P_CDFORMPGTO"), tela.cdFormPgto}})
+    ctx_.tela.nmFormPgto = ctx_.db.scalar(QStringLiteral("SELECT NMFORMPGTO FROM FORMPGTO WHERE (CDFORMPGTO = :P_CDFORMPGTO) ORDER BY CDFORMPGTO"),
+                                 {{QStringLiteral("P_CDFORMPGTO"), ctx_.tela.cdFormPgto}})
                          .toString();
 }
 
-void LancPedido::Vd_DiaFixo(bool boTestaVazio)
+void PagamentoPedido::Vd_DiaFixo(bool boTestaVazio)
 {
-    if (!pedidoEditando())
+    if (!ctx_.pedidoEditando())
         return;
-    const bool pendente = qryPedido.state() == DataSetState::Insert || valor("IDSITPEDIDO") == QLatin1String("1");
-    if (!pendente || tela.formaPgto != 1)
+    const bool pendente = ctx_.qryPedido.state() == DataSetState::Insert || ctx_.valor("IDSITPEDIDO") == QLatin1String("1");
+    if (!pendente || ctx_.tela.formaPgto != 1)
         return;
-    const QString dia = tela.diaFixo.trimmed();
+    const QString dia = ctx_.tela.diaFixo.trimmed();
     if (dia.isEmpty()) {
         if (boTestaVazio)
-            falha(ControlePedido::DiaFixo, PaginaPedido::Modalidade, msg("DIAFIXO_NULL"));
+            ctx_.falha(ControlePedido::DiaFixo, PaginaPedido::Modalidade, ctx_.msg("DIAFIXO_NULL"));
         return;
     }
     bool ok = false;
     const int n = dia.toInt(&ok);
     if (!ok || n < 1 || n > 31)
-        falha(ControlePedido::DiaFixo, PaginaPedido::Modalidade, msg("DIAFIXO_INV"));
+        ctx_.falha(ControlePedido::DiaFixo, PaginaPedido::Modalidade, ctx_.msg("DIAFIXO_INV"));
 }
 
-void LancPedido::diaFixoMudou()
+void PagamentoPedido::diaFixoMudou()
 {
-    if (qryPedido.state() == DataSetState::Browse)
-        editaPedido();
+    if (ctx_.qryPedido.state() == DataSetState::Browse)
+        ctx_.registro->editaPedido();
 }
 
-void LancPedido::saiDiaFixo() { Vd_DiaFixo(false); }
+void PagamentoPedido::saiDiaFixo() { Vd_DiaFixo(false); }
 
 } // namespace zov

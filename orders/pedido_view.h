@@ -2,10 +2,8 @@
 // What the order logic needs of its window (ZOV00100): pages, focus, command
 // states, the header controls' values, the dialogs it opens. The window
 // implements it; tests use a recording one.
+#include "library/vista_manutencao.h"
 #include "orders/codigos_pedido.h"
-
-#include <QString>
-#include <functional>
 
 namespace zov {
 
@@ -86,14 +84,8 @@ struct TelaPedido {
     QString totBruto, totLiq, descMed, descTotal;
 };
 
-// The generic search dialog as the lookups use it: shows the prepared,
-// open query under the caption and returns true when a row was chosen,
-// with the query open on it.
-using PesquisaPedidoFn = std::function<bool(Query& lista, const QString& titulo)>;
-
-class PedidoView {
+class PedidoView : public VistaManutencao {
 public:
-    virtual ~PedidoView() = default;
     virtual PaginaPedido paginaAtual() const = 0;
     // Only shows the page; the logic runs the page-change handling itself.
     virtual void mostraPagina(PaginaPedido pagina) = 0;
@@ -102,8 +94,6 @@ public:
     virtual void habilitaComandos(const ComandosPedido& comandos) = 0;
     // The header controls read TelaPedido again (their change handlers quiet).
     virtual void atualizaTela() = 0;
-    // The record search (Procurar) on a dataset.
-    virtual void procura(Query& dataset) = 0;
     // The items grid: its selected column, moving there (showing the page), and
     // whether the grid has the focus.
     virtual ColunaItem colunaItem() const = 0;
@@ -113,7 +103,6 @@ public:
     virtual void precoEditavel(bool editavel) = 0;
     // The order filter dialog; true when confirmed (reabre has then run).
     virtual bool filtra(TFiltro& filtro, const std::function<void()>& reabre) = 0;
-    virtual void fecha() = 0;
 };
 
 } // namespace zov

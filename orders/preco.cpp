@@ -10,19 +10,19 @@
 
 namespace zov {
 
-QDate LancPedido::dataDoPedido() const
+QDate ItensPedido::dataDoPedido() const
 {
-    const QDateTime typed = parseDateTime(tela.dataPedido);
+    const QDateTime typed = parseDateTime(ctx_.tela.dataPedido);
     if (typed.isValid())
         return typed.date();
-    const QVariant v = qryPedido.active() ? qryPedido[QStringLiteral("DTPEDIDO")].value() : QVariant();
+    const QVariant v = ctx_.qryPedido.active() ? ctx_.qryPedido[QStringLiteral("DTPEDIDO")].value() : QVariant();
     return v.metaType().id() == QMetaType::QDate ? v.toDate() : v.toDateTime().date();
 }
 
-bool LancPedido::temPrecoNaData(const QString& cdPrecoBase, const QString& cdArvProd, const QDate& data, Decimal* preco)
+bool ItensPedido::temPrecoNaData(const QString& cdPrecoBase, const QString& cdArvProd, const QDate& data, Decimal* preco)
 {
     // A row without an end date is valid from its start on.
-    Statement st(db_, QStringLiteral(
+    Statement st(ctx_.db, QStringLiteral(
                           "SELECT I.CDPRECOBASE, I.DTINIVALIPB, P.CDARVPROD, I.VRITEPREBASE FROM ITEMPREBASE I JOIN PRODUTO P ON I.CDPRODUTO = P.CDPRODUTO "
                           "WHERE I.CDPRECOBASE = :P_CDPRECOBASE AND P.CDARVPROD = :P_CDARVPROD "
                           "AND (date(:P_DTPEDIDO) BETWEEN date(I.DTINIVALIPB) AND NVL(date(I.DTFIMVALIPB), date(:P_DTPEDIDO)))"));
@@ -36,20 +36,20 @@ bool LancPedido::temPrecoNaData(const QString& cdPrecoBase, const QString& cdArv
     return true;
 }
 
-void LancPedido::PrecoBase(bool boMod)
+void ItensPedido::PrecoBase(bool boMod)
 {
     if (!itemEditando())
         return;
     Decimal tabela;
-    if (!temPrecoNaData(valor("CDPRECOBASE"), valorItem("CDARVPROD"), dataDoPedido(), &tabela))
-        falhaItem(ColunaItem::Produto, msg("PRECO_NAO_CAD"));
-    const QVariant ajuste = db_.scalar(QStringLiteral("SELECT VRPEADPBASE FROM PRECOUTI WHERE (CDEMPRESA = :P_CDEMPRESA ) AND "
+    if (!temPrecoNaData(ctx_.valor("CDPRECOBASE"), valorItem("CDARVPROD"), dataDoPedido(), &tabela))
+        falhaItem(ColunaItem::Produto, ctx_.msg("PRECO_NAO_CAD"));
+    const QVariant ajuste = ctx_.db.scalar(QStringLiteral("SELECT VRPEADPBASE FROM PRECOUTI WHERE (CDEMPRESA = :P_CDEMPRESA ) AND "
                                                       "((CDFILIAL = :P_CDFILIAL ) OR (CDFILIAL IS NULL)) AND (CDMODPGTO = :P_CDMODPGTO ) AND "
                                                       "(CDPRECOBASE = :P_CDPRECOBASE) AND (CDLIVROPRECO IS NULL)"),
                                        {{QStringLiteral("P_CDEMPRESA"), EmprProc()},
-                                        {QStringLiteral("P_CDFILIAL"), valor("CDFILIAL").isEmpty() ? Filtro.Filial : valor("CDFILIAL")},
-                                        {QStringLiteral("P_CDMODPGTO"), valor("CDMODPGTO")},
-                                        {QStringLiteral("P_CDPRECOBASE"), valor("CDPRECOBASE")}});
+                                        {QStringLiteral("P_CDFILIAL"), ctx_.valor("CDFILIAL").isEmpty() ? ctx_.Filtro.Filial : ctx_.valor("CDFILIAL")},
+                                        {QStringLiteral("P_CDMODPGTO"), ctx_.valor("CDMODPGTO")},
+                                        {QStringLiteral("P_CDPRECOBASE"), ctx_.valor("CDPRECOBASE")}});
     poeDecimalItem("VRPRTABITPED", tabela);
     const Decimal percentual = ajuste.isNull() ? Decimal() : Decimal::fromDouble(ajuste.toDouble(), escala::kPercentual);
     const Decimal preco = precoUnitario(tabela, percentual);
@@ -64,7 +64,7 @@ void LancPedido::PrecoBase(bool boMod)
     }
 }
 
-void LancPedido::reprecifica(bool boMod)
+void ItensPedido::reprecifica(bool boMod)
 {
     // Every line priced again and stored; applied by the caller's transaction.
     EventsSuspended quiet(qryItemPedido);
@@ -79,7 +79,7 @@ void LancPedido::reprecifica(bool boMod)
     qryItemPedido.commitUpdates();
 }
 
-QStringList LancPedido::produtosDosItens() const
+QStringList ItensPedido::produtosDosItens() const
 {
     QStringList produtos;
     if (!qryItemPedido.active())
@@ -94,61 +94,62 @@ QStringList LancPedido::produtosDosItens() const
     return produtos;
 }
 
-bool LancPedido::MudaPrcBase()
+bool ItensPedido::MudaPrcBase()
 {
-    const QString lista = valor("CDPRECOBASE");
-    if (lista.isEmpty() || valor("CDMODPGTO").isEmpty())
+    const QString lista = ctx_.valor("CDPRECOBASE");
+    if (lista.isEmpty() || ctx_.valor("CDMODPGTO").isEmpty())
         return false;
     releItens();
     const QDate data = dataDoPedido();
     for (const QString& produto : produtosDosItens())
         if (!temPrecoNaData(lista, produto, data))
-            falha(ControlePedido::PrcBase, PaginaPedido::Modalidade, msg("MOD_NAO_ALT"));
-    if (lista == qryPedido[QStringLiteral("CDPRECOBASE")].oldValue().toString())
+            ctx_.falha(ControlePedido::PrcBase, PaginaPedido::Modalidade, ctx_.msg("MOD_NAO_ALT"));
+    if (lista == ctx_.qryPedido[QStringLiteral("CDPRECOBASE")].oldValue().toString())
         return false;
-    if (!dialogs().confirm(msg("ALT_MOD"))) {
+    if (!dialogs().confirm(ctx_.msg("ALT_MOD"))) {
         descartaCabecalho(true);
         throw Abort{};
     }
     return true;
 }
 
-bool LancPedido::MudaData(bool reprecificaItens)
+bool ItensPedido::MudaData(bool reprecificaItens)
 {
-    if (qryPedido.state() != DataSetState::Edit)
+    if (ctx_.qryPedido.state() != DataSetState::Edit)
         return false;
     releItens();
     const QDate data = dataDoPedido();
     for (const QString& produto : produtosDosItens())
-        if (!temPrecoNaData(valor("CDPRECOBASE"), produto, data))
-            falha(ControlePedido::DataPedido, PaginaPedido::DadosGerais, msg("DATA_NAO_ALT"));
+        if (!temPrecoNaData(ctx_.valor("CDPRECOBASE"), produto, data))
+            ctx_.falha(ControlePedido::DataPedido, PaginaPedido::DadosGerais, ctx_.msg("DATA_NAO_ALT"));
     if (!reprecificaItens)
         return false;
-    if (!dialogs().confirm(msg("MUDA_PRECO"))) {
+    if (!dialogs().confirm(ctx_.msg("MUDA_PRECO"))) {
         descartaCabecalho(false);
         throw Abort{};
     }
     return true;
 }
 
-void LancPedido::descartaCabecalho(bool boMod)
+void ItensPedido::descartaCabecalho(bool boMod)
 {
     // The header goes back as stored; a line or an observation being typed
     // stays as typed, with the header in edit so that Confirm still stores them.
-    const bool emCurso = itemEditando() || observacaoEditando();
+    const bool emCurso = itemEditando() || ctx_.observacao->observacaoEditando();
     {
-        EventsSuspended quiet(qryPedido);
-        qryPedido.cancel();
-        qryPedido.cancelUpdates();
-        if (emCurso && !listaVazia())
-            qryPedido.edit();
+        EventsSuspended quiet(ctx_.qryPedido);
+        ctx_.qryPedido.cancel();
+        ctx_.qryPedido.cancelUpdates();
+        if (emCurso && !ctx_.listaVazia())
+            ctx_.qryPedido.edit();
     }
-    modalidadeMudou = false;
-    stModPgto = emCurso ? valor("CDMODPGTO") : QString();
-    descartado_ = true;
-    mostraPedidoNaTela();
-    view_.atualizaTela();
-    atualizaComandos();
+    ctx_.pagamento->esqueceModPgto();
+    if (emCurso)
+        ctx_.pagamento->lembraModPgto();
+    ctx_.registro->marcaDescartado();
+    ctx_.registro->mostraPedidoNaTela();
+    ctx_.view.atualizaTela();
+    ctx_.atualizaComandos();
     // The line being typed was priced on the list or date just dropped.
     if (itemEditando() && !vazioItem("CDARVPROD")) {
         if (!boMod)

@@ -135,7 +135,7 @@ TEST(DinheiroE2E, EveryTotalIsTheSumOfTheLinesShownAndTypedValuesReadBackAsTyped
         }
         linhas += int(e.itens.size());
         // The items page's totals are the mirror's: the same reading of the same rows.
-        const TextosTotais janela = textosTotais(totaisPedido(db, QStringLiteral("0001"), nr));
+        const TextosTotais janela = textosTotais(BancoPedido(db).totaisPedido(QStringLiteral("0001"), nr));
         ASSERT_EQ((QStringList{janela.bruto, janela.descTotal, janela.liquido}), (QStringList{e.totais.bruto, e.totais.descTotal, e.totais.liquido}));
         ASSERT_EQ(mostrado(e.totais.liquido), liquidos) << "order " << nr.toStdString();
         ASSERT_EQ(mostrado(e.totais.descTotal), descontos) << "order " << nr.toStdString();

@@ -271,38 +271,38 @@ TEST_F(ExportE2E, AnOrderTypedInTheOrderWindowReachesTheServerWhole)
 
     test::RecordingView tela;
     LancPedido pedido(db(), tela);
-    pedido.inicia();
-    auto sai = [&](test::C controle, QString& texto, const QString& valor, void (LancPedido::*mudou)(), void (LancPedido::*saiu)()) {
+    pedido.registro.inicia();
+    auto sai = [&](test::C controle, QString& texto, const QString& valor, const std::function<void()>& mudou, const std::function<void()>& saiu) {
         tela.foco = controle;
         texto = valor;
-        const bool ok = runGuarded([&] { (pedido.*mudou)(); });
+        const bool ok = runGuarded([&] { mudou(); });
         tela.foco = test::C::Nenhum;
-        return ok && runGuarded([&] { (pedido.*saiu)(); });
+        return ok && runGuarded([&] { saiu(); });
     };
-    ASSERT_TRUE(runGuarded([&] { pedido.incluir(); }));
-    ASSERT_TRUE(runGuarded([&] { pedido.entraCliente(); }));
-    ASSERT_TRUE(sai(test::C::Cliente, pedido.tela.cliente, QStringLiteral("52998224725"), &LancPedido::clienteMudou, &LancPedido::saiCliente))
+    ASSERT_TRUE(runGuarded([&] { pedido.registro.incluir(); }));
+    ASSERT_TRUE(runGuarded([&] { pedido.cabecalho.entraCliente(); }));
+    ASSERT_TRUE(sai(test::C::Cliente, pedido.contexto.tela.cliente, QStringLiteral("52998224725"), [&] { pedido.cabecalho.clienteMudou(); }, [&] { pedido.cabecalho.saiCliente(); }))
         << dialogs().errors().join(QLatin1Char('|')).toStdString();
-    ASSERT_TRUE(sai(test::C::TipoOper, pedido.tela.tipoOper, QStringLiteral("01"), &LancPedido::tipoOperMudou, &LancPedido::saiTipoOper))
+    ASSERT_TRUE(sai(test::C::TipoOper, pedido.contexto.tela.tipoOper, QStringLiteral("01"), [&] { pedido.cabecalho.tipoOperMudou(); }, [&] { pedido.cabecalho.saiTipoOper(); }))
         << dialogs().errors().join(QLatin1Char('|')).toStdString();
-    ASSERT_TRUE(sai(test::C::DataEntrega, pedido.tela.dataEntrega, test::dia(2), &LancPedido::dataEntregaMudou, &LancPedido::saiDataEntrega));
-    ASSERT_TRUE(runGuarded([&] { pedido.mudaPagina(test::P::Itens); })) << dialogs().errors().join(QLatin1Char('|')).toStdString();
-    ASSERT_TRUE(pedido.itemEditando());
+    ASSERT_TRUE(sai(test::C::DataEntrega, pedido.contexto.tela.dataEntrega, test::dia(2), [&] { pedido.cabecalho.dataEntregaMudou(); }, [&] { pedido.cabecalho.saiDataEntrega(); }));
+    ASSERT_TRUE(runGuarded([&] { pedido.registro.mudaPagina(test::P::Itens); })) << dialogs().errors().join(QLatin1Char('|')).toStdString();
+    ASSERT_TRUE(pedido.itens.itemEditando());
     tela.coluna = ColunaItem::Produto;
-    pedido.qryItemPedido[QStringLiteral("CDARVPROD")].setValue(QStringLiteral("010010001"));
-    ASSERT_TRUE(runGuarded([&] { pedido.saiColunaItem(ColunaItem::Produto); })) << dialogs().errors().join(QLatin1Char('|')).toStdString();
+    pedido.itens.qryItemPedido[QStringLiteral("CDARVPROD")].setValue(QStringLiteral("010010001"));
+    ASSERT_TRUE(runGuarded([&] { pedido.itens.saiColunaItem(ColunaItem::Produto); })) << dialogs().errors().join(QLatin1Char('|')).toStdString();
     tela.coluna = ColunaItem::Quantidade;
-    pedido.qryItemPedido[QStringLiteral("QTITEMPED")].setValue(3.0);
-    ASSERT_TRUE(runGuarded([&] { pedido.saiColunaItem(ColunaItem::Quantidade); }));
+    pedido.itens.qryItemPedido[QStringLiteral("QTITEMPED")].setValue(3.0);
+    ASSERT_TRUE(runGuarded([&] { pedido.itens.saiColunaItem(ColunaItem::Quantidade); }));
     tela.coluna = ColunaItem::VrDesc;
     ASSERT_TRUE(runGuarded([&] {
-        pedido.saiColunaItem(ColunaItem::VrDesc);
-        pedido.gravaItem();
+        pedido.itens.saiColunaItem(ColunaItem::VrDesc);
+        pedido.itens.gravaItem();
     })) << dialogs().errors().join(QLatin1Char('|')).toStdString();
-    ASSERT_TRUE(runGuarded([&] { pedido.mudaPagina(test::P::Observacao); }));
-    QTextCursor c(&pedido.docObservacao);
+    ASSERT_TRUE(runGuarded([&] { pedido.registro.mudaPagina(test::P::Observacao); }));
+    QTextCursor c(&pedido.observacao.docObservacao);
     c.insertText(QStringLiteral("Entregar pela manhã."));
-    ASSERT_TRUE(runGuarded([&] { pedido.confirmar(); })) << dialogs().errors().join(QLatin1Char('|')).toStdString();
+    ASSERT_TRUE(runGuarded([&] { pedido.registro.confirmar(); })) << dialogs().errors().join(QLatin1Char('|')).toStdString();
     const QString nr = db().scalar(QStringLiteral("SELECT NRPEDIDO FROM PEDIDO")).toString();
     ASSERT_FALSE(nr.isEmpty());
 

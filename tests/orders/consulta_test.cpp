@@ -26,10 +26,10 @@ protected:
     {
         abre();
         preencheNovo();
-        run([&] { logic->mudaPagina(P::Itens); });
+        run([&] { logic->registro.mudaPagina(P::Itens); });
         cons = std::make_unique<ConsultaProdLogic>(db());
         ParametrosConsulta p;
-        run([&] { p = logic->parametrosConsulta(); });
+        run([&] { p = logic->itens.parametrosConsulta(); });
         cons->abre(p);
         return *cons;
     }
@@ -201,7 +201,7 @@ TEST_F(ConsultaTest, ConfirmAddsOnlyWhatIsTickedEachOnceAndStopsOnATickedProduct
     EXPECT_FALSE(cons->escolhido(QStringLiteral("0101")));
     EXPECT_TRUE(cons->escolhido(QStringLiteral("0102")));
     EXPECT_EQ(lista()[QStringLiteral("CDARVPROD")].asString(), QStringLiteral("0102"));
-    EXPECT_FALSE(logic->itemEditando()) << "the refused product's line is no line of the order";
+    EXPECT_FALSE(logic->itens.itemEditando()) << "the refused product's line is no line of the order";
     db().execScript(QStringLiteral("DROP TRIGGER falha"));
     dialogs().clear();
     ASSERT_TRUE(run([&] { cons->confirma(); })) << dialogs().errors().join(QLatin1Char('|')).toStdString();
@@ -233,9 +233,9 @@ TEST_F(ConsultaTest, TheWindowTicksWithSpaceTakesAQuantityAndCtrlEnterAddsTheIte
 {
     abre();
     preencheNovo();
-    ASSERT_TRUE(run([&] { logic->mudaPagina(P::Itens); }));
+    ASSERT_TRUE(run([&] { logic->registro.mudaPagina(P::Itens); }));
     ParametrosConsulta p;
-    ASSERT_TRUE(run([&] { p = logic->parametrosConsulta(); }));
+    ASSERT_TRUE(run([&] { p = logic->itens.parametrosConsulta(); }));
     auto* frm = new TfrmConsultaProd(db(), p);
     frm->setAttribute(Qt::WA_DeleteOnClose);
     frm->show();
@@ -285,9 +285,9 @@ TEST_F(ConsultaTest, TheWindowShowsItsCodeCodesWithThePictureAndKeepsAChosenRowW
     SetDBPict({QStringLiteral("99.99")});
     abre();
     preencheNovo();
-    ASSERT_TRUE(run([&] { logic->mudaPagina(P::Itens); }));
+    ASSERT_TRUE(run([&] { logic->registro.mudaPagina(P::Itens); }));
     ParametrosConsulta p;
-    ASSERT_TRUE(run([&] { p = logic->parametrosConsulta(); }));
+    ASSERT_TRUE(run([&] { p = logic->itens.parametrosConsulta(); }));
     shell().setStatusText(kScreenCodePanel, QStringLiteral("ZOV00100"));
     auto* frm = new TfrmConsultaProd(db(), p);
     frm->setAttribute(Qt::WA_DeleteOnClose);

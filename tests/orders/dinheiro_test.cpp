@@ -33,7 +33,7 @@ TEST_F(DinheiroTest, TenPercentOffTwoNinetyIsTwentyNineCentsInTheLineAndInTheTot
     pedidoNovo();
     ASSERT_TRUE(digitaItem(QStringLiteral("0101"), 1));
     poe("PERDESC", 10.0);
-    ASSERT_TRUE(run([&] { logic->saiColunaItem(ColunaItem::PerDesc); }));
+    ASSERT_TRUE(run([&] { logic->itens.saiColunaItem(ColunaItem::PerDesc); }));
     ASSERT_TRUE(grava()) << dialogs().errors().join(QLatin1Char('|')).toStdString();
     EXPECT_EQ(texto("VRDESITPED"), QStringLiteral("0,29"));
     EXPECT_EQ(texto("VrTotal"), QStringLiteral("2,61"));
@@ -62,22 +62,22 @@ TEST_F(DinheiroTest, ADiscountValueTypedAsThreeIsStoredAsThreeAndThePercentageFo
     // Typed after a percentage, left by Enter: the store used to recompute it from the percentage.
     ASSERT_TRUE(digitaItem(QStringLiteral("0101"), 3));
     poe("PERDESC", 5.0);
-    ASSERT_TRUE(run([&] { logic->saiColunaItem(ColunaItem::PerDesc); }));
+    ASSERT_TRUE(run([&] { logic->itens.saiColunaItem(ColunaItem::PerDesc); }));
     itens()[QStringLiteral("VRDESITPED")].setTypedText(QStringLiteral("3,00"));
     ASSERT_TRUE(grava()) << dialogs().errors().join(QLatin1Char('|')).toStdString();
     EXPECT_EQ(descontoGravado(), 3.0) << "not 2.9999999999999996";
     EXPECT_EQ(texto("VRDESITPED"), QStringLiteral("3,00"));
     EXPECT_EQ(tela().totLiq, QStringLiteral("154,20"));
-    EXPECT_EQ(logic->stUltVal.left(7), QStringLiteral("1,90857")) << "the next item starts with the percentage the value made";
+    EXPECT_EQ(logic->itens.ultimoDesconto().left(7), QStringLiteral("1,90857")) << "the next item starts with the percentage the value made";
 
     // Typed and stored at once (Confirm, no column left): the value still stays.
     db().exec(QStringLiteral("DELETE FROM ITEMPEDIDO"));
     ASSERT_TRUE(digitaItem(QStringLiteral("0101"), 3));
     poe("PERDESC", 5.0);
-    ASSERT_TRUE(run([&] { logic->saiColunaItem(ColunaItem::PerDesc); }));
+    ASSERT_TRUE(run([&] { logic->itens.saiColunaItem(ColunaItem::PerDesc); }));
     view.coluna = ColunaItem::VrDesc;
     itens()[QStringLiteral("VRDESITPED")].setTypedText(QStringLiteral("3,00"));
-    ASSERT_TRUE(run([&] { logic->gravaItem(); }));
+    ASSERT_TRUE(run([&] { logic->itens.gravaItem(); }));
     EXPECT_EQ(descontoGravado(), 3.0);
 
     // A percentage typed after the value leads again: the value follows it.
@@ -86,7 +86,7 @@ TEST_F(DinheiroTest, ADiscountValueTypedAsThreeIsStoredAsThreeAndThePercentageFo
     itens()[QStringLiteral("VRDESITPED")].setTypedText(QStringLiteral("3,00"));
     poe("PERDESC", 10.0);
     view.coluna = ColunaItem::PerDesc;
-    ASSERT_TRUE(run([&] { logic->gravaItem(); }));
+    ASSERT_TRUE(run([&] { logic->itens.gravaItem(); }));
     EXPECT_EQ(descontoGravado(), 15.7185);
 }
 

@@ -238,24 +238,24 @@ TEST_F(LancPedidoTest, ImprimirIsOnOnlyForAStoredOrderInBrowse)
 {
     abre();
     EXPECT_FALSE(view.comandos.imprimir) << "no order";
-    EXPECT_FALSE(logic->pedidoParaImprimir());
+    EXPECT_FALSE(logic->registro.pedidoParaImprimir());
     pedidoGravado(db(), QStringLiteral("0000000001"));
-    ASSERT_TRUE(run([&] { logic->filtrar(); }));
+    ASSERT_TRUE(run([&] { logic->registro.filtrar(); }));
     EXPECT_TRUE(view.comandos.imprimir);
-    ASSERT_TRUE(logic->pedidoParaImprimir());
-    EXPECT_EQ(logic->pedidoParaImprimir()->nrPedido, QStringLiteral("0000000001"));
-    EXPECT_EQ(logic->pedidoParaImprimir()->cdFilial, QStringLiteral("0001"));
+    ASSERT_TRUE(logic->registro.pedidoParaImprimir());
+    EXPECT_EQ(logic->registro.pedidoParaImprimir()->nrPedido, QStringLiteral("0000000001"));
+    EXPECT_EQ(logic->registro.pedidoParaImprimir()->cdFilial, QStringLiteral("0001"));
 
-    ASSERT_TRUE(run([&] { logic->alterar(); }));
-    ASSERT_TRUE(logic->pedidoEditando());
+    ASSERT_TRUE(run([&] { logic->registro.alterar(); }));
+    ASSERT_TRUE(logic->contexto.pedidoEditando());
     EXPECT_FALSE(view.comandos.imprimir) << "while editing";
     dialogs().answer({true});
-    ASSERT_TRUE(run([&] { logic->cancelar(); }));
+    ASSERT_TRUE(run([&] { logic->registro.cancelar(); }));
     EXPECT_TRUE(view.comandos.imprimir);
 
-    ASSERT_TRUE(run([&] { logic->incluir(); }));
+    ASSERT_TRUE(run([&] { logic->registro.incluir(); }));
     EXPECT_FALSE(view.comandos.imprimir) << "while inserting";
-    EXPECT_FALSE(logic->pedidoParaImprimir());
+    EXPECT_FALSE(logic->registro.pedidoParaImprimir());
 }
 
 class EspelhoJanelaTest : public EspelhoTest {
@@ -264,7 +264,7 @@ protected:
     {
         if (frm) {
             const LancPedido& l = frm->logic();
-            if (l.pedidoEditando() || l.itemEditando() || l.observacaoEditando())
+            if (l.contexto.pedidoEditando() || l.itens.itemEditando() || l.observacao.observacaoEditando())
                 dialogs().answer({true}); // closing asks before dropping what is typed
             frm->close();
         }
@@ -316,7 +316,7 @@ TEST_F(EspelhoJanelaTest, CtrlIOpensThePreviewOfTheCurrentOrderWhichSavesItAsAPd
     EXPECT_TRUE(textoPdf(arquivo + QStringLiteral(".pdf")).contains(QStringLiteral("Pedido Nº 0000000007")));
 
     // The items grid shows the cells as the mirror does.
-    ASSERT_TRUE(runGuarded([&] { frm->logic().mudaPagina(PaginaPedido::Itens); }));
+    ASSERT_TRUE(runGuarded([&] { frm->logic().registro.mudaPagina(PaginaPedido::Itens); }));
     QAbstractItemModel* itens = frm->findChild<QTableView*>(QStringLiteral("dbgItemPedido"))->model();
     ASSERT_EQ(itens->rowCount(), 3);
     const QStringList linha = espelho().dados().itens[2];
@@ -328,7 +328,7 @@ TEST_F(EspelhoJanelaTest, CtrlIOpensThePreviewOfTheCurrentOrderWhichSavesItAsAPd
     }
 
     // Typing in the order turns it off: what is printed is what is stored.
-    ASSERT_TRUE(runGuarded([&] { frm->logic().alterar(); }));
+    ASSERT_TRUE(runGuarded([&] { frm->logic().registro.alterar(); }));
     EXPECT_FALSE(acao("sbtImprimir")->isEnabled());
 }
 

@@ -31,9 +31,9 @@ TEST_F(ItensTest, ItemsAreNumberedFromTheStoredRowsAndTheOrderIsStoredWithItsFir
     EXPECT_EQ(dialogs().questions(), QStringList{QStringLiteral("Item de pedido já cadastrado. Confirmar operação?")});
     EXPECT_EQ(itensGravados(), 3);
     db().exec(QStringLiteral("DELETE FROM ITEMPEDIDO WHERE NRITEMPED = '0000000002'"));
-    EXPECT_EQ(logic->PrxCodItPedido(), QStringLiteral("0000000004"));
+    EXPECT_EQ(logic->itens.PrxCodItPedido(), QStringLiteral("0000000004"));
     db().exec(QStringLiteral("DELETE FROM ITEMPEDIDO WHERE NRITEMPED = '0000000003'"));
-    EXPECT_EQ(logic->PrxCodItPedido(), QStringLiteral("0000000002")) << "the freed highest number comes again";
+    EXPECT_EQ(logic->itens.PrxCodItPedido(), QStringLiteral("0000000002")) << "the freed highest number comes again";
 }
 
 TEST_F(ItensTest, TheProductCheckRefusesUnknownInactiveAndStocklessProducts)
@@ -42,7 +42,7 @@ TEST_F(ItensTest, TheProductCheckRefusesUnknownInactiveAndStocklessProducts)
     pedidoNovo();
     for (const char* codigo : {"9999", "0104", "0109"}) {
         poe("CDARVPROD", QString::fromLatin1(codigo));
-        EXPECT_FALSE(run([&] { logic->saiColunaItem(ColunaItem::Produto); })) << codigo;
+        EXPECT_FALSE(run([&] { logic->itens.saiColunaItem(ColunaItem::Produto); })) << codigo;
     }
     EXPECT_EQ(dialogs().errors(), (QStringList{QStringLiteral("Produto não cadastrado."), QStringLiteral("Produto encontra-se inativo."),
                                                QStringLiteral("Produto não cadastrado.")}));
@@ -66,21 +66,21 @@ TEST_F(ItensTest, ThePriceIsTheRoundedListPricePlusTheUnroundedAdjustmentAtTheOr
     EXPECT_DOUBLE_EQ(num("VRPRTABITPED"), 12.346);
     EXPECT_DOUBLE_EQ(num("QTITEMPED2"), 24.0) << "two boxes of twelve";
     dialogs().answer({true});
-    ASSERT_TRUE(run([&] { logic->cancelar(); }));
+    ASSERT_TRUE(run([&] { logic->registro.cancelar(); }));
 
     // A price valid from 1 March with no end: not for an order of 28 February.
-    ASSERT_TRUE(run([&] { logic->mudaPagina(P::Pedidos); }));
-    ASSERT_TRUE(run([&] { logic->incluir(); }));
+    ASSERT_TRUE(run([&] { logic->registro.mudaPagina(P::Pedidos); }));
+    ASSERT_TRUE(run([&] { logic->registro.incluir(); }));
     ASSERT_TRUE(cliente(kCpfLoja));
     ASSERT_TRUE(tipoOper(QStringLiteral("01")));
     ASSERT_TRUE(entrega(dia(2)));
     ASSERT_TRUE(dataPedido(QStringLiteral("28/02/2026")));
-    ASSERT_TRUE(run([&] { logic->mudaPagina(P::Itens); }));
+    ASSERT_TRUE(run([&] { logic->registro.mudaPagina(P::Itens); }));
     poe("CDARVPROD", QStringLiteral("0101"));
-    EXPECT_FALSE(run([&] { logic->saiColunaItem(ColunaItem::Produto); }));
+    EXPECT_FALSE(run([&] { logic->itens.saiColunaItem(ColunaItem::Produto); }));
     EXPECT_EQ(dialogs().errors().last(), QStringLiteral("Preço não cadastrado para o produto informado."));
     tela().dataPedido = QStringLiteral("01/03/2026");
-    EXPECT_TRUE(run([&] { logic->saiColunaItem(ColunaItem::Produto); }));
+    EXPECT_TRUE(run([&] { logic->itens.saiColunaItem(ColunaItem::Produto); }));
     EXPECT_DOUBLE_EQ(num("VRPREUNITPED"), 22.0);
 }
 
@@ -90,16 +90,16 @@ TEST_F(ItensTest, PercentageAndValueKeepInStepWhicheverTheUserChanged)
     pedidoNovo();
     ASSERT_TRUE(digitaItem(QStringLiteral("0101"), 3));
     poe("PERDESC", 5.0);
-    ASSERT_TRUE(run([&] { logic->saiColunaItem(ColunaItem::PerDesc); }));
+    ASSERT_TRUE(run([&] { logic->itens.saiColunaItem(ColunaItem::PerDesc); }));
     EXPECT_DOUBLE_EQ(num("VRDESITPED"), 3.0);
     poe("PERDESC", 10.0);
-    ASSERT_TRUE(run([&] { logic->saiColunaItem(ColunaItem::PerDesc); }));
+    ASSERT_TRUE(run([&] { logic->itens.saiColunaItem(ColunaItem::PerDesc); }));
     EXPECT_DOUBLE_EQ(num("VRDESITPED"), 6.0);
     poe("VRDESITPED", 3.0);
-    ASSERT_TRUE(run([&] { logic->saiColunaItem(ColunaItem::VrDesc); }));
+    ASSERT_TRUE(run([&] { logic->itens.saiColunaItem(ColunaItem::VrDesc); }));
     EXPECT_DOUBLE_EQ(num("PERDESC"), 5.0);
     poe("PERDESC", 101.0);
-    EXPECT_FALSE(run([&] { logic->saiColunaItem(ColunaItem::PerDesc); }));
+    EXPECT_FALSE(run([&] { logic->itens.saiColunaItem(ColunaItem::PerDesc); }));
     EXPECT_EQ(dialogs().errors(), QStringList{QStringLiteral("Desconto deve ser menor ou igual a 100%.")});
 }
 
@@ -112,10 +112,10 @@ TEST_F(ItensTest, TheDiscountValueIsCutInTheLineAndTheNetTotalAndMayNotExceedThe
     EXPECT_FALSE(grava());
     EXPECT_EQ(dialogs().errors(), QStringList{QStringLiteral("Desconto deve ser menor ou igual ao valor total.")});
     EXPECT_EQ(view.coluna, ColunaItem::VrDesc);
-    EXPECT_TRUE(logic->itemEditando());
+    EXPECT_TRUE(logic->itens.itemEditando());
     poe("VRDESITPED", 1.239);
     view.coluna = ColunaItem::VrDesc;
-    ASSERT_TRUE(run([&] { logic->saiColunaItem(ColunaItem::VrDesc); }));
+    ASSERT_TRUE(run([&] { logic->itens.saiColunaItem(ColunaItem::VrDesc); }));
     EXPECT_NEAR(num("VrTotal"), 8.77, 1e-9);
     ASSERT_TRUE(grava());
     EXPECT_EQ(tela().totLiq, QStringLiteral("8,77")) << "cut, not rounded";
@@ -128,7 +128,7 @@ TEST_F(ItensTest, ADeliveryAtMidnightIsRefused)
 {
     abre();
     pedidoNovo();
-    logic->horaAtual = [] { return QTime(0, 0, 30); };
+    logic->itens.horaAtual = [] { return QTime(0, 0, 30); };
     ASSERT_TRUE(digitaItem(QStringLiteral("0101"), 1));
     EXPECT_FALSE(grava());
     EXPECT_EQ(dialogs().errors(), QStringList{QStringLiteral("Hora de entrega do item deve ser maior que zero.")});
@@ -156,17 +156,16 @@ TEST_F(ItensTest, TheMethodsDiscountIsCappedByTheCustomerOrTheSalespersonAskedOn
     // Without a customer maximum the salesperson's caps it; without either, the method's own.
     db().exec(QStringLiteral("UPDATE CLIENTE SET VRPEMAXDESCL = NULL"));
     db().exec(QStringLiteral("UPDATE VENDEDOR SET VRPEMAXDESVE = 5 WHERE CDVENDEDOR = '0001'"));
-    logic->stUltVal.clear();
-    logic->perguntaLimiteDesconto = true;
+    logic->itens.reiniciaDescontos();
     dialogs().answer({true, false}); // the same product again, then No to the cap
     ASSERT_TRUE(digitaItem(QStringLiteral("0102"), 2));
     EXPECT_FALSE(grava()) << "No abandons the store";
-    EXPECT_TRUE(logic->itemEditando());
+    EXPECT_TRUE(logic->itens.itemEditando());
     dialogs().answer({true});
     ASSERT_TRUE(grava());
     EXPECT_NEAR(le(QStringLiteral("SELECT VRDESITPED FROM ITEMPEDIDO WHERE NRITEMPED = '0000000003'")).toDouble(), 2 * 12.35 * 0.05, 1e-9);
     db().exec(QStringLiteral("UPDATE VENDEDOR SET VRPEMAXDESVE = 10"));
-    logic->stUltVal.clear();
+    logic->itens.esqueceUltimoDesconto();
     dialogs().answer({true});
     ASSERT_TRUE(digitaItem(QStringLiteral("0102"), 1));
     ASSERT_TRUE(grava());
@@ -179,9 +178,9 @@ TEST_F(ItensTest, TheLastItemsPercentageStartsTheNextOne)
     pedidoNovo();
     ASSERT_TRUE(digitaItem(QStringLiteral("0101"), 1));
     poe("PERDESC", 7.0);
-    ASSERT_TRUE(run([&] { logic->saiColunaItem(ColunaItem::PerDesc); }));
+    ASSERT_TRUE(run([&] { logic->itens.saiColunaItem(ColunaItem::PerDesc); }));
     ASSERT_TRUE(grava());
-    ASSERT_TRUE(run([&] { logic->incluirItem(); }));
+    ASSERT_TRUE(run([&] { logic->itens.incluirItem(); }));
     EXPECT_DOUBLE_EQ(num("PERDESC"), 7.0);
 }
 
@@ -197,7 +196,7 @@ TEST_F(ItensTest, AFailingItemWriteLeavesNeitherItemNorOrderAndKeepsWhatWasTyped
     EXPECT_TRUE(dialogs().errors().first().contains(QStringLiteral("disco cheio")));
     EXPECT_EQ(itensGravados(), 0);
     EXPECT_EQ(pedidos(), 0) << "the order stored with it went back too";
-    EXPECT_EQ(logic->qryPedido.state(), DataSetState::Insert);
+    EXPECT_EQ(logic->contexto.qryPedido.state(), DataSetState::Insert);
     EXPECT_EQ(itens().state(), DataSetState::Insert);
     EXPECT_EQ(itens()[QStringLiteral("CDARVPROD")].asString(), QStringLiteral("0101"));
     EXPECT_EQ(tela().totBruto, QStringLiteral("0,00")) << "the totals are the stored rows'";
@@ -217,16 +216,16 @@ TEST_F(ItensTest, AFailedItemDeletionKeepsTheItemAndSaysSo)
     itemGravado(db(), QStringLiteral("0000000001"), QStringLiteral("0000000002"));
     db().execScript(QStringLiteral("CREATE TRIGGER falha BEFORE DELETE ON ITEMPEDIDO BEGIN SELECT RAISE(ABORT, 'travado'); END;"));
     abre();
-    ASSERT_TRUE(run([&] { logic->mudaPagina(P::Itens); }));
+    ASSERT_TRUE(run([&] { logic->registro.mudaPagina(P::Itens); }));
     ASSERT_EQ(itens().recordCount(), 2);
     dialogs().answer({true});
-    EXPECT_FALSE(run([&] { logic->excluir(); }));
+    EXPECT_FALSE(run([&] { logic->registro.excluir(); }));
     EXPECT_TRUE(dialogs().errors().first().startsWith(QStringLiteral("Não foi possível excluir.")));
     EXPECT_EQ(itensGravados(), 2);
     EXPECT_EQ(itens().recordCount(), 2) << "the grid keeps the row";
     db().execScript(QStringLiteral("DROP TRIGGER falha;"));
     dialogs().answer({true});
-    ASSERT_TRUE(run([&] { logic->excluir(); }));
+    ASSERT_TRUE(run([&] { logic->registro.excluir(); }));
     EXPECT_EQ(itensGravados(), 1);
     EXPECT_EQ(itens().recordCount(), 1);
     EXPECT_EQ(tela().totBruto, QStringLiteral("20,00"));
@@ -238,15 +237,15 @@ TEST_F(ItensTest, CancellingAnItemsEditComesBackToThatItemAsStored)
     itemGravado(db(), QStringLiteral("0000000001"), QStringLiteral("0000000001"));
     itemGravado(db(), QStringLiteral("0000000001"), QStringLiteral("0000000002"));
     abre();
-    ASSERT_TRUE(run([&] { logic->mudaPagina(P::Itens); }));
+    ASSERT_TRUE(run([&] { logic->registro.mudaPagina(P::Itens); }));
     itens().last();
-    ASSERT_TRUE(run([&] { logic->alterar(); }));
+    ASSERT_TRUE(run([&] { logic->registro.alterar(); }));
     EXPECT_EQ(view.coluna, ColunaItem::Quantidade);
-    EXPECT_TRUE(logic->pedidoEditando()) << "an item in edit puts its header into edit";
+    EXPECT_TRUE(logic->contexto.pedidoEditando()) << "an item in edit puts its header into edit";
     poe("QTITEMPED", 9.0);
     dialogs().answer({true});
-    ASSERT_TRUE(run([&] { logic->cancelar(); }));
-    EXPECT_FALSE(logic->itemEditando());
+    ASSERT_TRUE(run([&] { logic->registro.cancelar(); }));
+    EXPECT_FALSE(logic->itens.itemEditando());
     EXPECT_EQ(itens()[QStringLiteral("NRITEMPED")].asString(), QStringLiteral("0000000002"));
     EXPECT_DOUBLE_EQ(num("QTITEMPED"), 2.0);
 }
@@ -266,7 +265,7 @@ protected:
                    {QStringLiteral("QTITEMPED"), 2.0}, {QStringLiteral("VRPREUNITPED"), 19.0}, {QStringLiteral("VRDESITPED"), 2.0},
                    {QStringLiteral("IDSITITEMPED"), QStringLiteral("1")}});
         abre();
-        ASSERT_TRUE(run([&] { logic->alterar(); }));
+        ASSERT_TRUE(run([&] { logic->registro.alterar(); }));
     }
     double preco() { return le(QStringLiteral("SELECT VRPREUNITPED FROM ITEMPEDIDO")).toDouble(); }
     double desconto() { return le(QStringLiteral("SELECT VRDESITPED FROM ITEMPEDIDO")).toDouble(); }
@@ -276,7 +275,7 @@ TEST_F(RepricingTest, ANewListRepricesEveryItemKeepingItsPercentage)
 {
     tela().cdPrcBase = QStringLiteral("03");
     dialogs().answer({true});
-    ASSERT_TRUE(run([&] { logic->confirmar(); })) << dialogs().errors().join(QLatin1Char('|')).toStdString();
+    ASSERT_TRUE(run([&] { logic->registro.confirmar(); })) << dialogs().errors().join(QLatin1Char('|')).toStdString();
     EXPECT_EQ(dialogs().questions().first().left(30), QStringLiteral("A mudança de preço base poderá"));
     EXPECT_EQ(le(QStringLiteral("SELECT CDPRECOBASE FROM PEDIDO")).toString(), QStringLiteral("03"));
     EXPECT_DOUBLE_EQ(preco(), 25.0);
@@ -287,16 +286,16 @@ TEST_F(RepricingTest, ANewDateRepricesKeepingTheValueAndNoDropsTheChange)
 {
     tela().dataPedido = dia(-1);
     dialogs().answer({true});
-    ASSERT_TRUE(run([&] { logic->confirmar(); })) << dialogs().errors().join(QLatin1Char('|')).toStdString();
+    ASSERT_TRUE(run([&] { logic->registro.confirmar(); })) << dialogs().errors().join(QLatin1Char('|')).toStdString();
     EXPECT_EQ(dialogs().questions().first().left(30), QStringLiteral("A mudança da data do pedido po"));
     EXPECT_DOUBLE_EQ(preco(), 20.0);
     EXPECT_DOUBLE_EQ(desconto(), 2.0) << "the value was kept, so the percentage shown changes";
 
-    ASSERT_TRUE(run([&] { logic->alterar(); }));
+    ASSERT_TRUE(run([&] { logic->registro.alterar(); }));
     tela().dataPedido = dia(-3);
     dialogs().answer({false});
-    EXPECT_FALSE(run([&] { logic->confirmar(); }));
-    EXPECT_FALSE(logic->pedidoEditando()) << "No drops the header's changes";
+    EXPECT_FALSE(run([&] { logic->registro.confirmar(); }));
+    EXPECT_FALSE(logic->contexto.pedidoEditando()) << "No drops the header's changes";
     EXPECT_EQ(le(QStringLiteral("SELECT date(DTPEDIDO) FROM PEDIDO")).toString(), QDate::currentDate().addDays(-1).toString(Qt::ISODate));
 }
 
@@ -304,7 +303,7 @@ TEST_F(RepricingTest, AListWithoutAPriceForAnItemIsRefused)
 {
     db().exec(QStringLiteral("DELETE FROM ITEMPREBASE WHERE CDPRECOBASE = '03'"));
     tela().cdPrcBase = QStringLiteral("03");
-    EXPECT_FALSE(run([&] { logic->confirmar(); }));
+    EXPECT_FALSE(run([&] { logic->registro.confirmar(); }));
     EXPECT_EQ(dialogs().errors(), QStringList{QStringLiteral("Preço base não pode ser alterado. Não há item de preço base cadastrado para os itens do pedido.")});
     EXPECT_EQ(view.foco, C::PrcBase);
     EXPECT_EQ(le(QStringLiteral("SELECT CDPRECOBASE FROM PEDIDO")).toString(), QStringLiteral("01"));
@@ -315,13 +314,13 @@ TEST_F(RepricingTest, AFailingRepricingLeavesHeaderAndItemsAsTheyWereAndSaysSo)
     db().execScript(QStringLiteral("CREATE TRIGGER falha BEFORE UPDATE OF VRPREUNITPED ON ITEMPEDIDO BEGIN SELECT RAISE(ABORT, 'travado'); END;"));
     tela().cdPrcBase = QStringLiteral("03");
     dialogs().answer({true});
-    EXPECT_FALSE(run([&] { logic->confirmar(); }));
+    EXPECT_FALSE(run([&] { logic->registro.confirmar(); }));
     ASSERT_EQ(dialogs().errors().size(), 1);
     EXPECT_TRUE(dialogs().errors().first().contains(QStringLiteral("travado")));
     EXPECT_EQ(le(QStringLiteral("SELECT CDPRECOBASE FROM PEDIDO")).toString(), QStringLiteral("01"));
     EXPECT_DOUBLE_EQ(preco(), 19.0);
-    EXPECT_TRUE(logic->pedidoEditando()) << "the change is still on the screen";
-    EXPECT_DOUBLE_EQ(logic->qryItemPedido[QStringLiteral("VRPREUNITPED")].asFloat(), 19.0) << "and the grid shows what is stored";
+    EXPECT_TRUE(logic->contexto.pedidoEditando()) << "the change is still on the screen";
+    EXPECT_DOUBLE_EQ(logic->itens.qryItemPedido[QStringLiteral("VRPREUNITPED")].asFloat(), 19.0) << "and the grid shows what is stored";
 }
 
 } // namespace

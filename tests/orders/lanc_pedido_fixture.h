@@ -83,47 +83,47 @@ protected:
             titulos << titulo;
             return !escolhas.isEmpty() && q.locate(q.field(0).fieldName(), escolhas.takeFirst());
         });
-        logic->inicia();
+        logic->registro.inicia();
         return *logic;
     }
     bool run(const std::function<void()>& f) { return runGuarded(f); }
-    TelaPedido& tela() { return logic->tela; }
-    QString campo(const char* name) { return logic->qryPedido.fieldByName(QString::fromLatin1(name)).asString(); }
+    TelaPedido& tela() { return logic->contexto.tela; }
+    QString campo(const char* name) { return logic->contexto.qryPedido.fieldByName(QString::fromLatin1(name)).asString(); }
     QVariant le(const QString& sql) { return db().scalar(sql); }
     int pedidos() { return test::countRows(db(), QStringLiteral("PEDIDO")); }
 
     // Types into a header control and leaves it, as the window reports it.
-    bool sai(C controle, QString& texto, const QString& valor, void (LancPedido::*mudou)(), void (LancPedido::*saiu)())
+    bool sai(C controle, QString& texto, const QString& valor, const std::function<void()>& mudou, const std::function<void()>& saiu)
     {
         view.foco = controle;
         texto = valor;
-        if (mudou && !run([&] { (logic.get()->*mudou)(); }))
+        if (mudou && !run([&] { mudou(); }))
             return false;
         view.foco = C::Nenhum;
-        return run([&] { (logic.get()->*saiu)(); });
+        return run([&] { saiu(); });
     }
     bool cliente(const QString& registro)
     {
-        run([&] { logic->entraCliente(); });
-        return sai(C::Cliente, tela().cliente, registro, &LancPedido::clienteMudou, &LancPedido::saiCliente);
+        run([&] { logic->cabecalho.entraCliente(); });
+        return sai(C::Cliente, tela().cliente, registro, [&] { logic->cabecalho.clienteMudou(); }, [&] { logic->cabecalho.saiCliente(); });
     }
-    bool entrega(const QString& data) { return sai(C::DataEntrega, tela().dataEntrega, data, &LancPedido::dataEntregaMudou, &LancPedido::saiDataEntrega); }
-    bool dataPedido(const QString& data) { return sai(C::DataPedido, tela().dataPedido, data, &LancPedido::dataPedidoMudou, &LancPedido::saiDataPedido); }
-    bool tipoOper(const QString& t) { return sai(C::TipoOper, tela().tipoOper, t, &LancPedido::tipoOperMudou, &LancPedido::saiTipoOper); }
-    bool modPgto(const QString& m) { return sai(C::CdModPgto, tela().cdModPgto, m, &LancPedido::cdModPgtoMudou, &LancPedido::saiCdModPgto); }
-    bool prcBase(const QString& p) { return sai(C::PrcBase, tela().cdPrcBase, p, &LancPedido::prcBaseMudou, &LancPedido::saiPrcBase); }
+    bool entrega(const QString& data) { return sai(C::DataEntrega, tela().dataEntrega, data, [&] { logic->cabecalho.dataEntregaMudou(); }, [&] { logic->cabecalho.saiDataEntrega(); }); }
+    bool dataPedido(const QString& data) { return sai(C::DataPedido, tela().dataPedido, data, [&] { logic->cabecalho.dataPedidoMudou(); }, [&] { logic->cabecalho.saiDataPedido(); }); }
+    bool tipoOper(const QString& t) { return sai(C::TipoOper, tela().tipoOper, t, [&] { logic->cabecalho.tipoOperMudou(); }, [&] { logic->cabecalho.saiTipoOper(); }); }
+    bool modPgto(const QString& m) { return sai(C::CdModPgto, tela().cdModPgto, m, [&] { logic->pagamento.cdModPgtoMudou(); }, [&] { logic->pagamento.saiCdModPgto(); }); }
+    bool prcBase(const QString& p) { return sai(C::PrcBase, tela().cdPrcBase, p, [&] { logic->pagamento.prcBaseMudou(); }, [&] { logic->pagamento.saiPrcBase(); }); }
     // The first item a confirmed new order begins, dropped with Esc.
     void largaItemNovo()
     {
-        ASSERT_TRUE(logic->itemEditando());
+        ASSERT_TRUE(logic->itens.itemEditando());
         dialogs().answer({true});
-        ASSERT_TRUE(run([&] { logic->cancelar(); }));
-        ASSERT_FALSE(logic->pedidoEditando());
+        ASSERT_TRUE(run([&] { logic->registro.cancelar(); }));
+        ASSERT_FALSE(logic->contexto.pedidoEditando());
     }
     // A new order with everything a Confirm needs.
     void preencheNovo()
     {
-        ASSERT_TRUE(run([&] { logic->incluir(); }));
+        ASSERT_TRUE(run([&] { logic->registro.incluir(); }));
         ASSERT_TRUE(cliente(test::kCpfLoja));
         ASSERT_TRUE(tipoOper(QStringLiteral("1")));
         ASSERT_TRUE(entrega(dia(2)));
@@ -138,36 +138,36 @@ protected:
 // The items page: typing a line and storing it as the grid does.
 class ItensTest : public LancPedidoTest {
 protected:
-    Query& itens() { return logic->qryItemPedido; }
+    Query& itens() { return logic->itens.qryItemPedido; }
     double num(const char* f) { return itens().fieldByName(QString::fromLatin1(f)).asFloat(); }
     void poe(const char* f, const QVariant& v) { itens().fieldByName(QString::fromLatin1(f)).setValue(v); }
     // A new order of customer C1 on its items page, its first item begun.
     void pedidoNovo()
     {
         preencheNovo();
-        ASSERT_TRUE(run([&] { logic->mudaPagina(P::Itens); }));
-        ASSERT_TRUE(logic->itemEditando());
+        ASSERT_TRUE(run([&] { logic->registro.mudaPagina(P::Itens); }));
+        ASSERT_TRUE(logic->itens.itemEditando());
     }
     // Types a product and leaves its column, then the quantity.
     bool digitaItem(const QString& produto, double quantidade)
     {
-        if (!logic->itemEditando() && !run([&] { logic->incluirItem(); }))
+        if (!logic->itens.itemEditando() && !run([&] { logic->itens.incluirItem(); }))
             return false;
         view.coluna = ColunaItem::Produto;
         poe("CDARVPROD", produto);
-        if (!run([&] { logic->saiColunaItem(ColunaItem::Produto); }))
+        if (!run([&] { logic->itens.saiColunaItem(ColunaItem::Produto); }))
             return false;
         view.coluna = ColunaItem::Quantidade;
         poe("QTITEMPED", quantidade);
-        return run([&] { logic->saiColunaItem(ColunaItem::Quantidade); });
+        return run([&] { logic->itens.saiColunaItem(ColunaItem::Quantidade); });
     }
     // Leaves the discount value and stores the line, as Enter there does.
     bool grava()
     {
         view.coluna = ColunaItem::VrDesc;
         return run([&] {
-            logic->saiColunaItem(ColunaItem::VrDesc);
-            logic->gravaItem();
+            logic->itens.saiColunaItem(ColunaItem::VrDesc);
+            logic->itens.gravaItem();
         });
     }
     int itensGravados() { return test::countRows(db(), QStringLiteral("ITEMPEDIDO")); }

@@ -31,7 +31,7 @@ TEST_F(LancPedidoTest, TheFirstOrderIsNumberOneWithTheOperatorsSalespersonAndTod
     EXPECT_FALSE(view.comandos.paginas[0]);
 
     tela().prioridade = Prioridade::Urgente;
-    ASSERT_TRUE(run([&] { logic->confirmar(); })) << dialogs().errors().join(QLatin1Char('|')).toStdString();
+    ASSERT_TRUE(run([&] { logic->registro.confirmar(); })) << dialogs().errors().join(QLatin1Char('|')).toStdString();
     EXPECT_TRUE(dialogs().questions().isEmpty());
     EXPECT_EQ(pedidos(), 1);
     EXPECT_EQ(le(QStringLiteral("SELECT NRPEDIDO || IDSITPEDIDO || IDPRIOPED || CDCLIENTE || CDMODPGTO || CDPRECOBASE || CDOPELANPED FROM PEDIDO")).toString(),
@@ -39,8 +39,8 @@ TEST_F(LancPedidoTest, TheFirstOrderIsNumberOneWithTheOperatorsSalespersonAndTod
     EXPECT_EQ(le(QStringLiteral("SELECT DTENTPED || '' FROM PEDIDO")).toString(), QDate::currentDate().addDays(2).toString(Qt::ISODate) + QStringLiteral(" 00:00:00"));
     EXPECT_TRUE(le(QStringLiteral("SELECT IDTPFORPGTPED FROM PEDIDO")).isNull()) << "cash is stored empty";
     EXPECT_EQ(view.pagina, P::Itens) << "a new order goes on with its items";
-    EXPECT_TRUE(logic->itemEditando());
-    EXPECT_EQ(logic->qryItemPedido[QStringLiteral("NRITEMPED")].asString(), QStringLiteral("0000000001"));
+    EXPECT_TRUE(logic->itens.itemEditando());
+    EXPECT_EQ(logic->itens.qryItemPedido[QStringLiteral("NRITEMPED")].asString(), QStringLiteral("0000000001"));
     largaItemNovo();
     dialogs().clear();
     EXPECT_EQ(tela().titulo, QStringLiteral("0000000001 - LOJA DA ESQUINA"));
@@ -49,13 +49,13 @@ TEST_F(LancPedidoTest, TheFirstOrderIsNumberOneWithTheOperatorsSalespersonAndTod
 
     // The next number follows the highest; a freed newest number comes again.
     view.pagina = P::Pedidos;
-    ASSERT_TRUE(run([&] { logic->incluir(); }));
+    ASSERT_TRUE(run([&] { logic->registro.incluir(); }));
     EXPECT_EQ(tela().nrPedido, QStringLiteral("0000000002"));
     dialogs().answer({true});
-    ASSERT_TRUE(run([&] { logic->cancelar(); }));
+    ASSERT_TRUE(run([&] { logic->registro.cancelar(); }));
     test::pedidoGravado(db(), QStringLiteral("0000000041"));
-    EXPECT_EQ(PrxCodPed(db(), QStringLiteral("0001")), QStringLiteral("0000000042"));
-    EXPECT_EQ(PrxCodPed(db(), QStringLiteral("0002")), QStringLiteral("0000000001"));
+    EXPECT_EQ(BancoPedido(db()).PrxCodPed(QStringLiteral("0001")), QStringLiteral("0000000042"));
+    EXPECT_EQ(BancoPedido(db()).PrxCodPed(QStringLiteral("0002")), QStringLiteral("0000000001"));
 }
 
 // A company founded after July 2026 has letters in its CNPJ: typed in any
@@ -66,7 +66,7 @@ TEST_F(LancPedidoTest, ACustomerWithAnAlphanumericCnpjIsFoundAsTyped)
                                                 {QStringLiteral("NRINSJURCLIE"), QStringLiteral("12ABC34501DE35")}, {QStringLiteral("NMFANTCLIE"), QStringLiteral("EMPÓRIO AURORA")},
                                                 {QStringLiteral("IDCLIEATIV"), QStringLiteral("S")}, {QStringLiteral("CDMODPGTO"), QStringLiteral("00001")}});
     abre();
-    ASSERT_TRUE(run([&] { logic->incluir(); }));
+    ASSERT_TRUE(run([&] { logic->registro.incluir(); }));
     ASSERT_TRUE(cliente(QStringLiteral("12abc34501de35")));
     EXPECT_EQ(tela().nmCliente, QStringLiteral("EMPÓRIO AURORA"));
     EXPECT_EQ(tela().cliente, QStringLiteral("12ABC34501DE35"));
@@ -74,20 +74,20 @@ TEST_F(LancPedidoTest, ACustomerWithAnAlphanumericCnpjIsFoundAsTyped)
     EXPECT_FALSE(cliente(QStringLiteral("12.ABC.345/01DE-36")));
     EXPECT_EQ(dialogs().errors().last(), QStringLiteral("CNPJ inválido: 12.ABC.345/01DE-36."));
     dialogs().answer({true});
-    ASSERT_TRUE(run([&] { logic->cancelar(); }));
+    ASSERT_TRUE(run([&] { logic->registro.cancelar(); }));
 }
 
 TEST_F(LancPedidoTest, AConfirmFailingTheHeaderChecksStoresNothingAndTheSecondConfirmUsesTheNumberGivenAtInsert)
 {
     abre();
-    ASSERT_TRUE(run([&] { logic->incluir(); }));
+    ASSERT_TRUE(run([&] { logic->registro.incluir(); }));
     view.foco = C::DataPedido;
-    EXPECT_FALSE(run([&] { logic->confirmar(); }));
+    EXPECT_FALSE(run([&] { logic->registro.confirmar(); }));
     EXPECT_EQ(dialogs().errors(), QStringList{QStringLiteral("Código do cliente deve ser informado.")});
     EXPECT_EQ(view.foco, C::Cliente);
     EXPECT_EQ(view.pagina, P::DadosGerais);
     EXPECT_EQ(pedidos(), 0);
-    EXPECT_EQ(logic->qryPedido.state(), DataSetState::Insert);
+    EXPECT_EQ(logic->contexto.qryPedido.state(), DataSetState::Insert);
 
     test::pedidoGravado(db(), QStringLiteral("0000000005"), QStringLiteral("7")); // taken meanwhile by the list of another day
     dialogs().clear();
@@ -95,10 +95,10 @@ TEST_F(LancPedidoTest, AConfirmFailingTheHeaderChecksStoresNothingAndTheSecondCo
     ASSERT_TRUE(tipoOper(QStringLiteral("01")));
     EXPECT_EQ(tela().dataEntrega, hoje()) << "leaving the order date on the first Confirm gave the delivery its date";
     tela().dataEntrega.clear();
-    EXPECT_FALSE(run([&] { logic->confirmar(); }));
+    EXPECT_FALSE(run([&] { logic->registro.confirmar(); }));
     EXPECT_EQ(dialogs().errors(), QStringList{QStringLiteral("Data entrega deve ser informada.")});
     ASSERT_TRUE(entrega(hoje()));
-    ASSERT_TRUE(run([&] { logic->confirmar(); }));
+    ASSERT_TRUE(run([&] { logic->registro.confirmar(); }));
     EXPECT_EQ(le(QStringLiteral("SELECT count(*) FROM PEDIDO WHERE NRPEDIDO = '0000000001' AND IDSITPEDIDO = '1'")).toInt(), 1);
 }
 
@@ -107,7 +107,7 @@ TEST_F(LancPedidoTest, AConfirmFailingTheHeaderChecksStoresNothingAndTheSecondCo
 TEST_F(LancPedidoTest, TheCustomerIsFoundByItsRegistrationAndKindAndMustBeActive)
 {
     abre();
-    ASSERT_TRUE(run([&] { logic->incluir(); }));
+    ASSERT_TRUE(run([&] { logic->registro.incluir(); }));
     EXPECT_TRUE(cliente(QStringLiteral("123.456.789-09")));
     EXPECT_EQ(campo("CDCLIENTE"), QStringLiteral("C1"));
     EXPECT_EQ(tela().cliente, test::kCpfLoja);
@@ -131,24 +131,24 @@ TEST_F(LancPedidoTest, LeavingTheCustomerOfANewOrderAsksAboutTheHighestPendingOr
     test::pedidoGravado(db(), QStringLiteral("0000000009"), QStringLiteral("7"));
     abre();
     view.pagina = P::Pedidos;
-    ASSERT_TRUE(run([&] { logic->incluir(); }));
+    ASSERT_TRUE(run([&] { logic->registro.incluir(); }));
     EXPECT_EQ(tela().nrPedido, QStringLiteral("0000000010"));
     dialogs().answer({true});
     ASSERT_TRUE(cliente(test::kCpfLoja));
     EXPECT_EQ(dialogs().questions(), QStringList{QStringLiteral("Já existe o pedido 0000000007 cadastrado para o cliente. Deseja continuar?")});
-    EXPECT_EQ(logic->qryPedido.state(), DataSetState::Insert);
+    EXPECT_EQ(logic->contexto.qryPedido.state(), DataSetState::Insert);
 
     dialogs().answer({false});
     EXPECT_FALSE(cliente(test::kCpfLoja));
-    EXPECT_EQ(logic->qryPedido.state(), DataSetState::Browse) << "No cancels the new order";
-    EXPECT_EQ(logic->qryPedido.recordCount(), 3);
+    EXPECT_EQ(logic->contexto.qryPedido.state(), DataSetState::Browse) << "No cancels the new order";
+    EXPECT_EQ(logic->contexto.qryPedido.recordCount(), 3);
     EXPECT_TRUE(dialogs().errors().isEmpty());
 }
 
 TEST_F(LancPedidoTest, DatesTodayPassesTomorrowFailsAndTheDeliveryMayNotBeInThePast)
 {
     abre();
-    ASSERT_TRUE(run([&] { logic->incluir(); }));
+    ASSERT_TRUE(run([&] { logic->registro.incluir(); }));
     EXPECT_TRUE(dataPedido(hoje()));
     EXPECT_FALSE(dataPedido(dia(1)));
     EXPECT_EQ(view.foco, C::DataPedido);
@@ -164,7 +164,7 @@ TEST_F(LancPedidoTest, DatesTodayPassesTomorrowFailsAndTheDeliveryMayNotBeInTheP
 TEST_F(LancPedidoTest, TheDeliveryOfANewOrderStartsAsItsOrderDate)
 {
     abre();
-    ASSERT_TRUE(run([&] { logic->incluir(); }));
+    ASSERT_TRUE(run([&] { logic->registro.incluir(); }));
     ASSERT_TRUE(dataPedido(hoje()));
     EXPECT_EQ(tela().dataEntrega, hoje());
     ASSERT_TRUE(entrega(dia(5)));
@@ -175,7 +175,7 @@ TEST_F(LancPedidoTest, TheDeliveryOfANewOrderStartsAsItsOrderDate)
 TEST_F(LancPedidoTest, AnOperationTypeMustBeAnOutgoingOne)
 {
     abre();
-    ASSERT_TRUE(run([&] { logic->incluir(); }));
+    ASSERT_TRUE(run([&] { logic->registro.incluir(); }));
     EXPECT_TRUE(tipoOper(QStringLiteral("2")));
     EXPECT_EQ(tela().tipoOper, QStringLiteral("02"));
     EXPECT_EQ(tela().nmTipoOper, QStringLiteral("TRANSFERENCIA"));
@@ -189,7 +189,7 @@ TEST_F(LancPedidoTest, AnOperationTypeMustBeAnOutgoingOne)
 TEST_F(LancPedidoTest, ACustomerWithListsOfItsOwnGetsItsMainListAndIsRefusedAnyOther)
 {
     abre();
-    ASSERT_TRUE(run([&] { logic->incluir(); }));
+    ASSERT_TRUE(run([&] { logic->registro.incluir(); }));
     ASSERT_TRUE(cliente(test::kCnpjAtacado));
     EXPECT_EQ(tela().cdPrcBase, QStringLiteral("02"));
     EXPECT_EQ(tela().dsPrcBase, QStringLiteral("TABELA ATACADO"));
@@ -204,7 +204,7 @@ TEST_F(LancPedidoTest, ACustomerWithListsOfItsOwnGetsItsMainListAndIsRefusedAnyO
 
     // Its search lists its own lists only; another customer's lists every one.
     escolhas << QStringLiteral("02");
-    ASSERT_TRUE(run([&] { logic->pesquisaPrcBase(); }));
+    ASSERT_TRUE(run([&] { logic->pagamento.pesquisaPrcBase(); }));
     EXPECT_EQ(campo("CDPRECOBASE"), QStringLiteral("02"));
     for (const auto& [cliente, rank, n] : {std::tuple{"C2", "1", 2}, std::tuple{"C1", "2", 3}}) {
         Query q(&db());
@@ -221,14 +221,14 @@ TEST_F(LancPedidoTest, ACustomerWithListsOfItsOwnGetsItsMainListAndIsRefusedAnyO
 TEST_F(LancPedidoTest, ACustomerWithoutListsMayUseAnyListAndAnUnknownOneIsRefused)
 {
     abre();
-    ASSERT_TRUE(run([&] { logic->incluir(); }));
+    ASSERT_TRUE(run([&] { logic->registro.incluir(); }));
     ASSERT_TRUE(cliente(test::kCpfLoja));
     EXPECT_TRUE(prcBase(QStringLiteral("3")));
     EXPECT_FALSE(prcBase(QStringLiteral("77")));
     EXPECT_EQ(dialogs().errors(), QStringList{QStringLiteral("Preço base não cadastrado.")});
     EXPECT_TRUE(prcBase(QString())) << "empty is skipped on leaving";
     view.foco = C::Nenhum;
-    EXPECT_FALSE(run([&] { logic->Vd_PrcBase(true); }));
+    EXPECT_FALSE(run([&] { logic->pagamento.Vd_PrcBase(true); }));
     EXPECT_EQ(dialogs().errors().last(), QStringLiteral("Preço base deve ser informado."));
 }
 
@@ -255,7 +255,7 @@ TEST_F(LancPedidoTest, ChangingTheCustomerOfAStoredOrderAsksBeforeChangingMethod
 {
     test::pedidoGravado(db(), QStringLiteral("0000000001"));
     abre();
-    ASSERT_TRUE(run([&] { logic->alterar(); }));
+    ASSERT_TRUE(run([&] { logic->registro.alterar(); }));
     EXPECT_EQ(view.pagina, P::DadosGerais);
     EXPECT_EQ(view.foco, C::DataPedido);
     dialogs().answer({false});
@@ -287,20 +287,20 @@ TEST_F(LancPedidoTest, AFixedDayMethodBringsItsTermsAndFormAndCashStoresAnEmptyK
     EXPECT_TRUE(tela().proxMes);
     EXPECT_TRUE(tela().termos);
     EXPECT_EQ(tela().nmFormPgto, QStringLiteral("BOLETO"));
-    ASSERT_TRUE(run([&] { logic->confirmar(); }));
+    ASSERT_TRUE(run([&] { logic->registro.confirmar(); }));
     EXPECT_EQ(le(QStringLiteral("SELECT IDTPFORPGTPED || NRDIAPGFIXPED || '/' || NRPARCPGTOPED || IDUTDIAPAGPED || CDFORMPGTO FROM PEDIDO")).toString(),
               QStringLiteral("F10/3E01"));
     largaItemNovo();
 
     view.pagina = P::Modalidade;
-    ASSERT_TRUE(run([&] { logic->alterar(); }));
+    ASSERT_TRUE(run([&] { logic->registro.alterar(); }));
     dialogs().answer({true}); // MOD_SIT
     ASSERT_TRUE(modPgto(QStringLiteral("1")));
     EXPECT_EQ(tela().formaPgto, 0);
     EXPECT_TRUE(tela().diaFixo.isEmpty());
     EXPECT_TRUE(tela().nmFormPgto.isEmpty());
     dialogs().clear();
-    ASSERT_TRUE(run([&] { logic->confirmar(); }));
+    ASSERT_TRUE(run([&] { logic->registro.confirmar(); }));
     EXPECT_EQ(le(QStringLiteral("SELECT coalesce(IDTPFORPGTPED, 'null') || coalesce(CDFORMPGTO, 'null') || IDUTDIAPAGPED FROM PEDIDO")).toString(),
               QStringLiteral("nullnullI"));
     EXPECT_EQ(textoFormaPagamento(QString()), QStringLiteral("X"));
@@ -315,10 +315,10 @@ TEST_F(LancPedidoTest, UnknownMethodsAndFixedDaysOutOfTheMonthAreRefused)
     EXPECT_EQ(view.pagina, P::Modalidade);
     EXPECT_EQ(view.foco, C::CdModPgto);
     EXPECT_TRUE(modPgto(QString())) << "leaving the code empty is accepted";
-    EXPECT_FALSE(run([&] { logic->confirmar(); }));
+    EXPECT_FALSE(run([&] { logic->registro.confirmar(); }));
     EXPECT_EQ(dialogs().errors().last(), QStringLiteral("Modalidade de pagamento deve ser informada."));
     ASSERT_TRUE(modPgto(QStringLiteral("4")));
-    EXPECT_FALSE(run([&] { logic->confirmar(); }));
+    EXPECT_FALSE(run([&] { logic->registro.confirmar(); }));
     EXPECT_EQ(dialogs().errors().last(), QStringLiteral("Dia do pagamento fixo deve estar entre 1 e 31."));
     EXPECT_EQ(view.foco, C::DiaFixo);
     EXPECT_EQ(pedidos(), 0);
@@ -330,12 +330,12 @@ TEST_F(LancPedidoTest, ChangingTheMethodOfAStoredOrderAsksOncePerEditAndConfirmS
     test::itemGravado(db(), QStringLiteral("0000000001"), QStringLiteral("0000000001"), QStringLiteral("2"));
     abre();
     view.pagina = P::Modalidade;
-    ASSERT_TRUE(run([&] { logic->alterar(); }));
+    ASSERT_TRUE(run([&] { logic->registro.alterar(); }));
     view.pagina = P::Modalidade;
     dialogs().answer({false});
     EXPECT_FALSE(modPgto(QStringLiteral("3")));
     EXPECT_EQ(view.foco, C::CdModPgto);
-    EXPECT_FALSE(logic->modalidadeMudou);
+    EXPECT_FALSE(logic->pagamento.modalidadeMudou());
     dialogs().answer({true});
     EXPECT_TRUE(modPgto(QStringLiteral("3")));
     EXPECT_TRUE(modPgto(QStringLiteral("2"))) << "asked once per edit";
@@ -343,10 +343,9 @@ TEST_F(LancPedidoTest, ChangingTheMethodOfAStoredOrderAsksOncePerEditAndConfirmS
     EXPECT_EQ(dialogs().questions().first().left(26), QStringLiteral("A situção do pedido será a"));
     ASSERT_TRUE(entrega(dia(3)));
     dialogs().answer({false}); // ALT_DTITEM
-    ASSERT_TRUE(run([&] { logic->confirmar(); })) << dialogs().errors().join(QLatin1Char('|')).toStdString();
+    ASSERT_TRUE(run([&] { logic->registro.confirmar(); })) << dialogs().errors().join(QLatin1Char('|')).toStdString();
     EXPECT_EQ(le(QStringLiteral("SELECT IDSITITEMPED FROM ITEMPEDIDO")).toString(), QStringLiteral("1"));
-    EXPECT_FALSE(logic->modalidadeMudou);
-    EXPECT_TRUE(logic->stModPgto.isEmpty());
+    EXPECT_FALSE(logic->pagamento.modalidadeMudou());
 }
 
 TEST_F(LancPedidoTest, ANewOrderNeverAsksAboutItsMethod)
@@ -367,7 +366,7 @@ TEST_F(LancPedidoTest, AnExportedOrderAllowsOnlyTheObservationAndAnApprovedItemL
     test::pedidoGravado(db(), QStringLiteral("0000000002"), QStringLiteral("7"));
     test::itemGravado(db(), QStringLiteral("0000000001"), QStringLiteral("0000000001"), QStringLiteral("3"));
     abre();
-    ASSERT_EQ(logic->qryPedido.recordCount(), 2);
+    ASSERT_EQ(logic->contexto.qryPedido.recordCount(), 2);
     EXPECT_EQ(campo("NRPEDIDO"), QStringLiteral("0000000002"));
     EXPECT_TRUE(tela().exportado);
     EXPECT_FALSE(view.comandos.alterar);
@@ -376,19 +375,19 @@ TEST_F(LancPedidoTest, AnExportedOrderAllowsOnlyTheObservationAndAnApprovedItemL
     EXPECT_TRUE(view.comandos.incluir);
     for (P p : {P::Itens, P::Observacao}) {
         view.pagina = p;
-        EXPECT_FALSE(logic->comandos().incluir);
+        EXPECT_FALSE(logic->registro.comandos().incluir);
     }
     view.pagina = P::DadosGerais;
-    ASSERT_TRUE(run([&] { logic->dataPedidoMudou(); }));
-    EXPECT_EQ(logic->qryPedido.state(), DataSetState::Browse) << "an exported order is not edited";
+    ASSERT_TRUE(run([&] { logic->cabecalho.dataPedidoMudou(); }));
+    EXPECT_EQ(logic->contexto.qryPedido.state(), DataSetState::Browse) << "an exported order is not edited";
 
-    ASSERT_TRUE(run([&] { logic->proximo(); }));
+    ASSERT_TRUE(run([&] { logic->registro.proximo(); }));
     EXPECT_EQ(campo("NRPEDIDO"), QStringLiteral("0000000001"));
     EXPECT_FALSE(tela().exportado);
     EXPECT_TRUE(view.comandos.cabecalho);
     EXPECT_FALSE(view.comandos.alterar) << "an approved item";
     db().exec(QStringLiteral("UPDATE ITEMPEDIDO SET IDSITITEMPED = '1'"));
-    logic->atualizaComandos();
+    logic->registro.atualizaComandos();
     EXPECT_TRUE(view.comandos.alterar);
     EXPECT_TRUE(view.comandos.excluir);
     EXPECT_TRUE(view.comandos.paginas[4]);
@@ -399,13 +398,13 @@ TEST_F(LancPedidoTest, CancelAnsweredNoKeepsTheEditAndYesDropsItLeavingNothing)
     abre();
     preencheNovo();
     dialogs().answer({false});
-    ASSERT_TRUE(run([&] { logic->cancelar(); }));
-    EXPECT_EQ(logic->qryPedido.state(), DataSetState::Insert);
+    ASSERT_TRUE(run([&] { logic->registro.cancelar(); }));
+    EXPECT_EQ(logic->contexto.qryPedido.state(), DataSetState::Insert);
     EXPECT_EQ(tela().nmCliente, QStringLiteral("LOJA DA ESQUINA"));
     dialogs().answer({true});
-    ASSERT_TRUE(run([&] { logic->cancelar(); }));
+    ASSERT_TRUE(run([&] { logic->registro.cancelar(); }));
     EXPECT_EQ(dialogs().questions(), (QStringList{QStringLiteral("Cancelar operação?"), QStringLiteral("Cancelar operação?")}));
-    EXPECT_EQ(logic->qryPedido.state(), DataSetState::Browse);
+    EXPECT_EQ(logic->contexto.qryPedido.state(), DataSetState::Browse);
     EXPECT_EQ(view.pagina, P::Pedidos) << "the list is empty again";
     EXPECT_TRUE(tela().nmCliente.isEmpty());
     EXPECT_EQ(pedidos(), 0);
@@ -419,21 +418,21 @@ TEST_F(LancPedidoTest, AWriteFailingInsideConfirmLeavesNothingSaysSoAndKeepsWhat
     test::itemGravado(db(), QStringLiteral("0000000001"), QStringLiteral("0000000001"));
     db().execScript(QStringLiteral("CREATE TRIGGER falha BEFORE UPDATE OF IDSITITEMPED ON ITEMPEDIDO BEGIN SELECT RAISE(ABORT, 'disco cheio'); END;"));
     abre();
-    ASSERT_TRUE(run([&] { logic->alterar(); }));
+    ASSERT_TRUE(run([&] { logic->registro.alterar(); }));
     ASSERT_TRUE(cliente(test::kCpfLoja));
     dialogs().answer({true});
     ASSERT_TRUE(modPgto(QStringLiteral("2")));
-    EXPECT_FALSE(run([&] { logic->confirmar(); }));
+    EXPECT_FALSE(run([&] { logic->registro.confirmar(); }));
     ASSERT_EQ(dialogs().errors().size(), 1);
     EXPECT_TRUE(dialogs().errors().first().startsWith(QStringLiteral("Não foi possível gravar o pedido.")));
     EXPECT_TRUE(dialogs().errors().first().contains(QStringLiteral("disco cheio")));
     EXPECT_EQ(le(QStringLiteral("SELECT CDMODPGTO FROM PEDIDO")).toString(), QStringLiteral("00001")) << "the order's own write rolled back";
-    EXPECT_EQ(logic->qryPedido.state(), DataSetState::Edit);
+    EXPECT_EQ(logic->contexto.qryPedido.state(), DataSetState::Edit);
     EXPECT_EQ(campo("CDMODPGTO"), QStringLiteral("00002"));
 
     db().execScript(QStringLiteral("DROP TRIGGER falha;"));
     dialogs().clear();
-    ASSERT_TRUE(run([&] { logic->confirmar(); })) << dialogs().errors().join(QLatin1Char('|')).toStdString();
+    ASSERT_TRUE(run([&] { logic->registro.confirmar(); })) << dialogs().errors().join(QLatin1Char('|')).toStdString();
     EXPECT_EQ(le(QStringLiteral("SELECT CDMODPGTO || (SELECT IDSITITEMPED FROM ITEMPEDIDO) FROM PEDIDO")).toString(), QStringLiteral("000021"));
 }
 
@@ -442,16 +441,16 @@ TEST_F(LancPedidoTest, AFailedInsertStaysAnInsertWithItsNumber)
     db().execScript(QStringLiteral("CREATE TRIGGER falha BEFORE INSERT ON PEDIDO BEGIN SELECT RAISE(ABORT, 'somente leitura'); END;"));
     abre();
     preencheNovo();
-    EXPECT_FALSE(run([&] { logic->confirmar(); }));
+    EXPECT_FALSE(run([&] { logic->registro.confirmar(); }));
     EXPECT_EQ(pedidos(), 0);
-    EXPECT_EQ(logic->qryPedido.state(), DataSetState::Insert);
+    EXPECT_EQ(logic->contexto.qryPedido.state(), DataSetState::Insert);
     EXPECT_EQ(campo("NRPEDIDO"), QStringLiteral("0000000001"));
     EXPECT_EQ(campo("CDCLIENTE"), QStringLiteral("C1"));
     db().execScript(QStringLiteral("DROP TRIGGER falha;"));
     dialogs().clear();
-    ASSERT_TRUE(run([&] { logic->confirmar(); }));
+    ASSERT_TRUE(run([&] { logic->registro.confirmar(); }));
     EXPECT_EQ(pedidos(), 1);
-    EXPECT_EQ(logic->qryPedido.recordCount(), 1) << "one row in the list, not a copy";
+    EXPECT_EQ(logic->contexto.qryPedido.recordCount(), 1) << "one row in the list, not a copy";
 }
 
 // ---------------------------------------------------------------- delete
@@ -465,24 +464,24 @@ TEST_F(LancPedidoTest, DeletingAnOrderTakesItsItemsAndObservationAndAFailureIsSh
                                                   {QStringLiteral("TXOBSPED"), QByteArray("entregar cedo")}});
     abre();
     dialogs().answer({false});
-    ASSERT_TRUE(run([&] { logic->excluir(); }));
+    ASSERT_TRUE(run([&] { logic->registro.excluir(); }));
     EXPECT_EQ(pedidos(), 2);
 
     db().execScript(QStringLiteral("CREATE TRIGGER falha BEFORE DELETE ON PEDIDO BEGIN SELECT RAISE(ABORT, 'travado'); END;"));
     dialogs().answer({true});
-    EXPECT_FALSE(run([&] { logic->excluir(); }));
+    EXPECT_FALSE(run([&] { logic->registro.excluir(); }));
     EXPECT_TRUE(dialogs().errors().first().startsWith(QStringLiteral("Não foi possível excluir.")));
     EXPECT_EQ(test::countRows(db(), QStringLiteral("ITEMPEDIDO")), 1) << "the items come back with the rollback";
     EXPECT_EQ(test::countRows(db(), QStringLiteral("OBSPEDIDO")), 1);
 
     db().execScript(QStringLiteral("DROP TRIGGER falha;"));
     dialogs().answer({true});
-    ASSERT_TRUE(run([&] { logic->excluir(); }));
+    ASSERT_TRUE(run([&] { logic->registro.excluir(); }));
     EXPECT_EQ(dialogs().questions(), (QStringList{QStringLiteral("Confirma exclusão?"), QStringLiteral("Confirma exclusão?"), QStringLiteral("Confirma exclusão?")}));
     EXPECT_EQ(pedidos(), 1);
     EXPECT_EQ(test::countRows(db(), QStringLiteral("ITEMPEDIDO")) + test::countRows(db(), QStringLiteral("OBSPEDIDO")), 0);
     EXPECT_EQ(campo("NRPEDIDO"), QStringLiteral("0000000001"));
-    EXPECT_EQ(PrxCodPed(db(), QStringLiteral("0001")), QStringLiteral("0000000002")) << "the freed newest number comes again";
+    EXPECT_EQ(BancoPedido(db()).PrxCodPed(QStringLiteral("0001")), QStringLiteral("0000000002")) << "the freed newest number comes again";
 }
 
 TEST_F(LancPedidoTest, AnOrderWithShippedItemsIsNotDeletedAndTheLastItemTakesTheOrderWithIt)
@@ -490,17 +489,17 @@ TEST_F(LancPedidoTest, AnOrderWithShippedItemsIsNotDeletedAndTheLastItemTakesThe
     test::pedidoGravado(db(), QStringLiteral("0000000001"));
     test::itemGravado(db(), QStringLiteral("0000000001"), QStringLiteral("0000000001"), QStringLiteral("1"), {}, 1.0);
     abre();
-    EXPECT_FALSE(run([&] { logic->excluir(); }));
+    EXPECT_FALSE(run([&] { logic->registro.excluir(); }));
     EXPECT_EQ(dialogs().errors(), QStringList{QStringLiteral("Pedido com itens parcialmente expedidos não pode ser alterado.")});
 
     db().exec(QStringLiteral("UPDATE ITEMPEDIDO SET QTEXPITEMPED = 0"));
-    logic->mudaPagina(P::Itens);
-    ASSERT_EQ(logic->qryItemPedido.recordCount(), 1);
+    logic->registro.mudaPagina(P::Itens);
+    ASSERT_EQ(logic->itens.qryItemPedido.recordCount(), 1);
     EXPECT_EQ(tela().totBruto, QStringLiteral("20,00"));
     EXPECT_EQ(tela().totLiq, QStringLiteral("19,00"));
     EXPECT_EQ(tela().descTotal, QStringLiteral("1,00"));
     dialogs().answer({true});
-    ASSERT_TRUE(run([&] { logic->excluir(); }));
+    ASSERT_TRUE(run([&] { logic->registro.excluir(); }));
     EXPECT_EQ(dialogs().questions().last().left(40), QStringLiteral("A exclusão do último item do pedido fará"));
     EXPECT_EQ(pedidos(), 0);
     EXPECT_EQ(view.pagina, P::Pedidos);
@@ -512,17 +511,17 @@ TEST_F(LancPedidoTest, ANewDeliveryDateMovesTheItemsKeepingTheirTimeWhenTheUserA
     test::itemGravado(db(), QStringLiteral("0000000001"), QStringLiteral("0000000001"), QStringLiteral("1"), QStringLiteral("2026-01-05 14:30:00"));
     abre();
     for (bool sim : {false, true}) {
-        ASSERT_TRUE(run([&] { logic->alterar(); }));
+        ASSERT_TRUE(run([&] { logic->registro.alterar(); }));
         ASSERT_TRUE(entrega(dia(sim ? 4 : 3)));
         dialogs().answer({sim});
-        ASSERT_TRUE(run([&] { logic->confirmar(); })) << dialogs().errors().join(QLatin1Char('|')).toStdString();
+        ASSERT_TRUE(run([&] { logic->registro.confirmar(); })) << dialogs().errors().join(QLatin1Char('|')).toStdString();
     }
     EXPECT_EQ(dialogs().questions(), (QStringList{QStringLiteral("Deseja alterar a data de entrega dos itens do pedido?"),
                                                    QStringLiteral("Deseja alterar a data de entrega dos itens do pedido?")}));
     EXPECT_EQ(le(QStringLiteral("SELECT DTENTITPED || '' FROM ITEMPEDIDO")).toString(),
               QDate::currentDate().addDays(4).toString(Qt::ISODate) + QStringLiteral(" 14:30:00"));
-    ASSERT_TRUE(run([&] { logic->alterar(); }));
-    ASSERT_TRUE(run([&] { logic->confirmar(); }));
+    ASSERT_TRUE(run([&] { logic->registro.alterar(); }));
+    ASSERT_TRUE(run([&] { logic->registro.confirmar(); }));
     EXPECT_EQ(dialogs().questions().size(), 2) << "an unchanged delivery asks nothing";
 }
 
@@ -545,37 +544,37 @@ TEST_F(LancPedidoTest, WithTheBranchOpenToChoiceTheListWaitsForAnAcceptedBranchA
     EXPECT_FALSE(view.comandos.incluir) << "no branch accepted yet";
 
     tela().filial = QStringLiteral("9");
-    run([&] { logic->filialMudou(); });
-    EXPECT_FALSE(run([&] { logic->saiFilial(); }));
+    run([&] { logic->registro.filialMudou(); });
+    EXPECT_FALSE(run([&] { logic->registro.saiFilial(); }));
     EXPECT_EQ(dialogs().errors(), QStringList{QStringLiteral("Filial não cadastrada.")});
     tela().filial.clear();
-    EXPECT_FALSE(run([&] { logic->saiFilial(); }));
+    EXPECT_FALSE(run([&] { logic->registro.saiFilial(); }));
     EXPECT_EQ(dialogs().errors().last(), QStringLiteral("Filial deve ser informada."));
 
     tela().filial = QStringLiteral("2");
-    ASSERT_TRUE(run([&] { logic->saiFilial(); }));
+    ASSERT_TRUE(run([&] { logic->registro.saiFilial(); }));
     EXPECT_EQ(tela().filial, QStringLiteral("0002"));
     EXPECT_EQ(tela().nmFilial, QStringLiteral("DEPOSITO SUL"));
-    EXPECT_TRUE(logic->boBloqueiaPreco);
+    EXPECT_TRUE(logic->itens.precoBloqueado());
     view.aceitaFiltro = false;
-    EXPECT_FALSE(logic->saiAreaFilial());
+    EXPECT_FALSE(logic->registro.saiAreaFilial());
     EXPECT_EQ(view.foco, C::Filial) << "a cancelled filter keeps the user in the branch area";
-    EXPECT_FALSE(logic->qryPedido.active());
+    EXPECT_FALSE(logic->contexto.qryPedido.active());
     view.aceitaFiltro = true;
-    EXPECT_TRUE(logic->saiAreaFilial());
-    EXPECT_EQ(logic->Filtro.Filial, QStringLiteral("0002"));
-    EXPECT_TRUE(logic->qryPedido.isEmpty()) << "the other branch has no orders";
+    EXPECT_TRUE(logic->registro.saiAreaFilial());
+    EXPECT_EQ(logic->contexto.Filtro.Filial, QStringLiteral("0002"));
+    EXPECT_TRUE(logic->contexto.qryPedido.isEmpty()) << "the other branch has no orders";
     EXPECT_TRUE(view.comandos.incluir);
 
     // Entering the branch field closes the list; the first branch has its order and lets prices be typed.
-    run([&] { logic->entraFilial(); });
-    EXPECT_FALSE(logic->qryPedido.active());
+    run([&] { logic->registro.entraFilial(); });
+    EXPECT_FALSE(logic->contexto.qryPedido.active());
     EXPECT_FALSE(view.comandos.incluir);
     tela().filial = QStringLiteral("1");
-    ASSERT_TRUE(run([&] { logic->saiFilial(); }));
-    EXPECT_FALSE(logic->boBloqueiaPreco);
-    EXPECT_TRUE(logic->saiAreaFilial());
-    EXPECT_EQ(logic->qryPedido.recordCount(), 1);
+    ASSERT_TRUE(run([&] { logic->registro.saiFilial(); }));
+    EXPECT_FALSE(logic->itens.precoBloqueado());
+    EXPECT_TRUE(logic->registro.saiAreaFilial());
+    EXPECT_EQ(logic->contexto.qryPedido.recordCount(), 1);
     EXPECT_TRUE(tela().periodoVisivel);
     EXPECT_EQ(tela().periodoAte, hoje());
 }

@@ -70,7 +70,7 @@ protected:
     QStringList listed(const TFiltro& f)
     {
         Query q(&db());
-        abreQryPedido(q, f);
+        BancoPedido::abreQryPedido(q, f);
         QStringList out;
         for (q.first(); !q.eof(); q.next())
             out << q[QStringLiteral("NRPEDIDO")].asString();
@@ -94,7 +94,7 @@ TEST_F(OrderList, TheJoinsDropOrdersWithoutReferenceRowsAndKeepThoseWithoutItems
     EXPECT_EQ(listed(filtro()), (QStringList{QStringLiteral("0000000008"), QStringLiteral("0000000006"), QStringLiteral("0000000001")}));
 
     Query q(&db());
-    abreQryPedido(q, filtro());
+    BancoPedido::abreQryPedido(q, filtro());
     q.first();
     EXPECT_EQ(q[QStringLiteral("NMFANVEN")].asString(), QStringLiteral("ANA"));
     EXPECT_EQ(q[QStringLiteral("DSMODPGTO")].asString(), QStringLiteral("A VISTA"));
@@ -109,7 +109,7 @@ TEST_F(OrderList, ATransferShowsTheDestinationBranchAsItsName)
 {
     order(QStringLiteral("0000000001"), {{QStringLiteral("CDTIPOOPER"), QStringLiteral("02")}, {QStringLiteral("CDFILIALPED"), QStringLiteral("0002")}});
     Query q(&db());
-    abreQryPedido(q, filtro());
+    BancoPedido::abreQryPedido(q, filtro());
     ASSERT_EQ(q.recordCount(), 1);
     EXPECT_EQ(q[QStringLiteral("NMRAZSOCCLIE")].asString(), QStringLiteral("DEPOSITO SUL"));
     EXPECT_EQ(q[QStringLiteral("NMFILIAL")].asString(), QStringLiteral("DEPOSITO SUL"));
@@ -204,18 +204,18 @@ TEST_F(OrderList, DateOperationTypeAndMunicipalityConditions)
 
 TEST_F(OrderList, NumbersArePerBranchOnePastTheHighestAndAFreedNewestNumberComesAgain)
 {
-    EXPECT_EQ(PrxCodPed(db(), QStringLiteral("0001")), QStringLiteral("0000000001"));
+    EXPECT_EQ(BancoPedido(db()).PrxCodPed(QStringLiteral("0001")), QStringLiteral("0000000001"));
     order(QStringLiteral("0000000001"));
     order(QStringLiteral("0000000041"));
     order(QStringLiteral("0000000099"), {{QStringLiteral("CDFILIAL"), QStringLiteral("0002")}});
-    EXPECT_EQ(PrxCodPed(db(), QStringLiteral("0001")), QStringLiteral("0000000042")) << "gaps are not filled";
-    EXPECT_EQ(PrxCodPed(db(), QStringLiteral("0002")), QStringLiteral("0000000100"));
-    excluiPedido(db(), QStringLiteral("0001"), QStringLiteral("0000000041"));
-    EXPECT_EQ(PrxCodPed(db(), QStringLiteral("0001")), QStringLiteral("0000000002"));
+    EXPECT_EQ(BancoPedido(db()).PrxCodPed(QStringLiteral("0001")), QStringLiteral("0000000042")) << "gaps are not filled";
+    EXPECT_EQ(BancoPedido(db()).PrxCodPed(QStringLiteral("0002")), QStringLiteral("0000000100"));
+    BancoPedido(db()).excluiPedido(QStringLiteral("0001"), QStringLiteral("0000000041"));
+    EXPECT_EQ(BancoPedido(db()).PrxCodPed(QStringLiteral("0001")), QStringLiteral("0000000002"));
 
-    EXPECT_EQ(LancPedSit(QStringLiteral("1")), QStringLiteral("1"));
-    EXPECT_EQ(LancPedSit(QStringLiteral("7")), QStringLiteral("7"));
-    EXPECT_EQ(LancPedSit(QString()), QStringLiteral("7"));
+    EXPECT_EQ(BancoPedido::LancPedSit(QStringLiteral("1")), QStringLiteral("1"));
+    EXPECT_EQ(BancoPedido::LancPedSit(QStringLiteral("7")), QStringLiteral("7"));
+    EXPECT_EQ(BancoPedido::LancPedSit(QString()), QStringLiteral("7"));
 }
 
 TEST_F(OrderList, DeletionTakesItemsAndObservationOrNothingAndSaysWhy)
@@ -227,15 +227,15 @@ TEST_F(OrderList, DeletionTakesItemsAndObservationOrNothingAndSaysWhy)
     order(QStringLiteral("0000000002"));
     item(QStringLiteral("0000000002"), QStringLiteral("0000000001"), QStringLiteral("P1"));
 
-    EXPECT_FALSE(temItemExpedido(db(), QStringLiteral("0001"), QStringLiteral("0000000001")));
+    EXPECT_FALSE(BancoPedido(db()).temItemExpedido(QStringLiteral("0001"), QStringLiteral("0000000001")));
     db().exec(QStringLiteral("UPDATE ITEMPEDIDO SET QTEXPITEMPED = 2 WHERE NRPEDIDO = '0000000001' AND NRITEMPED = '0000000002'"));
-    EXPECT_TRUE(temItemExpedido(db(), QStringLiteral("0001"), QStringLiteral("0000000001")));
-    EXPECT_TRUE(temItemExpedido(db(), QStringLiteral("0001"), QStringLiteral("0000000001"), QStringLiteral("0000000002")));
-    EXPECT_FALSE(temItemExpedido(db(), QStringLiteral("0001"), QStringLiteral("0000000001"), QStringLiteral("0000000001")));
+    EXPECT_TRUE(BancoPedido(db()).temItemExpedido(QStringLiteral("0001"), QStringLiteral("0000000001")));
+    EXPECT_TRUE(BancoPedido(db()).temItemExpedido(QStringLiteral("0001"), QStringLiteral("0000000001"), QStringLiteral("0000000002")));
+    EXPECT_FALSE(BancoPedido(db()).temItemExpedido(QStringLiteral("0001"), QStringLiteral("0000000001"), QStringLiteral("0000000001")));
 
     db().execScript(QStringLiteral("CREATE TRIGGER TRAVA BEFORE DELETE ON PEDIDO BEGIN SELECT RAISE(ABORT, 'bloqueado'); END"));
     try {
-        excluiPedido(db(), QStringLiteral("0001"), QStringLiteral("0000000001"));
+        BancoPedido(db()).excluiPedido(QStringLiteral("0001"), QStringLiteral("0000000001"));
         ADD_FAILURE() << "a failed deletion must be said";
     } catch (const std::exception& e) {
         EXPECT_NE(QString::fromUtf8(e.what()).indexOf(QStringLiteral("bloqueado")), -1) << e.what();
@@ -245,7 +245,7 @@ TEST_F(OrderList, DeletionTakesItemsAndObservationOrNothingAndSaysWhy)
     EXPECT_FALSE(db().inTransaction());
 
     db().execScript(QStringLiteral("DROP TRIGGER TRAVA"));
-    excluiPedido(db(), QStringLiteral("0001"), QStringLiteral("0000000001"));
+    BancoPedido(db()).excluiPedido(QStringLiteral("0001"), QStringLiteral("0000000001"));
     EXPECT_EQ(countRows(db(), QStringLiteral("PEDIDO")), 1);
     EXPECT_EQ(countRows(db(), QStringLiteral("ITEMPEDIDO")), 1) << "the other order keeps its item";
     EXPECT_EQ(countRows(db(), QStringLiteral("OBSPEDIDO")), 0);

@@ -49,7 +49,7 @@ protected:
         checkers.clear();
         if (frm) {
             const LancPedido& l = frm->logic();
-            if (l.pedidoEditando() || l.itemEditando() || l.observacaoEditando())
+            if (l.contexto.pedidoEditando() || l.itens.itemEditando() || l.observacao.observacaoEditando())
                 dialogs().answer({true}); // closing asks before dropping what is typed
             frm->close();
         }
@@ -123,7 +123,7 @@ TEST_F(ZOV00100Test, F2StartsAnOrderOnTheGeneralPageAndTheKeysTakeItToAConfirmed
     EXPECT_EQ(pedidos(), 1);
     EXPECT_EQ(paginas()->currentIndex(), 3) << "a new order goes on with its items";
     EXPECT_EQ(frm->findChild<QLabel*>(QStringLiteral("lblDsPedido"))->text(), QStringLiteral("0000000001 - LOJA DA ESQUINA"));
-    EXPECT_TRUE(frm->logic().itemEditando()) << "its first item begun";
+    EXPECT_TRUE(frm->logic().itens.itemEditando()) << "its first item begun";
     EXPECT_EQ(foco(), frm->controle(C::GradeItens));
     EXPECT_FALSE(acao("sbtIncluir")->isEnabled());
 }
@@ -140,7 +140,7 @@ TEST_F(ZOV00100Test, F9OpensTheLookupsAndEscAsksBeforeCancelling)
     EXPECT_EQ(foco(), edt(C::Cliente));
     edt(C::TipoOper)->setFocus(Qt::TabFocusReason);
     tecla(Qt::Key_F9);
-    frm->logic().mudaPagina(PaginaPedido::Modalidade);
+    frm->logic().registro.mudaPagina(PaginaPedido::Modalidade);
     edt(C::CdModPgto)->setFocus(Qt::TabFocusReason);
     tecla(Qt::Key_F9);
     EXPECT_EQ(titulos, (QStringList{QStringLiteral("Cliente"), QStringLiteral("Tipo de Operação"), QStringLiteral("Modalidade de Pagamento")}));
@@ -167,7 +167,7 @@ TEST_F(ZOV00100Test, TheObservationPageTypesFormatsImportsAndSavesThroughTheFile
     EXPECT_FALSE(ed->isReadOnly());
     ed->setFocus();
     QTest::keyClicks(ed, QStringLiteral("Entregar cedo "));
-    EXPECT_TRUE(frm->logic().pedidoEditando()) << "typing puts the order into edit";
+    EXPECT_TRUE(frm->logic().contexto.pedidoEditando()) << "typing puts the order into edit";
     acao("sbtNegrito")->trigger();
     QTest::keyClicks(ed, QStringLiteral("urgente"));
     tecla(Qt::Key_Return, Qt::ControlModifier);
@@ -216,7 +216,7 @@ TEST_F(ZOV00100Test, AnExportedOrdersObservationCannotBeTypedImportedOrChanged)
     ed->setFocus();
     QTest::keyClicks(ed, QStringLiteral("x"));
     EXPECT_TRUE(ed->toPlainText().isEmpty());
-    EXPECT_FALSE(frm->logic().pedidoEditando());
+    EXPECT_FALSE(frm->logic().contexto.pedidoEditando());
 }
 
 TEST_F(ZOV00100Test, CtrlLOpensTheFilterAndTheCommandsFollowTheOrdersSituation)
@@ -228,13 +228,13 @@ TEST_F(ZOV00100Test, CtrlLOpensTheFilterAndTheCommandsFollowTheOrdersSituation)
     frm->controle(C::GradePedidos)->setFocus();
     tecla(Qt::Key_L, Qt::ControlModifier);
     EXPECT_EQ(filtros, 2);
-    EXPECT_EQ(frm->logic().qryPedido.recordCount(), 2);
+    EXPECT_EQ(frm->logic().contexto.qryPedido.recordCount(), 2);
     EXPECT_FALSE(acao("sbtAlterar")->isEnabled()) << "the exported order comes first";
     EXPECT_FALSE(acao("sbtExcluir")->isEnabled());
     EXPECT_TRUE(acao("sbtIncluir")->isEnabled());
     EXPECT_FALSE(edt(C::Cliente)->isEnabled());
     tecla(Qt::Key_Down, Qt::ControlModifier);
-    EXPECT_EQ(frm->logic().qryPedido[QStringLiteral("NRPEDIDO")].asString(), QStringLiteral("0000000001"));
+    EXPECT_EQ(frm->logic().contexto.qryPedido[QStringLiteral("NRPEDIDO")].asString(), QStringLiteral("0000000001"));
     EXPECT_TRUE(acao("sbtAlterar")->isEnabled());
     EXPECT_TRUE(edt(C::Cliente)->isEnabled());
     tecla(Qt::Key_F3);
@@ -250,7 +250,7 @@ TEST_F(ZOV00100Test, CtrlLOpensTheFilterAndTheCommandsFollowTheOrdersSituation)
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     ASSERT_FALSE(frm.isNull());
     EXPECT_EQ(dialogs().questions(), QStringList{QStringLiteral("Cancelar operação?")});
-    EXPECT_TRUE(frm->logic().pedidoEditando());
+    EXPECT_TRUE(frm->logic().contexto.pedidoEditando());
     EXPECT_EQ(edt(C::DataPedido)->text(), digitada);
     // Yes drops it and gives the main window its code back.
     dialogs().answer({true});
@@ -286,7 +286,7 @@ protected:
         QTest::keyClicks(foco(), formatDate(QDate::currentDate().addDays(1)).remove(QLatin1Char('/')));
         tecla(Qt::Key_Return, Qt::ControlModifier);
         ASSERT_TRUE(dialogs().errors().isEmpty()) << dialogs().errors().join(QLatin1Char('|')).toStdString();
-        ASSERT_TRUE(frm->logic().itemEditando());
+        ASSERT_TRUE(frm->logic().itens.itemEditando());
         ASSERT_EQ(foco(), grade());
     }
     // Keys as a person types them: the first opens the cell's editor, which takes the rest.
@@ -311,7 +311,7 @@ TEST_F(ZOV00100ItensTest, EnterWalksRightSkippingReadOnlyColumnsAndTheDiscountVa
     EXPECT_EQ(campoAtual(), QStringLiteral("Produto"));
     digita(QStringLiteral("0101"));
     EXPECT_EQ(campoAtual(), QStringLiteral("Quantidade")) << "the name is skipped";
-    EXPECT_EQ(frm->logic().qryItemPedido[QStringLiteral("NMPRODUTO")].asString(), QStringLiteral("CANETA AZUL"));
+    EXPECT_EQ(frm->logic().itens.qryItemPedido[QStringLiteral("NMPRODUTO")].asString(), QStringLiteral("CANETA AZUL"));
     digita(QStringLiteral("2,5"));
     EXPECT_EQ(campoAtual(), QStringLiteral("Preço Unitário")) << "the unit is skipped";
     const int colQtd = 3;
@@ -323,8 +323,8 @@ TEST_F(ZOV00100ItensTest, EnterWalksRightSkippingReadOnlyColumnsAndTheDiscountVa
     tecla(Qt::Key_Return);
     EXPECT_TRUE(dialogs().errors().isEmpty()) << dialogs().errors().join(QLatin1Char('|')).toStdString();
     EXPECT_EQ(test::countRows(tdb->db(), QStringLiteral("ITEMPEDIDO")), 1) << "Enter on the discount value stores the line";
-    EXPECT_TRUE(frm->logic().itemEditando()) << "and begins the next";
-    EXPECT_EQ(frm->logic().qryItemPedido[QStringLiteral("NRITEMPED")].asString(), QStringLiteral("0000000002"));
+    EXPECT_TRUE(frm->logic().itens.itemEditando()) << "and begins the next";
+    EXPECT_EQ(frm->logic().itens.qryItemPedido[QStringLiteral("NRITEMPED")].asString(), QStringLiteral("0000000002"));
     EXPECT_EQ(campoAtual(), QStringLiteral("Produto"));
     EXPECT_EQ(frm->findChild<QLineEdit*>(QStringLiteral("edtTotBruto"))->text(), QStringLiteral("50,00"));
 }
@@ -332,7 +332,7 @@ TEST_F(ZOV00100ItensTest, EnterWalksRightSkippingReadOnlyColumnsAndTheDiscountVa
 TEST_F(ZOV00100ItensTest, EveryCellEditorCommitsBeforeEnterF9OrConfirmActAndAnEmptyNextLineDoesNotBlockConfirm)
 {
     pedidoNaGrade();
-    Query& item = frm->logic().qryItemPedido;
+    Query& item = frm->logic().itens.qryItemPedido;
     auto* m = static_cast<DatasetModel*>(grade()->model());
     auto celula = [&](const char* campo) { return m->index(item.recNo() - 1, m->columnOf(QString::fromLatin1(campo))); };
     auto editor = [] { return QApplication::focusWidget(); };
@@ -356,7 +356,7 @@ TEST_F(ZOV00100ItensTest, EveryCellEditorCommitsBeforeEnterF9OrConfirmActAndAnEm
     EXPECT_TRUE(dialogs().errors().isEmpty()) << dialogs().errors().join(QLatin1Char('|')).toStdString();
     EXPECT_EQ(le("SELECT VRPREUNITPED FROM ITEMPEDIDO"), 15.0);
     EXPECT_NEAR(le("SELECT VRDESITPED FROM ITEMPEDIDO").toDouble(), 2.0, 1e-9);
-    ASSERT_TRUE(frm->logic().itemIntocado()) << "the next line begun";
+    ASSERT_TRUE(frm->logic().itens.itemIntocado()) << "the next line begun";
 
     // F9 in the product's editor after a typed price: the product found brings its own price.
     digita(QStringLiteral("0101"));
@@ -378,7 +378,7 @@ TEST_F(ZOV00100ItensTest, EveryCellEditorCommitsBeforeEnterF9OrConfirmActAndAnEm
     tecla(Qt::Key_Return, Qt::ControlModifier);
     EXPECT_TRUE(dialogs().errors().isEmpty()) << dialogs().errors().join(QLatin1Char('|')).toStdString();
     EXPECT_EQ(le("SELECT group_concat(CDPRODUTO || 'x' || QTITEMPED, ',') FROM (SELECT * FROM ITEMPEDIDO ORDER BY NRITEMPED)"), QStringLiteral("P1x1.0,P2x4.0"));
-    EXPECT_FALSE(frm->logic().pedidoEditando());
+    EXPECT_FALSE(frm->logic().contexto.pedidoEditando());
 }
 
 TEST_F(ZOV00100ItensTest, WithThePriceLockedTypingInThePriceDoesNothingWhileTabAndArrowsMove)
@@ -392,7 +392,7 @@ TEST_F(ZOV00100ItensTest, WithThePriceLockedTypingInThePriceDoesNothingWhileTabA
     ASSERT_EQ(campoAtual(), QStringLiteral("Preço Unitário")) << "the arrows move";
     teclas(QStringLiteral("99"));
     EXPECT_EQ(QApplication::focusWidget(), grade()) << "no editor opened";
-    EXPECT_DOUBLE_EQ(frm->logic().qryItemPedido[QStringLiteral("VRPREUNITPED")].asFloat(), 20.0);
+    EXPECT_DOUBLE_EQ(frm->logic().itens.qryItemPedido[QStringLiteral("VRPREUNITPED")].asFloat(), 20.0);
     tecla(Qt::Key_Tab);
     EXPECT_EQ(campoAtual(), QStringLiteral("Desc. (%)"));
 }
@@ -404,9 +404,9 @@ TEST_F(ZOV00100ItensTest, F9InTheProductColumnSearchesTheProductsPricedInTheOrde
     tecla(Qt::Key_F9);
     ASSERT_EQ(titulos.size(), 1);
     EXPECT_EQ(titulos.first(), QStringLiteral("Produto|Não há produto cadastrado."));
-    EXPECT_EQ(frm->logic().qryItemPedido[QStringLiteral("NMPRODUTO")].asString(), QStringLiteral("LAPIS PRETO"));
+    EXPECT_EQ(frm->logic().itens.qryItemPedido[QStringLiteral("NMPRODUTO")].asString(), QStringLiteral("LAPIS PRETO"));
     EXPECT_EQ(campoAtual(), QStringLiteral("Quantidade"));
-    EXPECT_NEAR(frm->logic().qryItemPedido[QStringLiteral("VRPREUNITPED")].asFloat(), 12.35, 1e-9);
+    EXPECT_NEAR(frm->logic().itens.qryItemPedido[QStringLiteral("VRPREUNITPED")].asFloat(), 12.35, 1e-9);
 }
 
 TEST_F(ZOV00100ItensTest, CtrlPOpensTheConsultationWhereSpaceTicksAndConfirmAddsTheItemsToTheGrid)
