@@ -152,6 +152,15 @@ void TdtmDBGeralPed::connect()
         qryParamGeral.close();
         qryParamGeral.open();
     }
+    db_ = std::move(db);
+    lePictures();
+}
+
+void TdtmDBGeralPed::lePictures()
+{
+    // PARAMGERAL's first row as it is now: a download may have brought it.
+    qryParamGeral.close();
+    qryParamGeral.open();
     QStringList pictures, names;
     for (int i = 0; i < 17; ++i) {
         pictures << qryParamGeral.fieldByName(QString::fromLatin1(kPictColumns[i])).asString();
@@ -159,7 +168,12 @@ void TdtmDBGeralPed::connect()
     }
     SetDBPict(pictures);
     SetPictFieldNames(names);
-    db_ = std::move(db);
+}
+
+void RelePictures()
+{
+    if (TdtmDBGeralPed* m = dtmDBGeralPed(); m && m->database())
+        m->lePictures();
 }
 
 void SetDatabasePath(const QString& path) { pathOverride() = path; }

@@ -24,6 +24,8 @@ public:
     // General parameters: the first row returned is the one used.
     Query qryParamGeral;
     Query qryInsParamGeral;
+    // The code pictures read again from PARAMGERAL and handed to the library.
+    void lePictures();
 
 private:
     friend void ActiveDBGeralPed();
@@ -52,6 +54,9 @@ void ActiveDBGeralPed();
 Database& DataBaseGeralPed();
 // The data module, or null before the first connection.
 TdtmDBGeralPed* dtmDBGeralPed();
+// The code pictures read again after a download brought PARAMGERAL (the
+// first session after installation starts without them).
+void RelePictures();
 // Closes the connection and frees the module (end of the process, tests).
 void FreeDBGeralPed();
 

@@ -62,13 +62,15 @@ TfrmLanPedido::TfrmLanPedido(QWidget* parent) : JanelaManutencao(parent)
     botaoNav("nbPrior", QStyle::SP_MediaSeekBackward, QStringLiteral("Anterior"), &RegistroPedido::anterior);
     botaoNav("nbNext", QStyle::SP_MediaSeekForward, QStringLiteral("Proximo"), &RegistroPedido::proximo);
     botaoNav("nbLast", QStyle::SP_MediaSkipForward, QStringLiteral("Último"), &RegistroPedido::ultimo);
-    // The pop-up menu on the window moves through the list.
-    setContextMenuPolicy(Qt::ActionsContextMenu);
+    // The pop-up menu on the window moves through the list, and only that.
+    setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(this, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) { QMenu::exec(movimentos_, mapToGlobal(pos), nullptr, this); });
 
     child_ = new ChildWindow(this, QString::fromLatin1(kScreenCode), mnuFechar);
     connect(child_, &ChildWindow::activated, this, [this] {
         if (iniciada_)
             executa([this] { logic_->registro.ativada(); });
+        focaPaginaAtual();
     });
     connect(pgcPedido, &QTabWidget::currentChanged, this, [this](int index) { paginaTrocada(index); });
     resize(960, 660);
@@ -149,6 +151,8 @@ void TfrmLanPedido::habilitaComandos(const ComandosPedido& c)
     sbtFiltrar->setEnabled(c.filtrar);
     sbtConsultaProd->setEnabled(c.consultaProduto);
     sbtImprimir->setEnabled(c.imprimir);
+    // There is a printer to set up when there is an order to print.
+    mnuConfImpressora->setEnabled(c.imprimir);
     for (QToolButton* b : navegador_)
         b->setEnabled(c.navegador);
     for (QAction* a : movimentos_)
@@ -278,7 +282,52 @@ bool TfrmLanPedido::filtra(TFiltro& filtro, const std::function<void()>& reabre)
 {
     const bool ok = filtro_ ? filtro_(filtro, reabre) : FiltraPedidos(filtro, reabre, this);
     update();
+    // The dialog gave the focus back to nothing: the window's keys need it inside.
+    focaPaginaAtual();
     return ok;
+}
+
+void TfrmLanPedido::focaPaginaAtual()
+{
+    QWidget* f = QApplication::focusWidget();
+    if (f && (f == this || isAncestorOf(f)))
+        return;
+    switch (paginaAtual()) {
+    case PaginaPedido::Pedidos:
+        if (grpFilial->isEnabled() && !logic_->contexto.qryPedido.active())
+            controle(ControlePedido::Filial)->setFocus(Qt::OtherFocusReason);
+        else
+            dbgPedido->setFocus(Qt::OtherFocusReason);
+        break;
+    case PaginaPedido::Itens:
+        dbgItens->setFocus(Qt::OtherFocusReason);
+        break;
+    case PaginaPedido::Observacao:
+        dbrObservacao->setFocus(Qt::OtherFocusReason);
+        break;
+    default: {
+        // The page's first field, or the tab bar when an exported order's fields are off.
+        QWidget* campo = controle(paginaAtual() == PaginaPedido::DadosGerais ? ControlePedido::DataPedido : ControlePedido::CdModPgto);
+        if (campo && campo->isEnabled())
+            campo->setFocus(Qt::OtherFocusReason);
+        else
+            pgcPedido->setFocus(Qt::OtherFocusReason);
+        break;
+    }
+    }
+}
+
+void TfrmLanPedido::mudaPaginaPorTecla(int passo)
+{
+    // As in every tabbed program, wrapping around and skipping the disabled pages.
+    const int n = pgcPedido->count();
+    for (int i = 1; i < n; ++i) {
+        const int alvo = (pgcPedido->currentIndex() + passo * i + n) % n;
+        if (pgcPedido->isTabEnabled(alvo) && paginas_[alvo]->isEnabled()) {
+            pgcPedido->setCurrentIndex(alvo);
+            return;
+        }
+    }
 }
 
 void TfrmLanPedido::fecha() { child_->close(); }

@@ -86,6 +86,10 @@ private:
     bool antesDoComando() override;
     void poeTexto(QLineEdit* e, const QString& text);
     void paginaTrocada(int index);
+    // The current page's natural control takes the focus, unless the focus is already in the window.
+    void focaPaginaAtual();
+    // Ctrl+Tab, Ctrl+PgDn (+1) and Ctrl+Shift+Tab, Ctrl+PgUp (-1).
+    void mudaPaginaPorTecla(int passo);
     void mostraObservacao();
 
     std::unique_ptr<LancPedido> logic_;

@@ -38,6 +38,7 @@ void TfrmLanPedido::montaMenus(QMenuBar* menuBar, QToolBar* toolBar)
     sbtImprimir->setEnabled(false);
     mnuConfImpressora = comando(QStringLiteral("mnuConfImpressora"), QStringLiteral("&Configurar Impressora..."), QKeySequence(Qt::CTRL | Qt::Key_F),
                                 [] { dialogs().printerSetup(); });
+    mnuConfImpressora->setEnabled(false);
     mnuFechar = comando(QStringLiteral("mnuFechar"), QStringLiteral("Fecha&r"), QKeySequence(Qt::CTRL | Qt::Key_F4), [this] { fecha(); });
     mnuOperacao->addActions({sbtImprimir, mnuConfImpressora});
     mnuOperacao->addSeparator();
@@ -76,6 +77,10 @@ void TfrmLanPedido::montaMenus(QMenuBar* menuBar, QToolBar* toolBar)
         a->setEnabled(false);
 
     comando(QStringLiteral("actFilial"), QString(), Qt::Key_F12, [l] { l->registro.focaFilial(); });
+    QAction* proxima = comando(QStringLiteral("actProximaPagina"), QString(), QKeySequence(Qt::CTRL | Qt::Key_PageDown), [this] { mudaPaginaPorTecla(1); });
+    proxima->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_PageDown), QKeySequence(Qt::CTRL | Qt::Key_Tab)});
+    QAction* anterior = comando(QStringLiteral("actPaginaAnterior"), QString(), QKeySequence(Qt::CTRL | Qt::Key_PageUp), [this] { mudaPaginaPorTecla(-1); });
+    anterior->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_PageUp), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab)});
     movimentos_ << navegador([l] { l->registro.primeiro(); }, [l] { l->registro.anterior(); }, [l] { l->registro.proximo(); }, [l] { l->registro.ultimo(); });
 
     QMenu* mnuAjuda = menuBar->addMenu(QStringLiteral("Aj&uda"));

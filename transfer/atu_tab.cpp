@@ -341,6 +341,8 @@ bool ChamaExportaDados()
 {
     const bool ok = runStep(&TdtmAtuTab::ExportaDados);
     DestroiDataModulo();
+    // What was written stays written, also when a later table failed.
+    runGuarded([] { RelePictures(); });
     return ok;
 }
 

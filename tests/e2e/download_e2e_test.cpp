@@ -2,6 +2,7 @@
 // 127.0.0.1, and against servers that fail half-way.
 #include "session/GeralZOV.h"
 #include "library/errors.h"
+#include "library/velmora.h"
 #include "tests/support/fake_http_server.h"
 #include "tests/support/running_server.h"
 #include "tests/support/scripted_dialogs.h"
@@ -54,10 +55,15 @@ TEST_F(DownloadE2E, AFirstDownloadFillsEveryTableFromTheDemoCompany)
 {
     test::RunningServer server(true);
     pointAt(server.port());
+    EXPECT_TRUE(DBPict(0).isEmpty()) << "a new installation has no code pictures yet";
     ASSERT_TRUE(TestaConnect()) << lastTransferError().toStdString();
     ASSERT_TRUE(CriaBaixaDados()) << lastTransferError().toStdString();
     ASSERT_TRUE(ChamaExportaDados()) << lastTransferError().toStdString();
     EXPECT_EQ(dtmAtuTab(), nullptr) << "the data module goes at the end of the apply";
+    // The product picture came with PARAMGERAL and is in use at once, not at the next start.
+    const QString picture = server.db().scalar(QStringLiteral("SELECT CDPICTPROD FROM PARAMGERAL")).toString();
+    ASSERT_FALSE(picture.isEmpty());
+    EXPECT_EQ(DBPict(0), picture);
     for (const LoaderInfo& l : loaderTable()) {
         const QString table = QString::fromLatin1(l.table);
         EXPECT_EQ(countRows(local(), table), countRows(server.db(), table)) << l.table;

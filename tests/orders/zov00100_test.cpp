@@ -20,6 +20,11 @@
 #include <QTableView>
 #include <QFile>
 #include <QListWidget>
+#include <QMainWindow>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextEdit>
@@ -68,6 +73,9 @@ protected:
         frm->setFiltro([this](TFiltro&, const std::function<void()>& reabre) {
             ++filtros;
             reabre();
+            // The real dialog, once closed, leaves the focus nowhere.
+            if (filtroTiraFoco && QApplication::focusWidget())
+                QApplication::focusWidget()->clearFocus();
             return true;
         });
         frm->logic().setPesquisa([this](Query& q, const QString& titulo) {
@@ -88,6 +96,7 @@ protected:
     std::unique_ptr<test::TempDatabase> tdb;
     QPointer<TfrmLanPedido> frm;
     int filtros = 0;
+    bool filtroTiraFoco = false;
     QStringList titulos, escolhas;
 };
 
@@ -126,6 +135,65 @@ TEST_F(ZOV00100Test, F2StartsAnOrderOnTheGeneralPageAndTheKeysTakeItToAConfirmed
     EXPECT_TRUE(frm->logic().itens.itemEditando()) << "its first item begun";
     EXPECT_EQ(foco(), frm->controle(C::GradeItens));
     EXPECT_FALSE(acao("sbtIncluir")->isEnabled());
+}
+
+TEST_F(ZOV00100Test, TheKeysWorkAtOnceAfterTheFilterAndMoveBetweenThePages)
+{
+    test::pedidoGravado(tdb->db(), QStringLiteral("0000000001"));
+    filtroTiraFoco = true;
+    abre();
+    EXPECT_EQ(foco(), frm->findChild<QTableView*>(QStringLiteral("dbgPedido"))) << "the list takes the focus the filter left";
+    EXPECT_TRUE(acao("mnuConfImpressora")->isEnabled()) << "with an order to print, as Imprimir";
+
+    // Ctrl+Tab / Ctrl+PgDn forward, Ctrl+Shift+Tab / Ctrl+PgUp back, wrapping round.
+    tecla(Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_EQ(paginas()->currentIndex(), 1);
+    tecla(Qt::Key_PageDown, Qt::ControlModifier);
+    EXPECT_EQ(paginas()->currentIndex(), 2);
+    tecla(Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(paginas()->currentIndex(), 1);
+    tecla(Qt::Key_PageUp, Qt::ControlModifier);
+    tecla(Qt::Key_PageUp, Qt::ControlModifier);
+    EXPECT_EQ(paginas()->currentIndex(), 4);
+
+    // While an order is typed the list's page is skipped.
+    paginas()->setCurrentIndex(1);
+    tecla(Qt::Key_F3);
+    ASSERT_TRUE(frm->logic().contexto.pedidoEditando());
+    tecla(Qt::Key_PageUp, Qt::ControlModifier);
+    EXPECT_EQ(paginas()->currentIndex(), 4);
+}
+
+TEST_F(ZOV00100Test, InsideTheMainWindowAltAndALetterOpenTheOrderWindowsOwnMenu)
+{
+    QMainWindow principal;
+    QMenu* operacional = principal.menuBar()->addMenu(QStringLiteral("&Operacional"));
+    operacional->addAction(QStringLiteral("Pedidos"));
+    auto* mdi = new QMdiArea(&principal);
+    principal.setCentralWidget(mdi);
+    principal.resize(1200, 800);
+    principal.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&principal));
+    test::pedidoGravado(tdb->db(), QStringLiteral("0000000001"));
+    frm = new TfrmLanPedido;
+    frm->setFiltro([](TFiltro&, const std::function<void()>& reabre) {
+        reabre();
+        return true;
+    });
+    mdi->addSubWindow(frm)->show();
+    QTRY_VERIFY(frm->logic().contexto.qryPedido.active());
+    frm->findChild<QTableView*>(QStringLiteral("dbgPedido"))->setFocus();
+    QMenu* operacao = nullptr;
+    for (QAction* a : frm->findChild<QMenuBar*>()->actions())
+        if (a->text() == QStringLiteral("&Operação"))
+            operacao = a->menu();
+    ASSERT_TRUE(operacao);
+    QTest::keyClick(foco(), Qt::Key_O, Qt::AltModifier);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(operacao->isVisible());
+    EXPECT_FALSE(operacional->isVisible());
+    operacao->close();
+    frm->close();
 }
 
 TEST_F(ZOV00100Test, F9OpensTheLookupsAndEscAsksBeforeCancelling)
