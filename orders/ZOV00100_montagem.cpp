@@ -469,8 +469,9 @@ QWidget* TfrmLanPedido::montaObservacao()
     botao("sbtNumerador", QStringLiteral("•"), QStringLiteral("Numerador"), [ed] {
         QTextCursor c = ed->textCursor();
         if (QTextList* lista = c.currentList()) {
-            QTextBlockFormat f = c.blockFormat();
+            // The format read after the removal: the one before still names the list.
             lista->remove(c.block());
+            QTextBlockFormat f = c.blockFormat();
             f.setIndent(0);
             c.setBlockFormat(f);
         } else {

@@ -36,7 +36,7 @@ ColunaConsulta colunaDoCampo(const QString& campo)
         return ColunaConsulta::Quantidade;
     if (campo == QLatin1String("SGUNIDADE"))
         return ColunaConsulta::Unidade;
-    if (campo == QLatin1String("VRITEPREBASE"))
+    if (campo == QLatin1String("VRPRECO"))
         return ColunaConsulta::Preco;
     if (campo == QLatin1String("VRPEDESCONTO"))
         return ColunaConsulta::PerDesc;
@@ -131,7 +131,7 @@ TfrmConsultaProd::TfrmConsultaProd(Database& db, const ParametrosConsulta& param
     auto ordena = [this] {
         QHeaderView* h = dbgProdutos_->horizontalHeader();
         const QStringList ordem{QStringLiteral("IDMARCADO"), QStringLiteral("CDARVPROD"), QStringLiteral("NMPRODUTO"), QStringLiteral("QUANTIDADE"),
-                                QStringLiteral("SGUNIDADE"), QStringLiteral("VRITEPREBASE"), QStringLiteral("VRPEDESCONTO"), QStringLiteral("VRDESC")};
+                                QStringLiteral("SGUNIDADE"), QStringLiteral("VRPRECO"), QStringLiteral("VRPEDESCONTO"), QStringLiteral("VRDESC")};
         for (int i = 0; i < ordem.size(); ++i) {
             const int col = model_->columnOf(ordem[i]);
             if (col >= 0)

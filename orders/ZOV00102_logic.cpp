@@ -59,7 +59,7 @@ ConsultaProdLogic::ConsultaProdLogic(Database& db) : qryProdCompl(&db, QStringLi
         {"NMPRODUTO", "Nome", FieldKind::Text, ""},
         {"QUANTIDADE", "Qtde.", FieldKind::Number, "0.00"},
         {"SGUNIDADE", "Unid.", FieldKind::Text, ""},
-        {"VRITEPREBASE", "Preço", FieldKind::Number, "0.00"},
+        {"VRITEPREBASE", "Preço da lista", FieldKind::Number, "0.00"},
         {"VRPEDESCONTO", "Desc. (%)", FieldKind::Number, "#,##0.0000"},
         {"VRDESC", "Vr. Desc.", FieldKind::Number, "#,##0.00"},
         {"VRPEDESCMAX", "Des. Max.(%)", FieldKind::Number, "#,##0.00"},
@@ -70,8 +70,12 @@ ConsultaProdLogic::ConsultaProdLogic(Database& db) : qryProdCompl(&db, QStringLi
         f.displayLabel = QString::fromUtf8(label);
         f.displayFormat = QString::fromLatin1(format);
     }
-    for (const char* hidden : {"CDPRODUTO", "CDPRODESTO", "CDBARPRODUTO", "VRPEDESCMAX"})
+    for (const char* hidden : {"CDPRODUTO", "CDPRODESTO", "CDBARPRODUTO", "VRPEDESCMAX", "VRITEPREBASE"})
         qryProdCompl.defineField(QString::fromLatin1(hidden)).visible = false;
+    // The price the item will get: the list's with the payment method's adjustment.
+    Field& precoItem = qryProdCompl.addCalculatedField(QStringLiteral("VRPRECO"), FieldKind::Number);
+    precoItem.displayLabel = QStringLiteral("Preço");
+    precoItem.displayFormat = QStringLiteral("0.00");
     Field& total = qryProdCompl.addCalculatedField(QStringLiteral("VRTOTAL"), FieldKind::Number);
     total.displayLabel = QStringLiteral("Vr. Total");
     total.displayFormat = QStringLiteral("#,##0.00");
@@ -82,12 +86,16 @@ ConsultaProdLogic::ConsultaProdLogic(Database& db) : qryProdCompl(&db, QStringLi
     liquido.visible = false;
     // Run for each of 100 000 rows on opening: the fields are found once.
     // They live as long as the dataset, as every one is a column of its statement.
-    Field* preco = &qryProdCompl.fieldByName(QStringLiteral("VRITEPREBASE"));
+    Field* tabela = &qryProdCompl.fieldByName(QStringLiteral("VRITEPREBASE"));
     Field* qtde = &qryProdCompl.fieldByName(QStringLiteral("QUANTIDADE"));
     Field* desconto = &qryProdCompl.fieldByName(QStringLiteral("VRPEDESCONTO"));
-    qryProdCompl.onCalcFields = [preco, qtde, desconto, &total, &liquido](Query&) {
+    qryProdCompl.onCalcFields = [this, tabela, qtde, desconto, &precoItem, &total, &liquido](Query&) {
+        if (tabela->isNull())
+            precoItem.setValue(QVariant());
+        else
+            precoItem.setDecimal(precoUnitario(tabela->asDecimal(escala::kPreco), ajuste_));
         // Each line value in whole cents: the totals are their sums.
-        const Decimal p = preco->asDecimal(escala::kPreco);
+        const Decimal p = precoItem.asDecimal(escala::kPreco);
         const Decimal q = qtde->asDecimal(escala::kQuantidade);
         const Decimal bruto = p.rounded(escala::kDinheiro) * q;
         total.setDecimal(bruto.rounded(escala::kDinheiro));
@@ -123,6 +131,7 @@ bool ConsultaProdLogic::editando() const
 void ConsultaProdLogic::abre(const ParametrosConsulta& p)
 {
     parametros_ = p;
+    ajuste_ = Decimal::fromDouble(p.ajuste, escala::kPercentual);
     escolhas_.clear();
     codigos_.clear();
     cdsListProd.clear();
@@ -178,7 +187,7 @@ void ConsultaProdLogic::marca()
 {
     if (!qryProdCompl.active() || qryProdCompl.isEmpty())
         return;
-    if (qryProdCompl[QStringLiteral("VRITEPREBASE")].isNull() || num("VRITEPREBASE") <= 0)
+    if (qryProdCompl[QStringLiteral("VRPRECO")].isNull() || num("VRPRECO") <= 0)
         MensErro(msg("Preco_Nao_Cad"), true);
     const QString codigo = qryProdCompl[QStringLiteral("CDARVPROD")].asString();
     const int at = codigos_.indexOf(codigo);
@@ -237,7 +246,7 @@ void ConsultaProdLogic::regraDesconto(ColunaConsulta coluna)
 {
     if (!editando())
         return;
-    const Decimal base = dec("VRITEPREBASE", escala::kPreco) * dec("QUANTIDADE", escala::kQuantidade);
+    const Decimal base = dec("VRPRECO", escala::kPreco) * dec("QUANTIDADE", escala::kQuantidade);
     if (coluna == ColunaConsulta::VrDesc) {
         const Decimal percentual = base.sign() > 0 ? (dec("VRDESC", escala::kValor) * 100).dividedBy(base, escala::kPercentual) : Decimal();
         qryProdCompl[QStringLiteral("VRPEDESCONTO")].setDecimal(percentual);
@@ -269,11 +278,11 @@ void ConsultaProdLogic::guardaLinha()
 {
     const QString codigo = qryProdCompl[QStringLiteral("CDARVPROD")].asString();
     cdsListProd.remove(codigo);
-    if (num("QUANTIDADE") * num("VRITEPREBASE") == 0)
+    if (num("QUANTIDADE") * num("VRPRECO") == 0)
         return;
     Linha l;
     l.quantidade = num("QUANTIDADE");
-    l.preco = num("VRITEPREBASE");
+    l.preco = num("VRPRECO");
     l.vrTotal = dec("VRTOTAL", escala::kDinheiro);
     l.liquido = dec("VRTOTLIQUIDO", escala::kDinheiro);
     l.perDesc = num("VRPEDESCONTO");

@@ -87,6 +87,7 @@ private:
     Database& db_;
     ParametrosConsulta parametros_;
     double maximo_ = 0;
+    Decimal ajuste_; // the payment method's adjustment of the list's prices (%)
     QString cdPais_, sgEstado_;
     QStringList escolhas_; // the chosen list's texts
     QStringList codigos_;  // their products, in the same order

@@ -140,6 +140,9 @@ void CabecalhoPedido::Vd_Cliente(bool boTestaVazio)
             ctx_.tela.cdModPgto = cdModCli;
             ctx_.tela.dsModPgto = dsModCli;
             ctx_.pagamento->abreModPgto(cdModCli);
+            // The payment page shows the method's kind, day and form at once, not at Confirm.
+            if (!cdModCli.isEmpty())
+                ctx_.pagamento->aplicaModPgto();
         }
         ctx_.view.atualizaTela();
     } catch (const Error& e) {

@@ -16,6 +16,7 @@ ParametrosConsulta ItensPedido::parametrosConsulta()
     p.cdPrecoBase = ctx_.valor("CDPRECOBASE");
     p.cdCliente = ctx_.valor("CDCLIENTE");
     p.cdVendedor = ctx_.valor("CDVENDEDOR");
+    p.ajuste = ajusteModPgto().toDouble();
     const bool pendente = ctx_.qryPedido.state() == DataSetState::Insert || ctx_.valor("IDSITPEDIDO") == QLatin1String("1");
     p.podeConfirmar = ctx_.view.paginaAtual() == PaginaPedido::Itens && (qryItemPedido.state() == DataSetState::Insert || pendente);
     p.destino = this;

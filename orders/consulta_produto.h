@@ -8,7 +8,7 @@ namespace zov {
 struct ProdutoEscolhido {
     QString cdArvProd;
     double quantidade = 0;
-    double preco = 0;   // the list's price
+    double preco = 0;   // the price shown: the list's, with the method's adjustment
     double perDesc = 0; // the percentage chosen
     double vrDesc = 0;  // its value on the list's price
     double descMax = 0; // the maximum that applied
@@ -29,6 +29,9 @@ struct ParametrosConsulta {
     QString cdPrecoBase;
     QString cdCliente;
     QString cdVendedor;
+    // The payment method's adjustment of the list's prices (%): the consultation
+    // shows the price the item will get.
+    double ajuste = 0;
     bool podeConfirmar = false;
     DestinoConsulta* destino = nullptr; // null: an empty list
 };

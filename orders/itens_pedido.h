@@ -112,6 +112,8 @@ private:
     Decimal percentualDoDesconto() const;
     bool vazioItem(const char* field) const;
     QDate dataDoPedido() const;
+    // The payment method's adjustment of the base list's prices (PRECOUTI), in %.
+    Decimal ajusteModPgto() const;
     bool temPrecoNaData(const QString& cdPrecoBase, const QString& cdArvProd, const QDate& data, Decimal* preco = nullptr);
     // The products of the stored lines and of the line being typed, without moving (a move stores it).
     QStringList produtosDosItens() const;

@@ -223,7 +223,8 @@ void PagamentoPedido::Vd_DiaFixo(bool boTestaVazio)
 {
     if (!ctx_.pedidoEditando())
         return;
-    const bool pendente = ctx_.qryPedido.state() == DataSetState::Insert || ctx_.valor("IDSITPEDIDO") == QLatin1String("1");
+    // Only an order whose situation is pending ('1') is checked: a new one has no situation yet.
+    const bool pendente = ctx_.valor("IDSITPEDIDO") == QLatin1String("1");
     if (!pendente || ctx_.tela.formaPgto != 1)
         return;
     const QString dia = ctx_.tela.diaFixo.trimmed();

@@ -56,9 +56,10 @@ public:
     void lembraModPgto();
     void esqueceModPgto();
     bool modalidadeMudou() const { return modalidadeMudou_; }
+    // The terms of the open method into the order: kind, fixed day, instalments, form.
+    void aplicaModPgto();
 
 private:
-    void aplicaModPgto();
     void propoePrcBasePorModPgto();
 
     ContextoPedido& ctx_;

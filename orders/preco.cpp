@@ -36,6 +36,18 @@ bool ItensPedido::temPrecoNaData(const QString& cdPrecoBase, const QString& cdAr
     return true;
 }
 
+Decimal ItensPedido::ajusteModPgto() const
+{
+    const QVariant ajuste = ctx_.db.scalar(QStringLiteral("SELECT VRPEADPBASE FROM PRECOUTI WHERE (CDEMPRESA = :P_CDEMPRESA ) AND "
+                                                          "((CDFILIAL = :P_CDFILIAL ) OR (CDFILIAL IS NULL)) AND (CDMODPGTO = :P_CDMODPGTO ) AND "
+                                                          "(CDPRECOBASE = :P_CDPRECOBASE) AND (CDLIVROPRECO IS NULL)"),
+                                           {{QStringLiteral("P_CDEMPRESA"), EmprProc()},
+                                            {QStringLiteral("P_CDFILIAL"), ctx_.valor("CDFILIAL").isEmpty() ? ctx_.Filtro.Filial : ctx_.valor("CDFILIAL")},
+                                            {QStringLiteral("P_CDMODPGTO"), ctx_.valor("CDMODPGTO")},
+                                            {QStringLiteral("P_CDPRECOBASE"), ctx_.valor("CDPRECOBASE")}});
+    return ajuste.isNull() ? Decimal() : Decimal::fromDouble(ajuste.toDouble(), escala::kPercentual);
+}
+
 void ItensPedido::PrecoBase(bool boMod)
 {
     if (!itemEditando())
@@ -43,16 +55,8 @@ void ItensPedido::PrecoBase(bool boMod)
     Decimal tabela;
     if (!temPrecoNaData(ctx_.valor("CDPRECOBASE"), valorItem("CDARVPROD"), dataDoPedido(), &tabela))
         falhaItem(ColunaItem::Produto, ctx_.msg("PRECO_NAO_CAD"));
-    const QVariant ajuste = ctx_.db.scalar(QStringLiteral("SELECT VRPEADPBASE FROM PRECOUTI WHERE (CDEMPRESA = :P_CDEMPRESA ) AND "
-                                                      "((CDFILIAL = :P_CDFILIAL ) OR (CDFILIAL IS NULL)) AND (CDMODPGTO = :P_CDMODPGTO ) AND "
-                                                      "(CDPRECOBASE = :P_CDPRECOBASE) AND (CDLIVROPRECO IS NULL)"),
-                                       {{QStringLiteral("P_CDEMPRESA"), EmprProc()},
-                                        {QStringLiteral("P_CDFILIAL"), ctx_.valor("CDFILIAL").isEmpty() ? ctx_.Filtro.Filial : ctx_.valor("CDFILIAL")},
-                                        {QStringLiteral("P_CDMODPGTO"), ctx_.valor("CDMODPGTO")},
-                                        {QStringLiteral("P_CDPRECOBASE"), ctx_.valor("CDPRECOBASE")}});
     poeDecimalItem("VRPRTABITPED", tabela);
-    const Decimal percentual = ajuste.isNull() ? Decimal() : Decimal::fromDouble(ajuste.toDouble(), escala::kPercentual);
-    const Decimal preco = precoUnitario(tabela, percentual);
+    const Decimal preco = precoUnitario(tabela, ajusteModPgto());
     if (boMod) {
         poeDecimalItem("VRPREUNITPED", preco);
         GravaDescItem();

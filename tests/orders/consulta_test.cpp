@@ -63,6 +63,20 @@ TEST_F(ConsultaTest, EveryProductOnceWithTodaysPriceAndItsMaximumDiscount)
     EXPECT_FALSE(cons->escolhido());
 }
 
+TEST_F(ConsultaTest, ThePriceShownIsThePriceTheItemGetsWithThePaymentMethodsAdjustment)
+{
+    db().exec(QStringLiteral("UPDATE PRECOUTI SET VRPEADPBASE = 5 WHERE CDMODPGTO = '00001' AND CDPRECOBASE = '01'"));
+    consulta();
+    ASSERT_TRUE(vaiPara("0101"));
+    EXPECT_DOUBLE_EQ(num("VRITEPREBASE"), 20.0) << "the list's own";
+    EXPECT_DOUBLE_EQ(num("VRPRECO"), 21.0) << "the method adds 5 %";
+    ASSERT_TRUE(run([&] { cons->marca(); }));
+    digita(ColunaConsulta::Quantidade, "QUANTIDADE", 2);
+    EXPECT_EQ(cons->totalBruto(), Decimal::fromDouble(42.0, 2));
+    ASSERT_TRUE(run([&] { cons->confirma(); })) << dialogs().errors().join(QLatin1Char('|')).toStdString();
+    EXPECT_DOUBLE_EQ(le(QStringLiteral("SELECT VRPREUNITPED FROM ITEMPEDIDO")).toDouble(), 21.0) << "the item got the price shown";
+}
+
 TEST_F(ConsultaTest, ChosenRowsKeepValuePercentageAndTotalsInStepAndUntickingResetsThem)
 {
     db().exec(QStringLiteral("UPDATE VENDEDOR SET VRPEMAXDESVE = 10"));

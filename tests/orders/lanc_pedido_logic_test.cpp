@@ -317,11 +317,29 @@ TEST_F(LancPedidoTest, UnknownMethodsAndFixedDaysOutOfTheMonthAreRefused)
     EXPECT_TRUE(modPgto(QString())) << "leaving the code empty is accepted";
     EXPECT_FALSE(run([&] { logic->registro.confirmar(); }));
     EXPECT_EQ(dialogs().errors().last(), QStringLiteral("Modalidade de pagamento deve ser informada."));
+    // A new order has no situation yet: its method's day is not checked...
     ASSERT_TRUE(modPgto(QStringLiteral("4")));
+    ASSERT_TRUE(run([&] { logic->registro.confirmar(); })) << dialogs().errors().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(pedidos(), 1);
+    largaItemNovo();
+    // ...a stored pending one's is.
+    view.pagina = P::Modalidade;
+    ASSERT_TRUE(run([&] { logic->registro.alterar(); }));
     EXPECT_FALSE(run([&] { logic->registro.confirmar(); }));
     EXPECT_EQ(dialogs().errors().last(), QStringLiteral("Dia do pagamento fixo deve estar entre 1 e 31."));
     EXPECT_EQ(view.foco, C::DiaFixo);
-    EXPECT_EQ(pedidos(), 0);
+}
+
+TEST_F(LancPedidoTest, TheCustomersMethodShowsItsKindDayAndInstalmentsAtOnce)
+{
+    abre();
+    ASSERT_TRUE(run([&] { logic->registro.incluir(); }));
+    ASSERT_TRUE(cliente(test::kCnpjAtacado)); // its method: day 10 in 3 instalments
+    EXPECT_EQ(tela().cdModPgto, QStringLiteral("00002"));
+    EXPECT_EQ(tela().formaPgto, 1);
+    EXPECT_EQ(tela().diaFixo, QStringLiteral("10"));
+    EXPECT_EQ(tela().parcelas, QStringLiteral("3"));
+    EXPECT_TRUE(tela().termos);
 }
 
 TEST_F(LancPedidoTest, ChangingTheMethodOfAStoredOrderAsksOncePerEditAndConfirmSetsItsItems)

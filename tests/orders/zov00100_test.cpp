@@ -236,6 +236,10 @@ TEST_F(ZOV00100Test, TheObservationPageTypesFormatsImportsAndSavesThroughTheFile
     ed->setFocus();
     QTest::keyClicks(ed, QStringLiteral("Entregar cedo "));
     EXPECT_TRUE(frm->logic().contexto.pedidoEditando()) << "typing puts the order into edit";
+    acao("sbtNumerador")->trigger();
+    EXPECT_TRUE(ed->textCursor().currentList());
+    acao("sbtNumerador")->trigger();
+    EXPECT_FALSE(ed->textCursor().currentList()) << "the bullet button takes the bullet off again";
     acao("sbtNegrito")->trigger();
     QTest::keyClicks(ed, QStringLiteral("urgente"));
     tecla(Qt::Key_Return, Qt::ControlModifier);
