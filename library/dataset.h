@@ -43,6 +43,9 @@ public:
     QString editMask;
     int displayWidth = 0;
     std::function<void(Field&)> onChange;
+    // The text shown for a value, when a format string cannot say it (a
+    // registration masked by its kind, a code with its picture).
+    std::function<QString(const QVariant&)> onGetText;
 
     QString label() const { return displayLabel.isEmpty() ? name_ : displayLabel; }
 

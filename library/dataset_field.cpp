@@ -98,6 +98,8 @@ QString Field::displayTextOf(const QVariant& v) const
 {
     if (v.isNull())
         return {};
+    if (onGetText)
+        return onGetText(v);
     if (!displayFormat.isEmpty()) {
         if (kind_ == FieldKind::DateTime)
             return v.toDateTime().toString(displayFormat);

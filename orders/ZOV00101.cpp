@@ -1,5 +1,7 @@
 #include "orders/ZOV00101.h"
 
+#include "library/velmora.h"
+
 #include "session/GeralZOV.h"
 #include "db/dbgeralped.h"
 #include "library/consiste.h"
@@ -84,6 +86,7 @@ TfrmFiltroPedido::TfrmFiltroPedido(TFiltro& filtro, std::function<void()> reabre
            {QStringLiteral("IDTPIJURCLIE")});
     qryProduto.setSql(qryProdutoFiltroSql());
     rotula(qryProduto, {{"CDARVPROD", "Código"}, {"NMPRODUTO", "Nome"}});
+    qryProduto.defineField(QStringLiteral("CDARVPROD")).onGetText = [](const QVariant& v) { return DBPictObj(0).format(v.toString()); };
     qryPesqTipoOper.setSql(qryPesqTipoOperSql());
     rotula(qryPesqTipoOper, {{"CDTIPOOPER", "Código"}, {"NMTIPOOPER", "Nome"}});
     qryMuniciCli.setSql(qryMuniciCliSql());

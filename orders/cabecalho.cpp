@@ -193,6 +193,13 @@ void CabecalhoPedido::pesquisaCliente()
                                                            {"NMPAIS", "País"}};
     for (const auto& [field, label] : rotulos)
         ctx_.qryLista.defineField(QString::fromLatin1(field)).displayLabel = QString::fromUtf8(label);
+    // The registration with the mask of its kind: a CPF has 11 characters, a CNPJ 14.
+    ctx_.qryLista.defineField(QStringLiteral("NRINSJURCLIE")).onGetText = [](const QVariant& v) {
+        const QString numero = v.toString().trimmed();
+        if (numero.size() != 11 && numero.size() != 14)
+            return numero;
+        return FormataInscricao(numero, numero.size() == 11 ? QStringLiteral("F") : QStringLiteral("J"));
+    };
     ctx_.qryLista.open();
     if (ctx_.pesquisa(ctx_.qryLista, QStringLiteral("Cliente"))) {
         if (ctx_.qryPedido.state() == DataSetState::Browse && !ctx_.registro->editaPedido()) {
@@ -374,6 +381,7 @@ void CabecalhoPedido::Vd_DataEntrega(bool boTestaVazio)
         para(entreAspas(ctx_.tela.dataEntrega) + QLatin1Char(' ') + ctx_.msg("DTENT_INV"));
     if (data.date() < QDate::currentDate())
         para(ctx_.msg("DTENT_DTATU"));
+    ctx_.itens->entregaSegueCabecalho(data.date());
 }
 
 void CabecalhoPedido::Vd_Data()

@@ -259,25 +259,28 @@ void RegistroPedido::incluir()
 {
     if (!comandos().incluir)
         return;
-    if (ctx_.view.paginaAtual() == PaginaPedido::Itens && !ctx_.listaVazia()) {
+    const bool naPaginaItens = ctx_.view.paginaAtual() == PaginaPedido::Itens;
+    if (naPaginaItens && !ctx_.listaVazia()) {
         ctx_.itens->abreItens();
-        ctx_.itens->incluirItem();
-        return;
+        // An order with items takes one more; one without begins a new order.
+        if (!ctx_.itens->qryItemPedido.isEmpty()) {
+            ctx_.itens->incluirItem();
+            return;
+        }
     }
     if (ctx_.view.paginaAtual() == PaginaPedido::Observacao && !ctx_.listaVazia()) {
         ctx_.observacao->editaObservacao();
         ctx_.view.foca(ControlePedido::Observacao);
         return;
     }
-    // The items and the observation of a new order come with their own issues of work;
-    // on every page Include begins a new order.
-    if (ctx_.qryPedido.recordCount() > 0)
-        ctx_.qryPedido.first();
+    // A new order, inserted where the user is: a Cancel comes back to the same order.
     {
         EventsSuspended quiet(ctx_.qryPedido);
         ctx_.qryPedido.insert();
     }
     novoPedido();
+    // Its header first: the first item begins when the items page is shown
+    // with a customer and delivery to check it against.
     mudaPagina(PaginaPedido::DadosGerais);
     ctx_.itens->abreItens();
     ctx_.view.foca(ControlePedido::DataPedido);

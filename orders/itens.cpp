@@ -62,6 +62,15 @@ ItensPedido::ItensPedido(ContextoPedido& ctx) : qryItemPedido(&ctx.db, QStringLi
     qryItemPedido.defineField(QStringLiteral("IDITPEDDIFER")).tag = 1;
 }
 
+void ItensPedido::entregaSegueCabecalho(const QDate& data)
+{
+    // Only a line being inserted that already has its delivery: it keeps its time of day.
+    if (qryItemPedido.state() != DataSetState::Insert || vazioItem("DTENTITPED") || !data.isValid())
+        return;
+    const QTime hora = qryItemPedido[QStringLiteral("DTENTITPED")].asDateTime().time();
+    poeItem("DTENTITPED", QDateTime(data, hora));
+}
+
 void ItensPedido::bloqueiaPreco(bool bloqueia)
 {
     boBloqueiaPreco = bloqueia;
@@ -164,7 +173,6 @@ void ItensPedido::novoItem()
     poeItem("NRITEMPED", PrxCodItPedido());
     if (!stUltVal.isEmpty())
         poeItem("PERDESC", parseNumber(stUltVal));
-    poeItem("IDITPEDDIFER", QStringLiteral("N"));
     qryItemPedido.clearModified();
     perguntaProdutoRepetido = true;
     boPrecoAlt = false;

@@ -79,6 +79,8 @@ public:
     // The line's checks and values before it is posted (inside a store's preparation).
     void antesDoPostItem();
 
+    // The header's delivery date checked: a line being inserted takes it.
+    void entregaSegueCabecalho(const QDate& data);
     // The branch decides whether the unit price may be typed.
     void bloqueiaPreco(bool bloqueia);
     bool precoBloqueado() const { return boBloqueiaPreco; }

@@ -168,9 +168,12 @@ void ObservacaoPedido::importaDeOutroPedido()
 
 void ObservacaoPedido::salvaArquivo()
 {
-    const QString arquivo = dialogs().saveFileName(QStringLiteral("Salvar"), kFiltroArquivos);
+    QString arquivo = dialogs().saveFileName(QStringLiteral("Salvar"), kFiltroArquivos);
     if (arquivo.isEmpty())
         return;
+    // The dialog's default extension.
+    if (QFileInfo(arquivo).suffix().isEmpty())
+        arquivo += QStringLiteral(".rtf");
     // A text file gets the text; any other name the rich text.
     const QByteArray conteudo =
         arquivo.endsWith(QLatin1String(".txt"), Qt::CaseInsensitive) ? docObservacao.toPlainText().toUtf8() : escreveRtf(docObservacao);
@@ -182,6 +185,10 @@ void ObservacaoPedido::salvaArquivo()
     if (docObservacao.toPlainText().trimmed().isEmpty()) {
         qryObsPedido.cancel();
         mostraObservacao();
+    } else if (ctx_.qryPedido.state() != DataSetState::Insert) {
+        // Saved is stored: the observation of a stored order goes to the database
+        // now (a new order's waits for its Confirm, as the order row must exist).
+        ctx_.db.transaction([&] { gravaObservacaoPendente(); });
     }
     ctx_.atualizaComandos();
 }

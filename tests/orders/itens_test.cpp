@@ -324,3 +324,16 @@ TEST_F(RepricingTest, AFailingRepricingLeavesHeaderAndItemsAsTheyWereAndSaysSo)
 }
 
 } // namespace
+
+TEST_F(ItensTest, ALineBeingInsertedFollowsTheHeadersDeliveryAndIsStoredWithoutAKind)
+{
+    abre();
+    pedidoNovo();
+    logic->itens.horaAtual = [] { return QTime(9, 15, 0); };
+    ASSERT_TRUE(digitaItem(QStringLiteral("0101"), 1));
+    ASSERT_TRUE(entrega(dia(5)));
+    EXPECT_EQ(itens()[QStringLiteral("DTENTITPED")].asDateTime(), QDateTime(QDate::currentDate().addDays(5), QTime(9, 15, 0)))
+        << "the header's new date, the line's own time";
+    ASSERT_TRUE(grava());
+    EXPECT_TRUE(le(QStringLiteral("SELECT IDITPEDDIFER FROM ITEMPEDIDO")).isNull()) << "a new line has no kind (shown as Normal)";
+}

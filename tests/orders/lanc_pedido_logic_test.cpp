@@ -598,3 +598,23 @@ TEST_F(LancPedidoTest, WithTheBranchOpenToChoiceTheListWaitsForAnAcceptedBranchA
 }
 
 } // namespace
+
+TEST_F(LancPedidoTest, IncludeThenCancelComesBackToTheSameOrderAndOnAnEmptyItemsPageBeginsANewOrder)
+{
+    for (const char* nr : {"0000000001", "0000000002", "0000000003"})
+        test::pedidoGravado(db(), QString::fromLatin1(nr));
+    abre();
+    ASSERT_TRUE(logic->contexto.qryPedido.locate(QStringLiteral("NRPEDIDO"), QStringLiteral("0000000002")));
+    ASSERT_TRUE(run([&] { logic->registro.incluir(); }));
+    dialogs().answer({true});
+    ASSERT_TRUE(run([&] { logic->registro.cancelar(); }));
+    EXPECT_EQ(campo("NRPEDIDO"), QStringLiteral("0000000002"));
+
+    // Order 2 has no items: Include on its items page begins a new order, not an item of order 2.
+    ASSERT_TRUE(run([&] { logic->registro.mudaPagina(P::Itens); }));
+    ASSERT_TRUE(run([&] { logic->registro.incluir(); }));
+    EXPECT_EQ(logic->contexto.qryPedido.state(), DataSetState::Insert);
+    EXPECT_EQ(campo("NRPEDIDO"), QStringLiteral("0000000004"));
+    EXPECT_FALSE(logic->itens.itemEditando());
+    EXPECT_EQ(view.pagina, P::DadosGerais);
+}
