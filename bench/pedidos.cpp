@@ -115,7 +115,7 @@ public:
     void info(const QString&) override {}
     bool confirm(const QString&) override { return true; }
     QString openFileName(const QString&, const QString&) override { return {}; }
-    QString saveFileName(const QString&, const QString&) override { return {}; }
+    QString saveFileName(const QString&, const QString&, const QString&) override { return {}; }
     bool printerSetup() override { return false; }
     QString askText(const QString&, const QString&, const QString&) override { return {}; }
 };

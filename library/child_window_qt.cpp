@@ -5,21 +5,41 @@
 
 #include <QAction>
 #include <QEvent>
+#include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QWidget>
 
 namespace zov {
 
+namespace {
+
+QString codigoDaJanelaAtiva(const QWidget* saindo)
+{
+    QWidget* principal = shell().mainWidget();
+    auto* mdi = qobject_cast<QMdiArea*>(principal);
+    if (!mdi && principal)
+        mdi = principal->findChild<QMdiArea*>();
+    if (QMdiSubWindow* sub = mdi ? mdi->activeSubWindow() : nullptr; sub && sub->widget() && sub->widget() != saindo) {
+        const QString codigo = sub->widget()->property("screenCode").toString();
+        if (!codigo.isEmpty())
+            return codigo;
+    }
+    return QString::fromLatin1(kMainScreenCode);
+}
+
+} // namespace
+
 ChildWindow::ChildWindow(QWidget* window, QString screenCode, QAction* closeAction)
     : QObject(window), window_(window), code_(std::move(screenCode)), closeAction_(closeAction)
 {
     window_->setProperty("screenCode", code_);
     window_->installEventFilter(this);
-    // The main window's code comes back once the window is really gone
-    // (a window may refuse to close).
-    connect(window_, &QObject::destroyed, [] {
-        runGuarded([] { shell().setStatusText(kScreenCodePanel, QString::fromLatin1(kMainScreenCode)); });
+    // Once the window is really gone (a window may refuse to close) the code
+    // is the active child's, which the frame activated meanwhile, or the main
+    // window's.
+    connect(window_, &QObject::destroyed, [w = window_] {
+        runGuarded([w] { shell().setStatusText(kScreenCodePanel, codigoDaJanelaAtiva(w)); });
     });
 }
 

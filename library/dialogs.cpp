@@ -15,7 +15,7 @@ public:
         return false;
     }
     QString openFileName(const QString&, const QString&) override { return {}; }
-    QString saveFileName(const QString&, const QString&) override { return {}; }
+    QString saveFileName(const QString&, const QString&, const QString&) override { return {}; }
     bool printerSetup() override { return false; }
     QString askText(const QString&, const QString&, const QString&) override { return {}; }
 };

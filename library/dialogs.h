@@ -16,7 +16,8 @@ public:
     virtual bool confirm(const QString& text) = 0;
     // Empty result: the user cancelled.
     virtual QString openFileName(const QString& title, const QString& filter) = 0;
-    virtual QString saveFileName(const QString& title, const QString& filter) = 0;
+    // sugerido: the name (or path) the dialog starts with.
+    virtual QString saveFileName(const QString& title, const QString& filter, const QString& sugerido = {}) = 0;
     // True when the user accepted the printer set-up.
     virtual bool printerSetup() = 0;
     // A line of text typed by the user; empty: cancelled or left blank.

@@ -81,9 +81,9 @@ QString QtDialogs::openFileName(const QString& title, const QString& filter)
     return {};
 }
 
-QString QtDialogs::saveFileName(const QString& title, const QString& filter)
+QString QtDialogs::saveFileName(const QString& title, const QString& filter, const QString& sugerido)
 {
-    const QString arquivo = QFileDialog::getSaveFileName(parentWindow(), title, QString(), qtFilter(filter));
+    const QString arquivo = QFileDialog::getSaveFileName(parentWindow(), title, sugerido, qtFilter(filter));
     if (!arquivoDoBanco(arquivo))
         return arquivo;
     error(msgArquivoDoBanco());

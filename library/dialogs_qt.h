@@ -13,7 +13,7 @@ public:
     void info(const QString& text) override;
     bool confirm(const QString& text) override;
     QString openFileName(const QString& title, const QString& filter) override;
-    QString saveFileName(const QString& title, const QString& filter) override;
+    QString saveFileName(const QString& title, const QString& filter, const QString& sugerido = {}) override;
     bool printerSetup() override;
     QString askText(const QString& title, const QString& label, const QString& initial) override;
 };

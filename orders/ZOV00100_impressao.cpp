@@ -9,8 +9,10 @@
 #include "orders/espelho_pedido.h"
 
 #include <QAction>
+#include <QDir>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <QStandardPaths>
 #include <QToolBar>
 
 namespace zov {
@@ -19,7 +21,10 @@ namespace {
 
 void salvaPdf(const EspelhoPedido& espelho)
 {
-    QString arquivo = dialogs().saveFileName(QStringLiteral("Salvar PDF"), QStringLiteral("Arquivo PDF(*.pdf)|*.pdf"));
+    // The order's own name, in the user's documents.
+    const QString sugerido = QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
+                                 .filePath(QStringLiteral("Pedido-%1.pdf").arg(espelho.dados().nrPedido));
+    QString arquivo = dialogs().saveFileName(QStringLiteral("Salvar PDF"), QStringLiteral("Arquivo PDF(*.pdf)|*.pdf"), sugerido);
     if (arquivo.isEmpty())
         return;
     if (!arquivo.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive))

@@ -312,6 +312,8 @@ TEST_F(EspelhoJanelaTest, CtrlIOpensThePreviewOfTheCurrentOrderWhichSavesItAsAPd
     EXPECT_TRUE(salvou) << "the preview offers Salvar PDF";
     EXPECT_TRUE(dialogs().errors().isEmpty()) << dialogs().errors().join(QLatin1Char('|')).toStdString();
     EXPECT_EQ(dialogs().texts(DialogRecord::SaveFile), QStringList{QStringLiteral("Salvar PDF")});
+    ASSERT_EQ(dialogs().sugestoes.size(), 1);
+    EXPECT_TRUE(dialogs().sugestoes[0].endsWith(QStringLiteral("/Pedido-0000000007.pdf"))) << "the order's name in the documents folder";
     ASSERT_TRUE(QFile::exists(arquivo + QStringLiteral(".pdf"))) << "the extension is added";
     EXPECT_TRUE(textoPdf(arquivo + QStringLiteral(".pdf")).contains(QStringLiteral("Pedido Nº 0000000007")));
 

@@ -26,9 +26,10 @@ QString ScriptedDialogs::openFileName(const QString& title, const QString&)
     return takeFront(files_);
 }
 
-QString ScriptedDialogs::saveFileName(const QString& title, const QString&)
+QString ScriptedDialogs::saveFileName(const QString& title, const QString&, const QString& sugerido)
 {
     records.push_back({DialogRecord::SaveFile, title});
+    sugestoes << sugerido;
     return takeFront(files_);
 }
 

@@ -24,7 +24,7 @@ public:
     void info(const QString& text) override { records.push_back({DialogRecord::Info, text}); }
     bool confirm(const QString& text) override;
     QString openFileName(const QString& title, const QString& filter) override;
-    QString saveFileName(const QString& title, const QString& filter) override;
+    QString saveFileName(const QString& title, const QString& filter, const QString& sugerido = {}) override;
     bool printerSetup() override
     {
         records.push_back({DialogRecord::Printer, {}});
@@ -42,6 +42,8 @@ public:
     // Queues the answers to the next questions (true = Yes).
     void answer(std::initializer_list<bool> answers) { answers_.insert(answers_.end(), answers); }
     void fileToOpen(const QString& path) { files_.push_back(path); }
+    // What each save dialog started with.
+    QStringList sugestoes;
     void clear();
 
     QStringList errors() const { return texts(DialogRecord::Error); }

@@ -173,7 +173,7 @@ public:
     QString texts[5];
 };
 
-TEST_F(ZOV00300Test, AsAChildWindowItShowsItsCodeWhenActivatedAndTheMainCodeWhenClosed)
+TEST_F(ZOV00300Test, AsAChildWindowItShowsItsCodeWhenActivatedAndTheActiveWindowsCodeWhenClosed)
 {
     MdiShell mdi;
     installShell(&mdi);
@@ -183,7 +183,9 @@ TEST_F(ZOV00300Test, AsAChildWindowItShowsItsCodeWhenActivatedAndTheMainCodeWhen
     mdi.area.show();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&mdi.area));
     frm = CriaParamTransPed();
-    QMdiSubWindow* other = mdi.area.addSubWindow(new QWidget);
+    auto* pedidos = new QWidget;
+    pedidos->setProperty("screenCode", QStringLiteral("ZOV00100"));
+    QMdiSubWindow* other = mdi.area.addSubWindow(pedidos);
     other->show();
     mdi.area.setActiveSubWindow(other);
     mdi.setStatusText(kScreenCodePanel, QStringLiteral("ZOV00100"));
@@ -197,7 +199,7 @@ TEST_F(ZOV00300Test, AsAChildWindowItShowsItsCodeWhenActivatedAndTheMainCodeWhen
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(frm.isNull());
     EXPECT_EQ(mdi.area.subWindowList().size(), 1);
-    EXPECT_EQ(mdi.statusText(kScreenCodePanel), QString::fromLatin1(kMainScreenCode));
+    EXPECT_EQ(mdi.statusText(kScreenCodePanel), QStringLiteral("ZOV00100")) << "the window left active, not the main window";
 
     // The close button takes the frame away too.
     frm = CriaParamTransPed();
