@@ -172,9 +172,10 @@ void TfrmPedidosPrinc::showChild(QWidget* window, bool maximized)
         const QSize wanted = window->testAttribute(Qt::WA_Resized) ? window->size() : window->sizeHint();
         sub->adjustSize();
         const QSize frame = sub->size() - window->size();
-        const QSize size = (wanted + frame).expandedTo(sub->minimumSizeHint());
-        sub->resize(size);
         const QRect area = mdi_->viewport()->rect();
+        // Never larger than the area: its bottom would hide behind a scroll bar.
+        const QSize size = (wanted + frame).boundedTo(area.size()).expandedTo(sub->minimumSizeHint());
+        sub->resize(size);
         const QPoint centred((area.width() - size.width()) / 2, (area.height() - size.height()) / 2);
         sub->move(QPoint(std::max(0, centred.x()), std::max(0, centred.y())));
     }

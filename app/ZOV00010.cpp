@@ -24,6 +24,7 @@ TfrmLogin::TfrmLogin(LoginTransfer transfer, QWidget* parent)
     : QDialog(parent, Qt::FramelessWindowHint | Qt::Dialog)
 {
     setObjectName(QStringLiteral("frmLogin"));
+    setProperty("screenCode", QStringLiteral("ZOV00010"));
     setWindowTitle(QStringLiteral("Pedidos ZOV-RA"));
     setWindowIcon(applicationIcon());
     setModal(true);

@@ -2,6 +2,7 @@
 
 #include "app/ZOV00000.h"
 #include "app/ZOV00010.h"
+#include "library/ajuda_qt.h"
 #include "app/windows.h"
 #include "app/outra_copia.h"
 #include "db/dbgeralped.h"
@@ -54,6 +55,7 @@ bool iniciaProcesso(QApplication& app, const StartupOptions& options)
 {
     fixLocaleAtStartup();
     installDialogs(std::make_unique<QtDialogs>());
+    instalaAjudaF1();
     ProtegeArquivosDoBanco();
     if (!options.database.isEmpty())
         SetDatabasePath(options.database);

@@ -209,7 +209,7 @@ void TfrmCliente::montaMenus(QMenuBar* menuBar, QToolBar* toolBar)
 
     QMenu* mnuAjuda = menuBar->addMenu(QStringLiteral("Aj&uda"));
     mnuAjuda->addAction(comando(QStringLiteral("mnuConteudo"), QStringLiteral("&Conteúdo"), {},
-                                [] { dialogs().info(msgMensagensPadroes().Msg(QStringLiteral("sem_ajuda"))); }));
+                                [] { dialogs().ajuda(QString::fromLatin1(kScreenCode)); }));
 
     marcaEdicao({sbtIncluir, sbtAlterar, sbtExcluir, sbtConfirmar});
 }

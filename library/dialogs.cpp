@@ -16,6 +16,7 @@ public:
     }
     QString openFileName(const QString&, const QString&) override { return {}; }
     QString saveFileName(const QString&, const QString&, const QString&) override { return {}; }
+    void ajuda(const QString&) override {}
     bool printerSetup() override { return false; }
     QString askText(const QString&, const QString&, const QString&) override { return {}; }
 };

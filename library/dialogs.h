@@ -22,6 +22,8 @@ public:
     virtual bool printerSetup() = 0;
     // A line of text typed by the user; empty: cancelled or left blank.
     virtual QString askText(const QString& title, const QString& label, const QString& initial) = 0;
+    // The help at the page of a window (its screen code).
+    virtual void ajuda(const QString& codigoTela) = 0;
 };
 
 // The installed service. Until something is installed, a service that writes

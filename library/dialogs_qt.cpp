@@ -1,5 +1,6 @@
 #include "library/dialogs_qt.h"
 
+#include "library/ajuda_qt.h"
 #include "library/arquivos_banco.h"
 
 #include <QApplication>
@@ -89,6 +90,8 @@ QString QtDialogs::saveFileName(const QString& title, const QString& filter, con
     error(msgArquivoDoBanco());
     return {};
 }
+
+void QtDialogs::ajuda(const QString& codigoTela) { MostraAjuda(codigoTela, parentWindow()); }
 
 QPrinter& impressoraDoPrograma()
 {

@@ -14,6 +14,7 @@ public:
     bool confirm(const QString& text) override;
     QString openFileName(const QString& title, const QString& filter) override;
     QString saveFileName(const QString& title, const QString& filter, const QString& sugerido = {}) override;
+    void ajuda(const QString& codigoTela) override;
     bool printerSetup() override;
     QString askText(const QString& title, const QString& label, const QString& initial) override;
 };

@@ -83,7 +83,8 @@ namespace {
 void sizeColumns(QTableView* view, DatasetModel* model)
 {
     const QFontMetrics fm = view->fontMetrics();
-    const int charWidth = fm.averageCharWidth();
+    // Codes, numbers and dates are digits, wider than the average letter.
+    const int charWidth = std::max(fm.averageCharWidth(), fm.horizontalAdvance(QLatin1Char('0')));
     const int padding = 2 * fm.horizontalAdvance(QLatin1Char('M'));
     for (int c = 0; c < model->columnCount(); ++c) {
         const Field& f = model->fieldAt(c);

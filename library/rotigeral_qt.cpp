@@ -34,6 +34,7 @@ TfrmRotiGeral::TfrmRotiGeral(const QString& screenCode, QWidget* parent) : QDial
     auto* bar = new QHBoxLayout;
     sbtConfirma_ = toolButton(this, QStringLiteral("sbtConfirma"), QStringLiteral("Confirmar"), QStyle::SP_DialogApplyButton);
     sbtCancel_ = toolButton(this, QStringLiteral("sbtCancel"), QStringLiteral("Cancelar"), QStyle::SP_DialogCancelButton);
+    setProperty("screenCode", screenCode); // F1 opens the help at this window's page
     screenCode_ = new QLabel(screenCode, this);
     screenCode_->setObjectName(QStringLiteral("lblCodTela"));
     bar->addWidget(sbtConfirma_);

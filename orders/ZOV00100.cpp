@@ -73,7 +73,9 @@ TfrmLanPedido::TfrmLanPedido(QWidget* parent) : JanelaManutencao(parent)
         focaPaginaAtual();
     });
     connect(pgcPedido, &QTabWidget::currentChanged, this, [this](int index) { paginaTrocada(index); });
-    resize(960, 660);
+    // Room for every items column on a laptop (1366 x 768); the main window
+    // makes it smaller when its area is.
+    resize(1180, 600);
     atualizaTela();
     logic_->registro.atualizaComandos();
 }

@@ -68,7 +68,7 @@ void TfrmLanPedido::montaMenus(QMenuBar* menuBar, QToolBar* toolBar)
     sbtImprimir->setIcon(st->standardIcon(QStyle::SP_DialogSaveButton));
     toolBar->addAction(sbtImprimir);
     QAction* sbtAjuda = comando(QStringLiteral("sbtAjuda"), QStringLiteral("Aj&uda"), {},
-                                [] { dialogs().info(msgMensagensPadroes().Msg(QStringLiteral("sem_ajuda"))); });
+                                [] { dialogs().ajuda(QString::fromLatin1(kScreenCode)); });
     sbtAjuda->setIcon(st->standardIcon(QStyle::SP_DialogHelpButton));
     toolBar->addAction(sbtAjuda);
     mnuFechar->setIcon(st->standardIcon(QStyle::SP_DialogCloseButton));
@@ -373,7 +373,8 @@ QWidget* TfrmLanPedido::montaItens()
     };
     dbgItens->setItemDelegate(delegate);
     sizeColumnsToFields(dbgItens, modelItens_.get());
-    dbgItens->horizontalHeader()->setStretchLastSection(true);
+    // The product's name takes what the other columns leave.
+    dbgItens->horizontalHeader()->setSectionResizeMode(modelItens_->columnOf(QStringLiteral("NMPRODUTO")), QHeaderView::Stretch);
     dbgItens->installEventFilter(this);
     controles_.insert(int(ControlePedido::GradeItens), dbgItens);
     // The line value shows before the delivery.

@@ -288,7 +288,7 @@ void TfrmFiltroPedido::montaTela()
     connect(btfSaveOpc, &QToolButton::clicked, this, guarded(&TfrmFiltroPedido::btfSaveOpcClick));
     connect(btfLoadOpc, &QToolButton::clicked, this, guarded(&TfrmFiltroPedido::btfLoadOpcClick));
     connect(sbtAjuda, &QToolButton::clicked, this,
-            [] { runGuarded([] { dialogs().info(msgMensagensPadroes().Msg(QStringLiteral("sem_ajuda"))); }); });
+            [] { runGuarded([] { dialogs().ajuda(QString::fromLatin1(kScreenCode)); }); });
 }
 
 EscolhasFiltro TfrmFiltroPedido::escolhas() const

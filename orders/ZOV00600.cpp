@@ -41,6 +41,7 @@ QString TfrmProdInativo::textoClientes() { return QStringLiteral("Os seguintes c
 TfrmProdInativo::TfrmProdInativo(Query& dataset, bool& pboOpcao, bool produtos, QWidget* parent) : QDialog(parent), pboOpcao_(pboOpcao)
 {
     setObjectName(QStringLiteral("frmProdInativo"));
+    setProperty("screenCode", QStringLiteral("ZOV00600"));
     setWindowTitle(QStringLiteral("Atenção"));
     auto* layout = new QVBoxLayout(this);
     auto* topo = new QHBoxLayout;

@@ -154,16 +154,18 @@ UpdateSql BancoPedido::updateSqlItem()
 void BancoPedido::configuraQryItemPedido(Query& qryItemPedido)
 {
     qryItemPedido.setSql(qryItemPedidoSql());
-    // The items grid's columns, in their order, with their titles and widths in pixels
-    // (which of them the user may type in is the grid's business).
+    // The items grid's columns, in their order, with their titles and widths in
+    // characters: what the widest value needs ("0000000001", a dated delivery),
+    // so every column is readable in a laptop's width (the grid fits the name
+    // in the rest; which columns take typing is the grid's business).
     const std::tuple<const char*, const char*, int> colunas[] = {
-        {"NRITEMPED", "Nº Item ", 65},      {"CDARVPROD", "Produto", 95},         {"NMPRODUTO", "Nome do Produto", 250},
-        {"QTITEMPED", "Quantidade", 62},    {"SGUNIDADE", "Un.", 28},             {"VRPREUNITPED", "Preço Unitário", 73},
-        {"PERDESC", "Desc. (%)", 70},       {"VRDESITPED", "Vr. Desc.", 80},      {"DTENTITPED", "Entrega", 115}};
+        {"NRITEMPED", "Nº Item ", 10},      {"CDARVPROD", "Produto", 12},         {"NMPRODUTO", "Nome do Produto", 20},
+        {"QTITEMPED", "Quantidade", 9},     {"SGUNIDADE", "Un.", 3},              {"VRPREUNITPED", "Preço Unitário", 9},
+        {"PERDESC", "Desc. (%)", 8},        {"VRDESITPED", "Vr. Desc.", 8},       {"DTENTITPED", "Entrega", 19}};
     for (const auto& [field, label, width] : colunas) {
         Field& f = qryItemPedido.defineField(QString::fromLatin1(field));
         f.displayLabel = QString::fromUtf8(label);
-        f.displayWidth = std::max(3, width / 7); // the grid counts characters
+        f.displayWidth = width;
     }
     qryItemPedido.defineField(QStringLiteral("QTITEMPED")).displayFormat = QStringLiteral("##0.000");
     qryItemPedido.defineField(QStringLiteral("VRPREUNITPED")).displayFormat = QStringLiteral("###0.00");

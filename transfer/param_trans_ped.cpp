@@ -168,7 +168,7 @@ void ParamTransPed::confirmar()
 
 void ParamTransPed::fechar() { view_.fecha(); }
 
-void ParamTransPed::ajuda() { dialogs().info(msgMensagensPadroes().Msg(QStringLiteral("sem_ajuda"))); }
+void ParamTransPed::ajuda() { dialogs().ajuda(QStringLiteral("ZOV00300")); }
 
 void ParamTransPed::aposPost(Query& q)
 {

@@ -22,7 +22,7 @@ QPushButton* addHelpButton(QWidget* window, QHBoxLayout* row)
 {
     QPushButton* b = addWindowButton(window, row, "sbtAjuda", QStringLiteral("&Ajuda"), QStyle::SP_DialogHelpButton);
     QObject::connect(b, &QPushButton::clicked, window,
-                     [] { runGuarded([] { dialogs().info(msgMensagensPadroes().Msg(QStringLiteral("sem_ajuda"))); }); });
+                     [window] { runGuarded([window] { dialogs().ajuda(window->property("screenCode").toString()); }); });
     return b;
 }
 

@@ -25,6 +25,9 @@ public:
     bool confirm(const QString& text) override;
     QString openFileName(const QString& title, const QString& filter) override;
     QString saveFileName(const QString& title, const QString& filter, const QString& sugerido = {}) override;
+    void ajuda(const QString& codigoTela) override { ajudas << codigoTela; }
+    // The help pages asked for, by screen code.
+    QStringList ajudas;
     bool printerSetup() override
     {
         records.push_back({DialogRecord::Printer, {}});
