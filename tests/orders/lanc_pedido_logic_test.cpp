@@ -618,3 +618,18 @@ TEST_F(LancPedidoTest, IncludeThenCancelComesBackToTheSameOrderAndOnAnEmptyItems
     EXPECT_FALSE(logic->itens.itemEditando());
     EXPECT_EQ(view.pagina, P::DadosGerais);
 }
+
+TEST_F(LancPedidoTest, TheCustomerLookupShowsEachRegistrationWithTheMaskOfItsKind)
+{
+    abre();
+    QStringList mostrados;
+    logic->setPesquisa([&](Query& q, const QString&) {
+        for (q.first(); !q.eof(); q.next())
+            mostrados << q.fieldByName(QStringLiteral("NRINSJURCLIE")).displayText();
+        return false;
+    });
+    ASSERT_TRUE(run([&] { logic->registro.incluir(); }));
+    ASSERT_TRUE(run([&] { logic->cabecalho.pesquisaCliente(); }));
+    EXPECT_TRUE(mostrados.contains(QStringLiteral("123.456.789-09"))) << mostrados.join(QLatin1Char('|')).toStdString();
+    EXPECT_TRUE(mostrados.contains(QStringLiteral("11.222.333/0001-81")));
+}
