@@ -21,6 +21,16 @@
 
 namespace zov::bench {
 
+// The process's resident memory now, in KB.
+inline long rssKb()
+{
+    QFile f(QStringLiteral("/proc/self/statm"));
+    if (!f.open(QIODevice::ReadOnly))
+        return 0;
+    const QList<QByteArray> parts = f.readAll().split(' ');
+    return parts.size() > 1 ? parts[1].toLong() * (sysconf(_SC_PAGESIZE) / 1024) : 0;
+}
+
 // The columns both files have, so the copy survives schema differences.
 inline void copyTable(Database& db, const QString& table)
 {

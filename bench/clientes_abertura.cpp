@@ -1,6 +1,10 @@
-// Opens the customer window's list over a large registry (every column of
-// CLIENTE filled) and prints the time and the memory it takes, for the
-// columns the window reads and for every column of the table.
+// Opens the customer window's list over a registry of 1 000 customers and
+// then of a large one (every column of CLIENTE filled), in the same run, and
+// prints the time and the memory it takes and the ratio of the two openings;
+// at the large size also for every column of the table.
+//
+//   bench_clientes_abertura [ROWS]      (default: 100 000)
+#include "bench/bench_util.h"
 #include "library/local_time.h"
 #include "customers/cadastro_cliente.h"
 #include "db/dbgeralped.h"
@@ -17,16 +21,7 @@ using namespace zov;
 
 namespace {
 
-long rssKb()
-{
-    QFile f(QStringLiteral("/proc/self/statm"));
-    if (!f.open(QIODevice::ReadOnly))
-        return 0;
-    const QList<QByteArray> parts = f.readAll().split(' ');
-    return parts.size() > 1 ? parts[1].toLong() * 4 : 0;
-}
-
-void fill(Database& db, int rows)
+void fill(Database& db, int first, int last, int rows)
 {
     QStringList cols, params;
     QList<bool> numeric;
@@ -39,7 +34,7 @@ void fill(Database& db, int rows)
     }
     db.transaction([&] {
         Statement ins(db, QStringLiteral("INSERT INTO CLIENTE (%1) VALUES (%2)").arg(cols.join(QLatin1Char(',')), params.join(QLatin1Char(','))));
-        for (int i = 0; i < rows; ++i) {
+        for (int i = first; i < last; ++i) {
             const QString kind = i % 10 == 0 ? QStringLiteral("O") : (i % 3 == 0 ? QStringLiteral("J") : QStringLiteral("F"));
             const QString number = QStringLiteral("%1").arg(i, kind == QLatin1String("J") ? 14 : 11, 10, QLatin1Char('0'));
             for (int c = 0; c < cols.size(); ++c) {
@@ -61,10 +56,10 @@ void fill(Database& db, int rows)
     });
 }
 
-// figure: the name of the figure lines of this measure.
-void measure(Database& db, const char* what, const char* figure, const QString& sql)
+// figure: the name of the figure lines of this measure, suffix after it ("_1k").
+qint64 measure(Database& db, const char* what, const char* figure, const QString& sql, const char* suffix = "")
 {
-    const long before = rssKb();
+    const long before = bench::rssKb();
     QElapsedTimer t;
     t.start();
     {
@@ -73,9 +68,10 @@ void measure(Database& db, const char* what, const char* figure, const QString& 
         q.open();
         const qint64 ms = t.elapsed();
         std::printf("%-34s %7d rows  %3d columns  %6lld ms  %8ld KB\n", what, q.recordCount(), q.fieldCount(), static_cast<long long>(ms),
-                    rssKb() - before);
-        std::printf("figure %s_open_ms %lld ms\n", figure, static_cast<long long>(ms));
-        std::printf("figure %s_memory_kb %ld KB\n", figure, rssKb() - before);
+                    bench::rssKb() - before);
+        std::printf("figure %s_open_ms%s %lld ms\n", figure, suffix, static_cast<long long>(ms));
+        std::printf("figure %s_memory_kb%s %ld KB\n", figure, suffix, bench::rssKb() - before);
+        return std::max<qint64>(ms, 1);
     }
 }
 
@@ -89,14 +85,20 @@ int main(int argc, char** argv)
     QTemporaryDir dir;
     SetDatabasePath(dir.filePath(QStringLiteral("bench.sqlite")));
     Database& db = DataBaseGeralPed();
+    const int small = std::min(1000, rows);
+    const QString window = CadastroCliente::sqlClientes();
     QElapsedTimer t;
     t.start();
-    fill(db, rows);
+    fill(db, 0, small, rows);
+    db.execScript(QStringLiteral("ANALYZE"));
+    const qint64 pequeno = measure(db, "window's columns, 1 000", "clientes_window", window, "_1k");
+    fill(db, small, rows, rows);
+    db.execScript(QStringLiteral("ANALYZE"));
     std::printf("filled %d customers in %lld ms\n", rows, static_cast<long long>(t.elapsed()));
     std::printf("figure clientes_rows %d rows\n", rows);
 
-    const QString window = CadastroCliente::sqlClientes();
-    measure(db, "window's columns", "clientes_window", window);
+    const qint64 grande = measure(db, "window's columns", "clientes_window", window, "_100k");
+    std::printf("figure clientes_open_ratio_100k_to_1k %.1f x\n", double(grande) / double(pequeno));
     QString every = window;
     every.replace(QRegularExpression(QStringLiteral("SELECT\\s+A\\.NMRAZSOCCLIE.*?V\\.NMRAZSOCVEN"),
                                      QRegularExpression::DotMatchesEverythingOption),

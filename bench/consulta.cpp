@@ -2,7 +2,8 @@
 // rows of a `zov-appserver init --scale N` company (100 000 products and
 // their price rows at N = 10), with a maximum discount of the branch's state
 // for one product in ten. Prints the opening for an order and one search
-// keystroke by name.
+// keystroke by name; then the opening over the first 1 000 products of the
+// same catalogue, and the ratio of the two openings.
 //
 //   bench_consulta [N]      (default: 10)
 #include "bench/bench_util.h"
@@ -71,6 +72,9 @@ int main(int argc, char** argv)
     });
     std::printf("  the statement alone: %.1f ms\n", sql);
     ConsultaProdLogic consulta(db);
+    const long antes = bench::rssKb();
+    consulta.abre(p);
+    const long memoria = bench::rssKb() - antes;
     const double abre = bench::medianMs(9, [&] { consulta.abre(p); });
     int comPreco = 0;
     for (int i = 0; i < consulta.qryProdCompl.storageCount(); ++i)
@@ -93,6 +97,16 @@ int main(int argc, char** argv)
     std::printf("  search \"%s\": %d products\n", qPrintable(nome), achados);
 
     std::printf("figure consultation_open_ms %.1f ms\n", abre);
+    std::printf("figure consultation_open_ms_100k %.1f ms\n", abre);
+    std::printf("figure consultation_memory_kb_100k %ld KB\n", memoria);
     std::printf("figure consultation_search_ms %.1f ms\n", teclas[teclas.size() / 2]);
+
+    // The same catalogue cut to its first 1 000 products.
+    ConsultaProdLogic pequena(db);
+    db.exec(QStringLiteral("DELETE FROM PRODUTO WHERE CDARVPROD > (SELECT CDARVPROD FROM PRODUTO ORDER BY CDARVPROD LIMIT 1 OFFSET 999)"));
+    const double abreMil = bench::medianMs(9, [&] { pequena.abre(p); });
+    std::printf("  opened: %d products\n", pequena.qryProdCompl.recordCount());
+    std::printf("figure consultation_open_ms_1k %.1f ms\n", abreMil);
+    std::printf("figure consultation_open_ratio_100k_to_1k %.1f x\n", abre / std::max(abreMil, 0.01));
     return 0;
 }

@@ -294,6 +294,11 @@ void TfrmLanPedido::focaPaginaAtual()
     QWidget* f = QApplication::focusWidget();
     if (f && (f == this || isAncestorOf(f)))
         return;
+    // Back where the user was in this window, when that is still on show.
+    if (QWidget* ultimo = focusWidget(); ultimo && ultimo != this && ultimo->isVisible() && ultimo->isEnabled()) {
+        ultimo->setFocus(Qt::OtherFocusReason);
+        return;
+    }
     switch (paginaAtual()) {
     case PaginaPedido::Pedidos:
         if (grpFilial->isEnabled() && !logic_->contexto.qryPedido.active())
