@@ -207,6 +207,8 @@ void TfrmPedidosPrinc::showAsMainWindow()
         setGeometry(frame);
     }
     showMaximized();
+    // The login closed before: without a window manager no window would take the keys.
+    activateWindow();
 }
 
 void TfrmPedidosPrinc::changeEvent(QEvent* event)

@@ -4,6 +4,7 @@
 #include "library/arquivos_banco.h"
 
 #include <QApplication>
+#include <QPointer>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
@@ -50,8 +51,26 @@ QString qtFilter(const QString& filter)
     return out.join(QStringLiteral(";;"));
 }
 
+// Without a window manager nothing gives the window behind a closed box its
+// activation back, and its keys would go nowhere: the box gives it back.
+class DevolveAtivacao {
+public:
+    explicit DevolveAtivacao(QWidget* janela) : janela_(janela ? janela->window() : nullptr) {}
+    ~DevolveAtivacao()
+    {
+        if (janela_ && janela_->isVisible() && !QApplication::activeWindow())
+            janela_->activateWindow();
+    }
+    DevolveAtivacao(const DevolveAtivacao&) = delete;
+    DevolveAtivacao& operator=(const DevolveAtivacao&) = delete;
+
+private:
+    QPointer<QWidget> janela_;
+};
+
 void show(QMessageBox::Icon icon, const QString& title, const QString& text)
 {
+    const DevolveAtivacao devolve(parentWindow());
     QMessageBox box(icon, title, text, QMessageBox::Ok, parentWindow());
     box.button(QMessageBox::Ok)->setText(QStringLiteral("OK"));
     box.exec();
@@ -65,6 +84,7 @@ void QtDialogs::info(const QString& text) { show(QMessageBox::Information, QStri
 
 bool QtDialogs::confirm(const QString& text)
 {
+    const DevolveAtivacao devolve(parentWindow());
     QMessageBox box(QMessageBox::Question, QStringLiteral("Confirmação"), text, QMessageBox::Yes | QMessageBox::No,
                     parentWindow());
     box.button(QMessageBox::Yes)->setText(QStringLiteral("&Sim"));

@@ -284,7 +284,10 @@ bool TfrmLanPedido::filtra(TFiltro& filtro, const std::function<void()>& reabre)
 {
     const bool ok = filtro_ ? filtro_(filtro, reabre) : FiltraPedidos(filtro, reabre, this);
     update();
-    // The dialog gave the focus back to nothing: the window's keys need it inside.
+    // The dialog gave the focus back to nothing, and without a window manager
+    // no window is active either: the window's keys need both.
+    if (QApplication::activeWindow() != window())
+        window()->activateWindow();
     focaPaginaAtual();
     return ok;
 }
