@@ -187,9 +187,16 @@ QString paginaDaAjuda(const QString& codigoTela)
 void MostraAjuda(const QString& codigoTela, QWidget* parent)
 {
     QPointer<JanelaAjuda>& j = janela();
+    // A modal dialog blocks every window but its own: the help opened from one
+    // is the dialog's, and closes with it.
+    QWidget* modal = QApplication::activeModalWidget();
+    if (j && modal && j->parentWidget() != modal) {
+        j->close();
+        j = nullptr;
+    }
     if (!j) {
-        // Its own top-level window: it stays open beside the one it explains.
-        j = new JanelaAjuda(parent ? parent->window() : nullptr);
+        // A window of its own: it stays open beside the one it explains.
+        j = new JanelaAjuda(modal ? modal : parent ? parent->window() : nullptr);
         j->setWindowFlag(Qt::Window);
     }
     j->abre(paginaDaAjuda(codigoTela));

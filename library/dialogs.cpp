@@ -1,5 +1,7 @@
 #include "library/dialogs.h"
 
+#include <QFileInfo>
+
 #include <cstdio>
 
 namespace zov {
@@ -37,6 +39,17 @@ std::unique_ptr<Dialogs> installDialogs(std::unique_ptr<Dialogs> service)
         service = std::make_unique<ConsoleDialogs>();
     std::swap(service, current());
     return service;
+}
+
+QString comExtensao(const QString& arquivo, const QString& extensao, bool soEsta)
+{
+    const QString sufixo = QFileInfo(arquivo).suffix();
+    if (arquivo.isEmpty() || (soEsta ? sufixo.compare(extensao, Qt::CaseInsensitive) == 0 : !sufixo.isEmpty()))
+        return arquivo;
+    const QString nome = arquivo + QLatin1Char('.') + extensao;
+    if (QFileInfo::exists(nome) && !dialogs().confirm(QStringLiteral("O arquivo \"%1\" já existe. Deseja substituí-lo?").arg(nome)))
+        return {};
+    return nome;
 }
 
 } // namespace zov

@@ -26,6 +26,12 @@ public:
     virtual void ajuda(const QString& codigoTela) = 0;
 };
 
+// The name a save dialog returned, with ".extensao" added when it has no
+// extension (soEsta: when it does not end with this one); when that adds up
+// to a file that exists, asks before it is replaced (the dialog asked about
+// the name without it). Empty: the user said No.
+QString comExtensao(const QString& arquivo, const QString& extensao, bool soEsta = false);
+
 // The installed service. Until something is installed, a service that writes
 // to stderr and answers No is used, so headless code never blocks.
 Dialogs& dialogs();

@@ -20,9 +20,10 @@ QAction* menuDaJanela(QObject* alvo, const QKeyEvent* ke, QMenuBar*& barra)
 {
     if (ke->modifiers() != Qt::AltModifier || ke->key() < Qt::Key_A || ke->key() > Qt::Key_Z || !alvo->isWidgetType())
         return nullptr;
+    // Only within the maintenance window itself: a dialog it opened has menus of its own to keep.
     QWidget* w = static_cast<QWidget*>(alvo);
     while (w && !dynamic_cast<JanelaManutencao*>(w))
-        w = w->parentWidget();
+        w = w->isWindow() ? nullptr : w->parentWidget();
     barra = w ? w->findChild<QMenuBar*>(QString(), Qt::FindDirectChildrenOnly) : nullptr;
     if (!barra)
         return nullptr;

@@ -27,8 +27,9 @@ void salvaPdf(const EspelhoPedido& espelho)
     QString arquivo = dialogs().saveFileName(QStringLiteral("Salvar PDF"), QStringLiteral("Arquivo PDF(*.pdf)|*.pdf"), sugerido);
     if (arquivo.isEmpty())
         return;
-    if (!arquivo.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive))
-        arquivo += QStringLiteral(".pdf");
+    arquivo = comExtensao(arquivo, QStringLiteral("pdf"), true);
+    if (arquivo.isEmpty())
+        return;
     espelho.gravaPdf(arquivo);
 }
 

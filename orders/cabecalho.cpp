@@ -193,12 +193,14 @@ void CabecalhoPedido::pesquisaCliente()
                                                            {"NMPAIS", "País"}};
     for (const auto& [field, label] : rotulos)
         ctx_.qryLista.defineField(QString::fromLatin1(field)).displayLabel = QString::fromUtf8(label);
-    // The registration with the mask of its kind: a CPF has 11 characters, a CNPJ 14.
+    // The registration with the mask of its kind: a valid CPF or CNPJ; any other as stored.
     ctx_.qryLista.defineField(QStringLiteral("NRINSJURCLIE")).onGetText = [](const QVariant& v) {
         const QString numero = v.toString().trimmed();
-        if (numero.size() != 11 && numero.size() != 14)
-            return numero;
-        return FormataInscricao(numero, numero.size() == 11 ? QStringLiteral("F") : QStringLiteral("J"));
+        if (numero.size() == 11 && CpfValido(numero))
+            return FormataInscricao(numero, QStringLiteral("F"));
+        if (numero.size() == 14 && CnpjValido(numero))
+            return FormataInscricao(numero, QStringLiteral("J"));
+        return numero;
     };
     ctx_.qryLista.open();
     if (ctx_.pesquisa(ctx_.qryLista, QStringLiteral("Cliente"))) {

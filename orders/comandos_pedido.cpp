@@ -273,7 +273,11 @@ void RegistroPedido::incluir()
         ctx_.view.foca(ControlePedido::Observacao);
         return;
     }
-    // A new order, inserted where the user is: a Cancel comes back to the same order.
+    // The new order goes first, where the newest are listed; a Cancel comes
+    // back to the order the user was on.
+    pedidoAntesDaInclusao_ = ctx_.valor("NRPEDIDO");
+    if (ctx_.qryPedido.recordCount() > 0)
+        ctx_.qryPedido.first();
     {
         EventsSuspended quiet(ctx_.qryPedido);
         ctx_.qryPedido.insert();
@@ -392,8 +396,11 @@ void RegistroPedido::cancelaPedido()
 {
     {
         EventsSuspended quiet(ctx_.qryPedido);
+        const bool insercao = ctx_.qryPedido.state() == DataSetState::Insert;
         ctx_.qryPedido.cancel();
         ctx_.qryPedido.cancelUpdates();
+        if (insercao && !pedidoAntesDaInclusao_.isEmpty())
+            ctx_.qryPedido.locate(QStringLiteral("NRPEDIDO"), pedidoAntesDaInclusao_);
     }
     if (editandoQry(ctx_.itens->qryItemPedido))
         ctx_.itens->qryItemPedido.cancel();

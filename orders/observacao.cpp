@@ -172,8 +172,9 @@ void ObservacaoPedido::salvaArquivo()
     if (arquivo.isEmpty())
         return;
     // The dialog's default extension.
-    if (QFileInfo(arquivo).suffix().isEmpty())
-        arquivo += QStringLiteral(".rtf");
+    arquivo = comExtensao(arquivo, QStringLiteral("rtf"));
+    if (arquivo.isEmpty())
+        return;
     // A text file gets the text; any other name the rich text.
     const QByteArray conteudo =
         arquivo.endsWith(QLatin1String(".txt"), Qt::CaseInsensitive) ? docObservacao.toPlainText().toUtf8() : escreveRtf(docObservacao);

@@ -106,6 +106,7 @@ private:
     bool filialAceita_ = false;
     bool descartado_ = false;
     bool fechandoFilial_ = false;
+    QString pedidoAntesDaInclusao_; // the order Include left, for its Cancel
 };
 
 } // namespace zov

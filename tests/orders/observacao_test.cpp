@@ -4,6 +4,7 @@
 #include "tests/orders/lanc_pedido_fixture.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTextCursor>
 
@@ -127,6 +128,16 @@ TEST_F(ObservacaoTest, AnotherOrdersObservationIsCopiedAndSavingAnEmptyOneCancel
     QTextDocument d;
     lerObservacao(f.readAll(), d);
     EXPECT_EQ(d.toPlainText(), QStringLiteral("Cliente recebe só à tarde."));
+    EXPECT_FALSE(db().scalar(QStringLiteral("SELECT TXOBSPED FROM OBSPEDIDO WHERE NRPEDIDO = '0000000001'")).isNull())
+        << "a stored order's observation saved to a file is stored too";
+    // A name without extension gets ".rtf", and the file that makes is not replaced without asking.
+    const QDateTime antes = QFileInfo(destino).lastModified();
+    dialogs().fileToOpen(dir.filePath(QStringLiteral("copia")));
+    dialogs().answer({false});
+    ASSERT_TRUE(run([&] { logic->observacao.salvaArquivo(); }));
+    EXPECT_EQ(dialogs().questions().last(), QStringLiteral("O arquivo \"%1\" já existe. Deseja substituí-lo?").arg(destino));
+    EXPECT_EQ(QFileInfo(destino).lastModified(), antes);
+    EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("copia"))));
 
     logic->observacao.docObservacao.clear();
     dialogs().fileToOpen(dir.filePath(QStringLiteral("vazia.rtf")));

@@ -18,6 +18,7 @@
 #include <QPointer>
 #include <QTabWidget>
 #include <QTableView>
+#include <QDialog>
 #include <QFile>
 #include <QListWidget>
 #include <QMainWindow>
@@ -193,6 +194,15 @@ TEST_F(ZOV00100Test, InsideTheMainWindowAltAndALetterOpenTheOrderWindowsOwnMenu)
     EXPECT_TRUE(operacao->isVisible());
     EXPECT_FALSE(operacional->isVisible());
     operacao->close();
+    // A dialog the window opened keeps its letters: the window's menus stay shut behind it.
+    QDialog dialogo(frm);
+    auto* campo = new QLineEdit(&dialogo);
+    dialogo.show();
+    campo->setFocus();
+    QTest::keyClick(campo, Qt::Key_O, Qt::AltModifier);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(operacao->isVisible());
+    dialogo.close();
     frm->close();
 }
 
