@@ -158,9 +158,6 @@ void TdtmDBGeralPed::connect()
 
 void TdtmDBGeralPed::lePictures()
 {
-    // PARAMGERAL's first row as it is now: a download may have brought it.
-    qryParamGeral.close();
-    qryParamGeral.open();
     QStringList pictures, names;
     for (int i = 0; i < 17; ++i) {
         pictures << qryParamGeral.fieldByName(QString::fromLatin1(kPictColumns[i])).asString();
@@ -172,8 +169,12 @@ void TdtmDBGeralPed::lePictures()
 
 void RelePictures()
 {
-    if (TdtmDBGeralPed* m = dtmDBGeralPed(); m && m->database())
+    if (TdtmDBGeralPed* m = dtmDBGeralPed(); m && m->database()) {
+        // PARAMGERAL's first row as it is now: the download may have brought it.
+        m->qryParamGeral.close();
+        m->qryParamGeral.open();
         m->lePictures();
+    }
 }
 
 void SetDatabasePath(const QString& path) { pathOverride() = path; }

@@ -24,7 +24,7 @@ public:
     // General parameters: the first row returned is the one used.
     Query qryParamGeral;
     Query qryInsParamGeral;
-    // The code pictures read again from PARAMGERAL and handed to the library.
+    // The code pictures of the open PARAMGERAL row handed to the library.
     void lePictures();
 
 private:
