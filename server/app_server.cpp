@@ -228,7 +228,7 @@ struct AppServer::Impl {
             return;
         }
         try {
-            auto db = openServerDatabaseForReading(path);
+            auto db = connectServerDatabase(path, true);
             switch (sessoes->entra(*db, *filial, *operador, *senha, now())) {
             case Sessoes::Entrada::Aceita:
                 break;
@@ -259,10 +259,10 @@ struct AppServer::Impl {
     void streamTabelas(httplib::Response& res, const std::vector<WireValue>& args, const QString& failed)
     {
         TabelasRequest request;
-        std::shared_ptr<Database> db;
+        std::shared_ptr<Connection> db;
         try {
             request = parseTabelas(args);
-            db = openServerDatabase(path);
+            db = connectServerDatabase(path);
         } catch (const RequestError& e) {
             reply(res, 400, errorBody(e.text()));
             return;
@@ -316,7 +316,7 @@ struct AppServer::Impl {
             // Decoded while the customers are checked: an export carries
             // every active customer, never held here as a whole.
             withBody(req, res, reader, [&](std::istream& body, const std::function<void()>& whole) {
-                answer(res, failed, [&](Database& db) { return setPedidosRequest(db, body, *who, whole); });
+                answer(res, failed, [&](Connection& db) { return setPedidosRequest(db, body, *who, whole); });
             });
             return;
         }
@@ -349,7 +349,7 @@ struct AppServer::Impl {
     void answer(httplib::Response& res, const QString& failed, F&& method)
     {
         try {
-            auto db = openServerDatabase(path);
+            auto db = connectServerDatabase(path);
             reply(res, 200, method(*db));
         } catch (const TooLargeError& e) {
             reply(res, 413, errorBody(e.text()));

@@ -2,12 +2,12 @@
 
 namespace zov::server {
 
-RowWriter::RowWriter(Database& db, const QString& table, const QStringList& columns) : count_(int(columns.size()))
+RowWriter::RowWriter(Connection& db, const QString& table, const QStringList& columns) : count_(int(columns.size()))
 {
     QStringList marks;
     for (int i = 0; i < count_; ++i)
         marks << QStringLiteral("?");
-    st_ = std::make_unique<Statement>(
+    st_ = std::make_unique<Query>(
         db, QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)").arg(table, columns.join(QStringLiteral(", ")), marks.join(QStringLiteral(", "))));
 }
 
@@ -18,7 +18,7 @@ void RowWriter::write(const QVariantList& values)
     st_->exec();
 }
 
-void putRow(Database& db, const char* table, ColumnValues values)
+void putRow(Connection& db, const char* table, ColumnValues values)
 {
     QStringList columns;
     QVariantList row;

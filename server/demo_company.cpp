@@ -22,7 +22,7 @@ const QVariant null;
 
 QDateTime day(const QDate& d) { return QDateTime(d, QTime(0, 0)); }
 
-void company(Database& db)
+void company(Connection& db)
 {
     putRow(db, "PARAMGERAL",
            {{"CDPARGERAL", "0001"},
@@ -81,7 +81,7 @@ void company(Database& db)
     putRow(db, "PARAMPEDIDO", {{"CDFILIAL", "0002"}, {"IDPERALTPRECO", "N"}});
 }
 
-void people(Database& db)
+void people(Connection& db)
 {
     // Each password is hashed once (argon2 takes a while by design).
     for (const DemoOperator& o : kDemoOperators) {
@@ -129,7 +129,7 @@ void people(Database& db)
     }
 }
 
-void geography(Database& db)
+void geography(Connection& db)
 {
     putRow(db, "PAIS", {{"CDPAIS", "0001"}, {"NMPAIS", "BRASIL"}, {"SGPAIS", "BR"}, {"CDDDIPAIS", "55"}, {"CDPAISBACEN", "1058"}});
     putRow(db, "PAIS", {{"CDPAIS", "0002"}, {"NMPAIS", "ARGENTINA"}, {"SGPAIS", "AR"}, {"CDDDIPAIS", "54"}, {"CDPAISBACEN", "0639"}});
@@ -156,7 +156,7 @@ void geography(Database& db)
         putRow(db, "BAIRRO", {{"CDPAIS", b[0]}, {"SGESTADO", b[1]}, {"CDMUNICIPIO", b[2]}, {"CDBAIRRO", b[3]}, {"NMBAIRRO", b[4]}});
 }
 
-void payment(Database& db)
+void payment(Connection& db)
 {
     putRow(db, "FORMPGTO", {{"CDFORMPGTO", "01"}, {"NMFORMPGTO", "BOLETO BANCÁRIO"}});
     putRow(db, "FORMPGTO", {{"CDFORMPGTO", "02"}, {"NMFORMPGTO", "DUPLICATA"}});
@@ -239,7 +239,7 @@ const DemoProduct kProducts[] = {
 
 double round2(double v) { return std::round(v * 100.0) / 100.0; }
 
-void products(Database& db)
+void products(Connection& db)
 {
     const QDate today = QDate::currentDate();
     putRow(db, "PRECOBASE", {{"CDPRECOBASE", "01"}, {"DSPRECOBASE", "TABELA PADRÃO"}});
@@ -321,7 +321,7 @@ struct DemoAddress {
     const char* cep;
 };
 
-void customer(Database& db, const QString& code, const char* kind, const QString& number, const char* legalName,
+void customer(Connection& db, const QString& code, const char* kind, const QString& number, const char* legalName,
               const char* tradeName, const char* seller, double maxDiscount, const char* method, bool active,
               std::initializer_list<DemoAddress> addresses)
 {
@@ -354,7 +354,7 @@ void customer(Database& db, const QString& code, const char* kind, const QString
     }
 }
 
-void customers(Database& db)
+void customers(Connection& db)
 {
     const QString cpf1 = makeCpf(529982247); // 52998224725
     const QString cnpj1 = makeCnpj(11222333, 1); // 11222333000181
@@ -394,7 +394,7 @@ void customers(Database& db)
 
 } // namespace
 
-void fillDemoCompany(Database& db)
+void fillDemoCompany(Connection& db)
 {
     db.transaction([&] {
         company(db);

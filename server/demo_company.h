@@ -3,7 +3,7 @@
 // be walked against it (login in both branches, orders with every payment
 // kind, price lists in and out of validity, customers of every kind,
 // inactive product and customer). --scale adds a large bulk on top of it.
-#include "library/database.h"
+#include "server/sql_connection.h"
 
 namespace zov::server {
 
@@ -16,9 +16,9 @@ struct DemoOperator {
 extern const DemoOperator kDemoOperators[3];
 
 // Fills a database made by createServerDatabase; one transaction.
-void fillDemoCompany(Database& db);
+void fillDemoCompany(Connection& db);
 // The demo company plus n × 10 000 products and customers and n × 50 000
 // price items; one transaction, prepared statements.
-void fillScaleCompany(Database& db, int n);
+void fillScaleCompany(Connection& db, int n);
 
 } // namespace zov::server

@@ -20,6 +20,52 @@ QString watermarkArgument(const WireValue& value, int argument, int index)
 
 namespace {
 
+// Straight from the database into the reply: one value at a time, never a
+// dataset of the whole table.
+void writeCursorPacket(Cursor& st, std::string& out, const QString& table)
+{
+    const int n = st.columnCount();
+    std::vector<PacketColumn> columns;
+    for (int i = 0; i < n; ++i)
+        columns.push_back({st.columnName(i), columnTypeOf(st.columnKind(i))});
+    PacketWriter w(out);
+    w.begin(columns);
+    while (st.step()) {
+        w.beginRow();
+        for (int i = 0; i < n; ++i) {
+            if (st.isNull(i)) {
+                w.null();
+                continue;
+            }
+            switch (columns[std::size_t(i)].type) {
+            case ColumnType::Text:
+                w.text(st.utf8(i));
+                break;
+            case ColumnType::Integer:
+                w.integer(st.int64(i));
+                break;
+            case ColumnType::Number:
+                w.number(st.real(i));
+                break;
+            case ColumnType::DateTime:
+                try {
+                    w.dateTimeStored(st.utf8(i));
+                } catch (const Error& e) {
+                    throw Error(QStringLiteral("Tabela %1, coluna %2: %3").arg(table, columns[std::size_t(i)].name, e.text()));
+                }
+                break;
+            case ColumnType::Bytes: {
+                const QByteArray b = st.bytes(i);
+                w.bytes(b.constData(), std::size_t(b.size()));
+                break;
+            }
+            }
+        }
+        w.endRow();
+    }
+    w.end();
+}
+
 QStringList watermarks(const std::vector<WireValue>& args, int argument)
 {
     const WireValue& v = args[std::size_t(argument - 1)];
@@ -42,7 +88,7 @@ TabelasRequest parseTabelas(const std::vector<WireValue>& args)
     return {watermarks(args, 2), watermarks(args, 3)};
 }
 
-void writeTabelas(Database& db, const TabelasRequest& request, const std::function<void(std::string&)>& deliver)
+void writeTabelas(Connection& db, const TabelasRequest& request, const std::function<void(std::string&)>& deliver)
 {
     const QStringList& lastUpdate = request.lastUpdate;
     const QStringList& inserted = request.inserted;
@@ -52,11 +98,11 @@ void writeTabelas(Database& db, const TabelasRequest& request, const std::functi
     std::string body;
     body.reserve(1 << 20);
     ResultWriter result(body);
-    auto element = [&](Statement& st, const QString& table) {
+    auto element = [&](Query& st, const QString& table) {
         const std::size_t before = body.size();
         try {
             result.beginElement();
-            writeStatementPacket(st, body, table);
+            writeCursorPacket(st.cursor(), body, table);
         } catch (...) {
             body.resize(before);
             throw;
@@ -65,7 +111,7 @@ void writeTabelas(Database& db, const TabelasRequest& request, const std::functi
         body.clear();
     };
     // One read transaction: every table from the same snapshot.
-    db.execScript(QStringLiteral("BEGIN"));
+    db.beginSnapshot();
     try {
         std::vector<const SyncSlot*> bySlot(kSlotCount, nullptr);
         for (const SyncSlot& s : syncSlots())
@@ -78,7 +124,7 @@ void writeTabelas(Database& db, const TabelasRequest& request, const std::functi
                 continue;
             }
             const QString from = inserted[i];
-            Statement st(db, from.isEmpty() ? QStringLiteral("SELECT * FROM %1 ORDER BY %2").arg(s->table, s->dateColumn)
+            Query st(db, from.isEmpty() ? QStringLiteral("SELECT * FROM %1 ORDER BY %2").arg(s->table, s->dateColumn)
                                             : QStringLiteral("SELECT * FROM %1 WHERE %2 >= :W ORDER BY %2").arg(s->table, s->dateColumn));
             if (!from.isEmpty())
                 st.bind(QStringLiteral("W"), from);
@@ -92,14 +138,14 @@ void writeTabelas(Database& db, const TabelasRequest& request, const std::functi
                 continue;
             }
             const QString after = lastUpdate[i];
-            Statement st(db, QStringLiteral("SELECT DSKEYCACHE, DTULTATUCACH FROM LOGDELECAO WHERE NMTABELA = :T%1 ORDER BY DTULTATUCACH")
+            Query st(db, QStringLiteral("SELECT DSKEYCACHE, DTULTATUCACH FROM LOGDELECAO WHERE NMTABELA = :T%1 ORDER BY DTULTATUCACH")
                                  .arg(after.isEmpty() ? QString() : QStringLiteral(" AND DTULTATUCACH >= :W")));
             st.bind(QStringLiteral("T"), s->table);
             if (!after.isEmpty())
                 st.bind(QStringLiteral("W"), after);
             element(st, QStringLiteral("LOGDELECAO"));
         }
-        Statement params(db, QStringLiteral("SELECT CDFILIAL, IDPERALTPRECO FROM PARAMPEDIDO ORDER BY CDFILIAL"));
+        Query params(db, QStringLiteral("SELECT CDFILIAL, IDPERALTPRECO FROM PARAMPEDIDO ORDER BY CDFILIAL"));
         element(params, QStringLiteral("PARAMPEDIDO"));
         result.finish();
     } catch (...) {
@@ -110,7 +156,7 @@ void writeTabelas(Database& db, const TabelasRequest& request, const std::functi
     deliver(body);
 }
 
-std::string getTabelas(Database& db, const std::vector<WireValue>& args)
+std::string getTabelas(Connection& db, const std::vector<WireValue>& args)
 {
     std::string whole;
     writeTabelas(db, parseTabelas(args), [&](std::string& part) { whole += part; });

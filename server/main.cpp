@@ -1,8 +1,9 @@
 // zov-appserver: the application server of the order client.
 //
-//   zov-appserver init  --db FILE [--demo | --scale N] [--force]
-//   zov-appserver serve --db FILE [--host 127.0.0.1] [--port 211] [--certificado PEM --chave PEM]
-//   zov-appserver pedidos --db FILE
+//   zov-appserver init  --db FILE|URI [--demo | --scale N] [--force]
+//   zov-appserver serve --db FILE|URI [--host 127.0.0.1] [--port 211] [--certificado PEM --chave PEM]
+//   zov-appserver pedidos --db FILE|URI
+// (--db also from ZOV_APPSERVER_DB; a URI is postgresql://user@host/db)
 //   zov-appserver certificado --host IP [--host IP...] --saida DIR
 #include "library/local_time.h"
 #include "library/errors.h"
@@ -28,15 +29,18 @@ namespace {
 
 const char* const kUsage =
     "uso:\n"
-    "  zov-appserver init  --db ARQUIVO [--demo | --scale N] [--force]\n"
-    "  zov-appserver serve --db ARQUIVO [--host 127.0.0.1] [--port 211]\n"
+    "  zov-appserver init  --db BANCO [--demo | --scale N] [--force]\n"
+    "  zov-appserver serve --db BANCO [--host 127.0.0.1] [--port 211]\n"
     "                      [--certificado ARQUIVO.pem --chave ARQUIVO.pem]\n"
-    "  zov-appserver pedidos --db ARQUIVO\n"
+    "  zov-appserver pedidos --db BANCO\n"
     "  zov-appserver certificado --host IP [--host IP ...] --saida PASTA\n"
+    "\n"
+    "BANCO é um arquivo SQLite ou um banco PostgreSQL em forma de URI\n"
+    "(postgresql://usuario@maquina/banco); sem --db, vale ZOV_APPSERVER_DB.\n"
     "\n"
     "init   cria o banco do servidor (vazio, com a empresa de demonstração, ou\n"
     "       com N x 10 000 produtos e clientes para medições); --force substitui\n"
-    "       um arquivo existente.\n"
+    "       um arquivo existente (no PostgreSQL, apaga as tabelas do banco).\n"
     "serve  atende os clientes; --port 0 escolhe uma porta livre. A primeira\n"
     "       linha da saída é \"listening HOST:PORTA\". Com --certificado e\n"
     "       --chave atende por HTTPS (TLS); sem eles só escuta em 127.0.0.1 ou ::1.\n"
@@ -129,8 +133,12 @@ Options parse(int argc, char** argv)
             usage(QStringLiteral("falta --saida PASTA."));
         return o;
     }
+    // A service's database is set once in its environment (systemctl edit),
+    // and a URI with a password stays out of the process list.
     if (o.db.isEmpty())
-        usage(QStringLiteral("falta --db ARQUIVO."));
+        o.db = qEnvironmentVariable("ZOV_APPSERVER_DB");
+    if (o.db.isEmpty())
+        usage(QStringLiteral("falta --db ARQUIVO (ou URI postgresql://), ou ZOV_APPSERVER_DB."));
     if (o.certificate.isEmpty() != o.key.isEmpty())
         usage(QStringLiteral("--certificado e --chave vão juntos."));
     // Without TLS, passwords and the customer file would cross the network in clear.
@@ -147,10 +155,8 @@ Options parse(int argc, char** argv)
 
 int init(const Options& o)
 {
-    if (o.force) {
-        for (const char* suffix : {"", "-wal", "-shm"})
-            QFile::remove(o.db + QLatin1String(suffix));
-    }
+    if (o.force)
+        clearServerDatabase(o.db);
     QElapsedTimer clock;
     clock.start();
     auto db = createServerDatabase(o.db);
@@ -159,7 +165,7 @@ int init(const Options& o)
     else if (o.demo)
         fillDemoCompany(*db);
     finishServerDatabase(*db);
-    std::printf("banco do servidor criado: %s (%lld ms)\n", o.db.toLocal8Bit().constData(), clock.elapsed());
+    std::printf("banco do servidor criado: %s (%lld ms)\n", db->target().toLocal8Bit().constData(), clock.elapsed());
     return 0;
 }
 

@@ -21,16 +21,14 @@ constexpr qsizetype kMaxObservationBytes = 16 * 1024 * 1024;
 
 } // namespace
 
-QHash<QString, int> textWidths(Database& db, const QString& table)
+QHash<QString, int> textWidths(Connection& db, const QString& table)
 {
     static const QRegularExpression varchar(QStringLiteral("^\\s*VARCHAR\\s*\\(\\s*(\\d+)\\s*\\)"), QRegularExpression::CaseInsensitiveOption);
     QHash<QString, int> widths;
-    Statement st(db, QStringLiteral("SELECT name, type FROM pragma_table_info(:T)"));
-    st.bind(QStringLiteral("T"), table);
-    while (st.step()) {
-        const QRegularExpressionMatch m = varchar.match(st.value(1, FieldKind::Text).toString());
+    for (const ColumnInfo& c : db.columns(table)) {
+        const QRegularExpressionMatch m = varchar.match(c.type);
         if (m.hasMatch())
-            widths.insert(st.value(0, FieldKind::Text).toString().toUpper(), m.captured(1).toInt());
+            widths.insert(c.name, m.captured(1).toInt());
     }
     return widths;
 }
@@ -45,7 +43,7 @@ bool tenDigits(const QString& s)
 
 class Checker {
 public:
-    Checker(Database& db, QString branch) : branch_(std::move(branch))
+    Checker(Connection& db, QString branch) : branch_(std::move(branch))
     {
         widths_[0] = textWidths(db, QStringLiteral("PEDIDO"));
         widths_[1] = textWidths(db, QStringLiteral("ITEMPEDIDO"));
@@ -169,7 +167,7 @@ private:
 
 } // namespace
 
-void checkReceivedOrders(Database& db, const QString& branch, const Packet& orders, const Packet& items, const Packet& notes)
+void checkReceivedOrders(Connection& db, const QString& branch, const Packet& orders, const Packet& items, const Packet& notes)
 {
     Checker c(db, branch.trimmed());
     c.orders(orders);

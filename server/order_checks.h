@@ -6,7 +6,7 @@
 // of a sane size, texts within their column's width. A call that breaks any
 // of them is refused whole (RequestError) with a text naming the order, the
 // item and the field.
-#include "library/database.h"
+#include "server/sql_connection.h"
 #include "protocol/packet.h"
 
 #include <QHash>
@@ -15,8 +15,8 @@
 namespace zov::server {
 
 // The width of each VARCHAR(n) column of a client table, by column name.
-QHash<QString, int> textWidths(Database& db, const QString& table);
+QHash<QString, int> textWidths(Connection& db, const QString& table);
 
-void checkReceivedOrders(Database& db, const QString& branch, const Packet& orders, const Packet& items, const Packet& notes);
+void checkReceivedOrders(Connection& db, const QString& branch, const Packet& orders, const Packet& items, const Packet& notes);
 
 } // namespace zov::server

@@ -3,6 +3,7 @@
 #include "library/errors.h"
 #include "library/valores_item.h"
 
+#include <QDateTime>
 #include <QHash>
 
 #include <algorithm>
@@ -49,23 +50,18 @@ struct ColumnDefinitions {
     QStringList names, definitions;
 };
 
-ColumnDefinitions columnDefinitions(Database& db, const QString& table)
+ColumnDefinitions columnDefinitions(Connection& db, const QString& table)
 {
     ColumnDefinitions c;
-    Statement st(db, QStringLiteral("SELECT name, type, \"notnull\", dflt_value FROM pragma_table_info(:T) ORDER BY cid"));
-    st.bind(QStringLiteral("T"), table);
-    while (st.step()) {
-        const QString name = st.value(0, FieldKind::Text).toString();
-        QString definition = name;
-        const QString type = st.value(1, FieldKind::Text).toString();
-        if (!type.isEmpty())
-            definition += QLatin1Char(' ') + type;
-        if (st.value(2, FieldKind::Integer).toInt() != 0)
+    for (const ColumnInfo& column : db.columns(table)) {
+        QString definition = column.name;
+        if (!column.type.isEmpty())
+            definition += QLatin1Char(' ') + column.type;
+        if (column.notNull)
             definition += QLatin1String(" NOT NULL");
-        const QVariant fallback = st.rawValue(3);
-        if (!fallback.isNull())
-            definition += QLatin1String(" DEFAULT ") + fallback.toString();
-        c.names << name;
+        if (!column.fallback.isEmpty())
+            definition += QLatin1String(" DEFAULT ") + column.fallback;
+        c.names << column.name;
         c.definitions << definition;
     }
     if (c.names.isEmpty())
@@ -77,43 +73,43 @@ ColumnDefinitions columnDefinitions(Database& db, const QString& table)
 struct Layout {
     QString orders, items, notes;
     QString (*match)(const QString& alias);
+    QString receipt; // the header row's own id
 };
 
 QString byReceivedId(const QString& a) { return QStringLiteral("%1.IDRECEBIDO = R.IDRECEBIDO").arg(a); }
 QString byBranchAndNumber(const QString& a) { return QStringLiteral("%1.CDFILIAL = R.CDFILIAL AND %1.NRPEDIDO = R.NRPEDIDO").arg(a); }
 
-bool hasColumn(Database& db, const char* table, const char* column)
+bool hasColumn(Connection& db, const char* table, const char* column)
 {
-    return db.scalar(QStringLiteral("SELECT COUNT(*) FROM pragma_table_info(:T) WHERE name = :C"),
-                     {{QStringLiteral("T"), QLatin1String(table)}, {QStringLiteral("C"), QLatin1String(column)}})
-               .toInt() > 0;
+    return db.columnNames(QLatin1String(table)).contains(QLatin1String(column), Qt::CaseInsensitive);
 }
 
 QString listingSql(const Layout& l, bool installation, bool operador)
 {
     return QStringLiteral(
-               "SELECT R.CDFILIAL, R.NRPEDIDO, ifnull(R.NMUSUARIO, '') AS NMUSUARIO, %7 AS IDINSTALACAO, "
-               "ifnull(strftime('%d/%m/%Y %H:%M:%S', R.DTRECEBIDO), R.DTRECEBIDO) AS RECEBIDO, "
+               "SELECT R.CDFILIAL, R.NRPEDIDO, COALESCE(R.NMUSUARIO, '') AS NMUSUARIO, %7 AS IDINSTALACAO, "
+               "COALESCE(strftime('%d/%m/%Y %H:%M:%S', R.DTRECEBIDO), R.DTRECEBIDO) AS RECEBIDO, "
                "(SELECT P.CDCLIENTE FROM %1 P WHERE %4) AS CDCLIENTE, "
                "(SELECT COUNT(*) FROM %2 I WHERE %5) AS ITENS, "
-               "R.ROWID AS RECEBIDO_ID, "
+               "%9 AS RECEBIDO_ID, "
                "EXISTS (SELECT 1 FROM %3 O WHERE %6 AND length(O.TXOBSPED) > 0) AS OBS, "
                "%8 AS CDOPERADOR "
                "FROM PEDIDORECEBIDO R ORDER BY R.CDFILIAL, R.NRPEDIDO, NMUSUARIO, IDINSTALACAO")
         .arg(l.orders, l.items, l.notes, l.match(QStringLiteral("P")), l.match(QStringLiteral("I")), l.match(QStringLiteral("O")),
-             installation ? QStringLiteral("ifnull(R.IDINSTALACAO, '')") : QStringLiteral("''"),
-             operador ? QStringLiteral("ifnull(R.CDOPERADOR, '')") : QStringLiteral("''"));
+             installation ? QStringLiteral("COALESCE(R.IDINSTALACAO, '')") : QStringLiteral("''"),
+             operador ? QStringLiteral("COALESCE(R.CDOPERADOR, '')") : QStringLiteral("''"), l.receipt);
 }
 
 // Each order's total as the client shows it: the sum of its lines' values.
-QHash<qint64, Decimal> totalsByReceipt(Database& db, const Layout& l)
+QHash<qint64, Decimal> totalsByReceipt(Connection& db, const Layout& l)
 {
     QHash<qint64, Decimal> totals;
-    Statement st(db, QStringLiteral("SELECT R.ROWID, I.VRPREUNITPED, I.QTITEMPED, I.VRDESITPED FROM PEDIDORECEBIDO R JOIN %1 I ON %2")
-                         .arg(l.items, l.match(QStringLiteral("I"))));
+    Query st(db, QStringLiteral("SELECT %3, I.VRPREUNITPED, I.QTITEMPED, I.VRDESITPED FROM PEDIDORECEBIDO R JOIN %1 I ON %2")
+                         .arg(l.items, l.match(QStringLiteral("I")), l.receipt));
     while (st.step())
-        totals[st.rawValue(0).toLongLong()] +=
-            valoresItem(st.rawValue(1).toDouble(), st.rawValue(2).toDouble(), st.rawValue(3).toDouble()).liquido;
+        totals[st.value(0, FieldKind::Integer).toLongLong()] +=
+            valoresItem(st.value(1, FieldKind::Number).toDouble(), st.value(2, FieldKind::Number).toDouble(),
+                        st.value(3, FieldKind::Number).toDouble()).liquido;
     return totals;
 }
 
@@ -126,6 +122,13 @@ QString money(const Decimal& value)
     else if (s.indexOf(QLatin1Char('.')) == s.size() - 2)
         s += QLatin1Char('0');
     return s.replace(QLatin1Char('.'), QLatin1Char(','));
+}
+
+// When it came, as people here read it; a stamp that is not a date as it is.
+QString receivedAt(const QString& stored)
+{
+    const QDateTime at = dateTimeFromStorage(stored);
+    return at.isValid() ? at.toString(QStringLiteral("dd/MM/yyyy HH:mm:ss")) : stored;
 }
 
 QString userLabel(const QString& user) { return user.isEmpty() ? QStringLiteral("(sem usuário)") : user; }
@@ -144,10 +147,10 @@ std::function<void(const QString&)>& logSink()
 
 } // namespace
 
-void createReceivedOrderTables(Database& db)
+void createReceivedOrderTables(Connection& db)
 {
     db.transaction([&] {
-        db.execScript(QString::fromLatin1(kHeaderTable));
+        db.execScript(ddlFor(db.engine(), QString::fromLatin1(kHeaderTable)));
         for (const CopyTable& t : kCopyTables) {
             const ColumnDefinitions c = columnDefinitions(db, QLatin1String(t.client));
             db.execScript(QStringLiteral("CREATE TABLE %1 (IDRECEBIDO INTEGER NOT NULL, %2, PRIMARY KEY (%3))")
@@ -156,19 +159,22 @@ void createReceivedOrderTables(Database& db)
     });
 }
 
-bool hasOldReceivedOrders(Database& db)
+bool hasOldReceivedOrders(Connection& db)
 {
     return db.tableExists(QStringLiteral("PEDIDORECEBIDO")) &&
            db.scalar(QStringLiteral("SELECT COUNT(*) FROM pragma_table_info('PEDIDORECEBIDO') WHERE name = 'IDRECEBIDO'")).toInt() == 0;
 }
 
-bool lacksInstallationIdentity(Database& db)
+bool lacksInstallationIdentity(Connection& db)
 {
     return db.tableExists(QStringLiteral("PEDIDORECEBIDO")) && !hasOldReceivedOrders(db) && !hasColumn(db, "PEDIDORECEBIDO", "IDINSTALACAO");
 }
 
-void migrateReceivedOrders(Database& db)
+void migrateReceivedOrders(Connection& db)
 {
+    // Only files made by older servers have older layouts.
+    if (db.engine() != Engine::Sqlite)
+        return;
     // Copies kept before installations had an identity: theirs is ''.
     if (lacksInstallationIdentity(db)) {
         db.transaction([&] {
@@ -199,7 +205,7 @@ void migrateReceivedOrders(Database& db)
         createReceivedOrderTables(db);
         // The old key was branch and number, so no two rows clash on the new one.
         db.execScript(QStringLiteral("INSERT INTO PEDIDORECEBIDO (CDFILIAL, NRPEDIDO, NMUSUARIO, CDFILIALENV, DTRECEBIDO) "
-                                     "SELECT CDFILIAL, NRPEDIDO, ifnull(trim(NMUSUARIO), ''), CDFILIALENV, DTRECEBIDO FROM %1 "
+                                     "SELECT CDFILIAL, NRPEDIDO, COALESCE(trim(NMUSUARIO), ''), CDFILIALENV, DTRECEBIDO FROM %1 "
                                      "ORDER BY CDFILIAL, NRPEDIDO")
                           .arg(old));
         for (const CopyTable& t : kCopyTables) {
@@ -220,11 +226,13 @@ void migrateReceivedOrders(Database& db)
     });
 }
 
-QString receivedOrdersListing(Database& db)
+QString receivedOrdersListing(Connection& db)
 {
     const Layout layout = hasOldReceivedOrders(db)
-                              ? Layout{QStringLiteral("PEDIDO"), QStringLiteral("ITEMPEDIDO"), QStringLiteral("OBSPEDIDO"), &byBranchAndNumber}
-                              : Layout{QStringLiteral("PEDIDOREC"), QStringLiteral("ITEMPEDIDOREC"), QStringLiteral("OBSPEDIDOREC"), &byReceivedId};
+                              ? Layout{QStringLiteral("PEDIDO"), QStringLiteral("ITEMPEDIDO"), QStringLiteral("OBSPEDIDO"), &byBranchAndNumber,
+                                       QStringLiteral("R.ROWID")}
+                              : Layout{QStringLiteral("PEDIDOREC"), QStringLiteral("ITEMPEDIDOREC"), QStringLiteral("OBSPEDIDOREC"), &byReceivedId,
+                                       QStringLiteral("R.IDRECEBIDO")};
     const QStringList heading = {QStringLiteral("Filial"),     QStringLiteral("Pedido"),      QStringLiteral("Usuário"),
                                  QStringLiteral("Operador"),   QStringLiteral("Instalação"),  QStringLiteral("Recebido em"),
                                  QStringLiteral("Cliente"),    QStringLiteral("Itens"),       QStringLiteral("Total"),
@@ -233,7 +241,7 @@ QString receivedOrdersListing(Database& db)
     std::vector<QStringList> rows;
     const QHash<qint64, Decimal> totals = totalsByReceipt(db, layout);
     const bool current = !hasOldReceivedOrders(db);
-    Statement st(db, listingSql(layout, current && hasColumn(db, "PEDIDORECEBIDO", "IDINSTALACAO"),
+    Query st(db, listingSql(layout, current && hasColumn(db, "PEDIDORECEBIDO", "IDINSTALACAO"),
                                 current && hasColumn(db, "PEDIDORECEBIDO", "CDOPERADOR")));
     while (st.step()) {
         const QString installation = st.value(3, FieldKind::Text).toString();
@@ -241,8 +249,9 @@ QString receivedOrdersListing(Database& db)
         rows.push_back({st.value(0, FieldKind::Text).toString(), st.value(1, FieldKind::Text).toString(),
                         userLabel(st.value(2, FieldKind::Text).toString()), operador.isEmpty() ? QStringLiteral("-") : operador,
                         installation.isEmpty() ? QStringLiteral("-") : installation.left(8),
-                        st.value(4, FieldKind::Text).toString(), st.value(5, FieldKind::Text).toString(),
-                        QString::number(st.value(6, FieldKind::Integer).toLongLong()), money(totals.value(st.rawValue(7).toLongLong())),
+                        receivedAt(st.value(4, FieldKind::Text).toString()), st.value(5, FieldKind::Text).toString(),
+                        QString::number(st.value(6, FieldKind::Integer).toLongLong()),
+                        money(totals.value(st.value(7, FieldKind::Integer).toLongLong())),
                         st.value(8, FieldKind::Integer).toInt() ? QStringLiteral("com observação") : QStringLiteral("sem observação")});
     }
     if (rows.empty())

@@ -3,7 +3,7 @@
 // one row per received copy (branch, number, workstation user), and
 // PEDIDOREC / ITEMPEDIDOREC / OBSPEDIDOREC hold the copy's rows, with every
 // column of the client's PEDIDO / ITEMPEDIDO / OBSPEDIDO plus IDRECEBIDO.
-#include "library/database.h"
+#include "server/sql_connection.h"
 
 #include <QString>
 #include <functional>
@@ -11,17 +11,17 @@
 namespace zov::server {
 
 // Creates the tables, their columns taken from the client tables of the file.
-void createReceivedOrderTables(Database& db);
+void createReceivedOrderTables(Connection& db);
 // A database made when orders were kept in PEDIDO / ITEMPEDIDO / OBSPEDIDO,
 // keyed by branch and number only: moves them into the tables above, in one
 // transaction. Does nothing on a database already laid out so.
-void migrateReceivedOrders(Database& db);
+void migrateReceivedOrders(Connection& db);
 // True when the file still has the layout migrateReceivedOrders moves from.
-bool hasOldReceivedOrders(Database& db);
+bool hasOldReceivedOrders(Connection& db);
 
 // The listing of `zov-appserver pedidos`: a heading and one line per received
 // order, by branch, number and user. Reads either layout and writes nothing.
-QString receivedOrdersListing(Database& db);
+QString receivedOrdersListing(Connection& db);
 
 // The server's log: one line on stderr, "zov-appserver: " and the text.
 void writeLog(const QString& text);

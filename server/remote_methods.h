@@ -1,7 +1,7 @@
 #pragma once
 // The methods the server objects offer. Each takes the decoded arguments and
 // returns the reply body; a malformed request throws RequestError.
-#include "library/database.h"
+#include "server/sql_connection.h"
 #include "library/errors.h"
 #include "protocol/protocol.h"
 
@@ -40,7 +40,7 @@ struct Chamador {
 void requireSessionBranch(const WireValue& branch, const Chamador& who);
 
 // PAD.rdmExpDados / getTabelas: branch, 24 last-update dates, 24 insert dates.
-std::string getTabelas(Database& db, const std::vector<WireValue>& args);
+std::string getTabelas(Connection& db, const std::vector<WireValue>& args);
 // The same in two steps, for a reply sent while it is written: the request
 // checked (RequestError), then the body handed to deliver part by part (deliver
 // may clear what it is given).
@@ -48,11 +48,11 @@ struct TabelasRequest {
     QStringList lastUpdate, inserted;
 };
 TabelasRequest parseTabelas(const std::vector<WireValue>& args);
-void writeTabelas(Database& db, const TabelasRequest& request, const std::function<void(std::string&)>& deliver);
+void writeTabelas(Connection& db, const TabelasRequest& request, const std::function<void(std::string&)>& deliver);
 // PAD.rdmImpPedidos / SetPedidos: orders, items, observations, customers,
 // addresses, branch, workstation user name.
 // who: the session's operator, kept with each order.
-std::string setPedidos(Database& db, const std::vector<WireValue>& args, const Chamador& who = {});
+std::string setPedidos(Connection& db, const std::vector<WireValue>& args, const Chamador& who = {});
 // The same from the request body as it arrives: the customers and addresses
 // are checked while the body is decoded, never held whole (an export sends
 // every active customer), and only the columns the tables have are kept.
@@ -60,8 +60,8 @@ std::string setPedidos(Database& db, const std::vector<WireValue>& args, const C
 // other than the session's is refused before anything is written.
 // whole, when given, runs once the arguments are decoded and before anything
 // is written: it throws when the body did not arrive whole and within limits.
-std::string setPedidosRequest(Database& db, std::istream& body, const Chamador& who, const std::function<void()>& whole = {});
-std::string setPedidosRequest(Database& db, std::string_view body, const Chamador& who = {});
+std::string setPedidosRequest(Connection& db, std::istream& body, const Chamador& who, const std::function<void()>& whole = {});
+std::string setPedidosRequest(Connection& db, std::string_view body, const Chamador& who = {});
 
 // The storage text ("YYYY-MM-DD HH:MM:SS.fff") of a date-time argument; empty for null.
 QString watermarkArgument(const WireValue& value, int argument, int index);

@@ -43,7 +43,7 @@ struct Town {
     QString state, code;
 };
 
-std::vector<Town> geography(Database& db, int n)
+std::vector<Town> geography(Connection& db, int n)
 {
     RowWriter state(db, QStringLiteral("ESTADO"), {"CDPAIS", "SGESTADO", "NMESTADO"});
     RowWriter town(db, QStringLiteral("MUNICIPIO"), {"CDPAIS", "SGESTADO", "CDMUNICIPIO", "NMMUNICIPIO"});
@@ -62,7 +62,7 @@ std::vector<Town> geography(Database& db, int n)
     return towns;
 }
 
-void products(Database& db, int n)
+void products(Connection& db, int n)
 {
     putRow(db, "PRECOBASE", {{"CDPRECOBASE", "05"}, {"DSPRECOBASE", "TABELA REGIONAL"}});
     RowWriter product(db, QStringLiteral("PRODUTO"),
@@ -117,7 +117,7 @@ void products(Database& db, int n)
     }
 }
 
-void customers(Database& db, int n, const std::vector<Town>& towns)
+void customers(Connection& db, int n, const std::vector<Town>& towns)
 {
     RowWriter customer(db, QStringLiteral("CLIENTE"),
                        {"CDCLIENTE", "IDTPIJURCLIE", "NRINSJURCLIE", "NMRAZSOCCLIE", "NMFANTCLIE", "CDVENDEDOR", "VRPEMAXDESCL",
@@ -159,17 +159,20 @@ void customers(Database& db, int n, const std::vector<Town>& towns)
 
 } // namespace
 
-void fillScaleCompany(Database& db, int n)
+void fillScaleCompany(Connection& db, int n)
 {
     // A new file: a crash while filling it loses nothing worth keeping.
-    db.execScript(QStringLiteral("PRAGMA synchronous=OFF"));
+    const bool sqlite = db.engine() == Engine::Sqlite;
+    if (sqlite)
+        db.execScript(QStringLiteral("PRAGMA synchronous=OFF"));
     db.transaction([&] {
         fillDemoCompany(db);
         const std::vector<Town> towns = geography(db, n);
         products(db, n);
         customers(db, n, towns);
     });
-    db.execScript(QStringLiteral("PRAGMA synchronous=FULL"));
+    if (sqlite)
+        db.execScript(QStringLiteral("PRAGMA synchronous=FULL"));
 }
 
 } // namespace zov::server

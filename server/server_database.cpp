@@ -3,8 +3,11 @@
 #include "db/schema.h"
 #include "library/errors.h"
 #include "server/received_orders.h"
+#include "server/server_database_pg.h"
+#include "server/sqlite_connection.h"
 #include "protocol/protocol_slots.h"
 
+#include <QFile>
 #include <QFileInfo>
 
 namespace zov::server {
@@ -21,6 +24,11 @@ namespace {
 
 // The server's mark in the file's header ("ZOVS").
 constexpr qint32 kServerApplicationId = 0x5A4F5653;
+// The file's layout (user_version): 1 for every file made before the layouts
+// were numbered, whatever upgrades it still lacks; 2 has them all.
+constexpr int kSqliteVersion = 2;
+
+Database& sqliteOf(Connection& db) { return static_cast<SqliteConnection&>(db).sqlite(); }
 
 const char* const kClockTable = R"sql(
 -- The last stamp given: the next one is never earlier.
@@ -59,8 +67,10 @@ QString deletionKeySql(const QStringList& keys, const QString& row)
 
 } // namespace
 
-QStringList triggerSql(Database& db, const QString& table)
+QStringList triggerSql(Connection& db, const QString& table)
 {
+    if (db.engine() == Engine::Postgres)
+        return postgresTriggerSql(db, table);
     const SyncSlot* slot = syncSlotOf(table);
     if (!slot)
         return {};
@@ -94,25 +104,41 @@ QStringList triggerSql(Database& db, const QString& table)
     return sql;
 }
 
-std::unique_ptr<Database> createServerDatabase(const QString& path)
+namespace {
+
+std::unique_ptr<Connection> createSqlite(const QString& path)
 {
     if (QFileInfo::exists(path))
         throw Error(QStringLiteral("O arquivo \"%1\" já existe.").arg(path));
-    auto db = std::make_unique<Database>(path, Database::Mode::CreateIfMissing);
-    db->transaction([&] {
-        db->setApplicationId(kServerApplicationId, 1);
-        db->execScript(QString::fromUtf8(schemaSql()));
-        db->execScript(QString::fromLatin1(kServerTables));
-        createReceivedOrderTables(*db);
-        db->execScript(QString::fromLatin1(kClockTable));
+    auto conn = std::make_unique<SqliteConnection>(std::make_unique<Database>(path, Database::Mode::CreateIfMissing));
+    Database& db = conn->sqlite();
+    db.transaction([&] {
+        db.setApplicationId(kServerApplicationId, kSqliteVersion);
+        db.execScript(QString::fromUtf8(schemaSql()));
+        db.execScript(QString::fromLatin1(kServerTables));
+        createReceivedOrderTables(*conn);
+        db.execScript(QString::fromLatin1(kClockTable));
         for (const SyncSlot& s : syncSlots())
-            db->execScript(QStringLiteral("CREATE INDEX IX_SRV_%1_DT ON %1 (%2)").arg(s.table, s.dateColumn));
+            db.execScript(QStringLiteral("CREATE INDEX IX_SRV_%1_DT ON %1 (%2)").arg(s.table, s.dateColumn));
+        db.execScript(QStringLiteral("CREATE INDEX IX_LOGDELECAO_CHAVE ON LOGDELECAO (NMTABELA, DSKEYCACHE)"));
     });
-    return db;
+    return conn;
 }
 
-void finishServerDatabase(Database& db)
+} // namespace
+
+std::unique_ptr<Connection> createServerDatabase(const QString& target)
 {
+    return isPostgresTarget(target) ? createPostgresServerDatabase(target) : createSqlite(target);
+}
+
+void finishServerDatabase(Connection& conn)
+{
+    if (conn.engine() == Engine::Postgres) {
+        finishPostgresServerDatabase(conn);
+        return;
+    }
+    Database& db = sqliteOf(conn);
     db.transaction([&] {
         for (const SyncSlot& s : syncSlots()) {
             // One millisecond apart, the newest row now: a table loaded in one
@@ -121,7 +147,7 @@ void finishServerDatabase(Database& db)
             db.execScript(QStringLiteral("UPDATE %1 SET %2 = strftime('%Y-%m-%d %H:%M:%f', 'now', 'localtime', "
                                          "'-' || (((SELECT MAX(rowid) FROM %1) - rowid) / 1000.0) || ' seconds')")
                               .arg(s.table, s.dateColumn));
-            for (const QString& sql : triggerSql(db, s.table))
+            for (const QString& sql : triggerSql(conn, s.table))
                 db.execScript(sql);
         }
         // The clock starts past every stamp just written.
@@ -129,8 +155,11 @@ void finishServerDatabase(Database& db)
     });
 }
 
-void ensureStampClock(Database& db)
+void ensureStampClock(Connection& conn)
 {
+    if (conn.engine() != Engine::Sqlite)
+        return;
+    Database& db = sqliteOf(conn);
     if (db.tableExists(QStringLiteral("SRVRELOGIO")))
         return;
     // A database made before the clock: add it past the newest stamp and
@@ -142,7 +171,7 @@ void ensureStampClock(Database& db)
                         .arg(s.dateColumn, s.table));
             for (const char* kind : {"INS", "UPD", "DEL", "KEY"})
                 db.execScript(QStringLiteral("DROP TRIGGER IF EXISTS TRG_%1_%2").arg(s.table, QLatin1String(kind)));
-            for (const QString& sql : triggerSql(db, s.table))
+            for (const QString& sql : triggerSql(conn, s.table))
                 db.execScript(sql);
         }
         db.exec(QStringLiteral("UPDATE SRVRELOGIO SET ULTIMO = max(ULTIMO, IFNULL((SELECT MAX(DTULTATUCACH) FROM LOGDELECAO), ULTIMO))"));
@@ -179,20 +208,71 @@ std::unique_ptr<Database> openChecked(const QString& path, bool readOnly)
 
 } // namespace
 
-std::unique_ptr<Database> openServerDatabase(const QString& path)
+namespace {
+
+// Brings a file of an older layout up to date, in one go: each upgrade
+// looks at the file's shape, so a file made by any earlier server is taken.
+void upgradeSqlite(SqliteConnection& conn)
 {
-    auto db = openChecked(path, false);
-    // Calls that arrive together wait for each other's writes: an end of day
-    // of exports must not fail because another is writing.
-    db->setBusyTimeout(120000);
-    ensureStampClock(*db);
-    migrateReceivedOrders(*db);
+    Database& db = conn.sqlite();
+    const int version = db.scalar(QStringLiteral("PRAGMA user_version")).toInt();
+    if (version > kSqliteVersion)
+        throw Error(QStringLiteral("O banco \"%1\" é da versão %2 do zov-appserver, mais nova que esta (%3); atualize o zov-appserver.")
+                        .arg(db.path())
+                        .arg(version)
+                        .arg(kSqliteVersion));
+    if (version == kSqliteVersion)
+        return;
+    ensureStampClock(conn);
+    migrateReceivedOrders(conn);
     // SetPedidos looks deleted customers up by key.
-    if (db->scalar(QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE name = 'IX_LOGDELECAO_CHAVE'")).toInt() == 0)
-        db->execScript(QStringLiteral("CREATE INDEX IF NOT EXISTS IX_LOGDELECAO_CHAVE ON LOGDELECAO (NMTABELA, DSKEYCACHE)"));
-    return db;
+    db.execScript(QStringLiteral("CREATE INDEX IF NOT EXISTS IX_LOGDELECAO_CHAVE ON LOGDELECAO (NMTABELA, DSKEYCACHE)"));
+    db.execScript(QStringLiteral("PRAGMA user_version = %1").arg(kSqliteVersion));
 }
 
-std::unique_ptr<Database> openServerDatabaseForReading(const QString& path) { return openChecked(path, true); }
+} // namespace
+
+std::unique_ptr<Connection> openServerDatabase(const QString& target)
+{
+    if (isPostgresTarget(target))
+        return openPostgresServerDatabase(target, false);
+    auto conn = std::make_unique<SqliteConnection>(openChecked(target, false));
+    // Calls that arrive together wait for each other's writes: an end of day
+    // of exports must not fail because another is writing.
+    conn->sqlite().setBusyTimeout(120000);
+    upgradeSqlite(*conn);
+    return conn;
+}
+
+std::unique_ptr<Connection> openServerDatabaseForReading(const QString& target)
+{
+    if (isPostgresTarget(target))
+        return openPostgresServerDatabase(target, true);
+    auto conn = std::make_unique<SqliteConnection>(openChecked(target, true));
+    const int version = conn->sqlite().scalar(QStringLiteral("PRAGMA user_version")).toInt();
+    if (version > kSqliteVersion)
+        throw Error(QStringLiteral("O banco \"%1\" é da versão %2 do zov-appserver, mais nova que esta (%3); atualize o zov-appserver.")
+                        .arg(target)
+                        .arg(version)
+                        .arg(kSqliteVersion));
+    return conn;
+}
+
+std::unique_ptr<Connection> connectServerDatabase(const QString& target, bool readOnly)
+{
+    if (isPostgresTarget(target))
+        return connectPostgresServerDatabase(target, readOnly);
+    return readOnly ? openServerDatabaseForReading(target) : openServerDatabase(target);
+}
+
+void clearServerDatabase(const QString& target)
+{
+    if (isPostgresTarget(target)) {
+        clearPostgresServerDatabase(target);
+        return;
+    }
+    for (const char* suffix : {"", "-wal", "-shm"})
+        QFile::remove(target + QLatin1String(suffix));
+}
 
 } // namespace zov::server

@@ -38,19 +38,23 @@ std::pair<QString, QString> pairOf(const QString& filial, const QString& operado
 
 } // namespace
 
-QByteArray sessionSecret(Database& db)
+QByteArray sessionSecret(Connection& db)
 {
     sodiumReady();
     QByteArray secret;
     db.transaction([&] {
-        db.execScript(QStringLiteral("CREATE TABLE IF NOT EXISTS SRVSEGREDO (SEGREDO BLOB NOT NULL)"));
+        db.execScript(db.engine() == Engine::Postgres ? QStringLiteral("CREATE TABLE IF NOT EXISTS SRVSEGREDO (SEGREDO BYTEA NOT NULL)")
+                                                      : QStringLiteral("CREATE TABLE IF NOT EXISTS SRVSEGREDO (SEGREDO BLOB NOT NULL)"));
+        // Processes starting together on one database must make one secret.
+        if (db.engine() == Engine::Postgres)
+            db.execScript(QStringLiteral("LOCK TABLE SRVSEGREDO IN SHARE ROW EXCLUSIVE MODE"));
         secret = db.scalar(QStringLiteral("SELECT SEGREDO FROM SRVSEGREDO LIMIT 1")).toByteArray();
         if (secret.size() >= 32)
             return;
         secret = QByteArray(32, '\0');
         randombytes_buf(secret.data(), std::size_t(secret.size()));
         db.exec(QStringLiteral("DELETE FROM SRVSEGREDO"));
-        Statement st(db, QStringLiteral("INSERT INTO SRVSEGREDO (SEGREDO) VALUES (:S)"));
+        Query st(db, QStringLiteral("INSERT INTO SRVSEGREDO (SEGREDO) VALUES (:S)"));
         st.bind(QStringLiteral("S"), secret);
         st.step();
     });
@@ -92,11 +96,11 @@ std::optional<Sessao> Sessoes::confere(std::string_view token, qint64 now) const
     return s;
 }
 
-bool Sessoes::aceita(Database& db, const QString& filial, const QString& operador, const QString& senha) const
+bool Sessoes::aceita(Connection& db, const QString& filial, const QString& operador, const QString& senha) const
 {
-    Statement branch(db, QStringLiteral("SELECT 1 FROM FILIAL WHERE CDFILIAL = :F"));
+    Query branch(db, QStringLiteral("SELECT 1 FROM FILIAL WHERE CDFILIAL = :F"));
     branch.bind(QStringLiteral("F"), filial);
-    Statement op(db, QStringLiteral("SELECT O.CDSENHOPER, "
+    Query op(db, QStringLiteral("SELECT O.CDSENHOPER, "
                                     "EXISTS (SELECT 1 FROM FILIOPER L WHERE L.CDFILIAL = :F AND L.CDOPERADOR = O.CDOPERADOR), "
                                     "NOT EXISTS (SELECT 1 FROM FILIOPER L WHERE L.CDFILIAL = :F) "
                                     "FROM OPERADOR O WHERE O.CDOPERADOR = :O"));
@@ -112,7 +116,7 @@ bool Sessoes::aceita(Database& db, const QString& filial, const QString& operado
     return known && linked && password;
 }
 
-Sessoes::Entrada Sessoes::entra(Database& db, const QString& filial, const QString& operador, const QString& senha, qint64 now)
+Sessoes::Entrada Sessoes::entra(Connection& db, const QString& filial, const QString& operador, const QString& senha, qint64 now)
 {
     const auto key = pairOf(filial, operador);
     {

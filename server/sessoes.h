@@ -4,7 +4,7 @@
 // signs with a secret of its database; every object call carries one. A pair
 // of branch and operator refused five times within 15 minutes is turned away
 // for 15 minutes, so passwords cannot be guessed through the server.
-#include "library/database.h"
+#include "server/sql_connection.h"
 
 #include <QByteArray>
 #include <QString>
@@ -25,7 +25,7 @@ struct Sessao {
 };
 
 // The server secret: made at random the first time, kept in the database.
-QByteArray sessionSecret(Database& db);
+QByteArray sessionSecret(Connection& db);
 
 class Sessoes {
 public:
@@ -45,10 +45,10 @@ public:
     // The login's rule: the branch exists, the operator exists and is linked
     // to it (or the branch links nobody), the password verifies. Refusals
     // are counted per pair; a blocked pair is not even checked.
-    Entrada entra(Database& db, const QString& filial, const QString& operador, const QString& senha, qint64 now);
+    Entrada entra(Connection& db, const QString& filial, const QString& operador, const QString& senha, qint64 now);
 
 private:
-    bool aceita(Database& db, const QString& filial, const QString& operador, const QString& senha) const;
+    bool aceita(Connection& db, const QString& filial, const QString& operador, const QString& senha) const;
     QByteArray secret_;
     struct Recusas {
         std::deque<qint64> quando;

@@ -18,7 +18,7 @@ namespace {
 
 const char* const kPacketNames[] = {"pedidos", "itens", "observações", "clientes", "endereços"};
 
-QStringList tableColumns(Database& db, const QString& table)
+QStringList tableColumns(Connection& db, const QString& table)
 {
     QStringList names = db.columnNames(table);
     for (QString& n : names)
@@ -35,7 +35,7 @@ const QString kReceivedId = QStringLiteral("IDRECEBIDO");
 class RowInserter {
 public:
     enum Copy { Plain, OfReceivedCopy };
-    RowInserter(Database& db, const QString& table, const Packet& packet, Copy copy = Plain, const char* verb = "INSERT")
+    RowInserter(Connection& db, const QString& table, const Packet& packet, Copy copy = Plain, bool skipKnown = false)
         : packet_(packet), copy_(copy == OfReceivedCopy)
     {
         const QStringList known = tableColumns(db, table);
@@ -52,9 +52,9 @@ public:
                 marks << QStringLiteral("?");
             }
         }
-        st_ = std::make_unique<Statement>(db, QStringLiteral("%1 INTO %2 (%3) VALUES (%4)")
-                                                   .arg(QLatin1String(verb), table, names.join(QStringLiteral(", ")),
-                                                        marks.join(QStringLiteral(", "))));
+        st_ = std::make_unique<Query>(db, QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)%4")
+                                                   .arg(table, names.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")),
+                                                        skipKnown ? QStringLiteral(" ON CONFLICT DO NOTHING") : QString()));
     }
     void insert(int row, qint64 copyId = 0) { insertValues(packet_.row(row), copyId); }
     void insertValues(const PacketRow& values, qint64 copyId = 0)
@@ -71,7 +71,7 @@ private:
     const Packet& packet_;
     bool copy_;
     std::vector<int> columns_;
-    std::unique_ptr<Statement> st_;
+    std::unique_ptr<Query> st_;
 };
 
 QString text(const Packet& p, int row, const QString& column) { return p.value(row, column).toString().trimmed(); }
@@ -123,7 +123,7 @@ public:
     // a laptop's whole file holds them all, but never an unbounded amount.
     static constexpr std::size_t kMaxHeld = std::size_t(96) << 20;
 
-    explicit NewCustomers(Database& db)
+    explicit NewCustomers(Connection& db)
         : knownCustomer_(db, QStringLiteral("SELECT 1 FROM CLIENTE WHERE CDCLIENTE = :C")),
           knownAddress_(db, QStringLiteral("SELECT 1 FROM ENDECLIE WHERE CDCLIENTE = :C AND IDTPENDECLIE = :T")),
           deleted_(db, QStringLiteral("SELECT 1 FROM LOGDELECAO WHERE NMTABELA = :N AND DSKEYCACHE = :K")),
@@ -154,7 +154,7 @@ public:
         const QString kind = kind_ >= 0 ? values.value(kind_).toString().trimmed() : QString();
         if (code.isEmpty() || (argument == 4 && kind.isEmpty()))
             missingKey(argument, rows_ - 1);
-        Statement& known = argument == 3 ? knownCustomer_ : knownAddress_;
+        Query& known = argument == 3 ? knownCustomer_ : knownAddress_;
         known.bind(QStringLiteral("C"), code);
         if (argument == 4)
             known.bind(QStringLiteral("T"), kind);
@@ -182,13 +182,12 @@ public:
         (argument == 3 ? customers_ : addresses_).addCheckedRow(values);
     }
     // Inside the call's transaction; another call may have added some meanwhile.
-    void write(Database& db)
+    void write(Connection& db)
     {
         for (Packet* p : {&customers_, &addresses_}) {
             if (p->rowCount() == 0)
                 continue;
-            RowInserter insert(db, p == &customers_ ? QStringLiteral("CLIENTE") : QStringLiteral("ENDECLIE"), *p, RowInserter::Plain,
-                               "INSERT OR IGNORE");
+            RowInserter insert(db, p == &customers_ ? QStringLiteral("CLIENTE") : QStringLiteral("ENDECLIE"), *p, RowInserter::Plain, true);
             for (int r = 0; r < p->rowCount(); ++r)
                 insert.insert(r);
         }
@@ -213,7 +212,7 @@ private:
         throw RequestError(QStringLiteral("SetPedidos: o pacote de %1 não tem a coluna %2.")
                                .arg(QString::fromUtf8(kPacketNames[argument]), QLatin1String(column)));
     }
-    Statement knownCustomer_, knownAddress_, deleted_;
+    Query knownCustomer_, knownAddress_, deleted_;
     QHash<QString, int> customerWidths_, addressWidths_;
     std::vector<int> columnWidths_;
     std::size_t held_ = 0;
@@ -256,7 +255,7 @@ struct Call {
     QString branch, user, installation, operador;
 };
 
-Call checkedCall(Database& db, const std::vector<WireValue>& args, const Chamador& who)
+Call checkedCall(Connection& db, const std::vector<WireValue>& args, const Chamador& who)
 {
     if (args.size() != 7 && args.size() != 8)
         throw RequestError(QStringLiteral("SetPedidos espera 8 argumentos e recebeu %1.").arg(args.size()));
@@ -289,7 +288,7 @@ const QString kCopyRemoved = QStringLiteral("A cópia recebida antes foi retirad
 
 // The orders of a checked call, inside its transaction; clashes of numbers
 // are handed back to be logged once the call is kept.
-std::string storeOrders(Database& db, const Call& call, NewCustomers& newCustomers, QStringList& clashes)
+std::string storeOrders(Connection& db, const Call& call, NewCustomers& newCustomers, QStringList& clashes)
 {
     const Packet& orders = *call.orders;
     const Packet& items = *call.items;
@@ -312,27 +311,27 @@ std::string storeOrders(Database& db, const Call& call, NewCustomers& newCustome
         for (int r = 0; r < notes.rowCount(); ++r)
             notesOf[orderKey(text(notes, r, QStringLiteral("CDFILIAL")), text(notes, r, QStringLiteral("NRPEDIDO")))] << r;
 
-        Statement customer(db, QStringLiteral("SELECT IDCLIEATIV, NRINSJURCLIE, NMFANTCLIE FROM CLIENTE WHERE CDCLIENTE = :C"));
-        Statement product(db, QStringLiteral("SELECT CDARVPROD, NMPRODUTO, IDPRODATIVPR FROM PRODUTO WHERE CDPRODUTO = :P"));
-        const QString stamp = QStringLiteral("strftime('%Y-%m-%d %H:%M:%f','now','localtime')");
+        Query customer(db, QStringLiteral("SELECT IDCLIEATIV, NRINSJURCLIE, NMFANTCLIE FROM CLIENTE WHERE CDCLIENTE = :C"));
+        Query product(db, QStringLiteral("SELECT CDARVPROD, NMPRODUTO, IDPRODATIVPR FROM PRODUTO WHERE CDPRODUTO = :P"));
+        const QString stamp = db.nowSql();
         // Its own copy: by installation; an older client's by its user, in any case.
-        Statement findCopy(db, call.installation.isEmpty()
+        Query findCopy(db, call.installation.isEmpty()
                                    ? QStringLiteral("SELECT IDRECEBIDO FROM PEDIDORECEBIDO WHERE CDFILIAL = :F AND NRPEDIDO = :N "
-                                                    "AND IDINSTALACAO = '' AND NMUSUARIO = ifnull(:U, '') COLLATE NOCASE ORDER BY IDRECEBIDO LIMIT 1")
+                                                    "AND IDINSTALACAO = '' AND lower(NMUSUARIO) = lower(COALESCE(:U, '')) ORDER BY IDRECEBIDO LIMIT 1")
                                    : QStringLiteral("SELECT IDRECEBIDO FROM PEDIDORECEBIDO WHERE CDFILIAL = :F AND NRPEDIDO = :N "
                                                     "AND IDINSTALACAO = :I ORDER BY IDRECEBIDO LIMIT 1"));
-        Statement others(db, QStringLiteral("SELECT IDINSTALACAO, NMUSUARIO FROM PEDIDORECEBIDO WHERE CDFILIAL = :F AND NRPEDIDO = :N "
+        Query others(db, QStringLiteral("SELECT IDINSTALACAO, NMUSUARIO FROM PEDIDORECEBIDO WHERE CDFILIAL = :F AND NRPEDIDO = :N "
                                             "AND IDRECEBIDO <> :R ORDER BY IDRECEBIDO"));
-        Statement addCopy(db, QStringLiteral("INSERT INTO PEDIDORECEBIDO (CDFILIAL, NRPEDIDO, NMUSUARIO, IDINSTALACAO, CDFILIALENV, CDOPERADOR, DTRECEBIDO) "
-                                             "VALUES (:F, :N, ifnull(:U, ''), ifnull(:I, ''), :E, ifnull(:O, ''), %1)")
+        Query addCopy(db, QStringLiteral("INSERT INTO PEDIDORECEBIDO (CDFILIAL, NRPEDIDO, NMUSUARIO, IDINSTALACAO, CDFILIALENV, CDOPERADOR, DTRECEBIDO) "
+                                             "VALUES (:F, :N, COALESCE(:U, ''), COALESCE(:I, ''), :E, COALESCE(:O, ''), %1) RETURNING IDRECEBIDO")
                                   .arg(stamp));
-        Statement renewCopy(db, QStringLiteral("UPDATE PEDIDORECEBIDO SET CDFILIALENV = :E, NMUSUARIO = ifnull(:U, ''), CDOPERADOR = ifnull(:O, ''), "
+        Query renewCopy(db, QStringLiteral("UPDATE PEDIDORECEBIDO SET CDFILIALENV = :E, NMUSUARIO = COALESCE(:U, ''), CDOPERADOR = COALESCE(:O, ''), "
                                                    "DTRECEBIDO = %1 WHERE IDRECEBIDO = :R")
                                     .arg(stamp));
-        Statement dropHeader(db, QStringLiteral("DELETE FROM PEDIDORECEBIDO WHERE IDRECEBIDO = :R"));
-        Statement dropOrder(db, QStringLiteral("DELETE FROM PEDIDOREC WHERE IDRECEBIDO = :R"));
-        Statement dropItems(db, QStringLiteral("DELETE FROM ITEMPEDIDOREC WHERE IDRECEBIDO = :R"));
-        Statement dropNote(db, QStringLiteral("DELETE FROM OBSPEDIDOREC WHERE IDRECEBIDO = :R"));
+        Query dropHeader(db, QStringLiteral("DELETE FROM PEDIDORECEBIDO WHERE IDRECEBIDO = :R"));
+        Query dropOrder(db, QStringLiteral("DELETE FROM PEDIDOREC WHERE IDRECEBIDO = :R"));
+        Query dropItems(db, QStringLiteral("DELETE FROM ITEMPEDIDOREC WHERE IDRECEBIDO = :R"));
+        Query dropNote(db, QStringLiteral("DELETE FROM OBSPEDIDOREC WHERE IDRECEBIDO = :R"));
         RowInserter insertOrder(db, QStringLiteral("PEDIDOREC"), orders, RowInserter::OfReceivedCopy);
         std::unique_ptr<RowInserter> insertItem, insertNote;
         if (items.rowCount() > 0)
@@ -340,7 +339,7 @@ std::string storeOrders(Database& db, const Call& call, NewCustomers& newCustome
         if (notes.rowCount() > 0)
             insertNote = std::make_unique<RowInserter>(db, QStringLiteral("OBSPEDIDOREC"), notes, RowInserter::OfReceivedCopy);
         auto dropRows = [&](qint64 copy, bool header) {
-            for (Statement* drop : {&dropOrder, &dropItems, &dropNote, &dropHeader}) {
+            for (Query* drop : {&dropOrder, &dropItems, &dropNote, &dropHeader}) {
                 if (drop == &dropHeader && !header)
                     continue;
                 drop->bind(QStringLiteral("R"), copy);
@@ -408,8 +407,10 @@ std::string storeOrders(Database& db, const Call& call, NewCustomers& newCustome
                 addCopy.bind(QStringLiteral("O"), call.operador);
                 addCopy.bind(QStringLiteral("I"), call.installation);
                 addCopy.bind(QStringLiteral("E"), call.branch);
-                addCopy.exec();
-                copy = db.scalar(QStringLiteral("SELECT last_insert_rowid()")).toLongLong();
+                if (!addCopy.step())
+                    throw Error(QStringLiteral("O pedido %1 da filial %2 não foi guardado.").arg(number, branch));
+                copy = addCopy.value(0, FieldKind::Integer).toLongLong();
+                addCopy.reset();
                 // Another installation's order of the same number is someone
                 // else's order: never replaced, but the clash must be seen.
                 others.bind(QStringLiteral("F"), branch);
@@ -441,7 +442,7 @@ std::string storeOrders(Database& db, const Call& call, NewCustomers& newCustome
 
 // The write of a checked call: one short transaction; the clashes are logged
 // once it is kept (a call that failed kept neither).
-std::string writeCall(Database& db, const Call& call, NewCustomers& newCustomers)
+std::string writeCall(Connection& db, const Call& call, NewCustomers& newCustomers)
 {
     std::string reply;
     QStringList clashes;
@@ -456,7 +457,7 @@ std::string writeCall(Database& db, const Call& call, NewCustomers& newCustomers
 
 } // namespace
 
-std::string setPedidosRequest(Database& db, std::istream& body, const Chamador& who, const std::function<void()>& whole)
+std::string setPedidosRequest(Connection& db, std::istream& body, const Chamador& who, const std::function<void()>& whole)
 {
     // Decoded and checked before the write begins: other calls keep writing meanwhile.
     NewCustomers newCustomers(db);
@@ -489,13 +490,13 @@ std::string setPedidosRequest(Database& db, std::istream& body, const Chamador& 
     return writeCall(db, call, newCustomers);
 }
 
-std::string setPedidosRequest(Database& db, std::string_view body, const Chamador& who)
+std::string setPedidosRequest(Connection& db, std::string_view body, const Chamador& who)
 {
     std::istringstream in{std::string(body)};
     return setPedidosRequest(db, in, who);
 }
 
-std::string setPedidos(Database& db, const std::vector<WireValue>& args, const Chamador& who)
+std::string setPedidos(Connection& db, const std::vector<WireValue>& args, const Chamador& who)
 {
     const Call call = checkedCall(db, args, who);
     NewCustomers newCustomers(db);

@@ -8,6 +8,7 @@
 #include "orders/espelho_pedido.h"
 #include "orders/lanc_pedido.h"
 #include "server/received_orders.h"
+#include "server/sqlite_connection.h"
 #include "tests/orders/pedidos_fixture.h"
 #include "tests/support/temp_database.h"
 
@@ -107,14 +108,15 @@ TEST(DinheiroE2E, EveryTotalIsTheSumOfTheLinesShownAndTypedValuesReadBackAsTyped
     });
 
     // The server keeps the same rows as a received copy of each order.
-    server::createReceivedOrderTables(db);
+    server::SqliteConnection server(db);
+    server::createReceivedOrderTables(server);
     db.execScript(QStringLiteral(
         "INSERT INTO PEDIDORECEBIDO (CDFILIAL, NRPEDIDO, NMUSUARIO, IDINSTALACAO, DTRECEBIDO) "
         "SELECT CDFILIAL, NRPEDIDO, 'ana', 'teste', '2026-12-09 10:00:00' FROM PEDIDO;"
         "INSERT INTO PEDIDOREC SELECT R.IDRECEBIDO, P.* FROM PEDIDO P JOIN PEDIDORECEBIDO R USING (CDFILIAL, NRPEDIDO);"
         "INSERT INTO ITEMPEDIDOREC SELECT R.IDRECEBIDO, I.* FROM ITEMPEDIDO I JOIN PEDIDORECEBIDO R USING (CDFILIAL, NRPEDIDO);"));
     QHash<QString, QString> totalServidor;
-    const QStringList listagem = server::receivedOrdersListing(db).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    const QStringList listagem = server::receivedOrdersListing(server).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     for (const QString& linha : listagem.mid(1)) {
         const QStringList c = linha.split(QRegularExpression(QStringLiteral("\\s{2,}")));
         ASSERT_GE(c.size(), 9) << linha.toStdString();

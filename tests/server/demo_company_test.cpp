@@ -21,13 +21,13 @@ protected:
     QStringList texts(const QString& sql)
     {
         QStringList out;
-        Statement st(*db, sql);
+        Query st(*db, sql);
         while (st.step())
             out << st.value(0, FieldKind::Text).toString();
         return out;
     }
     QTemporaryDir dir;
-    std::unique_ptr<Database> db;
+    std::unique_ptr<Connection> db;
 };
 
 // What a customer's registration must satisfy, by kind.
@@ -79,7 +79,7 @@ TEST_F(CompanyTest, TheDemoCompanyMakesEveryRoadPossible)
               3);
 
     // Customers of every kind, valid numbers, each with a main address.
-    Statement st(*db, QStringLiteral("SELECT CDCLIENTE, IDTPIJURCLIE, NRINSJURCLIE FROM CLIENTE"));
+    Query st(*db, QStringLiteral("SELECT CDCLIENTE, IDTPIJURCLIE, NRINSJURCLIE FROM CLIENTE"));
     QSet<QString> kinds;
     while (st.step()) {
         kinds << st.value(1).toString();
@@ -131,7 +131,7 @@ TEST_F(CompanyTest, TheScaleCompanyIsLargeAndCoherent)
     EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM CLIENTE C WHERE NOT EXISTS "
                                    "(SELECT 1 FROM ENDECLIE E WHERE E.CDCLIENTE = C.CDCLIENTE AND E.IDTPENDECLIE = 'P')")),
               0);
-    Statement st(*db, QStringLiteral("SELECT CDCLIENTE, IDTPIJURCLIE, NRINSJURCLIE FROM CLIENTE WHERE rowid % 97 = 0"));
+    Query st(*db, QStringLiteral("SELECT CDCLIENTE, IDTPIJURCLIE, NRINSJURCLIE FROM CLIENTE WHERE rowid % 97 = 0"));
     int checked = 0;
     while (st.step()) {
         expectValidRegistration(st.value(0).toString(), st.value(1).toString(), st.value(2).toString());

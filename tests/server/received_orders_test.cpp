@@ -25,7 +25,7 @@ protected:
         finishServerDatabase(*db);
     }
     // SetPedidos as a workstation sends it, straight to the method.
-    void send(Database& db, const QVariant& user)
+    void send(server::Connection& db, const QVariant& user)
     {
         const Packet none({{"CDCLIENTE", ColumnType::Text}});
         RemoteArgs args;
@@ -57,6 +57,7 @@ protected:
 // A server of the layout before: one copy per branch and number, kept in the
 // client's tables. Order 99 was typed in by hand and has no receipt.
 const char* const kOldLayout = R"sql(
+PRAGMA user_version = 1;
 DROP TABLE PEDIDOREC; DROP TABLE ITEMPEDIDOREC; DROP TABLE OBSPEDIDOREC; DROP TABLE PEDIDORECEBIDO;
 CREATE TABLE PEDIDORECEBIDO (CDFILIAL VARCHAR(4) NOT NULL, NRPEDIDO VARCHAR(10) NOT NULL, CDFILIALENV VARCHAR(4),
   NMUSUARIO VARCHAR(60), DTRECEBIDO DATETIME NOT NULL, PRIMARY KEY (CDFILIAL, NRPEDIDO));

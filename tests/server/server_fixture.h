@@ -1,7 +1,6 @@
 #pragma once
 // A zov-appserver running in-process on 127.0.0.1 with an ephemeral port,
 // over a fresh server database, reached through the client's own connection.
-#include "library/database.h"
 #include "tests/support/running_server.h"
 #include "transfer/netconnection.h"
 
@@ -18,7 +17,7 @@ protected:
     void TearDown() override;
 
     // A connection of the test's own to the server database.
-    Database& db() { return server_->db(); }
+    server::Connection& db() { return server_->db(); }
     const QString& path() const { return server_->path(); }
     int port() const { return server_->port(); }
 

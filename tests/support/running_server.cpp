@@ -3,6 +3,7 @@
 #include "server/app_server.h"
 #include "server/demo_company.h"
 #include "server/server_database.h"
+#include "tests/support/server_engine.h"
 #include "transfer/sessao_servidor.h"
 
 #include <QDateTime>
@@ -12,7 +13,7 @@
 
 namespace zov::test {
 
-RunningServer::RunningServer(bool demo, std::size_t bodyLimit, const server::TlsFiles& tls) : path_(dir_.filePath(QStringLiteral("servidor.db")))
+RunningServer::RunningServer(bool demo, std::size_t bodyLimit, const server::TlsFiles& tls) : path_(freshServerTarget(dir_.path()))
 {
     db_ = server::createServerDatabase(path_);
     if (demo)
@@ -40,6 +41,8 @@ RunningServer::~RunningServer()
 {
     stop();
     EsqueceSessaoServidor();
+    db_.reset();
+    dropServerTarget(path_);
 }
 
 std::string RunningServer::token(const QString& filial, const QString& operador, qint64 ttlSeconds) const

@@ -1,8 +1,9 @@
 #pragma once
 // A zov-appserver running in-process on 127.0.0.1 with an ephemeral port,
 // over a fresh server database (the demo company, or empty tables).
-#include "library/database.h"
 #include "server/app_server.h"
+#include "server/sql_connection.h"
+#include "tests/support/server_engine.h"
 
 #include <QTemporaryDir>
 #include <memory>
@@ -21,7 +22,8 @@ public:
     RunningServer& operator=(const RunningServer&) = delete;
 
     // A connection of the test's own to the server database.
-    Database& db() { return *db_; }
+    server::Connection& db() { return *db_; }
+    // The file or PostgreSQL URI the server was given.
     const QString& path() const { return path_; }
     int port() const { return port_; }
     QString address() const; // "127.0.0.1:port"
@@ -36,7 +38,7 @@ public:
 private:
     QTemporaryDir dir_;
     QString path_;
-    std::unique_ptr<Database> db_;
+    std::unique_ptr<server::Connection> db_;
     std::unique_ptr<server::AppServer> server_;
     std::thread thread_;
     int port_ = 0;

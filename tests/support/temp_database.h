@@ -23,6 +23,9 @@ private:
 };
 
 // Inserts one row given as column -> value (every value bound as a parameter).
+// The statements of insertRow and countRows, for any engine's connection.
+QString insertRowSql(const QString& table, const QVariantMap& values, QVariantMap& bound);
+QString countRowsSql(const QString& table, const QString& where);
 void insertRow(Database& db, const QString& table, const QVariantMap& values);
 int countRows(Database& db, const QString& table, const QString& where = {}, const QVariantMap& params = {});
 
