@@ -24,13 +24,15 @@ namespace {
 // dataset of the whole table.
 void writeCursorPacket(Cursor& st, std::string& out, const QString& table)
 {
+    // Run first: an engine may tell the columns only once the statement ran.
+    bool more = st.step();
     const int n = st.columnCount();
     std::vector<PacketColumn> columns;
     for (int i = 0; i < n; ++i)
         columns.push_back({st.columnName(i), columnTypeOf(st.columnKind(i))});
     PacketWriter w(out);
     w.begin(columns);
-    while (st.step()) {
+    for (; more; more = st.step()) {
         w.beginRow();
         for (int i = 0; i < n; ++i) {
             if (st.isNull(i)) {

@@ -88,7 +88,7 @@ QString listingSql(const Layout& l, bool installation, bool operador)
 {
     return QStringLiteral(
                "SELECT R.CDFILIAL, R.NRPEDIDO, COALESCE(R.NMUSUARIO, '') AS NMUSUARIO, %7 AS IDINSTALACAO, "
-               "COALESCE(strftime('%d/%m/%Y %H:%M:%S', R.DTRECEBIDO), R.DTRECEBIDO) AS RECEBIDO, "
+               "R.DTRECEBIDO AS RECEBIDO, "
                "(SELECT P.CDCLIENTE FROM %1 P WHERE %4) AS CDCLIENTE, "
                "(SELECT COUNT(*) FROM %2 I WHERE %5) AS ITENS, "
                "%9 AS RECEBIDO_ID, "
@@ -162,7 +162,7 @@ void createReceivedOrderTables(Connection& db)
 bool hasOldReceivedOrders(Connection& db)
 {
     return db.tableExists(QStringLiteral("PEDIDORECEBIDO")) &&
-           db.scalar(QStringLiteral("SELECT COUNT(*) FROM pragma_table_info('PEDIDORECEBIDO') WHERE name = 'IDRECEBIDO'")).toInt() == 0;
+           !hasColumn(db, "PEDIDORECEBIDO", "IDRECEBIDO");
 }
 
 bool lacksInstallationIdentity(Connection& db)

@@ -48,6 +48,9 @@ const char* const kAdvanceClock =
 void createLayout(Connection& db)
 {
     db.execScript(ddlFor(Engine::Postgres, QString::fromUtf8(schemaSql())));
+    // The server keeps argon2 hashes there, longer than the client's width
+    // (which SQLite never enforced).
+    db.execScript(QStringLiteral("ALTER TABLE OPERADOR ALTER COLUMN CDSENHOPER TYPE VARCHAR(255)"));
     db.execScript(QString::fromLatin1(kServerTables));
     createReceivedOrderTables(db);
     for (const SyncSlot& s : syncSlots()) {

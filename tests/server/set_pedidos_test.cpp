@@ -76,11 +76,22 @@ protected:
     // "user:quantities" per stored copy of an order.
     QString copiesOf(const char* number)
     {
-        return db().scalar(QStringLiteral("SELECT group_concat(C, ' ') FROM (SELECT R.NMUSUARIO || ':' || ifnull(group_concat(I.QTITEMPED), '') AS C "
-                                          "FROM PEDIDORECEBIDO R LEFT JOIN ITEMPEDIDOREC I ON I.IDRECEBIDO = R.IDRECEBIDO "
-                                          "WHERE R.NRPEDIDO = :N GROUP BY R.IDRECEBIDO ORDER BY R.NMUSUARIO)"),
-                           {{QStringLiteral("N"), QString::fromLatin1(number)}})
-            .toString();
+        server::Query q(db(), QStringLiteral("SELECT R.IDRECEBIDO, R.NMUSUARIO, I.QTITEMPED FROM PEDIDORECEBIDO R "
+                                             "LEFT JOIN ITEMPEDIDOREC I ON I.IDRECEBIDO = R.IDRECEBIDO "
+                                             "WHERE R.NRPEDIDO = :N ORDER BY R.NMUSUARIO, R.IDRECEBIDO, I.NRITEMPED"));
+        q.bind(QStringLiteral("N"), QString::fromLatin1(number));
+        QStringList copies;
+        qint64 copy = -1;
+        while (q.step()) {
+            const QString quantity = q.isNull(2) ? QString() : QString::number(q.value(2, FieldKind::Number).toDouble(), 'f', 1);
+            if (q.value(0, FieldKind::Integer).toLongLong() != copy) {
+                copy = q.value(0, FieldKind::Integer).toLongLong();
+                copies << q.value(1, FieldKind::Text).toString() + QLatin1Char(':') + quantity;
+            } else {
+                copies.last() += QLatin1Char(',') + quantity;
+            }
+        }
+        return copies.join(QLatin1Char(' '));
     }
 
     QStringList log;
