@@ -228,7 +228,7 @@ struct AppServer::Impl {
             return;
         }
         try {
-            auto db = connectServerDatabase(path, true);
+            auto db = connectServerDatabase(path);
             switch (sessoes->entra(*db, *filial, *operador, *senha, now())) {
             case Sessoes::Entrada::Aceita:
                 break;

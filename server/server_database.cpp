@@ -4,6 +4,7 @@
 #include "library/errors.h"
 #include "server/received_orders.h"
 #include "server/server_database_pg.h"
+#include "server/sessoes.h"
 #include "server/sqlite_connection.h"
 #include "protocol/protocol_slots.h"
 
@@ -25,8 +26,9 @@ namespace {
 // The server's mark in the file's header ("ZOVS").
 constexpr qint32 kServerApplicationId = 0x5A4F5653;
 // The file's layout (user_version): 1 for every file made before the layouts
-// were numbered, whatever upgrades it still lacks; 2 has them all.
-constexpr int kSqliteVersion = 2;
+// were numbered, whatever upgrades it still lacks; 2 has them all; 3 counts
+// refused logins in the file.
+constexpr int kSqliteVersion = 3;
 
 Database& sqliteOf(Connection& db) { return static_cast<SqliteConnection&>(db).sqlite(); }
 
@@ -121,6 +123,7 @@ std::unique_ptr<Connection> createSqlite(const QString& path)
         for (const SyncSlot& s : syncSlots())
             db.execScript(QStringLiteral("CREATE INDEX IX_SRV_%1_DT ON %1 (%2)").arg(s.table, s.dateColumn));
         db.execScript(QStringLiteral("CREATE INDEX IX_LOGDELECAO_CHAVE ON LOGDELECAO (NMTABELA, DSKEYCACHE)"));
+        db.execScript(QString::fromLatin1(kRecusasSql));
     });
     return conn;
 }
@@ -223,11 +226,16 @@ void upgradeSqlite(SqliteConnection& conn)
                         .arg(kSqliteVersion));
     if (version == kSqliteVersion)
         return;
-    ensureStampClock(conn);
-    migrateReceivedOrders(conn);
-    // SetPedidos looks deleted customers up by key.
-    db.execScript(QStringLiteral("CREATE INDEX IF NOT EXISTS IX_LOGDELECAO_CHAVE ON LOGDELECAO (NMTABELA, DSKEYCACHE)"));
-    db.execScript(QStringLiteral("PRAGMA user_version = %1").arg(kSqliteVersion));
+    if (version < 2) {
+        ensureStampClock(conn);
+        migrateReceivedOrders(conn);
+        // SetPedidos looks deleted customers up by key.
+        db.execScript(QStringLiteral("CREATE INDEX IF NOT EXISTS IX_LOGDELECAO_CHAVE ON LOGDELECAO (NMTABELA, DSKEYCACHE)"));
+    }
+    db.transaction([&] {
+        db.execScript(QString::fromLatin1(kRecusasSql));
+        db.execScript(QStringLiteral("PRAGMA user_version = %1").arg(kSqliteVersion));
+    });
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include "protocol/protocol_slots.h"
 #include "server/pg_connection.h"
 #include "server/received_orders.h"
+#include "server/sessoes.h"
 
 namespace zov::server {
 
@@ -69,8 +70,11 @@ struct Migration {
 // Numbered and applied in order, each once; a database records every one it
 // took in SRVMIGRACAO. A new layout is a new entry here, never a change to
 // an old one.
+void createRefusalCounts(Connection& db) { db.execScript(QString::fromLatin1(kRecusasSql)); }
+
 const Migration kMigrations[] = {
     {1, "tabelas do cliente, pedidos recebidos, relógio e registro de exclusões", &createLayout},
+    {2, "recusas de entrada contadas no banco, para todos os processos", &createRefusalCounts},
 };
 
 int latestVersion() { return kMigrations[std::size(kMigrations) - 1].version; }

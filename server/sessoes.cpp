@@ -119,31 +119,32 @@ bool Sessoes::aceita(Connection& db, const QString& filial, const QString& opera
 Sessoes::Entrada Sessoes::entra(Connection& db, const QString& filial, const QString& operador, const QString& senha, qint64 now)
 {
     const auto key = pairOf(filial, operador);
-    {
-        const std::lock_guard<std::mutex> lock(mutex_);
-        const auto it = recusas_.find(key);
-        if (it != recusas_.end() && it->second.bloqueadaAte > now)
-            return Entrada::Bloqueada;
-    }
+    const QVariantMap pair = {{QStringLiteral("F"), key.first}, {QStringLiteral("O"), key.second}, {QStringLiteral("T"), now}};
+    if (db.scalar(QStringLiteral("SELECT COUNT(*) FROM SRVBLOQUEIO WHERE CDFILIAL = :F AND CDOPERADOR = :O AND NRATE > :T"), pair).toInt() > 0)
+        return Entrada::Bloqueada;
     if (aceita(db, key.first, key.second, senha))
         return Entrada::Aceita;
-    const std::lock_guard<std::mutex> lock(mutex_);
-    // Someone trying many codes must not grow this without end.
-    if (recusas_.size() > 10000) {
-        for (auto it = recusas_.begin(); it != recusas_.end();) {
-            const bool old = it->second.bloqueadaAte <= now && (it->second.quando.empty() || it->second.quando.back() <= now - kJanelaSegundos);
-            it = old ? recusas_.erase(it) : std::next(it);
-        }
-    }
-    Recusas& r = recusas_[key];
-    while (!r.quando.empty() && r.quando.front() <= now - kJanelaSegundos)
-        r.quando.pop_front();
-    r.quando.push_back(now);
-    if (int(r.quando.size()) >= kTentativas) {
-        r.bloqueadaAte = now + kJanelaSegundos;
-        r.quando.clear();
-    }
+    db.transaction([&] {
+        // Only the window is kept: someone trying many codes grows nothing for good.
+        db.exec(QStringLiteral("DELETE FROM SRVRECUSA WHERE NRMOMENTO <= :T"), {{QStringLiteral("T"), now - kJanelaSegundos}});
+        db.exec(QStringLiteral("DELETE FROM SRVBLOQUEIO WHERE NRATE <= :T"), {{QStringLiteral("T"), now}});
+        db.exec(QStringLiteral("INSERT INTO SRVRECUSA (CDFILIAL, CDOPERADOR, NRMOMENTO) VALUES (:F, :O, :T)"), pair);
+        if (db.scalar(QStringLiteral("SELECT COUNT(*) FROM SRVRECUSA WHERE CDFILIAL = :F AND CDOPERADOR = :O"), pair).toInt() < kTentativas)
+            return;
+        db.exec(QStringLiteral("INSERT INTO SRVBLOQUEIO (CDFILIAL, CDOPERADOR, NRATE) VALUES (:F, :O, :A) "
+                               "ON CONFLICT (CDFILIAL, CDOPERADOR) DO UPDATE SET NRATE = excluded.NRATE"),
+                {{QStringLiteral("F"), key.first}, {QStringLiteral("O"), key.second}, {QStringLiteral("A"), now + kJanelaSegundos}});
+        db.exec(QStringLiteral("DELETE FROM SRVRECUSA WHERE CDFILIAL = :F AND CDOPERADOR = :O"), pair);
+    });
     return Entrada::Recusada;
 }
+
+const char* const kRecusasSql = R"sql(
+-- Refused logins within the last 15 minutes, and the pairs turned away (until NRATE, seconds since the epoch).
+CREATE TABLE IF NOT EXISTS SRVRECUSA (CDFILIAL VARCHAR(4) NOT NULL, CDOPERADOR VARCHAR(12) NOT NULL, NRMOMENTO BIGINT NOT NULL);
+CREATE INDEX IF NOT EXISTS IX_SRVRECUSA ON SRVRECUSA (CDFILIAL, CDOPERADOR);
+CREATE TABLE IF NOT EXISTS SRVBLOQUEIO (CDFILIAL VARCHAR(4) NOT NULL, CDOPERADOR VARCHAR(12) NOT NULL, NRATE BIGINT NOT NULL,
+  PRIMARY KEY (CDFILIAL, CDOPERADOR));
+)sql";
 
 } // namespace zov::server

@@ -3,14 +3,13 @@
 // login's own rule on the server's tables and hands out a token the server
 // signs with a secret of its database; every object call carries one. A pair
 // of branch and operator refused five times within 15 minutes is turned away
-// for 15 minutes, so passwords cannot be guessed through the server.
+// for 15 minutes, so passwords cannot be guessed through the server. The
+// refusals are counted in the database: every process serving it counts the
+// same ones, and a restart forgets none.
 #include "server/sql_connection.h"
 
 #include <QByteArray>
 #include <QString>
-#include <deque>
-#include <map>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -44,18 +43,16 @@ public:
     enum class Entrada { Aceita, Recusada, Bloqueada };
     // The login's rule: the branch exists, the operator exists and is linked
     // to it (or the branch links nobody), the password verifies. Refusals
-    // are counted per pair; a blocked pair is not even checked.
+    // are counted per pair (SRVRECUSA); a blocked pair (SRVBLOQUEIO) is not
+    // even checked.
     Entrada entra(Connection& db, const QString& filial, const QString& operador, const QString& senha, qint64 now);
 
 private:
     bool aceita(Connection& db, const QString& filial, const QString& operador, const QString& senha) const;
     QByteArray secret_;
-    struct Recusas {
-        std::deque<qint64> quando;
-        qint64 bloqueadaAte = 0;
-    };
-    std::mutex mutex_;
-    std::map<std::pair<QString, QString>, Recusas> recusas_;
 };
+
+// The tables of the refusal counts, in the engine's words.
+extern const char* const kRecusasSql;
 
 } // namespace zov::server

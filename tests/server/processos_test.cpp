@@ -75,7 +75,7 @@ std::string exportOrder(ServeProcess& server, const std::string& token, double q
 
 } // namespace
 
-TEST(TwoServerProcesses, ShareTheirSessionsOrdersAndDownloads)
+TEST(TwoServerProcesses, ShareTheirSessionsRefusalsOrdersAndDownloads)
 {
     QTemporaryDir dir;
     const QString target = freshServerTarget(dir.path());
@@ -105,6 +105,15 @@ TEST(TwoServerProcesses, ShareTheirSessionsOrdersAndDownloads)
         const std::string fromA = download(a, token);
         EXPECT_THAT(fromA, ::testing::HasSubstr("CLIENTE NOVO"));
         EXPECT_EQ(fromA, download(b, token));
+
+        // Refusals are counted in the database: five through A turn the pair away through B.
+        const auto entry = [](ServeProcess& server, const char* senha) {
+            const auto r = server.post("/sessao", nlohmann::json{{"filial", "1"}, {"operador", "2"}, {"senha", senha}}.dump());
+            return r ? r->status : 0;
+        };
+        for (int i = 0; i < 5; ++i)
+            EXPECT_EQ(entry(a, "chute"), 401);
+        EXPECT_EQ(entry(b, "bruno123"), 429);
     }
     // The command's listing reads the same database.
     QProcess list;

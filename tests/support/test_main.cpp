@@ -14,6 +14,11 @@ int main(int argc, char** argv)
     zov::readLocalTimeZoneOnce();
     // gtest_discover_tests runs the binary outside ctest's environment.
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The server's tests run again on PostgreSQL with this argument (ctest's
+    // ENVIRONMENT keeps only a property's first variable here).
+    for (int i = 1; i < argc; ++i)
+        if (qstrcmp(argv[i], "--zov-engine=postgres") == 0)
+            qputenv("ZOV_TEST_ENGINE", "postgres");
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("zov-pedidos-tests"));
     zov::setProgramLocale(QLocale(QLocale::Portuguese, QLocale::Brazil));
