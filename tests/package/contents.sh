@@ -78,13 +78,13 @@ for deb in "$client" "$server"; do
   [ "$(field "$deb" Architecture)" = "$arch" ] || fail "$(basename "$deb"): Architecture $(field "$deb" Architecture)"
 done
 
-# Depends worked out from the binaries: Qt 6 and SQLite; the server without widgets.
+# Depends worked out from the binaries: Qt 6 and SQLite; the server also libpq, without widgets.
 client_depends=$(field "$client" Depends)
 server_depends=$(field "$server" Depends)
 for lib in libqt6core6 libqt6gui6 libqt6widgets6 libsqlite3-0; do
   [[ "$client_depends" == *"$lib"* ]] || fail "client Depends lacks $lib: $client_depends"
 done
-for lib in libqt6core6 libsqlite3-0 adduser; do
+for lib in libqt6core6 libsqlite3-0 libpq5 adduser; do
   [[ "$server_depends" == *"$lib"* ]] || fail "server Depends lacks $lib: $server_depends"
 done
 [[ "$server_depends" == *libqt6widgets6* ]] && fail "server Depends names widgets: $server_depends"
