@@ -4,6 +4,7 @@
 #include "server/http_front.h"
 #include "server/remote_methods.h"
 #include "server/server_database.h"
+#include "server/server_connections.h"
 #include "server/sessoes.h"
 #include "protocol/protocol.h"
 #include "protocol/protocol_gzip.h"
@@ -91,6 +92,7 @@ void reply(httplib::Response& res, int status, std::string body)
 struct AppServer::Impl {
     Impl(const TlsFiles& files) : tls(!files.empty()), http(handlingFor(files)), front(*http) {}
     QString path;
+    std::unique_ptr<ServerConnections> connections;
     bool tls;
     std::unique_ptr<httplib::Server> http; // answers the requests
     HttpFront front; // accepts the connections and admits them
@@ -228,7 +230,7 @@ struct AppServer::Impl {
             return;
         }
         try {
-            auto db = connectServerDatabase(path);
+            auto db = connections->take();
             switch (sessoes->entra(*db, *filial, *operador, *senha, now())) {
             case Sessoes::Entrada::Aceita:
                 break;
@@ -262,7 +264,7 @@ struct AppServer::Impl {
         std::shared_ptr<Connection> db;
         try {
             request = parseTabelas(args);
-            db = connectServerDatabase(path);
+            db = connections->take();
         } catch (const RequestError& e) {
             reply(res, 400, errorBody(e.text()));
             return;
@@ -349,7 +351,7 @@ struct AppServer::Impl {
     void answer(httplib::Response& res, const QString& failed, F&& method)
     {
         try {
-            auto db = connectServerDatabase(path);
+            auto db = connections->take();
             reply(res, 200, method(*db));
         } catch (const TooLargeError& e) {
             reply(res, 413, errorBody(e.text()));
@@ -368,6 +370,7 @@ struct AppServer::Impl {
 AppServer::AppServer(QString databasePath, const TlsFiles& tls) : d(std::make_unique<Impl>(tls))
 {
     d->path = std::move(databasePath);
+    d->connections = std::make_unique<ServerConnections>(d->path);
     {
         auto db = openServerDatabase(d->path); // refuse a wrong file before listening
         d->sessoes = std::make_unique<Sessoes>(sessionSecret(*db));

@@ -3,8 +3,8 @@
 //   zov-appserver init  --db FILE|URI [--demo | --scale N] [--force]
 //   zov-appserver serve --db FILE|URI [--host 127.0.0.1] [--port 211] [--certificado PEM --chave PEM]
 //   zov-appserver pedidos --db FILE|URI
-// (--db also from ZOV_APPSERVER_DB; a URI is postgresql://user@host/db)
 //   zov-appserver certificado --host IP [--host IP...] --saida DIR
+// (--db also from ZOV_APPSERVER_DB; a URI is postgresql://user@host/db)
 #include "library/local_time.h"
 #include "library/errors.h"
 #include "server/app_server.h"

@@ -1,0 +1,30 @@
+#pragma once
+// The connections a serving process gives its requests. A PostgreSQL
+// connection costs a new backend and a password exchange, so the ones a
+// request is done with wait for the next; SQLite files are opened per
+// request, which costs next to nothing.
+#include "server/sql_connection.h"
+
+#include <memory>
+#include <mutex>
+#include <vector>
+
+namespace zov::server {
+
+class ServerConnections {
+public:
+    explicit ServerConnections(QString target) : target_(std::move(target)) {}
+    // A connection for one request; back to the idle ones when released,
+    // unless it was left inside a transaction or no longer answers.
+    std::shared_ptr<Connection> take();
+
+private:
+    static constexpr std::size_t kMaxIdle = 16;
+    void giveBack(Connection* db);
+
+    const QString target_;
+    std::mutex mutex_;
+    std::vector<std::unique_ptr<Connection>> idle_;
+};
+
+} // namespace zov::server
