@@ -447,6 +447,11 @@ std::string writeCall(Connection& db, const Call& call, NewCustomers& newCustome
     std::string reply;
     QStringList clashes;
     db.transaction([&] {
+        // One call writes at a time, as SQLite's single writer has it: a
+        // re-send racing its first call would otherwise find no copy in
+        // either and clash on the key.
+        if (db.engine() == Engine::Postgres)
+            db.execScript(QStringLiteral("SELECT pg_advisory_xact_lock(1515148884)"));
         newCustomers.write(db);
         reply = storeOrders(db, call, newCustomers, clashes);
     });

@@ -10,6 +10,7 @@
 #include <gmock/gmock.h>
 #include <httplib.h>
 #include <nlohmann/json.hpp>
+#include <thread>
 
 using namespace zov;
 using namespace zov::test;
@@ -97,6 +98,15 @@ TEST(TwoServerProcesses, ShareTheirSessionsRefusalsOrdersAndDownloads)
         // Sent through B, then sent again through A from the same laptop: one copy, A's.
         EXPECT_THAT(exportOrder(b, token, 2), ::testing::StartsWith("200 "));
         EXPECT_THAT(exportOrder(a, token, 5), ::testing::StartsWith("200 "));
+        // The same laptop sending again while its calls are still being written: one copy still.
+        std::vector<std::thread> resends;
+        std::vector<std::string> replies(6);
+        for (std::size_t i = 0; i < replies.size(); ++i)
+            resends.emplace_back([&, i] { replies[i] = exportOrder(i % 2 ? a : b, token, 5); });
+        for (std::thread& t : resends)
+            t.join();
+        for (const std::string& r : replies)
+            EXPECT_THAT(r, ::testing::StartsWith("200 "));
         auto db = server::openServerDatabaseForReading(target);
         EXPECT_EQ(countRows(*db, QStringLiteral("PEDIDORECEBIDO")), 1);
         EXPECT_EQ(db->scalar(QStringLiteral("SELECT QTITEMPED FROM ITEMPEDIDOREC")).toDouble(), 5.0);
