@@ -213,17 +213,24 @@ std::unique_ptr<Database> openChecked(const QString& path, bool readOnly)
 
 namespace {
 
-// Brings a file of an older layout up to date, in one go: each upgrade
-// looks at the file's shape, so a file made by any earlier server is taken.
-void upgradeSqlite(SqliteConnection& conn)
+// The file's layout; a newer one than this program's is refused.
+int sqliteVersion(Database& db)
 {
-    Database& db = conn.sqlite();
     const int version = db.scalar(QStringLiteral("PRAGMA user_version")).toInt();
     if (version > kSqliteVersion)
         throw Error(QStringLiteral("O banco \"%1\" é da versão %2 do zov-appserver, mais nova que esta (%3); atualize o zov-appserver.")
                         .arg(db.path())
                         .arg(version)
                         .arg(kSqliteVersion));
+    return version;
+}
+
+// Brings a file of an older layout up to date, in one go: each upgrade
+// looks at the file's shape, so a file made by any earlier server is taken.
+void upgradeSqlite(SqliteConnection& conn)
+{
+    Database& db = conn.sqlite();
+    const int version = sqliteVersion(db);
     if (version == kSqliteVersion)
         return;
     if (version < 2) {
@@ -257,12 +264,7 @@ std::unique_ptr<Connection> openServerDatabaseForReading(const QString& target)
     if (isPostgresTarget(target))
         return openPostgresServerDatabase(target, true);
     auto conn = std::make_unique<SqliteConnection>(openChecked(target, true));
-    const int version = conn->sqlite().scalar(QStringLiteral("PRAGMA user_version")).toInt();
-    if (version > kSqliteVersion)
-        throw Error(QStringLiteral("O banco \"%1\" é da versão %2 do zov-appserver, mais nova que esta (%3); atualize o zov-appserver.")
-                        .arg(target)
-                        .arg(version)
-                        .arg(kSqliteVersion));
+    sqliteVersion(conn->sqlite());
     return conn;
 }
 
