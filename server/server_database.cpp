@@ -3,6 +3,7 @@
 #include "db/schema.h"
 #include "library/errors.h"
 #include "server/received_orders.h"
+#include "server/pg_connection.h"
 #include "server/server_database_pg.h"
 #include "server/sessoes.h"
 #include "server/sqlite_connection.h"
@@ -268,11 +269,10 @@ std::unique_ptr<Connection> openServerDatabaseForReading(const QString& target)
     return conn;
 }
 
-std::unique_ptr<Connection> connectServerDatabase(const QString& target, bool readOnly)
+std::unique_ptr<Connection> connectServerDatabase(const QString& target)
 {
-    if (isPostgresTarget(target))
-        return connectPostgresServerDatabase(target, readOnly);
-    return readOnly ? openServerDatabaseForReading(target) : openServerDatabase(target);
+    // PostgreSQL's layout was brought up to date when the server started.
+    return isPostgresTarget(target) ? connectPostgres(target) : openServerDatabase(target);
 }
 
 void clearServerDatabase(const QString& target)

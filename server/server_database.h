@@ -31,9 +31,8 @@ void ensureStampClock(Connection& db);
 std::unique_ptr<Connection> openServerDatabase(const QString& target);
 // The same for looking only: no update, and any write fails.
 std::unique_ptr<Connection> openServerDatabaseForReading(const QString& target);
-// A connection for one request of a server that opened the database already;
-// readOnly: any write fails.
-std::unique_ptr<Connection> connectServerDatabase(const QString& target, bool readOnly = false);
+// A connection for one request of a server that opened the database already.
+std::unique_ptr<Connection> connectServerDatabase(const QString& target);
 // PostgreSQL: removes every table and function of the database's schema
 // (init --force).
 void clearServerDatabase(const QString& target);

@@ -223,14 +223,6 @@ std::unique_ptr<Connection> openPostgresServerDatabase(const QString& uri, bool 
     return db;
 }
 
-std::unique_ptr<Connection> connectPostgresServerDatabase(const QString& uri, bool readOnly)
-{
-    auto db = connectPostgres(uri);
-    if (readOnly)
-        db->execScript(QStringLiteral("SET default_transaction_read_only = on"));
-    return db;
-}
-
 void clearPostgresServerDatabase(const QString& uri)
 {
     auto db = connectPostgres(uri);

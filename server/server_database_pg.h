@@ -13,7 +13,6 @@ int postgresSchemaVersion();
 std::unique_ptr<Connection> createPostgresServerDatabase(const QString& uri);
 void finishPostgresServerDatabase(Connection& db);
 std::unique_ptr<Connection> openPostgresServerDatabase(const QString& uri, bool readOnly);
-std::unique_ptr<Connection> connectPostgresServerDatabase(const QString& uri, bool readOnly);
 void clearPostgresServerDatabase(const QString& uri);
 QStringList postgresTriggerSql(Connection& db, const QString& table);
 
