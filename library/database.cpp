@@ -156,10 +156,60 @@ QVariant convertToKind(const QVariant& value, FieldKind kind)
 
 // ---------------------------------------------------------------- Statement
 
+namespace {
+
+void addTable(std::vector<QByteArray>& tables, const char* name)
+{
+    if (!name)
+        return;
+    for (const QByteArray& t : tables)
+        if (qstricmp(t.constData(), name) == 0)
+            return;
+    tables.emplace_back(name);
+}
+
+// Set for the connection's life (setting one expires every prepared statement);
+// it notes the tables of the statement being prepared, when one asks.
+int noteTableAccess(void* context, int action, const char* a1, const char*, const char*, const char*)
+{
+    auto* access = static_cast<Database*>(context)->tableAccess_;
+    if (!access)
+        return SQLITE_OK;
+    switch (action) {
+    case SQLITE_READ:
+        addTable(*access->read, a1);
+        break;
+    case SQLITE_INSERT:
+    case SQLITE_UPDATE:
+    case SQLITE_DELETE:
+        addTable(*access->written, a1);
+        break;
+    default:
+        break;
+    }
+    return SQLITE_OK;
+}
+
+// Scripts that only open or close a transaction, or set the connection, write no list's table.
+bool scriptMayWrite(const QString& sql)
+{
+    const QString s = sql.trimmed();
+    for (const char* word : {"BEGIN", "COMMIT", "ROLLBACK", "END", "SAVEPOINT", "RELEASE", "PRAGMA", "SELECT", "ANALYZE"})
+        if (s.startsWith(QLatin1String(word), Qt::CaseInsensitive))
+            return false;
+    return true;
+}
+
+} // namespace
+
 Statement::Statement(Database& db, const QString& sql) : db_(db), sql_(sql)
 {
     const QByteArray utf8 = sql.toUtf8();
-    if (sqlite3_prepare_v2(db.handle(), utf8.constData(), int(utf8.size()), &stmt_, nullptr) != SQLITE_OK) {
+    Database::TableAccess access{&read_, &written_};
+    db.tableAccess_ = &access;
+    const int rc = sqlite3_prepare_v2(db.handle(), utf8.constData(), int(utf8.size()), &stmt_, nullptr);
+    db.tableAccess_ = nullptr;
+    if (rc != SQLITE_OK) {
         const QString msg = db.errorText();
         sqlite3_finalize(stmt_);
         stmt_ = nullptr;
@@ -261,6 +311,8 @@ void Statement::clearBindings() { sqlite3_clear_bindings(stmt_); }
 
 bool Statement::step()
 {
+    if (!written_.empty() && !sqlite3_stmt_busy(stmt_))
+        db_.beforeWrite(written_);
     const int rc = sqlite3_step(stmt_);
     if (rc == SQLITE_ROW)
         return true;
@@ -402,6 +454,7 @@ Database::Database(const QString& path, Mode mode, const FileCheck& check) : pat
             check(*this);
         execScript(QStringLiteral("PRAGMA journal_mode=WAL; PRAGMA synchronous=FULL; PRAGMA foreign_keys=OFF;"));
         registerSqlFunctions(db_);
+        sqlite3_set_authorizer(db_, noteTableAccess, this);
     } catch (const Error& e) {
         sqlite3_close(db_);
         db_ = nullptr;
@@ -412,6 +465,8 @@ Database::Database(const QString& path, Mode mode, const FileCheck& check) : pat
 
 Database::~Database()
 {
+    for (PartReader* r : std::vector<PartReader*>(partReaders_))
+        r->connectionClosing();
     if (db_)
         sqlite3_close_v2(db_);
 }
@@ -502,6 +557,8 @@ QString Database::errorText(int code, const QString& engineText)
 
 void Database::execScript(const QString& sql)
 {
+    if (!partReaders_.empty() && scriptMayWrite(sql))
+        beforeWrite({});
     char* err = nullptr;
     if (sqlite3_exec(db_, sql.toUtf8().constData(), nullptr, nullptr, &err) != SQLITE_OK) {
         const QString msg = errorText(sqlite3_extended_errcode(db_), err ? QString::fromUtf8(err) : lastError());
@@ -610,6 +667,27 @@ void Database::transaction(const std::function<void()>& body)
         }
         throw;
     }
+}
+
+void Database::addPartReader(PartReader* reader)
+{
+    if (std::find(partReaders_.begin(), partReaders_.end(), reader) == partReaders_.end())
+        partReaders_.push_back(reader);
+}
+
+void Database::removePartReader(PartReader* reader)
+{
+    partReaders_.erase(std::remove(partReaders_.begin(), partReaders_.end(), reader), partReaders_.end());
+}
+
+void Database::beforeWrite(const std::vector<QByteArray>& tables)
+{
+    if (partReaders_.empty())
+        return;
+    // Each reader leaves the list when it has read its rest.
+    for (PartReader* r : std::vector<PartReader*>(partReaders_))
+        if (std::find(partReaders_.begin(), partReaders_.end(), r) != partReaders_.end() && (tables.empty() || r->readsAnyOf(tables)))
+            r->readRest();
 }
 
 void Database::setBusyTimeout(int ms) { sqlite3_busy_timeout(db_, ms); }

@@ -29,6 +29,18 @@ QVariant convertToKind(const QVariant& value, FieldKind kind);
 
 class Database;
 
+// A list read in part (rows fetched on demand): before a statement writes a
+// table it reads, the list reads its remaining rows, so what it read and what
+// it reads next belong to the same state of the tables.
+class PartReader {
+public:
+    virtual ~PartReader() = default;
+    virtual bool readsAnyOf(const std::vector<QByteArray>& tables) const = 0;
+    virtual void readRest() = 0;
+    // The connection closes: the list keeps what it read.
+    virtual void connectionClosing() = 0;
+};
+
 // A prepared statement. Parameters are found by name without regard to case;
 // an empty or blank text binds NULL.
 class Statement {
@@ -68,11 +80,16 @@ public:
 
     sqlite3_stmt* handle() const { return stmt_; }
     const QString& sql() const { return sql_; }
+    // The tables the statement reads and writes (triggers' included), as the engine names them.
+    const std::vector<QByteArray>& tablesRead() const { return read_; }
+    const std::vector<QByteArray>& tablesWritten() const { return written_; }
 
 private:
     Database& db_;
     sqlite3_stmt* stmt_ = nullptr;
     QString sql_;
+    std::vector<QByteArray> read_;
+    std::vector<QByteArray> written_;
 };
 
 class Database {
@@ -118,6 +135,12 @@ public:
     // it rolled back. Whoever only joined a transaction learns here whether its work stayed.
     void onTransactionEnd(std::function<void(bool committed)> listener);
 
+    // Lists read in part; see PartReader.
+    void addPartReader(PartReader* reader);
+    void removePartReader(PartReader* reader);
+    // Called before a statement writes these tables; empty: any table.
+    void beforeWrite(const std::vector<QByteArray>& tables);
+
     // The last error of the connection, in the engine's words.
     QString lastError() const;
     // The last failure as the user reads it: what happened and what to do, in
@@ -131,11 +154,18 @@ public:
     // How long a statement waits for another connection's write (5 s unless told).
     void setBusyTimeout(int ms);
 
+    struct TableAccess {
+        std::vector<QByteArray>* read;
+        std::vector<QByteArray>* written;
+    };
+    TableAccess* tableAccess_ = nullptr; // while a Statement is prepared
+
 private:
     void finishTransaction(bool committed);
 
     sqlite3* db_ = nullptr;
     std::vector<std::function<void(bool)>> endListeners_;
+    std::vector<PartReader*> partReaders_;
     QString path_;
     bool created_ = false;
 };

@@ -1,5 +1,6 @@
 #include "library/dataset.h"
 
+#include "library/dataset_reader.h"
 #include "library/errors.h"
 
 #include <QDateTime>
@@ -72,7 +73,14 @@ bool sameValue(const QVariant& a, const QVariant& b, int options)
 
 Query::Query(Database* db, QString name) : db_(db), name_(std::move(name)) {}
 
-Query::~Query() = default;
+Query::~Query() { dropReader(); }
+
+void Query::setDatabase(Database* db)
+{
+    if (db != db_)
+        fetchAll(); // the rest is only in the connection it was read from
+    db_ = db;
+}
 
 void Query::requireDatabase() const
 {
@@ -249,10 +257,30 @@ void Query::open()
     }
     requireDatabase();
     fire(beforeOpen);
-    Statement st(*db_, sql_);
-    bindParams(st);
-    fetch(st);
+    rows_.clear();
+    deleted_.clear();
+    view_.clear();
+    // Inside a transaction the rows may yet be rolled back: read them all now.
+    if (fetchBlock_ > 0 && !db_->inTransaction()) {
+        auto st = std::make_unique<Statement>(*db_, sql_);
+        bindParams(*st);
+        matchColumns(*st);
+        reader_ = std::make_unique<Reader>(*this, std::move(st));
+        db_->addPartReader(reader_.get());
+        try {
+            readBlock(fetchBlock_);
+        } catch (...) {
+            dropReader();
+            rows_.clear();
+            throw;
+        }
+    } else {
+        Statement st(*db_, sql_);
+        bindParams(st);
+        fetch(st);
+    }
     rebuildView(); // a filter outlives closing: it narrows the rows read again
+    ensureVisible(1);
     setState(DataSetState::Browse);
     cur_ = isEmpty() ? -1 : 0;
     bof_ = true;
@@ -265,12 +293,17 @@ void Query::open()
 
 void Query::fetch(Statement& st)
 {
-    rows_.clear();
-    deleted_.clear();
-    view_.clear();
-    const int ncols = st.columnCount();
-    const bool hasRow = st.step();
+    matchColumns(st);
+    readRows(st, false, -1);
+    settleGuessedKinds(0);
+    if (onCalcFields)
+        for (int r = 0; r < int(rows_.size()); ++r)
+            calcRow(r);
+}
 
+void Query::matchColumns(Statement& st)
+{
+    const int ncols = st.columnCount();
     // Match the result columns to the fields, keeping the presentation of known ones.
     std::vector<std::unique_ptr<Field>> fields;
     for (int c = 0; c < ncols; ++c) {
@@ -295,10 +328,9 @@ void Query::fetch(Statement& st)
     fields_ = std::move(fields);
     rebuildFieldIndex();
 
-    // Kinds: the author's, else the statement's; a computed column's from all its rows.
-    const int nfields = fieldCount();
-    std::vector<int> guessed;
-    for (int i = 0; i < nfields; ++i) {
+    // Kinds: the author's, else the statement's; a computed column's from its rows.
+    guessed_.clear();
+    for (int i = 0; i < fieldCount(); ++i) {
         Field& f = *fields_[std::size_t(i)];
         if (f.column_ < 0 || f.kindFixed_)
             continue;
@@ -306,60 +338,76 @@ void Query::fetch(Statement& st)
         if (st.declaredKind(f.column_, k))
             f.kind_ = k;
         else
-            guessed.push_back(i);
+            guessed_.push_back({i});
     }
-    if (hasRow) {
-        // A text equal to the one above shares its string: constant and
-        // repeated columns (flags, units) cost no allocation per row.
-        std::vector<QVariant> above(static_cast<std::size_t>(nfields), QVariant());
-        do {
-            Row r;
-            r.uid = ++uidSeq_;
-            r.values.resize(nfields);
-            for (int i = 0; i < nfields; ++i) {
-                const Field& f = *fields_[std::size_t(i)];
-                if (f.column_ < 0)
-                    continue;
-                QVariant& prev = above[std::size_t(i)];
-                if (f.kind_ == FieldKind::Text && prev.metaType().id() == QMetaType::QString
-                    && st.textEquals(f.column_, *static_cast<const QString*>(prev.constData()))) {
-                    r.values[i] = prev;
-                    continue;
-                }
-                r.values[i] = st.value(f.column_, f.kind_);
-                if (f.kind_ == FieldKind::Text)
-                    prev = r.values[i];
+}
+
+// Reads from the row the statement stands on (onRow), else from its next one;
+// limit < 0 reads to the end. True when a row was left unread: the statement stands on it.
+bool Query::readRows(Statement& st, bool onRow, int limit)
+{
+    const int nfields = fieldCount();
+    // A text equal to the one above shares its string: constant and
+    // repeated columns (flags, units) cost no allocation per row.
+    std::vector<QVariant> above(static_cast<std::size_t>(nfields), QVariant());
+    int n = 0;
+    for (bool has = onRow || st.step(); has; has = st.step()) {
+        if (limit >= 0 && n == limit)
+            return true;
+        Row r;
+        r.uid = ++uidSeq_;
+        r.values.resize(nfields);
+        for (int i = 0; i < nfields; ++i) {
+            const Field& f = *fields_[std::size_t(i)];
+            if (f.column_ < 0)
+                continue;
+            QVariant& prev = above[std::size_t(i)];
+            if (f.kind_ == FieldKind::Text && prev.metaType().id() == QMetaType::QString
+                && st.textEquals(f.column_, *static_cast<const QString*>(prev.constData()))) {
+                r.values[i] = prev;
+                continue;
             }
-            for (int i : guessed)
-                r.values[i] = st.rawValue(fields_[std::size_t(i)]->column_);
-            rows_.push_back(std::move(r));
-        } while (st.step());
+            r.values[i] = st.value(f.column_, f.kind_);
+            if (f.kind_ == FieldKind::Text)
+                prev = r.values[i];
+        }
+        for (const GuessedColumn& g : guessed_)
+            r.values[g.field] = st.rawValue(fields_[std::size_t(g.field)]->column_);
+        rows_.push_back(std::move(r));
+        ++n;
     }
-    for (int i : guessed) {
-        bool anyText = false, anyFloat = false, anyInt = false, anyBlob = false;
-        for (const Row& r : rows_) {
-            switch (r.values[i].metaType().id()) {
-            case QMetaType::QString: anyText = true; break;
-            case QMetaType::Double: anyFloat = true; break;
-            case QMetaType::LongLong: anyInt = true; break;
-            case QMetaType::QByteArray: anyBlob = true; break;
+    return false;
+}
+
+// A computed column's kind is what all its rows read so far hold; rows read
+// later may widen it (an integer column that meets a fraction becomes a number).
+void Query::settleGuessedKinds(int firstNewRow)
+{
+    for (GuessedColumn& g : guessed_) {
+        for (int r = firstNewRow; r < int(rows_.size()); ++r) {
+            switch (rows_[std::size_t(r)].values[g.field].metaType().id()) {
+            case QMetaType::QString: g.text = true; break;
+            case QMetaType::Double: g.real = true; break;
+            case QMetaType::LongLong: g.integer = true; break;
+            case QMetaType::QByteArray: g.blob = true; break;
             default: break;
             }
         }
         FieldKind k = FieldKind::Text;
-        if (anyBlob && !anyText && !anyFloat && !anyInt)
+        if (g.blob && !g.text && !g.real && !g.integer)
             k = FieldKind::Blob;
-        else if (!anyText && !anyBlob && anyFloat)
+        else if (!g.text && !g.blob && g.real)
             k = FieldKind::Number;
-        else if (!anyText && !anyBlob && anyInt)
+        else if (!g.text && !g.blob && g.integer)
             k = FieldKind::Integer;
-        fields_[std::size_t(i)]->kind_ = k;
-        for (Row& r : rows_)
-            r.values[i] = convertToKind(r.values[i], k);
+        Field& f = *fields_[std::size_t(g.field)];
+        const int from = (firstNewRow > 0 && k != f.kind_) ? 0 : firstNewRow;
+        f.kind_ = k;
+        for (int r = from; r < int(rows_.size()); ++r) {
+            QVariant& v = rows_[std::size_t(r)].values[g.field];
+            v = convertToKind(v, k);
+        }
     }
-    if (onCalcFields)
-        for (int r = 0; r < int(rows_.size()); ++r)
-            calcRow(r);
 }
 
 void Query::close()
@@ -367,6 +415,7 @@ void Query::close()
     if (!active())
         return;
     fire(beforeClose);
+    dropReader();
     rows_.clear();
     deleted_.clear();
     view_.clear();
@@ -605,6 +654,7 @@ void Query::first()
 void Query::last()
 {
     checkBrowseMode();
+    fetchAll();
     moveTo(visibleCount() - 1, true);
     eof_ = true;
     bof_ = isEmpty();
@@ -617,12 +667,14 @@ void Query::prior() { moveBy(-1); }
 void Query::moveBy(int distance)
 {
     checkBrowseMode();
-    const int n = visibleCount();
+    int n = visibleCount();
     if (n == 0) {
         bof_ = eof_ = true;
         return;
     }
     const int target = cur_ + distance;
+    ensureVisible(target + 1);
+    n = visibleCount();
     bof_ = eof_ = false;
     if (target >= n) {
         eof_ = true;
@@ -647,6 +699,7 @@ void Query::setRecNo(int recNo)
     checkBrowseMode();
     if (recNo - 1 == cur_)
         return;
+    ensureVisible(recNo);
     moveTo(recNo - 1, true);
     bof_ = eof_ = isEmpty();
 }
@@ -660,8 +713,12 @@ bool Query::locate(const QString& fields, const QVariantList& values, int option
     std::vector<int> idx;
     for (const QString& n : names)
         idx.push_back(fieldByName(n.trimmed()).index());
-    const int n = visibleCount();
-    for (int pos = 0; pos < n; ++pos) {
+    // Rows not read yet are read block by block until one matches.
+    for (int pos = 0;; ++pos) {
+        while (pos >= visibleCount() && fetchMore()) {
+        }
+        if (pos >= visibleCount())
+            break;
         const Row& r = rows_[std::size_t(storageRowAt(pos))];
         bool all = true;
         for (std::size_t k = 0; k < idx.size() && all; ++k)
@@ -684,6 +741,7 @@ void Query::setFilter(FilterPredicate predicate)
         checkBrowseMode();
     filter_ = std::move(predicate);
     rebuildView();
+    ensureVisible(1);
     cur_ = isEmpty() ? -1 : 0;
     bof_ = true;
     eof_ = isEmpty();

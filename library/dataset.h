@@ -8,6 +8,9 @@
 // commitUpdates() clears it; cancelUpdates() brings the rows back as read.
 // A Query without SQL is a memory dataset (createDataSet), as the transfer
 // module keeps its received packets.
+//
+// A query given a fetch block reads its rows on demand: the first block on
+// open(), more as a grid scrolls or the program moves past them.
 #include "library/database.h"
 #include "library/decimal.h"
 
@@ -16,6 +19,7 @@
 #include <QStringList>
 #include <QVariant>
 #include <QVector>
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -135,6 +139,8 @@ public:
     virtual void rowAboutToBeRemoved(int pos) {}
     virtual void rowRemoved(int pos) = 0;
     virtual void currentChanged(int pos) = 0; // -1 when there is none
+    // Rows read on demand now show at the visible positions first..last (at the end).
+    virtual void rowsFetched(int first, int last) {}
     virtual void stateChanged() {}
 };
 
@@ -151,7 +157,7 @@ public:
 
     const QString& name() const { return name_; }
     Database* database() const { return db_; }
-    void setDatabase(Database* db) { db_ = db; }
+    void setDatabase(Database* db);
 
     // SQL text; setting it closes the query. Parameters with the same name keep their values.
     const QString& sql() const { return sql_; }
@@ -165,6 +171,18 @@ public:
     void open();
     void close();
     void refresh(); // close and open, keeping nothing of the cache
+    // Rows read as they are needed: 0 (the default) reads every row on open(); n reads
+    // the first n on open() and more, in growing blocks, when something moves past
+    // them. Each block is one short run of the statement, so no read transaction
+    // stays open while the user works. Takes effect at the next open().
+    void setFetchBlock(int rows) { fetchBlock_ = std::max(rows, 0); }
+    int fetchBlock() const { return fetchBlock_; }
+    bool allFetched() const { return !reader_; }
+    // Reads the next block; false when every row was read already.
+    bool fetchMore();
+    void fetchAll();
+    // The visible rows read so far; recordCount() reads the rest first.
+    int fetchedCount() const { return visibleCount(); }
     bool active() const { return state_ != DataSetState::Inactive; }
     // Runs a statement that returns no rows; returns the rows it changed.
     int execSql();
@@ -199,7 +217,7 @@ public:
     bool eof() const { return eof_; }
     bool bof() const { return bof_; }
     bool isEmpty() const { return visibleCount() == 0; }
-    int recordCount() const { return visibleCount(); }
+    int recordCount() const;
     int recNo() const { return cur_ + 1; } // 1-based, 0 when empty
     void setRecNo(int recNo);
     // Finds the first row whose fields ("A;B") equal the values; moves there when found.
@@ -245,7 +263,7 @@ public:
     void clearFilter() { setFilter(nullptr); }
     bool filtered() const { return bool(filter_); }
     QVariant valueAt(int row, int field) const; // storage row, as read or posted
-    int storageCount() const { return int(rows_.size()); }
+    int storageCount() const { return int(rows_.size()); } // rows read so far
     int storageRowAt(int pos) const; // storage index of a visible position
 
     // Events; suspend them with EventsSuspended while the program moves records itself.
@@ -271,6 +289,7 @@ public:
 
 private:
     friend class Field;
+    class Reader;
     enum class RowStatus : quint8 { Unmodified, Modified, Inserted };
     struct Row {
         QVector<QVariant> values;
@@ -300,6 +319,13 @@ private:
     void parseParams();
     void bindParams(Statement& st) const;
     void fetch(Statement& st);
+    void matchColumns(Statement& st);
+    bool readRows(Statement& st, bool onRow, int limit);
+    void settleGuessedKinds(int firstNewRow);
+    void readBlock(int rows);
+    void ensureVisible(int count);
+    void dropReader();
+    void notifyFetched(int first, int last);
     void rebuildFieldIndex();
     void setState(DataSetState s);
     void fire(const Event& e);
@@ -333,6 +359,14 @@ private:
     std::vector<Row> rows_;
     std::vector<Row> deleted_;
     std::vector<int> view_; // storage rows of the visible positions, when filtered
+    int fetchBlock_ = 0;
+    std::unique_ptr<Reader> reader_; // while rows are left to read
+    // Computed columns whose kind the rows tell, with the storage kinds seen in them.
+    struct GuessedColumn {
+        int field;
+        bool text = false, real = false, integer = false, blob = false;
+    };
+    std::vector<GuessedColumn> guessed_;
     FilterPredicate filter_;
     int cur_ = -1; // visible position
     bool eof_ = true;

@@ -78,7 +78,11 @@ void Query::startBuffer(int pos)
 
 void Query::insert() { startBuffer(std::max(cur_, 0)); }
 
-void Query::append() { startBuffer(visibleCount()); }
+void Query::append()
+{
+    fetchAll(); // after the last row, not the last one read
+    startBuffer(visibleCount());
+}
 
 void Query::edit()
 {
@@ -176,6 +180,7 @@ void Query::deleteRecord()
     }
     if (isEmpty())
         throw Error(QStringLiteral("Não há registro para excluir em %1.").arg(name_));
+    ensureVisible(2); // a row stays to stand on, if the list has one
     fire(beforeDelete);
     fire(beforeScroll);
     {
@@ -241,6 +246,8 @@ void Query::applyUpdates()
     requireDatabase();
     if (state_ == DataSetState::Edit || state_ == DataSetState::Insert)
         post();
+    // Its own writes would make the list read the rest mid-way, moving the rows.
+    fetchAll();
     struct Pending {
         quint64 seq;
         const Row* row;

@@ -16,6 +16,7 @@ DatasetModel::~DatasetModel() { q_.removeObserver(this); }
 void DatasetModel::refreshColumns()
 {
     beginResetModel();
+    rows_ = q_.active() ? q_.fetchedCount() : 0;
     columns_.clear();
     for (int i = 0; i < q_.fieldCount(); ++i)
         if (q_.field(i).visible)
@@ -35,7 +36,7 @@ int DatasetModel::columnOf(const QString& fieldName) const
 
 int DatasetModel::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() || !q_.active() ? 0 : q_.recordCount();
+    return parent.isValid() ? 0 : rows_;
 }
 
 int DatasetModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : int(columns_.size()); }
@@ -148,11 +149,36 @@ void DatasetModel::rowChanged(int pos)
 
 void DatasetModel::rowAboutToBeInserted(int pos) { beginInsertRows({}, pos, pos); }
 
-void DatasetModel::rowInserted(int) { endInsertRows(); }
+void DatasetModel::rowInserted(int)
+{
+    ++rows_;
+    endInsertRows();
+}
 
 void DatasetModel::rowAboutToBeRemoved(int pos) { beginRemoveRows({}, pos, pos); }
 
-void DatasetModel::rowRemoved(int) { endRemoveRows(); }
+void DatasetModel::rowRemoved(int)
+{
+    --rows_;
+    endRemoveRows();
+}
+
+void DatasetModel::rowsFetched(int first, int last)
+{
+    fetching_ = true;
+    beginInsertRows({}, first, last);
+    rows_ += last - first + 1;
+    endInsertRows();
+    fetching_ = false;
+}
+
+bool DatasetModel::canFetchMore(const QModelIndex& parent) const { return !parent.isValid() && q_.active() && !q_.allFetched(); }
+
+void DatasetModel::fetchMore(const QModelIndex& parent)
+{
+    if (!parent.isValid() && !fetching_)
+        runGuarded([&] { q_.fetchMore(); });
+}
 
 void DatasetModel::currentChanged(int pos)
 {

@@ -29,6 +29,9 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
     bool setData(const QModelIndex& index, const QVariant& value, int role) override;
+    // A dataset that reads on demand shows the rows read; the view asks for more as it scrolls.
+    bool canFetchMore(const QModelIndex& parent) const override;
+    void fetchMore(const QModelIndex& parent) override;
     // The last edit the dataset refused (its error was shown): the text stays unwritten.
     bool lastEditRefused() const { return editRefused_; }
 
@@ -51,12 +54,17 @@ private:
     void rowRemoved(int pos) override;
     void currentChanged(int pos) override;
     void stateChanged() override;
+    void rowsFetched(int first, int last) override;
     QVariant cellValue(int row, const Field& f) const;
 
     Query& q_;
     std::vector<int> columns_; // field index of each column
     bool editable_ = false;
     bool moving_ = false;
+    // The rows the view was told of: a change is announced before the dataset
+    // makes it, and the count follows when it is done.
+    int rows_ = 0;
+    bool fetching_ = false; // announcing rows read: a view asking for more then waits
 };
 
 } // namespace zov

@@ -1,0 +1,33 @@
+#pragma once
+// The statement of a query that reads its rows on demand, kept between blocks.
+#include "library/dataset.h"
+
+namespace zov {
+
+class Query::Reader final : public PartReader {
+public:
+    Reader(Query& q, std::unique_ptr<Statement> st) : q_(q), st_(std::move(st)) {}
+
+    Statement& statement() { return *st_; }
+    int read = 0; // rows of the statement read so far
+    // The first row not read yet, as the statement gave it: the next block
+    // starts there, unless the tables changed under the list.
+    QVector<QVariant> next;
+
+    bool readsAnyOf(const std::vector<QByteArray>& tables) const override
+    {
+        for (const QByteArray& t : tables)
+            for (const QByteArray& mine : st_->tablesRead())
+                if (qstricmp(t.constData(), mine.constData()) == 0)
+                    return true;
+        return false;
+    }
+    void readRest() override { q_.fetchAll(); }
+    void connectionClosing() override { q_.dropReader(); }
+
+private:
+    Query& q_;
+    std::unique_ptr<Statement> st_;
+};
+
+} // namespace zov
