@@ -26,26 +26,20 @@ const char* const kColunasOcultas[] = {"CDCLIENTE",    "IDTPIJURCLIE", "NRINSJUR
 
 QString CadastroCliente::sqlClientes()
 {
-    // The screen kind and code come from the derived table T: the stored kind
-    // and number, except for "O" customers, whose code carries them.
-    // Only the columns the window uses are read: the registry is large.
+    // The screen kind and code: the stored kind and number, except for "O"
+    // customers, whose code carries them. Worked out per row, not in a derived
+    // table joined back: the order then comes from the legal name's index, and
+    // the first rows show without sorting the registry. Only the columns the
+    // window uses are read: the registry is large.
     return QStringLiteral(R"(SELECT
-   A.NMRAZSOCCLIE, A.NMFANTCLIE, T.NRINSJURINFO, T.IDTPIJURINFO,
+   A.NMRAZSOCCLIE, A.NMFANTCLIE,
+   CASE WHEN SUBSTR(A.CDCLIENTE,1,1) = 'O' THEN SUBSTR(A.CDCLIENTE,2,5) ELSE A.NRINSJURCLIE END AS NRINSJURINFO,
+   CASE WHEN SUBSTR(A.CDCLIENTE,1,1) = 'O' THEN 'O' ELSE A.IDTPIJURCLIE END AS IDTPIJURINFO,
    A.CDCLIENTE,    A.IDTPIJURCLIE, A.NRINSJURCLIE, A.NRINSESTCLIE,
    A.NRINSMUNICLIE, A.IDCLIEATIV,  A.IDTPFORPGTCL, A.IDPRIPUBCLIE,
    V.NMRAZSOCVEN
 FROM
    CLIENTE A
-   JOIN (SELECT A.CDCLIENTE, A.IDTPIJURCLIE AS IDTPIJURINFO,
-                             A.NRINSJURCLIE AS NRINSJURINFO
-         FROM CLIENTE A
-         WHERE (SUBSTR(A.CDCLIENTE,1,1) <> 'O')
-         UNION
-         SELECT A.CDCLIENTE, SUBSTR(A.CDCLIENTE,1,1) AS IDTPIJURINFO,
-                             SUBSTR(A.CDCLIENTE,2,5) AS NRINSJURINFO
-         FROM CLIENTE A
-         WHERE (SUBSTR(A.CDCLIENTE,1,1) = 'O')) T
-     ON (T.CDCLIENTE = A.CDCLIENTE)
    LEFT JOIN VENDEDOR V ON (V.CDVENDEDOR = A.CDVENDEDOR)
 ORDER BY
    A.NMRAZSOCCLIE NULLS LAST)");
@@ -94,9 +88,10 @@ CadastroCliente::CadastroCliente(Database& db, ClienteView& view)
       view_(view)
 {
     qryClientes.setSql(sqlClientes());
+    qryClientes.setFetchBlock(kGridFetchBlock);
     qryClientes.setUpdateSql(updateSqlCliente());
     for (int i = 0; i < 4; ++i)
-        qryClientes.defineField(QString::fromLatin1(kColunasGrade[i])).displayLabel = QString::fromUtf8(kRotulosGrade[i]);
+        qryClientes.defineField(QString::fromLatin1(kColunasGrade[i]), FieldKind::Text).displayLabel = QString::fromUtf8(kRotulosGrade[i]);
     for (const char* c : kColunasOcultas)
         qryClientes.defineField(QString::fromLatin1(c)).visible = false;
 

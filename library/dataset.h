@@ -389,6 +389,9 @@ private:
     std::vector<DatasetObserver*> observers_;
 };
 
+// The first block of a list shown in a grid: a few screens.
+constexpr int kGridFetchBlock = 100;
+
 // Suspends a dataset's events for a scope.
 class EventsSuspended {
 public:

@@ -9,16 +9,26 @@ bool LocalizaTexto(Query& q, const QString& fieldName, const QString& text, bool
     if (!q.active() || q.isEmpty() || text.trimmed().isEmpty())
         return false;
     const Field& f = q.fieldByName(fieldName);
-    const int n = q.recordCount();
+    const QString wanted = text.trimmed();
+    auto found = [&](int pos) {
+        if (!f.displayTextOf(q.valueAt(q.storageRowAt(pos), f.index())).contains(wanted, Qt::CaseInsensitive))
+            return false;
+        q.setRecNo(pos + 1);
+        return true;
+    };
+    // From the current row to the end, reading on as the list has not yet, then from the top.
     const int start = q.recNo() - 1 + (next ? 1 : 0);
-    for (int k = 0; k < n; ++k) {
-        const int pos = (start + k) % n;
-        const QString shown = f.displayTextOf(q.valueAt(q.storageRowAt(pos), f.index()));
-        if (shown.contains(text.trimmed(), Qt::CaseInsensitive)) {
-            q.setRecNo(pos + 1);
-            return true;
+    for (int pos = start;; ++pos) {
+        while (pos >= q.fetchedCount() && q.fetchMore()) {
         }
+        if (pos >= q.fetchedCount())
+            break;
+        if (found(pos))
+            return true;
     }
+    for (int pos = 0; pos < start && pos < q.fetchedCount(); ++pos)
+        if (found(pos))
+            return true;
     return false;
 }
 
