@@ -714,23 +714,18 @@ bool Query::locate(const QString& fields, const QVariantList& values, int option
     for (const QString& n : names)
         idx.push_back(fieldByName(n.trimmed()).index());
     // Rows not read yet are read block by block until one matches.
-    for (int pos = 0;; ++pos) {
-        while (pos >= visibleCount() && fetchMore()) {
-        }
-        if (pos >= visibleCount())
-            break;
-        const Row& r = rows_[std::size_t(storageRowAt(pos))];
+    const int pos = findVisible([&](const Row& r) {
         bool all = true;
         for (std::size_t k = 0; k < idx.size() && all; ++k)
             all = sameValue(r.values.value(idx[k]), values[int(k)], options);
-        if (all) {
-            if (pos != cur_)
-                moveTo(pos, true);
-            bof_ = eof_ = false;
-            return true;
-        }
-    }
-    return false;
+        return all;
+    });
+    if (pos < 0)
+        return false;
+    if (pos != cur_)
+        moveTo(pos, true);
+    bof_ = eof_ = false;
+    return true;
 }
 
 // ---------------------------------------------------------------- filter

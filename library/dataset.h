@@ -323,7 +323,10 @@ private:
     bool readRows(Statement& st, bool onRow, int limit);
     void settleGuessedKinds(int firstNewRow);
     void readBlock(int rows);
+    class ReadingOn;
+    int readingOn_ = 0; // blocks read one after another, with no user input between
     void ensureVisible(int count);
+    int findVisible(const std::function<bool(const Row&)>& matches); // -1 when none
     void dropReader();
     void notifyFetched(int first, int last);
     void rebuildFieldIndex();

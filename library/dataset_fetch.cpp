@@ -8,9 +8,6 @@ namespace zov {
 
 namespace {
 
-// Blocks grow with what was read, so reading a list through costs about two
-// runs of its statement; one block never holds more than this.
-constexpr int kLargestBlock = 16384;
 
 QVector<QVariant> rawRow(const Statement& st)
 {
@@ -21,6 +18,25 @@ QVector<QVariant> rawRow(const Statement& st)
 }
 
 } // namespace
+
+// Blocks read one after another (until a row matches, or enough are visible)
+// keep the statement where it stands; it is reset when the reading ends.
+class Query::ReadingOn {
+public:
+    explicit ReadingOn(Query& q) : q_(q) { ++q_.readingOn_; }
+    ~ReadingOn()
+    {
+        if (--q_.readingOn_ == 0 && q_.reader_ && q_.reader_->standing) {
+            q_.reader_->statement().reset();
+            q_.reader_->standing = false;
+        }
+    }
+    ReadingOn(const ReadingOn&) = delete;
+    ReadingOn& operator=(const ReadingOn&) = delete;
+
+private:
+    Query& q_;
+};
 
 void Query::dropReader()
 {
@@ -42,7 +58,9 @@ bool Query::fetchMore()
 {
     if (!reader_)
         return false;
-    readBlock(std::clamp(reader_->read, std::max(fetchBlock_, 1), std::max(kLargestBlock, fetchBlock_)));
+    // Each block as large as what was read before it: reading a list through
+    // steps its statement about twice over, whatever its size.
+    readBlock(std::max({reader_->read, fetchBlock_, 1}));
     return true;
 }
 
@@ -54,8 +72,22 @@ void Query::fetchAll()
 
 void Query::ensureVisible(int count)
 {
+    ReadingOn reading(*this);
     while (reader_ && visibleCount() < count)
         fetchMore();
+}
+
+int Query::findVisible(const std::function<bool(const Row&)>& matches)
+{
+    ReadingOn reading(*this);
+    for (int pos = 0;; ++pos) {
+        while (pos >= visibleCount() && fetchMore()) {
+        }
+        if (pos >= visibleCount())
+            return -1;
+        if (matches(rows_[std::size_t(storageRowAt(pos))]))
+            return pos;
+    }
 }
 
 void Query::readBlock(int rows)
@@ -67,9 +99,9 @@ void Query::readBlock(int rows)
     bool more = false;
     bool changed = false;
     try {
-        st.reset();
-        bool onRow = false;
-        if (rd.read > 0) {
+        bool onRow = rd.standing;
+        if (!onRow && rd.read > 0) {
+            st.reset();
             for (int i = 0; i <= rd.read && (i == 0 || onRow); ++i)
                 onRow = st.step();
             changed = !onRow || rawRow(st) != rd.next;
@@ -80,8 +112,11 @@ void Query::readBlock(int rows)
             if (more)
                 rd.next = rawRow(st);
         }
-        st.reset();
+        rd.standing = more && readingOn_ > 0;
+        if (!rd.standing)
+            st.reset();
     } catch (...) {
+        rd.standing = false;
         st.reset();
         rows_.erase(rows_.begin() + firstNew, rows_.end());
         throw;

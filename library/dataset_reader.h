@@ -13,6 +13,8 @@ public:
     // The first row not read yet, as the statement gave it: the next block
     // starts there, unless the tables changed under the list.
     QVector<QVariant> next;
+    // Between blocks of one uninterrupted reading the statement stays on that row.
+    bool standing = false;
 
     bool readsAnyOf(const std::vector<QByteArray>& tables) const override
     {

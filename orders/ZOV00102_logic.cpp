@@ -53,6 +53,7 @@ QString qryProdComplSql()
 ConsultaProdLogic::ConsultaProdLogic(Database& db) : qryProdCompl(&db, QStringLiteral("qryProdCompl")), db_(db)
 {
     qryProdCompl.setSql(qryProdComplSql());
+    qryProdCompl.setFetchBlock(kGridFetchBlock);
     // The grid's columns first, in order; computed columns get their kinds here.
     const std::tuple<const char*, const char*, FieldKind, const char*> campos[] = {
         {"CDARVPROD", "Código", FieldKind::Text, ""},
@@ -84,7 +85,7 @@ ConsultaProdLogic::ConsultaProdLogic(Database& db) : qryProdCompl(&db, QStringLi
     liquido.displayLabel = QStringLiteral("Vr. Líquido");
     liquido.displayFormat = QStringLiteral("#,##0.00");
     liquido.visible = false;
-    // Run for each of 100 000 rows on opening: the fields are found once.
+    // Run for every row read: the fields are found once.
     // They live as long as the dataset, as every one is a column of its statement.
     Field* tabela = &qryProdCompl.fieldByName(QStringLiteral("VRITEPREBASE"));
     Field* qtde = &qryProdCompl.fieldByName(QStringLiteral("QUANTIDADE"));

@@ -187,6 +187,9 @@ TEST_F(DatasetFetch, AWriteToItsTableReadsTheRestFirstAndOtherTablesDoNot)
 TEST_F(DatasetFetch, HoldsNoReadTransactionBetweenBlocks)
 {
     q.setRecNo(25);
+    ASSERT_TRUE(q.locate(QStringLiteral("CDCLI"), code(60))); // blocks read one after another
+    q.setFilter([](const Query& d, int row) { return d.valueAt(row, 2).toInt() > 70; });
+    EXPECT_FALSE(q.allFetched());
     // Another connection can write and then fold the whole log into the file,
     // which a snapshot held by an open read would stop.
     Database other(db->path(), Database::Mode::OpenExisting);
