@@ -276,7 +276,7 @@ void RegistroPedido::incluir()
     // The new order goes first, where the newest are listed; a Cancel comes
     // back to the order the user was on.
     pedidoAntesDaInclusao_ = ctx_.valor("NRPEDIDO");
-    if (ctx_.qryPedido.recordCount() > 0)
+    if (!ctx_.qryPedido.isEmpty())
         ctx_.qryPedido.first();
     {
         EventsSuspended quiet(ctx_.qryPedido);
@@ -356,7 +356,7 @@ void RegistroPedido::excluir()
     const int recNo = ctx_.qryPedido.recNo();
     BancoPedido::abreQryPedido(ctx_.qryPedido, ctx_.Filtro);
     if (!ctx_.qryPedido.isEmpty())
-        ctx_.qryPedido.setRecNo(std::min(recNo, ctx_.qryPedido.recordCount()));
+        ctx_.qryPedido.setRecNo(recNo); // or the last, when the list is shorter now
     if (ctx_.listaVazia() || pagina == PaginaPedido::Itens)
         mudaPagina(PaginaPedido::Pedidos);
     aposRolagem();

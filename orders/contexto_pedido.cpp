@@ -12,6 +12,7 @@ ContextoPedido::ContextoPedido(Database& db_, PedidoView& view_)
 {
     Filtro = filtroInicial();
     qryPedido.setSql(BancoPedido::qryPedidoSql());
+    qryPedido.setFetchBlock(kGridFetchBlock);
     qryPedido.setUpdateSql(BancoPedido::updateSqlPedido());
     BancoPedido::configuraQryPedido(qryPedido);
 }

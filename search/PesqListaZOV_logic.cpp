@@ -37,9 +37,10 @@ PesqListaLogic::PesqListaLogic(Query& query, PesqListaView& view, DelayTimer& ti
     : q_(query), view_(view), timer_(timer), collator_(QLocale(QLocale::Portuguese, QLocale::Brazil))
 {
     collator_.setCaseSensitivity(Qt::CaseInsensitive);
+    q_.setFetchBlock(kGridFetchBlock); // the list opens at once; marking all reads the rest
 }
 
-PesqListaLogic::~PesqListaLogic() = default;
+PesqListaLogic::~PesqListaLogic() { q_.setFetchBlock(fetchBlockAntes_); }
 
 const TMessages& PesqListaLogic::msgPadrao()
 {

@@ -83,6 +83,7 @@ private:
     void chosenChanged();
 
     Query& q_;
+    const int fetchBlockAntes_ = q_.fetchBlock(); // the caller's, back when the dialog ends
     PesqListaView& view_;
     DelayTimer& timer_;
     QCollator collator_;

@@ -35,9 +35,14 @@ private:
 PesquisarLogic::PesquisarLogic(Query& query, PesquisarView& view, DelayTimer& timer) : q_(query), view_(view), timer_(timer)
 {
     q_.addObserver(this);
+    q_.setFetchBlock(kGridFetchBlock); // the list opens at once, and reads on as it is searched
 }
 
-PesquisarLogic::~PesquisarLogic() { q_.removeObserver(this); }
+PesquisarLogic::~PesquisarLogic()
+{
+    q_.removeObserver(this);
+    q_.setFetchBlock(fetchBlockAntes_);
+}
 
 const TMessages& PesquisarLogic::msgPadrao()
 {

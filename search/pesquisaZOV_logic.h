@@ -80,6 +80,7 @@ private:
     void stateChanged() override;
 
     Query& q_;
+    const int fetchBlockAntes_ = q_.fetchBlock(); // the caller's, back when the dialog ends
     PesquisarView& view_;
     DelayTimer& timer_;
     QString stSQL_;

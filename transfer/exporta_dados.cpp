@@ -38,6 +38,7 @@ ExportaDadosLogic::ExportaDadosLogic(Database& db, ExportaDadosView& view)
     : qryPrincipal(&db, QStringLiteral("qryPrincipal")), db_(db), view_(view)
 {
     qryPrincipal.setSql(QString::fromLatin1(kPrincipalSql));
+    qryPrincipal.setFetchBlock(kGridFetchBlock);
     const std::pair<const char*, const char*> campos[] = {
         {"IDCHECK", " "}, {"NRPEDIDO", "Nº Pedido"}, {"NMFANTCLIE", "Cliente"}, {"DTPEDIDO", "Data Pedido"}, {"DTENTPED", "Data Entrega"},
     };
@@ -192,7 +193,7 @@ bool ExportaDadosLogic::confirmar()
         view_.setConfirmEnabled(false);
         view_.setCommandsEnabled(false);
         view_.showProgress(2, 1, msgPadrao().Msg(QStringLiteral("Exportando")));
-        // Exactly what is checked on screen now.
+        // Exactly what is checked on screen now (a row not read yet was never checked).
         LimpaPedidosExport();
         const int check = qryPrincipal.fieldByName(QStringLiteral("IDCHECK")).index();
         const int numero = qryPrincipal.fieldByName(QStringLiteral("NRPEDIDO")).index();
