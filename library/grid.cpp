@@ -7,6 +7,7 @@
 #include <QFontMetrics>
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QKeyEvent>
 #include <QTableView>
 #include <QWidget>
 #include <algorithm>
@@ -34,8 +35,33 @@ bool commitOpenEditor(QAbstractItemView* view)
     return true;
 }
 
+namespace {
+
+// Ctrl+End goes to the list's last row, not the last one read so far.
+class ReadsToTheEnd : public QObject {
+public:
+    ReadsToTheEnd(DatasetModel* model, QObject* parent) : QObject(parent), model_(model) {}
+
+protected:
+    bool eventFilter(QObject*, QEvent* e) override
+    {
+        if (e->type() == QEvent::KeyPress) {
+            const auto* k = static_cast<QKeyEvent*>(e);
+            if (k->key() == Qt::Key_End && (k->modifiers() & Qt::ControlModifier) && !model_->query().allFetched())
+                runGuarded([this] { model_->query().fetchAll(); });
+        }
+        return false;
+    }
+
+private:
+    DatasetModel* model_;
+};
+
+} // namespace
+
 void bindGrid(QTableView* view, DatasetModel* model)
 {
+    view->installEventFilter(new ReadsToTheEnd(model, view));
     view->setModel(model);
     view->setSelectionBehavior(QAbstractItemView::SelectRows);
     view->setSelectionMode(QAbstractItemView::SingleSelection);

@@ -4,10 +4,13 @@
 #include "library/dataset_model.h"
 #include "library/dbutils.h"
 #include "library/errors.h"
+#include "library/grid.h"
 #include "tests/support/model_checker.h"
 #include "tests/support/scripted_dialogs.h"
 
+#include <QTableView>
 #include <QTemporaryDir>
+#include <QTest>
 #include <gtest/gtest.h>
 
 using namespace zov;
@@ -254,6 +257,30 @@ TEST_F(DatasetFetch, TheGridShowsTheRowsReadAndAsksForMore)
     EXPECT_EQ(model.rowCount(), kRows);
     EXPECT_FALSE(model.canFetchMore({}));
     EXPECT_TRUE(checker.failures().isEmpty()) << checker.failures().join(QLatin1Char('\n')).toStdString();
+}
+
+TEST_F(DatasetFetch, TheGridsKeysReachTheLastRow)
+{
+    DatasetModel model(q);
+    QTableView view;
+    view.setModel(&model);
+    bindGrid(&view, &model);
+    view.resize(400, 200);
+    view.show();
+    view.setFocus();
+    q.refresh(); // as a window opens its list: the grid stands on the first row
+    QTest::keyClick(&view, Qt::Key_End, Qt::ControlModifier);
+    EXPECT_EQ(q.recNo(), kRows);
+    EXPECT_EQ(view.currentIndex().row(), kRows - 1);
+    QTest::keyClick(&view, Qt::Key_Home, Qt::ControlModifier);
+    EXPECT_EQ(q.recNo(), 1);
+
+    q.refresh();
+    for (int press = 0; press < kRows && q.recNo() < kRows; ++press) {
+        QTest::keyClick(&view, Qt::Key_PageDown);
+        QCoreApplication::processEvents();
+    }
+    EXPECT_EQ(q.recNo(), kRows) << "PgDn stopped at the rows read";
 }
 
 } // namespace
