@@ -334,8 +334,37 @@ void ConsultaProdLogic::pesquisa(ColunaConsulta campo, const QString& texto)
     const QString nome = campo == ColunaConsulta::Codigo ? QStringLiteral("CDARVPROD")
                          : campo == ColunaConsulta::Unidade ? QStringLiteral("SGUNIDADE")
                                                             : QStringLiteral("NMPRODUTO");
+    const QString inteira = locateAllBaseSql(qryProdCompl.sql());
+    const bool estreitada = inteira != qryProdCompl.sql();
+    if (codigos_.isEmpty() && cdsListProd.isEmpty() && (estreitada || !qryProdCompl.allFetched())) {
+        // Nothing chosen: the database narrows the list, and the rows it leaves out are never read.
+        qryProdCompl.close();
+        LocateAll(qryProdCompl, {nome}, texto);
+        return;
+    }
+    if (estreitada) {
+        // Chosen in a narrowed list: the whole list again, with what was typed into the chosen rows.
+        qryProdCompl.setSql(inteira);
+        qryProdCompl.open();
+        repoeEscolhas();
+    }
     // The list stays read: the search only narrows it, so chosen rows keep their values.
     LocateAll(qryProdCompl, {nome}, texto);
+}
+
+void ConsultaProdLogic::repoeEscolhas()
+{
+    EventsSuspended quiet(qryProdCompl); // the values were checked when they were typed
+    for (auto it = cdsListProd.constBegin(); it != cdsListProd.constEnd(); ++it) {
+        if (!qryProdCompl.locate(QStringLiteral("CDARVPROD"), it.key()))
+            continue;
+        qryProdCompl.edit();
+        poe("QUANTIDADE", it->quantidade);
+        poe("VRPEDESCONTO", it->perDesc);
+        poe("VRDESC", it->vrDesc);
+        qryProdCompl.post();
+    }
+    qryProdCompl.first();
 }
 
 Decimal ConsultaProdLogic::totalBruto() const

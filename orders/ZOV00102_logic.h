@@ -92,6 +92,7 @@ private:
     QStringList escolhas_; // the chosen list's texts
     QStringList codigos_;  // their products, in the same order
     void zeraLinha();
+    void repoeEscolhas();
     ColunaConsulta coluna_ = ColunaConsulta::Quantidade; // the cell being edited
     bool interno_ = false;
     QMap<QString, Linha> cdsListProd;

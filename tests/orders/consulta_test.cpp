@@ -22,12 +22,13 @@ protected:
         db().exec(QStringLiteral("UPDATE VENDEDOR SET VRPEMAXDESVE = 5 WHERE CDVENDEDOR = '0001'"));
     }
     // A new order of C1 on its items page, and the consultation opened for it.
-    ConsultaProdLogic& consulta()
+    ConsultaProdLogic& consulta(int bloco = kGridFetchBlock)
     {
         abre();
         preencheNovo();
         run([&] { logic->registro.mudaPagina(P::Itens); });
         cons = std::make_unique<ConsultaProdLogic>(db());
+        cons->qryProdCompl.setFetchBlock(bloco);
         ParametrosConsulta p;
         run([&] { p = logic->itens.parametrosConsulta(); });
         cons->abre(p);
@@ -158,6 +159,29 @@ TEST_F(ConsultaTest, ASearchNarrowsTheListAndChosenRowsKeepTheirValues)
     ASSERT_TRUE(run([&] { cons->removeEscolha(0); }));
     EXPECT_TRUE(cons->escolhas().isEmpty());
     EXPECT_DOUBLE_EQ(num("QUANTIDADE"), 0.0);
+}
+
+TEST_F(ConsultaTest, WithNothingChosenTheDatabaseNarrowsAndWhatIsChosenThereKeepsItsValues)
+{
+    consulta(1); // a list read a row at a time: larger than its block
+    ASSERT_TRUE(run([&] { cons->pesquisa(ColunaConsulta::Nome, QStringLiteral("LAP")); }));
+    EXPECT_NE(lista().sql(), qryProdComplSql()) << "narrowed by the database";
+    ASSERT_EQ(lista().recordCount(), 1);
+    ASSERT_TRUE(run([&] { cons->marca(); }));
+    digita(ColunaConsulta::Quantidade, "QUANTIDADE", 4);
+    digita(ColunaConsulta::PerDesc, "VRPEDESCONTO", 2);
+
+    // Another search goes back to the whole list, the chosen row with what was typed.
+    ASSERT_TRUE(run([&] { cons->pesquisa(ColunaConsulta::Nome, QStringLiteral("CANETA")); }));
+    EXPECT_EQ(lista().sql(), qryProdComplSql());
+    EXPECT_EQ(lista().recordCount(), 1);
+    ASSERT_TRUE(run([&] { cons->pesquisa(ColunaConsulta::Nome, QString()); }));
+    ASSERT_TRUE(vaiPara("0102"));
+    EXPECT_TRUE(cons->escolhido());
+    EXPECT_DOUBLE_EQ(num("QUANTIDADE"), 4.0);
+    EXPECT_DOUBLE_EQ(num("VRPEDESCONTO"), 2.0);
+    ASSERT_TRUE(run([&] { cons->confirma(); })) << dialogs().errors().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(le(QStringLiteral("SELECT QTITEMPED || '/' || CDPRODUTO FROM ITEMPEDIDO")).toString(), QStringLiteral("4.0/P2"));
 }
 
 TEST_F(ConsultaTest, ConfirmAddsEveryChosenProductAsAnItemWithItsPercentage)
