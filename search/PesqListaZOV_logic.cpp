@@ -339,6 +339,9 @@ void PesqListaLogic::timerTick()
     try {
         if (q_.sql() != stSQL_)
             q_.setSql(stSQL_);
+        // A list read in part is narrowed by the database (the marks are kept apart from the rows).
+        if (!q_.allFetched())
+            q_.close();
         LocateAll(q_, {field}, text);
     } catch (...) {
         try {

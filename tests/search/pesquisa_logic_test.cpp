@@ -180,6 +180,32 @@ TEST_F(PesquisarLogicTest, CancelLeavesTheQueryClosed)
     EXPECT_FALSE(LastExitOK());
 }
 
+TEST_F(PesquisarLogicTest, AListReadInPartIsNarrowedByTheDatabaseAndTheCallerGetsItsBlockBack)
+{
+    seedGeography(db());
+    q.setFetchBlock(2); // the four countries are more than a block
+    openLookup(q, kSqlPais, "CDPAIS");
+    ASSERT_FALSE(q.allFetched());
+    view.script = [&] {
+        type("paraguai");
+        logic->timerTick();
+        EXPECT_NE(q.sql(), QString(kSqlPais)) << "the database narrowed it";
+        EXPECT_EQ(q.recordCount(), 1);
+        type("");
+        logic->timerTick();
+        EXPECT_EQ(q.sql(), QString(kSqlPais));
+        EXPECT_EQ(q.recordCount(), 4);
+        type("paraguai");
+        logic->timerTick();
+        logic->confirm();
+    };
+    EXPECT_TRUE(logic->run("País", false, false));
+    EXPECT_EQ(q.sql(), QString(kSqlPais));
+    EXPECT_EQ(q["NMPAIS"].asString(), "PARAGUAI");
+    logic.reset();
+    EXPECT_EQ(q.fetchBlock(), 0);
+}
+
 TEST_F(PesquisarLogicTest, ConfirmReopensTheCountryListOnTheChosenKey)
 {
     seedGeography(db());
