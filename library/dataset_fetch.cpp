@@ -8,7 +8,6 @@ namespace zov {
 
 namespace {
 
-
 QVector<QVariant> rawRow(const Statement& st)
 {
     QVector<QVariant> row(st.columnCount());
