@@ -185,6 +185,11 @@ TEST_F(DatasetFetch, AWriteToItsTableReadsTheRestFirstAndOtherTablesDoNot)
     EXPECT_THROW(q.fetchAll(), Error);
     EXPECT_TRUE(q.allFetched());
     EXPECT_EQ(q.fetchedCount(), kBlock);
+    // Nor does it stop this connection's own write from going on.
+    q.refresh();
+    other.exec(QStringLiteral("DELETE FROM CLI WHERE CDCLI = 'C004'"));
+    EXPECT_EQ(db->exec(QStringLiteral("UPDATE CLI SET NMCLI = 'x' WHERE CDCLI = 'C090'")), 1);
+    EXPECT_TRUE(q.allFetched());
 }
 
 TEST_F(DatasetFetch, HoldsNoReadTransactionBetweenBlocks)
