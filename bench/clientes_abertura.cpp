@@ -61,22 +61,25 @@ void fill(Database& db, int first, int last, int rows)
     });
 }
 
+// The list opened as the window opens it: read as its grid needs.
+void openList(Query& q, const QString& sql)
+{
+    q.setSql(sql);
+    q.setFetchBlock(kGridFetchBlock);
+    q.open();
+}
+
 // figure: the name of the figure lines of this measure, suffix after it ("_1k").
 double measure(Database& db, const char* what, const char* figure, const QString& sql, const char* suffix = "")
 {
-    auto opened = [&](Query& q) {
-        q.setSql(sql);
-        q.setFetchBlock(kGridFetchBlock); // as the window reads it
-        q.open();
-    };
     // Memory on the first opening; the time is the median of several.
     const long before = bench::rssKb();
     Query first(&db, QStringLiteral("qryClientes"));
-    opened(first);
+    openList(first, sql);
     const long kb = bench::rssKb() - before;
     const double ms = bench::medianMs(7, [&] {
         Query q(&db, QStringLiteral("qryClientes"));
-        opened(q);
+        openList(q, sql);
     });
     std::printf("%-34s %7d rows read  %3d columns  %8.2f ms  %8ld KB\n", what, first.fetchedCount(), first.fieldCount(), ms, kb);
     std::printf("figure %s_open_ms%s %.2f ms\n", figure, suffix, ms);
@@ -88,9 +91,7 @@ double measure(Database& db, const char* what, const char* figure, const QString
 void scrollToTheEnd(Database& db, const QString& sql)
 {
     Query q(&db, QStringLiteral("qryClientes"));
-    q.setSql(sql);
-    q.setFetchBlock(kGridFetchBlock);
-    q.open();
+    openList(q, sql);
     DatasetModel model(q);
     QTableView view;
     view.setModel(&model);
@@ -154,9 +155,7 @@ int main(int argc, char** argv)
     {
         // What the first save of a customer adds: the list reads its rest.
         Query q(&db, QStringLiteral("qryClientes"));
-        q.setSql(window);
-        q.setFetchBlock(kGridFetchBlock);
-        q.open();
+        openList(q, window);
         QElapsedTimer t;
         t.start();
         q.fetchAll();

@@ -168,11 +168,20 @@ void addTable(std::vector<QByteArray>& tables, const char* name)
     tables.emplace_back(name);
 }
 
+} // namespace
+
+struct TableAccess {
+    std::vector<QByteArray>* read;
+    std::vector<QByteArray>* written;
+};
+
+namespace {
+
 // Set for the connection's life (setting one expires every prepared statement);
 // it notes the tables of the statement being prepared, when one asks.
 int noteTableAccess(void* context, int action, const char* a1, const char*, const char*, const char*)
 {
-    auto* access = static_cast<Database*>(context)->tableAccess_;
+    TableAccess* access = *static_cast<TableAccess**>(context);
     if (!access)
         return SQLITE_OK;
     switch (action) {
@@ -205,7 +214,7 @@ bool scriptMayWrite(const QString& sql)
 Statement::Statement(Database& db, const QString& sql) : db_(db), sql_(sql)
 {
     const QByteArray utf8 = sql.toUtf8();
-    Database::TableAccess access{&read_, &written_};
+    TableAccess access{&read_, &written_};
     db.tableAccess_ = &access;
     const int rc = sqlite3_prepare_v2(db.handle(), utf8.constData(), int(utf8.size()), &stmt_, nullptr);
     db.tableAccess_ = nullptr;
@@ -454,7 +463,7 @@ Database::Database(const QString& path, Mode mode, const FileCheck& check) : pat
             check(*this);
         execScript(QStringLiteral("PRAGMA journal_mode=WAL; PRAGMA synchronous=FULL; PRAGMA foreign_keys=OFF;"));
         registerSqlFunctions(db_);
-        sqlite3_set_authorizer(db_, noteTableAccess, this);
+        sqlite3_set_authorizer(db_, noteTableAccess, &tableAccess_);
     } catch (const Error& e) {
         sqlite3_close(db_);
         db_ = nullptr;

@@ -28,6 +28,7 @@ bool kindFromDeclaredType(const char* declType, FieldKind& kind);
 QVariant convertToKind(const QVariant& value, FieldKind kind);
 
 class Database;
+struct TableAccess;
 
 // A list read in part (rows fetched on demand): before a statement writes a
 // table it reads, the list reads its remaining rows, so what it read and what
@@ -154,13 +155,8 @@ public:
     // How long a statement waits for another connection's write (5 s unless told).
     void setBusyTimeout(int ms);
 
-    struct TableAccess {
-        std::vector<QByteArray>* read;
-        std::vector<QByteArray>* written;
-    };
-    TableAccess* tableAccess_ = nullptr; // while a Statement is prepared
-
 private:
+    friend class Statement;
     void finishTransaction(bool committed);
 
     sqlite3* db_ = nullptr;
@@ -168,6 +164,7 @@ private:
     std::vector<PartReader*> partReaders_;
     QString path_;
     bool created_ = false;
+    TableAccess* tableAccess_ = nullptr; // where a Statement being prepared notes its tables
 };
 
 } // namespace zov

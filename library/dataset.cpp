@@ -339,8 +339,7 @@ void Query::appendRaw(QVector<QVariant> values)
     r.uid = ++uidSeq_;
     r.values = std::move(values);
     rows_.push_back(std::move(r));
-    if (filter_ && filter_(*this, int(rows_.size()) - 1))
-        view_.push_back(int(rows_.size()) - 1);
+    addToView(int(rows_.size()) - 1);
     if (cur_ < 0 && visibleCount() > 0) {
         cur_ = 0;
         eof_ = bof_ = false;

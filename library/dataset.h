@@ -322,6 +322,7 @@ private:
     void matchColumns(Statement& st);
     bool readRows(Statement& st, bool onRow, int limit);
     void settleGuessedKinds(int firstNewRow);
+    void completeRows(int firstNewRow);
     void readBlock(int rows);
     class ReadingOn;
     int readingOn_ = 0; // blocks read one after another, with no user input between
@@ -338,6 +339,7 @@ private:
     void setFieldValue(Field& f, const QVariant& value);
     int visibleCount() const { return filter_ ? int(view_.size()) : int(rows_.size()); }
     void rebuildView();
+    void addToView(int firstRow); // storage rows from firstRow on that pass the filter
     void moveTo(int pos, bool scrollEvents);
     void startBuffer(int pos);
     void bindRow(Statement& st, const Row& row, bool deleted) const;

@@ -23,9 +23,15 @@ void Query::fetch(Statement& st)
 {
     matchColumns(st);
     readRows(st, false, -1);
-    settleGuessedKinds(0);
+    completeRows(0);
+}
+
+// Rows just read get their computed kinds and calculated fields.
+void Query::completeRows(int firstNewRow)
+{
+    settleGuessedKinds(firstNewRow);
     if (onCalcFields)
-        for (int r = 0; r < int(rows_.size()); ++r)
+        for (int r = firstNewRow; r < int(rows_.size()); ++r)
             calcRow(r);
 }
 
@@ -221,7 +227,8 @@ void Query::readBlock(int rows)
         bool onRow = rd.standing;
         if (!onRow && rd.read > 0) {
             st.reset();
-            for (int i = 0; i <= rd.read && (i == 0 || onRow); ++i)
+            onRow = true;
+            for (int i = 0; i <= rd.read && onRow; ++i) // stands on the first row not read
                 onRow = st.step();
             changed = !onRow || rawRow(st) != rd.next;
         }
@@ -247,14 +254,8 @@ void Query::readBlock(int rows)
     }
     if (!more)
         dropReader();
-    settleGuessedKinds(firstNew);
-    if (onCalcFields)
-        for (int r = firstNew; r < int(rows_.size()); ++r)
-            calcRow(r);
-    if (filter_)
-        for (int r = firstNew; r < int(rows_.size()); ++r)
-            if (filter_(*this, r))
-                view_.push_back(r);
+    completeRows(firstNew);
+    addToView(firstNew);
     if (active() && visibleCount() > visibleBefore)
         notifyFetched(visibleBefore, visibleCount() - 1);
 }

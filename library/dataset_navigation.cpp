@@ -172,11 +172,15 @@ void Query::setFilter(FilterPredicate predicate)
 void Query::rebuildView()
 {
     view_.clear();
-    if (!filter_)
-        return;
-    for (int r = 0; r < int(rows_.size()); ++r)
-        if (filter_(*this, r))
-            view_.push_back(r);
+    addToView(0);
+}
+
+void Query::addToView(int firstRow)
+{
+    if (filter_)
+        for (int r = firstRow; r < int(rows_.size()); ++r)
+            if (filter_(*this, r))
+                view_.push_back(r);
 }
 
 } // namespace zov

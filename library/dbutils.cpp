@@ -115,6 +115,8 @@ void LocateAll(Query& query, const QStringList& fieldNames, const QString& text)
         if (base != query.sql())
             query.setSql(base); // an earlier narrowing in the database: start from the whole statement
     }
+    if (query.state() == DataSetState::Browse && !query.allFetched() && !query.updatesPending())
+        query.close(); // nothing of the user's in its rows: the rows not read need not be
     const bool blank = text.trimmed().isEmpty() || fieldNames.isEmpty();
     if (query.active() || memory) {
         query.open();

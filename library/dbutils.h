@@ -11,11 +11,14 @@ class Query;
 // text, ignoring case and accents ("JOAO" finds "João"), in the query's own
 // order. A blank text shows every row.
 //
-// - An open query (or a memory dataset) is filtered over the rows it has
-//   read, matching the text the grid shows; nothing is read again, so a
-//   search over a big list costs a few milliseconds. The filter replaces any
-//   earlier one; clearFilter() or setting the SQL text takes it away.
-// - A closed query is narrowed by the database: its SQL text is rewritten
+// - An open query read whole (or a memory dataset) is filtered over the rows
+//   it has read, matching the text the grid shows; nothing is read again, so
+//   a search over a big list costs a few milliseconds. The filter replaces any
+//   earlier one; clearFilter() or setting the SQL text takes it away. So is an
+//   open query read in part whose rows hold changes (cached or in edit): it
+//   reads on as the filter needs.
+// - A closed query, or one read in part with nothing changed in its rows, is
+//   narrowed by the database (the rows it leaves out are never read): its SQL text is rewritten
 //   around the caller's statement and only the matching rows are read (dates
 //   are matched as dd/mm/yyyy, numbers with a decimal comma). Setting the SQL
 //   text back undoes it; parameters keep their values.

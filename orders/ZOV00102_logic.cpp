@@ -334,21 +334,19 @@ void ConsultaProdLogic::pesquisa(ColunaConsulta campo, const QString& texto)
     const QString nome = campo == ColunaConsulta::Codigo ? QStringLiteral("CDARVPROD")
                          : campo == ColunaConsulta::Unidade ? QStringLiteral("SGUNIDADE")
                                                             : QStringLiteral("NMPRODUTO");
-    const QString inteira = locateAllBaseSql(qryProdCompl.sql());
-    const bool estreitada = inteira != qryProdCompl.sql();
-    if (codigos_.isEmpty() && cdsListProd.isEmpty() && (estreitada || !qryProdCompl.allFetched())) {
-        // Nothing chosen: the database narrows the list, and the rows it leaves out are never read.
-        qryProdCompl.close();
-        LocateAll(qryProdCompl, {nome}, texto);
-        return;
+    // Nothing chosen: LocateAll has the database narrow a list read in part.
+    // Chosen rows must stay where Confirm finds them, with what was typed: the
+    // whole list, filtered in memory.
+    if (!codigos_.isEmpty() || !cdsListProd.isEmpty()) {
+        const QString inteira = locateAllBaseSql(qryProdCompl.sql());
+        if (inteira != qryProdCompl.sql()) {
+            qryProdCompl.setSql(inteira);
+            qryProdCompl.open();
+            repoeEscolhas();
+        }
+        if (!qryProdCompl.updatesPending())
+            qryProdCompl.fetchAll(); // ticked rows without a quantity yet hold nothing typed
     }
-    if (estreitada) {
-        // Chosen in a narrowed list: the whole list again, with what was typed into the chosen rows.
-        qryProdCompl.setSql(inteira);
-        qryProdCompl.open();
-        repoeEscolhas();
-    }
-    // The list stays read: the search only narrows it, so chosen rows keep their values.
     LocateAll(qryProdCompl, {nome}, texto);
 }
 

@@ -339,9 +339,7 @@ void PesqListaLogic::timerTick()
     try {
         if (q_.sql() != stSQL_)
             q_.setSql(stSQL_);
-        // A list read in part is narrowed by the database (the marks are kept apart from the rows).
-        if (!q_.allFetched())
-            q_.close();
+        // A list read in part is narrowed by the database: the marks are kept apart from the rows.
         LocateAll(q_, {field}, text);
     } catch (...) {
         try {

@@ -204,9 +204,6 @@ void PesquisarLogic::timerTick()
             // Back to the statement as the dialog received it; a blank text lists every row.
             if (q_.sql() != stSQL_)
                 q_.setSql(stSQL_);
-            // A list read in part is narrowed by the database: the rows it leaves out are never read.
-            if (!q_.allFetched())
-                q_.close();
             LocateAll(q_, {stNomeCampo}, text);
         } catch (...) {
             // The full list comes back before the error is shown.

@@ -121,11 +121,21 @@ TEST_F(DatasetFetch, LocateAndFiltersFindRowsNotReadYet)
     EXPECT_FALSE(q.isEmpty());
     EXPECT_EQ(current(), code(90));
     EXPECT_EQ(q.recordCount(), 5);
+    // Searched by the database while its rows hold nothing changed, in memory after.
+    const QString whole = q.sql();
+    q.clearFilter();
     q.refresh();
     LocateAll(q, {QStringLiteral("NMCLI")}, QStringLiteral("nome 88"));
     EXPECT_EQ(current(), code(88));
+    EXPECT_NE(q.sql(), whole);
     LocateAll(q, {QStringLiteral("NMCLI")}, QStringLiteral("nenhum"));
     EXPECT_TRUE(q.isEmpty());
+    LocateAll(q, {}, QString());
+    rename(QStringLiteral("Primeiro"));
+    LocateAll(q, {QStringLiteral("NMCLI")}, QStringLiteral("nome 88"));
+    EXPECT_EQ(q.sql(), whole);
+    EXPECT_EQ(current(), code(88));
+    EXPECT_TRUE(q.updatesPending());
 }
 
 TEST_F(DatasetFetch, EditsPostsCancelsAndDeletesAcrossTheBoundaryAndApplies)
