@@ -115,6 +115,27 @@ inline QVariant convertRaw(const Raw& raw, const PacketColumn& column, int rowNu
     packetError(QStringLiteral("o valor da coluna %1 na linha %2 não é %3").arg(mostra(column.name)).arg(rowNumber).arg(typeInWords(column.type)));
 }
 
+// What a body may hold decoded at once (a request's packets kept whole and
+// its plain values, rows waiting for their columns): far more than any
+// export, far less than a machine's memory. Every value counts, an empty
+// list too: millions of "[]" are no smaller in memory than millions of 0.
+class HeldBudget {
+public:
+    HeldBudget(std::size_t bytes, bool reply) : left_(bytes), limitMb_(bytes >> 20), reply_(reply) {}
+    void charge(std::size_t bytes)
+    {
+        if (bytes > left_)
+            throw Error(reply_ ? QStringLiteral("A resposta do servidor de aplicação tem mais de %1 MB de dados a guardar de uma vez e foi recusada.").arg(limitMb_)
+                               : QStringLiteral("A requisição tem mais de %1 MB de dados a guardar de uma vez e foi recusada.").arg(limitMb_));
+        left_ -= bytes;
+    }
+
+private:
+    std::size_t left_;
+    std::size_t limitMb_;
+    bool reply_;
+};
+
 // Where a decoded packet goes.
 class PacketSink {
 public:
@@ -130,7 +151,11 @@ public:
 class PacketDecoder {
 public:
     // keep: which columns the receiver wants; the others are read past, never held.
-    PacketDecoder(PacketSink& sink, std::function<bool(const QString&)> keep) : sink_(sink), keepColumn_(std::move(keep)) {}
+    // budget: what rows held until their columns come are charged to.
+    PacketDecoder(PacketSink& sink, std::function<bool(const QString&)> keep, HeldBudget& budget)
+        : sink_(sink), keepColumn_(std::move(keep)), budget_(budget)
+    {
+    }
     bool done() const { return state_ == Done; }
 
     void scalar(Raw&& raw)
@@ -150,6 +175,7 @@ public:
             return;
         case InRow:
             if (rawRows_) {
+                budget_.charge(sizeof(Raw) + raw.s.size());
                 rawRows_->back().push_back(std::move(raw));
                 return;
             }
@@ -252,6 +278,7 @@ public:
             state_ = InRow;
             position_ = 0;
             if (rawRows_) {
+                budget_.charge(64 + sizeof(std::vector<Raw>)); // as heldBytes counts a row
                 rawRows_->emplace_back();
             } else {
                 row_.clear();
@@ -376,23 +403,7 @@ private:
     PacketRow row_;
     int rowNumber_ = 0;
     std::optional<std::vector<std::vector<Raw>>> rawRows_;
-};
-
-// What a request may hold decoded at once (its packets kept whole and its
-// plain values): far more than any export, far less than a machine's memory.
-class HeldBudget {
-public:
-    explicit HeldBudget(std::size_t bytes) : left_(bytes) {}
-    void charge(std::size_t bytes)
-    {
-        if (bytes > left_)
-            throw Error(QStringLiteral("A requisição tem mais de %1 MB de dados a guardar de uma vez e foi recusada.").arg(limitMb()));
-        left_ -= bytes;
-    }
-
-private:
-    std::size_t limitMb() const { return kMaxHeldBytes >> 20; }
-    std::size_t left_;
+    HeldBudget& budget_;
 };
 
 // A packet collected whole (request arguments, small replies).

@@ -42,13 +42,13 @@ class BodyReader {
 public:
     enum class Mode { Result, Args };
 
-    BodyReader(Mode mode, ReplyConsumer* consumer) : mode_(mode), consumer_(consumer) {}
+    BodyReader(Mode mode, ReplyConsumer* consumer) : mode_(mode), consumer_(consumer), budget_(kMaxHeldBytes, mode == Mode::Result) {}
     // Args mode: how the arguments are read.
     void setArgs(const ArgsDecoding& how)
     {
         streamedArgs_ = how.streamed;
         keepsColumn_ = how.keepsColumn;
-        budget_.emplace(how.maxHeldBytes);
+        budget_ = HeldBudget(how.maxHeldBytes, false);
     }
 
     // SAX interface
@@ -126,7 +126,7 @@ public:
             if (consumer_ && std::find(streamedArgs_.begin(), streamedArgs_.end(), arg) != streamedArgs_.end())
                 startPacket(std::make_unique<StreamedArgSink>(*consumer_, arg), std::move(keep));
             else
-                startPacket(std::make_unique<CollectSink>(budget_ ? &*budget_ : nullptr), std::move(keep));
+                startPacket(std::make_unique<CollectSink>(&budget_), std::move(keep));
             return true;
         }
         default:
@@ -212,7 +212,8 @@ public:
         case ResultArray:
             throw Error(QStringLiteral("O elemento %1 da resposta do servidor de aplicação não é um pacote de dados.").arg(index_));
         case ArgsArray: {
-            // A nested array: its items gather in a new level.
+            // A nested array: its items gather in a new level, and it is held like any value.
+            budget_.charge(sizeof(WireValue));
             stack_.push_back(ArgsArray);
             values_.emplace_back();
             return true;
@@ -319,8 +320,7 @@ private:
             return true;
         case ArgsArray:
             // Arguments outside packets are a few dates and codes: a list of millions is no request.
-            if (budget_)
-                budget_->charge(sizeof(WireValue) + raw.s.size() * 2);
+            budget_.charge(sizeof(WireValue) + raw.s.size() * 2);
             values_.back().push_back(toWireValue(std::move(raw)));
             return true;
         default:
@@ -367,7 +367,7 @@ private:
     void startPacket(std::unique_ptr<PacketSink> sink, std::function<bool(const QString&)> keep)
     {
         sink_ = std::move(sink);
-        packet_ = std::make_unique<PacketDecoder>(*sink_, std::move(keep));
+        packet_ = std::make_unique<PacketDecoder>(*sink_, std::move(keep), budget_);
     }
 
     void endPacket()
@@ -391,7 +391,7 @@ private:
     ReplyConsumer* consumer_;
     std::vector<int> streamedArgs_;
     std::function<bool(int, const QString&)> keepsColumn_;
-    std::optional<HeldBudget> budget_;
+    HeldBudget budget_;
     std::vector<Frame> stack_;
     std::string envelopeKey_;
     std::string errorKey_;

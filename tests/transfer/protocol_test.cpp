@@ -371,6 +371,48 @@ TEST(ProtocolTest, BodiesNestedDeeperThan64LevelsAreRefused)
     EXPECT_THAT(why, HasSubstr("mais de 64 níveis aninhados"));
 }
 
+// Every value held counts against the budget, an empty list too: a small
+// request of "[],[],..." once grew the server by gigabytes.
+TEST(ProtocolTest, EmptyListsAndRowsWaitingForColumnsCountAgainstTheBudget)
+{
+    const auto many = [](const std::string& prefix, const std::string& item, int count, const std::string& suffix) {
+        std::string body = prefix;
+        for (int i = 0; i < count; ++i)
+            body += (i ? "," : "") + item;
+        return body + suffix;
+    };
+    ArgsDecoding how;
+    how.maxHeldBytes = 1 << 20;
+    const struct {
+        const char* what;
+        std::string body;
+    } bombs[] = {
+        {"nested empty lists", many("{\"args\":[", "[]", 200000, "]}")},
+        {"lists of empty lists", many("{\"args\":[[", "[[]]", 100000, "]]}")},
+        {"empty rows before the columns", many("{\"args\":[{\"rows\":[", "[]", 200000, "],\"columns\":[]}]}")},
+        {"values before the columns", many("{\"args\":[{\"rows\":[[", "0", 200000, "]],\"columns\":[]}]}")},
+    };
+    for (const auto& bomb : bombs) {
+        std::string why;
+        try {
+            decodeArgs(bomb.body, how);
+        } catch (const Error& e) {
+            why = e.text().toStdString();
+        }
+        EXPECT_EQ(why, "A requisição tem mais de 1 MB de dados a guardar de uma vez e foi recusada.") << bomb.what;
+    }
+    // A reply holds rows that wait for their columns against the same limit.
+    std::string why;
+    try {
+        decodeResultPackets(many("{\"result\":[{\"rows\":[", "[]", 2500000, "],\"columns\":[]}]}"));
+    } catch (const Error& e) {
+        why = e.text().toStdString();
+    }
+    EXPECT_THAT(why, HasSubstr("A resposta do servidor de aplicação tem mais de 160 MB de dados a guardar"));
+    // Within the budget, lists still travel.
+    EXPECT_EQ(decodeArgs(many("{\"args\":[", "[]", 1000, "]}"), how).size(), 1000u);
+}
+
 // A server's error text is shown to people: control characters go and a huge
 // text is cut, in an error body and in an error after a partial result.
 TEST(ProtocolTest, LongServerErrorsAreCutAndCleaned)
