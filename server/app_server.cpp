@@ -18,6 +18,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <algorithm>
 #include <atomic>
 #include <thread>
@@ -85,6 +86,27 @@ void reply(httplib::Response& res, int status, std::string body)
     res.status = status;
     res.body = std::move(body);
     res.set_header("Content-Type", kJson);
+}
+
+// A failure of the server itself: the engine's own words go to the log under
+// a reference, and the client reads what failed with that reference only.
+std::string failureBody(const QString& what, const QString& detail)
+{
+    const QString ref = QString::number(QRandomGenerator::global()->generate(), 16).rightJustified(8, QLatin1Char('0'));
+    std::fprintf(stderr, "zov-appserver: falha %s: %s: %s\n", qPrintable(ref), qPrintable(what), qPrintable(detail));
+    std::fflush(stderr);
+    return errorBody(QStringLiteral("%1 (referência %2 no registro do servidor).").arg(what, ref));
+}
+
+void replyFailure(httplib::Response& res, const QString& what, const QString& detail)
+{
+    reply(res, 500, failureBody(what, detail));
+}
+
+QString textOf(const std::exception& e)
+{
+    const auto* known = dynamic_cast<const Error*>(&e);
+    return known ? known->text() : QString::fromLocal8Bit(e.what());
 }
 
 } // namespace
@@ -190,16 +212,30 @@ struct AppServer::Impl {
     }
 
     // The session a call comes with; without a valid one the call is
-    // answered 401 before its body is read.
+    // answered 401 before its body is read. A token stands only while its
+    // operator does: a password changed, an operator removed or unlinked
+    // from the branch ends it at once.
     std::optional<Chamador> session(const httplib::Request& req, httplib::Response& res)
     {
         const std::string header = req.get_header_value("Authorization");
-        const std::string bearer = "Bearer ";
         std::optional<Sessao> s;
-        if (header.compare(0, bearer.size(), bearer) == 0)
-            s = sessoes->confere(std::string_view(header).substr(bearer.size()), now());
-        if (s)
-            return Chamador{s->filial, s->operador};
+        // The scheme's name in any case (RFC 9110), then the token.
+        const std::size_t space = header.find(' ');
+        if (space != std::string::npos && QByteArray::fromStdString(header.substr(0, space)).toLower() == "bearer") {
+            const std::size_t start = header.find_first_not_of(' ', space);
+            if (start != std::string::npos)
+                s = sessoes->confere(std::string_view(header).substr(start), now());
+        }
+        if (s) {
+            try {
+                auto db = connections->take();
+                if (sessoes->vigente(*db, *s))
+                    return Chamador{s->filial, s->operador};
+            } catch (const std::exception& e) {
+                replyFailure(res, QStringLiteral("Erro no servidor de aplicação ao verificar a sessão"), textOf(e));
+                return std::nullopt;
+            }
+        }
         reply(res, 401,
               errorBody(header.empty() ? QStringLiteral("O servidor de aplicação só atende um operador que entrou com filial, código e senha.")
                                        : QStringLiteral("A sessão do operador expirou ou não é válida; entre de novo.")));
@@ -229,10 +265,13 @@ struct AppServer::Impl {
             reply(res, 400, errorBody(QStringLiteral("A entrada espera {\"filial\", \"operador\", \"senha\"} em JSON.")));
             return;
         }
+        std::string token;
+        const Sessao s{Ajusta(*filial, 4), Ajusta(*operador, 12), now() + Sessoes::kValidadeSegundos};
         try {
             auto db = connections->take();
             switch (sessoes->entra(*db, *filial, *operador, *senha, now())) {
             case Sessoes::Entrada::Aceita:
+                token = sessoes->token(*db, s);
                 break;
             case Sessoes::Entrada::Recusada:
                 reply(res, 401, errorBody(refused));
@@ -243,13 +282,10 @@ struct AppServer::Impl {
                 return;
             }
         } catch (const std::exception& e) {
-            const auto* known = dynamic_cast<const Error*>(&e);
-            reply(res, 500, errorBody(QStringLiteral("Erro no servidor de aplicação ao verificar o operador: %1")
-                                          .arg(known ? known->text() : QString::fromLocal8Bit(e.what()))));
+            replyFailure(res, QStringLiteral("Erro no servidor de aplicação ao verificar o operador"), textOf(e));
             return;
         }
-        const Sessao s{Ajusta(*filial, 4), Ajusta(*operador, 12), now() + Sessoes::kValidadeSegundos};
-        nlohmann::json answer = {{"token", sessoes->token(s)},
+        nlohmann::json answer = {{"token", token},
                                  {"expira", dateTimeToWire(QDateTime::fromSecsSinceEpoch(s.expira)).toStdString()}};
         reply(res, 200, answer.dump());
     }
@@ -269,7 +305,7 @@ struct AppServer::Impl {
             reply(res, 400, errorBody(e.text()));
             return;
         } catch (const Error& e) {
-            reply(res, 500, errorBody(failed.arg(e.text())));
+            replyFailure(res, failed, e.text());
             return;
         }
         res.status = 200;
@@ -285,8 +321,7 @@ struct AppServer::Impl {
                     part.clear();
                 });
             } catch (const std::exception& e) {
-                const auto* known = dynamic_cast<const Error*>(&e);
-                std::string tail = errorBody(failed.arg(known ? known->text() : QString::fromLocal8Bit(e.what())));
+                std::string tail = failureBody(failed, textOf(e));
                 // {"error":...} alone, or after the elements sent: ],"error":...}
                 if (sent)
                     tail = "]," + tail.substr(1);
@@ -313,7 +348,7 @@ struct AppServer::Impl {
         const std::optional<Chamador> who = session(req, res);
         if (!who)
             return;
-        const QString failed = QStringLiteral("Erro no servidor de aplicação ao executar %1: %2").arg(QString::fromStdString(method));
+        const QString failed = QStringLiteral("Erro no servidor de aplicação ao executar %1").arg(QString::fromStdString(method));
         if (run == Method::SetPedidos) {
             // Decoded while the customers are checked: an export carries
             // every active customer, never held here as a whole.
@@ -360,9 +395,9 @@ struct AppServer::Impl {
         } catch (const ForbiddenError& e) {
             reply(res, 403, errorBody(e.text()));
         } catch (const Error& e) {
-            reply(res, 500, errorBody(failed.arg(e.text())));
+            replyFailure(res, failed, e.text());
         } catch (const std::exception& e) {
-            reply(res, 500, errorBody(failed.arg(QString::fromLocal8Bit(e.what()))));
+            replyFailure(res, failed, textOf(e));
         }
     }
 };
@@ -498,7 +533,8 @@ bool AppServer::servesTls() const { return d->tls; }
 
 std::string AppServer::tokenFor(const QString& filial, const QString& operador, qint64 expira) const
 {
-    return d->sessoes->token(Sessao{filial, operador, expira});
+    auto db = d->connections->take();
+    return d->sessoes->token(*db, Sessao{filial, operador, expira, {}});
 }
 
 } // namespace zov::server

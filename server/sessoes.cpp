@@ -63,9 +63,11 @@ QByteArray sessionSecret(Connection& db)
 
 Sessoes::Sessoes(QByteArray secret) : secret_(std::move(secret)) { sodiumReady(); }
 
-std::string Sessoes::token(const Sessao& sessao) const
+std::string Sessoes::token(Connection& db, Sessao sessao) const
 {
-    const QByteArray payload = sessao.filial.toUtf8() + kSeparator + sessao.operador.toUtf8() + kSeparator + QByteArray::number(sessao.expira);
+    sessao.marca = situacao(db, sessao.filial, sessao.operador).first;
+    const QByteArray payload = sessao.filial.toUtf8() + kSeparator + sessao.operador.toUtf8() + kSeparator + QByteArray::number(sessao.expira)
+                               + kSeparator + sessao.marca.toBase64(kBase64);
     return (payload.toBase64(kBase64) + '.' + mac(secret_, payload).toBase64(kBase64)).toStdString();
 }
 
@@ -87,14 +89,55 @@ std::optional<Sessao> Sessoes::confere(std::string_view token, qint64 now) const
     if (sodium_memcmp(expected.constData(), signature.decoded.constData(), expected.size()) != 0)
         return std::nullopt;
     const QList<QByteArray> parts = payload.decoded.split(kSeparator);
-    if (parts.size() != 3)
+    if (parts.size() != 4)
         return std::nullopt;
     bool ok = false;
-    Sessao s{QString::fromUtf8(parts[0]), QString::fromUtf8(parts[1]), parts[2].toLongLong(&ok)};
-    if (!ok || s.expira <= now)
+    Sessao s{QString::fromUtf8(parts[0]), QString::fromUtf8(parts[1]), parts[2].toLongLong(&ok),
+             QByteArray::fromBase64(parts[3], kBase64)};
+    // This server never signs for longer: a token that claims more was not
+    // made by a login (a minute allows for the clocks of several processes).
+    if (!ok || s.expira <= now || s.expira > now + kValidadeSegundos + 60)
         return std::nullopt;
     return s;
 }
+
+std::pair<QByteArray, bool> Sessoes::situacao(Connection& db, const QString& filial, const QString& operador) const
+{
+    Query op(db, QStringLiteral("SELECT O.CDSENHOPER, "
+                                    "EXISTS (SELECT 1 FROM FILIOPER L WHERE L.CDFILIAL = :F AND L.CDOPERADOR = O.CDOPERADOR), "
+                                    "NOT EXISTS (SELECT 1 FROM FILIOPER L WHERE L.CDFILIAL = :F) "
+                                    "FROM OPERADOR O WHERE O.CDOPERADOR = :O"));
+    op.bind(QStringLiteral("F"), filial);
+    op.bind(QStringLiteral("O"), operador);
+    if (!op.step()) {
+        // Nobody: only a token signed by the server's own tools names one.
+        Query branch(db, QStringLiteral("SELECT NOT EXISTS (SELECT 1 FROM FILIOPER WHERE CDFILIAL = :F)"));
+        branch.bind(QStringLiteral("F"), filial);
+        return {mac(secret_, QByteArrayLiteral("-")).left(12), branch.step() && branch.value(0, FieldKind::Integer).toInt() != 0};
+    }
+    const QByteArray stored = op.value(0, FieldKind::Text).toString().toUtf8();
+    const bool linked = op.value(1, FieldKind::Integer).toInt() != 0 || op.value(2, FieldKind::Integer).toInt() != 0;
+    return {mac(secret_, QByteArrayLiteral("S") + stored).left(12), linked};
+}
+
+bool Sessoes::vigente(Connection& db, const Sessao& sessao) const
+{
+    const auto [marca, linked] = situacao(db, sessao.filial, sessao.operador);
+    return linked && marca.size() == sessao.marca.size()
+           && sodium_memcmp(marca.constData(), sessao.marca.constData(), std::size_t(marca.size())) == 0;
+}
+
+namespace {
+
+// An unknown operator costs the same hash as a known one: the time of the
+// answer does not tell which codes exist.
+bool senhaDeNinguem(const QString& senha)
+{
+    static const QString nobody = CriptografaSenha(QStringLiteral("ninguém"));
+    return SenhaOK(senha, nobody);
+}
+
+} // namespace
 
 bool Sessoes::aceita(Connection& db, const QString& filial, const QString& operador, const QString& senha) const
 {
@@ -107,36 +150,58 @@ bool Sessoes::aceita(Connection& db, const QString& filial, const QString& opera
     op.bind(QStringLiteral("F"), filial);
     op.bind(QStringLiteral("O"), operador);
     const bool known = branch.step() && op.step();
-    // An unknown operator costs the same hash as a known one: the time of
-    // the answer does not tell which codes exist.
-    static const QString nobody = CriptografaSenha(QStringLiteral("ninguém"));
-    const QString stored = known ? op.value(0, FieldKind::Text).toString() : nobody;
-    const bool linked = known && (op.value(1, FieldKind::Integer).toInt() != 0 || op.value(2, FieldKind::Integer).toInt() != 0);
-    const bool password = SenhaOK(senha, stored);
-    return known && linked && password;
+    if (!known) {
+        senhaDeNinguem(senha);
+        return false;
+    }
+    const QString stored = op.value(0, FieldKind::Text).toString();
+    const bool linked = op.value(1, FieldKind::Integer).toInt() != 0 || op.value(2, FieldKind::Integer).toInt() != 0;
+    return SenhaOK(senha, stored) && linked;
 }
 
 Sessoes::Entrada Sessoes::entra(Connection& db, const QString& filial, const QString& operador, const QString& senha, qint64 now)
 {
+    // No branch or operator has a longer code: refused like a wrong password.
+    if (filial.trimmed().size() > 4 || operador.trimmed().size() > 12) {
+        senhaDeNinguem(senha);
+        return Entrada::Recusada;
+    }
     const auto key = pairOf(filial, operador);
     const QVariantMap pair = {{QStringLiteral("F"), key.first}, {QStringLiteral("O"), key.second}, {QStringLiteral("T"), now}};
-    if (db.scalar(QStringLiteral("SELECT COUNT(*) FROM SRVBLOQUEIO WHERE CDFILIAL = :F AND CDOPERADOR = :O AND NRATE > :T"), pair).toInt() > 0)
-        return Entrada::Bloqueada;
-    if (aceita(db, key.first, key.second, senha))
-        return Entrada::Aceita;
+    // Each try takes one of the five before its password is checked, so tries
+    // sent at once, to any process, never check more than five passwords.
+    bool blocked = false;
     db.transaction([&] {
+        if (db.engine() == Engine::Postgres)
+            db.execScript(QStringLiteral("LOCK TABLE SRVRECUSA IN SHARE ROW EXCLUSIVE MODE"));
         // Only the window is kept: someone trying many codes grows nothing for good.
         db.exec(QStringLiteral("DELETE FROM SRVRECUSA WHERE NRMOMENTO <= :T"), {{QStringLiteral("T"), now - kJanelaSegundos}});
         db.exec(QStringLiteral("DELETE FROM SRVBLOQUEIO WHERE NRATE <= :T"), {{QStringLiteral("T"), now}});
-        db.exec(QStringLiteral("INSERT INTO SRVRECUSA (CDFILIAL, CDOPERADOR, NRMOMENTO) VALUES (:F, :O, :T)"), pair);
-        if (db.scalar(QStringLiteral("SELECT COUNT(*) FROM SRVRECUSA WHERE CDFILIAL = :F AND CDOPERADOR = :O"), pair).toInt() < kTentativas)
+        if (db.scalar(QStringLiteral("SELECT COUNT(*) FROM SRVBLOQUEIO WHERE CDFILIAL = :F AND CDOPERADOR = :O"), pair).toInt() > 0) {
+            blocked = true;
             return;
-        db.exec(QStringLiteral("INSERT INTO SRVBLOQUEIO (CDFILIAL, CDOPERADOR, NRATE) VALUES (:F, :O, :A) "
-                               "ON CONFLICT (CDFILIAL, CDOPERADOR) DO UPDATE SET NRATE = excluded.NRATE"),
-                {{QStringLiteral("F"), key.first}, {QStringLiteral("O"), key.second}, {QStringLiteral("A"), now + kJanelaSegundos}});
-        db.exec(QStringLiteral("DELETE FROM SRVRECUSA WHERE CDFILIAL = :F AND CDOPERADOR = :O"), pair);
+        }
+        if (db.scalar(QStringLiteral("SELECT COUNT(*) FROM SRVRECUSA WHERE CDFILIAL = :F AND CDOPERADOR = :O"), pair).toInt() >= kTentativas) {
+            db.exec(QStringLiteral("INSERT INTO SRVBLOQUEIO (CDFILIAL, CDOPERADOR, NRATE) VALUES (:F, :O, :A)"),
+                    {{QStringLiteral("F"), key.first}, {QStringLiteral("O"), key.second}, {QStringLiteral("A"), now + kJanelaSegundos}});
+            db.exec(QStringLiteral("DELETE FROM SRVRECUSA WHERE CDFILIAL = :F AND CDOPERADOR = :O"), pair);
+            blocked = true;
+            return;
+        }
+        db.exec(QStringLiteral("INSERT INTO SRVRECUSA (CDFILIAL, CDOPERADOR, NRMOMENTO) VALUES (:F, :O, :T)"), pair);
     });
-    return Entrada::Recusada;
+    if (blocked)
+        return Entrada::Bloqueada;
+    if (!aceita(db, key.first, key.second, senha))
+        return Entrada::Recusada;
+    // The right password gives its try back.
+    db.exec(db.engine() == Engine::Postgres
+                ? QStringLiteral("DELETE FROM SRVRECUSA WHERE ctid = (SELECT ctid FROM SRVRECUSA "
+                                 "WHERE CDFILIAL = :F AND CDOPERADOR = :O AND NRMOMENTO = :T LIMIT 1)")
+                : QStringLiteral("DELETE FROM SRVRECUSA WHERE rowid = (SELECT rowid FROM SRVRECUSA "
+                                 "WHERE CDFILIAL = :F AND CDOPERADOR = :O AND NRMOMENTO = :T LIMIT 1)"),
+            pair);
+    return Entrada::Aceita;
 }
 
 const char* const kRecusasSql = R"sql(

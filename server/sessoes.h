@@ -17,10 +17,13 @@
 
 namespace zov::server {
 
-// Who a token speaks for, and until when (seconds since the epoch).
+// Who a token speaks for, and until when (seconds since the epoch). marca
+// fingerprints the operator's password as it was when the token was made:
+// a password changed or an operator removed makes it differ.
 struct Sessao {
     QString filial, operador;
     qint64 expira = 0;
+    QByteArray marca;
 };
 
 // The server secret: made at random the first time, kept in the database.
@@ -34,11 +37,16 @@ public:
 
     explicit Sessoes(QByteArray secret);
 
-    // The signed token of a session (tests sign expired ones too).
-    std::string token(const Sessao& sessao) const;
-    // The session a token names; none when it is malformed, forged or past
-    // its time at now.
+    // The signed token of a session, marked with the operator's password as
+    // the database holds it now (tests sign expired ones too).
+    std::string token(Connection& db, Sessao sessao) const;
+    // The session a token names; none when it is malformed, forged, past its
+    // time at now or claims more than kValidadeSegundos from now.
     std::optional<Sessao> confere(std::string_view token, qint64 now) const;
+    // Whether a session still stands on the database: its operator exists
+    // with the same password and is linked to the branch (or the branch
+    // links nobody), as at the login.
+    bool vigente(Connection& db, const Sessao& sessao) const;
 
     enum class Entrada { Aceita, Recusada, Bloqueada };
     // The login's rule: the branch exists, the operator exists and is linked
@@ -49,6 +57,8 @@ public:
 
 private:
     bool aceita(Connection& db, const QString& filial, const QString& operador, const QString& senha) const;
+    // The operator's fingerprint and whether it may use the branch.
+    std::pair<QByteArray, bool> situacao(Connection& db, const QString& filial, const QString& operador) const;
     QByteArray secret_;
 };
 

@@ -3,7 +3,10 @@
 #include "tests/server/server_fixture.h"
 #include "protocol/protocol.h"
 
+#include <QDateTime>
 #include <QProcess>
+#include <future>
+#include <map>
 #include <gmock/gmock.h>
 #include <httplib.h>
 #include <nlohmann/json.hpp>
@@ -85,6 +88,93 @@ TEST_F(SessaoTest, TheSixthTryAfterFiveRefusalsGets429)
     EXPECT_EQ(blocked->status, 429);
     EXPECT_FALSE(errorMessageOf(blocked->body).isEmpty());
     EXPECT_EQ(entra("0001", "000000000001", "ana123")->status, 200);
+}
+
+// Tries sent at once, each waiting for its password check, still take one
+// of the five each: at most five passwords are ever checked in the window.
+TEST_F(SessaoTest, FiftyTriesAtOnceCheckAtMostFivePasswords)
+{
+    std::vector<std::future<int>> tries;
+    for (int i = 0; i < 50; ++i)
+        tries.push_back(std::async(std::launch::async, [this] {
+            const auto res = entra("0001", "000000000002", "chute");
+            return res ? res->status : 0;
+        }));
+    std::map<int, int> answers;
+    for (auto& t : tries)
+        ++answers[t.get()];
+    EXPECT_EQ(answers[401], 5);
+    EXPECT_EQ(answers[401] + answers[429] + answers[503], 50);
+    EXPECT_EQ(entra("0001", "000000000002", "bruno123")->status, 429);
+}
+
+// No code is longer than its column: such a login is one more refusal with
+// the one text, and a failure of the server names no engine's words.
+TEST_F(SessaoTest, LongCodesAreRefusedAndFailuresKeepTheEngineToTheLog)
+{
+    for (const auto& [filial, operador] : {std::pair<std::string, std::string>{"00001", "1"}, {"1", "0000000000001"}, {"1", std::string(5000, '9')}}) {
+        const auto res = entra(filial.c_str(), operador.c_str(), "ana123");
+        ASSERT_TRUE(res);
+        EXPECT_EQ(res->status, 401) << filial;
+        EXPECT_EQ(errorMessageOf(res->body), QStringLiteral("Operador ou senha inválidos.")) << filial;
+    }
+    db().execScript(QStringLiteral("DROP TABLE SRVRECUSA"));
+    const auto failed = entra("1", "1", "errada");
+    ASSERT_TRUE(failed);
+    EXPECT_EQ(failed->status, 500);
+    const std::string text = errorMessageOf(failed->body).toStdString();
+    EXPECT_THAT(text, ::testing::MatchesRegex("Erro no servidor de aplicação ao verificar o operador \\(referência [0-9a-f]{8} no registro do servidor\\)\\."));
+}
+
+// A token lives only while what made it stands; one signed for longer than
+// a login gives is forged; the scheme's name is read in any case.
+TEST_F(SessaoTest, ATokenDiesWithItsOperatorsPasswordLinkOrRow)
+{
+    const auto login = [this] {
+        const auto ok = entra("1", "1", "ana123");
+        return ok && ok->status == 200 ? nlohmann::json::parse(ok->body)["token"].get<std::string>() : std::string();
+    };
+    const std::string token = login();
+    ASSERT_FALSE(token.empty());
+    {
+        httplib::Client c("127.0.0.1", port());
+        const std::string body = RemoteArgs().add(QStringLiteral("0001")).add(sameForAll(QVariant())).add(sameForAll(QVariant())).body();
+        const auto lower = c.Post("/PAD.rdmExpDados/getTabelas", {{"Authorization", "bearer  " + token}}, body, "application/json");
+        ASSERT_TRUE(lower);
+        EXPECT_EQ(lower->status, 200);
+    }
+    // Each change ends the token; each undo (a new password, the link again) lets the operator back.
+    const struct {
+        const char* what;
+        const char* change;
+        const char* undo;
+    } changes[] = {
+        {"password changed", "UPDATE OPERADOR SET CDSENHOPER = 'outra' WHERE CDOPERADOR = '000000000001'", nullptr},
+        {"unlinked", "DELETE FROM FILIOPER WHERE CDOPERADOR = '000000000001' AND CDFILIAL = '0001'",
+         "INSERT INTO FILIOPER (CDOPERADOR, CDFILIAL) VALUES ('000000000001', '0001')"},
+        {"removed", "DELETE FROM OPERADOR WHERE CDOPERADOR = '000000000001'", nullptr},
+    };
+    std::string current = token;
+    for (const auto& c : changes) {
+        EXPECT_EQ(baixa(current)->status, 200) << c.what;
+        db().execScript(QString::fromLatin1(c.change));
+        EXPECT_EQ(baixa(current)->status, 401) << c.what;
+        if (c.undo) {
+            db().execScript(QString::fromLatin1(c.undo));
+        } else if (std::string_view(c.what) == "password changed") {
+            // The new password gives a token that works.
+            db().execScript(QStringLiteral("UPDATE OPERADOR SET CDSENHOPER = (SELECT CDSENHOPER FROM OPERADOR WHERE CDOPERADOR = '000000000002') "
+                                           "WHERE CDOPERADOR = '000000000001'"));
+            const auto ok = entra("1", "1", "bruno123");
+            ASSERT_TRUE(ok);
+            ASSERT_EQ(ok->status, 200);
+            current = nlohmann::json::parse(ok->body)["token"].get<std::string>();
+        }
+    }
+    const qint64 tenYears = QDateTime::currentSecsSinceEpoch() + 10 * 365 * 86400;
+    EXPECT_EQ(baixa(server::AppServer(path()).tokenFor(QStringLiteral("0001"), QStringLiteral("000000000002"), tenYears))->status, 401);
+    const qint64 inAnHour = QDateTime::currentSecsSinceEpoch() + 3600;
+    EXPECT_EQ(baixa(server::AppServer(path()).tokenFor(QStringLiteral("0001"), QStringLiteral("000000000002"), inAnHour))->status, 200);
 }
 
 // Without TLS the server listens on loopback only: passwords and the

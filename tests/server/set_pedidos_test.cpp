@@ -343,7 +343,7 @@ TEST_F(SetPedidosTest, OnlyASessionOfTheCallsBranchStoresAndTheOperatorIsKept)
                    {forged, 401},
                    {valid.substr(0, valid.find('.')), 401},
                    {server::AppServer(path()).tokenFor(QStringLiteral("0001"), QStringLiteral("000000000001"), 1000), 401},
-                   {server::AppServer(path()).tokenFor(QStringLiteral("0002"), QStringLiteral("000000000001"), 4102444800), 403}};
+                   {server::AppServer(path()).tokenFor(QStringLiteral("0002"), QStringLiteral("000000000001"), QDateTime::currentSecsSinceEpoch() + 3600), 403}};
     for (const auto& r : refused) {
         httplib::Client c("127.0.0.1", port());
         if (!r.token.empty())
