@@ -21,16 +21,75 @@ constexpr qsizetype kMaxObservationBytes = 16 * 1024 * 1024;
 
 } // namespace
 
-QHash<QString, int> textWidths(Connection& db, const QString& table)
+QHash<QString, ColumnRule> columnRules(Connection& db, const QString& table)
 {
-    static const QRegularExpression varchar(QStringLiteral("^\\s*VARCHAR\\s*\\(\\s*(\\d+)\\s*\\)"), QRegularExpression::CaseInsensitiveOption);
-    QHash<QString, int> widths;
+    static const QRegularExpression varchar(QStringLiteral("^\\s*(?:VAR)?CHAR(?:ACTER VARYING)?\\s*\\(\\s*(\\d+)\\s*\\)"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    QHash<QString, ColumnRule> rules;
     for (const ColumnInfo& c : db.columns(table)) {
-        const QRegularExpressionMatch m = varchar.match(c.type);
-        if (m.hasMatch())
-            widths.insert(c.name, m.captured(1).toInt());
+        const QString type = c.type.trimmed().toUpper();
+        ColumnRule rule;
+        if (const QRegularExpressionMatch m = varchar.match(type); m.hasMatch()) {
+            rule.kind = ColumnRule::Text;
+            rule.width = m.captured(1).toInt();
+        } else if (type.startsWith(u"VARCHAR") || type.startsWith(u"CHAR") || type == u"TEXT") {
+            rule.kind = ColumnRule::Text;
+        } else if (type.startsWith(u"INT") || type == u"BIGINT" || type == u"SMALLINT") {
+            rule.kind = ColumnRule::Integer;
+        } else if (type == u"REAL" || type.startsWith(u"DOUBLE") || type.startsWith(u"NUMERIC") || type.startsWith(u"FLOAT")) {
+            rule.kind = ColumnRule::Number;
+        } else if (type.startsWith(u"DATETIME") || type.startsWith(u"TIMESTAMP") || type == u"DATE") {
+            rule.kind = ColumnRule::DateTime;
+        } else if (type == u"BLOB" || type == u"BYTEA") {
+            rule.kind = ColumnRule::Bytes;
+        }
+        rules.insert(c.name.toUpper(), rule);
     }
-    return widths;
+    return rules;
+}
+
+QString valueFault(const PacketColumn& column, const QVariant& value, const ColumnRule& rule)
+{
+    if (value.isNull())
+        return {};
+    const ColumnType type = column.type;
+    switch (rule.kind) {
+    case ColumnRule::Text: {
+        if (type != ColumnType::Text)
+            return QStringLiteral("%1 deve ser um texto.").arg(column.name);
+        const QString text = value.toString();
+        if (text.contains(QChar(0)))
+            return QStringLiteral("%1 tem um caractere nulo.").arg(column.name);
+        if (rule.width >= 0 && text.size() > rule.width)
+            return QStringLiteral("%1 passa de %2 caracteres.").arg(column.name).arg(rule.width);
+        return {};
+    }
+    case ColumnRule::Integer: {
+        if (type == ColumnType::Integer)
+            return {};
+        const double d = value.toDouble();
+        if (type == ColumnType::Number && std::isfinite(d) && d == std::trunc(d) && std::abs(d) < 9e15)
+            return {};
+        return QStringLiteral("%1 deve ser um número inteiro.").arg(column.name);
+    }
+    case ColumnRule::Number:
+        if (type != ColumnType::Number && type != ColumnType::Integer)
+            return QStringLiteral("%1 deve ser um número.").arg(column.name);
+        if (!std::isfinite(value.toDouble()))
+            return QStringLiteral("%1 deve ser um número finito.").arg(column.name);
+        return {};
+    case ColumnRule::DateTime:
+        if (type != ColumnType::DateTime)
+            return QStringLiteral("%1 deve ser uma data-hora.").arg(column.name);
+        return {};
+    case ColumnRule::Bytes:
+        if (type != ColumnType::Bytes && type != ColumnType::Text)
+            return QStringLiteral("%1 deve ser um conteúdo em base64.").arg(column.name);
+        return {};
+    case ColumnRule::Other:
+        break;
+    }
+    return {};
 }
 
 namespace {
@@ -45,9 +104,9 @@ class Checker {
 public:
     Checker(Connection& db, QString branch) : branch_(std::move(branch))
     {
-        widths_[0] = textWidths(db, QStringLiteral("PEDIDO"));
-        widths_[1] = textWidths(db, QStringLiteral("ITEMPEDIDO"));
-        widths_[2] = textWidths(db, QStringLiteral("OBSPEDIDO"));
+        rules_[0] = columnRules(db, QStringLiteral("PEDIDO"));
+        rules_[1] = columnRules(db, QStringLiteral("ITEMPEDIDO"));
+        rules_[2] = columnRules(db, QStringLiteral("OBSPEDIDO"));
     }
 
     void orders(const Packet& p)
@@ -141,26 +200,24 @@ private:
         const QString branch = text(p, r, "CDFILIAL");
         if (branch != branch_)
             refuse(QStringLiteral("a filial (CDFILIAL) \"%1\" não é a filial da chamada (%2).").arg(branch.left(20), branch_));
-        const QHash<QString, int>& widths = widths_[table];
+        const QHash<QString, ColumnRule>& rules = rules_[table];
         for (int c = 0; c < p.columnCount(); ++c) {
             const PacketColumn& column = p.columns()[std::size_t(c)];
             const QVariant v = p.value(r, c);
             if (v.isNull())
                 continue;
+            if (const QString fault = valueFault(column, v, rules.value(column.name.toUpper())); !fault.isEmpty())
+                refuse(fault);
             if (column.type == ColumnType::Number || column.type == ColumnType::Integer) {
                 const double d = v.toDouble();
                 if (!std::isfinite(d) || std::abs(d) >= kMaxValue)
                     refuse(QStringLiteral("o valor de %1 está fora do que um pedido admite.").arg(column.name));
-            } else if (column.type == ColumnType::Text) {
-                const int width = widths.value(column.name, -1);
-                if (width >= 0 && v.toString().size() > width)
-                    refuse(QStringLiteral("%1 passa de %2 caracteres.").arg(column.name).arg(width));
             }
         }
     }
 
     QString branch_;
-    QHash<QString, int> widths_[3];
+    QHash<QString, ColumnRule> rules_[3];
     QSet<QString> known_;
     QString where_;
 };

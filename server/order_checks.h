@@ -5,7 +5,7 @@
 // prices not below zero, a discount no larger than its line, finite numbers
 // of a sane size, texts within their column's width. A call that breaks any
 // of them is refused whole (RequestError) with a text naming the order, the
-// item and the field.
+// item and the field. Every value must also be of its column's kind.
 #include "server/sql_connection.h"
 #include "protocol/packet.h"
 
@@ -14,8 +14,18 @@
 
 namespace zov::server {
 
-// The width of each VARCHAR(n) column of a client table, by column name.
-QHash<QString, int> textWidths(Connection& db, const QString& table);
+// What a column of the server's tables takes, read from its declared type
+// on either engine, and its width when it is a VARCHAR(n).
+struct ColumnRule {
+    enum Kind { Other, Text, Integer, Number, DateTime, Bytes } kind = Other;
+    int width = -1;
+};
+QHash<QString, ColumnRule> columnRules(Connection& db, const QString& table);
+// Why a received value cannot be stored in a column of that rule, in words
+// for the salesperson; empty when it can. An ERP reads these tables: a text
+// in a number's column, a fraction in an integer's or a NUL that would cut
+// a text never reaches them.
+QString valueFault(const PacketColumn& column, const QVariant& value, const ColumnRule& rule);
 
 void checkReceivedOrders(Connection& db, const QString& branch, const Packet& orders, const Packet& items, const Packet& notes);
 

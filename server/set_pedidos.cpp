@@ -127,7 +127,7 @@ public:
         : knownCustomer_(db, QStringLiteral("SELECT 1 FROM CLIENTE WHERE CDCLIENTE = :C")),
           knownAddress_(db, QStringLiteral("SELECT 1 FROM ENDECLIE WHERE CDCLIENTE = :C AND IDTPENDECLIE = :T")),
           deleted_(db, QStringLiteral("SELECT 1 FROM LOGDELECAO WHERE NMTABELA = :N AND DSKEYCACHE = :K")),
-          customerWidths_(textWidths(db, QStringLiteral("CLIENTE"))), addressWidths_(textWidths(db, QStringLiteral("ENDECLIE")))
+          customerRules_(columnRules(db, QStringLiteral("CLIENTE"))), addressRules_(columnRules(db, QStringLiteral("ENDECLIE")))
     {
     }
     void begin(int argument, const std::vector<PacketColumn>& columns)
@@ -137,10 +137,10 @@ public:
         code_ = p.columnIndex(QStringLiteral("CDCLIENTE"));
         kind_ = argument == 4 ? p.columnIndex(QStringLiteral("IDTPENDECLIE")) : -1;
         rows_ = 0;
-        const QHash<QString, int>& widths = argument == 3 ? customerWidths_ : addressWidths_;
-        columnWidths_.clear();
+        const QHash<QString, ColumnRule>& rules = argument == 3 ? customerRules_ : addressRules_;
+        columnRules_.clear();
         for (const PacketColumn& c : columns)
-            columnWidths_.push_back(widths.value(c.name.toUpper(), -1));
+            columnRules_.push_back(rules.value(c.name.toUpper()));
     }
     void row(int argument, const PacketRow& values)
     {
@@ -168,13 +168,13 @@ public:
         if (customerDeleted
             || (argument == 4 && wasDeleted(QStringLiteral("ENDECLIE"), QStringLiteral("CDCLIENTE=%1;IDTPENDECLIE=%2;").arg(code, kind))))
             return;
-        for (std::size_t c = 0; c < columnWidths_.size(); ++c) {
-            if (columnWidths_[c] >= 0 && values.value(int(c)).toString().size() > columnWidths_[c])
-                throw RequestError(QStringLiteral("SetPedidos: a linha %1 do pacote de %2 (cliente %3): %4 passa de %5 caracteres.")
+        const std::vector<PacketColumn>& columns = (argument == 3 ? customers_ : addresses_).columns();
+        for (std::size_t c = 0; c < columnRules_.size(); ++c) {
+            const QString fault = valueFault(columns[c], values.value(int(c)), columnRules_[c]);
+            if (!fault.isEmpty())
+                throw RequestError(QStringLiteral("SetPedidos: a linha %1 do pacote de %2 (cliente %3): %4")
                                        .arg(rows_)
-                                       .arg(QString::fromUtf8(kPacketNames[argument]), code.left(20),
-                                            (argument == 3 ? customers_ : addresses_).columns()[c].name)
-                                       .arg(columnWidths_[c]));
+                                       .arg(QString::fromUtf8(kPacketNames[argument]), code.left(20), fault));
         }
         held_ += heldBytes(values);
         if (held_ > kMaxHeld)
@@ -213,8 +213,8 @@ private:
                                .arg(QString::fromUtf8(kPacketNames[argument]), QLatin1String(column)));
     }
     Query knownCustomer_, knownAddress_, deleted_;
-    QHash<QString, int> customerWidths_, addressWidths_;
-    std::vector<int> columnWidths_;
+    QHash<QString, ColumnRule> customerRules_, addressRules_;
+    std::vector<ColumnRule> columnRules_;
     std::size_t held_ = 0;
     Packet customers_, addresses_;
     QSet<QString> deletedCustomers_;

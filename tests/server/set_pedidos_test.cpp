@@ -295,6 +295,45 @@ TEST_F(SetPedidosTest, EveryInvalidFieldIsRefusedByNameAndNothingIsKept)
     EXPECT_EQ(count(QStringLiteral("PEDIDORECEBIDO")), 1);
 }
 
+// Every value must be of its column's kind, on either engine: a text in a
+// number's column, a fraction in an integer's, a NUL that would cut a text
+// are refused by name, never stored and never a failure of the server.
+TEST_F(SetPedidosTest, ValuesOfTheWrongKindAreRefusedByName)
+{
+    const struct {
+        const char* column;
+        ColumnType type;
+        QVariant value;
+        const char* texto;
+    } casos[] = {
+        {"NRPARCPGTOPED", ColumnType::Number, 2.5, "NRPARCPGTOPED deve ser um número inteiro."},
+        {"NRPARCPGTOPED", ColumnType::Text, QStringLiteral("abc"), "NRPARCPGTOPED deve ser um número inteiro."},
+        {"VRPEDENFPED", ColumnType::Text, QStringLiteral("lixo"), "VRPEDENFPED deve ser um número."},
+        {"VRPEDENFPED", ColumnType::Text, QStringLiteral("NaN"), "VRPEDENFPED deve ser um número."},
+        {"DTENTPED", ColumnType::Text, QStringLiteral("não é data"), "DTENTPED deve ser uma data-hora."},
+        {"CDFORMPGTO", ColumnType::Integer, qint64(12345), "CDFORMPGTO deve ser um texto."},
+        {"CDMODPGTO", ColumnType::Bytes, QByteArray("\x01\x02"), "CDMODPGTO deve ser um texto."},
+        {"CDMODPGTO", ColumnType::Text, QStringLiteral("00") + QChar(0) + QStringLiteral("01"), "CDMODPGTO tem um caractere nulo."},
+    };
+    for (const auto& c : casos) {
+        SCOPED_TRACE(std::string(c.column) + " " + c.value.toString().toStdString());
+        Packet wrong({{"CDFILIAL", ColumnType::Text}, {"NRPEDIDO", ColumnType::Text}, {"CDCLIENTE", ColumnType::Text},
+                      {QString::fromLatin1(c.column), c.type}});
+        wrong.addRow({"0001", "0000000001", kMaria, c.value});
+        items = Packet(items.columns());
+        item("0000000001", "0000000001", kRice);
+        EXPECT_EQ(errorOf([&] { setPedidos(wrong, items, notes, customers, addresses); }),
+                  QStringLiteral("SetPedidos: pedido 0000000001: %1").arg(QString::fromUtf8(c.texto)));
+        EXPECT_EQ(count(QStringLiteral("PEDIDORECEBIDO")), 0);
+    }
+    // A new customer is held to the same rules.
+    customers.addRow({kNewCustomer, "F", kNewCustomer.mid(1), QStringLiteral("NO") + QChar(0) + QStringLiteral("VO"), "S", QVariant()});
+    order("0000000001", kMaria);
+    EXPECT_EQ(errorOf([&] { send(); }),
+              QStringLiteral("SetPedidos: a linha 1 do pacote de clientes (cliente %1): NMFANTCLIE tem um caractere nulo.").arg(kNewCustomer));
+    EXPECT_EQ(count(QStringLiteral("CLIENTE"), QStringLiteral("CDCLIENTE = '%1'").arg(kNewCustomer)), 0);
+}
+
 // The customers are checked and added while the request is read: a bad one
 // late in the list still leaves nothing of the call, and a customer packet
 // without its key column is refused by name.
