@@ -197,6 +197,17 @@ struct HttpOutcome {
 // Request bodies over this travel gzip-compressed.
 constexpr std::size_t kCompressRequestsOver = 64 * 1024;
 
+// An error, the connection test's answer or a login's is a few lines: a
+// server that sends more is refused as it comes, never held.
+constexpr std::size_t kMaxShortReply = std::size_t(1) << 20;
+
+void appendShort(std::string& out, const char* data, std::size_t size)
+{
+    if (size > kMaxShortReply || out.size() > kMaxShortReply - size)
+        throw Error(QStringLiteral("A resposta do servidor de aplicação passa de 1 MiB e foi recusada."));
+    out.append(data, size);
+}
+
 std::atomic<std::size_t> lastRequestBytes{0};
 
 // One request at a time on a connection: a second is refused while one runs.
@@ -222,14 +233,27 @@ std::optional<std::string> askToken(httplib::Client& client, const SessaoServido
     req.path = "/sessao";
     req.headers = {{"Content-Type", "application/json"}};
     req.body = nlohmann::json{{"filial", s.filial}, {"operador", s.operador}, {"senha", s.senha}}.dump();
+    std::string received;
+    QString tooLong;
+    req.content_receiver = [&](const char* data, std::size_t size, std::uint64_t, std::uint64_t) {
+        try {
+            appendShort(received, data, size);
+            return true;
+        } catch (const Error& e) {
+            tooLong = e.text();
+        }
+        return false;
+    };
     httplib::Result r = client.send(req);
+    if (!tooLong.isEmpty())
+        throw Error(tooLong); // the caller says why
     error = r.error();
     if (!r)
         return std::nullopt;
     status = r->status;
-    body = r->body.size() <= 64 * 1024 ? r->body : std::string();
+    body = std::move(received);
     if (status == 200) {
-        const nlohmann::json doc = nlohmann::json::parse(r->body, nullptr, false);
+        const nlohmann::json doc = nlohmann::json::parse(body, nullptr, false);
         if (doc.is_object() && doc.contains("token") && doc["token"].is_string()) {
             const std::string token = doc["token"].get<std::string>();
             GuardaToken(s.geracao, token);
@@ -308,7 +332,9 @@ HttpOutcome runRequest(const QString& host, int port, int connectMs, int totalMs
                     lastRequestBytes = req.body.size();
                 }
                 std::unique_ptr<BoundedInflater> inflater;
+                bool shortReply = true;
                 req.response_handler = [&](const httplib::Response& res) {
+                    shortReply = kind == RequestKind::Test || res.status != 200;
                     if (res.get_header_value("Content-Encoding") == "gzip")
                         inflater = std::make_unique<BoundedInflater>(limit, what);
                     // Only a result is decoded as it comes; an error body is kept.
@@ -330,7 +356,10 @@ HttpOutcome runRequest(const QString& host, int port, int connectMs, int totalMs
                         std::string pass;
                         guard->feed(chunk.data(), chunk.size(), pass);
                         if (!decoder) {
-                            appendBounded(received, pass.data(), pass.size(), limit, what);
+                            if (shortReply)
+                                appendShort(received, pass.data(), pass.size());
+                            else
+                                appendBounded(received, pass.data(), pass.size(), limit, what);
                             return true;
                         }
                         return pass.empty() || decoder->push(std::move(pass)); // false: the decoder stopped on an error

@@ -3,6 +3,7 @@
 #include "library/velmora.h"
 #include "tests/support/fake_http_server.h"
 #include "transfer/netconnection.h"
+#include "transfer/sessao_servidor.h"
 #include "protocol/protocol_gzip.h"
 
 #include <QDir>
@@ -273,6 +274,42 @@ TEST(NetConnectionTest, RepliesPastTheLimitOrWithBadGzipAreRefusedReadably)
     EXPECT_EQ(call(plain), QStringLiteral("A resposta do servidor de aplicação passa de 1 GiB e foi recusada."));
     EXPECT_THAT(call(corrupt).toStdString(), HasSubstr("compressão"));
     EXPECT_THAT(call(cut).toStdString(), HasSubstr("compressão"));
+}
+
+// An error, the connection test's answer and a login's are a few lines: a
+// server that sends megabytes of one is refused as they come, never held.
+TEST(NetConnectionTest, ErrorTestAndLoginRepliesPastOneMiBAreRefused)
+{
+    const std::string huge(std::size_t(3) << 20, 'x');
+    const std::string errorText = R"({"error":{"message":")" + huge + R"("}})";
+    FakeResponse gzipped{500, gzipCompress(errorText)};
+    gzipped.contentEncoding = "gzip";
+    const FakeResponse errors[] = {{500, errorText}, {401, errorText}, gzipped};
+    const FakeResponse test{200, R"({"server":"zov-appserver","objects":["PAD.rdmImpPedidos","PAD.rdmExpDados"],"x":")" + huge + "\"}"};
+    const QString refused = QStringLiteral("A resposta do servidor de aplicação passa de 1 MiB e foi recusada.");
+    for (const FakeResponse& error : errors) {
+        FakeHttpServer server(answering(error));
+        Session session(server.port());
+        TNetConnection net(QStringLiteral("PAD.rdmExpDados"));
+        net.setTimeouts({2000, 4000});
+        EXPECT_EQ(errorOf([&] { CheckResultServ(net.AppServer(QStringLiteral("getTabelas"), RemoteArgs())); }), refused) << error.status;
+    }
+    {
+        FakeHttpServer server([&](const FakeRequest&) { return test; });
+        Session session(server.port());
+        TNetConnection net(QStringLiteral("PAD.rdmExpDados"));
+        net.setTimeouts({2000, 4000});
+        EXPECT_EQ(errorOf([&] { net.open(); }), refused);
+    }
+    for (const FakeResponse& login : {FakeResponse{200, R"({"token":")" + huge + "\"}"}, FakeResponse{401, errorText}}) {
+        FakeHttpServer server([&](const FakeRequest& r) { return r.path == "/sessao" ? login : FakeHttpServer::objects(); });
+        Session session(server.port());
+        DefineCredenciaisServidor(QStringLiteral("0001"), QStringLiteral("000000000001"), QStringLiteral("ana123"));
+        TNetConnection net(QStringLiteral("PAD.rdmExpDados"));
+        net.setTimeouts({2000, 4000});
+        EXPECT_EQ(errorOf([&] { net.abreSessao(); }), refused) << login.status;
+        EsqueceSessaoServidor();
+    }
 }
 
 // Large requests travel compressed.
