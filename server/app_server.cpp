@@ -320,6 +320,10 @@ struct AppServer::Impl {
                     sent = true;
                     part.clear();
                 });
+            } catch (const ReplyCut& e) {
+                // Part of an element went out: only cutting the reply tells the client.
+                failureBody(failed, e.text());
+                return false;
             } catch (const std::exception& e) {
                 std::string tail = failureBody(failed, textOf(e));
                 // {"error":...} alone, or after the elements sent: ],"error":...}

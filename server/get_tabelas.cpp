@@ -20,9 +20,14 @@ QString watermarkArgument(const WireValue& value, int argument, int index)
 
 namespace {
 
+// What of an element is held before it goes out: forty downloads at once
+// held a whole table each (1,3 GB in one process).
+constexpr std::size_t kElementChunk = 256 * 1024;
+
 // Straight from the database into the reply: one value at a time, never a
-// dataset of the whole table.
-void writeCursorPacket(Cursor& st, std::string& out, const QString& table)
+// dataset of the whole table. rowEnded runs after each row: out may be sent
+// and cleared there.
+void writeCursorPacket(Cursor& st, std::string& out, const QString& table, const std::function<void()>& rowEnded)
 {
     // Run first: an engine may tell the columns only once the statement ran.
     bool more = st.step();
@@ -64,6 +69,7 @@ void writeCursorPacket(Cursor& st, std::string& out, const QString& table)
             }
         }
         w.endRow();
+        rowEnded();
     }
     w.end();
 }
@@ -94,18 +100,30 @@ void writeTabelas(Connection& db, const TabelasRequest& request, const std::func
 {
     const QStringList& lastUpdate = request.lastUpdate;
     const QStringList& inserted = request.inserted;
-    // Each element is built whole and then handed on: the reply is never held
-    // whole, and an element that fails is replaced by the error, after the
-    // elements already sent.
+    // An element goes out in parts once it is large: the reply is never held
+    // whole, nor a table. A small element that fails is replaced by the
+    // error, after the elements already sent; a large one already partly
+    // sent can only be cut.
     std::string body;
-    body.reserve(1 << 20);
+    body.reserve(kElementChunk + (64 << 10));
     ResultWriter result(body);
     auto element = [&](Query& st, const QString& table) {
         const std::size_t before = body.size();
+        bool partSent = false;
         try {
             result.beginElement();
-            writeCursorPacket(st.cursor(), body, table);
-        } catch (...) {
+            writeCursorPacket(st.cursor(), body, table, [&] {
+                if (body.size() < kElementChunk)
+                    return;
+                deliver(body);
+                body.clear();
+                partSent = true;
+            });
+        } catch (const std::exception& e) {
+            if (partSent) {
+                const auto* known = dynamic_cast<const Error*>(&e);
+                throw ReplyCut(known ? known->text() : QString::fromLocal8Bit(e.what()));
+            }
             body.resize(before);
             throw;
         }

@@ -48,7 +48,15 @@ struct TabelasRequest {
     QStringList lastUpdate, inserted;
 };
 TabelasRequest parseTabelas(const std::vector<WireValue>& args);
+// A large element goes out while it is read, a few hundred kilobytes at a
+// time; one that fails after part of it went out throws ReplyCut, and the
+// reply must then be cut short (the client, missing the element's end,
+// keeps nothing of it). A small one that fails is replaced by the error.
 void writeTabelas(Connection& db, const TabelasRequest& request, const std::function<void(std::string&)>& deliver);
+class ReplyCut : public Error {
+public:
+    using Error::Error;
+};
 // PAD.rdmImpPedidos / SetPedidos: orders, items, observations, customers,
 // addresses, branch, workstation user name.
 // who: the session's operator, kept with each order.

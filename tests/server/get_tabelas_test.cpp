@@ -202,6 +202,33 @@ TEST_F(GetTabelasTest, StampsNeverGoBackwardsEvenWhenTheClockDoes)
     EXPECT_GT(db().scalar(QStringLiteral("SELECT '' || DTULTATUVEND AS V FROM VENDEDOR WHERE CDVENDEDOR = '0003'")).toString(), deleted);
 }
 
+// A large table goes out while it is read; one that fails after part of it
+// went out can only be cut: the client keeps nothing of it and says so.
+TEST_F(GetTabelasTest, ALargeTableThatFailsHalfWayCutsTheReply)
+{
+    db().exec(QStringLiteral("WITH RECURSIVE N(I) AS (SELECT 1 UNION ALL SELECT I + 1 FROM N WHERE I < 6000) "
+                             "INSERT INTO BAIRRO (CDPAIS, SGESTADO, CDMUNICIPIO, CDBAIRRO, NMBAIRRO) "
+                             "SELECT '0001', 'SP', '0002', '' || I, 'BAIRRO NÚMERO ' || I FROM N"));
+    // The last row in the reply's order holds a moment no client can read.
+    db().exec(serverOnPostgres() ? QStringLiteral("UPDATE BAIRRO SET DTULTATUBAIR = 'infinity' WHERE CDBAIRRO = '6000'")
+                                 : QStringLiteral("UPDATE BAIRRO SET DTULTATUBAIR = 'ontem' WHERE CDBAIRRO = '6000'"));
+    struct Count final : ReplyConsumer {
+        int begun = 0, ended = 0;
+        void beginPacket(int, const std::vector<PacketColumn>&) override { ++begun; }
+        void packetRow(int, PacketRow&) override {}
+        void endPacket(int) override { ++ended; }
+    } seen;
+    const QString why = errorOf([&] {
+        expDados.AppServerStreaming(QStringLiteral("getTabelas"),
+                                    RemoteArgs().add(QStringLiteral("0001")).add(sameForAll(QVariant())).add(sameForAll(QVariant())), seen);
+    });
+    EXPECT_NE(why, QStringLiteral("<no error>"));
+    EXPECT_EQ(seen.begun, 22) << "it went out while it was read";
+    EXPECT_EQ(seen.ended, 21) << "the table cut short never ended";
+    db().exec(QStringLiteral("UPDATE BAIRRO SET DTULTATUBAIR = '2026-01-01 10:00:00.000'"));
+    EXPECT_EQ(getTabelas(sameForAll(kLongAgo), sameForAll(kLongAgo))[22].rowCount(), 6000) << "and serves the next call";
+}
+
 // The reply goes out while it is written: a table that fails after others
 // were sent ends the result with the server's error, which the client shows.
 TEST_F(GetTabelasTest, ALaterTableThatFailsEndsTheStreamedReplyWithItsError)
