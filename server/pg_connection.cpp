@@ -10,6 +10,7 @@
 #include <cmath>
 #include <libpq-fe.h>
 #include <optional>
+#include <unordered_map>
 #include <utility>
 
 namespace zov::server {
@@ -186,6 +187,10 @@ public:
             PQclear(r);
     }
     QString errorText(const PGresult* r) const;
+    // The name of the statement prepared on this connection for sql, made at
+    // its first run; null for one that is not kept. An export runs the same
+    // few statements hundreds of times: planned once, not each time.
+    const char* preparedName(const QByteArray& sql, int params);
 
     PGconn* const pg_;
     PgCursor* streaming_ = nullptr;
@@ -196,6 +201,8 @@ private:
     Result run(const QByteArray& sql);
 
     const QString target_;
+    std::unordered_map<std::string, std::string> prepared_;
+    int preparedCount_ = 0;
 };
 
 class PgCursor final : public Cursor {
@@ -419,8 +426,11 @@ private:
                 lengths[k] = int(values_[k]->size());
             }
         }
+        const char* name = db_.preparedName(sql_.sql, n);
         db_.statusAtSend_ = PQtransactionStatus(db_.pg_);
-        if (!PQsendQueryParams(db_.pg_, sql_.sql.constData(), n, nullptr, values.data(), lengths.data(), formats_.data(), 0))
+        const int sent = name ? PQsendQueryPrepared(db_.pg_, name, n, values.data(), lengths.data(), formats_.data(), 0)
+                              : PQsendQueryParams(db_.pg_, sql_.sql.constData(), n, nullptr, values.data(), lengths.data(), formats_.data(), 0);
+        if (!sent)
             throw Error(db_.errorText(nullptr));
         PQsetSingleRowMode(db_.pg_); // a large table is never held whole
         db_.streaming_ = this;
@@ -503,6 +513,46 @@ PgConnection::~PgConnection()
 
 std::unique_ptr<Cursor> PgConnection::prepare(const QString& sql) { return std::make_unique<PgCursor>(*this, sql); }
 
+namespace {
+
+// Plain reads and writes whose result cannot change shape under them: a
+// "SELECT *" prepared before a column is added would fail once it is.
+bool keptPrepared(const QByteArray& sql)
+{
+    const QByteArray head = sql.left(16).trimmed().toUpper();
+    if (!head.startsWith("SELECT") && !head.startsWith("INSERT") && !head.startsWith("UPDATE") && !head.startsWith("DELETE"))
+        return false;
+    QByteArray rest = sql.toUpper();
+    rest.replace("COUNT(*)", "");
+    return !rest.contains('*');
+}
+
+// Enough for every statement the server runs; a client that makes ever new
+// ones (an export's columns) starts the set again instead of growing it.
+constexpr std::size_t kMaxPrepared = 256;
+
+} // namespace
+
+const char* PgConnection::preparedName(const QByteArray& sql, int params)
+{
+    if (!keptPrepared(sql))
+        return nullptr;
+    const std::string key = sql.toStdString();
+    if (const auto it = prepared_.find(key); it != prepared_.end())
+        return it->second.c_str();
+    if (prepared_.size() >= kMaxPrepared) {
+        if (PQtransactionStatus(pg_) == PQTRANS_INERROR)
+            return nullptr;
+        run("DEALLOCATE ALL");
+        prepared_.clear();
+    }
+    std::string name = "zov_" + std::to_string(++preparedCount_);
+    Result r(PQprepare(pg_, name.c_str(), sql.constData(), params, nullptr));
+    if (!r || failed(r.get()))
+        throw Error(errorText(r.get()));
+    return prepared_.emplace(key, std::move(name)).first->second.c_str();
+}
+
 void PgConnection::makeWay()
 {
     if (streaming_)
@@ -540,29 +590,35 @@ Result PgConnection::run(const QByteArray& sql)
 
 std::vector<ColumnInfo> PgConnection::columns(const QString& table)
 {
+    // The catalog itself, not information_schema: its view costs
+    // milliseconds a call, and an export asks for a dozen tables.
     auto c = prepare(QStringLiteral(
-        "SELECT column_name, data_type, character_maximum_length, numeric_precision, numeric_scale,"
-        " datetime_precision, is_nullable, column_default FROM information_schema.columns"
-        " WHERE table_schema = current_schema() AND table_name = :T ORDER BY ordinal_position"));
+        "SELECT a.attname, format_type(a.atttypid, a.atttypmod), a.attnotnull, pg_get_expr(d.adbin, d.adrelid)"
+        " FROM pg_attribute a LEFT JOIN pg_attrdef d ON d.adrelid = a.attrelid AND d.adnum = a.attnum"
+        " WHERE a.attrelid = (SELECT r.oid FROM pg_class r WHERE r.relname = :T AND r.relnamespace = current_schema()::regnamespace)"
+        " AND a.attnum > 0 AND NOT a.attisdropped ORDER BY a.attnum"));
     c->bind(QStringLiteral("T"), table.toLower());
+    static const QRegularExpression sized(QStringLiteral("^(character varying|character|numeric|timestamp)\\(([0-9, ]+)\\)(.*)$"));
     std::vector<ColumnInfo> cols;
     while (c->step()) {
-        const QString type = QString::fromUtf8(c->utf8(1)).toUpper();
-        const auto num = [&](int k) { return QString::number(c->int64(k)); };
+        const QString type = QString::fromUtf8(c->utf8(1));
         ColumnInfo info;
         info.name = QString::fromUtf8(c->utf8(0)).toUpper();
-        if (type == u"CHARACTER VARYING")
-            info.type = c->isNull(2) ? QStringLiteral("VARCHAR") : QStringLiteral("VARCHAR(%1)").arg(num(2));
-        else if (type == u"CHARACTER")
-            info.type = QStringLiteral("CHAR(%1)").arg(num(2));
-        else if (type == u"NUMERIC" && !c->isNull(3))
-            info.type = QStringLiteral("NUMERIC(%1,%2)").arg(num(3), num(4));
-        else if (type == u"TIMESTAMP WITHOUT TIME ZONE")
-            info.type = c->isNull(5) || c->int64(5) == 6 ? QStringLiteral("TIMESTAMP") : QStringLiteral("TIMESTAMP(%1)").arg(num(5));
+        const QRegularExpressionMatch m = sized.match(type);
+        const QString base = m.hasMatch() ? m.captured(1) : type;
+        const QString size = m.hasMatch() ? m.captured(2).remove(u' ') : QString();
+        if (base == u"character varying")
+            info.type = size.isEmpty() ? QStringLiteral("VARCHAR") : QStringLiteral("VARCHAR(%1)").arg(size);
+        else if (base == u"character")
+            info.type = QStringLiteral("CHAR(%1)").arg(size.isEmpty() ? QStringLiteral("1") : size);
+        else if (base == u"numeric" && !size.isEmpty())
+            info.type = QStringLiteral("NUMERIC(%1)").arg(size);
+        else if ((base == u"timestamp" && m.captured(3) == u" without time zone") || type == u"timestamp without time zone")
+            info.type = size.isEmpty() || size == u"6" ? QStringLiteral("TIMESTAMP") : QStringLiteral("TIMESTAMP(%1)").arg(size);
         else
-            info.type = type; // TEXT, BIGINT, DOUBLE PRECISION, DATE, BYTEA, BOOLEAN...
-        info.notNull = c->utf8(6) == "NO";
-        info.fallback = QString::fromUtf8(c->utf8(7));
+            info.type = type.toUpper(); // TEXT, BIGINT, DOUBLE PRECISION, DATE, BYTEA, BOOLEAN...
+        info.notNull = c->utf8(2) == "1";
+        info.fallback = QString::fromUtf8(c->utf8(3));
         cols.push_back(std::move(info));
     }
     return cols;
