@@ -9,7 +9,10 @@
 
 #include <QHash>
 #include <QSet>
+#include <algorithm>
 #include <istream>
+#include <map>
+#include <optional>
 #include <sstream>
 
 namespace zov::server {
@@ -31,47 +34,78 @@ const QString kReceivedId = QStringLiteral("IDRECEBIDO");
 
 // Inserts packet rows into a table: the packet's columns the table knows, the
 // others ignored. The tables of a received copy also get the copy's id, which
-// is the server's own: a packet column of that name is ignored too.
+// is the server's own: a packet column of that name is ignored too. Rows are
+// written many to a statement (one round trip to PostgreSQL for a hundred
+// items, not a hundred): add them, then finish().
 class RowInserter {
 public:
     enum Copy { Plain, OfReceivedCopy };
     RowInserter(Connection& db, const QString& table, const Packet& packet, Copy copy = Plain, bool skipKnown = false)
-        : packet_(packet), copy_(copy == OfReceivedCopy)
+        : db_(db), packet_(packet), copy_(copy == OfReceivedCopy)
     {
         const QStringList known = tableColumns(db, table);
-        QStringList names, marks;
-        if (copy_) {
+        QStringList names;
+        if (copy_)
             names << kReceivedId;
-            marks << QStringLiteral("?");
-        }
         for (int c = 0; c < packet.columnCount(); ++c) {
             const QString name = packet.columns()[std::size_t(c)].name;
             if (known.contains(name) && !(copy_ && name == kReceivedId)) {
                 columns_.push_back(c);
                 names << name;
-                marks << QStringLiteral("?");
             }
         }
-        st_ = std::make_unique<Query>(db, QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)%4")
-                                                   .arg(table, names.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")),
-                                                        skipKnown ? QStringLiteral(" ON CONFLICT DO NOTHING") : QString()));
+        head_ = QStringLiteral("INSERT INTO %1 (%2) VALUES ").arg(table, names.join(QStringLiteral(", ")));
+        tail_ = skipKnown ? QStringLiteral(" ON CONFLICT DO NOTHING") : QString();
+        // Both engines take tens of thousands of parameters to a statement.
+        batch_ = std::clamp(int(kMaxParameters / std::max<std::size_t>(1, names.size())), 1, kMaxRows);
     }
-    void insert(int row, qint64 copyId = 0) { insertValues(packet_.row(row), copyId); }
-    void insertValues(const PacketRow& values, qint64 copyId = 0)
+    void add(int row, qint64 copyId = 0)
     {
-        const int first = copy_ ? 2 : 1;
-        if (copy_)
-            st_->bindAt(1, copyId);
-        for (std::size_t i = 0; i < columns_.size(); ++i)
-            st_->bindAt(int(i) + first, values.value(columns_[i]));
-        st_->exec();
+        pending_.emplace_back(row, copyId);
+        if (int(pending_.size()) >= batch_)
+            finish();
+    }
+    // Writes the rows added and not yet written.
+    void finish()
+    {
+        if (pending_.empty())
+            return;
+        Query& st = statementFor(int(pending_.size()));
+        int at = 1;
+        for (const auto& [row, copyId] : pending_) {
+            const PacketRow& values = packet_.row(row);
+            if (copy_)
+                st.bindAt(at++, copyId);
+            for (int c : columns_)
+                st.bindAt(at++, values.value(c));
+        }
+        pending_.clear();
+        st.exec();
     }
 
 private:
+    static constexpr std::size_t kMaxParameters = 30000;
+    static constexpr int kMaxRows = 100;
+
+    Query& statementFor(int rows)
+    {
+        std::unique_ptr<Query>& st = statements_[rows];
+        if (!st) {
+            const int width = int(columns_.size()) + (copy_ ? 1 : 0);
+            const QString one = QLatin1Char('(') + QStringList(width, QStringLiteral("?")).join(QStringLiteral(", ")) + QLatin1Char(')');
+            st = std::make_unique<Query>(db_, head_ + QStringList(rows, one).join(QStringLiteral(", ")) + tail_);
+        }
+        return *st;
+    }
+
+    Connection& db_;
     const Packet& packet_;
     bool copy_;
     std::vector<int> columns_;
-    std::unique_ptr<Query> st_;
+    QString head_, tail_;
+    int batch_ = 1;
+    std::vector<std::pair<int, qint64>> pending_;
+    std::map<int, std::unique_ptr<Query>> statements_;
 };
 
 QString text(const Packet& p, int row, const QString& column) { return p.value(row, column).toString().trimmed(); }
@@ -189,7 +223,8 @@ public:
                 continue;
             RowInserter insert(db, p == &customers_ ? QStringLiteral("CLIENTE") : QStringLiteral("ENDECLIE"), *p, RowInserter::Plain, true);
             for (int r = 0; r < p->rowCount(); ++r)
-                insert.insert(r);
+                insert.add(r);
+            insert.finish();
         }
     }
     // A customer the request does not carry: deleted here?
@@ -288,7 +323,34 @@ const QString kCopyRemoved = QStringLiteral("A cópia recebida antes foi retirad
 
 // The orders of a checked call, inside its transaction; clashes of numbers
 // are handed back to be logged once the call is kept.
-std::string storeOrders(Connection& db, const Call& call, NewCustomers& newCustomers, QStringList& clashes)
+// What the server knows of each product of a call: read before the write
+// begins, since requests never change products, so the write (one at a
+// time) does not wait for a query per item.
+struct ProductInfo {
+    QVariant tree, name;
+    bool active = false;
+};
+using Products = QHash<QString, std::optional<ProductInfo>>;
+
+Products productsOf(Connection& db, const Packet& items)
+{
+    Products known;
+    Query product(db, QStringLiteral("SELECT CDARVPROD, NMPRODUTO, IDPRODATIVPR FROM PRODUTO WHERE CDPRODUTO = :P"));
+    for (int i = 0; i < items.rowCount(); ++i) {
+        const QString code = text(items, i, QStringLiteral("CDPRODUTO"));
+        if (known.contains(code))
+            continue;
+        product.bind(QStringLiteral("P"), code);
+        std::optional<ProductInfo>& info = known[code];
+        if (product.step())
+            info = ProductInfo{product.value(0, FieldKind::Text), product.value(1, FieldKind::Text),
+                               product.value(2, FieldKind::Text).toString() == QLatin1String("S")};
+        product.reset();
+    }
+    return known;
+}
+
+std::string storeOrders(Connection& db, const Call& call, const Products& products, NewCustomers& newCustomers, QStringList& clashes)
 {
     const Packet& orders = *call.orders;
     const Packet& items = *call.items;
@@ -312,7 +374,6 @@ std::string storeOrders(Connection& db, const Call& call, NewCustomers& newCusto
             notesOf[orderKey(text(notes, r, QStringLiteral("CDFILIAL")), text(notes, r, QStringLiteral("NRPEDIDO")))] << r;
 
         Query customer(db, QStringLiteral("SELECT IDCLIEATIV, NRINSJURCLIE, NMFANTCLIE FROM CLIENTE WHERE CDCLIENTE = :C"));
-        Query product(db, QStringLiteral("SELECT CDARVPROD, NMPRODUTO, IDPRODATIVPR FROM PRODUTO WHERE CDPRODUTO = :P"));
         const QString stamp = db.nowSql();
         // Its own copy: by installation; an older client's by its user, in any case.
         Query findCopy(db, call.installation.isEmpty()
@@ -366,12 +427,11 @@ std::string storeOrders(Connection& db, const Call& call, NewCustomers& newCusto
             const int firstRefusedOrder = refusedOrders.rowCount();
             for (int i : itemsOf.value(key)) {
                 const QString code = text(items, i, QStringLiteral("CDPRODUTO"));
-                product.bind(QStringLiteral("P"), code);
-                if (!product.step())
+                const std::optional<ProductInfo> info = products.value(code);
+                if (!info)
                     refusedItems.addRow({number, QVariant(), QStringLiteral("Produto %1 não cadastrado no servidor").arg(code), branch, note});
-                else if (product.value(2, FieldKind::Text).toString() != QLatin1String("S"))
-                    refusedItems.addRow({number, product.value(0, FieldKind::Text), product.value(1, FieldKind::Text), branch, note});
-                product.reset();
+                else if (!info->active)
+                    refusedItems.addRow({number, info->tree, info->name, branch, note});
             }
             const QString client = text(orders, r, QStringLiteral("CDCLIENTE"));
             customer.bind(QStringLiteral("C"), client);
@@ -425,12 +485,17 @@ std::string storeOrders(Connection& db, const Call& call, NewCustomers& newCusto
                                    .arg(number, branch, origin(call.installation, call.user), spokenList(from),
                                         from.size() == 1 ? QStringLiteral("guardados os dois") : QStringLiteral("guardados todos"));
             }
-            insertOrder.insert(r, copy);
+            insertOrder.add(r, copy);
             for (int i : itemsOf.value(key))
-                insertItem->insert(i, copy);
+                insertItem->add(i, copy);
             for (int n : notesOf.value(key))
-                insertNote->insert(n, copy);
+                insertNote->add(n, copy);
         }
+        // Nothing below reads the rows added: they go in a few statements.
+        insertOrder.finish();
+        for (RowInserter* rest : {insertItem.get(), insertNote.get()})
+            if (rest)
+                rest->finish();
     }
     std::string body;
     ResultWriter result(body);
@@ -446,6 +511,7 @@ std::string writeCall(Connection& db, const Call& call, NewCustomers& newCustome
 {
     std::string reply;
     QStringList clashes;
+    const Products products = productsOf(db, *call.items);
     db.transaction([&] {
         // One call writes at a time, as SQLite's single writer has it: a
         // re-send racing its first call would otherwise find no copy in
@@ -453,7 +519,7 @@ std::string writeCall(Connection& db, const Call& call, NewCustomers& newCustome
         if (db.engine() == Engine::Postgres)
             db.execScript(QStringLiteral("SELECT pg_advisory_xact_lock(1515148884)"));
         newCustomers.write(db);
-        reply = storeOrders(db, call, newCustomers, clashes);
+        reply = storeOrders(db, call, products, newCustomers, clashes);
     });
     for (const QString& clash : clashes)
         writeLog(clash);

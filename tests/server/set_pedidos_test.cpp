@@ -130,6 +130,22 @@ TEST_F(SetPedidosTest, StoresAcceptedOrdersAndReportsTheRefusedOnes)
     EXPECT_EQ(count(QStringLiteral("PEDIDO")) + count(QStringLiteral("ITEMPEDIDO")), 0) << "the client's tables are not the server's";
 }
 
+// Rows go many to a statement: an order of 250 items (three statements, the
+// last one short) and two orders around it keep every row with its copy.
+TEST_F(SetPedidosTest, ManyItemsAreStoredWholeAcrossStatements)
+{
+    for (const char* number : {"0000000001", "0000000002", "0000000003"}) {
+        order(number, kMaria);
+        const int lines = std::string_view(number) == "0000000002" ? 250 : 1;
+        for (int i = 1; i <= lines; ++i)
+            items.addRow({"0001", number, QStringLiteral("%1").arg(i, 10, 10, QLatin1Char('0')), "1", kRice, double(i), 24.9});
+    }
+    send();
+    EXPECT_EQ(count(QStringLiteral("PEDIDOREC")), 3);
+    EXPECT_EQ(count(QStringLiteral("ITEMPEDIDOREC"), QStringLiteral("IDRECEBIDO = (SELECT IDRECEBIDO FROM PEDIDOREC WHERE NRPEDIDO = '0000000002')")), 250);
+    EXPECT_EQ(db().scalar(QStringLiteral("SELECT SUM(QTITEMPED) FROM ITEMPEDIDOREC")).toDouble(), 250 * 251 / 2 + 2);
+}
+
 TEST_F(SetPedidosTest, AddsUnknownCustomersAndKeepsItsOwnCopyOfKnownOnes)
 {
     customers.addRow({kNewCustomer, "F", kNewCustomer.mid(1), "CLIENTE NOVO", "S", QDateTime(QDate(2026, 12, 1), QTime(8, 0))});
