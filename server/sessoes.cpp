@@ -6,6 +6,8 @@
 
 #include <sodium.h>
 
+#include <optional>
+
 namespace zov::server {
 
 namespace {
@@ -101,7 +103,16 @@ std::optional<Sessao> Sessoes::confere(std::string_view token, qint64 now) const
     return s;
 }
 
-std::pair<QByteArray, bool> Sessoes::situacao(Connection& db, const QString& filial, const QString& operador) const
+namespace {
+
+// The operator's stored password and whether it may use the branch (linked
+// to it in FILIOPER, or the branch links nobody); none without the operator.
+struct Operador {
+    QString senha;
+    bool ligado = false;
+};
+
+std::optional<Operador> operadorDaFilial(Connection& db, const QString& filial, const QString& operador)
 {
     Query op(db, QStringLiteral("SELECT O.CDSENHOPER, "
                                     "EXISTS (SELECT 1 FROM FILIOPER L WHERE L.CDFILIAL = :F AND L.CDOPERADOR = O.CDOPERADOR), "
@@ -109,15 +120,24 @@ std::pair<QByteArray, bool> Sessoes::situacao(Connection& db, const QString& fil
                                     "FROM OPERADOR O WHERE O.CDOPERADOR = :O"));
     op.bind(QStringLiteral("F"), filial);
     op.bind(QStringLiteral("O"), operador);
-    if (!op.step()) {
+    if (!op.step())
+        return std::nullopt;
+    return Operador{op.value(0, FieldKind::Text).toString(),
+                    op.value(1, FieldKind::Integer).toInt() != 0 || op.value(2, FieldKind::Integer).toInt() != 0};
+}
+
+} // namespace
+
+std::pair<QByteArray, bool> Sessoes::situacao(Connection& db, const QString& filial, const QString& operador) const
+{
+    const std::optional<Operador> op = operadorDaFilial(db, filial, operador);
+    if (!op) {
         // Nobody: only a token signed by the server's own tools names one.
         Query branch(db, QStringLiteral("SELECT NOT EXISTS (SELECT 1 FROM FILIOPER WHERE CDFILIAL = :F)"));
         branch.bind(QStringLiteral("F"), filial);
         return {mac(secret_, QByteArrayLiteral("-")).left(12), branch.step() && branch.value(0, FieldKind::Integer).toInt() != 0};
     }
-    const QByteArray stored = op.value(0, FieldKind::Text).toString().toUtf8();
-    const bool linked = op.value(1, FieldKind::Integer).toInt() != 0 || op.value(2, FieldKind::Integer).toInt() != 0;
-    return {mac(secret_, QByteArrayLiteral("S") + stored).left(12), linked};
+    return {mac(secret_, QByteArrayLiteral("S") + op->senha.toUtf8()).left(12), op->ligado};
 }
 
 bool Sessoes::vigente(Connection& db, const Sessao& sessao) const
@@ -143,20 +163,12 @@ bool Sessoes::aceita(Connection& db, const QString& filial, const QString& opera
 {
     Query branch(db, QStringLiteral("SELECT 1 FROM FILIAL WHERE CDFILIAL = :F"));
     branch.bind(QStringLiteral("F"), filial);
-    Query op(db, QStringLiteral("SELECT O.CDSENHOPER, "
-                                    "EXISTS (SELECT 1 FROM FILIOPER L WHERE L.CDFILIAL = :F AND L.CDOPERADOR = O.CDOPERADOR), "
-                                    "NOT EXISTS (SELECT 1 FROM FILIOPER L WHERE L.CDFILIAL = :F) "
-                                    "FROM OPERADOR O WHERE O.CDOPERADOR = :O"));
-    op.bind(QStringLiteral("F"), filial);
-    op.bind(QStringLiteral("O"), operador);
-    const bool known = branch.step() && op.step();
-    if (!known) {
+    const std::optional<Operador> op = branch.step() ? operadorDaFilial(db, filial, operador) : std::nullopt;
+    if (!op) {
         senhaDeNinguem(senha);
         return false;
     }
-    const QString stored = op.value(0, FieldKind::Text).toString();
-    const bool linked = op.value(1, FieldKind::Integer).toInt() != 0 || op.value(2, FieldKind::Integer).toInt() != 0;
-    return SenhaOK(senha, stored) && linked;
+    return SenhaOK(senha, op->senha) && op->ligado;
 }
 
 Sessoes::Entrada Sessoes::entra(Connection& db, const QString& filial, const QString& operador, const QString& senha, qint64 now)
