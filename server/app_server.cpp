@@ -31,6 +31,7 @@
 #include <functional>
 #include <istream>
 #include <optional>
+#include <regex>
 
 namespace zov::server {
 
@@ -38,6 +39,8 @@ namespace {
 
 const char* const kJson = "application/json";
 const char* const kObjectsBody = R"({"server":"zov-appserver","objects":["PAD.rdmImpPedidos","PAD.rdmExpDados"]})";
+// POST /<object>/<method>
+const char* const kCallPath = R"(/([^/]+)/([^/]+))";
 
 enum class Method { None, GetTabelas, SetPedidos };
 
@@ -151,6 +154,7 @@ struct AppServer::Impl {
     {
         if (announcedTooLarge(req, res, bodyLimit))
             return;
+        admitUpload(); // the session was checked: pauses allowed, never evicted
         ChunkPipe pipe;
         QString refused;
         bool read = true;
@@ -199,8 +203,10 @@ struct AppServer::Impl {
             std::istream in(&buffer);
             try {
                 use(in, whole);
+            } catch (const std::exception& e) {
+                replyFailure(res, QStringLiteral("Falha inesperada no servidor de aplicação"), textOf(e));
             } catch (...) {
-                reply(res, 500, errorBody(QStringLiteral("Falha inesperada no servidor de aplicação.")));
+                replyFailure(res, QStringLiteral("Falha inesperada no servidor de aplicação"), QStringLiteral("exceção desconhecida"));
             }
         }
         finish();
@@ -266,7 +272,7 @@ struct AppServer::Impl {
             return;
         }
         std::string token;
-        const Sessao s{Ajusta(*filial, 4), Ajusta(*operador, 12), now() + Sessoes::kValidadeSegundos};
+        const Sessao s{Ajusta(*filial, 4), Ajusta(*operador, 12), now() + Sessoes::kValidadeSegundos, {}};
         try {
             auto db = connections->take();
             switch (sessoes->entra(*db, *filial, *operador, *senha, now())) {
@@ -419,7 +425,7 @@ AppServer::AppServer(QString databasePath, const TlsFiles& tls) : d(std::make_un
     http.Post("/sessao", [this](const httplib::Request& req, httplib::Response& res, const httplib::ContentReader& reader) {
         d->login(req, res, reader);
     });
-    http.Post(R"(/([^/]+)/([^/]+))", [this](const httplib::Request& req, httplib::Response& res, const httplib::ContentReader& reader) {
+    http.Post(kCallPath, [this](const httplib::Request& req, httplib::Response& res, const httplib::ContentReader& reader) {
         d->call(req, res, reader);
     });
     // Compressed bodies are limited once inflated (readBody); this bounds
@@ -446,6 +452,16 @@ AppServer::AppServer(QString databasePath, const TlsFiles& tls) : d(std::make_un
     // exports at the end of the day, and one address never takes them all.
     const std::size_t admitted = threads - threads / 4;
     d->front.setCaps(admitted / 2, admitted);
+    // What no route takes is refused here: httplib would read its body into
+    // memory first. The error handler gives the 404 its body.
+    http.set_pre_routing_handler([call = std::regex(kCallPath)](const httplib::Request& req, httplib::Response& res) {
+        const bool routed = ((req.method == "GET" || req.method == "HEAD") && req.path == "/")
+                            || (req.method == "POST" && (req.path == "/sessao" || std::regex_match(req.path, call)));
+        if (routed)
+            return httplib::Server::HandlerResponse::Unhandled;
+        res.status = 404;
+        return httplib::Server::HandlerResponse::Handled;
+    });
     // Anything else: a 404 with an error body, as every failure has one.
     http.set_error_handler(httplib::Server::HandlerWithResponse([](const httplib::Request& req, httplib::Response& res) {
         if (!res.body.empty())

@@ -1,24 +1,22 @@
 #include "server/http_front.h"
 
+#include "server/connection_stream.h"
+
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+
 namespace zov::server {
 
 namespace {
 
-// httplib keeps the serving of one accepted socket private. An explicit
-// instantiation may name a private member, so this template hands its
-// address to serveConnection (httplib's own code runs).
-using ProcessSocket = bool (httplib::Server::*)(socket_t);
-ProcessSocket processSocket();
-template <ProcessSocket P>
-struct ProcessSocketAccess {
-    friend ProcessSocket processSocket() { return P; }
-};
-template struct ProcessSocketAccess<&httplib::Server::process_and_close_socket>;
+std::atomic<std::size_t> testPerAddress{0};
+std::atomic<std::size_t> testTotal{0};
 
 std::string peerAddress(socket_t sock)
 {
@@ -34,23 +32,9 @@ std::string peerAddress(socket_t sock)
     return text;
 }
 
-// Said at once, without reading the request: the client learns why and may retry.
-void refuse(socket_t sock)
-{
-    static const std::string body = "{\"error\":{\"message\":\"O servidor de aplicação está com conexões demais no momento. "
-                                    "Tente de novo em instantes.\"}}";
-    static const std::string reply = "HTTP/1.1 503 Service Unavailable\r\nContent-Type: application/json\r\nConnection: close\r\n"
-                                     "Retry-After: 5\r\nContent-Length: "
-                                     + std::to_string(body.size()) + "\r\n\r\n" + body;
-    (void)::send(sock, reply.data(), reply.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
-    ::shutdown(sock, SHUT_RDWR);
-    ::close(sock);
-}
-
 } // namespace
 
-// Virtual: an SSLServer's own serving runs.
-bool serveConnection(httplib::Server& server, socket_t sock) { return (server.*processSocket())(sock); }
+HttpFront::HttpFront(httplib::Server& handling) : handling_(dynamic_cast<ConnectionHandler&>(handling)) {}
 
 void HttpFront::setCaps(std::size_t perAddress, std::size_t total)
 {
@@ -59,42 +43,106 @@ void HttpFront::setCaps(std::size_t perAddress, std::size_t total)
     total_ = total;
 }
 
-bool HttpFront::admit(const std::string& address)
+void HttpFront::setCapsForTests(std::size_t perAddress, std::size_t total)
 {
-    const std::lock_guard<std::mutex> lock(mutex_);
-    std::size_t& mine = open_[address];
-    if (mine >= perAddress_ || all_ >= total_) {
-        if (mine == 0)
-            open_.erase(address);
-        return false;
-    }
-    ++mine;
-    ++all_;
-    return true;
+    testPerAddress = perAddress;
+    testTotal = total;
 }
 
-void HttpFront::release(const std::string& address)
+FrontSlot* HttpFront::slowest(const std::string* address) const
 {
-    const std::lock_guard<std::mutex> lock(mutex_);
-    const auto it = open_.find(address);
+    FrontSlot* found = nullptr;
+    for (FrontSlot* slot : slots_) {
+        if (slot->gaveWay() || !isSlow(slot->phase()) || (address && slot->address() != *address))
+            continue;
+        if (!found || slot->since() < found->since())
+            found = slot;
+    }
+    return found;
+}
+
+void HttpFront::forget(const FrontSlot& slot)
+{
+    const auto it = open_.find(slot.address());
     if (it != open_.end() && --it->second == 0)
         open_.erase(it);
     --all_;
 }
 
+bool HttpFront::admit(FrontSlot& slot)
+{
+    const std::lock_guard<std::mutex> lock(mutex_);
+    const std::size_t perAddress = testPerAddress ? testPerAddress.load() : perAddress_;
+    const std::size_t total = testTotal ? testTotal.load() : total_;
+    const auto mine = open_.find(slot.address());
+    const std::size_t held = mine == open_.end() ? 0 : mine->second;
+    // Full: the slowest of the address, or of all, gives way.
+    if (held >= perAddress || all_ >= total) {
+        FrontSlot* victim = slowest(held >= perAddress ? &slot.address() : nullptr);
+        if (!victim)
+            return false;
+        forget(*victim);
+        victim->giveWay();
+    }
+    ++open_[slot.address()];
+    ++all_;
+    slots_.push_back(&slot);
+    slot.joined();
+    return true;
+}
+
+void HttpFront::release(FrontSlot& slot)
+{
+    const std::lock_guard<std::mutex> lock(mutex_);
+    slots_.erase(std::find(slots_.begin(), slots_.end(), &slot));
+    if (!slot.gaveWay()) {
+        forget(slot);
+        slot.left();
+    }
+}
+
+// Said at once, without reading the request; inside TLS on a TLS port, so
+// the client reads why and may retry.
+void HttpFront::refuse(socket_t sock)
+{
+    using std::chrono::milliseconds;
+    FrontSlot outside(mutex_, sock, {}, Phase::Handshake); // never admitted
+    const TlsSession tls = tlsSession(handling_.tlsContext(), sock);
+    ConnectionStream strm(sock, tls.get(), outside, StreamLimits{});
+    if (handling_.tlsContext() && (!tls || !strm.handshake())) {
+        strm.close({milliseconds(0), milliseconds(0), 0});
+        return;
+    }
+    const std::string reply = refusalReply(503);
+    for (std::size_t done = 0; done < reply.size();) {
+        const ssize_t n = strm.write(reply.data() + done, reply.size() - done);
+        if (n <= 0)
+            break;
+        done += std::size_t(n);
+    }
+    strm.close({milliseconds(1000), milliseconds(2000), 1u << 20});
+}
+
 bool HttpFront::process_and_close_socket(socket_t sock)
 {
-    const std::string address = peerAddress(sock);
-    if (!admit(address)) {
-        refuse(sock);
-        return false;
+    // A thread of the pool: nothing may escape it.
+    try {
+        setNonBlocking(sock);
+        FrontSlot slot(mutex_, sock, peerAddress(sock), handling_.tlsContext() ? Phase::Handshake : Phase::Receiving);
+        if (admit(slot)) {
+            struct Release {
+                HttpFront& front;
+                FrontSlot& slot;
+                ~Release() { front.release(slot); } // before the socket closes: a victim's is shut down under the lock
+            } release{*this, slot};
+            handling_.serve(sock, slot);
+        } else {
+            refuse(sock);
+        }
+    } catch (...) {
     }
-    struct Release {
-        HttpFront* front;
-        const std::string& address;
-        ~Release() { front->release(address); }
-    } release{this, address};
-    return serveConnection(handling_, sock);
+    ::close(sock);
+    return true;
 }
 
 } // namespace zov::server

@@ -1,46 +1,45 @@
 #pragma once
 // zov-appserver's connections: a front that accepts them and admits at most
-// so many per client address and in all, and the server that answers the
-// requests of the admitted ones. Slow senders (a mobile link, or someone
-// holding connections open on purpose) so never take every thread.
+// so many per client address and in all, and hands the admitted ones to the
+// server that answers their requests (http_handling.h). Slow senders (a
+// mobile link, or someone holding connections open on purpose) so never
+// take every thread: when a cap is reached, the connection that has spent
+// longest in its handshake, its request's head or a discarded body gives
+// way to the newcomer; only when none is that slow is the newcomer answered
+// 503, inside TLS on a TLS port.
+#include "server/front_slot.h"
+#include "server/http_handling.h"
+
 #include <httplib.h>
 
 #include <cstddef>
 #include <mutex>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 namespace zov::server {
 
-// Serves one accepted connection to its end and closes it, with the
-// server's own code (TLS handshake included for an httplib::SSLServer).
-bool serveConnection(httplib::Server& server, socket_t sock);
-
-// Answers requests (handlers, time-outs, limits); never listens itself.
-// Base: httplib::Server, or httplib::SSLServer for HTTPS.
-template <class Base>
-class HttpHandling final : public Base {
-public:
-    using Base::Base;
-    // While open, the connections handed over are served (keep-alive included).
-    // httplib ends a connection's keep-alive loop once its listening socket
-    // is gone; this server has none of its own, so it is told.
-    void setOpen(bool open) { this->svr_sock_ = open ? socket_t(0) : INVALID_SOCKET; }
-};
-
 class HttpFront final : public httplib::Server {
 public:
-    explicit HttpFront(httplib::Server& handling) : handling_(handling) {}
+    // handling: an HttpHandling.
+    explicit HttpFront(httplib::Server& handling);
     void setCaps(std::size_t perAddress, std::size_t total);
+    // For tests: the caps every front keeps while set (0, 0: their own).
+    static void setCapsForTests(std::size_t perAddress, std::size_t total);
 
 private:
     bool process_and_close_socket(socket_t sock) override;
-    bool admit(const std::string& address);
-    void release(const std::string& address);
+    bool admit(FrontSlot& slot);
+    void release(FrontSlot& slot);
+    void forget(const FrontSlot& slot);
+    FrontSlot* slowest(const std::string* address) const;
+    void refuse(socket_t sock);
 
-    httplib::Server& handling_;
+    ConnectionHandler& handling_;
     std::mutex mutex_;
-    std::unordered_map<std::string, std::size_t> open_;
+    std::vector<FrontSlot*> slots_; // admitted, until they end
+    std::unordered_map<std::string, std::size_t> open_; // per address, without those that gave way
     std::size_t all_ = 0;
     std::size_t perAddress_ = 16;
     std::size_t total_ = 48;

@@ -1,5 +1,6 @@
 #include "library/errors.h"
 #include "server/app_server.h"
+#include "tests/server/raw_client.h"
 #include "tests/server/server_fixture.h"
 #include "tests/support/running_server.h"
 #include "tests/support/temp_database.h"
@@ -15,8 +16,6 @@
 #include <cstdlib>
 #include <future>
 #include <httplib.h>
-#include <arpa/inet.h>
-#include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -264,39 +263,6 @@ TEST(AppServerTest, ManyDownloadsAtOnceStillAnswerTheConnectionTest)
     EXPECT_LT(took, 1000);
     EXPECT_EQ(ok, 40);
 }
-
-namespace {
-
-// A raw connection to the server from a local address of the test's choice
-// (all of 127.0.0.0/8 is this machine).
-int conecta(const char* from, int port)
-{
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in local{};
-    local.sin_family = AF_INET;
-    ::inet_pton(AF_INET, from, &local.sin_addr);
-    ::bind(fd, reinterpret_cast<sockaddr*>(&local), sizeof local);
-    sockaddr_in to{};
-    to.sin_family = AF_INET;
-    to.sin_port = htons(std::uint16_t(port));
-    ::inet_pton(AF_INET, "127.0.0.1", &to.sin_addr);
-    if (::connect(fd, reinterpret_cast<sockaddr*>(&to), sizeof to) != 0) {
-        ::close(fd);
-        return -1;
-    }
-    return fd;
-}
-
-std::string leResposta(int fd)
-{
-    std::string got;
-    char buf[4096];
-    for (ssize_t n; (n = ::recv(fd, buf, sizeof buf, 0)) > 0;)
-        got.append(buf, std::size_t(n));
-    return got;
-}
-
-} // namespace
 
 // An upload over a mobile link stalls: a pause of 5 s in the middle of the
 // body is waited for. Meanwhile seventy connections from one address send a
