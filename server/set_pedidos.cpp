@@ -40,10 +40,11 @@ const QString kReceivedId = QStringLiteral("IDRECEBIDO");
 class RowInserter {
 public:
     enum Copy { Plain, OfReceivedCopy };
-    RowInserter(Connection& db, const QString& table, const Packet& packet, Copy copy = Plain, bool skipKnown = false)
+    // known: the table's columns, read before the write began.
+    RowInserter(Connection& db, const QString& table, const QStringList& known, const Packet& packet, Copy copy = Plain,
+                bool skipKnown = false)
         : db_(db), packet_(packet), copy_(copy == OfReceivedCopy)
     {
-        const QStringList known = tableColumns(db, table);
         QStringList names;
         if (copy_)
             names << kReceivedId;
@@ -161,7 +162,8 @@ public:
         : knownCustomer_(db, QStringLiteral("SELECT 1 FROM CLIENTE WHERE CDCLIENTE = :C")),
           knownAddress_(db, QStringLiteral("SELECT 1 FROM ENDECLIE WHERE CDCLIENTE = :C AND IDTPENDECLIE = :T")),
           deleted_(db, QStringLiteral("SELECT 1 FROM LOGDELECAO WHERE NMTABELA = :N AND DSKEYCACHE = :K")),
-          customerRules_(columnRules(db, QStringLiteral("CLIENTE"))), addressRules_(columnRules(db, QStringLiteral("ENDECLIE")))
+          customerRules_(columnRules(db, QStringLiteral("CLIENTE"))), addressRules_(columnRules(db, QStringLiteral("ENDECLIE"))),
+          customerColumns_(tableColumns(db, QStringLiteral("CLIENTE"))), addressColumns_(tableColumns(db, QStringLiteral("ENDECLIE")))
     {
     }
     void begin(int argument, const std::vector<PacketColumn>& columns)
@@ -221,7 +223,9 @@ public:
         for (Packet* p : {&customers_, &addresses_}) {
             if (p->rowCount() == 0)
                 continue;
-            RowInserter insert(db, p == &customers_ ? QStringLiteral("CLIENTE") : QStringLiteral("ENDECLIE"), *p, RowInserter::Plain, true);
+            const bool customers = p == &customers_;
+            RowInserter insert(db, customers ? QStringLiteral("CLIENTE") : QStringLiteral("ENDECLIE"),
+                               customers ? customerColumns_ : addressColumns_, *p, RowInserter::Plain, true);
             for (int r = 0; r < p->rowCount(); ++r)
                 insert.add(r);
             insert.finish();
@@ -249,6 +253,7 @@ private:
     }
     Query knownCustomer_, knownAddress_, deleted_;
     QHash<QString, ColumnRule> customerRules_, addressRules_;
+    QStringList customerColumns_, addressColumns_;
     std::vector<ColumnRule> columnRules_;
     std::size_t held_ = 0;
     Packet customers_, addresses_;
@@ -332,6 +337,18 @@ struct ProductInfo {
 };
 using Products = QHash<QString, std::optional<ProductInfo>>;
 
+// The same for the customers the call's orders name (the row of a customer
+// the call itself adds is read in the write), and the columns of the tables
+// a received order is written to.
+struct CustomerInfo {
+    QVariant active, registration, name;
+};
+struct BeforeWrite {
+    Products products;
+    QHash<QString, CustomerInfo> customers;
+    QStringList orderColumns, itemColumns, noteColumns;
+};
+
 Products productsOf(Connection& db, const Packet& items)
 {
     Products known;
@@ -350,8 +367,29 @@ Products productsOf(Connection& db, const Packet& items)
     return known;
 }
 
-std::string storeOrders(Connection& db, const Call& call, const Products& products, NewCustomers& newCustomers, QStringList& clashes)
+BeforeWrite readBeforeWrite(Connection& db, const Call& call)
 {
+    BeforeWrite known;
+    known.products = productsOf(db, *call.items);
+    Query customer(db, QStringLiteral("SELECT IDCLIEATIV, NRINSJURCLIE, NMFANTCLIE FROM CLIENTE WHERE CDCLIENTE = :C"));
+    for (int r = 0; r < call.orders->rowCount(); ++r) {
+        const QString code = text(*call.orders, r, QStringLiteral("CDCLIENTE"));
+        if (known.customers.contains(code))
+            continue;
+        customer.bind(QStringLiteral("C"), code);
+        if (customer.step())
+            known.customers.insert(code, {customer.value(0, FieldKind::Text), customer.value(1, FieldKind::Text), customer.value(2, FieldKind::Text)});
+        customer.reset();
+    }
+    known.orderColumns = tableColumns(db, QStringLiteral("PEDIDOREC"));
+    known.itemColumns = tableColumns(db, QStringLiteral("ITEMPEDIDOREC"));
+    known.noteColumns = tableColumns(db, QStringLiteral("OBSPEDIDOREC"));
+    return known;
+}
+
+std::string storeOrders(Connection& db, const Call& call, const BeforeWrite& known, NewCustomers& newCustomers, QStringList& clashes)
+{
+    const Products& products = known.products;
     const Packet& orders = *call.orders;
     const Packet& items = *call.items;
     const Packet& notes = *call.notes;
@@ -393,12 +431,12 @@ std::string storeOrders(Connection& db, const Call& call, const Products& produc
         Query dropOrder(db, QStringLiteral("DELETE FROM PEDIDOREC WHERE IDRECEBIDO = :R"));
         Query dropItems(db, QStringLiteral("DELETE FROM ITEMPEDIDOREC WHERE IDRECEBIDO = :R"));
         Query dropNote(db, QStringLiteral("DELETE FROM OBSPEDIDOREC WHERE IDRECEBIDO = :R"));
-        RowInserter insertOrder(db, QStringLiteral("PEDIDOREC"), orders, RowInserter::OfReceivedCopy);
+        RowInserter insertOrder(db, QStringLiteral("PEDIDOREC"), known.orderColumns, orders, RowInserter::OfReceivedCopy);
         std::unique_ptr<RowInserter> insertItem, insertNote;
         if (items.rowCount() > 0)
-            insertItem = std::make_unique<RowInserter>(db, QStringLiteral("ITEMPEDIDOREC"), items, RowInserter::OfReceivedCopy);
+            insertItem = std::make_unique<RowInserter>(db, QStringLiteral("ITEMPEDIDOREC"), known.itemColumns, items, RowInserter::OfReceivedCopy);
         if (notes.rowCount() > 0)
-            insertNote = std::make_unique<RowInserter>(db, QStringLiteral("OBSPEDIDOREC"), notes, RowInserter::OfReceivedCopy);
+            insertNote = std::make_unique<RowInserter>(db, QStringLiteral("OBSPEDIDOREC"), known.noteColumns, notes, RowInserter::OfReceivedCopy);
         auto dropRows = [&](qint64 copy, bool header) {
             for (Query* drop : {&dropOrder, &dropItems, &dropNote, &dropHeader}) {
                 if (drop == &dropHeader && !header)
@@ -434,17 +472,24 @@ std::string storeOrders(Connection& db, const Call& call, const Products& produc
                     refusedItems.addRow({number, info->tree, info->name, branch, note});
             }
             const QString client = text(orders, r, QStringLiteral("CDCLIENTE"));
-            customer.bind(QStringLiteral("C"), client);
-            if (!customer.step()) {
+            std::optional<CustomerInfo> info;
+            if (const auto it = known.customers.constFind(client); it != known.customers.constEnd()) {
+                info = *it;
+            } else {
+                // Not there before the write: one this call adds, or none.
+                customer.bind(QStringLiteral("C"), client);
+                if (customer.step())
+                    info = CustomerInfo{customer.value(0, FieldKind::Text), customer.value(1, FieldKind::Text), customer.value(2, FieldKind::Text)};
+                customer.reset();
+            }
+            if (!info) {
                 const bool gone = newCustomers.wasDeletedCustomer(client);
                 refusedOrders.addRow({client, QVariant(), number, QVariant(),
                                       gone ? QStringLiteral("Cliente excluído no servidor") : QStringLiteral("Cliente não cadastrado no servidor"),
                                       note});
-            } else if (customer.value(0, FieldKind::Text).toString() != QLatin1String("S")) {
-                refusedOrders.addRow({client, customer.value(0, FieldKind::Text), number, customer.value(1, FieldKind::Text),
-                                      customer.value(2, FieldKind::Text), note});
+            } else if (info->active.toString() != QLatin1String("S")) {
+                refusedOrders.addRow({client, info->active, number, info->registration, info->name, note});
             }
-            customer.reset();
             if (refusedItems.rowCount() > firstRefusedItem || refusedOrders.rowCount() > firstRefusedOrder) {
                 // The company must not deliver a copy of an order the laptop still holds as refused.
                 if (copy != 0)
@@ -511,7 +556,7 @@ std::string writeCall(Connection& db, const Call& call, NewCustomers& newCustome
 {
     std::string reply;
     QStringList clashes;
-    const Products products = productsOf(db, *call.items);
+    const BeforeWrite known = readBeforeWrite(db, call);
     db.transaction([&] {
         // One call writes at a time, as SQLite's single writer has it: a
         // re-send racing its first call would otherwise find no copy in
@@ -519,7 +564,7 @@ std::string writeCall(Connection& db, const Call& call, NewCustomers& newCustome
         if (db.engine() == Engine::Postgres)
             db.execScript(QStringLiteral("SELECT pg_advisory_xact_lock(1515148884)"));
         newCustomers.write(db);
-        reply = storeOrders(db, call, products, newCustomers, clashes);
+        reply = storeOrders(db, call, known, newCustomers, clashes);
     });
     for (const QString& clash : clashes)
         writeLog(clash);
