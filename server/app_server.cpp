@@ -96,7 +96,9 @@ void reply(httplib::Response& res, int status, std::string body)
 std::string failureBody(const QString& what, const QString& detail)
 {
     const QString ref = QString::number(QRandomGenerator::global()->generate(), 16).rightJustified(8, QLatin1Char('0'));
-    std::fprintf(stderr, "zov-appserver: falha %s: %s: %s\n", qPrintable(ref), qPrintable(what), qPrintable(detail));
+    // One line a failure: the reference finds all of it.
+    const QString line = QString(detail).replace(QLatin1Char('\n'), QStringLiteral(" | "));
+    std::fprintf(stderr, "zov-appserver: falha %s: %s: %s\n", qPrintable(ref), qPrintable(what), qPrintable(line));
     std::fflush(stderr);
     return errorBody(QStringLiteral("%1 (referência %2 no registro do servidor).").arg(what, ref));
 }
