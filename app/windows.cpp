@@ -18,9 +18,12 @@ void registerWindows(TfrmPedidosPrinc& main)
     main.setCreator(Item::ImportaDados, [] { return CriaImportDados(); });
     main.setCreator(Item::ExportaDados, [] { return CriaExportaDados(); });
     // The export (transfer) lists its refusals in the order folder's dialog.
-    SetMostraInativos([](Query& dataset, bool produtos) {
+    SetMostraInativos([](Query& dataset, TipoRecusa tipo) {
         bool ok = false;
-        CriaProdInativo(dataset, ok, produtos);
+        CriaProdInativo(dataset, ok,
+                        tipo == TipoRecusa::Produtos   ? ModoInativo::Produtos
+                        : tipo == TipoRecusa::Clientes ? ModoInativo::Clientes
+                                                       : ModoInativo::Valores);
     });
     main.setCreator(Item::Cliente, [] { return CriaCliente(); });
     main.setCreator(Item::LanctoPedido, [] { return CriaLanctoPedido(); });

@@ -38,7 +38,12 @@ QString TfrmProdInativo::textoProdutos() { return QStringLiteral("Os seguintes p
 
 QString TfrmProdInativo::textoClientes() { return QStringLiteral("Os seguintes clientes encontram-se  inativos."); }
 
-TfrmProdInativo::TfrmProdInativo(Query& dataset, bool& pboOpcao, bool produtos, QWidget* parent) : QDialog(parent), pboOpcao_(pboOpcao)
+QString TfrmProdInativo::textoValores()
+{
+    return QStringLiteral("Os seguintes pedidos têm valores que o servidor não aceita e não foram exportados; corrija-os e exporte de novo.");
+}
+
+TfrmProdInativo::TfrmProdInativo(Query& dataset, bool& pboOpcao, ModoInativo modo, QWidget* parent) : QDialog(parent), pboOpcao_(pboOpcao)
 {
     setObjectName(QStringLiteral("frmProdInativo"));
     setProperty("screenCode", QStringLiteral("ZOV00600"));
@@ -47,7 +52,10 @@ TfrmProdInativo::TfrmProdInativo(Query& dataset, bool& pboOpcao, bool produtos, 
     auto* topo = new QHBoxLayout;
     auto* imagem = new QLabel(this);
     imagem->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(32, 32));
-    lblMensagem = new QLabel(produtos ? textoProdutos() : textoClientes(), this);
+    lblMensagem = new QLabel(modo == ModoInativo::Produtos   ? textoProdutos()
+                             : modo == ModoInativo::Clientes ? textoClientes()
+                                                             : textoValores(),
+                             this);
     lblMensagem->setObjectName(QStringLiteral("lblMensagem"));
     lblMensagem->setWordWrap(true);
     topo->addWidget(imagem);
@@ -91,9 +99,9 @@ void TfrmProdInativo::keyPressEvent(QKeyEvent* event)
     QDialog::keyPressEvent(event);
 }
 
-void CriaProdInativo(Query& dataset, bool& pboOpcao, bool produtos)
+void CriaProdInativo(Query& dataset, bool& pboOpcao, ModoInativo modo)
 {
-    TfrmProdInativo dialog(dataset, pboOpcao, produtos, QApplication::activeWindow());
+    TfrmProdInativo dialog(dataset, pboOpcao, modo, QApplication::activeWindow());
     dialog.exec();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // ZOV00600: TfrmProdInativo, the list of what the order export could not send
-// (orders with inactive products, or orders of inactive customers).
+// (orders with inactive products, orders of inactive customers, or orders
+// with a value the server does not take).
 #include <QDialog>
 
 class QLabel;
@@ -11,13 +12,17 @@ namespace zov {
 class DatasetModel;
 class Query;
 
+// What the list holds.
+enum class ModoInativo { Produtos, Clientes, Valores };
+
 class TfrmProdInativo final : public QDialog {
     Q_OBJECT
 public:
-    TfrmProdInativo(Query& dataset, bool& pboOpcao, bool produtos, QWidget* parent = nullptr);
+    TfrmProdInativo(Query& dataset, bool& pboOpcao, ModoInativo modo, QWidget* parent = nullptr);
 
     static QString textoProdutos();
     static QString textoClientes();
+    static QString textoValores();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -30,6 +35,6 @@ private:
 };
 
 // Shows the dialog modally over dataset; OK sets pboOpcao to true.
-void CriaProdInativo(Query& dataset, bool& pboOpcao, bool produtos);
+void CriaProdInativo(Query& dataset, bool& pboOpcao, ModoInativo modo);
 
 } // namespace zov

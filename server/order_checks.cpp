@@ -1,7 +1,7 @@
 #include "server/order_checks.h"
 
 #include "library/errors.h"
-#include "library/valores_item.h"
+#include "library/regras_item.h"
 #include "server/remote_methods.h"
 
 #include <QHash>
@@ -13,10 +13,6 @@ namespace zov::server {
 
 namespace {
 
-// Quantities have at most nine whole digits (as the order grid takes them);
-// money stays far below where a double loses its cents.
-constexpr double kMaxQuantity = 1e9;
-constexpr double kMaxValue = 1e12;
 constexpr qsizetype kMaxObservationBytes = 16 * 1024 * 1024;
 
 } // namespace
@@ -100,6 +96,11 @@ bool tenDigits(const QString& s)
     return digits.match(s).hasMatch();
 }
 
+// Thrown for a row whose order is refused; the order's other rows are still read.
+struct RowRefused {
+    QString field, reason;
+};
+
 class Checker {
 public:
     Checker(Connection& db, QString branch) : branch_(std::move(branch))
@@ -114,10 +115,11 @@ public:
         for (int r = 0; r < p.rowCount(); ++r) {
             const QString number = text(p, r, "NRPEDIDO");
             where_ = QStringLiteral("pedido %1").arg(shown(number, r));
-            common(p, r, 0, number);
+            nameable(number, false);
             if (known_.contains(number))
-                refuse(QStringLiteral("o número do pedido (NRPEDIDO) aparece duas vezes na chamada."));
+                refuseCall(QStringLiteral("o número do pedido (NRPEDIDO) aparece duas vezes na chamada."));
             known_.insert(number);
+            checked(number, {}, [&] { common(p, r, 0); });
         }
     }
 
@@ -128,35 +130,19 @@ public:
             const QString number = text(p, r, "NRPEDIDO");
             const QString line = text(p, r, "NRITEMPED");
             where_ = QStringLiteral("pedido %1, item %2").arg(shown(number, r), line.isEmpty() ? QStringLiteral("(sem número)") : line.left(20));
-            common(p, r, 1, number);
-            if (line.isEmpty())
-                refuse(QStringLiteral("o número do item (NRITEMPED) não foi informado."));
-            if (!tenDigits(line))
-                refuse(QStringLiteral("o número do item (NRITEMPED) deve ter 10 dígitos."));
-            if (lines[number].contains(line))
-                refuse(QStringLiteral("o número do item (NRITEMPED) aparece duas vezes no pedido."));
-            lines[number].insert(line);
-            const double quantity = number_(p, r, "QTITEMPED");
-            const double price = number_(p, r, "VRPREUNITPED");
-            const double discount = number_(p, r, "VRDESITPED");
-            if (!(quantity > 0))
-                refuse(QStringLiteral("a quantidade (QTITEMPED) deve ser maior que zero."));
-            if (quantity >= kMaxQuantity)
-                refuse(QStringLiteral("a quantidade (QTITEMPED) passa de nove dígitos inteiros."));
-            if (price < 0)
-                refuse(QStringLiteral("o preço unitário (VRPREUNITPED) não pode ser negativo."));
-            if (discount < 0)
-                refuse(QStringLiteral("o desconto (VRDESITPED) não pode ser negativo."));
-            // As the order grid checks it: the discount's cents against the line's.
-            bool tooLarge = false;
-            try {
-                const ValoresItem line = valoresItem(price, quantity, discount);
-                tooLarge = Decimal::fromDouble(discount, escala::kValor).rounded(escala::kDinheiro) > line.bruto;
-            } catch (const Error&) {
-                refuse(QStringLiteral("o valor do item passa dos limites do programa."));
-            }
-            if (tooLarge)
-                refuse(QStringLiteral("o desconto (VRDESITPED) é maior que o valor do item."));
+            nameable(number, true);
+            checked(number, line, [&] {
+                if (line.isEmpty())
+                    refuse("NRITEMPED", QStringLiteral("O número do item não foi informado."));
+                if (!tenDigits(line))
+                    refuse("NRITEMPED", QStringLiteral("O número do item deve ter 10 dígitos."));
+                if (lines[number].contains(line))
+                    refuse("NRITEMPED", QStringLiteral("O número do item aparece duas vezes no pedido."));
+                lines[number].insert(line);
+                common(p, r, 1);
+                if (const auto fault = faltaNoItem(number_(p, r, "QTITEMPED"), number_(p, r, "VRPREUNITPED"), number_(p, r, "VRDESITPED")))
+                    refuse(fault->campo, fault->motivo);
+            });
         }
     }
 
@@ -165,12 +151,17 @@ public:
         for (int r = 0; r < p.rowCount(); ++r) {
             const QString number = text(p, r, "NRPEDIDO");
             where_ = QStringLiteral("observação do pedido %1").arg(shown(number, r));
-            common(p, r, 2, number);
-            const int text = p.columnIndex(QStringLiteral("TXOBSPED"));
-            if (text >= 0 && p.value(r, text).toByteArray().size() > kMaxObservationBytes)
-                refuse(QStringLiteral("a observação (TXOBSPED) passa de 16 MB."));
+            nameable(number, true);
+            checked(number, {}, [&] {
+                common(p, r, 2);
+                const int text = p.columnIndex(QStringLiteral("TXOBSPED"));
+                if (text >= 0 && p.value(r, text).toByteArray().size() > kMaxObservationBytes)
+                    refuse("TXOBSPED", QStringLiteral("A observação passa de 16 MB."));
+            });
         }
     }
+
+    QHash<QString, OrderFault> faults;
 
 private:
     static QString text(const Packet& p, int r, const char* column) { return p.value(r, QLatin1String(column)).toString().trimmed(); }
@@ -183,23 +174,42 @@ private:
         const QVariant v = p.value(r, QLatin1String(column));
         return v.isNull() ? 0.0 : v.toDouble();
     }
-    [[noreturn]] void refuse(const QString& what) const
+    [[noreturn]] void refuseCall(const QString& what) const
     {
         throw RequestError(QStringLiteral("SetPedidos: %1: %2").arg(where_, what));
     }
+    [[noreturn]] static void refuse(const QString& field, const QString& reason) { throw RowRefused{field, reason}; }
+    [[noreturn]] static void refuse(const char* field, const QString& reason) { refuse(QString::fromLatin1(field), reason); }
 
-    // The rules every row of the three packets keeps.
-    void common(const Packet& p, int r, int table, const QString& number)
+    // A row that names no order of the call cannot be refused by itself.
+    void nameable(const QString& number, bool ofKnownOrder) const
     {
         if (number.isEmpty())
-            refuse(QStringLiteral("o número do pedido (NRPEDIDO) não foi informado."));
+            refuseCall(QStringLiteral("o número do pedido (NRPEDIDO) não foi informado."));
         if (!tenDigits(number))
-            refuse(QStringLiteral("o número do pedido (NRPEDIDO) deve ter 10 dígitos."));
-        if (table > 0 && !known_.contains(number))
-            refuse(QStringLiteral("o pedido não está entre os pedidos enviados."));
+            refuseCall(QStringLiteral("o número do pedido (NRPEDIDO) deve ter 10 dígitos."));
+        if (ofKnownOrder && !known_.contains(number))
+            refuseCall(QStringLiteral("o pedido não está entre os pedidos enviados."));
+    }
+
+    // Runs a row's checks; the first rule an order breaks refuses it.
+    template <typename Check>
+    void checked(const QString& number, const QString& item, Check&& check)
+    {
+        try {
+            check();
+        } catch (const RowRefused& refused) {
+            if (!faults.contains(number))
+                faults.insert(number, OrderFault{item, refused.field, refused.reason});
+        }
+    }
+
+    // The rules every row of the three packets keeps.
+    void common(const Packet& p, int r, int table)
+    {
         const QString branch = text(p, r, "CDFILIAL");
         if (branch != branch_)
-            refuse(QStringLiteral("a filial (CDFILIAL) \"%1\" não é a filial da chamada (%2).").arg(branch.left(20), branch_));
+            refuse("CDFILIAL", QStringLiteral("A filial \"%1\" não é a filial da chamada (%2).").arg(branch.left(20), branch_));
         const QHash<QString, ColumnRule>& rules = rules_[table];
         for (int c = 0; c < p.columnCount(); ++c) {
             const PacketColumn& column = p.columns()[std::size_t(c)];
@@ -207,11 +217,11 @@ private:
             if (v.isNull())
                 continue;
             if (const QString fault = valueFault(column, v, rules.value(column.name.toUpper())); !fault.isEmpty())
-                refuse(fault);
+                refuse(column.name, fault);
             if (column.type == ColumnType::Number || column.type == ColumnType::Integer) {
                 const double d = v.toDouble();
-                if (!std::isfinite(d) || std::abs(d) >= kMaxValue)
-                    refuse(QStringLiteral("o valor de %1 está fora do que um pedido admite.").arg(column.name));
+                if (!std::isfinite(d) || std::abs(d) >= kMaxValorPedido)
+                    refuse(column.name, QStringLiteral("O valor de %1 está fora do que um pedido admite.").arg(column.name));
             }
         }
     }
@@ -224,12 +234,14 @@ private:
 
 } // namespace
 
-void checkReceivedOrders(Connection& db, const QString& branch, const Packet& orders, const Packet& items, const Packet& notes)
+QHash<QString, OrderFault> checkReceivedOrders(Connection& db, const QString& branch, const Packet& orders, const Packet& items,
+                                               const Packet& notes)
 {
     Checker c(db, branch.trimmed());
     c.orders(orders);
     c.items(items);
     c.notes(notes);
+    return std::move(c.faults);
 }
 
 } // namespace zov::server

@@ -1,11 +1,12 @@
 #pragma once
 // What SetPedidos checks in the orders it receives, before it writes anything:
 // every order and item of the call's branch, ten-digit order and item numbers,
-// item numbers present and unique within their order, positive quantities,
-// prices not below zero, a discount no larger than its line, finite numbers
-// of a sane size, texts within their column's width. A call that breaks any
-// of them is refused whole (RequestError) with a text naming the order, the
-// item and the field. Every value must also be of its column's kind.
+// item numbers present and unique within their order, the line rules shared
+// with the laptop (library/regras_item.h), finite numbers of a sane size,
+// every value of its column's kind, texts within their column's width. An
+// order that breaks one is refused by itself, with its first fault; only a
+// call that cannot be read as orders (a row that names no order of the call,
+// an order number twice) is refused whole (RequestError).
 #include "server/sql_connection.h"
 #include "protocol/packet.h"
 
@@ -27,6 +28,14 @@ QHash<QString, ColumnRule> columnRules(Connection& db, const QString& table);
 // a text never reaches them.
 QString valueFault(const PacketColumn& column, const QVariant& value, const ColumnRule& rule);
 
-void checkReceivedOrders(Connection& db, const QString& branch, const Packet& orders, const Packet& items, const Packet& notes);
+// The first rule a refused order breaks: the item (empty for the order as a
+// whole), the column and why, for the salesperson.
+struct OrderFault {
+    QString item, field, reason;
+};
+
+// The refused orders by number.
+QHash<QString, OrderFault> checkReceivedOrders(Connection& db, const QString& branch, const Packet& orders, const Packet& items,
+                                               const Packet& notes);
 
 } // namespace zov::server

@@ -293,6 +293,8 @@ struct Call {
     const Packet* items = nullptr;
     const Packet* notes = nullptr;
     QString branch, user, installation, operador;
+    // The orders that break a rule, refused by themselves (element 2).
+    QHash<QString, OrderFault> faults;
 };
 
 Call checkedCall(Connection& db, const std::vector<WireValue>& args, const Chamador& who)
@@ -311,7 +313,7 @@ Call checkedCall(Connection& db, const std::vector<WireValue>& args, const Chama
     }
     if (!who.filial.isEmpty())
         requireSessionBranch(args[5], who);
-    Call c{args[0].packet.get(), args[1].packet.get(), args[2].packet.get(), args[5].text.trimmed(), args[6].text.trimmed(), {}, who.operador};
+    Call c{args[0].packet.get(), args[1].packet.get(), args[2].packet.get(), args[5].text.trimmed(), args[6].text.trimmed(), {}, who.operador, {}};
     if (args.size() == 8) {
         c.installation = args[7].text.trimmed().toLower();
         if (c.installation.isEmpty() || c.installation.size() > 64)
@@ -320,7 +322,7 @@ Call checkedCall(Connection& db, const std::vector<WireValue>& args, const Chama
     requireColumns(*c.orders, 0, {"CDFILIAL", "NRPEDIDO", "CDCLIENTE"});
     requireColumns(*c.items, 1, {"CDFILIAL", "NRPEDIDO", "NRITEMPED", "CDPRODUTO"});
     requireColumns(*c.notes, 2, {"CDFILIAL", "NRPEDIDO"});
-    checkReceivedOrders(db, c.branch, *c.orders, *c.items, *c.notes);
+    c.faults = checkReceivedOrders(db, c.branch, *c.orders, *c.items, *c.notes);
     return c;
 }
 
@@ -404,6 +406,11 @@ std::string storeOrders(Connection& db, const Call& call, const BeforeWrite& kno
                           {"NRINSJURCLIE", ColumnType::Text},
                           {"NMFANTCLIE", ColumnType::Text},
                           {"DSSITUACAO", ColumnType::Text}});
+    Packet brokenRules({{"NRPEDIDO", ColumnType::Text},
+                        {"NRITEMPED", ColumnType::Text},
+                        {"NMCAMPO", ColumnType::Text},
+                        {"DSMOTIVO", ColumnType::Text},
+                        {"DSSITUACAO", ColumnType::Text}});
     if (orders.rowCount() > 0) {
         QHash<QString, QVector<int>> itemsOf, notesOf;
         for (int r = 0; r < items.rowCount(); ++r)
@@ -463,6 +470,10 @@ std::string storeOrders(Connection& db, const Call& call, const BeforeWrite& kno
             const QVariant note = copy != 0 ? QVariant(kCopyRemoved) : QVariant();
             const int firstRefusedItem = refusedItems.rowCount();
             const int firstRefusedOrder = refusedOrders.rowCount();
+            const int firstBroken = brokenRules.rowCount();
+            if (const auto fault = call.faults.constFind(number); fault != call.faults.constEnd())
+                brokenRules.addRow({number, fault->item.isEmpty() ? QVariant() : QVariant(fault->item),
+                                    fault->field.isEmpty() ? QVariant() : QVariant(fault->field), fault->reason, note});
             for (int i : itemsOf.value(key)) {
                 const QString code = text(items, i, QStringLiteral("CDPRODUTO"));
                 const std::optional<ProductInfo> info = products.value(code);
@@ -490,7 +501,8 @@ std::string storeOrders(Connection& db, const Call& call, const BeforeWrite& kno
             } else if (info->active.toString() != QLatin1String("S")) {
                 refusedOrders.addRow({client, info->active, number, info->registration, info->name, note});
             }
-            if (refusedItems.rowCount() > firstRefusedItem || refusedOrders.rowCount() > firstRefusedOrder) {
+            if (refusedItems.rowCount() > firstRefusedItem || refusedOrders.rowCount() > firstRefusedOrder
+                || brokenRules.rowCount() > firstBroken) {
                 // The company must not deliver a copy of an order the laptop still holds as refused.
                 if (copy != 0)
                     dropRows(copy, true);
@@ -546,6 +558,7 @@ std::string storeOrders(Connection& db, const Call& call, const BeforeWrite& kno
     ResultWriter result(body);
     result.packet(refusedItems);
     result.packet(refusedOrders);
+    result.packet(brokenRules);
     result.finish();
     return body;
 }

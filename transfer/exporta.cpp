@@ -231,6 +231,7 @@ void TdtmAtuTab::ExportaPedidos()
 
     Query cdsItemInativo(nullptr, QStringLiteral("cdsItemInativo"));
     Query cdsClienteInativoPed(nullptr, QStringLiteral("cdsClienteInativoPed"));
+    Query cdsValorRecusado(nullptr, QStringLiteral("cdsValorRecusado"));
     etapa(QStringLiteral("Não existe conexão com o servidor:"), [&] {
         if (!netExpPedido.connected())
             netExpPedido.open();
@@ -258,12 +259,19 @@ void TdtmAtuTab::ExportaPedidos()
     }
     loadDataSet(cdsItemInativo, reply[0]);
     loadDataSet(cdsClienteInativoPed, reply[1]);
+    // An older server answers two elements: no order refused for its values.
+    const bool comValores = reply.size() > 2 && !reply[2].isNull();
+    if (comValores)
+        loadDataSet(cdsValorRecusado, reply[2]);
     rotula(cdsItemInativo, {{"NRPEDIDO", "Nr. Pedido"}, {"CDARVPROD", "Código"}, {"NMPRODUTO", "Nome"}, {"CDFILIAL", nullptr}, {"DSSITUACAO", "Situação"}});
     rotula(cdsClienteInativoPed, {{"CDCLIENTE", nullptr},
                                   {"IDCLIEATIV", nullptr},
                                   {"NRPEDIDO", "Nr. Pedido"},
                                   {"NRINSJURCLIE", "Nr. Inscrição"},
                                   {"NMFANTCLIE", "Nome"},
+                                  {"DSSITUACAO", "Situação"}});
+    if (comValores)
+        rotula(cdsValorRecusado, {{"NRPEDIDO", "Nr. Pedido"}, {"NRITEMPED", "Item"}, {"NMCAMPO", "Campo"}, {"DSMOTIVO", "Motivo"},
                                   {"DSSITUACAO", "Situação"}});
 
     // What the server refused, by order and by customer.
@@ -284,11 +292,22 @@ void TdtmAtuTab::ExportaPedidos()
                                       comSituacao(inscricao.isEmpty() ? nome : QStringLiteral("cliente inativo no servidor: %1 %2").arg(inscricao, nome),
                                                   texto(cdsClienteInativoPed, i, "DSSITUACAO"))};
     }
+    // An order that broke a rule stays pending, the reason said, to be corrected and sent again.
+    for (int i = 0; comValores && i < cdsValorRecusado.storageCount(); ++i) {
+        const QString nr = texto(cdsValorRecusado, i, "NRPEDIDO");
+        pedidosRecusados << (filial.toUpper() + QLatin1Char('|') + nr.toUpper());
+        const QString item = texto(cdsValorRecusado, i, "NRITEMPED");
+        const QString motivo = texto(cdsValorRecusado, i, "DSMOTIVO");
+        r.recusados << PedidoRecusado{nr, comSituacao(item.isEmpty() ? motivo : QStringLiteral("item %1: %2").arg(item, motivo),
+                                                      texto(cdsValorRecusado, i, "DSSITUACAO"))};
+    }
     if (mostraInativos()) {
         if (!cdsItemInativo.isEmpty())
-            mostraInativos()(cdsItemInativo, true);
+            mostraInativos()(cdsItemInativo, TipoRecusa::Produtos);
         if (!cdsClienteInativoPed.isEmpty())
-            mostraInativos()(cdsClienteInativoPed, false);
+            mostraInativos()(cdsClienteInativoPed, TipoRecusa::Clientes);
+        if (comValores && !cdsValorRecusado.isEmpty())
+            mostraInativos()(cdsValorRecusado, TipoRecusa::Valores);
     }
 
     // Each order with its items in one transaction: never exported with pending items.

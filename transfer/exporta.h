@@ -25,7 +25,10 @@ void LimpaPedidosExport();
 // with inactive products), false for cdsClienteInativoPed (inactive
 // customers). The app installs the inactive-product dialog; without one
 // nothing is shown (the refusals are still in the result).
-using MostraInativos = std::function<void(Query& dataset, bool products)>;
+// What a list of refusals holds: orders with inactive products, orders of
+// inactive customers, orders with a value the server does not take.
+enum class TipoRecusa { Produtos, Clientes, Valores };
+using MostraInativos = std::function<void(Query& dataset, TipoRecusa tipo)>;
 void SetMostraInativos(MostraInativos show);
 
 struct PedidoRecusado {

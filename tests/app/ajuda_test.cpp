@@ -97,7 +97,7 @@ TEST_F(Ajuda, EveryWindowHasItsPageAndEveryKeyAPageNamesIsOneTheWindowHas)
     janelas.emplace_back(QStringLiteral("ZOV00300"), std::make_unique<TfrmParamTransPed>());
     janelas.emplace_back(QStringLiteral("ZOV00400"), std::make_unique<TfrmImporTab>());
     janelas.emplace_back(QStringLiteral("ZOV00500"), std::make_unique<TfrmCliente>());
-    janelas.emplace_back(QStringLiteral("ZOV00600"), std::make_unique<TfrmProdInativo>(lista, opcao, true));
+    janelas.emplace_back(QStringLiteral("ZOV00600"), std::make_unique<TfrmProdInativo>(lista, opcao, ModoInativo::Produtos));
     janelas.emplace_back(QStringLiteral("LIB00600"), std::make_unique<TfrmPesqLista>(lista));
     janelas.emplace_back(QStringLiteral("LIB00610"), std::make_unique<TfrmPesquisar>(lista));
 

@@ -51,7 +51,9 @@ protected:
         cliente(kMaria, "MARIA", "S");
         cliente(QStringLiteral("F11122233396"), "NOVA LOJA", "S");   // unknown to the server
         cliente(QStringLiteral("F22233344405"), "FECHADA", "N");     // inactive here: never sent
-        SetMostraInativos([this](Query& q, bool produtos) { inativos << QStringLiteral("%1:%2").arg(produtos).arg(q.recordCount()); });
+        SetMostraInativos([this](Query& q, TipoRecusa tipo) {
+            inativos << QStringLiteral("%1:%2").arg(tipo == TipoRecusa::Produtos ? 1 : tipo == TipoRecusa::Clientes ? 0 : 2).arg(q.recordCount());
+        });
     }
     void TearDown() override
     {
@@ -163,6 +165,36 @@ TEST_F(ExportE2E, AcceptedOrdersAreStoredWithItemsAndObservationAndMarkedRefused
     EXPECT_EQ(countRows(server.db(), QStringLiteral("ENDECLIE"), QStringLiteral("CDCLIENTE = 'F11122233396'")), 1);
     EXPECT_EQ(countRows(server.db(), QStringLiteral("CLIENTE"), QStringLiteral("CDCLIENTE = 'F22233344405'")), 0);
     EXPECT_TRUE(PedidosExport().isEmpty());
+}
+
+// One line that breaks a rule (a discount above its line, stored before the
+// laptop checked it) holds back its own order only: the others are taken and
+// marked, and it stays pending with the server's reason, said in the
+// refusals dialog, to be corrected and sent again.
+TEST_F(ExportE2E, AnOrderBreakingARuleStaysPendingWithItsReasonAndTheOthersGo)
+{
+    pedido("0000000081", {{kRice, 2}});
+    pedido("0000000082", {{kRice, 1}, {kRice, 2}});
+    pedido("0000000083", {{kRice, 3}});
+    db().exec(QStringLiteral("UPDATE ITEMPEDIDO SET VRDESITPED = 60 WHERE NRPEDIDO = '0000000082' AND NRITEMPED = '0000000002'"));
+
+    ASSERT_TRUE(exporta()) << dialogs().errors().join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(situacao("0000000081"), QStringLiteral("7"));
+    EXPECT_EQ(situacao("0000000083"), QStringLiteral("7"));
+    EXPECT_EQ(situacao("0000000082"), QStringLiteral("1"));
+    EXPECT_EQ(itens("0000000082"), QStringLiteral("11"));
+    EXPECT_EQ(noServidor("0000000082"), 0);
+    EXPECT_EQ(inativos, QStringList{QStringLiteral("2:1")}) << "the list of orders with values the server does not take";
+    ASSERT_EQ(UltimaExportacao().recusados.size(), 1);
+    EXPECT_EQ(UltimaExportacao().recusados[0].nrPedido, QStringLiteral("0000000082"));
+    EXPECT_EQ(UltimaExportacao().recusados[0].motivo, QStringLiteral("item 0000000002: O desconto é maior que o valor do item."));
+
+    // Corrected, it goes.
+    db().exec(QStringLiteral("UPDATE ITEMPEDIDO SET VRDESITPED = 6 WHERE NRPEDIDO = '0000000082'"));
+    dialogs().clear();
+    ASSERT_TRUE(exporta()) << dialogs().errors().join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(situacao("0000000082"), QStringLiteral("7"));
+    EXPECT_EQ(noServidor("0000000082"), 1);
 }
 
 TEST_F(ExportE2E, AReplyLostBeforeTheMarkingLeavesOneCopyOnTheServerAfterTheResend)

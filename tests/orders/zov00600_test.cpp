@@ -36,7 +36,7 @@ protected:
 TEST_F(ZOV00600Test, ShowsTheRefusedItemsWithThePictureAndEnterIsOk)
 {
     bool ok = false;
-    TfrmProdInativo dlg(itens, ok, true);
+    TfrmProdInativo dlg(itens, ok, ModoInativo::Produtos);
     dlg.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&dlg));
     EXPECT_EQ(dlg.windowTitle(), QStringLiteral("Atenção"));
@@ -51,7 +51,7 @@ TEST_F(ZOV00600Test, ShowsTheRefusedItemsWithThePictureAndEnterIsOk)
     EXPECT_FALSE(dlg.isVisible());
 
     bool outro = false;
-    TfrmProdInativo clientes(itens, outro, false);
+    TfrmProdInativo clientes(itens, outro, ModoInativo::Clientes);
     EXPECT_EQ(clientes.findChild<QLabel*>(QStringLiteral("lblMensagem"))->text(), QStringLiteral("Os seguintes clientes encontram-se  inativos."));
     EXPECT_FALSE(outro);
 }
