@@ -5,11 +5,14 @@
 #include "library/dialogs.h"
 #include "library/errors.h"
 #include "library/formats.h"
+#include "library/regras_item.h"
 #include "library/retrato.h"
 #include "library/valores_item.h"
 #include "library/velmora.h"
 #include "orders/lanc_pedido.h"
 #include "orders/mensagens.h"
+
+#include <array>
 
 namespace zov {
 
@@ -305,6 +308,27 @@ void ItensPedido::Vd_DtEntItPed(bool boTestaVazio)
         falhaItem(ColunaItem::Entrega, ctx_.msg("HR_N_INF"));
 }
 
+void ItensPedido::Vd_RegrasItem()
+{
+    if (!itemEditando())
+        return;
+    const double desconto = vazioItem("VRDESITPED") ? 0.0 : numeroItem("VRDESITPED");
+    const std::optional<FaltaItem> linha = faltaNoItem(numeroItem("QTITEMPED"), numeroItem("VRPREUNITPED"), desconto);
+    const std::optional<FaltaItem> percentual = vazioItem("PERDESC") ? std::nullopt : faltaNoPercentual(numeroItem("PERDESC"));
+    // What the user typed last is what is named: a value typed makes the percentage.
+    const bool valorPrimeiro = boValorDigitado || (linha && linha->campo != u"VRDESITPED");
+    for (const std::optional<FaltaItem>* falta : valorPrimeiro ? std::array{&linha, &percentual} : std::array{&percentual, &linha}) {
+        if (!*falta)
+            continue;
+        const QString& campo = (*falta)->campo;
+        const ColunaItem coluna = falta == &percentual       ? ColunaItem::PerDesc
+                                  : campo == u"QTITEMPED"    ? ColunaItem::Quantidade
+                                  : campo == u"VRPREUNITPED" ? ColunaItem::Preco
+                                                             : ColunaItem::VrDesc;
+        falhaItem(coluna, (*falta)->motivo);
+    }
+}
+
 void ItensPedido::GravaDescItem()
 {
     if (!itemEditando())
@@ -385,6 +409,8 @@ void ItensPedido::antesDoPostItem()
     } else if ((numeroItem("PERDESC") > 0 && vazioItem("VRDESITPED")) || boPrecoAlt) {
         GravaDescItem();
     }
+    // 14. Whatever way the values came (typed, pasted, an editor still open), the shared rules.
+    Vd_RegrasItem();
 }
 
 void ItensPedido::gravaItem()
@@ -457,6 +483,9 @@ void ItensPedido::saiColunaItem(ColunaItem coluna, bool saiDaGrade)
         break;
     case ColunaItem::Quantidade:
         Vd_Quantidade(false);
+        if (!vazioItem("QTITEMPED"))
+            if (const auto falta = faltaNaQuantidade(numeroItem("QTITEMPED")))
+                falhaItem(ColunaItem::Quantidade, falta->motivo);
         if (!vazioItem("PERDESC")) {
             if (temPrecoQtd)
                 GravaDescItem();
@@ -473,6 +502,8 @@ void ItensPedido::saiColunaItem(ColunaItem coluna, bool saiDaGrade)
         const Decimal total = decimalItem("VrTotalAux", escala::kDinheiro);
         if (saiDaGrade ? valor > total : valor.rounded(escala::kDinheiro) > total)
             falhaItem(ColunaItem::VrDesc, ctx_.msg("Desc>VrTotal"));
+        if (const auto falta = faltaNoDesconto(numeroItem("VRPREUNITPED"), numeroItem("QTITEMPED"), numeroItem("VRDESITPED")))
+            falhaItem(ColunaItem::VrDesc, falta->motivo);
         if (numeroItem("VRDESITPED") != doValAnt && temPrecoQtd) {
             poeDecimalItem("PERDESC", percentualDoDesconto());
             boValorDigitado = true;
@@ -483,6 +514,8 @@ void ItensPedido::saiColunaItem(ColunaItem coluna, bool saiDaGrade)
     case ColunaItem::PerDesc:
         if (numeroItem("PERDESC") > 100)
             falhaItem(ColunaItem::PerDesc, ctx_.msg("Desc>100"));
+        if (const auto falta = faltaNoPercentual(numeroItem("PERDESC")))
+            falhaItem(ColunaItem::PerDesc, falta->motivo);
         if (numeroItem("PERDESC") != doPerAnt && temPrecoQtd)
             GravaDescItem();
         doValAnt = numeroItem("VRDESITPED");

@@ -43,6 +43,9 @@ public:
     void Vd_Quantidade(bool boTestaVazio);
     void Vd_Preco(bool boTestaVazio);
     void Vd_DtEntItPed(bool boTestaVazio);
+    // The line rules the server keeps too (library/regras_item): a value that
+    // breaks one is refused here, in its column, so what is stored is taken.
+    void Vd_RegrasItem();
     void GravaDescItem();
     bool itemEditando() const;
     // A new line nothing was typed into (its defaults only): it is cancelled, never stored.

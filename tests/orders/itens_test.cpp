@@ -124,6 +124,61 @@ TEST_F(ItensTest, TheDiscountValueIsCutInTheLineAndTheNetTotalAndMayNotExceedThe
     EXPECT_EQ(descontoCortado(2.9999999999999996).toString(), QStringLiteral("3.00")) << "stored before exact decimals";
 }
 
+// The rules the server keeps are kept where a value enters the line: typed
+// and left, pasted and stored at once, stored with the editor still open. A
+// negative percentage never reaches the next new line.
+TEST_F(ItensTest, ALineTheServerWouldRefuseIsRefusedWhereItsValueEnters)
+{
+    abre();
+    pedidoNovo();
+    ASSERT_TRUE(digitaItem(QStringLiteral("0101"), 0.5)); // a line of 10.00
+    const struct {
+        const char* nome;
+        const char* campo;
+        double valor;
+        ColunaItem coluna;
+        bool sai; // left the column (typed), or stored with it open (pasted, Confirm)
+        const char* motivo;
+    } casos[] = {
+        {"negative percentage typed", "PERDESC", -5, ColunaItem::PerDesc, true, "O percentual de desconto deve estar entre 0 e 100."},
+        {"negative percentage, Confirm in its column", "PERDESC", -5, ColunaItem::PerDesc, false,
+         "O percentual de desconto deve estar entre 0 e 100."},
+        {"negative value typed", "VRDESITPED", -1, ColunaItem::VrDesc, true, "O desconto não pode ser negativo."},
+        {"negative value pasted", "VRDESITPED", -1, ColunaItem::PerDesc, false, "O desconto não pode ser negativo."},
+        {"value above the line pasted", "VRDESITPED", 10.02, ColunaItem::PerDesc, false, "Desconto deve ser menor ou igual ao valor total."},
+        {"four decimals typed", "QTITEMPED", 1.0005, ColunaItem::Quantidade, true, "A quantidade tem no máximo 3 casas decimais."},
+        {"four decimals pasted", "QTITEMPED", 1.0005, ColunaItem::Quantidade, false, "A quantidade tem no máximo 3 casas decimais."},
+    };
+    for (const auto& c : casos) {
+        SCOPED_TRACE(c.nome);
+        dialogs().clear();
+        // A line with a percentage, as lines have (a new one's empty percentage takes the method's).
+        poe("QTITEMPED", 0.5);
+        poe("PERDESC", 5.0);
+        poe("VRDESITPED", 0.5);
+        poe(c.campo, c.valor);
+        view.coluna = c.coluna;
+        EXPECT_FALSE(run([&] {
+            if (c.sai)
+                logic->itens.saiColunaItem(c.coluna);
+            logic->itens.gravaItem();
+        }));
+        ASSERT_FALSE(dialogs().errors().isEmpty());
+        EXPECT_EQ(dialogs().errors().last(), QString::fromUtf8(c.motivo));
+        EXPECT_EQ(itensGravados(), 0);
+        EXPECT_TRUE(logic->itens.itemEditando()) << "kept as typed, to be corrected";
+    }
+    poe("QTITEMPED", 0.5);
+    poe("PERDESC", 10.0);
+    poe("VRDESITPED", QVariant());
+    view.coluna = ColunaItem::PerDesc;
+    ASSERT_TRUE(run([&] {
+        logic->itens.saiColunaItem(ColunaItem::PerDesc);
+        logic->itens.gravaItem();
+    })) << dialogs().errors().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(itensGravados(), 1);
+}
+
 TEST_F(ItensTest, ADeliveryAtMidnightIsRefused)
 {
     abre();
