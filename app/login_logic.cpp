@@ -16,6 +16,7 @@ LoginTransfer LoginTransfer::real()
 {
     LoginTransfer t;
     t.testaConnect = &TestaConnect;
+    t.servidorAdmite = &ServidorAdmiteOperador;
     t.criaBaixaDados = &CriaBaixaDados;
     t.chamaExportaDados = &ChamaExportaDados;
     t.updateProgress = &UpdateProgress;
@@ -146,6 +147,24 @@ void LoginLogic::Vd_Senha()
         fail(LoginField::Senha, QStringLiteral("senha_inv"));
 }
 
+bool LoginLogic::servidorAdmite()
+{
+    const QString address = view_.text(LoginField::Endereco);
+    if (EmptyString(address) || !transfer_.servidorAdmite)
+        return false;
+    QString host;
+    int port = 0;
+    SplitEndereco(address, host, port);
+    SetIPAcesso(host);
+    SetPorta(port);
+    DefineCredenciaisServidor(Ajusta(view_.text(LoginField::Filial), 4), Ajusta(view_.text(LoginField::Operador), 12),
+                              view_.text(LoginField::Senha));
+    if (transfer_.servidorAdmite())
+        return true;
+    EsqueceSessaoServidor();
+    return false;
+}
+
 void LoginLogic::Vd_Endereco()
 {
     const QString address = view_.text(LoginField::Endereco);
@@ -217,9 +236,13 @@ bool LoginLogic::conectar()
         }
     } else {
         // With an address, each login first checks the user, then refreshes.
+        // A password the local copy refuses may be one the office set since:
+        // the server, when it is there, admits it, and the refresh brings it.
+        // Offline the local check stands.
         Vd_Filial();
         Vd_Operador();
-        Vd_Senha();
+        if (!SenhaOK(view_.text(LoginField::Senha), qryVdOperador[QStringLiteral("CDSENHOPER")].asString()) && !servidorAdmite())
+            fail(LoginField::Senha, QStringLiteral("senha_inv"));
         Vd_Endereco();
         // The refresh may have changed the branch or the operator: read them again.
         qryFilial.refresh();

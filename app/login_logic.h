@@ -32,6 +32,9 @@ public:
 // The download steps the login runs; tests replace them.
 struct LoginTransfer {
     std::function<bool()> testaConnect;
+    // Asked when the local check refuses the password: the office may have
+    // changed it, and the refresh then brings the new one.
+    std::function<bool()> servidorAdmite;
     std::function<bool()> criaBaixaDados;
     std::function<bool()> chamaExportaDados;
     std::function<void(ProgressWindow*, const QStringList&, int, int, bool)> updateProgress;
@@ -65,6 +68,8 @@ public:
     void Vd_Filial();
     void Vd_Operador();
     void Vd_Senha();
+    // The server admits the operator typed (the address, when there is one).
+    bool servidorAdmite();
     void Vd_Endereco();
     void Vd_Dados();
 

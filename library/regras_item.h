@@ -25,7 +25,8 @@ std::optional<FaltaItem> faltaNaQuantidade(double quantidade);
 std::optional<FaltaItem> faltaNoPreco(double preco);
 // A discount percentage within 0–100.
 std::optional<FaltaItem> faltaNoPercentual(double percentual);
-// Discount value (VRDESITPED) ≥ 0 and, in cents, no more than the line's value.
+// Discount value (VRDESITPED) ≥ 0 and, in cents, no more than the line's value;
+// the line's value itself under the bound (QTITEMPED names it).
 std::optional<FaltaItem> faltaNoDesconto(double preco, double quantidade, double desconto);
 // The first of the above a line breaks, in that order.
 std::optional<FaltaItem> faltaNoItem(double quantidade, double preco, double desconto);

@@ -291,6 +291,24 @@ bool TestaConnect()
     return false;
 }
 
+bool ServidorAdmiteOperador()
+{
+    try {
+        CriaDataModulo();
+        TNetConnection& net = module()->netImpDados;
+        if (!net.connected())
+            net.open();
+        const bool admitted = net.abreSessao();
+        net.close();
+        return admitted;
+    } catch (const std::exception& e) {
+        lastError() = textOf(e);
+    } catch (...) {
+        lastError() = QStringLiteral("Ocorreu um erro inesperado.");
+    }
+    return false;
+}
+
 void UpdateProgress(ProgressWindow* window, const QStringList& arsMessages, int position, int total, bool boMessage)
 {
     CriaDataModulo();

@@ -13,6 +13,9 @@ class ProgressWindow;
 
 // Opens and closes the download connection; false on any error.
 bool TestaConnect();
+// Whether the server admits the operator of the session's credentials
+// (POST /sessao); false when it refuses them or cannot be reached.
+bool ServidorAdmiteOperador();
 // Shows progress in a window (the first one handed over after the data module
 // was created is kept as its progress window).
 void UpdateProgress(ProgressWindow* window, const QStringList& arsMessages, int position, int total, bool boMessage);

@@ -208,16 +208,61 @@ TEST_F(Login, EmptyTablesWithoutAnAddressNameTheLikelyCause)
     EXPECT_TRUE(dialogs().errors().first().startsWith(QStringLiteral("Não há Operador cadastrada.")));
 }
 
-TEST_F(Login, AWrongPasswordIsRefusedBeforeAnyConnection)
+// A password the local copy refuses is asked of the server, when there is
+// one: the office may have changed it. Refused there too, or offline, it is
+// refused here, with no download.
+TEST_F(Login, AWrongPasswordIsAskedOfTheServerAndRefusedWithoutADownload)
 {
     seedCompany();
     temp.db().exec(QStringLiteral("INSERT INTO PARAMPEDZOVRA (NRIPSERVAPLIQ) VALUES ('127.0.0.1')"));
     logic->abertura();
     reachable = true;
+    transfer.servidorAdmite = [this] {
+        steps << QStringLiteral("admite");
+        return false;
+    };
+    logic = std::make_unique<LoginLogic>(view, transfer);
     typeUser(QStringLiteral("1"), QStringLiteral("1"), QStringLiteral("errada"));
     EXPECT_FALSE(connect());
+    EXPECT_EQ(steps, QStringList{QStringLiteral("admite")});
+    EXPECT_EQ(dialogs().errors(), QStringList{QStringLiteral("Senha inválida.")});
+    EXPECT_FALSE(TemCredenciaisServidor()) << "the refused password is not kept";
+
+    // Without an address the server is not asked.
+    steps.clear();
+    view.type(LoginField::Endereco, QString());
+    EXPECT_FALSE(connect());
     EXPECT_TRUE(steps.isEmpty());
-    EXPECT_TRUE(IPAcesso().isEmpty());
+}
+
+// The office changed the password: the server admits the new one, the
+// refresh brings its hash, and the salesperson is in without a word more.
+TEST_F(Login, APasswordChangedAtTheOfficeLogsInThroughTheServer)
+{
+    seedCompany();
+    temp.db().exec(QStringLiteral("INSERT INTO PARAMPEDZOVRA (NRIPSERVAPLIQ) VALUES ('127.0.0.1')"));
+    logic->abertura();
+    reachable = true;
+    transfer.servidorAdmite = [this] {
+        steps << QStringLiteral("admite");
+        return true;
+    };
+    download = [this] {
+        temp.db().exec(QStringLiteral("UPDATE OPERADOR SET CDSENHOPER = :H WHERE CDOPERADOR = '000000000001'"),
+                       {{QStringLiteral("H"), CriptografaSenha(QStringLiteral("nova"))}});
+    };
+    logic = std::make_unique<LoginLogic>(view, transfer);
+    typeUser(QStringLiteral("1"), QStringLiteral("1"), QStringLiteral("nova"));
+    ASSERT_TRUE(connect()) << dialogs().errors().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(steps, (QStringList{QStringLiteral("admite"), QStringLiteral("testa"), QStringLiteral("baixa"), QStringLiteral("aplica")}));
+    EXPECT_TRUE(dialogs().errors().isEmpty());
+    EXPECT_EQ(CdOperador(), QStringLiteral("000000000001"));
+
+    // Offline, the next login takes the new password from the local copy.
+    steps.clear();
+    reachable = false;
+    view.type(LoginField::Endereco, QString());
+    EXPECT_TRUE(connect()) << dialogs().errors().join(QLatin1Char('|')).toStdString();
 }
 
 TEST_F(Login, AddressSplitIntoHostAndPort)

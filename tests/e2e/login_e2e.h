@@ -8,7 +8,7 @@
 
 namespace zov::test {
 
-inline void entraComoAna(TfrmLogin& login, const QString& address)
+inline void entraComoAna(TfrmLogin& login, const QString& address, const QString& password = QStringLiteral("ana123"))
 {
     login.abrir();
     login.show();
@@ -16,7 +16,7 @@ inline void entraComoAna(TfrmLogin& login, const QString& address)
     QTest::keyClicks(login.findChild<QLineEdit*>(QStringLiteral("edtFilial")), QStringLiteral("1"));
     QTest::keyClicks(login.findChild<QLineEdit*>(QStringLiteral("edtOperador")), QStringLiteral("1"));
     auto* senha = login.findChild<QLineEdit*>(QStringLiteral("edtSenha"));
-    QTest::keyClicks(senha, QStringLiteral("ana123"));
+    QTest::keyClicks(senha, password);
     QTest::keyClick(senha, Qt::Key_Return);
 }
 

@@ -5,6 +5,7 @@
 #include "tests/support/running_server.h"
 #include "tests/support/scripted_dialogs.h"
 #include "tests/support/temp_database.h"
+#include "transfer/sessao_servidor.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -48,6 +49,38 @@ TEST_F(LoginE2E, AnEmptyMachineIsFilledAndTheOperatorAdmitted)
     EXPECT_EQ(NmOperador(), server.db().scalar(QStringLiteral("SELECT NMOPERADOR FROM OPERADOR WHERE CDOPERADOR='000000000001'")).toString());
     EXPECT_EQ(IPAcesso(), QStringLiteral("127.0.0.1"));
     EXPECT_EQ(Porta(), server.port());
+}
+
+// The office changed Ana's password: the laptop's copy still holds the old
+// one, so the server is asked, admits her, and the refresh brings the new.
+TEST_F(LoginE2E, APasswordChangedAtTheOfficeLogsInAndReachesTheLaptop)
+{
+    test::RunningServer server(true);
+    test::TempDatabase client;
+    {
+        TfrmLogin first;
+        test::entraComoAna(first, server.address());
+        ASSERT_TRUE(first.logic().admitido()) << dialogs().errors().join(QLatin1Char('\n')).toStdString();
+    }
+    server.db().exec(QStringLiteral("UPDATE OPERADOR SET CDSENHOPER = (SELECT CDSENHOPER FROM OPERADOR WHERE CDOPERADOR = '000000000002') "
+                                    "WHERE CDOPERADOR = '000000000001'"));
+    ClearSession();
+    EsqueceSessaoServidor();
+    TfrmLogin login;
+    test::entraComoAna(login, server.address(), QStringLiteral("bruno123"));
+    EXPECT_TRUE(dialogs().errors().isEmpty()) << dialogs().errors().join(QLatin1Char('\n')).toStdString();
+    EXPECT_TRUE(login.logic().admitido());
+    EXPECT_EQ(client.db().scalar(QStringLiteral("SELECT CDSENHOPER FROM OPERADOR WHERE CDOPERADOR = '000000000001'")),
+              server.db().scalar(QStringLiteral("SELECT CDSENHOPER FROM OPERADOR WHERE CDOPERADOR = '000000000001'")));
+
+    // The old password is now refused, by the server too.
+    ClearSession();
+    EsqueceSessaoServidor();
+    dialogs().clear();
+    TfrmLogin old;
+    test::entraComoAna(old, server.address());
+    EXPECT_FALSE(old.logic().admitido());
+    EXPECT_EQ(dialogs().errors(), QStringList{QStringLiteral("Senha inválida.")});
 }
 
 TEST_F(LoginE2E, HeadlessSyncFillsTheTablesOrFailsReadably)
