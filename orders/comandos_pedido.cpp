@@ -450,8 +450,23 @@ RegistroPedido::PreparoGravacao RegistroPedido::preparaGravacao(bool confirmacao
     return p;
 }
 
+void RegistroPedido::confereSituacaoGravada()
+{
+    if (!ctx_.qryPedido.active() || ctx_.qryPedido.isEmpty() || ctx_.qryPedido.state() == DataSetState::Insert)
+        return;
+    const Field& situacao = ctx_.qryPedido[QStringLiteral("IDSITPEDIDO")];
+    const QString lida = (ctx_.qryPedido.state() == DataSetState::Edit ? situacao.oldValue() : situacao.value()).toString();
+    const QVariant gravada = ctx_.db.scalar(QStringLiteral("SELECT IDSITPEDIDO FROM PEDIDO WHERE CDFILIAL = :P_CDFILIAL AND NRPEDIDO = :P_NRPEDIDO"),
+                                            {{QStringLiteral("P_CDFILIAL"), ctx_.valor("CDFILIAL")}, {QStringLiteral("P_NRPEDIDO"), ctx_.valor("NRPEDIDO")}});
+    if (gravada.toString() != lida)
+        throw Error(QStringLiteral("O pedido %1 foi exportado ou mudou de situação enquanto era alterado aqui, e nada foi gravado. "
+                                   "O que foi digitado continua na tela; cancele a alteração para ver o pedido como está agora.")
+                        .arg(ctx_.valor("NRPEDIDO")));
+}
+
 void RegistroPedido::gravaPreparado(const PreparoGravacao& p)
 {
+    confereSituacaoGravada();
     // The line goes into the dataset first, so that a repricing prices it with the others.
     if (ctx_.itens->itemEditando())
         ctx_.itens->qryItemPedido.post();

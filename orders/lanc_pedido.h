@@ -12,6 +12,7 @@
 #include "orders/observacao_pedido.h"
 #include "orders/pagamento_pedido.h"
 #include "orders/registro_pedido.h"
+#include "library/pedidos_em_edicao.h"
 
 namespace zov {
 
@@ -29,6 +30,10 @@ public:
     PagamentoPedido pagamento;
     ItensPedido itens;
     ObservacaoPedido observacao;
+
+private:
+    // The export leaves alone the order this window holds in edit.
+    RegistroPedidoEmEdicao emEdicao_;
 };
 
 } // namespace zov

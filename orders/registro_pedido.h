@@ -81,6 +81,9 @@ public:
     PreparoGravacao preparaGravacao(bool confirmacao);
     // Inside the caller's transaction: the line, the header, the repricing, the observation.
     void gravaPreparado(const PreparoGravacao& p);
+    // Inside the store's transaction: the stored order still has the situation
+    // it was read with (an export meanwhile made it exported), else Error.
+    void confereSituacaoGravada();
     // A failed store puts every record in progress back as it was typed.
     struct RetratoPedido {
         Retrato pedido, item, obs;

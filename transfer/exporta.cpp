@@ -5,6 +5,7 @@
 #include "library/database.h"
 #include "library/dataset.h"
 #include "library/errors.h"
+#include "library/pedidos_em_edicao.h"
 #include "transfer/atu_tab.h"
 #include "transfer/dtm_atu_tab.h"
 #include "transfer/netconnection.h"
@@ -184,8 +185,22 @@ void TdtmAtuTab::ExportaPedidos()
     Database& db = DataBaseGeralPed();
     netExpPedido.close();
 
-    const QString lista = pedidosExport();
     const QString filial = Filial();
+    // An order an order window holds in edit is not sent: what the window is
+    // about to store is not what would go, and its store would then be lost.
+    QString lista = pedidosExport();
+    for (const QString& nr : pedidosExport().split(QLatin1Char('_'), Qt::SkipEmptyParts)) {
+        if (!PedidoEmEdicao(filial, nr))
+            continue;
+        lista.replace(QLatin1Char('_') + nr + QLatin1Char('_'), QStringLiteral("_"));
+        const PedidoRecusado r0{nr, QStringLiteral("está em alteração na janela de pedidos; confirme ou cancele a alteração e exporte de novo")};
+        r.naoEnviados << r0;
+        r.recusados << r0;
+    }
+    if (lista == QLatin1String("_")) {
+        pedidosExport().clear();
+        return;
+    }
     Query pedidos(&db, QStringLiteral("qryPedidos"));
     Query itens(&db, QStringLiteral("qryItemPedido"));
     Query observacoes(&db, QStringLiteral("qryObsPedido"));

@@ -40,6 +40,8 @@ struct ResultadoExportacao {
     QStringList enviados; // the orders sent, in number order
     QStringList aceitos;  // the orders marked exported here
     QList<PedidoRecusado> recusados;
+    // Not sent at all: held in edit by an order window (also in recusados).
+    QList<PedidoRecusado> naoEnviados;
 };
 
 // What the last export sent, took and refused.

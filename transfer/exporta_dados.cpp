@@ -227,10 +227,17 @@ bool ExportaDadosLogic::confirmar()
         return false;
     }
     const ResultadoExportacao& r = UltimaExportacao();
-    if (r.recusados.isEmpty())
+    if (r.recusados.isEmpty()) {
         dialogs().info(msgPadrao().Msg(QStringLiteral("Sucesso")));
-    else
-        dialogs().info(QStringLiteral("%1 de %2 pedidos exportados; os demais continuam pendentes.").arg(r.aceitos.size()).arg(r.enviados.size()));
+    } else {
+        // The server's refusals were listed in their dialogs; those never sent are said here.
+        QString texto = QStringLiteral("%1 de %2 pedidos exportados; os demais continuam pendentes.")
+                            .arg(r.aceitos.size())
+                            .arg(r.enviados.size() + r.naoEnviados.size());
+        for (const PedidoRecusado& p : r.naoEnviados)
+            texto += QStringLiteral("\nO pedido %1 %2.").arg(p.nrPedido, p.motivo);
+        dialogs().info(texto);
+    }
     return true;
 }
 

@@ -130,6 +130,53 @@ protected:
         return out.join(QLatin1Char(';'));
     }
 
+    // The branch's tables from the server, as the login brings them.
+    void baixaEmpresa()
+    {
+        db().execScript(QStringLiteral("DELETE FROM ENDECLIE; DELETE FROM CLIENTE;"));
+        SetIPAcesso(QStringLiteral("127.0.0.1"));
+        SetPorta(server.port());
+        ASSERT_TRUE(CriaBaixaDados() && ChamaExportaDados()) << qPrintable(lastTransferError());
+        SetCdOperador(QStringLiteral("000000000001"));
+    }
+    // An order typed through the order window's logic (header, an item, the
+    // observation) and confirmed.
+    void digitaPedido(LancPedido& pedido, test::RecordingView& tela)
+    {
+        pedido.registro.inicia();
+        auto sai = [&](test::C controle, QString& texto, const QString& valor, const std::function<void()>& mudou, const std::function<void()>& saiu) {
+            tela.foco = controle;
+            texto = valor;
+            const bool ok = runGuarded([&] { mudou(); });
+            tela.foco = test::C::Nenhum;
+            return ok && runGuarded([&] { saiu(); });
+        };
+        ASSERT_TRUE(runGuarded([&] { pedido.registro.incluir(); }));
+        ASSERT_TRUE(runGuarded([&] { pedido.cabecalho.entraCliente(); }));
+        ASSERT_TRUE(sai(test::C::Cliente, pedido.contexto.tela.cliente, QStringLiteral("52998224725"), [&] { pedido.cabecalho.clienteMudou(); }, [&] { pedido.cabecalho.saiCliente(); }))
+            << dialogs().errors().join(QLatin1Char('|')).toStdString();
+        ASSERT_TRUE(sai(test::C::TipoOper, pedido.contexto.tela.tipoOper, QStringLiteral("01"), [&] { pedido.cabecalho.tipoOperMudou(); }, [&] { pedido.cabecalho.saiTipoOper(); }))
+            << dialogs().errors().join(QLatin1Char('|')).toStdString();
+        ASSERT_TRUE(sai(test::C::DataEntrega, pedido.contexto.tela.dataEntrega, test::dia(2), [&] { pedido.cabecalho.dataEntregaMudou(); }, [&] { pedido.cabecalho.saiDataEntrega(); }));
+        ASSERT_TRUE(runGuarded([&] { pedido.registro.mudaPagina(test::P::Itens); })) << dialogs().errors().join(QLatin1Char('|')).toStdString();
+        ASSERT_TRUE(pedido.itens.itemEditando());
+        tela.coluna = ColunaItem::Produto;
+        pedido.itens.qryItemPedido[QStringLiteral("CDARVPROD")].setValue(QStringLiteral("010010001"));
+        ASSERT_TRUE(runGuarded([&] { pedido.itens.saiColunaItem(ColunaItem::Produto); })) << dialogs().errors().join(QLatin1Char('|')).toStdString();
+        tela.coluna = ColunaItem::Quantidade;
+        pedido.itens.qryItemPedido[QStringLiteral("QTITEMPED")].setValue(3.0);
+        ASSERT_TRUE(runGuarded([&] { pedido.itens.saiColunaItem(ColunaItem::Quantidade); }));
+        tela.coluna = ColunaItem::VrDesc;
+        ASSERT_TRUE(runGuarded([&] {
+            pedido.itens.saiColunaItem(ColunaItem::VrDesc);
+            pedido.itens.gravaItem();
+        })) << dialogs().errors().join(QLatin1Char('|')).toStdString();
+        ASSERT_TRUE(runGuarded([&] { pedido.registro.mudaPagina(test::P::Observacao); }));
+        QTextCursor c(&pedido.observacao.docObservacao);
+        c.insertText(QStringLiteral("Entregar pela manhã."));
+        ASSERT_TRUE(runGuarded([&] { pedido.registro.confirmar(); })) << dialogs().errors().join(QLatin1Char('|')).toStdString();
+    }
+
     test::RunningServer server{true};
     test::TempDatabase tdb;
     QStringList inativos;
@@ -295,51 +342,54 @@ TEST_F(ExportE2E, ACustomerTheOfficeDeletedStaysDeletedAndItsOrderIsRefused)
     EXPECT_TRUE(UltimaExportacao().recusados[0].motivo.contains(QStringLiteral("Cliente excluído no servidor"))) << qPrintable(UltimaExportacao().recusados[0].motivo);
 }
 
+// An order held in edit in the order window is not sent: the export says so
+// and the order stays as the window holds it. An order whose situation
+// changed under the window (an export meanwhile) is not stored over: the
+// Confirm says so and keeps what was typed.
+TEST_F(ExportE2E, AnOrderInEditIsNotExportedAndAStoreAfterAnExportIsRefused)
+{
+    baixaEmpresa();
+    test::RecordingView tela;
+    LancPedido pedido(db(), tela);
+    digitaPedido(pedido, tela);
+    ASSERT_FALSE(HasFatalFailure());
+    const QString nr = db().scalar(QStringLiteral("SELECT NRPEDIDO FROM PEDIDO")).toString();
+    const QByteArray n = nr.toLatin1();
+
+    ASSERT_TRUE(runGuarded([&] { pedido.registro.alterar(); })) << dialogs().errors().join(QLatin1Char('|')).toStdString();
+    ASSERT_TRUE(pedido.contexto.pedidoEditando());
+    dialogs().clear();
+    ASSERT_TRUE(exporta()) << dialogs().errors().join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(noServidor(n.constData(), NomeEstacao()), 0);
+    EXPECT_EQ(situacao(n.constData()), QStringLiteral("1"));
+    ASSERT_EQ(dialogs().infos().size(), 1);
+    EXPECT_EQ(dialogs().infos()[0], QStringLiteral("0 de 1 pedidos exportados; os demais continuam pendentes.\nO pedido %1 está em alteração na "
+                                                   "janela de pedidos; confirme ou cancele a alteração e exporte de novo.")
+                                         .arg(nr));
+
+    // Exported meanwhile by other means (another window, the headless export).
+    db().exec(QStringLiteral("UPDATE PEDIDO SET IDSITPEDIDO = '7' WHERE NRPEDIDO = :N"), {{QStringLiteral("N"), nr}});
+    pedido.contexto.tela.prioridade = Prioridade::Urgente;
+    dialogs().clear();
+    runGuarded([&] { pedido.registro.confirmar(); });
+    ASSERT_EQ(dialogs().errors().size(), 1);
+    EXPECT_TRUE(dialogs().errors()[0].contains(QStringLiteral("foi exportado ou mudou de situação enquanto era alterado aqui, e nada foi gravado")))
+        << qPrintable(dialogs().errors()[0]);
+    EXPECT_EQ(situacao(n.constData()), QStringLiteral("7")) << "not set back to pending";
+    EXPECT_TRUE(pedido.contexto.pedidoEditando()) << "what was typed stays on screen";
+    EXPECT_EQ(pedido.contexto.tela.prioridade, Prioridade::Urgente);
+}
+
 // The whole road: the branch's tables downloaded from the server, an order
 // typed through the order window's logic (header, an item, the observation),
 // exported, stored there and marked here.
 TEST_F(ExportE2E, AnOrderTypedInTheOrderWindowReachesTheServerWhole)
 {
-    db().execScript(QStringLiteral("DELETE FROM ENDECLIE; DELETE FROM CLIENTE;"));
-    SetIPAcesso(QStringLiteral("127.0.0.1"));
-    SetPorta(server.port());
-    ASSERT_TRUE(CriaBaixaDados() && ChamaExportaDados()) << qPrintable(lastTransferError());
-    SetCdOperador(QStringLiteral("000000000001"));
-
+    baixaEmpresa();
     test::RecordingView tela;
     LancPedido pedido(db(), tela);
-    pedido.registro.inicia();
-    auto sai = [&](test::C controle, QString& texto, const QString& valor, const std::function<void()>& mudou, const std::function<void()>& saiu) {
-        tela.foco = controle;
-        texto = valor;
-        const bool ok = runGuarded([&] { mudou(); });
-        tela.foco = test::C::Nenhum;
-        return ok && runGuarded([&] { saiu(); });
-    };
-    ASSERT_TRUE(runGuarded([&] { pedido.registro.incluir(); }));
-    ASSERT_TRUE(runGuarded([&] { pedido.cabecalho.entraCliente(); }));
-    ASSERT_TRUE(sai(test::C::Cliente, pedido.contexto.tela.cliente, QStringLiteral("52998224725"), [&] { pedido.cabecalho.clienteMudou(); }, [&] { pedido.cabecalho.saiCliente(); }))
-        << dialogs().errors().join(QLatin1Char('|')).toStdString();
-    ASSERT_TRUE(sai(test::C::TipoOper, pedido.contexto.tela.tipoOper, QStringLiteral("01"), [&] { pedido.cabecalho.tipoOperMudou(); }, [&] { pedido.cabecalho.saiTipoOper(); }))
-        << dialogs().errors().join(QLatin1Char('|')).toStdString();
-    ASSERT_TRUE(sai(test::C::DataEntrega, pedido.contexto.tela.dataEntrega, test::dia(2), [&] { pedido.cabecalho.dataEntregaMudou(); }, [&] { pedido.cabecalho.saiDataEntrega(); }));
-    ASSERT_TRUE(runGuarded([&] { pedido.registro.mudaPagina(test::P::Itens); })) << dialogs().errors().join(QLatin1Char('|')).toStdString();
-    ASSERT_TRUE(pedido.itens.itemEditando());
-    tela.coluna = ColunaItem::Produto;
-    pedido.itens.qryItemPedido[QStringLiteral("CDARVPROD")].setValue(QStringLiteral("010010001"));
-    ASSERT_TRUE(runGuarded([&] { pedido.itens.saiColunaItem(ColunaItem::Produto); })) << dialogs().errors().join(QLatin1Char('|')).toStdString();
-    tela.coluna = ColunaItem::Quantidade;
-    pedido.itens.qryItemPedido[QStringLiteral("QTITEMPED")].setValue(3.0);
-    ASSERT_TRUE(runGuarded([&] { pedido.itens.saiColunaItem(ColunaItem::Quantidade); }));
-    tela.coluna = ColunaItem::VrDesc;
-    ASSERT_TRUE(runGuarded([&] {
-        pedido.itens.saiColunaItem(ColunaItem::VrDesc);
-        pedido.itens.gravaItem();
-    })) << dialogs().errors().join(QLatin1Char('|')).toStdString();
-    ASSERT_TRUE(runGuarded([&] { pedido.registro.mudaPagina(test::P::Observacao); }));
-    QTextCursor c(&pedido.observacao.docObservacao);
-    c.insertText(QStringLiteral("Entregar pela manhã."));
-    ASSERT_TRUE(runGuarded([&] { pedido.registro.confirmar(); })) << dialogs().errors().join(QLatin1Char('|')).toStdString();
+    digitaPedido(pedido, tela);
+    ASSERT_FALSE(HasFatalFailure());
     const QString nr = db().scalar(QStringLiteral("SELECT NRPEDIDO FROM PEDIDO")).toString();
     ASSERT_FALSE(nr.isEmpty());
 
