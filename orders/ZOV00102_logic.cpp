@@ -1,6 +1,5 @@
 #include "orders/ZOV00102_logic.h"
 
-#include "library/valores_item.h"
 
 #include "library/consiste.h"
 #include "library/database.h"
@@ -10,6 +9,7 @@
 #include "library/formats.h"
 #include "library/valores_item.h"
 #include "library/velmora.h"
+#include "orders/itens_pedido.h"
 
 namespace zov {
 
@@ -73,6 +73,10 @@ ConsultaProdLogic::ConsultaProdLogic(Database& db) : qryProdCompl(&db, QStringLi
     }
     for (const char* hidden : {"CDPRODUTO", "CDPRODESTO", "CDBARPRODUTO", "VRPEDESCMAX", "VRITEPREBASE"})
         qryProdCompl.defineField(QString::fromLatin1(hidden)).visible = false;
+    // The order's line counts the discount cut, so it is shown cut here too.
+    qryProdCompl.defineField(QStringLiteral("VRDESC")).onGetText = [](const QVariant& v) {
+        return v.isNull() ? QString() : formatNumber(descontoCortado(v.toDouble()), QStringLiteral("#,##0.00"));
+    };
     // The price the item will get: the list's with the payment method's adjustment.
     Field& precoItem = qryProdCompl.addCalculatedField(QStringLiteral("VRPRECO"), FieldKind::Number);
     precoItem.displayLabel = QStringLiteral("Preço");
@@ -95,13 +99,14 @@ ConsultaProdLogic::ConsultaProdLogic(Database& db) : qryProdCompl(&db, QStringLi
             precoItem.setValue(QVariant());
         else
             precoItem.setDecimal(precoUnitario(tabela->asDecimal(escala::kPreco), ajuste_));
-        // Each line value in whole cents: the totals are their sums.
+        // The line as the order will hold it: the discount value its
+        // percentage gives there, then the order's own line values, in whole
+        // cents; the totals are their sums.
         const Decimal p = precoItem.asDecimal(escala::kPreco);
         const Decimal q = qtde->asDecimal(escala::kQuantidade);
-        const Decimal bruto = p.rounded(escala::kDinheiro) * q;
-        total.setDecimal(bruto.rounded(escala::kDinheiro));
-        const Decimal desc = (bruto * desconto->asDecimal(escala::kPercentual)).dividedBy(100, escala::kValor);
-        liquido.setDecimal((p * q - desc).rounded(escala::kDinheiro));
+        const ValoresItem linha = valoresItem(p, q, descontoDoPercentual(p, q, desconto->asDecimal(escala::kPercentual)));
+        total.setDecimal(linha.bruto);
+        liquido.setDecimal(linha.liquido);
     };
     // However the row is stored (Enter, leaving the cell, moving the grid),
     // the discount rule and the maximum's question come first.
@@ -247,12 +252,13 @@ void ConsultaProdLogic::regraDesconto(ColunaConsulta coluna)
 {
     if (!editando())
         return;
-    const Decimal base = dec("VRPRECO", escala::kPreco) * dec("QUANTIDADE", escala::kQuantidade);
+    // Percentage and value as the order's line keeps them in step.
+    const Decimal preco = dec("VRPRECO", escala::kPreco);
+    const Decimal quantidade = dec("QUANTIDADE", escala::kQuantidade);
     if (coluna == ColunaConsulta::VrDesc) {
-        const Decimal percentual = base.sign() > 0 ? (dec("VRDESC", escala::kValor) * 100).dividedBy(base, escala::kPercentual) : Decimal();
-        qryProdCompl[QStringLiteral("VRPEDESCONTO")].setDecimal(percentual);
+        qryProdCompl[QStringLiteral("VRPEDESCONTO")].setDecimal(percentualDoDesconto(preco, quantidade, dec("VRDESC", escala::kValor)));
     } else if (coluna == ColunaConsulta::Quantidade || coluna == ColunaConsulta::PerDesc) {
-        qryProdCompl[QStringLiteral("VRDESC")].setDecimal((dec("VRPEDESCONTO", escala::kPercentual) * base).dividedBy(100, escala::kValor));
+        qryProdCompl[QStringLiteral("VRDESC")].setDecimal(descontoDoPercentual(preco, quantidade, dec("VRPEDESCONTO", escala::kPercentual)));
     }
 }
 

@@ -3,6 +3,8 @@
 #include "orders/ZOV00102_logic.h"
 #include "tests/orders/lanc_pedido_fixture.h"
 
+#include <random>
+
 using namespace zov;
 using namespace zov::test;
 
@@ -204,6 +206,45 @@ TEST_F(ConsultaTest, ConfirmAddsEveryChosenProductAsAnItemWithItsPercentage)
         << "the product's own 3 % on the item's own price";
     EXPECT_EQ(pedidos(), 1);
     EXPECT_TRUE(cons->escolhas().isEmpty());
+}
+
+// What the consultation shows is what the order gets: for random quantities
+// and percentages, its net total equals the order's after Confirm, and its
+// discount value is the line's, cut to cents (3 x 7,75 at 7 %: 1,62, not 1,63).
+TEST_F(ConsultaTest, ItsTotalsAreTheOrdersAfterConfirmForRandomLines)
+{
+    std::mt19937 sorte(20261210); // fixed: the same lines every run
+    std::uniform_int_distribution<int> milesimos(1, 9999), centesimos(0, 500);
+    for (int rodada = 0; rodada < 15; ++rodada) {
+        SCOPED_TRACE(rodada);
+        dialogs().clear();
+        db().execScript(QStringLiteral("DELETE FROM ITEMPEDIDO; DELETE FROM PEDIDO;"));
+        consulta();
+        for (const char* codigo : {"0101", "0102"}) {
+            ASSERT_TRUE(vaiPara(codigo));
+            ASSERT_TRUE(run([&] { cons->marca(); })) << codigo;
+            digita(ColunaConsulta::Quantidade, "QUANTIDADE", milesimos(sorte) / 1000.0);
+            const double percentual = centesimos(sorte) / 100.0;
+            if (percentual > num("VRPEDESCMAX"))
+                dialogs().answer({true}); // above the maximum: yes
+            digita(ColunaConsulta::PerDesc, "VRPEDESCONTO", percentual);
+        }
+        const QString liquido = formatNumber(cons->totalLiquido(), QStringLiteral("#,##0.00"));
+        ASSERT_TRUE(run([&] { cons->confirma(); })) << dialogs().errors().join(QLatin1Char('|')).toStdString();
+        run([&] { logic->registro.confirmar(); });
+        EXPECT_EQ(tela().totLiq, liquido);
+        cons.reset();
+        logic.reset();
+    }
+    // The line, as the grid shows it.
+    consulta();
+    ASSERT_TRUE(vaiPara("0101"));
+    ASSERT_TRUE(run([&] { cons->marca(); }));
+    digita(ColunaConsulta::Quantidade, "QUANTIDADE", 3);
+    if (1.6275 * 100 / 60 > num("VRPEDESCMAX"))
+        dialogs().answer({true});
+    digita(ColunaConsulta::VrDesc, "VRDESC", 1.6275);
+    EXPECT_EQ(lista().fieldByName(QStringLiteral("VRDESC")).displayText(), QStringLiteral("1,62"));
 }
 
 TEST_F(ConsultaTest, ConfirmAddsOnlyWhatIsTickedEachOnceAndStopsOnATickedProductWithoutQuantity)
