@@ -329,6 +329,19 @@ void ItensPedido::Vd_RegrasItem()
     }
 }
 
+bool ItensPedido::mudouNoItem(const char* field) const
+{
+    if (qryItemPedido.state() != DataSetState::Edit)
+        return true;
+    const Field& f = qryItemPedido[QString::fromLatin1(field)];
+    const QVariant antes = f.oldValue();
+    if (antes.isNull() || f.isNull())
+        return antes.isNull() != f.isNull();
+    if (f.kind() == FieldKind::Number)
+        return Decimal::fromDouble(antes.toDouble(), escala::kPreco) != Decimal::fromDouble(f.asFloat(), escala::kPreco);
+    return antes.toString().trimmed() != f.asString().trimmed();
+}
+
 void ItensPedido::GravaDescItem()
 {
     if (!itemEditando())
@@ -345,7 +358,7 @@ void ItensPedido::antesDoPostItem()
     poeItem("IDSITITEMPED", BancoPedido::LancPedSit(ctx_.qryPedido.state() == DataSetState::Insert ? QStringLiteral("1") : ctx_.valor("IDSITPEDIDO")));
     poeItem("CDOPERADOR", CdOperador());
     if (ctx_.view.colunaItem() == ColunaItem::Quantidade && !vazioItem("PERDESC")) {
-        if (numeroItem("VRPREUNITPED") > 0 && numeroItem("QTITEMPED") > 0) {
+        if (numeroItem("VRPREUNITPED") > 0 && numeroItem("QTITEMPED") > 0 && mudouNoItem("QTITEMPED")) {
             GravaDescItem();
             poeDecimalItem("PERDESC", percentualDoDesconto());
         }
@@ -478,7 +491,7 @@ void ItensPedido::saiColunaItem(ColunaItem coluna, bool saiDaGrade)
     switch (coluna) {
     case ColunaItem::Produto:
         Vd_CdProduto(false);
-        if (numeroItem("PERDESC") > 0 && !vazioItem("QTITEMPED"))
+        if (numeroItem("PERDESC") > 0 && !vazioItem("QTITEMPED") && (mudouNoItem("CDARVPROD") || mudouNoItem("VRPREUNITPED")))
             GravaDescItem();
         break;
     case ColunaItem::Quantidade:
@@ -487,14 +500,14 @@ void ItensPedido::saiColunaItem(ColunaItem coluna, bool saiDaGrade)
             if (const auto falta = faltaNaQuantidade(numeroItem("QTITEMPED")))
                 falhaItem(ColunaItem::Quantidade, falta->motivo);
         if (!vazioItem("PERDESC")) {
-            if (temPrecoQtd)
+            if (temPrecoQtd && mudouNoItem("QTITEMPED"))
                 GravaDescItem();
             doValAnt = numeroItem("VRDESITPED");
         }
         break;
     case ColunaItem::Preco:
         Vd_Preco(false);
-        if (saiDaGrade)
+        if (saiDaGrade && mudouNoItem("VRPREUNITPED"))
             GravaDescItem();
         break;
     case ColunaItem::VrDesc: {

@@ -116,6 +116,10 @@ private:
     Decimal descontoDoPercentual() const;
     Decimal percentualDoDesconto() const;
     bool vazioItem(const char* field) const;
+    // Whether a column of the line differs from what was read (a new line: always).
+    // A discount value typed stays as typed until quantity, product or price change:
+    // worked out again from its percentage (ten decimals) it lost a cent.
+    bool mudouNoItem(const char* field) const;
     QDate dataDoPedido() const;
     // The payment method's adjustment of the base list's prices (PRECOUTI), in %.
     Decimal ajusteModPgto() const;

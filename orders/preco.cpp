@@ -4,6 +4,7 @@
 #include "library/dialogs.h"
 #include "library/errors.h"
 #include "library/formats.h"
+#include "library/regras_item.h"
 #include "library/valores_item.h"
 #include "library/velmora.h"
 #include "orders/lanc_pedido.h"
@@ -58,8 +59,11 @@ void ItensPedido::PrecoBase(bool boMod)
     poeDecimalItem("VRPRTABITPED", tabela);
     const Decimal preco = precoUnitario(tabela, ajusteModPgto());
     if (boMod) {
+        // The same price from the new list: the discount stays as it is.
+        const bool mudou = vazioItem("VRPREUNITPED") || decimalItem("VRPREUNITPED", escala::kPreco) != preco;
         poeDecimalItem("VRPREUNITPED", preco);
-        GravaDescItem();
+        if (mudou)
+            GravaDescItem();
     } else if (vazioItem("VRPREUNITPED")) {
         poeDecimalItem("VRPREUNITPED", preco);
     } else if (!boPrecoAlt) {
@@ -77,6 +81,10 @@ void ItensPedido::reprecifica(bool boMod)
             boPrecoAlt = false;
         qryItemPedido.edit();
         PrecoBase(boMod);
+        // A lower price under a discount value kept: the line the server would refuse is refused here.
+        if (const auto falta = faltaNoItem(numeroItem("QTITEMPED"), numeroItem("VRPREUNITPED"),
+                                           vazioItem("VRDESITPED") ? 0.0 : numeroItem("VRDESITPED")))
+            falhaItem(ColunaItem::VrDesc, QStringLiteral("Item %1: %2").arg(valorItem("NRITEMPED"), falta->motivo));
         qryItemPedido.post();
     }
     qryItemPedido.applyUpdates();

@@ -3,6 +3,10 @@
 // its header, and the repricing of every item.
 #include "tests/orders/lanc_pedido_fixture.h"
 
+#include <QMap>
+#include <cmath>
+#include <random>
+
 using namespace zov;
 using namespace zov::test;
 
@@ -306,6 +310,46 @@ TEST_F(ItensTest, CancellingAnItemsEditComesBackToThatItemAsStored)
 }
 
 // ---------------------------------------------------------------- repricing
+
+// A discount typed as a value stays that value when the line is altered and
+// stored with nothing changed (leaving its quantity and product columns):
+// worked out again from its percentage, a third of such lines lost a cent.
+TEST_F(ItensTest, ATypedDiscountValueSurvivesAnAlterationThatChangesNothing)
+{
+    pedidoGravado(db(), QStringLiteral("0000000001"));
+    std::mt19937 sorte(41);
+    std::uniform_int_distribution<int> centavos(1, 99999), milesimos(1, 20000);
+    QMap<QString, double> digitados;
+    for (int i = 1; i <= 300; ++i) {
+        const double preco = centavos(sorte) / 100.0;
+        const double quantidade = milesimos(sorte) / 1000.0;
+        const double linha = std::floor(std::round(preco * 100) * quantidade) / 100.0;
+        const double valor = std::floor(linha * 100 * (centavos(sorte) % 100) / 100.0) / 100.0;
+        const QString nr = QStringLiteral("%1").arg(i, 10, 10, QLatin1Char('0'));
+        digitados.insert(nr, valor);
+        insertRow(db(), QStringLiteral("ITEMPEDIDO"),
+                  {{QStringLiteral("CDFILIAL"), QStringLiteral("0001")}, {QStringLiteral("NRPEDIDO"), QStringLiteral("0000000001")},
+                   {QStringLiteral("NRITEMPED"), nr}, {QStringLiteral("CDPRODUTO"), QStringLiteral("P1")}, {QStringLiteral("QTITEMPED"), quantidade},
+                   {QStringLiteral("VRPREUNITPED"), preco}, {QStringLiteral("VRDESITPED"), valor}, {QStringLiteral("IDSITITEMPED"), QStringLiteral("1")}});
+    }
+    abre();
+    ASSERT_TRUE(run([&] { logic->registro.mudaPagina(P::Itens); }));
+    int mudaram = 0;
+    for (auto it = digitados.cbegin(); it != digitados.cend(); ++it) {
+        ASSERT_TRUE(itens().locate(QStringLiteral("NRITEMPED"), it.key()));
+        ASSERT_TRUE(run([&] { logic->registro.alterar(); })) << dialogs().errors().join(QLatin1Char('|')).toStdString();
+        view.coluna = ColunaItem::Produto;
+        ASSERT_TRUE(run([&] { logic->itens.saiColunaItem(ColunaItem::Produto); }));
+        view.coluna = ColunaItem::Quantidade;
+        ASSERT_TRUE(run([&] {
+            logic->itens.saiColunaItem(ColunaItem::Quantidade);
+            logic->itens.gravaItem();
+        })) << dialogs().errors().join(QLatin1Char('|')).toStdString();
+        const double gravado = db().scalar(QStringLiteral("SELECT VRDESITPED FROM ITEMPEDIDO WHERE NRITEMPED = :N"), {{QStringLiteral("N"), it.key()}}).toDouble();
+        mudaram += descontoCortado(gravado) != descontoCortado(it.value());
+    }
+    EXPECT_EQ(mudaram, 0);
+}
 
 class RepricingTest : public ItensTest {
 protected:
