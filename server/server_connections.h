@@ -5,6 +5,7 @@
 // request, which costs next to nothing.
 #include "server/sql_connection.h"
 
+#include <condition_variable>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -15,16 +16,23 @@ class ServerConnections {
 public:
     explicit ServerConnections(QString target) : target_(std::move(target)) {}
     // A connection for one request; back to the idle ones when released,
-    // unless it was left inside a transaction or no longer answers.
+    // unless it was left inside a transaction or no longer answers. On
+    // PostgreSQL at most kMaxOpen are open at once: a burst of requests
+    // waits for one (up to a minute) instead of passing the server's
+    // max_connections, which another process shares.
     std::shared_ptr<Connection> take();
 
 private:
     static constexpr std::size_t kMaxIdle = 16;
+    static constexpr std::size_t kMaxOpen = 32;
     void giveBack(Connection* db);
+    void forget(); // one open connection less
 
     const QString target_;
     std::mutex mutex_;
+    std::condition_variable freed_;
     std::vector<std::unique_ptr<Connection>> idle_;
+    std::size_t open_ = 0;
 };
 
 } // namespace zov::server
