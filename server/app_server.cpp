@@ -120,6 +120,9 @@ struct AppServer::Impl {
     Impl(const TlsFiles& files) : tls(!files.empty()), http(handlingFor(files)), front(*http) {}
     QString path;
     std::unique_ptr<ServerConnections> connections;
+    // The token checks every call makes: a few connections of their own, so a
+    // burst of calls opens no backend each, and no long download delays them.
+    std::unique_ptr<ServerConnections> sessionConnections;
     bool tls;
     std::unique_ptr<httplib::Server> http; // answers the requests
     HttpFront front; // accepts the connections and admits them
@@ -236,7 +239,7 @@ struct AppServer::Impl {
         }
         if (s) {
             try {
-                auto db = connections->take();
+                auto db = sessionConnections->take();
                 if (sessoes->vigente(*db, *s))
                     return Chamador{s->filial, s->operador};
             } catch (const std::exception& e) {
@@ -418,6 +421,7 @@ AppServer::AppServer(QString databasePath, const TlsFiles& tls) : d(std::make_un
 {
     d->path = std::move(databasePath);
     d->connections = std::make_unique<ServerConnections>(d->path);
+    d->sessionConnections = std::make_unique<ServerConnections>(d->path, 8);
     {
         auto db = openServerDatabase(d->path); // refuse a wrong file before listening
         d->sessoes = std::make_unique<Sessoes>(sessionSecret(*db));
@@ -555,7 +559,7 @@ bool AppServer::servesTls() const { return d->tls; }
 
 std::string AppServer::tokenFor(const QString& filial, const QString& operador, qint64 expira) const
 {
-    auto db = d->connections->take();
+    auto db = d->sessionConnections->take();
     return d->sessoes->token(*db, Sessao{filial, operador, expira, {}});
 }
 

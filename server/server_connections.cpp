@@ -16,7 +16,7 @@ std::shared_ptr<Connection> ServerConnections::take()
         std::unique_ptr<Connection> db;
         {
             std::unique_lock<std::mutex> lock(mutex_);
-            if (!freed_.wait_for(lock, std::chrono::minutes(1), [this] { return !idle_.empty() || open_ < kMaxOpen; }))
+            if (!freed_.wait_for(lock, std::chrono::minutes(1), [this] { return !idle_.empty() || maxOpen_ == 0 || open_ < maxOpen_; }))
                 throw Error(QStringLiteral("O servidor de aplicação está com todas as conexões ao banco de dados ocupadas."));
             if (idle_.empty()) {
                 ++open_;

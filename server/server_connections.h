@@ -14,21 +14,20 @@ namespace zov::server {
 
 class ServerConnections {
 public:
-    explicit ServerConnections(QString target) : target_(std::move(target)) {}
+    // maxOpen: on PostgreSQL, at most so many open at once (0: no bound).
+    explicit ServerConnections(QString target, std::size_t maxOpen = 0) : target_(std::move(target)), maxOpen_(maxOpen) {}
     // A connection for one request; back to the idle ones when released,
-    // unless it was left inside a transaction or no longer answers. On
-    // PostgreSQL at most kMaxOpen are open at once: a burst of requests
-    // waits for one (up to a minute) instead of passing the server's
-    // max_connections, which another process shares.
+    // unless it was left inside a transaction or no longer answers. Past
+    // maxOpen a request waits for one (up to a minute).
     std::shared_ptr<Connection> take();
 
 private:
     static constexpr std::size_t kMaxIdle = 16;
-    static constexpr std::size_t kMaxOpen = 32;
     void giveBack(Connection* db);
     void forget(); // one open connection less
 
     const QString target_;
+    const std::size_t maxOpen_;
     std::mutex mutex_;
     std::condition_variable freed_;
     std::vector<std::unique_ptr<Connection>> idle_;
