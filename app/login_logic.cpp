@@ -152,11 +152,7 @@ bool LoginLogic::servidorAdmite()
     const QString address = view_.text(LoginField::Endereco);
     if (EmptyString(address) || !transfer_.servidorAdmite)
         return false;
-    QString host;
-    int port = 0;
-    SplitEndereco(address, host, port);
-    SetIPAcesso(host);
-    SetPorta(port);
+    UsaEndereco(address);
     DefineCredenciaisServidor(Ajusta(view_.text(LoginField::Filial), 4), Ajusta(view_.text(LoginField::Operador), 12),
                               view_.text(LoginField::Senha));
     if (transfer_.servidorAdmite())
@@ -170,11 +166,7 @@ void LoginLogic::Vd_Endereco()
     const QString address = view_.text(LoginField::Endereco);
     if (EmptyString(address))
         return;
-    QString host;
-    int port = 0;
-    SplitEndereco(address, host, port); // a port that is not a number ends Conectar with its error
-    SetIPAcesso(host);
-    SetPorta(port);
+    UsaEndereco(address); // a port that is not a number ends Conectar with its error
     // The server admits the operator typed here (in memory for this session
     // only), for the branch the download is for.
     const QString filial = Ajusta(view_.text(LoginField::Filial), 4);

@@ -47,11 +47,7 @@ int runSync(const SyncOptions& options)
         if (!options.database.isEmpty())
             SetDatabasePath(options.database);
         DataBaseGeralPed();
-        QString host;
-        int port = 0;
-        SplitEndereco(options.address, host, port);
-        SetIPAcesso(host);
-        SetPorta(port);
+        UsaEndereco(options.address);
         SetFilial(Ajusta(options.filial, 4));
 
         StderrProgress progress;

@@ -270,19 +270,19 @@ QString textOf(const std::exception& e)
 }
 } // namespace
 
-bool TestaConnect()
+// Runs a step with the server on the download's connection; an error is
+// kept for lastTransferError() and the step is false.
+template <typename Passo>
+bool comServidor(Passo&& passo)
 {
     try {
         CriaDataModulo();
         TNetConnection& net = module()->netImpDados;
         if (!net.connected())
             net.open();
-        // The operator's token, from what was typed: an empty machine's first
-        // download needs it. A refusal is said by the download itself.
-        if (TemCredenciaisServidor() && TokenServidor().empty())
-            net.abreSessao();
+        const bool ok = passo(net);
         net.close();
-        return true;
+        return ok;
     } catch (const std::exception& e) {
         lastError() = textOf(e);
     } catch (...) {
@@ -291,22 +291,20 @@ bool TestaConnect()
     return false;
 }
 
+bool TestaConnect()
+{
+    return comServidor([](TNetConnection& net) {
+        // The operator's token, from what was typed: an empty machine's first
+        // download needs it. A refusal is said by the download itself.
+        if (TemCredenciaisServidor() && TokenServidor().empty())
+            net.abreSessao();
+        return true;
+    });
+}
+
 bool ServidorAdmiteOperador()
 {
-    try {
-        CriaDataModulo();
-        TNetConnection& net = module()->netImpDados;
-        if (!net.connected())
-            net.open();
-        const bool admitted = net.abreSessao();
-        net.close();
-        return admitted;
-    } catch (const std::exception& e) {
-        lastError() = textOf(e);
-    } catch (...) {
-        lastError() = QStringLiteral("Ocorreu um erro inesperado.");
-    }
-    return false;
+    return comServidor([](TNetConnection& net) { return net.abreSessao(); });
 }
 
 void UpdateProgress(ProgressWindow* window, const QStringList& arsMessages, int position, int total, bool boMessage)

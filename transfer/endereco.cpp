@@ -1,6 +1,7 @@
 #include "transfer/endereco.h"
 
 #include "library/errors.h"
+#include "session/GeralZOV.h"
 
 namespace zov {
 
@@ -19,6 +20,15 @@ void SplitEndereco(const QString& address, QString& host, int& port)
         throw Error(QStringLiteral("\"%1\" não é um número de porta válido.").arg(portText));
     host = address.left(colon).trimmed();
     port = value;
+}
+
+void UsaEndereco(const QString& address)
+{
+    QString host;
+    int port = 0;
+    SplitEndereco(address, host, port);
+    SetIPAcesso(host);
+    SetPorta(port);
 }
 
 } // namespace zov

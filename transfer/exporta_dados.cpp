@@ -177,11 +177,7 @@ bool ExportaDadosLogic::confirmar()
         dialogs().error(msgPadrao().Msg(QStringLiteral("Ip_cad")));
         return false;
     }
-    QString host;
-    int port = 0;
-    SplitEndereco(address, host, port); // a port that is no number stops here, before any connection
-    SetIPAcesso(host);
-    SetPorta(port);
+    UsaEndereco(address); // a port that is no number stops here, before any connection
     if (!TestaConnect()) {
         dialogs().error(msgPadrao().Msg(QStringLiteral("Nao_conec")) + QLatin1Char('\n') + lastTransferError());
         return false;

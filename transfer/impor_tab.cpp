@@ -41,11 +41,7 @@ bool ImporTab::confirmar()
         dialogs().error(msgPadrao().Msg(QStringLiteral("Ip_cad")));
         return false;
     }
-    QString host;
-    int port = 0;
-    SplitEndereco(address, host, port);
-    SetIPAcesso(host);
-    SetPorta(port);
+    UsaEndereco(address);
     if (!TestaConnect())
         MensErro(msgPadrao().Msg(QStringLiteral("Nao_Conec")), true);
 
