@@ -13,6 +13,7 @@
 #include <QStyle>
 #include <QTableView>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace zov {
 
@@ -71,6 +72,8 @@ TfrmProdInativo::TfrmProdInativo(Query& dataset, bool& pboOpcao, ModoInativo mod
     dbgDados->setEditTriggers(QAbstractItemView::NoEditTriggers);
     dbgDados->verticalHeader()->hide();
     dbgDados->horizontalHeader()->setStretchLastSection(true);
+    // A reason is read whole: each column as wide as what it holds.
+    dbgDados->resizeColumnsToContents();
     layout->addWidget(dbgDados, 1);
 
     auto* botoes = new QHBoxLayout;
@@ -80,7 +83,7 @@ TfrmProdInativo::TfrmProdInativo(Query& dataset, bool& pboOpcao, ModoInativo mod
     botoes->addWidget(sbtOk);
     layout->addLayout(botoes);
     connect(sbtOk, &QPushButton::clicked, this, [this] { ok(); });
-    resize(520, 300);
+    resize(std::max(520, dbgDados->horizontalHeader()->length() + 40), 300);
 }
 
 void TfrmProdInativo::ok()
