@@ -2,6 +2,7 @@
 
 #include "app/main_window_logic.h"
 #include "library/errors.h"
+#include "library/relogio.h"
 
 #include <QAction>
 #include <QApplication>
@@ -147,7 +148,7 @@ void TfrmPedidosPrinc::setStatusText(int panel, const QString& text)
 
 void TfrmPedidosPrinc::fillStatus()
 {
-    const QStringList texts = MainWindowLogic::statusPanels(QDate::currentDate());
+    const QStringList texts = MainWindowLogic::statusPanels(zov::dataDeHoje());
     for (int i = 0; i < 4; ++i)
         setStatusText(i, texts[i]);
     // Coming back to the program with a child window active, the child's code

@@ -2,6 +2,7 @@
 // The order filter dialog (ZOV00101) without widgets: what its controls
 // hold, loaded from the filter record, checked on Confirmar and written back,
 // and reset by Desfazer.
+#include "library/relogio.h"
 #include "library/messages.h"
 #include "orders/filtro_pedido.h"
 
@@ -42,7 +43,7 @@ EscolhasFiltro escolhasDoFiltro(const TFiltro& filtro, const EscolhasFiltro& atu
 
 // Desfazer: lists emptied, everything "Todos" and checked, the order dates
 // the current month, no delivery dates.
-EscolhasFiltro escolhasDesfeitas(const QDate& today = QDate::currentDate());
+EscolhasFiltro escolhasDesfeitas(const QDate& today = zov::dataDeHoje());
 
 // Confirmar's checks, in their order (the interval edits are normalised to
 // ten characters first, in place). focoNaEntrega: the focus is in a

@@ -10,6 +10,7 @@
 #include "library/valores_item.h"
 #include "library/velmora.h"
 #include "orders/itens_pedido.h"
+#include "library/relogio.h"
 
 namespace zov {
 
@@ -170,7 +171,7 @@ void ConsultaProdLogic::abre(const ParametrosConsulta& p)
     qryProdCompl.setParam(QStringLiteral("P_VRPEDESC"), maximo_);
     qryProdCompl.setParam(QStringLiteral("P_CDPAIS"), cdPais_);
     qryProdCompl.setParam(QStringLiteral("P_SGESTADO"), sgEstado_);
-    qryProdCompl.setParam(QStringLiteral("P_HOJE"), QDate::currentDate().toString(Qt::ISODate));
+    qryProdCompl.setParam(QStringLiteral("P_HOJE"), zov::dataDeHoje().toString(Qt::ISODate));
     qryProdCompl.open();
 }
 

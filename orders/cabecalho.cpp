@@ -6,6 +6,7 @@
 #include "library/inscricao.h"
 #include "orders/lanc_pedido.h"
 #include "orders/mensagens.h"
+#include "library/relogio.h"
 
 namespace zov {
 
@@ -364,7 +365,7 @@ void CabecalhoPedido::Vd_DataPedido(bool boTestaVazio)
     const QDateTime data = parseDateTime(ctx_.tela.dataPedido);
     if (!data.isValid())
         para(entreAspas(ctx_.tela.dataPedido) + QLatin1Char(' ') + ctx_.msg("DT_INV"));
-    if (data > QDateTime::currentDateTime())
+    if (data > zov::agora())
         para(ctx_.msg("DT_ERRO"));
 }
 
@@ -381,7 +382,7 @@ void CabecalhoPedido::Vd_DataEntrega(bool boTestaVazio)
     const QDateTime data = parseDateTime(ctx_.tela.dataEntrega);
     if (!data.isValid())
         para(entreAspas(ctx_.tela.dataEntrega) + QLatin1Char(' ') + ctx_.msg("DTENT_INV"));
-    if (data.date() < QDate::currentDate())
+    if (data.date() < zov::dataDeHoje())
         para(ctx_.msg("DTENT_DTATU"));
     ctx_.itens->entregaSegueCabecalho(data.date());
 }

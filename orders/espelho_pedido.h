@@ -4,6 +4,7 @@
 // them, the observation with its formatting, the page number and the moment
 // of printing on every page. No widgets: the window's preview, the printer
 // and zov-pedidos --pdf all paint through imprime().
+#include "library/relogio.h"
 #include "orders/lanc_pedido.h"
 
 #include <QByteArray>
@@ -58,10 +59,10 @@ public:
     // Lays the mirror out on the device's pages and paints them; the items
     // table's titles repeat on each page and a row is never split. Returns
     // the number of pages, 0 when the device could not be painted on.
-    int imprime(QPagedPaintDevice& device, const QDateTime& momento = QDateTime::currentDateTime()) const;
+    int imprime(QPagedPaintDevice& device, const QDateTime& momento = zov::agora()) const;
 
     // An A4 PDF file; throws Error with the reason when it cannot be written.
-    void gravaPdf(const QString& arquivo, const QDateTime& momento = QDateTime::currentDateTime()) const;
+    void gravaPdf(const QString& arquivo, const QDateTime& momento = zov::agora()) const;
 
 private:
     DadosEspelho dados_;

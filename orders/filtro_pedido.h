@@ -2,6 +2,7 @@
 // TFiltro: the order window's filter record, edited by the order filter
 // dialog (ZOV00101) and read by the order list query, whose parameters it
 // gives. The order window owns the instance.
+#include "library/relogio.h"
 #include <QDate>
 #include <QString>
 #include <QVariantMap>
@@ -60,7 +61,7 @@ struct TFiltro {
 
 // The values the order window starts with: both situations, every
 // priority, orders of the last ten days up to today, nothing else restricted.
-TFiltro filtroInicial(const QDate& today = QDate::currentDate());
+TFiltro filtroInicial(const QDate& today = zov::dataDeHoje());
 
 // The order list query's parameters (P_CDFILIAL, P_TCLIENTE...), each "all"
 // parameter "T" or empty.

@@ -12,6 +12,7 @@
 #include "orders/itens_pedido.h"
 #include "orders/observacao_pedido.h"
 #include "orders/pagamento_pedido.h"
+#include "library/relogio.h"
 
 namespace zov {
 
@@ -132,7 +133,7 @@ void RegistroPedido::novoPedido()
     ctx_.poe("CDFILIAL", ctx_.Filtro.Filial);
     ctx_.poe("IDPRIOPED", codigoPrioridade(Prioridade::Normal));
     ctx_.tela.prioridade = Prioridade::Normal;
-    const QDate hoje = QDate::currentDate();
+    const QDate hoje = zov::dataDeHoje();
     ctx_.poe("DTPEDIDO", hoje);
     ctx_.tela.dataPedido = formatDate(hoje);
     ctx_.poe("NRDIAPGFIXPED", 0);
@@ -176,7 +177,7 @@ void RegistroPedido::antesDoPost(PreparoGravacao& p)
     ctx_.cabecalho->Vd_Geral();
     // 3: dates, the moment of the entry and who made it.
     ctx_.poe("DTPEDIDO", parseDateTime(ctx_.tela.dataPedido).date());
-    ctx_.poe("DTHRLANPED", QDateTime::currentDateTime());
+    ctx_.poe("DTHRLANPED", zov::agora());
     ctx_.poe("DTENTPED", QDateTime(parseDateTime(ctx_.tela.dataEntrega).date(), QTime(0, 0)));
     ctx_.poe("CDOPELANPED", CdOperador());
     // 4: priority, type and situation.

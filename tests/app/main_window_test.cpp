@@ -5,6 +5,7 @@
 #include "app/main_window_logic.h"
 #include "library/errors.h"
 #include "tests/support/scripted_dialogs.h"
+#include "library/relogio.h"
 
 #include <QAction>
 #include <QApplication>
@@ -61,7 +62,7 @@ TEST_F(MainWindowTest, StatusPanelsShowDateBranchOperatorAndScreenCode)
     const QStringList panels = MainWindowLogic::statusPanels(QDate(2026, 12, 7));
     EXPECT_EQ(panels, QStringList({QStringLiteral("Proc.:07/12/2026"), QStringLiteral("Filial 0001"),
                                    QStringLiteral("MARIA VENDEDORA"), QStringLiteral("ZOV00000"), QString()}));
-    EXPECT_EQ(w->statusText(0), QStringLiteral("Proc.:") + QDate::currentDate().toString(QStringLiteral("dd/MM/yyyy")));
+    EXPECT_EQ(w->statusText(0), QStringLiteral("Proc.:") + zov::dataDeHoje().toString(QStringLiteral("dd/MM/yyyy")));
     EXPECT_EQ(w->statusText(1), QStringLiteral("Filial 0001")) << "the word, a space and the code; no branch name";
     EXPECT_EQ(w->statusText(2), QStringLiteral("MARIA VENDEDORA"));
     EXPECT_EQ(w->statusText(3), QStringLiteral("ZOV00000"));

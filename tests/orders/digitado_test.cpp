@@ -2,6 +2,7 @@
 // consultation, an empty next line and a close keep every record in progress
 // as it was typed, and no question waits with the database locked.
 #include "tests/orders/lanc_pedido_fixture.h"
+#include "library/relogio.h"
 
 using namespace zov;
 using namespace zov::test;
@@ -20,7 +21,7 @@ protected:
     {
         pedidoGravado(db(), QStringLiteral("0000000001"));
         itemGravado(db(), QStringLiteral("0000000001"), QStringLiteral("0000000001"), QStringLiteral("1"),
-                    QDate::currentDate().toString(Qt::ISODate) + QStringLiteral(" 10:00:00"));
+                    zov::dataDeHoje().toString(Qt::ISODate) + QStringLiteral(" 10:00:00"));
         abre();
         ASSERT_TRUE(run([&] { logic->registro.mudaPagina(P::Itens); }));
         ASSERT_EQ(itens().recordCount(), 1);

@@ -5,6 +5,7 @@
 #include "orders/ZOV00100.h"
 #include "orders/espelho_pedido.h"
 #include "tests/orders/lanc_pedido_fixture.h"
+#include "library/relogio.h"
 
 #include <QAction>
 #include <QApplication>
@@ -277,7 +278,7 @@ protected:
 
 TEST_F(EspelhoJanelaTest, CtrlIOpensThePreviewOfTheCurrentOrderWhichSavesItAsAPdf)
 {
-    pedidoDeTres(QDate::currentDate().toString(Qt::ISODate)); // inside the window's first filter
+    pedidoDeTres(zov::dataDeHoje().toString(Qt::ISODate)); // inside the window's first filter
     frm = CriaLanctoPedido();
     int filtros = 0;
     frm->setFiltro([&](TFiltro&, const std::function<void()>& reabre) {

@@ -2,6 +2,7 @@
 // method's adjustment, the discount rules, the store in one transaction with
 // its header, and the repricing of every item.
 #include "tests/orders/lanc_pedido_fixture.h"
+#include "library/relogio.h"
 
 #include <QMap>
 #include <cmath>
@@ -395,7 +396,7 @@ TEST_F(RepricingTest, ANewDateRepricesKeepingTheValueAndNoDropsTheChange)
     dialogs().answer({false});
     EXPECT_FALSE(run([&] { logic->registro.confirmar(); }));
     EXPECT_FALSE(logic->contexto.pedidoEditando()) << "No drops the header's changes";
-    EXPECT_EQ(le(QStringLiteral("SELECT date(DTPEDIDO) FROM PEDIDO")).toString(), QDate::currentDate().addDays(-1).toString(Qt::ISODate));
+    EXPECT_EQ(le(QStringLiteral("SELECT date(DTPEDIDO) FROM PEDIDO")).toString(), zov::dataDeHoje().addDays(-1).toString(Qt::ISODate));
 }
 
 TEST_F(RepricingTest, AListWithoutAPriceForAnItemIsRefused)
@@ -431,7 +432,7 @@ TEST_F(ItensTest, ALineBeingInsertedFollowsTheHeadersDeliveryAndIsStoredWithoutA
     logic->itens.horaAtual = [] { return QTime(9, 15, 0); };
     ASSERT_TRUE(digitaItem(QStringLiteral("0101"), 1));
     ASSERT_TRUE(entrega(dia(5)));
-    EXPECT_EQ(itens()[QStringLiteral("DTENTITPED")].asDateTime(), QDateTime(QDate::currentDate().addDays(5), QTime(9, 15, 0)))
+    EXPECT_EQ(itens()[QStringLiteral("DTENTITPED")].asDateTime(), QDateTime(zov::dataDeHoje().addDays(5), QTime(9, 15, 0)))
         << "the header's new date, the line's own time";
     ASSERT_TRUE(grava());
     EXPECT_TRUE(le(QStringLiteral("SELECT IDITPEDDIFER FROM ITEMPEDIDO")).isNull()) << "a new line has no kind (shown as Normal)";

@@ -8,6 +8,7 @@
 #include "orders/lanc_pedido.h"
 #include "tests/orders/pedidos_fixture.h"
 #include "tests/support/scripted_dialogs.h"
+#include "library/relogio.h"
 
 #include <gtest/gtest.h>
 
@@ -53,8 +54,8 @@ public:
     int atualizacoes = 0, procuras = 0, filtros = 0;
 };
 
-inline QString hoje() { return formatDate(QDate::currentDate()); }
-inline QString dia(int offset) { return formatDate(QDate::currentDate().addDays(offset)); }
+inline QString hoje() { return formatDate(zov::dataDeHoje()); }
+inline QString dia(int offset) { return formatDate(zov::dataDeHoje().addDays(offset)); }
 
 class LancPedidoTest : public test::DialogsTest {
 protected:

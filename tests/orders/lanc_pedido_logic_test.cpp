@@ -3,11 +3,26 @@
 // terms and price list, the command states, Confirm, Cancel and Delete.
 #include "library/inscricao.h"
 #include "tests/orders/lanc_pedido_fixture.h"
+#include "library/relogio.h"
+
+#include <QScopeGuard>
 
 using namespace zov;
 using namespace zov::test;
 
 namespace {
+
+// "Today" is the program's clock, which a test can pin (a run across midnight
+// reads one day).
+TEST_F(LancPedidoTest, ANewOrderIsDatedByTheProgramsClock)
+{
+    const QDate diaDaExecucao = dataDeHoje();
+    const auto volta = qScopeGuard([&] { fixaDiaDeHoje(diaDaExecucao); });
+    fixaDiaDeHoje(QDate(2031, 2, 28));
+    abre();
+    preencheNovo();
+    EXPECT_EQ(tela().dataPedido, QStringLiteral("28/02/2031"));
+}
 
 TEST_F(LancPedidoTest, TheFirstOrderIsNumberOneWithTheOperatorsSalespersonAndTodayAndConfirmStoresIt)
 {
@@ -36,7 +51,7 @@ TEST_F(LancPedidoTest, TheFirstOrderIsNumberOneWithTheOperatorsSalespersonAndTod
     EXPECT_EQ(pedidos(), 1);
     EXPECT_EQ(le(QStringLiteral("SELECT NRPEDIDO || IDSITPEDIDO || IDPRIOPED || CDCLIENTE || CDMODPGTO || CDPRECOBASE || CDOPELANPED FROM PEDIDO")).toString(),
               QStringLiteral("000000000111C10000101ANA"));
-    EXPECT_EQ(le(QStringLiteral("SELECT DTENTPED || '' FROM PEDIDO")).toString(), QDate::currentDate().addDays(2).toString(Qt::ISODate) + QStringLiteral(" 00:00:00"));
+    EXPECT_EQ(le(QStringLiteral("SELECT DTENTPED || '' FROM PEDIDO")).toString(), zov::dataDeHoje().addDays(2).toString(Qt::ISODate) + QStringLiteral(" 00:00:00"));
     EXPECT_TRUE(le(QStringLiteral("SELECT IDTPFORPGTPED FROM PEDIDO")).isNull()) << "cash is stored empty";
     EXPECT_EQ(view.pagina, P::Itens) << "a new order goes on with its items";
     EXPECT_TRUE(logic->itens.itemEditando());
@@ -537,7 +552,7 @@ TEST_F(LancPedidoTest, ANewDeliveryDateMovesTheItemsKeepingTheirTimeWhenTheUserA
     EXPECT_EQ(dialogs().questions(), (QStringList{QStringLiteral("Deseja alterar a data de entrega dos itens do pedido?"),
                                                    QStringLiteral("Deseja alterar a data de entrega dos itens do pedido?")}));
     EXPECT_EQ(le(QStringLiteral("SELECT DTENTITPED || '' FROM ITEMPEDIDO")).toString(),
-              QDate::currentDate().addDays(4).toString(Qt::ISODate) + QStringLiteral(" 14:30:00"));
+              zov::dataDeHoje().addDays(4).toString(Qt::ISODate) + QStringLiteral(" 14:30:00"));
     ASSERT_TRUE(run([&] { logic->registro.alterar(); }));
     ASSERT_TRUE(run([&] { logic->registro.confirmar(); }));
     EXPECT_EQ(dialogs().questions().size(), 2) << "an unchanged delivery asks nothing";

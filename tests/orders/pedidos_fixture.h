@@ -4,6 +4,7 @@
 // methods of each kind, price lists and operation types.
 #include "library/database.h"
 #include "tests/support/temp_database.h"
+#include "library/relogio.h"
 
 namespace zov::test {
 
@@ -68,7 +69,7 @@ inline void semeiaPedidos(Database& d)
 // A stored order of branch 0001 for customer C1, pending unless told.
 inline void pedidoGravado(Database& d, const QString& nr, const QString& situacao = QStringLiteral("1"), const QString& data = {})
 {
-    const QString hoje = data.isEmpty() ? QDate::currentDate().toString(Qt::ISODate) : data;
+    const QString hoje = data.isEmpty() ? zov::dataDeHoje().toString(Qt::ISODate) : data;
     insertRow(d, QStringLiteral("PEDIDO"),
               {{QStringLiteral("CDFILIAL"), QStringLiteral("0001")}, {QStringLiteral("NRPEDIDO"), nr}, {QStringLiteral("CDCLIENTE"), QStringLiteral("C1")},
                {QStringLiteral("CDVENDEDOR"), QStringLiteral("0001")}, {QStringLiteral("CDMODPGTO"), QStringLiteral("00001")},

@@ -10,6 +10,7 @@
 #include "tests/orders/pedidos_fixture.h"
 #include "tests/support/model_checker.h"
 #include "tests/support/scripted_dialogs.h"
+#include "library/relogio.h"
 
 #include <QAction>
 #include <QApplication>
@@ -127,7 +128,7 @@ TEST_F(ZOV00100Test, F2StartsAnOrderOnTheGeneralPageAndTheKeysTakeItToAConfirmed
     QTest::keyClicks(foco(), QStringLiteral("1"));
     edt(C::DataEntrega)->setFocus(Qt::TabFocusReason);
     EXPECT_EQ(frm->findChild<QLineEdit*>(QStringLiteral("edtNmTipoOper"))->text(), QStringLiteral("VENDA"));
-    QTest::keyClicks(foco(), formatDate(QDate::currentDate().addDays(1)).remove(QLatin1Char('/')));
+    QTest::keyClicks(foco(), formatDate(zov::dataDeHoje().addDays(1)).remove(QLatin1Char('/')));
     tecla(Qt::Key_Return, Qt::ControlModifier);
     EXPECT_TRUE(dialogs().errors().isEmpty()) << dialogs().errors().join(QLatin1Char('|')).toStdString();
     EXPECT_EQ(pedidos(), 1);
@@ -365,7 +366,7 @@ protected:
         edt(C::TipoOper)->setFocus(Qt::TabFocusReason);
         QTest::keyClicks(foco(), QStringLiteral("1"));
         edt(C::DataEntrega)->setFocus(Qt::TabFocusReason);
-        QTest::keyClicks(foco(), formatDate(QDate::currentDate().addDays(1)).remove(QLatin1Char('/')));
+        QTest::keyClicks(foco(), formatDate(zov::dataDeHoje().addDays(1)).remove(QLatin1Char('/')));
         tecla(Qt::Key_Return, Qt::ControlModifier);
         ASSERT_TRUE(dialogs().errors().isEmpty()) << dialogs().errors().join(QLatin1Char('|')).toStdString();
         ASSERT_TRUE(frm->logic().itens.itemEditando());

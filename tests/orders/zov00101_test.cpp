@@ -9,6 +9,7 @@
 #include "search/PesqListaZOV.h"
 #include "orders/ZOV00101.h"
 #include "tests/search/search_fixture.h"
+#include "library/relogio.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -137,8 +138,8 @@ TEST_F(FiltroDialogTest, OpensOnTheRecordAndConfirmarWritesItThenReopensTheList)
     const bool ok = abre([&](TfrmFiltroPedido* w) {
         EXPECT_EQ(w->windowTitle(), QStringLiteral("Filtro de Lançamento"));
         EXPECT_EQ(shell().statusText(kScreenCodePanel), QStringLiteral("ZOV00101"));
-        EXPECT_EQ(edt(w, "dtpPedidoDe")->text(), dia(QDate::currentDate().addDays(-10)));
-        EXPECT_EQ(edt(w, "dtpPedidoAte")->text(), dia(QDate::currentDate()));
+        EXPECT_EQ(edt(w, "dtpPedidoDe")->text(), dia(zov::dataDeHoje().addDays(-10)));
+        EXPECT_EQ(edt(w, "dtpPedidoAte")->text(), dia(zov::dataDeHoje()));
         EXPECT_TRUE(rbt(w, "rbtNrPedidoTodos")->isChecked());
         EXPECT_FALSE(edt(w, "medDe")->isEnabled());
         EXPECT_FALSE(btn(w, "btnCliente")->isEnabled());
@@ -226,7 +227,7 @@ TEST_F(FiltroDialogTest, DesfazerThenFecharLeavesTheRecordAndTheOperationTypeLis
 
         clica(chk(w, "chkAlta"));
         QTest::keyClick(rbt(w, "rbtClienteLista"), Qt::Key_D, Qt::ControlModifier);
-        const QDate hoje = QDate::currentDate();
+        const QDate hoje = zov::dataDeHoje();
         EXPECT_TRUE(chk(w, "chkAlta")->isChecked());
         EXPECT_TRUE(rbt(w, "rbtClienteTodos")->isChecked());
         EXPECT_TRUE(rbt(w, "rbtTipoOperTodos")->isChecked());

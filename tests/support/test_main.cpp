@@ -1,5 +1,6 @@
 // Every test executable: an offscreen QApplication, pt_BR formats, scripted dialogs.
 #include "library/local_time.h"
+#include "library/relogio.h"
 #include "library/formats.h"
 #include "tests/support/scripted_dialogs.h"
 
@@ -12,6 +13,8 @@
 int main(int argc, char** argv)
 {
     zov::readLocalTimeZoneOnce();
+    // One day for the whole run, even across midnight.
+    zov::fixaDiaDeHoje(QDate::currentDate());
     // gtest_discover_tests runs the binary outside ctest's environment.
     qputenv("QT_QPA_PLATFORM", "offscreen");
     // The server's tests run again on PostgreSQL with this argument (ctest's
