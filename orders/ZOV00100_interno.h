@@ -127,6 +127,11 @@ public:
 
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option, const QModelIndex& index) const override
     {
+        // A column check that refused moved the current cell back; Qt still
+        // opens the editor of the cell it was moving to, and the keys would
+        // go there while the refused column is the one checked.
+        if (const auto* view = qobject_cast<const QAbstractItemView*>(this->parent()); view && view->currentIndex() != index)
+            return nullptr;
         QWidget* w = QStyledItemDelegate::createEditor(parent, option, index);
         if (auto* e = qobject_cast<QLineEdit*>(w)) {
             const QString campo = model_->fieldAt(index.column()).fieldName();

@@ -310,6 +310,27 @@ TEST_F(ItensTest, CancellingAnItemsEditComesBackToThatItemAsStored)
     EXPECT_DOUBLE_EQ(num("QTITEMPED"), 2.0);
 }
 
+// A line an older version stored with a discount above it (the company
+// refused the order) is mended by typing a sound value: leaving the value
+// makes the percentage again, which used to stay at 500 % and refuse every exit.
+TEST_F(ItensTest, ALineRefusedByTheCompanyIsMendedByTypingASoundDiscountValue)
+{
+    pedidoGravado(db(), QStringLiteral("0000000001"));
+    itemGravado(db(), QStringLiteral("0000000001"), QStringLiteral("0000000001"));
+    db().exec(QStringLiteral("UPDATE ITEMPEDIDO SET VRDESITPED = 100")); // a line of 20.00
+    abre();
+    ASSERT_TRUE(run([&] { logic->registro.mudaPagina(P::Itens); }));
+    ASSERT_TRUE(run([&] { logic->registro.alterar(); }));
+    EXPECT_FALSE(run([&] { logic->itens.saiColunaItem(ColunaItem::PerDesc); }));
+    EXPECT_EQ(dialogs().errors().last(), QStringLiteral("Desconto deve ser menor ou igual a 100%."));
+    poe("VRDESITPED", 2.5);
+    view.coluna = ColunaItem::VrDesc;
+    ASSERT_TRUE(run([&] { logic->itens.saiColunaItem(ColunaItem::VrDesc); })) << dialogs().errors().last().toStdString();
+    EXPECT_DOUBLE_EQ(num("PERDESC"), 12.5);
+    ASSERT_TRUE(grava()) << dialogs().errors().last().toStdString();
+    EXPECT_EQ(le(QStringLiteral("SELECT VRDESITPED FROM ITEMPEDIDO")).toDouble(), 2.5);
+}
+
 // ---------------------------------------------------------------- repricing
 
 // A discount typed as a value stays that value when the line is altered and

@@ -464,6 +464,28 @@ TEST_F(ZOV00100ItensTest, EveryCellEditorCommitsBeforeEnterF9OrConfirmActAndAnEm
     EXPECT_FALSE(frm->logic().contexto.pedidoEditando());
 }
 
+// A percentage refused as Tab leaves it: the focus stays on the percentage and
+// the next keys go there. Qt used to open the next cell's editor anyway, so
+// the keys went to the discount value while every Tab checked the percentage
+// again: the salesperson could not leave the line.
+TEST_F(ZOV00100ItensTest, ARefusedPercentageKeepsTheKeysInThePercentage)
+{
+    pedidoNaGrade();
+    digita(QStringLiteral("0101"));
+    digita(QStringLiteral("1"));
+    tecla(Qt::Key_Return);
+    ASSERT_EQ(campoAtual(), QStringLiteral("Desc. (%)"));
+    teclas(QStringLiteral("150"));
+    tecla(Qt::Key_Tab);
+    EXPECT_EQ(dialogs().errors(), QStringList{QStringLiteral("Desconto deve ser menor ou igual a 100%.")});
+    EXPECT_EQ(campoAtual(), QStringLiteral("Desc. (%)"));
+    teclas(QStringLiteral("5"));
+    tecla(Qt::Key_Tab);
+    EXPECT_EQ(dialogs().errors().size(), 1) << dialogs().errors().join(QLatin1Char('|')).toStdString();
+    EXPECT_DOUBLE_EQ(frm->logic().itens.qryItemPedido[QStringLiteral("PERDESC")].asFloat(), 5.0);
+    EXPECT_EQ(campoAtual(), QStringLiteral("Vr. Desc."));
+}
+
 TEST_F(ZOV00100ItensTest, WithThePriceLockedTypingInThePriceDoesNothingWhileTabAndArrowsMove)
 {
     test::insertRow(tdb->db(), QStringLiteral("PARAMPEDIDO"), {{QStringLiteral("CDFILIAL"), QStringLiteral("0001")}, {QStringLiteral("IDPERALTPRECO"), QStringLiteral("N")}});
