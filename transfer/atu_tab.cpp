@@ -3,6 +3,7 @@
 #include "session/GeralZOV.h"
 #include "db/dbgeralped.h"
 #include "library/errors.h"
+#include "library/relogio.h"
 #include "transfer/dtm_atu_tab.h"
 #include "transfer/loaders.h"
 #include "transfer/progress.h"
@@ -13,6 +14,7 @@
 #include "transfer/watermarks.h"
 
 #include <QCoreApplication>
+#include <QLocale>
 #include <QThread>
 
 namespace zov {
@@ -36,19 +38,26 @@ bool transferRunning = false;
 // Reference loads may trade durability for speed (a table is still written
 // whole or not at all); orders never do, so full durability comes back after
 // each table's transaction, before anything else can write.
+// Inside the download's transaction the module already holds it so.
 class BulkDurability {
 public:
-    explicit BulkDurability(Database& db) : db_(db) { db_.setFullDurability(false); }
+    explicit BulkDurability(Database& db) : db_(db), own_(!db.inTransaction())
+    {
+        if (own_)
+            db_.setFullDurability(false);
+    }
     ~BulkDurability()
     {
         try {
-            db_.setFullDurability(true);
+            if (own_)
+                db_.setFullDurability(true);
         } catch (...) {
         }
     }
 
 private:
     Database& db_;
+    bool own_;
 };
 
 } // namespace
@@ -66,6 +75,7 @@ TdtmAtuTab::TdtmAtuTab() : netExpPedido(QStringLiteral("PAD.rdmImpPedidos")), ne
 
 TdtmAtuTab::~TdtmAtuTab()
 {
+    desfazTransacao(); // a download left unfinished changes nothing
     try {
         netExpPedido.close();
         netImpDados.close();
@@ -102,14 +112,34 @@ void TdtmAtuTab::BaixaDados()
     // Said now, not after a download of many minutes.
     db.checkWritable();
     mensagem(QStringLiteral("Exp_Dados"));
-    const Watermarks w = readWatermarks(db);
+    Watermarks w = readWatermarks(db);
     for (auto& [name, table] : datasets_)
         table.unload();
     written_.clear();
     rowsReceived_ = 0;
-    requestedDeletionsFrom = w.dtUltAtu;
+    pedidaIns_ = w.dtUltAtuIns;
     if (!netImpDados.connected())
         netImpDados.open();
+    servidor_ = QStringLiteral("%1:%2").arg(netImpDados.host()).arg(netImpDados.port());
+    parte_ = leParteGuardada(db, Filial(), servidor_, agora());
+    if (parte_) {
+        // Only the rest: a kept table is asked from its newest row on, its
+        // deletions too, so what changed on the server since still comes.
+        for (const TabelaGuardada& t : parte_->tabelas) {
+            const QDateTime desde = t.maisNova.isValid() ? t.maisNova : t.pedidaDesde;
+            w.dtUltAtuIns[t.slot] = desde;
+            const QDateTime exclusoes = w.dtUltAtu.value(t.slot).toDateTime();
+            if (desde.isValid() && (!exclusoes.isValid() || desde < exclusoes))
+                w.dtUltAtu[t.slot] = desde;
+        }
+        rowsReceived_ = parte_->linhas();
+        UpdateProgress(progressWindow,
+                       {QStringLiteral("Continuando a importação interrompida: %1 tabelas (%2 linhas) já estão aqui.")
+                            .arg(parte_->tabelas.size())
+                            .arg(QLocale().toString(parte_->linhas()))},
+                       0, 1, true);
+    }
+    requestedDeletionsFrom = w.dtUltAtu;
     RemoteArgs args;
     args.add(Filial()).add(w.dtUltAtu).add(w.dtUltAtuIns);
     // Decoded while it arrives: the reply is never held whole. On this
@@ -117,6 +147,8 @@ void TdtmAtuTab::BaixaDados()
     // so only a few parts are ever in memory.
     QCoreApplication* app = QCoreApplication::instance();
     const bool writer = writeWhileReceiving && app && QThread::currentThread() == app->thread();
+    if (writer)
+        abreTransacao();
     ReceivedTablesLoader loader(*this, writer);
     receiving = true;
     struct Received {
@@ -125,22 +157,113 @@ void TdtmAtuTab::BaixaDados()
     } received{receiving};
     try {
         netImpDados.AppServerStreaming(QStringLiteral("getTabelas"), args, loader);
+        if (writer) {
+            loader.writeQueued(); // what the event loop had not reached
+            loader.abandon();
+            const QString failure = loader.failure();
+            if (!failure.isEmpty())
+                throw Error(failure);
+        }
     } catch (const Abort&) {
-        throw;
-    } catch (const Error&) {
-        loader.abandon(); // a table left half-written is rolled back
-        // The decoder stopped because a write failed: that is the reason.
-        const QString failure = loader.failure();
-        if (!failure.isEmpty())
-            throw Error(failure);
-        throw;
-    }
-    if (writer) {
-        loader.writeQueued(); // what the event loop had not reached
         loader.abandon();
-        const QString failure = loader.failure();
-        if (!failure.isEmpty())
-            throw Error(failure);
+        desfazTransacao();
+        throw;
+    } catch (const std::exception& e) {
+        loader.abandon();
+        // The decoder stopped because a write failed: that is the reason.
+        QString failure = loader.failure();
+        if (failure.isEmpty())
+            failure = QString::fromUtf8(e.what());
+        const QString kept = guardaRecebido();
+        desfazTransacao();
+        throw Error(failure + QLatin1Char('\n') + kept);
+    }
+}
+
+void TdtmAtuTab::abreTransacao()
+{
+    if (transacaoAberta_)
+        return;
+    Database& db = DataBaseGeralPed();
+    if (db.inTransaction())
+        throw Error(QStringLiteral("O banco local está no meio de outra gravação; a importação não pode começar."));
+    // Reference loads trade durability for speed: a crash before the commit
+    // loses the download, never part of it.
+    db.setFullDurability(false);
+    db.startTransaction();
+    transacaoAberta_ = true;
+    if (parte_)
+        aplicaParteGuardada(db, *parte_);
+}
+
+void TdtmAtuTab::confirmaTransacao()
+{
+    if (!transacaoAberta_)
+        return;
+    Database& db = DataBaseGeralPed();
+    db.commit();
+    transacaoAberta_ = false;
+    db.setFullDurability(true);
+    soltaParteGuardada(db);
+    descartaParteGuardada(db);
+    parte_.reset();
+}
+
+void TdtmAtuTab::desfazTransacao()
+{
+    if (!transacaoAberta_)
+        return;
+    transacaoAberta_ = false;
+    Database* db = dtmDBGeralPed() ? dtmDBGeralPed()->database() : nullptr;
+    if (!db)
+        return;
+    try {
+        if (db->inTransaction())
+            db->rollback();
+    } catch (...) {
+    }
+    try {
+        db->setFullDurability(true);
+        soltaParteGuardada(*db);
+    } catch (...) {
+    }
+}
+
+QString TdtmAtuTab::guardaRecebido()
+{
+    const QString nada = QStringLiteral("Nenhuma tabela local foi alterada.");
+    QList<TabelaGuardada> inteiras;
+    int tabelas = 0;
+    try {
+        Database& db = DataBaseGeralPed();
+        abreTransacao(); // held tables are written here only to be kept
+        for (const LoaderInfo& l : loaderTable()) {
+            const SyncSlot* slot = syncSlotOf(QString::fromLatin1(l.table));
+            if (!slot)
+                continue;
+            ++tabelas;
+            const QString rowsName = QString::fromLatin1(l.rowsDataset);
+            bool inteira = written(rowsName);
+            ReceivedTable& held = dataset(rowsName);
+            if (!inteira && held.loaded()) {
+                checkRows(l, held);
+                loadTable(db, l, held, [](int, int) {});
+                inteira = true;
+            }
+            if (inteira || (parte_ && parte_->tabela(slot->slot)))
+                inteiras << TabelaGuardada{slot->slot, slot->table, slot->dateColumn, pedidaIns_.value(slot->slot).toDateTime(), {}, 0};
+        }
+        if (inteiras.isEmpty()) {
+            descartaParteGuardada(db);
+            return nada + QStringLiteral(" A próxima importação começa do início.");
+        }
+        const ParteGuardada p = guardaParte(db, inteiras, Filial(), servidor_, agora());
+        return nada + QStringLiteral(" A próxima importação continua de onde esta parou: %1 de %2 tabelas (%3 linhas) já estão aqui.")
+                          .arg(p.tabelas.size())
+                          .arg(tabelas)
+                          .arg(QLocale().toString(p.linhas()));
+    } catch (const std::exception&) {
+        return nada;
     }
 }
 
@@ -224,6 +347,7 @@ void TdtmAtuTab::ExportaDados()
 {
     checkReceived();
     mensagem(QStringLiteral("INSERE_TAB"));
+    abreTransacao();
     for (const LoaderInfo& l : loaderTable()) {
         const QString rowsName = QString::fromLatin1(l.rowsDataset);
         const SyncSlot* slot = syncSlotOf(QString::fromLatin1(l.table));
@@ -234,6 +358,7 @@ void TdtmAtuTab::ExportaDados()
     }
     mensagem(QStringLiteral("DELETE_CAHCE"));
     DeletaDados(true);
+    confirmaTransacao();
     mensagem(QStringLiteral("SUCESSO"));
 }
 
@@ -356,8 +481,7 @@ bool CriaExportaPedidos() { return runStep(&TdtmAtuTab::ExportaPedidos); }
 bool ChamaExportaDados()
 {
     const bool ok = runStep(&TdtmAtuTab::ExportaDados);
-    DestroiDataModulo();
-    // What was written stays written, also when a later table failed.
+    DestroiDataModulo(); // a failed apply is rolled back whole
     runGuarded([] { RelePictures(); });
     return ok;
 }

@@ -5,6 +5,7 @@
 // step that needs it to the end of the apply step.
 #include "library/messages.h"
 #include "transfer/netconnection.h"
+#include "transfer/parte_guardada.h"
 #include "transfer/received_table.h"
 
 #include <QVariantList>
@@ -63,7 +64,20 @@ public:
     // Progress in the recorded window, in message or progress mode.
     void mensagem(const QString& key);
 
+    // What an earlier download that stopped had kept, taken up by this one.
+    const std::optional<ParteGuardada>& parteRetomada() const { return parte_; }
+
+    // The download's one transaction: every table and deletion it brings
+    // commits at once, or none does. A kept part is applied first in it.
+    // BaixaDados and ExportaDados run it; the destructor rolls back.
+    void abreTransacao();
+    void confirmaTransacao();
+    void desfazTransacao();
+
 private:
+    // After a failure, before the rollback: the tables that arrived whole are
+    // kept aside. Returns what the user is told of it.
+    QString guardaRecebido();
     bool written(const QString& dataset) const { return written_.count(dataset) != 0; }
     void writeRows(const LoaderInfo& loader); // held rows with their deletions
     void applyDeletions(const SyncSlot& slot);
@@ -72,6 +86,10 @@ private:
     // Datasets already written (rows) or applied (deletions) by this download.
     std::set<QString> written_;
     qint64 rowsReceived_ = 0;
+    bool transacaoAberta_ = false;
+    std::optional<ParteGuardada> parte_;
+    QVariantList pedidaIns_; // the rows watermarks as the local tables give them
+    QString servidor_;
     friend class ReceivedTablesLoader;
 };
 

@@ -276,10 +276,8 @@ void ReceivedTablesLoader::writeRows(const LoaderInfo& loader, Part& part)
             ++tablesWritten_;
             return;
         }
-        // Reference loads trade durability for speed inside their own
-        // transaction only (a crash loses the table, never half of it).
-        db.setFullDurability(false);
-        db.startTransaction();
+        // Every table joins the download's one transaction.
+        dm_.abreTransacao();
         openIndex_ = part.index;
         load_ = std::make_unique<TableLoad>(db, loader, part.rows->columns());
     }
@@ -297,41 +295,17 @@ void ReceivedTablesLoader::writeRows(const LoaderInfo& loader, Part& part)
     const QString table = QString::fromLatin1(loader.table);
     if (const SyncSlot* slot = syncSlotOf(table))
         markDeletionsPending(db, table, dm_.requestedDeletionsFrom.value(slot->slot, dataSemAtualizacao()).toDateTime());
-    const int rows = load_->written();
-    try {
-        closeTable(true);
-    } catch (const Abort&) {
-        throw;
-    } catch (const std::exception& e) {
-        throw tableCommitError(table, rows, e);
-    }
+    closeTable(true);
     dm_.written_.insert(rowsName);
     ++tablesWritten_;
 }
 
-void ReceivedTablesLoader::closeTable(bool commit)
+void ReceivedTablesLoader::closeTable(bool)
 {
-    if (openIndex_ < 0)
-        return;
+    // The table's rows stay in the download's transaction, which the data
+    // module commits with everything else or rolls back.
     openIndex_ = -1;
     load_.reset();
-    Database& db = DataBaseGeralPed();
-    try {
-        if (commit) {
-            db.commit();
-        } else if (db.inTransaction()) {
-            db.rollback();
-        }
-    } catch (...) {
-        try {
-            if (db.inTransaction())
-                db.rollback();
-            db.setFullDurability(true);
-        } catch (...) {
-        }
-        throw;
-    }
-    db.setFullDurability(true);
 }
 
 } // namespace zov

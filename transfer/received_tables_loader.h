@@ -2,8 +2,8 @@
 // The download's reply into the data module. Without a writer, every element
 // is held in its received table for the apply step. With one (the GUI
 // thread), a table's rows travel in parts of a few thousand rows, each written
-// by the GUI thread into the table's open transaction while the decoder reads
-// on; the table commits when its element ends. Deletion records are held
+// by the GUI thread into the download's one transaction while the decoder
+// reads on; the data module commits it when the whole reply is applied. Deletion records are held
 // whole and applied as soon as they end. The decoder waits while too many
 // rows are queued, so memory stays bounded whatever the company's size.
 #include "protocol/protocol.h"
@@ -44,7 +44,7 @@ public:
     // GUI thread: writes every part queued so far, unless a write is already
     // running further up this thread's stack.
     void writeQueued();
-    // GUI thread: rolls back a table left open (the reply failed).
+    // GUI thread: lets go of a table left open (the reply failed).
     void abandon();
     // The first write that failed, if any.
     QString failure() const;

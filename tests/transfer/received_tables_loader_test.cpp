@@ -104,7 +104,13 @@ protected:
         }
         loader.writeQueued();
         loader.abandon();
-        return loader.failure().isEmpty() ? decodeError : loader.failure();
+        const QString failure = loader.failure().isEmpty() ? decodeError : loader.failure();
+        // As the download ends: everything commits, or nothing does.
+        if (failure.isEmpty())
+            dtmAtuTab()->confirmaTransacao();
+        else
+            dtmAtuTab()->desfazTransacao();
+        return failure;
     }
     int pending(const char* table)
     {
@@ -144,25 +150,16 @@ TEST_F(PartByPart, AFailingRowInALaterPartLeavesNoneOfTheTable)
     EXPECT_EQ(temp.db().scalar(QStringLiteral("PRAGMA synchronous")).toInt(), 2);
 }
 
-TEST_F(PartByPart, RowsWrittenBeforeTheirDeletionsLeaveAMarkUntilTheDeletionsCome)
+TEST_F(PartByPart, AServerFailingAfterTheRowsBeforeTheirDeletionsLeavesNothing)
 {
-    // The server fails after the rows elements, before the deletions: the
-    // rows stay, marked with the date this download asked deletions from.
-    QVariantList asked;
-    for (int i = 0; i < kSlotCount; ++i)
-        asked << kAsked;
-    dtmAtuTab()->requestedDeletionsFrom = asked;
+    // The rows were written while they arrived; the failure takes them back
+    // with everything else, and the next reply brings rows and deletions.
+    test::insertRow(temp.db(), QStringLiteral("PAIS"), {{QStringLiteral("CDPAIS"), QStringLiteral("00003")}});
     const QString failure = receive(reply(10, {}, kDeletionOffset - 1));
     EXPECT_TRUE(failure.contains(QStringLiteral("O servidor caiu."))) << failure.toStdString();
-    EXPECT_EQ(countRows(temp.db(), QStringLiteral("PAIS")), 10);
-    EXPECT_EQ(pending("PAIS"), 1);
-    EXPECT_EQ(temp.db().scalar(QStringLiteral("SELECT DTULTATU FROM EXCLPENDENTE WHERE NMTABELA = 'PAIS'")).toDateTime(), kAsked);
-    const Watermarks w = readWatermarks(temp.db());
-    EXPECT_EQ(w.dtUltAtu[12].toDateTime(), kAsked) << "deletions asked from the old date, not the newest row";
-    EXPECT_EQ(w.dtUltAtuIns[12].toDateTime(), kAsked.addSecs(9)) << "rows from the newest row";
-    // A later failed download keeps the older mark: those deletions are still missing.
-    markDeletionsPending(temp.db(), QStringLiteral("PAIS"), kAsked.addDays(5));
-    EXPECT_EQ(readWatermarks(temp.db()).dtUltAtu[12].toDateTime(), kAsked);
+    EXPECT_EQ(countRows(temp.db(), QStringLiteral("PAIS")), 1);
+    EXPECT_EQ(pending("PAIS"), 0);
+    EXPECT_FALSE(temp.db().inTransaction());
 
     EXPECT_EQ(receive(reply(10, {QStringLiteral("00003")})), QString());
     EXPECT_EQ(countRows(temp.db(), QStringLiteral("PAIS")), 9);
