@@ -123,11 +123,12 @@ void TdtmAtuTab::BaixaDados()
     servidor_ = QStringLiteral("%1:%2").arg(netImpDados.host()).arg(netImpDados.port());
     parte_ = leParteGuardada(db, Filial(), servidor_, agora());
     if (parte_) {
-        // Only the rest: a kept table is asked from its newest row on, its
-        // deletions too, so what changed on the server since still comes.
+        // Only the rest: a kept table is asked for what changed after its
+        // newest row (the server stamps every later change at least a
+        // millisecond after the last stamp), its deletions from that row on.
         for (const TabelaGuardada& t : parte_->tabelas) {
             const QDateTime desde = t.maisNova.isValid() ? t.maisNova : t.pedidaDesde;
-            w.dtUltAtuIns[t.slot] = desde;
+            w.dtUltAtuIns[t.slot] = t.maisNova.isValid() ? t.maisNova.addMSecs(1) : t.pedidaDesde;
             const QDateTime exclusoes = w.dtUltAtu.value(t.slot).toDateTime();
             if (desde.isValid() && (!exclusoes.isValid() || desde < exclusoes))
                 w.dtUltAtu[t.slot] = desde;

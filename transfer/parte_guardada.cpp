@@ -35,8 +35,8 @@ QStringList keptColumns(Database& db, const QString& table)
 
 bool attached(Database& db)
 {
-    Statement st(db, QStringLiteral("SELECT 1 FROM pragma_database_list WHERE name = :N"));
-    st.bind(QStringLiteral("N"), kAlias.toLower());
+    Statement st(db, QStringLiteral("SELECT 1 FROM pragma_database_list WHERE upper(name) = :N"));
+    st.bind(QStringLiteral("N"), kAlias);
     return st.step();
 }
 

@@ -13,12 +13,83 @@
 #include "protocol/protocol_slots.h"
 #include "transfer/tabelas.h"
 
+#include "transfer/parte_guardada.h"
+
+#include <QFile>
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 using namespace zov;
 using test::countRows;
 
 namespace {
+
+// Passes a request on to the real server as it came and gives back its
+// answer (de-chunked): a link between laptop and server that can be cut.
+test::FakeResponse repassa(int port, const test::FakeRequest& r)
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_port = htons(uint16_t(port));
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    test::FakeResponse res;
+    if (fd < 0 || ::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
+        res.cut = true;
+        return res;
+    }
+    std::string out = r.method + " " + r.path + " HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n";
+    for (const auto& [name, value] : r.headers)
+        if (name != "host" && name != "connection" && name != "content-length" && name != "accept-encoding")
+            out += name + ": " + value + "\r\n";
+    out += "Content-Length: " + std::to_string(r.body.size()) + "\r\n\r\n" + r.body;
+    ::send(fd, out.data(), out.size(), MSG_NOSIGNAL);
+    std::string in;
+    char buf[65536];
+    for (ssize_t n; (n = ::recv(fd, buf, sizeof buf, 0)) > 0;)
+        in.append(buf, std::size_t(n));
+    ::close(fd);
+    const std::size_t headEnd = in.find("\r\n\r\n");
+    std::string head = in.substr(0, headEnd);
+    res.status = std::stoi(head.substr(9, 3));
+    std::string body = in.substr(headEnd + 4);
+    for (char& c : head)
+        c = char(std::tolower(static_cast<unsigned char>(c)));
+    if (head.find("transfer-encoding: chunked") != std::string::npos) {
+        std::string plain;
+        std::size_t at = 0;
+        for (;;) {
+            const std::size_t eol = body.find("\r\n", at);
+            const std::size_t size = std::stoul(body.substr(at, eol - at), nullptr, 16);
+            if (size == 0)
+                break;
+            plain += body.substr(eol + 2, size);
+            at = eol + 2 + size + 2;
+        }
+        body = plain;
+    }
+    res.body = body;
+    return res;
+}
+
+// Every synced table as text, ordered by its keys: two downloads that end
+// alike give the same text.
+QString retrato(Database& db)
+{
+    QString all;
+    for (const SyncSlot& s : syncSlots()) {
+        Statement st(db, QStringLiteral("SELECT * FROM %1 ORDER BY %2").arg(s.table, s.keys.join(QLatin1Char(','))));
+        all += s.table + QLatin1Char(':');
+        while (st.step())
+            for (int i = 0; i < st.columnCount(); ++i)
+                all += st.rawValue(i).toString() + QLatin1Char('|');
+        all += QLatin1Char('\n');
+    }
+    return all;
+}
 
 class DownloadE2E : public test::DialogsTest {
 protected:
@@ -47,6 +118,7 @@ protected:
     }
     Database& local() { return client.db(); }
     void deletionSurvivesALaterFailure(bool writeWhileReceiving);
+    void linkKeepsDropping(bool writeWhileReceiving);
 
     test::TempDatabase client;
 };
@@ -233,3 +305,90 @@ TEST_F(DownloadE2E, AReadOnlyDatabaseIsSaidBeforeTheDownload)
     local().execScript(QStringLiteral("PRAGMA query_only = 0"));
     EXPECT_TRUE(CriaBaixaDados() && ChamaExportaDados()) << lastTransferError().toStdString();
 }
+
+namespace {
+
+// A link that drops the first download at several points of its reply, each
+// cut after a table or inside one: every time the tables stay as they were
+// and the next download asks only for what is missing, until one gets
+// there, with the same tables as an uncut download and with what changed on
+// the server meanwhile.
+void DownloadE2E::linkKeepsDropping(bool writeWhileReceiving)
+{
+    const auto baixa = [&] {
+        CriaDataModulo();
+        dtmAtuTab()->writeWhileReceiving = writeWhileReceiving;
+        return CriaBaixaDados();
+    };
+    test::RunningServer server(true);
+    std::vector<double> cuts{0.97, 0.85, 0.6, 0.3};
+    std::vector<std::size_t> replied;
+    test::FakeHttpServer link([&](const test::FakeRequest& r) {
+        test::FakeResponse res = repassa(server.port(), r);
+        if (r.path.find("getTabelas") == std::string::npos)
+            return res;
+        replied.push_back(res.body.size());
+        if (!cuts.empty()) {
+            res.body.resize(std::size_t(double(res.body.size()) * cuts.back()));
+            cuts.pop_back();
+        }
+        return res;
+    });
+    pointAt(link.port());
+    const QString kept = arquivoParteGuardada(local());
+    const QString empty = retrato(local());
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        EXPECT_FALSE(baixa()) << attempt;
+        EXPECT_TRUE(lastTransferError().contains(QStringLiteral("Nenhuma tabela local foi alterada."))) << lastTransferError().toStdString();
+        EXPECT_EQ(retrato(local()), empty) << "cut " << attempt << ": the tables as they were";
+        EXPECT_FALSE(local().inTransaction());
+        if (attempt == 1) // between two cuts, a change on the server
+            server.db().exec(QStringLiteral("UPDATE PAIS SET NMPAIS = 'BRASIL MUDADO'"));
+    }
+    ASSERT_TRUE(QFile::exists(kept)) << lastTransferError().toStdString();
+    EXPECT_TRUE(lastTransferError().contains(QStringLiteral("continua de onde esta parou"))) << lastTransferError().toStdString();
+    ASSERT_TRUE(baixa()) << lastTransferError().toStdString();
+    ASSERT_TRUE(dtmAtuTab()->parteRetomada().has_value());
+    EXPECT_GT(dtmAtuTab()->rowsReceived(), dtmAtuTab()->parteRetomada()->linhas()) << "progress counts from what was kept";
+    ASSERT_TRUE(ChamaExportaDados()) << lastTransferError().toStdString();
+    EXPECT_FALSE(QFile::exists(kept)) << "applied, the kept part goes";
+    // Asked only for the rest: about what a download where nothing changed
+    // receives (the demo's reply is mostly its tables' columns).
+    const std::size_t resumedBytes = replied.back();
+    ASSERT_TRUE(CriaBaixaDados() && ChamaExportaDados()) << lastTransferError().toStdString();
+    EXPECT_LT(resumedBytes, replied.back() + 2000) << replied.front();
+    EXPECT_EQ(local().scalar(QStringLiteral("SELECT MIN(NMPAIS) FROM PAIS")).toString(), QStringLiteral("BRASIL MUDADO"));
+    const QString resumed = retrato(local());
+
+    // The same tables as one download that was never cut.
+    for (const SyncSlot& s : syncSlots())
+        local().exec(QStringLiteral("DELETE FROM %1").arg(s.table));
+    pointAt(server.port());
+    ASSERT_TRUE(CriaBaixaDados() && ChamaExportaDados()) << lastTransferError().toStdString();
+    EXPECT_EQ(retrato(local()), resumed);
+}
+
+TEST_F(DownloadE2E, ALinkThatKeepsDroppingChangesNothingUntilTheDownloadResumedGetsThere) { linkKeepsDropping(true); }
+
+TEST_F(DownloadE2E, ALinkThatKeepsDroppingChangesNothingWithTheTablesHeldUntilTheApply) { linkKeepsDropping(false); }
+
+// A kept part is taken up only by the same branch and server within a day.
+TEST_F(DownloadE2E, AKeptPartOfAnotherBranchServerOrDayIsDropped)
+{
+    const QDateTime now(QDate(2026, 12, 10), QTime(10, 0));
+    test::insertRow(local(), QStringLiteral("PAIS"), {{QStringLiteral("CDPAIS"), QStringLiteral("0001")}});
+    const QList<TabelaGuardada> pais{{12, QStringLiteral("PAIS"), QStringLiteral("DTULTATUPAIS"), {}, {}, 0}};
+    auto keep = [&] { guardaParte(local(), pais, QStringLiteral("0001"), QStringLiteral("127.0.0.1:2110"), now); };
+    keep();
+    const auto same = leParteGuardada(local(), QStringLiteral("0001"), QStringLiteral("127.0.0.1:2110"), now.addSecs(23 * 3600));
+    ASSERT_TRUE(same.has_value());
+    EXPECT_EQ(same->linhas(), 1);
+    for (const auto& [filial, servidor, quando] : {std::tuple{"0002", "127.0.0.1:2110", now}, std::tuple{"0001", "127.0.0.1:2111", now},
+                                                   std::tuple{"0001", "127.0.0.1:2110", now.addSecs(25 * 3600)}}) {
+        keep();
+        EXPECT_FALSE(leParteGuardada(local(), QLatin1String(filial), QLatin1String(servidor), quando).has_value()) << filial << servidor;
+        EXPECT_FALSE(QFile::exists(arquivoParteGuardada(local())));
+    }
+}
+
+} // namespace
