@@ -3,8 +3,10 @@
 // --scale N company; this process runs the client's real download and apply
 // twice, first into an empty database, then again with nothing changed; then
 // once more into another empty file with the tables held until the apply, to
-// compare the apply with plain prepared inserts of the same rows. Prints rows
-// per second, total seconds and the peak memory of the first download.
+// compare the apply with plain prepared inserts of the same rows; then a first
+// download through a link that drops it after 60 % of the bytes a whole one
+// takes, and the download that resumes it. Prints rows per second, total
+// seconds, the peak memory of the first download and the resumed bytes.
 //
 //   bench_download [N ...]      (default: 1 10)
 #include "library/local_time.h"
@@ -24,8 +26,14 @@
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <arpa/inet.h>
+#include <atomic>
 #include <cstdio>
+#include <netinet/in.h>
+#include <poll.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
+#include <thread>
 #include <unistd.h>
 
 using namespace zov;
@@ -107,6 +115,92 @@ Run download(qint64 serverPid, const QString& plainPath = {})
     return r;
 }
 
+
+// A link on 127.0.0.1 that passes bytes both ways to the server, counts what
+// comes back, and drops a connection once `limit` bytes came back on it.
+class Link {
+public:
+    explicit Link(int serverPort) : serverPort_(serverPort)
+    {
+        listen_ = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        ::bind(listen_, reinterpret_cast<sockaddr*>(&a), sizeof a);
+        ::listen(listen_, 16);
+        socklen_t len = sizeof a;
+        ::getsockname(listen_, reinterpret_cast<sockaddr*>(&a), &len);
+        port_ = ntohs(a.sin_port);
+        accepter_ = std::thread([this] { accept(); });
+    }
+    ~Link()
+    {
+        stop_ = true;
+        ::shutdown(listen_, SHUT_RDWR);
+        ::close(listen_);
+        accepter_.join();
+        for (std::thread& t : pumps_)
+            t.join();
+    }
+    int port() const { return port_; }
+    std::atomic<long long> received{0};
+    std::atomic<long long> limit{-1};
+
+private:
+    void accept()
+    {
+        for (;;) {
+            const int c = ::accept(listen_, nullptr, nullptr);
+            if (c < 0 || stop_)
+                return;
+            pumps_.emplace_back([this, c] { pump(c); });
+        }
+    }
+    void pump(int client)
+    {
+        const int server = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        a.sin_port = htons(uint16_t(serverPort_));
+        if (::connect(server, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) {
+            ::close(client);
+            ::close(server);
+            return;
+        }
+        long long back = 0;
+        char buf[65536];
+        pollfd fds[2] = {{client, POLLIN, 0}, {server, POLLIN, 0}};
+        while (::poll(fds, 2, 1000) >= 0 && !stop_) {
+            if (fds[0].revents & (POLLIN | POLLHUP | POLLERR)) {
+                const ssize_t n = ::recv(client, buf, sizeof buf, 0);
+                if (n <= 0 || ::send(server, buf, std::size_t(n), MSG_NOSIGNAL) != n)
+                    break;
+            }
+            if (fds[1].revents & (POLLIN | POLLHUP | POLLERR)) {
+                ssize_t n = ::recv(server, buf, sizeof buf, 0);
+                if (n <= 0)
+                    break;
+                const long long cap = limit;
+                if (cap >= 0 && back + n > cap)
+                    n = ssize_t(std::max(0LL, cap - back));
+                if (n > 0 && ::send(client, buf, std::size_t(n), MSG_NOSIGNAL) != n)
+                    break;
+                back += n;
+                received += n;
+                if (cap >= 0 && back >= cap)
+                    break; // the link drops here
+            }
+        }
+        ::close(client);
+        ::close(server);
+    }
+    int serverPort_, listen_ = -1, port_ = 0;
+    std::atomic<bool> stop_{false};
+    std::thread accepter_;
+    std::vector<std::thread> pumps_;
+};
+
 void report(const char* what, const Run& r)
 {
     // Written while received, the apply has nothing left: rows/s of the whole.
@@ -170,6 +264,34 @@ int main(int argc, char** argv)
         std::printf("  CPU: client %.2f s, server %.2f s (tables held until the apply)\n", held.clientCpu, held.serverCpu);
         std::printf("  apply / plain prepared inserts of the same rows: %.2f (plain %.2f s)\n", held.apply / held.plain, held.plain);
         FreeDBGeralPed();
+
+        // Through a link that drops the first download after 60 % of the
+        // bytes a whole one takes; the next download resumes it.
+        {
+            Link link(port);
+            SetPorta(link.port());
+            SetDatabasePath(dir.filePath(QStringLiteral("cliente-link.sqlite")));
+            DataBaseGeralPed();
+            download(serve.processId());
+            const long long whole = link.received;
+            FreeDBGeralPed();
+            SetDatabasePath(dir.filePath(QStringLiteral("cliente-cortado.sqlite")));
+            DataBaseGeralPed();
+            link.received = 0;
+            link.limit = whole * 6 / 10;
+            CriaDataModulo();
+            const bool cutOk = CriaBaixaDados();
+            std::printf("  cut at %lld of %lld bytes: %s\n", link.received.load(), whole,
+                        cutOk ? "not cut?" : qUtf8Printable(lastTransferError().replace(QLatin1Char('\n'), QLatin1Char(' '))));
+            DestroiDataModulo();
+            link.limit = -1;
+            link.received = 0;
+            const Run resumed = download(serve.processId());
+            report("resume", resumed);
+            std::printf("figure download_resume_bytes_ratio %.3f ratio\n", double(link.received) / double(whole));
+            FreeDBGeralPed();
+            SetPorta(port);
+        }
 
         std::printf("figure download_first_total_n%d_s %.2f s\n", n, first.download + first.apply);
         std::printf("figure download_first_download_n%d_s %.2f s\n", n, first.download);

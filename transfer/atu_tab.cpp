@@ -128,7 +128,7 @@ void TdtmAtuTab::BaixaDados()
         // millisecond after the last stamp), its deletions from that row on.
         for (const TabelaGuardada& t : parte_->tabelas) {
             const QDateTime desde = t.maisNova.isValid() ? t.maisNova : t.pedidaDesde;
-            w.dtUltAtuIns[t.slot] = t.maisNova.isValid() ? t.maisNova.addMSecs(1) : t.pedidaDesde;
+            w.dtUltAtuIns[t.slot] = !t.maisNova.isValid() ? t.pedidaDesde : t.parcial ? t.maisNova : t.maisNova.addMSecs(1);
             const QDateTime exclusoes = w.dtUltAtu.value(t.slot).toDateTime();
             if (desde.isValid() && (!exclusoes.isValid() || desde < exclusoes))
                 w.dtUltAtu[t.slot] = desde;
@@ -170,12 +170,20 @@ void TdtmAtuTab::BaixaDados()
         desfazTransacao();
         throw;
     } catch (const std::exception& e) {
+        // Parts that arrived whole are written first: they are kept too.
+        if (writer) {
+            try {
+                loader.writeQueued();
+            } catch (...) {
+            }
+        }
+        const int aberta = loader.openElement();
         loader.abandon();
         // The decoder stopped because a write failed: that is the reason.
         QString failure = loader.failure();
         if (failure.isEmpty())
             failure = QString::fromUtf8(e.what());
-        const QString kept = guardaRecebido();
+        const QString kept = guardaRecebido(aberta);
         desfazTransacao();
         throw Error(failure + QLatin1Char('\n') + kept);
     }
@@ -230,7 +238,7 @@ void TdtmAtuTab::desfazTransacao()
     }
 }
 
-QString TdtmAtuTab::guardaRecebido()
+QString TdtmAtuTab::guardaRecebido(int aberta)
 {
     const QString nada = QStringLiteral("Nenhuma tabela local foi alterada.");
     QList<TabelaGuardada> inteiras;
@@ -251,17 +259,24 @@ QString TdtmAtuTab::guardaRecebido()
                 loadTable(db, l, held, [](int, int) {});
                 inteira = true;
             }
-            if (inteira || (parte_ && parte_->tabela(slot->slot)))
-                inteiras << TabelaGuardada{slot->slot, slot->table, slot->dateColumn, pedidaIns_.value(slot->slot).toDateTime(), {}, 0};
+            // A table cut while it was written keeps the rows written so far.
+            const TabelaGuardada* antes = parte_ ? parte_->tabela(slot->slot) : nullptr;
+            const bool parcial = !inteira && (slot->slot == aberta || (antes && antes->parcial));
+            if (inteira || parcial || antes)
+                inteiras << TabelaGuardada{slot->slot, slot->table, slot->dateColumn, pedidaIns_.value(slot->slot).toDateTime(), {}, 0, parcial};
         }
         if (inteiras.isEmpty()) {
             descartaParteGuardada(db);
             return nada + QStringLiteral(" A próxima importação começa do início.");
         }
         const ParteGuardada p = guardaParte(db, inteiras, Filial(), servidor_, agora());
-        return nada + QStringLiteral(" A próxima importação continua de onde esta parou: %1 de %2 tabelas (%3 linhas) já estão aqui.")
-                          .arg(p.tabelas.size())
+        int completas = 0;
+        for (const TabelaGuardada& t : p.tabelas)
+            completas += t.parcial ? 0 : 1;
+        return nada + QStringLiteral(" A próxima importação continua de onde esta parou: %1 de %2 tabelas%3 (%4 linhas) já estão aqui.")
+                          .arg(completas)
                           .arg(tabelas)
+                          .arg(completas < p.tabelas.size() ? QStringLiteral(" e parte de outra") : QString())
                           .arg(QLocale().toString(p.linhas()));
     } catch (const std::exception&) {
         return nada;

@@ -77,7 +77,8 @@ public:
 private:
     // After a failure, before the rollback: the tables that arrived whole are
     // kept aside. Returns what the user is told of it.
-    QString guardaRecebido();
+    // aberta: the element of a table whose first rows were written.
+    QString guardaRecebido(int aberta);
     bool written(const QString& dataset) const { return written_.count(dataset) != 0; }
     void writeRows(const LoaderInfo& loader); // held rows with their deletions
     void applyDeletions(const SyncSlot& slot);

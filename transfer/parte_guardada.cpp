@@ -52,11 +52,16 @@ std::optional<ParteGuardada> readFile(const QString& file)
         p.servidor = st.value(1, FieldKind::Text).toString();
         p.guardadaEm = st.value(2, FieldKind::DateTime).toDateTime();
     }
-    Statement st(side, QStringLiteral("SELECT NRSLOT, NMTABELA, NMCOLDATA, DTPEDIDA, DTMAISNOVA, NRLINHAS FROM TABELAGUARDADA ORDER BY NRSLOT"));
+    Statement st(side,
+                 QStringLiteral("SELECT NRSLOT, NMTABELA, NMCOLDATA, DTPEDIDA, DTMAISNOVA, NRLINHAS, IDPARCIAL FROM TABELAGUARDADA ORDER BY NRSLOT"));
     while (st.step())
-        p.tabelas << TabelaGuardada{int(st.value(0, FieldKind::Integer).toLongLong()), st.value(1, FieldKind::Text).toString(),
-                                    st.value(2, FieldKind::Text).toString(),   st.value(3, FieldKind::DateTime).toDateTime(),
-                                    st.value(4, FieldKind::DateTime).toDateTime(), st.value(5, FieldKind::Integer).toLongLong()};
+        p.tabelas << TabelaGuardada{int(st.value(0, FieldKind::Integer).toLongLong()),
+                                    st.value(1, FieldKind::Text).toString(),
+                                    st.value(2, FieldKind::Text).toString(),
+                                    st.value(3, FieldKind::DateTime).toDateTime(),
+                                    st.value(4, FieldKind::DateTime).toDateTime(),
+                                    st.value(5, FieldKind::Integer).toLongLong(),
+                                    st.value(6, FieldKind::Integer).toLongLong() != 0};
     return p;
 }
 
@@ -138,7 +143,7 @@ ParteGuardada guardaParte(Database& db, const QList<TabelaGuardada>& tabelas, co
         side.execScript(QStringLiteral("PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF;"));
         side.execScript(QStringLiteral("CREATE TABLE PARTEGUARDADA (CDFILIAL TEXT, NMSERVIDOR TEXT, DTGUARDADA TEXT);"
                                        "CREATE TABLE TABELAGUARDADA (NRSLOT INTEGER, NMTABELA TEXT, NMCOLDATA TEXT, DTPEDIDA TEXT, "
-                                       "DTMAISNOVA TEXT, NRLINHAS INTEGER)"));
+                                       "DTMAISNOVA TEXT, NRLINHAS INTEGER, IDPARCIAL INTEGER)"));
         side.startTransaction();
         for (TabelaGuardada t : tabelas) {
             const QStringList columns = db.columnNames(t.tabela);
@@ -166,10 +171,11 @@ ParteGuardada guardaParte(Database& db, const QList<TabelaGuardada>& tabelas, co
                         t.maisNova = d;
                 }
             }
-            side.exec(QStringLiteral("INSERT INTO TABELAGUARDADA VALUES (:S, :T, :C, :P, :M, :L)"),
+            side.exec(QStringLiteral("INSERT INTO TABELAGUARDADA VALUES (:S, :T, :C, :P, :M, :L, :X)"),
                       {{QStringLiteral("S"), t.slot}, {QStringLiteral("T"), t.tabela}, {QStringLiteral("C"), t.colunaData},
                        {QStringLiteral("P"), t.pedidaDesde.isValid() ? QVariant(t.pedidaDesde) : QVariant()},
-                       {QStringLiteral("M"), t.maisNova.isValid() ? QVariant(t.maisNova) : QVariant()}, {QStringLiteral("L"), t.linhas}});
+                       {QStringLiteral("M"), t.maisNova.isValid() ? QVariant(t.maisNova) : QVariant()}, {QStringLiteral("L"), t.linhas},
+                       {QStringLiteral("X"), t.parcial ? 1 : 0}});
             p.tabelas << t;
         }
         side.exec(QStringLiteral("INSERT INTO PARTEGUARDADA VALUES (:F, :S, :D)"),

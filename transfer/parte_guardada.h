@@ -18,6 +18,9 @@ struct TabelaGuardada {
     QDateTime pedidaDesde; // the rows watermark the table was asked with
     QDateTime maisNova;    // its newest row kept; null when it had none
     qint64 linhas = 0;
+    // Only its first rows came: a table's rows come in the order of their
+    // dates, so the rest is asked from the newest kept row on.
+    bool parcial = false;
 };
 
 struct ParteGuardada {

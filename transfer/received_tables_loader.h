@@ -48,6 +48,8 @@ public:
     void abandon();
     // The first write that failed, if any.
     QString failure() const;
+    // GUI thread: the element of the table being written, or -1.
+    int openElement() const { return openIndex_; }
 
     // Rows of a part and the most cells queued before the decoder waits.
     static constexpr int kPartRows = 2000;

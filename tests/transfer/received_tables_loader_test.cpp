@@ -3,6 +3,8 @@
 // and a decoder waiting for the writer is let go when the reply is given up.
 #include "tests/support/scripted_dialogs.h"
 #include "library/errors.h"
+#include "session/GeralZOV.h"
+#include "tests/support/fake_http_server.h"
 #include "tests/support/temp_database.h"
 #include "transfer/atu_tab.h"
 #include "transfer/dtm_atu_tab.h"
@@ -183,6 +185,43 @@ TEST_F(PartByPart, ADecoderWaitingForTheWriterIsLetGoWhenTheReplyIsGivenUp)
     decoder.join();
     EXPECT_FALSE(error.isEmpty()) << "stopped, not finished";
     EXPECT_EQ(countRows(temp.db(), QStringLiteral("PAIS")), 0);
+}
+
+// A cut inside a table of several parts: the parts that arrived whole are
+// kept with the tables before it, and the next download asks that table from
+// its newest kept row, the tables before it for what changed after theirs.
+TEST_F(PartByPart, ACutInsideATableKeepsItsWholePartsAndTheNextDownloadAsksFromThere)
+{
+    const int rows = 2 * ReceivedTablesLoader::kPartRows + 500;
+    const std::string whole = reply(rows);
+    const std::string cut = whole.substr(0, whole.find("\"04200\""));
+    bool cortar = true;
+    test::FakeHttpServer server([&](const test::FakeRequest& r) {
+        if (r.method == "GET")
+            return test::FakeHttpServer::objects();
+        test::FakeResponse res;
+        res.body = std::exchange(cortar, false) ? cut : whole;
+        return res;
+    });
+    SetIPAcesso(QStringLiteral("127.0.0.1"));
+    SetPorta(server.port());
+    SetFilial(QStringLiteral("0001"));
+    EXPECT_FALSE(CriaBaixaDados());
+    EXPECT_TRUE(lastTransferError().contains(QStringLiteral("e parte de outra"))) << lastTransferError().toStdString();
+    EXPECT_EQ(countRows(temp.db(), QStringLiteral("PAIS")), 0);
+    ASSERT_TRUE(CriaBaixaDados()) << lastTransferError().toStdString();
+    const auto& kept = dtmAtuTab()->parteRetomada();
+    ASSERT_TRUE(kept.has_value());
+    const TabelaGuardada* pais = kept->tabela(12);
+    ASSERT_TRUE(pais);
+    EXPECT_TRUE(pais->parcial);
+    EXPECT_EQ(pais->linhas, 2 * ReceivedTablesLoader::kPartRows);
+    EXPECT_EQ(pais->maisNova, kAsked.addSecs(2 * ReceivedTablesLoader::kPartRows - 1));
+    const std::vector<test::FakeRequest> asked = server.requests();
+    const std::string& resumed = asked.back().body;
+    EXPECT_NE(resumed.find(dateTimeToWire(pais->maisNova).toStdString()), std::string::npos) << "PAIS from its newest kept row";
+    ASSERT_TRUE(ChamaExportaDados()) << lastTransferError().toStdString();
+    EXPECT_EQ(countRows(temp.db(), QStringLiteral("PAIS")), rows);
 }
 
 } // namespace
