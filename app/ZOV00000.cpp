@@ -3,6 +3,8 @@
 #include "app/main_window_logic.h"
 #include "library/errors.h"
 #include "library/relogio.h"
+#include "library/dialogs.h"
+#include "transfer/acompanhamento.h"
 
 #include <QAction>
 #include <QApplication>
@@ -14,6 +16,7 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QStyle>
+#include <QTimer>
 #include <QToolBar>
 
 namespace zov {
@@ -210,6 +213,14 @@ void TfrmPedidosPrinc::showAsMainWindow()
     showMaximized();
     // The login closed before: without a window manager no window would take the keys.
     activateWindow();
+    // What the login's refresh changed in the company's situations, said once.
+    QTimer::singleShot(0, this, [] {
+        runGuarded([] {
+            const MudancasAcompanhamento m = TomaMudancasAcompanhamento();
+            if (!m.vazia())
+                dialogs().info(m.texto());
+        });
+    });
 }
 
 void TfrmPedidosPrinc::changeEvent(QEvent* event)

@@ -1,4 +1,5 @@
 #include "app/login_logic.h"
+#include "transfer/acompanhamento.h"
 
 #include "session/GeralZOV.h"
 #include "db/dbgeralped.h"
@@ -19,6 +20,7 @@ LoginTransfer LoginTransfer::real()
     t.servidorAdmite = &ServidorAdmiteOperador;
     t.criaBaixaDados = &CriaBaixaDados;
     t.chamaExportaDados = &ChamaExportaDados;
+    t.atualizaAcompanhamento = &AtualizaAcompanhamento;
     t.updateProgress = &UpdateProgress;
     t.reportFailure = [] {
         const QString why = lastTransferError();
@@ -181,6 +183,8 @@ void LoginLogic::Vd_Endereco()
         bool ok = transfer_.criaBaixaDados();
         if (ok)
             ok = transfer_.chamaExportaDados();
+        if (ok && transfer_.atualizaAcompanhamento)
+            ok = transfer_.atualizaAcompanhamento();
         if (!ok && transfer_.reportFailure)
             transfer_.reportFailure();
         view_.setControlsEnabled(true);

@@ -37,6 +37,8 @@ struct LoginTransfer {
     std::function<bool()> servidorAdmite;
     std::function<bool()> criaBaixaDados;
     std::function<bool()> chamaExportaDados;
+    // The company's situations of the orders sent, after the tables.
+    std::function<bool()> atualizaAcompanhamento;
     std::function<void(ProgressWindow*, const QStringList&, int, int, bool)> updateProgress;
     // Shows why a refresh that reached the server failed.
     std::function<void()> reportFailure;

@@ -1,4 +1,5 @@
 #include "app/sync.h"
+#include "transfer/acompanhamento.h"
 
 #include "session/GeralZOV.h"
 #include "db/dbgeralped.h"
@@ -57,6 +58,10 @@ int runSync(const SyncOptions& options)
             return fail(QStringLiteral("Não existe conexão com o servidor: %1").arg(lastTransferError()), 1);
         if (!CriaBaixaDados() || !ChamaExportaDados())
             return fail(lastTransferError(), 1);
+        if (!AtualizaAcompanhamento())
+            return fail(QStringLiteral("as tabelas foram atualizadas, mas a situação dos pedidos não: %1").arg(lastTransferError()), 1);
+        if (const MudancasAcompanhamento m = TomaMudancasAcompanhamento(); !m.vazia())
+            std::fprintf(stderr, "%s\n", qUtf8Printable(m.texto()));
         FreeDBGeralPed();
         return 0;
     } catch (const std::exception& e) {

@@ -39,8 +39,8 @@ QString& pathOverride()
 
 // This program's mark in the file's header ("ZOVP"), and its schema version.
 constexpr qint32 kApplicationId = 0x5A4F5650;
-// 2: the installation identity (INSTALACAO).
-constexpr int kSchemaVersion = 2;
+// 2: the installation identity (INSTALACAO). 3: the company's situations (SITPEDIDO).
+constexpr int kSchemaVersion = 3;
 
 bool holdsOurTables(Database& db)
 {
@@ -83,12 +83,16 @@ void garanteInstalacao(Database& db)
 {
     auto falta = [&] {
         return db.scalar(QStringLiteral("PRAGMA user_version")).toInt() < kSchemaVersion || !db.tableExists(QStringLiteral("INSTALACAO"))
+               || !db.tableExists(QStringLiteral("SITPEDIDO"))
                || db.scalar(QStringLiteral("SELECT count(*) FROM INSTALACAO")).toInt() == 0;
     };
     if (!falta())
         return;
     db.transaction([&] {
         db.execScript(QStringLiteral("CREATE TABLE IF NOT EXISTS INSTALACAO (IDINSTALACAO VARCHAR(36) NOT NULL, PRIMARY KEY (IDINSTALACAO))"));
+        db.execScript(QStringLiteral("CREATE TABLE IF NOT EXISTS SITPEDIDO (CDFILIAL VARCHAR(4) NOT NULL, NRPEDIDO VARCHAR(10) NOT NULL, "
+                                     "IDSITEMPRESA CHAR(1) NOT NULL, DSSITEMPRESA VARCHAR(30), DSMOTIVO VARCHAR(255), NRNOTAFISCAL VARCHAR(20), "
+                                     "VRFATURADO NUMERIC(15,2), DTSITUACAO DATETIME, DTULTATU DATETIME, PRIMARY KEY (CDFILIAL, NRPEDIDO))"));
         if (db.scalar(QStringLiteral("SELECT count(*) FROM INSTALACAO")).toInt() == 0)
             db.exec(QStringLiteral("INSERT INTO INSTALACAO (IDINSTALACAO) VALUES (:ID)"),
                     {{QStringLiteral("ID"), QUuid::createUuid().toString(QUuid::WithoutBraces)}});

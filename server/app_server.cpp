@@ -3,6 +3,7 @@
 #include "library/errors.h"
 #include "server/http_front.h"
 #include "server/remote_methods.h"
+#include "server/situacoes.h"
 #include "server/server_database.h"
 #include "server/server_connections.h"
 #include "server/sessoes.h"
@@ -42,7 +43,7 @@ const char* const kObjectsBody = R"({"server":"zov-appserver","objects":["PAD.rd
 // POST /<object>/<method>
 const char* const kCallPath = R"(/([^/]+)/([^/]+))";
 
-enum class Method { None, GetTabelas, SetPedidos };
+enum class Method { None, GetTabelas, SetPedidos, GetAcompanhamento };
 
 Method findMethod(const std::string& object, const std::string& method)
 {
@@ -50,6 +51,8 @@ Method findMethod(const std::string& object, const std::string& method)
         return Method::GetTabelas;
     if (object == "PAD.rdmImpPedidos" && method == "SetPedidos")
         return Method::SetPedidos;
+    if (object == "PAD.rdmImpPedidos" && method == "getAcompanhamento")
+        return Method::GetAcompanhamento;
     return Method::None;
 }
 
@@ -386,6 +389,10 @@ struct AppServer::Impl {
         });
         if (res.status != 200)
             return;
+        if (run == Method::GetAcompanhamento) {
+            answer(res, failed, [&](Connection& db) { return getAcompanhamento(db, args, *who); });
+            return;
+        }
         try {
             if (!args.empty())
                 requireSessionBranch(args[0], *who);

@@ -3,6 +3,7 @@
 //   zov-appserver init  --db FILE|URI [--demo | --scale N] [--force]
 //   zov-appserver serve --db FILE|URI [--host 127.0.0.1] [--port 211] [--certificado PEM --chave PEM]
 //   zov-appserver pedidos --db FILE|URI
+//   zov-appserver situacao --db FILE|URI --filial F --pedido N [--instalacao ID] --situacao A|F|P|C|D [--nota NF] [--valor V] [--motivo TEXTO]
 //   zov-appserver certificado --host IP [--host IP...] --saida DIR
 // (--db also from ZOV_APPSERVER_DB; a URI is postgresql://user@host/db)
 #include "library/local_time.h"
@@ -12,6 +13,7 @@
 #include "server/demo_company.h"
 #include "server/received_orders.h"
 #include "server/server_database.h"
+#include "server/situacoes.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -33,6 +35,8 @@ const char* const kUsage =
     "  zov-appserver serve --db BANCO [--host 127.0.0.1] [--port 211]\n"
     "                      [--certificado ARQUIVO.pem --chave ARQUIVO.pem]\n"
     "  zov-appserver pedidos --db BANCO\n"
+    "  zov-appserver situacao --db BANCO --filial F --pedido N [--instalacao ID]\n"
+    "                      --situacao R|A|F|P|C|D [--nota NF] [--valor V] [--motivo TEXTO]\n"
     "  zov-appserver certificado --host IP [--host IP ...] --saida PASTA\n"
     "\n"
     "BANCO é um arquivo SQLite ou um banco PostgreSQL em forma de URI\n"
@@ -46,8 +50,15 @@ const char* const kUsage =
     "       --chave atende por HTTPS (TLS); sem eles só escuta em 127.0.0.1 ou ::1.\n"
     "pedidos\n"
     "       lista os pedidos recebidos, um por linha (filial, número, usuário da\n"
-    "       estação, recebimento, cliente, itens, total, observação); não altera\n"
-    "       o banco.\n"
+    "       estação, recebimento, cliente, itens, total, observação, situação na\n"
+    "       empresa); não altera o banco.\n"
+    "situacao\n"
+    "       marca a situação de um pedido recebido na empresa, que o notebook\n"
+    "       que o enviou recebe na próxima atualização: R recebido, A aprovado,\n"
+    "       F faturado (--nota, --valor), P faturado em parte, C cancelado,\n"
+    "       D devolvido ao vendedor para correção (--motivo). --instalacao (o\n"
+    "       começo da identidade basta) só é preciso quando o mesmo número veio\n"
+    "       de mais de uma instalação.\n"
     "certificado\n"
     "       cria em PASTA uma autoridade certificadora própria (ca.pem e\n"
     "       ca-chave.pem, mantidas se já existirem) e um certificado do servidor\n"
@@ -58,6 +69,7 @@ struct Options {
     QString command, db, host = QStringLiteral("127.0.0.1");
     QString certificate, key, folder;
     QStringList hosts;
+    NovaSituacao situacao;
     int port = 211;
     bool demo = false, force = false;
     int scale = 0;
@@ -93,7 +105,7 @@ Options parse(int argc, char** argv)
     if (o.command == QLatin1String("--help") || o.command == QLatin1String("-h"))
         usage({});
     if (o.command != QLatin1String("init") && o.command != QLatin1String("serve") && o.command != QLatin1String("pedidos")
-        && o.command != QLatin1String("certificado"))
+        && o.command != QLatin1String("certificado") && o.command != QLatin1String("situacao"))
         usage(QStringLiteral("comando desconhecido: %1").arg(o.command));
     for (int i = 2; i < argc; ++i) {
         const QString a = QString::fromLocal8Bit(argv[i]);
@@ -117,6 +129,20 @@ Options parse(int argc, char** argv)
             o.host = value();
         else if (a == QLatin1String("--port") && o.command == QLatin1String("serve"))
             o.port = number(value(), "--port");
+        else if (o.command == QLatin1String("situacao") && a == QLatin1String("--filial"))
+            o.situacao.filial = value();
+        else if (o.command == QLatin1String("situacao") && a == QLatin1String("--pedido"))
+            o.situacao.pedido = value();
+        else if (o.command == QLatin1String("situacao") && a == QLatin1String("--instalacao"))
+            o.situacao.instalacao = value();
+        else if (o.command == QLatin1String("situacao") && a == QLatin1String("--situacao"))
+            o.situacao.letra = value();
+        else if (o.command == QLatin1String("situacao") && a == QLatin1String("--nota"))
+            o.situacao.nota = value();
+        else if (o.command == QLatin1String("situacao") && a == QLatin1String("--valor"))
+            o.situacao.valor = value();
+        else if (o.command == QLatin1String("situacao") && a == QLatin1String("--motivo"))
+            o.situacao.motivo = value();
         else if (a == QLatin1String("--demo") && o.command == QLatin1String("init"))
             o.demo = true;
         else if (a == QLatin1String("--scale") && o.command == QLatin1String("init"))
@@ -146,6 +172,9 @@ Options parse(int argc, char** argv)
         usage(QStringLiteral("sem --certificado e --chave o servidor só escuta em 127.0.0.1 ou ::1, não em %1 "
                              "(zov-appserver certificado faz um certificado).")
                   .arg(o.host));
+    if (o.command == QLatin1String("situacao")
+        && (o.situacao.filial.isEmpty() || o.situacao.pedido.isEmpty() || o.situacao.letra.isEmpty()))
+        usage(QStringLiteral("situacao precisa de --filial, --pedido e --situacao."));
     if (o.demo && o.scale > 0)
         usage(QStringLiteral("use --demo ou --scale, não os dois."));
     if (o.port > 65535)
@@ -173,6 +202,13 @@ int listOrders(const Options& o)
 {
     auto db = openServerDatabaseForReading(o.db);
     std::fputs(receivedOrdersListing(*db).toLocal8Bit().constData(), stdout);
+    return 0;
+}
+
+int setSituation(const Options& o)
+{
+    auto db = openServerDatabase(o.db);
+    std::printf("%s\n", defineSituacao(*db, o.situacao).toLocal8Bit().constData());
     return 0;
 }
 
@@ -231,6 +267,8 @@ int main(int argc, char** argv)
             return listOrders(o);
         if (o.command == QLatin1String("certificado"))
             return makeCertificate(o);
+        if (o.command == QLatin1String("situacao"))
+            return setSituation(o);
         return serve(o);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "zov-appserver: %s\n", e.what());

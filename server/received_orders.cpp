@@ -1,4 +1,5 @@
 #include "server/received_orders.h"
+#include "server/situacoes.h"
 
 #include "library/errors.h"
 #include "library/valores_item.h"
@@ -84,7 +85,18 @@ bool hasColumn(Connection& db, const char* table, const char* column)
     return db.columnNames(QLatin1String(table)).contains(QLatin1String(column), Qt::CaseInsensitive);
 }
 
-QString listingSql(const Layout& l, bool installation, bool operador)
+// "Faturado NF 123" from "F|123"; "-" for an order with none.
+QString situacaoListada(const QString& raw)
+{
+    const QString letra = raw.section(QLatin1Char('|'), 0, 0);
+    const QString nota = raw.section(QLatin1Char('|'), 1);
+    const QString words = descricaoSituacao(letra);
+    if (words.isEmpty())
+        return QStringLiteral("-");
+    return nota.isEmpty() ? words : words + QStringLiteral(" NF ") + nota;
+}
+
+QString listingSql(const Layout& l, bool installation, bool operador, bool situacao)
 {
     return QStringLiteral(
                "SELECT R.CDFILIAL, R.NRPEDIDO, COALESCE(R.NMUSUARIO, '') AS NMUSUARIO, %7 AS IDINSTALACAO, "
@@ -93,11 +105,14 @@ QString listingSql(const Layout& l, bool installation, bool operador)
                "(SELECT COUNT(*) FROM %2 I WHERE %5) AS ITENS, "
                "%9 AS RECEBIDO_ID, "
                "EXISTS (SELECT 1 FROM %3 O WHERE %6 AND length(O.TXOBSPED) > 0) AS OBS, "
-               "%8 AS CDOPERADOR "
+               "%8 AS CDOPERADOR, %10 AS SITUACAO "
                "FROM PEDIDORECEBIDO R ORDER BY R.CDFILIAL, R.NRPEDIDO, NMUSUARIO, IDINSTALACAO")
         .arg(l.orders, l.items, l.notes, l.match(QStringLiteral("P")), l.match(QStringLiteral("I")), l.match(QStringLiteral("O")),
              installation ? QStringLiteral("COALESCE(R.IDINSTALACAO, '')") : QStringLiteral("''"),
-             operador ? QStringLiteral("COALESCE(R.CDOPERADOR, '')") : QStringLiteral("''"), l.receipt);
+             operador ? QStringLiteral("COALESCE(R.CDOPERADOR, '')") : QStringLiteral("''"), l.receipt,
+             situacao ? QStringLiteral("(SELECT S.IDSITEMPRESA || '|' || COALESCE(S.NRNOTAFISCAL, '') FROM SITPEDIDOREC S WHERE S.CDFILIAL = R.CDFILIAL "
+                                       "AND S.NRPEDIDO = R.NRPEDIDO AND S.IDINSTALACAO = COALESCE(R.IDINSTALACAO, ''))")
+                      : QStringLiteral("''"));
 }
 
 // Each order's total as the client shows it: the sum of its lines' values.
@@ -236,13 +251,13 @@ QString receivedOrdersListing(Connection& db)
     const QStringList heading = {QStringLiteral("Filial"),     QStringLiteral("Pedido"),      QStringLiteral("Usuário"),
                                  QStringLiteral("Operador"),   QStringLiteral("Instalação"),  QStringLiteral("Recebido em"),
                                  QStringLiteral("Cliente"),    QStringLiteral("Itens"),       QStringLiteral("Total"),
-                                 QStringLiteral("Observação")};
-    const std::vector<bool> right = {false, false, false, false, false, false, false, true, true, false};
+                                 QStringLiteral("Observação"), QStringLiteral("Situação")};
+    const std::vector<bool> right = {false, false, false, false, false, false, false, true, true, false, false};
     std::vector<QStringList> rows;
     const QHash<qint64, Decimal> totals = totalsByReceipt(db, layout);
     const bool current = !hasOldReceivedOrders(db);
     Query st(db, listingSql(layout, current && hasColumn(db, "PEDIDORECEBIDO", "IDINSTALACAO"),
-                                current && hasColumn(db, "PEDIDORECEBIDO", "CDOPERADOR")));
+                                current && hasColumn(db, "PEDIDORECEBIDO", "CDOPERADOR"), db.tableExists(QStringLiteral("SITPEDIDOREC"))));
     while (st.step()) {
         const QString installation = st.value(3, FieldKind::Text).toString();
         const QString operador = st.value(9, FieldKind::Text).toString();
@@ -252,7 +267,8 @@ QString receivedOrdersListing(Connection& db)
                         receivedAt(st.value(4, FieldKind::Text).toString()), st.value(5, FieldKind::Text).toString(),
                         QString::number(st.value(6, FieldKind::Integer).toLongLong()),
                         money(totals.value(st.value(7, FieldKind::Integer).toLongLong())),
-                        st.value(8, FieldKind::Integer).toInt() ? QStringLiteral("com observação") : QStringLiteral("sem observação")});
+                        st.value(8, FieldKind::Integer).toInt() ? QStringLiteral("com observação") : QStringLiteral("sem observação"),
+                        situacaoListada(st.value(10, FieldKind::Text).toString())});
     }
     if (rows.empty())
         return QStringLiteral("Nenhum pedido recebido.\n");

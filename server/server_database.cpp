@@ -3,6 +3,7 @@
 #include "db/schema.h"
 #include "library/errors.h"
 #include "server/received_orders.h"
+#include "server/situacoes.h"
 #include "server/pg_connection.h"
 #include "server/server_database_pg.h"
 #include "server/sessoes.h"
@@ -29,7 +30,7 @@ constexpr qint32 kServerApplicationId = 0x5A4F5653;
 // The file's layout (user_version): 1 for every file made before the layouts
 // were numbered, whatever upgrades it still lacks; 2 has them all; 3 counts
 // refused logins in the file.
-constexpr int kSqliteVersion = 3;
+constexpr int kSqliteVersion = 4;
 
 Database& sqliteOf(Connection& db) { return static_cast<SqliteConnection&>(db).sqlite(); }
 
@@ -121,6 +122,7 @@ std::unique_ptr<Connection> createSqlite(const QString& path)
         db.execScript(QString::fromLatin1(kServerTables));
         createReceivedOrderTables(*conn);
         db.execScript(QString::fromLatin1(kClockTable));
+        createSituacoes(*conn);
         for (const SyncSlot& s : syncSlots())
             db.execScript(QStringLiteral("CREATE INDEX IX_SRV_%1_DT ON %1 (%2)").arg(s.table, s.dateColumn));
         db.execScript(QStringLiteral("CREATE INDEX IX_LOGDELECAO_CHAVE ON LOGDELECAO (NMTABELA, DSKEYCACHE)"));
@@ -242,6 +244,7 @@ void upgradeSqlite(SqliteConnection& conn)
     }
     db.transaction([&] {
         db.execScript(QString::fromLatin1(kRecusasSql));
+        createSituacoes(conn);
         db.execScript(QStringLiteral("PRAGMA user_version = %1").arg(kSqliteVersion));
     });
 }

@@ -5,6 +5,7 @@
 #include "protocol/protocol_slots.h"
 #include "server/pg_connection.h"
 #include "server/received_orders.h"
+#include "server/situacoes.h"
 #include "server/sessoes.h"
 
 namespace zov::server {
@@ -75,6 +76,7 @@ void createRefusalCounts(Connection& db) { db.execScript(QString::fromLatin1(kRe
 const Migration kMigrations[] = {
     {1, "tabelas do cliente, pedidos recebidos, relógio e registro de exclusões", &createLayout},
     {2, "recusas de entrada contadas no banco, para todos os processos", &createRefusalCounts},
+    {3, "situação na empresa de cada pedido recebido (SITPEDIDOREC)", &createSituacoes},
 };
 
 int latestVersion() { return kMigrations[std::size(kMigrations) - 1].version; }

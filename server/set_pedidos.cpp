@@ -6,6 +6,7 @@
 #include "server/order_checks.h"
 #include "server/received_orders.h"
 #include "server/remote_methods.h"
+#include "server/situacoes.h"
 
 #include <QHash>
 #include <QSet>
@@ -504,8 +505,10 @@ std::string storeOrders(Connection& db, const Call& call, const BeforeWrite& kno
             if (refusedItems.rowCount() > firstRefusedItem || refusedOrders.rowCount() > firstRefusedOrder
                 || brokenRules.rowCount() > firstBroken) {
                 // The company must not deliver a copy of an order the laptop still holds as refused.
-                if (copy != 0)
+                if (copy != 0) {
                     dropRows(copy, true);
+                    apagaSituacao(db, branch, number, call.installation);
+                }
                 continue;
             }
 
@@ -542,6 +545,7 @@ std::string storeOrders(Connection& db, const Call& call, const BeforeWrite& kno
                                    .arg(number, branch, origin(call.installation, call.user), spokenList(from),
                                         from.size() == 1 ? QStringLiteral("guardados os dois") : QStringLiteral("guardados todos"));
             }
+            marcaRecebido(db, branch, number, call.installation);
             insertOrder.add(r, copy);
             for (int i : itemsOf.value(key))
                 insertItem->add(i, copy);

@@ -411,14 +411,15 @@ QString textOf(const std::exception& e)
 }
 } // namespace
 
-// Runs a step with the server on the download's connection; an error is
-// kept for lastTransferError() and the step is false.
+// Runs a step with the server on one of the module's connections (the
+// download's unless said); an error is kept for lastTransferError() and the
+// step is false.
 template <typename Passo>
-bool comServidor(Passo&& passo)
+bool comServidor(Passo&& passo, TNetConnection TdtmAtuTab::*conexao = &TdtmAtuTab::netImpDados)
 {
     try {
         CriaDataModulo();
-        TNetConnection& net = module()->netImpDados;
+        TNetConnection& net = module().get()->*conexao;
         if (!net.connected())
             net.open();
         const bool ok = passo(net);
@@ -447,6 +448,8 @@ bool ServidorAdmiteOperador()
 {
     return comServidor([](TNetConnection& net) { return net.abreSessao(); });
 }
+
+bool ChamaServidorPedidos(const std::function<bool(TNetConnection&)>& passo) { return comServidor(passo, &TdtmAtuTab::netExpPedido); }
 
 void UpdateProgress(ProgressWindow* window, const QStringList& arsMessages, int position, int total, bool boMessage)
 {

@@ -7,7 +7,11 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 namespace zov {
+
+class TNetConnection;
 
 class ProgressWindow;
 
@@ -16,6 +20,9 @@ bool TestaConnect();
 // Whether the server admits the operator of the session's credentials
 // (POST /sessao); false when it refuses them or cannot be reached.
 bool ServidorAdmiteOperador();
+// Runs a call on the orders' object (PAD.rdmImpPedidos); false with the
+// reason kept for lastTransferError().
+bool ChamaServidorPedidos(const std::function<bool(TNetConnection&)>& passo);
 // Shows progress in a window (the first one handed over after the data module
 // was created is kept as its progress window).
 void UpdateProgress(ProgressWindow* window, const QStringList& arsMessages, int position, int total, bool boMessage);

@@ -1,4 +1,5 @@
 #include "transfer/impor_tab.h"
+#include "transfer/acompanhamento.h"
 
 #include "session/GeralZOV.h"
 #include "db/dbgeralped.h"
@@ -51,15 +52,17 @@ bool ImporTab::confirmar()
     try {
         UpdateProgress(&view_, {msgPadrao().Msg(QStringLiteral("Atu_DB"))}, 0, 1, true);
         view_.setCommandsEnabled(false);
-        ok = CriaBaixaDados() && ChamaExportaDados();
+        ok = CriaBaixaDados() && ChamaExportaDados() && AtualizaAcompanhamento();
     } catch (...) {
         restore();
         throw;
     }
     restore();
     // Success only on success; otherwise what failed.
-    if (ok)
-        dialogs().info(msgPadrao().Msg(QStringLiteral("CAD_OK")));
+    if (ok) {
+        const MudancasAcompanhamento m = TomaMudancasAcompanhamento();
+        dialogs().info(msgPadrao().Msg(QStringLiteral("CAD_OK")) + (m.vazia() ? QString() : QLatin1Char('\n') + m.texto()));
+    }
     else
         dialogs().error(msgPadrao().Msg(QStringLiteral("IMP_ERRO")) + QLatin1Char('\n') + lastTransferError());
     return ok;

@@ -1,0 +1,146 @@
+#include "transfer/acompanhamento.h"
+
+#include "db/dbgeralped.h"
+#include "library/database.h"
+#include "library/errors.h"
+#include "session/GeralZOV.h"
+#include "transfer/atu_tab.h"
+#include "transfer/dtm_atu_tab.h"
+
+namespace zov {
+
+namespace {
+
+MudancasAcompanhamento& pendentes()
+{
+    static MudancasAcompanhamento m;
+    return m;
+}
+
+int columnOf(const Packet& p, const char* name)
+{
+    for (int c = 0; c < int(p.columns().size()); ++c)
+        if (p.columns()[std::size_t(c)].name == QLatin1String(name))
+            return c;
+    throw Error(QStringLiteral("A resposta de getAcompanhamento não tem a coluna %1.").arg(QLatin1String(name)));
+}
+
+void conta(MudancasAcompanhamento& m, const QString& letra)
+{
+    if (letra == u"A")
+        ++m.aprovados;
+    else if (letra == u"F")
+        ++m.faturados;
+    else if (letra == u"P")
+        ++m.parciais;
+    else if (letra == u"C")
+        ++m.cancelados;
+    else if (letra == u"D")
+        ++m.devolvidos;
+}
+
+void aplica(Database& db, const Packet& situacoes, MudancasAcompanhamento& m)
+{
+    const int filial = columnOf(situacoes, "CDFILIAL"), pedido = columnOf(situacoes, "NRPEDIDO"),
+              letra = columnOf(situacoes, "IDSITEMPRESA"), descricao = columnOf(situacoes, "DSSITEMPRESA"),
+              motivo = columnOf(situacoes, "DSMOTIVO"), nota = columnOf(situacoes, "NRNOTAFISCAL"), valor = columnOf(situacoes, "VRFATURADO"),
+              quando = columnOf(situacoes, "DTSITUACAO"), carimbo = columnOf(situacoes, "DTULTATU");
+    Statement antes(db, QStringLiteral("SELECT IDSITEMPRESA FROM SITPEDIDO WHERE CDFILIAL = :F AND NRPEDIDO = :N"));
+    Statement grava(db, QStringLiteral("INSERT OR REPLACE INTO SITPEDIDO (CDFILIAL, NRPEDIDO, IDSITEMPRESA, DSSITEMPRESA, DSMOTIVO, "
+                                       "NRNOTAFISCAL, VRFATURADO, DTSITUACAO, DTULTATU) VALUES (:F, :N, :S, :D, :M, :NF, :V, :Q, :U)"));
+    for (int r = 0; r < situacoes.rowCount(); ++r) {
+        const PacketRow& row = situacoes.row(r);
+        const QString s = row[letra].toString().trimmed().toUpper();
+        if (row[filial].toString().isEmpty() || row[pedido].toString().isEmpty() || s.size() != 1)
+            throw Error(QStringLiteral("getAcompanhamento enviou uma situação sem filial, pedido ou letra."));
+        antes.bind(QStringLiteral("F"), row[filial]);
+        antes.bind(QStringLiteral("N"), row[pedido]);
+        const QString anterior = antes.step() ? antes.value(0, FieldKind::Text).toString() : QString();
+        antes.reset();
+        if (anterior != s)
+            conta(m, s);
+        grava.bind(QStringLiteral("F"), row[filial]);
+        grava.bind(QStringLiteral("N"), row[pedido]);
+        grava.bind(QStringLiteral("S"), s);
+        grava.bind(QStringLiteral("D"), row[descricao]);
+        grava.bind(QStringLiteral("M"), row[motivo]);
+        grava.bind(QStringLiteral("NF"), row[nota]);
+        grava.bind(QStringLiteral("V"), row[valor]);
+        grava.bind(QStringLiteral("Q"), row[quando]);
+        grava.bind(QStringLiteral("U"), row[carimbo]);
+        grava.exec();
+        grava.reset();
+    }
+}
+
+QString parte(int n, const char* um, const char* varios) { return QStringLiteral("%1 %2").arg(n).arg(QString::fromUtf8(n == 1 ? um : varios)); }
+
+} // namespace
+
+QString MudancasAcompanhamento::texto() const
+{
+    QStringList partes;
+    const struct {
+        int n;
+        const char *um, *varios;
+    } itens[] = {{faturados, "faturado", "faturados"},
+                 {parciais, "faturado em parte", "faturados em parte"},
+                 {aprovados, "aprovado", "aprovados"},
+                 {devolvidos, "devolvido para correção", "devolvidos para correção"},
+                 {cancelados, "cancelado", "cancelados"}};
+    for (const auto& i : itens)
+        if (i.n > 0)
+            partes << parte(i.n, i.um, i.varios);
+    if (partes.isEmpty())
+        return {};
+    // The first says what is counted: "3 pedidos faturados, 1 devolvido…".
+    const int primeiro = partes.first().section(QLatin1Char(' '), 0, 0).toInt();
+    partes.first().insert(partes.first().indexOf(QLatin1Char(' ')) + 1, primeiro == 1 ? QStringLiteral("pedido ") : QStringLiteral("pedidos "));
+    return QStringLiteral("Desde a última atualização: %1.").arg(partes.join(QStringLiteral(", ")));
+}
+
+QString situacaoNaEmpresa(const QString& letra, const QString& nota)
+{
+    const QString l = letra.trimmed().toUpper();
+    if (l == u"R")
+        return QStringLiteral("Recebido");
+    if (l == u"A")
+        return QStringLiteral("Aprovado");
+    if (l == u"F")
+        return nota.trimmed().isEmpty() ? QStringLiteral("Faturado") : QStringLiteral("Faturado NF %1").arg(nota.trimmed());
+    if (l == u"P")
+        return QStringLiteral("Faturado em parte");
+    if (l == u"C")
+        return QStringLiteral("Cancelado");
+    if (l == u"D")
+        return QStringLiteral("Devolvido");
+    return {};
+}
+
+bool AtualizaAcompanhamento()
+{
+    return ChamaServidorPedidos([](TNetConnection& net) {
+        Database& db = DataBaseGeralPed();
+        const QVariant desde = db.scalar(QStringLiteral("SELECT MAX(DTULTATU) FROM SITPEDIDO"));
+        QVariantList marcas{desde.isNull() ? QVariant() : QVariant(desde.toDateTime()), QVariant(), QVariant()};
+        RemoteArgs args;
+        args.add(Filial()).add(IdInstalacao()).add(marcas);
+        const RemoteReply reply = net.AppServer(QStringLiteral("getAcompanhamento"), args);
+        const std::vector<Packet> elementos = decodeResultPackets(reply.body);
+        if (elementos.empty())
+            throw Error(QStringLiteral("A resposta de getAcompanhamento não tem as situações dos pedidos."));
+        MudancasAcompanhamento m;
+        db.transaction([&] { aplica(db, elementos[0], m); });
+        MudancasAcompanhamento& p = pendentes();
+        p.aprovados += m.aprovados;
+        p.faturados += m.faturados;
+        p.parciais += m.parciais;
+        p.cancelados += m.cancelados;
+        p.devolvidos += m.devolvidos;
+        return true;
+    });
+}
+
+MudancasAcompanhamento TomaMudancasAcompanhamento() { return std::exchange(pendentes(), MudancasAcompanhamento{}); }
+
+} // namespace zov

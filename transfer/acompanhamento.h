@@ -1,0 +1,26 @@
+#pragma once
+// What became of the orders this installation sent: the company's situations
+// (getAcompanhamento, element 0) into SITPEDIDO by delta on its newest stamp,
+// in one transaction after each refresh. The order itself is never written.
+#include <QString>
+
+namespace zov {
+
+// What a refresh changed, for the one message that says so.
+struct MudancasAcompanhamento {
+    int aprovados = 0, faturados = 0, parciais = 0, cancelados = 0, devolvidos = 0;
+    bool vazia() const { return aprovados + faturados + parciais + cancelados + devolvidos == 0; }
+    // "Desde a última atualização: 3 pedidos faturados, 1 devolvido para correção."
+    QString texto() const;
+};
+
+// False with the reason kept for lastTransferError(); the situations held
+// stay as they were.
+bool AtualizaAcompanhamento();
+// What the last refresh changed, taken once (the main window says it).
+MudancasAcompanhamento TomaMudancasAcompanhamento();
+
+// The words shown in the order list and window: "Faturado NF 123".
+QString situacaoNaEmpresa(const QString& letra, const QString& nota);
+
+} // namespace zov
