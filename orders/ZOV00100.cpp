@@ -208,6 +208,7 @@ void TfrmLanPedido::atualizaTela()
     poeTexto(edtNmVendedor, t.nmVendedor);
     poeTexto(static_cast<QLineEdit*>(controle(ControlePedido::TipoOper)), t.tipoOper);
     poeTexto(edtNmTipoOper, t.nmTipoOper);
+    lblSitEmpresa->setText(t.situacaoEmpresa.isEmpty() ? QStringLiteral("-") : t.situacaoEmpresa);
     poeTexto(static_cast<QLineEdit*>(controle(ControlePedido::DataEntrega)), t.dataEntrega);
     if (QRadioButton* r = prioridades_.value(int(t.prioridade)))
         r->setChecked(true);

@@ -106,6 +106,7 @@ private:
     QLineEdit* edtNmCliente = nullptr;
     QLineEdit* edtNmVendedor = nullptr;
     QLineEdit* edtNmTipoOper = nullptr;
+    QLabel* lblSitEmpresa = nullptr;
     QLineEdit* edtDsModPgto = nullptr;
     QLineEdit* edtDsPrcBase = nullptr;
     QLineEdit* edtParcelas = nullptr;

@@ -250,6 +250,13 @@ QWidget* TfrmLanPedido::montaDadosGerais()
     }
     controles_.insert(int(ControlePedido::Prioridade), prioridades_.value(int(Prioridade::Normal)));
     g->addWidget(grpPrioridade, row++, 0, 1, 5);
+    lblSitEmpresa = new QLabel(page);
+    lblSitEmpresa->setObjectName(QStringLiteral("lblSitEmpresa"));
+    lblSitEmpresa->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    lblSitEmpresa->setWordWrap(true);
+    auto* rotuloSit = new QLabel(QStringLiteral("Situação na Empresa"), page);
+    g->addWidget(rotuloSit, row, 0);
+    g->addWidget(lblSitEmpresa, row++, 1, 1, 4);
     for (QLineEdit* e : {medDataPedido, medDataEntrega})
         e->setMaximumWidth(e->fontMetrics().horizontalAdvance(QStringLiteral("00/00/00000")) + 12);
     // Codes keep the width of what they hold; the names take the rest.

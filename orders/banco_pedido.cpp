@@ -1,4 +1,5 @@
 #include "orders/banco_pedido.h"
+#include "library/situacao_empresa.h"
 
 #include "library/consiste.h"
 #include "library/database.h"
@@ -61,7 +62,8 @@ QString BancoPedido::qryPedidoSql(bool porEmissao)
         "P.DSPEDCLI, P.DSPEDVEN, P.DTHRLANPED, P.CDOPELANPED, P.IDPGFRETTRAN, P.CDFORMPGTO, P.IDTPFORPGTPED, "
         "P.NRDIAPGFIXPED, P.NRPARCPGTOPED, P.IDUTDIAPAGPED, C.NMFANTCLIE, P.VRPBRUVOLPED, P.VRPLIQVOLPED, C.IDTPIJURCLIE, "
         "C.NRINSJURCLIE, P.CDMODPGTO, P.CDFILIALPED, V.NMFANVEN, M.DSMODPGTO, P.IDTIPOPEDIDO, P.IDPEDIDOIMPR, P.CDPRECOBASE, "
-        "PB.DSPRECOBASE, P.CDTIPOOPER, TP.NMTIPOOPER, P.IDENTRSAIDOP, P.DTVALIPED, F.NMFILIAL "
+        "PB.DSPRECOBASE, P.CDTIPOOPER, TP.NMTIPOOPER, P.IDENTRSAIDOP, P.DTVALIPED, F.NMFILIAL, "
+        "S.IDSITEMPRESA, S.NRNOTAFISCAL, S.DSMOTIVO, S.VRFATURADO "
         "FROM PEDIDO P "
         "JOIN VENDEDOR V ON V.CDVENDEDOR = P.CDVENDEDOR "
         "JOIN CLIENTE C ON C.CDCLIENTE = P.CDCLIENTE "
@@ -70,6 +72,8 @@ QString BancoPedido::qryPedidoSql(bool porEmissao)
         "LEFT JOIN FILIAL F ON F.CDFILIAL = P.CDFILIALPED "
         "LEFT JOIN TIPOOPERAC TP ON TP.CDTIPOOPER = P.CDTIPOOPER AND TP.IDENTRSAIDOP = 'S' "
         "LEFT JOIN ENDECLIE E ON E.CDCLIENTE = C.CDCLIENTE AND E.IDTPENDECLIE = 'P' "
+        // What the company did with it, as the last refresh brought it.
+        "LEFT JOIN SITPEDIDO S ON S.CDFILIAL = P.CDFILIAL AND S.NRPEDIDO = P.NRPEDIDO "
         "WHERE P.CDFILIAL = :P_CDFILIAL "
         "AND (instr(:P_CLIENTELISTA, '_' || P.CDCLIENTE || '_') > 0 OR :P_TCLIENTE = 'T') "
         "AND (instr(:P_PRIORIDADE, P.IDPRIOPED) > 0 OR :P_TPRIORIDADE = 'T') "
@@ -107,15 +111,20 @@ void BancoPedido::configuraQryPedido(Query& qryPedido)
     qryPedido.defineField(QStringLiteral("DTENTPED")).displayFormat = QStringLiteral("dd/MM/yyyy");
     for (const char* c : kColunasPedido)
         qryPedido.defineField(QString::fromLatin1(c));
-    for (const char* c : {"NMFANTCLIE", "IDTPIJURCLIE", "NRINSJURCLIE", "NMFANVEN", "DSMODPGTO", "DSPRECOBASE", "NMTIPOOPER", "NMFILIAL", "IDPEDIDOIMPR"})
+    for (const char* c : {"NMFANTCLIE", "IDTPIJURCLIE", "NRINSJURCLIE", "NMFANVEN", "DSMODPGTO", "DSPRECOBASE", "NMTIPOOPER", "NMFILIAL", "IDPEDIDOIMPR",
+                          "IDSITEMPRESA", "NRNOTAFISCAL", "DSMOTIVO", "VRFATURADO"})
         qryPedido.defineField(QString::fromLatin1(c));
     for (int i = int(std::size(lista)); i < qryPedido.fieldCount(); ++i)
         qryPedido.field(i).visible = false;
     Field& ds = qryPedido.addCalculatedField(QStringLiteral("DsPedido"), FieldKind::Text);
     ds.visible = false;
+    Field& empresa = qryPedido.addCalculatedField(QStringLiteral("DsSitEmpresa"), FieldKind::Text);
+    empresa.displayLabel = QStringLiteral("Situação na Empresa");
     qryPedido.onCalcFields = [](Query& q) {
         q[QStringLiteral("DsPedido")].setValue(q[QStringLiteral("NRPEDIDO")].asString() + QStringLiteral(" - ") +
                                                q[QStringLiteral("NMFANTCLIE")].asString());
+        q[QStringLiteral("DsSitEmpresa")].setValue(
+            situacaoNaEmpresa(q[QStringLiteral("IDSITEMPRESA")].asString(), q[QStringLiteral("NRNOTAFISCAL")].asString()));
     };
 }
 

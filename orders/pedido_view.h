@@ -72,6 +72,8 @@ struct TelaPedido {
     QString vendedor, nmVendedor;
     QString tipoOper, nmTipoOper;
     Prioridade prioridade = Prioridade::Normal;
+    // What the company did with it (never written into the order).
+    QString situacaoEmpresa;
 
     QString cdModPgto, dsModPgto;
     QString cdPrcBase, dsPrcBase;

@@ -13,6 +13,7 @@
 #include "orders/observacao_pedido.h"
 #include "orders/pagamento_pedido.h"
 #include "library/relogio.h"
+#include "library/situacao_empresa.h"
 
 namespace zov {
 
@@ -83,6 +84,8 @@ void RegistroPedido::mostraPedidoNaTela()
     ctx_.tela.dataEntrega = textoData(ctx_.qryPedido[QStringLiteral("DTENTPED")].value());
     ctx_.tela.tipoOper = ctx_.valor("CDTIPOOPER");
     ctx_.tela.nmTipoOper = ctx_.valor("NMTIPOOPER");
+    ctx_.tela.situacaoEmpresa = detalheSituacaoNaEmpresa(ctx_.valor("IDSITEMPRESA"), ctx_.valor("NRNOTAFISCAL"),
+                                                         ctx_.qryPedido[QStringLiteral("VRFATURADO")].value(), ctx_.valor("DSMOTIVO"));
     ctx_.tela.cdModPgto = ctx_.valor("CDMODPGTO");
     ctx_.tela.dsModPgto = ctx_.valor("DSMODPGTO");
     ctx_.tela.cdPrcBase = ctx_.valor("CDPRECOBASE");

@@ -99,23 +99,6 @@ QString MudancasAcompanhamento::texto() const
     return QStringLiteral("Desde a última atualização: %1.").arg(partes.join(QStringLiteral(", ")));
 }
 
-QString situacaoNaEmpresa(const QString& letra, const QString& nota)
-{
-    const QString l = letra.trimmed().toUpper();
-    if (l == u"R")
-        return QStringLiteral("Recebido");
-    if (l == u"A")
-        return QStringLiteral("Aprovado");
-    if (l == u"F")
-        return nota.trimmed().isEmpty() ? QStringLiteral("Faturado") : QStringLiteral("Faturado NF %1").arg(nota.trimmed());
-    if (l == u"P")
-        return QStringLiteral("Faturado em parte");
-    if (l == u"C")
-        return QStringLiteral("Cancelado");
-    if (l == u"D")
-        return QStringLiteral("Devolvido");
-    return {};
-}
 
 bool AtualizaAcompanhamento()
 {

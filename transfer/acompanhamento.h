@@ -20,7 +20,4 @@ bool AtualizaAcompanhamento();
 // What the last refresh changed, taken once (the main window says it).
 MudancasAcompanhamento TomaMudancasAcompanhamento();
 
-// The words shown in the order list and window: "Faturado NF 123".
-QString situacaoNaEmpresa(const QString& letra, const QString& nota);
-
 } // namespace zov
