@@ -257,7 +257,8 @@ QString receivedOrdersListing(Connection& db)
     const QHash<qint64, Decimal> totals = totalsByReceipt(db, layout);
     const bool current = !hasOldReceivedOrders(db);
     Query st(db, listingSql(layout, current && hasColumn(db, "PEDIDORECEBIDO", "IDINSTALACAO"),
-                                current && hasColumn(db, "PEDIDORECEBIDO", "CDOPERADOR"), db.tableExists(QStringLiteral("SITPEDIDOREC"))));
+                                current && hasColumn(db, "PEDIDORECEBIDO", "CDOPERADOR"),
+                                current && hasColumn(db, "PEDIDORECEBIDO", "IDINSTALACAO") && db.tableExists(QStringLiteral("SITPEDIDOREC"))));
     while (st.step()) {
         const QString installation = st.value(3, FieldKind::Text).toString();
         const QString operador = st.value(9, FieldKind::Text).toString();

@@ -73,7 +73,7 @@ QString descricaoSituacao(const QString& letra)
 
 void marcaRecebido(Connection& db, const QString& filial, const QString& pedido, const QString& instalacao)
 {
-    db.exec(QStringLiteral("INSERT INTO SITPEDIDOREC (CDFILIAL, NRPEDIDO, IDINSTALACAO, IDSITEMPRESA, DTSITUACAO) VALUES (:F, :N, :I, 'R', %1) "
+    db.exec(QStringLiteral("INSERT INTO SITPEDIDOREC (CDFILIAL, NRPEDIDO, IDINSTALACAO, IDSITEMPRESA, DTSITUACAO) VALUES (:F, :N, COALESCE(:I, ''), 'R', %1) "
                            "ON CONFLICT (CDFILIAL, NRPEDIDO, IDINSTALACAO) DO UPDATE SET IDSITEMPRESA = 'R', DSMOTIVO = NULL, "
                            "NRNOTAFISCAL = NULL, VRFATURADO = NULL, DTSITUACAO = %1")
                 .arg(db.nowSql()),
@@ -82,7 +82,7 @@ void marcaRecebido(Connection& db, const QString& filial, const QString& pedido,
 
 void apagaSituacao(Connection& db, const QString& filial, const QString& pedido, const QString& instalacao)
 {
-    db.exec(QStringLiteral("DELETE FROM SITPEDIDOREC WHERE CDFILIAL = :F AND NRPEDIDO = :N AND IDINSTALACAO = :I"),
+    db.exec(QStringLiteral("DELETE FROM SITPEDIDOREC WHERE CDFILIAL = :F AND NRPEDIDO = :N AND IDINSTALACAO = COALESCE(:I, '')"),
             {{QStringLiteral("F"), filial}, {QStringLiteral("N"), pedido}, {QStringLiteral("I"), instalacao}});
 }
 

@@ -59,6 +59,13 @@ void aplica(Database& db, const Packet& situacoes, MudancasAcompanhamento& m)
         antes.reset();
         if (anterior != s)
             conta(m, s);
+        // Sent back for correction: the order may be changed and sent
+        // again. No other situation reopens an order.
+        if (s == u"D" && anterior != s) {
+            const QVariantMap chave{{QStringLiteral("F"), row[filial]}, {QStringLiteral("N"), row[pedido]}};
+            db.exec(QStringLiteral("UPDATE PEDIDO SET IDSITPEDIDO = '1' WHERE CDFILIAL = :F AND NRPEDIDO = :N AND IDSITPEDIDO = '7'"), chave);
+            db.exec(QStringLiteral("UPDATE ITEMPEDIDO SET IDSITITEMPED = '1' WHERE CDFILIAL = :F AND NRPEDIDO = :N AND IDSITITEMPED = '2'"), chave);
+        }
         grava.bind(QStringLiteral("F"), row[filial]);
         grava.bind(QStringLiteral("N"), row[pedido]);
         grava.bind(QStringLiteral("S"), s);

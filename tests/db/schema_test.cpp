@@ -283,13 +283,14 @@ TEST(LocalDatabaseFile, EveryDatabaseHasItsOwnInstallationIdentityAndACopyKeepsI
     SetDatabasePath(b);
     const QString idB = IdInstalacao();
     EXPECT_NE(idA, idB);
-    // b as a database of the version before: no identity yet.
-    DataBaseGeralPed().execScript(QStringLiteral("DROP TABLE INSTALACAO; PRAGMA user_version = 1"));
+    // b as a database of the version before: no identity, nor the company's situations, yet.
+    DataBaseGeralPed().execScript(QStringLiteral("DROP TABLE INSTALACAO; DROP TABLE SITPEDIDO; PRAGMA user_version = 1"));
     FreeDBGeralPed();
     SetDatabasePath(b);
     const QString novo = IdInstalacao();
     EXPECT_FALSE(QUuid::fromString(novo).isNull());
-    EXPECT_EQ(DataBaseGeralPed().scalar(QStringLiteral("PRAGMA user_version")).toInt(), 2);
+    EXPECT_EQ(DataBaseGeralPed().scalar(QStringLiteral("PRAGMA user_version")).toInt(), 3);
+    EXPECT_TRUE(DataBaseGeralPed().tableExists(QStringLiteral("SITPEDIDO")));
     FreeDBGeralPed();
     SetDatabasePath(b);
     EXPECT_EQ(IdInstalacao(), novo) << "made once";

@@ -15,6 +15,9 @@
 #include <QProcess>
 #include "db/dbgeralped.h"
 #include "server/received_orders.h"
+#include "server/situacoes.h"
+#include "tests/support/fake_http_server.h"
+#include "transfer/acompanhamento.h"
 #include <QUuid>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -310,6 +313,7 @@ TEST_F(ExportE2E, ARefusedResendAfterALostReplyLeavesNoCopyOnTheServer)
     EXPECT_EQ(noServidor("0000000061"), 0) << "the company must not deliver it";
     EXPECT_EQ(countRows(server.db(), QStringLiteral("ITEMPEDIDOREC")), 0);
     EXPECT_EQ(situacao("0000000061"), QStringLiteral("1"));
+    EXPECT_EQ(countRows(server.db(), QStringLiteral("SITPEDIDOREC"), QStringLiteral("NRPEDIDO = '0000000061'")), 0) << "its situation went with it";
     ASSERT_EQ(UltimaExportacao().recusados.size(), 1);
     EXPECT_TRUE(UltimaExportacao().recusados[0].motivo.contains(QStringLiteral("A cópia recebida antes foi retirada do servidor.")))
         << qPrintable(UltimaExportacao().recusados[0].motivo);
@@ -450,6 +454,58 @@ TEST_F(ExportE2E, HeadlessExportPrintsRefusalsAndCountsAndSaysWhatFailed)
     Database check(tdb.path(), Database::Mode::OpenExisting);
     EXPECT_EQ(check.scalar(QStringLiteral("SELECT group_concat(IDSITPEDIDO, '') FROM (SELECT IDSITPEDIDO FROM PEDIDO ORDER BY NRPEDIDO)")).toString(),
               QStringLiteral("71"));
+}
+
+// What the company did with the orders comes back to the installation that
+// sent them, by delta: an invoice, a return for correction that reopens the
+// order (and no other situation does), and the R of a re-send.
+TEST_F(ExportE2E, TheCompanysSituationsComeBackByDeltaAndOnlyADevolvidoOrderReopens)
+{
+    pedido("0000000091", {{kRice, 2}});
+    pedido("0000000092", {{kRice, 1}});
+    pedido("0000000093", {{kRice, 1}});
+    ASSERT_TRUE(exporta()) << dialogs().errors().join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(countRows(server.db(), QStringLiteral("SITPEDIDOREC"), QStringLiteral("IDSITEMPRESA = 'R'")), 3) << "written with each order";
+    // The same number from another laptop is that laptop's.
+    server.db().exec(QStringLiteral("INSERT INTO SITPEDIDOREC (CDFILIAL, NRPEDIDO, IDINSTALACAO, IDSITEMPRESA) VALUES ('0001', '0000000093', 'outra', 'D')"));
+    server::defineSituacao(server.db(), {QStringLiteral("1"), QStringLiteral("91"), {}, QStringLiteral("F"), QStringLiteral("123"), {}, QStringLiteral("49,80")});
+    server::defineSituacao(server.db(), {QStringLiteral("1"), QStringLiteral("92"), {}, QStringLiteral("D"), {}, QStringLiteral("falta o CNPJ"), {}});
+    server::defineSituacao(server.db(), {QStringLiteral("1"), QStringLiteral("93"), {}, QStringLiteral("C"), {}, QStringLiteral("sem estoque"), {}});
+    TomaMudancasAcompanhamento();
+
+    ASSERT_TRUE(AtualizaAcompanhamento()) << lastTransferError().toStdString();
+    EXPECT_EQ(TomaMudancasAcompanhamento().texto(), QStringLiteral("Desde a última atualização: 1 pedido faturado, 1 devolvido para correção, 1 cancelado."));
+    EXPECT_EQ(db().scalar(QStringLiteral("SELECT group_concat(NRPEDIDO || IDSITEMPRESA || COALESCE(NRNOTAFISCAL, '') || COALESCE(DSMOTIVO, ''), ';') "
+                                         "FROM (SELECT * FROM SITPEDIDO ORDER BY NRPEDIDO)")),
+              QStringLiteral("0000000091F123;0000000092Dfalta o CNPJ;0000000093Csem estoque"));
+    EXPECT_EQ(situacao("0000000092"), QStringLiteral("1")) << "sent back: pending again";
+    EXPECT_EQ(itens("0000000092"), QStringLiteral("1"));
+    EXPECT_EQ(situacao("0000000091"), QStringLiteral("7"));
+    EXPECT_EQ(situacao("0000000093"), QStringLiteral("7")) << "a cancellation reopens nothing";
+
+    // Nothing changed: nothing to say; corrected and sent again, it is received anew.
+    ASSERT_TRUE(AtualizaAcompanhamento()) << lastTransferError().toStdString();
+    EXPECT_TRUE(TomaMudancasAcompanhamento().vazia());
+    dialogs().clear();
+    ASSERT_TRUE(exporta()) << dialogs().errors().join(QLatin1Char('\n')).toStdString();
+    ASSERT_TRUE(AtualizaAcompanhamento()) << lastTransferError().toStdString();
+    EXPECT_EQ(db().scalar(QStringLiteral("SELECT IDSITEMPRESA FROM SITPEDIDO WHERE NRPEDIDO = '0000000092'")).toString(), QStringLiteral("R"));
+    EXPECT_EQ(situacao("0000000092"), QStringLiteral("7"));
+
+    // A reply cut half way leaves the situations as they were, and says so.
+    server::defineSituacao(server.db(), {QStringLiteral("1"), QStringLiteral("92"), {}, QStringLiteral("A"), {}, {}, {}});
+    test::FakeHttpServer corta([&](const test::FakeRequest& r) {
+        if (r.method == "GET")
+            return test::FakeHttpServer::objects();
+        test::FakeResponse res;
+        res.body = R"({"result":[{"columns":[["CDFILIAL","text"])";
+        return res;
+    });
+    SetIPAcesso(QStringLiteral("127.0.0.1"));
+    SetPorta(corta.port());
+    EXPECT_FALSE(AtualizaAcompanhamento());
+    EXPECT_FALSE(lastTransferError().isEmpty());
+    EXPECT_EQ(db().scalar(QStringLiteral("SELECT IDSITEMPRESA FROM SITPEDIDO WHERE NRPEDIDO = '0000000092'")).toString(), QStringLiteral("R"));
 }
 
 } // namespace

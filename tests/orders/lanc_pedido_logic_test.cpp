@@ -24,6 +24,31 @@ TEST_F(LancPedidoTest, ANewOrderIsDatedByTheProgramsClock)
     EXPECT_EQ(tela().dataPedido, QStringLiteral("28/02/2031"));
 }
 
+// The company's situation shows in the list and on the general page; the
+// order itself is not touched by it.
+TEST_F(LancPedidoTest, TheCompanysSituationShowsInTheListAndOnTheGeneralPage)
+{
+    test::pedidoGravado(db(), QStringLiteral("0000000001"), QStringLiteral("7"));
+    test::pedidoGravado(db(), QStringLiteral("0000000002"), QStringLiteral("1"));
+    test::pedidoGravado(db(), QStringLiteral("0000000003"), QStringLiteral("7"));
+    db().execScript(QStringLiteral("INSERT INTO SITPEDIDO (CDFILIAL, NRPEDIDO, IDSITEMPRESA, NRNOTAFISCAL, VRFATURADO) VALUES ('0001', '0000000001', 'F', '123', 1234.5);"
+                                   "INSERT INTO SITPEDIDO (CDFILIAL, NRPEDIDO, IDSITEMPRESA, DSMOTIVO) VALUES ('0001', '0000000002', 'D', 'falta o CNPJ')"));
+    abre();
+    Query& lista = logic->contexto.qryPedido;
+    EXPECT_EQ(lista.fieldByName(QStringLiteral("DsSitEmpresa")).displayLabel, QStringLiteral("Situação na Empresa"));
+    EXPECT_TRUE(lista.fieldByName(QStringLiteral("DsSitEmpresa")).visible);
+    QStringList vistos;
+    for (lista.first(); !lista.eof(); lista.next())
+        vistos << campo("NRPEDIDO").right(1) + QLatin1Char('=') + campo("DsSitEmpresa");
+    EXPECT_EQ(vistos, (QStringList{QStringLiteral("3="), QStringLiteral("2=Devolvido"), QStringLiteral("1=Faturado NF 123")}));
+    for (const auto& [nr, texto] : {std::pair{"0000000001", "Faturado NF 123 (R$ 1.234,50)"}, std::pair{"0000000002", "Devolvido: falta o CNPJ"},
+                                    std::pair{"0000000003", ""}}) {
+        ASSERT_TRUE(lista.locate(QStringLiteral("NRPEDIDO"), QString::fromLatin1(nr)));
+        ASSERT_TRUE(run([&] { logic->registro.mostraPedidoNaTela(); }));
+        EXPECT_EQ(tela().situacaoEmpresa, QString::fromUtf8(texto)) << nr;
+    }
+}
+
 TEST_F(LancPedidoTest, TheFirstOrderIsNumberOneWithTheOperatorsSalespersonAndTodayAndConfirmStoresIt)
 {
     abre();

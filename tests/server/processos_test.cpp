@@ -131,6 +131,24 @@ TEST(TwoServerProcesses, ShareTheirSessionsRefusalsOrdersAndDownloads)
     ASSERT_TRUE(list.waitForFinished(30000));
     const QStringList lines = QString::fromUtf8(list.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), 2) << lines.join(QLatin1Char('\n')).toStdString();
-    EXPECT_THAT(lines[1].toStdString(), ::testing::MatchesRegex("0001 +0000000007 +ana.pc +000000000001 +instala.*F52998224725 +1 +124,50 +sem observação"));
+    EXPECT_THAT(lines[1].toStdString(), ::testing::MatchesRegex("0001 +0000000007 +ana.pc +000000000001 +instala.*F52998224725 +1 +124,50 +sem observação +Recebido"));
+
+    // A situation set by hand, then listed; a wrong one is refused with its reason.
+    const auto situacao = [&](const QStringList& extra) {
+        QProcess p;
+        p.start(QStringLiteral(ZOV_APPSERVER), QStringList{QStringLiteral("situacao"), QStringLiteral("--db"), target, QStringLiteral("--filial"),
+                                                           QStringLiteral("1")} + extra);
+        EXPECT_TRUE(p.waitForFinished(30000));
+        return std::pair{p.exitCode(), QString::fromUtf8(p.readAllStandardOutput() + p.readAllStandardError()).trimmed()};
+    };
+    EXPECT_EQ(situacao({QStringLiteral("--pedido"), QStringLiteral("7"), QStringLiteral("--situacao"), QStringLiteral("F"), QStringLiteral("--nota"),
+                        QStringLiteral("55"), QStringLiteral("--valor"), QStringLiteral("124,50")}),
+              (std::pair{0, QStringLiteral("Pedido 0000000007 da filial 0001: Faturado.")}));
+    EXPECT_EQ(situacao({QStringLiteral("--pedido"), QStringLiteral("8"), QStringLiteral("--situacao"), QStringLiteral("F")}),
+              (std::pair{1, QStringLiteral("zov-appserver: O pedido 0000000008 da filial 0001 não foi recebido.")}));
+    EXPECT_EQ(situacao({QStringLiteral("--pedido"), QStringLiteral("7"), QStringLiteral("--situacao"), QStringLiteral("X")}).first, 1);
+    list.start(QStringLiteral(ZOV_APPSERVER), {QStringLiteral("pedidos"), QStringLiteral("--db"), target});
+    ASSERT_TRUE(list.waitForFinished(30000));
+    EXPECT_THAT(QString::fromUtf8(list.readAllStandardOutput()).toStdString(), ::testing::HasSubstr("sem observação  Faturado NF 55"));
     dropServerTarget(target);
 }

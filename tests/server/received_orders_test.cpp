@@ -115,8 +115,8 @@ TEST_F(ReceivedOrders, TheListingHasOneLinePerCopyByBranchNumberAndUser)
     db->exec(QStringLiteral("UPDATE PEDIDORECEBIDO SET DTRECEBIDO = '2026-12-0' || IDRECEBIDO || ' 08:0' || IDRECEBIDO || ':15.250'"));
 
     EXPECT_EQ(receivedOrdersListing(*db).toStdString(),
-              "Filial  Pedido      Usuário        Operador  Instalação  Recebido em          Cliente          Itens     Total  Observação\n"
-              "0001    0000000002  (sem usuário)  -         -           03/12/2026 08:03:15  F52998224725         1  24900,00  sem observação\n"
-              "0001    0000000012  ana            -         -           02/12/2026 08:02:15  J11222333000181      3    240,67  sem observação\n"
-              "0001    0000000012  joao           -         -           01/12/2026 08:01:15  F52998224725         2     59,30  com observação\n");
+              "Filial  Pedido      Usuário        Operador  Instalação  Recebido em          Cliente          Itens     Total  Observação      Situação\n"
+              "0001    0000000002  (sem usuário)  -         -           03/12/2026 08:03:15  F52998224725         1  24900,00  sem observação  Recebido\n"
+              "0001    0000000012  ana            -         -           02/12/2026 08:02:15  J11222333000181      3    240,67  sem observação  Recebido\n"
+              "0001    0000000012  joao           -         -           01/12/2026 08:01:15  F52998224725         2     59,30  com observação  Recebido\n");
 }
