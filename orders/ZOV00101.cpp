@@ -12,6 +12,7 @@
 #include "search/PesqListaZOV.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFocusEvent>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -242,6 +243,19 @@ void TfrmFiltroPedido::montaTela()
         l->addWidget(chkExportado);
         l->addStretch(1);
     }
+    QGroupBox* gSitEmpresa = grupo(QStringLiteral("Situação na Empresa"));
+    {
+        auto* l = new QHBoxLayout(gSitEmpresa);
+        cbxSitEmpresa = new QComboBox(gSitEmpresa);
+        cbxSitEmpresa->setObjectName(QStringLiteral("cbxSitEmpresa"));
+        const std::pair<const char*, const char*> opcoes[] = {{"Todas", ""},           {"Sem situação", "-"},      {"Recebido", "R"},
+                                                              {"Aprovado", "A"},       {"Faturado", "F"},          {"Faturado em parte", "P"},
+                                                              {"Cancelado", "C"},      {"Devolvido", "D"}};
+        for (const auto& [texto, letra] : opcoes)
+            cbxSitEmpresa->addItem(QString::fromUtf8(texto), QString::fromLatin1(letra));
+        l->addWidget(cbxSitEmpresa);
+        l->addStretch(1);
+    }
     QGroupBox* gProduto = todosLista(QStringLiteral("Produtos do Pedido"), "rbtProdutoTodos", "rbtProdutoLista", "btnProduto",
                                      rbtProdutoTodos, rbtProdutoLista, btnProduto);
 
@@ -250,7 +264,7 @@ void TfrmFiltroPedido::montaTela()
     for (QGroupBox* g : {gNrPedido, gPedido, gEntrega, gCliente, gTipoOper})
         grade->addWidget(g, row++, 0);
     row = 0;
-    for (QGroupBox* g : {gMuniciCli, gPrioridade, gSituacao, gProduto})
+    for (QGroupBox* g : {gMuniciCli, gPrioridade, gSituacao, gProduto, gSitEmpresa})
         grade->addWidget(g, row++, 1);
     clientLayout()->addLayout(grade);
     clientLayout()->addStretch(1);
@@ -259,7 +273,7 @@ void TfrmFiltroPedido::montaTela()
     for (QWidget* w : std::initializer_list<QWidget*>{
              rbtNrPedidoTodos, rbtNrPedidoLista, rbtNrPedidoIntervalo, medDe, medAte, dtpPedidoDe, dtpPedidoAte, dtpEntregaDe, dtpEntregaAte,
              rbtClienteTodos, rbtClienteLista, rbtTipoOperTodos, rbtTipoOperLista, rbtMuniciCliTodos, rbtMuniciCliLista, rbtProdutoTodos,
-             rbtProdutoLista, chkNormal, chkAlta, chkUrgente, chkPendente, chkExportado, btnNrPedido, btnCliente, btnTipoOper, btnMuniciCli,
+             rbtProdutoLista, chkNormal, chkAlta, chkUrgente, chkPendente, chkExportado, cbxSitEmpresa, btnNrPedido, btnCliente, btnTipoOper, btnMuniciCli,
              btnProduto})
         previewKeys(w);
 
@@ -308,6 +322,7 @@ EscolhasFiltro TfrmFiltroPedido::escolhas() const
     e.urgente = chkUrgente->isChecked();
     e.pendente = chkPendente->isChecked();
     e.exportado = chkExportado->isChecked();
+    e.sitEmpresa = cbxSitEmpresa->currentData().toString();
     e.clienteLista = rbtClienteLista->isChecked();
     e.produtoLista = rbtProdutoLista->isChecked();
     e.municiCliLista = rbtMuniciCliLista->isChecked();
@@ -339,6 +354,7 @@ void TfrmFiltroPedido::mostraEscolhas(const EscolhasFiltro& e)
     chkUrgente->setChecked(e.urgente);
     chkPendente->setChecked(e.pendente);
     chkExportado->setChecked(e.exportado);
+    cbxSitEmpresa->setCurrentIndex(std::max(0, cbxSitEmpresa->findData(e.sitEmpresa)));
     (e.clienteLista ? rbtClienteLista : rbtClienteTodos)->setChecked(true);
     (e.produtoLista ? rbtProdutoLista : rbtProdutoTodos)->setChecked(true);
     (e.municiCliLista ? rbtMuniciCliLista : rbtMuniciCliTodos)->setChecked(true);

@@ -10,6 +10,7 @@
 #include <functional>
 
 class QCheckBox;
+class QComboBox;
 class QLineEdit;
 class QMenu;
 class QRadioButton;
@@ -74,6 +75,7 @@ private:
     QRadioButton *rbtMuniciCliTodos, *rbtMuniciCliLista;
     QRadioButton *rbtProdutoTodos, *rbtProdutoLista;
     QCheckBox *chkNormal, *chkAlta, *chkUrgente, *chkPendente, *chkExportado;
+    QComboBox* cbxSitEmpresa = nullptr;
     QToolButton *btnNrPedido, *btnCliente, *btnTipoOper, *btnMuniciCli, *btnProduto;
     QToolButton *sbtLimpa, *sbtAjuda, *btfSaveOpc, *btfLoadOpc;
     QMenu* mnuOpcoes_;

@@ -86,6 +86,7 @@ EscolhasFiltro escolhasDoFiltro(const TFiltro& f, const EscolhasFiltro& atual)
     e.urgente = f.Prioridade.boUrgente;
     e.pendente = f.StatusPedido.boPendente;
     e.exportado = f.StatusPedido.boExportado;
+    e.sitEmpresa = f.SitEmpresa;
     e.produtoLista = !f.Produto.boTodos;
     e.clienteLista = !f.Cliente.boTodos;
     e.municiCliLista = !f.MuniciCli.boTodos;
@@ -190,6 +191,7 @@ TFiltro filtroDasEscolhas(const EscolhasFiltro& e, const TFiltro& atual)
     f.NrPedido.stAte = e.stAte;
     f.Prioridade = {e.normal, e.alta, e.urgente};
     f.StatusPedido = {e.pendente, e.exportado};
+    f.SitEmpresa = e.sitEmpresa;
     f.Produto = {!e.produtoLista, e.stProduto};
     f.MuniciCli = {!e.municiCliLista, e.stMuniciCli};
     f.TipoOper = {!e.tipoOperLista, e.stTipoOper};

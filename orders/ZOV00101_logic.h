@@ -25,6 +25,7 @@ struct EscolhasFiltro {
     bool pendente = true, exportado = true;
     bool clienteLista = false, produtoLista = false, municiCliLista = false, tipoOperLista = false;
     QString stNrPedido, stCliente, stProduto, stMuniciCli, stTipoOper;
+    QString sitEmpresa; // as TFiltro::SitEmpresa
 };
 
 // A failed check: the message key, its text as shown, and the control that

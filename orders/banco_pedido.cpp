@@ -85,7 +85,8 @@ QString BancoPedido::qryPedidoSql(bool porEmissao)
         "AND (P.NRPEDIDO BETWEEN :P_INTERVALODE AND :P_INTERVALOATE OR :P_TINTERVALO = 'T') "
         "AND (:P_TPRODUTO = 'T' OR EXISTS (SELECT 1 FROM ITEMPEDIDO I JOIN PRODUTO PR ON PR.CDPRODUTO = I.CDPRODUTO "
         "WHERE I.CDFILIAL = P.CDFILIAL AND I.NRPEDIDO = P.NRPEDIDO AND instr(:P_PRODUTOLISTA, '_' || PR.CDARVPROD || '_') > 0)) "
-        "AND (instr(:P_CDMUNICIPIO, E.CDPAIS || E.SGESTADO || E.CDMUNICIPIO) > 0 OR :P_TCDMUNICIPIO = 'T') ")
+        "AND (instr(:P_CDMUNICIPIO, E.CDPAIS || E.SGESTADO || E.CDMUNICIPIO) > 0 OR :P_TCDMUNICIPIO = 'T') "
+        "AND (COALESCE(:P_SITEMPRESA, '') = '' OR COALESCE(S.IDSITEMPRESA, '-') = :P_SITEMPRESA) ")
         // The same order dates as a range the branch-and-date index can search.
         + (porEmissao ? QStringLiteral("AND P.DTPEDIDO >= :P_EMISSAODE AND P.DTPEDIDO < date(:P_EMISSAOATE, '+1 day') ") : QString())
         + QStringLiteral("ORDER BY P.NRPEDIDO DESC");

@@ -57,6 +57,7 @@ QVariantMap parametrosPedido(const TFiltro& f)
         {QStringLiteral("P_CDMUNICIPIO"), f.MuniciCli.stMuniciCli},
         {QStringLiteral("P_TCDTIPOOPER"), todos(f.TipoOper.boTodos)},
         {QStringLiteral("P_CDTIPOOPER"), f.TipoOper.stTipoOper},
+        {QStringLiteral("P_SITEMPRESA"), f.SitEmpresa},
     };
 }
 

@@ -56,6 +56,8 @@ struct TFiltro {
     TEmissao Emissao;
     TMuniciCli MuniciCli;
     TTipoOper TipoOper;
+    // The company's situation: empty for any, "-" for none yet, else its letter.
+    QString SitEmpresa;
     QString Filial;
 };
 

@@ -4,6 +4,7 @@
 #include "library/inscricao.h"
 #include "tests/orders/lanc_pedido_fixture.h"
 #include "library/relogio.h"
+#include "orders/banco_pedido.h"
 
 #include <QScopeGuard>
 
@@ -46,6 +47,16 @@ TEST_F(LancPedidoTest, TheCompanysSituationShowsInTheListAndOnTheGeneralPage)
         ASSERT_TRUE(lista.locate(QStringLiteral("NRPEDIDO"), QString::fromLatin1(nr)));
         ASSERT_TRUE(run([&] { logic->registro.mostraPedidoNaTela(); }));
         EXPECT_EQ(tela().situacaoEmpresa, QString::fromUtf8(texto)) << nr;
+    }
+    // The filter selects by it: one situation, or none yet.
+    for (const auto& [escolha, numeros] : {std::pair{"F", "1"}, std::pair{"-", "3"}, std::pair{"", "321"}}) {
+        TFiltro filtro = logic->contexto.Filtro;
+        filtro.SitEmpresa = QString::fromLatin1(escolha);
+        BancoPedido::abreQryPedido(lista, filtro);
+        QString vistos;
+        for (lista.first(); !lista.eof(); lista.next())
+            vistos += campo("NRPEDIDO").right(1);
+        EXPECT_EQ(vistos, QString::fromLatin1(numeros)) << escolha;
     }
 }
 
