@@ -15,6 +15,7 @@
 #include "db/dbgeralped.h"
 #include "db/schema.h"
 #include "library/database.h"
+#include "transfer/acompanhamento.h"
 #include "transfer/atu_tab.h"
 #include "transfer/sessao_servidor.h"
 #include "transfer/dtm_atu_tab.h"
@@ -293,6 +294,42 @@ int main(int argc, char** argv)
             SetPorta(port);
         }
 
+        // 2 000 orders of this installation with their company's situations:
+        // the refresh that brings them, then one with nothing new.
+        double situacoes = 0, situacoesDelta = 0;
+        {
+            SetDatabasePath(dir.filePath(QStringLiteral("cliente.sqlite")));
+            DataBaseGeralPed();
+            {
+                Database srv(serverDb, Database::Mode::OpenExisting);
+                srv.setBusyTimeout(60000);
+                srv.transaction([&] {
+                    Statement st(srv, QStringLiteral("INSERT INTO SITPEDIDOREC (CDFILIAL, NRPEDIDO, IDINSTALACAO, IDSITEMPRESA, NRNOTAFISCAL, "
+                                                     "VRFATURADO, DTSITUACAO) VALUES ('0001', ?1, ?2, 'F', ?3, 100.5, '2026-12-01 10:00:00')"));
+                    for (int i = 1; i <= 2000; ++i) {
+                        st.bindAt(1, QStringLiteral("%1").arg(i, 10, 10, QLatin1Char('0')));
+                        st.bindAt(2, IdInstalacao());
+                        st.bindAt(3, QString::number(100000 + i));
+                        st.exec();
+                        st.reset();
+                    }
+                });
+            }
+            QElapsedTimer s;
+            s.start();
+            if (!AtualizaAcompanhamento()) {
+                std::fprintf(stderr, "situations failed: %s\n", qUtf8Printable(lastTransferError()));
+                return 1;
+            }
+            situacoes = s.nsecsElapsed() / 1e6;
+            const int held = DataBaseGeralPed().scalar(QStringLiteral("SELECT count(*) FROM SITPEDIDO")).toInt();
+            s.restart();
+            AtualizaAcompanhamento();
+            situacoesDelta = s.nsecsElapsed() / 1e6;
+            std::printf("  situations: %d in %.0f ms, then nothing new in %.0f ms\n", held, situacoes, situacoesDelta);
+            FreeDBGeralPed();
+        }
+
         std::printf("figure download_first_total_n%d_s %.2f s\n", n, first.download + first.apply);
         std::printf("figure download_first_download_n%d_s %.2f s\n", n, first.download);
         std::printf("figure download_first_apply_n%d_s %.2f s\n", n, first.apply);
@@ -300,6 +337,8 @@ int main(int argc, char** argv)
         std::printf("figure download_apply_to_plain_ratio_n%d %.2f ratio\n", n, held.apply / held.plain);
         std::printf("figure download_delta_total_n%d_s %.2f s\n", n, delta.download + delta.apply);
         std::printf("figure download_peak_rss_n%d_mb %ld MB\n", n, peak);
+        std::printf("figure situations_2000_ms %.0f ms\n", situacoes);
+        std::printf("figure situations_delta_ms %.0f ms\n", situacoesDelta);
 
         serve.terminate();
         serve.waitForFinished(5000);
