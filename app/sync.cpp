@@ -59,7 +59,7 @@ int runSync(const SyncOptions& options)
         if (!CriaBaixaDados() || !ChamaExportaDados())
             return fail(lastTransferError(), 1);
         if (!AtualizaAcompanhamento())
-            return fail(QStringLiteral("as tabelas foram atualizadas, mas a situação dos pedidos não: %1").arg(lastTransferError()), 1);
+            return fail(lastTransferError(), 1);
         if (const MudancasAcompanhamento m = TomaMudancasAcompanhamento(); !m.vazia())
             std::fprintf(stderr, "%s\n", qUtf8Printable(m.texto()));
         FreeDBGeralPed();

@@ -109,7 +109,7 @@ QString MudancasAcompanhamento::texto() const
 
 bool AtualizaAcompanhamento()
 {
-    return ChamaServidorPedidos([](TNetConnection& net) {
+    const bool ok = ChamaServidorPedidos([](TNetConnection& net) {
         Database& db = DataBaseGeralPed();
         const QVariant desde = db.scalar(QStringLiteral("SELECT MAX(DTULTATU) FROM SITPEDIDO"));
         QVariantList marcas{desde.isNull() ? QVariant() : QVariant(desde.toDateTime()), QVariant(), QVariant()};
@@ -129,6 +129,10 @@ bool AtualizaAcompanhamento()
         p.devolvidos += m.devolvidos;
         return true;
     });
+    // The tables came before it: what failed is only this.
+    if (!ok)
+        setLastTransferError(QStringLiteral("As tabelas foram atualizadas, mas a situação dos pedidos na empresa não: %1").arg(lastTransferError()));
+    return ok;
 }
 
 MudancasAcompanhamento TomaMudancasAcompanhamento() { return std::exchange(pendentes(), MudancasAcompanhamento{}); }

@@ -403,6 +403,8 @@ void DestroiDataModulo() { module().reset(); }
 
 QString lastTransferError() { return lastError(); }
 
+void setLastTransferError(const QString& text) { lastError() = text; }
+
 namespace {
 QString textOf(const std::exception& e)
 {

@@ -32,6 +32,8 @@ bool CriaBaixaDados();
 bool ChamaExportaDados();
 // What the last failed step failed on.
 QString lastTransferError();
+// A step of another unit says what failed in its own words.
+void setLastTransferError(const QString& text);
 
 // One transfer at a time: the login and the download window both take this;
 // a second one is refused with a message.

@@ -48,23 +48,27 @@ bool ImporTab::confirmar()
 
     TransferLock lock; // a download already running (the login's) is refused
     running_ = true;
-    bool ok = false;
+    bool ok = false, situacoes = false;
     try {
         UpdateProgress(&view_, {msgPadrao().Msg(QStringLiteral("Atu_DB"))}, 0, 1, true);
         view_.setCommandsEnabled(false);
-        ok = CriaBaixaDados() && ChamaExportaDados() && AtualizaAcompanhamento();
+        ok = CriaBaixaDados() && ChamaExportaDados();
+        situacoes = ok && AtualizaAcompanhamento();
     } catch (...) {
         restore();
         throw;
     }
     restore();
-    // Success only on success; otherwise what failed.
-    if (ok) {
+    // Success only on success; otherwise what failed. The tables updated
+    // without the situations are a success said with its exception.
+    if (ok && situacoes) {
         const MudancasAcompanhamento m = TomaMudancasAcompanhamento();
         dialogs().info(msgPadrao().Msg(QStringLiteral("CAD_OK")) + (m.vazia() ? QString() : QLatin1Char('\n') + m.texto()));
-    }
-    else
+    } else if (ok) {
+        dialogs().error(lastTransferError());
+    } else {
         dialogs().error(msgPadrao().Msg(QStringLiteral("IMP_ERRO")) + QLatin1Char('\n') + lastTransferError());
+    }
     return ok;
 }
 
