@@ -40,7 +40,8 @@ QString& pathOverride()
 // This program's mark in the file's header ("ZOVP"), and its schema version.
 constexpr qint32 kApplicationId = 0x5A4F5650;
 // 2: the installation identity (INSTALACAO). 3: the company's situations (SITPEDIDO).
-constexpr int kSchemaVersion = 3;
+// 4: the customers' history and receivables (HISTCLIENTE, TITULOCLIENTE).
+constexpr int kSchemaVersion = 4;
 
 bool holdsOurTables(Database& db)
 {
@@ -83,7 +84,8 @@ void garanteInstalacao(Database& db)
 {
     auto falta = [&] {
         return db.scalar(QStringLiteral("PRAGMA user_version")).toInt() < kSchemaVersion || !db.tableExists(QStringLiteral("INSTALACAO"))
-               || !db.tableExists(QStringLiteral("SITPEDIDO"))
+               || !db.tableExists(QStringLiteral("SITPEDIDO")) || !db.tableExists(QStringLiteral("HISTCLIENTE"))
+               || !db.tableExists(QStringLiteral("TITULOCLIENTE"))
                || db.scalar(QStringLiteral("SELECT count(*) FROM INSTALACAO")).toInt() == 0;
     };
     if (!falta())
@@ -93,6 +95,13 @@ void garanteInstalacao(Database& db)
         db.execScript(QStringLiteral("CREATE TABLE IF NOT EXISTS SITPEDIDO (CDFILIAL VARCHAR(4) NOT NULL, NRPEDIDO VARCHAR(10) NOT NULL, "
                                      "IDSITEMPRESA CHAR(1) NOT NULL, DSSITEMPRESA VARCHAR(30), DSMOTIVO VARCHAR(255), NRNOTAFISCAL VARCHAR(20), "
                                      "VRFATURADO NUMERIC(15,2), DTSITUACAO DATETIME, DTULTATU DATETIME, PRIMARY KEY (CDFILIAL, NRPEDIDO))"));
+        db.execScript(QStringLiteral(
+            "CREATE TABLE IF NOT EXISTS HISTCLIENTE (CDCLIENTE VARCHAR(21) NOT NULL, CDFILIAL VARCHAR(4) NOT NULL, NRPEDIDO VARCHAR(20) NOT NULL, "
+            "NRITEMPED VARCHAR(10) NOT NULL, IDORIGEM CHAR(1) NOT NULL, DTPEDIDO DATETIME NOT NULL, CDPRODUTO VARCHAR(20) NOT NULL, "
+            "QTITEMPED NUMERIC(15,3), VRPRECO NUMERIC(15,4), VRDESCONTO NUMERIC(15,2), VRLIQUIDO NUMERIC(15,2), IDSITEMPRESA CHAR(1), "
+            "DTULTATU DATETIME, PRIMARY KEY (CDCLIENTE, CDFILIAL, NRPEDIDO, NRITEMPED, IDORIGEM)); "
+            "CREATE TABLE IF NOT EXISTS TITULOCLIENTE (CDCLIENTE VARCHAR(21) NOT NULL, VRABERTO NUMERIC(15,2) NOT NULL DEFAULT 0, "
+            "VRVENCIDO NUMERIC(15,2) NOT NULL DEFAULT 0, DTULTATU DATETIME, PRIMARY KEY (CDCLIENTE))"));
         if (db.scalar(QStringLiteral("SELECT count(*) FROM INSTALACAO")).toInt() == 0)
             db.exec(QStringLiteral("INSERT INTO INSTALACAO (IDINSTALACAO) VALUES (:ID)"),
                     {{QStringLiteral("ID"), QUuid::createUuid().toString(QUuid::WithoutBraces)}});

@@ -392,6 +392,50 @@ void customers(Connection& db)
     putRow(db, "PRECOBASECLI", {{"CDCLIENTE", "J" + cnpj1}, {"CDPRECOBASE", "02"}, {"IDPRBASEPRIN", "S"}});
 }
 
+// A year of the company's sales to three customers, a few orders a month,
+// prices that rose over the year; Maria owes bills past due and the market
+// is near its credit limit.
+void history(Connection& db)
+{
+    struct Compra {
+        const char* produto;
+        double preco, quantidade;
+    };
+    const struct {
+        QString cliente;
+        std::vector<Compra> compras;
+    } clientes[] = {
+        {QStringLiteral("F") + makeCpf(529982247), {{"0000000101", 22.90, 2}, {"0000000102", 7.49, 5}}},
+        {QStringLiteral("J") + makeCnpj(11222333, 1), {{"0000000103", 129.00, 4}, {"0000000202", 44.90, 10}, {"0000000102", 7.20, 24}}},
+        {QStringLiteral("F") + makeCpf(123456789), {{"0000000201", 7.99, 6}}},
+    };
+    const QDate hoje = QDate::currentDate();
+    RowWriter linhas(db, QStringLiteral("HISTCLIENTE"),
+                     {QStringLiteral("CDCLIENTE"), QStringLiteral("CDFILIAL"), QStringLiteral("NRPEDIDO"), QStringLiteral("NRITEMPED"),
+                      QStringLiteral("IDORIGEM"), QStringLiteral("DTPEDIDO"), QStringLiteral("CDPRODUTO"), QStringLiteral("QTITEMPED"),
+                      QStringLiteral("VRPRECO"), QStringLiteral("VRDESCONTO"), QStringLiteral("VRLIQUIDO"), QStringLiteral("IDSITEMPRESA")});
+    int numero = 0;
+    for (const auto& c : clientes) {
+        for (int mes = 11; mes >= 0; --mes) {
+            const QString nota = QStringLiteral("NF%1").arg(++numero + 5000, 6, 10, QLatin1Char('0'));
+            const QString data = hoje.addMonths(-mes).addDays(-3).toString(Qt::ISODate) + QStringLiteral(" 10:00:00");
+            int item = 0;
+            for (const Compra& compra : c.compras) {
+                // About 1 % a month dearer, to the cent.
+                const double preco = std::round(compra.preco * (1.0 + 0.01 * (11 - mes)) * 100) / 100;
+                const double liquido = std::round(preco * compra.quantidade * 100) / 100;
+                linhas.write({c.cliente, QStringLiteral("0001"), nota, code(++item, 10), QStringLiteral("E"), data,
+                              QString::fromLatin1(compra.produto), compra.quantidade, preco, 0.0, liquido,
+                              mes == 0 ? QStringLiteral("A") : QStringLiteral("F")});
+            }
+        }
+    }
+    putRow(db, "TITULOCLIENTE", {{"CDCLIENTE", QStringLiteral("F") + makeCpf(529982247)}, {"VRABERTO", 820.0}, {"VRVENCIDO", 350.0}});
+    putRow(db, "TITULOCLIENTE", {{"CDCLIENTE", QStringLiteral("J") + makeCnpj(11222333, 1)}, {"VRABERTO", 4200.0}, {"VRVENCIDO", 0.0}});
+    db.exec(QStringLiteral("UPDATE CLIENTE SET VRLIMCREDCLI = 5000 WHERE CDCLIENTE = :C"), {{QStringLiteral("C"), QStringLiteral("J") + makeCnpj(11222333, 1)}});
+    db.exec(QStringLiteral("UPDATE CLIENTE SET VRLIMCREDCLI = 3000 WHERE CDCLIENTE = :C"), {{QStringLiteral("C"), QStringLiteral("F") + makeCpf(529982247)}});
+}
+
 } // namespace
 
 void fillDemoCompany(Connection& db)
@@ -403,6 +447,7 @@ void fillDemoCompany(Connection& db)
         payment(db);
         products(db);
         customers(db);
+        history(db);
     });
 }
 

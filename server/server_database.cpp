@@ -30,7 +30,7 @@ constexpr qint32 kServerApplicationId = 0x5A4F5653;
 // The file's layout (user_version): 1 for every file made before the layouts
 // were numbered, whatever upgrades it still lacks; 2 has them all; 3 counts
 // refused logins in the file.
-constexpr int kSqliteVersion = 4;
+constexpr int kSqliteVersion = 5;
 
 Database& sqliteOf(Connection& db) { return static_cast<SqliteConnection&>(db).sqlite(); }
 
@@ -123,6 +123,7 @@ std::unique_ptr<Connection> createSqlite(const QString& path)
         createReceivedOrderTables(*conn);
         db.execScript(QString::fromLatin1(kClockTable));
         createSituacoes(*conn);
+        createHistorico(*conn);
         for (const SyncSlot& s : syncSlots())
             db.execScript(QStringLiteral("CREATE INDEX IX_SRV_%1_DT ON %1 (%2)").arg(s.table, s.dateColumn));
         db.execScript(QStringLiteral("CREATE INDEX IX_LOGDELECAO_CHAVE ON LOGDELECAO (NMTABELA, DSKEYCACHE)"));
@@ -245,6 +246,7 @@ void upgradeSqlite(SqliteConnection& conn)
     db.transaction([&] {
         db.execScript(QString::fromLatin1(kRecusasSql));
         createSituacoes(conn);
+        createHistorico(conn);
         db.execScript(QStringLiteral("PRAGMA user_version = %1").arg(kSqliteVersion));
     });
 }

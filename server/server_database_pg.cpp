@@ -77,6 +77,7 @@ const Migration kMigrations[] = {
     {1, "tabelas do cliente, pedidos recebidos, relógio e registro de exclusões", &createLayout},
     {2, "recusas de entrada contadas no banco, para todos os processos", &createRefusalCounts},
     {3, "situação na empresa de cada pedido recebido (SITPEDIDOREC)", &createSituacoes},
+    {4, "histórico de compras e títulos dos clientes (HISTCLIENTE, TITULOCLIENTE)", &createHistorico},
 };
 
 int latestVersion() { return kMigrations[std::size(kMigrations) - 1].version; }

@@ -546,6 +546,12 @@ std::string storeOrders(Connection& db, const Call& call, const BeforeWrite& kno
                                         from.size() == 1 ? QStringLiteral("guardados os dois") : QStringLiteral("guardados todos"));
             }
             marcaRecebido(db, branch, number, call.installation);
+            std::vector<LinhaHistorico> linhas;
+            for (int i : itemsOf.value(key))
+                linhas.push_back({text(items, i, QStringLiteral("NRITEMPED")), text(items, i, QStringLiteral("CDPRODUTO")),
+                                  items.value(i, QStringLiteral("QTITEMPED")).toDouble(), items.value(i, QStringLiteral("VRPREUNITPED")).toDouble(),
+                                  items.value(i, QStringLiteral("VRDESITPED")).toDouble()});
+            historicoDoPedido(db, branch, number, client, orders.value(r, QStringLiteral("DTPEDIDO")), linhas);
             insertOrder.add(r, copy);
             for (int i : itemsOf.value(key))
                 insertItem->add(i, copy);

@@ -1,6 +1,7 @@
 #include "server/situacoes.h"
 
 #include "library/decimal.h"
+#include "library/valores_item.h"
 
 #include <QRegularExpression>
 
@@ -30,6 +31,58 @@ CREATE TRIGGER IF NOT EXISTS TRG_SITPEDIDOREC_UPD AFTER UPDATE OF IDSITEMPRESA, 
   UPDATE SRVRELOGIO SET ULTIMO = max(strftime('%Y-%m-%d %H:%M:%f','now','localtime'), strftime('%Y-%m-%d %H:%M:%f', ULTIMO, '+0.001 seconds'));
   UPDATE SITPEDIDOREC SET DTULTATU = (SELECT ULTIMO FROM SRVRELOGIO) WHERE rowid = NEW.rowid; END;
 )sql";
+
+// What the customers bought and what they owe: written by SetPedidos (the
+// laptops' lines, IDORIGEM L) and by the company (E, and the receivables).
+const char* const kHistoricoSql = R"sql(
+CREATE TABLE IF NOT EXISTS HISTCLIENTE (
+  CDCLIENTE VARCHAR(21) NOT NULL,
+  CDFILIAL VARCHAR(4) NOT NULL,
+  NRPEDIDO VARCHAR(20) NOT NULL,
+  NRITEMPED VARCHAR(10) NOT NULL,
+  IDORIGEM CHAR(1) NOT NULL,
+  DTPEDIDO %1 NOT NULL,
+  CDPRODUTO VARCHAR(20) NOT NULL,
+  QTITEMPED NUMERIC(15,3),
+  VRPRECO NUMERIC(15,4),
+  VRDESCONTO NUMERIC(15,2),
+  VRLIQUIDO NUMERIC(15,2),
+  IDSITEMPRESA CHAR(1),
+  DTULTATU %1,
+  PRIMARY KEY (CDCLIENTE, CDFILIAL, NRPEDIDO, NRITEMPED, IDORIGEM)
+);
+CREATE INDEX IF NOT EXISTS IX_HISTCLIENTE_DT ON HISTCLIENTE (DTULTATU);
+CREATE INDEX IF NOT EXISTS IX_HISTCLIENTE_PEDIDO ON HISTCLIENTE (CDFILIAL, NRPEDIDO);
+CREATE INDEX IF NOT EXISTS IX_HISTCLIENTE_DTPEDIDO ON HISTCLIENTE (DTPEDIDO);
+CREATE TABLE IF NOT EXISTS TITULOCLIENTE (
+  CDCLIENTE VARCHAR(21) NOT NULL,
+  VRABERTO NUMERIC(15,2) NOT NULL DEFAULT 0,
+  VRVENCIDO NUMERIC(15,2) NOT NULL DEFAULT 0,
+  DTULTATU %1,
+  PRIMARY KEY (CDCLIENTE)
+);
+CREATE INDEX IF NOT EXISTS IX_TITULOCLIENTE_DT ON TITULOCLIENTE (DTULTATU);
+)sql";
+
+// The SQLite triggers that stamp a table on every insert and data change.
+QString sqliteStampTriggers(const QString& table, const QString& dataColumns)
+{
+    const QString advance = QStringLiteral(
+        "UPDATE SRVRELOGIO SET ULTIMO = max(strftime('%Y-%m-%d %H:%M:%f','now','localtime'), strftime('%Y-%m-%d %H:%M:%f', ULTIMO, '+0.001 seconds'))");
+    return QStringLiteral("CREATE TRIGGER IF NOT EXISTS TRG_%1_INS AFTER INSERT ON %1 BEGIN %3; "
+                          "UPDATE %1 SET DTULTATU = (SELECT ULTIMO FROM SRVRELOGIO) WHERE rowid = NEW.rowid; END; "
+                          "CREATE TRIGGER IF NOT EXISTS TRG_%1_UPD AFTER UPDATE OF %2 ON %1 BEGIN %3; "
+                          "UPDATE %1 SET DTULTATU = (SELECT ULTIMO FROM SRVRELOGIO) WHERE rowid = NEW.rowid; END;")
+        .arg(table, dataColumns, advance);
+}
+
+QString postgresStampTrigger(const QString& table)
+{
+    return QStringLiteral("CREATE OR REPLACE FUNCTION zov_%2_carimbo() RETURNS trigger LANGUAGE plpgsql AS $$ "
+                          "BEGIN NEW.DTULTATU := zov_carimbo(); RETURN NEW; END $$; "
+                          "CREATE TRIGGER TRG_%1 BEFORE INSERT OR UPDATE ON %1 FOR EACH ROW EXECUTE FUNCTION zov_%2_carimbo();")
+        .arg(table, table.toLower());
+}
 
 const char* const kPostgresTable = R"sql(
 CREATE TABLE IF NOT EXISTS SITPEDIDOREC (
@@ -62,6 +115,20 @@ void createSituacoes(Connection& db)
     db.execScript(QString::fromLatin1(db.engine() == Engine::Postgres ? kPostgresTable : kSqliteTable));
 }
 
+void createHistorico(Connection& db)
+{
+    const bool pg = db.engine() == Engine::Postgres;
+    db.execScript(QString::fromLatin1(kHistoricoSql).arg(pg ? QStringLiteral("TIMESTAMP(3)") : QStringLiteral("DATETIME")));
+    if (pg) {
+        db.execScript(postgresStampTrigger(QStringLiteral("HISTCLIENTE")));
+        db.execScript(postgresStampTrigger(QStringLiteral("TITULOCLIENTE")));
+        return;
+    }
+    db.execScript(sqliteStampTriggers(QStringLiteral("HISTCLIENTE"),
+                                      QStringLiteral("DTPEDIDO, CDPRODUTO, QTITEMPED, VRPRECO, VRDESCONTO, VRLIQUIDO, IDSITEMPRESA")));
+    db.execScript(sqliteStampTriggers(QStringLiteral("TITULOCLIENTE"), QStringLiteral("VRABERTO, VRVENCIDO")));
+}
+
 QString descricaoSituacao(const QString& letra)
 {
     static const QHash<QString, QString> words{
@@ -80,10 +147,42 @@ void marcaRecebido(Connection& db, const QString& filial, const QString& pedido,
             {{QStringLiteral("F"), filial}, {QStringLiteral("N"), pedido}, {QStringLiteral("I"), instalacao}});
 }
 
+QString inicioDoHistorico(const QDate& hoje) { return hoje.addMonths(-12).toString(Qt::ISODate) + QStringLiteral(" 00:00:00.000"); }
+
+void historicoDoPedido(Connection& db, const QString& filial, const QString& pedido, const QString& cliente, const QVariant& data,
+                       const std::vector<LinhaHistorico>& linhas)
+{
+    const QVariantMap chave{{QStringLiteral("F"), filial}, {QStringLiteral("N"), pedido}, {QStringLiteral("C"), cliente}};
+    db.exec(QStringLiteral("DELETE FROM HISTCLIENTE WHERE CDFILIAL = :F AND NRPEDIDO = :N AND CDCLIENTE = :C AND IDORIGEM = 'L'"), chave);
+    // An order without a date is dated by its arrival.
+    Query insert(db, QStringLiteral("INSERT INTO HISTCLIENTE (CDCLIENTE, CDFILIAL, NRPEDIDO, NRITEMPED, IDORIGEM, DTPEDIDO, CDPRODUTO, QTITEMPED, "
+                                    "VRPRECO, VRDESCONTO, VRLIQUIDO, IDSITEMPRESA) VALUES (:C, :F, :N, :I, 'L', COALESCE(:D, %1), :P, :Q, :V, :X, :L, 'R')")
+                         .arg(db.nowSql()));
+    for (const LinhaHistorico& l : linhas) {
+        const ValoresItem v = valoresItem(l.preco, l.quantidade, l.desconto);
+        insert.bind(QStringLiteral("C"), cliente);
+        insert.bind(QStringLiteral("F"), filial);
+        insert.bind(QStringLiteral("N"), pedido);
+        insert.bind(QStringLiteral("I"), l.item);
+        insert.bind(QStringLiteral("D"), data);
+        insert.bind(QStringLiteral("P"), l.produto);
+        insert.bind(QStringLiteral("Q"), l.quantidade);
+        insert.bind(QStringLiteral("V"), l.preco);
+        insert.bind(QStringLiteral("X"), v.desconto.toDouble());
+        insert.bind(QStringLiteral("L"), v.liquido.toDouble());
+        insert.exec();
+        insert.reset();
+    }
+    // Older than a year it is no one's history any more.
+    db.exec(QStringLiteral("DELETE FROM HISTCLIENTE WHERE DTPEDIDO < :D"), {{QStringLiteral("D"), inicioDoHistorico(QDate::currentDate())}});
+}
+
 void apagaSituacao(Connection& db, const QString& filial, const QString& pedido, const QString& instalacao)
 {
     db.exec(QStringLiteral("DELETE FROM SITPEDIDOREC WHERE CDFILIAL = :F AND NRPEDIDO = :N AND IDINSTALACAO = COALESCE(:I, '')"),
             {{QStringLiteral("F"), filial}, {QStringLiteral("N"), pedido}, {QStringLiteral("I"), instalacao}});
+    db.exec(QStringLiteral("DELETE FROM HISTCLIENTE WHERE CDFILIAL = :F AND NRPEDIDO = :N AND IDORIGEM = 'L'"),
+            {{QStringLiteral("F"), filial}, {QStringLiteral("N"), pedido}});
 }
 
 QString defineSituacao(Connection& db, const NovaSituacao& s)
@@ -137,6 +236,9 @@ QString defineSituacao(Connection& db, const NovaSituacao& s)
                  {QStringLiteral("M"), s.motivo.trimmed().isEmpty() ? QVariant() : QVariant(s.motivo.trimmed())},
                  {QStringLiteral("NF"), s.nota.trimmed().isEmpty() ? QVariant() : QVariant(s.nota.trimmed())},
                  {QStringLiteral("V"), valor}});
+        // The customer's history shows what became of each line too.
+        db.exec(QStringLiteral("UPDATE HISTCLIENTE SET IDSITEMPRESA = :S WHERE CDFILIAL = :F AND NRPEDIDO = :N AND IDORIGEM = 'L'"),
+                {{QStringLiteral("S"), letra}, {QStringLiteral("F"), filial}, {QStringLiteral("N"), pedido}});
     });
     return QStringLiteral("Pedido %1 da filial %2: %3.").arg(pedido, filial, descricaoSituacao(letra));
 }
@@ -177,14 +279,42 @@ std::string getAcompanhamento(Connection& db, const std::vector<WireValue>& args
                               st.value(6, FieldKind::DateTime), st.value(7, FieldKind::DateTime)});
         }
     }
-    // The company's history and receivables come in the next elements.
-    const Packet historico({{"CDCLIENTE", ColumnType::Text},  {"CDFILIAL", ColumnType::Text},      {"NRPEDIDO", ColumnType::Text},
-                            {"NRITEMPED", ColumnType::Text},  {"IDORIGEM", ColumnType::Text},      {"DTPEDIDO", ColumnType::DateTime},
-                            {"CDPRODUTO", ColumnType::Text},  {"QTITEMPED", ColumnType::Number},    {"VRPRECO", ColumnType::Number},
-                            {"VRDESCONTO", ColumnType::Number}, {"VRLIQUIDO", ColumnType::Number}, {"IDSITEMPRESA", ColumnType::Text},
-                            {"DTULTATU", ColumnType::DateTime}});
-    const Packet titulos({{"CDCLIENTE", ColumnType::Text}, {"VRABERTO", ColumnType::Number}, {"VRVENCIDO", ColumnType::Number},
-                          {"DTULTATU", ColumnType::DateTime}});
+    // What the branch's customers bought in the last 12 months, from every
+    // laptop and from the company; and what each customer owes.
+    Packet historico({{"CDCLIENTE", ColumnType::Text},  {"CDFILIAL", ColumnType::Text},      {"NRPEDIDO", ColumnType::Text},
+                      {"NRITEMPED", ColumnType::Text},  {"IDORIGEM", ColumnType::Text},      {"DTPEDIDO", ColumnType::DateTime},
+                      {"CDPRODUTO", ColumnType::Text},  {"QTITEMPED", ColumnType::Number},    {"VRPRECO", ColumnType::Number},
+                      {"VRDESCONTO", ColumnType::Number}, {"VRLIQUIDO", ColumnType::Number}, {"IDSITEMPRESA", ColumnType::Text},
+                      {"DTULTATU", ColumnType::DateTime}});
+    {
+        Query st(db, QStringLiteral("SELECT CDCLIENTE, CDFILIAL, NRPEDIDO, NRITEMPED, IDORIGEM, DTPEDIDO, CDPRODUTO, QTITEMPED, VRPRECO, "
+                                    "VRDESCONTO, VRLIQUIDO, IDSITEMPRESA, DTULTATU FROM HISTCLIENTE WHERE CDFILIAL = :F AND DTPEDIDO >= :INICIO%1 "
+                                    "ORDER BY DTULTATU")
+                         .arg(since[1].isEmpty() ? QString() : QStringLiteral(" AND DTULTATU >= :W")));
+        st.bind(QStringLiteral("F"), args[0].text.trimmed());
+        st.bind(QStringLiteral("INICIO"), inicioDoHistorico(QDate::currentDate()));
+        if (!since[1].isEmpty())
+            st.bind(QStringLiteral("W"), since[1]);
+        while (st.step()) {
+            PacketRow row;
+            for (int c = 0; c < 13; ++c) {
+                const FieldKind kind = c == 5 || c == 12 ? FieldKind::DateTime : c >= 7 && c <= 10 ? FieldKind::Number : FieldKind::Text;
+                row << st.value(c, kind);
+            }
+            historico.addRow(row);
+        }
+    }
+    Packet titulos({{"CDCLIENTE", ColumnType::Text}, {"VRABERTO", ColumnType::Number}, {"VRVENCIDO", ColumnType::Number},
+                    {"DTULTATU", ColumnType::DateTime}});
+    {
+        Query st(db, QStringLiteral("SELECT CDCLIENTE, VRABERTO, VRVENCIDO, DTULTATU FROM TITULOCLIENTE%1 ORDER BY DTULTATU")
+                         .arg(since[2].isEmpty() ? QString() : QStringLiteral(" WHERE DTULTATU >= :W")));
+        if (!since[2].isEmpty())
+            st.bind(QStringLiteral("W"), since[2]);
+        while (st.step())
+            titulos.addRow({st.value(0, FieldKind::Text), st.value(1, FieldKind::Number), st.value(2, FieldKind::Number),
+                            st.value(3, FieldKind::DateTime)});
+    }
     std::string body;
     ResultWriter result(body);
     result.packet(situacoes);

@@ -5,17 +5,32 @@
 // getAcompanhamento hands an installation its rows by delta.
 #include "server/remote_methods.h"
 
+#include <QDate>
 #include <QString>
+#include <vector>
 
 namespace zov::server {
 
 // The table and what stamps it, for a new database and for an upgrade.
 void createSituacoes(Connection& db);
+// HISTCLIENTE (what the customers bought) and TITULOCLIENTE (what they owe).
+void createHistorico(Connection& db);
 
 // Received: written in the transaction that stores the order (a re-send
 // starts over from R); gone with a refused re-send.
 void marcaRecebido(Connection& db, const QString& filial, const QString& pedido, const QString& instalacao);
 void apagaSituacao(Connection& db, const QString& filial, const QString& pedido, const QString& instalacao);
+
+// An order's lines as its customer's history (IDORIGEM L), in the same
+// transaction: a re-send replaces them. Lines older than 12 months go.
+struct LinhaHistorico {
+    QString item, produto;
+    double quantidade = 0, preco = 0, desconto = 0;
+};
+void historicoDoPedido(Connection& db, const QString& filial, const QString& pedido, const QString& cliente, const QVariant& data,
+                       const std::vector<LinhaHistorico>& linhas);
+// The first stamp of the history kept: a year before today.
+QString inicioDoHistorico(const QDate& hoje);
 
 // The words of a situation letter ("Faturado em parte"), empty for none.
 QString descricaoSituacao(const QString& letra);

@@ -3,6 +3,7 @@
 #include "db/dbgeralped.h"
 #include "library/database.h"
 #include "library/errors.h"
+#include "library/relogio.h"
 #include "session/GeralZOV.h"
 #include "transfer/atu_tab.h"
 #include "transfer/dtm_atu_tab.h"
@@ -80,6 +81,31 @@ void aplica(Database& db, const Packet& situacoes, MudancasAcompanhamento& m)
     }
 }
 
+// Elements 1 and 2 as they come: rows by key, the columns the local table has.
+void substitui(Database& db, const QString& tabela, const Packet& p)
+{
+    if (p.rowCount() == 0)
+        return;
+    const QStringList locais = db.columnNames(tabela);
+    QStringList nomes, marcas;
+    std::vector<int> origem;
+    for (int c = 0; c < int(p.columns().size()); ++c)
+        if (locais.contains(p.columns()[std::size_t(c)].name, Qt::CaseInsensitive)) {
+            nomes << p.columns()[std::size_t(c)].name;
+            marcas << QStringLiteral("?%1").arg(nomes.size());
+            origem.push_back(c);
+        }
+    // Names come from the local table's own columns, never from the reply alone.
+    Statement grava(db, QStringLiteral("INSERT OR REPLACE INTO %1 (%2) VALUES (%3)").arg(tabela, nomes.join(QLatin1Char(',')), marcas.join(QLatin1Char(','))));
+    for (int r = 0; r < p.rowCount(); ++r) {
+        const PacketRow& row = p.row(r);
+        for (std::size_t i = 0; i < origem.size(); ++i)
+            grava.bindAt(int(i) + 1, row[origem[i]]);
+        grava.exec();
+        grava.reset();
+    }
+}
+
 QString parte(int n, const char* um, const char* varios) { return QStringLiteral("%1 %2").arg(n).arg(QString::fromUtf8(n == 1 ? um : varios)); }
 
 } // namespace
@@ -111,16 +137,26 @@ bool AtualizaAcompanhamento()
 {
     const bool ok = ChamaServidorPedidos([](TNetConnection& net) {
         Database& db = DataBaseGeralPed();
-        const QVariant desde = db.scalar(QStringLiteral("SELECT MAX(DTULTATU) FROM SITPEDIDO"));
-        QVariantList marcas{desde.isNull() ? QVariant() : QVariant(desde.toDateTime()), QVariant(), QVariant()};
+        QVariantList marcas;
+        for (const char* tabela : {"SITPEDIDO", "HISTCLIENTE", "TITULOCLIENTE"}) {
+            const QVariant desde = db.scalar(QStringLiteral("SELECT MAX(DTULTATU) FROM %1").arg(QLatin1String(tabela)));
+            marcas << (desde.isNull() ? QVariant() : QVariant(desde.toDateTime()));
+        }
         RemoteArgs args;
         args.add(Filial()).add(IdInstalacao()).add(marcas);
         const RemoteReply reply = net.AppServer(QStringLiteral("getAcompanhamento"), args);
         const std::vector<Packet> elementos = decodeResultPackets(reply.body);
-        if (elementos.empty())
-            throw Error(QStringLiteral("A resposta de getAcompanhamento não tem as situações dos pedidos."));
+        if (elementos.size() < 3)
+            throw Error(QStringLiteral("A resposta de getAcompanhamento não tem os três elementos."));
         MudancasAcompanhamento m;
-        db.transaction([&] { aplica(db, elementos[0], m); });
+        db.transaction([&] {
+            aplica(db, elementos[0], m);
+            substitui(db, QStringLiteral("HISTCLIENTE"), elementos[1]);
+            substitui(db, QStringLiteral("TITULOCLIENTE"), elementos[2]);
+            // Older than a year it is no one's history any more.
+            db.exec(QStringLiteral("DELETE FROM HISTCLIENTE WHERE DTPEDIDO < :D"),
+                    {{QStringLiteral("D"), QDateTime(dataDeHoje().addMonths(-12), QTime(0, 0))}});
+        });
         MudancasAcompanhamento& p = pendentes();
         p.aprovados += m.aprovados;
         p.faturados += m.faturados;

@@ -1,7 +1,8 @@
 #pragma once
-// What became of the orders this installation sent: the company's situations
-// (getAcompanhamento, element 0) into SITPEDIDO by delta on its newest stamp,
-// in one transaction after each refresh. The order itself is never written.
+// What became of the orders this installation sent and what the customers
+// bought and owe: getAcompanhamento's three elements into SITPEDIDO,
+// HISTCLIENTE and TITULOCLIENTE, each by delta on its newest stamp, in one
+// transaction after each refresh. What was typed in an order is never written.
 #include <QString>
 
 namespace zov {

@@ -284,12 +284,12 @@ TEST(LocalDatabaseFile, EveryDatabaseHasItsOwnInstallationIdentityAndACopyKeepsI
     const QString idB = IdInstalacao();
     EXPECT_NE(idA, idB);
     // b as a database of the version before: no identity, nor the company's situations, yet.
-    DataBaseGeralPed().execScript(QStringLiteral("DROP TABLE INSTALACAO; DROP TABLE SITPEDIDO; PRAGMA user_version = 1"));
+    DataBaseGeralPed().execScript(QStringLiteral("DROP TABLE INSTALACAO; DROP TABLE SITPEDIDO; DROP TABLE HISTCLIENTE; PRAGMA user_version = 1"));
     FreeDBGeralPed();
     SetDatabasePath(b);
     const QString novo = IdInstalacao();
     EXPECT_FALSE(QUuid::fromString(novo).isNull());
-    EXPECT_EQ(DataBaseGeralPed().scalar(QStringLiteral("PRAGMA user_version")).toInt(), 3);
+    EXPECT_EQ(DataBaseGeralPed().scalar(QStringLiteral("PRAGMA user_version")).toInt(), 4);
     EXPECT_TRUE(DataBaseGeralPed().tableExists(QStringLiteral("SITPEDIDO")));
     FreeDBGeralPed();
     SetDatabasePath(b);

@@ -60,6 +60,7 @@ protected:
     }
     void TearDown() override
     {
+        TomaMudancasAcompanhamento(); // said by this test's refreshes, not the next one's
         SetMostraInativos({});
         LimpaPedidosExport();
         qunsetenv("USERNAME");
@@ -506,6 +507,48 @@ TEST_F(ExportE2E, TheCompanysSituationsComeBackByDeltaAndOnlyADevolvidoOrderReop
     EXPECT_FALSE(AtualizaAcompanhamento());
     EXPECT_FALSE(lastTransferError().isEmpty());
     EXPECT_EQ(db().scalar(QStringLiteral("SELECT IDSITEMPRESA FROM SITPEDIDO WHERE NRPEDIDO = '0000000092'")).toString(), QStringLiteral("R"));
+}
+
+// What the branch's customers bought in the last 12 months (the laptops'
+// lines and the company's) and what they owe, by delta.
+TEST_F(ExportE2E, TheCustomersHistoryAndReceivablesComeByDeltaForTheBranchWithinAYear)
+{
+    // Without the demo company's own year of history.
+    server.db().execScript(QStringLiteral("DELETE FROM HISTCLIENTE; DELETE FROM TITULOCLIENTE"));
+    pedido("0000000095", {{kRice, 2}, {kRice, 3}});
+    ASSERT_TRUE(exporta()) << dialogs().errors().join(QLatin1Char('\n')).toStdString();
+    const QString hoje = QDate::currentDate().toString(Qt::ISODate);
+    const auto empresa = [&](const QString& filial, const QString& pedido, const QString& data) {
+        server.db().exec(QStringLiteral("INSERT INTO HISTCLIENTE (CDCLIENTE, CDFILIAL, NRPEDIDO, NRITEMPED, IDORIGEM, DTPEDIDO, CDPRODUTO, QTITEMPED, "
+                                        "VRPRECO, VRDESCONTO, VRLIQUIDO, IDSITEMPRESA) VALUES (:C, :F, :N, '0000000001', 'E', :D, :P, 1, 10, 0, 10, 'F')"),
+                         {{QStringLiteral("C"), kMaria}, {QStringLiteral("F"), filial}, {QStringLiteral("N"), pedido},
+                          {QStringLiteral("D"), data + QStringLiteral(" 10:00:00")}, {QStringLiteral("P"), kRice}});
+    };
+    empresa(QStringLiteral("0001"), QStringLiteral("NF-77"), hoje);
+    empresa(QStringLiteral("0002"), QStringLiteral("NF-78"), hoje); // another branch's
+    empresa(QStringLiteral("0001"), QStringLiteral("NF-12"), QDate::currentDate().addMonths(-13).toString(Qt::ISODate)); // over a year
+    server.db().exec(QStringLiteral("INSERT INTO TITULOCLIENTE (CDCLIENTE, VRABERTO, VRVENCIDO) VALUES (:C, 4200, 300)"), {{QStringLiteral("C"), kMaria}});
+
+    ASSERT_TRUE(AtualizaAcompanhamento()) << lastTransferError().toStdString();
+    const auto linhas = [&] {
+        return db().scalar(QStringLiteral("SELECT group_concat(NRPEDIDO || IDORIGEM || NRITEMPED || '=' || printf('%.2f', VRLIQUIDO) || IFNULL(IDSITEMPRESA, ''), ';') FROM "
+                                          "(SELECT * FROM HISTCLIENTE ORDER BY NRPEDIDO, NRITEMPED)"))
+            .toString();
+    };
+    EXPECT_EQ(linhas(), QStringLiteral("0000000095L0000000001=49.80R;0000000095L0000000002=74.70R;NF-77E0000000001=10.00F"));
+    EXPECT_EQ(db().scalar(QStringLiteral("SELECT printf('%.2f/%.2f', VRABERTO, VRVENCIDO) FROM TITULOCLIENTE")).toString(), QStringLiteral("4200.00/300.00"));
+
+    // Invoiced: the lines follow it, and only they come again.
+    server::defineSituacao(server.db(), {QStringLiteral("1"), QStringLiteral("95"), {}, QStringLiteral("F"), QStringLiteral("9"), {}, {}});
+    ASSERT_TRUE(AtualizaAcompanhamento()) << lastTransferError().toStdString();
+    EXPECT_EQ(linhas(), QStringLiteral("0000000095L0000000001=49.80F;0000000095L0000000002=74.70F;NF-77E0000000001=10.00F"));
+
+    // A line the laptop kept from over a year ago goes with the next refresh.
+    db().exec(QStringLiteral("INSERT INTO HISTCLIENTE (CDCLIENTE, CDFILIAL, NRPEDIDO, NRITEMPED, IDORIGEM, DTPEDIDO, CDPRODUTO) "
+                             "VALUES (:C, '0001', 'ANTIGO', '1', 'E', :D, 'X')"),
+              {{QStringLiteral("C"), kMaria}, {QStringLiteral("D"), QDateTime(QDate::currentDate().addMonths(-12).addDays(-1), QTime(9, 0))}});
+    ASSERT_TRUE(AtualizaAcompanhamento()) << lastTransferError().toStdString();
+    EXPECT_EQ(countRows(db(), QStringLiteral("HISTCLIENTE"), QStringLiteral("NRPEDIDO = 'ANTIGO'")), 0);
 }
 
 } // namespace
