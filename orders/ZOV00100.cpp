@@ -209,6 +209,7 @@ void TfrmLanPedido::atualizaTela()
     poeTexto(static_cast<QLineEdit*>(controle(ControlePedido::TipoOper)), t.tipoOper);
     poeTexto(edtNmTipoOper, t.nmTipoOper);
     lblSitEmpresa->setText(t.situacaoEmpresa.isEmpty() ? QStringLiteral("-") : t.situacaoEmpresa);
+    lblCredito->setText(t.creditoCliente.isEmpty() ? QStringLiteral("-") : t.creditoCliente);
     poeTexto(static_cast<QLineEdit*>(controle(ControlePedido::DataEntrega)), t.dataEntrega);
     if (QRadioButton* r = prioridades_.value(int(t.prioridade)))
         r->setChecked(true);

@@ -107,6 +107,7 @@ private:
     QLineEdit* edtNmVendedor = nullptr;
     QLineEdit* edtNmTipoOper = nullptr;
     QLabel* lblSitEmpresa = nullptr;
+    QLabel* lblCredito = nullptr;
     QLineEdit* edtDsModPgto = nullptr;
     QLineEdit* edtDsPrcBase = nullptr;
     QLineEdit* edtParcelas = nullptr;

@@ -257,6 +257,11 @@ QWidget* TfrmLanPedido::montaDadosGerais()
     auto* rotuloSit = new QLabel(QStringLiteral("Situação na Empresa"), page);
     g->addWidget(rotuloSit, row, 0);
     g->addWidget(lblSitEmpresa, row++, 1, 1, 4);
+    lblCredito = new QLabel(page);
+    lblCredito->setObjectName(QStringLiteral("lblCredito"));
+    lblCredito->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    g->addWidget(new QLabel(QStringLiteral("Crédito do Cliente"), page), row, 0);
+    g->addWidget(lblCredito, row++, 1, 1, 4);
     for (QLineEdit* e : {medDataPedido, medDataEntrega})
         e->setMaximumWidth(e->fontMetrics().horizontalAdvance(QStringLiteral("00/00/00000")) + 12);
     // Codes keep the width of what they hold; the names take the rest.

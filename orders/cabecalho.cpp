@@ -7,6 +7,7 @@
 #include "orders/lanc_pedido.h"
 #include "orders/mensagens.h"
 #include "library/relogio.h"
+#include "orders/credito_cliente.h"
 
 namespace zov {
 
@@ -101,6 +102,7 @@ void CabecalhoPedido::Vd_Cliente(bool boTestaVazio)
         ctx_.poe("IDTPIJURCLIE", kind);
         ctx_.poe("NRINSJURCLIE", numero);
         ctx_.tela.nmCliente = nmFant;
+        ctx_.tela.creditoCliente = resumoDeCredito(creditoDoCliente(ctx_.db, cdCliente, ctx_.valor("CDFILIAL"), ctx_.valor("NRPEDIDO")));
         if (boTestaVazio && !ctx_.valor("CDMODPGTO").isEmpty()) {
             ctx_.view.atualizaTela();
             return;

@@ -1,5 +1,8 @@
 // The order window's commands, their states, the pages and the branch area.
 #include "session/GeralZOV.h"
+#include "orders/credito_cliente.h"
+#include "library/valores_item.h"
+#include "orders/banco_pedido.h"
 #include "library/consiste.h"
 #include "library/dialogs.h"
 #include "library/errors.h"
@@ -443,11 +446,38 @@ RegistroPedido::PreparoGravacao RegistroPedido::preparaGravacao(bool confirmacao
         ctx_.itens->antesDoPostItem();
     if (ctx_.pedidoEditando() && !ctx_.pedidoExportado())
         antesDoPost(p);
+    // Credit and overdue bills, asked once with the figures; No keeps all on screen.
+    if (confirmacao && ctx_.pedidoEditando() && !ctx_.pedidoExportado()) {
+        const CreditoCliente credito = creditoDoCliente(ctx_.db, ctx_.valor("CDCLIENTE"), ctx_.valor("CDFILIAL"), ctx_.valor("NRPEDIDO"));
+        const QString pergunta = perguntaDeCredito(credito, valorAoGravar());
+        if (!pergunta.isEmpty() && !dialogs().confirm(pergunta))
+            throw Abort{};
+    }
     if (confirmacao) {
         p.situacaoItens = ctx_.pagamento->modalidadeMudou() && ctx_.qryPedido.state() == DataSetState::Edit;
         p.entregaItens = mudouEntrega && dialogs().confirm(ctx_.msg("ALT_DTITEM"));
     }
     return p;
+}
+
+Decimal RegistroPedido::valorAoGravar() const
+{
+    Decimal total = BancoPedido(ctx_.db).totaisPedido(ctx_.valor("CDFILIAL"), ctx_.valor("NRPEDIDO")).liquido;
+    if (!ctx_.itens->itemEditando())
+        return total;
+    // The line in edit counts as typed, in place of what it was stored as.
+    const Query& q = ctx_.itens->qryItemPedido;
+    auto linha = [&](bool antes) {
+        auto numero = [&](const char* campo) {
+            const Field& f = q[QString::fromLatin1(campo)];
+            return (antes ? f.oldValue() : f.value()).toDouble();
+        };
+        return valoresItem(numero("VRPREUNITPED"), numero("QTITEMPED"), numero("VRDESITPED")).liquido;
+    };
+    total += linha(false);
+    if (q.state() == DataSetState::Edit)
+        total -= linha(true);
+    return total;
 }
 
 void RegistroPedido::confereSituacaoGravada()

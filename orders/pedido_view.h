@@ -74,6 +74,8 @@ struct TelaPedido {
     Prioridade prioridade = Prioridade::Normal;
     // What the company did with it (never written into the order).
     QString situacaoEmpresa;
+    // The customer's credit: limit, open, overdue (empty when nothing to say).
+    QString creditoCliente;
 
     QString cdModPgto, dsModPgto;
     QString cdPrcBase, dsPrcBase;

@@ -14,6 +14,7 @@
 #include "orders/pagamento_pedido.h"
 #include "library/relogio.h"
 #include "library/situacao_empresa.h"
+#include "orders/credito_cliente.h"
 
 namespace zov {
 
@@ -84,6 +85,8 @@ void RegistroPedido::mostraPedidoNaTela()
     ctx_.tela.dataEntrega = textoData(ctx_.qryPedido[QStringLiteral("DTENTPED")].value());
     ctx_.tela.tipoOper = ctx_.valor("CDTIPOOPER");
     ctx_.tela.nmTipoOper = ctx_.valor("NMTIPOOPER");
+    ctx_.tela.creditoCliente =
+        resumoDeCredito(creditoDoCliente(ctx_.db, ctx_.valor("CDCLIENTE"), ctx_.valor("CDFILIAL"), ctx_.valor("NRPEDIDO")));
     ctx_.tela.situacaoEmpresa = detalheSituacaoNaEmpresa(ctx_.valor("IDSITEMPRESA"), ctx_.valor("NRNOTAFISCAL"),
                                                          ctx_.qryPedido[QStringLiteral("VRFATURADO")].value(), ctx_.valor("DSMOTIVO"));
     ctx_.tela.cdModPgto = ctx_.valor("CDMODPGTO");

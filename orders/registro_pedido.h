@@ -2,6 +2,7 @@
 // The order record of the order window (ZOV00100): the list through the
 // filter, the branch area, the commands and their states, the pages, and the
 // store of everything being typed in one transaction.
+#include "library/decimal.h"
 #include "library/retrato.h"
 #include "orders/contexto_pedido.h"
 
@@ -84,6 +85,8 @@ public:
     // Inside the store's transaction: the stored order still has the situation
     // it was read with (an export meanwhile made it exported), else Error.
     void confereSituacaoGravada();
+    // The order's net value as Confirm would store it (its line in edit as typed).
+    Decimal valorAoGravar() const;
     // A failed store puts every record in progress back as it was typed.
     struct RetratoPedido {
         Retrato pedido, item, obs;
