@@ -78,30 +78,26 @@ void identificaBanco(Database& db)
     });
 }
 
+// Tables added after the first version: a file made before gets them on its first open.
+const char* const kTabelasAcrescentadas[] = {"INSTALACAO", "SITPEDIDO", "HISTCLIENTE", "TITULOCLIENTE"};
+
 // Every database has its installation identity: a new one gets it with its
 // tables, one made before it on its first open.
 void garanteInstalacao(Database& db)
 {
     auto falta = [&] {
-        return db.scalar(QStringLiteral("PRAGMA user_version")).toInt() < kSchemaVersion || !db.tableExists(QStringLiteral("INSTALACAO"))
-               || !db.tableExists(QStringLiteral("SITPEDIDO")) || !db.tableExists(QStringLiteral("HISTCLIENTE"))
-               || !db.tableExists(QStringLiteral("TITULOCLIENTE"))
-               || db.scalar(QStringLiteral("SELECT count(*) FROM INSTALACAO")).toInt() == 0;
+        if (db.scalar(QStringLiteral("PRAGMA user_version")).toInt() < kSchemaVersion)
+            return true;
+        for (const char* tabela : kTabelasAcrescentadas)
+            if (!db.tableExists(QLatin1String(tabela)))
+                return true;
+        return db.scalar(QStringLiteral("SELECT count(*) FROM INSTALACAO")).toInt() == 0;
     };
     if (!falta())
         return;
     db.transaction([&] {
-        db.execScript(QStringLiteral("CREATE TABLE IF NOT EXISTS INSTALACAO (IDINSTALACAO VARCHAR(36) NOT NULL, PRIMARY KEY (IDINSTALACAO))"));
-        db.execScript(QStringLiteral("CREATE TABLE IF NOT EXISTS SITPEDIDO (CDFILIAL VARCHAR(4) NOT NULL, NRPEDIDO VARCHAR(10) NOT NULL, "
-                                     "IDSITEMPRESA CHAR(1) NOT NULL, DSSITEMPRESA VARCHAR(30), DSMOTIVO VARCHAR(255), NRNOTAFISCAL VARCHAR(20), "
-                                     "VRFATURADO NUMERIC(15,2), DTSITUACAO DATETIME, DTULTATU DATETIME, PRIMARY KEY (CDFILIAL, NRPEDIDO))"));
-        db.execScript(QStringLiteral(
-            "CREATE TABLE IF NOT EXISTS HISTCLIENTE (CDCLIENTE VARCHAR(21) NOT NULL, CDFILIAL VARCHAR(4) NOT NULL, NRPEDIDO VARCHAR(20) NOT NULL, "
-            "NRITEMPED VARCHAR(10) NOT NULL, IDORIGEM CHAR(1) NOT NULL, DTPEDIDO DATETIME NOT NULL, CDPRODUTO VARCHAR(20) NOT NULL, "
-            "QTITEMPED NUMERIC(15,3), VRPRECO NUMERIC(15,4), VRDESCONTO NUMERIC(15,2), VRLIQUIDO NUMERIC(15,2), IDSITEMPRESA CHAR(1), "
-            "DTULTATU DATETIME, PRIMARY KEY (CDCLIENTE, CDFILIAL, NRPEDIDO, NRITEMPED, IDORIGEM)); "
-            "CREATE TABLE IF NOT EXISTS TITULOCLIENTE (CDCLIENTE VARCHAR(21) NOT NULL, VRABERTO NUMERIC(15,2) NOT NULL DEFAULT 0, "
-            "VRVENCIDO NUMERIC(15,2) NOT NULL DEFAULT 0, DTULTATU DATETIME, PRIMARY KEY (CDCLIENTE))"));
+        for (const char* tabela : kTabelasAcrescentadas)
+            db.execScript(schemaTableSql(QString::fromLatin1(tabela)));
         if (db.scalar(QStringLiteral("SELECT count(*) FROM INSTALACAO")).toInt() == 0)
             db.exec(QStringLiteral("INSERT INTO INSTALACAO (IDINSTALACAO) VALUES (:ID)"),
                     {{QStringLiteral("ID"), QUuid::createUuid().toString(QUuid::WithoutBraces)}});

@@ -96,6 +96,19 @@ int number(const QString& text, const char* option)
     return v;
 }
 
+// The options of situacao, each a field of the situation it sets.
+QString NovaSituacao::*campoDaSituacao(const QString& option)
+{
+    static const std::pair<const char*, QString NovaSituacao::*> campos[] = {
+        {"--filial", &NovaSituacao::filial}, {"--pedido", &NovaSituacao::pedido}, {"--instalacao", &NovaSituacao::instalacao},
+        {"--situacao", &NovaSituacao::letra}, {"--nota", &NovaSituacao::nota},   {"--valor", &NovaSituacao::valor},
+        {"--motivo", &NovaSituacao::motivo}};
+    for (const auto& [nome, campo] : campos)
+        if (option == QLatin1String(nome))
+            return campo;
+    return nullptr;
+}
+
 Options parse(int argc, char** argv)
 {
     if (argc < 2)
@@ -129,20 +142,8 @@ Options parse(int argc, char** argv)
             o.host = value();
         else if (a == QLatin1String("--port") && o.command == QLatin1String("serve"))
             o.port = number(value(), "--port");
-        else if (o.command == QLatin1String("situacao") && a == QLatin1String("--filial"))
-            o.situacao.filial = value();
-        else if (o.command == QLatin1String("situacao") && a == QLatin1String("--pedido"))
-            o.situacao.pedido = value();
-        else if (o.command == QLatin1String("situacao") && a == QLatin1String("--instalacao"))
-            o.situacao.instalacao = value();
-        else if (o.command == QLatin1String("situacao") && a == QLatin1String("--situacao"))
-            o.situacao.letra = value();
-        else if (o.command == QLatin1String("situacao") && a == QLatin1String("--nota"))
-            o.situacao.nota = value();
-        else if (o.command == QLatin1String("situacao") && a == QLatin1String("--valor"))
-            o.situacao.valor = value();
-        else if (o.command == QLatin1String("situacao") && a == QLatin1String("--motivo"))
-            o.situacao.motivo = value();
+        else if (QString NovaSituacao::*campo = o.command == QLatin1String("situacao") ? campoDaSituacao(a) : nullptr)
+            o.situacao.*campo = value();
         else if (a == QLatin1String("--demo") && o.command == QLatin1String("init"))
             o.demo = true;
         else if (a == QLatin1String("--scale") && o.command == QLatin1String("init"))

@@ -71,6 +71,26 @@ QString deletionKeySql(const QStringList& keys, const QString& row)
 
 } // namespace
 
+QStringList stampTriggerSql(Connection& db, const QString& table, const QString& dateColumn)
+{
+    if (db.engine() == Engine::Postgres)
+        return postgresStampTriggerSql(db, table, dateColumn);
+    const QString stamp = QString::fromLatin1(kStampSql);
+    const QString advance = QString::fromLatin1(kAdvanceStampSql);
+    QStringList others = db.columnNames(table);
+    others.removeAll(dateColumn);
+    QStringList sql;
+    sql << QStringLiteral("CREATE TRIGGER TRG_%1_INS AFTER INSERT ON %1 BEGIN %4; "
+                          "UPDATE %1 SET %2 = %3 WHERE rowid = NEW.rowid; END")
+               .arg(table, dateColumn, stamp, advance);
+    // Only changes to data restamp a row: writing the stamp column alone (by
+    // the insert trigger, or by hand) leaves it as written.
+    sql << QStringLiteral("CREATE TRIGGER TRG_%1_UPD AFTER UPDATE OF %4 ON %1 BEGIN %5; "
+                          "UPDATE %1 SET %2 = %3 WHERE rowid = NEW.rowid; END")
+               .arg(table, dateColumn, stamp, others.join(QStringLiteral(", ")), advance);
+    return sql;
+}
+
 QStringList triggerSql(Connection& db, const QString& table)
 {
     if (db.engine() == Engine::Postgres)
@@ -81,19 +101,7 @@ QStringList triggerSql(Connection& db, const QString& table)
     const QString stamp = QString::fromLatin1(kStampSql);
     const QString advance = QString::fromLatin1(kAdvanceStampSql);
     const QString t = slot->table;
-    const QString dt = slot->dateColumn;
-    QStringList others = db.columnNames(t);
-    others.removeAll(dt);
-
-    QStringList sql;
-    sql << QStringLiteral("CREATE TRIGGER TRG_%1_INS AFTER INSERT ON %1 BEGIN %4; "
-                          "UPDATE %1 SET %2 = %3 WHERE rowid = NEW.rowid; END")
-               .arg(t, dt, stamp, advance);
-    // Only changes to data restamp a row: writing the stamp column alone (by
-    // the insert trigger, or by hand) leaves it as written.
-    sql << QStringLiteral("CREATE TRIGGER TRG_%1_UPD AFTER UPDATE OF %4 ON %1 BEGIN %5; "
-                          "UPDATE %1 SET %2 = %3 WHERE rowid = NEW.rowid; END")
-               .arg(t, dt, stamp, others.join(QStringLiteral(", ")), advance);
+    QStringList sql = stampTriggerSql(db, t, slot->dateColumn);
     sql << QStringLiteral("CREATE TRIGGER TRG_%1_DEL AFTER DELETE ON %1 BEGIN %4; "
                           "INSERT INTO LOGDELECAO (NMTABELA, DSKEYCACHE, DTULTATUCACH) VALUES ('%1', %2, %3); END")
                .arg(t, deletionKeySql(slot->keys, QStringLiteral("OLD")), stamp, advance);
@@ -245,8 +253,10 @@ void upgradeSqlite(SqliteConnection& conn)
     }
     db.transaction([&] {
         db.execScript(QString::fromLatin1(kRecusasSql));
-        createSituacoes(conn);
-        createHistorico(conn);
+        if (version < 4)
+            createSituacoes(conn);
+        if (version < 5)
+            createHistorico(conn);
         db.execScript(QStringLiteral("PRAGMA user_version = %1").arg(kSqliteVersion));
     });
 }

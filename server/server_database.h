@@ -40,5 +40,8 @@ void clearServerDatabase(const QString& target);
 // The trigger statements (one string per trigger) for a table, for tests and
 // for installing them.
 QStringList triggerSql(Connection& db, const QString& table);
+// Only the stamp: every insert and every change to the data sets the date
+// column from the server's clock (tables the company writes, not downloaded).
+QStringList stampTriggerSql(Connection& db, const QString& table, const QString& dateColumn);
 
 } // namespace zov::server

@@ -131,29 +131,34 @@ QString keyValueSql(const QString& column)
 
 int postgresSchemaVersion() { return latestVersion(); }
 
+QStringList postgresStampTriggerSql(Connection& db, const QString& table, const QString& dateColumn)
+{
+    QStringList others = db.columnNames(table);
+    others.removeAll(dateColumn);
+    QStringList sql;
+    sql << QStringLiteral("CREATE FUNCTION zov_carimba_%1() RETURNS trigger LANGUAGE plpgsql AS $$ "
+                          "BEGIN NEW.%2 := zov_carimbo(); RETURN NEW; END $$")
+               .arg(table, dateColumn);
+    sql << QStringLiteral("CREATE TRIGGER TRG_%1_INS BEFORE INSERT ON %1 FOR EACH ROW EXECUTE FUNCTION zov_carimba_%1()").arg(table);
+    // Only changes to data restamp a row: writing the stamp column alone (by
+    // hand) leaves it as written.
+    sql << QStringLiteral("CREATE TRIGGER TRG_%1_UPD BEFORE UPDATE OF %2 ON %1 FOR EACH ROW EXECUTE FUNCTION zov_carimba_%1()")
+               .arg(table, others.join(QStringLiteral(", ")));
+    return sql;
+}
+
 QStringList postgresTriggerSql(Connection& db, const QString& table)
 {
     const SyncSlot* slot = syncSlotOf(table);
     if (!slot)
         return {};
     const QString t = slot->table;
-    const QString dt = slot->dateColumn;
-    QStringList others = db.columnNames(t);
-    others.removeAll(dt);
     QStringList key, changed;
     for (const QString& k : slot->keys) {
         key << QStringLiteral("'%1=' || %2 || ';'").arg(k, keyValueSql(k));
         changed << QStringLiteral("OLD.%1 IS DISTINCT FROM NEW.%1").arg(k);
     }
-    QStringList sql;
-    sql << QStringLiteral("CREATE FUNCTION zov_carimba_%1() RETURNS trigger LANGUAGE plpgsql AS $$ "
-                          "BEGIN NEW.%2 := zov_carimbo(); RETURN NEW; END $$")
-               .arg(t, dt);
-    sql << QStringLiteral("CREATE TRIGGER TRG_%1_INS BEFORE INSERT ON %1 FOR EACH ROW EXECUTE FUNCTION zov_carimba_%1()").arg(t);
-    // Only changes to data restamp a row: writing the stamp column alone (by
-    // hand) leaves it as written.
-    sql << QStringLiteral("CREATE TRIGGER TRG_%1_UPD BEFORE UPDATE OF %2 ON %1 FOR EACH ROW EXECUTE FUNCTION zov_carimba_%1()")
-               .arg(t, others.join(QStringLiteral(", ")));
+    QStringList sql = postgresStampTriggerSql(db, t, slot->dateColumn);
     sql << QStringLiteral("CREATE FUNCTION zov_exclui_%1() RETURNS trigger LANGUAGE plpgsql AS $$ "
                           "BEGIN INSERT INTO LOGDELECAO (NMTABELA, DSKEYCACHE, DTULTATUCACH) VALUES ('%1', %2, zov_carimbo()); "
                           "RETURN NULL; END $$")

@@ -15,5 +15,6 @@ void finishPostgresServerDatabase(Connection& db);
 std::unique_ptr<Connection> openPostgresServerDatabase(const QString& uri, bool readOnly);
 void clearPostgresServerDatabase(const QString& uri);
 QStringList postgresTriggerSql(Connection& db, const QString& table);
+QStringList postgresStampTriggerSql(Connection& db, const QString& table, const QString& dateColumn);
 
 } // namespace zov::server

@@ -2,6 +2,8 @@
 
 #include "library/decimal.h"
 #include "library/valores_item.h"
+#include "db/schema.h"
+#include "server/server_database.h"
 
 #include <QRegularExpression>
 
@@ -9,7 +11,8 @@ namespace zov::server {
 
 namespace {
 
-const char* const kSqliteTable = R"sql(
+// The company's situation of each order received; stamped by the server.
+const char* const kSituacoesSql = R"sql(
 CREATE TABLE IF NOT EXISTS SITPEDIDOREC (
   CDFILIAL VARCHAR(4) NOT NULL,
   NRPEDIDO VARCHAR(10) NOT NULL,
@@ -22,89 +25,20 @@ CREATE TABLE IF NOT EXISTS SITPEDIDOREC (
   DTULTATU DATETIME,
   PRIMARY KEY (CDFILIAL, NRPEDIDO, IDINSTALACAO)
 );
-CREATE INDEX IF NOT EXISTS IX_SITPEDIDOREC_DT ON SITPEDIDOREC (DTULTATU);
-CREATE TRIGGER IF NOT EXISTS TRG_SITPEDIDOREC_INS AFTER INSERT ON SITPEDIDOREC BEGIN
-  UPDATE SRVRELOGIO SET ULTIMO = max(strftime('%Y-%m-%d %H:%M:%f','now','localtime'), strftime('%Y-%m-%d %H:%M:%f', ULTIMO, '+0.001 seconds'));
-  UPDATE SITPEDIDOREC SET DTULTATU = (SELECT ULTIMO FROM SRVRELOGIO) WHERE rowid = NEW.rowid; END;
-CREATE TRIGGER IF NOT EXISTS TRG_SITPEDIDOREC_UPD AFTER UPDATE OF IDSITEMPRESA, DSMOTIVO, NRNOTAFISCAL, VRFATURADO, DTSITUACAO
-  ON SITPEDIDOREC BEGIN
-  UPDATE SRVRELOGIO SET ULTIMO = max(strftime('%Y-%m-%d %H:%M:%f','now','localtime'), strftime('%Y-%m-%d %H:%M:%f', ULTIMO, '+0.001 seconds'));
-  UPDATE SITPEDIDOREC SET DTULTATU = (SELECT ULTIMO FROM SRVRELOGIO) WHERE rowid = NEW.rowid; END;
+CREATE INDEX IF NOT EXISTS IX_SITPEDIDOREC_DT ON SITPEDIDOREC (DTULTATU)
 )sql";
 
-// What the customers bought and what they owe: written by SetPedidos (the
-// laptops' lines, IDORIGEM L) and by the company (E, and the receivables).
-const char* const kHistoricoSql = R"sql(
-CREATE TABLE IF NOT EXISTS HISTCLIENTE (
-  CDCLIENTE VARCHAR(21) NOT NULL,
-  CDFILIAL VARCHAR(4) NOT NULL,
-  NRPEDIDO VARCHAR(20) NOT NULL,
-  NRITEMPED VARCHAR(10) NOT NULL,
-  IDORIGEM CHAR(1) NOT NULL,
-  DTPEDIDO %1 NOT NULL,
-  CDPRODUTO VARCHAR(20) NOT NULL,
-  QTITEMPED NUMERIC(15,3),
-  VRPRECO NUMERIC(15,4),
-  VRDESCONTO NUMERIC(15,2),
-  VRLIQUIDO NUMERIC(15,2),
-  IDSITEMPRESA CHAR(1),
-  DTULTATU %1,
-  PRIMARY KEY (CDCLIENTE, CDFILIAL, NRPEDIDO, NRITEMPED, IDORIGEM)
-);
-CREATE INDEX IF NOT EXISTS IX_HISTCLIENTE_DT ON HISTCLIENTE (DTULTATU);
-CREATE INDEX IF NOT EXISTS IX_HISTCLIENTE_PEDIDO ON HISTCLIENTE (CDFILIAL, NRPEDIDO);
-CREATE INDEX IF NOT EXISTS IX_HISTCLIENTE_DTPEDIDO ON HISTCLIENTE (DTPEDIDO);
-CREATE TABLE IF NOT EXISTS TITULOCLIENTE (
-  CDCLIENTE VARCHAR(21) NOT NULL,
-  VRABERTO NUMERIC(15,2) NOT NULL DEFAULT 0,
-  VRVENCIDO NUMERIC(15,2) NOT NULL DEFAULT 0,
-  DTULTATU %1,
-  PRIMARY KEY (CDCLIENTE)
-);
-CREATE INDEX IF NOT EXISTS IX_TITULOCLIENTE_DT ON TITULOCLIENTE (DTULTATU);
-)sql";
-
-// The SQLite triggers that stamp a table on every insert and data change.
-QString sqliteStampTriggers(const QString& table, const QString& dataColumns)
+// Made again on an upgrade that finds the table already there.
+void stamped(Connection& db, const QString& table)
 {
-    const QString advance = QStringLiteral(
-        "UPDATE SRVRELOGIO SET ULTIMO = max(strftime('%Y-%m-%d %H:%M:%f','now','localtime'), strftime('%Y-%m-%d %H:%M:%f', ULTIMO, '+0.001 seconds'))");
-    return QStringLiteral("CREATE TRIGGER IF NOT EXISTS TRG_%1_INS AFTER INSERT ON %1 BEGIN %3; "
-                          "UPDATE %1 SET DTULTATU = (SELECT ULTIMO FROM SRVRELOGIO) WHERE rowid = NEW.rowid; END; "
-                          "CREATE TRIGGER IF NOT EXISTS TRG_%1_UPD AFTER UPDATE OF %2 ON %1 BEGIN %3; "
-                          "UPDATE %1 SET DTULTATU = (SELECT ULTIMO FROM SRVRELOGIO) WHERE rowid = NEW.rowid; END;")
-        .arg(table, dataColumns, advance);
+    const bool pg = db.engine() == Engine::Postgres;
+    for (const char* kind : {"INS", "UPD"})
+        db.execScript(QStringLiteral("DROP TRIGGER IF EXISTS TRG_%1_%2%3").arg(table, QLatin1String(kind), pg ? QStringLiteral(" ON ") + table : QString()));
+    if (pg)
+        db.execScript(QStringLiteral("DROP FUNCTION IF EXISTS zov_carimba_%1()").arg(table));
+    for (const QString& sql : stampTriggerSql(db, table, QStringLiteral("DTULTATU")))
+        db.execScript(sql);
 }
-
-QString postgresStampTrigger(const QString& table)
-{
-    return QStringLiteral("CREATE OR REPLACE FUNCTION zov_%2_carimbo() RETURNS trigger LANGUAGE plpgsql AS $$ "
-                          "BEGIN NEW.DTULTATU := zov_carimbo(); RETURN NEW; END $$; "
-                          "CREATE TRIGGER TRG_%1 BEFORE INSERT OR UPDATE ON %1 FOR EACH ROW EXECUTE FUNCTION zov_%2_carimbo();")
-        .arg(table, table.toLower());
-}
-
-const char* const kPostgresTable = R"sql(
-CREATE TABLE IF NOT EXISTS SITPEDIDOREC (
-  CDFILIAL VARCHAR(4) NOT NULL,
-  NRPEDIDO VARCHAR(10) NOT NULL,
-  IDINSTALACAO VARCHAR(64) NOT NULL DEFAULT '',
-  IDSITEMPRESA CHAR(1) NOT NULL,
-  DSMOTIVO VARCHAR(255),
-  NRNOTAFISCAL VARCHAR(20),
-  VRFATURADO NUMERIC(15,2),
-  DTSITUACAO TIMESTAMP(3),
-  DTULTATU TIMESTAMP(3),
-  PRIMARY KEY (CDFILIAL, NRPEDIDO, IDINSTALACAO)
-);
-CREATE INDEX IF NOT EXISTS IX_SITPEDIDOREC_DT ON SITPEDIDOREC (DTULTATU);
-CREATE OR REPLACE FUNCTION zov_sitpedidorec_carimbo() RETURNS trigger LANGUAGE plpgsql AS $$
-BEGIN
-  NEW.DTULTATU := zov_carimbo();
-  RETURN NEW;
-END $$;
-CREATE TRIGGER TRG_SITPEDIDOREC BEFORE INSERT OR UPDATE ON SITPEDIDOREC FOR EACH ROW EXECUTE FUNCTION zov_sitpedidorec_carimbo();
-)sql";
 
 const QString kLetras = QStringLiteral("RAFPCD");
 
@@ -112,21 +46,23 @@ const QString kLetras = QStringLiteral("RAFPCD");
 
 void createSituacoes(Connection& db)
 {
-    db.execScript(QString::fromLatin1(db.engine() == Engine::Postgres ? kPostgresTable : kSqliteTable));
+    db.execScript(ddlFor(db.engine(), QString::fromLatin1(kSituacoesSql)));
+    stamped(db, QStringLiteral("SITPEDIDOREC"));
 }
 
 void createHistorico(Connection& db)
 {
-    const bool pg = db.engine() == Engine::Postgres;
-    db.execScript(QString::fromLatin1(kHistoricoSql).arg(pg ? QStringLiteral("TIMESTAMP(3)") : QStringLiteral("DATETIME")));
-    if (pg) {
-        db.execScript(postgresStampTrigger(QStringLiteral("HISTCLIENTE")));
-        db.execScript(postgresStampTrigger(QStringLiteral("TITULOCLIENTE")));
-        return;
+    // What the customers bought and what they owe: the laptop keeps the same
+    // tables, so their layout is the client schema's. SetPedidos writes the
+    // laptops' lines (IDORIGEM L); the company writes the rest.
+    for (const char* tabela : {"HISTCLIENTE", "TITULOCLIENTE"}) {
+        db.execScript(ddlFor(db.engine(), schemaTableSql(QString::fromLatin1(tabela))));
+        stamped(db, QString::fromLatin1(tabela));
     }
-    db.execScript(sqliteStampTriggers(QStringLiteral("HISTCLIENTE"),
-                                      QStringLiteral("DTPEDIDO, CDPRODUTO, QTITEMPED, VRPRECO, VRDESCONTO, VRLIQUIDO, IDSITEMPRESA")));
-    db.execScript(sqliteStampTriggers(QStringLiteral("TITULOCLIENTE"), QStringLiteral("VRABERTO, VRVENCIDO")));
+    db.execScript(QStringLiteral("CREATE INDEX IF NOT EXISTS IX_HISTCLIENTE_DT ON HISTCLIENTE (DTULTATU);"
+                                 "CREATE INDEX IF NOT EXISTS IX_HISTCLIENTE_PEDIDO ON HISTCLIENTE (CDFILIAL, NRPEDIDO);"
+                                 "CREATE INDEX IF NOT EXISTS IX_HISTCLIENTE_DTPEDIDO ON HISTCLIENTE (DTPEDIDO);"
+                                 "CREATE INDEX IF NOT EXISTS IX_TITULOCLIENTE_DT ON TITULOCLIENTE (DTULTATU)"));
 }
 
 QString descricaoSituacao(const QString& letra)
