@@ -92,7 +92,7 @@ public:
     {
         const QString campo = fieldAt(column).fieldName();
         static const QStringList fixos{QStringLiteral("NRITEMPED"), QStringLiteral("NMPRODUTO"), QStringLiteral("SGUNIDADE"),
-                                       QStringLiteral("VrTotal"), QStringLiteral("DTENTITPED")};
+                                       QStringLiteral("VrTotal"), QStringLiteral("DTENTITPED"), QStringLiteral("UltPreco")};
         return fixos.contains(campo) || (precoTravado && campo == QLatin1String("VRPREUNITPED"));
     }
     Qt::ItemFlags flags(const QModelIndex& index) const override

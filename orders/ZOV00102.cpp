@@ -127,11 +127,11 @@ TfrmConsultaProd::TfrmConsultaProd(Database& db, const ParametrosConsulta& param
     bindGrid(dbgProdutos_, model_);
     sizeColumnsToFields(dbgProdutos_, model_);
     dbgProdutos_->horizontalHeader()->setStretchLastSection(true);
-    // The tick box first, then the code, name, quantity, unit, price and discounts.
+    // The tick box first, then the code, name, quantity, unit, price, last price and discounts.
     auto ordena = [this] {
         QHeaderView* h = dbgProdutos_->horizontalHeader();
         const QStringList ordem{QStringLiteral("IDMARCADO"), QStringLiteral("CDARVPROD"), QStringLiteral("NMPRODUTO"), QStringLiteral("QUANTIDADE"),
-                                QStringLiteral("SGUNIDADE"), QStringLiteral("VRPRECO"), QStringLiteral("VRPEDESCONTO"), QStringLiteral("VRDESC")};
+                                QStringLiteral("SGUNIDADE"), QStringLiteral("VRPRECO"), QStringLiteral("ULTPRECO"), QStringLiteral("VRPEDESCONTO"), QStringLiteral("VRDESC")};
         for (int i = 0; i < ordem.size(); ++i) {
             const int col = model_->columnOf(ordem[i]);
             if (col >= 0)

@@ -9,6 +9,7 @@
 #include "library/formats.h"
 #include "library/valores_item.h"
 #include "library/velmora.h"
+#include "orders/historico_cliente.h"
 #include "orders/itens_pedido.h"
 #include "library/relogio.h"
 
@@ -90,12 +91,17 @@ ConsultaProdLogic::ConsultaProdLogic(Database& db) : qryProdCompl(&db, QStringLi
     liquido.displayLabel = QStringLiteral("Vr. Líquido");
     liquido.displayFormat = QStringLiteral("#,##0.00");
     liquido.visible = false;
+    // What the order's customer paid last for the product, beside today's price.
+    Field& ultimo = qryProdCompl.addCalculatedField(QStringLiteral("ULTPRECO"), FieldKind::Text);
+    ultimo.displayLabel = QStringLiteral("Últ. Preço");
+    ultimo.displayWidth = 20;
     // Run for every row read: the fields are found once.
     // They live as long as the dataset, as every one is a column of its statement.
     Field* tabela = &qryProdCompl.fieldByName(QStringLiteral("VRITEPREBASE"));
     Field* qtde = &qryProdCompl.fieldByName(QStringLiteral("QUANTIDADE"));
     Field* desconto = &qryProdCompl.fieldByName(QStringLiteral("VRPEDESCONTO"));
-    qryProdCompl.onCalcFields = [this, tabela, qtde, desconto, &precoItem, &total, &liquido](Query&) {
+    Field* produto = &qryProdCompl.fieldByName(QStringLiteral("CDPRODUTO"));
+    qryProdCompl.onCalcFields = [this, tabela, qtde, desconto, produto, &precoItem, &total, &liquido, &ultimo](Query&) {
         if (tabela->isNull())
             precoItem.setValue(QVariant());
         else
@@ -108,6 +114,8 @@ ConsultaProdLogic::ConsultaProdLogic(Database& db) : qryProdCompl(&db, QStringLi
         const ValoresItem linha = valoresItem(p, q, descontoDoPercentual(p, q, desconto->asDecimal(escala::kPercentual)));
         total.setDecimal(linha.bruto);
         liquido.setDecimal(linha.liquido);
+        const auto u = ultimosPrecos_.constFind(produto->asString());
+        ultimo.setValue(u == ultimosPrecos_.cend() ? QVariant() : QVariant(textoUltimoPreco(*u, p)));
     };
     // However the row is stored (Enter, leaving the cell, moving the grid),
     // the discount rule and the maximum's question come first.
@@ -162,6 +170,9 @@ void ConsultaProdLogic::abre(const ParametrosConsulta& p)
                                  {{QStringLiteral("P_CDVENDEDOR"), p.cdVendedor}})
                           .toDouble();
     }
+    ultimosPrecos_.clear();
+    if (!p.cdCliente.isEmpty())
+        ultimosPrecos_ = HistoricoCliente(db_, p.cdCliente, p.cdFilial, p.nrPedido).ultimosPrecos();
     MovimentoInterno interno(*this);
     qryProdCompl.close();
     if (!p.destino)

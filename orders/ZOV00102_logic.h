@@ -5,6 +5,7 @@
 #include "library/dataset.h"
 #include "library/messages.h"
 #include "orders/consulta_produto.h"
+#include "orders/historico_cliente.h"
 
 #include <QMap>
 #include <QStringList>
@@ -96,6 +97,7 @@ private:
     ColunaConsulta coluna_ = ColunaConsulta::Quantidade; // the cell being edited
     bool interno_ = false;
     QMap<QString, Linha> cdsListProd;
+    QHash<QString, UltimoPreco> ultimosPrecos_; // the customer's, by CDPRODUTO
 };
 
 } // namespace zov

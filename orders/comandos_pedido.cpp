@@ -40,6 +40,7 @@ void RegistroPedido::inicia()
 void RegistroPedido::ativada()
 {
     ctx_.itens->esqueceUltimoDesconto();
+    ctx_.itens->esqueceUltimosPrecos();
     if (ctx_.qryPedido.active() && ctx_.qryPedido.state() == DataSetState::Browse)
         atualizar();
 }
@@ -462,7 +463,7 @@ RegistroPedido::PreparoGravacao RegistroPedido::preparaGravacao(bool confirmacao
 
 Decimal RegistroPedido::valorAoGravar() const
 {
-    Decimal total = BancoPedido(ctx_.db).totaisPedido(ctx_.valor("CDFILIAL"), ctx_.valor("NRPEDIDO")).liquido;
+    Decimal total = ctx_.itens->totais().liquido;
     if (!ctx_.itens->itemEditando())
         return total;
     // The line in edit counts as typed, in place of what it was stored as.

@@ -15,6 +15,7 @@ ParametrosConsulta ItensPedido::parametrosConsulta()
     p.cdFilial = ctx_.Filtro.Filial;
     p.cdPrecoBase = ctx_.valor("CDPRECOBASE");
     p.cdCliente = ctx_.valor("CDCLIENTE");
+    p.nrPedido = ctx_.valor("NRPEDIDO");
     p.cdVendedor = ctx_.valor("CDVENDEDOR");
     p.ajuste = ajusteModPgto().toDouble();
     const bool pendente = ctx_.qryPedido.state() == DataSetState::Insert || ctx_.valor("IDSITPEDIDO") == QLatin1String("1");

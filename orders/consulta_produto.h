@@ -28,6 +28,7 @@ struct ParametrosConsulta {
     QString cdFilial;
     QString cdPrecoBase;
     QString cdCliente;
+    QString nrPedido; // the order the products go to: not its own last price
     QString cdVendedor;
     // The payment method's adjustment of the list's prices (%): the consultation
     // shows the price the item will get.

@@ -60,6 +60,16 @@ ItensPedido::ItensPedido(ContextoPedido& ctx) : qryItemPedido(&ctx.db, QStringLi
             q.cancel();
         ctx_.atualizaComandos();
     };
+    // What the order's customer paid last for the line's product (the
+    // window shows it after the delivery).
+    Field& ultimo = qryItemPedido.addCalculatedField(QStringLiteral("UltPreco"), FieldKind::Text);
+    ultimo.displayLabel = QStringLiteral("Últ. Preço");
+    ultimo.displayWidth = 20;
+    qryItemPedido.onCalcFields = [this, valores = qryItemPedido.onCalcFields, &ultimo](Query& q) {
+        valores(q);
+        const auto u = ultimosPrecos_.constFind(q[QStringLiteral("CDPRODUTO")].asString());
+        ultimo.setValue(u == ultimosPrecos_.cend() ? QVariant() : QVariant(textoUltimoPreco(*u, q[QStringLiteral("VRPREUNITPED")].asDecimal(escala::kPreco))));
+    };
     // The grid's key fields: typed only while an item is being inserted.
     qryItemPedido.defineField(QStringLiteral("CDARVPROD")).tag = 1;
     qryItemPedido.defineField(QStringLiteral("IDITPEDDIFER")).tag = 1;
@@ -655,11 +665,22 @@ void ItensPedido::pesquisaProduto()
 void ItensPedido::abreItens()
 {
     boPrecoAlt = false;
+    leUltimosPrecos();
     qryItemPedido.close();
     qryItemPedido.setParam(QStringLiteral("CDFILIAL"), ctx_.listaVazia() && !ctx_.pedidoEditando() ? ctx_.Filtro.Filial : ctx_.valor("CDFILIAL"));
     qryItemPedido.setParam(QStringLiteral("NRPEDIDO"), ctx_.listaVazia() && !ctx_.pedidoEditando() ? QString() : ctx_.valor("NRPEDIDO"));
     qryItemPedido.open();
     VrTotalItemPed();
+}
+
+void ItensPedido::leUltimosPrecos()
+{
+    const QString cliente = ctx_.valor("CDCLIENTE");
+    const QString chave = cliente + QLatin1Char('|') + ctx_.valor("CDFILIAL") + QLatin1Char('|') + ctx_.valor("NRPEDIDO");
+    if (chave == chaveUltimosPrecos_)
+        return;
+    chaveUltimosPrecos_ = chave;
+    ultimosPrecos_ = cliente.isEmpty() ? QHash<QString, UltimoPreco>() : HistoricoCliente(ctx_.db, cliente, ctx_.valor("CDFILIAL"), ctx_.valor("NRPEDIDO")).ultimosPrecos();
 }
 
 void ItensPedido::releItens()
@@ -669,9 +690,25 @@ void ItensPedido::releItens()
     abreItens();
 }
 
+TotaisPedido ItensPedido::totais() const
+{
+    if (!qryItemPedido.active() || !qryItemPedido.updatesPending())
+        return BancoPedido(ctx_.db).totaisPedido(ctx_.valor("CDFILIAL"), ctx_.valor("NRPEDIDO"));
+    // Lines not yet written (a repeated order before its Confirm) count as the grid holds them.
+    const int preco = qryItemPedido[QStringLiteral("VRPREUNITPED")].index();
+    const int quantidade = qryItemPedido[QStringLiteral("QTITEMPED")].index();
+    const int desconto = qryItemPedido[QStringLiteral("VRDESITPED")].index();
+    TotaisItens soma;
+    for (int pos = 0; pos < qryItemPedido.fetchedCount(); ++pos) {
+        const int r = qryItemPedido.storageRowAt(pos);
+        soma.soma(qryItemPedido.valueAt(r, preco).toDouble(), qryItemPedido.valueAt(r, quantidade).toDouble(), qryItemPedido.valueAt(r, desconto).toDouble());
+    }
+    return {soma.bruto(), soma.liquido(), soma.descMedio(), soma.descTotal()};
+}
+
 void ItensPedido::VrTotalItemPed()
 {
-    const TextosTotais t = textosTotais(BancoPedido(ctx_.db).totaisPedido(ctx_.valor("CDFILIAL"), ctx_.valor("NRPEDIDO")));
+    const TextosTotais t = textosTotais(totais());
     ctx_.tela.totBruto = t.bruto;
     ctx_.tela.totLiq = t.liquido;
     ctx_.tela.descMed = t.descMedio;

@@ -5,6 +5,7 @@
 #include "library/decimal.h"
 #include "orders/consulta_produto.h"
 #include "orders/contexto_pedido.h"
+#include "orders/historico_cliente.h"
 
 #include <QTime>
 #include <functional>
@@ -79,6 +80,10 @@ public:
     // abreItens, unless a line is being typed or not yet written: a reopen never drops it.
     void releItens();
     void VrTotalItemPed();
+    // The order's totals: as stored, or as the grid holds lines not yet written.
+    TotaisPedido totais() const;
+    // The customer's last prices, read again at the next opening of the items (a refresh brought new ones).
+    void esqueceUltimosPrecos() { chaveUltimosPrecos_.clear(); }
     // The line's checks and values before it is posted (inside a store's preparation).
     void antesDoPostItem();
 
@@ -129,7 +134,12 @@ private:
     // A No to a repricing question drops the header's changes only.
     void descartaCabecalho(bool boMod);
 
+    // The order's customer's last prices, read when the items open for another customer or order.
+    void leUltimosPrecos();
+
     ContextoPedido& ctx_;
+    QHash<QString, UltimoPreco> ultimosPrecos_;
+    QString chaveUltimosPrecos_;
     bool boBloqueiaPreco = false;
     QString stUltVal;
     // CD_EXIS is asked for a product already in the order (once per line).
