@@ -3,6 +3,9 @@
 #include "app/ZOV00000.h"
 #include "customers/ZOV00500.h"
 #include "orders/ZOV00100.h"
+#include "orders/ZOV00103.h"
+#include "session/GeralZOV.h"
+#include "db/dbgeralped.h"
 #include "orders/ZOV00600.h"
 #include "transfer/ZOV00200.h"
 #include "transfer/exporta.h"
@@ -26,6 +29,11 @@ void registerWindows(TfrmPedidosPrinc& main)
                                                        : ModoInativo::Valores);
     });
     main.setCreator(Item::Cliente, [] { return CriaCliente(); });
+    // The customer window's history; an order repeated from it opens in the order window.
+    SetMostraHistorico([](const QString& cdCliente, const QString& nome, QWidget* parent) {
+        if (auto repetir = HistoricoDoCliente(DataBaseGeralPed(), cdCliente, Filial(), nome, {}, parent))
+            repetePedido(CriaLanctoPedido()->logic(), std::move(*repetir));
+    });
     main.setCreator(Item::LanctoPedido, [] { return CriaLanctoPedido(); });
 }
 

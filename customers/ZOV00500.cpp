@@ -41,6 +41,14 @@
 
 namespace zov {
 
+MostraHistoricoFn& mostraHistorico()
+{
+    static MostraHistoricoFn f;
+    return f;
+}
+
+void SetMostraHistorico(MostraHistoricoFn f) { mostraHistorico() = std::move(f); }
+
 namespace {
 
 constexpr int kPaginaGrade = 0;
@@ -177,6 +185,13 @@ void TfrmCliente::montaMenus(QMenuBar* menuBar, QToolBar* toolBar)
     mnuOperacao->addActions({mnuGrade, mnuFormulario});
     mnuOperacao->addSeparator();
     mnuOperacao->addActions({sbtImprimir, mnuConfImpressora, mnuOrdenar});
+    mnuOperacao->addSeparator();
+    mnuHistorico = comando(QStringLiteral("mnuHistorico"), QStringLiteral("&Histórico do Cliente..."), QKeySequence(Qt::CTRL | Qt::Key_H), [this, l] {
+        if (mostraHistorico() && sbtAlterar->isEnabled())
+            mostraHistorico()(l->qryClientes[QStringLiteral("CDCLIENTE")].asString(), l->qryClientes[QStringLiteral("NMFANTCLIE")].asString(), this);
+    });
+    mnuHistorico->setEnabled(false);
+    mnuOperacao->addAction(mnuHistorico);
     mnuOperacao->addSeparator();
     mnuOperacao->addAction(mnuFechar);
 
@@ -459,6 +474,8 @@ void TfrmCliente::habilitaComandos(const ComandosCliente& c)
 {
     sbtIncluir->setEnabled(c.incluir);
     sbtAlterar->setEnabled(c.alterar);
+    // A stored customer at rest has a history to show.
+    mnuHistorico->setEnabled(c.alterar && mostraHistorico());
     sbtExcluir->setEnabled(c.excluir);
     sbtProcurar->setEnabled(c.procurar);
     sbtVerificar->setEnabled(c.atualizar);

@@ -25,6 +25,12 @@ class ChildWindow;
 class DatasetModel;
 class DbEdit;
 
+// "Histórico do Cliente" of the current customer is the order folder's
+// window: the program sets it (customers know nothing of orders).
+using MostraHistoricoFn = std::function<void(const QString& cdCliente, const QString& nome, QWidget* parent)>;
+void SetMostraHistorico(MostraHistoricoFn f);
+MostraHistoricoFn& mostraHistorico();
+
 class TfrmCliente final : public JanelaManutencao, private ClienteView {
     Q_OBJECT
 public:
@@ -86,6 +92,7 @@ private:
     QAction* mnuGrade = nullptr;
     QAction* mnuFormulario = nullptr;
     QAction* mnuFechar = nullptr;
+    QAction* mnuHistorico = nullptr;
     QAction* sbtIncluir = nullptr;
     QAction* sbtAlterar = nullptr;
     QAction* sbtExcluir = nullptr;

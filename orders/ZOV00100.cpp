@@ -155,6 +155,9 @@ void TfrmLanPedido::habilitaComandos(const ComandosPedido& c)
     sbtImprimir->setEnabled(c.imprimir);
     // There is a printer to set up when there is an order to print.
     mnuConfImpressora->setEnabled(c.imprimir);
+    mnuEmail->setEnabled(c.imprimir);
+    // A stored order at rest is repeated into a new one.
+    mnuRepetir->setEnabled(c.imprimir && c.incluir);
     for (QToolButton* b : navegador_)
         b->setEnabled(c.navegador);
     for (QAction* a : movimentos_)

@@ -144,6 +144,9 @@ private:
     QAction* sbtConsultaProd = nullptr;
     QAction* sbtImprimir = nullptr;
     QAction* mnuConfImpressora = nullptr;
+    QAction* mnuEmail = nullptr;
+    QAction* mnuHistorico = nullptr;
+    QAction* mnuRepetir = nullptr;
     QAction* mnuFechar = nullptr;
     QList<QAction*> movimentos_;
     FiltroFn filtro_;

@@ -6,6 +6,7 @@
 #include "library/dialogs.h"
 #include "library/dialogs_qt.h"
 #include "library/errors.h"
+#include "orders/envio_email.h"
 #include "orders/espelho_pedido.h"
 
 #include <QAction>
@@ -61,6 +62,10 @@ void ImprimePedido(Database& db, const QString& cdFilial, const QString& nrPedid
         pdf->setObjectName(QStringLiteral("actSalvarPdf"));
         pdf->setToolTip(QStringLiteral("Salvar o pedido em um arquivo PDF"));
         QObject::connect(pdf, &QAction::triggered, &preview, [&espelho] { runGuarded([&] { salvaPdf(*espelho); }); });
+        QAction* email = barra->addAction(QStringLiteral("Enviar por E-mail"));
+        email->setObjectName(QStringLiteral("actEnviarEmail"));
+        email->setToolTip(QStringLiteral("Anexar o pedido em PDF a uma nova mensagem do seu programa de e-mail"));
+        QObject::connect(email, &QAction::triggered, &preview, [&db, cdFilial, nrPedido] { runGuarded([&] { EnviaPedidoPorEmail(db, cdFilial, nrPedido); }); });
     }
     preview.exec();
 }

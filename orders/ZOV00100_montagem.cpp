@@ -2,6 +2,9 @@
 // buttons, and each page.
 #include "orders/ZOV00100.h"
 #include "orders/ZOV00100_interno.h"
+#include "orders/ZOV00103.h"
+#include "orders/envio_email.h"
+#include "orders/repeticao_pedido.h"
 
 namespace zov {
 
@@ -40,7 +43,21 @@ void TfrmLanPedido::montaMenus(QMenuBar* menuBar, QToolBar* toolBar)
                                 [] { dialogs().printerSetup(); });
     mnuConfImpressora->setEnabled(false);
     mnuFechar = comando(QStringLiteral("mnuFechar"), QStringLiteral("Fecha&r"), QKeySequence(Qt::CTRL | Qt::Key_F4), [this] { fecha(); });
-    mnuOperacao->addActions({sbtImprimir, mnuConfImpressora});
+    mnuEmail = comando(QStringLiteral("mnuEnviarEmail"), QStringLiteral("Enviar por E-&mail..."), {}, [l] {
+        if (const auto pedido = l->registro.pedidoParaImprimir())
+            EnviaPedidoPorEmail(DataBaseGeralPed(), pedido->cdFilial, pedido->nrPedido);
+    });
+    mnuEmail->setEnabled(false);
+    mnuOperacao->addActions({sbtImprimir, mnuEmail, mnuConfImpressora});
+    mnuOperacao->addSeparator();
+    mnuHistorico = comando(QStringLiteral("mnuHistorico"), QStringLiteral("&Histórico do Cliente..."), QKeySequence(Qt::CTRL | Qt::Key_H), [this, l] {
+        const ClienteDoPedido c = clienteDoPedido(*l);
+        if (auto repetir = HistoricoDoCliente(DataBaseGeralPed(), c.cdCliente, c.cdFilial, c.nome, c.nrPedido, this))
+            repetePedido(*l, std::move(*repetir));
+    });
+    mnuRepetir = comando(QStringLiteral("mnuRepetir"), QStringLiteral("Repe&tir Pedido"), QKeySequence(Qt::CTRL | Qt::Key_R), [l] { repeteAtual(*l); });
+    mnuRepetir->setEnabled(false);
+    mnuOperacao->addActions({mnuHistorico, mnuRepetir});
     mnuOperacao->addSeparator();
     mnuOperacao->addAction(mnuFechar);
 

@@ -94,7 +94,7 @@ ConsultaProdLogic::ConsultaProdLogic(Database& db) : qryProdCompl(&db, QStringLi
     // What the order's customer paid last for the product, beside today's price.
     Field& ultimo = qryProdCompl.addCalculatedField(QStringLiteral("ULTPRECO"), FieldKind::Text);
     ultimo.displayLabel = QStringLiteral("Últ. Preço");
-    ultimo.displayWidth = 20;
+    ultimo.displayWidth = 18;
     // Run for every row read: the fields are found once.
     // They live as long as the dataset, as every one is a column of its statement.
     Field* tabela = &qryProdCompl.fieldByName(QStringLiteral("VRITEPREBASE"));

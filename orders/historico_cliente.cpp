@@ -134,7 +134,7 @@ QHash<QString, UltimoPreco> HistoricoCliente::ultimosPrecos() const
 
 QString textoUltimoPreco(const UltimoPreco& ultimo, const Decimal& precoAtual)
 {
-    const QString texto = QStringLiteral("%1 em %2").arg(formatNumber(ultimo.preco, QStringLiteral("#,##0.00")), formatDate(ultimo.data));
+    const QString texto = QStringLiteral("%1 em %2").arg(formatNumber(ultimo.preco, QStringLiteral("#,##0.00")), ultimo.data.toString(QStringLiteral("dd/MM/yy")));
     // Today's price above the last one is the one to see at once.
     return precoAtual > ultimo.preco ? QStringLiteral("↑ ") + texto : texto;
 }

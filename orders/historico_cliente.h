@@ -67,7 +67,7 @@ private:
     QList<PedidoComprado> pedidos_;
 };
 
-// "12,50 em 03/11/2026", with an arrow when today's price is higher.
+// "12,50 em 03/11/26", with an arrow when today's price is higher.
 QString textoUltimoPreco(const UltimoPreco& ultimo, const Decimal& precoAtual);
 
 } // namespace zov

@@ -64,9 +64,10 @@ ItensPedido::ItensPedido(ContextoPedido& ctx) : qryItemPedido(&ctx.db, QStringLi
     // window shows it after the delivery).
     Field& ultimo = qryItemPedido.addCalculatedField(QStringLiteral("UltPreco"), FieldKind::Text);
     ultimo.displayLabel = QStringLiteral("Últ. Preço");
-    ultimo.displayWidth = 20;
+    ultimo.displayWidth = 18;
     qryItemPedido.onCalcFields = [this, valores = qryItemPedido.onCalcFields, &ultimo](Query& q) {
         valores(q);
+        leUltimosPrecos(); // the customer may have been typed since the items opened
         const auto u = ultimosPrecos_.constFind(q[QStringLiteral("CDPRODUTO")].asString());
         ultimo.setValue(u == ultimosPrecos_.cend() ? QVariant() : QVariant(textoUltimoPreco(*u, q[QStringLiteral("VRPREUNITPED")].asDecimal(escala::kPreco))));
     };
@@ -156,7 +157,14 @@ QString ItensPedido::PrxCodItPedido()
     const QVariant n = ctx_.db.scalar(QStringLiteral("SELECT NVL((MAX(CAST(NRITEMPED AS INTEGER)) + 1), 0) NRITEMPED FROM ITEMPEDIDO "
                                                  "WHERE (CDFILIAL = :P_CDFILIAL) AND (NRPEDIDO = :P_NRPEDIDO)"),
                                   {{QStringLiteral("P_CDFILIAL"), ctx_.Filtro.Filial}, {QStringLiteral("P_NRPEDIDO"), ctx_.valor("NRPEDIDO")}});
-    return n.toLongLong() > 0 ? Ajusta(QString::number(n.toLongLong()), 10) : QStringLiteral("0000000001");
+    qint64 proximo = std::max<qint64>(n.toLongLong(), 1);
+    // Lines not yet written (a repeated order) hold numbers too.
+    if (qryItemPedido.active() && qryItemPedido.updatesPending()) {
+        const int campo = qryItemPedido[QStringLiteral("NRITEMPED")].index();
+        for (int pos = 0; pos < qryItemPedido.fetchedCount(); ++pos)
+            proximo = std::max(proximo, qryItemPedido.valueAt(qryItemPedido.storageRowAt(pos), campo).toLongLong() + 1);
+    }
+    return Ajusta(QString::number(proximo), 10);
 }
 
 // ---------------------------------------------------------------- insert and edit

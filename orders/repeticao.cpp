@@ -46,6 +46,13 @@ PedidoParaRepetir compraParaRepetir(Database& db, const QString& cdCliente, cons
     PedidoParaRepetir p;
     p.nrPedido = compra.nrPedido;
     p.registroCliente = db.scalar(QStringLiteral("SELECT NRINSJURCLIE FROM CLIENTE WHERE CDCLIENTE = :C"), {{QStringLiteral("C"), cdCliente}}).toString();
+    // The header this laptop last used for the customer, when there is one.
+    Statement ultimo(db, QStringLiteral("SELECT CDTIPOOPER, CDMODPGTO FROM PEDIDO WHERE CDCLIENTE = :C ORDER BY DTPEDIDO DESC, NRPEDIDO DESC LIMIT 1"));
+    ultimo.bind(QStringLiteral("C"), cdCliente);
+    if (ultimo.step()) {
+        p.tipoOper = ultimo.rawValue(0).toString();
+        p.cdModPgto = ultimo.rawValue(1).toString();
+    }
     for (const LinhaComprada& l : compra.linhas)
         p.linhas << PedidoParaRepetir::Linha{l.cdProduto, l.cdArvProd, l.nmProduto.isEmpty() ? l.cdProduto : l.nmProduto, l.quantidade};
     return p;
@@ -87,6 +94,12 @@ void digita(ContextoPedido& ctx, ControlePedido controle, QString TelaPedido::*c
 void repetePedido(LancPedido& l, PedidoParaRepetir repetido)
 {
     ContextoPedido& ctx = l.contexto;
+    // A new order not yet stored gives way when the user says so; a stored one in edit is finished first.
+    if (ctx.qryPedido.state() == DataSetState::Insert) {
+        if (!dialogs().confirm(QStringLiteral("O novo pedido em digitação será descartado. Repetir o pedido %1 assim mesmo?").arg(repetido.nrPedido)))
+            throw Abort{};
+        l.registro.cancelaPedido();
+    }
     if (ctx.pedidoEditando() || l.itens.itemEditando())
         MensErro(QStringLiteral("Confirme ou cancele o pedido em edição antes de repetir um pedido."), true);
     const QStringList fora = separaForaDeLinha(ctx.db, repetido);
@@ -112,7 +125,7 @@ void repetePedido(LancPedido& l, PedidoParaRepetir repetido)
     if (!repetido.cdModPgto.isEmpty())
         digita(ctx, ControlePedido::CdModPgto, &TelaPedido::cdModPgto, repetido.cdModPgto, [&] { l.pagamento.cdModPgtoMudou(); },
                [&] { l.pagamento.saiCdModPgto(); });
-    l.cabecalho.Vd_Geral();
+    // What the header still lacks is asked at Confirm, as for any new order.
 
     // Each line typed as the grid types it, and kept in the grid unwritten; a
     // line a check refuses (its message shown) is left out and named after.
@@ -139,6 +152,32 @@ void repetePedido(LancPedido& l, PedidoParaRepetir repetido)
     l.registro.mudaPagina(PaginaPedido::Itens);
     ctx.view.atualizaTela();
     ctx.atualizaComandos();
+}
+
+void repeteAtual(LancPedido& l)
+{
+    ContextoPedido& ctx = l.contexto;
+    if (ctx.listaVazia() || ctx.qryPedido.state() == DataSetState::Insert)
+        MensErro(QStringLiteral("Escolha na lista o pedido a repetir."), true);
+    const std::optional<PedidoParaRepetir> p = pedidoParaRepetir(ctx.db, ctx.valor("CDFILIAL"), ctx.valor("NRPEDIDO"));
+    if (!p)
+        MensErro(QStringLiteral("O pedido %1 não está mais neste computador.").arg(ctx.valor("NRPEDIDO")), true);
+    repetePedido(l, *p);
+}
+
+ClienteDoPedido clienteDoPedido(LancPedido& l)
+{
+    ContextoPedido& ctx = l.contexto;
+    ClienteDoPedido c;
+    if (!ctx.listaVazia() || ctx.pedidoEditando()) {
+        c.cdCliente = ctx.valor("CDCLIENTE");
+        c.cdFilial = ctx.valor("CDFILIAL");
+        c.nrPedido = ctx.valor("NRPEDIDO");
+        c.nome = ctx.tela.nmCliente.isEmpty() ? ctx.valor("NMFANTCLIE") : ctx.tela.nmCliente;
+    }
+    if (c.cdCliente.isEmpty())
+        MensErro(QStringLiteral("Informe o cliente do pedido para ver o seu histórico."), true);
+    return c;
 }
 
 } // namespace zov

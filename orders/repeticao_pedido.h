@@ -44,5 +44,14 @@ QStringList separaForaDeLinha(Database& db, PedidoParaRepetir& pedido);
 // listed first, then the header and the lines are typed. Throws Abort after a
 // message when nothing can be repeated or a check of the header stops.
 void repetePedido(LancPedido& pedido, PedidoParaRepetir repetido);
+// The order list's "Repetir Pedido": the current stored order.
+void repeteAtual(LancPedido& pedido);
+
+// The customer of the order on screen, stored or being typed, for its
+// history; MensErro when the order has none yet.
+struct ClienteDoPedido {
+    QString cdCliente, cdFilial, nome, nrPedido;
+};
+ClienteDoPedido clienteDoPedido(LancPedido& pedido);
 
 } // namespace zov

@@ -3,12 +3,14 @@
 // formatting, and Imprimir in the order window.
 #include "library/velmora.h"
 #include "orders/ZOV00100.h"
+#include "orders/envio_email.h"
 #include "orders/espelho_pedido.h"
 #include "tests/orders/lanc_pedido_fixture.h"
 #include "library/relogio.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QPointer>
 #include <QPrintPreviewDialog>
@@ -198,6 +200,50 @@ TEST_F(EspelhoTest, TheObservationKeepsItsFormattingInTheMirror)
     };
     EXPECT_EQ(formato(QStringLiteral("entregar pela manhã")).fontWeight(), QFont::Bold);
     EXPECT_NE(formato(QStringLiteral("ligar antes")).fontWeight(), QFont::Bold);
+}
+
+// Enviar por E-mail: the mirror as a PDF kept in the program's data folder,
+// xdg-email's command line with it and the customer's address, and a clear
+// message when there is no mail program (the program run is replaced).
+TEST_F(EspelhoTest, EnviarPorEmailAttachesTheMirrorToTheCustomersAddressAndSaysWhenNoMailProgramIsSetUp)
+{
+    pedidoDeTres();
+    db().exec(QStringLiteral("UPDATE ENDECLIE SET DSEMAILCLIE = 'compras@atacado.com.br' WHERE CDCLIENTE = 'C2'"));
+    QTemporaryDir dados;
+    const QByteArray antes = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", dados.path().toUtf8());
+    QString programa;
+    QStringList argumentos;
+    FimPrograma fim;
+    setExecutaPrograma([&](const QString& p, const QStringList& a, FimPrograma f) {
+        programa = p;
+        argumentos = a;
+        fim = std::move(f);
+    });
+    const bool enviou = run([&] { EnviaPedidoPorEmail(db(), QStringLiteral("0001"), kNumero); });
+    setExecutaPrograma(nullptr);
+    qputenv("XDG_DATA_HOME", antes);
+    ASSERT_TRUE(enviou);
+
+    EXPECT_EQ(programa, QStringLiteral("xdg-email"));
+    const QString pdf = QDir(dados.path()).filePath(QStringLiteral("zov-pedidos-tests/email/Pedido-0000000007.pdf"));
+    EXPECT_EQ(argumentos, QStringList({QStringLiteral("--utf8"), QStringLiteral("--subject"), QStringLiteral("Pedido 0000000007"), QStringLiteral("--body"),
+                                       QStringLiteral("Segue em anexo o pedido 0000000007."), QStringLiteral("--attach"), pdf,
+                                       QStringLiteral("compras@atacado.com.br")}));
+    EXPECT_TRUE(textoPdf(pdf).contains(QStringLiteral("Pedido Nº 0000000007")));
+
+    fim(true, 0);
+    EXPECT_TRUE(dialogs().errors().isEmpty()) << "the mail program opened the message";
+    for (const auto& [iniciou, codigo] : {std::pair{false, -1}, std::pair{true, 3}}) {
+        dialogs().clear();
+        fim(iniciou, codigo);
+        EXPECT_EQ(dialogs().errors(), QStringList{QStringLiteral("Não há um programa de e-mail configurado neste computador. O pedido foi salvo em PDF em %1: "
+                                                                 "anexe-o a uma mensagem no seu e-mail.")
+                                                      .arg(QDir::toNativeSeparators(pdf))});
+    }
+    // Only a plain address goes on the command line: nothing xdg-email could read as an option.
+    for (const char* para : {"-x@exemplo.com", "a b@exemplo.com", "sem-arroba", ""})
+        EXPECT_EQ(argumentosXdgEmail({QString::fromLatin1(para), QStringLiteral("P"), QStringLiteral("C"), QStringLiteral("/a.pdf")}).size(), 7) << para;
 }
 
 TEST_F(EspelhoTest, SixtyItemsRunOverPagesWithTheTitlesOnEachAndEveryRowWholeOnce)

@@ -1,9 +1,16 @@
 // What a customer bought: the history as the window lists it, the last price
 // the items grid and the consultation show, and an order repeated.
 #include "orders/ZOV00102_logic.h"
+#include "orders/ZOV00103.h"
 #include "orders/historico_cliente.h"
 #include "orders/repeticao_pedido.h"
 #include "tests/orders/lanc_pedido_fixture.h"
+
+#include <QApplication>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QTest>
+#include <QToolButton>
 
 using namespace zov;
 using namespace zov::test;
@@ -75,8 +82,8 @@ TEST_F(HistoricoTest, TheCustomersYearNewestFirstWithThisLaptopsOrdersAndTheLast
     // The order being typed is not its own history.
     const HistoricoCliente semO51(db(), QStringLiteral("C1"), QStringLiteral("0001"), QStringLiteral("0000000051"));
     EXPECT_EQ(semO51.ultimosPrecos().value(QStringLiteral("P1")).preco, d("9.5"));
-    EXPECT_EQ(textoUltimoPreco({QDate(2026, 11, 3), d("9.5")}, d("10")), QStringLiteral("↑ 9,50 em 03/11/2026"));
-    EXPECT_EQ(textoUltimoPreco({QDate(2026, 11, 3), d("9.5")}, d("9.5")), QStringLiteral("9,50 em 03/11/2026"));
+    EXPECT_EQ(textoUltimoPreco({QDate(2026, 11, 3), d("9.5")}, d("10")), QStringLiteral("↑ 9,50 em 03/11/26"));
+    EXPECT_EQ(textoUltimoPreco({QDate(2026, 11, 3), d("9.5")}, d("9.5")), QStringLiteral("9,50 em 03/11/26"));
 }
 
 TEST_F(HistoricoTest, TheItemsGridAndTheConsultationShowTheOrderCustomersLastPrice)
@@ -88,16 +95,16 @@ TEST_F(HistoricoTest, TheItemsGridAndTheConsultationShowTheOrderCustomersLastPri
     ASSERT_TRUE(grava());
     ASSERT_TRUE(run([&] { logic->itens.abreItens(); }));
     ASSERT_TRUE(itens().locate(QStringLiteral("CDARVPROD"), QStringLiteral("0101")));
-    EXPECT_EQ(itens()[QStringLiteral("UltPreco")].asString(), QStringLiteral("↑ 9,50 em %1").arg(dia(-30)));
+    EXPECT_EQ(itens()[QStringLiteral("UltPreco")].asString(), QStringLiteral("↑ 9,50 em %1").arg(dataDeHoje().addDays(-30).toString(QStringLiteral("dd/MM/yy"))));
 
     ConsultaProdLogic consulta(db());
     ParametrosConsulta p;
     ASSERT_TRUE(run([&] { p = logic->itens.parametrosConsulta(); }));
     consulta.abre(p);
     ASSERT_TRUE(consulta.qryProdCompl.locate(QStringLiteral("CDARVPROD"), QStringLiteral("0101")));
-    EXPECT_EQ(consulta.qryProdCompl[QStringLiteral("ULTPRECO")].asString(), QStringLiteral("↑ 9,50 em %1").arg(dia(-30)));
+    EXPECT_EQ(consulta.qryProdCompl[QStringLiteral("ULTPRECO")].asString(), QStringLiteral("↑ 9,50 em %1").arg(dataDeHoje().addDays(-30).toString(QStringLiteral("dd/MM/yy"))));
     ASSERT_TRUE(consulta.qryProdCompl.locate(QStringLiteral("CDARVPROD"), QStringLiteral("0102")));
-    EXPECT_EQ(consulta.qryProdCompl[QStringLiteral("ULTPRECO")].asString(), QStringLiteral("↑ 12,00 em %1").arg(dia(-10)));
+    EXPECT_EQ(consulta.qryProdCompl[QStringLiteral("ULTPRECO")].asString(), QStringLiteral("↑ 12,00 em %1").arg(dataDeHoje().addDays(-10).toString(QStringLiteral("dd/MM/yy"))));
 
     // Another customer has no history of these.
     p.cdCliente = QStringLiteral("C3");
@@ -112,7 +119,7 @@ TEST_F(HistoricoTest, ARepeatedOrderIsPricedTodayLeavesOutInactiveProductsAndIsS
 {
     pedidoGravado(db(), QStringLiteral("0000000040"), QStringLiteral("7"), dataDeHoje().addDays(-20).toString(Qt::ISODate));
     itemGravado(db(), QStringLiteral("0000000040"), QStringLiteral("1")); // P1, 2 at 10,00
-    for (const char* produto : {"P4", "PZ"})
+    for (const char* produto : {"P4", "PZ", "P2"})
         insertRow(db(), QStringLiteral("ITEMPEDIDO"),
                   {{QStringLiteral("CDFILIAL"), QStringLiteral("0001")}, {QStringLiteral("NRPEDIDO"), QStringLiteral("0000000040")},
                    {QStringLiteral("NRITEMPED"), QString::fromLatin1(produto)}, {QStringLiteral("CDPRODUTO"), QString::fromLatin1(produto)},
@@ -129,11 +136,11 @@ TEST_F(HistoricoTest, ARepeatedOrderIsPricedTodayLeavesOutInactiveProductsAndIsS
                                                            "0104 BORRACHA: inativo\nPZ: produto não cadastrado neste computador"));
     EXPECT_EQ(logic->contexto.qryPedido.state(), DataSetState::Insert);
     EXPECT_EQ(tela().cliente, kCpfLoja);
-    ASSERT_EQ(itens().recordCount(), 1);
+    ASSERT_EQ(itens().recordCount(), 2);
     EXPECT_EQ(itens()[QStringLiteral("CDARVPROD")].asString(), QStringLiteral("0101"));
     EXPECT_DOUBLE_EQ(num("QTITEMPED"), 2);
     EXPECT_DOUBLE_EQ(num("VRPREUNITPED"), 20) << "today's list, not the 10,00 of the order repeated";
-    EXPECT_EQ(tela().totBruto, QStringLiteral("40,00"));
+    EXPECT_EQ(tela().totBruto, QStringLiteral("52,35")) << "the lines not yet written count";
     EXPECT_EQ(pedidos(), pedidosAntes);
     EXPECT_EQ(itensGravados(), itensAntes) << "nothing stored before Confirm";
 
@@ -147,10 +154,46 @@ TEST_F(HistoricoTest, ARepeatedOrderIsPricedTodayLeavesOutInactiveProductsAndIsS
     const QString novo = tela().nrPedido;
     ASSERT_TRUE(run([&] { logic->registro.confirmar(); }));
     EXPECT_EQ(pedidos(), pedidosAntes + 1);
-    EXPECT_EQ(db().scalar(QStringLiteral("SELECT group_concat(CDPRODUTO || ' ' || QTITEMPED || ' ' || VRPREUNITPED) FROM ITEMPEDIDO WHERE NRPEDIDO = :N"),
+    EXPECT_EQ(db().scalar(QStringLiteral("SELECT group_concat(NRITEMPED || ' ' || CDPRODUTO || ' ' || QTITEMPED || ' ' || VRPREUNITPED, '; ') "
+                                         "FROM (SELECT * FROM ITEMPEDIDO WHERE NRPEDIDO = :N ORDER BY NRITEMPED)"),
                           {{QStringLiteral("N"), novo}})
-                  .toString(),
-              QStringLiteral("P1 2.0 20.0"));
+                  .toString()
+                  .toStdString(),
+              "0000000001 P1 2.0 20.0; 0000000002 P2 1.0 12.35");
+}
+
+// The window by keys: the newest order chosen with its lines, Down to the
+// next, Ctrl+Tab to the products and back, Enter to repeat the chosen one.
+TEST_F(HistoricoTest, TheHistoryWindowWalksByKeysAndEnterRepeatsTheChosenOrder)
+{
+    semeiaHistorico();
+    TfrmHistoricoCliente frm(db(), QStringLiteral("C1"), QStringLiteral("0001"), QStringLiteral("LOJA DA ESQUINA"), {});
+    frm.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&frm));
+    QTableWidget* pedidos = frm.gradePedidos();
+    ASSERT_EQ(pedidos->rowCount(), 4);
+    EXPECT_EQ(pedidos->item(0, 1)->text(), QStringLiteral("E300"));
+    EXPECT_EQ(frm.gradeLinhas()->item(0, 1)->text(), QStringLiteral("CANETA AZUL"));
+    ASSERT_EQ(QApplication::focusWidget(), pedidos);
+    QTest::keyClick(pedidos, Qt::Key_Down);
+    EXPECT_EQ(frm.gradeLinhas()->item(0, 2)->text(), QStringLiteral("4,000")) << "the lines of order 50";
+
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_EQ(frm.paginas()->currentIndex(), 1);
+    ASSERT_EQ(frm.gradeProdutos()->rowCount(), 2);
+    EXPECT_EQ(frm.gradeProdutos()->item(0, 3)->text(), QStringLiteral("9,50")) << "the cancelled order gives no price";
+    EXPECT_FALSE(frm.sbtConfirma()->isEnabled()) << "an order is repeated from its own page";
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(frm.paginas()->currentIndex(), 0);
+
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_EQ(frm.result(), QDialog::Accepted);
+    ASSERT_TRUE(frm.paraRepetir());
+    EXPECT_EQ(frm.paraRepetir()->nrPedido, QStringLiteral("0000000050"));
+    EXPECT_EQ(frm.paraRepetir()->registroCliente, kCpfLoja);
+    ASSERT_EQ(frm.paraRepetir()->linhas.size(), 1);
+    EXPECT_EQ(frm.paraRepetir()->linhas[0].cdArvProd, QStringLiteral("0102"));
 }
 
 } // namespace
+
