@@ -31,8 +31,10 @@ void registerWindows(TfrmPedidosPrinc& main)
     main.setCreator(Item::Cliente, [] { return CriaCliente(); });
     // The customer window's history; an order repeated from it opens in the order window.
     SetMostraHistorico([](const QString& cdCliente, const QString& nome, QWidget* parent) {
-        if (auto repetir = HistoricoDoCliente(DataBaseGeralPed(), cdCliente, Filial(), nome, {}, parent))
-            repetePedido(CriaLanctoPedido()->logic(), std::move(*repetir));
+        if (auto repetir = HistoricoDoCliente(DataBaseGeralPed(), cdCliente, Filial(), nome, {}, parent)) {
+            TfrmLanPedido* pedidos = CriaLanctoPedido();
+            pedidos->quandoPronta([pedidos, r = std::move(*repetir)] { repetePedido(pedidos->logic(), r); });
+        }
     });
     main.setCreator(Item::LanctoPedido, [] { return CriaLanctoPedido(); });
 }

@@ -100,7 +100,23 @@ void TfrmLanPedido::showEvent(QShowEvent* e)
         return;
     // First activation: the session branch and, with it, the list.
     iniciada_ = true;
-    QMetaObject::invokeMethod(this, [this] { executa([this] { logic_->registro.inicia(); }); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            executa([this] { logic_->registro.inicia(); });
+            pronta_ = true;
+            for (const std::function<void()>& f : std::exchange(aoFicarPronta_, {}))
+                executa(f);
+        },
+        Qt::QueuedConnection);
+}
+
+void TfrmLanPedido::quandoPronta(std::function<void()> f)
+{
+    if (pronta_)
+        executa(f);
+    else
+        aoFicarPronta_.push_back(std::move(f));
 }
 
 // ---------------------------------------------------------------- PedidoView

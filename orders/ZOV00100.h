@@ -9,6 +9,7 @@
 #include <QWidget>
 #include <functional>
 #include <memory>
+#include <vector>
 
 class QAction;
 class QButtonGroup;
@@ -43,6 +44,9 @@ public:
     // The order filter the window opens (the real dialog unless replaced).
     using FiltroFn = std::function<bool(TFiltro&, const std::function<void()>& reabre)>;
     void setFiltro(FiltroFn filtro) { filtro_ = std::move(filtro); }
+    // Runs f through the guard once the first activation (branch, filter, list)
+    // is done; at once when it is. Another window's order repeated here waits for it.
+    void quandoPronta(std::function<void()> f);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
@@ -153,6 +157,8 @@ private:
     bool trocandoPagina_ = false;
     bool trocandoColuna_ = false;
     bool iniciada_ = false;
+    bool pronta_ = false;
+    std::vector<std::function<void()>> aoFicarPronta_;
     ChildWindow* child_ = nullptr;
 };
 

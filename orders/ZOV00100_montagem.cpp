@@ -43,7 +43,7 @@ void TfrmLanPedido::montaMenus(QMenuBar* menuBar, QToolBar* toolBar)
                                 [] { dialogs().printerSetup(); });
     mnuConfImpressora->setEnabled(false);
     mnuFechar = comando(QStringLiteral("mnuFechar"), QStringLiteral("Fecha&r"), QKeySequence(Qt::CTRL | Qt::Key_F4), [this] { fecha(); });
-    mnuEmail = comando(QStringLiteral("mnuEnviarEmail"), QStringLiteral("Enviar por E-&mail..."), {}, [l] {
+    mnuEmail = comando(QStringLiteral("mnuEnviarEmail"), QStringLiteral("Enviar por E-mai&l..."), {}, [l] {
         if (const auto pedido = l->registro.pedidoParaImprimir())
             EnviaPedidoPorEmail(DataBaseGeralPed(), pedido->cdFilial, pedido->nrPedido);
     });

@@ -68,7 +68,10 @@ TfrmHistoricoCliente::TfrmHistoricoCliente(Database& db, const QString& cdClient
     sbtConfirma()->setToolTip(QStringLiteral("Um novo pedido com os produtos e quantidades do pedido escolhido, a preços de hoje (Enter)"));
     sbtCancel()->setText(QStringLiteral("Fechar"));
     QVBoxLayout* v = clientLayout();
-    auto* titulo = new QLabel(QStringLiteral("<b>%1</b> — compras dos últimos 12 meses").arg(nome.toHtmlEscaped()), this);
+    auto* titulo = new QLabel(QStringLiteral("<b>%1</b> — %2")
+                                  .arg(nome.toHtmlEscaped(), historico_.pedidos().isEmpty() ? QStringLiteral("nenhuma compra nos últimos 12 meses")
+                                                                                            : QStringLiteral("compras dos últimos 12 meses")),
+                              this);
     titulo->setObjectName(QStringLiteral("lblCliente"));
     v->addWidget(titulo);
 

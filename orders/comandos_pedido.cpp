@@ -568,9 +568,10 @@ void RegistroPedido::confirmar()
         return;
     // Field exits the focus moves trigger meanwhile are not checks of their own.
     CheckGuard guard;
-    const bool insercao = ctx_.qryPedido.state() == DataSetState::Insert;
     // A new line nothing was typed into is no item (cancel on exit).
     ctx_.itens->descartaItemIntocado();
+    // A new order of a header alone goes on to its items; a repeated one has them.
+    const bool insercao = ctx_.qryPedido.state() == DataSetState::Insert && !ctx_.itens->qryItemPedido.updatesPending();
     const RetratoPedido antes = retrataParaGravar();
     bool gravando = false;
     try {

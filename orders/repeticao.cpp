@@ -94,6 +94,8 @@ void digita(ContextoPedido& ctx, ControlePedido controle, QString TelaPedido::*c
 void repetePedido(LancPedido& l, PedidoParaRepetir repetido)
 {
     ContextoPedido& ctx = l.contexto;
+    // The focus moves the typing makes are not the user leaving fields: no checks of their own.
+    CheckGuard guard;
     // A new order not yet stored gives way when the user says so; a stored one in edit is finished first.
     if (ctx.qryPedido.state() == DataSetState::Insert) {
         if (!dialogs().confirm(QStringLiteral("O novo pedido em digitação será descartado. Repetir o pedido %1 assim mesmo?").arg(repetido.nrPedido)))

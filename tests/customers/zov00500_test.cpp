@@ -275,4 +275,22 @@ TEST_F(ZOV00500Test, GridColumnsFollowTheirFieldsAndContent)
     EXPECT_GE(grade->columnWidth(nome), texto);
 }
 
+// Ctrl+H shows the current customer's history (the order window's, through
+// the hook the program sets); a customer being typed has none yet.
+TEST_F(ZOV00500Test, CtrlHShowsTheCurrentCustomersHistory)
+{
+    test::insereCliente(tdb->db(), QStringLiteral("F") + test::kCpfA, QStringLiteral("F"), test::kCpfA, QStringLiteral("ANA"));
+    QStringList mostrados;
+    SetMostraHistorico([&](const QString& cdCliente, const QString& nome, QWidget*) { mostrados << cdCliente + QLatin1Char(' ') + nome; });
+    abre();
+    QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : frm.data(), Qt::Key_H, Qt::ControlModifier);
+    EXPECT_EQ(mostrados, QStringList{QStringLiteral("F") + test::kCpfA + QStringLiteral(" ANA")});
+    incluir();
+    EXPECT_FALSE(acao("mnuHistorico")->isEnabled());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_H, Qt::ControlModifier);
+    EXPECT_EQ(mostrados.size(), 1);
+    SetMostraHistorico(nullptr);
+}
+
 } // namespace
+

@@ -1,12 +1,14 @@
 // What a customer bought: the history as the window lists it, the last price
 // the items grid and the consultation show, and an order repeated.
 #include "orders/ZOV00102_logic.h"
+#include "orders/ZOV00100.h"
 #include "orders/ZOV00103.h"
 #include "orders/historico_cliente.h"
 #include "orders/repeticao_pedido.h"
 #include "tests/orders/lanc_pedido_fixture.h"
 
 #include <QApplication>
+#include <QPointer>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTest>
@@ -154,6 +156,7 @@ TEST_F(HistoricoTest, ARepeatedOrderIsPricedTodayLeavesOutInactiveProductsAndIsS
     const QString novo = tela().nrPedido;
     ASSERT_TRUE(run([&] { logic->registro.confirmar(); }));
     EXPECT_EQ(pedidos(), pedidosAntes + 1);
+    EXPECT_FALSE(logic->contexto.pedidoEditando()) << "a repeated order has its items: no new line is begun";
     EXPECT_EQ(db().scalar(QStringLiteral("SELECT group_concat(NRITEMPED || ' ' || CDPRODUTO || ' ' || QTITEMPED || ' ' || VRPREUNITPED, '; ') "
                                          "FROM (SELECT * FROM ITEMPEDIDO WHERE NRPEDIDO = :N ORDER BY NRITEMPED)"),
                           {{QStringLiteral("N"), novo}})
@@ -193,6 +196,40 @@ TEST_F(HistoricoTest, TheHistoryWindowWalksByKeysAndEnterRepeatsTheChosenOrder)
     EXPECT_EQ(frm.paraRepetir()->registroCliente, kCpfLoja);
     ASSERT_EQ(frm.paraRepetir()->linhas.size(), 1);
     EXPECT_EQ(frm.paraRepetir()->linhas[0].cdArvProd, QStringLiteral("0102"));
+}
+
+// In the window: a repeat asked before the window's first activation (the
+// customer window's road) waits for it; Esc drops the repeated order with no
+// trace; Ctrl+R on the list repeats the current order.
+TEST_F(HistoricoTest, TheOrderWindowRepeatsByCtrlROnceReadyAndEscLeavesNoTrace)
+{
+    pedidoGravado(db(), QStringLiteral("0000000040"), QStringLiteral("1"));
+    itemGravado(db(), QStringLiteral("0000000040"), QStringLiteral("1"));
+    const int antes = pedidos();
+    QPointer<TfrmLanPedido> frm = CriaLanctoPedido();
+    frm->setFiltro([](TFiltro&, const std::function<void()>& reabre) {
+        reabre();
+        return true;
+    });
+    dialogs().answer({true}); // the customer has a pending order: go on, as when typed
+    frm->quandoPronta([&] { repeteAtual(frm->logic()); });
+    ContextoPedido& ctx = frm->logic().contexto;
+    QTRY_COMPARE(ctx.qryPedido.state(), DataSetState::Insert);
+    EXPECT_EQ(frm->logic().itens.qryItemPedido.recordCount(), 1);
+    dialogs().answer({true});
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    EXPECT_EQ(ctx.qryPedido.state(), DataSetState::Browse);
+    EXPECT_EQ(pedidos(), antes);
+    EXPECT_EQ(itensGravados(), 1);
+
+    ASSERT_TRUE(run([&] { frm->logic().registro.mudaPagina(PaginaPedido::Pedidos); }));
+    dialogs().answer({true});
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_R, Qt::ControlModifier);
+    EXPECT_EQ(ctx.qryPedido.state(), DataSetState::Insert);
+    dialogs().answer({true});
+    frm->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(pedidos(), antes);
 }
 
 } // namespace
