@@ -29,6 +29,8 @@ QTableWidget* grade(QWidget* parent, const char* nome, const QStringList& titulo
     g->verticalHeader()->hide();
     g->verticalHeader()->setDefaultSectionSize(g->fontMetrics().height() + 8);
     g->horizontalHeader()->setStretchLastSection(false);
+    // Widths from the first rows: a year of orders is measured in a blink.
+    g->horizontalHeader()->setResizeContentsPrecision(200);
     return g;
 }
 
