@@ -9,6 +9,7 @@
 #include "orders/ZOV00100.h"
 #include "orders/ZOV00101.h"
 #include "orders/ZOV00102.h"
+#include "orders/ZOV00103.h"
 #include "orders/ZOV00600.h"
 #include "search/PesqListaZOV.h"
 #include "search/pesquisaZOV.h"
@@ -93,6 +94,8 @@ TEST_F(Ajuda, EveryWindowHasItsPageAndEveryKeyAPageNamesIsOneTheWindowHas)
     janelas.emplace_back(QStringLiteral("ZOV00100"), std::make_unique<TfrmLanPedido>());
     janelas.emplace_back(QStringLiteral("ZOV00101"), std::make_unique<TfrmFiltroPedido>(filtro, [] {}));
     janelas.emplace_back(QStringLiteral("ZOV00102"), std::make_unique<TfrmConsultaProd>(temp.db(), ParametrosConsulta{}));
+    janelas.emplace_back(QStringLiteral("ZOV00103"),
+                         std::make_unique<TfrmHistoricoCliente>(temp.db(), QStringLiteral("C1"), QStringLiteral("0001"), QStringLiteral("LOJA"), QString()));
     janelas.emplace_back(QStringLiteral("ZOV00200"), std::make_unique<TfrmExportaDados>());
     janelas.emplace_back(QStringLiteral("ZOV00300"), std::make_unique<TfrmParamTransPed>());
     janelas.emplace_back(QStringLiteral("ZOV00400"), std::make_unique<TfrmImporTab>());
