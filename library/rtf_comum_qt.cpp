@@ -104,7 +104,7 @@ int codigoDoCharset(int charset)
 {
     switch (charset) {
     case 0: return kCp1252;
-    case 2: return kCp1252; // Symbol: no better guess for its few letters
+    case 2: return kSimbolo;
     case 77: return 10000; // the Mac charsets, each its Mac code page
     case 78: return 10001;
     case 79: return 10003;
@@ -136,6 +136,35 @@ int codigoDoCharset(int charset)
 }
 
 // The kind of list a number or bullet text stands for ("1.", "a)", "iv.", "•").
+char16_t deSimbolo(uchar c)
+{
+    // The letters and signs the Symbol font draws where Latin text has its own;
+    // digits, punctuation and what is not listed are the same.
+    static const char16_t maiusculas[26] = {u'Α', u'Β', u'Χ', u'Δ', u'Ε', u'Φ', u'Γ', u'Η', u'Ι', u'ϑ', u'Κ', u'Λ', u'Μ',
+                                            u'Ν', u'Ο', u'Π', u'Θ', u'Ρ', u'Σ', u'Τ', u'Υ', u'ς', u'Ω', u'Ξ', u'Ψ', u'Ζ'};
+    static const char16_t minusculas[26] = {u'α', u'β', u'χ', u'δ', u'ε', u'φ', u'γ', u'η', u'ι', u'ϕ', u'κ', u'λ', u'μ',
+                                            u'ν', u'ο', u'π', u'θ', u'ρ', u'σ', u'τ', u'υ', u'ϖ', u'ω', u'ξ', u'ψ', u'ζ'};
+    if (c >= 'A' && c <= 'Z')
+        return maiusculas[c - 'A'];
+    if (c >= 'a' && c <= 'z')
+        return minusculas[c - 'a'];
+    static const std::pair<uchar, char16_t> sinais[] = {
+        {0x22, u'∀'}, {0x24, u'∃'}, {0x27, u'∋'}, {0x2A, u'∗'}, {0x2D, u'−'}, {0x40, u'≅'}, {0x5C, u'∴'}, {0x5E, u'⊥'},
+        {0x7E, u'∼'}, {0xA1, u'ϒ'}, {0xA2, u'′'}, {0xA3, u'≤'}, {0xA4, u'⁄'}, {0xA5, u'∞'}, {0xA6, u'ƒ'}, {0xA7, u'♣'},
+        {0xA8, u'♦'}, {0xA9, u'♥'}, {0xAA, u'♠'}, {0xAB, u'↔'}, {0xAC, u'←'}, {0xAD, u'↑'}, {0xAE, u'→'}, {0xAF, u'↓'},
+        {0xB0, u'°'}, {0xB1, u'±'}, {0xB2, u'″'}, {0xB3, u'≥'}, {0xB4, u'×'}, {0xB5, u'∝'}, {0xB6, u'∂'}, {0xB7, u'•'},
+        {0xB8, u'÷'}, {0xB9, u'≠'}, {0xBA, u'≡'}, {0xBB, u'≈'}, {0xBC, u'…'}, {0xC0, u'ℵ'}, {0xC1, u'ℑ'}, {0xC2, u'ℜ'},
+        {0xC3, u'℘'}, {0xC4, u'⊗'}, {0xC5, u'⊕'}, {0xC6, u'∅'}, {0xC7, u'∩'}, {0xC8, u'∪'}, {0xC9, u'⊃'}, {0xCA, u'⊇'},
+        {0xCB, u'⊄'}, {0xCC, u'⊂'}, {0xCD, u'⊆'}, {0xCE, u'∈'}, {0xCF, u'∉'}, {0xD0, u'∠'}, {0xD1, u'∇'}, {0xD2, u'®'},
+        {0xD3, u'©'}, {0xD4, u'™'}, {0xD5, u'∏'}, {0xD6, u'√'}, {0xD7, u'⋅'}, {0xD8, u'¬'}, {0xD9, u'∧'}, {0xDA, u'∨'},
+        {0xDB, u'⇔'}, {0xDC, u'⇐'}, {0xDD, u'⇑'}, {0xDE, u'⇒'}, {0xDF, u'⇓'}, {0xE0, u'◊'}, {0xE1, u'〈'}, {0xE5, u'∑'},
+        {0xF1, u'〉'}, {0xF2, u'∫'}};
+    for (const auto& [byte, caractere] : sinais)
+        if (byte == c)
+            return caractere;
+    return deCp1252(reinterpret_cast<const char*>(&c), 1).front().unicode();
+}
+
 Lista listaDoMarcador(QString t)
 {
     t = t.trimmed();

@@ -12,10 +12,13 @@ namespace zov::rtf_interno {
 
 constexpr int kCp1252 = 1252;
 constexpr int kUtf8 = 65001;
+constexpr int kSimbolo = 42; // the Symbol font's own code page (Windows' CP_SYMBOL)
 constexpr int kMaxMeiosPontos = 3276;  // 1638 pt, the largest size editors offer
 
 // Windows-1252 text to a string, the five holes kept as Latin-1.
 QString deCp1252(const char* s, qsizetype n);
+// A byte of the Symbol font as the character it draws ('a' is alpha).
+char16_t deSimbolo(uchar c);
 // The Windows-1252 byte of c, or -1 when it has none.
 int paraCp1252(char16_t c);
 

@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstring>
 #include <optional>
 #include <string_view>
 #include <unordered_map>
@@ -71,8 +72,14 @@ public:
             switch (c) {
             case '{': abreGrupo(); break;
             case '}':
-                if (fechaGrupo())
-                    p_ = fim_; // the document's group closed: what follows is not part of it
+                if (fechaGrupo()) {
+                    // The document's group closed. With a brace further on, a brace
+                    // too many closed it early: read on in its state, as other readers do.
+                    if (std::memchr(p_, '}', std::size_t(fim_ - p_)))
+                        pilha_.push_back(raiz_);
+                    else
+                        p_ = fim_;
+                }
                 break;
             case '\\': controle(); break;
             case '\r':
@@ -89,17 +96,30 @@ public:
 
 private:
     Grupo& grupo() { return pilha_.back(); }
-    bool ignorando() const { return excesso_ > 0 || pilha_.back().destino == Destino::Ignora; }
+    bool ignorando() const { return ignoraDesde_ > 0 || pilha_.back().destino == Destino::Ignora; }
+
+    // Groups deeper than kMaxGrupos share the deepest one's state (their text
+    // is kept, their formatting lasts until the deep run ends); a destination
+    // opened there is skipped up to its group's end.
+    void poeDestino(Destino d)
+    {
+        if (excesso_ == 0)
+            grupo().destino = d;
+        else if (d != Destino::Texto && ignoraDesde_ == 0)
+            ignoraDesde_ = excesso_;
+    }
 
     void abreGrupo()
     {
         despejaBytes();
         podeNumeracao_ = false;
         pular_ = 0;
-        if (excesso_ > 0 || int(pilha_.size()) >= kMaxGrupos)
-            ++excesso_;
-        else
+        if (excesso_ > 0 || int(pilha_.size()) >= kMaxGrupos) {
+            if (excesso_++ == 0)
+                antesDoExcesso_ = grupo();
+        } else {
             pilha_.push_back(pilha_.back());
+        }
     }
 
     // True when the document's own group closed.
@@ -109,7 +129,10 @@ private:
         podeNumeracao_ = false;
         pular_ = 0;
         if (excesso_ > 0) {
-            --excesso_;
+            if (excesso_ == ignoraDesde_)
+                ignoraDesde_ = 0;
+            if (--excesso_ == 0)
+                grupo() = antesDoExcesso_;
             return false;
         }
         if (grupo().destino == Destino::Fontes)
@@ -120,6 +143,8 @@ private:
             lista_ = tipoMarcador_;
             marcador_.clear();
         }
+        if (pilha_.size() == 1)
+            raiz_ = pilha_.back();
         pilha_.pop_back();
         return pilha_.empty();
     }
@@ -228,7 +253,7 @@ private:
         if (c == '*') {
             podeNumeracao_ = true;
             // {\*\word ...}: skipped unless it is a word we read (\pn)
-            grupo().destino = Destino::Ignora;
+            poeDestino(Destino::Ignora);
             return;
         }
         if (pular_ > 0) {
@@ -269,11 +294,9 @@ private:
                 p_ += std::min<qsizetype>(n, fim_ - p_);
             return;
         }
-        if (excesso_ > 0)
-            return;
         Grupo& g = grupo();
-        if (g.destino == Destino::Ignora) {
-            if (w == Palavra::Pn && aposEstrela)
+        if (ignorando()) {
+            if (w == Palavra::Pn && aposEstrela && ignoraDesde_ == 0)
                 iniciaNumeracao();
             return;
         }
@@ -283,20 +306,20 @@ private:
         }
         const bool ligado = !temParametro || n != 0;
         switch (w) {
-        case Palavra::Ignora: g.destino = Destino::Ignora; return;
+        case Palavra::Ignora: poeDestino(Destino::Ignora); return;
         case Palavra::Fonttbl:
-            g.destino = Destino::Fontes;
+            poeDestino(Destino::Fontes);
             fonteDef_ = -1;
             nomeDef_.clear();
             return;
         case Palavra::Colortbl:
-            g.destino = Destino::Cores;
+            poeDestino(Destino::Cores);
             corDefinida_ = false;
             r_ = g_ = b_ = 0;
             return;
         case Palavra::TextoMarcador:
             // The number or bullet older readers show: the paragraph is a list item of that kind.
-            g.destino = Destino::Marcador;
+            poeDestino(Destino::Marcador);
             marcador_.clear();
             return;
         case Palavra::Pn: iniciaNumeracao(); return;
@@ -404,13 +427,16 @@ private:
 
     void iniciaNumeracao()
     {
-        grupo().destino = Destino::Numeracao;
+        poeDestino(Destino::Numeracao);
         lista_ = Lista::Marcador;
     }
 
     void unicode(int n)
     {
-        const long long v = n < 0 ? n + 65536LL : n;
+        long long v = n < 0 ? n + 65536LL : n;
+        // Word writes a Symbol font's characters in the private area at F000.
+        if (v >= 0xF020 && v <= 0xF0FF && codigoAtual() == kSimbolo)
+            v = deSimbolo(uchar(v - 0xF000));
         if (v < 0) {
             // not a character
         } else if (v <= 0xFFFF) {
@@ -476,6 +502,8 @@ private:
             if (it != fontes_.constEnd()) {
                 if (it->cp > 0)
                     return it->cp;
+                if (it->nome.compare(QLatin1String("Symbol"), Qt::CaseInsensitive) == 0)
+                    return kSimbolo;
                 charset = it->charset;
             }
         }
@@ -489,6 +517,12 @@ private:
             return QString::fromUtf8(b);
         if (cp == kCp1252)
             return deCp1252(b.constData(), b.size());
+        if (cp == kSimbolo) {
+            QString out(b.size(), Qt::Uninitialized);
+            for (qsizetype i = 0; i < b.size(); ++i)
+                out[i] = QChar(deSimbolo(uchar(b[i])));
+            return out;
+        }
         if (nomeCodigo(cp)) {
             auto it = decodificadores_.find(cp);
             if (it == decodificadores_.end())
@@ -641,6 +675,9 @@ private:
     const char* fim_;
     std::vector<Grupo> pilha_;
     int excesso_ = 0;            // groups open beyond kMaxGrupos
+    int ignoraDesde_ = 0;        // the excess depth a skipped destination opened at, 0 for none
+    Grupo antesDoExcesso_;       // the deepest group's state, back when the excess closes
+    Grupo raiz_;                 // the document's group as it closed
     int pular_ = 0;              // characters still to skip after \uN
     bool podeNumeracao_ = false; // \* just read
     int ansi_ = kCp1252;

@@ -14,7 +14,7 @@ const std::unordered_map<std::string_view, Definicao>& palavras()
             {"b", {Palavra::B}}, {"i", {Palavra::I}}, {"ul", {Palavra::Ul}}, {"ulnone", {Palavra::UlNenhum}},
             {"strike", {Palavra::Strike}}, {"striked", {Palavra::Strike}}, {"cf", {Palavra::Cf}},
             {"pard", {Palavra::Pard}}, {"ql", {Palavra::Ql}}, {"qc", {Palavra::Qc}}, {"qr", {Palavra::Qr}},
-            {"qj", {Palavra::Qj}}, {"par", {Palavra::Par}}, {"page", {Palavra::Par}},
+            {"qj", {Palavra::Qj}}, {"par", {Palavra::Par}}, {"page", {Palavra::Par}}, {"sect", {Palavra::Par}},
             {"line", {Palavra::Line}}, {"tab", {Palavra::Tab}},
             {"emdash", {Palavra::Caractere, 0x2014}}, {"endash", {Palavra::Caractere, 0x2013}},
             {"bullet", {Palavra::Caractere, 0x2022}}, {"lquote", {Palavra::Caractere, 0x2018}},

@@ -326,7 +326,7 @@ TEST(Rtf, DamagedInputGivesWhatCouldBeRead)
         {"{\\rtf1 a\\uc999999\\u233 bcdefghijklmnopqr}", QStringLiteral("aér")},
         {"{\\rtf1 a\\bin999999999 b}", QStringLiteral("a")},
         {"{\\rtf1 a{\\*\\desconhecido {x {y}} z} b}", QStringLiteral("a b")},
-        {"{\\rtf1 a" + QByteArray(98, '{') + "x" + QByteArray(98, '}') + fundo + "y" + fecha + "b}", QStringLiteral("axb")},
+        {"{\\rtf1 a" + QByteArray(98, '{') + "x" + QByteArray(98, '}') + fundo + "y" + fecha + "b}", QStringLiteral("axyb")},
         {"", QString()},
     };
     for (const auto& [rtf, esperado] : casos)
@@ -340,6 +340,30 @@ TEST(Rtf, DamagedInputGivesWhatCouldBeRead)
     lerRtf("{\\rtf1 a{\\*\\listtable{\\list{\\*\\pn\\pnlvlblt x}{\\pn y}}} b\\par}", doc);
     EXPECT_EQ(doc.toPlainText(), QStringLiteral("a b"));
     EXPECT_EQ(doc.begin().textList(), nullptr) << "a \\pn inside a skipped group makes no list";
+}
+
+// What other readers read: past a brace too many, after a section break, in
+// groups nested past the bound, and the Symbol font's letters.
+TEST(Rtf, ReadsOnPastAStrayBraceASectionAndDeepNestingAndMapsTheSymbolFont)
+{
+    const QByteArray fundo(150, '{');
+    const QByteArray fecha(150, '}');
+    const std::pair<QByteArray, QString> casos[] = {
+        {"{\\rtf1 a}} b\\par c}", QStringLiteral("a b\nc")},
+        {"{\\rtf1 a\\sect b}", QStringLiteral("a\nb")},
+        {"{\\rtf1 a" + fundo + "{\\*\\htmltag <p>}x{\\fonttbl y}z" + fecha + " b}", QStringLiteral("axz b")},
+        {"{\\rtf1{\\fonttbl{\\f0 Arial;}{\\f1\\fcharset2 Symbol;}}{\\f1 b}-D-N {\\f1\\u61505 ?a\\'b3}}", QStringLiteral("β-D-N Αα≥")},
+    };
+    for (const auto& [rtf, esperado] : casos)
+        EXPECT_EQ(texto(rtf), esperado) << rtf.left(80).constData();
+
+    // Bold inside the deep run ends with it.
+    QTextDocument doc;
+    lerRtf("{\\rtf1 " + fundo + "\\b x" + fecha + "y}", doc);
+    QTextCursor c(&doc);
+    c.setPosition(2);
+    EXPECT_EQ(doc.toPlainText(), QStringLiteral("xy"));
+    EXPECT_NE(c.charFormat().fontWeight(), QFont::Bold);
 }
 
 TEST(Rtf, RandomAndMutatedBytesNeverBreakTheReader)
