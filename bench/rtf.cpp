@@ -1,6 +1,8 @@
 // Reading the largest observation a file may bring (5 MB) into the editor's
 // document, in the shapes that cost most: nothing but paragraph ends, short
-// formatted runs, a table. Prints each reading's milliseconds (median of 3).
+// formatted runs, a table, alternating alignment, plain text lines. Prints
+// each reading's milliseconds (median of 3) at 5 MB and at 0,5 MB, and their
+// ratio (about 10 when reading is linear).
 //
 //   bench_rtf
 #include "bench/bench_util.h"
@@ -8,6 +10,7 @@
 
 #include <QGuiApplication>
 #include <QTextDocument>
+#include <algorithm>
 #include <cstdio>
 
 using namespace zov;
@@ -28,18 +31,37 @@ int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
-    const qsizetype limite = 5 * 1024 * 1024;
+    const qsizetype mb = 1024 * 1024;
     const std::pair<const char*, QByteArray> casos[] = {
-        {"rtf_5mb_par_ms", repete("\\par", limite)},
-        {"rtf_5mb_runs_ms", repete("{\\b negrito}{\\i it\\'e1lico} texto \\par", limite)},
-        {"rtf_5mb_table_ms", repete("\\trowd\\cellx1000\\cellx2000\\pard\\intbl Arroz\\cell 10\\cell\\row", limite)},
+        {"par", "\\par"},
+        {"runs", "{\\b negrito}{\\i it\\'e1lico} texto \\par"},
+        {"table", "\\trowd\\cellx1000\\cellx2000\\pard\\intbl Arroz\\cell 10\\cell\\row"},
+        {"align", "\\qc centro\\par\\ql esquerda\\par"},
     };
-    for (const auto& [nome, rtf] : casos) {
-        const double ms = bench::medianMs(3, [&] {
-            QTextDocument doc;
-            lerRtf(rtf, doc);
-        });
-        std::printf("figure %s %.0f ms\n", nome, ms);
+    for (const auto& [nome, corpo] : casos) {
+        double ms[2] = {0, 0};
+        for (int i = 0; i < 2; ++i) {
+            const QByteArray rtf = repete(corpo, i == 0 ? mb / 2 : 5 * mb);
+            ms[i] = bench::medianMs(3, [&] {
+                QTextDocument doc;
+                lerRtf(rtf, doc);
+            });
+        }
+        std::printf("figure rtf_5mb_%s_ms %.0f ms\nfigure rtf_05mb_%s_ms %.0f ms\nfigure rtf_%s_ratio %.1f x\n", nome, ms[1], nome, ms[0], nome,
+                    ms[1] / std::max(ms[0], 0.001));
     }
+    // A text file of blank lines (CRLF): Qt makes a block a line unless lines share them.
+    double ms[2] = {0, 0};
+    for (int i = 0; i < 2; ++i) {
+        QByteArray linhas;
+        while (linhas.size() < (i == 0 ? mb / 2 : 5 * mb))
+            linhas += "\r\n";
+        ms[i] = bench::medianMs(3, [&] {
+            QTextDocument doc;
+            lerTexto(linhas, doc);
+        });
+    }
+    std::printf("figure texto_5mb_linhas_ms %.0f ms\nfigure texto_05mb_linhas_ms %.0f ms\nfigure texto_linhas_ratio %.1f x\n", ms[1], ms[0],
+                ms[1] / std::max(ms[0], 0.001));
     return 0;
 }

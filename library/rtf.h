@@ -4,6 +4,7 @@
 // alignment, bullets and numbered paragraphs, tabs and line breaks), read
 // into and written from a QTextDocument. Lives in rtf_qt.cpp (QtGui).
 #include <QByteArray>
+#include <QString>
 
 class QTextDocument;
 
@@ -24,14 +25,22 @@ void lerRtf(const QByteArray& rtf, QTextDocument& doc);
 // formatting.
 QByteArray escreveRtf(const QTextDocument& doc);
 
-// Replaces the document's content with plain text: UTF-16 (LE or BE) or UTF-8
-// by its byte order mark; else UTF-8, or Windows-1252 (Latin-1 with the
-// Windows characters at 0x80-0x9F) when not valid UTF-8.
-void lerTexto(const QByteArray& bytes, QTextDocument& doc);
+// A plain text file decoded. By its byte order mark (UTF-8, UTF-16, UTF-32);
+// else UTF-16 by its pattern of NUL bytes; else UTF-8, where an odd byte that
+// is not UTF-8 is read as Windows-1252 and the rest stays UTF-8; else
+// Windows-1252 or, when its accents read better so, the DOS code page 850.
+// A DOS end-of-file mark (0x1A) at the end is dropped.
+struct TextoDecodificado {
+    QString texto;
+    bool binario = false; // NUL bytes (not UTF-16/32) or mostly control characters: not a text
+    bool perdeu = false;  // a byte no code page here holds was replaced by U+FFFD
+};
+TextoDecodificado decodificaTexto(const QByteArray& bytes);
 
-// Whether the bytes start with a byte order mark of UTF-16 or UTF-8: text,
-// though UTF-16 is full of NUL bytes.
-bool temMarcaDeTexto(const QByteArray& bytes);
+// Replaces the document's content with the decoded text (a binary file's
+// bytes as far as they decode). Past 20 000 lines the next ones share a
+// block, 64 lines each, as the RTF reader does. Not undoable.
+void lerTexto(const QByteArray& bytes, QTextDocument& doc);
 
 // What the observation column or an imported file holds: RTF when it looks
 // like RTF, plain text otherwise.

@@ -14,6 +14,10 @@ constexpr int kCp1252 = 1252;
 constexpr int kUtf8 = 65001;
 constexpr int kSimbolo = 42; // the Symbol font's own code page (Windows' CP_SYMBOL)
 constexpr int kMaxMeiosPontos = 3276;  // 1638 pt, the largest size editors offer
+// Qt makes a block in about 2 us: past this many, further plain paragraphs
+// share a block, a line each (kLinhasPorBloco at most), which looks the same.
+constexpr int kBlocosCheios = 20000;
+constexpr int kLinhasPorBloco = 64;
 
 // Windows-1252 text to a string, the five holes kept as Latin-1.
 QString deCp1252(const char* s, qsizetype n);

@@ -29,10 +29,6 @@ constexpr int kMaxFontes = 1000;
 constexpr int kMaxCores = 1000;
 constexpr int kMaxNomeFonte = 256;
 constexpr int kMaxUc = 16;
-// Qt makes a block in about 2 us: past this many, further plain paragraphs
-// share a block, a line each (kLinhasPorBloco at most), which looks the same.
-constexpr int kBlocosCheios = 20000;
-constexpr int kLinhasPorBloco = 64;
 
 // Marcador: the text of a list item's number or bullet (\listtext, \pntext),
 // read to tell a numbered list from a bulleted one, never shown.
@@ -733,48 +729,6 @@ void lerRtf(const QByteArray& rtf, QTextDocument& doc)
     Leitor(rtf, doc).le();
     doc.setUndoRedoEnabled(desfazer);
 }
-
-namespace {
-
-std::optional<QStringConverter::Encoding> codificacaoPelaMarca(const QByteArray& bytes)
-{
-    if (bytes.startsWith("\xff\xfe"))
-        return QStringConverter::Utf16LE;
-    if (bytes.startsWith("\xfe\xff"))
-        return QStringConverter::Utf16BE;
-    if (bytes.startsWith("\xef\xbb\xbf"))
-        return QStringConverter::Utf8;
-    return std::nullopt;
-}
-
-} // namespace
-
-void lerTexto(const QByteArray& bytes, QTextDocument& doc)
-{
-    QString s;
-    if (const auto marca = codificacaoPelaMarca(bytes)) {
-        // What Windows saves as "Unicode" is UTF-16 with its mark.
-        QStringDecoder d(*marca, QStringDecoder::Flag::Stateless);
-        s = d.decode(bytes);
-    } else {
-        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-        s = utf8.decode(bytes);
-        if (utf8.hasError())
-            s = deCp1252(bytes.constData(), bytes.size());
-    }
-    s.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    s.replace(u'\r', u'\n');
-    s.removeIf([](QChar c) {
-        const char16_t u = c.unicode();
-        return (u < 0x20 && u != u'\t' && u != u'\n') || u == 0xFDD0 || u == 0xFDD1 || u == 0xFFFC;
-    });
-    const bool desfazer = doc.isUndoRedoEnabled();
-    doc.setUndoRedoEnabled(false);
-    doc.setPlainText(s);
-    doc.setUndoRedoEnabled(desfazer);
-}
-
-bool temMarcaDeTexto(const QByteArray& bytes) { return codificacaoPelaMarca(bytes).has_value(); }
 
 void lerObservacao(const QByteArray& bytes, QTextDocument& doc)
 {

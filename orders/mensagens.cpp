@@ -40,6 +40,7 @@ const TMessages& msgLancPedido()
         "ARQ_GRANDE|O arquivo %1 é grande demais para uma observação (mais de 5 MB).",
         "ARQ_ILEGIVEL|Não foi possível ler o arquivo %1: %2",
         "ARQ_BINARIO|O arquivo %1 não é um texto nem um documento RTF.",
+        "ARQ_PERDEU|Alguns caracteres do arquivo %1 não existem em nenhuma codificação conhecida e aparecem como “�”.",
         "ARQ_GRAVA|Não foi possível gravar o arquivo %1: %2",
         // Pricing.
         "PRECO_NAO_CAD|Preço não cadastrado para o produto informado.",

@@ -17,21 +17,6 @@ namespace {
 
 const QString kFiltroArquivos = QStringLiteral("Todos os Arquivos(*.*)|*.*|Arquivos Rich Text (*.rtf)|*.rtf|Arquivos de Texto(*.txt)|*.txt");
 
-// A text file holds no NUL byte and few control characters; an RTF file is text too.
-bool pareceBinario(const QByteArray& bytes)
-{
-    int controles = 0;
-    const int n = int(std::min<qsizetype>(bytes.size(), 8192));
-    for (int i = 0; i < n; ++i) {
-        const unsigned char c = static_cast<unsigned char>(bytes.at(i));
-        if (c == 0)
-            return true;
-        if (c < 32 && c != '\n' && c != '\r' && c != '\t' && c != '\f')
-            ++controles;
-    }
-    return n > 0 && controles * 20 > n;
-}
-
 } // namespace
 
 ObservacaoPedido::ObservacaoPedido(ContextoPedido& ctx) : qryObsPedido(&ctx.db, QStringLiteral("qryObsPedido")), ctx_(ctx)
@@ -131,11 +116,16 @@ void ObservacaoPedido::importaArquivo()
     const QByteArray bytes = f.read(kMaxArquivoObservacao + 1);
     if (bytes.size() > kMaxArquivoObservacao)
         MensErro(ctx_.msg("ARQ_GRANDE").arg(arquivo), true);
-    if (!pareceRtf(bytes) && !temMarcaDeTexto(bytes) && pareceBinario(bytes))
+    // An RTF file is text; any other is judged by what it holds.
+    const bool rtf = pareceRtf(bytes);
+    const TextoDecodificado texto = rtf ? TextoDecodificado{} : decodificaTexto(bytes);
+    if (texto.binario)
         MensErro(ctx_.msg("ARQ_BINARIO").arg(arquivo), true);
     carregandoObs_ = true;
     lerObservacao(bytes, docObservacao);
     carregandoObs_ = false;
+    if (texto.perdeu)
+        dialogs().info(ctx_.msg("ARQ_PERDEU").arg(arquivo));
     if (docObservacao.toPlainText().trimmed().isEmpty())
         qryObsPedido.cancel();
     ctx_.atualizaComandos();

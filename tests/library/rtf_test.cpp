@@ -430,8 +430,6 @@ TEST(Rtf, PlainTextAndTheChoiceBetweenBoth)
     EXPECT_EQ(doc.toPlainText(), QStringLiteral("ação\nx"));
     lerTexto(QByteArray("\xfe\xff\0a\0\xe7", 6), doc);
     EXPECT_EQ(doc.toPlainText(), QStringLiteral("aç"));
-    EXPECT_TRUE(temMarcaDeTexto(QByteArray("\xff\xfe" "a\0", 4)));
-    EXPECT_FALSE(temMarcaDeTexto(QByteArray("a\0b\0", 4)));
     lerTexto("cora\xc3", doc);
     EXPECT_EQ(doc.toPlainText(), QStringLiteral("coraÃ")) << "a cut UTF-8 sequence is not UTF-8";
 
@@ -447,6 +445,40 @@ TEST(Rtf, PlainTextAndTheChoiceBetweenBoth)
     EXPECT_EQ(doc.toPlainText(), QStringLiteral("sem numero, texto")) << "{\\rtf starts RTF";
     lerObservacao("entregar {cedo}", doc);
     EXPECT_EQ(doc.toPlainText(), QStringLiteral("entregar {cedo}"));
+}
+
+// A text file's encoding is decided by the whole file, never by one byte;
+// binary by what it holds, not by a ratio a tiny file fails.
+TEST(Rtf, TextFilesAreDecodedByWhatTheyHold)
+{
+    struct Caso {
+        QByteArray bytes;
+        QString texto;
+        bool binario = false, perdeu = false;
+    };
+    const Caso casos[] = {
+        {"a\xc3\xa7\xc3\xa3o caf\xe9", QStringLiteral("ação café")},                    // UTF-8 with one Windows byte
+        {"linha\r\n\x1a", QStringLiteral("linha\r\n")},                                   // the DOS end-of-file mark
+        {"ok\x07", QStringLiteral("ok\x07")},                                              // one control character
+        {QByteArray(9000, 'a') + QByteArray("\0b", 2), {}, true},                          // a NUL after the first 8 KB
+        {QByteArray(100, '\x01'), {}, true},                                               // control characters only
+        {QByteArray("a\0\xe7\0\xe3\0o\0", 8), QStringLiteral("ação")},                    // UTF-16 without its mark
+        {QByteArray("\xff\xfe\0\0" "a\0\0\0\n\0\0\0b\0\0\0", 16), QStringLiteral("a\nb")}, // UTF-32 with its mark
+        {"a\x87\xc6o, p\x82", QStringLiteral("ação, pé")},                                // DOS code page 850
+        {"x\x9dy", QStringLiteral("x\uFFFDy"), false, true},                              // a Windows-1252 hole
+    };
+    for (const Caso& c : casos) {
+        const TextoDecodificado t = decodificaTexto(c.bytes);
+        EXPECT_EQ(t.binario, c.binario) << c.bytes.left(40).toHex().constData();
+        EXPECT_EQ(t.perdeu, c.perdeu) << c.bytes.left(40).toHex().constData();
+        if (!c.binario)
+            EXPECT_EQ(t.texto, c.texto) << c.bytes.left(40).toHex().constData();
+    }
+    // Many short lines share blocks past the first 20 000, as the RTF reader's do.
+    QTextDocument doc;
+    lerTexto(QByteArray(30000, '\n'), doc);
+    EXPECT_EQ(doc.blockCount(), 20000 + 10000 / 64 + 1);
+    EXPECT_EQ(doc.toPlainText().size(), 30000) << "every line is kept";
 }
 
 TEST(Rtf, LoadingReplacesTheContentAndIsNotAnEditToUndo)

@@ -90,6 +90,11 @@ TEST_F(ObservacaoTest, FilesAreImportedAndBadOnesRefusedWithAReason)
     dialogs().fileToOpen(arquivo("unicode.txt", QByteArray("\xff\xfe" "O\0K\0 \0\xe7\0", 10)));
     ASSERT_TRUE(run([&] { logic->observacao.importaArquivo(); }));
     EXPECT_EQ(logic->observacao.docObservacao.toPlainText(), QStringLiteral("OK ç"));
+    // A byte no code page here holds is shown replaced, and said.
+    dialogs().fileToOpen(arquivo("furo.txt", QByteArray("x\x9dy")));
+    ASSERT_TRUE(run([&] { logic->observacao.importaArquivo(); }));
+    ASSERT_EQ(dialogs().infos().size(), 1);
+    EXPECT_TRUE(dialogs().infos()[0].contains(QStringLiteral("aparecem como “�”")));
     dialogs().fileToOpen(arquivo("nota2.rtf", QByteArray("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0 Cora\\'e7\\'e3o\\par}")));
     ASSERT_TRUE(run([&] { logic->observacao.importaArquivo(); }));
 
