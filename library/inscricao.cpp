@@ -30,6 +30,16 @@ bool somenteDigitos(const QString& text)
     return !text.isEmpty();
 }
 
+// The one rule for case: ASCII letters only, either case, read as upper
+// case (Unicode's upper case of "ı" and "ſ" is no registration letter).
+QChar maiusculaAscii(QChar c) { return c >= QLatin1Char('a') && c <= QLatin1Char('z') ? QChar(c.unicode() - 32) : c; }
+QString maiusculasAscii(QString s)
+{
+    for (QChar& c : s)
+        c = maiusculaAscii(c);
+    return s;
+}
+
 bool letraOuDigito(QChar c) { return (c >= QLatin1Char('0') && c <= QLatin1Char('9')) || (c >= QLatin1Char('A') && c <= QLatin1Char('Z')); }
 
 // Modulo-11 check digit over the first weights.size() characters, each worth
@@ -79,8 +89,9 @@ bool CpfValido(const QString& digits)
            digitoVerificador(digits, {11, 10, 9, 8, 7, 6, 5, 4, 3, 2}) == digits.at(10).digitValue();
 }
 
-bool CnpjValido(const QString& digits)
+bool CnpjValido(const QString& numero)
 {
+    const QString digits = maiusculasAscii(numero);
     if (digits.size() != 14 || !std::all_of(digits.begin(), digits.begin() + 12, letraOuDigito) || !somenteDigitos(digits.right(2))
         || umDigitoRepetido(digits))
         return false;
@@ -96,7 +107,7 @@ QString Ajusta_Inscricao(QString& text)
     QString digits;
     bool letras = false;
     for (QChar c : typed) {
-        const QChar u = c.toUpper();
+        const QChar u = maiusculaAscii(c);
         if (letraOuDigito(u)) {
             digits += u;
             letras = letras || u.isLetter();
@@ -173,7 +184,7 @@ QString FormatMask(const QString& value, const QString& pict)
 
 QString FormataInscricao(const QString& number, const QString& kind)
 {
-    return FormatMask(number.trimmed(), PictPess(kind));
+    return FormatMask(maiusculasAscii(number.trimmed()), PictPess(kind));
 }
 
 QString QtInputMask(const QString& pict)

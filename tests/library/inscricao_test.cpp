@@ -72,6 +72,20 @@ TEST(Inscricao, AlphanumericCnpjsAreCheckedAsCnpjsAndStoredUpperCase)
     EXPECT_FALSE(CpfValido(QStringLiteral("529982247A5")));
 }
 
+// One rule for case in the three: ASCII letters of either case; the letters
+// Unicode upper-cases to I and S ("ı", "ſ") are no registration letters.
+TEST(Inscricao, OnlyAsciiLettersEitherCaseInEveryRegistrationFunction)
+{
+    EXPECT_TRUE(CnpjValido(QStringLiteral("12abc34501de35")));
+    EXPECT_EQ(FormataInscricao(QStringLiteral("12abc34501de35"), QStringLiteral("J")), QStringLiteral("12.ABC.345/01DE-35"));
+    ASSERT_TRUE(CnpjValido(QStringLiteral("12ISI34501S090")));
+    for (const QString& typed : {QStringLiteral("12ISI34501S090").replace(QLatin1Char('I'), QChar(0x0131)),
+                                 QStringLiteral("12ISI34501S090").replace(QLatin1Char('S'), QChar(0x017F))}) {
+        EXPECT_EQ(erroDe(typed), QStringLiteral("A inscrição deve conter apenas números, ou números e letras num CNPJ.")) << typed.toStdString();
+        EXPECT_FALSE(CnpjValido(typed)) << typed.toStdString();
+    }
+}
+
 TEST(Inscricao, WrongCheckDigitsAreRefusedAndTheArgumentIsKept)
 {
     QString text = QStringLiteral("C52998224724");
