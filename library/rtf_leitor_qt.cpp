@@ -84,6 +84,7 @@ public:
             }
         }
         despejaBytes();
+        linhaPendente_ = false; // the final \par's line: nothing follows it
         despejaTexto();
         if (textoNoParagrafo_)
             formataParagrafo(carTexto_);
@@ -409,7 +410,13 @@ private:
             tabPendente_ = false;
             fimParagrafo();
             break;
-        case Palavra::Line: texto(QChar::LineSeparator); break;
+        case Palavra::Line:
+            texto(QChar::LineSeparator);
+            // A shared block's lines, however written, count towards its size:
+            // what was read is written and read back the same.
+            if (blocos_ >= kBlocosCheios)
+                ++linhasNoBloco_;
+            break;
         case Palavra::Tab: texto(u'\t'); break;
         case Palavra::Caractere: texto(it->second.caractere); break;
         case Palavra::Ls:
@@ -457,6 +464,10 @@ private:
             if (!texto_.isEmpty() && !(grupo().car == carTexto_))
                 despejaTexto();
             carTexto_ = grupo().car;
+            if (linhaPendente_) {
+                linhaPendente_ = false;
+                texto_.append(QChar::LineSeparator);
+            }
             if (tabPendente_) {
                 tabPendente_ = false;
                 texto_.append(QLatin1Char('\t'));
@@ -599,14 +610,21 @@ private:
     {
         tipoMarcador_ = Lista::Nenhuma;
         if (blocos_ >= kBlocosCheios && lista_ == Lista::Nenhuma && !listaDoc_ && alinhamento_ == alinhamentoDoBloco_
-            && linhasNoBloco_ < kLinhasPorBloco) {
+            && linhasNoBloco_ < kLinhasPorBloco - 1) {
             // A document of more paragraphs than anyone types: read linearly and fast.
+            // The line break goes in when a line follows, so the last one adds none.
             if (!texto_.isEmpty() && !(grupo().car == carTexto_))
                 despejaTexto();
             carTexto_ = grupo().car;
-            texto_.append(QChar::LineSeparator);
+            if (linhaPendente_)
+                texto_.append(QChar::LineSeparator);
+            linhaPendente_ = true;
             ++linhasNoBloco_;
             return;
+        }
+        if (linhaPendente_) {
+            texto_.append(QChar::LineSeparator);
+            linhaPendente_ = false;
         }
         linhasNoBloco_ = 0;
         ++blocos_;
@@ -697,6 +715,7 @@ private:
     bool tabPendente_ = false; // a cell ended: a tab before the next cell's text
     int blocos_ = 0;
     int linhasNoBloco_ = 0;
+    bool linhaPendente_ = false; // a shared block's line ended: its break goes in before the next
     Qt::Alignment alinhamentoDoBloco_ = Qt::AlignLeft;
 
     QTextCursor cur_;

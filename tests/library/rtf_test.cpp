@@ -481,6 +481,25 @@ TEST(Rtf, TextFilesAreDecodedByWhatTheyHold)
     EXPECT_EQ(doc.toPlainText().size(), 30000) << "every line is kept";
 }
 
+// Past 20 000 paragraphs lines share blocks; saved and read again, the
+// document and its RTF stay the same, however many times.
+TEST(Rtf, ALongDocumentIsTheSameAfterEverySave)
+{
+    QByteArray rtf = "{\\rtf1\\ansi ";
+    for (int i = 0; i < 20200; ++i)
+        rtf += i % 3 ? QByteArray("linha ") + QByteArray::number(i) + "\\par " : QByteArray("\\par ");
+    rtf += "}";
+    QTextDocument doc;
+    lerRtf(rtf, doc);
+    const QString texto = doc.toPlainText();
+    EXPECT_EQ(texto.count(QChar::LineSeparator) + texto.count(QLatin1Char('\n')), 20199) << "no line added at the end";
+    const QByteArray primeira = escreveRtf(doc);
+    lerRtf(primeira, doc);
+    EXPECT_EQ(doc.toPlainText(), texto);
+    const QByteArray segunda = escreveRtf(doc);
+    EXPECT_EQ(segunda, primeira);
+}
+
 TEST(Rtf, LoadingReplacesTheContentAndIsNotAnEditToUndo)
 {
     QTextDocument doc;
