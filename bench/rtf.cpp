@@ -1,6 +1,7 @@
 // Reading the largest observation a file may bring (5 MB) into the editor's
 // document, in the shapes that cost most: nothing but paragraph ends, short
-// formatted runs, a table, alternating alignment, plain text lines. Prints
+// formatted runs, a table, alternating alignment, list items (Word's and
+// the editor's bullets), plain text lines. Prints
 // each reading's milliseconds (median of 3) at 5 MB and at 0,5 MB, and their
 // ratio (about 10 when reading is linear).
 //
@@ -37,6 +38,8 @@ int main(int argc, char** argv)
         {"runs", "{\\b negrito}{\\i it\\'e1lico} texto \\par"},
         {"table", "\\trowd\\cellx1000\\cellx2000\\pard\\intbl Arroz\\cell 10\\cell\\row"},
         {"align", "\\qc centro\\par\\ql esquerda\\par"},
+        {"listtext", "{\\listtext 1.\\tab}\\ls1 x\\par\\pard "},
+        {"bullets", "{\\pntext\\f0\\'b7\\tab}{\\*\\pn\\pnlvlblt\\pnf0\\pnindent0{\\pntxtb\\'b7}}\\fi-360\\li720 x\\par\\pard "},
     };
     for (const auto& [nome, corpo] : casos) {
         double ms[2] = {0, 0};

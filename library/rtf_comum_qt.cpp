@@ -1,5 +1,7 @@
 #include "library/rtf_comum_qt.h"
 
+#include <algorithm>
+
 namespace zov::rtf_interno {
 
 namespace {
@@ -165,26 +167,87 @@ char16_t deSimbolo(uchar c)
     return deCp1252(reinterpret_cast<const char*>(&c), 1).front().unicode();
 }
 
-Lista listaDoMarcador(QString t)
+namespace {
+
+int valorRomano(const QString& t)
+{
+    int total = 0, anterior = 0;
+    for (qsizetype i = t.size() - 1; i >= 0; --i) {
+        static const QString letras = QStringLiteral("ivxlcdm");
+        static const int valores[] = {1, 5, 10, 50, 100, 500, 1000};
+        const int v = valores[letras.indexOf(t[i].toLower())];
+        total += v < anterior ? -v : v;
+        anterior = std::max(anterior, v);
+    }
+    return total;
+}
+
+QString romano(int n, bool maiusculas)
+{
+    static const std::pair<int, const char*> partes[] = {{1000, "m"}, {900, "cm"}, {500, "d"}, {400, "cd"}, {100, "c"}, {90, "xc"},
+                                                        {50, "l"},    {40, "xl"},  {10, "x"},  {9, "ix"},   {5, "v"},   {4, "iv"}, {1, "i"}};
+    QString s;
+    for (const auto& [v, letras] : partes)
+        for (; n >= v; n -= v)
+            s += QLatin1String(letras);
+    return maiusculas ? s.toUpper() : s;
+}
+
+} // namespace
+
+Marcador leMarcador(QString t, Lista continua, int proximo)
 {
     t = t.trimmed();
-    while (!t.isEmpty() && (t.back() == QLatin1Char('.') || t.back() == QLatin1Char(')')))
+    if (t.startsWith(QLatin1Char('(')))
+        t.remove(0, 1);
+    bool pontuado = false;
+    while (!t.isEmpty() && (t.back() == QLatin1Char('.') || t.back() == QLatin1Char(')'))) {
         t.chop(1);
+        pontuado = true;
+    }
     if (t.isEmpty())
-        return Lista::Marcador;
+        return {};
     auto todos = [&](auto pred) { return std::all_of(t.begin(), t.end(), pred); };
-    if (todos([](QChar c) { return c.isDigit(); }))
-        return Lista::Decimal;
+    // "3", and "1.2" of a numbered outline: its last part.
+    if (t.front().isDigit() && todos([](QChar c) { return c.isDigit() || c == QLatin1Char('.'); }))
+        return {Lista::Decimal, std::min(t.section(QLatin1Char('.'), -1).toInt(), 99999)};
+    const auto ascii = [](QChar c) { return (c >= QLatin1Char('a') && c <= QLatin1Char('z')) || (c >= QLatin1Char('A') && c <= QLatin1Char('Z')); };
+    if (!todos(ascii))
+        return {};
     const QString romanos = QStringLiteral("ivxlcdm");
-    if (t.size() > 1 && todos([&](QChar c) { return romanos.contains(c); }))
-        return Lista::RomanoMin;
-    if (t.size() > 1 && todos([&](QChar c) { return romanos.contains(c.toLower()) && c.isUpper(); }))
-        return Lista::RomanoMai;
-    if (t.size() == 1 && t.front().isLower())
-        return Lista::LetraMin;
-    if (t.size() == 1 && t.front().isUpper())
-        return Lista::LetraMai;
-    return Lista::Marcador;
+    const bool minusculas = t.front().isLower();
+    const bool romanoPossivel = todos([&](QChar c) { return romanos.contains(c.toLower()) && c.isLower() == minusculas; });
+    if (t.size() == 1) {
+        if (!pontuado)
+            return {}; // Word's "o" and other lone letters of a bullet list
+        const Lista letra = minusculas ? Lista::LetraMin : Lista::LetraMai;
+        const int posicao = t.front().toLower().unicode() - u'a' + 1;
+        const bool continuaLetras = continua == letra && posicao == proximo;
+        const bool continuaRomanos = continua == (minusculas ? Lista::RomanoMin : Lista::RomanoMai);
+        if (romanoPossivel && !continuaLetras && (continuaRomanos || t.front().toLower() == QLatin1Char('i')))
+            return {minusculas ? Lista::RomanoMin : Lista::RomanoMai, valorRomano(t)};
+        return {letra, posicao};
+    }
+    if (romanoPossivel)
+        return {minusculas ? Lista::RomanoMin : Lista::RomanoMai, std::min(valorRomano(t), 99999)};
+    return {};
+}
+
+QString textoDoNumero(Lista tipo, int n)
+{
+    switch (tipo) {
+    case Lista::Decimal: return QString::number(n) + QLatin1Char('.');
+    case Lista::LetraMin:
+    case Lista::LetraMai: {
+        QString s;
+        for (int k = n; k > 0; k = (k - 1) / 26)
+            s.prepend(QChar(u'a' + (k - 1) % 26));
+        return (tipo == Lista::LetraMai ? s.toUpper() : s) + QLatin1Char('.');
+    }
+    case Lista::RomanoMin:
+    case Lista::RomanoMai: return romano(n, tipo == Lista::RomanoMai) + QLatin1Char('.');
+    default: return QStringLiteral("•");
+    }
 }
 
 } // namespace zov::rtf_interno

@@ -30,8 +30,19 @@ enum class Lista : quint8 { Nenhuma, Marcador, Decimal, LetraMin, LetraMai, Roma
 
 QTextListFormat::Style estiloDe(Lista l);
 Lista listaDe(QTextListFormat::Style s);
-// The kind of list a number or bullet text (\listtext, \pntext) stands for.
-Lista listaDoMarcador(QString t);
+// A list item's number or bullet text (\listtext, \pntext): its kind and
+// number (0 for a bullet or no number). A lone "i", "v" or "x" continues a
+// letter list where it is the next letter, else it is roman; a lone letter
+// with no "." or ")" is a bullet (Word's "o"); "1.1." is the number 1.
+struct Marcador {
+    Lista tipo = Lista::Marcador;
+    int numero = 0;
+};
+Marcador leMarcador(QString t, Lista continua = Lista::Nenhuma, int proximo = 1);
+// The kind of list a number or bullet text stands for, out of context.
+inline Lista listaDoMarcador(const QString& t) { return leMarcador(t).tipo; }
+// The number as a list of that kind shows it, with its dot ("iv.", "c.", "10.").
+QString textoDoNumero(Lista tipo, int n);
 
 // The name ICU knows a Windows code page by, or null when it has none here.
 const char* nomeCodigo(int cp);
@@ -60,7 +71,7 @@ enum class Palavra : quint8 {
     Plain, F, Fs, B, I, Ul, UlNenhum, Strike, Cf,
     Pard, Ql, Qc, Qr, Qj, Par, Line, Tab, Caractere,
     Fonttbl, Colortbl, Fcharset, Red, Green, Blue,
-    Pn, TextoMarcador, Ls, PnMarcador, PnCorpo, PnDec, PnLetraMin, PnLetraMai, PnRomanoMin, PnRomanoMai,
+    Pn, TextoMarcador, Ls, PnMarcador, PnCorpo, PnDec, PnLetraMin, PnLetraMai, PnRomanoMin, PnRomanoMai, PnInicio, Nivel,
     Cpg, Oculto, Celula, Linha,
     Ignora,
 };

@@ -29,6 +29,8 @@ constexpr int kMaxFontes = 1000;
 constexpr int kMaxCores = 1000;
 constexpr int kMaxNomeFonte = 256;
 constexpr int kMaxUc = 16;
+constexpr int kMaxNivel = 8;         // list levels 0 to 8, as Word's
+constexpr int kItensPorLista = 64;
 
 // Marcador: the text of a list item's number or bullet (\listtext, \pntext),
 // read to tell a numbered list from a bulleted one, never shown.
@@ -136,8 +138,8 @@ private:
             guardaFonte(); // the entry's ';' is optional for some writers
         if (grupo().destino == Destino::Marcador && pilha_.size() > 1 && pilha_[pilha_.size() - 2].destino != Destino::Marcador) {
             // Word writes it before the paragraph's \pard, and \lsN after it.
-            tipoMarcador_ = listaDoMarcador(marcador_);
-            lista_ = tipoMarcador_;
+            textoMarcador_ = marcador_;
+            lista_ = listaDoMarcador(marcador_);
             marcador_.clear();
         }
         if (pilha_.size() == 1)
@@ -347,7 +349,12 @@ private:
         case Destino::Numeracao:
             switch (w) {
             case Palavra::PnMarcador: lista_ = Lista::Marcador; break;
-            case Palavra::PnCorpo: lista_ = Lista::Decimal; break;
+            case Palavra::PnCorpo:
+                lista_ = Lista::Decimal;
+                if (temParametro && n > 0)
+                    nivel_ = std::clamp(n - 1, 0, kMaxNivel); // \pnlvlN
+                break;
+            case Palavra::PnInicio: inicioPn_ = std::max(0, n); break;
             case Palavra::PnDec: lista_ = Lista::Decimal; break;
             case Palavra::PnLetraMin: lista_ = Lista::LetraMin; break;
             case Palavra::PnLetraMai: lista_ = Lista::LetraMai; break;
@@ -391,7 +398,10 @@ private:
         case Palavra::Pard:
             alinhamento_ = Qt::AlignLeft;
             lista_ = Lista::Nenhuma;
+            nivel_ = 0;
+            inicioPn_ = 0;
             break;
+        case Palavra::Nivel: nivel_ = std::clamp(n, 0, kMaxNivel); break;
         case Palavra::Celula:
             // A cell ends with a tab, so its neighbours never run together;
             // the row's last one ends with the row itself.
@@ -422,7 +432,7 @@ private:
         case Palavra::Ls:
             // Word's lists: their kind is in the skipped \listtable, and in the \listtext before.
             if (n > 0 && lista_ == Lista::Nenhuma)
-                lista_ = tipoMarcador_ != Lista::Nenhuma ? tipoMarcador_ : Lista::Marcador;
+                lista_ = listaDoMarcador(textoMarcador_);
             break;
         default: break;
         }
@@ -601,15 +611,20 @@ private:
     void novoBlocoSePreciso()
     {
         if (novoBloco_) {
-            cur_.insertBlock(QTextBlockFormat(), QTextCharFormat());
+            // With the alignment in force: it rarely changes before the \par, and
+            // setting a block's format afterwards costs as much as making it.
+            QTextBlockFormat bf;
+            if (alinhamento_ != Qt::AlignLeft)
+                bf.setAlignment(alinhamento_);
+            cur_.insertBlock(bf, QTextCharFormat());
+            alinhamentoInserido_ = alinhamento_;
             novoBloco_ = false;
         }
     }
 
     void fimParagrafo()
     {
-        tipoMarcador_ = Lista::Nenhuma;
-        if (blocos_ >= kBlocosCheios && lista_ == Lista::Nenhuma && !listaDoc_ && alinhamento_ == alinhamentoDoBloco_
+        if (blocos_ >= kBlocosCheios && lista_ == Lista::Nenhuma && abertas_.empty() && alinhamento_ == alinhamentoDoBloco_
             && linhasNoBloco_ < kLinhasPorBloco - 1) {
             // A document of more paragraphs than anyone types: read linearly and fast.
             // The line break goes in when a line follows, so the last one adds none.
@@ -630,6 +645,7 @@ private:
         ++blocos_;
         despejaTexto();
         formataParagrafo(grupo().car);
+        textoMarcador_.clear();
         novoBloco_ = true;
         textoNoParagrafo_ = false;
     }
@@ -648,21 +664,58 @@ private:
             cur_.insertBlock(bf, formato(marca));
             novoBloco_ = false;
         } else {
-            if (bf != cur_.blockFormat())
+            if (alinhamento_ != alinhamentoInserido_)
                 cur_.setBlockFormat(bf);
             if (!textoNoParagrafo_)
                 cur_.setBlockCharFormat(formato(marca));
         }
+        poeNaLista();
+    }
+
+    // The paragraph as an item of the list open at its level, with the kind and
+    // number the file gives it. Qt numbers a list's items from 1 and cannot
+    // start elsewhere: a number it would not show is written as the file has it.
+    // A list takes kItensPorLista items at most (Qt marks every item of a list
+    // for each one added): bullets go on in a new one, numbers as written.
+    void poeNaLista()
+    {
         if (lista_ == Lista::Nenhuma) {
-            listaDoc_ = nullptr;
-        } else if (listaDoc_ && tipoLista_ == lista_) {
-            listaDoc_->add(cur_.block());
+            abertas_.clear();
+            return;
+        }
+        // A shallower item ends the deeper lists; a deeper one opens its own.
+        abertas_.resize(std::size_t(nivel_) + 1);
+        ListaAberta& a = abertas_.back();
+        Marcador m;
+        if (!textoMarcador_.trimmed().isEmpty())
+            m = leMarcador(textoMarcador_, a.tipo, a.numero + 1);
+        else
+            m = {lista_, lista_ == Lista::Marcador ? 0 : a.tipo == lista_ ? a.numero + 1 : std::max(1, inicioPn_)};
+        const bool numerado = m.tipo != Lista::Marcador;
+        if (m.tipo != a.tipo || (numerado && m.numero == 1 && a.numero > 0))
+            a = ListaAberta{nullptr, m.tipo, 0, 0, false}; // another list, or the file starts this one again
+        const int numero = numerado ? (m.numero > 0 ? m.numero : a.numero + 1) : 0;
+        if (numerado && !a.literal && (numero != a.naLista + 1 || a.naLista >= kItensPorLista))
+            a.literal = true;
+        a.numero = numero;
+        if (a.literal) {
+            const QString marca = textoMarcador_.trimmed().isEmpty() ? textoDoNumero(m.tipo, numero) : textoMarcador_.trimmed();
+            QTextCursor(cur_.block()).insertText(marca + QLatin1Char('\t'));
+            QTextBlockFormat bf = cur_.blockFormat();
+            bf.setIndent(nivel_ + 1);
+            cur_.setBlockFormat(bf);
+            return;
+        }
+        if (a.lista && a.naLista < kItensPorLista) {
+            a.lista->add(cur_.block());
         } else {
             QTextListFormat lf;
-            lf.setStyle(estiloDe(lista_));
-            listaDoc_ = cur_.createList(lf);
-            tipoLista_ = lista_;
+            lf.setStyle(estiloDe(m.tipo));
+            lf.setIndent(nivel_ + 1);
+            a.lista = cur_.createList(lf);
+            a.naLista = 0;
         }
+        ++a.naLista;
     }
 
     void guardaFonte()
@@ -710,21 +763,30 @@ private:
 
     Qt::Alignment alinhamento_ = Qt::AlignLeft;
     Lista lista_ = Lista::Nenhuma;
-    Lista tipoMarcador_ = Lista::Nenhuma; // what the paragraph's \listtext said
+    QString textoMarcador_; // the paragraph's number or bullet as the file writes it (\listtext, \pntext)
+    int nivel_ = 0;         // its level (\ilvlN, \pnlvlN)
+    int inicioPn_ = 0;      // \pnstartN
     QString marcador_;
     bool tabPendente_ = false; // a cell ended: a tab before the next cell's text
     int blocos_ = 0;
     int linhasNoBloco_ = 0;
     bool linhaPendente_ = false; // a shared block's line ended: its break goes in before the next
     Qt::Alignment alinhamentoDoBloco_ = Qt::AlignLeft;
+    Qt::Alignment alinhamentoInserido_ = Qt::AlignLeft; // the current block's, as made
 
     QTextCursor cur_;
     QString texto_; // text not yet inserted, all in carTexto_
     Caracteres carTexto_;
     bool textoNoParagrafo_ = false;
     bool novoBloco_ = false;
-    QTextList* listaDoc_ = nullptr;
-    Lista tipoLista_ = Lista::Nenhuma;
+    struct ListaAberta {
+        QTextList* lista; // null: none yet, or its numbers are written
+        Lista tipo;
+        int naLista; // items in lista
+        int numero;  // the last item's number in the file
+        bool literal;
+    };
+    std::vector<ListaAberta> abertas_; // the lists open, by level
 };
 
 } // namespace

@@ -500,6 +500,49 @@ TEST(Rtf, ALongDocumentIsTheSameAfterEverySave)
     EXPECT_EQ(segunda, primeira);
 }
 
+// What a list item shows: its number (or "•") and text, indented by its level.
+QStringList itensVistos(const QTextDocument& doc)
+{
+    QStringList out;
+    for (QTextBlock b = doc.begin(); b != doc.end(); b = b.next()) {
+        const QTextList* l = b.textList();
+        const int nivel = l ? l->format().indent() : b.blockFormat().indent();
+        const QString marca = !l ? QString() : l->format().style() == QTextListFormat::ListDisc ? QStringLiteral("•\t") : l->itemText(b) + u'\t';
+        out << QString(std::max(0, nivel - 1), u'>') + marca + b.text();
+    }
+    return out;
+}
+
+// A list item keeps the number, kind and level the file gives it.
+TEST(Rtf, ListItemsShowTheFilesNumbersKindsAndLevels)
+{
+    const auto item = [](const char* marca, const char* extra, const char* texto) {
+        return QByteArray("{\\listtext ") + marca + "\\tab}\\ls1" + extra + " " + texto + "\\par\\pard ";
+    };
+    const std::pair<QByteArray, QStringList> casos[] = {
+        {item("10.", "", "x") + item("11.", "", "y"), {QStringLiteral("10.\tx"), QStringLiteral("11.\ty")}},
+        {"\\pard{\\*\\pn\\pnlvlbody\\pndec\\pnstart3}x\\par", {QStringLiteral("3.\tx")}},
+        {item("i.", "", "a") + item("ii.", "", "b"), {QStringLiteral("i.\ta"), QStringLiteral("ii.\tb")}},
+        {item("o", "", "a") + item("o", "", "b"), {QStringLiteral("•\ta"), QStringLiteral("•\tb")}},
+        {item("1.", "", "a") + item("o", "\\ilvl1", "b") + item("2.", "", "c"),
+         {QStringLiteral("1.\ta"), QStringLiteral(">•\tb"), QStringLiteral("2.\tc")}},
+        {item("1.1.", "\\ilvl1", "a") + item("1.2.", "\\ilvl1", "b"), {QStringLiteral(">1.\ta"), QStringLiteral(">2.\tb")}},
+    };
+    for (const auto& [corpo, esperado] : casos) {
+        QTextDocument doc;
+        lerRtf("{\\rtf1 " + corpo + "}", doc);
+        EXPECT_EQ(itensVistos(doc), esperado) << corpo.constData();
+    }
+    // A letter list's "i." is its ninth letter, not a roman one.
+    QByteArray letras;
+    for (char c = 'a'; c <= 'i'; ++c)
+        letras += item(QByteArray(1, c) + ".", "", "x");
+    QTextDocument doc;
+    lerRtf("{\\rtf1 " + letras + "}", doc);
+    EXPECT_EQ(doc.lastBlock().previous().textList(), doc.begin().textList());
+    EXPECT_EQ(itensVistos(doc).value(8), QStringLiteral("i.\tx"));
+}
+
 TEST(Rtf, LoadingReplacesTheContentAndIsNotAnEditToUndo)
 {
     QTextDocument doc;
