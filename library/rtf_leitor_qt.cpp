@@ -780,11 +780,11 @@ private:
     bool textoNoParagrafo_ = false;
     bool novoBloco_ = false;
     struct ListaAberta {
-        QTextList* lista; // null: none yet, or its numbers are written
-        Lista tipo;
-        int naLista; // items in lista
-        int numero;  // the last item's number in the file
-        bool literal;
+        QTextList* lista = nullptr; // null: none yet, or its numbers are written
+        Lista tipo = Lista::Nenhuma;
+        int naLista = 0; // items in lista
+        int numero = 0;  // the last item's number in the file
+        bool literal = false;
     };
     std::vector<ListaAberta> abertas_; // the lists open, by level
 };
