@@ -4,6 +4,7 @@
 //   zov-pedidos --sync --database FILE --address HOST[:PORT] --filial CODE --operador CODE   (ZOV_SENHA)
 //   zov-pedidos --export --database FILE --address HOST[:PORT] --filial CODE --operador CODE [--pedidos N1,N2,...]
 //   zov-pedidos --pdf NRPEDIDO --filial CODE --database FILE --output FILE.pdf
+#include "library/formats.h"
 #include "library/local_time.h"
 #include "app/ZOV00000.h"
 #include "app/pdf_cli.h"
@@ -101,6 +102,7 @@ int main(int argc, char** argv)
         return zov::runSync({parser.value(o.database), parser.value(o.address), parser.value(o.filial), parser.value(o.operador)});
     }
 
+    zov::datasEmPortuguesNoAmbiente();
     QApplication app(argc, argv);
     identify();
     // Ties the windows to the installed menu entry and its icon (Wayland, task bars).

@@ -14,12 +14,17 @@ QLocale& localeRef()
 }
 } // namespace
 
-void fixLocaleAtStartup()
+void fixLocaleAtStartup() { setProgramLocale(QLocale(QLocale::Portuguese, QLocale::Brazil)); }
+
+void datasEmPortuguesNoAmbiente()
 {
-    QLocale system = QLocale::system();
-    if (system.language() == QLocale::C || system.language() == QLocale::AnyLanguage)
-        system = QLocale(QLocale::Portuguese, QLocale::Brazil);
-    setProgramLocale(system);
+    // LC_ALL outranks LC_TIME: what it said goes on through LANG.
+    const QByteArray todas = qgetenv("LC_ALL");
+    if (!todas.isEmpty()) {
+        qputenv("LANG", todas);
+        qunsetenv("LC_ALL");
+    }
+    qputenv("LC_TIME", "pt_BR.UTF-8");
 }
 
 void setProgramLocale(const QLocale& locale)

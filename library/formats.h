@@ -9,9 +9,13 @@
 
 namespace zov {
 
-// Takes the regional formats once: the system's, or pt_BR when the system
-// has none worth using (C/POSIX). Later changes of the system are not adopted.
+// Takes the regional formats once: pt_BR, whatever the system says (the
+// program is Portuguese). Later changes of the system are not adopted.
 void fixLocaleAtStartup();
+// Before the application object: Qt's own widgets (the file dialog's dates)
+// read the system's locale from the environment, so its dates are made
+// pt_BR there too; the other categories keep what the system said.
+void datasEmPortuguesNoAmbiente();
 // Forces a locale (tests fix pt_BR).
 void setProgramLocale(const QLocale& locale);
 const QLocale& programLocale();

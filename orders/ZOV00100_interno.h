@@ -31,6 +31,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPainter>
 #include <QPointer>
 #include <QRadioButton>
 #include <QStyle>
@@ -170,6 +171,20 @@ protected:
             else if (sit == QLatin1String("2"))
                 option->palette.setColor(QPalette::Text, kVerdeAzulado);
         }
+    }
+
+    // The cell a key types into is framed inside its highlighted row.
+    void paint(QPainter* p, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        QStyledItemDelegate::paint(p, option, index);
+        const auto* vista = qobject_cast<const QAbstractItemView*>(option.widget);
+        if (!vista || vista->currentIndex() != index)
+            return;
+        p->save();
+        p->setPen(QPen(option.palette.color(QPalette::Text), 2));
+        p->setBrush(Qt::NoBrush);
+        p->drawRect(QRectF(option.rect).adjusted(1, 1, -1, -1));
+        p->restore();
     }
 
     bool eventFilter(QObject* watched, QEvent* e) override

@@ -42,6 +42,29 @@ TEST(Formats, DatesAndParsing)
     EXPECT_EQ(formatFloat(1234.5), QStringLiteral("1234,5"));
 }
 
+// Qt's file dialog writes its dates in the system's locale, read from the
+// environment: they are made Portuguese there ("10 dez.", never "10 Dec"),
+// and what LC_ALL said goes on for the rest.
+TEST(Formats, DatesArePortugueseInTheEnvironmentWhateverTheSystemSays)
+{
+    const char* variaveis[] = {"LC_ALL", "LC_TIME", "LANG"};
+    QByteArray antes[3];
+    bool tinha[3];
+    for (int i = 0; i < 3; ++i) {
+        tinha[i] = qEnvironmentVariableIsSet(variaveis[i]);
+        antes[i] = qgetenv(variaveis[i]);
+    }
+    qputenv("LC_ALL", "C");
+    qputenv("LANG", "en_US.UTF-8");
+    datasEmPortuguesNoAmbiente();
+    EXPECT_FALSE(qEnvironmentVariableIsSet("LC_ALL"));
+    EXPECT_EQ(qgetenv("LANG"), QByteArray("C"));
+    const QLocale datas(QString::fromLatin1(qgetenv("LC_TIME")));
+    EXPECT_EQ(datas.toString(QDate(2026, 12, 10), QStringLiteral("d MMM")), QStringLiteral("10 dez."));
+    for (int i = 0; i < 3; ++i)
+        tinha[i] ? void(qputenv(variaveis[i], antes[i])) : void(qunsetenv(variaveis[i]));
+}
+
 TEST(Messages, KeysIgnoreCaseAndUnknownKeysReturnThemselves)
 {
     const TMessages m{"Oper_Inf|Operador deve ser informado.", "DE| de ", "com|barra|no texto"};

@@ -412,6 +412,29 @@ TEST_F(ZOV00100ItensTest, EnterWalksRightSkippingReadOnlyColumnsAndTheDiscountVa
     EXPECT_EQ(frm->findChild<QLineEdit*>(QStringLiteral("edtTotBruto"))->text(), QStringLiteral("50,00"));
 }
 
+// The current cell is seen apart from the rest of its highlighted row, and
+// the frame follows the arrow keys.
+TEST_F(ZOV00100ItensTest, TheCurrentCellIsFramedInsideTheHighlightedRow)
+{
+    pedidoNaGrade();
+    digita(QStringLiteral("0101"));
+    digita(QStringLiteral("2"));
+    ASSERT_EQ(campoAtual(), QStringLiteral("Preço Unitário"));
+    const auto canto = [&](int coluna) {
+        const QRect r = grade()->visualRect(grade()->model()->index(0, coluna));
+        return grade()->viewport()->grab().toImage().pixelColor(r.topLeft() + QPoint(1, 1));
+    };
+    const int preco = grade()->currentIndex().column();
+    // The frame is drawn in the text's colour, darker than any row highlight.
+    const int escuro = grade()->palette().color(QPalette::Text).lightness() + 40;
+    EXPECT_LT(canto(preco).lightness(), escuro);
+    EXPECT_GT(canto(preco - 1).lightness(), escuro) << "the rest of the row is not framed";
+    tecla(Qt::Key_Left);
+    ASSERT_EQ(campoAtual(), QStringLiteral("Un."));
+    EXPECT_GT(canto(preco).lightness(), escuro) << "the frame left the price";
+    EXPECT_LT(canto(preco - 1).lightness(), escuro);
+}
+
 TEST_F(ZOV00100ItensTest, EveryCellEditorCommitsBeforeEnterF9OrConfirmActAndAnEmptyNextLineDoesNotBlockConfirm)
 {
     pedidoNaGrade();
