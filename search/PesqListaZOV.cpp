@@ -60,6 +60,7 @@ TfrmPesqLista::TfrmPesqLista(Query& query, QWidget* parent)
       tmrPesquisa_([this] { logic_.timerTick(); }),
       logic_(query, *this, tmrPesquisa_)
 {
+    mostraCodigoNaBarra();
     setObjectName(QStringLiteral("frmPesqLista"));
     setWindowTitle(QStringLiteral("Pesquisar"));
     msgPadrao = PesqListaLogic::msgPadrao();

@@ -28,6 +28,7 @@ TfrmPesquisar::TfrmPesquisar(Query& query, QWidget* parent)
       tmrPesquisa_([this] { logic_.timerTick(); }),
       logic_(query, *this, tmrPesquisa_)
 {
+    mostraCodigoNaBarra();
     setObjectName(QStringLiteral("frmPesquisar"));
     setWindowTitle(QStringLiteral("Pesquisar"));
     msgPadrao = PesquisarLogic::msgPadrao();

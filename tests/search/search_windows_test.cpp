@@ -1,5 +1,6 @@
 // The two search windows on screen (offscreen): real keys and clicks.
 #include "library/dataset.h"
+#include "library/shell.h"
 #include "search/PesqListaZOV.h"
 #include "search/pesquisaZOV.h"
 #include "tests/search/search_fixture.h"
@@ -114,6 +115,29 @@ TEST_F(SearchWindowsTest, DoubleClickConfirmsAndEscCancels)
     whenShown<TfrmPesquisar>([&](TfrmPesquisar* w) { QTest::keyClick(w->medProcurar(), Qt::Key_Escape); });
     EXPECT_FALSE(PesquisarZOV(pais, "País", false, true));
     EXPECT_FALSE(pais.active());
+}
+
+// While a search is up the status bar names it; closed, the opener's code comes back.
+TEST_F(SearchWindowsTest, TheStatusBarShowsTheSearchWindowsCode)
+{
+    shell().setStatusText(kScreenCodePanel, QStringLiteral("ZOV00100"));
+    QString visto;
+    whenShown<TfrmPesquisar>([&](TfrmPesquisar* w) {
+        visto = shell().statusText(kScreenCodePanel);
+        QTest::keyClick(w->medProcurar(), Qt::Key_Escape);
+    });
+    PesquisarZOV(pais, "País", false, true);
+    EXPECT_EQ(visto, QStringLiteral("LIB00610"));
+    Query cli(&db(), "qryCliente");
+    cli.setSql("SELECT CDCLIENTE, NMFANTCLIE FROM CLIENTE ORDER BY CDCLIENTE");
+    QString lista;
+    whenShown<TfrmPesqLista>([&](TfrmPesqLista* w) {
+        visto = shell().statusText(kScreenCodePanel);
+        QTest::keyClick(w->dbgArquivo(), Qt::Key_Escape);
+    });
+    PesquisaListaZOV(cli, "CDCLIENTE", "Cliente", false, lista);
+    EXPECT_EQ(visto, QStringLiteral("LIB00600"));
+    EXPECT_EQ(shell().statusText(kScreenCodePanel), QStringLiteral("ZOV00100"));
 }
 
 TEST_F(SearchWindowsTest, SearchTextRefusesTheBacktickAndShiftSelections)
