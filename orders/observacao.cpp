@@ -99,9 +99,7 @@ void ObservacaoPedido::importaArquivo()
 {
     if (observacaoSomenteLeitura())
         return;
-    editaObservacao();
-    if (!observacaoEditando())
-        return;
+    // The file is chosen and checked first: a refused one leaves the order as it was, not in edit.
     const QString arquivo = dialogs().openFileName(QStringLiteral("Abrir Arquivo"), kFiltroArquivos);
     if (arquivo.isEmpty())
         return;
@@ -121,6 +119,9 @@ void ObservacaoPedido::importaArquivo()
     const TextoDecodificado texto = rtf ? TextoDecodificado{} : decodificaTexto(bytes);
     if (texto.binario)
         MensErro(ctx_.msg("ARQ_BINARIO").arg(arquivo), true);
+    editaObservacao();
+    if (!observacaoEditando())
+        return;
     carregandoObs_ = true;
     lerObservacao(bytes, docObservacao);
     carregandoObs_ = false;

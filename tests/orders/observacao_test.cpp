@@ -112,6 +112,17 @@ TEST_F(ObservacaoTest, FilesAreImportedAndBadOnesRefusedWithAReason)
     EXPECT_EQ(logic->observacao.docObservacao.toPlainText().trimmed(), QStringLiteral("Coração")) << "a refused file changes nothing";
 }
 
+// A refused file leaves an order at rest as it was: not in edit, its observation untouched.
+TEST_F(ObservacaoTest, ARefusedImportLeavesTheOrderAtRest)
+{
+    naObservacao();
+    ASSERT_FALSE(logic->contexto.pedidoEditando());
+    dialogs().fileToOpen(arquivo("foto.txt", QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16)));
+    EXPECT_FALSE(run([&] { logic->observacao.importaArquivo(); }));
+    EXPECT_FALSE(logic->contexto.pedidoEditando());
+    EXPECT_FALSE(logic->observacao.observacaoEditando());
+}
+
 TEST_F(ObservacaoTest, AnotherOrdersObservationIsCopiedAndSavingAnEmptyOneCancelsIt)
 {
     pedidoGravado(db(), QStringLiteral("0000000002"));
