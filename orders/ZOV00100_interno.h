@@ -242,6 +242,30 @@ private:
     LancPedido* logic_;
 };
 
+// Ctrl+B, Ctrl+I and Ctrl+U in the observation's editor are its formatting
+// buttons; the window's own Ctrl+I (Imprimir) waits while the editor has the focus.
+class AtalhosDeFormato final : public QObject {
+public:
+    AtalhosDeFormato(QObject* parent, QHash<int, QAction*> acoes) : QObject(parent), acoes_(std::move(acoes)) {}
+    bool eventFilter(QObject* watched, QEvent* e) override
+    {
+        if (e->type() != QEvent::ShortcutOverride && e->type() != QEvent::KeyPress)
+            return QObject::eventFilter(watched, e);
+        const auto* k = static_cast<QKeyEvent*>(e);
+        QAction* a = k->modifiers() == Qt::ControlModifier ? acoes_.value(k->key()) : nullptr;
+        if (!a)
+            return QObject::eventFilter(watched, e);
+        if (e->type() == QEvent::ShortcutOverride)
+            e->accept(); // the key comes to the editor as a key press
+        else if (a->isEnabled())
+            a->trigger();
+        return true;
+    }
+
+private:
+    QHash<int, QAction*> acoes_;
+};
+
 inline QLabel* rotulo(const QString& text, QWidget* buddy, QWidget* parent)
 {
     auto* l = new QLabel(text, parent);

@@ -490,9 +490,11 @@ QWidget* TfrmLanPedido::montaObservacao()
         connect(a, &QAction::toggled, this, [run](bool on) { run(on); });
         return a;
     };
-    alterna("sbtNegrito", QStringLiteral("N"), QStringLiteral("Negrito"), [ed](bool on) { ed->setFontWeight(on ? QFont::Bold : QFont::Normal); });
-    alterna("sbtItalico", QStringLiteral("I"), QStringLiteral("Itálico"), [ed](bool on) { ed->setFontItalic(on); });
-    alterna("sbtSublinhado", QStringLiteral("S"), QStringLiteral("Sublinhado"), [ed](bool on) { ed->setFontUnderline(on); });
+    QAction* negrito =
+        alterna("sbtNegrito", QStringLiteral("N"), QStringLiteral("Negrito (Ctrl+B)"), [ed](bool on) { ed->setFontWeight(on ? QFont::Bold : QFont::Normal); });
+    QAction* italico = alterna("sbtItalico", QStringLiteral("I"), QStringLiteral("Itálico (Ctrl+I)"), [ed](bool on) { ed->setFontItalic(on); });
+    QAction* sublinhado = alterna("sbtSublinhado", QStringLiteral("S"), QStringLiteral("Sublinhado (Ctrl+U)"), [ed](bool on) { ed->setFontUnderline(on); });
+    ed->installEventFilter(new AtalhosDeFormato(ed, {{Qt::Key_B, negrito}, {Qt::Key_I, italico}, {Qt::Key_U, sublinhado}}));
     botao("sbtEsquerda", QStringLiteral("Esq."), QStringLiteral("Alinhar à esquerda"), [ed] { ed->setAlignment(Qt::AlignLeft); });
     botao("sbtCentro", QStringLiteral("Centro"), QStringLiteral("Alinhar centralizado"), [ed] { ed->setAlignment(Qt::AlignHCenter); });
     botao("sbtDireita", QStringLiteral("Dir."), QStringLiteral("Alinhar à direita"), [ed] { ed->setAlignment(Qt::AlignRight); });

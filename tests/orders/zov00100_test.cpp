@@ -287,6 +287,28 @@ TEST_F(ZOV00100Test, TheObservationPageTypesFormatsImportsAndSavesThroughTheFile
     tecla(Qt::Key_Escape);
 }
 
+// In the observation's editor Ctrl+B, Ctrl+I and Ctrl+U format what is typed
+// next; Ctrl+I there is italic, not Imprimir.
+TEST_F(ZOV00100Test, CtrlBIAndUFormatTheObservation)
+{
+    test::pedidoGravado(tdb->db(), QStringLiteral("0000000001"));
+    abre();
+    acao("mnuObservacao")->trigger();
+    auto* ed = frm->findChild<QTextEdit*>(QStringLiteral("dbrObservacao"));
+    ed->setFocus();
+    QTest::keyClicks(ed, QStringLiteral("e "));
+    ASSERT_TRUE(frm->logic().contexto.pedidoEditando());
+    QTest::keyClick(ed, Qt::Key_B, Qt::ControlModifier);
+    QTest::keyClick(ed, Qt::Key_I, Qt::ControlModifier);
+    QTest::keyClick(ed, Qt::Key_U, Qt::ControlModifier);
+    QTest::keyClicks(ed, QStringLiteral("urgente"));
+    const QTextCharFormat f = ed->document()->find(QStringLiteral("urgente")).charFormat();
+    EXPECT_EQ(f.fontWeight(), QFont::Bold);
+    EXPECT_TRUE(f.fontItalic());
+    EXPECT_TRUE(f.fontUnderline());
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr) << "no print preview";
+}
+
 TEST_F(ZOV00100Test, AnExportedOrdersObservationCannotBeTypedImportedOrChanged)
 {
     test::pedidoGravado(tdb->db(), QStringLiteral("0000000001"), QStringLiteral("7"));
