@@ -274,6 +274,43 @@ bool TfrmConsultaProd::formKeyPress(QWidget* target, QKeyEvent* event)
     return TfrmRotiGeral::formKeyPress(target, event);
 }
 
+bool TfrmConsultaProd::saiDaGrade(const QKeyEvent& key)
+{
+    // The grid is left as the order window's are: Ctrl+Tab and Ctrl+Shift+Tab
+    // always, Tab past the last column and Shift+Tab before the first; F7 and
+    // a letter where nothing is typed go to the search.
+    const QHeaderView* h = dbgProdutos_->horizontalHeader();
+    const int visual = dbgProdutos_->currentIndex().isValid() ? h->visualIndex(dbgProdutos_->currentIndex().column()) : -1;
+    int primeira = -1, ultima = -1;
+    for (int v = 0; v < h->count(); ++v)
+        if (!h->isSectionHidden(h->logicalIndex(v))) {
+            primeira = primeira < 0 ? v : primeira;
+            ultima = v;
+        }
+    const bool ctrl = key.modifiers() & Qt::ControlModifier;
+    const bool avante = (key.key() == Qt::Key_Tab && (ctrl || visual == ultima)) && !(key.modifiers() & Qt::ShiftModifier);
+    const bool atras = key.key() == Qt::Key_Backtab && (ctrl || visual == primeira);
+    if (avante || atras) {
+        if (commitOpenEditor(dbgProdutos_))
+            (avante ? static_cast<QWidget*>(lstEscolhidos_) : static_cast<QWidget*>(edtProcurar_))->setFocus(Qt::TabFocusReason);
+        return true;
+    }
+    const QString texto = key.text();
+    const bool letra = texto.size() == 1 && texto.front().isLetter() && !(key.modifiers() & (Qt::ControlModifier | Qt::AltModifier));
+    if (key.key() == Qt::Key_F7 || (letra && !logic_.podeEditar(colunaAtual()))) {
+        edtProcurar_->setFocus(Qt::ShortcutFocusReason);
+        if (letra) {
+            // Typed there as the user would, through its mask and upper case.
+            QKeyEvent copia(key.type(), key.key(), key.modifiers(), key.text());
+            QCoreApplication::sendEvent(edtProcurar_, &copia);
+        } else {
+            edtProcurar_->selectAll();
+        }
+        return true;
+    }
+    return false;
+}
+
 bool TfrmConsultaProd::eventFilter(QObject* watched, QEvent* e)
 {
     if (watched == dbgProdutos_->viewport() && e->type() == QEvent::MouseButtonPress) {
@@ -295,6 +332,8 @@ bool TfrmConsultaProd::eventFilter(QObject* watched, QEvent* e)
             return true;
         }
         if (watched == dbgProdutos_ && key->text() == QLatin1String("-"))
+            return true;
+        if (watched == dbgProdutos_ && saiDaGrade(*key))
             return true;
         if (watched == lstEscolhidos_ && key->key() == Qt::Key_Space) {
             runGuarded([this] { logic_.removeEscolha(lstEscolhidos_->currentRow()); });

@@ -39,6 +39,8 @@ private:
     void atualiza();
     void aplicaMascara();
     void vaiParaQuantidade();
+    // A key that leaves the grid (to the chosen list or the search); true when used.
+    bool saiDaGrade(const QKeyEvent& key);
 
     ConsultaProdLogic logic_;
     DatasetModel* model_ = nullptr;

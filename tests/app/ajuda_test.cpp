@@ -111,7 +111,8 @@ TEST_F(Ajuda, EveryWindowHasItsPageAndEveryKeyAPageNamesIsOneTheWindowHas)
     // Keys a window's own key code handles, not an action of it.
     const QHash<QString, QStringList> doCodigo{{QStringLiteral("ZOV00100"), {QStringLiteral("Ctrl+B"), QStringLiteral("Ctrl+U")}},
                                                {QStringLiteral("ZOV00101"), {QStringLiteral("Ctrl+D")}},
-                                               {QStringLiteral("ZOV00102"), {QStringLiteral("Ctrl+Return")}},
+                                               {QStringLiteral("ZOV00102"),
+                                                {QStringLiteral("Ctrl+Return"), QStringLiteral("Ctrl+Tab"), QStringLiteral("Ctrl+Shift+Tab"), QStringLiteral("F7")}},
                                                {QStringLiteral("ZOV00200"), {QStringLiteral("Ctrl+Space"), QStringLiteral("Ctrl+L")}},
                                                {QStringLiteral("LIB00600"), {QStringLiteral("Ctrl+Space")}}};
     const QRegularExpression kbd(QStringLiteral("<kbd>([^<]+)</kbd>"));

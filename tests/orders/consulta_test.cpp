@@ -415,4 +415,52 @@ TEST_F(ConsultaTest, TheWindowShowsItsCodeCodesWithThePictureAndKeepsAChosenRowW
     SetDBPict({});
 }
 
+// The grid lets the keys out: Ctrl+Tab to the chosen list, Ctrl+Shift+Tab
+// and F7 to the search, Tab past the last column, and a letter where nothing
+// is typed starts a search.
+TEST_F(ConsultaTest, TheKeysLeaveTheGridForTheSearchAndTheChosenList)
+{
+    abre();
+    preencheNovo();
+    ASSERT_TRUE(run([&] { logic->registro.mudaPagina(P::Itens); }));
+    ParametrosConsulta p;
+    ASSERT_TRUE(run([&] { p = logic->itens.parametrosConsulta(); }));
+    auto* frm = new TfrmConsultaProd(db(), p);
+    frm->setAttribute(Qt::WA_DeleteOnClose);
+    frm->show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(frm));
+    QTableView* grade = frm->dbgProdutos();
+    auto* m = static_cast<DatasetModel*>(grade->model());
+    const auto naGrade = [&](const char* campo) {
+        grade->setFocus();
+        grade->setCurrentIndex(m->index(0, m->columnOf(QString::fromLatin1(campo))));
+    };
+    naGrade("NMPRODUTO");
+    QTest::keyClick(grade, Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::focusWidget(), frm->lstEscolhidos());
+    naGrade("NMPRODUTO");
+    QTest::keyClick(grade, Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(QApplication::focusWidget(), frm->edtProcurar());
+    naGrade("NMPRODUTO");
+    QTest::keyClick(grade, Qt::Key_F7);
+    EXPECT_EQ(QApplication::focusWidget(), frm->edtProcurar());
+    frm->edtProcurar()->clear();
+    naGrade("NMPRODUTO");
+    QTest::keyClick(grade, Qt::Key_L);
+    EXPECT_EQ(QApplication::focusWidget(), frm->edtProcurar());
+    EXPECT_EQ(frm->edtProcurar()->text(), QStringLiteral("L"));
+    // Tab from the last column shown.
+    const QHeaderView* h = grade->horizontalHeader();
+    int ultima = h->count() - 1;
+    while (h->isSectionHidden(h->logicalIndex(ultima)))
+        --ultima;
+    grade->setFocus();
+    grade->setCurrentIndex(m->index(0, h->logicalIndex(ultima)));
+    QTest::keyClick(grade, Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), frm->lstEscolhidos());
+    frm->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
 } // namespace
+
