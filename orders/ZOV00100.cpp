@@ -1,6 +1,8 @@
 #include "orders/ZOV00100.h"
 #include "orders/ZOV00100_interno.h"
 
+#include <QStackedWidget>
+
 namespace zov {
 
 using namespace zov00100;
@@ -379,9 +381,18 @@ void TfrmLanPedido::closeEvent(QCloseEvent* e)
 
 void TfrmLanPedido::paginaTrocada(int index)
 {
+    // A check that failed while the old page was being hidden (its field's
+    // exit) showed its own page in the middle of this change: that page is the
+    // selected one, and the stack, which went on to show this one, follows it.
+    const bool superada = index != pgcPedido->currentIndex();
+    if (superada) {
+        if (auto* pilha = pgcPedido->findChild<QStackedWidget*>(QStringLiteral("qt_tabwidget_stackedwidget")))
+            pilha->setCurrentIndex(pgcPedido->currentIndex());
+        index = pgcPedido->currentIndex();
+    }
     for (int i = 0; i < paginas_.size(); ++i)
         paginas_[i]->setChecked(i == index);
-    if (trocandoPagina_)
+    if (trocandoPagina_ || superada)
         return;
     executa([this, index] { logic_->registro.paginaMostrada(PaginaPedido(index)); });
 }

@@ -324,6 +324,29 @@ TEST_F(ZOV00100Test, AnExportedOrdersObservationCannotBeTypedImportedOrChanged)
     EXPECT_FALSE(frm->logic().contexto.pedidoEditando());
 }
 
+// The page shown, the tab selected, the menu's check and the focus are one
+// page, also after a check refused the page change and the order was cancelled.
+TEST_F(ZOV00100Test, ThePageShownIsThePageSelectedAfterARefusedChange)
+{
+    test::pedidoGravado(tdb->db(), QStringLiteral("0000000001"));
+    abre();
+    acao("mnuModalidade")->trigger();
+    ASSERT_EQ(paginas()->currentIndex(), int(PaginaPedido::Modalidade));
+    tecla(Qt::Key_F2);
+    tecla(Qt::Key_Return);
+    QTest::keyClicks(foco(), QStringLiteral("7"));
+    tecla(Qt::Key_Tab, Qt::ControlModifier);
+    dialogs().answer({true});
+    tecla(Qt::Key_Escape);
+    const int atual = paginas()->currentIndex();
+    const char* menus[] = {"mnuPedidos", "mnuDadosGerais", "mnuModalidade", "mnuItens", "mnuObservacao"};
+    for (int i = 0; i < paginas()->count(); ++i) {
+        EXPECT_EQ(paginas()->widget(i)->isVisible(), i == atual) << i;
+        EXPECT_EQ(acao(menus[i])->isChecked(), i == atual) << menus[i];
+    }
+    EXPECT_TRUE(foco() && paginas()->widget(atual)->isAncestorOf(foco())) << (foco() ? foco()->objectName().toStdString() : "");
+}
+
 TEST_F(ZOV00100Test, CtrlLOpensTheFilterAndTheCommandsFollowTheOrdersSituation)
 {
     test::pedidoGravado(tdb->db(), QStringLiteral("0000000001"));
