@@ -3,6 +3,9 @@
 #include "orders/lanc_pedido.h"
 
 #include "library/errors.h"
+#include "library/velmora.h"
+
+#include <QScopeGuard>
 
 namespace zov {
 
@@ -29,8 +32,13 @@ void ItensPedido::incluiItem(const ProdutoEscolhido& produto)
     // The consultation only adds: a line being typed is stored first (or refused
     // with its message), never overwritten.
     descartaItemIntocado();
-    if (itemEditando())
+    if (itemEditando()) {
+        // A refusal here is of the order's own line, not of a product chosen: said so.
+        linhaEmDigitacao_ = QStringLiteral("A linha %1 do pedido (produto %2), em digitação na grade de itens, não pôde ser gravada:\n")
+                                .arg(QString::number(valorItem("NRITEMPED").toLongLong()), DBPictObj(0).format(valorItem("CDARVPROD")));
+        const auto limpa = qScopeGuard([this] { linhaEmDigitacao_.clear(); });
         gravaItem();
+    }
     incluirItem();
     if (!itemEditando())
         throw Abort{};

@@ -148,7 +148,7 @@ void ItensPedido::falhaItem(ColunaItem coluna, const QString& texto)
     if (ctx_.view.paginaAtual() != PaginaPedido::Itens)
         ctx_.view.mostraPagina(PaginaPedido::Itens);
     ctx_.view.focaColunaItem(coluna);
-    MensErro(texto, true);
+    MensErro(linhaEmDigitacao_ + texto, true);
     throw Abort{};
 }
 

@@ -140,6 +140,8 @@ private:
     ContextoPedido& ctx_;
     QHash<QString, UltimoPreco> ultimosPrecos_;
     QString chaveUltimosPrecos_;
+    // Before a refusal's text while the consultation stores the line being typed first.
+    QString linhaEmDigitacao_;
     bool boBloqueiaPreco = false;
     QString stUltVal;
     // CD_EXIS is asked for a product already in the order (once per line).

@@ -48,6 +48,26 @@ protected:
     std::unique_ptr<ConsultaProdLogic> cons;
 };
 
+// The order's own line, typed with no quantity, is refused before the chosen
+// products go in: the message says it is that line, not a ticked product.
+TEST_F(ConsultaTest, ARefusalOfTheLineBeingTypedNamesThatLine)
+{
+    consulta();
+    Query& linha = logic->itens.qryItemPedido;
+    linha[QStringLiteral("CDARVPROD")].setValue(QStringLiteral("0102"));
+    ASSERT_TRUE(run([&] { logic->itens.saiColunaItem(ColunaItem::Produto); }));
+    ASSERT_TRUE(vaiPara("0101"));
+    ASSERT_TRUE(run([&] { cons->marca(); }));
+    digita(ColunaConsulta::Quantidade, "QUANTIDADE", 3);
+    EXPECT_FALSE(run([&] { cons->confirma(); }));
+    EXPECT_EQ(dialogs().errors().last(),
+              QStringLiteral("A linha 1 do pedido (produto 0102), em digitação na grade de itens, não pôde ser gravada:\nQuantidade deve ser informada."));
+    dialogs().clear();
+    // Typed on the grid itself, the message is the rule's alone.
+    EXPECT_FALSE(run([&] { logic->itens.gravaItem(); }));
+    EXPECT_EQ(dialogs().errors(), QStringList{QStringLiteral("Quantidade deve ser informada.")});
+}
+
 TEST_F(ConsultaTest, EveryProductOnceWithTodaysPriceAndItsMaximumDiscount)
 {
     db().exec(QStringLiteral("UPDATE ITEMPREBASE SET DTFIMVALIPB = date('now', '-1 day') WHERE CDPRODUTO = 'P2' AND CDPRECOBASE = '01'"));

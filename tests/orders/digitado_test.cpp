@@ -139,7 +139,8 @@ TEST_F(DigitadoTest, TheConsultationAddsBesideTheLineInEditAndAnEmptyNextLineNev
     ASSERT_TRUE(run([&] { logic->itens.alterarItem(); }));
     poe("QTITEMPED", 0.0);
     EXPECT_FALSE(run([&] { logic->itens.incluiItem(ProdutoEscolhido{QStringLiteral("0101"), 1, 20, 0, 0, 0}); }));
-    EXPECT_EQ(dialogs().errors().last(), QStringLiteral("Quantidade deve ser maior que zero."));
+    EXPECT_EQ(dialogs().errors().last(), QStringLiteral("A linha 2 do pedido (produto 0102), em digitação na grade de itens, não pôde ser gravada:\n"
+                                                        "Quantidade deve ser maior que zero."));
     EXPECT_EQ(itensGravados(), 2);
     poe("QTITEMPED", 6.0);
 
