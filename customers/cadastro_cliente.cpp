@@ -94,6 +94,8 @@ CadastroCliente::CadastroCliente(Database& db, ClienteView& view)
         qryClientes.defineField(QString::fromLatin1(kColunasGrade[i]), FieldKind::Text).displayLabel = QString::fromUtf8(kRotulosGrade[i]);
     for (const char* c : kColunasOcultas)
         qryClientes.defineField(QString::fromLatin1(c)).visible = false;
+    // The code as shown: an alphanumeric CNPJ with its mask at the most.
+    qryClientes.defineField(QStringLiteral("NRINSJURINFO")).displayWidth = 18;
 
     qryVerifCliente.setSql(QStringLiteral("SELECT\n   IDTPIJURCLIE,\n   NRINSJURCLIE\nFROM\n   CLIENTE\nWHERE\n"
                                           "   (CDCLIENTE = :P_CDCLIENTE)"));

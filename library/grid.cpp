@@ -12,6 +12,8 @@
 #include <QWidget>
 #include <algorithm>
 
+#include <string_view>
+
 namespace zov {
 
 QWidget* openEditor(QAbstractItemView* view)
@@ -109,13 +111,19 @@ namespace {
 void sizeColumns(QTableView* view, DatasetModel* model)
 {
     const QFontMetrics fm = view->fontMetrics();
-    // Codes, numbers and dates are digits, wider than the average letter.
+    // Numbers and dates are digits, wider than the average letter.
     const int charWidth = std::max(fm.averageCharWidth(), fm.horizontalAdvance(QLatin1Char('0')));
+    // A short text is a code, which may be capital letters all through (an
+    // alphanumeric CNPJ): its widest character sizes it, not the first rows read.
+    int codeWidth = charWidth;
+    for (char ch : std::string_view("0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ"))
+        codeWidth = std::max(codeWidth, fm.horizontalAdvance(QLatin1Char(ch)));
     const int padding = 2 * fm.horizontalAdvance(QLatin1Char('M'));
     for (int c = 0; c < model->columnCount(); ++c) {
         const Field& f = model->fieldAt(c);
         // A field wider than a long name would push the rest off screen.
-        const int byField = std::min(f.displayWidth, 40) * charWidth + padding;
+        const bool code = f.kind() == FieldKind::Text && f.displayWidth <= 20;
+        const int byField = std::min(f.displayWidth, 40) * (code ? codeWidth : charWidth) + padding;
         view->resizeColumnToContents(c); // the header's text and the rows shown
         const int byContent = view->columnWidth(c);
         view->setColumnWidth(c, std::min(std::max(byField, byContent), 60 * charWidth));

@@ -273,6 +273,14 @@ TEST_F(ZOV00500Test, GridColumnsFollowTheirFieldsAndContent)
     EXPECT_LT(grade->columnWidth(tipo), 200);
     const int texto = grade->fontMetrics().horizontalAdvance(QStringLiteral("COMERCIAL DE ALIMENTOS SAO JOAO DA BOA VISTA"));
     EXPECT_GE(grade->columnWidth(nome), texto);
+    // The code's column holds an alphanumeric CNPJ of wide letters, though
+    // the rows read first are digits only.
+    int codigo = -1;
+    for (int c = 0; c < modelo->columnCount(); ++c)
+        if (modelo->headerData(c, Qt::Horizontal).toString() == QStringLiteral("Código"))
+            codigo = c;
+    ASSERT_GE(codigo, 0);
+    EXPECT_GE(grade->columnWidth(codigo), grade->fontMetrics().horizontalAdvance(QStringLiteral("WM.WMW.MWM/WMWM-00")));
 }
 
 // Ctrl+H shows the current customer's history (the order window's, through
