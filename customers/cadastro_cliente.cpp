@@ -95,7 +95,9 @@ CadastroCliente::CadastroCliente(Database& db, ClienteView& view)
     for (const char* c : kColunasOcultas)
         qryClientes.defineField(QString::fromLatin1(c)).visible = false;
     // The code as shown: an alphanumeric CNPJ with its mask at the most.
-    qryClientes.defineField(QStringLiteral("NRINSJURINFO")).displayWidth = 18;
+    Field& codigo = qryClientes.defineField(QStringLiteral("NRINSJURINFO"));
+    codigo.displayWidth = 18;
+    codigo.wideCharacters = true;
 
     qryVerifCliente.setSql(QStringLiteral("SELECT\n   IDTPIJURCLIE,\n   NRINSJURCLIE\nFROM\n   CLIENTE\nWHERE\n"
                                           "   (CDCLIENTE = :P_CDCLIENTE)"));

@@ -46,6 +46,9 @@ public:
     QString displayFormat;  // "#,##0.00", "dd/MM/yyyy"...
     QString editMask;
     int displayWidth = 0;
+    // Its characters may all be capital letters (an alphanumeric code): the
+    // grid sizes it by the widest of them, not by digits.
+    bool wideCharacters = false;
     std::function<void(Field&)> onChange;
     // The text shown for a value, when a format string cannot say it (a
     // registration masked by its kind, a code with its picture).

@@ -113,8 +113,8 @@ void sizeColumns(QTableView* view, DatasetModel* model)
     const QFontMetrics fm = view->fontMetrics();
     // Numbers and dates are digits, wider than the average letter.
     const int charWidth = std::max(fm.averageCharWidth(), fm.horizontalAdvance(QLatin1Char('0')));
-    // A short text is a code, which may be capital letters all through (an
-    // alphanumeric CNPJ): its widest character sizes it, not the first rows read.
+    // A code of capital letters (an alphanumeric CNPJ) is sized by its widest
+    // character, not by the first rows read.
     int codeWidth = charWidth;
     for (char ch : std::string_view("0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ"))
         codeWidth = std::max(codeWidth, fm.horizontalAdvance(QLatin1Char(ch)));
@@ -122,8 +122,7 @@ void sizeColumns(QTableView* view, DatasetModel* model)
     for (int c = 0; c < model->columnCount(); ++c) {
         const Field& f = model->fieldAt(c);
         // A field wider than a long name would push the rest off screen.
-        const bool code = f.kind() == FieldKind::Text && f.displayWidth <= 20;
-        const int byField = std::min(f.displayWidth, 40) * (code ? codeWidth : charWidth) + padding;
+        const int byField = std::min(f.displayWidth, 40) * (f.wideCharacters ? codeWidth : charWidth) + padding;
         view->resizeColumnToContents(c); // the header's text and the rows shown
         const int byContent = view->columnWidth(c);
         view->setColumnWidth(c, std::min(std::max(byField, byContent), 60 * charWidth));
