@@ -6,13 +6,17 @@
 #include "library/dialogs.h"
 #include "library/dialogs_qt.h"
 #include "library/errors.h"
+#include "library/velmora.h"
+#include "session/GeralZOV.h"
 #include "orders/envio_email.h"
 #include "orders/espelho_pedido.h"
 
 #include <QAction>
 #include <QDir>
+#include <QFileInfo>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <QSettings>
 #include <QStandardPaths>
 #include <QToolBar>
 
@@ -20,11 +24,20 @@ namespace zov {
 
 namespace {
 
+// The folder the operator last saved a PDF in, kept per operator; the
+// documents folder until then (never the database's or the working one).
+QString arquivoDePastas() { return QDir(ConfigUsrDir()).filePath(CdOperador() + QStringLiteral("/pastas.ini")); }
+
+QString pastaDoPdf()
+{
+    const QString pasta = QSettings(arquivoDePastas(), QSettings::IniFormat).value(QStringLiteral("PDF")).toString();
+    return !pasta.isEmpty() && QDir(pasta).exists() ? pasta : QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+}
+
 void salvaPdf(const EspelhoPedido& espelho)
 {
-    // The order's own name, in the user's documents.
-    const QString sugerido = QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
-                                 .filePath(QStringLiteral("Pedido-%1.pdf").arg(espelho.dados().nrPedido));
+    // The order's own name, in the operator's folder.
+    const QString sugerido = QDir(pastaDoPdf()).filePath(QStringLiteral("Pedido-%1.pdf").arg(espelho.dados().nrPedido));
     QString arquivo = dialogs().saveFileName(QStringLiteral("Salvar PDF"), QStringLiteral("Arquivo PDF(*.pdf)|*.pdf"), sugerido);
     if (arquivo.isEmpty())
         return;
@@ -32,6 +45,8 @@ void salvaPdf(const EspelhoPedido& espelho)
     if (arquivo.isEmpty())
         return;
     espelho.gravaPdf(arquivo);
+    QSettings(arquivoDePastas(), QSettings::IniFormat).setValue(QStringLiteral("PDF"), QFileInfo(arquivo).absolutePath());
+    dialogs().info(QStringLiteral("O pedido foi salvo em %1.").arg(QDir::toNativeSeparators(arquivo)));
 }
 
 } // namespace

@@ -363,6 +363,15 @@ TEST_F(EspelhoJanelaTest, CtrlIOpensThePreviewOfTheCurrentOrderWhichSavesItAsAPd
     EXPECT_TRUE(dialogs().sugestoes[0].endsWith(QStringLiteral("/Pedido-0000000007.pdf"))) << "the order's name in the documents folder";
     ASSERT_TRUE(QFile::exists(arquivo + QStringLiteral(".pdf"))) << "the extension is added";
     EXPECT_TRUE(textoPdf(arquivo + QStringLiteral(".pdf")).contains(QStringLiteral("Pedido Nº 0000000007")));
+    EXPECT_EQ(dialogs().infos(), QStringList{QStringLiteral("O pedido foi salvo em %1.pdf.").arg(QDir::toNativeSeparators(arquivo))});
+    // The next time, the folder the operator chose.
+    dialogs().fileToOpen(QString());
+    salvou = false;
+    espera.start();
+    acao("sbtImprimir")->trigger();
+    ASSERT_TRUE(salvou);
+    ASSERT_EQ(dialogs().sugestoes.size(), 2);
+    EXPECT_EQ(dialogs().sugestoes[1], dir.filePath(QStringLiteral("Pedido-0000000007.pdf")));
 
     // The items grid shows the cells as the mirror does.
     ASSERT_TRUE(runGuarded([&] { frm->logic().registro.mudaPagina(PaginaPedido::Itens); }));
