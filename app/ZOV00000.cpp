@@ -34,6 +34,17 @@ TfrmPedidosPrinc::TfrmPedidosPrinc(QWidget* parent) : QMainWindow(parent), mdi_(
     buildToolBar();
     buildStatusBar();
     connect(mdi_, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* sub) { runGuarded([&] { childActivated(sub); }); });
+    // Ctrl+F6 and Ctrl+Shift+F6 go to the next and the previous child window,
+    // the desktop's convention, whichever child has the focus.
+    const std::pair<QKeySequence, void (QMdiArea::*)()> trocas[] = {{QKeySequence(Qt::CTRL | Qt::Key_F6), &QMdiArea::activateNextSubWindow},
+                                                                      {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F6), &QMdiArea::activatePreviousSubWindow}};
+    for (const auto& [tecla, troca] : trocas) {
+        auto* a = new QAction(this);
+        a->setObjectName(tecla == trocas[0].first ? QStringLiteral("actProximaJanela") : QStringLiteral("actJanelaAnterior"));
+        a->setShortcut(tecla);
+        connect(a, &QAction::triggered, mdi_, troca);
+        addAction(a);
+    }
     installShell(this);
     fillStatus();
 }

@@ -8,6 +8,8 @@
 #include "transfer/ZOV00300.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QTest>
 #include <QCoreApplication>
 #include <QEvent>
 #include <QMdiArea>
@@ -69,3 +71,26 @@ TEST_F(RegisteredWindows, TheCustomerWindowOpensOnceAndClosesWithItsFrame)
     EXPECT_EQ(main.statusText(3), QStringLiteral("ZOV00000"));
     EXPECT_TRUE(dialogs().errors().isEmpty());
 }
+
+// Ctrl+F6 goes to the next child window whichever child has the focus, and
+// Ctrl+Shift+F6 back.
+TEST_F(RegisteredWindows, CtrlF6SwitchesBetweenTheChildWindows)
+{
+    TfrmPedidosPrinc main;
+    registerWindows(main);
+    main.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&main));
+    main.action(Item::ParamTransPed)->trigger();
+    main.action(Item::Cliente)->trigger();
+    ASSERT_EQ(main.mdiArea()->subWindowList().size(), 2);
+    QMdiSubWindow* cliente = main.mdiArea()->activeSubWindow();
+    QWidget* foco = QApplication::focusWidget();
+    ASSERT_TRUE(foco && cliente->isAncestorOf(foco));
+    QTest::keyClick(foco, Qt::Key_F6, Qt::ControlModifier);
+    EXPECT_NE(main.mdiArea()->activeSubWindow(), cliente);
+    QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : &main, Qt::Key_F6, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(main.mdiArea()->activeSubWindow(), cliente);
+    main.mdiArea()->closeAllSubWindows();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
