@@ -123,6 +123,7 @@ TEST_F(Ajuda, EveryWindowHasItsPageAndEveryKeyAPageNamesIsOneTheWindowHas)
         ASSERT_FALSE(html.isEmpty()) << "the window has its page";
         EXPECT_EQ(paginaDaAjuda(codigo), codigo + QStringLiteral(".html"));
         const QRegularExpression img(QStringLiteral("<img src=\"([^\"]+)\""));
+        EXPECT_TRUE(img.match(html).hasMatch()) << "the page shows the window";
         for (auto m = img.globalMatch(html); m.hasNext();)
             EXPECT_TRUE(QFile::exists(QStringLiteral(":/ajuda/") + m.next().captured(1))) << "its picture is shipped";
         const QSet<QString> teclas = teclasDa(janela.get());
