@@ -450,6 +450,8 @@ void ItensPedido::gravaItem()
         return;
     CheckGuard guard;
     const RegistroPedido::RetratoPedido antes = ctx_.registro->retrataParaGravar();
+    // A failure that names no column leaves the keys where they were, so Enter tries again.
+    const ColunaItem onde = ctx_.view.colunaItem();
     bool gravando = false;
     try {
         // The order row always exists before its first item; both go in one transaction.
@@ -473,7 +475,7 @@ void ItensPedido::gravaItem()
         ctx_.registro->restauraTudo(antes);
         ctx_.atualizaComandos();
         ctx_.view.atualizaTela();
-        falhaItem(ColunaItem::Produto, ctx_.msg("erro_grav_item") + QLatin1Char('\n') + QString::fromUtf8(e.what()));
+        falhaItem(onde, ctx_.msg("erro_grav_item") + QLatin1Char('\n') + QString::fromUtf8(e.what()));
     }
     aposGravarItem();
 }

@@ -480,6 +480,25 @@ TEST_F(ZOV00100ItensTest, TheCurrentCellIsFramedInsideTheHighlightedRow)
     EXPECT_LT(canto(preco - 1).lightness(), escuro);
 }
 
+// A store that fails for no column's fault (the disk) keeps the keys where
+// Enter was pressed and the line as typed, so Enter tries again.
+TEST_F(ZOV00100ItensTest, AFailedStoreKeepsTheKeysWhereEnterWasPressed)
+{
+    pedidoNaGrade();
+    digita(QStringLiteral("0101"));
+    digita(QStringLiteral("2"));
+    while (campoAtual() != QStringLiteral("Vr. Desc."))
+        tecla(Qt::Key_Return);
+    tdb->db().execScript(QStringLiteral("CREATE TRIGGER falha BEFORE INSERT ON ITEMPEDIDO BEGIN SELECT RAISE(ABORT, 'disco cheio'); END"));
+    tecla(Qt::Key_Return);
+    ASSERT_EQ(dialogs().errors().size(), 1);
+    EXPECT_EQ(campoAtual(), QStringLiteral("Vr. Desc."));
+    EXPECT_EQ(frm->logic().itens.qryItemPedido[QStringLiteral("CDARVPROD")].asString(), QStringLiteral("0101"));
+    tdb->db().execScript(QStringLiteral("DROP TRIGGER falha"));
+    tecla(Qt::Key_Return);
+    EXPECT_EQ(test::countRows(tdb->db(), QStringLiteral("ITEMPEDIDO")), 1) << "Enter tried the store again";
+}
+
 TEST_F(ZOV00100ItensTest, EveryCellEditorCommitsBeforeEnterF9OrConfirmActAndAnEmptyNextLineDoesNotBlockConfirm)
 {
     pedidoNaGrade();
