@@ -1,5 +1,6 @@
 #include "library/rtf.h"
 #include "library/rtf_comum_qt.h"
+#include "library/rtf_listas_qt.h"
 
 #include <QColor>
 #include <QFont>
@@ -29,8 +30,6 @@ constexpr int kMaxFontes = 1000;
 constexpr int kMaxCores = 1000;
 constexpr int kMaxNomeFonte = 256;
 constexpr int kMaxUc = 16;
-constexpr int kMaxNivel = 8;         // list levels 0 to 8, as Word's
-constexpr int kItensPorLista = 64;
 
 // Marcador: the text of a list item's number or bullet (\listtext, \pntext),
 // read to tell a numbered list from a bulleted one, never shown.
@@ -624,7 +623,7 @@ private:
 
     void fimParagrafo()
     {
-        if (blocos_ >= kBlocosCheios && lista_ == Lista::Nenhuma && abertas_.empty() && alinhamento_ == alinhamentoDoBloco_
+        if (blocos_ >= kBlocosCheios && lista_ == Lista::Nenhuma && listas_.vazia() && alinhamento_ == alinhamentoDoBloco_
             && linhasNoBloco_ < kLinhasPorBloco - 1) {
             // A document of more paragraphs than anyone types: read linearly and fast.
             // The line break goes in when a line follows, so the last one adds none.
@@ -669,53 +668,10 @@ private:
             if (!textoNoParagrafo_)
                 cur_.setBlockCharFormat(formato(marca));
         }
-        poeNaLista();
-    }
-
-    // The paragraph as an item of the list open at its level, with the kind and
-    // number the file gives it. Qt numbers a list's items from 1 and cannot
-    // start elsewhere: a number it would not show is written as the file has it.
-    // A list takes kItensPorLista items at most (Qt marks every item of a list
-    // for each one added): bullets go on in a new one, numbers as written.
-    void poeNaLista()
-    {
-        if (lista_ == Lista::Nenhuma) {
-            abertas_.clear();
-            return;
-        }
-        // A shallower item ends the deeper lists; a deeper one opens its own.
-        abertas_.resize(std::size_t(nivel_) + 1);
-        ListaAberta& a = abertas_.back();
-        Marcador m;
-        if (!textoMarcador_.trimmed().isEmpty())
-            m = leMarcador(textoMarcador_, a.tipo, a.numero + 1);
+        if (lista_ == Lista::Nenhuma)
+            listas_.fecha();
         else
-            m = {lista_, lista_ == Lista::Marcador ? 0 : a.tipo == lista_ ? a.numero + 1 : std::max(1, inicioPn_)};
-        const bool numerado = m.tipo != Lista::Marcador;
-        if (m.tipo != a.tipo || (numerado && m.numero == 1 && a.numero > 0))
-            a = ListaAberta{nullptr, m.tipo, 0, 0, false}; // another list, or the file starts this one again
-        const int numero = numerado ? (m.numero > 0 ? m.numero : a.numero + 1) : 0;
-        if (numerado && !a.literal && (numero != a.naLista + 1 || a.naLista >= kItensPorLista))
-            a.literal = true;
-        a.numero = numero;
-        if (a.literal) {
-            const QString marca = textoMarcador_.trimmed().isEmpty() ? textoDoNumero(m.tipo, numero) : textoMarcador_.trimmed();
-            QTextCursor(cur_.block()).insertText(marca + QLatin1Char('\t'));
-            QTextBlockFormat bf = cur_.blockFormat();
-            bf.setIndent(nivel_ + 1);
-            cur_.setBlockFormat(bf);
-            return;
-        }
-        if (a.lista && a.naLista < kItensPorLista) {
-            a.lista->add(cur_.block());
-        } else {
-            QTextListFormat lf;
-            lf.setStyle(estiloDe(m.tipo));
-            lf.setIndent(nivel_ + 1);
-            a.lista = cur_.createList(lf);
-            a.naLista = 0;
-        }
-        ++a.naLista;
+            listas_.poe(cur_, {lista_, textoMarcador_, nivel_, inicioPn_});
     }
 
     void guardaFonte()
@@ -779,14 +735,7 @@ private:
     Caracteres carTexto_;
     bool textoNoParagrafo_ = false;
     bool novoBloco_ = false;
-    struct ListaAberta {
-        QTextList* lista = nullptr; // null: none yet, or its numbers are written
-        Lista tipo = Lista::Nenhuma;
-        int naLista = 0; // items in lista
-        int numero = 0;  // the last item's number in the file
-        bool literal = false;
-    };
-    std::vector<ListaAberta> abertas_; // the lists open, by level
+    ListasAbertas listas_;
 };
 
 } // namespace

@@ -3,6 +3,8 @@
 // them, and the order's totals as the sums of exactly those values.
 #include "library/decimal.h"
 
+#include <QVariant>
+
 namespace zov {
 
 // The decimals each kind of number keeps.
@@ -13,6 +15,9 @@ inline constexpr int kPreco = 10;      // unit and table prices: the payment met
 inline constexpr int kValor = 10;      // a line's discount value, as its percentage gives it
 inline constexpr int kPercentual = 10; // as a typed value gives it (typed ones have 4)
 } // namespace escala
+
+// A number as a statement reads it (a double, or null for none) to that many decimals; null is zero.
+inline Decimal decimalLido(const QVariant& v, int escala) { return v.isNull() ? Decimal() : Decimal::fromDouble(v.toDouble(), escala); }
 
 // The unit price from a base price list: the list price rounded to cents plus
 // the payment method's adjustment (a percentage of the list price), unrounded.

@@ -10,8 +10,6 @@ namespace {
 
 QString reais(const Decimal& v) { return formatNumber(v, QStringLiteral("#,##0.00")); }
 
-Decimal decimalDe(const QVariant& v) { return v.isNull() ? Decimal() : Decimal::fromDouble(v.toDouble(), 2); }
-
 } // namespace
 
 CreditoCliente creditoDoCliente(Database& db, const QString& cliente, const QString& filial, const QString& pedidoAtual)
@@ -19,13 +17,13 @@ CreditoCliente creditoDoCliente(Database& db, const QString& cliente, const QStr
     CreditoCliente c;
     const QVariant limite = db.scalar(QStringLiteral("SELECT VRLIMCREDCLI FROM CLIENTE WHERE CDCLIENTE = :C"), {{QStringLiteral("C"), cliente}});
     c.temLimite = !limite.isNull() && limite.toDouble() > 0;
-    c.limite = decimalDe(limite);
+    c.limite = decimalLido(limite, escala::kDinheiro);
     {
         Statement st(db, QStringLiteral("SELECT VRABERTO, VRVENCIDO FROM TITULOCLIENTE WHERE CDCLIENTE = :C"));
         st.bind(QStringLiteral("C"), cliente);
         if (st.step()) {
-            c.abertoEmpresa = decimalDe(st.rawValue(0));
-            c.vencido = decimalDe(st.rawValue(1));
+            c.abertoEmpresa = decimalLido(st.rawValue(0), escala::kDinheiro);
+            c.vencido = decimalLido(st.rawValue(1), escala::kDinheiro);
         }
     }
     // An order invoiced (in part) is in the company's receivables already; a

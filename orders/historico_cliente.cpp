@@ -13,8 +13,6 @@ namespace zov {
 
 namespace {
 
-Decimal decimalDe(const QVariant& v, int escala) { return v.isNull() ? Decimal() : Decimal::fromDouble(v.toDouble(), escala); }
-
 QString inicioArmazenado(const QDate& hoje) { return dateTimeToStorage(QDateTime(inicioDoHistorico(hoje), QTime(0, 0))); }
 
 // A cancelled or returned order was not bought at its price.
@@ -83,10 +81,10 @@ HistoricoCliente::HistoricoCliente(Database& db, const QString& cdCliente, const
         l.cdProduto = st.rawValue(4).toString();
         l.cdArvProd = st.rawValue(5).toString();
         l.nmProduto = st.rawValue(6).toString();
-        l.quantidade = decimalDe(st.rawValue(7), escala::kQuantidade);
-        l.preco = decimalDe(st.rawValue(8), escala::kPreco);
+        l.quantidade = decimalLido(st.rawValue(7), escala::kQuantidade);
+        l.preco = decimalLido(st.rawValue(8), escala::kPreco);
         // The net value as the order's own lines count it.
-        l.liquido = valoresItem(l.preco, l.quantidade, decimalDe(st.rawValue(9), 2)).liquido;
+        l.liquido = valoresItem(l.preco, l.quantidade, decimalLido(st.rawValue(9), 2)).liquido;
         p.valor += l.liquido;
         p.linhas << l;
     }

@@ -37,7 +37,7 @@ std::optional<PedidoParaRepetir> pedidoParaRepetir(Database& db, const QString& 
     itens.bind(QStringLiteral("N"), nrPedido);
     while (itens.step())
         p.linhas << PedidoParaRepetir::Linha{itens.rawValue(0).toString(), itens.rawValue(1).toString(), itens.rawValue(2).toString(),
-                                             Decimal::fromDouble(itens.rawValue(3).toDouble(), escala::kQuantidade)};
+                                             decimalLido(itens.rawValue(3), escala::kQuantidade)};
     return p;
 }
 

@@ -328,17 +328,28 @@ TEST_F(ConsultaTest, ConfirmAddsOnlyWhatIsTickedEachOnceAndStopsOnATickedProduct
 
 namespace {
 
-TEST_F(ConsultaTest, TheWindowTicksWithSpaceTakesAQuantityAndCtrlEnterAddsTheItems)
+// The consultation's window, opened on a new order's items page.
+class ConsultaJanelaTest : public ConsultaTest {
+protected:
+    void abreJanela()
+    {
+        abre();
+        preencheNovo();
+        ASSERT_TRUE(run([&] { logic->registro.mudaPagina(P::Itens); }));
+        ParametrosConsulta p;
+        ASSERT_TRUE(run([&] { p = logic->itens.parametrosConsulta(); }));
+        janela = new TfrmConsultaProd(db(), p);
+        janela->setAttribute(Qt::WA_DeleteOnClose);
+        janela->show();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(janela));
+    }
+    TfrmConsultaProd* janela = nullptr;
+};
+
+TEST_F(ConsultaJanelaTest, TheWindowTicksWithSpaceTakesAQuantityAndCtrlEnterAddsTheItems)
 {
-    abre();
-    preencheNovo();
-    ASSERT_TRUE(run([&] { logic->registro.mudaPagina(P::Itens); }));
-    ParametrosConsulta p;
-    ASSERT_TRUE(run([&] { p = logic->itens.parametrosConsulta(); }));
-    auto* frm = new TfrmConsultaProd(db(), p);
-    frm->setAttribute(Qt::WA_DeleteOnClose);
-    frm->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(frm));
+    ASSERT_NO_FATAL_FAILURE(abreJanela());
+    TfrmConsultaProd* frm = janela;
     QTableView* grade = frm->dbgProdutos();
     ASSERT_TRUE(frm->logic().qryProdCompl.locate(QStringLiteral("CDARVPROD"), QStringLiteral("0101")));
     const int row = frm->logic().qryProdCompl.recNo() - 1;
@@ -438,17 +449,10 @@ TEST_F(ConsultaTest, TheWindowShowsItsCodeCodesWithThePictureAndKeepsAChosenRowW
 // The grid lets the keys out: Ctrl+Tab to the chosen list, Ctrl+Shift+Tab
 // and F7 to the search, Tab past the last column, and a letter where nothing
 // is typed starts a search.
-TEST_F(ConsultaTest, TheKeysLeaveTheGridForTheSearchAndTheChosenList)
+TEST_F(ConsultaJanelaTest, TheKeysLeaveTheGridForTheSearchAndTheChosenList)
 {
-    abre();
-    preencheNovo();
-    ASSERT_TRUE(run([&] { logic->registro.mudaPagina(P::Itens); }));
-    ParametrosConsulta p;
-    ASSERT_TRUE(run([&] { p = logic->itens.parametrosConsulta(); }));
-    auto* frm = new TfrmConsultaProd(db(), p);
-    frm->setAttribute(Qt::WA_DeleteOnClose);
-    frm->show();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(frm));
+    ASSERT_NO_FATAL_FAILURE(abreJanela());
+    TfrmConsultaProd* frm = janela;
     QTableView* grade = frm->dbgProdutos();
     auto* m = static_cast<DatasetModel*>(grade->model());
     const auto naGrade = [&](const char* campo) {
