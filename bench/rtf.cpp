@@ -3,13 +3,14 @@
 // formatted runs, a table, alternating alignment, list items (Word's and
 // the editor's bullets), plain text lines. Prints
 // each reading's milliseconds (median of 3) at 5 MB and at 0,5 MB, and their
-// ratio (about 10 when reading is linear).
+// ratio (about 10 when reading is linear), and Qt's own for as many blocks.
 //
 //   bench_rtf
 #include "bench/bench_util.h"
 #include "library/rtf.h"
 
 #include <QGuiApplication>
+#include <QTextCursor>
 #include <QTextDocument>
 #include <algorithm>
 #include <cstdio>
@@ -51,6 +52,30 @@ int main(int argc, char** argv)
             });
         }
         std::printf("figure rtf_5mb_%s_ms %.0f ms\nfigure rtf_05mb_%s_ms %.0f ms\nfigure rtf_%s_ratio %.1f x\n", nome, ms[1], nome, ms[0], nome,
+                    ms[1] / std::max(ms[0], 0.001));
+    }
+    // Qt's own cost for as many blocks as the alternating alignment makes:
+    // its document is a balanced tree, each block costs log n, so a ratio
+    // above 10 here is Qt's, and the reader's ratio is to be read against it.
+    {
+        double ms[2] = {0, 0};
+        for (int i = 0; i < 2; ++i) {
+            const QByteArray rtf = repete("\\qc centro\\par\\ql esquerda\\par", i == 0 ? mb / 2 : 5 * mb);
+            QTextDocument lido;
+            lerRtf(rtf, lido);
+            const int blocos = lido.blockCount();
+            ms[i] = bench::medianMs(3, [&] {
+                QTextDocument doc;
+                QTextCursor c(&doc);
+                QTextBlockFormat centro, esquerda;
+                centro.setAlignment(Qt::AlignHCenter);
+                for (int b = 0; b < blocos; ++b) {
+                    c.insertBlock(b % 2 ? esquerda : centro, QTextCharFormat());
+                    c.insertText(b % 2 ? QStringLiteral("esquerda") : QStringLiteral("centro"));
+                }
+            });
+        }
+        std::printf("figure qt_5mb_align_ms %.0f ms\nfigure qt_05mb_align_ms %.0f ms\nfigure qt_align_ratio %.1f x\n", ms[1], ms[0],
                     ms[1] / std::max(ms[0], 0.001));
     }
     // A text file of blank lines (CRLF): Qt makes a block a line unless lines share them.

@@ -71,7 +71,7 @@ enum class Palavra : quint8 {
     Plain, F, Fs, B, I, Ul, UlNenhum, Strike, Cf,
     Pard, Ql, Qc, Qr, Qj, Par, Line, Tab, Caractere,
     Fonttbl, Colortbl, Fcharset, Red, Green, Blue,
-    Pn, TextoMarcador, Ls, PnMarcador, PnCorpo, PnDec, PnLetraMin, PnLetraMai, PnRomanoMin, PnRomanoMai, PnInicio, Nivel,
+    Pn, TextoMarcador, Ls, PnMarcador, PnCorpo, PnDec, PnLetraMin, PnLetraMai, PnRomanoMin, PnRomanoMai, PnInicio, Nivel, Recuo,
     Cpg, Oculto, Celula, Linha,
     Ignora,
 };

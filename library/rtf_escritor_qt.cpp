@@ -158,8 +158,14 @@ private:
                 out_ += kTipos[int(tipo)];
                 out_ += "{\\pntxta.}}";
             }
+            // The level for this reader, the indent for every other.
+            const int nivel = std::max(1, l->format().indent());
+            if (nivel > 1)
+                palavra("ilvl", nivel - 1);
             palavra("fi", -360);
-            palavra("li", 720);
+            palavra("li", 720 * nivel);
+        } else if (const int recuo = b.blockFormat().indent(); recuo > 0) {
+            palavra("li", 720 * recuo);
         }
         forEachTrecho(b, [this](const QTextCharFormat& f, const QString& t) {
             mudaPara(propriedades(f));

@@ -47,6 +47,22 @@ struct Fonte {
     int cp = 0; // \cpgN: wins over the charset
 };
 
+// A paragraph's own look: what its block is made with.
+struct Forma {
+    Qt::Alignment alinhamento = Qt::AlignLeft;
+    int recuo = 0;
+    bool operator==(const Forma&) const = default;
+    QTextBlockFormat formato() const
+    {
+        QTextBlockFormat bf;
+        if (alinhamento != Qt::AlignLeft)
+            bf.setAlignment(alinhamento);
+        if (recuo > 0)
+            bf.setIndent(recuo);
+        return bf;
+    }
+};
+
 class Leitor {
 public:
     Leitor(const QByteArray& rtf, QTextDocument& doc)
@@ -85,7 +101,6 @@ public:
             }
         }
         despejaBytes();
-        linhaPendente_ = false; // the final \par's line: nothing follows it
         despejaTexto();
         if (textoNoParagrafo_)
             formataParagrafo(carTexto_);
@@ -94,6 +109,8 @@ public:
 
 private:
     Grupo& grupo() { return pilha_.back(); }
+    // A list item's indent is its list's.
+    Forma forma() const { return {alinhamento_, lista_ == Lista::Nenhuma ? recuo_ : 0}; }
     bool ignorando() const { return ignoraDesde_ > 0 || pilha_.back().destino == Destino::Ignora; }
 
     // Groups deeper than kMaxGrupos share the deepest one's state (their text
@@ -396,11 +413,13 @@ private:
         case Palavra::Cf: car.cor = std::max(0, n); break;
         case Palavra::Pard:
             alinhamento_ = Qt::AlignLeft;
+            recuo_ = 0;
             lista_ = Lista::Nenhuma;
             nivel_ = 0;
             inicioPn_ = 0;
             break;
         case Palavra::Nivel: nivel_ = std::clamp(n, 0, kMaxNivel); break;
+        case Palavra::Recuo: recuo_ = std::clamp((n + 360) / 720, 0, kMaxNivel + 1); break; // in half inches
         case Palavra::Celula:
             // A cell ends with a tab, so its neighbours never run together;
             // the row's last one ends with the row itself.
@@ -421,10 +440,6 @@ private:
             break;
         case Palavra::Line:
             texto(QChar::LineSeparator);
-            // A shared block's lines, however written, count towards its size:
-            // what was read is written and read back the same.
-            if (blocos_ >= kBlocosCheios)
-                ++linhasNoBloco_;
             break;
         case Palavra::Tab: texto(u'\t'); break;
         case Palavra::Caractere: texto(it->second.caractere); break;
@@ -470,17 +485,7 @@ private:
         case Destino::Texto: {
             if (grupo().car.oculto || s.isEmpty())
                 return;
-            if (!texto_.isEmpty() && !(grupo().car == carTexto_))
-                despejaTexto();
-            carTexto_ = grupo().car;
-            if (linhaPendente_) {
-                linhaPendente_ = false;
-                texto_.append(QChar::LineSeparator);
-            }
-            if (tabPendente_) {
-                tabPendente_ = false;
-                texto_.append(QLatin1Char('\t'));
-            }
+            bool primeiro = true;
             for (QChar ch : s) {
                 char16_t c = ch.unicode();
                 if (c < 0x20 && c != u'\t')
@@ -489,6 +494,20 @@ private:
                     c = QChar::LineSeparator; // would split the block behind our back
                 if (c == 0xFDD0 || c == 0xFDD1 || c == 0xFFFC)
                     continue; // the document's own frame and object marks
+                if (primeiro) {
+                    primeiro = false;
+                    abreParagrafo(grupo().car, false);
+                    pendente(grupo().car);
+                    if (tabPendente_) {
+                        tabPendente_ = false;
+                        texto_.append(QLatin1Char('\t'));
+                    }
+                    textoNoParagrafo_ = true;
+                }
+                // A block's lines, however written, count towards its size:
+                // what was read is written and read back the same.
+                if (c == QChar::LineSeparator)
+                    ++linhasNoBloco_;
                 texto_.append(QChar(c));
             }
             return;
@@ -599,79 +618,86 @@ private:
     {
         if (texto_.isEmpty())
             return;
-        novoBlocoSePreciso();
         cur_.insertText(texto_, formato(carTexto_));
         texto_.clear();
-        textoNoParagrafo_ = true;
+    }
+
+    // Text in car goes on after what waits to be inserted.
+    void pendente(const Caracteres& car)
+    {
+        if (!texto_.isEmpty() && !(car == carTexto_))
+            despejaTexto();
+        carTexto_ = car;
     }
 
     // A paragraph's block is made when it gets text or its \par: a last
     // paragraph with neither is the implicit one after the final \par.
-    void novoBlocoSePreciso()
+    // Past kBlocosCheios blocks (more paragraphs than anyone types) a
+    // paragraph that looks as the block before goes on in it as a line of its
+    // own, list items with their numbers written: read linearly and fast.
+    void abreParagrafo(const Caracteres& car, bool vazio)
     {
-        if (novoBloco_) {
-            // With the alignment in force: it rarely changes before the \par, and
+        if (!novoBloco_)
+            return;
+        novoBloco_ = false;
+        const bool cheio = blocos_ >= kBlocosCheios;
+        linhaLiteral_ = cheio && lista_ != Lista::Nenhuma;
+        const Forma forma = formaDaLinha();
+        linhaCompartilhada_ = cheio && blocoCresce_ && forma == formaInserida_ && linhasNoBloco_ < kLinhasPorBloco - 1;
+        if (linhaCompartilhada_) {
+            pendente(car);
+            texto_.append(QChar::LineSeparator);
+            ++linhasNoBloco_;
+        } else {
+            // With the look in force: it rarely changes before the \par, and
             // setting a block's format afterwards costs as much as making it.
-            QTextBlockFormat bf;
-            if (alinhamento_ != Qt::AlignLeft)
-                bf.setAlignment(alinhamento_);
-            cur_.insertBlock(bf, QTextCharFormat());
-            alinhamentoInserido_ = alinhamento_;
-            novoBloco_ = false;
+            despejaTexto();
+            formaInserida_ = forma;
+            cur_.insertBlock(forma.formato(), vazio ? formato(car) : QTextCharFormat());
+            ++blocos_;
+            linhasNoBloco_ = 0;
+            blocoCresce_ = true;
+            carTexto_ = car;
         }
+        if (linhaLiteral_)
+            texto_ += listas_.comoTexto({lista_, textoMarcador_, nivel_, inicioPn_}) + QLatin1Char('\t');
     }
+
+    // A list item past kBlocosCheios is a line indented by its level.
+    Forma formaDaLinha() const { return linhaLiteral_ ? Forma{alinhamento_, nivel_ + 1} : forma(); }
 
     void fimParagrafo()
     {
-        if (blocos_ >= kBlocosCheios && lista_ == Lista::Nenhuma && listas_.vazia() && alinhamento_ == alinhamentoDoBloco_
-            && linhasNoBloco_ < kLinhasPorBloco - 1) {
-            // A document of more paragraphs than anyone types: read linearly and fast.
-            // The line break goes in when a line follows, so the last one adds none.
-            if (!texto_.isEmpty() && !(grupo().car == carTexto_))
-                despejaTexto();
-            carTexto_ = grupo().car;
-            if (linhaPendente_)
-                texto_.append(QChar::LineSeparator);
-            linhaPendente_ = true;
-            ++linhasNoBloco_;
-            return;
-        }
-        if (linhaPendente_) {
-            texto_.append(QChar::LineSeparator);
-            linhaPendente_ = false;
-        }
-        linhasNoBloco_ = 0;
-        ++blocos_;
-        despejaTexto();
         formataParagrafo(grupo().car);
         textoMarcador_.clear();
         novoBloco_ = true;
         textoNoParagrafo_ = false;
     }
 
-    // Paragraph properties are those in force when the paragraph ends.
+    // Paragraph properties are those in force when the paragraph ends; a
+    // line in a shared block keeps the block's.
     void formataParagrafo(const Caracteres& marca)
     {
-        QTextBlockFormat bf;
-        if (alinhamento_ != Qt::AlignLeft)
-            bf.setAlignment(alinhamento_);
-        alinhamentoDoBloco_ = alinhamento_;
         if (novoBloco_) {
-            // An empty paragraph: its block is made with its formats at once
-            // (a file of blank lines is a million blocks). Its character
-            // format keeps an empty line's size for typing.
-            cur_.insertBlock(bf, formato(marca));
-            novoBloco_ = false;
-        } else {
-            if (alinhamento_ != alinhamentoInserido_)
-                cur_.setBlockFormat(bf);
+            // An empty paragraph: its block (or line) is made with its formats
+            // at once (a file of blank lines is a million blocks). Its
+            // character format keeps an empty line's size for typing.
+            abreParagrafo(marca, true);
+        } else if (!linhaCompartilhada_) {
+            const Forma forma = formaDaLinha();
+            if (!(forma == formaInserida_)) {
+                cur_.setBlockFormat(forma.formato());
+                formaInserida_ = forma;
+            }
             if (!textoNoParagrafo_)
                 cur_.setBlockCharFormat(formato(marca));
         }
-        if (lista_ == Lista::Nenhuma)
+        if (lista_ == Lista::Nenhuma) {
             listas_.fecha();
-        else
+        } else if (!linhaLiteral_) {
             listas_.poe(cur_, {lista_, textoMarcador_, nivel_, inicioPn_});
+            blocoCresce_ = false; // a list item takes no lines
+        }
     }
 
     void guardaFonte()
@@ -718,6 +744,7 @@ private:
     std::unordered_map<int, QStringDecoder> decodificadores_;
 
     Qt::Alignment alinhamento_ = Qt::AlignLeft;
+    int recuo_ = 0; // \li in levels, for a paragraph that is no list item
     Lista lista_ = Lista::Nenhuma;
     QString textoMarcador_; // the paragraph's number or bullet as the file writes it (\listtext, \pntext)
     int nivel_ = 0;         // its level (\ilvlN, \pnlvlN)
@@ -726,9 +753,10 @@ private:
     bool tabPendente_ = false; // a cell ended: a tab before the next cell's text
     int blocos_ = 0;
     int linhasNoBloco_ = 0;
-    bool linhaPendente_ = false; // a shared block's line ended: its break goes in before the next
-    Qt::Alignment alinhamentoDoBloco_ = Qt::AlignLeft;
-    Qt::Alignment alinhamentoInserido_ = Qt::AlignLeft; // the current block's, as made
+    Forma formaInserida_;          // the current block's
+    bool blocoCresce_ = false;     // the current block may take more paragraphs as lines
+    bool linhaCompartilhada_ = false; // this paragraph is a line in the block before's
+    bool linhaLiteral_ = false;    // this paragraph is a list item written as text
 
     QTextCursor cur_;
     QString texto_; // text not yet inserted, all in carTexto_

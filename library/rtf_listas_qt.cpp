@@ -11,11 +11,9 @@ namespace {
 constexpr int kItensPorLista = 64;
 } // namespace
 
-// Qt numbers a list's items from 1 and cannot start elsewhere: a number it
-// would not show is written as the file has it. A list takes kItensPorLista
-// items at most (Qt marks every item of a list for each one added): bullets
-// go on in a new one, numbers as written.
-void ListasAbertas::poe(QTextCursor& cur, const ItemDeLista& item)
+// The list open at the item's level, its number counted; texto is what
+// shows for it.
+ListasAbertas::ListaAberta& ListasAbertas::conta(const ItemDeLista& item, QString& texto)
 {
     // A shallower item ends the deeper lists; a deeper one opens its own.
     abertas_.resize(std::size_t(item.nivel) + 1);
@@ -33,8 +31,27 @@ void ListasAbertas::poe(QTextCursor& cur, const ItemDeLista& item)
     if (numerado && !a.literal && (numero != a.naLista + 1 || a.naLista >= kItensPorLista))
         a.literal = true;
     a.numero = numero;
+    texto = !numerado ? QStringLiteral("\u2022") : marcador.isEmpty() ? textoDoNumero(m.tipo, numero) : marcador;
+    return a;
+}
+
+QString ListasAbertas::comoTexto(const ItemDeLista& item)
+{
+    QString texto;
+    conta(item, texto);
+    return texto;
+}
+
+// Qt numbers a list's items from 1 and cannot start elsewhere: a number it
+// would not show is written as the file has it. A list takes kItensPorLista
+// items at most (Qt marks every item of a list for each one added): bullets
+// go on in a new one, numbers as written.
+void ListasAbertas::poe(QTextCursor& cur, const ItemDeLista& item)
+{
+    QString texto;
+    ListaAberta& a = conta(item, texto);
     if (a.literal) {
-        QTextCursor(cur.block()).insertText((marcador.isEmpty() ? textoDoNumero(m.tipo, numero) : marcador) + QLatin1Char('\t'));
+        QTextCursor(cur.block()).insertText(texto + QLatin1Char('\t'));
         QTextBlockFormat bf = cur.blockFormat();
         bf.setIndent(item.nivel + 1);
         cur.setBlockFormat(bf);
@@ -44,7 +61,7 @@ void ListasAbertas::poe(QTextCursor& cur, const ItemDeLista& item)
         a.lista->add(cur.block());
     } else {
         QTextListFormat lf;
-        lf.setStyle(estiloDe(m.tipo));
+        lf.setStyle(estiloDe(a.tipo));
         lf.setIndent(item.nivel + 1);
         a.lista = cur.createList(lf);
         a.naLista = 0;

@@ -24,6 +24,8 @@ class ListasAbertas {
 public:
     // The cursor's block, a paragraph just ended, as that item.
     void poe(QTextCursor& cur, const ItemDeLista& item);
+    // The item's number (or "•") to be written as text: the next in its list.
+    QString comoTexto(const ItemDeLista& item);
     // A paragraph that is no list item ends them all.
     void fecha() { abertas_.clear(); }
     bool vazia() const { return abertas_.empty(); }
@@ -36,6 +38,8 @@ private:
         int numero = 0;  // the last item's number in the file
         bool literal = false;
     };
+    ListaAberta& conta(const ItemDeLista& item, QString& texto);
+
     std::vector<ListaAberta> abertas_; // by level
 };
 

@@ -25,7 +25,7 @@ const std::unordered_map<std::string_view, Definicao>& palavras()
             {"red", {Palavra::Red}}, {"green", {Palavra::Green}}, {"blue", {Palavra::Blue}},
             {"pn", {Palavra::Pn}}, {"pntext", {Palavra::TextoMarcador}}, {"listtext", {Palavra::TextoMarcador}},
             {"ls", {Palavra::Ls}}, {"pnlvlblt", {Palavra::PnMarcador}}, {"pnlvlbody", {Palavra::PnCorpo}},
-            {"pnlvl", {Palavra::PnCorpo}}, {"pnstart", {Palavra::PnInicio}}, {"ilvl", {Palavra::Nivel}}, {"pndec", {Palavra::PnDec}}, {"pnlcltr", {Palavra::PnLetraMin}},
+            {"pnlvl", {Palavra::PnCorpo}}, {"pnstart", {Palavra::PnInicio}}, {"ilvl", {Palavra::Nivel}}, {"li", {Palavra::Recuo}}, {"pndec", {Palavra::PnDec}}, {"pnlcltr", {Palavra::PnLetraMin}},
             {"pnucltr", {Palavra::PnLetraMai}}, {"pnlcrm", {Palavra::PnRomanoMin}}, {"pnucrm", {Palavra::PnRomanoMai}},
             {"cpg", {Palavra::Cpg}}, {"v", {Palavra::Oculto}},
             {"cell", {Palavra::Celula}}, {"nestcell", {Palavra::Celula}}, {"row", {Palavra::Linha}}, {"nestrow", {Palavra::Linha}},

@@ -471,8 +471,9 @@ TEST(Rtf, TextFilesAreDecodedByWhatTheyHold)
         const TextoDecodificado t = decodificaTexto(c.bytes);
         EXPECT_EQ(t.binario, c.binario) << c.bytes.left(40).toHex().constData();
         EXPECT_EQ(t.perdeu, c.perdeu) << c.bytes.left(40).toHex().constData();
-        if (!c.binario)
+        if (!c.binario) {
             EXPECT_EQ(t.texto, c.texto) << c.bytes.left(40).toHex().constData();
+        }
     }
     // Many short lines share blocks past the first 20 000, as the RTF reader's do.
     QTextDocument doc;
@@ -501,15 +502,19 @@ TEST(Rtf, ALongDocumentIsTheSameAfterEverySave)
 }
 
 // What a list item shows: its number (or "•") and text, indented by its level.
+QString itemVisto(const QTextBlock& b)
+{
+    const QTextList* l = b.textList();
+    const int nivel = l ? l->format().indent() : b.blockFormat().indent();
+    const QString marca = !l ? QString() : l->format().style() == QTextListFormat::ListDisc ? QStringLiteral("•\t") : l->itemText(b) + u'\t';
+    return QString(std::max(0, nivel - 1), u'>') + marca + b.text();
+}
+
 QStringList itensVistos(const QTextDocument& doc)
 {
     QStringList out;
-    for (QTextBlock b = doc.begin(); b != doc.end(); b = b.next()) {
-        const QTextList* l = b.textList();
-        const int nivel = l ? l->format().indent() : b.blockFormat().indent();
-        const QString marca = !l ? QString() : l->format().style() == QTextListFormat::ListDisc ? QStringLiteral("•\t") : l->itemText(b) + u'\t';
-        out << QString(std::max(0, nivel - 1), u'>') + marca + b.text();
-    }
+    for (QTextBlock b = doc.begin(); b != doc.end(); b = b.next())
+        out << itemVisto(b);
     return out;
 }
 
@@ -527,11 +532,14 @@ TEST(Rtf, ListItemsShowTheFilesNumbersKindsAndLevels)
         {item("1.", "", "a") + item("o", "\\ilvl1", "b") + item("2.", "", "c"),
          {QStringLiteral("1.\ta"), QStringLiteral(">•\tb"), QStringLiteral("2.\tc")}},
         {item("1.1.", "\\ilvl1", "a") + item("1.2.", "\\ilvl1", "b"), {QStringLiteral(">1.\ta"), QStringLiteral(">2.\tb")}},
+        {item("1.", "", "a") + item("5.", "\\ilvl2", "b"), {QStringLiteral("1.\ta"), QStringLiteral(">>5.\tb")}},
     };
     for (const auto& [corpo, esperado] : casos) {
         QTextDocument doc;
         lerRtf("{\\rtf1 " + corpo + "}", doc);
         EXPECT_EQ(itensVistos(doc), esperado) << corpo.constData();
+        lerRtf(escreveRtf(doc), doc);
+        EXPECT_EQ(itensVistos(doc), esperado) << "saved and read again: " << corpo.constData();
     }
     // A letter list's "i." is its ninth letter, not a roman one.
     QByteArray letras;
@@ -541,6 +549,32 @@ TEST(Rtf, ListItemsShowTheFilesNumbersKindsAndLevels)
     lerRtf("{\\rtf1 " + letras + "}", doc);
     EXPECT_EQ(doc.lastBlock().previous().textList(), doc.begin().textList());
     EXPECT_EQ(itensVistos(doc).value(8), QStringLiteral("i.\tx"));
+}
+
+// Past 20 000 paragraphs lines share blocks: each still shows its own
+// alignment, and list items their numbers and levels, written as text.
+TEST(Rtf, PastTwentyThousandParagraphsEachLineKeepsItsLook)
+{
+    const QByteArray rtf = "{\\rtf1 " + QByteArray("\\par ").repeated(20000)
+                           + "l1\\par l2\\par\\qc c\\par\\pard l3\\par {\\listtext 7.\\tab}\\ls1 a\\par\\pard "
+                             "{\\listtext o\\tab}\\ls1\\ilvl1 b\\par\\pard {\\listtext 8.\\tab}\\ls1 c\\par\\pard fim}";
+    const auto ultimasLinhas = [](const QTextDocument& doc) {
+        QStringList linhas;
+        for (QTextBlock b = doc.begin(); b != doc.end(); b = b.next()) {
+            const QString centro = b.blockFormat().alignment() & Qt::AlignHCenter ? QStringLiteral("^") : QString();
+            for (const QString& l : itemVisto(b).split(QChar::LineSeparator))
+                linhas << centro + l;
+        }
+        return linhas.mid(linhas.size() - 8);
+    };
+    const QStringList esperado = {QStringLiteral("l1"), QStringLiteral("l2"), QStringLiteral("^c"), QStringLiteral("l3"),
+                                  QStringLiteral("7.\ta"), QStringLiteral(">•\tb"), QStringLiteral("8.\tc"), QStringLiteral("fim")};
+    QTextDocument doc;
+    lerRtf(rtf, doc);
+    EXPECT_EQ(ultimasLinhas(doc), esperado);
+    EXPECT_EQ(doc.find(QStringLiteral("l2")).block().text(), QStringLiteral("l1\u2028l2")) << "lines of one look share a block";
+    lerRtf(escreveRtf(doc), doc);
+    EXPECT_EQ(ultimasLinhas(doc), esperado) << "saved and read again";
 }
 
 TEST(Rtf, LoadingReplacesTheContentAndIsNotAnEditToUndo)
