@@ -12,8 +12,11 @@
 #include "orders/espelho_pedido.h"
 
 #include <QAction>
+#include <QEvent>
 #include <QDir>
 #include <QFileInfo>
+#include <QLineEdit>
+#include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QSettings>
@@ -34,10 +37,18 @@ QString pastaDoPdf()
     return !pasta.isEmpty() && QDir(pasta).exists() ? pasta : QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
 }
 
+// The order's own name, in the operator's folder.
+QString pdfSugerido(const QString& nrPedido) { return QDir(pastaDoPdf()).filePath(QStringLiteral("Pedido-%1.pdf").arg(nrPedido)); }
+
+void lembraPdf(const QString& arquivo)
+{
+    QSettings(arquivoDePastas(), QSettings::IniFormat).setValue(QStringLiteral("PDF"), QFileInfo(arquivo).absolutePath());
+    dialogs().info(QStringLiteral("O pedido foi salvo em %1.").arg(QDir::toNativeSeparators(arquivo)));
+}
+
 void salvaPdf(const EspelhoPedido& espelho)
 {
-    // The order's own name, in the operator's folder.
-    const QString sugerido = QDir(pastaDoPdf()).filePath(QStringLiteral("Pedido-%1.pdf").arg(espelho.dados().nrPedido));
+    const QString sugerido = pdfSugerido(espelho.dados().nrPedido);
     QString arquivo = dialogs().saveFileName(QStringLiteral("Salvar PDF"), QStringLiteral("Arquivo PDF(*.pdf)|*.pdf"), sugerido);
     if (arquivo.isEmpty())
         return;
@@ -45,9 +56,29 @@ void salvaPdf(const EspelhoPedido& espelho)
     if (arquivo.isEmpty())
         return;
     espelho.gravaPdf(arquivo);
-    QSettings(arquivoDePastas(), QSettings::IniFormat).setValue(QStringLiteral("PDF"), QFileInfo(arquivo).absolutePath());
-    dialogs().info(QStringLiteral("O pedido foi salvo em %1.").arg(QDir::toNativeSeparators(arquivo)));
+    lembraPdf(arquivo);
 }
+
+// Qt's print dialog, switched to "Print to File", suggests "print.pdf" in
+// the working folder: the order's name in the operator's folder instead.
+// The dialog is the preview's own child, made when its Print is pressed.
+class SugestaoDeArquivo : public QObject {
+public:
+    SugestaoDeArquivo(QString arquivo, QObject* parent) : QObject(parent), arquivo_(std::move(arquivo)) {}
+
+protected:
+    bool eventFilter(QObject*, QEvent* e) override
+    {
+        if (e->type() == QEvent::ChildPolished)
+            if (auto* dialogo = qobject_cast<QPrintDialog*>(static_cast<QChildEvent*>(e)->child()))
+                if (auto* nome = dialogo->findChild<QLineEdit*>(QStringLiteral("filename")))
+                    nome->setText(arquivo_);
+        return false;
+    }
+
+private:
+    QString arquivo_;
+};
 
 } // namespace
 
@@ -82,7 +113,11 @@ void ImprimePedido(Database& db, const QString& cdFilial, const QString& nrPedid
         email->setToolTip(QStringLiteral("Anexar o pedido em PDF a uma nova mensagem do seu programa de e-mail"));
         QObject::connect(email, &QAction::triggered, &preview, [&db, cdFilial, nrPedido] { runGuarded([&] { EnviaPedidoPorEmail(db, cdFilial, nrPedido); }); });
     }
-    preview.exec();
+    QPrinter& impressora = impressoraDoPrograma();
+    impressora.setDocName(QStringLiteral("Pedido-%1").arg(nrPedido)); // the print job's name
+    preview.installEventFilter(new SugestaoDeArquivo(pdfSugerido(nrPedido), &preview));
+    if (preview.exec() == QDialog::Accepted && impressora.outputFormat() == QPrinter::PdfFormat && !impressora.outputFileName().isEmpty())
+        lembraPdf(impressora.outputFileName());
 }
 
 } // namespace zov

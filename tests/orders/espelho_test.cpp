@@ -1,6 +1,7 @@
 // The order mirror: what it reads of an order, the PDF's text as poppler
 // reads it back (pages, repeated titles, whole rows), the observation's
 // formatting, and Imprimir in the order window.
+#include "library/dialogs_qt.h"
 #include "library/velmora.h"
 #include "orders/ZOV00100.h"
 #include "orders/envio_email.h"
@@ -13,7 +14,10 @@
 #include <QDir>
 #include <QFile>
 #include <QPointer>
+#include <QLineEdit>
+#include <QPrintDialog>
 #include <QPrintPreviewDialog>
+#include <QPrinter>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTableView>
@@ -340,6 +344,7 @@ TEST_F(EspelhoJanelaTest, CtrlIOpensThePreviewOfTheCurrentOrderWhichSavesItAsAPd
     const QString arquivo = dir.filePath(QStringLiteral("copia"));
     dialogs().fileToOpen(arquivo);
     bool salvou = false;
+    QString sugeridoNaImpressao;
     QTimer espera;
     espera.setInterval(20);
     QObject::connect(&espera, &QTimer::timeout, [&] {
@@ -351,6 +356,12 @@ TEST_F(EspelhoJanelaTest, CtrlIOpensThePreviewOfTheCurrentOrderWhichSavesItAsAPd
             pdf->trigger();
             salvou = true;
         }
+        // The print dialog the preview opens suggests the same file when printing to one.
+        QPrintDialog impressao(&impressoraDoPrograma(), preview);
+        impressao.show();
+        if (auto* nome = impressao.findChild<QLineEdit*>(QStringLiteral("filename")))
+            sugeridoNaImpressao = nome->text();
+        impressao.hide();
         preview->reject();
     });
     espera.start();
@@ -372,6 +383,8 @@ TEST_F(EspelhoJanelaTest, CtrlIOpensThePreviewOfTheCurrentOrderWhichSavesItAsAPd
     ASSERT_TRUE(salvou);
     ASSERT_EQ(dialogs().sugestoes.size(), 2);
     EXPECT_EQ(dialogs().sugestoes[1], dir.filePath(QStringLiteral("Pedido-0000000007.pdf")));
+    EXPECT_EQ(sugeridoNaImpressao, dir.filePath(QStringLiteral("Pedido-0000000007.pdf")));
+    EXPECT_EQ(impressoraDoPrograma().docName(), QStringLiteral("Pedido-0000000007"));
 
     // The items grid shows the cells as the mirror does.
     ASSERT_TRUE(runGuarded([&] { frm->logic().registro.mudaPagina(PaginaPedido::Itens); }));
