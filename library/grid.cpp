@@ -118,7 +118,9 @@ void sizeColumns(QTableView* view, DatasetModel* model)
     int codeWidth = charWidth;
     for (char ch : std::string_view("0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ"))
         codeWidth = std::max(codeWidth, fm.horizontalAdvance(QLatin1Char(ch)));
-    const int padding = 2 * fm.horizontalAdvance(QLatin1Char('M'));
+    // The cell's margins and frame: more would starve the stretched column
+    // (the items grid's product name) of its room.
+    const int padding = fm.horizontalAdvance(QLatin1Char('M'));
     for (int c = 0; c < model->columnCount(); ++c) {
         const Field& f = model->fieldAt(c);
         // A field wider than a long name would push the rest off screen.

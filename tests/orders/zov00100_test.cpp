@@ -642,3 +642,17 @@ TEST_F(ZOV00100ItensTest, CtrlPOpensTheConsultationWhereSpaceTicksAndConfirmAdds
 }
 
 } // namespace
+
+namespace {
+
+// The product's name is what a salesperson reads: the other columns leave it
+// room for a name of its field's 20 characters at the window's own size.
+TEST_F(ZOV00100ItensTest, TheProductNameHasRoomForItsFieldsWidth)
+{
+    pedidoNaGrade();
+    auto* m = static_cast<DatasetModel*>(grade()->model());
+    const int nome = grade()->columnWidth(m->columnOf(QStringLiteral("NMPRODUTO")));
+    EXPECT_GE(nome, grade()->fontMetrics().horizontalAdvance(QStringLiteral("ARROZ TIPO 1 5KG FAR")));
+}
+
+} // namespace
