@@ -3,16 +3,22 @@
 #include "library/errors.h"
 #include "library/shell.h"
 
+#include <QAbstractButton>
 #include <QAction>
+#include <QApplication>
+#include <QKeyEvent>
 #include <QEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QMenuBar>
 #include <QWidget>
 
 namespace zov {
 
 namespace {
+
+constexpr const char* kJanelaFilha = "janelaFilha";
 
 QString codigoDaJanelaAtiva(const QWidget* saindo)
 {
@@ -28,13 +34,88 @@ QString codigoDaJanelaAtiva(const QWidget* saindo)
     return QString::fromLatin1(kMainScreenCode);
 }
 
+// The child window a widget is in, when it is not in a dialog of its own.
+QWidget* janelaFilhaDe(QObject* alvo)
+{
+    if (!alvo->isWidgetType())
+        return nullptr;
+    for (auto* w = static_cast<QWidget*>(alvo); w; w = w->isWindow() ? nullptr : w->parentWidget())
+        if (w->property(kJanelaFilha).toBool())
+            return w;
+    return nullptr;
+}
+
+bool temLetra(const QString& texto, QChar letra)
+{
+    const qsizetype i = texto.indexOf(QLatin1Char('&'));
+    return i >= 0 && i + 1 < texto.size() && texto.at(i + 1).toUpper() == letra;
+}
+
+// The window's own menu (first) or button whose mnemonic is the key's letter.
+struct Letra {
+    QMenuBar* barra = nullptr;
+    QAction* menu = nullptr;
+    QAbstractButton* botao = nullptr;
+};
+
+Letra letraDaJanela(QObject* alvo, const QKeyEvent* ke)
+{
+    if (ke->modifiers() != Qt::AltModifier || ke->key() < Qt::Key_A || ke->key() > Qt::Key_Z)
+        return {};
+    QWidget* janela = janelaFilhaDe(alvo);
+    if (!janela)
+        return {};
+    const QChar letra = QChar(u'A' + (ke->key() - Qt::Key_A));
+    if (auto* barra = janela->findChild<QMenuBar*>(QString(), Qt::FindDirectChildrenOnly))
+        for (QAction* a : barra->actions())
+            if (a->menu() && a->isVisible() && a->isEnabled() && temLetra(a->text(), letra))
+                return {barra, a, nullptr};
+    for (QAbstractButton* b : janela->findChildren<QAbstractButton*>())
+        if (b->window() == janela->window() && b->isVisible() && b->isEnabled() && temLetra(b->text(), letra))
+            return {nullptr, nullptr, b};
+    return {};
+}
+
+class LetrasDaJanela final : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* alvo, QEvent* e) override
+    {
+        if (e->type() != QEvent::ShortcutOverride && e->type() != QEvent::KeyPress)
+            return false;
+        const Letra letra = letraDaJanela(alvo, static_cast<QKeyEvent*>(e));
+        if (!letra.menu && !letra.botao)
+            return false;
+        // Taken as a key of the focused widget, so no shortcut of the main window
+        // fires; the key press that follows opens the menu or presses the button.
+        e->accept();
+        if (e->type() != QEvent::KeyPress)
+            return true;
+        if (letra.menu) {
+            letra.barra->setActiveAction(letra.menu);
+        } else {
+            letra.botao->setFocus(Qt::ShortcutFocusReason);
+            letra.botao->click();
+        }
+        return true;
+    }
+};
+
 } // namespace
 
 ChildWindow::ChildWindow(QWidget* window, QString screenCode, QAction* closeAction)
     : QObject(window), window_(window), code_(std::move(screenCode)), closeAction_(closeAction)
 {
     window_->setProperty("screenCode", code_);
+    window_->setProperty(kJanelaFilha, true);
     window_->installEventFilter(this);
+    static LetrasDaJanela* letras = nullptr;
+    if (!letras && qApp) {
+        letras = new LetrasDaJanela(qApp);
+        qApp->installEventFilter(letras);
+    }
     // Once the window is really gone (a window may refuse to close) the code
     // is the active child's, which the frame activated meanwhile, or the main
     // window's.

@@ -4,6 +4,10 @@
 // or as a window of its own) and the main window's code comes back when it
 // closes; closing the window takes its frame along; when the frame's own
 // Close already answers the window's close key, the frame keeps the key.
+// Inside the main window, Alt and a letter opens the window's own menu, or
+// presses its own button, for that letter before the main window's menu
+// (all are in one top-level window, where Qt gives the key to the main
+// window's menu bar).
 #include <QKeySequence>
 #include <QList>
 #include <QObject>

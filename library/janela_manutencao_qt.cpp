@@ -4,71 +4,12 @@
 #include "library/velmora.h"
 
 #include <QAction>
-#include <QApplication>
-#include <QKeyEvent>
 #include <QMenu>
-#include <QMenuBar>
 #include <QToolBar>
 
 namespace zov {
 
-namespace {
-
-// The window's own menu whose mnemonic is the key's letter, for Alt+letter
-// typed with the focus inside a maintenance window; its menu bar in barra.
-QAction* menuDaJanela(QObject* alvo, const QKeyEvent* ke, QMenuBar*& barra)
-{
-    if (ke->modifiers() != Qt::AltModifier || ke->key() < Qt::Key_A || ke->key() > Qt::Key_Z || !alvo->isWidgetType())
-        return nullptr;
-    // Only within the maintenance window itself: a dialog it opened has menus of its own to keep.
-    QWidget* w = static_cast<QWidget*>(alvo);
-    while (w && !dynamic_cast<JanelaManutencao*>(w))
-        w = w->isWindow() ? nullptr : w->parentWidget();
-    barra = w ? w->findChild<QMenuBar*>(QString(), Qt::FindDirectChildrenOnly) : nullptr;
-    if (!barra)
-        return nullptr;
-    const QChar letra = QChar(u'A' + (ke->key() - Qt::Key_A));
-    for (QAction* a : barra->actions()) {
-        const QString texto = a->text();
-        const qsizetype i = texto.indexOf(QLatin1Char('&'));
-        if (a->menu() && a->isVisible() && a->isEnabled() && i >= 0 && i + 1 < texto.size() && texto.at(i + 1).toUpper() == letra)
-            return a;
-    }
-    return nullptr;
-}
-
-class MenusDaJanela final : public QObject {
-public:
-    using QObject::QObject;
-
-protected:
-    bool eventFilter(QObject* alvo, QEvent* e) override
-    {
-        if (e->type() != QEvent::ShortcutOverride && e->type() != QEvent::KeyPress)
-            return false;
-        QMenuBar* barra = nullptr;
-        QAction* menu = menuDaJanela(alvo, static_cast<QKeyEvent*>(e), barra);
-        if (!menu)
-            return false;
-        // Taken as a key of the focused widget, so no shortcut of the main window
-        // fires; the key press that follows opens the window's menu.
-        e->accept();
-        if (e->type() == QEvent::KeyPress)
-            barra->setActiveAction(menu);
-        return true;
-    }
-};
-
-} // namespace
-
-JanelaManutencao::JanelaManutencao(QWidget* parent) : QWidget(parent)
-{
-    static MenusDaJanela* filtro = nullptr;
-    if (!filtro && qApp) {
-        filtro = new MenusDaJanela(qApp);
-        qApp->installEventFilter(filtro);
-    }
-}
+JanelaManutencao::JanelaManutencao(QWidget* parent) : QWidget(parent) {}
 
 QAction* JanelaManutencao::comando(const QString& name, const QString& text, const QKeySequence& key, const std::function<void()>& run)
 {

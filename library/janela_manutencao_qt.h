@@ -3,9 +3,6 @@
 // builds the same way: commands that act through the guard on the window's
 // own keys, the standard "Manutenção" actions on the menu and the toolbar,
 // the record navigator, and the installation's mark on the editing commands.
-// Inside the main window, Alt and a letter opens the window's own menu for
-// that letter before the main window's (both menu bars are in one top-level
-// window, where Qt would give the key to the main window's).
 #include <QKeySequence>
 #include <QList>
 #include <QString>

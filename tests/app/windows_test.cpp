@@ -14,6 +14,8 @@
 #include <QEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
+#include <QPushButton>
 #include <gtest/gtest.h>
 
 using namespace zov;
@@ -94,3 +96,28 @@ TEST_F(RegisteredWindows, CtrlF6SwitchesBetweenTheChildWindows)
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
+
+// Alt and a letter inside a child window presses the window's own button
+// ("&Confirmar") before the main window's menu of that letter ("&Cadastro").
+TEST_F(RegisteredWindows, AltAndALetterPressTheChildWindowsOwnButton)
+{
+    TfrmPedidosPrinc main;
+    registerWindows(main);
+    main.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&main));
+    main.action(Item::ImportaDados)->trigger();
+    QWidget* janela = main.mdiArea()->activeSubWindow()->widget();
+    auto* confirma = janela->findChild<QPushButton*>(QStringLiteral("sbtConfirma"));
+    ASSERT_TRUE(confirma);
+    QObject::disconnect(confirma, &QPushButton::clicked, nullptr, nullptr); // no import here: only where the key goes
+    int cliques = 0;
+    QObject::connect(confirma, &QPushButton::clicked, [&] { ++cliques; });
+    QWidget* foco = QApplication::focusWidget();
+    ASSERT_TRUE(foco && janela->isAncestorOf(foco));
+    QTest::keyClick(foco, Qt::Key_C, Qt::AltModifier);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(cliques, 1);
+    EXPECT_FALSE(main.findChild<QMenu*>(QStringLiteral("mnuCadastro"))->isVisible());
+    main.mdiArea()->closeAllSubWindows();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
