@@ -34,7 +34,11 @@ QString arquivoDePastas() { return QDir(ConfigUsrDir()).filePath(CdOperador() + 
 QString pastaDoPdf()
 {
     const QString pasta = QSettings(arquivoDePastas(), QSettings::IniFormat).value(QStringLiteral("PDF")).toString();
-    return !pasta.isEmpty() && QDir(pasta).exists() ? pasta : QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (!pasta.isEmpty() && QDir(pasta).exists())
+        return pasta;
+    // A home without a documents folder: the home itself, where a file can go.
+    const QString documentos = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return QDir(documentos).exists() ? documentos : QDir::homePath();
 }
 
 // The order's own name, in the operator's folder.

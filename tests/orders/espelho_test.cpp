@@ -13,6 +13,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QPointer>
 #include <QLineEdit>
 #include <QPrintDialog>
@@ -372,6 +373,7 @@ TEST_F(EspelhoJanelaTest, CtrlIOpensThePreviewOfTheCurrentOrderWhichSavesItAsAPd
     EXPECT_EQ(dialogs().texts(DialogRecord::SaveFile), QStringList{QStringLiteral("Salvar PDF")});
     ASSERT_EQ(dialogs().sugestoes.size(), 1);
     EXPECT_TRUE(dialogs().sugestoes[0].endsWith(QStringLiteral("/Pedido-0000000007.pdf"))) << "the order's name in the documents folder";
+    EXPECT_TRUE(QFileInfo(dialogs().sugestoes[0]).dir().exists()) << "the home when there is no documents folder";
     ASSERT_TRUE(QFile::exists(arquivo + QStringLiteral(".pdf"))) << "the extension is added";
     EXPECT_TRUE(textoPdf(arquivo + QStringLiteral(".pdf")).contains(QStringLiteral("Pedido Nº 0000000007")));
     EXPECT_EQ(dialogs().infos(), QStringList{QStringLiteral("O pedido foi salvo em %1.pdf.").arg(QDir::toNativeSeparators(arquivo))});
