@@ -156,10 +156,10 @@ int main(int argc, char** argv)
         // What the first save of a customer adds: the list reads its rest.
         Query q(&db, QStringLiteral("qryClientes"));
         openList(q, window);
-        QElapsedTimer t;
-        t.start();
+        QElapsedTimer resto;
+        resto.start();
         q.fetchAll();
-        std::printf("figure clientes_read_rest_ms_100k %lld ms\n", static_cast<long long>(t.elapsed()));
+        std::printf("figure clientes_read_rest_ms_100k %lld ms\n", static_cast<long long>(resto.elapsed()));
     }
     scrollToTheEnd(db, window);
     FreeDBGeralPed();

@@ -322,11 +322,11 @@ int main(int argc, char** argv)
                 return 1;
             }
             situacoes = s.nsecsElapsed() / 1e6;
-            const int held = DataBaseGeralPed().scalar(QStringLiteral("SELECT count(*) FROM SITPEDIDO")).toInt();
+            const int situacoesGuardadas = DataBaseGeralPed().scalar(QStringLiteral("SELECT count(*) FROM SITPEDIDO")).toInt();
             s.restart();
             AtualizaAcompanhamento();
             situacoesDelta = s.nsecsElapsed() / 1e6;
-            std::printf("  situations: %d in %.0f ms, then nothing new in %.0f ms\n", held, situacoes, situacoesDelta);
+            std::printf("  situations: %d in %.0f ms, then nothing new in %.0f ms\n", situacoesGuardadas, situacoes, situacoesDelta);
             FreeDBGeralPed();
         }
 

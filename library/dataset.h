@@ -119,8 +119,8 @@ private:
 class UpdateSql {
 public:
     UpdateSql() = default;
-    UpdateSql(QString insertSql, QString modifySql, QString deleteSql)
-        : insertSql(std::move(insertSql)), modifySql(std::move(modifySql)), deleteSql(std::move(deleteSql))
+    UpdateSql(QString insert, QString modify, QString remove)
+        : insertSql(std::move(insert)), modifySql(std::move(modify)), deleteSql(std::move(remove))
     {
     }
     QString insertSql;
@@ -137,13 +137,13 @@ public:
     virtual void datasetReset() = 0;          // opened, closed, reloaded, filtered
     virtual void rowChanged(int pos) = 0;     // values of the row at a position
     // The row at pos is about to come or go; the change follows, then rowInserted/rowRemoved.
-    virtual void rowAboutToBeInserted(int pos) {}
+    virtual void rowAboutToBeInserted(int /*pos*/) {}
     virtual void rowInserted(int pos) = 0;
-    virtual void rowAboutToBeRemoved(int pos) {}
+    virtual void rowAboutToBeRemoved(int /*pos*/) {}
     virtual void rowRemoved(int pos) = 0;
     virtual void currentChanged(int pos) = 0; // -1 when there is none
     // Rows read on demand now show at the visible positions first..last (at the end).
-    virtual void rowsFetched(int first, int last) {}
+    virtual void rowsFetched(int /*first*/, int /*last*/) {}
     virtual void stateChanged() {}
 };
 

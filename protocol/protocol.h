@@ -124,15 +124,15 @@ std::vector<WireValue> decodeArgs(std::istream& body, const ArgsDecoding& how);
 class ReplyConsumer {
 public:
     virtual ~ReplyConsumer() = default;
-    virtual void nullElement(int index) {}
+    virtual void nullElement(int /*index*/) {}
     // Whether a column of an element is wanted; the others are read past and
     // never held (beginPacket gets only the wanted ones).
-    virtual bool keepsColumn(int index, const QString& column) { return true; }
+    virtual bool keepsColumn(int /*index*/, const QString& /*column*/) { return true; }
     virtual void beginPacket(int index, const std::vector<PacketColumn>& columns) = 0;
     // values have the columns' types and may be moved from.
     virtual void packetRow(int index, PacketRow& values) = 0;
-    virtual void endPacket(int index) {}
-    virtual void abortPacket(int index) {}
+    virtual void endPacket(int /*index*/) {}
+    virtual void abortPacket(int /*index*/) {}
     // From the calling thread when it gives the reply up (a time-out): a
     // consumer that makes the decoder wait must let it go on, to its end.
     virtual void cancel() {}

@@ -258,7 +258,7 @@ struct AppServer::Impl {
     }
 
     // POST /sessao: {"filial", "operador", "senha"} gives a token.
-    void login(const httplib::Request& req, httplib::Response& res, const httplib::ContentReader& reader)
+    void login(const httplib::Request& /*req*/, httplib::Response& res, const httplib::ContentReader& reader)
     {
         const QString refused = QStringLiteral("Operador ou senha inválidos.");
         std::string body;

@@ -53,10 +53,10 @@ TEST_F(LancPedidoTest, TheCompanysSituationShowsInTheListAndOnTheGeneralPage)
         TFiltro filtro = logic->contexto.Filtro;
         filtro.SitEmpresa = QString::fromLatin1(escolha);
         BancoPedido::abreQryPedido(lista, filtro);
-        QString vistos;
+        QString numerosVistos;
         for (lista.first(); !lista.eof(); lista.next())
-            vistos += campo("NRPEDIDO").right(1);
-        EXPECT_EQ(vistos, QString::fromLatin1(numeros)) << escolha;
+            numerosVistos += campo("NRPEDIDO").right(1);
+        EXPECT_EQ(numerosVistos, QString::fromLatin1(numeros)) << escolha;
     }
 }
 
