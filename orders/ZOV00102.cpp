@@ -216,7 +216,14 @@ void TfrmConsultaProd::aplicaMascara()
     edtProcurar_->setInputMask(mascara);
 }
 
-TfrmConsultaProd::~TfrmConsultaProd() { dbgProdutos_->setModel(nullptr); }
+TfrmConsultaProd::~TfrmConsultaProd()
+{
+    // The model observes the logic's dataset, a member gone before QWidget
+    // deletes its children: it goes first.
+    dbgProdutos_->setModel(nullptr);
+    delete model_;
+    model_ = nullptr;
+}
 
 ColunaConsulta TfrmConsultaProd::colunaAtual() const
 {

@@ -122,6 +122,15 @@ void TfrmExportaDados::procurar()
     });
 }
 
+TfrmExportaDados::~TfrmExportaDados()
+{
+    // The model observes the logic's dataset, a member gone before QWidget
+    // deletes its children: it goes first.
+    dbgPedidos->setModel(nullptr);
+    delete model_;
+    model_ = nullptr;
+}
+
 void TfrmExportaDados::setConfirmEnabled(bool enabled) { sbtConfirma->setEnabled(enabled); }
 
 void TfrmExportaDados::setCommandsEnabled(bool enabled)

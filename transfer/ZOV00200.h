@@ -19,6 +19,7 @@ class TfrmExportaDados final : public QWidget, public ExportaDadosView {
 public:
     static constexpr const char* kScreenCode = "ZOV00200";
     explicit TfrmExportaDados(QWidget* parent = nullptr);
+    ~TfrmExportaDados() override;
 
     ExportaDadosLogic& logic() { return logic_; }
 
@@ -40,7 +41,7 @@ private:
 
     ExportaDadosLogic logic_;
     ChildWindow* child_ = nullptr;
-    DatasetModel* model_;
+    DatasetModel* model_ = nullptr;
     QTableView* dbgPedidos;
     QProgressBar* pgbProgresso;
     QLabel* lblProgresso;
