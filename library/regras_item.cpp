@@ -49,11 +49,13 @@ std::optional<FaltaItem> faltaNoDesconto(double preco, double quantidade, double
         return falta("VRDESITPED", QStringLiteral("O desconto não pode ser negativo."));
     // As the line shows it: the discount's cents against the line's.
     try {
-        const ValoresItem linha = valoresItem(preco, quantidade, desconto);
+        // Only finite values within range get here: now they are Decimals.
+        const LinhaLida lida = linhaLida(preco, quantidade, desconto);
+        const ValoresItem linha = valoresItem(lida);
         // Past this a line shown to fifteen digits would not add up to the exact total.
         if (linha.bruto >= Decimal::fromDouble(kMaxValorPedido, 0))
             return falta("QTITEMPED", QStringLiteral("O valor do item passa do que um pedido admite."));
-        if (Decimal::fromDouble(desconto, escala::kValor).rounded(escala::kDinheiro) > linha.bruto)
+        if (lida.desconto.rounded(escala::kDinheiro) > linha.bruto)
             return falta("VRDESITPED", QStringLiteral("O desconto é maior que o valor do item."));
     } catch (const Error&) {
         return falta("VRPREUNITPED", QStringLiteral("O valor do item passa dos limites do programa."));

@@ -29,23 +29,14 @@ ValoresItem valoresItem(const Decimal& preco, const Decimal& quantidade, const D
     return v;
 }
 
-ValoresItem valoresItem(double preco, double quantidade, double desconto)
+void TotaisItens::soma(const LinhaLida& linha)
 {
-    return valoresItem(Decimal::fromDouble(preco, escala::kPreco), Decimal::fromDouble(quantidade, escala::kQuantidade),
-                       Decimal::fromDouble(desconto, escala::kValor));
-}
-
-void TotaisItens::soma(double preco, double quantidade, double desconto)
-{
-    const Decimal p = Decimal::fromDouble(preco, escala::kPreco);
-    const Decimal q = Decimal::fromDouble(quantidade, escala::kQuantidade);
-    const Decimal d = Decimal::fromDouble(desconto, escala::kValor);
-    const ValoresItem v = valoresItem(p, q, d);
+    const ValoresItem v = valoresItem(linha);
     bruto_ += v.bruto;
     liquido_ += v.liquido;
     descTotal_ += v.desconto;
-    descontos_ += d;
-    base_ += p * q;
+    descontos_ += linha.desconto;
+    base_ += linha.preco * linha.quantidade;
 }
 
 Decimal TotaisItens::descMedio() const { return base_.isZero() ? Decimal() : (descontos_ * 100).dividedBy(base_, 10); }

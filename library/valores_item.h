@@ -35,13 +35,23 @@ struct ValoresItem {
 };
 
 ValoresItem valoresItem(const Decimal& preco, const Decimal& quantidade, const Decimal& desconto);
-// From the stored values (QTITEMPED, VRPREUNITPED, VRDESITPED).
-ValoresItem valoresItem(double preco, double quantidade, double desconto);
+
+// A line's stored numbers (VRPREUNITPED, QTITEMPED, VRDESITPED) as a statement
+// or a dataset reads them, each made a Decimal of its kind's decimals once,
+// before any arithmetic.
+struct LinhaLida {
+    Decimal preco, quantidade, desconto;
+};
+inline LinhaLida linhaLida(const QVariant& preco, const QVariant& quantidade, const QVariant& desconto)
+{
+    return {decimalLido(preco, escala::kPreco), decimalLido(quantidade, escala::kQuantidade), decimalLido(desconto, escala::kValor)};
+}
+inline ValoresItem valoresItem(const LinhaLida& l) { return valoresItem(l.preco, l.quantidade, l.desconto); }
 
 // The order's totals, line by line.
 class TotaisItens {
 public:
-    void soma(double preco, double quantidade, double desconto);
+    void soma(const LinhaLida& linha);
 
     const Decimal& bruto() const { return bruto_; }
     const Decimal& liquido() const { return liquido_; }

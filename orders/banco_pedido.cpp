@@ -269,7 +269,7 @@ TotaisPedido BancoPedido::totaisPedido(const QString& cdFilial, const QString& n
     st.bind(QStringLiteral("P_NRPEDIDO"), nrPedido);
     TotaisItens soma;
     while (st.step())
-        soma.soma(st.rawValue(0).toDouble(), st.rawValue(1).toDouble(), st.rawValue(2).toDouble());
+        soma.soma(linhaLida(st.rawValue(0), st.rawValue(1), st.rawValue(2)));
     return {soma.bruto(), soma.liquido(), soma.descMedio(), soma.descTotal()};
 }
 

@@ -469,11 +469,11 @@ Decimal RegistroPedido::valorAoGravar() const
     // The line in edit counts as typed, in place of what it was stored as.
     const Query& q = ctx_.itens->qryItemPedido;
     auto linha = [&](bool antes) {
-        auto numero = [&](const char* campo) {
+        auto lido = [&](const char* campo) {
             const Field& f = q[QString::fromLatin1(campo)];
-            return (antes ? f.oldValue() : f.value()).toDouble();
+            return antes ? f.oldValue() : f.value();
         };
-        return valoresItem(numero("VRPREUNITPED"), numero("QTITEMPED"), numero("VRDESITPED")).liquido;
+        return valoresItem(linhaLida(lido("VRPREUNITPED"), lido("QTITEMPED"), lido("VRDESITPED"))).liquido;
     };
     total += linha(false);
     if (q.state() == DataSetState::Edit)

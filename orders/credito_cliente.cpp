@@ -38,7 +38,7 @@ CreditoCliente creditoDoCliente(Database& db, const QString& cliente, const QStr
     linhas.bind(QStringLiteral("F"), filial);
     linhas.bind(QStringLiteral("N"), pedidoAtual);
     while (linhas.step())
-        c.pedidosAqui += valoresItem(linhas.rawValue(0).toDouble(), linhas.rawValue(1).toDouble(), linhas.rawValue(2).toDouble()).liquido;
+        c.pedidosAqui += valoresItem(linhaLida(linhas.rawValue(0), linhas.rawValue(1), linhas.rawValue(2))).liquido;
     return c;
 }
 

@@ -397,17 +397,19 @@ void ItensPedido::antesDoPostItem()
     const QVariant venMax = ctx_.db.scalar(QStringLiteral("SELECT VRPEMAXDESVE FROM VENDEDOR WHERE CDVENDEDOR = :P_CDVENDEDOR"),
                                        {{QStringLiteral("P_CDVENDEDOR"), ctx_.valor("CDVENDEDOR")}});
     if (boInsere && numeroItem("PERDESC") == 0 && parseNumber(stUltVal) == 0) {
-        const double m = ctx_.pagamento->descontoModPgto();
-        std::optional<double> limite;
-        if (!cliMax.isNull() && cliMax.toDouble() < m)
-            limite = cliMax.toDouble();
-        else if (cliMax.isNull() && !venMax.isNull() && venMax.toDouble() < m)
-            limite = venMax.toDouble();
+        const Decimal m = ctx_.pagamento->descontoModPgto();
+        const Decimal maxCliente = decimalLido(cliMax, escala::kPercentual);
+        const Decimal maxVendedor = decimalLido(venMax, escala::kPercentual);
+        std::optional<Decimal> limite;
+        if (!cliMax.isNull() && maxCliente < m)
+            limite = maxCliente;
+        else if (cliMax.isNull() && !venMax.isNull() && maxVendedor < m)
+            limite = maxVendedor;
         if (limite) {
             if (perguntaLimiteDesconto) {
                 const QString pct = QStringLiteral("#,##0.00 %");
                 QString pergunta = ctx_.msg("Per_Max");
-                for (const double v : {m, *limite}) {
+                for (const Decimal& v : {m, *limite}) {
                     const int at = pergunta.indexOf(QStringLiteral("%s"));
                     if (at >= 0)
                         pergunta.replace(at, 2, formatNumber(v, pct));
@@ -416,9 +418,9 @@ void ItensPedido::antesDoPostItem()
                     throw Abort{};
                 perguntaLimiteDesconto = false;
             }
-            poeItem("PERDESC", *limite);
+            poeDecimalItem("PERDESC", *limite);
         } else {
-            poeItem("PERDESC", m);
+            poeDecimalItem("PERDESC", m);
         }
         GravaDescItem();
     }
@@ -711,7 +713,7 @@ TotaisPedido ItensPedido::totais() const
     TotaisItens soma;
     for (int pos = 0; pos < qryItemPedido.fetchedCount(); ++pos) {
         const int r = qryItemPedido.storageRowAt(pos);
-        soma.soma(qryItemPedido.valueAt(r, preco).toDouble(), qryItemPedido.valueAt(r, quantidade).toDouble(), qryItemPedido.valueAt(r, desconto).toDouble());
+        soma.soma(linhaLida(qryItemPedido.valueAt(r, preco), qryItemPedido.valueAt(r, quantidade), qryItemPedido.valueAt(r, desconto)));
     }
     return {soma.bruto(), soma.liquido(), soma.descMedio(), soma.descTotal()};
 }

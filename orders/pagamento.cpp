@@ -3,6 +3,7 @@
 #include "library/consiste.h"
 #include "library/dialogs.h"
 #include "library/errors.h"
+#include "library/valores_item.h"
 #include "orders/lanc_pedido.h"
 
 namespace zov {
@@ -21,12 +22,12 @@ void PagamentoPedido::abreModPgto(const QString& cdModPgto)
     qryPesqMod.open();
 }
 
-double PagamentoPedido::descontoModPgto()
+Decimal PagamentoPedido::descontoModPgto()
 {
     const QString cdModPgto = ctx_.valor("CDMODPGTO");
     if (!qryPesqMod.active() || qryPesqMod.isEmpty() || qryPesqMod[QStringLiteral("CDMODPGTO")].asString() != cdModPgto)
         abreModPgto(cdModPgto);
-    return qryPesqMod.isEmpty() ? 0.0 : qryPesqMod[QStringLiteral("VRPEDESMODPG")].asFloat();
+    return qryPesqMod.isEmpty() ? Decimal() : qryPesqMod[QStringLiteral("VRPEDESMODPG")].asDecimal(escala::kPercentual);
 }
 
 void PagamentoPedido::lembraModPgto() { stModPgto = ctx_.valor("CDMODPGTO"); }

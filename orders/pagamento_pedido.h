@@ -1,6 +1,7 @@
 #pragma once
 // The payment terms of the order: the payment method, its kind of terms,
 // fixed day and instalments, the payment form, and the base price list.
+#include "library/decimal.h"
 #include "orders/contexto_pedido.h"
 
 #include <optional>
@@ -49,7 +50,7 @@ public:
     void abreModPgto(const QString& cdModPgto);
     void fechaModPgto() { qryPesqMod.close(); }
     // The method's discount (VRPEDESMODPG) of the order's method, 0 without one.
-    double descontoModPgto();
+    Decimal descontoModPgto();
 
     // The method the stored order had when put into edit; a change to another
     // asks MOD_SIT once, and Confirm then re-sets the items' situation.

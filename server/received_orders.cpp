@@ -123,8 +123,8 @@ QHash<qint64, Decimal> totalsByReceipt(Connection& db, const Layout& l)
                          .arg(l.items, l.match(QStringLiteral("I")), l.receipt));
     while (st.step())
         totals[st.value(0, FieldKind::Integer).toLongLong()] +=
-            valoresItem(st.value(1, FieldKind::Number).toDouble(), st.value(2, FieldKind::Number).toDouble(),
-                        st.value(3, FieldKind::Number).toDouble()).liquido;
+            valoresItem(linhaLida(st.value(1, FieldKind::Number), st.value(2, FieldKind::Number), st.value(3, FieldKind::Number)))
+                .liquido;
     return totals;
 }
 

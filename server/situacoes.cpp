@@ -95,7 +95,7 @@ void historicoDoPedido(Connection& db, const QString& filial, const QString& ped
                                     "VRPRECO, VRDESCONTO, VRLIQUIDO, IDSITEMPRESA) VALUES (:C, :F, :N, :I, 'L', COALESCE(:D, %1), :P, :Q, :V, :X, :L, 'R')")
                          .arg(db.nowSql()));
     for (const LinhaHistorico& l : linhas) {
-        const ValoresItem v = valoresItem(l.preco, l.quantidade, l.desconto);
+        const ValoresItem v = valoresItem(linhaLida(l.preco, l.quantidade, l.desconto));
         insert.bind(QStringLiteral("C"), cliente);
         insert.bind(QStringLiteral("F"), filial);
         insert.bind(QStringLiteral("N"), pedido);

@@ -84,7 +84,7 @@ void ExportaDadosLogic::leTotais()
     st.bind(QStringLiteral("P_CDFILIAL"), Filial());
     while (st.step())
         totais_[st.rawValue(0).toString()] +=
-            valoresItem(st.rawValue(1).toDouble(), st.rawValue(2).toDouble(), st.rawValue(3).toDouble()).liquido;
+            valoresItem(linhaLida(st.rawValue(1), st.rawValue(2), st.rawValue(3))).liquido;
 }
 
 void ExportaDadosLogic::fecha()

@@ -119,7 +119,7 @@ TEST(ValoresItem, ATypedDiscountIsTheLinesDiscountToTheCent)
         const qint64 linhaEmCentavos = std::llround(valoresItem(preco, quantidade, Decimal()).bruto.toDouble() * 100);
         const Decimal digitado = Decimal::fromDouble(double(std::uniform_int_distribution<qint64>(0, linhaEmCentavos)(sorte)) / 100, 2);
         // As stored (REAL) and read back for the line.
-        const ValoresItem linha = valoresItem(preco.toDouble(), quantidade.toDouble(), digitado.toDouble());
+        const ValoresItem linha = valoresItem(linhaLida(preco.toDouble(), quantidade.toDouble(), digitado.toDouble()));
         perdidos += linha.desconto != digitado || linha.liquido != linha.bruto - digitado;
     }
     EXPECT_EQ(perdidos, 0);
