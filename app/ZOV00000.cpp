@@ -1,9 +1,9 @@
 #include "app/ZOV00000.h"
 
 #include "app/main_window_logic.h"
+#include "library/dialogs.h"
 #include "library/errors.h"
 #include "library/relogio.h"
-#include "library/dialogs.h"
 #include "transfer/acompanhamento.h"
 
 #include <QAction>
@@ -36,8 +36,9 @@ TfrmPedidosPrinc::TfrmPedidosPrinc(QWidget* parent) : QMainWindow(parent), mdi_(
     connect(mdi_, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* sub) { runGuarded([&] { childActivated(sub); }); });
     // Ctrl+F6 and Ctrl+Shift+F6 go to the next and the previous child window,
     // the desktop's convention, whichever child has the focus.
-    const std::pair<QKeySequence, void (QMdiArea::*)()> trocas[] = {{QKeySequence(Qt::CTRL | Qt::Key_F6), &QMdiArea::activateNextSubWindow},
-                                                                      {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F6), &QMdiArea::activatePreviousSubWindow}};
+    const std::pair<QKeySequence, void (QMdiArea::*)()> trocas[] = {
+        {QKeySequence(Qt::CTRL | Qt::Key_F6), &QMdiArea::activateNextSubWindow},
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F6), &QMdiArea::activatePreviousSubWindow}};
     for (const auto& [tecla, troca] : trocas) {
         auto* a = new QAction(this);
         a->setObjectName(tecla == trocas[0].first ? QStringLiteral("actProximaJanela") : QStringLiteral("actJanelaAnterior"));
@@ -54,16 +55,11 @@ TfrmPedidosPrinc::~TfrmPedidosPrinc() { installShell(nullptr); }
 QString TfrmPedidosPrinc::screenCode(Item item)
 {
     switch (item) {
-    case Item::LanctoPedido:
-        return QStringLiteral("ZOV00100");
-    case Item::ExportaDados:
-        return QStringLiteral("ZOV00200");
-    case Item::ImportaDados:
-        return QStringLiteral("ZOV00400");
-    case Item::ParamTransPed:
-        return QStringLiteral("ZOV00300");
-    case Item::Cliente:
-        return QStringLiteral("ZOV00500");
+    case Item::LanctoPedido: return QStringLiteral("ZOV00100");
+    case Item::ExportaDados: return QStringLiteral("ZOV00200");
+    case Item::ImportaDados: return QStringLiteral("ZOV00400");
+    case Item::ParamTransPed: return QStringLiteral("ZOV00300");
+    case Item::Cliente: return QStringLiteral("ZOV00500");
     }
     return {};
 }

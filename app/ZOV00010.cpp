@@ -5,8 +5,8 @@
 #include "transfer/progress_area.h"
 
 #include <QApplication>
-#include <QCoreApplication>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QFormLayout>
 #include <QFrame>
 #include <QHBoxLayout>
@@ -20,8 +20,7 @@
 
 namespace zov {
 
-TfrmLogin::TfrmLogin(LoginTransfer transfer, QWidget* parent)
-    : QDialog(parent, Qt::FramelessWindowHint | Qt::Dialog)
+TfrmLogin::TfrmLogin(LoginTransfer transfer, QWidget* parent) : QDialog(parent, Qt::FramelessWindowHint | Qt::Dialog)
 {
     setObjectName(QStringLiteral("frmLogin"));
     setProperty("screenCode", QStringLiteral("ZOV00010"));
@@ -110,14 +109,10 @@ void TfrmLogin::forceLower(QLineEdit* e)
 QLineEdit* TfrmLogin::edit(LoginField field) const
 {
     switch (field) {
-    case LoginField::Endereco:
-        return edtEndereco;
-    case LoginField::Filial:
-        return edtFilial;
-    case LoginField::Operador:
-        return edtOperador;
-    case LoginField::Senha:
-        return edtSenha;
+    case LoginField::Endereco: return edtEndereco;
+    case LoginField::Filial: return edtFilial;
+    case LoginField::Operador: return edtOperador;
+    case LoginField::Senha: return edtSenha;
     }
     return edtEndereco;
 }
@@ -214,8 +209,7 @@ void TfrmLogin::keyPressEvent(QKeyEvent* event)
         if (btnSair->isEnabled())
             sair();
         return;
-    default:
-        QDialog::keyPressEvent(event);
+    default: QDialog::keyPressEvent(event);
     }
 }
 

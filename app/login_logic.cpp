@@ -1,12 +1,12 @@
 #include "app/login_logic.h"
 #include "transfer/acompanhamento.h"
 
-#include "session/GeralZOV.h"
 #include "db/dbgeralped.h"
 #include "library/consiste.h"
 #include "library/criptografa.h"
 #include "library/dialogs.h"
 #include "library/errors.h"
+#include "session/GeralZOV.h"
 #include "transfer/atu_tab.h"
 #include "transfer/endereco.h"
 #include "transfer/sessao_servidor.h"
@@ -58,12 +58,12 @@ LoginLogic::LoginLogic(LoginView& view, LoginTransfer transfer) : view_(view), t
     qryFiliOper.setSql(QStringLiteral("SELECT CDOPERADOR FROM FILIOPER WHERE CDFILIAL = :P_CDFILIAL LIMIT 1"));
     // The operator with its link to the branch, if any: F.CDFILIAL is empty
     // when the operator exists but is not linked to the branch.
-    qryVdOperador.setSql(QStringLiteral(
-        "SELECT F.CDFILIAL, O.CDOPERADOR, O.NMOPERADOR, O.NMACESSO, O.CDSENHOPER, O.CDFUNC, O.IDSENHVARDIA "
-        "FROM (SELECT CDOPERADOR, NMOPERADOR, NMACESSO, CDSENHOPER, CDFUNC, IDSENHVARDIA, :P_CDFILIAL AS CDFILIAL "
-        "      FROM OPERADOR) O "
-        "LEFT JOIN FILIOPER F ON F.CDFILIAL = O.CDFILIAL AND F.CDOPERADOR = O.CDOPERADOR "
-        "WHERE (O.CDOPERADOR = :P_CDOPERADOR) ORDER BY O.CDOPERADOR"));
+    qryVdOperador.setSql(
+        QStringLiteral("SELECT F.CDFILIAL, O.CDOPERADOR, O.NMOPERADOR, O.NMACESSO, O.CDSENHOPER, O.CDFUNC, O.IDSENHVARDIA "
+                       "FROM (SELECT CDOPERADOR, NMOPERADOR, NMACESSO, CDSENHOPER, CDFUNC, IDSENHVARDIA, :P_CDFILIAL AS CDFILIAL "
+                       "      FROM OPERADOR) O "
+                       "LEFT JOIN FILIOPER F ON F.CDFILIAL = O.CDFILIAL AND F.CDOPERADOR = O.CDOPERADOR "
+                       "WHERE (O.CDOPERADOR = :P_CDOPERADOR) ORDER BY O.CDOPERADOR"));
 }
 
 // Every database action starts here: a connection that failed to open (a locked or
@@ -86,10 +86,7 @@ void LoginLogic::abertura()
     view_.setText(LoginField::Endereco, qryParamTransPed[QStringLiteral("NRIPSERVAPLIQ")].asString());
 }
 
-void LoginLogic::ativacao()
-{
-    view_.focus(EmptyString(view_.text(LoginField::Endereco)) ? LoginField::Endereco : LoginField::Filial);
-}
+void LoginLogic::ativacao() { view_.focus(EmptyString(view_.text(LoginField::Endereco)) ? LoginField::Endereco : LoginField::Filial); }
 
 void LoginLogic::saiFilial()
 {

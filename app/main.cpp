@@ -4,12 +4,12 @@
 //   zov-pedidos --sync --database FILE --address HOST[:PORT] --filial CODE --operador CODE   (ZOV_SENHA)
 //   zov-pedidos --export --database FILE --address HOST[:PORT] --filial CODE --operador CODE [--pedidos N1,N2,...]
 //   zov-pedidos --pdf NRPEDIDO --filial CODE --database FILE --output FILE.pdf
-#include "library/formats.h"
-#include "library/local_time.h"
 #include "app/ZOV00000.h"
 #include "app/pdf_cli.h"
 #include "app/startup.h"
 #include "app/sync.h"
+#include "library/formats.h"
+#include "library/local_time.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -20,8 +20,7 @@
 namespace {
 
 struct Options {
-    QCommandLineOption database{QStringLiteral("database"), QStringLiteral("Arquivo do banco de dados local."),
-                                QStringLiteral("arquivo")};
+    QCommandLineOption database{QStringLiteral("database"), QStringLiteral("Arquivo do banco de dados local."), QStringLiteral("arquivo")};
     QCommandLineOption sync{QStringLiteral("sync"),
                             QStringLiteral("Atualiza as tabelas locais com os dados do servidor, sem janelas, e termina.")};
     QCommandLineOption exporta{QStringLiteral("export"),

@@ -1,8 +1,8 @@
 #include "app/main_window_logic.h"
 
-#include "session/GeralZOV.h"
 #include "library/formats.h"
 #include "library/shell.h"
+#include "session/GeralZOV.h"
 
 namespace zov {
 
@@ -15,9 +15,7 @@ const TMessages& MainWindowLogic::msgPadrao()
 QStringList MainWindowLogic::statusPanels(const QDate& today)
 {
     return {msgPadrao().Msg(QStringLiteral("PROC")) + formatDate(today),
-            msgPadrao().Msg(QStringLiteral("FILIAL")) + QLatin1Char(' ') + Filial(),
-            NmOperador(),
-            QString::fromLatin1(kMainScreenCode),
+            msgPadrao().Msg(QStringLiteral("FILIAL")) + QLatin1Char(' ') + Filial(), NmOperador(), QString::fromLatin1(kMainScreenCode),
             QString()};
 }
 

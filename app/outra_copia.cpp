@@ -15,7 +15,8 @@ namespace {
 QString nomeDoCanal(const QString& caminhoBanco)
 {
     const QByteArray caminho = QFileInfo(caminhoBanco).absoluteFilePath().toUtf8();
-    return QStringLiteral("zov-pedidos-") + QString::fromLatin1(QCryptographicHash::hash(caminho, QCryptographicHash::Sha1).toHex().left(16));
+    return QStringLiteral("zov-pedidos-")
+        + QString::fromLatin1(QCryptographicHash::hash(caminho, QCryptographicHash::Sha1).toHex().left(16));
 }
 
 void vemParaFrente()

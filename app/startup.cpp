@@ -2,11 +2,11 @@
 
 #include "app/ZOV00000.h"
 #include "app/ZOV00010.h"
-#include "library/ajuda_qt.h"
-#include "app/windows.h"
 #include "app/outra_copia.h"
+#include "app/windows.h"
 #include "db/dbgeralped.h"
 #include "db/trava_banco.h"
+#include "library/ajuda_qt.h"
 #include "library/arquivos_banco.h"
 #include "library/dialogs_qt.h"
 #include "library/formats.h"
@@ -15,8 +15,8 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QFileInfo>
 #include <QFile>
+#include <QFileInfo>
 #include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>

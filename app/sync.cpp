@@ -1,12 +1,12 @@
 #include "app/sync.h"
 #include "transfer/acompanhamento.h"
 
-#include "session/GeralZOV.h"
 #include "db/dbgeralped.h"
 #include "library/consiste.h"
 #include "library/errors.h"
 #include "library/formats.h"
 #include "library/velmora.h"
+#include "session/GeralZOV.h"
 #include "transfer/atu_tab.h"
 #include "transfer/endereco.h"
 #include "transfer/exporta.h"
@@ -109,8 +109,9 @@ int runExport(const ExportOptions& options)
         // The same orders the export window offers: pending, of the branch, with a customer.
         const QStringList pendentes = [&] {
             QStringList out;
-            Statement st(db, QStringLiteral("SELECT P.NRPEDIDO FROM PEDIDO P JOIN CLIENTE C ON P.CDCLIENTE = C.CDCLIENTE "
-                                            "WHERE P.IDSITPEDIDO = '1' AND P.CDFILIAL = :F ORDER BY P.NRPEDIDO"));
+            Statement st(db,
+                         QStringLiteral("SELECT P.NRPEDIDO FROM PEDIDO P JOIN CLIENTE C ON P.CDCLIENTE = C.CDCLIENTE "
+                                        "WHERE P.IDSITPEDIDO = '1' AND P.CDFILIAL = :F ORDER BY P.NRPEDIDO"));
             st.bind(QStringLiteral("F"), Filial());
             while (st.step())
                 out << st.value(0, FieldKind::Text).toString();

@@ -2,15 +2,15 @@
 
 #include "app/ZOV00000.h"
 #include "customers/ZOV00500.h"
+#include "db/dbgeralped.h"
 #include "orders/ZOV00100.h"
 #include "orders/ZOV00103.h"
-#include "session/GeralZOV.h"
-#include "db/dbgeralped.h"
 #include "orders/ZOV00600.h"
+#include "session/GeralZOV.h"
 #include "transfer/ZOV00200.h"
-#include "transfer/exporta.h"
 #include "transfer/ZOV00300.h"
 #include "transfer/ZOV00400.h"
+#include "transfer/exporta.h"
 
 namespace zov {
 
@@ -24,9 +24,9 @@ void registerWindows(TfrmPedidosPrinc& main)
     SetMostraInativos([](Query& dataset, TipoRecusa tipo) {
         bool ok = false;
         CriaProdInativo(dataset, ok,
-                        tipo == TipoRecusa::Produtos   ? ModoInativo::Produtos
-                        : tipo == TipoRecusa::Clientes ? ModoInativo::Clientes
-                                                       : ModoInativo::Valores);
+                        tipo == TipoRecusa::Produtos       ? ModoInativo::Produtos
+                            : tipo == TipoRecusa::Clientes ? ModoInativo::Clientes
+                                                           : ModoInativo::Valores);
     });
     main.setCreator(Item::Cliente, [] { return CriaCliente(); });
     // The customer window's history; an order repeated from it opens in the order window.

@@ -15,9 +15,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
-#include <vector>
 #include <sys/resource.h>
 #include <unistd.h>
+#include <vector>
 
 namespace zov::bench {
 
@@ -49,10 +49,13 @@ inline int scaleArg(int argc, char** argv) { return argc > 1 ? std::max(1, std::
 // A client database in dir with the schema and the listed tables of the
 // server's company of scale N (made by appServer in dir). Null on failure.
 template <size_t K>
-std::unique_ptr<Database> clientWithScaleCompany(const QTemporaryDir& dir, const QString& appServer, int scale, const char* const (&tables)[K])
+std::unique_ptr<Database> clientWithScaleCompany(const QTemporaryDir& dir, const QString& appServer, int scale,
+                                                 const char* const (&tables)[K])
 {
     const QString serverDb = dir.filePath(QStringLiteral("servidor.db"));
-    if (QProcess::execute(appServer, {QStringLiteral("init"), QStringLiteral("--db"), serverDb, QStringLiteral("--scale"), QString::number(scale)}) != 0) {
+    if (QProcess::execute(appServer,
+                          {QStringLiteral("init"), QStringLiteral("--db"), serverDb, QStringLiteral("--scale"), QString::number(scale)})
+        != 0) {
         std::fprintf(stderr, "zov-appserver init failed\n");
         return nullptr;
     }

@@ -6,19 +6,19 @@
 //
 //   bench_clientes_abertura [ROWS]      (default: 100 000)
 #include "bench/bench_util.h"
-#include "library/local_time.h"
 #include "customers/cadastro_cliente.h"
 #include "db/dbgeralped.h"
 #include "library/dataset.h"
 #include "library/dataset_model.h"
 #include "library/grid.h"
+#include "library/local_time.h"
 
 #include <QApplication>
-#include <QKeyEvent>
-#include <QTableView>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QKeyEvent>
 #include <QRegularExpression>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <cstdio>
 
@@ -38,7 +38,8 @@ void fill(Database& db, int first, int last, int rows)
         numeric << (type.contains(QLatin1String("REAL")) || type.contains(QLatin1String("INT")));
     }
     db.transaction([&] {
-        Statement ins(db, QStringLiteral("INSERT INTO CLIENTE (%1) VALUES (%2)").arg(cols.join(QLatin1Char(',')), params.join(QLatin1Char(','))));
+        Statement ins(
+            db, QStringLiteral("INSERT INTO CLIENTE (%1) VALUES (%2)").arg(cols.join(QLatin1Char(',')), params.join(QLatin1Char(','))));
         for (int i = first; i < last; ++i) {
             const QString kind = i % 10 == 0 ? QStringLiteral("O") : (i % 3 == 0 ? QStringLiteral("J") : QStringLiteral("F"));
             const QString number = QStringLiteral("%1").arg(i, kind == QLatin1String("J") ? 14 : 11, 10, QLatin1Char('0'));
@@ -148,9 +149,9 @@ int main(int argc, char** argv)
     const double grande = measure(db, "window's columns", "clientes_window", window, "_100k");
     std::printf("figure clientes_open_ratio_100k_to_1k %.1f x\n", grande / pequeno);
     QString every = window;
-    every.replace(QRegularExpression(QStringLiteral("SELECT\\s+A\\.NMRAZSOCCLIE.*?V\\.NMRAZSOCVEN"),
-                                     QRegularExpression::DotMatchesEverythingOption),
-                  QStringLiteral("SELECT A.*, V.NMRAZSOCVEN"));
+    every.replace(
+        QRegularExpression(QStringLiteral("SELECT\\s+A\\.NMRAZSOCCLIE.*?V\\.NMRAZSOCVEN"), QRegularExpression::DotMatchesEverythingOption),
+        QStringLiteral("SELECT A.*, V.NMRAZSOCVEN"));
     measure(db, "every column of CLIENTE", "clientes_every_column", every);
     {
         // What the first save of a customer adds: the list reads its rest.

@@ -48,9 +48,11 @@ int main(int argc, char** argv)
         return 1;
     Database& db = *cliente;
     const QString filial = db.scalar(QStringLiteral("SELECT min(CDFILIAL) FROM FILIAL")).toString();
-    const QString lista = db.scalar(QStringLiteral("SELECT CDPRECOBASE FROM ITEMPREBASE GROUP BY CDPRECOBASE ORDER BY count(*) DESC LIMIT 1")).toString();
+    const QString lista =
+        db.scalar(QStringLiteral("SELECT CDPRECOBASE FROM ITEMPREBASE GROUP BY CDPRECOBASE ORDER BY count(*) DESC LIMIT 1")).toString();
     db.exec(QStringLiteral("DELETE FROM ENDEFILI WHERE CDFILIAL = :F"), {{QStringLiteral("F"), filial}});
-    db.exec(QStringLiteral("INSERT INTO ENDEFILI (CDFILIAL, IDTPENDEFILI, CDPAIS, SGESTADO) VALUES (:F, 'P', '0001', 'SP')"), {{QStringLiteral("F"), filial}});
+    db.exec(QStringLiteral("INSERT INTO ENDEFILI (CDFILIAL, IDTPENDEFILI, CDPAIS, SGESTADO) VALUES (:F, 'P', '0001', 'SP')"),
+            {{QStringLiteral("F"), filial}});
     db.exec(QStringLiteral("INSERT OR IGNORE INTO ITDESPREBASE (CDPRECOBASE, CDPAIS, SGESTADO, CDPRODUTO, VRPEMAXDESPR) "
                            "SELECT :L, '0001', 'SP', CDPRODUTO, 7 FROM PRODUTO WHERE rowid % 10 = 0"),
             {{QStringLiteral("L"), lista}});
@@ -88,8 +90,8 @@ int main(int argc, char** argv)
 
     // A name typed letter by letter, as the 600 ms timer would search it, then
     // one no product has: median and slowest keystroke.
-    const QString nome = consulta.qryProdCompl.isEmpty() ? QStringLiteral("CAN")
-                                                         : consulta.qryProdCompl[QStringLiteral("NMPRODUTO")].asString().left(4);
+    const QString nome =
+        consulta.qryProdCompl.isEmpty() ? QStringLiteral("CAN") : consulta.qryProdCompl[QStringLiteral("NMPRODUTO")].asString().left(4);
     struct Teclas {
         double mediana, maxima, nenhum;
     };
@@ -132,7 +134,6 @@ int main(int argc, char** argv)
     std::printf("figure consultation_search_chosen_ms %.1f ms\n", comEscolha.mediana);
     std::printf("figure consultation_search_chosen_max_ms %.1f ms\n", comEscolha.maxima);
     std::printf("figure consultation_search_chosen_nothing_found_ms %.1f ms\n", comEscolha.nenhum);
-
 
     // The same catalogue cut to its first 1 000 products.
     ConsultaProdLogic pequena(db);

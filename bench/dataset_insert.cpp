@@ -1,8 +1,8 @@
 // Inserts rows into PRODUTO through the dataset layer's apply path and through
 // a plain prepared statement, and prints rows per second for both.
-#include "library/local_time.h"
 #include "db/dbgeralped.h"
 #include "library/dataset.h"
+#include "library/local_time.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

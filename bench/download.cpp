@@ -9,17 +9,17 @@
 // seconds, the peak memory of the first download and the resumed bytes.
 //
 //   bench_download [N ...]      (default: 1 10)
-#include "library/local_time.h"
 #include "bench/bench_util.h"
-#include "session/GeralZOV.h"
 #include "db/dbgeralped.h"
 #include "db/schema.h"
 #include "library/database.h"
+#include "library/local_time.h"
+#include "protocol/protocol_slots.h"
+#include "session/GeralZOV.h"
 #include "transfer/acompanhamento.h"
 #include "transfer/atu_tab.h"
-#include "transfer/sessao_servidor.h"
 #include "transfer/dtm_atu_tab.h"
-#include "protocol/protocol_slots.h"
+#include "transfer/sessao_servidor.h"
 #include "transfer/tabelas.h"
 
 #include <QCoreApplication>
@@ -74,8 +74,9 @@ double plainInserts(const QString& path)
                 marks << QStringLiteral("?");
             }
         db.transaction([&] {
-            Statement st(db, QStringLiteral("INSERT OR REPLACE INTO %1 (%2) VALUES (%3)")
-                                 .arg(QString::fromLatin1(l.table), names.join(QLatin1Char(',')), marks.join(QLatin1Char(','))));
+            Statement st(db,
+                         QStringLiteral("INSERT OR REPLACE INTO %1 (%2) VALUES (%3)")
+                             .arg(QString::fromLatin1(l.table), names.join(QLatin1Char(',')), marks.join(QLatin1Char(','))));
             for (int r = 0; r < rows.rowCount(); ++r) {
                 st.clearBindings();
                 for (const ReceivedTable::Cell& cell : rows.cells(r))
@@ -115,7 +116,6 @@ Run download(qint64 serverPid, const QString& plainPath = {})
     r.clientCpu = bench::ownCpuSeconds() - client0 - r.plain;
     return r;
 }
-
 
 // A link on 127.0.0.1 that passes bytes both ways to the server, counts what
 // comes back, and drops a connection once `limit` bytes came back on it.
@@ -206,8 +206,8 @@ void report(const char* what, const Run& r)
 {
     // Written while received, the apply has nothing left: rows/s of the whole.
     const double writing = r.apply > 0.05 ? r.apply : r.download + r.apply;
-    std::printf("  %-6s rows %8ld | download %6.2f s | apply %6.2f s (%8.0f rows/s) | total %6.2f s | peak RSS %ld MB\n", what,
-                r.rows, r.download, r.apply, writing > 0 ? r.rows / writing : 0.0, r.download + r.apply, bench::peakRssMb());
+    std::printf("  %-6s rows %8ld | download %6.2f s | apply %6.2f s (%8.0f rows/s) | total %6.2f s | peak RSS %ld MB\n", what, r.rows,
+                r.download, r.apply, writing > 0 ? r.rows / writing : 0.0, r.download + r.apply, bench::peakRssMb());
 }
 
 } // namespace
@@ -228,8 +228,8 @@ int main(int argc, char** argv)
         const QString serverDb = dir.filePath(QStringLiteral("servidor.db"));
         QElapsedTimer t;
         t.start();
-        if (QProcess::execute(server, {QStringLiteral("init"), QStringLiteral("--db"), serverDb, QStringLiteral("--scale"),
-                                       QString::number(n)})
+        if (QProcess::execute(server,
+                              {QStringLiteral("init"), QStringLiteral("--db"), serverDb, QStringLiteral("--scale"), QString::number(n)})
             != 0) {
             std::fprintf(stderr, "zov-appserver init failed\n");
             return 1;
@@ -304,8 +304,9 @@ int main(int argc, char** argv)
                 Database srv(serverDb, Database::Mode::OpenExisting);
                 srv.setBusyTimeout(60000);
                 srv.transaction([&] {
-                    Statement st(srv, QStringLiteral("INSERT INTO SITPEDIDOREC (CDFILIAL, NRPEDIDO, IDINSTALACAO, IDSITEMPRESA, NRNOTAFISCAL, "
-                                                     "VRFATURADO, DTSITUACAO) VALUES ('0001', ?1, ?2, 'F', ?3, 100.5, '2026-12-01 10:00:00')"));
+                    Statement st(srv,
+                                 QStringLiteral("INSERT INTO SITPEDIDOREC (CDFILIAL, NRPEDIDO, IDINSTALACAO, IDSITEMPRESA, NRNOTAFISCAL, "
+                                                "VRFATURADO, DTSITUACAO) VALUES ('0001', ?1, ?2, 'F', ?3, 100.5, '2026-12-01 10:00:00')"));
                     for (int i = 1; i <= 2000; ++i) {
                         st.bindAt(1, QStringLiteral("%1").arg(i, 10, 10, QLatin1Char('0')));
                         st.bindAt(2, IdInstalacao());

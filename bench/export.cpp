@@ -9,14 +9,14 @@
 //   bench_export [N] [--sem-instalacao]   (default: 10; the flag sends the
 //                                          request of a client before the
 //                                          installation identity)
-#include "session/GeralZOV.h"
 #include "bench/bench_util.h"
 #include "db/dbgeralped.h"
 #include "library/local_time.h"
+#include "session/GeralZOV.h"
 #include "transfer/atu_tab.h"
-#include "transfer/sessao_servidor.h"
 #include "transfer/exporta.h"
 #include "transfer/netconnection.h"
+#include "transfer/sessao_servidor.h"
 
 #include "protocol/protocol.h"
 #include "protocol/protocol_gzip.h"
@@ -28,9 +28,9 @@
 #include <QTimer>
 #include <QUuid>
 #include <algorithm>
-#include <cmath>
 #include <atomic>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <httplib.h>
@@ -68,8 +68,10 @@ int main(int argc, char** argv)
     SetDatabasePath(clientPath);
     Database& db = DataBaseGeralPed();
 
-    const QStringList clientes = bench::column(db, QStringLiteral("SELECT CDCLIENTE FROM CLIENTE WHERE IDCLIEATIV = 'S' ORDER BY CDCLIENTE LIMIT 10"));
-    const QStringList produtos = bench::column(db, QStringLiteral("SELECT CDPRODUTO FROM PRODUTO WHERE IDPRODATIVPR = 'S' AND CDPRODESTO IS NOT NULL ORDER BY CDPRODUTO LIMIT 5"));
+    const QStringList clientes =
+        bench::column(db, QStringLiteral("SELECT CDCLIENTE FROM CLIENTE WHERE IDCLIEATIV = 'S' ORDER BY CDCLIENTE LIMIT 10"));
+    const QStringList produtos = bench::column(
+        db, QStringLiteral("SELECT CDPRODUTO FROM PRODUTO WHERE IDPRODATIVPR = 'S' AND CDPRODESTO IS NOT NULL ORDER BY CDPRODUTO LIMIT 5"));
     if (clientes.size() < 10 || produtos.size() < 5) {
         std::fprintf(stderr, "the company has too few active customers or products\n");
         return 1;
@@ -77,12 +79,17 @@ int main(int argc, char** argv)
     db.transaction([&] {
         for (int p = 0; p < 10; ++p) {
             const QString nr = QStringLiteral("%1").arg(p + 1, 10, 10, QLatin1Char('0'));
-            db.exec(QStringLiteral("INSERT INTO PEDIDO (CDFILIAL, NRPEDIDO, IDSITPEDIDO, CDCLIENTE, DTPEDIDO) VALUES ('0001', :N, '1', :C, :D)"),
-                    {{QStringLiteral("N"), nr}, {QStringLiteral("C"), clientes[p]}, {QStringLiteral("D"), QStringLiteral("2026-12-01 10:00:00")}});
+            db.exec(QStringLiteral(
+                        "INSERT INTO PEDIDO (CDFILIAL, NRPEDIDO, IDSITPEDIDO, CDCLIENTE, DTPEDIDO) VALUES ('0001', :N, '1', :C, :D)"),
+                    {{QStringLiteral("N"), nr},
+                     {QStringLiteral("C"), clientes[p]},
+                     {QStringLiteral("D"), QStringLiteral("2026-12-01 10:00:00")}});
             for (int i = 0; i < 5; ++i)
-                db.exec(QStringLiteral("INSERT INTO ITEMPEDIDO (CDFILIAL, NRPEDIDO, NRITEMPED, IDSITITEMPED, CDPRODUTO, QTITEMPED, VRPREUNITPED) "
-                                       "VALUES ('0001', :N, :I, '1', :P, 2, 10.5)"),
-                        {{QStringLiteral("N"), nr}, {QStringLiteral("I"), QStringLiteral("%1").arg(i + 1, 10, 10, QLatin1Char('0'))},
+                db.exec(QStringLiteral(
+                            "INSERT INTO ITEMPEDIDO (CDFILIAL, NRPEDIDO, NRITEMPED, IDSITITEMPED, CDPRODUTO, QTITEMPED, VRPREUNITPED) "
+                            "VALUES ('0001', :N, :I, '1', :P, 2, 10.5)"),
+                        {{QStringLiteral("N"), nr},
+                         {QStringLiteral("I"), QStringLiteral("%1").arg(i + 1, 10, 10, QLatin1Char('0'))},
                          {QStringLiteral("P"), produtos[i]}});
             db.exec(QStringLiteral("INSERT INTO OBSPEDIDO (CDFILIAL, NRPEDIDO, TXOBSPED) VALUES ('0001', :N, :T)"),
                     {{QStringLiteral("N"), nr}, {QStringLiteral("T"), QByteArray("{\\rtf1\\ansi entregar de manh\\'e3}")}});
@@ -90,7 +97,9 @@ int main(int argc, char** argv)
         }
     });
     const int ativos = db.scalar(QStringLiteral("SELECT count(*) FROM CLIENTE WHERE IDCLIEATIV = 'S'")).toInt();
-    const int enderecos = db.scalar(QStringLiteral("SELECT count(*) FROM ENDECLIE E JOIN CLIENTE C ON C.CDCLIENTE = E.CDCLIENTE WHERE C.IDCLIEATIV = 'S'")).toInt();
+    const int enderecos =
+        db.scalar(QStringLiteral("SELECT count(*) FROM ENDECLIE E JOIN CLIENTE C ON C.CDCLIENTE = E.CDCLIENTE WHERE C.IDCLIEATIV = 'S'"))
+            .toInt();
     std::printf("N = %d: 10 orders of 5 items, %d active customers, %d of their addresses\n", scale, ativos, enderecos);
 
     const bool semInstalacao = argc > 2 && std::strcmp(argv[2], "--sem-instalacao") == 0;
@@ -102,7 +111,8 @@ int main(int argc, char** argv)
         Statement itens(db, QStringLiteral("SELECT * FROM ITEMPEDIDO ORDER BY NRPEDIDO, NRITEMPED"));
         Statement obs(db, QStringLiteral("SELECT * FROM OBSPEDIDO ORDER BY NRPEDIDO"));
         Statement clientesSt(db, QStringLiteral("SELECT * FROM CLIENTE WHERE IDCLIEATIV = 'S' ORDER BY CDCLIENTE"));
-        Statement enderecosSt(db, QStringLiteral("SELECT E.* FROM ENDECLIE E JOIN CLIENTE C ON C.CDCLIENTE = E.CDCLIENTE WHERE C.IDCLIEATIV = 'S'"));
+        Statement enderecosSt(
+            db, QStringLiteral("SELECT E.* FROM ENDECLIE E JOIN CLIENTE C ON C.CDCLIENTE = E.CDCLIENTE WHERE C.IDCLIEATIV = 'S'"));
         base.add(pedidos, QStringLiteral("PEDIDO")).add(itens, QStringLiteral("ITEMPEDIDO")).add(obs, QStringLiteral("OBSPEDIDO"));
         base.add(clientesSt, QStringLiteral("CLIENTE")).add(enderecosSt, QStringLiteral("ENDECLIE")).add(QStringLiteral("0001"));
     }
@@ -112,9 +122,7 @@ int main(int argc, char** argv)
     QElapsedTimer gap;
     QTimer tick;
     tick.setInterval(1);
-    QObject::connect(&tick, &QTimer::timeout, [&] {
-        blockedMs = std::max(blockedMs, gap.restart());
-    });
+    QObject::connect(&tick, &QTimer::timeout, [&] { blockedMs = std::max(blockedMs, gap.restart()); });
     tick.start();
     QCoreApplication::processEvents();
     gap.start();
@@ -126,13 +134,15 @@ int main(int argc, char** argv)
     const double seconds = t.nsecsElapsed() / 1e9;
     blockedMs = std::max(blockedMs, gap.elapsed());
     tick.stop();
-    std::printf("  CPU: client %.2f s, server %.2f s\n", bench::ownCpuSeconds() - client0, bench::processCpuSeconds(serve.processId()) - server0);
+    std::printf("  CPU: client %.2f s, server %.2f s\n", bench::ownCpuSeconds() - client0,
+                bench::processCpuSeconds(serve.processId()) - server0);
     if (!ok) {
         std::fprintf(stderr, "export failed: %s\n", qUtf8Printable(lastTransferError()));
         return 1;
     }
     const ResultadoExportacao& r = UltimaExportacao();
-    std::printf("  sent %lld, taken %lld, refused %lld\n", qlonglong(r.enviados.size()), qlonglong(r.aceitos.size()), qlonglong(r.recusados.size()));
+    std::printf("  sent %lld, taken %lld, refused %lld\n", qlonglong(r.enviados.size()), qlonglong(r.aceitos.size()),
+                qlonglong(r.recusados.size()));
     std::printf("figure export_10_orders_s %.2f s\n", seconds);
     std::printf("figure export_request_mb %.1f MB\n", LastRequestBodyBytes() / 1e6);
     std::printf("figure export_peak_rss_mb %ld MB\n", bench::peakRssMb());
@@ -166,16 +176,19 @@ int main(int argc, char** argv)
             c.set_bearer_token_auth(token);
             c.set_read_timeout(300, 0);
             c.set_write_timeout(300, 0);
-            const auto res = c.Post("/PAD.rdmImpPedidos/SetPedidos", {{"Content-Encoding", "gzip"}}, bodies[std::size_t(m)], "application/json");
+            const auto res =
+                c.Post("/PAD.rdmImpPedidos/SetPedidos", {{"Content-Encoding", "gzip"}}, bodies[std::size_t(m)], "application/json");
             took[std::size_t(m)] = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
             if (res && res->status == 200)
                 ++taken;
             else
-                failures[std::size_t(m)] = res ? std::to_string(res->status) + " " + res->body.substr(0, 200) : httplib::to_string(res.error());
+                failures[std::size_t(m)] =
+                    res ? std::to_string(res->status) + " " + res->body.substr(0, 200) : httplib::to_string(res.error());
         });
     for (std::thread& th : machines)
         th.join();
-    std::printf("  eight at once: %.1f s, server CPU %.1f s\n", wall.nsecsElapsed() / 1e9, bench::processCpuSeconds(serve.processId()) - serverBefore);
+    std::printf("  eight at once: %.1f s, server CPU %.1f s\n", wall.nsecsElapsed() / 1e9,
+                bench::processCpuSeconds(serve.processId()) - serverBefore);
     for (const std::string& f : failures)
         if (!f.empty())
             std::printf("  a machine failed: %s\n", f.c_str());

@@ -29,15 +29,18 @@ void fill(Database& db, int linhas)
             prod.exec();
             prod.reset();
         }
-        Statement h(db, QStringLiteral("INSERT INTO HISTCLIENTE (CDCLIENTE, CDFILIAL, NRPEDIDO, NRITEMPED, IDORIGEM, DTPEDIDO, CDPRODUTO, QTITEMPED, "
-                                       "VRPRECO, VRDESCONTO, VRLIQUIDO, IDSITEMPRESA) VALUES (:C, '0001', :N, :I, 'E', :D, :P, 3, :V, 0, :L, 'F')"));
+        Statement h(
+            db,
+            QStringLiteral("INSERT INTO HISTCLIENTE (CDCLIENTE, CDFILIAL, NRPEDIDO, NRITEMPED, IDORIGEM, DTPEDIDO, CDPRODUTO, QTITEMPED, "
+                           "VRPRECO, VRDESCONTO, VRLIQUIDO, IDSITEMPRESA) VALUES (:C, '0001', :N, :I, 'E', :D, :P, 3, :V, 0, :L, 'F')"));
         for (int c = 0; c < 20; ++c)
             for (int i = 0; i < linhas; ++i) {
                 const int pedido = i / 5;
                 h.bind(QStringLiteral("C"), QStringLiteral("C%1").arg(c));
                 h.bind(QStringLiteral("N"), QStringLiteral("%1").arg(pedido, 10, 10, QLatin1Char('0')));
                 h.bind(QStringLiteral("I"), QString::number(i % 5 + 1));
-                h.bind(QStringLiteral("D"), hoje.addDays(-(pedido * 360 / std::max(1, linhas / 5))).toString(Qt::ISODate) + QStringLiteral(" 10:00:00"));
+                h.bind(QStringLiteral("D"),
+                       hoje.addDays(-(pedido * 360 / std::max(1, linhas / 5))).toString(Qt::ISODate) + QStringLiteral(" 10:00:00"));
                 h.bind(QStringLiteral("P"), QStringLiteral("P%1").arg((i * 7) % 300, 5, 10, QLatin1Char('0')));
                 h.bind(QStringLiteral("V"), 10.0 + i % 50);
                 h.bind(QStringLiteral("L"), 3 * (10.0 + i % 50));

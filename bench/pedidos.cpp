@@ -5,17 +5,17 @@
 // default filter and with three products, and the next order number.
 //
 //   bench_pedidos [N]      (default: 10)
-#include "session/GeralZOV.h"
-#include "library/local_time.h"
-#include "library/errors.h"
-#include "library/dialogs.h"
-#include "library/formats.h"
+#include "bench/bench_util.h"
 #include "db/schema.h"
 #include "library/database.h"
 #include "library/dataset.h"
-#include "orders/lanc_pedido.h"
+#include "library/dialogs.h"
+#include "library/errors.h"
+#include "library/formats.h"
+#include "library/local_time.h"
 #include "orders/filtro_pedido.h"
-#include "bench/bench_util.h"
+#include "orders/lanc_pedido.h"
+#include "session/GeralZOV.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -23,8 +23,8 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <algorithm>
-#include <memory>
 #include <cstdio>
+#include <memory>
 
 using namespace zov;
 using zov::bench::column;
@@ -32,8 +32,8 @@ using zov::bench::medianMs;
 
 namespace {
 
-const char* const kReferenceTables[] = {"FILIAL",   "CLIENTE",   "ENDECLIE",    "VENDEDOR", "MODPGTO",  "PRECOBASE", "TIPOOPERAC",
-                                        "PRODUTO",  "ITEMPREBASE", "PRECOUTI", "PRECOBASECLI", "FORMPGTO", "PARAMPEDIDO", "PRODUTOSEG"};
+const char* const kReferenceTables[] = {"FILIAL",  "CLIENTE",     "ENDECLIE", "VENDEDOR",     "MODPGTO",  "PRECOBASE",   "TIPOOPERAC",
+                                        "PRODUTO", "ITEMPREBASE", "PRECOUTI", "PRECOBASECLI", "FORMPGTO", "PARAMPEDIDO", "PRODUTOSEG"};
 
 void fillOrders(Database& db, int orders)
 {
@@ -46,11 +46,14 @@ void fillOrders(Database& db, int orders)
     const QDateTime now = QDateTime::currentDateTime();
     auto pick = [&](const QStringList& l) { return l.at(int(rnd.bounded(quint32(l.size())))); };
     db.transaction([&] {
-        Statement pedido(db, QStringLiteral("INSERT INTO PEDIDO (CDFILIAL, NRPEDIDO, CDCLIENTE, CDVENDEDOR, CDMODPGTO, CDPRECOBASE, CDTIPOOPER, "
-                                            "IDENTRSAIDOP, IDSITPEDIDO, IDPRIOPED, DTPEDIDO, DTENTPED, IDTIPOPEDIDO) "
-                                            "VALUES ('0001', ?1, ?2, ?3, ?4, ?5, '01', 'S', ?6, ?7, ?8, ?9, '1')"));
-        Statement item(db, QStringLiteral("INSERT INTO ITEMPEDIDO (CDFILIAL, NRPEDIDO, NRITEMPED, CDPRODUTO, QTITEMPED, VRPREUNITPED) "
-                                          "VALUES ('0001', ?1, ?2, ?3, ?4, ?5)"));
+        Statement pedido(
+            db,
+            QStringLiteral("INSERT INTO PEDIDO (CDFILIAL, NRPEDIDO, CDCLIENTE, CDVENDEDOR, CDMODPGTO, CDPRECOBASE, CDTIPOOPER, "
+                           "IDENTRSAIDOP, IDSITPEDIDO, IDPRIOPED, DTPEDIDO, DTENTPED, IDTIPOPEDIDO) "
+                           "VALUES ('0001', ?1, ?2, ?3, ?4, ?5, '01', 'S', ?6, ?7, ?8, ?9, '1')"));
+        Statement item(db,
+                       QStringLiteral("INSERT INTO ITEMPEDIDO (CDFILIAL, NRPEDIDO, NRITEMPED, CDPRODUTO, QTITEMPED, VRPREUNITPED) "
+                                      "VALUES ('0001', ?1, ?2, ?3, ?4, ?5)"));
         for (int n = 1; n <= orders; ++n) {
             const QString nr = QStringLiteral("%1").arg(n, 10, 10, QLatin1Char('0'));
             // Numbers grow with the date, as they do when orders are taken.
@@ -125,10 +128,14 @@ public:
 double confirmaPedidoMs(Database& db, int vezes)
 {
     SetFilial(QStringLiteral("0001"));
-    SetCdOperador(db.scalar(QStringLiteral("SELECT CDOPERADOR FROM VENDEDOR WHERE CDOPERADOR IS NOT NULL ORDER BY CDVENDEDOR LIMIT 1")).toString());
-    const QString cliente = db.scalar(QStringLiteral("SELECT NRINSJURCLIE FROM CLIENTE WHERE IDCLIEATIV = 'S' AND CDMODPGTO IN (SELECT CDMODPGTO FROM MODPGTO) "
-                                                     "ORDER BY CDCLIENTE LIMIT 1")).toString();
-    const QString tipo = db.scalar(QStringLiteral("SELECT CDTIPOOPER FROM TIPOOPERAC WHERE IDENTRSAIDOP = 'S' ORDER BY CDTIPOOPER LIMIT 1")).toString();
+    SetCdOperador(
+        db.scalar(QStringLiteral("SELECT CDOPERADOR FROM VENDEDOR WHERE CDOPERADOR IS NOT NULL ORDER BY CDVENDEDOR LIMIT 1")).toString());
+    const QString cliente =
+        db.scalar(QStringLiteral("SELECT NRINSJURCLIE FROM CLIENTE WHERE IDCLIEATIV = 'S' AND CDMODPGTO IN (SELECT CDMODPGTO FROM MODPGTO) "
+                                 "ORDER BY CDCLIENTE LIMIT 1"))
+            .toString();
+    const QString tipo =
+        db.scalar(QStringLiteral("SELECT CDTIPOOPER FROM TIPOOPERAC WHERE IDENTRSAIDOP = 'S' ORDER BY CDTIPOOPER LIMIT 1")).toString();
     installDialogs(std::make_unique<Sim>());
     SemTela tela;
     LancPedido pedido(db, tela);
@@ -159,10 +166,13 @@ double confirmaPedidoMs(Database& db, int vezes)
 std::pair<double, double> itensMs(Database& db)
 {
     const QString hoje = QDate::currentDate().toString(Qt::ISODate);
-    const QString cliente = db.scalar(QStringLiteral("SELECT NRINSJURCLIE FROM CLIENTE C WHERE IDCLIEATIV = 'S' AND CDMODPGTO IN (SELECT CDMODPGTO FROM MODPGTO) "
-                                                     "AND NOT EXISTS (SELECT 1 FROM PRECOBASECLI B WHERE B.CDCLIENTE = C.CDCLIENTE) ORDER BY CDCLIENTE LIMIT 1"))
-                                .toString();
-    const QString tipo = db.scalar(QStringLiteral("SELECT CDTIPOOPER FROM TIPOOPERAC WHERE IDENTRSAIDOP = 'S' ORDER BY CDTIPOOPER LIMIT 1")).toString();
+    const QString cliente =
+        db.scalar(
+              QStringLiteral("SELECT NRINSJURCLIE FROM CLIENTE C WHERE IDCLIEATIV = 'S' AND CDMODPGTO IN (SELECT CDMODPGTO FROM MODPGTO) "
+                             "AND NOT EXISTS (SELECT 1 FROM PRECOBASECLI B WHERE B.CDCLIENTE = C.CDCLIENTE) ORDER BY CDCLIENTE LIMIT 1"))
+            .toString();
+    const QString tipo =
+        db.scalar(QStringLiteral("SELECT CDTIPOOPER FROM TIPOOPERAC WHERE IDENTRSAIDOP = 'S' ORDER BY CDTIPOOPER LIMIT 1")).toString();
     SemTela tela;
     LancPedido pedido(db, tela);
     pedido.registro.inicia();
@@ -174,14 +184,17 @@ std::pair<double, double> itensMs(Database& db)
         return {-1, -1};
     const QString lista = pedido.contexto.qryPedido[QStringLiteral("CDPRECOBASE")].asString();
     const QString valida = QStringLiteral("date(%1.DTINIVALIPB) <= :D AND (%1.DTFIMVALIPB IS NULL OR date(%1.DTFIMVALIPB) >= :D)");
-    const QString outra = db.scalar(QStringLiteral("SELECT CDPRECOBASE FROM PRECOBASE WHERE CDPRECOBASE <> :L ORDER BY CDPRECOBASE LIMIT 1"),
-                                    {{QStringLiteral("L"), lista}})
-                              .toString();
-    Statement st(db, QStringLiteral("SELECT P.CDARVPROD FROM PRODUTO P JOIN PRODUTO E ON E.CDPRODUTO = P.CDPRODESTO "
-                                    "JOIN ITEMPREBASE A ON A.CDPRODUTO = P.CDPRODUTO AND A.CDPRECOBASE = :L "
-                                    "JOIN ITEMPREBASE B ON B.CDPRODUTO = P.CDPRODUTO AND B.CDPRECOBASE = :O "
-                                    "WHERE P.IDPRODATIVPR = 'S' AND ") + valida.arg(QStringLiteral("A")) + QStringLiteral(" AND ") + valida.arg(QStringLiteral("B")) +
-                                QStringLiteral(" ORDER BY P.CDARVPROD LIMIT 50"));
+    const QString outra =
+        db.scalar(QStringLiteral("SELECT CDPRECOBASE FROM PRECOBASE WHERE CDPRECOBASE <> :L ORDER BY CDPRECOBASE LIMIT 1"),
+                  {{QStringLiteral("L"), lista}})
+            .toString();
+    Statement st(db,
+                 QStringLiteral("SELECT P.CDARVPROD FROM PRODUTO P JOIN PRODUTO E ON E.CDPRODUTO = P.CDPRODESTO "
+                                "JOIN ITEMPREBASE A ON A.CDPRODUTO = P.CDPRODUTO AND A.CDPRECOBASE = :L "
+                                "JOIN ITEMPREBASE B ON B.CDPRODUTO = P.CDPRODUTO AND B.CDPRECOBASE = :O "
+                                "WHERE P.IDPRODATIVPR = 'S' AND ")
+                     + valida.arg(QStringLiteral("A")) + QStringLiteral(" AND ") + valida.arg(QStringLiteral("B"))
+                     + QStringLiteral(" ORDER BY P.CDARVPROD LIMIT 50"));
     st.bind(QStringLiteral("L"), lista);
     st.bind(QStringLiteral("O"), outra);
     st.bind(QStringLiteral("D"), hoje);
@@ -262,10 +275,11 @@ int main(int argc, char** argv)
 
     TFiltro produtos = filtro;
     produtos.Produto.boTodos = false;
-    produtos.Produto.stProduto =
-        QLatin1Char('_') + column(db, QStringLiteral("SELECT CDARVPROD FROM PRODUTO WHERE CDPRODUTO IN (SELECT CDPRODUTO FROM ITEMPEDIDO "
-                                                     "ORDER BY NRPEDIDO DESC LIMIT 3)"))
-                               .join(QLatin1Char('_'))
+    produtos.Produto.stProduto = QLatin1Char('_')
+        + column(db,
+                 QStringLiteral("SELECT CDARVPROD FROM PRODUTO WHERE CDPRODUTO IN (SELECT CDPRODUTO FROM ITEMPEDIDO "
+                                "ORDER BY NRPEDIDO DESC LIMIT 3)"))
+              .join(QLatin1Char('_'))
         + QLatin1Char('_');
     const double product = medianMs(5, [&] {
         BancoPedido::abreQryPedido(qryPedido, produtos);

@@ -6,8 +6,8 @@
 // ratio (about 10 when reading is linear), and Qt's own for as many blocks.
 //
 //   bench_rtf
-#include "bench/bench_util.h"
 #include "library/rtf.h"
+#include "bench/bench_util.h"
 
 #include <QGuiApplication>
 #include <QTextCursor>
@@ -51,8 +51,8 @@ int main(int argc, char** argv)
                 lerRtf(rtf, doc);
             });
         }
-        std::printf("figure rtf_5mb_%s_ms %.0f ms\nfigure rtf_05mb_%s_ms %.0f ms\nfigure rtf_%s_ratio %.1f x\n", nome, ms[1], nome, ms[0], nome,
-                    ms[1] / std::max(ms[0], 0.001));
+        std::printf("figure rtf_5mb_%s_ms %.0f ms\nfigure rtf_05mb_%s_ms %.0f ms\nfigure rtf_%s_ratio %.1f x\n", nome, ms[1], nome, ms[0],
+                    nome, ms[1] / std::max(ms[0], 0.001));
     }
     // Qt's own cost for as many blocks as the alternating alignment makes:
     // its document is a balanced tree, each block costs log n, so a ratio

@@ -4,10 +4,10 @@
 //   the rows already read;
 // - on a closed query (SQL text put back each time): the database reads only
 //   the matching rows.
-#include "library/local_time.h"
 #include "db/dbgeralped.h"
 #include "library/dataset.h"
 #include "library/dbutils.h"
+#include "library/local_time.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -18,20 +18,23 @@ using namespace zov;
 
 namespace {
 
-const char* const kWords[] = {"PARAFUSO", "ARRUELA", "PORCA", "CONEXÃO", "JUNÇÃO", "VÁLVULA", "REGISTRO", "TUBO",
-                              "CABO", "CHAVE", "ABRAÇADEIRA", "LUVA", "JOELHO", "BUCHA", "ROLAMENTO", "CORRENTE"};
+const char* const kWords[] = {"PARAFUSO", "ARRUELA", "PORCA",       "CONEXÃO", "JUNÇÃO", "VÁLVULA", "REGISTRO",  "TUBO",
+                              "CABO",     "CHAVE",   "ABRAÇADEIRA", "LUVA",    "JOELHO", "BUCHA",   "ROLAMENTO", "CORRENTE"};
 const char* const kKinds[] = {"SEXTAVADO", "GALVANIZADO", "INOX", "LATÃO", "PVC", "AÇO CARBONO", "COBRE", "NYLON"};
 
 void fill(Database& db, int rows)
 {
     db.transaction([&] {
-        Statement st(db, QStringLiteral("INSERT INTO PRODUTO (CDPRODUTO, CDARVPROD, NMPRODUTO, SGUNIDADE, IDPRODATIVPR) "
-                                        "VALUES (:CDPRODUTO, :CDARVPROD, :NMPRODUTO, :SGUNIDADE, 'S')"));
+        Statement st(db,
+                     QStringLiteral("INSERT INTO PRODUTO (CDPRODUTO, CDARVPROD, NMPRODUTO, SGUNIDADE, IDPRODATIVPR) "
+                                    "VALUES (:CDPRODUTO, :CDARVPROD, :NMPRODUTO, :SGUNIDADE, 'S')"));
         for (int i = 0; i < rows; ++i) {
             const QString code = QStringLiteral("%1").arg(i + 1, 10, 10, QLatin1Char('0'));
             st.bindAt(1, code);
             st.bindAt(2, code);
-            st.bindAt(3, QStringLiteral("%1 %2 %3MM").arg(QString::fromUtf8(kWords[i % 16]), QString::fromUtf8(kKinds[(i / 16) % 8])).arg(i % 997));
+            st.bindAt(
+                3,
+                QStringLiteral("%1 %2 %3MM").arg(QString::fromUtf8(kWords[i % 16]), QString::fromUtf8(kKinds[(i / 16) % 8])).arg(i % 997));
             st.bindAt(4, QStringLiteral("UN"));
             st.exec();
         }
@@ -69,9 +72,15 @@ int main(int argc, char** argv)
     std::printf("figure search_whole_list_ms %.1f ms\n", t.nsecsElapsed() / 1e6 / repeats);
 
     // One user typing "valvula" and then a rare text, keystroke by keystroke.
-    const QStringList texts{QStringLiteral("V"),       QStringLiteral("VA"),       QStringLiteral("VAL"),
-                            QStringLiteral("VALV"),    QStringLiteral("VALVULA"),  QStringLiteral("VALVULA LATAO"),
-                            QStringLiteral("VALVULA LATAO 99"), QStringLiteral("JUNCAO INOX 5MM"), QStringLiteral("XYZ")};
+    const QStringList texts{QStringLiteral("V"),
+                            QStringLiteral("VA"),
+                            QStringLiteral("VAL"),
+                            QStringLiteral("VALV"),
+                            QStringLiteral("VALVULA"),
+                            QStringLiteral("VALVULA LATAO"),
+                            QStringLiteral("VALVULA LATAO 99"),
+                            QStringLiteral("JUNCAO INOX 5MM"),
+                            QStringLiteral("XYZ")};
     auto measure = [&](const char* title, const char* figure, bool keepOpen, const char* note) {
         std::printf("\n%s\n", title);
         std::printf("%-28s %10s %12s\n", "search (name contains)", "rows", "ms/search");

@@ -61,10 +61,17 @@ long peakRssKb(qint64 pid)
 // A laptop's export: 20 orders of 3 items, from its own installation.
 std::string exportBody(int laptop)
 {
-    Packet orders({{"CDFILIAL", ColumnType::Text}, {"NRPEDIDO", ColumnType::Text}, {"IDSITPEDIDO", ColumnType::Text},
-                   {"CDCLIENTE", ColumnType::Text}, {"DTPEDIDO", ColumnType::DateTime}});
-    Packet items({{"CDFILIAL", ColumnType::Text}, {"NRPEDIDO", ColumnType::Text}, {"NRITEMPED", ColumnType::Text},
-                  {"CDPRODUTO", ColumnType::Text}, {"QTITEMPED", ColumnType::Number}, {"VRPREUNITPED", ColumnType::Number}});
+    Packet orders({{"CDFILIAL", ColumnType::Text},
+                   {"NRPEDIDO", ColumnType::Text},
+                   {"IDSITPEDIDO", ColumnType::Text},
+                   {"CDCLIENTE", ColumnType::Text},
+                   {"DTPEDIDO", ColumnType::DateTime}});
+    Packet items({{"CDFILIAL", ColumnType::Text},
+                  {"NRPEDIDO", ColumnType::Text},
+                  {"NRITEMPED", ColumnType::Text},
+                  {"CDPRODUTO", ColumnType::Text},
+                  {"QTITEMPED", ColumnType::Number},
+                  {"VRPREUNITPED", ColumnType::Number}});
     Packet notes({{"CDFILIAL", ColumnType::Text}, {"NRPEDIDO", ColumnType::Text}, {"TXOBSPED", ColumnType::Bytes}});
     Packet none({{"CDCLIENTE", ColumnType::Text}});
     const char* customers[] = {"F52998224725", "J11222333000181", "F12345678909"};
@@ -77,7 +84,13 @@ std::string exportBody(int laptop)
         notes.addRow({"0001", nr, QByteArray("{\\rtf1\\ansi entregar de manh\\'e3}")});
     }
     RemoteArgs args;
-    args.add(orders).add(items).add(notes).add(none).add(none).add(QStringLiteral("0001")).add(QStringLiteral("vendedor%1").arg(laptop))
+    args.add(orders)
+        .add(items)
+        .add(notes)
+        .add(none)
+        .add(none)
+        .add(QStringLiteral("0001"))
+        .add(QStringLiteral("vendedor%1").arg(laptop))
         .add(QStringLiteral("bench-%1").arg(laptop));
     return args.body();
 }
@@ -108,8 +121,8 @@ httplib::Client client(int port, int who)
 
 Load runLoad(const std::vector<int>& ports, const std::vector<qint64>& pids)
 {
-    auto login = client(ports[0], 0).Post("/sessao", nlohmann::json{{"filial", "1"}, {"operador", "1"}, {"senha", "ana123"}}.dump(),
-                                          "application/json");
+    auto login = client(ports[0], 0)
+                     .Post("/sessao", nlohmann::json{{"filial", "1"}, {"operador", "1"}, {"senha", "ana123"}}.dump(), "application/json");
     if (!login || login->status != 200) {
         std::fprintf(stderr, "login failed\n");
         return {};
@@ -179,8 +192,9 @@ Load runLoad(const std::vector<int>& ports, const std::vector<qint64>& pids)
 bool initCompany(const QString& target, int scale)
 {
     QProcess init;
-    init.start(QStringLiteral(ZOV_APPSERVER), {QStringLiteral("init"), QStringLiteral("--db"), target, QStringLiteral("--scale"),
-                                               QString::number(scale), QStringLiteral("--force")});
+    init.start(QStringLiteral(ZOV_APPSERVER),
+               {QStringLiteral("init"), QStringLiteral("--db"), target, QStringLiteral("--scale"), QString::number(scale),
+                QStringLiteral("--force")});
     init.waitForFinished(-1);
     if (init.exitCode() != 0)
         std::fprintf(stderr, "init failed: %s\n", init.readAllStandardError().constData());
@@ -255,6 +269,7 @@ int main(int argc, char** argv)
         }
         rc = 0;
     }
-    server::connectPostgres(QStringLiteral("postgresql://"))->execScript(QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(name));
+    server::connectPostgres(QStringLiteral("postgresql://"))
+        ->execScript(QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(name));
     return rc;
 }

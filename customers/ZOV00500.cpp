@@ -2,7 +2,6 @@
 
 #include "customers/mensagens.h"
 #include "db/dbgeralped.h"
-#include "library/messages.h"
 #include "library/child_window_qt.h"
 #include "library/dataset_model.h"
 #include "library/dbedit_qt.h"
@@ -11,6 +10,7 @@
 #include "library/field_events_qt.h"
 #include "library/grid.h"
 #include "library/inscricao.h"
+#include "library/messages.h"
 #include "library/procura.h"
 #include "library/shell.h"
 #include "library/velmora.h"
@@ -174,7 +174,8 @@ void TfrmCliente::montaMenus(QMenuBar* menuBar, QToolBar* toolBar)
     mnuGrade->setCheckable(true);
     mnuFormulario->setCheckable(true);
     mnuGrade->setChecked(true);
-    QAction* sbtImprimir = comando(QStringLiteral("sbtImprimir"), QStringLiteral("&Imprimir..."), QKeySequence(Qt::CTRL | Qt::Key_I), [] {});
+    QAction* sbtImprimir =
+        comando(QStringLiteral("sbtImprimir"), QStringLiteral("&Imprimir..."), QKeySequence(Qt::CTRL | Qt::Key_I), [] {});
     sbtImprimir->setEnabled(false); // there is no report of customers
     QAction* mnuConfImpressora = comando(QStringLiteral("mnuConfImpressora"), QStringLiteral("&Configurar Impressora..."),
                                          QKeySequence(Qt::CTRL | Qt::Key_F), [] { dialogs().printerSetup(); });
@@ -186,10 +187,12 @@ void TfrmCliente::montaMenus(QMenuBar* menuBar, QToolBar* toolBar)
     mnuOperacao->addSeparator();
     mnuOperacao->addActions({sbtImprimir, mnuConfImpressora, mnuOrdenar});
     mnuOperacao->addSeparator();
-    mnuHistorico = comando(QStringLiteral("mnuHistorico"), QStringLiteral("&Histórico do Cliente..."), QKeySequence(Qt::CTRL | Qt::Key_H), [this, l] {
-        if (mostraHistorico() && sbtAlterar->isEnabled())
-            mostraHistorico()(l->qryClientes[QStringLiteral("CDCLIENTE")].asString(), l->qryClientes[QStringLiteral("NMFANTCLIE")].asString(), this);
-    });
+    mnuHistorico =
+        comando(QStringLiteral("mnuHistorico"), QStringLiteral("&Histórico do Cliente..."), QKeySequence(Qt::CTRL | Qt::Key_H), [this, l] {
+            if (mostraHistorico() && sbtAlterar->isEnabled())
+                mostraHistorico()(l->qryClientes[QStringLiteral("CDCLIENTE")].asString(),
+                                  l->qryClientes[QStringLiteral("NMFANTCLIE")].asString(), this);
+        });
     mnuHistorico->setEnabled(false);
     mnuOperacao->addAction(mnuHistorico);
     mnuOperacao->addSeparator();
@@ -197,14 +200,18 @@ void TfrmCliente::montaMenus(QMenuBar* menuBar, QToolBar* toolBar)
 
     QMenu* mnuManutencao = menuBar->addMenu(QStringLiteral("&Manutenção"));
     auto acao = [&](QAction*& a, const char* name, const QString& text, const QKeySequence& key, QStyle::StandardPixmap icon,
-                    void (CadastroCliente::*run)()) { a = acaoManutencao(mnuManutencao, toolBar, name, text, key, icon, [l, run] { (l->*run)(); }); };
+                    void (CadastroCliente::*run)()) {
+        a = acaoManutencao(mnuManutencao, toolBar, name, text, key, icon, [l, run] { (l->*run)(); });
+    };
     acao(sbtIncluir, "sbtIncluir", QStringLiteral("&Incluir"), Qt::Key_F2, QStyle::SP_FileIcon, &CadastroCliente::incluir);
     acao(sbtAlterar, "sbtAlterar", QStringLiteral("&Alterar"), Qt::Key_F3, QStyle::SP_FileDialogDetailedView, &CadastroCliente::alterar);
     acao(sbtExcluir, "sbtExcluir", QStringLiteral("&Excluir"), Qt::Key_F4, QStyle::SP_TrashIcon, &CadastroCliente::excluir);
-    acao(sbtProcurar, "sbtProcurar", QStringLiteral("&Procurar"), Qt::Key_F7, QStyle::SP_FileDialogContentsView, &CadastroCliente::procurar);
+    acao(sbtProcurar, "sbtProcurar", QStringLiteral("&Procurar"), Qt::Key_F7, QStyle::SP_FileDialogContentsView,
+         &CadastroCliente::procurar);
     acao(sbtVerificar, "sbtVerificar", QStringLiteral("A&tualizar"), Qt::Key_F5, QStyle::SP_BrowserReload, &CadastroCliente::atualizar);
     toolBar->addSeparator();
-    acao(sbtCancelar, "sbtCancelar", QStringLiteral("&Cancelar"), Qt::Key_Escape, QStyle::SP_DialogCancelButton, &CadastroCliente::cancelar);
+    acao(sbtCancelar, "sbtCancelar", QStringLiteral("&Cancelar"), Qt::Key_Escape, QStyle::SP_DialogCancelButton,
+         &CadastroCliente::cancelar);
     acao(sbtConfirmar, "sbtConfirmar", QStringLiteral("Co&nfirmar\tCtrl+Enter"), {}, QStyle::SP_DialogApplyButton,
          &CadastroCliente::confirmar);
     sbtConfirmar->setIconText(QStringLiteral("Confirmar"));
@@ -223,8 +230,8 @@ void TfrmCliente::montaMenus(QMenuBar* menuBar, QToolBar* toolBar)
     movimentos_ << navegador([l] { l->primeiro(); }, [l] { l->anterior(); }, [l] { l->proximo(); }, [l] { l->ultimo(); });
 
     QMenu* mnuAjuda = menuBar->addMenu(QStringLiteral("Aj&uda"));
-    mnuAjuda->addAction(comando(QStringLiteral("mnuConteudo"), QStringLiteral("&Conteúdo"), {},
-                                [] { dialogs().ajuda(QString::fromLatin1(kScreenCode)); }));
+    mnuAjuda->addAction(
+        comando(QStringLiteral("mnuConteudo"), QStringLiteral("&Conteúdo"), {}, [] { dialogs().ajuda(QString::fromLatin1(kScreenCode)); }));
 
     marcaEdicao({sbtIncluir, sbtAlterar, sbtExcluir, sbtConfirmar});
 }
@@ -305,9 +312,15 @@ QGroupBox* TfrmCliente::montaIdentificacao()
     grid->setColumnStretch(3, 1);
 
     auto selecionaTudo = [](QLineEdit* e) { QTimer::singleShot(0, e, [e] { e->selectAll(); }); };
-    handlers_[dbeInscricao] = {[l, dbeInscricao, selecionaTudo] { l->entraInscricao(); selecionaTudo(dbeInscricao); },
+    handlers_[dbeInscricao] = {[l, dbeInscricao, selecionaTudo] {
+                                   l->entraInscricao();
+                                   selecionaTudo(dbeInscricao);
+                               },
                                [l] { l->saiInscricao(); }, nullptr, nullptr};
-    handlers_[dbeNrInsJurClie] = {[l, dbeNrInsJurClie, selecionaTudo] { l->entraNrInsJurClie(); selecionaTudo(dbeNrInsJurClie); },
+    handlers_[dbeNrInsJurClie] = {[l, dbeNrInsJurClie, selecionaTudo] {
+                                      l->entraNrInsJurClie();
+                                      selecionaTudo(dbeNrInsJurClie);
+                                  },
                                   [l] { l->saiNrInsJurClie(); }, nullptr, &CadastroCliente::aceitaTeclaInscricao};
     handlers_[dbeNmRazaoSoc] = {[l] { l->entraRazaoSocial(); }, nullptr, nullptr, nullptr};
     handlers_[dbeNmFantasia] = {nullptr, [l] { l->saiFantasia(); }, nullptr, nullptr};
@@ -365,7 +378,8 @@ QGroupBox* TfrmCliente::montaEndereco(EnderecoCliente& end, const QString& titul
         return b;
     };
     QToolButton* btPais = botao(proprio ? QStringLiteral("btpPaisNorm") : QStringLiteral("btpPaisEntrg"), &EnderecoCliente::pesquisaPais);
-    QToolButton* btEstado = botao(proprio ? QStringLiteral("btpEstado") : QStringLiteral("btpEstadoEntrg"), &EnderecoCliente::pesquisaEstado);
+    QToolButton* btEstado =
+        botao(proprio ? QStringLiteral("btpEstado") : QStringLiteral("btpEstadoEntrg"), &EnderecoCliente::pesquisaEstado);
     QToolButton* btMunicipio =
         botao(proprio ? QStringLiteral("btpMunicipiClie") : QStringLiteral("btpMuniEntrg"), &EnderecoCliente::pesquisaMunicipio);
     QToolButton* btBairro = botao(proprio ? QStringLiteral("btnBairro") : QStringLiteral("btnBairEntrg"), &EnderecoCliente::pesquisaBairro);
@@ -587,8 +601,8 @@ bool TfrmCliente::eventFilter(QObject* watched, QEvent* e)
             return true;
         }
         const QString text = key->text();
-        const bool typed = text.size() == 1 && (text.front().isPrint() || text.front() == QLatin1Char('\b')) &&
-                           !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+        const bool typed = text.size() == 1 && (text.front().isPrint() || text.front() == QLatin1Char('\b'))
+            && !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
         if (typed && h.tecla) {
             bool aceita = true;
             executa([&] { aceita = h.tecla(text.front()); });
@@ -597,8 +611,7 @@ bool TfrmCliente::eventFilter(QObject* watched, QEvent* e)
         }
         break;
     }
-    default:
-        break;
+    default: break;
     }
     return QWidget::eventFilter(watched, e);
 }

@@ -2,12 +2,12 @@
 
 #include "customers/mensagens.h"
 #include "db/transaction.h"
-#include "library/retrato.h"
 #include "library/consiste.h"
 #include "library/database.h"
 #include "library/errors.h"
 #include "library/inscricao.h"
 #include "library/messages.h"
+#include "library/retrato.h"
 
 namespace zov {
 
@@ -15,12 +15,11 @@ namespace {
 
 QString msg(const char* key) { return msgPadraoCliente().Msg(QString::fromLatin1(key)); }
 
-
 // The columns the window shows and edits; the grid's four come first, in its order.
 const char* const kColunasGrade[] = {"NMRAZSOCCLIE", "NMFANTCLIE", "NRINSJURINFO", "IDTPIJURINFO"};
 const char* const kRotulosGrade[] = {"Razão Social", "Nome Fantasia", "Código", "Tipo"};
-const char* const kColunasOcultas[] = {"CDCLIENTE",    "IDTPIJURCLIE", "NRINSJURCLIE", "NRINSESTCLIE", "NRINSMUNICLIE",
-                                       "IDCLIEATIV",   "IDTPFORPGTCL", "IDPRIPUBCLIE", "NMRAZSOCVEN"};
+const char* const kColunasOcultas[] = {"CDCLIENTE",  "IDTPIJURCLIE", "NRINSJURCLIE", "NRINSESTCLIE", "NRINSMUNICLIE",
+                                       "IDCLIEATIV", "IDTPFORPGTCL", "IDPRIPUBCLIE", "NMRAZSOCVEN"};
 
 } // namespace
 
@@ -47,22 +46,21 @@ ORDER BY
 
 UpdateSql CadastroCliente::updateSqlCliente()
 {
-    return UpdateSql(
-        QStringLiteral("insert into CLIENTE\n"
-                       "  (CDCLIENTE, IDTPIJURCLIE, NRINSESTCLIE, NMRAZSOCCLIE, NMFANTCLIE, NRINSJURCLIE, NRINSMUNICLIE, "
-                       "IDCLIEATIV, IDPRIPUBCLIE)\n"
-                       "values\n"
-                       "  (:CDCLIENTE, :IDTPIJURCLIE, :NRINSESTCLIE, :NMRAZSOCCLIE, :NMFANTCLIE, :NRINSJURCLIE, "
-                       ":NRINSMUNICLIE, :IDCLIEATIV, :IDPRIPUBCLIE)"),
-        // Only the columns read are rewritten; every other column keeps its value.
-        QStringLiteral("update CLIENTE set\n"
-                       "  CDCLIENTE = :CDCLIENTE, IDTPIJURCLIE = :IDTPIJURCLIE, NRINSJURCLIE = :NRINSJURCLIE,\n"
-                       "  NMRAZSOCCLIE = :NMRAZSOCCLIE, NMFANTCLIE = :NMFANTCLIE, NRINSESTCLIE = :NRINSESTCLIE,\n"
-                       "  NRINSMUNICLIE = :NRINSMUNICLIE, IDCLIEATIV = :IDCLIEATIV, IDTPFORPGTCL = :IDTPFORPGTCL,\n"
-                       "  IDPRIPUBCLIE = :IDPRIPUBCLIE\n"
-                       "where\n"
-                       "  CDCLIENTE = :OLD_CDCLIENTE"),
-        QStringLiteral("delete from CLIENTE\nwhere\n  CDCLIENTE = :OLD_CDCLIENTE"));
+    return UpdateSql(QStringLiteral("insert into CLIENTE\n"
+                                    "  (CDCLIENTE, IDTPIJURCLIE, NRINSESTCLIE, NMRAZSOCCLIE, NMFANTCLIE, NRINSJURCLIE, NRINSMUNICLIE, "
+                                    "IDCLIEATIV, IDPRIPUBCLIE)\n"
+                                    "values\n"
+                                    "  (:CDCLIENTE, :IDTPIJURCLIE, :NRINSESTCLIE, :NMRAZSOCCLIE, :NMFANTCLIE, :NRINSJURCLIE, "
+                                    ":NRINSMUNICLIE, :IDCLIEATIV, :IDPRIPUBCLIE)"),
+                     // Only the columns read are rewritten; every other column keeps its value.
+                     QStringLiteral("update CLIENTE set\n"
+                                    "  CDCLIENTE = :CDCLIENTE, IDTPIJURCLIE = :IDTPIJURCLIE, NRINSJURCLIE = :NRINSJURCLIE,\n"
+                                    "  NMRAZSOCCLIE = :NMRAZSOCCLIE, NMFANTCLIE = :NMFANTCLIE, NRINSESTCLIE = :NRINSESTCLIE,\n"
+                                    "  NRINSMUNICLIE = :NRINSMUNICLIE, IDCLIEATIV = :IDCLIEATIV, IDTPFORPGTCL = :IDTPFORPGTCL,\n"
+                                    "  IDPRIPUBCLIE = :IDPRIPUBCLIE\n"
+                                    "where\n"
+                                    "  CDCLIENTE = :OLD_CDCLIENTE"),
+                     QStringLiteral("delete from CLIENTE\nwhere\n  CDCLIENTE = :OLD_CDCLIENTE"));
 }
 
 QString CadastroCliente::textoTipo(const QString& kind)
@@ -80,11 +78,16 @@ QString CadastroCliente::textoTipo(const QString& kind)
 bool CadastroCliente::aceitaTeclaInscricao(QChar key) { return key >= QLatin1Char('0') && key <= QLatin1Char('9'); }
 
 CadastroCliente::CadastroCliente(Database& db, ClienteView& view)
-    : qryClientes(&db, QStringLiteral("qryClientes")), qryEndCli(&db, QStringLiteral("qryEndCli")),
-      qryEndEntrega(&db, QStringLiteral("qryEndEntrega")), qryVerifCliente(&db, QStringLiteral("qryVerifCliente")),
-      qryInsJurClie(&db, QStringLiteral("qryInsJurClie")), qryTestCliPed(&db, QStringLiteral("qryTestCliPed")),
-      geografia(db), enderecoCli(qryEndCli, EnderecoCliente::Tipo::Proprio, qryClientes, geografia, view, pesquisa_),
-      enderecoEntrega(qryEndEntrega, EnderecoCliente::Tipo::Entrega, qryClientes, geografia, view, pesquisa_), db_(db),
+    : qryClientes(&db, QStringLiteral("qryClientes")),
+      qryEndCli(&db, QStringLiteral("qryEndCli")),
+      qryEndEntrega(&db, QStringLiteral("qryEndEntrega")),
+      qryVerifCliente(&db, QStringLiteral("qryVerifCliente")),
+      qryInsJurClie(&db, QStringLiteral("qryInsJurClie")),
+      qryTestCliPed(&db, QStringLiteral("qryTestCliPed")),
+      geografia(db),
+      enderecoCli(qryEndCli, EnderecoCliente::Tipo::Proprio, qryClientes, geografia, view, pesquisa_),
+      enderecoEntrega(qryEndEntrega, EnderecoCliente::Tipo::Entrega, qryClientes, geografia, view, pesquisa_),
+      db_(db),
       view_(view)
 {
     qryClientes.setSql(sqlClientes());
@@ -155,10 +158,7 @@ void CadastroCliente::falha(ControleCliente controle, const char* key)
 
 bool CadastroCliente::clienteEditando() const { return editando(qryClientes); }
 
-bool CadastroCliente::algumEditando() const
-{
-    return editando(qryClientes) || editando(qryEndCli) || editando(qryEndEntrega);
-}
+bool CadastroCliente::algumEditando() const { return editando(qryClientes) || editando(qryEndCli) || editando(qryEndEntrega); }
 
 // ---------------------------------------------------------------- states
 
@@ -199,9 +199,8 @@ void CadastroCliente::abreEnderecos()
 {
     if (editando(qryEndCli) || editando(qryEndEntrega))
         return;
-    const QVariant codigo = qryClientes.active() && !qryClientes.isEmpty()
-                                ? qryClientes.fieldByName(QStringLiteral("CDCLIENTE")).value()
-                                : QVariant();
+    const QVariant codigo =
+        qryClientes.active() && !qryClientes.isEmpty() ? qryClientes.fieldByName(QStringLiteral("CDCLIENTE")).value() : QVariant();
     enderecoCli.abre(codigo);
     enderecoEntrega.abre(codigo);
 }

@@ -24,7 +24,7 @@ enum class ControleCliente {
     EstadoEntrg,
     MunicipioEntrg,
     BairroEntrg,
-    EnderecoCli,   // the street lines, the field after the district's name
+    EnderecoCli, // the street lines, the field after the district's name
     EnderecoEntrg,
 };
 

@@ -65,8 +65,10 @@ QString msg(const char* key) { return msgPadraoCliente().Msg(QString::fromLatin1
 } // namespace
 
 Geografia::Geografia(Database& db)
-    : qryPais(&db, QStringLiteral("qryPais")), qryEstado(&db, QStringLiteral("qryEstado")),
-      qryMunicipio(&db, QStringLiteral("qryMunicipio")), qryBairro(&db, QStringLiteral("qryBairro"))
+    : qryPais(&db, QStringLiteral("qryPais")),
+      qryEstado(&db, QStringLiteral("qryEstado")),
+      qryMunicipio(&db, QStringLiteral("qryMunicipio")),
+      qryBairro(&db, QStringLiteral("qryBairro"))
 {
     qryPais.setSql(QString::fromLatin1(kSqlPais));
     qryEstado.setSql(QString::fromLatin1(kSqlEstado));
@@ -128,19 +130,17 @@ UpdateSql EnderecoCliente::updateSql(Tipo tipo)
     }
     // A row of this customer and type that the joins hid (its country or
     // municipality is missing here) is taken over instead of failing on the key.
-    const QString insertSql = QStringLiteral("insert into ENDECLIE\n  (%1)\nvalues\n  (%2)\n"
-                                             "on conflict (CDCLIENTE, IDTPENDECLIE) do update set\n  %3")
-                                  .arg(inserted.join(QStringLiteral(", ")), values.join(QStringLiteral(", ")),
-                                       upsert.join(QStringLiteral(",\n  ")));
+    const QString insertSql =
+        QStringLiteral("insert into ENDECLIE\n  (%1)\nvalues\n  (%2)\n"
+                       "on conflict (CDCLIENTE, IDTPENDECLIE) do update set\n  %3")
+            .arg(inserted.join(QStringLiteral(", ")), values.join(QStringLiteral(", ")), upsert.join(QStringLiteral(",\n  ")));
 
     const QStringList updated{
-        QStringLiteral("CDCLIENTE"),    QStringLiteral("CDPAIS"),      QStringLiteral("SGESTADO"),
-        QStringLiteral("CDMUNICIPIO"),  QStringLiteral("DSENDECLIE"),  QStringLiteral("NMBAIRCLIE"),
-        QStringLiteral("NRCEPCLIE"),    QStringLiteral("NRTELECLIE"),  QStringLiteral("NRRAMALCLIE"),
-        QStringLiteral("NRTELEXCLIE"),  QStringLiteral("NRFAXCLIE"),   QStringLiteral("NMCONTCLIE"),
-        QStringLiteral("IDTPENDECLIE"), QStringLiteral("DSEMAILCLIE"), QStringLiteral("NRTELECLIE1"),
-        QStringLiteral("NRRAMALCLIE1"), QStringLiteral("CDBAIRRO"),    QStringLiteral("NRCELULARCLI"),
-        QStringLiteral("NRTELRESICLI"), QStringLiteral("DSPTOREFECLI")};
+        QStringLiteral("CDCLIENTE"),    QStringLiteral("CDPAIS"),       QStringLiteral("SGESTADO"),     QStringLiteral("CDMUNICIPIO"),
+        QStringLiteral("DSENDECLIE"),   QStringLiteral("NMBAIRCLIE"),   QStringLiteral("NRCEPCLIE"),    QStringLiteral("NRTELECLIE"),
+        QStringLiteral("NRRAMALCLIE"),  QStringLiteral("NRTELEXCLIE"),  QStringLiteral("NRFAXCLIE"),    QStringLiteral("NMCONTCLIE"),
+        QStringLiteral("IDTPENDECLIE"), QStringLiteral("DSEMAILCLIE"),  QStringLiteral("NRTELECLIE1"),  QStringLiteral("NRRAMALCLIE1"),
+        QStringLiteral("CDBAIRRO"),     QStringLiteral("NRCELULARCLI"), QStringLiteral("NRTELRESICLI"), QStringLiteral("DSPTOREFECLI")};
     QStringList sets;
     for (const QString& c : updated)
         sets << QStringLiteral("%1 = :%1").arg(c);
@@ -155,13 +155,14 @@ UpdateSql EnderecoCliente::updateSql(Tipo tipo)
 
 // ---------------------------------------------------------------- the record
 
-EnderecoCliente::EnderecoCliente(Query& qry, Tipo tipo, Query& clientes, Geografia& geo, ClienteView& view,
-                                 const PesquisaFn& pesquisa)
+EnderecoCliente::EnderecoCliente(Query& qry, Tipo tipo, Query& clientes, Geografia& geo, ClienteView& view, const PesquisaFn& pesquisa)
     : qry_(qry), tipo_(tipo), clientes_(clientes), geo_(geo), view_(view), pesquisa_(pesquisa)
 {
     qry_.setSql(sql(tipo));
     qry_.setUpdateSql(updateSql(tipo));
-    auto mascara = [&](const char* field, const char* mask) { qry_.defineField(QString::fromLatin1(field)).editMask = QString::fromLatin1(mask); };
+    auto mascara = [&](const char* field, const char* mask) {
+        qry_.defineField(QString::fromLatin1(field)).editMask = QString::fromLatin1(mask);
+    };
     if (tipo == Tipo::Proprio)
         mascara("CDPAIS", "9999;0; ");
     mascara("CDBAIRRO", "9999999999;1; ");
@@ -177,10 +178,7 @@ EnderecoCliente::EnderecoCliente(Query& qry, Tipo tipo, Query& clientes, Geograf
 
 QString EnderecoCliente::idTpEndeClie() const { return tipo_ == Tipo::Proprio ? QStringLiteral("P") : QStringLiteral("T"); }
 
-bool EnderecoCliente::editando() const
-{
-    return qry_.state() == DataSetState::Edit || qry_.state() == DataSetState::Insert;
-}
+bool EnderecoCliente::editando() const { return qry_.state() == DataSetState::Edit || qry_.state() == DataSetState::Insert; }
 
 ControleCliente EnderecoCliente::controlePais() const
 {
@@ -402,10 +400,7 @@ void EnderecoCliente::nomeBairroDigitado()
 
 // ---------------------------------------------------------------- lookups
 
-bool EnderecoCliente::pesquisa(Query& lista, const QString& titulo)
-{
-    return pesquisa_ && pesquisa_(lista, titulo);
-}
+bool EnderecoCliente::pesquisa(Query& lista, const QString& titulo) { return pesquisa_ && pesquisa_(lista, titulo); }
 
 Query& EnderecoCliente::abre(Query& lista, std::initializer_list<const char*> niveis, const char* chave, const QString& codigo)
 {

@@ -40,8 +40,7 @@ void CadastroCliente::Vd_Inscricao(bool boTestaVazio)
 {
     if (qryClientes.state() != DataSetState::Insert)
         return;
-    const ControleCliente alvo =
-        view_.podeFocar(ControleCliente::Inscricao) ? ControleCliente::Inscricao : ControleCliente::NrInsJurClie;
+    const ControleCliente alvo = view_.podeFocar(ControleCliente::Inscricao) ? ControleCliente::Inscricao : ControleCliente::NrInsJurClie;
     const QString codigo = valor("NRINSJURINFO");
     if (EmptyString(codigo)) {
         if (boTestaVazio)
@@ -96,8 +95,8 @@ void CadastroCliente::Vd_InscEmissao(bool boTestaVazio)
         mascara("NRINSJURCLIE", kind);
         poe("NRINSJURCLIE", numero);
         view_.atualizaControles();
-        const bool mesmoNumero = qryClientes.state() == DataSetState::Edit &&
-                                 qryClientes.fieldByName(QStringLiteral("NRINSJURCLIE")).oldValue().toString() == numero;
+        const bool mesmoNumero = qryClientes.state() == DataSetState::Edit
+            && qryClientes.fieldByName(QStringLiteral("NRINSJURCLIE")).oldValue().toString() == numero;
         if (!outroTipo(valor("IDTPIJURINFO"))) {
             // The screen code is the taxpayer number itself.
             poe("NRINSJURINFO", numero);

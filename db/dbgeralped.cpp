@@ -13,15 +13,13 @@
 
 namespace zov {
 
-const char* const kPictColumns[17] = {"CDPICTPROD",  "CDPICTPRAT",   "CDPICTREFE",   "CDPICTCCTB",   "CDPICTCFIN",
-                                      "CDPICTDIET",  "CDPICTSERV",   "CDPICTRECE",   "CDPICTCFIS",   "CDPICTSGRU",
-                                      "CDPICTESTAGI", "CDPICTETAPA", "CDPICTINSPEC", "CDPICTPROCES", "CDPICTCCUSTO",
-                                      "CDPICTITTRAB", "CDPICTATIVCL"};
+const char* const kPictColumns[17] = {"CDPICTPROD",   "CDPICTPRAT",   "CDPICTREFE",   "CDPICTCCTB",   "CDPICTCFIN",   "CDPICTDIET",
+                                      "CDPICTSERV",   "CDPICTRECE",   "CDPICTCFIS",   "CDPICTSGRU",   "CDPICTESTAGI", "CDPICTETAPA",
+                                      "CDPICTINSPEC", "CDPICTPROCES", "CDPICTCCUSTO", "CDPICTITTRAB", "CDPICTATIVCL"};
 
-const char* const kPictFieldNames[17] = {"CDPRODUTO",  "CDPRATO",      "CDREFEICAO", "CDCONTCTBL", "CDCLASFINA",
-                                         "CDDIETPAD",  "CDPADSERV",    "CDRECEITA",  "CDCLASFISC", "CDSUBARV",
-                                         "CDEXIESTAGIO", "CDEXETAPRO", "CDARVINSPEC", "CDPROCESSO", "CDCENTCUSTO",
-                                         "CDITEMTRAB", "CDPICTATIVCL"};
+const char* const kPictFieldNames[17] = {"CDPRODUTO",   "CDPRATO",    "CDREFEICAO",  "CDCONTCTBL", "CDCLASFINA",   "CDDIETPAD",
+                                         "CDPADSERV",   "CDRECEITA",  "CDCLASFISC",  "CDSUBARV",   "CDEXIESTAGIO", "CDEXETAPRO",
+                                         "CDARVINSPEC", "CDPROCESSO", "CDCENTCUSTO", "CDITEMTRAB", "CDPICTATIVCL"};
 
 namespace {
 
@@ -60,10 +58,11 @@ void identificaBanco(Database& db)
         // A newer program may have changed what this one would read and write.
         const qint64 versao = db.scalar(QStringLiteral("PRAGMA user_version")).toLongLong();
         if (versao > kSchemaVersion)
-            throw Error(QStringLiteral("ele é de uma versão mais nova do Pedidos ZOV-RA (versão %1 do banco; este programa conhece até a %2) "
-                                       "e não foi alterado. Atualize o programa.")
-                            .arg(versao)
-                            .arg(kSchemaVersion));
+            throw Error(
+                QStringLiteral("ele é de uma versão mais nova do Pedidos ZOV-RA (versão %1 do banco; este programa conhece até a %2) "
+                               "e não foi alterado. Atualize o programa.")
+                    .arg(versao)
+                    .arg(kSchemaVersion));
         return;
     }
     const bool empty = db.scalar(QStringLiteral("SELECT count(*) FROM sqlite_master")).toInt() == 0;
@@ -109,11 +108,11 @@ void garanteInstalacao(Database& db)
 
 TdtmDBGeralPed::TdtmDBGeralPed()
 {
-    qryParamGeral.setSql(QStringLiteral(
-        "SELECT CDPICTPROD, CDPICTPRAT, CDPICTREFE, CDPICTCCTB, CDPICTCFIN, CDPICTDIET, CDPICTSERV, CDPICTRECE, "
-        "CDPICTCFIS, CDFILIAL, CDPARGERAL, IDUTILDTPROC, IDUTCTRLACES, CDINDICEMF, CDIDIOMA, IDCONSORCFIN, CDPICTSGRU, "
-        "IDCOFERIBANC, CDPICTESTAGI, CDPICTETAPA, CDPICTINSPEC, IDUTLPROCREC, IDUTLPROCPAG, IDUTLPROCBCO, CDGROPERPROP, "
-        "CDGROPERPROR, CDGROPERPROB, CDPICTPROCES, CDPICTCCUSTO, CDPICTITTRAB, CDPICTATIVCL FROM PARAMGERAL"));
+    qryParamGeral.setSql(
+        QStringLiteral("SELECT CDPICTPROD, CDPICTPRAT, CDPICTREFE, CDPICTCCTB, CDPICTCFIN, CDPICTDIET, CDPICTSERV, CDPICTRECE, "
+                       "CDPICTCFIS, CDFILIAL, CDPARGERAL, IDUTILDTPROC, IDUTCTRLACES, CDINDICEMF, CDIDIOMA, IDCONSORCFIN, CDPICTSGRU, "
+                       "IDCOFERIBANC, CDPICTESTAGI, CDPICTETAPA, CDPICTINSPEC, IDUTLPROCREC, IDUTLPROCPAG, IDUTLPROCBCO, CDGROPERPROP, "
+                       "CDGROPERPROR, CDGROPERPROB, CDPICTPROCES, CDPICTCCUSTO, CDPICTITTRAB, CDPICTATIVCL FROM PARAMGERAL"));
     qryInsParamGeral.setSql(QStringLiteral("INSERT INTO PARAMGERAL (CDPARGERAL) VALUES ('0001')"));
 }
 
@@ -121,14 +120,13 @@ TdtmDBGeralPed::~TdtmDBGeralPed() { disconnect(); }
 
 const TMessages& TdtmDBGeralPed::msgPadrao()
 {
-    static const TMessages table{
-        "Erro|Ocorreu um erro durante a tentativa de conexão ao banco. Confira as configurações antes de executar "
-        "novamente. Esta aplicação será terminada.",
-        "StartTransError|Já existe uma tranasação ativa.",
-        "StartTransErrorForm|Já existe uma transação ativa (%s).",
-        "CommitErrorForm|A transação não pode ser confirmada pois foi inicializada por outro processo (%s).",
-        "RollbackErrorForm|A transação não pode ser cancelada pois foi inicializada por outro processo (%s).",
-        "InvalidPath|Diretório inválido."};
+    static const TMessages table{"Erro|Ocorreu um erro durante a tentativa de conexão ao banco. Confira as configurações antes de executar "
+                                 "novamente. Esta aplicação será terminada.",
+                                 "StartTransError|Já existe uma tranasação ativa.",
+                                 "StartTransErrorForm|Já existe uma transação ativa (%s).",
+                                 "CommitErrorForm|A transação não pode ser confirmada pois foi inicializada por outro processo (%s).",
+                                 "RollbackErrorForm|A transação não pode ser cancelada pois foi inicializada por outro processo (%s).",
+                                 "InvalidPath|Diretório inválido."};
     return table;
 }
 

@@ -8,4 +8,4 @@ const char* schemaSql();
 // "CREATE TABLE IF NOT EXISTS": a file made before the table gets the same
 // table a new one gets. Throws std::logic_error for a table it lacks.
 QString schemaTableSql(const QString& table);
-}
+} // namespace zov

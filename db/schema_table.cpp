@@ -14,8 +14,7 @@ QString schemaTableSql(const QString& table)
     const qsizetype end = m.hasMatch() ? schema.indexOf(QStringLiteral("\n);"), m.capturedStart()) : -1;
     if (end < 0)
         throw std::logic_error("schema.sql has no table " + table.toStdString());
-    return schema.mid(m.capturedStart(), end + 3 - m.capturedStart())
-        .replace(0, 12, QStringLiteral("CREATE TABLE IF NOT EXISTS"));
+    return schema.mid(m.capturedStart(), end + 3 - m.capturedStart()).replace(0, 12, QStringLiteral("CREATE TABLE IF NOT EXISTS"));
 }
 
 } // namespace zov

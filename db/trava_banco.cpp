@@ -39,13 +39,15 @@ void TravaBanco(const QString& caminhoBanco)
             QString maquina, programa;
             arquivo->getLockInfo(&pid, &maquina, &programa);
             throw BancoEmUso(QStringLiteral("O banco de dados \"%1\" já está em uso por outra cópia do Pedidos ZOV-RA (processo %2 em %3). "
-                                       "Use a cópia que já está aberta, ou feche-a e tente de novo.")
-                            .arg(caminho)
-                            .arg(pid)
-                            .arg(maquina));
+                                            "Use a cópia que já está aberta, ou feche-a e tente de novo.")
+                                 .arg(caminho)
+                                 .arg(pid)
+                                 .arg(maquina));
         }
-        throw Error(QStringLiteral("Não foi possível criar o arquivo de trava \"%1\": verifique se a pasta do banco de dados existe e pode ser gravada.")
-                        .arg(arquivo->fileName()));
+        throw Error(
+            QStringLiteral(
+                "Não foi possível criar o arquivo de trava \"%1\": verifique se a pasta do banco de dados existe e pode ser gravada.")
+                .arg(arquivo->fileName()));
     }
     t.caminho = caminho;
     t.arquivo = std::move(arquivo);

@@ -34,7 +34,8 @@ bool arquivoDoBanco(const QString& caminho)
 
 QString msgArquivoDoBanco()
 {
-    return QStringLiteral("Este arquivo pertence ao banco de dados do Pedidos ZOV-RA e não pode ser aberto nem substituído. Escolha outro arquivo.");
+    return QStringLiteral(
+        "Este arquivo pertence ao banco de dados do Pedidos ZOV-RA e não pode ser aberto nem substituído. Escolha outro arquivo.");
 }
 
 } // namespace zov

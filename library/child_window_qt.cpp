@@ -6,8 +6,8 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
-#include <QKeyEvent>
 #include <QEvent>
+#include <QKeyEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -119,9 +119,8 @@ ChildWindow::ChildWindow(QWidget* window, QString screenCode, QAction* closeActi
     // Once the window is really gone (a window may refuse to close) the code
     // is the active child's, which the frame activated meanwhile, or the main
     // window's.
-    connect(window_, &QObject::destroyed, [w = window_] {
-        runGuarded([w] { shell().setStatusText(kScreenCodePanel, codigoDaJanelaAtiva(w)); });
-    });
+    connect(window_, &QObject::destroyed,
+            [w = window_] { runGuarded([w] { shell().setStatusText(kScreenCodePanel, codigoDaJanelaAtiva(w)); }); });
 }
 
 void ChildWindow::showScreenCode()
@@ -171,23 +170,17 @@ bool ChildWindow::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == window_) {
         switch (event->type()) {
-        case QEvent::Show:
-            hookFrame();
-            break;
+        case QEvent::Show: hookFrame(); break;
         case QEvent::WindowActivate:
             if (window_->isWindow())
                 onActivated();
             break;
-        default:
-            break;
+        default: break;
         }
     }
     return QObject::eventFilter(watched, event);
 }
 
-QList<QKeySequence> confirmShortcuts()
-{
-    return {QKeySequence(Qt::CTRL | Qt::Key_Enter), QKeySequence(Qt::CTRL | Qt::Key_Return)};
-}
+QList<QKeySequence> confirmShortcuts() { return {QKeySequence(Qt::CTRL | Qt::Key_Enter), QKeySequence(Qt::CTRL | Qt::Key_Return)}; }
 
 } // namespace zov

@@ -28,10 +28,7 @@ double RoundDec(double value, int decimals)
 
 QDate PriDiaMes(const QDate& date) { return date.isValid() ? QDate(date.year(), date.month(), 1) : QDate(); }
 
-QDate UltimoDiaMes(const QDate& date)
-{
-    return date.isValid() ? QDate(date.year(), date.month(), date.daysInMonth()) : QDate();
-}
+QDate UltimoDiaMes(const QDate& date) { return date.isValid() ? QDate(date.year(), date.month(), date.daysInMonth()) : QDate(); }
 
 bool CheckDateTime(Field& field, const QString& text)
 {

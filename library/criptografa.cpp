@@ -32,8 +32,7 @@ QString CriptografaSenha(const QString& password)
     ensureSodium();
     const QByteArray p = password.toUtf8();
     char out[crypto_pwhash_STRBYTES];
-    if (crypto_pwhash_str(out, p.constData(), quint64(p.size()), crypto_pwhash_OPSLIMIT_INTERACTIVE,
-                          crypto_pwhash_MEMLIMIT_INTERACTIVE)
+    if (crypto_pwhash_str(out, p.constData(), quint64(p.size()), crypto_pwhash_OPSLIMIT_INTERACTIVE, crypto_pwhash_MEMLIMIT_INTERACTIVE)
         != 0)
         throw Error(QStringLiteral("Memória insuficiente para criptografar a senha."));
     return QString::fromLatin1(out);

@@ -15,7 +15,7 @@ QString dateTimeToStorage(const QDateTime& value)
     if (!value.isValid())
         return {};
     return value.time().msec() != 0 ? value.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"))
-                                     : value.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+                                    : value.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
 }
 
 QDateTime dateTimeFromStorage(const QString& text)
@@ -131,10 +131,8 @@ QVariant convertToKind(const QVariant& value, FieldKind kind)
     }
     case FieldKind::DateTime: {
         switch (value.metaType().id()) {
-        case QMetaType::QDateTime:
-            return value;
-        case QMetaType::QDate:
-            return value; // a date stays a date: stored as YYYY-MM-DD, like a date parameter
+        case QMetaType::QDateTime: return value;
+        case QMetaType::QDate: return value; // a date stays a date: stored as YYYY-MM-DD, like a date parameter
         default: {
             const QString s = value.toString();
             if (s.trimmed().isEmpty())
@@ -185,16 +183,11 @@ int noteTableAccess(void* context, int action, const char* a1, const char*, cons
     if (!access)
         return SQLITE_OK;
     switch (action) {
-    case SQLITE_READ:
-        addTable(*access->read, a1);
-        break;
+    case SQLITE_READ: addTable(*access->read, a1); break;
     case SQLITE_INSERT:
     case SQLITE_UPDATE:
-    case SQLITE_DELETE:
-        addTable(*access->written, a1);
-        break;
-    default:
-        break;
+    case SQLITE_DELETE: addTable(*access->written, a1); break;
+    default: break;
     }
     return SQLITE_OK;
 }
@@ -261,18 +254,14 @@ void Statement::bindAt(int index, const QVariant& value)
     } else {
         switch (value.metaType().id()) {
         case QMetaType::Double:
-        case QMetaType::Float:
-            rc = sqlite3_bind_double(stmt_, index, value.toDouble());
-            break;
+        case QMetaType::Float: rc = sqlite3_bind_double(stmt_, index, value.toDouble()); break;
         case QMetaType::Int:
         case QMetaType::UInt:
         case QMetaType::LongLong:
         case QMetaType::ULongLong:
         case QMetaType::Long:
         case QMetaType::Short:
-        case QMetaType::Bool:
-            rc = sqlite3_bind_int64(stmt_, index, value.toLongLong());
-            break;
+        case QMetaType::Bool: rc = sqlite3_bind_int64(stmt_, index, value.toLongLong()); break;
         case QMetaType::QDateTime: {
             const QByteArray t = dateTimeToStorage(value.toDateTime()).toUtf8();
             rc = t.isEmpty() ? sqlite3_bind_null(stmt_, index)
@@ -363,12 +352,9 @@ bool Statement::textEquals(int column, const QString& s) const
 QVariant Statement::rawValue(int column) const
 {
     switch (sqlite3_column_type(stmt_, column)) {
-    case SQLITE_NULL:
-        return {};
-    case SQLITE_INTEGER:
-        return static_cast<qint64>(sqlite3_column_int64(stmt_, column));
-    case SQLITE_FLOAT:
-        return sqlite3_column_double(stmt_, column);
+    case SQLITE_NULL: return {};
+    case SQLITE_INTEGER: return static_cast<qint64>(sqlite3_column_int64(stmt_, column));
+    case SQLITE_FLOAT: return sqlite3_column_double(stmt_, column);
     case SQLITE_BLOB: {
         const int n = sqlite3_column_bytes(stmt_, column);
         return QByteArray(static_cast<const char*>(sqlite3_column_blob(stmt_, column)), n);
@@ -386,14 +372,10 @@ FieldKind Statement::columnKind(int column) const
     if (declaredKind(column, kind))
         return kind;
     switch (sqlite3_column_type(stmt_, column)) {
-    case SQLITE_INTEGER:
-        return FieldKind::Integer;
-    case SQLITE_FLOAT:
-        return FieldKind::Number;
-    case SQLITE_BLOB:
-        return FieldKind::Blob;
-    default:
-        return FieldKind::Text;
+    case SQLITE_INTEGER: return FieldKind::Integer;
+    case SQLITE_FLOAT: return FieldKind::Number;
+    case SQLITE_BLOB: return FieldKind::Blob;
+    default: return FieldKind::Text;
     }
 }
 
@@ -416,14 +398,12 @@ QVariant Statement::value(int column, FieldKind kind) const
             return ok ? QVariant(d) : QVariant();
         }
         return sqlite3_column_double(stmt_, column);
-    case FieldKind::DateTime:
-        return dateFromStorage(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column))));
+    case FieldKind::DateTime: return dateFromStorage(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column))));
     case FieldKind::Blob: {
         const int n = sqlite3_column_bytes(stmt_, column);
         return QByteArray(static_cast<const char*>(sqlite3_column_blob(stmt_, column)), n);
     }
-    case FieldKind::Text:
-        break;
+    case FieldKind::Text: break;
     }
     if (type == SQLITE_FLOAT) {
         // A number read into a text field: no trailing ".0" on integral values.
@@ -468,7 +448,8 @@ Database::Database(const QString& path, Mode mode, const FileCheck& check) : pat
         sqlite3_close(db_);
         db_ = nullptr;
         const QString motivo = e.text();
-        throw Error(QStringLiteral("Não foi possível abrir o banco de dados \"%1\": %2").arg(path, motivo + (motivo.endsWith(QLatin1Char('.')) ? QString() : QStringLiteral("."))));
+        throw Error(QStringLiteral("Não foi possível abrir o banco de dados \"%1\": %2")
+                        .arg(path, motivo + (motivo.endsWith(QLatin1Char('.')) ? QString() : QStringLiteral("."))));
     }
 }
 
@@ -523,9 +504,7 @@ QString Database::errorText(int code, const QString& engineText)
         texto = QStringLiteral("O banco de dados está ocupado por outro programa (uma cópia de segurança, outro programa que o abriu). "
                                "Aguarde um instante e tente de novo; se continuar, feche o outro programa.");
         break;
-    case SQLITE_FULL:
-        texto = QStringLiteral("O disco está cheio. Libere espaço no disco e tente de novo.");
-        break;
+    case SQLITE_FULL: texto = QStringLiteral("O disco está cheio. Libere espaço no disco e tente de novo."); break;
     case SQLITE_IOERR:
         texto = QStringLiteral("Erro de leitura ou gravação no disco do banco de dados. Verifique se há espaço livre e se o disco "
                                "está funcionando, e tente de novo.");
@@ -539,11 +518,13 @@ QString Database::errorText(int code, const QString& engineText)
         texto = QStringLiteral("Sem permissão para usar o arquivo do banco de dados. Verifique as permissões do arquivo e da sua pasta.");
         break;
     case SQLITE_CANTOPEN:
-        texto = QStringLiteral("Não foi possível abrir o arquivo do banco de dados. Verifique se ele e a sua pasta existem e podem ser gravados.");
+        texto = QStringLiteral(
+            "Não foi possível abrir o arquivo do banco de dados. Verifique se ele e a sua pasta existem e podem ser gravados.");
         break;
     case SQLITE_CORRUPT:
     case SQLITE_NOTADB:
-        texto = QStringLiteral("O banco de dados está danificado. Feche o programa e restaure uma cópia de segurança, ou procure o suporte.");
+        texto =
+            QStringLiteral("O banco de dados está danificado. Feche o programa e restaure uma cópia de segurança, ou procure o suporte.");
         break;
     case SQLITE_NOMEM:
         texto = QStringLiteral("Não há memória suficiente para concluir a operação. Feche outros programas e tente de novo.");

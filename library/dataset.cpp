@@ -97,8 +97,7 @@ void Query::parseParams()
 
 bool Query::existParam(const QString& name) const
 {
-    return std::any_of(params_.begin(), params_.end(),
-                       [&](const auto& p) { return p->name().compare(name, Qt::CaseInsensitive) == 0; });
+    return std::any_of(params_.begin(), params_.end(), [&](const auto& p) { return p->name().compare(name, Qt::CaseInsensitive) == 0; });
 }
 
 Param& Query::paramByName(const QString& name)

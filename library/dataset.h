@@ -38,12 +38,12 @@ public:
     Query& dataset() const { return *q_; }
 
     // Presentation, kept across reopenings of the same query.
-    QString displayLabel;   // empty: the field name
+    QString displayLabel; // empty: the field name
     bool visible = true;
-    int tag = 0;            // 1 marks a key field
+    int tag = 0; // 1 marks a key field
     bool calculated = false;
     bool readOnly = false;
-    QString displayFormat;  // "#,##0.00", "dd/MM/yyyy"...
+    QString displayFormat; // "#,##0.00", "dd/MM/yyyy"...
     QString editMask;
     int displayWidth = 0;
     // Its characters may all be capital letters (an alphanumeric code): the
@@ -91,7 +91,7 @@ private:
     QString name_;
     FieldKind kind_;
     int index_ = 0;
-    int column_ = -1; // result column, -1 when calculated or memory
+    int column_ = -1;        // result column, -1 when calculated or memory
     bool kindFixed_ = false; // set by the statement's author, never guessed
 };
 
@@ -121,8 +121,7 @@ public:
     UpdateSql() = default;
     UpdateSql(QString insert, QString modify, QString remove)
         : insertSql(std::move(insert)), modifySql(std::move(modify)), deleteSql(std::move(remove))
-    {
-    }
+    {}
     QString insertSql;
     QString modifySql;
     QString deleteSql;
@@ -134,8 +133,8 @@ public:
 class DatasetObserver {
 public:
     virtual ~DatasetObserver() = default;
-    virtual void datasetReset() = 0;          // opened, closed, reloaded, filtered
-    virtual void rowChanged(int pos) = 0;     // values of the row at a position
+    virtual void datasetReset() = 0;      // opened, closed, reloaded, filtered
+    virtual void rowChanged(int pos) = 0; // values of the row at a position
     // The row at pos is about to come or go; the change follows, then rowInserted/rowRemoved.
     virtual void rowAboutToBeInserted(int /*pos*/) {}
     virtual void rowInserted(int pos) = 0;
@@ -225,10 +224,7 @@ public:
     void setRecNo(int recNo);
     // Finds the first row whose fields ("A;B") equal the values; moves there when found.
     bool locate(const QString& fields, const QVariantList& values, int options = 0);
-    bool locate(const QString& field, const QVariant& value, int options = 0)
-    {
-        return locate(field, QVariantList{value}, options);
-    }
+    bool locate(const QString& field, const QVariant& value, int options = 0) { return locate(field, QVariantList{value}, options); }
 
     // Editing.
     DataSetState state() const { return state_; }
@@ -265,9 +261,9 @@ public:
     void setFilter(FilterPredicate predicate);
     void clearFilter() { setFilter(nullptr); }
     bool filtered() const { return bool(filter_); }
-    QVariant valueAt(int row, int field) const; // storage row, as read or posted
+    QVariant valueAt(int row, int field) const;            // storage row, as read or posted
     int storageCount() const { return int(rows_.size()); } // rows read so far
-    int storageRowAt(int pos) const; // storage index of a visible position
+    int storageRowAt(int pos) const;                       // storage index of a visible position
 
     // Events; suspend them with EventsSuspended while the program moves records itself.
     Event beforeOpen, afterOpen, beforeClose, afterClose;
@@ -362,7 +358,7 @@ private:
     QString sql_;
     std::vector<std::unique_ptr<Param>> params_;
     std::vector<std::unique_ptr<Field>> fields_;
-    QHash<QString, int> fieldIndex_; // lower-cased name -> index
+    QHash<QString, int> fieldIndex_;      // lower-cased name -> index
     QHash<QString, int> fieldIndexExact_; // name as the field spells it -> index
     std::vector<Row> rows_;
     std::vector<Row> deleted_;

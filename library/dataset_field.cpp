@@ -24,10 +24,8 @@ QString Field::asString() const
         const QDateTime dt = v.toDateTime();
         return dt.time() == QTime(0, 0) ? formatDate(dt) : formatDateTime(dt);
     }
-    case FieldKind::Blob:
-        return QString::fromUtf8(v.toByteArray());
-    default:
-        return v.toString();
+    case FieldKind::Blob: return QString::fromUtf8(v.toByteArray());
+    default: return v.toString();
     }
 }
 
@@ -107,16 +105,13 @@ QString Field::displayTextOf(const QVariant& v) const
             return formatNumber(v.toDouble(), displayFormat);
     }
     switch (kind_) {
-    case FieldKind::Number:
-        return formatFloat(v.toDouble());
+    case FieldKind::Number: return formatFloat(v.toDouble());
     case FieldKind::DateTime: {
         const QDateTime dt = v.toDateTime();
         return dt.time() == QTime(0, 0) ? formatDate(dt) : formatDateTime(dt);
     }
-    case FieldKind::Blob:
-        return QStringLiteral("(BLOB)");
-    default:
-        return v.toString();
+    case FieldKind::Blob: return QStringLiteral("(BLOB)");
+    default: return v.toString();
     }
 }
 
@@ -156,8 +151,7 @@ QVariant Field::readTyped(const QString& text, bool* ok) const
         // A day typed without a time is a date, stored in the date's form.
         return t.contains(QLatin1Char(':')) ? QVariant(dt) : QVariant(dt.date());
     }
-    default:
-        return text;
+    default: return text;
     }
 }
 

@@ -34,10 +34,7 @@ int DatasetModel::columnOf(const QString& fieldName) const
     return -1;
 }
 
-int DatasetModel::rowCount(const QModelIndex& parent) const
-{
-    return parent.isValid() ? 0 : rows_;
-}
+int DatasetModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : rows_; }
 
 int DatasetModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : int(columns_.size()); }
 
@@ -58,8 +55,7 @@ QVariant DatasetModel::data(const QModelIndex& index, int role) const
         return {};
     const Field& f = fieldAt(index.column());
     switch (role) {
-    case Qt::DisplayRole:
-        return f.displayTextOf(cellValue(index.row(), f));
+    case Qt::DisplayRole: return f.displayTextOf(cellValue(index.row(), f));
     case Qt::EditRole: {
         const QVariant v = cellValue(index.row(), f);
         return f.kind() == FieldKind::Text ? v : QVariant(f.displayTextOf(v));
@@ -68,8 +64,7 @@ QVariant DatasetModel::data(const QModelIndex& index, int role) const
         if (f.kind() == FieldKind::Number || f.kind() == FieldKind::Integer)
             return int(Qt::AlignRight | Qt::AlignVCenter);
         return int(Qt::AlignLeft | Qt::AlignVCenter);
-    default:
-        return {};
+    default: return {};
     }
 }
 

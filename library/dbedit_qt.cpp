@@ -12,10 +12,7 @@ namespace zov {
 
 namespace {
 
-bool editing(const Query& q)
-{
-    return q.state() == DataSetState::Edit || q.state() == DataSetState::Insert;
-}
+bool editing(const Query& q) { return q.state() == DataSetState::Edit || q.state() == DataSetState::Insert; }
 
 class UpperLettersValidator final : public QValidator {
 public:
@@ -202,8 +199,7 @@ void DbEdit::refresh()
         applyMask(pict);
         force = true;
     }
-    if (f && !upper_ && !maskApplied_ && !edit_->validator()
-        && (f->kind() == FieldKind::Number || f->kind() == FieldKind::Integer)) {
+    if (f && !upper_ && !maskApplied_ && !edit_->validator() && (f->kind() == FieldKind::Number || f->kind() == FieldKind::Integer)) {
         // Digits, the thousands dot and one decimal comma, as the program shows numbers.
         const QString re = f->kind() == FieldKind::Integer ? QStringLiteral("-?[0-9]*") : QStringLiteral("-?[0-9.]*,?[0-9]*");
         edit_->setValidator(new QRegularExpressionValidator(QRegularExpression(re), edit_));

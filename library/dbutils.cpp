@@ -16,7 +16,10 @@ const QLatin1String kBodyStart(") AS (\n");
 const QLatin1String kBodyEnd("\n)\nSELECT ");
 const QLatin1String kTextParam("ZOV_LOCATEALL_TEXT");
 
-QString quoteIdentifier(QString name) { return QLatin1Char('"') + name.replace(QLatin1Char('"'), QLatin1String("\"\"")) + QLatin1Char('"'); }
+QString quoteIdentifier(QString name)
+{
+    return QLatin1Char('"') + name.replace(QLatin1Char('"'), QLatin1String("\"\"")) + QLatin1Char('"');
+}
 
 QString withoutFinalSemicolons(QString sql)
 {
@@ -34,13 +37,10 @@ QString withoutFinalSemicolons(QString sql)
 QString searchedColumn(const QString& column, FieldKind kind)
 {
     switch (kind) {
-    case FieldKind::DateTime:
-        return QStringLiteral("strftime('%d/%m/%Y %H:%M:%S', %1)").arg(column);
+    case FieldKind::DateTime: return QStringLiteral("strftime('%d/%m/%Y %H:%M:%S', %1)").arg(column);
     case FieldKind::Number:
-    case FieldKind::Integer:
-        return QStringLiteral("replace(%1, '.', ',')").arg(column);
-    default:
-        return column;
+    case FieldKind::Integer: return QStringLiteral("replace(%1, '.', ',')").arg(column);
+    default: return column;
     }
 }
 
@@ -88,8 +88,7 @@ void narrowInDatabase(Query& query, const QStringList& fieldNames, const QString
                           .arg(searchedColumn(QStringLiteral("C%1").arg(column + 1), probe.columnKind(column)), kTextParam);
     }
     query.setSql(kPrefix + positional.join(QLatin1String(", ")) + kBodyStart + withoutFinalSemicolons(base) + kBodyEnd
-                 + named.join(QLatin1String(", ")) + QLatin1String(" FROM ZOV_LOCATEALL WHERE ")
-                 + conditions.join(QLatin1String(" OR ")));
+                 + named.join(QLatin1String(", ")) + QLatin1String(" FROM ZOV_LOCATEALL WHERE ") + conditions.join(QLatin1String(" OR ")));
     query.setParam(kTextParam, text);
     query.open();
 }

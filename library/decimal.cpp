@@ -165,8 +165,7 @@ std::optional<Decimal> Decimal::fromTyped(const QString& text, const QLocale& lo
 double Decimal::toDouble() const
 {
     constexpr qint64 exact = qint64(1) << 53;
-    static const double powers[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10,
-                                    1e11, 1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18};
+    static const double powers[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18};
     // Both exact, so the one division rounds to the nearest double.
     if (units_ > -exact && units_ < exact)
         return double(units_) / powers[scale_];

@@ -4,11 +4,11 @@
 #include "library/arquivos_banco.h"
 
 #include <QApplication>
-#include <QPointer>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPageSetupDialog>
+#include <QPointer>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
@@ -85,8 +85,7 @@ void QtDialogs::info(const QString& text) { show(QMessageBox::Information, QStri
 bool QtDialogs::confirm(const QString& text)
 {
     const DevolveAtivacao devolve(parentWindow());
-    QMessageBox box(QMessageBox::Question, QStringLiteral("Confirmação"), text, QMessageBox::Yes | QMessageBox::No,
-                    parentWindow());
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Confirmação"), text, QMessageBox::Yes | QMessageBox::No, parentWindow());
     box.button(QMessageBox::Yes)->setText(QStringLiteral("&Sim"));
     box.button(QMessageBox::No)->setText(QStringLiteral("&Não"));
     box.setDefaultButton(QMessageBox::No);

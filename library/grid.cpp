@@ -101,8 +101,7 @@ void bindGrid(QTableView* view, DatasetModel* model)
     QObject::connect(model, &QAbstractItemModel::modelReset, view, [view, model] {
         const int row = model->query().recNo() - 1;
         if (row >= 0 && row < model->rowCount())
-            view->selectionModel()->setCurrentIndex(model->index(row, 0),
-                                                    QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+            view->selectionModel()->setCurrentIndex(model->index(row, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     });
 }
 

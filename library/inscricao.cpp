@@ -85,8 +85,8 @@ bool CpfValido(const QString& digits)
 {
     if (digits.size() != 11 || !somenteDigitos(digits) || umDigitoRepetido(digits))
         return false;
-    return digitoVerificador(digits, {10, 9, 8, 7, 6, 5, 4, 3, 2}) == digits.at(9).digitValue() &&
-           digitoVerificador(digits, {11, 10, 9, 8, 7, 6, 5, 4, 3, 2}) == digits.at(10).digitValue();
+    return digitoVerificador(digits, {10, 9, 8, 7, 6, 5, 4, 3, 2}) == digits.at(9).digitValue()
+        && digitoVerificador(digits, {11, 10, 9, 8, 7, 6, 5, 4, 3, 2}) == digits.at(10).digitValue();
 }
 
 bool CnpjValido(const QString& numero)
@@ -95,8 +95,8 @@ bool CnpjValido(const QString& numero)
     if (digits.size() != 14 || !std::all_of(digits.begin(), digits.begin() + 12, letraOuDigito) || !somenteDigitos(digits.right(2))
         || umDigitoRepetido(digits))
         return false;
-    return digitoVerificador(digits, {5, 4, 3, 2, 9, 8, 7, 6, 5, 4, 3, 2}) == digits.at(12).digitValue() &&
-           digitoVerificador(digits, {6, 5, 4, 3, 2, 9, 8, 7, 6, 5, 4, 3, 2}) == digits.at(13).digitValue();
+    return digitoVerificador(digits, {5, 4, 3, 2, 9, 8, 7, 6, 5, 4, 3, 2}) == digits.at(12).digitValue()
+        && digitoVerificador(digits, {6, 5, 4, 3, 2, 9, 8, 7, 6, 5, 4, 3, 2}) == digits.at(13).digitValue();
 }
 
 QString Ajusta_Inscricao(QString& text)

@@ -21,15 +21,18 @@ constexpr qint64 kMaxFileBytes = 16 * 1024 * 1024;
 
 QJsonObject toJson(const OpcaoSalva& o)
 {
-    return {{QStringLiteral("CDTELA"), o.CDTELA},           {QStringLiteral("CDOPERADOR"), o.CDOPERADOR},
-            {QStringLiteral("DSOPCSALVA"), o.DSOPCSALVA},   {QStringLiteral("STVARIAVEL"), o.STVARIAVEL},
-            {QStringLiteral("NMCOMPONENTE"), o.NMCOMPONENTE}, {QStringLiteral("DSVALOR"), o.DSVALOR}};
+    return {{QStringLiteral("CDTELA"), o.CDTELA},
+            {QStringLiteral("CDOPERADOR"), o.CDOPERADOR},
+            {QStringLiteral("DSOPCSALVA"), o.DSOPCSALVA},
+            {QStringLiteral("STVARIAVEL"), o.STVARIAVEL},
+            {QStringLiteral("NMCOMPONENTE"), o.NMCOMPONENTE},
+            {QStringLiteral("DSVALOR"), o.DSVALOR}};
 }
 
 OpcaoSalva fromJson(const QJsonObject& j)
 {
-    return {j.value(QStringLiteral("CDTELA")).toString(),     j.value(QStringLiteral("CDOPERADOR")).toString(),
-            j.value(QStringLiteral("DSOPCSALVA")).toString(), j.value(QStringLiteral("STVARIAVEL")).toString(),
+    return {j.value(QStringLiteral("CDTELA")).toString(),       j.value(QStringLiteral("CDOPERADOR")).toString(),
+            j.value(QStringLiteral("DSOPCSALVA")).toString(),   j.value(QStringLiteral("STVARIAVEL")).toString(),
             j.value(QStringLiteral("NMCOMPONENTE")).toString(), j.value(QStringLiteral("DSVALOR")).toString()};
 }
 

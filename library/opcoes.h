@@ -9,7 +9,7 @@
 namespace zov {
 
 struct OpcaoSalva {
-    QString CDTELA;       // the window's unit name
+    QString CDTELA; // the window's unit name
     QString CDOPERADOR;
     QString DSOPCSALVA;   // the set's name
     QString STVARIAVEL;   // a variable's name (rows of "TStringList")

@@ -7,7 +7,7 @@ namespace zov {
 namespace {
 // Julian day of the pinned day; 0 when the clock is the system's.
 std::atomic<qint64> g_diaFixo{0};
-}
+} // namespace
 
 QDate dataDeHoje()
 {
@@ -22,9 +22,6 @@ QDateTime agora()
     return dia ? QDateTime(QDate::fromJulianDay(dia), real.time()) : real;
 }
 
-void fixaDiaDeHoje(const QDate& dia)
-{
-    g_diaFixo.store(dia.isValid() ? dia.toJulianDay() : 0, std::memory_order_relaxed);
-}
+void fixaDiaDeHoje(const QDate& dia) { g_diaFixo.store(dia.isValid() ? dia.toJulianDay() : 0, std::memory_order_relaxed); }
 
 } // namespace zov

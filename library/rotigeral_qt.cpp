@@ -61,11 +61,8 @@ bool TfrmRotiGeral::formKeyPress(QWidget*, QKeyEvent* event)
         if (sbtConfirma_->isEnabled())
             sbtConfirmaClick();
         return true;
-    case Qt::Key_Escape:
-        sbtCancelClick();
-        return true;
-    default:
-        return false;
+    case Qt::Key_Escape: sbtCancelClick(); return true;
+    default: return false;
     }
 }
 

@@ -7,11 +7,9 @@ namespace zov::rtf_interno {
 namespace {
 
 // Windows-1252 at 0x80..0x9F; its five holes keep their value, as Latin-1.
-constexpr char16_t kAltos1252[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+constexpr char16_t kAltos1252[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+                                     0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+                                     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
 } // namespace
 
@@ -96,7 +94,14 @@ const char* nomeCodigo(int cp)
 bool doisBytes(int cp)
 {
     switch (cp) {
-    case 932: case 936: case 949: case 950: case 10001: case 10002: case 10003: case 10008: return true;
+    case 932:
+    case 936:
+    case 949:
+    case 950:
+    case 10001:
+    case 10002:
+    case 10003:
+    case 10008: return true;
     default: return false;
     }
 }
@@ -151,15 +156,14 @@ char16_t deSimbolo(uchar c)
     if (c >= 'a' && c <= 'z')
         return minusculas[c - 'a'];
     static const std::pair<uchar, char16_t> sinais[] = {
-        {0x22, u'∀'}, {0x24, u'∃'}, {0x27, u'∋'}, {0x2A, u'∗'}, {0x2D, u'−'}, {0x40, u'≅'}, {0x5C, u'∴'}, {0x5E, u'⊥'},
-        {0x7E, u'∼'}, {0xA1, u'ϒ'}, {0xA2, u'′'}, {0xA3, u'≤'}, {0xA4, u'⁄'}, {0xA5, u'∞'}, {0xA6, u'ƒ'}, {0xA7, u'♣'},
-        {0xA8, u'♦'}, {0xA9, u'♥'}, {0xAA, u'♠'}, {0xAB, u'↔'}, {0xAC, u'←'}, {0xAD, u'↑'}, {0xAE, u'→'}, {0xAF, u'↓'},
-        {0xB0, u'°'}, {0xB1, u'±'}, {0xB2, u'″'}, {0xB3, u'≥'}, {0xB4, u'×'}, {0xB5, u'∝'}, {0xB6, u'∂'}, {0xB7, u'•'},
-        {0xB8, u'÷'}, {0xB9, u'≠'}, {0xBA, u'≡'}, {0xBB, u'≈'}, {0xBC, u'…'}, {0xC0, u'ℵ'}, {0xC1, u'ℑ'}, {0xC2, u'ℜ'},
-        {0xC3, u'℘'}, {0xC4, u'⊗'}, {0xC5, u'⊕'}, {0xC6, u'∅'}, {0xC7, u'∩'}, {0xC8, u'∪'}, {0xC9, u'⊃'}, {0xCA, u'⊇'},
-        {0xCB, u'⊄'}, {0xCC, u'⊂'}, {0xCD, u'⊆'}, {0xCE, u'∈'}, {0xCF, u'∉'}, {0xD0, u'∠'}, {0xD1, u'∇'}, {0xD2, u'®'},
-        {0xD3, u'©'}, {0xD4, u'™'}, {0xD5, u'∏'}, {0xD6, u'√'}, {0xD7, u'⋅'}, {0xD8, u'¬'}, {0xD9, u'∧'}, {0xDA, u'∨'},
-        {0xDB, u'⇔'}, {0xDC, u'⇐'}, {0xDD, u'⇑'}, {0xDE, u'⇒'}, {0xDF, u'⇓'}, {0xE0, u'◊'}, {0xE1, u'〈'}, {0xE5, u'∑'},
+        {0x22, u'∀'},  {0x24, u'∃'}, {0x27, u'∋'}, {0x2A, u'∗'}, {0x2D, u'−'}, {0x40, u'≅'}, {0x5C, u'∴'}, {0x5E, u'⊥'},  {0x7E, u'∼'},
+        {0xA1, u'ϒ'},  {0xA2, u'′'}, {0xA3, u'≤'}, {0xA4, u'⁄'}, {0xA5, u'∞'}, {0xA6, u'ƒ'}, {0xA7, u'♣'}, {0xA8, u'♦'},  {0xA9, u'♥'},
+        {0xAA, u'♠'},  {0xAB, u'↔'}, {0xAC, u'←'}, {0xAD, u'↑'}, {0xAE, u'→'}, {0xAF, u'↓'}, {0xB0, u'°'}, {0xB1, u'±'},  {0xB2, u'″'},
+        {0xB3, u'≥'},  {0xB4, u'×'}, {0xB5, u'∝'}, {0xB6, u'∂'}, {0xB7, u'•'}, {0xB8, u'÷'}, {0xB9, u'≠'}, {0xBA, u'≡'},  {0xBB, u'≈'},
+        {0xBC, u'…'},  {0xC0, u'ℵ'}, {0xC1, u'ℑ'}, {0xC2, u'ℜ'}, {0xC3, u'℘'}, {0xC4, u'⊗'}, {0xC5, u'⊕'}, {0xC6, u'∅'},  {0xC7, u'∩'},
+        {0xC8, u'∪'},  {0xC9, u'⊃'}, {0xCA, u'⊇'}, {0xCB, u'⊄'}, {0xCC, u'⊂'}, {0xCD, u'⊆'}, {0xCE, u'∈'}, {0xCF, u'∉'},  {0xD0, u'∠'},
+        {0xD1, u'∇'},  {0xD2, u'®'}, {0xD3, u'©'}, {0xD4, u'™'}, {0xD5, u'∏'}, {0xD6, u'√'}, {0xD7, u'⋅'}, {0xD8, u'¬'},  {0xD9, u'∧'},
+        {0xDA, u'∨'},  {0xDB, u'⇔'}, {0xDC, u'⇐'}, {0xDD, u'⇑'}, {0xDE, u'⇒'}, {0xDF, u'⇓'}, {0xE0, u'◊'}, {0xE1, u'〈'}, {0xE5, u'∑'},
         {0xF1, u'〉'}, {0xF2, u'∫'}};
     for (const auto& [byte, caractere] : sinais)
         if (byte == c)
@@ -184,8 +188,9 @@ int valorRomano(const QString& t)
 
 QString romano(int n, bool maiusculas)
 {
-    static const std::pair<int, const char*> partes[] = {{1000, "m"}, {900, "cm"}, {500, "d"}, {400, "cd"}, {100, "c"}, {90, "xc"},
-                                                        {50, "l"},    {40, "xl"},  {10, "x"},  {9, "ix"},   {5, "v"},   {4, "iv"}, {1, "i"}};
+    static const std::pair<int, const char*> partes[] = {{1000, "m"}, {900, "cm"}, {500, "d"}, {400, "cd"}, {100, "c"},
+                                                         {90, "xc"},  {50, "l"},   {40, "xl"}, {10, "x"},   {9, "ix"},
+                                                         {5, "v"},    {4, "iv"},   {1, "i"}};
     QString s;
     for (const auto& [v, letras] : partes)
         for (; n >= v; n -= v)
@@ -211,7 +216,9 @@ Marcador leMarcador(QString t, Lista continua, int proximo)
     // "3", and "1.2" of a numbered outline: its last part.
     if (t.front().isDigit() && todos([](QChar c) { return c.isDigit() || c == QLatin1Char('.'); }))
         return {Lista::Decimal, std::min(t.section(QLatin1Char('.'), -1).toInt(), 99999)};
-    const auto ascii = [](QChar c) { return (c >= QLatin1Char('a') && c <= QLatin1Char('z')) || (c >= QLatin1Char('A') && c <= QLatin1Char('Z')); };
+    const auto ascii = [](QChar c) {
+        return (c >= QLatin1Char('a') && c <= QLatin1Char('z')) || (c >= QLatin1Char('A') && c <= QLatin1Char('Z'));
+    };
     if (!todos(ascii))
         return {};
     const QString romanos = QStringLiteral("ivxlcdm");

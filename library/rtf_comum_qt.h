@@ -12,8 +12,8 @@ namespace zov::rtf_interno {
 
 constexpr int kCp1252 = 1252;
 constexpr int kUtf8 = 65001;
-constexpr int kSimbolo = 42; // the Symbol font's own code page (Windows' CP_SYMBOL)
-constexpr int kMaxMeiosPontos = 3276;  // 1638 pt, the largest size editors offer
+constexpr int kSimbolo = 42;          // the Symbol font's own code page (Windows' CP_SYMBOL)
+constexpr int kMaxMeiosPontos = 3276; // 1638 pt, the largest size editors offer
 // Qt makes a block in about 2 us: past this many, further plain paragraphs
 // share a block, a line each (kLinhasPorBloco at most), which looks the same.
 constexpr int kBlocosCheios = 20000;
@@ -67,12 +67,56 @@ struct Caracteres {
 
 // The control words the reader knows, each with what it does.
 enum class Palavra : quint8 {
-    Ansi, Mac, Pc, Pca, Ansicpg, Deff, Uc, U, Bin,
-    Plain, F, Fs, B, I, Ul, UlNenhum, Strike, Cf,
-    Pard, Ql, Qc, Qr, Qj, Par, Line, Tab, Caractere,
-    Fonttbl, Colortbl, Fcharset, Red, Green, Blue,
-    Pn, TextoMarcador, Ls, PnMarcador, PnCorpo, PnDec, PnLetraMin, PnLetraMai, PnRomanoMin, PnRomanoMai, PnInicio, Nivel, Recuo,
-    Cpg, Oculto, Celula, Linha,
+    Ansi,
+    Mac,
+    Pc,
+    Pca,
+    Ansicpg,
+    Deff,
+    Uc,
+    U,
+    Bin,
+    Plain,
+    F,
+    Fs,
+    B,
+    I,
+    Ul,
+    UlNenhum,
+    Strike,
+    Cf,
+    Pard,
+    Ql,
+    Qc,
+    Qr,
+    Qj,
+    Par,
+    Line,
+    Tab,
+    Caractere,
+    Fonttbl,
+    Colortbl,
+    Fcharset,
+    Red,
+    Green,
+    Blue,
+    Pn,
+    TextoMarcador,
+    Ls,
+    PnMarcador,
+    PnCorpo,
+    PnDec,
+    PnLetraMin,
+    PnLetraMai,
+    PnRomanoMin,
+    PnRomanoMai,
+    PnInicio,
+    Nivel,
+    Recuo,
+    Cpg,
+    Oculto,
+    Celula,
+    Linha,
     Ignora,
 };
 

@@ -23,9 +23,7 @@ public:
     {
         const QFont padrao = doc.defaultFont();
         familiaPadrao_ = padrao.family();
-        tamanhoPadrao_ = padrao.pointSizeF() > 0 ? padrao.pointSizeF()
-                         : padrao.pixelSize() > 0 ? padrao.pixelSize() * 0.75
-                                                  : 12.0;
+        tamanhoPadrao_ = padrao.pointSizeF() > 0 ? padrao.pointSizeF() : padrao.pixelSize() > 0 ? padrao.pixelSize() * 0.75 : 12.0;
         indiceFonte(familiaPadrao_); // f0, the \deff
     }
 
@@ -51,8 +49,8 @@ public:
         if (!cores_.empty()) {
             out_ += "{\\colortbl ;";
             for (QRgb c : cores_)
-                out_ += "\\red" + QByteArray::number(qRed(c)) + "\\green" + QByteArray::number(qGreen(c))
-                        + "\\blue" + QByteArray::number(qBlue(c)) + ';';
+                out_ += "\\red" + QByteArray::number(qRed(c)) + "\\green" + QByteArray::number(qGreen(c)) + "\\blue"
+                    + QByteArray::number(qBlue(c)) + ';';
             out_ += "}\n";
         }
         out_ += "\\viewkind4\n";
@@ -147,8 +145,8 @@ private:
         if (QTextList* l = b.textList()) {
             const Lista tipo = listaDe(l->format().style());
             if (tipo == Lista::Marcador) {
-                out_ += "{\\pntext\\f" + QByteArray::number(simbolo_) + "\\'b7\\tab}{\\*\\pn\\pnlvlblt\\pnf"
-                        + QByteArray::number(simbolo_) + "\\pnindent0{\\pntxtb\\'b7}}";
+                out_ += "{\\pntext\\f" + QByteArray::number(simbolo_) + "\\'b7\\tab}{\\*\\pn\\pnlvlblt\\pnf" + QByteArray::number(simbolo_)
+                    + "\\pnindent0{\\pntxtb\\'b7}}";
             } else {
                 static constexpr const char* kTipos[] = {"", "", "pndec", "pnlcltr", "pnucltr", "pnlcrm", "pnucrm"};
                 out_ += "{\\pntext\\f0 ";

@@ -25,7 +25,7 @@ namespace {
 
 using namespace rtf_interno;
 
-constexpr int kMaxGrupos = 100;        // deeper groups are skipped, not followed
+constexpr int kMaxGrupos = 100; // deeper groups are skipped, not followed
 constexpr int kMaxFontes = 1000;
 constexpr int kMaxCores = 1000;
 constexpr int kMaxNomeFonte = 256;
@@ -65,8 +65,7 @@ struct Forma {
 
 class Leitor {
 public:
-    Leitor(const QByteArray& rtf, QTextDocument& doc)
-        : p_(rtf.constData()), fim_(rtf.constData() + rtf.size()), cur_(&doc)
+    Leitor(const QByteArray& rtf, QTextDocument& doc) : p_(rtf.constData()), fim_(rtf.constData() + rtf.size()), cur_(&doc)
     {
         pilha_.reserve(kMaxGrupos);
     }
@@ -238,9 +237,12 @@ private:
     {
         if (c == '\'') {
             const auto hex = [](char h) {
-                if (h >= '0' && h <= '9') return h - '0';
-                if (h >= 'a' && h <= 'f') return h - 'a' + 10;
-                if (h >= 'A' && h <= 'F') return h - 'A' + 10;
+                if (h >= '0' && h <= '9')
+                    return h - '0';
+                if (h >= 'a' && h <= 'f')
+                    return h - 'a' + 10;
+                if (h >= 'A' && h <= 'F')
+                    return h - 'A' + 10;
                 return -1;
             };
             int valor = 0;
@@ -401,9 +403,7 @@ private:
         case Palavra::U: unicode(n); break;
         case Palavra::Plain: car = Caracteres{}; break;
         case Palavra::F: car.fonte = std::max(0, n); break;
-        case Palavra::Fs:
-            car.meiosPontos = !temParametro ? 24 : n > 0 ? std::min(n, kMaxMeiosPontos) : car.meiosPontos;
-            break;
+        case Palavra::Fs: car.meiosPontos = !temParametro ? 24 : n > 0 ? std::min(n, kMaxMeiosPontos) : car.meiosPontos; break;
         case Palavra::B: car.negrito = ligado; break;
         case Palavra::I: car.italico = ligado; break;
         case Palavra::Ul: car.sublinhado = ligado; break;
@@ -438,9 +438,7 @@ private:
             tabPendente_ = false;
             fimParagrafo();
             break;
-        case Palavra::Line:
-            texto(QChar::LineSeparator);
-            break;
+        case Palavra::Line: texto(QChar::LineSeparator); break;
         case Palavra::Tab: texto(u'\t'); break;
         case Palavra::Caractere: texto(it->second.caractere); break;
         case Palavra::Ls:
@@ -731,7 +729,7 @@ private:
     bool podeNumeracao_ = false; // \* just read
     int ansi_ = kCp1252;
     int deff_ = -1;
-    QByteArray bytes_;           // text bytes not yet decoded
+    QByteArray bytes_; // text bytes not yet decoded
 
     QHash<int, Fonte> fontes_;
     int fonteDef_ = -1;
@@ -753,10 +751,10 @@ private:
     bool tabPendente_ = false; // a cell ended: a tab before the next cell's text
     int blocos_ = 0;
     int linhasNoBloco_ = 0;
-    Forma formaInserida_;          // the current block's
-    bool blocoCresce_ = false;     // the current block may take more paragraphs as lines
+    Forma formaInserida_;             // the current block's
+    bool blocoCresce_ = false;        // the current block may take more paragraphs as lines
     bool linhaCompartilhada_ = false; // this paragraph is a line in the block before's
-    bool linhaLiteral_ = false;    // this paragraph is a list item written as text
+    bool linhaLiteral_ = false;       // this paragraph is a list item written as text
 
     QTextCursor cur_;
     QString texto_; // text not yet inserted, all in carTexto_

@@ -48,7 +48,8 @@ template <class W>
 W* criaJanela(QPointer<W>& instance, bool maximizeOn640, const std::function<W*()>& make)
 {
     QPointer<QWidget> base = instance.data();
-    QWidget* w = criaJanelaFilha(base, [&]() -> QWidget* { return make(); }, maximizeOn640);
+    QWidget* w = criaJanelaFilha(
+        base, [&]() -> QWidget* { return make(); }, maximizeOn640);
     instance = static_cast<W*>(w);
     return instance.data();
 }

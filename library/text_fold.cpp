@@ -7,13 +7,19 @@ namespace {
 // Base letter of U+00C0..U+017F, or 0 to keep the character.
 constexpr char kLatin[] =
     // U+00C0 ÀÁÂÃÄÅÆÇ ÈÉÊË ÌÍÎÏ
-    "aaaaaa\0c" "eeee" "iiii"
+    "aaaaaa\0c"
+    "eeee"
+    "iiii"
     // U+00D0 ÐÑÒÓÔÕÖ× ØÙÚÛÜÝÞß
-    "dnooooo\0" "ouuuuy\0\0"
+    "dnooooo\0"
+    "ouuuuy\0\0"
     // U+00E0 àáâãäåæç èéêë ìíîï
-    "aaaaaa\0c" "eeee" "iiii"
+    "aaaaaa\0c"
+    "eeee"
+    "iiii"
     // U+00F0 ðñòóôõö÷ øùúûüýþÿ
-    "dnooooo\0" "ouuuuy\0y"
+    "dnooooo\0"
+    "ouuuuy\0y"
     // U+0100 ĀāĂăĄąĆćĈĉĊċČčĎď
     "aaaaaaccccccccdd"
     // U+0110 ĐđĒēĔĕĖėĘęĚěĜĝĞğ

@@ -9,7 +9,7 @@ namespace zov {
 
 // The decimals each kind of number keeps.
 namespace escala {
-inline constexpr int kDinheiro = 2;    // a line's and a total's values
+inline constexpr int kDinheiro = 2; // a line's and a total's values
 inline constexpr int kQuantidade = 3;
 inline constexpr int kPreco = 10;      // unit and table prices: the payment method's term is not rounded
 inline constexpr int kValor = 10;      // a line's discount value, as its percentage gives it

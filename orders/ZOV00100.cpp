@@ -7,7 +7,6 @@ namespace zov {
 
 using namespace zov00100;
 
-
 TfrmLanPedido::TfrmLanPedido(QWidget* parent) : JanelaManutencao(parent)
 {
     setObjectName(QStringLiteral("frmLanPedido"));
@@ -66,7 +65,8 @@ TfrmLanPedido::TfrmLanPedido(QWidget* parent) : JanelaManutencao(parent)
     botaoNav("nbLast", QStyle::SP_MediaSkipForward, QStringLiteral("Último"), &RegistroPedido::ultimo);
     // The pop-up menu on the window moves through the list, and only that.
     setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(this, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) { QMenu::exec(movimentos_, mapToGlobal(pos), nullptr, this); });
+    connect(this, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& pos) { QMenu::exec(movimentos_, mapToGlobal(pos), nullptr, this); });
 
     child_ = new ChildWindow(this, QString::fromLatin1(kScreenCode), mnuFechar);
     connect(child_, &ChildWindow::activated, this, [this] {
@@ -260,7 +260,8 @@ void TfrmLanPedido::atualizaTela()
 void TfrmLanPedido::mostraObservacao()
 {
     // An exported order's observation, or none at all, is only read.
-    const bool leitura = logic_->observacao.observacaoSomenteLeitura() || (logic_->contexto.listaVazia() && !logic_->contexto.pedidoEditando());
+    const bool leitura =
+        logic_->observacao.observacaoSomenteLeitura() || (logic_->contexto.listaVazia() && !logic_->contexto.pedidoEditando());
     dbrObservacao->setReadOnly(leitura);
     for (QWidget* w : obsArea_)
         w->setEnabled(!leitura);
@@ -298,10 +299,7 @@ bool TfrmLanPedido::gradeItensAtiva() const
     return f && (f == dbgItens || dbgItens->isAncestorOf(f));
 }
 
-void TfrmLanPedido::precoEditavel(bool editavel)
-{
-    static_cast<ItemModel*>(modelItens_.get())->precoTravado = !editavel;
-}
+void TfrmLanPedido::precoEditavel(bool editavel) { static_cast<ItemModel*>(modelItens_.get())->precoTravado = !editavel; }
 
 bool TfrmLanPedido::filtra(TFiltro& filtro, const std::function<void()>& reabre)
 {
@@ -332,12 +330,8 @@ void TfrmLanPedido::focaPaginaAtual()
         else
             dbgPedido->setFocus(Qt::OtherFocusReason);
         break;
-    case PaginaPedido::Itens:
-        dbgItens->setFocus(Qt::OtherFocusReason);
-        break;
-    case PaginaPedido::Observacao:
-        dbrObservacao->setFocus(Qt::OtherFocusReason);
-        break;
+    case PaginaPedido::Itens: dbgItens->setFocus(Qt::OtherFocusReason); break;
+    case PaginaPedido::Observacao: dbrObservacao->setFocus(Qt::OtherFocusReason); break;
     default: {
         // The page's first field, or the tab bar when an exported order's fields are off.
         QWidget* campo = controle(paginaAtual() == PaginaPedido::DadosGerais ? ControlePedido::DataPedido : ControlePedido::CdModPgto);
@@ -449,8 +443,7 @@ bool TfrmLanPedido::eventFilter(QObject* watched, QEvent* e)
         }
         break;
     }
-    default:
-        break;
+    default: break;
     }
     return QWidget::eventFilter(watched, e);
 }
@@ -495,7 +488,8 @@ bool TfrmLanPedido::teclaGradeItens(const QKeyEvent* key)
             return true;
     }
     if (coluna == ColunaItem::Preco && editando) {
-        static const int livres[] = {Qt::Key_Tab, Qt::Key_Backtab, Qt::Key_Return, Qt::Key_Enter, Qt::Key_Left, Qt::Key_Right, Qt::Key_Up, Qt::Key_Down};
+        static const int livres[] = {Qt::Key_Tab,  Qt::Key_Backtab, Qt::Key_Return, Qt::Key_Enter,
+                                     Qt::Key_Left, Qt::Key_Right,   Qt::Key_Up,     Qt::Key_Down};
         if (logic_->itens.precoBloqueado() && std::find(std::begin(livres), std::end(livres), key->key()) == std::end(livres))
             return true;
         logic_->itens.teclaPreco();

@@ -129,7 +129,7 @@ private:
     QHash<int, QRadioButton*> prioridades_;
     QTextEdit* dbrObservacao = nullptr;
     QList<QAction*> obsBotoes_;
-    QList<QWidget*> obsArea_; // the formatting bar and the file buttons
+    QList<QWidget*> obsArea_;   // the formatting bar and the file buttons
     QList<QWidget*> cabecalho_; // disabled for an exported order
     QList<QToolButton*> navegador_;
     QHash<int, QWidget*> controles_;

@@ -7,13 +7,13 @@
 #include "library/dialogs_qt.h"
 #include "library/errors.h"
 #include "library/velmora.h"
-#include "session/GeralZOV.h"
 #include "orders/envio_email.h"
 #include "orders/espelho_pedido.h"
+#include "session/GeralZOV.h"
 
 #include <QAction>
-#include <QEvent>
 #include <QDir>
+#include <QEvent>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QPrintDialog>
@@ -97,15 +97,14 @@ void ImprimePedido(Database& db, const QString& cdFilial, const QString& nrPedid
     QPrintPreviewDialog preview(&impressoraDoPrograma(), parent);
     preview.setObjectName(QStringLiteral("dlgEspelhoPedido"));
     preview.setWindowTitle(QStringLiteral("Pedido %1").arg(nrPedido));
-    QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview,
-                     [&espelho](QPrinter* printer) {
-                         runGuarded([&] {
-                             // Printing to a file never writes over the database's own.
-                             if (arquivoDoBanco(printer->outputFileName()))
-                                 MensErro(msgArquivoDoBanco(), true);
-                             espelho->imprime(*printer);
-                         });
-                     });
+    QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview, [&espelho](QPrinter* printer) {
+        runGuarded([&] {
+            // Printing to a file never writes over the database's own.
+            if (arquivoDoBanco(printer->outputFileName()))
+                MensErro(msgArquivoDoBanco(), true);
+            espelho->imprime(*printer);
+        });
+    });
     if (auto* barra = preview.findChild<QToolBar*>()) {
         barra->addSeparator();
         QAction* pdf = barra->addAction(QStringLiteral("Salvar PDF"));
@@ -115,7 +114,8 @@ void ImprimePedido(Database& db, const QString& cdFilial, const QString& nrPedid
         QAction* email = barra->addAction(QStringLiteral("Enviar por E-mail"));
         email->setObjectName(QStringLiteral("actEnviarEmail"));
         email->setToolTip(QStringLiteral("Anexar o pedido em PDF a uma nova mensagem do seu programa de e-mail"));
-        QObject::connect(email, &QAction::triggered, &preview, [&db, cdFilial, nrPedido] { runGuarded([&] { EnviaPedidoPorEmail(db, cdFilial, nrPedido); }); });
+        QObject::connect(email, &QAction::triggered, &preview,
+                         [&db, cdFilial, nrPedido] { runGuarded([&] { EnviaPedidoPorEmail(db, cdFilial, nrPedido); }); });
     }
     QPrinter& impressora = impressoraDoPrograma();
     impressora.setDocName(QStringLiteral("Pedido-%1").arg(nrPedido)); // the print job's name

@@ -2,26 +2,30 @@
 // What the order window's files share: the list's and the items' grid
 // delegates and the items' model, and small helpers of its pages. Only the
 // window's own files (ZOV00100*.cpp) include it.
+#include "db/dbgeralped.h"
 #include "library/child_window_qt.h"
+#include "library/consiste.h"
 #include "library/dataset_model.h"
 #include "library/dialogs.h"
 #include "library/errors.h"
 #include "library/field_events_qt.h"
+#include "library/formats.h"
 #include "library/grid.h"
 #include "library/inscricao.h"
 #include "library/messages.h"
 #include "library/procura.h"
 #include "library/shell.h"
 #include "library/velmora.h"
-#include "library/consiste.h"
-#include "library/formats.h"
-#include "db/dbgeralped.h"
+#include "orders/ZOV00100.h"
 #include <QAction>
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QColorDialog>
+#include <QComboBox>
 #include <QFocusEvent>
+#include <QFontComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -38,17 +42,13 @@
 #include <QStyledItemDelegate>
 #include <QTabWidget>
 #include <QTableView>
+#include <QTextCursor>
 #include <QTextEdit>
+#include <QTextList>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
-#include <QColorDialog>
-#include <QComboBox>
-#include <QFontComboBox>
-#include <QTextCursor>
-#include <QTextList>
 #include <algorithm>
-#include "orders/ZOV00100.h"
 
 namespace zov::zov00100 {
 
@@ -92,8 +92,8 @@ public:
     bool somenteLeitura(int column) const
     {
         const QString campo = fieldAt(column).fieldName();
-        static const QStringList fixos{QStringLiteral("NRITEMPED"), QStringLiteral("NMPRODUTO"), QStringLiteral("SGUNIDADE"),
-                                       QStringLiteral("VrTotal"), QStringLiteral("DTENTITPED"), QStringLiteral("UltPreco")};
+        static const QStringList fixos{QStringLiteral("NRITEMPED"), QStringLiteral("NMPRODUTO"),  QStringLiteral("SGUNIDADE"),
+                                       QStringLiteral("VrTotal"),   QStringLiteral("DTENTITPED"), QStringLiteral("UltPreco")};
         return fixos.contains(campo) || (precoTravado && campo == QLatin1String("VRPREUNITPED"));
     }
     Qt::ItemFlags flags(const QModelIndex& index) const override
@@ -120,7 +120,8 @@ public:
 // situation, numbers to the right; the editors drop what the column cannot take.
 class ItemGradeDelegate final : public QStyledItemDelegate {
 public:
-    ItemGradeDelegate(DatasetModel* model, LancPedido* logic, QObject* parent) : QStyledItemDelegate(parent), model_(model), logic_(logic) {}
+    ItemGradeDelegate(DatasetModel* model, LancPedido* logic, QObject* parent) : QStyledItemDelegate(parent), model_(model), logic_(logic)
+    {}
     // Enter in a cell editor: the value is stored first, then the grid's own Enter runs.
     std::function<void()> aoEnter;
     // The product cell's ellipsis button: the product search.
@@ -139,7 +140,8 @@ public:
             e->setProperty("campo", campo);
             e->installEventFilter(const_cast<ItemGradeDelegate*>(this));
             if (campo == QLatin1String("CDARVPROD") && aoPesquisar) {
-                QAction* reticencias = e->addAction(e->style()->standardIcon(QStyle::SP_FileDialogContentsView), QLineEdit::TrailingPosition);
+                QAction* reticencias =
+                    e->addAction(e->style()->standardIcon(QStyle::SP_FileDialogContentsView), QLineEdit::TrailingPosition);
                 reticencias->setObjectName(QStringLiteral("actPesquisaProduto"));
                 reticencias->setToolTip(QStringLiteral("Pesquisar (F9)"));
                 auto* self = const_cast<ItemGradeDelegate*>(this);
@@ -163,7 +165,9 @@ protected:
             option->displayAlignment = Qt::AlignRight | Qt::AlignVCenter;
         if (!(option->state & QStyle::State_Selected)) {
             option->backgroundBrush = option->palette.brush(QPalette::ToolTipBase);
-            const int colSit = model_->query().findField(QStringLiteral("IDSITITEMPED")) ? model_->query().fieldByName(QStringLiteral("IDSITITEMPED")).index() : -1;
+            const int colSit = model_->query().findField(QStringLiteral("IDSITITEMPED"))
+                ? model_->query().fieldByName(QStringLiteral("IDSITITEMPED")).index()
+                : -1;
             const int row = model_->query().storageRowAt(index.row());
             const QString sit = colSit < 0 || row < 0 ? QString() : model_->query().valueAt(row, colSit).toString();
             if (sit == QLatin1String("1"))
@@ -212,7 +216,8 @@ protected:
         // The keys typed in an editor count as the grid's own (Part's key-down rules).
         if (editor && campo == QLatin1String("CDARVPROD"))
             runGuarded([this] { logic_->itens.teclaProduto(false); });
-        const bool digita = (key->text().size() == 1 && key->text().front().isPrint()) || key->key() == Qt::Key_Backspace || key->key() == Qt::Key_Delete;
+        const bool digita =
+            (key->text().size() == 1 && key->text().front().isPrint()) || key->key() == Qt::Key_Backspace || key->key() == Qt::Key_Delete;
         if (editor && campo == QLatin1String("VRPREUNITPED") && digita)
             logic_->itens.teclaPreco();
         const QString text = key->text();
@@ -220,12 +225,13 @@ protected:
             const QChar c = text.front();
             if (campo == QLatin1String("VRPREUNITPED") && logic_->itens.precoBloqueado())
                 return true;
-            if ((campo == QLatin1String("VRPREUNITPED") || campo == QLatin1String("VRDESITPED") || campo == QLatin1String("PERDESC")) &&
-                (c == QLatin1Char('-') || c == QLatin1Char('+') || c == QLatin1Char('e') || c == QLatin1Char('E')))
+            if ((campo == QLatin1String("VRPREUNITPED") || campo == QLatin1String("VRDESITPED") || campo == QLatin1String("PERDESC"))
+                && (c == QLatin1Char('-') || c == QLatin1Char('+') || c == QLatin1Char('e') || c == QLatin1Char('E')))
                 return true;
             if (campo == QLatin1String("QTITEMPED")) {
-                const QChar ok = MaxNumber(editor->text(), 9, 3, editor->selectionStart() < 0 ? editor->cursorPosition() : editor->selectionStart(),
-                                           editor->selectedText().size(), c);
+                const QChar ok =
+                    MaxNumber(editor->text(), 9, 3, editor->selectionStart() < 0 ? editor->cursorPosition() : editor->selectionStart(),
+                              editor->selectedText().size(), c);
                 if (ok.isNull())
                     return true;
                 if (ok != c) {
@@ -285,7 +291,6 @@ inline QString semLiterais(const QString& text)
 }
 
 constexpr int kPagina(PaginaPedido p) { return int(p); }
-
 
 inline ColunaItem colunaDoCampo(const QString& campo)
 {

@@ -39,8 +39,8 @@ void TfrmLanPedido::montaMenus(QMenuBar* menuBar, QToolBar* toolBar)
             ImprimePedido(DataBaseGeralPed(), pedido->cdFilial, pedido->nrPedido, this);
     });
     sbtImprimir->setEnabled(false);
-    mnuConfImpressora = comando(QStringLiteral("mnuConfImpressora"), QStringLiteral("&Configurar Impressora..."), QKeySequence(Qt::CTRL | Qt::Key_F),
-                                [] { dialogs().printerSetup(); });
+    mnuConfImpressora = comando(QStringLiteral("mnuConfImpressora"), QStringLiteral("&Configurar Impressora..."),
+                                QKeySequence(Qt::CTRL | Qt::Key_F), [] { dialogs().printerSetup(); });
     mnuConfImpressora->setEnabled(false);
     mnuFechar = comando(QStringLiteral("mnuFechar"), QStringLiteral("Fecha&r"), QKeySequence(Qt::CTRL | Qt::Key_F4), [this] { fecha(); });
     mnuEmail = comando(QStringLiteral("mnuEnviarEmail"), QStringLiteral("Enviar por E-mai&l..."), {}, [l] {
@@ -50,12 +50,14 @@ void TfrmLanPedido::montaMenus(QMenuBar* menuBar, QToolBar* toolBar)
     mnuEmail->setEnabled(false);
     mnuOperacao->addActions({sbtImprimir, mnuEmail, mnuConfImpressora});
     mnuOperacao->addSeparator();
-    mnuHistorico = comando(QStringLiteral("mnuHistorico"), QStringLiteral("&Histórico do Cliente..."), QKeySequence(Qt::CTRL | Qt::Key_H), [this, l] {
-        const ClienteDoPedido c = clienteDoPedido(*l);
-        if (auto repetir = HistoricoDoCliente(DataBaseGeralPed(), c.cdCliente, c.cdFilial, c.nome, c.nrPedido, this))
-            repetePedido(*l, std::move(*repetir));
-    });
-    mnuRepetir = comando(QStringLiteral("mnuRepetir"), QStringLiteral("Repe&tir Pedido"), QKeySequence(Qt::CTRL | Qt::Key_R), [l] { repeteAtual(*l); });
+    mnuHistorico =
+        comando(QStringLiteral("mnuHistorico"), QStringLiteral("&Histórico do Cliente..."), QKeySequence(Qt::CTRL | Qt::Key_H), [this, l] {
+            const ClienteDoPedido c = clienteDoPedido(*l);
+            if (auto repetir = HistoricoDoCliente(DataBaseGeralPed(), c.cdCliente, c.cdFilial, c.nome, c.nrPedido, this))
+                repetePedido(*l, std::move(*repetir));
+        });
+    mnuRepetir = comando(QStringLiteral("mnuRepetir"), QStringLiteral("Repe&tir Pedido"), QKeySequence(Qt::CTRL | Qt::Key_R),
+                         [l] { repeteAtual(*l); });
     mnuRepetir->setEnabled(false);
     mnuOperacao->addActions({mnuHistorico, mnuRepetir});
     mnuOperacao->addSeparator();
@@ -65,40 +67,50 @@ void TfrmLanPedido::montaMenus(QMenuBar* menuBar, QToolBar* toolBar)
     auto acao = [&](QAction*& a, const char* name, const QString& text, const QKeySequence& key, QStyle::StandardPixmap icon,
                     const std::function<void()>& run) { a = acaoManutencao(mnuManutencao, toolBar, name, text, key, icon, run); };
     acao(sbtIncluir, "sbtIncluir", QStringLiteral("&Incluir"), Qt::Key_F2, QStyle::SP_FileIcon, [l] { l->registro.incluir(); });
-    acao(sbtAlterar, "sbtAlterar", QStringLiteral("&Alterar"), Qt::Key_F3, QStyle::SP_FileDialogDetailedView, [l] { l->registro.alterar(); });
+    acao(sbtAlterar, "sbtAlterar", QStringLiteral("&Alterar"), Qt::Key_F3, QStyle::SP_FileDialogDetailedView,
+         [l] { l->registro.alterar(); });
     acao(sbtExcluir, "sbtExcluir", QStringLiteral("&Excluir"), Qt::Key_F4, QStyle::SP_TrashIcon, [l] { l->registro.excluir(); });
-    acao(sbtProcurar, "sbtProcurar", QStringLiteral("&Procurar"), Qt::Key_F7, QStyle::SP_FileDialogContentsView, [l] { l->registro.procurar(); });
-    acao(sbtAtualizar, "sbtAtualizar", QStringLiteral("A&tualizar"), Qt::Key_F5, QStyle::SP_BrowserReload, [l] { l->registro.atualizar(); });
+    acao(sbtProcurar, "sbtProcurar", QStringLiteral("&Procurar"), Qt::Key_F7, QStyle::SP_FileDialogContentsView,
+         [l] { l->registro.procurar(); });
+    acao(sbtAtualizar, "sbtAtualizar", QStringLiteral("A&tualizar"), Qt::Key_F5, QStyle::SP_BrowserReload,
+         [l] { l->registro.atualizar(); });
     sbtAtualizar->setToolTip(QStringLiteral("Atualizar"));
-    acao(sbtCancelar, "sbtCancelar", QStringLiteral("&Cancelar"), Qt::Key_Escape, QStyle::SP_DialogCancelButton, [l] { l->registro.cancelar(); });
-    acao(sbtConfirmar, "sbtConfirmar", QStringLiteral("Co&nfirmar\tCtrl+Enter"), {}, QStyle::SP_DialogApplyButton, [l] { l->registro.confirmar(); });
+    acao(sbtCancelar, "sbtCancelar", QStringLiteral("&Cancelar"), Qt::Key_Escape, QStyle::SP_DialogCancelButton,
+         [l] { l->registro.cancelar(); });
+    acao(sbtConfirmar, "sbtConfirmar", QStringLiteral("Co&nfirmar\tCtrl+Enter"), {}, QStyle::SP_DialogApplyButton,
+         [l] { l->registro.confirmar(); });
     sbtConfirmar->setShortcuts(confirmShortcuts());
     sbtConfirmar->setShortcutContext(Qt::WidgetWithChildrenShortcut);
     sbtConfirmar->setIconText(QStringLiteral("Confirmar"));
     acao(sbtFiltrar, "sbtFiltrar", QStringLiteral("&Filtrar"), QKeySequence(Qt::CTRL | Qt::Key_L), QStyle::SP_FileDialogListView,
          [l] { l->registro.filtrar(); });
-    acao(sbtConsultaProd, "sbtConsultaProd", QStringLiteral("Consulta P&roduto"), QKeySequence(Qt::CTRL | Qt::Key_P), QStyle::SP_FileDialogInfoView,
-         [this, l] {
+    acao(sbtConsultaProd, "sbtConsultaProd", QStringLiteral("Consulta P&roduto"), QKeySequence(Qt::CTRL | Qt::Key_P),
+         QStyle::SP_FileDialogInfoView, [this, l] {
              if (sbtConsultaProd->isEnabled())
                  ConsultaProdutos(*l, this);
          });
     sbtImprimir->setIcon(st->standardIcon(QStyle::SP_DialogSaveButton));
     toolBar->addAction(sbtImprimir);
-    QAction* sbtAjuda = comando(QStringLiteral("sbtAjuda"), QStringLiteral("Aj&uda"), {},
-                                [] { dialogs().ajuda(QString::fromLatin1(kScreenCode)); });
+    QAction* sbtAjuda =
+        comando(QStringLiteral("sbtAjuda"), QStringLiteral("Aj&uda"), {}, [] { dialogs().ajuda(QString::fromLatin1(kScreenCode)); });
     sbtAjuda->setIcon(st->standardIcon(QStyle::SP_DialogHelpButton));
     toolBar->addAction(sbtAjuda);
     mnuFechar->setIcon(st->standardIcon(QStyle::SP_DialogCloseButton));
     toolBar->addAction(mnuFechar);
-    for (QAction* a : {sbtIncluir, sbtAlterar, sbtExcluir, sbtProcurar, sbtAtualizar, sbtCancelar, sbtConfirmar, sbtFiltrar, sbtConsultaProd})
+    for (QAction* a :
+         {sbtIncluir, sbtAlterar, sbtExcluir, sbtProcurar, sbtAtualizar, sbtCancelar, sbtConfirmar, sbtFiltrar, sbtConsultaProd})
         a->setEnabled(false);
 
     comando(QStringLiteral("actFilial"), QString(), Qt::Key_F12, [l] { l->registro.focaFilial(); });
-    QAction* proxima = comando(QStringLiteral("actProximaPagina"), QString(), QKeySequence(Qt::CTRL | Qt::Key_PageDown), [this] { mudaPaginaPorTecla(1); });
+    QAction* proxima = comando(QStringLiteral("actProximaPagina"), QString(), QKeySequence(Qt::CTRL | Qt::Key_PageDown),
+                               [this] { mudaPaginaPorTecla(1); });
     proxima->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_PageDown), QKeySequence(Qt::CTRL | Qt::Key_Tab)});
-    QAction* anterior = comando(QStringLiteral("actPaginaAnterior"), QString(), QKeySequence(Qt::CTRL | Qt::Key_PageUp), [this] { mudaPaginaPorTecla(-1); });
-    anterior->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_PageUp), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab)});
-    movimentos_ << navegador([l] { l->registro.primeiro(); }, [l] { l->registro.anterior(); }, [l] { l->registro.proximo(); }, [l] { l->registro.ultimo(); });
+    QAction* anterior = comando(QStringLiteral("actPaginaAnterior"), QString(), QKeySequence(Qt::CTRL | Qt::Key_PageUp),
+                                [this] { mudaPaginaPorTecla(-1); });
+    anterior->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_PageUp), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab),
+                            QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab)});
+    movimentos_ << navegador([l] { l->registro.primeiro(); }, [l] { l->registro.anterior(); }, [l] { l->registro.proximo(); },
+                             [l] { l->registro.ultimo(); });
 
     QMenu* mnuAjuda = menuBar->addMenu(QStringLiteral("Aj&uda"));
     mnuAjuda->addAction(sbtAjuda);
@@ -210,7 +222,8 @@ QWidget* TfrmLanPedido::montaDadosGerais()
                                 [this] { controle(ControlePedido::Cliente)->setFocus(Qt::TabFocusReason); }};
     QLineEdit* medCliente = edit(QStringLiteral("medCliente"), ControlePedido::Cliente);
     medCliente->setMinimumWidth(medCliente->fontMetrics().horizontalAdvance(QStringLiteral("00.000.000/0000-000")) + 12);
-    liga(medCliente, &TelaPedido::cliente, [this] { logic_->cabecalho.clienteMudou(); }, true);
+    liga(
+        medCliente, &TelaPedido::cliente, [this] { logic_->cabecalho.clienteMudou(); }, true);
     handlers_[medCliente] = {[this, l] {
                                  l->cabecalho.entraCliente();
                                  atualizaTela();
@@ -344,7 +357,8 @@ QWidget* TfrmLanPedido::montaModalidade()
     QLineEdit* edtDiaFixo = edit(QStringLiteral("edtDiaFixo"), ControlePedido::DiaFixo);
     edtDiaFixo->setEnabled(false);
     edtDiaFixo->setMaximumWidth(edtDiaFixo->fontMetrics().horizontalAdvance(QStringLiteral("00000")));
-    liga(edtDiaFixo, &TelaPedido::diaFixo, [this] { logic_->pagamento.diaFixoMudou(); }, true);
+    liga(
+        edtDiaFixo, &TelaPedido::diaFixo, [this] { logic_->pagamento.diaFixoMudou(); }, true);
     handlers_[edtDiaFixo] = {nullptr, [l] { l->pagamento.saiDiaFixo(); }, nullptr, nullptr};
     lblCom = new QLabel(QStringLiteral("com"), grpForma);
     edtParcelas = edit(QStringLiteral("edtParcelas"), ControlePedido::Nenhum, true);
@@ -418,14 +432,15 @@ QWidget* TfrmLanPedido::montaItens()
     connect(modelItens_.get(), &QAbstractItemModel::columnsInserted, this, ordena);
     ordena();
     // Leaving a column runs its checks and keeps the discount's two forms in step.
-    connect(dbgItens->selectionModel(), &QItemSelectionModel::currentChanged, this, [this](const QModelIndex& now, const QModelIndex& before) {
-        if (!before.isValid() || now.column() == before.column() || trocandoColuna_)
-            return;
-        const ColunaItem saiu = colunaDoCampo(modelItens_->fieldAt(before.column()).fieldName());
-        CheckGuard guard;
-        if (!guard.busy())
-            executa([this, saiu] { logic_->itens.saiColunaItem(saiu); });
-    });
+    connect(dbgItens->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& now, const QModelIndex& before) {
+                if (!before.isValid() || now.column() == before.column() || trocandoColuna_)
+                    return;
+                const ColunaItem saiu = colunaDoCampo(modelItens_->fieldAt(before.column()).fieldName());
+                CheckGuard guard;
+                if (!guard.busy())
+                    executa([this, saiu] { logic_->itens.saiColunaItem(saiu); });
+            });
     v->addWidget(dbgItens, 1);
 
     auto* totais = new QHBoxLayout;
@@ -490,10 +505,12 @@ QWidget* TfrmLanPedido::montaObservacao()
         connect(a, &QAction::toggled, this, [run](bool on) { run(on); });
         return a;
     };
-    QAction* negrito =
-        alterna("sbtNegrito", QStringLiteral("N"), QStringLiteral("Negrito (Ctrl+B)"), [ed](bool on) { ed->setFontWeight(on ? QFont::Bold : QFont::Normal); });
-    QAction* italico = alterna("sbtItalico", QStringLiteral("I"), QStringLiteral("Itálico (Ctrl+I)"), [ed](bool on) { ed->setFontItalic(on); });
-    QAction* sublinhado = alterna("sbtSublinhado", QStringLiteral("S"), QStringLiteral("Sublinhado (Ctrl+U)"), [ed](bool on) { ed->setFontUnderline(on); });
+    QAction* negrito = alterna("sbtNegrito", QStringLiteral("N"), QStringLiteral("Negrito (Ctrl+B)"),
+                               [ed](bool on) { ed->setFontWeight(on ? QFont::Bold : QFont::Normal); });
+    QAction* italico =
+        alterna("sbtItalico", QStringLiteral("I"), QStringLiteral("Itálico (Ctrl+I)"), [ed](bool on) { ed->setFontItalic(on); });
+    QAction* sublinhado =
+        alterna("sbtSublinhado", QStringLiteral("S"), QStringLiteral("Sublinhado (Ctrl+U)"), [ed](bool on) { ed->setFontUnderline(on); });
     ed->installEventFilter(new AtalhosDeFormato(ed, {{Qt::Key_B, negrito}, {Qt::Key_I, italico}, {Qt::Key_U, sublinhado}}));
     botao("sbtEsquerda", QStringLiteral("Esq."), QStringLiteral("Alinhar à esquerda"), [ed] { ed->setAlignment(Qt::AlignLeft); });
     botao("sbtCentro", QStringLiteral("Centro"), QStringLiteral("Alinhar centralizado"), [ed] { ed->setAlignment(Qt::AlignHCenter); });

@@ -2,7 +2,6 @@
 
 #include "library/velmora.h"
 
-#include "session/GeralZOV.h"
 #include "db/dbgeralped.h"
 #include "library/consiste.h"
 #include "library/dialogs.h"
@@ -10,6 +9,7 @@
 #include "library/opcoes_qt.h"
 #include "library/shell.h"
 #include "search/PesqListaZOV.h"
+#include "session/GeralZOV.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -82,8 +82,14 @@ TfrmFiltroPedido::TfrmFiltroPedido(TFiltro& filtro, std::function<void()> reabre
     rotula(qryNrPedido, {{"NRPEDIDO", "Número"}, {"NMFANTCLIE", "Cliente"}});
     qryCliente.setSql(qryClienteFiltroSql());
     rotula(qryCliente,
-           {{"CDCLIENTE", "Código"}, {"NRINSJURCLIE", "Nr. Inscrição"}, {"NMFANTCLIE", "Nome Fantasia"}, {"NMRAZSOCCLIE", "Razão Social"},
-            {"DSENDECLIE", "Endereço"}, {"NMMUNICIPIO", "Município"}, {"SGESTADO", "Estado"}, {"NMPAIS", "País"}},
+           {{"CDCLIENTE", "Código"},
+            {"NRINSJURCLIE", "Nr. Inscrição"},
+            {"NMFANTCLIE", "Nome Fantasia"},
+            {"NMRAZSOCCLIE", "Razão Social"},
+            {"DSENDECLIE", "Endereço"},
+            {"NMMUNICIPIO", "Município"},
+            {"SGESTADO", "Estado"},
+            {"NMPAIS", "País"}},
            {QStringLiteral("IDTPIJURCLIE")});
     qryProduto.setSql(qryProdutoFiltroSql());
     rotula(qryProduto, {{"CDARVPROD", "Código"}, {"NMPRODUTO", "Nome"}});
@@ -114,7 +120,8 @@ void TfrmFiltroPedido::montaTela()
         return b;
     };
     sbtLimpa = toolButton("sbtLimpa", QStringLiteral("Desfazer"), QStyle::SP_DialogResetButton);
-    btfSaveOpc = toolButton("btfSaveOpc", QStringLiteral("Salvar"), QStyle::SP_DialogSaveButton, QStringLiteral("Opções de filtro da tela"));
+    btfSaveOpc =
+        toolButton("btfSaveOpc", QStringLiteral("Salvar"), QStyle::SP_DialogSaveButton, QStringLiteral("Opções de filtro da tela"));
     btfLoadOpc = toolButton("btfLoadOpc", QStringLiteral("Restaurar"), QStyle::SP_DialogOpenButton,
                             QStringLiteral("Restaurar opções de filtro na tela"));
     sbtAjuda = toolButton("sbtAjuda", QStringLiteral("Ajuda"), QStyle::SP_DialogHelpButton);
@@ -217,8 +224,8 @@ void TfrmFiltroPedido::montaTela()
     dtpEntregaAte = dataEdit(gEntrega, "dtpEntregaAte");
     gEntrega->setLayout(deAte(gEntrega, dtpEntregaDe, dtpEntregaAte));
 
-    QGroupBox* gCliente =
-        todosLista(QStringLiteral("Cliente"), "rbtClienteTodos", "rbtClienteLista", "btnCliente", rbtClienteTodos, rbtClienteLista, btnCliente);
+    QGroupBox* gCliente = todosLista(QStringLiteral("Cliente"), "rbtClienteTodos", "rbtClienteLista", "btnCliente", rbtClienteTodos,
+                                     rbtClienteLista, btnCliente);
     QGroupBox* gTipoOper = todosLista(QStringLiteral("Tipo de Operação"), "rbtTipoOperTodos", "rbtTipoOperLista", "btnTipoOper",
                                       rbtTipoOperTodos, rbtTipoOperLista, btnTipoOper);
     QGroupBox* gMuniciCli = todosLista(QStringLiteral("Municipio do Cliente"), "rbtMuniciCliTodos", "rbtMuniciCliLista", "btnMuniciCli",
@@ -248,9 +255,9 @@ void TfrmFiltroPedido::montaTela()
         auto* l = new QHBoxLayout(gSitEmpresa);
         cbxSitEmpresa = new QComboBox(gSitEmpresa);
         cbxSitEmpresa->setObjectName(QStringLiteral("cbxSitEmpresa"));
-        const std::pair<const char*, const char*> opcoes[] = {{"Todas", ""},           {"Sem situação", "-"},      {"Recebido", "R"},
-                                                              {"Aprovado", "A"},       {"Faturado", "F"},          {"Faturado em parte", "P"},
-                                                              {"Cancelado", "C"},      {"Devolvido", "D"}};
+        const std::pair<const char*, const char*> opcoes[] = {{"Todas", ""},      {"Sem situação", "-"}, {"Recebido", "R"},
+                                                              {"Aprovado", "A"},  {"Faturado", "F"},     {"Faturado em parte", "P"},
+                                                              {"Cancelado", "C"}, {"Devolvido", "D"}};
         for (const auto& [texto, letra] : opcoes)
             cbxSitEmpresa->addItem(QString::fromUtf8(texto), QString::fromLatin1(letra));
         l->addWidget(cbxSitEmpresa);
@@ -271,10 +278,11 @@ void TfrmFiltroPedido::montaTela()
 
     // Every control hands its keys to the form first: Enter confirms anywhere.
     for (QWidget* w : std::initializer_list<QWidget*>{
-             rbtNrPedidoTodos, rbtNrPedidoLista, rbtNrPedidoIntervalo, medDe, medAte, dtpPedidoDe, dtpPedidoAte, dtpEntregaDe, dtpEntregaAte,
-             rbtClienteTodos, rbtClienteLista, rbtTipoOperTodos, rbtTipoOperLista, rbtMuniciCliTodos, rbtMuniciCliLista, rbtProdutoTodos,
-             rbtProdutoLista, chkNormal, chkAlta, chkUrgente, chkPendente, chkExportado, cbxSitEmpresa, btnNrPedido, btnCliente, btnTipoOper, btnMuniciCli,
-             btnProduto})
+             rbtNrPedidoTodos, rbtNrPedidoLista,  rbtNrPedidoIntervalo, medDe,           medAte,          dtpPedidoDe,
+             dtpPedidoAte,     dtpEntregaDe,      dtpEntregaAte,        rbtClienteTodos, rbtClienteLista, rbtTipoOperTodos,
+             rbtTipoOperLista, rbtMuniciCliTodos, rbtMuniciCliLista,    rbtProdutoTodos, rbtProdutoLista, chkNormal,
+             chkAlta,          chkUrgente,        chkPendente,          chkExportado,    cbxSitEmpresa,   btnNrPedido,
+             btnCliente,       btnTipoOper,       btnMuniciCli,         btnProduto})
         previewKeys(w);
 
     auto guarded = [this](void (TfrmFiltroPedido::*slot)()) { return [this, slot] { runGuarded([this, slot] { (this->*slot)(); }); }; };
@@ -301,15 +309,14 @@ void TfrmFiltroPedido::montaTela()
     connect(sbtLimpa, &QToolButton::clicked, this, guarded(&TfrmFiltroPedido::sbtLimpaClick));
     connect(btfSaveOpc, &QToolButton::clicked, this, guarded(&TfrmFiltroPedido::btfSaveOpcClick));
     connect(btfLoadOpc, &QToolButton::clicked, this, guarded(&TfrmFiltroPedido::btfLoadOpcClick));
-    connect(sbtAjuda, &QToolButton::clicked, this,
-            [] { runGuarded([] { dialogs().ajuda(QString::fromLatin1(kScreenCode)); }); });
+    connect(sbtAjuda, &QToolButton::clicked, this, [] { runGuarded([] { dialogs().ajuda(QString::fromLatin1(kScreenCode)); }); });
 }
 
 EscolhasFiltro TfrmFiltroPedido::escolhas() const
 {
     EscolhasFiltro e;
     e.nrPedido = rbtNrPedidoIntervalo->isChecked() ? EscolhaNrPedido::Intervalo
-                 : rbtNrPedidoLista->isChecked()   ? EscolhaNrPedido::Lista
+        : rbtNrPedidoLista->isChecked()            ? EscolhaNrPedido::Lista
                                                    : EscolhaNrPedido::Todos;
     e.stDe = medDe->text();
     e.stAte = medAte->text();
@@ -339,9 +346,9 @@ void TfrmFiltroPedido::mostraEscolhas(const EscolhasFiltro& e)
 {
     QScopedValueRollback loading(carregando_, true);
     CheckGuard guard; // the focus may move while the controls change
-    (e.nrPedido == EscolhaNrPedido::Intervalo ? rbtNrPedidoIntervalo
-     : e.nrPedido == EscolhaNrPedido::Lista   ? rbtNrPedidoLista
-                                              : rbtNrPedidoTodos)
+    (e.nrPedido == EscolhaNrPedido::Intervalo   ? rbtNrPedidoIntervalo
+         : e.nrPedido == EscolhaNrPedido::Lista ? rbtNrPedidoLista
+                                                : rbtNrPedidoTodos)
         ->setChecked(true);
     medDe->setText(e.stDe);
     medAte->setText(e.stAte);

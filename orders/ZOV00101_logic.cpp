@@ -18,8 +18,8 @@ std::optional<FalhaFiltro> dataInvalida(const QString& text, const QString& foco
 {
     if (blank(text) || dateOf(text).isValid())
         return std::nullopt;
-    return FalhaFiltro{QStringLiteral("DATA_INV"), QStringLiteral("'%1' %2").arg(text.trimmed(), msgFiltroPedido().Msg(QStringLiteral("DATA_INV"))),
-                       foco};
+    return FalhaFiltro{QStringLiteral("DATA_INV"),
+                       QStringLiteral("'%1' %2").arg(text.trimmed(), msgFiltroPedido().Msg(QStringLiteral("DATA_INV"))), foco};
 }
 
 // One date group: from and to valid when given, both or neither, from <= to.
@@ -115,8 +115,12 @@ std::optional<FalhaFiltro> confereFiltro(EscolhasFiltro& e, bool focoNaEntrega)
 {
     e.stDe = Ajusta(e.stDe, 10);
     e.stAte = Ajusta(e.stAte, 10);
-    const auto emissao = [&] { return confereDatas(e.emissaoDe, e.emissaoAte, "PEDIDO", QStringLiteral("dtpPedidoDe"), QStringLiteral("dtpPedidoAte")); };
-    const auto entrega = [&] { return confereDatas(e.entregaDe, e.entregaAte, "ENTREGA", QStringLiteral("dtpEntregaDe"), QStringLiteral("dtpEntregaAte")); };
+    const auto emissao = [&] {
+        return confereDatas(e.emissaoDe, e.emissaoAte, "PEDIDO", QStringLiteral("dtpPedidoDe"), QStringLiteral("dtpPedidoAte"));
+    };
+    const auto entrega = [&] {
+        return confereDatas(e.entregaDe, e.entregaAte, "ENTREGA", QStringLiteral("dtpEntregaDe"), QStringLiteral("dtpEntregaAte"));
+    };
     if (auto f = focoNaEntrega ? entrega() : emissao())
         return f;
     if (auto f = focoNaEntrega ? emissao() : entrega())
@@ -172,12 +176,13 @@ QString qryPesqTipoOperSql()
 QString qryMuniciCliSql()
 {
     // '_12_' must not offer the municipalities of customer 123.
-    return QStringLiteral("SELECT DISTINCT M.CDMUNICIPIO, M.NMMUNICIPIO, P.NMPAIS, M.SGESTADO, "
-                          "(M.CDPAIS || M.SGESTADO || M.CDMUNICIPIO) AS CONCATENADOS "
-                          "FROM MUNICIPIO M JOIN ENDECLIE E ON E.CDPAIS = M.CDPAIS AND E.SGESTADO = M.SGESTADO AND E.CDMUNICIPIO = M.CDMUNICIPIO "
-                          "JOIN PAIS P ON P.CDPAIS = M.CDPAIS "
-                          "WHERE (instr(:P_CDCLIENTE, '_' || E.CDCLIENTE || '_') <> 0 OR :P_TCDCLIENTE = 'T') "
-                          "ORDER BY M.NMMUNICIPIO");
+    return QStringLiteral(
+        "SELECT DISTINCT M.CDMUNICIPIO, M.NMMUNICIPIO, P.NMPAIS, M.SGESTADO, "
+        "(M.CDPAIS || M.SGESTADO || M.CDMUNICIPIO) AS CONCATENADOS "
+        "FROM MUNICIPIO M JOIN ENDECLIE E ON E.CDPAIS = M.CDPAIS AND E.SGESTADO = M.SGESTADO AND E.CDMUNICIPIO = M.CDMUNICIPIO "
+        "JOIN PAIS P ON P.CDPAIS = M.CDPAIS "
+        "WHERE (instr(:P_CDCLIENTE, '_' || E.CDCLIENTE || '_') <> 0 OR :P_TCDCLIENTE = 'T') "
+        "ORDER BY M.NMMUNICIPIO");
 }
 
 TFiltro filtroDasEscolhas(const EscolhasFiltro& e, const TFiltro& atual)
@@ -214,9 +219,8 @@ namespace {
 
 // The saved names of the five lists, with the member each one is.
 const std::pair<const char*, QString EscolhasFiltro::*> kListas[] = {
-    {"stCliente", &EscolhasFiltro::stCliente},   {"stMuniciCli", &EscolhasFiltro::stMuniciCli},
-    {"stNrPedido", &EscolhasFiltro::stNrPedido}, {"stProduto", &EscolhasFiltro::stProduto},
-    {"stTipoOper", &EscolhasFiltro::stTipoOper},
+    {"stCliente", &EscolhasFiltro::stCliente}, {"stMuniciCli", &EscolhasFiltro::stMuniciCli}, {"stNrPedido", &EscolhasFiltro::stNrPedido},
+    {"stProduto", &EscolhasFiltro::stProduto}, {"stTipoOper", &EscolhasFiltro::stTipoOper},
 };
 
 } // namespace

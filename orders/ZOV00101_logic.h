@@ -2,8 +2,8 @@
 // The order filter dialog (ZOV00101) without widgets: what its controls
 // hold, loaded from the filter record, checked on Confirmar and written back,
 // and reset by Desfazer.
-#include "library/relogio.h"
 #include "library/messages.h"
+#include "library/relogio.h"
 #include "orders/filtro_pedido.h"
 
 #include <QDate>

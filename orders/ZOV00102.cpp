@@ -49,15 +49,13 @@ ColunaConsulta colunaDoCampo(const QString& campo)
 class ConsultaModel final : public DatasetModel {
 public:
     ConsultaModel(ConsultaProdLogic& logic) : DatasetModel(logic.qryProdCompl), logic_(logic) {}
-    bool escolhida(int row) const
-    {
-        return logic_.escolhido(valor(row, "CDARVPROD"));
-    }
+    bool escolhida(int row) const { return logic_.escolhido(valor(row, "CDARVPROD")); }
     Qt::ItemFlags flags(const QModelIndex& i) const override
     {
         Qt::ItemFlags f = DatasetModel::flags(i);
         const ColunaConsulta c = colunaDoCampo(fieldAt(i.column()).fieldName());
-        const bool editavel = (c == ColunaConsulta::Quantidade || c == ColunaConsulta::PerDesc || c == ColunaConsulta::VrDesc) && escolhida(i.row());
+        const bool editavel =
+            (c == ColunaConsulta::Quantidade || c == ColunaConsulta::PerDesc || c == ColunaConsulta::VrDesc) && escolhida(i.row());
         return editavel ? f : (f & ~Qt::ItemIsEditable);
     }
     QVariant data(const QModelIndex& i, int role) const override
@@ -130,8 +128,9 @@ TfrmConsultaProd::TfrmConsultaProd(Database& db, const ParametrosConsulta& param
     // The tick box first, then the code, name, quantity, unit, price, last price and discounts.
     auto ordena = [this] {
         QHeaderView* h = dbgProdutos_->horizontalHeader();
-        const QStringList ordem{QStringLiteral("IDMARCADO"), QStringLiteral("CDARVPROD"), QStringLiteral("NMPRODUTO"), QStringLiteral("QUANTIDADE"),
-                                QStringLiteral("SGUNIDADE"), QStringLiteral("VRPRECO"), QStringLiteral("ULTPRECO"), QStringLiteral("VRPEDESCONTO"), QStringLiteral("VRDESC")};
+        const QStringList ordem{QStringLiteral("IDMARCADO"),  QStringLiteral("CDARVPROD"),    QStringLiteral("NMPRODUTO"),
+                                QStringLiteral("QUANTIDADE"), QStringLiteral("SGUNIDADE"),    QStringLiteral("VRPRECO"),
+                                QStringLiteral("ULTPRECO"),   QStringLiteral("VRPEDESCONTO"), QStringLiteral("VRDESC")};
         for (int i = 0; i < ordem.size(); ++i) {
             const int col = model_->columnOf(ordem[i]);
             if (col >= 0)
@@ -142,17 +141,18 @@ TfrmConsultaProd::TfrmConsultaProd(Database& db, const ParametrosConsulta& param
     dbgProdutos_->installEventFilter(this);
     dbgProdutos_->viewport()->installEventFilter(this);
     v->addWidget(dbgProdutos_, 1);
-    connect(dbgProdutos_->selectionModel(), &QItemSelectionModel::currentChanged, this, [this](const QModelIndex& now, const QModelIndex& before) {
-        if (now != dbgProdutos_->currentIndex())
-            return; // a move the quantity check sent back
-        runGuarded([&] {
-            if (before.isValid() && (before.column() != now.column() || before.row() != now.row()))
-                logic_.saiCelula(colunaDoCampo(model_->fieldAt(before.column()).fieldName()));
-            if (now.isValid())
-                logic_.entraCelula(colunaDoCampo(model_->fieldAt(now.column()).fieldName()), quantidadePadrao());
-        });
-        atualiza();
-    });
+    connect(dbgProdutos_->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& now, const QModelIndex& before) {
+                if (now != dbgProdutos_->currentIndex())
+                    return; // a move the quantity check sent back
+                runGuarded([&] {
+                    if (before.isValid() && (before.column() != now.column() || before.row() != now.row()))
+                        logic_.saiCelula(colunaDoCampo(model_->fieldAt(before.column()).fieldName()));
+                    if (now.isValid())
+                        logic_.entraCelula(colunaDoCampo(model_->fieldAt(now.column()).fieldName()), quantidadePadrao());
+                });
+                atualiza();
+            });
 
     lstEscolhidos_ = new QListWidget(this);
     lstEscolhidos_->setObjectName(QStringLiteral("lstEscolhidos"));
@@ -246,8 +246,8 @@ void TfrmConsultaProd::pesquisaAgora()
 {
     tmrPesquisa_.stop();
     const ColunaConsulta campo = cbbCampo_->currentIndex() == 0 ? ColunaConsulta::Codigo
-                                 : cbbCampo_->currentIndex() == 2 ? ColunaConsulta::Unidade
-                                                                  : ColunaConsulta::Nome;
+        : cbbCampo_->currentIndex() == 2                        ? ColunaConsulta::Unidade
+                                                                : ColunaConsulta::Nome;
     const QString texto = campo == ColunaConsulta::Codigo ? TPictObj::semSeparadores(edtProcurar_->text()) : edtProcurar_->text().trimmed();
     runGuarded([&] { logic_.pesquisa(campo, texto); });
     atualiza();

@@ -1,17 +1,16 @@
 #include "orders/ZOV00102_logic.h"
 
-
 #include "library/consiste.h"
 #include "library/database.h"
 #include "library/dbutils.h"
 #include "library/dialogs.h"
 #include "library/errors.h"
 #include "library/formats.h"
+#include "library/relogio.h"
 #include "library/valores_item.h"
 #include "library/velmora.h"
 #include "orders/historico_cliente.h"
 #include "orders/itens_pedido.h"
-#include "library/relogio.h"
 
 namespace zov {
 
@@ -40,16 +39,15 @@ QString qryProdComplSql()
     // outer join with the validity in a CASE, not a sub-select per product:
     // the catalogue has 100 000 of them. Today is a parameter (:P_HOJE), as
     // SQLite's local date would be worked out twice for every product.
-    return QStringLiteral(
-        "SELECT 'N' AS IDMARCADO, PR.CDARVPROD, PR.CDPRODUTO, PR.NMPRODUTO, PR.SGUNIDADE, PR.CDPRODESTO, "
-        "CASE WHEN date(IT.DTINIVALIPB) <= :P_HOJE AND (IT.DTFIMVALIPB IS NULL OR date(IT.DTFIMVALIPB) >= :P_HOJE) "
-        "THEN IT.VRITEPREBASE END AS VRITEPREBASE, "
-        "PR.CDBARPRODUTO, 0.0 AS QUANTIDADE, NVL(DE.VRPEMAXDESPR, NVL(:P_VRPEDESC, 0)) AS VRPEDESCMAX, "
-        "NVL(DE.VRPEMAXDESPR, NVL(:P_VRPEDESC, 0)) AS VRPEDESCONTO, 0.0 AS VRDESC "
-        "FROM PRODUTO PR LEFT JOIN ITEMPREBASE IT ON IT.CDPRODUTO = PR.CDPRODUTO AND IT.CDPRECOBASE = :P_CDPRECOBASE "
-        "LEFT JOIN ITDESPREBASE DE ON DE.CDPRODUTO = PR.CDPRODUTO AND DE.CDPRECOBASE = :P_CDPRECOBASE "
-        "AND DE.CDPAIS = :P_CDPAIS AND DE.SGESTADO = :P_SGESTADO "
-        "WHERE PR.CDPRODESTO IS NOT NULL ORDER BY PR.CDARVPROD");
+    return QStringLiteral("SELECT 'N' AS IDMARCADO, PR.CDARVPROD, PR.CDPRODUTO, PR.NMPRODUTO, PR.SGUNIDADE, PR.CDPRODESTO, "
+                          "CASE WHEN date(IT.DTINIVALIPB) <= :P_HOJE AND (IT.DTFIMVALIPB IS NULL OR date(IT.DTFIMVALIPB) >= :P_HOJE) "
+                          "THEN IT.VRITEPREBASE END AS VRITEPREBASE, "
+                          "PR.CDBARPRODUTO, 0.0 AS QUANTIDADE, NVL(DE.VRPEMAXDESPR, NVL(:P_VRPEDESC, 0)) AS VRPEDESCMAX, "
+                          "NVL(DE.VRPEMAXDESPR, NVL(:P_VRPEDESC, 0)) AS VRPEDESCONTO, 0.0 AS VRDESC "
+                          "FROM PRODUTO PR LEFT JOIN ITEMPREBASE IT ON IT.CDPRODUTO = PR.CDPRODUTO AND IT.CDPRECOBASE = :P_CDPRECOBASE "
+                          "LEFT JOIN ITDESPREBASE DE ON DE.CDPRODUTO = PR.CDPRODUTO AND DE.CDPRECOBASE = :P_CDPRECOBASE "
+                          "AND DE.CDPAIS = :P_CDPAIS AND DE.SGESTADO = :P_SGESTADO "
+                          "WHERE PR.CDPRODESTO IS NOT NULL ORDER BY PR.CDARVPROD");
 }
 
 ConsultaProdLogic::ConsultaProdLogic(Database& db) : qryProdCompl(&db, QStringLiteral("qryProdCompl")), db_(db)
@@ -134,9 +132,15 @@ ConsultaProdLogic::MovimentoInterno::~MovimentoInterno() { l_.interno_ = antes_;
 
 double ConsultaProdLogic::num(const char* field) const { return qryProdCompl.fieldByName(QString::fromLatin1(field)).asFloat(); }
 
-Decimal ConsultaProdLogic::dec(const char* field, int escala) const { return qryProdCompl.fieldByName(QString::fromLatin1(field)).asDecimal(escala); }
+Decimal ConsultaProdLogic::dec(const char* field, int escala) const
+{
+    return qryProdCompl.fieldByName(QString::fromLatin1(field)).asDecimal(escala);
+}
 
-void ConsultaProdLogic::poe(const char* field, const QVariant& value) { qryProdCompl.fieldByName(QString::fromLatin1(field)).setValue(value); }
+void ConsultaProdLogic::poe(const char* field, const QVariant& value)
+{
+    qryProdCompl.fieldByName(QString::fromLatin1(field)).setValue(value);
+}
 
 bool ConsultaProdLogic::editando() const
 {
@@ -154,8 +158,9 @@ void ConsultaProdLogic::abre(const ParametrosConsulta& p)
     cdPais_.clear();
     sgEstado_.clear();
     if (!p.cdFilial.isEmpty()) {
-        Statement st(db_, QStringLiteral("SELECT E.CDPAIS, E.SGESTADO FROM FILIAL F JOIN ENDEFILI E ON F.CDFILIAL = E.CDFILIAL "
-                                         "WHERE F.CDFILIAL = :P_CDFILIAL AND E.IDTPENDEFILI = 'P'"));
+        Statement st(db_,
+                     QStringLiteral("SELECT E.CDPAIS, E.SGESTADO FROM FILIAL F JOIN ENDEFILI E ON F.CDFILIAL = E.CDFILIAL "
+                                    "WHERE F.CDFILIAL = :P_CDFILIAL AND E.IDTPENDEFILI = 'P'"));
         st.bind(QStringLiteral("P_CDFILIAL"), p.cdFilial);
         if (st.step()) {
             cdPais_ = st.rawValue(0).toString();
@@ -163,7 +168,8 @@ void ConsultaProdLogic::abre(const ParametrosConsulta& p)
         }
     }
     if (!p.cdCliente.isEmpty()) {
-        maximo_ = db_.scalar(QStringLiteral("SELECT VRPEMAXDESCL FROM CLIENTE WHERE CDCLIENTE = :P_CDCLIENTE"), {{QStringLiteral("P_CDCLIENTE"), p.cdCliente}})
+        maximo_ = db_.scalar(QStringLiteral("SELECT VRPEMAXDESCL FROM CLIENTE WHERE CDCLIENTE = :P_CDCLIENTE"),
+                             {{QStringLiteral("P_CDCLIENTE"), p.cdCliente}})
                       .toDouble();
         if (maximo_ == 0 && !p.cdVendedor.isEmpty())
             maximo_ = db_.scalar(QStringLiteral("SELECT VRPEMAXDESVE FROM VENDEDOR WHERE CDVENDEDOR = :P_CDVENDEDOR"),
@@ -270,7 +276,8 @@ void ConsultaProdLogic::regraDesconto(ColunaConsulta coluna)
     if (coluna == ColunaConsulta::VrDesc) {
         qryProdCompl[QStringLiteral("VRPEDESCONTO")].setDecimal(percentualDoDesconto(preco, quantidade, dec("VRDESC", escala::kValor)));
     } else if (coluna == ColunaConsulta::Quantidade || coluna == ColunaConsulta::PerDesc) {
-        qryProdCompl[QStringLiteral("VRDESC")].setDecimal(descontoDoPercentual(preco, quantidade, dec("VRPEDESCONTO", escala::kPercentual)));
+        qryProdCompl[QStringLiteral("VRDESC")].setDecimal(
+            descontoDoPercentual(preco, quantidade, dec("VRPEDESCONTO", escala::kPercentual)));
     }
 }
 
@@ -350,8 +357,8 @@ void ConsultaProdLogic::pesquisa(ColunaConsulta campo, const QString& texto)
         grava(ColunaConsulta::Quantidade);
     MovimentoInterno interno(*this);
     const QString nome = campo == ColunaConsulta::Codigo ? QStringLiteral("CDARVPROD")
-                         : campo == ColunaConsulta::Unidade ? QStringLiteral("SGUNIDADE")
-                                                            : QStringLiteral("NMPRODUTO");
+        : campo == ColunaConsulta::Unidade               ? QStringLiteral("SGUNIDADE")
+                                                         : QStringLiteral("NMPRODUTO");
     // Nothing chosen: LocateAll has the database narrow a list read in part.
     // Chosen rows must stay where Confirm finds them, with what was typed: the
     // whole list, filtered in memory.

@@ -4,8 +4,8 @@
 #include "library/shell.h"
 #include "library/velmora.h"
 
-#include <QHeaderView>
 #include <QAction>
+#include <QHeaderView>
 #include <QLabel>
 #include <QSplitter>
 #include <QTabWidget>
@@ -47,7 +47,10 @@ void linha(QTableWidget* g, int row, const QStringList& textos, std::initializer
 
 QString dinheiro(const Decimal& v) { return formatNumber(v, QStringLiteral("#,##0.00")); }
 QString quantidade(const Decimal& v) { return formatNumber(v, QStringLiteral("#,##0.000")); }
-QString produto(const QString& cdArvProd, const QString& cdProduto) { return cdArvProd.isEmpty() ? cdProduto : DBPictObj(0).format(cdArvProd); }
+QString produto(const QString& cdArvProd, const QString& cdProduto)
+{
+    return cdArvProd.isEmpty() ? cdProduto : DBPictObj(0).format(cdArvProd);
+}
 
 void ajusta(QTableWidget* g, int nome)
 {
@@ -60,7 +63,10 @@ void ajusta(QTableWidget* g, int nome)
 
 TfrmHistoricoCliente::TfrmHistoricoCliente(Database& db, const QString& cdCliente, const QString& cdFilial, const QString& nome,
                                            const QString& semPedido, QWidget* parent)
-    : TfrmRotiGeral(QString::fromLatin1(kScreenCode), parent), db_(db), cdCliente_(cdCliente), cdFilial_(cdFilial),
+    : TfrmRotiGeral(QString::fromLatin1(kScreenCode), parent),
+      db_(db),
+      cdCliente_(cdCliente),
+      cdFilial_(cdFilial),
       historico_(db, cdCliente, cdFilial, semPedido)
 {
     setObjectName(QStringLiteral("frmHistoricoCliente"));
@@ -71,8 +77,9 @@ TfrmHistoricoCliente::TfrmHistoricoCliente(Database& db, const QString& cdClient
     sbtCancel()->setText(QStringLiteral("Fechar"));
     QVBoxLayout* v = clientLayout();
     auto* titulo = new QLabel(QStringLiteral("<b>%1</b> — %2")
-                                  .arg(nome.toHtmlEscaped(), historico_.pedidos().isEmpty() ? QStringLiteral("nenhuma compra nos últimos 12 meses")
-                                                                                            : QStringLiteral("compras dos últimos 12 meses")),
+                                  .arg(nome.toHtmlEscaped(),
+                                       historico_.pedidos().isEmpty() ? QStringLiteral("nenhuma compra nos últimos 12 meses")
+                                                                      : QStringLiteral("compras dos últimos 12 meses")),
                               this);
     titulo->setObjectName(QStringLiteral("lblCliente"));
     v->addWidget(titulo);
@@ -80,14 +87,17 @@ TfrmHistoricoCliente::TfrmHistoricoCliente(Database& db, const QString& cdClient
     paginas_ = new QTabWidget(this);
     paginas_->setObjectName(QStringLiteral("pgcHistorico"));
     auto* porPedido = new QSplitter(Qt::Vertical, paginas_);
-    pedidos_ = grade(porPedido, "grdPedidos", {QStringLiteral("Data"), QStringLiteral("Número"), QStringLiteral("Origem"), QStringLiteral("Situação"),
-                                               QStringLiteral("Valor Líquido")});
-    linhas_ = grade(porPedido, "grdItens", {QStringLiteral("Produto"), QStringLiteral("Nome do Produto"), QStringLiteral("Quantidade"),
-                                            QStringLiteral("Preço Unitário"), QStringLiteral("Valor Líquido")});
+    pedidos_ = grade(porPedido, "grdPedidos",
+                     {QStringLiteral("Data"), QStringLiteral("Número"), QStringLiteral("Origem"), QStringLiteral("Situação"),
+                      QStringLiteral("Valor Líquido")});
+    linhas_ = grade(porPedido, "grdItens",
+                    {QStringLiteral("Produto"), QStringLiteral("Nome do Produto"), QStringLiteral("Quantidade"),
+                     QStringLiteral("Preço Unitário"), QStringLiteral("Valor Líquido")});
     porPedido->setStretchFactor(0, 3);
     porPedido->setStretchFactor(1, 2);
-    produtos_ = grade(paginas_, "grdProdutos", {QStringLiteral("Produto"), QStringLiteral("Nome do Produto"), QStringLiteral("Última Compra"),
-                                                QStringLiteral("Último Preço"), QStringLiteral("Qtde. 12 Meses")});
+    produtos_ = grade(paginas_, "grdProdutos",
+                      {QStringLiteral("Produto"), QStringLiteral("Nome do Produto"), QStringLiteral("Última Compra"),
+                       QStringLiteral("Último Preço"), QStringLiteral("Qtde. 12 Meses")});
     paginas_->addTab(porPedido, QStringLiteral("&Pedidos"));
     paginas_->addTab(produtos_, QStringLiteral("Por P&roduto"));
     v->addWidget(paginas_, 1);
@@ -104,7 +114,8 @@ TfrmHistoricoCliente::TfrmHistoricoCliente(Database& db, const QString& cdClient
     for (int r = 0; r < porProduto.size(); ++r) {
         const ProdutoComprado& p = porProduto[r];
         linha(produtos_, r,
-              {produto(p.cdArvProd, p.cdProduto), p.nmProduto, formatDate(p.ultimaData), dinheiro(p.ultimoPreco), quantidade(p.quantidade)}, {3, 4});
+              {produto(p.cdArvProd, p.cdProduto), p.nmProduto, formatDate(p.ultimaData), dinheiro(p.ultimoPreco), quantidade(p.quantidade)},
+              {3, 4});
     }
     ajusta(produtos_, 1);
 
@@ -112,8 +123,9 @@ TfrmHistoricoCliente::TfrmHistoricoCliente(Database& db, const QString& cdClient
     connect(paginas_, &QTabWidget::currentChanged, this, [this] { atualizaRepetir(); });
     // Ctrl+Tab and Ctrl+PgDn (Ctrl+Shift+Tab, Ctrl+PgUp) change the page, as in the order window, wherever the focus is.
     auto* troca = new QAction(this);
-    troca->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Tab), QKeySequence(Qt::CTRL | Qt::Key_PageDown), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab),
-                         QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab), QKeySequence(Qt::CTRL | Qt::Key_PageUp)});
+    troca->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Tab), QKeySequence(Qt::CTRL | Qt::Key_PageDown),
+                         QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab),
+                         QKeySequence(Qt::CTRL | Qt::Key_PageUp)});
     connect(troca, &QAction::triggered, this, [this] { trocaPagina(); });
     addAction(troca);
     previewKeys(pedidos_);
@@ -133,7 +145,9 @@ void TfrmHistoricoCliente::mostraLinhas()
     linhas_->setRowCount(int(itens.size()));
     for (int i = 0; i < itens.size(); ++i) {
         const LinhaComprada& l = itens[i];
-        linha(linhas_, i, {produto(l.cdArvProd, l.cdProduto), l.nmProduto, quantidade(l.quantidade), dinheiro(l.preco), dinheiro(l.liquido)}, {2, 3, 4});
+        linha(linhas_, i,
+              {produto(l.cdArvProd, l.cdProduto), l.nmProduto, quantidade(l.quantidade), dinheiro(l.preco), dinheiro(l.liquido)},
+              {2, 3, 4});
     }
     ajusta(linhas_, 1);
     atualizaRepetir();

@@ -1,8 +1,8 @@
 #include "orders/ZOV00600.h"
 
 #include "library/dataset_model.h"
-#include "library/velmora.h"
 #include "library/shell.h"
+#include "library/velmora.h"
 
 #include <QApplication>
 #include <QHBoxLayout>
@@ -35,13 +35,17 @@ public:
 
 } // namespace
 
-QString TfrmProdInativo::textoProdutos() { return QStringLiteral("Os seguintes pedidos possuem produtos inativos e não podem ser exportados."); }
+QString TfrmProdInativo::textoProdutos()
+{
+    return QStringLiteral("Os seguintes pedidos possuem produtos inativos e não podem ser exportados.");
+}
 
 QString TfrmProdInativo::textoClientes() { return QStringLiteral("Os seguintes clientes encontram-se  inativos."); }
 
 QString TfrmProdInativo::textoValores()
 {
-    return QStringLiteral("Os seguintes pedidos têm valores que o servidor não aceita e não foram exportados; corrija-os e exporte de novo.");
+    return QStringLiteral(
+        "Os seguintes pedidos têm valores que o servidor não aceita e não foram exportados; corrija-os e exporte de novo.");
 }
 
 TfrmProdInativo::TfrmProdInativo(Query& dataset, bool& pboOpcao, ModoInativo modo, QWidget* parent) : QDialog(parent), pboOpcao_(pboOpcao)
@@ -53,9 +57,9 @@ TfrmProdInativo::TfrmProdInativo(Query& dataset, bool& pboOpcao, ModoInativo mod
     auto* topo = new QHBoxLayout;
     auto* imagem = new QLabel(this);
     imagem->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(32, 32));
-    lblMensagem = new QLabel(modo == ModoInativo::Produtos   ? textoProdutos()
-                             : modo == ModoInativo::Clientes ? textoClientes()
-                                                             : textoValores(),
+    lblMensagem = new QLabel(modo == ModoInativo::Produtos       ? textoProdutos()
+                                 : modo == ModoInativo::Clientes ? textoClientes()
+                                                                 : textoValores(),
                              this);
     lblMensagem->setObjectName(QStringLiteral("lblMensagem"));
     lblMensagem->setWordWrap(true);

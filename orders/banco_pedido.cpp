@@ -16,16 +16,16 @@ namespace zov {
 namespace {
 
 const char* const kColunasPedido[] = {
-    "NRPEDIDO",     "CDCLIENTE",     "IDTPIJURTRED",  "NRINSJURTRED",  "IDTPIJURTRAN", "NRINSJURTRAN", "CDTIPTRANS",
-    "CDFILIAL",     "CDVENDEDOR",    "DTPEDIDO",      "VRPECOMVDPED",  "VRPEDENFPED",  "VRPEDEDUPED",  "DTENTPED",
-    "IDPRIOPED",    "DSPEDCLI",      "DSPEDVEN",      "DTHRLANPED",    "CDOPELANPED",  "IDSITPEDIDO",  "IDPGFRETTRAN",
-    "CDFORMPGTO",   "IDTPFORPGTPED", "NRDIAPGFIXPED", "NRPARCPGTOPED", "IDUTDIAPAGPED", "VRPBRUVOLPED", "VRPLIQVOLPED",
-    "CDMODPGTO",    "CDFILIALPED",   "IDTIPOPEDIDO",  "CDPRECOBASE",   "CDTIPOOPER",   "IDENTRSAIDOP", "DTVALIPED",
+    "NRPEDIDO",   "CDCLIENTE",     "IDTPIJURTRED",  "NRINSJURTRED",  "IDTPIJURTRAN",  "NRINSJURTRAN", "CDTIPTRANS",
+    "CDFILIAL",   "CDVENDEDOR",    "DTPEDIDO",      "VRPECOMVDPED",  "VRPEDENFPED",   "VRPEDEDUPED",  "DTENTPED",
+    "IDPRIOPED",  "DSPEDCLI",      "DSPEDVEN",      "DTHRLANPED",    "CDOPELANPED",   "IDSITPEDIDO",  "IDPGFRETTRAN",
+    "CDFORMPGTO", "IDTPFORPGTPED", "NRDIAPGFIXPED", "NRPARCPGTOPED", "IDUTDIAPAGPED", "VRPBRUVOLPED", "VRPLIQVOLPED",
+    "CDMODPGTO",  "CDFILIALPED",   "IDTIPOPEDIDO",  "CDPRECOBASE",   "CDTIPOOPER",    "IDENTRSAIDOP", "DTVALIPED",
 };
 
-const char* const kColunasGravadas[] = {"NRPEDIDO",    "CDPRODUTO",    "QTITEMPED",    "VRPREUNITPED", "NRITEMPED",    "IDSITITEMPED",
-                                    "QTEXPITEMPED", "CDFILIAL",     "QTITEMPED2",   "DTENTITPED",   "IDITPEDDIFER", "VRPESOITPED",
-                                    "VRDESITPED",   "IDITPEDRESER", "VRPRTABITPED", "VRPEDEMAXIPE", "CDOPERADOR"};
+const char* const kColunasGravadas[] = {"NRPEDIDO",     "CDPRODUTO",    "QTITEMPED",    "VRPREUNITPED", "NRITEMPED",    "IDSITITEMPED",
+                                        "QTEXPITEMPED", "CDFILIAL",     "QTITEMPED2",   "DTENTITPED",   "IDITPEDDIFER", "VRPESOITPED",
+                                        "VRDESITPED",   "IDITPEDRESER", "VRPRTABITPED", "VRPEDEMAXIPE", "CDOPERADOR"};
 
 // The insert, update and delete of a table's columns; a new row's situation
 // column takes '1' whatever the record holds.
@@ -39,9 +39,10 @@ UpdateSql updateSqlDe(const QString& tabela, const char* const (&colunas)[N], co
         cols << col;
         vals << (col == situacao ? QStringLiteral("'1'") : QStringLiteral(":") + col);
     }
-    return UpdateSql(QStringLiteral("insert into %1 (%2) values (%3)").arg(tabela, cols.join(QStringLiteral(", ")), vals.join(QStringLiteral(", "))),
-                     QStringLiteral("update %1 set %2 ").arg(tabela, sets.join(QStringLiteral(", "))) + chave,
-                     QStringLiteral("delete from %1 ").arg(tabela) + chave);
+    return UpdateSql(
+        QStringLiteral("insert into %1 (%2) values (%3)").arg(tabela, cols.join(QStringLiteral(", ")), vals.join(QStringLiteral(", "))),
+        QStringLiteral("update %1 set %2 ").arg(tabela, sets.join(QStringLiteral(", "))) + chave,
+        QStringLiteral("delete from %1 ").arg(tabela) + chave);
 }
 
 } // namespace
@@ -56,37 +57,37 @@ QString BancoPedido::qryPedidoSql(bool porEmissao)
     // municipalities are fixed-width and zero-filled; status and priority are
     // lists of single letters.
     return QStringLiteral(
-        "SELECT P.IDSITPEDIDO, P.NRPEDIDO, CASE WHEN TP.IDORIGDESTOP = 'L' THEN F.NMFILIAL ELSE C.NMFANTCLIE END AS NMRAZSOCCLIE, "
-        "P.DTPEDIDO, P.DTENTPED, P.CDCLIENTE, P.IDTPIJURTRED, P.NRINSJURTRED, P.IDTPIJURTRAN, P.NRINSJURTRAN, P.CDTIPTRANS, "
-        "P.CDFILIAL, P.CDVENDEDOR, P.VRPECOMVDPED, P.VRPEDENFPED, P.VRPEDEDUPED, P.IDPRIOPED, "
-        "P.DSPEDCLI, P.DSPEDVEN, P.DTHRLANPED, P.CDOPELANPED, P.IDPGFRETTRAN, P.CDFORMPGTO, P.IDTPFORPGTPED, "
-        "P.NRDIAPGFIXPED, P.NRPARCPGTOPED, P.IDUTDIAPAGPED, C.NMFANTCLIE, P.VRPBRUVOLPED, P.VRPLIQVOLPED, C.IDTPIJURCLIE, "
-        "C.NRINSJURCLIE, P.CDMODPGTO, P.CDFILIALPED, V.NMFANVEN, M.DSMODPGTO, P.IDTIPOPEDIDO, P.IDPEDIDOIMPR, P.CDPRECOBASE, "
-        "PB.DSPRECOBASE, P.CDTIPOOPER, TP.NMTIPOOPER, P.IDENTRSAIDOP, P.DTVALIPED, F.NMFILIAL, "
-        "S.IDSITEMPRESA, S.NRNOTAFISCAL, S.DSMOTIVO, S.VRFATURADO "
-        "FROM PEDIDO P "
-        "JOIN VENDEDOR V ON V.CDVENDEDOR = P.CDVENDEDOR "
-        "JOIN CLIENTE C ON C.CDCLIENTE = P.CDCLIENTE "
-        "JOIN MODPGTO M ON M.CDMODPGTO = P.CDMODPGTO "
-        "JOIN PRECOBASE PB ON PB.CDPRECOBASE = P.CDPRECOBASE "
-        "LEFT JOIN FILIAL F ON F.CDFILIAL = P.CDFILIALPED "
-        "LEFT JOIN TIPOOPERAC TP ON TP.CDTIPOOPER = P.CDTIPOOPER AND TP.IDENTRSAIDOP = 'S' "
-        "LEFT JOIN ENDECLIE E ON E.CDCLIENTE = C.CDCLIENTE AND E.IDTPENDECLIE = 'P' "
-        // What the company did with it, as the last refresh brought it.
-        "LEFT JOIN SITPEDIDO S ON S.CDFILIAL = P.CDFILIAL AND S.NRPEDIDO = P.NRPEDIDO "
-        "WHERE P.CDFILIAL = :P_CDFILIAL "
-        "AND (instr(:P_CLIENTELISTA, '_' || P.CDCLIENTE || '_') > 0 OR :P_TCLIENTE = 'T') "
-        "AND (instr(:P_PRIORIDADE, P.IDPRIOPED) > 0 OR :P_TPRIORIDADE = 'T') "
-        "AND instr(:P_STATUS, P.IDSITPEDIDO) > 0 "
-        "AND (instr(:P_NRPEDIDOLISTA, P.NRPEDIDO) > 0 OR :P_TPEDIDO = 'T') "
-        "AND (instr(:P_CDTIPOOPER, P.CDTIPOOPER) > 0 OR :P_TCDTIPOOPER = 'T') "
-        "AND (date(P.DTPEDIDO) BETWEEN :P_EMISSAODE AND :P_EMISSAOATE OR :P_TEMISSAO = 'T') "
-        "AND (date(P.DTENTPED) BETWEEN :P_ENTREGADE AND :P_ENTREGAATE OR :P_TENTREGA = 'T') "
-        "AND (P.NRPEDIDO BETWEEN :P_INTERVALODE AND :P_INTERVALOATE OR :P_TINTERVALO = 'T') "
-        "AND (:P_TPRODUTO = 'T' OR EXISTS (SELECT 1 FROM ITEMPEDIDO I JOIN PRODUTO PR ON PR.CDPRODUTO = I.CDPRODUTO "
-        "WHERE I.CDFILIAL = P.CDFILIAL AND I.NRPEDIDO = P.NRPEDIDO AND instr(:P_PRODUTOLISTA, '_' || PR.CDARVPROD || '_') > 0)) "
-        "AND (instr(:P_CDMUNICIPIO, E.CDPAIS || E.SGESTADO || E.CDMUNICIPIO) > 0 OR :P_TCDMUNICIPIO = 'T') "
-        "AND (COALESCE(:P_SITEMPRESA, '') = '' OR COALESCE(S.IDSITEMPRESA, '-') = :P_SITEMPRESA) ")
+               "SELECT P.IDSITPEDIDO, P.NRPEDIDO, CASE WHEN TP.IDORIGDESTOP = 'L' THEN F.NMFILIAL ELSE C.NMFANTCLIE END AS NMRAZSOCCLIE, "
+               "P.DTPEDIDO, P.DTENTPED, P.CDCLIENTE, P.IDTPIJURTRED, P.NRINSJURTRED, P.IDTPIJURTRAN, P.NRINSJURTRAN, P.CDTIPTRANS, "
+               "P.CDFILIAL, P.CDVENDEDOR, P.VRPECOMVDPED, P.VRPEDENFPED, P.VRPEDEDUPED, P.IDPRIOPED, "
+               "P.DSPEDCLI, P.DSPEDVEN, P.DTHRLANPED, P.CDOPELANPED, P.IDPGFRETTRAN, P.CDFORMPGTO, P.IDTPFORPGTPED, "
+               "P.NRDIAPGFIXPED, P.NRPARCPGTOPED, P.IDUTDIAPAGPED, C.NMFANTCLIE, P.VRPBRUVOLPED, P.VRPLIQVOLPED, C.IDTPIJURCLIE, "
+               "C.NRINSJURCLIE, P.CDMODPGTO, P.CDFILIALPED, V.NMFANVEN, M.DSMODPGTO, P.IDTIPOPEDIDO, P.IDPEDIDOIMPR, P.CDPRECOBASE, "
+               "PB.DSPRECOBASE, P.CDTIPOOPER, TP.NMTIPOOPER, P.IDENTRSAIDOP, P.DTVALIPED, F.NMFILIAL, "
+               "S.IDSITEMPRESA, S.NRNOTAFISCAL, S.DSMOTIVO, S.VRFATURADO "
+               "FROM PEDIDO P "
+               "JOIN VENDEDOR V ON V.CDVENDEDOR = P.CDVENDEDOR "
+               "JOIN CLIENTE C ON C.CDCLIENTE = P.CDCLIENTE "
+               "JOIN MODPGTO M ON M.CDMODPGTO = P.CDMODPGTO "
+               "JOIN PRECOBASE PB ON PB.CDPRECOBASE = P.CDPRECOBASE "
+               "LEFT JOIN FILIAL F ON F.CDFILIAL = P.CDFILIALPED "
+               "LEFT JOIN TIPOOPERAC TP ON TP.CDTIPOOPER = P.CDTIPOOPER AND TP.IDENTRSAIDOP = 'S' "
+               "LEFT JOIN ENDECLIE E ON E.CDCLIENTE = C.CDCLIENTE AND E.IDTPENDECLIE = 'P' "
+               // What the company did with it, as the last refresh brought it.
+               "LEFT JOIN SITPEDIDO S ON S.CDFILIAL = P.CDFILIAL AND S.NRPEDIDO = P.NRPEDIDO "
+               "WHERE P.CDFILIAL = :P_CDFILIAL "
+               "AND (instr(:P_CLIENTELISTA, '_' || P.CDCLIENTE || '_') > 0 OR :P_TCLIENTE = 'T') "
+               "AND (instr(:P_PRIORIDADE, P.IDPRIOPED) > 0 OR :P_TPRIORIDADE = 'T') "
+               "AND instr(:P_STATUS, P.IDSITPEDIDO) > 0 "
+               "AND (instr(:P_NRPEDIDOLISTA, P.NRPEDIDO) > 0 OR :P_TPEDIDO = 'T') "
+               "AND (instr(:P_CDTIPOOPER, P.CDTIPOOPER) > 0 OR :P_TCDTIPOOPER = 'T') "
+               "AND (date(P.DTPEDIDO) BETWEEN :P_EMISSAODE AND :P_EMISSAOATE OR :P_TEMISSAO = 'T') "
+               "AND (date(P.DTENTPED) BETWEEN :P_ENTREGADE AND :P_ENTREGAATE OR :P_TENTREGA = 'T') "
+               "AND (P.NRPEDIDO BETWEEN :P_INTERVALODE AND :P_INTERVALOATE OR :P_TINTERVALO = 'T') "
+               "AND (:P_TPRODUTO = 'T' OR EXISTS (SELECT 1 FROM ITEMPEDIDO I JOIN PRODUTO PR ON PR.CDPRODUTO = I.CDPRODUTO "
+               "WHERE I.CDFILIAL = P.CDFILIAL AND I.NRPEDIDO = P.NRPEDIDO AND instr(:P_PRODUTOLISTA, '_' || PR.CDARVPROD || '_') > 0)) "
+               "AND (instr(:P_CDMUNICIPIO, E.CDPAIS || E.SGESTADO || E.CDMUNICIPIO) > 0 OR :P_TCDMUNICIPIO = 'T') "
+               "AND (COALESCE(:P_SITEMPRESA, '') = '' OR COALESCE(S.IDSITEMPRESA, '-') = :P_SITEMPRESA) ")
         // The same order dates as a range the branch-and-date index can search.
         + (porEmissao ? QStringLiteral("AND P.DTPEDIDO >= :P_EMISSAODE AND P.DTPEDIDO < date(:P_EMISSAOATE, '+1 day') ") : QString())
         + QStringLiteral("ORDER BY P.NRPEDIDO DESC");
@@ -103,8 +104,11 @@ void BancoPedido::configuraQryPedido(Query& qryPedido)
 {
     // The list shows the status, number, display name and the two dates, in
     // that order; fields are laid out as they are defined.
-    const std::pair<const char*, const char*> lista[] = {
-        {"IDSITPEDIDO", "Status"}, {"NRPEDIDO", "Pedido"}, {"NMRAZSOCCLIE", "Cliente"}, {"DTPEDIDO", "Data Pedido"}, {"DTENTPED", "Data Entrega"}};
+    const std::pair<const char*, const char*> lista[] = {{"IDSITPEDIDO", "Status"},
+                                                         {"NRPEDIDO", "Pedido"},
+                                                         {"NMRAZSOCCLIE", "Cliente"},
+                                                         {"DTPEDIDO", "Data Pedido"},
+                                                         {"DTENTPED", "Data Entrega"}};
     for (const auto& [field, label] : lista)
         qryPedido.defineField(QString::fromLatin1(field)).displayLabel = QString::fromUtf8(label);
     qryPedido.defineField(QStringLiteral("NMRAZSOCCLIE"), FieldKind::Text);
@@ -112,8 +116,8 @@ void BancoPedido::configuraQryPedido(Query& qryPedido)
     qryPedido.defineField(QStringLiteral("DTENTPED")).displayFormat = QStringLiteral("dd/MM/yyyy");
     for (const char* c : kColunasPedido)
         qryPedido.defineField(QString::fromLatin1(c));
-    for (const char* c : {"NMFANTCLIE", "IDTPIJURCLIE", "NRINSJURCLIE", "NMFANVEN", "DSMODPGTO", "DSPRECOBASE", "NMTIPOOPER", "NMFILIAL", "IDPEDIDOIMPR",
-                          "IDSITEMPRESA", "NRNOTAFISCAL", "DSMOTIVO", "VRFATURADO"})
+    for (const char* c : {"NMFANTCLIE", "IDTPIJURCLIE", "NRINSJURCLIE", "NMFANVEN", "DSMODPGTO", "DSPRECOBASE", "NMTIPOOPER", "NMFILIAL",
+                          "IDPEDIDOIMPR", "IDSITEMPRESA", "NRNOTAFISCAL", "DSMOTIVO", "VRFATURADO"})
         qryPedido.defineField(QString::fromLatin1(c));
     for (int i = int(std::size(lista)); i < qryPedido.fieldCount(); ++i)
         qryPedido.field(i).visible = false;
@@ -122,8 +126,8 @@ void BancoPedido::configuraQryPedido(Query& qryPedido)
     Field& empresa = qryPedido.addCalculatedField(QStringLiteral("DsSitEmpresa"), FieldKind::Text);
     empresa.displayLabel = QStringLiteral("Situação na Empresa");
     qryPedido.onCalcFields = [](Query& q) {
-        q[QStringLiteral("DsPedido")].setValue(q[QStringLiteral("NRPEDIDO")].asString() + QStringLiteral(" - ") +
-                                               q[QStringLiteral("NMFANTCLIE")].asString());
+        q[QStringLiteral("DsPedido")].setValue(q[QStringLiteral("NRPEDIDO")].asString() + QStringLiteral(" - ")
+                                               + q[QStringLiteral("NMFANTCLIE")].asString());
         q[QStringLiteral("DsSitEmpresa")].setValue(
             situacaoNaEmpresa(q[QStringLiteral("IDSITEMPRESA")].asString(), q[QStringLiteral("NRNOTAFISCAL")].asString()));
     };
@@ -169,9 +173,9 @@ void BancoPedido::configuraQryItemPedido(Query& qryItemPedido)
     // so every column is readable in a laptop's width (the grid fits the name
     // in the rest; which columns take typing is the grid's business).
     const std::tuple<const char*, const char*, int> colunas[] = {
-        {"NRITEMPED", "Nº Item ", 10},      {"CDARVPROD", "Produto", 12},         {"NMPRODUTO", "Nome do Produto", 20},
-        {"QTITEMPED", "Quantidade", 9},     {"SGUNIDADE", "Un.", 3},              {"VRPREUNITPED", "Preço Unitário", 9},
-        {"PERDESC", "Desc. (%)", 8},        {"VRDESITPED", "Vr. Desc.", 8},       {"DTENTITPED", "Entrega", 19}};
+        {"NRITEMPED", "Nº Item ", 10},  {"CDARVPROD", "Produto", 12},   {"NMPRODUTO", "Nome do Produto", 20},
+        {"QTITEMPED", "Quantidade", 9}, {"SGUNIDADE", "Un.", 3},        {"VRPREUNITPED", "Preço Unitário", 9},
+        {"PERDESC", "Desc. (%)", 8},    {"VRDESITPED", "Vr. Desc.", 8}, {"DTENTITPED", "Entrega", 19}};
     for (const auto& [field, label, width] : colunas) {
         Field& f = qryItemPedido.defineField(QString::fromLatin1(field));
         f.displayLabel = QString::fromUtf8(label);
@@ -207,14 +211,18 @@ UpdateSql BancoPedido::updateSqlObservacao()
                      QStringLiteral("delete from OBSPEDIDO where NRPEDIDO = :OLD_NRPEDIDO and CDFILIAL = :OLD_CDFILIAL"));
 }
 
-QString BancoPedido::LancPedSit(const QString& idSitPedido) { return idSitPedido == QLatin1String("1") ? QStringLiteral("1") : QStringLiteral("7"); }
+QString BancoPedido::LancPedSit(const QString& idSitPedido)
+{
+    return idSitPedido == QLatin1String("1") ? QStringLiteral("1") : QStringLiteral("7");
+}
 
 QString BancoPedido::PrxCodPed(const QString& cdFilial) const
 {
     // Numbers are zero-filled text, so the highest text is the highest
     // number; CAST makes the sum an integer whatever the text looks like.
-    const QVariant next = db_.scalar(QStringLiteral("SELECT CAST(MAX(NRPEDIDO) AS INTEGER) + 1 AS NRPEDIDO FROM PEDIDO WHERE CDFILIAL = :P_CDFILIAL"),
-                                    {{QStringLiteral("P_CDFILIAL"), cdFilial}});
+    const QVariant next =
+        db_.scalar(QStringLiteral("SELECT CAST(MAX(NRPEDIDO) AS INTEGER) + 1 AS NRPEDIDO FROM PEDIDO WHERE CDFILIAL = :P_CDFILIAL"),
+                   {{QStringLiteral("P_CDFILIAL"), cdFilial}});
     if (next.isNull())
         return QStringLiteral("0000000001");
     return Ajusta(QString::number(next.toLongLong()), 10);
@@ -222,11 +230,13 @@ QString BancoPedido::PrxCodPed(const QString& cdFilial) const
 
 bool BancoPedido::temItemExpedido(const QString& cdFilial, const QString& nrPedido, const QString& nrItemPed) const
 {
-    return db_
-        .scalar(QStringLiteral("SELECT count(*) FROM ITEMPEDIDO WHERE CDFILIAL = :P_CDFILIAL AND NRPEDIDO = :P_NRPEDIDO "
-                               "AND NRITEMPED = IFNULL(:P_NRITEMPED, NRITEMPED) AND QTEXPITEMPED > 0"),
-                {{QStringLiteral("P_CDFILIAL"), cdFilial}, {QStringLiteral("P_NRPEDIDO"), nrPedido}, {QStringLiteral("P_NRITEMPED"), nrItemPed}})
-        .toInt() > 0;
+    return db_.scalar(QStringLiteral("SELECT count(*) FROM ITEMPEDIDO WHERE CDFILIAL = :P_CDFILIAL AND NRPEDIDO = :P_NRPEDIDO "
+                                     "AND NRITEMPED = IFNULL(:P_NRITEMPED, NRITEMPED) AND QTEXPITEMPED > 0"),
+                      {{QStringLiteral("P_CDFILIAL"), cdFilial},
+                       {QStringLiteral("P_NRPEDIDO"), nrPedido},
+                       {QStringLiteral("P_NRITEMPED"), nrItemPed}})
+               .toInt()
+        > 0;
 }
 
 bool BancoPedido::temItemAprovado(const QString& cdFilial, const QString& nrPedido) const
@@ -234,20 +244,23 @@ bool BancoPedido::temItemAprovado(const QString& cdFilial, const QString& nrPedi
     return db_.scalar(QStringLiteral("SELECT COUNT(*) AS NRITPEDAPROVADO FROM ITEMPEDIDO WHERE (CDFILIAL = :P_CDFILIAL) AND "
                                      "(NRPEDIDO = :P_NRPEDIDO) AND (IDSITITEMPED = '3' )"),
                       {{QStringLiteral("P_CDFILIAL"), cdFilial}, {QStringLiteral("P_NRPEDIDO"), nrPedido}})
-               .toInt() > 0;
+               .toInt()
+        > 0;
 }
 
 int BancoPedido::quantidadeItens(const QString& cdFilial, const QString& nrPedido) const
 {
-    return db_.scalar(QStringLiteral("SELECT COUNT(*) FROM ITEMPEDIDO WHERE CDFILIAL = :P_CDFILIAL AND NRPEDIDO = :P_NRPEDIDO"),
-                      {{QStringLiteral("P_CDFILIAL"), cdFilial}, {QStringLiteral("P_NRPEDIDO"), nrPedido}})
+    return db_
+        .scalar(QStringLiteral("SELECT COUNT(*) FROM ITEMPEDIDO WHERE CDFILIAL = :P_CDFILIAL AND NRPEDIDO = :P_NRPEDIDO"),
+                {{QStringLiteral("P_CDFILIAL"), cdFilial}, {QStringLiteral("P_NRPEDIDO"), nrPedido}})
         .toInt();
 }
 
 void BancoPedido::excluiItem(const QString& cdFilial, const QString& nrPedido, const QString& nrItemPed) const
 {
-    db_.exec(QStringLiteral("DELETE FROM ITEMPEDIDO WHERE CDFILIAL = :P_CDFILIAL AND NRPEDIDO = :P_NRPEDIDO AND NRITEMPED = :P_NRITEMPED"),
-             {{QStringLiteral("P_CDFILIAL"), cdFilial}, {QStringLiteral("P_NRPEDIDO"), nrPedido}, {QStringLiteral("P_NRITEMPED"), nrItemPed}});
+    db_.exec(
+        QStringLiteral("DELETE FROM ITEMPEDIDO WHERE CDFILIAL = :P_CDFILIAL AND NRPEDIDO = :P_NRPEDIDO AND NRITEMPED = :P_NRITEMPED"),
+        {{QStringLiteral("P_CDFILIAL"), cdFilial}, {QStringLiteral("P_NRPEDIDO"), nrPedido}, {QStringLiteral("P_NRITEMPED"), nrItemPed}});
 }
 
 void BancoPedido::excluiPedido(const QString& cdFilial, const QString& nrPedido) const
@@ -263,8 +276,9 @@ void BancoPedido::excluiPedido(const QString& cdFilial, const QString& nrPedido)
 TotaisPedido BancoPedido::totaisPedido(const QString& cdFilial, const QString& nrPedido) const
 {
     // Each total is the sum of the values its lines show, never a formula of its own.
-    Statement st(db_, QStringLiteral("SELECT VRPREUNITPED, QTITEMPED, VRDESITPED FROM ITEMPEDIDO "
-                                    "WHERE CDFILIAL = :P_CDFILIAL AND NRPEDIDO = :P_NRPEDIDO"));
+    Statement st(db_,
+                 QStringLiteral("SELECT VRPREUNITPED, QTITEMPED, VRDESITPED FROM ITEMPEDIDO "
+                                "WHERE CDFILIAL = :P_CDFILIAL AND NRPEDIDO = :P_NRPEDIDO"));
     st.bind(QStringLiteral("P_CDFILIAL"), cdFilial);
     st.bind(QStringLiteral("P_NRPEDIDO"), nrPedido);
     TotaisItens soma;

@@ -4,10 +4,10 @@
 #include "library/errors.h"
 #include "library/formats.h"
 #include "library/inscricao.h"
-#include "orders/lanc_pedido.h"
-#include "orders/mensagens.h"
 #include "library/relogio.h"
 #include "orders/credito_cliente.h"
+#include "orders/lanc_pedido.h"
+#include "orders/mensagens.h"
 
 namespace zov {
 
@@ -70,10 +70,12 @@ void CabecalhoPedido::Vd_Cliente(bool boTestaVazio)
         }
         ctx_.tela.cliente = numero;
         ctx_.tela.mascaraCliente = PictPess(kind);
-        Statement st(ctx_.db, QStringLiteral(
-                              "SELECT CL.IDTPIJURCLIE, CL.NRINSJURCLIE, CL.CDCLIENTE, CL.NMFANTCLIE, CL.NMRAZSOCCLIE, CL.CDMODPGTO, "
-                              "MP.DSMODPGTO, CL.VRPEMAXDESCL, CL.IDCLIEATIV FROM CLIENTE CL LEFT JOIN MODPGTO MP ON MP.CDMODPGTO = CL.CDMODPGTO "
-                              "WHERE ((CL.CDCLIENTE = :P_CDCLIENTE) OR (CL.NRINSJURCLIE = :P_NRINSJURCLIE) AND (CL.IDTPIJURCLIE = :P_IDTPIJURCLIE))"));
+        Statement st(
+            ctx_.db,
+            QStringLiteral(
+                "SELECT CL.IDTPIJURCLIE, CL.NRINSJURCLIE, CL.CDCLIENTE, CL.NMFANTCLIE, CL.NMRAZSOCCLIE, CL.CDMODPGTO, "
+                "MP.DSMODPGTO, CL.VRPEMAXDESCL, CL.IDCLIEATIV FROM CLIENTE CL LEFT JOIN MODPGTO MP ON MP.CDMODPGTO = CL.CDMODPGTO "
+                "WHERE ((CL.CDCLIENTE = :P_CDCLIENTE) OR (CL.NRINSJURCLIE = :P_NRINSJURCLIE) AND (CL.IDTPIJURCLIE = :P_IDTPIJURCLIE))"));
         st.bind(QStringLiteral("P_CDCLIENTE"), QVariant());
         st.bind(QStringLiteral("P_NRINSJURCLIE"), numero);
         st.bind(QStringLiteral("P_IDTPIJURCLIE"), kind);
@@ -88,11 +90,12 @@ void CabecalhoPedido::Vd_Cliente(bool boTestaVazio)
         if (st.rawValue(8).toString() == QLatin1String("N"))
             falhaCabecalho(ControlePedido::Cliente, ctx_.msg("CLIE_INAT"));
         if (ctx_.qryPedido.state() == DataSetState::Insert && !boTestaVazio) {
-            const QVariant aberto = ctx_.db.scalar(QStringLiteral("SELECT MAX(NRPEDIDO) NRPEDIDO FROM PEDIDO WHERE (CDFILIAL = :P_CDFILIAL ) AND "
-                                                              "(CDCLIENTE = :P_CDCLIENTE) AND (IDSITPEDIDO IN ('1','2'))"),
-                                               {{QStringLiteral("P_CDFILIAL"), ctx_.valor("CDFILIAL")}, {QStringLiteral("P_CDCLIENTE"), cdCliente}});
-            if (!aberto.isNull() && !aberto.toString().isEmpty() &&
-                !dialogs().confirm(ctx_.msg("DesCont").replace(QStringLiteral("%s"), aberto.toString()))) {
+            const QVariant aberto =
+                ctx_.db.scalar(QStringLiteral("SELECT MAX(NRPEDIDO) NRPEDIDO FROM PEDIDO WHERE (CDFILIAL = :P_CDFILIAL ) AND "
+                                              "(CDCLIENTE = :P_CDCLIENTE) AND (IDSITPEDIDO IN ('1','2'))"),
+                               {{QStringLiteral("P_CDFILIAL"), ctx_.valor("CDFILIAL")}, {QStringLiteral("P_CDCLIENTE"), cdCliente}});
+            if (!aberto.isNull() && !aberto.toString().isEmpty()
+                && !dialogs().confirm(ctx_.msg("DesCont").replace(QStringLiteral("%s"), aberto.toString()))) {
                 ctx_.registro->cancelaPedido();
                 throw Abort{};
             }
@@ -190,9 +193,12 @@ void CabecalhoPedido::pesquisaCliente()
         "WHERE C.IDCLIEATIV = 'S' ORDER BY NRINSJURCLIE"));
     for (const char* hidden : {"CDCLIENTE", "IDTPIJURCLIE", "CDVENDEDOR", "IDTPIJURVEN", "NMFANVEN", "VRPECOMVEN"})
         ctx_.qryLista.defineField(QString::fromLatin1(hidden)).visible = false;
-    const std::pair<const char*, const char*> rotulos[] = {{"NRINSJURCLIE", "Nr. Inscrição"}, {"NMFANTCLIE", "Nome"},
-                                                           {"NMRAZSOCCLIE", "Razão Social"},  {"DSENDECLIE", "Endereço"},
-                                                           {"NMMUNICIPIO", "Município"},      {"SGESTADO", "Estado"},
+    const std::pair<const char*, const char*> rotulos[] = {{"NRINSJURCLIE", "Nr. Inscrição"},
+                                                           {"NMFANTCLIE", "Nome"},
+                                                           {"NMRAZSOCCLIE", "Razão Social"},
+                                                           {"DSENDECLIE", "Endereço"},
+                                                           {"NMMUNICIPIO", "Município"},
+                                                           {"SGESTADO", "Estado"},
                                                            {"NMPAIS", "País"}};
     for (const auto& [field, label] : rotulos)
         ctx_.qryLista.defineField(QString::fromLatin1(field)).displayLabel = QString::fromUtf8(label);
@@ -243,7 +249,8 @@ void CabecalhoPedido::Vd_Vendedor(bool boTestaVazio)
             falhaCabecalho(ControlePedido::Vendedor, ctx_.msg("Cod_Inf"));
         return;
     }
-    Statement st(ctx_.db, QStringLiteral("SELECT CDVENDEDOR, NMFANVEN, VRPECOMVEN, VRPEMAXDESVE FROM VENDEDOR WHERE CDVENDEDOR = :P_CDVENDEDOR"));
+    Statement st(ctx_.db,
+                 QStringLiteral("SELECT CDVENDEDOR, NMFANVEN, VRPECOMVEN, VRPEMAXDESVE FROM VENDEDOR WHERE CDVENDEDOR = :P_CDVENDEDOR"));
     st.bind(QStringLiteral("P_CDVENDEDOR"), codigo);
     if (!st.step())
         falhaCabecalho(ControlePedido::Vendedor, ctx_.msg("VEN_NAO_CAD"));
@@ -255,16 +262,18 @@ void CabecalhoPedido::Vd_Vendedor(bool boTestaVazio)
     }
     if (mudou) {
         const QString cliente = ctx_.valor("CDCLIENTE");
-        const bool semListas = ctx_.db.scalar(QStringLiteral("SELECT COUNT(*) CONTADOR FROM PRECOBASECLI WHERE CDCLIENTE = :P_CDCLIENTE"),
-                                          {{QStringLiteral("P_CDCLIENTE"), cliente}})
-                                   .toInt() == 0;
+        const bool semListas = ctx_.db
+                                   .scalar(QStringLiteral("SELECT COUNT(*) CONTADOR FROM PRECOBASECLI WHERE CDCLIENTE = :P_CDCLIENTE"),
+                                           {{QStringLiteral("P_CDCLIENTE"), cliente}})
+                                   .toInt()
+            == 0;
         const QString mod = ctx_.valor("CDMODPGTO");
-        const std::optional<PropostaPrcBase> proposta = propostaPrcBase(
-            ctx_.db, ParametrosPrcBase{cliente, codigo, mod, semListas ? codigo : QString(), semListas ? mod : QString()});
+        const std::optional<PropostaPrcBase> proposta =
+            propostaPrcBase(ctx_.db, ParametrosPrcBase{cliente, codigo, mod, semListas ? codigo : QString(), semListas ? mod : QString()});
         const QString prcPedido = ctx_.valor("CDPRECOBASE");
         bool nao = false;
-        if (!prcPedido.isEmpty() && proposta && proposta->cdPrecoBase != prcPedido && proposta->idPesq != QLatin1String("4") &&
-            proposta->idPesq != QLatin1String("5") && !dialogs().confirm(ctx_.msg("Alt_PrcBase"))) {
+        if (!prcPedido.isEmpty() && proposta && proposta->cdPrecoBase != prcPedido && proposta->idPesq != QLatin1String("4")
+            && proposta->idPesq != QLatin1String("5") && !dialogs().confirm(ctx_.msg("Alt_PrcBase"))) {
             // The salesperson accepted before comes back; the operation goes on.
             nao = true;
             ctx_.tela.vendedor = stCdVendedor;
@@ -298,8 +307,9 @@ void CabecalhoPedido::Vd_TipoOper(bool boTestaVazio)
     }
     ctx_.tela.tipoOper = Ajusta(ctx_.tela.tipoOper, 2);
     ctx_.poe("CDTIPOOPER", ctx_.tela.tipoOper);
-    Statement st(ctx_.db, QStringLiteral("SELECT CDTIPOOPER, NMTIPOOPER, IDENTRSAIDOP FROM TIPOOPERAC WHERE CDTIPOOPER = :P_CDTIPOOPER "
-                                     "AND IDENTRSAIDOP = 'S' ORDER BY CDTIPOOPER"));
+    Statement st(ctx_.db,
+                 QStringLiteral("SELECT CDTIPOOPER, NMTIPOOPER, IDENTRSAIDOP FROM TIPOOPERAC WHERE CDTIPOOPER = :P_CDTIPOOPER "
+                                "AND IDENTRSAIDOP = 'S' ORDER BY CDTIPOOPER"));
     st.bind(QStringLiteral("P_CDTIPOOPER"), ctx_.tela.tipoOper);
     if (!st.step()) {
         ctx_.tela.nmTipoOper.clear();
@@ -326,11 +336,12 @@ void CabecalhoPedido::pesquisaTipoOper()
     if (!ctx_.pesquisa || ctx_.valor("IDSITPEDIDO") == QLatin1String("7"))
         return;
     ctx_.preparaLista(QStringLiteral("SELECT CDTIPOOPER, NMTIPOOPER FROM TIPOOPERAC WHERE IDENTRSAIDOP = 'S' AND "
-                                   "(IDORIGDESTOP = 'C' OR IDORIGDESTOP IS NULL) ORDER BY CDTIPOOPER"));
+                                     "(IDORIGDESTOP = 'C' OR IDORIGDESTOP IS NULL) ORDER BY CDTIPOOPER"));
     ctx_.qryLista.defineField(QStringLiteral("CDTIPOOPER")).displayLabel = QStringLiteral("Código");
     ctx_.qryLista.defineField(QStringLiteral("NMTIPOOPER")).displayLabel = QStringLiteral("Nome");
     ctx_.qryLista.open();
-    if (ctx_.pesquisa(ctx_.qryLista, QStringLiteral("Tipo de Operação")) && (ctx_.qryPedido.state() != DataSetState::Browse || ctx_.registro->editaPedido())) {
+    if (ctx_.pesquisa(ctx_.qryLista, QStringLiteral("Tipo de Operação"))
+        && (ctx_.qryPedido.state() != DataSetState::Browse || ctx_.registro->editaPedido())) {
         ctx_.tela.tipoOper = ctx_.qryLista[QStringLiteral("CDTIPOOPER")].asString();
         ctx_.tela.nmTipoOper = ctx_.qryLista[QStringLiteral("NMTIPOOPER")].asString();
     }
@@ -405,23 +416,12 @@ void CabecalhoPedido::Vd_Geral()
 {
     // The field that has the focus is left first, as if the user had left it.
     switch (ctx_.view.controleComFoco()) {
-    case ControlePedido::DataPedido:
-        saiDataPedido();
-        break;
-    case ControlePedido::Cliente:
-        saiCliente();
-        break;
-    case ControlePedido::DataEntrega:
-        saiDataEntrega();
-        break;
-    case ControlePedido::CdModPgto:
-        ctx_.pagamento->saiCdModPgto();
-        break;
-    case ControlePedido::PrcBase:
-        ctx_.pagamento->Vd_PrcBase(true);
-        break;
-    default:
-        break;
+    case ControlePedido::DataPedido: saiDataPedido(); break;
+    case ControlePedido::Cliente: saiCliente(); break;
+    case ControlePedido::DataEntrega: saiDataEntrega(); break;
+    case ControlePedido::CdModPgto: ctx_.pagamento->saiCdModPgto(); break;
+    case ControlePedido::PrcBase: ctx_.pagamento->Vd_PrcBase(true); break;
+    default: break;
     }
     Vd_Cliente(true);
     Vd_Vendedor(true);

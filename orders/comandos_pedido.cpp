@@ -1,15 +1,15 @@
 // The order window's commands, their states, the pages and the branch area.
-#include "session/GeralZOV.h"
-#include "orders/credito_cliente.h"
-#include "library/valores_item.h"
-#include "orders/banco_pedido.h"
 #include "library/consiste.h"
 #include "library/dialogs.h"
 #include "library/errors.h"
 #include "library/formats.h"
 #include "library/retrato.h"
+#include "library/valores_item.h"
 #include "library/velmora.h"
+#include "orders/banco_pedido.h"
+#include "orders/credito_cliente.h"
 #include "orders/lanc_pedido.h"
+#include "session/GeralZOV.h"
 
 namespace zov {
 
@@ -180,7 +180,8 @@ ComandosPedido RegistroPedido::comandos() const
     c.incluir = browse && filialAceita_ && !(exportado && (pagina == PaginaPedido::Itens || pagina == PaginaPedido::Observacao));
     bool alteravel = browse && !vazia && !exportado && !temItemAprovado();
     if (pagina == PaginaPedido::Observacao)
-        alteravel = alteravel && ctx_.observacao->qryObsPedido.active() && ctx_.observacao->qryObsPedido.state() == DataSetState::Browse && !ctx_.observacao->qryObsPedido.isEmpty();
+        alteravel = alteravel && ctx_.observacao->qryObsPedido.active() && ctx_.observacao->qryObsPedido.state() == DataSetState::Browse
+            && !ctx_.observacao->qryObsPedido.isEmpty();
     c.alterar = c.excluir = alteravel;
     c.procurar = browse && !vazia && pagina != PaginaPedido::Observacao;
     c.atualizar = browse && !vazia;
@@ -235,7 +236,8 @@ void RegistroPedido::paginaMostrada(PaginaPedido pagina)
         if (ctx_.pedidoEditando()) {
             ctx_.pagamento->Vd_CdModPgto(false);
             // A new order begins its first item at once.
-            if (ctx_.qryPedido.state() == DataSetState::Insert && !ctx_.itens->itemEditando() && (!ctx_.itens->qryItemPedido.active() || ctx_.itens->qryItemPedido.isEmpty()))
+            if (ctx_.qryPedido.state() == DataSetState::Insert && !ctx_.itens->itemEditando()
+                && (!ctx_.itens->qryItemPedido.active() || ctx_.itens->qryItemPedido.isEmpty()))
                 ctx_.itens->incluirItem();
         } else {
             ctx_.itens->abreItens();
@@ -430,7 +432,8 @@ void RegistroPedido::cancelar()
     const QString item = ctx_.itens->qryItemPedido.active() ? ctx_.itens->qryItemPedido[QStringLiteral("NRITEMPED")].asString() : QString();
     const QString numero = ctx_.valor("NRPEDIDO");
     cancelaPedido();
-    if (ctx_.view.paginaAtual() == PaginaPedido::Itens && !item.isEmpty() && ctx_.valor("NRPEDIDO") == numero && ctx_.itens->qryItemPedido.active())
+    if (ctx_.view.paginaAtual() == PaginaPedido::Itens && !item.isEmpty() && ctx_.valor("NRPEDIDO") == numero
+        && ctx_.itens->qryItemPedido.active())
         ctx_.itens->qryItemPedido.locate(QStringLiteral("NRITEMPED"), item);
 }
 
@@ -487,8 +490,9 @@ void RegistroPedido::confereSituacaoGravada()
         return;
     const Field& situacao = ctx_.qryPedido[QStringLiteral("IDSITPEDIDO")];
     const QString lida = (ctx_.qryPedido.state() == DataSetState::Edit ? situacao.oldValue() : situacao.value()).toString();
-    const QVariant gravada = ctx_.db.scalar(QStringLiteral("SELECT IDSITPEDIDO FROM PEDIDO WHERE CDFILIAL = :P_CDFILIAL AND NRPEDIDO = :P_NRPEDIDO"),
-                                            {{QStringLiteral("P_CDFILIAL"), ctx_.valor("CDFILIAL")}, {QStringLiteral("P_NRPEDIDO"), ctx_.valor("NRPEDIDO")}});
+    const QVariant gravada =
+        ctx_.db.scalar(QStringLiteral("SELECT IDSITPEDIDO FROM PEDIDO WHERE CDFILIAL = :P_CDFILIAL AND NRPEDIDO = :P_NRPEDIDO"),
+                       {{QStringLiteral("P_CDFILIAL"), ctx_.valor("CDFILIAL")}, {QStringLiteral("P_NRPEDIDO"), ctx_.valor("NRPEDIDO")}});
     if (gravada.toString() != lida)
         throw Error(QStringLiteral("O pedido %1 foi exportado ou mudou de situação enquanto era alterado aqui, e nada foi gravado. "
                                    "O que foi digitado continua na tela; cancele a alteração para ver o pedido como está agora.")
@@ -523,22 +527,25 @@ void RegistroPedido::gravaPreparado(const PreparoGravacao& p)
     if (p.situacaoItens) {
         QVariantMap sit = chave;
         sit.insert(QStringLiteral("P_IDSITITEM"), BancoPedido::LancPedSit(ctx_.valor("IDSITPEDIDO")));
-        ctx_.db.exec(QStringLiteral("UPDATE ITEMPEDIDO SET IDSITITEMPED = :P_IDSITITEM WHERE CDFILIAL = :P_CDFILIAL AND NRPEDIDO = :P_NRPEDIDO"), sit);
+        ctx_.db.exec(
+            QStringLiteral("UPDATE ITEMPEDIDO SET IDSITITEMPED = :P_IDSITITEM WHERE CDFILIAL = :P_CDFILIAL AND NRPEDIDO = :P_NRPEDIDO"),
+            sit);
     }
     if (p.entregaItens) {
         // Each item keeps its own time of day.
         chave.insert(QStringLiteral("P_DTENTREGA"), parseDateTime(ctx_.tela.dataEntrega).date().toString(Qt::ISODate));
         ctx_.db.exec(QStringLiteral("UPDATE ITEMPEDIDO SET DTENTITPED = :P_DTENTREGA || "
-                                "CASE WHEN length(DTENTITPED) > 10 THEN substr(DTENTITPED, 11) ELSE ' 00:00:00' END "
-                                "WHERE CDFILIAL = :P_CDFILIAL AND NRPEDIDO = :P_NRPEDIDO"),
-                 chave);
+                                    "CASE WHEN length(DTENTITPED) > 10 THEN substr(DTENTITPED, 11) ELSE ' 00:00:00' END "
+                                    "WHERE CDFILIAL = :P_CDFILIAL AND NRPEDIDO = :P_NRPEDIDO"),
+                     chave);
     }
 }
 
 RegistroPedido::RetratoPedido RegistroPedido::retrataParaGravar()
 {
     descartado_ = false;
-    return {retrata(ctx_.qryPedido), retrata(ctx_.itens->qryItemPedido), retrata(ctx_.observacao->qryObsPedido), ctx_.itens->valorDigitado()};
+    return {retrata(ctx_.qryPedido), retrata(ctx_.itens->qryItemPedido), retrata(ctx_.observacao->qryObsPedido),
+            ctx_.itens->valorDigitado()};
 }
 
 void RegistroPedido::restauraSeNaoDescartado(const RetratoPedido& r)

@@ -28,10 +28,7 @@ QString ContextoPedido::valor(const char* field) const
 
 void ContextoPedido::poe(const char* field, const QVariant& value) { qryPedido.fieldByName(QString::fromLatin1(field)).setValue(value); }
 
-bool ContextoPedido::pedidoEditando() const
-{
-    return qryPedido.state() == DataSetState::Edit || qryPedido.state() == DataSetState::Insert;
-}
+bool ContextoPedido::pedidoEditando() const { return qryPedido.state() == DataSetState::Edit || qryPedido.state() == DataSetState::Insert; }
 
 bool ContextoPedido::pedidoExportado() const
 {

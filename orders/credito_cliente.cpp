@@ -15,7 +15,8 @@ QString reais(const Decimal& v) { return formatNumber(v, QStringLiteral("#,##0.0
 CreditoCliente creditoDoCliente(Database& db, const QString& cliente, const QString& filial, const QString& pedidoAtual)
 {
     CreditoCliente c;
-    const QVariant limite = db.scalar(QStringLiteral("SELECT VRLIMCREDCLI FROM CLIENTE WHERE CDCLIENTE = :C"), {{QStringLiteral("C"), cliente}});
+    const QVariant limite =
+        db.scalar(QStringLiteral("SELECT VRLIMCREDCLI FROM CLIENTE WHERE CDCLIENTE = :C"), {{QStringLiteral("C"), cliente}});
     c.temLimite = !limite.isNull() && limite.toDouble() > 0;
     c.limite = decimalLido(limite, escala::kDinheiro);
     {
@@ -28,12 +29,13 @@ CreditoCliente creditoDoCliente(Database& db, const QString& cliente, const QStr
     }
     // An order invoiced (in part) is in the company's receivables already; a
     // cancelled one is owed by no one.
-    Statement linhas(db, QStringLiteral("SELECT I.VRPREUNITPED, I.QTITEMPED, I.VRDESITPED FROM PEDIDO P "
-                                        "JOIN ITEMPEDIDO I ON I.CDFILIAL = P.CDFILIAL AND I.NRPEDIDO = P.NRPEDIDO "
-                                        "LEFT JOIN SITPEDIDO S ON S.CDFILIAL = P.CDFILIAL AND S.NRPEDIDO = P.NRPEDIDO "
-                                        "WHERE P.CDCLIENTE = :C AND P.IDSITPEDIDO IN ('1', '7') "
-                                        "AND COALESCE(S.IDSITEMPRESA, '') NOT IN ('F', 'P', 'C') "
-                                        "AND NOT (P.CDFILIAL = :F AND P.NRPEDIDO = :N)"));
+    Statement linhas(db,
+                     QStringLiteral("SELECT I.VRPREUNITPED, I.QTITEMPED, I.VRDESITPED FROM PEDIDO P "
+                                    "JOIN ITEMPEDIDO I ON I.CDFILIAL = P.CDFILIAL AND I.NRPEDIDO = P.NRPEDIDO "
+                                    "LEFT JOIN SITPEDIDO S ON S.CDFILIAL = P.CDFILIAL AND S.NRPEDIDO = P.NRPEDIDO "
+                                    "WHERE P.CDCLIENTE = :C AND P.IDSITPEDIDO IN ('1', '7') "
+                                    "AND COALESCE(S.IDSITEMPRESA, '') NOT IN ('F', 'P', 'C') "
+                                    "AND NOT (P.CDFILIAL = :F AND P.NRPEDIDO = :N)"));
     linhas.bind(QStringLiteral("C"), cliente);
     linhas.bind(QStringLiteral("F"), filial);
     linhas.bind(QStringLiteral("N"), pedidoAtual);
@@ -60,8 +62,8 @@ QString resumoDeCredito(const CreditoCliente& c)
     if (!c.temLimite && c.emAberto() == Decimal() && c.vencido == Decimal())
         return {};
     return QStringLiteral("%1 · em aberto %2 · vencido %3")
-        .arg(c.temLimite ? QStringLiteral("Limite de crédito ") + reais(c.limite) : QStringLiteral("Sem limite de crédito"), reais(c.emAberto()),
-             reais(c.vencido));
+        .arg(c.temLimite ? QStringLiteral("Limite de crédito ") + reais(c.limite) : QStringLiteral("Sem limite de crédito"),
+             reais(c.emAberto()), reais(c.vencido));
 }
 
 } // namespace zov

@@ -58,7 +58,13 @@ QString emailDoCliente(Database& db, const QString& cdFilial, const QString& nrP
 
 QStringList argumentosXdgEmail(const MensagemPedido& m)
 {
-    QStringList a{QStringLiteral("--utf8"), QStringLiteral("--subject"), m.assunto, QStringLiteral("--body"), m.corpo, QStringLiteral("--attach"), m.anexo};
+    QStringList a{QStringLiteral("--utf8"),
+                  QStringLiteral("--subject"),
+                  m.assunto,
+                  QStringLiteral("--body"),
+                  m.corpo,
+                  QStringLiteral("--attach"),
+                  m.anexo};
     static const QRegularExpression endereco(QStringLiteral("^[A-Za-z0-9.!#$%&'*+/=?^_`{|}~-]+@[A-Za-z0-9-]+(\\.[A-Za-z0-9-]+)+$"));
     if (!m.para.startsWith(QLatin1Char('-')) && endereco.match(m.para).hasMatch())
         a << m.para;
@@ -91,7 +97,9 @@ void EnviaPedidoPorEmail(Database& db, const QString& cdFilial, const QString& n
                                            "O pedido foi salvo em PDF em %1: anexe-o a uma mensagem no seu e-mail.")
                                 .arg(onde));
         else
-            dialogs().error(QStringLiteral("O programa de e-mail não abriu a mensagem (código %1). O pedido foi salvo em PDF em %2.").arg(codigo).arg(onde));
+            dialogs().error(QStringLiteral("O programa de e-mail não abriu a mensagem (código %1). O pedido foi salvo em PDF em %2.")
+                                .arg(codigo)
+                                .arg(onde));
     };
     (executa() ? executa() : executaDeVerdade)(QStringLiteral("xdg-email"), argumentosXdgEmail(m), fim);
 }

@@ -14,8 +14,8 @@
 #include <QFontMetricsF>
 #include <QPagedPaintDevice>
 #include <QPainter>
-#include <QPen>
 #include <QPdfWriter>
+#include <QPen>
 #include <QSaveFile>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -33,12 +33,42 @@ constexpr qreal kPt = 96.0 / 72.0;
 
 // Column order of qryEspelho.
 enum ColunaEspelho {
-    kNrPedido, kNmFilial, kEndFilial, kComplFilial, kBairroFilial, kCepFilial, kMunFilial, kUfFilial,
-    kDtPedido, kDtEntrega, kSituacao, kPrioridade,
-    kTpInscricao, kInscricao, kFantasia, kRazao, kEndCliente, kBairroCliente, kCepCliente, kMunCliente, kUfCliente,
-    kCdVendedor, kNmVendedor, kCdTipoOper, kNmTipoOper,
-    kCdModPgto, kDsModPgto, kTpForma, kDiaFixo, kParcelas, kProxMes, kCdFormPgto, kNmFormPgto,
-    kCdPrecoBase, kDsPrecoBase, kObservacao,
+    kNrPedido,
+    kNmFilial,
+    kEndFilial,
+    kComplFilial,
+    kBairroFilial,
+    kCepFilial,
+    kMunFilial,
+    kUfFilial,
+    kDtPedido,
+    kDtEntrega,
+    kSituacao,
+    kPrioridade,
+    kTpInscricao,
+    kInscricao,
+    kFantasia,
+    kRazao,
+    kEndCliente,
+    kBairroCliente,
+    kCepCliente,
+    kMunCliente,
+    kUfCliente,
+    kCdVendedor,
+    kNmVendedor,
+    kCdTipoOper,
+    kNmTipoOper,
+    kCdModPgto,
+    kDsModPgto,
+    kTpForma,
+    kDiaFixo,
+    kParcelas,
+    kProxMes,
+    kCdFormPgto,
+    kNmFormPgto,
+    kCdPrecoBase,
+    kDsPrecoBase,
+    kObservacao,
 };
 
 // One order with what the mirror shows of it. Outer joins: a lookup missing
@@ -109,12 +139,9 @@ QStringList endereco(const QString& rua, const QString& complemento, const QStri
 QString textoPrioridade(const QString& idPrioPed)
 {
     switch (prioridadeDoCodigo(idPrioPed)) {
-    case Prioridade::Urgente:
-        return QStringLiteral("Urgente");
-    case Prioridade::Alta:
-        return QStringLiteral("Alta");
-    default:
-        return QStringLiteral("Normal");
+    case Prioridade::Urgente: return QStringLiteral("Urgente");
+    case Prioridade::Alta: return QStringLiteral("Alta");
+    default: return QStringLiteral("Normal");
     }
 }
 
@@ -237,7 +264,8 @@ QList<QTextLength> largurasItens(const DadosEspelho& d, QTextDocument& doc)
         return out;
     }
     for (int i = 0; i < colunas; ++i)
-        out << (i == nome ? QTextLength(QTextLength::PercentageLength, 100 - ocupado) : QTextLength(QTextLength::PercentageLength, medidas[i]));
+        out << (i == nome ? QTextLength(QTextLength::PercentageLength, 100 - ocupado)
+                          : QTextLength(QTextLength::PercentageLength, medidas[i]));
     return out;
 }
 
@@ -265,8 +293,8 @@ std::optional<EspelhoPedido> EspelhoPedido::le(Database& db, const QString& cdFi
     d.inscricao = FormataInscricao(texto(st, kInscricao), tipo);
     d.nmFantasia = texto(st, kFantasia);
     d.razaoSocial = texto(st, kRazao);
-    d.enderecoCliente = endereco(texto(st, kEndCliente), QString(), texto(st, kBairroCliente), texto(st, kCepCliente), texto(st, kMunCliente),
-                                 texto(st, kUfCliente));
+    d.enderecoCliente = endereco(texto(st, kEndCliente), QString(), texto(st, kBairroCliente), texto(st, kCepCliente),
+                                 texto(st, kMunCliente), texto(st, kUfCliente));
     d.vendedor = codigoNome(texto(st, kCdVendedor), texto(st, kNmVendedor));
     d.tipoOper = codigoNome(texto(st, kCdTipoOper), texto(st, kNmTipoOper));
     d.modPgto = codigoNome(texto(st, kCdModPgto), texto(st, kDsModPgto));
@@ -335,9 +363,10 @@ void EspelhoPedido::monta(QTextDocument& doc) const
             {QStringLiteral("Endereço do Cliente"), d.enderecoCliente.join(QLatin1Char('\n'))}});
 
     titulo(c, QStringLiteral("Modalidade de Pgto"));
-    quadro(c, {{QStringLiteral("Modalidade"), d.modPgto},
-               {QStringLiteral("Preço Base"), d.precoBase},
-               {QStringLiteral("Forma de Pagamento"), d.formaPgto.isEmpty() ? d.condicao : d.condicao + QLatin1Char('\n') + d.formaPgto}});
+    quadro(c,
+           {{QStringLiteral("Modalidade"), d.modPgto},
+            {QStringLiteral("Preço Base"), d.precoBase},
+            {QStringLiteral("Forma de Pagamento"), d.formaPgto.isEmpty() ? d.condicao : d.condicao + QLatin1Char('\n') + d.formaPgto}});
 
     // The items, with the grid's titles on every page.
     titulo(c, QStringLiteral("Itens do Pedido"));

@@ -28,18 +28,18 @@ struct DadosEspelho {
 
     QString nrPedido, dataPedido, dataEntrega, situacao, prioridade;
 
-    QString tipoInscricao;      // "CPF", "CNPJ" or "Inscrição"
-    QString inscricao;          // with the mask of its kind
+    QString tipoInscricao; // "CPF", "CNPJ" or "Inscrição"
+    QString inscricao;     // with the mask of its kind
     QString nmFantasia, razaoSocial;
     QStringList enderecoCliente; // "Endereço do Cliente" (IDTPENDECLIE 'P'), line by line
 
     QString vendedor, tipoOper; // "code - name"
     QString modPgto, formaPgto, condicao, precoBase;
 
-    QStringList titulos;              // the items grid's titles, in its order
-    std::vector<QStringList> itens;   // each item's cells, as the grid shows them
+    QStringList titulos;            // the items grid's titles, in its order
+    std::vector<QStringList> itens; // each item's cells, as the grid shows them
     TextosTotais totais;
-    QByteArray observacao;            // TXOBSPED as stored (RTF or text)
+    QByteArray observacao; // TXOBSPED as stored (RTF or text)
 };
 
 class EspelhoPedido {

@@ -23,12 +23,9 @@ bool compra(const QString& letra) { return letra != u"C" && letra != u"D"; }
 QString textoOrigem(OrigemCompra origem)
 {
     switch (origem) {
-    case OrigemCompra::Vendedor:
-        return QStringLiteral("Vendedor");
-    case OrigemCompra::Empresa:
-        return QStringLiteral("Empresa");
-    case OrigemCompra::EsteComputador:
-        return QStringLiteral("Este computador");
+    case OrigemCompra::Vendedor: return QStringLiteral("Vendedor");
+    case OrigemCompra::Empresa: return QStringLiteral("Empresa");
+    case OrigemCompra::EsteComputador: return QStringLiteral("Este computador");
     }
     return {};
 }
@@ -39,21 +36,21 @@ HistoricoCliente::HistoricoCliente(Database& db, const QString& cdCliente, const
 {
     // One read of both sources, lines in order: the company's history, then
     // this laptop's orders it does not hold yet (sent ones come back in it).
-    Statement st(db, QStringLiteral(
-                         "SELECT H.NRPEDIDO, H.IDORIGEM, H.DTPEDIDO, H.IDSITEMPRESA, H.CDPRODUTO, P.CDARVPROD, P.NMPRODUTO, "
-                         "H.QTITEMPED, H.VRPRECO, H.VRDESCONTO, NULL, H.NRITEMPED "
-                         "FROM HISTCLIENTE H LEFT JOIN PRODUTO P ON P.CDPRODUTO = H.CDPRODUTO "
-                         "WHERE H.CDCLIENTE = :C AND H.CDFILIAL = :F AND H.DTPEDIDO >= :INICIO "
-                         "UNION ALL "
-                         "SELECT O.NRPEDIDO, 'A', O.DTPEDIDO, S.IDSITEMPRESA, I.CDPRODUTO, P.CDARVPROD, P.NMPRODUTO, "
-                         "I.QTITEMPED, I.VRPREUNITPED, I.VRDESITPED, O.IDSITPEDIDO, I.NRITEMPED "
-                         "FROM PEDIDO O JOIN ITEMPEDIDO I ON I.CDFILIAL = O.CDFILIAL AND I.NRPEDIDO = O.NRPEDIDO "
-                         "LEFT JOIN PRODUTO P ON P.CDPRODUTO = I.CDPRODUTO "
-                         "LEFT JOIN SITPEDIDO S ON S.CDFILIAL = O.CDFILIAL AND S.NRPEDIDO = O.NRPEDIDO "
-                         "WHERE O.CDCLIENTE = :C AND O.CDFILIAL = :F AND O.DTPEDIDO >= :INICIO AND O.NRPEDIDO <> COALESCE(:SEM, '') "
-                         "AND NOT EXISTS (SELECT 1 FROM HISTCLIENTE H WHERE H.CDCLIENTE = O.CDCLIENTE AND H.CDFILIAL = O.CDFILIAL "
-                         "AND H.NRPEDIDO = O.NRPEDIDO AND H.IDORIGEM = 'L') "
-                         "ORDER BY 3 DESC, 1 DESC, 2, 12"));
+    Statement st(db,
+                 QStringLiteral("SELECT H.NRPEDIDO, H.IDORIGEM, H.DTPEDIDO, H.IDSITEMPRESA, H.CDPRODUTO, P.CDARVPROD, P.NMPRODUTO, "
+                                "H.QTITEMPED, H.VRPRECO, H.VRDESCONTO, NULL, H.NRITEMPED "
+                                "FROM HISTCLIENTE H LEFT JOIN PRODUTO P ON P.CDPRODUTO = H.CDPRODUTO "
+                                "WHERE H.CDCLIENTE = :C AND H.CDFILIAL = :F AND H.DTPEDIDO >= :INICIO "
+                                "UNION ALL "
+                                "SELECT O.NRPEDIDO, 'A', O.DTPEDIDO, S.IDSITEMPRESA, I.CDPRODUTO, P.CDARVPROD, P.NMPRODUTO, "
+                                "I.QTITEMPED, I.VRPREUNITPED, I.VRDESITPED, O.IDSITPEDIDO, I.NRITEMPED "
+                                "FROM PEDIDO O JOIN ITEMPEDIDO I ON I.CDFILIAL = O.CDFILIAL AND I.NRPEDIDO = O.NRPEDIDO "
+                                "LEFT JOIN PRODUTO P ON P.CDPRODUTO = I.CDPRODUTO "
+                                "LEFT JOIN SITPEDIDO S ON S.CDFILIAL = O.CDFILIAL AND S.NRPEDIDO = O.NRPEDIDO "
+                                "WHERE O.CDCLIENTE = :C AND O.CDFILIAL = :F AND O.DTPEDIDO >= :INICIO AND O.NRPEDIDO <> COALESCE(:SEM, '') "
+                                "AND NOT EXISTS (SELECT 1 FROM HISTCLIENTE H WHERE H.CDCLIENTE = O.CDCLIENTE AND H.CDFILIAL = O.CDFILIAL "
+                                "AND H.NRPEDIDO = O.NRPEDIDO AND H.IDORIGEM = 'L') "
+                                "ORDER BY 3 DESC, 1 DESC, 2, 12"));
     st.bind(QStringLiteral("C"), cdCliente);
     st.bind(QStringLiteral("F"), cdFilial);
     st.bind(QStringLiteral("INICIO"), inicioArmazenado(dataDeHoje()));
@@ -61,9 +58,9 @@ HistoricoCliente::HistoricoCliente(Database& db, const QString& cdCliente, const
     while (st.step()) {
         const QString nrPedido = st.rawValue(0).toString();
         const QString letraOrigem = st.rawValue(1).toString();
-        const OrigemCompra origem = letraOrigem == u"E"   ? OrigemCompra::Empresa
-                                    : letraOrigem == u"A" ? OrigemCompra::EsteComputador
-                                                          : OrigemCompra::Vendedor;
+        const OrigemCompra origem = letraOrigem == u"E" ? OrigemCompra::Empresa
+            : letraOrigem == u"A"                       ? OrigemCompra::EsteComputador
+                                                        : OrigemCompra::Vendedor;
         if (pedidos_.isEmpty() || pedidos_.last().nrPedido != nrPedido || pedidos_.last().origem != origem) {
             PedidoComprado p;
             p.nrPedido = nrPedido;
@@ -132,7 +129,9 @@ QHash<QString, UltimoPreco> HistoricoCliente::ultimosPrecos() const
 
 QString textoUltimoPreco(const UltimoPreco& ultimo, const Decimal& precoAtual)
 {
-    const QString texto = QStringLiteral("%1 em %2").arg(formatNumber(ultimo.preco, QStringLiteral("#,##0.00")), ultimo.data.toString(QStringLiteral("dd/MM/yy")));
+    const QString texto =
+        QStringLiteral("%1 em %2")
+            .arg(formatNumber(ultimo.preco, QStringLiteral("#,##0.00")), ultimo.data.toString(QStringLiteral("dd/MM/yy")));
     // Today's price above the last one is the one to see at once.
     return precoAtual > ultimo.preco ? QStringLiteral("↑ ") + texto : texto;
 }

@@ -15,8 +15,8 @@ namespace zov {
 class Database;
 
 enum class OrigemCompra {
-    Vendedor, // sent from a laptop (IDORIGEM L)
-    Empresa,  // the company's own (IDORIGEM E)
+    Vendedor,       // sent from a laptop (IDORIGEM L)
+    Empresa,        // the company's own (IDORIGEM E)
     EsteComputador, // this laptop's, not yet in the company's history
 };
 QString textoOrigem(OrigemCompra origem);

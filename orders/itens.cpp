@@ -1,6 +1,5 @@
 // The items of the order: numbering, checks, the store with its discount
 // rules, and the keys of the items grid.
-#include "session/GeralZOV.h"
 #include "library/consiste.h"
 #include "library/dialogs.h"
 #include "library/errors.h"
@@ -11,6 +10,7 @@
 #include "library/velmora.h"
 #include "orders/lanc_pedido.h"
 #include "orders/mensagens.h"
+#include "session/GeralZOV.h"
 
 #include <array>
 
@@ -56,7 +56,8 @@ ItensPedido::ItensPedido(ContextoPedido& ctx) : qryItemPedido(&ctx.db, QStringLi
     qryItemPedido.afterEdit = [this](Query&) { perguntaProdutoRepetido = true; };
     // An item edited puts a browsing header into edit (an exported order refuses it).
     qryItemPedido.onStateChange = [this](Query& q) {
-        if ((q.state() == DataSetState::Edit || q.state() == DataSetState::Insert) && ctx_.qryPedido.state() == DataSetState::Browse && !ctx_.registro->editaPedido())
+        if ((q.state() == DataSetState::Edit || q.state() == DataSetState::Insert) && ctx_.qryPedido.state() == DataSetState::Browse
+            && !ctx_.registro->editaPedido())
             q.cancel();
         ctx_.atualizaComandos();
     };
@@ -69,7 +70,9 @@ ItensPedido::ItensPedido(ContextoPedido& ctx) : qryItemPedido(&ctx.db, QStringLi
         valores(q);
         leUltimosPrecos(); // the customer may have been typed since the items opened
         const auto u = ultimosPrecos_.constFind(q[QStringLiteral("CDPRODUTO")].asString());
-        ultimo.setValue(u == ultimosPrecos_.cend() ? QVariant() : QVariant(textoUltimoPreco(*u, q[QStringLiteral("VRPREUNITPED")].asDecimal(escala::kPreco))));
+        ultimo.setValue(u == ultimosPrecos_.cend()
+                            ? QVariant()
+                            : QVariant(textoUltimoPreco(*u, q[QStringLiteral("VRPREUNITPED")].asDecimal(escala::kPreco))));
     };
     // The grid's key fields: typed only while an item is being inserted.
     qryItemPedido.defineField(QStringLiteral("CDARVPROD")).tag = 1;
@@ -105,7 +108,10 @@ QString ItensPedido::valorItem(const char* field) const
     return qryItemPedido.fieldByName(QString::fromLatin1(field)).asString();
 }
 
-void ItensPedido::poeItem(const char* field, const QVariant& value) { qryItemPedido.fieldByName(QString::fromLatin1(field)).setValue(value); }
+void ItensPedido::poeItem(const char* field, const QVariant& value)
+{
+    qryItemPedido.fieldByName(QString::fromLatin1(field)).setValue(value);
+}
 
 double ItensPedido::numeroItem(const char* field) const { return qryItemPedido.fieldByName(QString::fromLatin1(field)).asFloat(); }
 
@@ -114,7 +120,10 @@ Decimal ItensPedido::decimalItem(const char* field, int escala) const
     return qryItemPedido.fieldByName(QString::fromLatin1(field)).asDecimal(escala);
 }
 
-void ItensPedido::poeDecimalItem(const char* field, const Decimal& valor) { qryItemPedido.fieldByName(QString::fromLatin1(field)).setDecimal(valor); }
+void ItensPedido::poeDecimalItem(const char* field, const Decimal& valor)
+{
+    qryItemPedido.fieldByName(QString::fromLatin1(field)).setDecimal(valor);
+}
 
 Decimal ItensPedido::descontoDoPercentual() const
 {
@@ -154,9 +163,10 @@ void ItensPedido::falhaItem(ColunaItem coluna, const QString& texto)
 
 QString ItensPedido::PrxCodItPedido()
 {
-    const QVariant n = ctx_.db.scalar(QStringLiteral("SELECT NVL((MAX(CAST(NRITEMPED AS INTEGER)) + 1), 0) NRITEMPED FROM ITEMPEDIDO "
-                                                 "WHERE (CDFILIAL = :P_CDFILIAL) AND (NRPEDIDO = :P_NRPEDIDO)"),
-                                  {{QStringLiteral("P_CDFILIAL"), ctx_.Filtro.Filial}, {QStringLiteral("P_NRPEDIDO"), ctx_.valor("NRPEDIDO")}});
+    const QVariant n =
+        ctx_.db.scalar(QStringLiteral("SELECT NVL((MAX(CAST(NRITEMPED AS INTEGER)) + 1), 0) NRITEMPED FROM ITEMPEDIDO "
+                                      "WHERE (CDFILIAL = :P_CDFILIAL) AND (NRPEDIDO = :P_NRPEDIDO)"),
+                       {{QStringLiteral("P_CDFILIAL"), ctx_.Filtro.Filial}, {QStringLiteral("P_NRPEDIDO"), ctx_.valor("NRPEDIDO")}});
     qint64 proximo = std::max<qint64>(n.toLongLong(), 1);
     // Lines not yet written (a repeated order) hold numbers too.
     if (qryItemPedido.active() && qryItemPedido.updatesPending()) {
@@ -229,10 +239,11 @@ void ItensPedido::Vd_CdProduto(bool boTestaVazio)
             ctx_.view.precoEditavel(!boBloqueiaPreco);
             return;
         }
-        Statement st(ctx_.db, QStringLiteral(
-                              "SELECT B.CDARVPROD, A.NMPRODUTO, A.SGUNIDADE, B.VRPESOUNID, A.CDPRODESTO, A.VRFATOCONV, B.SGUNIDADE SGUNIDPAI, "
-                              "A.CDPRODUTO, A.IDPRODATIVPR FROM PRODUTO A JOIN PRODUTO B ON B.CDPRODUTO = A.CDPRODESTO "
-                              "WHERE (A.CDARVPROD = :P_CDARVPROD) ORDER BY A.CDARVPROD"));
+        Statement st(
+            ctx_.db,
+            QStringLiteral("SELECT B.CDARVPROD, A.NMPRODUTO, A.SGUNIDADE, B.VRPESOUNID, A.CDPRODESTO, A.VRFATOCONV, B.SGUNIDADE SGUNIDPAI, "
+                           "A.CDPRODUTO, A.IDPRODATIVPR FROM PRODUTO A JOIN PRODUTO B ON B.CDPRODUTO = A.CDPRODESTO "
+                           "WHERE (A.CDARVPROD = :P_CDARVPROD) ORDER BY A.CDARVPROD"));
         st.bind(QStringLiteral("P_CDARVPROD"), codigo);
         if (!st.step())
             falhaItem(ColunaItem::Produto, ctx_.msg("CD_INV"));
@@ -241,11 +252,14 @@ void ItensPedido::Vd_CdProduto(bool boTestaVazio)
         const QString cdProduto = st.rawValue(7).toString();
         const bool novo = qryItemPedido.state() == DataSetState::Insert;
         if (novo && boTestaVazio && perguntaProdutoRepetido) {
-            const bool existe = ctx_.db.scalar(QStringLiteral("SELECT count(*) FROM ITEMPEDIDO I WHERE (CDFILIAL = :P_CDFILIAL ) AND "
-                                                          "(NRPEDIDO = :P_NRPEDIDO ) AND (CDPRODUTO = :P_CDPRODUTO)"),
-                                           {{QStringLiteral("P_CDFILIAL"), ctx_.Filtro.Filial}, {QStringLiteral("P_NRPEDIDO"), ctx_.valor("NRPEDIDO")},
-                                            {QStringLiteral("P_CDPRODUTO"), cdProduto}})
-                                    .toInt() > 0;
+            const bool existe = ctx_.db
+                                    .scalar(QStringLiteral("SELECT count(*) FROM ITEMPEDIDO I WHERE (CDFILIAL = :P_CDFILIAL ) AND "
+                                                           "(NRPEDIDO = :P_NRPEDIDO ) AND (CDPRODUTO = :P_CDPRODUTO)"),
+                                            {{QStringLiteral("P_CDFILIAL"), ctx_.Filtro.Filial},
+                                             {QStringLiteral("P_NRPEDIDO"), ctx_.valor("NRPEDIDO")},
+                                             {QStringLiteral("P_CDPRODUTO"), cdProduto}})
+                                    .toInt()
+                > 0;
             if (existe) {
                 perguntaProdutoRepetido = false;
                 if (!dialogs().confirm(ctx_.msg("CD_EXIS"))) {
@@ -288,8 +302,9 @@ void ItensPedido::Vd_Quantidade(bool boTestaVazio)
     }
     if (numeroItem("QTITEMPED") <= 0)
         falhaItem(ColunaItem::Quantidade, ctx_.msg("QTITEM"));
-    Statement st(ctx_.db, QStringLiteral("SELECT B.VRPESOUNID, A.VRFATOCONV FROM PRODUTO A JOIN PRODUTO B ON B.CDPRODUTO = A.CDPRODESTO "
-                                     "WHERE (A.CDARVPROD = :P_CDARVPROD)"));
+    Statement st(ctx_.db,
+                 QStringLiteral("SELECT B.VRPESOUNID, A.VRFATOCONV FROM PRODUTO A JOIN PRODUTO B ON B.CDPRODUTO = A.CDPRODESTO "
+                                "WHERE (A.CDARVPROD = :P_CDARVPROD)"));
     st.bind(QStringLiteral("P_CDARVPROD"), valorItem("CDARVPROD"));
     if (st.step()) {
         const Decimal fator = st.rawValue(1).isNull() ? Decimal(1) : Decimal::fromDouble(st.rawValue(1).toDouble(), escala::kPreco);
@@ -339,10 +354,10 @@ void ItensPedido::Vd_RegrasItem()
         if (!*falta)
             continue;
         const QString& campo = (*falta)->campo;
-        const ColunaItem coluna = falta == &percentual       ? ColunaItem::PerDesc
-                                  : campo == u"QTITEMPED"    ? ColunaItem::Quantidade
-                                  : campo == u"VRPREUNITPED" ? ColunaItem::Preco
-                                                             : ColunaItem::VrDesc;
+        const ColunaItem coluna = falta == &percentual ? ColunaItem::PerDesc
+            : campo == u"QTITEMPED"                    ? ColunaItem::Quantidade
+            : campo == u"VRPREUNITPED"                 ? ColunaItem::Preco
+                                                       : ColunaItem::VrDesc;
         falhaItem(coluna, (*falta)->motivo);
     }
 }
@@ -373,7 +388,8 @@ void ItensPedido::GravaDescItem()
 void ItensPedido::antesDoPostItem()
 {
     // 1-2: situation and operator; the percentage follows a quantity just typed.
-    poeItem("IDSITITEMPED", BancoPedido::LancPedSit(ctx_.qryPedido.state() == DataSetState::Insert ? QStringLiteral("1") : ctx_.valor("IDSITPEDIDO")));
+    poeItem("IDSITITEMPED",
+            BancoPedido::LancPedSit(ctx_.qryPedido.state() == DataSetState::Insert ? QStringLiteral("1") : ctx_.valor("IDSITPEDIDO")));
     poeItem("CDOPERADOR", CdOperador());
     if (ctx_.view.colunaItem() == ColunaItem::Quantidade && !vazioItem("PERDESC")) {
         if (numeroItem("VRPREUNITPED") > 0 && numeroItem("QTITEMPED") > 0 && mudouNoItem("QTITEMPED")) {
@@ -393,9 +409,9 @@ void ItensPedido::antesDoPostItem()
     if (stUltVal.isEmpty())
         stUltVal = QStringLiteral("0");
     const QVariant cliMax = ctx_.db.scalar(QStringLiteral("SELECT VRPEMAXDESCL FROM CLIENTE WHERE CDCLIENTE = :P_CDCLIENTE"),
-                                       {{QStringLiteral("P_CDCLIENTE"), ctx_.valor("CDCLIENTE")}});
+                                           {{QStringLiteral("P_CDCLIENTE"), ctx_.valor("CDCLIENTE")}});
     const QVariant venMax = ctx_.db.scalar(QStringLiteral("SELECT VRPEMAXDESVE FROM VENDEDOR WHERE CDVENDEDOR = :P_CDVENDEDOR"),
-                                       {{QStringLiteral("P_CDVENDEDOR"), ctx_.valor("CDVENDEDOR")}});
+                                           {{QStringLiteral("P_CDVENDEDOR"), ctx_.valor("CDVENDEDOR")}});
     if (boInsere && numeroItem("PERDESC") == 0 && parseNumber(stUltVal) == 0) {
         const Decimal m = ctx_.pagamento->descontoModPgto();
         const Decimal maxCliente = decimalLido(cliMax, escala::kPercentual);
@@ -426,8 +442,8 @@ void ItensPedido::antesDoPostItem()
     }
     // 8-9: the maximum that applied, and a discount within the line.
     poeItem("VRPEDEMAXIPE", !cliMax.isNull() ? cliMax : venMax);
-    if (!vazioItem("VRDESITPED") &&
-        decimalItem("VRDESITPED", escala::kValor).rounded(escala::kDinheiro) > decimalItem("VrTotalAux", escala::kDinheiro))
+    if (!vazioItem("VRDESITPED")
+        && decimalItem("VRDESITPED", escala::kValor).rounded(escala::kDinheiro) > decimalItem("VrTotalAux", escala::kDinheiro))
         falhaItem(ColunaItem::VrDesc, ctx_.msg("Desc>VrTotal"));
     // 10-11.
     Vd_DtEntItPed(true);
@@ -559,8 +575,7 @@ void ItensPedido::saiColunaItem(ColunaItem coluna, bool saiDaGrade)
         if (!saiDaGrade)
             Vd_DtEntItPed(false);
         break;
-    default:
-        break;
+    default: break;
     }
 }
 
@@ -619,15 +634,18 @@ void ItensPedido::pesquisaProduto()
 {
     if (!ctx_.pesquisa || !itemEditando() || ctx_.view.colunaItem() != ColunaItem::Produto)
         return;
-    const QString segmento = ctx_.db.scalar(QStringLiteral("SELECT CDSEGMER FROM FILIAL WHERE CDFILIAL = :P_CDFILIAL"),
-                                        {{QStringLiteral("P_CDFILIAL"), ctx_.Filtro.Filial}})
+    const QString segmento = ctx_.db
+                                 .scalar(QStringLiteral("SELECT CDSEGMER FROM FILIAL WHERE CDFILIAL = :P_CDFILIAL"),
+                                         {{QStringLiteral("P_CDFILIAL"), ctx_.Filtro.Filial}})
                                  .toString();
     QString titulo = ctx_.msg("PRODUTO");
     if (segmento.isEmpty()) {
-        ctx_.preparaLista(QStringLiteral(
-            "SELECT P.CDARVPROD, P.CDPRODUTO, P.CDPRODESTO, P.NMPRODUTO, P.SGUNIDADE, P.CDNVPRODUTO, P.CDPRODINTE "
-            "FROM PRODUTO P JOIN ITEMPREBASE I ON I.CDPRODUTO = P.CDPRODUTO WHERE P.CDNVPRODUTO = :P_CDNVPRODUTO AND I.CDPRECOBASE = :P_CDPRECOBASE "
-            "AND P.IDPRODATIVPR = 'S' AND ((:P_IDTABPRECO = '2') OR ((:P_IDPERALTPRECO = 'S') OR (I.VRITEPREBASE IS NOT NULL))) ORDER BY P.CDARVPROD"));
+        ctx_.preparaLista(
+            QStringLiteral("SELECT P.CDARVPROD, P.CDPRODUTO, P.CDPRODESTO, P.NMPRODUTO, P.SGUNIDADE, P.CDNVPRODUTO, P.CDPRODINTE "
+                           "FROM PRODUTO P JOIN ITEMPREBASE I ON I.CDPRODUTO = P.CDPRODUTO WHERE P.CDNVPRODUTO = :P_CDNVPRODUTO AND "
+                           "I.CDPRECOBASE = :P_CDPRECOBASE "
+                           "AND P.IDPRODATIVPR = 'S' AND ((:P_IDTABPRECO = '2') OR ((:P_IDPERALTPRECO = 'S') OR (I.VRITEPREBASE IS NOT "
+                           "NULL))) ORDER BY P.CDARVPROD"));
         ctx_.qryLista.setParam(QStringLiteral("P_CDNVPRODUTO"), QString::number(DBPictObj(0).GetTtNiveis()));
         titulo += QLatin1Char('|') + ctx_.msg("PROD_CAD");
     } else {
@@ -679,7 +697,8 @@ void ItensPedido::abreItens()
     boPrecoAlt = false;
     leUltimosPrecos();
     qryItemPedido.close();
-    qryItemPedido.setParam(QStringLiteral("CDFILIAL"), ctx_.listaVazia() && !ctx_.pedidoEditando() ? ctx_.Filtro.Filial : ctx_.valor("CDFILIAL"));
+    qryItemPedido.setParam(QStringLiteral("CDFILIAL"),
+                           ctx_.listaVazia() && !ctx_.pedidoEditando() ? ctx_.Filtro.Filial : ctx_.valor("CDFILIAL"));
     qryItemPedido.setParam(QStringLiteral("NRPEDIDO"), ctx_.listaVazia() && !ctx_.pedidoEditando() ? QString() : ctx_.valor("NRPEDIDO"));
     qryItemPedido.open();
     VrTotalItemPed();
@@ -692,7 +711,8 @@ void ItensPedido::leUltimosPrecos()
     if (chave == chaveUltimosPrecos_)
         return;
     chaveUltimosPrecos_ = chave;
-    ultimosPrecos_ = cliente.isEmpty() ? QHash<QString, UltimoPreco>() : HistoricoCliente(ctx_.db, cliente, ctx_.valor("CDFILIAL"), ctx_.valor("NRPEDIDO")).ultimosPrecos();
+    ultimosPrecos_ = cliente.isEmpty() ? QHash<QString, UltimoPreco>()
+                                       : HistoricoCliente(ctx_.db, cliente, ctx_.valor("CDFILIAL"), ctx_.valor("NRPEDIDO")).ultimosPrecos();
 }
 
 void ItensPedido::releItens()

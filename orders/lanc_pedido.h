@@ -5,6 +5,7 @@
 // ContextoPedido. No widgets: the window forwards field events, keys and
 // commands to the part they belong to, and implements PedidoView. Field
 // checks that stop throw Abort after showing their message (MensErro).
+#include "library/pedidos_em_edicao.h"
 #include "orders/banco_pedido.h"
 #include "orders/cabecalho_pedido.h"
 #include "orders/contexto_pedido.h"
@@ -12,7 +13,6 @@
 #include "orders/observacao_pedido.h"
 #include "orders/pagamento_pedido.h"
 #include "orders/registro_pedido.h"
-#include "library/pedidos_em_edicao.h"
 
 namespace zov {
 

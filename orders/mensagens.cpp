@@ -24,7 +24,8 @@ const TMessages& msgLancPedido()
         "VRUNIT|Preço unitário deve ser maior que zero.",
         "DtEntrega_inf|Data de entrega do item deve ser informado.",
         "HR_N_INF|Hora de entrega do item deve ser maior que zero.",
-        "Per_Max|Percentual de desconto na modalidade (%s) é superior ao máximo permitido (%s). Deseja jogar o percentual máximo para os itens?",
+        "Per_Max|Percentual de desconto na modalidade (%s) é superior ao máximo permitido (%s). Deseja jogar o percentual máximo para os "
+        "itens?",
         "Desc>VrTotal|Desconto deve ser menor ou igual ao valor total.",
         "Desc>100|Desconto deve ser menor ou igual a 100%.",
         "PRODUTO|Produto",

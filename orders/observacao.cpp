@@ -15,14 +15,16 @@ namespace zov {
 
 namespace {
 
-const QString kFiltroArquivos = QStringLiteral("Todos os Arquivos(*.*)|*.*|Arquivos Rich Text (*.rtf)|*.rtf|Arquivos de Texto(*.txt)|*.txt");
+const QString kFiltroArquivos =
+    QStringLiteral("Todos os Arquivos(*.*)|*.*|Arquivos Rich Text (*.rtf)|*.rtf|Arquivos de Texto(*.txt)|*.txt");
 
 } // namespace
 
 ObservacaoPedido::ObservacaoPedido(ContextoPedido& ctx) : qryObsPedido(&ctx.db, QStringLiteral("qryObsPedido")), ctx_(ctx)
 {
     ctx_.observacao = this;
-    qryObsPedido.setSql(QStringLiteral("SELECT NRPEDIDO, TXOBSPED, CDFILIAL FROM OBSPEDIDO WHERE (NRPEDIDO = :NRPEDIDO) AND (CDFILIAL = :CDFILIAL)"));
+    qryObsPedido.setSql(
+        QStringLiteral("SELECT NRPEDIDO, TXOBSPED, CDFILIAL FROM OBSPEDIDO WHERE (NRPEDIDO = :NRPEDIDO) AND (CDFILIAL = :CDFILIAL)"));
     qryObsPedido.defineField(QStringLiteral("TXOBSPED"), FieldKind::Blob);
     qryObsPedido.setUpdateSql(BancoPedido::updateSqlObservacao());
     QObject::connect(&docObservacao, &QTextDocument::contentsChanged, [this] { runGuarded([this] { observacaoDigitada(); }); });
@@ -139,9 +141,10 @@ void ObservacaoPedido::importaDeOutroPedido()
     editaObservacao();
     if (!observacaoEditando())
         return;
-    ctx_.preparaLista(QStringLiteral("SELECT P.NRPEDIDO, C.NMFANTCLIE, O.TXOBSPED FROM OBSPEDIDO O JOIN PEDIDO P ON P.NRPEDIDO = O.NRPEDIDO "
-                                "AND P.CDFILIAL = O.CDFILIAL JOIN CLIENTE C ON P.CDCLIENTE = C.CDCLIENTE "
-                                "WHERE P.CDFILIAL = :CDFILIAL AND P.NRPEDIDO <> :NRPEDIDO ORDER BY P.NRPEDIDO DESC"));
+    ctx_.preparaLista(
+        QStringLiteral("SELECT P.NRPEDIDO, C.NMFANTCLIE, O.TXOBSPED FROM OBSPEDIDO O JOIN PEDIDO P ON P.NRPEDIDO = O.NRPEDIDO "
+                       "AND P.CDFILIAL = O.CDFILIAL JOIN CLIENTE C ON P.CDCLIENTE = C.CDCLIENTE "
+                       "WHERE P.CDFILIAL = :CDFILIAL AND P.NRPEDIDO <> :NRPEDIDO ORDER BY P.NRPEDIDO DESC"));
     ctx_.qryLista.setParam(QStringLiteral("CDFILIAL"), ctx_.Filtro.Filial);
     ctx_.qryLista.setParam(QStringLiteral("NRPEDIDO"), ctx_.valor("NRPEDIDO"));
     ctx_.qryLista.defineField(QStringLiteral("NRPEDIDO")).displayLabel = QStringLiteral("Nº Pedido");

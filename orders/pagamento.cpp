@@ -11,8 +11,9 @@ namespace zov {
 PagamentoPedido::PagamentoPedido(ContextoPedido& ctx) : ctx_(ctx), qryPesqMod(&ctx.db, QStringLiteral("qryPesqMod"))
 {
     ctx_.pagamento = this;
-    qryPesqMod.setSql(QStringLiteral("SELECT CDMODPGTO, DSMODPGTO, CDFORMPGTO, IDTPFORPGTOMOD, NRPARCPGTOMOD, NRDIAPGFIXMOD, IDUTDIAPAGMOD, "
-                                     "VRPEDESMODPG, IDLANCPEDMOD FROM MODPGTO WHERE (CDMODPGTO = :P_CDMODPGTO) ORDER BY CDMODPGTO"));
+    qryPesqMod.setSql(
+        QStringLiteral("SELECT CDMODPGTO, DSMODPGTO, CDFORMPGTO, IDTPFORPGTOMOD, NRPARCPGTOMOD, NRDIAPGFIXMOD, IDUTDIAPAGMOD, "
+                       "VRPEDESMODPG, IDLANCPEDMOD FROM MODPGTO WHERE (CDMODPGTO = :P_CDMODPGTO) ORDER BY CDMODPGTO"));
 }
 
 void PagamentoPedido::abreModPgto(const QString& cdModPgto)
@@ -66,9 +67,11 @@ void PagamentoPedido::propoePrcBasePorModPgto()
     // The default list of a payment method: the customer's lists first,
     // any list of the method when the customer has none of its own.
     const QString cliente = ctx_.valor("CDCLIENTE");
-    const bool semListas = ctx_.db.scalar(QStringLiteral("SELECT COUNT(*) CONTADOR FROM PRECOBASECLI WHERE CDCLIENTE = :P_CDCLIENTE"),
-                                      {{QStringLiteral("P_CDCLIENTE"), cliente}})
-                               .toInt() == 0;
+    const bool semListas = ctx_.db
+                               .scalar(QStringLiteral("SELECT COUNT(*) CONTADOR FROM PRECOBASECLI WHERE CDCLIENTE = :P_CDCLIENTE"),
+                                       {{QStringLiteral("P_CDCLIENTE"), cliente}})
+                               .toInt()
+        == 0;
     const QString mod = ctx_.valor("CDMODPGTO");
     const std::optional<PropostaPrcBase> proposta =
         propostaPrcBase(ctx_.db, ParametrosPrcBase{cliente, {}, mod, {}, semListas ? mod : QString()});
@@ -142,7 +145,7 @@ void PagamentoPedido::pesquisaModPgto()
     if (!ctx_.pesquisa || ctx_.pedidoExportado())
         return;
     ctx_.preparaLista(QStringLiteral("SELECT CDMODPGTO, DSMODPGTO, CDFORMPGTO, IDTPFORPGTOMOD, NRPARCPGTOMOD, NRDIAPGFIXMOD, IDUTDIAPAGMOD "
-                                   "FROM MODPGTO ORDER BY CDMODPGTO"));
+                                     "FROM MODPGTO ORDER BY CDMODPGTO"));
     ctx_.qryLista.defineField(QStringLiteral("CDMODPGTO")).displayLabel = QStringLiteral("Código");
     ctx_.qryLista.defineField(QStringLiteral("DSMODPGTO")).displayLabel = QStringLiteral("Descrição");
     for (const char* hidden : {"CDFORMPGTO", "IDTPFORPGTOMOD", "NRPARCPGTOMOD", "NRDIAPGFIXMOD", "IDUTDIAPAGMOD"})
@@ -215,9 +218,11 @@ void PagamentoPedido::AtualizaFormaPgto()
     ctx_.tela.nmFormPgto.clear();
     if (ctx_.tela.cdFormPgto.isEmpty())
         return;
-    ctx_.tela.nmFormPgto = ctx_.db.scalar(QStringLiteral("SELECT NMFORMPGTO FROM FORMPGTO WHERE (CDFORMPGTO = :P_CDFORMPGTO) ORDER BY CDFORMPGTO"),
-                                 {{QStringLiteral("P_CDFORMPGTO"), ctx_.tela.cdFormPgto}})
-                         .toString();
+    ctx_.tela.nmFormPgto =
+        ctx_.db
+            .scalar(QStringLiteral("SELECT NMFORMPGTO FROM FORMPGTO WHERE (CDFORMPGTO = :P_CDFORMPGTO) ORDER BY CDFORMPGTO"),
+                    {{QStringLiteral("P_CDFORMPGTO"), ctx_.tela.cdFormPgto}})
+            .toString();
 }
 
 void PagamentoPedido::Vd_DiaFixo(bool boTestaVazio)

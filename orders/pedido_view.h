@@ -49,7 +49,7 @@ struct ComandosPedido {
     bool imprimir = false;  // the current order's mirror: only a stored order, as it is stored
     bool paginas[kPaginasPedido] = {true, false, false, false, false};
     bool areaFilial = false;
-    bool cabecalho = false; // header and payment areas, observation buttons
+    bool cabecalho = false;  // header and payment areas, observation buttons
     bool gradeItens = false; // the items grid takes typing
 
     bool operator==(const ComandosPedido&) const = default;
@@ -61,7 +61,7 @@ struct TelaPedido {
     QString filial, nmFilial;
     bool periodoVisivel = false;
     QString periodoDe, periodoAte;
-    QString titulo; // DsPedido
+    QString titulo;         // DsPedido
     bool exportado = false; // the title in teal, else blue
 
     QString nrPedido;

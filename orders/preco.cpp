@@ -23,10 +23,11 @@ QDate ItensPedido::dataDoPedido() const
 bool ItensPedido::temPrecoNaData(const QString& cdPrecoBase, const QString& cdArvProd, const QDate& data, Decimal* preco)
 {
     // A row without an end date is valid from its start on.
-    Statement st(ctx_.db, QStringLiteral(
-                          "SELECT I.CDPRECOBASE, I.DTINIVALIPB, P.CDARVPROD, I.VRITEPREBASE FROM ITEMPREBASE I JOIN PRODUTO P ON I.CDPRODUTO = P.CDPRODUTO "
-                          "WHERE I.CDPRECOBASE = :P_CDPRECOBASE AND P.CDARVPROD = :P_CDARVPROD "
-                          "AND (date(:P_DTPEDIDO) BETWEEN date(I.DTINIVALIPB) AND NVL(date(I.DTFIMVALIPB), date(:P_DTPEDIDO)))"));
+    Statement st(ctx_.db,
+                 QStringLiteral("SELECT I.CDPRECOBASE, I.DTINIVALIPB, P.CDARVPROD, I.VRITEPREBASE FROM ITEMPREBASE I JOIN PRODUTO P ON "
+                                "I.CDPRODUTO = P.CDPRODUTO "
+                                "WHERE I.CDPRECOBASE = :P_CDPRECOBASE AND P.CDARVPROD = :P_CDARVPROD "
+                                "AND (date(:P_DTPEDIDO) BETWEEN date(I.DTINIVALIPB) AND NVL(date(I.DTFIMVALIPB), date(:P_DTPEDIDO)))"));
     st.bind(QStringLiteral("P_CDPRECOBASE"), cdPrecoBase);
     st.bind(QStringLiteral("P_CDARVPROD"), cdArvProd);
     st.bind(QStringLiteral("P_DTPEDIDO"), data);
@@ -39,13 +40,14 @@ bool ItensPedido::temPrecoNaData(const QString& cdPrecoBase, const QString& cdAr
 
 Decimal ItensPedido::ajusteModPgto() const
 {
-    const QVariant ajuste = ctx_.db.scalar(QStringLiteral("SELECT VRPEADPBASE FROM PRECOUTI WHERE (CDEMPRESA = :P_CDEMPRESA ) AND "
-                                                          "((CDFILIAL = :P_CDFILIAL ) OR (CDFILIAL IS NULL)) AND (CDMODPGTO = :P_CDMODPGTO ) AND "
-                                                          "(CDPRECOBASE = :P_CDPRECOBASE) AND (CDLIVROPRECO IS NULL)"),
-                                           {{QStringLiteral("P_CDEMPRESA"), EmprProc()},
-                                            {QStringLiteral("P_CDFILIAL"), ctx_.valor("CDFILIAL").isEmpty() ? ctx_.Filtro.Filial : ctx_.valor("CDFILIAL")},
-                                            {QStringLiteral("P_CDMODPGTO"), ctx_.valor("CDMODPGTO")},
-                                            {QStringLiteral("P_CDPRECOBASE"), ctx_.valor("CDPRECOBASE")}});
+    const QVariant ajuste =
+        ctx_.db.scalar(QStringLiteral("SELECT VRPEADPBASE FROM PRECOUTI WHERE (CDEMPRESA = :P_CDEMPRESA ) AND "
+                                      "((CDFILIAL = :P_CDFILIAL ) OR (CDFILIAL IS NULL)) AND (CDMODPGTO = :P_CDMODPGTO ) AND "
+                                      "(CDPRECOBASE = :P_CDPRECOBASE) AND (CDLIVROPRECO IS NULL)"),
+                       {{QStringLiteral("P_CDEMPRESA"), EmprProc()},
+                        {QStringLiteral("P_CDFILIAL"), ctx_.valor("CDFILIAL").isEmpty() ? ctx_.Filtro.Filial : ctx_.valor("CDFILIAL")},
+                        {QStringLiteral("P_CDMODPGTO"), ctx_.valor("CDMODPGTO")},
+                        {QStringLiteral("P_CDPRECOBASE"), ctx_.valor("CDPRECOBASE")}});
     return ajuste.isNull() ? Decimal() : Decimal::fromDouble(ajuste.toDouble(), escala::kPercentual);
 }
 
@@ -82,8 +84,8 @@ void ItensPedido::reprecifica(bool boMod)
         qryItemPedido.edit();
         PrecoBase(boMod);
         // A lower price under a discount value kept: the line the server would refuse is refused here.
-        if (const auto falta = faltaNoItem(numeroItem("QTITEMPED"), numeroItem("VRPREUNITPED"),
-                                           vazioItem("VRDESITPED") ? 0.0 : numeroItem("VRDESITPED")))
+        if (const auto falta =
+                faltaNoItem(numeroItem("QTITEMPED"), numeroItem("VRPREUNITPED"), vazioItem("VRDESITPED") ? 0.0 : numeroItem("VRDESITPED")))
             falhaItem(ColunaItem::VrDesc, QStringLiteral("Item %1: %2").arg(valorItem("NRITEMPED"), falta->motivo));
         qryItemPedido.post();
     }

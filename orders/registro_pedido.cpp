@@ -1,20 +1,20 @@
 // The order record: its list through the filter, what the header shows of
 // it, a new order's defaults, the edit and the checks before it is posted.
 #include "orders/registro_pedido.h"
-#include "session/GeralZOV.h"
 #include "library/consiste.h"
 #include "library/database.h"
 #include "library/formats.h"
 #include "library/inscricao.h"
+#include "library/relogio.h"
+#include "library/situacao_empresa.h"
 #include "library/velmora.h"
 #include "orders/banco_pedido.h"
 #include "orders/cabecalho_pedido.h"
+#include "orders/credito_cliente.h"
 #include "orders/itens_pedido.h"
 #include "orders/observacao_pedido.h"
 #include "orders/pagamento_pedido.h"
-#include "library/relogio.h"
-#include "library/situacao_empresa.h"
-#include "orders/credito_cliente.h"
+#include "session/GeralZOV.h"
 
 namespace zov {
 
@@ -103,14 +103,9 @@ void RegistroPedido::aposRolagem()
     if (!ctx_.listaVazia())
         ctx_.pagamento->abreModPgto(ctx_.valor("CDMODPGTO"));
     switch (ctx_.view.paginaAtual()) {
-    case PaginaPedido::Itens:
-        ctx_.itens->abreItens();
-        break;
-    case PaginaPedido::Observacao:
-        ctx_.observacao->abreObservacao();
-        break;
-    default:
-        break;
+    case PaginaPedido::Itens: ctx_.itens->abreItens(); break;
+    case PaginaPedido::Observacao: ctx_.observacao->abreObservacao(); break;
+    default: break;
     }
     ctx_.view.atualizaTela();
     atualizaComandos();
@@ -126,8 +121,9 @@ void RegistroPedido::novoPedido()
     ctx_.itens->reiniciaDescontos();
     limpaCabecalho();
     ctx_.tela.nrPedido = ctx_.valor("NRPEDIDO");
-    Statement vend(ctx_.db, QStringLiteral("SELECT CDVENDEDOR, IDTPIJURVEN, NRINSJURVEN, NMRAZSOCVEN, NMFANVEN, DTNASCVEN, VRPECOMVEN FROM VENDEDOR "
-                                       "WHERE CDOPERADOR = :P_CDOPERADOR ORDER BY NMFANVEN"));
+    Statement vend(ctx_.db,
+                   QStringLiteral("SELECT CDVENDEDOR, IDTPIJURVEN, NRINSJURVEN, NMRAZSOCVEN, NMFANVEN, DTNASCVEN, VRPECOMVEN FROM VENDEDOR "
+                                  "WHERE CDOPERADOR = :P_CDOPERADOR ORDER BY NMFANVEN"));
     vend.bind(QStringLiteral("P_CDOPERADOR"), CdOperador());
     if (vend.step()) {
         ctx_.poe("CDVENDEDOR", vend.rawValue(0));
@@ -200,7 +196,7 @@ void RegistroPedido::antesDoPost(PreparoGravacao& p)
     }
     // 6: the display name.
     const QVariant origem = ctx_.db.scalar(QStringLiteral("SELECT IDORIGDESTOP FROM TIPOOPERAC WHERE CDTIPOOPER = :P_CDTIPOOPER"),
-                                       {{QStringLiteral("P_CDTIPOOPER"), ctx_.valor("CDTIPOOPER")}});
+                                           {{QStringLiteral("P_CDTIPOOPER"), ctx_.valor("CDTIPOOPER")}});
     ctx_.poe("NMRAZSOCCLIE", origem.toString() == QLatin1String("L") ? ctx_.valor("NMFILIAL") : ctx_.valor("NMFANTCLIE"));
     // 7: a stored order whose date or list changed prices its items again.
     if (ctx_.qryPedido.state() == DataSetState::Edit) {

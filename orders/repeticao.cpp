@@ -14,9 +14,10 @@ namespace zov {
 
 std::optional<PedidoParaRepetir> pedidoParaRepetir(Database& db, const QString& cdFilial, const QString& nrPedido)
 {
-    Statement cab(db, QStringLiteral("SELECT P.NRPEDIDO, C.NRINSJURCLIE, P.CDTIPOOPER, P.CDMODPGTO, P.IDPRIOPED, P.DTPEDIDO, P.DTENTPED "
-                                     "FROM PEDIDO P JOIN CLIENTE C ON C.CDCLIENTE = P.CDCLIENTE "
-                                     "WHERE P.CDFILIAL = :F AND P.NRPEDIDO = :N"));
+    Statement cab(db,
+                  QStringLiteral("SELECT P.NRPEDIDO, C.NRINSJURCLIE, P.CDTIPOOPER, P.CDMODPGTO, P.IDPRIOPED, P.DTPEDIDO, P.DTENTPED "
+                                 "FROM PEDIDO P JOIN CLIENTE C ON C.CDCLIENTE = P.CDCLIENTE "
+                                 "WHERE P.CDFILIAL = :F AND P.NRPEDIDO = :N"));
     cab.bind(QStringLiteral("F"), cdFilial);
     cab.bind(QStringLiteral("N"), nrPedido);
     if (!cab.step())
@@ -30,9 +31,10 @@ std::optional<PedidoParaRepetir> pedidoParaRepetir(Database& db, const QString& 
     const QDate data = dateTimeFromStorage(cab.rawValue(5).toString()).date();
     const QDate entrega = dateTimeFromStorage(cab.rawValue(6).toString()).date();
     p.diasEntrega = data.isValid() && entrega.isValid() ? std::max<qint64>(0, data.daysTo(entrega)) : 0;
-    Statement itens(db, QStringLiteral("SELECT I.CDPRODUTO, R.CDARVPROD, COALESCE(R.NMPRODUTO, I.CDPRODUTO), I.QTITEMPED FROM ITEMPEDIDO I "
-                                       "LEFT JOIN PRODUTO R ON R.CDPRODUTO = I.CDPRODUTO "
-                                       "WHERE I.CDFILIAL = :F AND I.NRPEDIDO = :N ORDER BY I.NRITEMPED"));
+    Statement itens(db,
+                    QStringLiteral("SELECT I.CDPRODUTO, R.CDARVPROD, COALESCE(R.NMPRODUTO, I.CDPRODUTO), I.QTITEMPED FROM ITEMPEDIDO I "
+                                   "LEFT JOIN PRODUTO R ON R.CDPRODUTO = I.CDPRODUTO "
+                                   "WHERE I.CDFILIAL = :F AND I.NRPEDIDO = :N ORDER BY I.NRITEMPED"));
     itens.bind(QStringLiteral("F"), cdFilial);
     itens.bind(QStringLiteral("N"), nrPedido);
     while (itens.step())
@@ -45,9 +47,11 @@ PedidoParaRepetir compraParaRepetir(Database& db, const QString& cdCliente, cons
 {
     PedidoParaRepetir p;
     p.nrPedido = compra.nrPedido;
-    p.registroCliente = db.scalar(QStringLiteral("SELECT NRINSJURCLIE FROM CLIENTE WHERE CDCLIENTE = :C"), {{QStringLiteral("C"), cdCliente}}).toString();
+    p.registroCliente =
+        db.scalar(QStringLiteral("SELECT NRINSJURCLIE FROM CLIENTE WHERE CDCLIENTE = :C"), {{QStringLiteral("C"), cdCliente}}).toString();
     // The header this laptop last used for the customer, when there is one.
-    Statement ultimo(db, QStringLiteral("SELECT CDTIPOOPER, CDMODPGTO FROM PEDIDO WHERE CDCLIENTE = :C ORDER BY DTPEDIDO DESC, NRPEDIDO DESC LIMIT 1"));
+    Statement ultimo(
+        db, QStringLiteral("SELECT CDTIPOOPER, CDMODPGTO FROM PEDIDO WHERE CDCLIENTE = :C ORDER BY DTPEDIDO DESC, NRPEDIDO DESC LIMIT 1"));
     ultimo.bind(QStringLiteral("C"), cdCliente);
     if (ultimo.step()) {
         p.tipoOper = ultimo.rawValue(0).toString();
@@ -63,7 +67,8 @@ QStringList separaForaDeLinha(Database& db, PedidoParaRepetir& pedido)
     QStringList fora;
     QList<PedidoParaRepetir::Linha> ficam;
     for (const PedidoParaRepetir::Linha& l : pedido.linhas) {
-        const QVariant ativo = db.scalar(QStringLiteral("SELECT COALESCE(IDPRODATIVPR, 'S') FROM PRODUTO WHERE CDPRODUTO = :P"), {{QStringLiteral("P"), l.cdProduto}});
+        const QVariant ativo = db.scalar(QStringLiteral("SELECT COALESCE(IDPRODATIVPR, 'S') FROM PRODUTO WHERE CDPRODUTO = :P"),
+                                         {{QStringLiteral("P"), l.cdProduto}});
         const QString nome = (l.cdArvProd.isEmpty() ? QString() : DBPictObj(0).format(l.cdArvProd) + QLatin1Char(' ')) + l.nmProduto;
         if (!ativo.isValid())
             fora << nome + QStringLiteral(": produto não cadastrado neste computador");
@@ -79,8 +84,8 @@ QStringList separaForaDeLinha(Database& db, PedidoParaRepetir& pedido)
 namespace {
 
 // A header control typed and left, as the window reports it.
-void digita(ContextoPedido& ctx, ControlePedido controle, QString TelaPedido::*campo, const QString& valor, const std::function<void()>& mudou,
-            const std::function<void()>& sai)
+void digita(ContextoPedido& ctx, ControlePedido controle, QString TelaPedido::*campo, const QString& valor,
+            const std::function<void()>& mudou, const std::function<void()>& sai)
 {
     ctx.view.foca(controle);
     ctx.tela.*campo = valor;
@@ -98,7 +103,8 @@ void repetePedido(LancPedido& l, PedidoParaRepetir repetido)
     CheckGuard guard;
     // A new order not yet stored gives way when the user says so; a stored one in edit is finished first.
     if (ctx.qryPedido.state() == DataSetState::Insert) {
-        if (!dialogs().confirm(QStringLiteral("O novo pedido em digitação será descartado. Repetir o pedido %1 assim mesmo?").arg(repetido.nrPedido)))
+        if (!dialogs().confirm(
+                QStringLiteral("O novo pedido em digitação será descartado. Repetir o pedido %1 assim mesmo?").arg(repetido.nrPedido)))
             throw Abort{};
         l.registro.cancelaPedido();
     }
@@ -106,7 +112,8 @@ void repetePedido(LancPedido& l, PedidoParaRepetir repetido)
         MensErro(QStringLiteral("Confirme ou cancele o pedido em edição antes de repetir um pedido."), true);
     const QStringList fora = separaForaDeLinha(ctx.db, repetido);
     if (repetido.linhas.isEmpty())
-        MensErro(QStringLiteral("Nenhum produto do pedido %1 pode ser repetido:\n%2").arg(repetido.nrPedido, fora.join(QLatin1Char('\n'))), true);
+        MensErro(QStringLiteral("Nenhum produto do pedido %1 pode ser repetido:\n%2").arg(repetido.nrPedido, fora.join(QLatin1Char('\n'))),
+                 true);
     if (!fora.isEmpty())
         dialogs().info(QStringLiteral("Ficaram de fora do novo pedido os produtos abaixo:\n%1").arg(fora.join(QLatin1Char('\n'))));
 
@@ -116,17 +123,21 @@ void repetePedido(LancPedido& l, PedidoParaRepetir repetido)
     if (ctx.qryPedido.state() != DataSetState::Insert)
         throw Abort{};
     l.cabecalho.entraCliente();
-    digita(ctx, ControlePedido::Cliente, &TelaPedido::cliente, repetido.registroCliente, [&] { l.cabecalho.clienteMudou(); },
-           [&] { l.cabecalho.saiCliente(); });
+    digita(
+        ctx, ControlePedido::Cliente, &TelaPedido::cliente, repetido.registroCliente, [&] { l.cabecalho.clienteMudou(); },
+        [&] { l.cabecalho.saiCliente(); });
     if (!repetido.tipoOper.isEmpty())
-        digita(ctx, ControlePedido::TipoOper, &TelaPedido::tipoOper, repetido.tipoOper, [&] { l.cabecalho.tipoOperMudou(); },
-               [&] { l.cabecalho.saiTipoOper(); });
+        digita(
+            ctx, ControlePedido::TipoOper, &TelaPedido::tipoOper, repetido.tipoOper, [&] { l.cabecalho.tipoOperMudou(); },
+            [&] { l.cabecalho.saiTipoOper(); });
     l.cabecalho.prioridadeClicada(repetido.prioridade);
-    digita(ctx, ControlePedido::DataEntrega, &TelaPedido::dataEntrega, formatDate(dataDeHoje().addDays(repetido.diasEntrega)),
-           [&] { l.cabecalho.dataEntregaMudou(); }, [&] { l.cabecalho.saiDataEntrega(); });
+    digita(
+        ctx, ControlePedido::DataEntrega, &TelaPedido::dataEntrega, formatDate(dataDeHoje().addDays(repetido.diasEntrega)),
+        [&] { l.cabecalho.dataEntregaMudou(); }, [&] { l.cabecalho.saiDataEntrega(); });
     if (!repetido.cdModPgto.isEmpty())
-        digita(ctx, ControlePedido::CdModPgto, &TelaPedido::cdModPgto, repetido.cdModPgto, [&] { l.pagamento.cdModPgtoMudou(); },
-               [&] { l.pagamento.saiCdModPgto(); });
+        digita(
+            ctx, ControlePedido::CdModPgto, &TelaPedido::cdModPgto, repetido.cdModPgto, [&] { l.pagamento.cdModPgtoMudou(); },
+            [&] { l.pagamento.saiCdModPgto(); });
     // What the header still lacks is asked at Confirm, as for any new order.
 
     // Each line typed as the grid types it, and kept in the grid unwritten; a
@@ -148,7 +159,8 @@ void repetePedido(LancPedido& l, PedidoParaRepetir repetido)
         }
     }
     if (!recusadas.isEmpty())
-        dialogs().info(QStringLiteral("Também ficaram de fora do novo pedido, pelo motivo já mostrado:\n%1").arg(recusadas.join(QLatin1Char('\n'))));
+        dialogs().info(
+            QStringLiteral("Também ficaram de fora do novo pedido, pelo motivo já mostrado:\n%1").arg(recusadas.join(QLatin1Char('\n'))));
     l.itens.qryItemPedido.first();
     l.itens.VrTotalItemPed();
     l.registro.mudaPagina(PaginaPedido::Itens);

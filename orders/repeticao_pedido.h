@@ -19,7 +19,7 @@ class LancPedido;
 struct PedidoComprado;
 
 struct PedidoParaRepetir {
-    QString nrPedido; // the one repeated, to name it
+    QString nrPedido;        // the one repeated, to name it
     QString registroCliente; // as the header's customer field takes it
     QString tipoOper, cdModPgto;
     Prioridade prioridade = Prioridade::Normal;

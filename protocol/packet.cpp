@@ -11,16 +11,11 @@ namespace zov {
 const char* columnTypeName(ColumnType type)
 {
     switch (type) {
-    case ColumnType::Text:
-        return "text";
-    case ColumnType::Number:
-        return "number";
-    case ColumnType::Integer:
-        return "integer";
-    case ColumnType::DateTime:
-        return "datetime";
-    case ColumnType::Bytes:
-        return "bytes";
+    case ColumnType::Text: return "text";
+    case ColumnType::Number: return "number";
+    case ColumnType::Integer: return "integer";
+    case ColumnType::DateTime: return "datetime";
+    case ColumnType::Bytes: return "bytes";
     }
     return "text";
 }
@@ -43,16 +38,11 @@ bool columnTypeFromName(std::string_view name, ColumnType& type)
 ColumnType columnTypeOf(FieldKind kind)
 {
     switch (kind) {
-    case FieldKind::Text:
-        return ColumnType::Text;
-    case FieldKind::Integer:
-        return ColumnType::Integer;
-    case FieldKind::Number:
-        return ColumnType::Number;
-    case FieldKind::DateTime:
-        return ColumnType::DateTime;
-    case FieldKind::Blob:
-        return ColumnType::Bytes;
+    case FieldKind::Text: return ColumnType::Text;
+    case FieldKind::Integer: return ColumnType::Integer;
+    case FieldKind::Number: return ColumnType::Number;
+    case FieldKind::DateTime: return ColumnType::DateTime;
+    case FieldKind::Blob: return ColumnType::Bytes;
     }
     return ColumnType::Text;
 }
@@ -60,16 +50,11 @@ ColumnType columnTypeOf(FieldKind kind)
 FieldKind fieldKindOf(ColumnType type)
 {
     switch (type) {
-    case ColumnType::Text:
-        return FieldKind::Text;
-    case ColumnType::Number:
-        return FieldKind::Number;
-    case ColumnType::Integer:
-        return FieldKind::Integer;
-    case ColumnType::DateTime:
-        return FieldKind::DateTime;
-    case ColumnType::Bytes:
-        return FieldKind::Blob;
+    case ColumnType::Text: return FieldKind::Text;
+    case ColumnType::Number: return FieldKind::Number;
+    case ColumnType::Integer: return FieldKind::Integer;
+    case ColumnType::DateTime: return FieldKind::DateTime;
+    case ColumnType::Bytes: return FieldKind::Blob;
     }
     return FieldKind::Text;
 }
@@ -101,8 +86,7 @@ QVariant toColumnValue(const QVariant& value, ColumnType type)
         if (id == QMetaType::QDateTime && !value.toDateTime().isValid())
             return {};
         break;
-    case ColumnType::Bytes:
-        break;
+    case ColumnType::Bytes: break;
     }
     return convertToKind(value, fieldKindOf(type));
 }

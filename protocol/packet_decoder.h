@@ -26,10 +26,7 @@ struct Raw {
     std::string s;
 };
 
-[[noreturn]] void packetError(const QString& detail)
-{
-    throw Error(QStringLiteral("Pacote de dados inválido: %1.").arg(detail));
-}
+[[noreturn]] void packetError(const QString& detail) { throw Error(QStringLiteral("Pacote de dados inválido: %1.").arg(detail)); }
 
 // A name the other side sent, as a message shows it: cut, and with no control
 // character (a 2 MB column name, or escape sequences for a terminal).
@@ -43,7 +40,10 @@ inline QString mostra(QString name)
             c = QLatin1Char(' ');
     return name;
 }
-inline QString mostra(std::string_view name) { return mostra(QString::fromUtf8(name.data(), qsizetype(std::min<std::size_t>(name.size(), 256)))); }
+inline QString mostra(std::string_view name)
+{
+    return mostra(QString::fromUtf8(name.data(), qsizetype(std::min<std::size_t>(name.size(), 256))));
+}
 
 // The text exactly as sent: QString::fromUtf8 drops a leading byte order mark.
 inline QString textoExato(std::string_view s)
@@ -57,16 +57,11 @@ inline QString textoExato(std::string_view s)
 inline QString typeInWords(ColumnType type)
 {
     switch (type) {
-    case ColumnType::Text:
-        return QStringLiteral("um texto");
-    case ColumnType::Number:
-        return QStringLiteral("um número");
-    case ColumnType::Integer:
-        return QStringLiteral("um número inteiro");
-    case ColumnType::DateTime:
-        return QStringLiteral("uma data-hora (AAAA-MM-DDTHH:MM:SS)");
-    case ColumnType::Bytes:
-        return QStringLiteral("um conteúdo em base64");
+    case ColumnType::Text: return QStringLiteral("um texto");
+    case ColumnType::Number: return QStringLiteral("um número");
+    case ColumnType::Integer: return QStringLiteral("um número inteiro");
+    case ColumnType::DateTime: return QStringLiteral("uma data-hora (AAAA-MM-DDTHH:MM:SS)");
+    case ColumnType::Bytes: return QStringLiteral("um conteúdo em base64");
     }
     return {};
 }
@@ -112,7 +107,8 @@ inline QVariant convertRaw(const Raw& raw, const PacketColumn& column, int rowNu
         }
         break;
     }
-    packetError(QStringLiteral("o valor da coluna %1 na linha %2 não é %3").arg(mostra(column.name)).arg(rowNumber).arg(typeInWords(column.type)));
+    packetError(
+        QStringLiteral("o valor da coluna %1 na linha %2 não é %3").arg(mostra(column.name)).arg(rowNumber).arg(typeInWords(column.type)));
 }
 
 // What a body may hold decoded at once (a request's packets kept whole and
@@ -125,8 +121,11 @@ public:
     void charge(std::size_t bytes)
     {
         if (bytes > left_)
-            throw Error(reply_ ? QStringLiteral("A resposta do servidor de aplicação tem mais de %1 MB de dados a guardar de uma vez e foi recusada.").arg(limitMb_)
-                               : QStringLiteral("A requisição tem mais de %1 MB de dados a guardar de uma vez e foi recusada.").arg(limitMb_));
+            throw Error(
+                reply_
+                    ? QStringLiteral("A resposta do servidor de aplicação tem mais de %1 MB de dados a guardar de uma vez e foi recusada.")
+                          .arg(limitMb_)
+                    : QStringLiteral("A requisição tem mais de %1 MB de dados a guardar de uma vez e foi recusada.").arg(limitMb_));
         left_ -= bytes;
     }
 
@@ -154,8 +153,7 @@ public:
     // budget: what rows held until their columns come are charged to.
     PacketDecoder(PacketSink& sink, std::function<bool(const QString&)> keep, HeldBudget& budget)
         : sink_(sink), keepColumn_(std::move(keep)), budget_(budget)
-    {
-    }
+    {}
     bool done() const { return state_ == Done; }
 
     void scalar(Raw&& raw)
@@ -185,16 +183,11 @@ public:
                 row_.push_back(convertRaw(raw, all_[position_], rowNumber_));
             ++position_;
             return;
-        case ExpectColumns:
-            packetError(QStringLiteral("\"columns\" não é uma lista"));
-        case ExpectRows:
-            packetError(QStringLiteral("\"rows\" não é uma lista"));
-        case InRows:
-            packetError(QStringLiteral("a linha %1 não é uma lista de valores").arg(rowNumber_ + 1));
-        case InColumns:
-            packetError(QStringLiteral("a coluna %1 não é um objeto com nome e tipo").arg(columns_.size() + 1));
-        default:
-            packetError(QStringLiteral("valor fora de lugar"));
+        case ExpectColumns: packetError(QStringLiteral("\"columns\" não é uma lista"));
+        case ExpectRows: packetError(QStringLiteral("\"rows\" não é uma lista"));
+        case InRows: packetError(QStringLiteral("a linha %1 não é uma lista de valores").arg(rowNumber_ + 1));
+        case InColumns: packetError(QStringLiteral("a coluna %1 não é um objeto com nome e tipo").arg(columns_.size() + 1));
+        default: packetError(QStringLiteral("valor fora de lugar"));
         }
     }
 
@@ -210,8 +203,7 @@ public:
         case InRow:
             packetError(QStringLiteral("o valor da coluna %1 na linha %2 não é %3")
                             .arg(currentColumnName(), QString::number(rowNumber_), currentColumnWords()));
-        default:
-            packetError(QStringLiteral("objeto fora de lugar"));
+        default: packetError(QStringLiteral("objeto fora de lugar"));
         }
     }
 
@@ -267,12 +259,8 @@ public:
     void startArray()
     {
         switch (state_) {
-        case ExpectColumns:
-            state_ = InColumns;
-            return;
-        case ExpectRows:
-            state_ = InRows;
-            return;
+        case ExpectColumns: state_ = InColumns; return;
+        case ExpectRows: state_ = InRows; return;
         case InRows:
             ++rowNumber_;
             state_ = InRow;
@@ -288,8 +276,7 @@ public:
         case InRow:
             packetError(QStringLiteral("o valor da coluna %1 na linha %2 não é %3")
                             .arg(currentColumnName(), QString::number(rowNumber_), currentColumnWords()));
-        default:
-            packetError(QStringLiteral("lista fora de lugar"));
+        default: packetError(QStringLiteral("lista fora de lugar"));
         }
     }
 
@@ -317,9 +304,7 @@ public:
             }
             state_ = AtObject;
             return;
-        case InRows:
-            state_ = AtObject;
-            return;
+        case InRows: state_ = AtObject; return;
         case InRow:
             state_ = InRows;
             if (rawRows_)
@@ -328,8 +313,7 @@ public:
                 rowLengthError(int(position_));
             sink_.row(row_);
             return;
-        default:
-            packetError(QStringLiteral("lista encerrada fora de lugar"));
+        default: packetError(QStringLiteral("lista encerrada fora de lugar"));
         }
     }
 
@@ -344,15 +328,9 @@ public:
 private:
     enum State { AtObject, ExpectColumns, InColumns, InColumn, ColumnValue, ExpectRows, InRows, InRow, Done };
 
-    QString columnLabel() const
-    {
-        return hasName_ ? mostra(name_) : QString::number(all_.size() + 1);
-    }
+    QString columnLabel() const { return hasName_ ? mostra(name_) : QString::number(all_.size() + 1); }
     QString columnKeyWord() const { return columnKey_ == "name" ? QStringLiteral("nome") : QStringLiteral("tipo"); }
-    QString currentColumnName() const
-    {
-        return position_ < all_.size() ? mostra(all_[position_].name) : QString::number(position_ + 1);
-    }
+    QString currentColumnName() const { return position_ < all_.size() ? mostra(all_[position_].name) : QString::number(position_ + 1); }
     QString currentColumnWords() const
     {
         return position_ < all_.size() ? typeInWords(all_[position_].type) : QStringLiteral("um valor simples");

@@ -16,9 +16,9 @@
 
 #include <QDateTime>
 #include <QVariant>
+#include <functional>
 #include <iosfwd>
 #include <memory>
-#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>

@@ -8,10 +8,10 @@
 
 #include <QSet>
 #include <algorithm>
+#include <functional>
 #include <istream>
 #include <limits>
 #include <nlohmann/json.hpp>
-#include <functional>
 #include <optional>
 
 namespace zov {
@@ -102,9 +102,7 @@ public:
             return true;
         }
         switch (where()) {
-        case Top:
-            stack_.push_back(Envelope);
-            return true;
+        case Top: stack_.push_back(Envelope); return true;
         case Envelope:
             if (envelopeKey_ == "error") {
                 stack_.push_back(ErrorObject);
@@ -129,8 +127,7 @@ public:
                 startPacket(std::make_unique<CollectSink>(&budget_), std::move(keep));
             return true;
         }
-        default:
-            return wrongEnvelope();
+        default: return wrongEnvelope();
         }
     }
     bool key(json::string_t& k)
@@ -218,8 +215,7 @@ public:
             values_.emplace_back();
             return true;
         }
-        default:
-            return wrongEnvelope();
+        default: return wrongEnvelope();
         }
     }
     bool end_array()
@@ -323,8 +319,7 @@ private:
             budget_.charge(sizeof(WireValue) + raw.s.size() * 2);
             values_.back().push_back(toWireValue(std::move(raw)));
             return true;
-        default:
-            return wrongEnvelope();
+        default: return wrongEnvelope();
         }
     }
 
@@ -332,8 +327,7 @@ private:
     {
         WireValue v;
         switch (raw.kind) {
-        case Raw::Null:
-            break;
+        case Raw::Null: break;
         case Raw::Bool:
             v.kind = WireValue::Bool;
             v.boolean = raw.i != 0;
@@ -419,19 +413,13 @@ private:
 QString WireValue::describe() const
 {
     switch (kind) {
-    case Null:
-        return QStringLiteral("nulo");
-    case Bool:
-        return QStringLiteral("um valor lógico");
-    case Text:
-        return QStringLiteral("um texto");
+    case Null: return QStringLiteral("nulo");
+    case Bool: return QStringLiteral("um valor lógico");
+    case Text: return QStringLiteral("um texto");
     case Number:
-    case Integer:
-        return QStringLiteral("um número");
-    case Array:
-        return QStringLiteral("uma lista");
-    case PacketValue:
-        return QStringLiteral("um pacote de dados");
+    case Integer: return QStringLiteral("um número");
+    case Array: return QStringLiteral("uma lista");
+    case PacketValue: return QStringLiteral("um pacote de dados");
     }
     return {};
 }

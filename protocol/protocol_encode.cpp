@@ -7,8 +7,8 @@
 #include "protocol/protocol_text.h"
 
 #include <charconv>
-#include <cstdio>
 #include <cmath>
+#include <cstdio>
 #include <sqlite3.h>
 
 namespace zov {
@@ -78,27 +78,13 @@ void appendJsonString(std::string& out, std::string_view s)
         out.append(s.data() + start, i - start);
         start = i + 1;
         switch (c) {
-        case '"':
-            out.append("\\\"");
-            break;
-        case '\\':
-            out.append("\\\\");
-            break;
-        case '\n':
-            out.append("\\n");
-            break;
-        case '\r':
-            out.append("\\r");
-            break;
-        case '\t':
-            out.append("\\t");
-            break;
-        case '\b':
-            out.append("\\b");
-            break;
-        case '\f':
-            out.append("\\f");
-            break;
+        case '"': out.append("\\\""); break;
+        case '\\': out.append("\\\\"); break;
+        case '\n': out.append("\\n"); break;
+        case '\r': out.append("\\r"); break;
+        case '\t': out.append("\\t"); break;
+        case '\b': out.append("\\b"); break;
+        case '\f': out.append("\\f"); break;
         default:
             out.append("\\u00");
             out.push_back(hex[c >> 4]);
@@ -169,10 +155,9 @@ void appendWireDateTime(std::string& out, const DateTimeParts& p)
 {
     char buf[32];
     const int n = p.msec != 0 || p.hasMsec
-        ? std::snprintf(buf, sizeof buf, "\"%04d-%02d-%02dT%02d:%02d:%02d.%03d\"", p.year, p.month, p.day, p.hour,
-                        p.minute, p.second, p.msec)
-        : std::snprintf(buf, sizeof buf, "\"%04d-%02d-%02dT%02d:%02d:%02d\"", p.year, p.month, p.day, p.hour,
-                        p.minute, p.second);
+        ? std::snprintf(buf, sizeof buf, "\"%04d-%02d-%02dT%02d:%02d:%02d.%03d\"", p.year, p.month, p.day, p.hour, p.minute, p.second,
+                        p.msec)
+        : std::snprintf(buf, sizeof buf, "\"%04d-%02d-%02dT%02d:%02d:%02d\"", p.year, p.month, p.day, p.hour, p.minute, p.second);
     out.append(buf, std::size_t(n));
 }
 
@@ -215,32 +200,21 @@ void appendArgument(std::string& out, const QVariant& value)
         return;
     }
     case QMetaType::Double:
-    case QMetaType::Float:
-        appendJsonNumber(out, value.toDouble());
-        return;
+    case QMetaType::Float: appendJsonNumber(out, value.toDouble()); return;
     case QMetaType::Int:
     case QMetaType::UInt:
     case QMetaType::LongLong:
     case QMetaType::Long:
-    case QMetaType::Short:
-        appendJsonInteger(out, value.toLongLong());
-        return;
-    case QMetaType::Bool:
-        out.append(value.toBool() ? "true" : "false");
-        return;
-    case QMetaType::QDateTime:
-        appendDateTime(out, value.toDateTime());
-        return;
-    case QMetaType::QDate:
-        appendDateTime(out, QDateTime(value.toDate(), QTime(0, 0)));
-        return;
+    case QMetaType::Short: appendJsonInteger(out, value.toLongLong()); return;
+    case QMetaType::Bool: out.append(value.toBool() ? "true" : "false"); return;
+    case QMetaType::QDateTime: appendDateTime(out, value.toDateTime()); return;
+    case QMetaType::QDate: appendDateTime(out, QDateTime(value.toDate(), QTime(0, 0))); return;
     case QMetaType::QByteArray: {
         const QByteArray b = value.toByteArray();
         appendBase64(out, b.constData(), std::size_t(b.size()));
         return;
     }
-    default:
-        appendJsonString(out, value.toString());
+    default: appendJsonString(out, value.toString());
     }
 }
 
@@ -351,7 +325,6 @@ std::vector<std::string> RemoteArgs::takeParts()
     return parts;
 }
 
-
 // Straight from SQLite: no dataset, no Packet, one value at a time.
 void writeStatementPacket(Statement& st, std::string& out, const QString& table, const std::function<void(int rows)>& everyRows)
 {
@@ -409,7 +382,6 @@ void writeStatementPacket(Statement& st, std::string& out, const QString& table,
     }
     w.end();
 }
-
 
 // ---------------------------------------------------------------- replies
 
@@ -541,8 +513,7 @@ void PacketWriter::dateTimeStored(std::string_view stored)
 {
     DateTimeParts p;
     if (!storedToParts(stored, p))
-        throw Error(QStringLiteral("\"%1\" não é uma data válida.")
-                        .arg(QString::fromUtf8(stored.data(), qsizetype(stored.size()))));
+        throw Error(QStringLiteral("\"%1\" não é uma data válida.").arg(QString::fromUtf8(stored.data(), qsizetype(stored.size()))));
     separate();
     appendWireDateTime(out_, p);
 }
@@ -568,18 +539,10 @@ void PacketWriter::value(const QVariant& value)
         return;
     }
     switch (c.type) {
-    case ColumnType::Text:
-        text(v.toString());
-        break;
-    case ColumnType::Number:
-        number(v.toDouble());
-        break;
-    case ColumnType::Integer:
-        integer(v.toLongLong());
-        break;
-    case ColumnType::DateTime:
-        dateTime(v.toDateTime());
-        break;
+    case ColumnType::Text: text(v.toString()); break;
+    case ColumnType::Number: number(v.toDouble()); break;
+    case ColumnType::Integer: integer(v.toLongLong()); break;
+    case ColumnType::DateTime: dateTime(v.toDateTime()); break;
     case ColumnType::Bytes: {
         const QByteArray b = v.toByteArray();
         bytes(b.constData(), std::size_t(b.size()));

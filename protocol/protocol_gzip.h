@@ -4,9 +4,9 @@
 // never held. Both sides use it (replies here, requests in the server).
 #include <cstddef>
 #include <initializer_list>
+#include <memory>
 #include <string>
 #include <string_view>
-#include <memory>
 #include <vector>
 
 namespace zov {

@@ -114,7 +114,8 @@ void JsonStringGuard::feed(const char* data, std::size_t size, std::string& out)
             break;
         }
         if (length_ > limit_)
-            throw Error(QStringLiteral("%1 tem um texto de mais de %2 MiB e foi recusada.").arg(QString::fromUtf8(what_)).arg(limit_ >> 20));
+            throw Error(
+                QStringLiteral("%1 tem um texto de mais de %2 MiB e foi recusada.").arg(QString::fromUtf8(what_)).arg(limit_ >> 20));
         if (!holding_ && ++raw_ > kPassOn) {
             flush(i);
             holding_ = true;

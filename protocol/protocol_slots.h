@@ -15,8 +15,8 @@ constexpr int kDeletionOffset = 24;     // element of a slot's deletion records
 struct SyncSlot {
     int slot;
     QString table;
-    QString dateColumn;   // last-update column (watermark)
-    QStringList keys;     // key columns in the order deletion keys list them
+    QString dateColumn; // last-update column (watermark)
+    QStringList keys;   // key columns in the order deletion keys list them
 };
 
 // The 22 used slots in slot order (11 and 23 are not used).

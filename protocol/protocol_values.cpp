@@ -58,7 +58,7 @@ QString dateTimeToWire(const QDateTime& value)
     if (!value.isValid())
         return {};
     return value.time().msec() != 0 ? value.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz"))
-                                     : value.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss"));
+                                    : value.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss"));
 }
 
 bool dateTimeFromWire(std::string_view text, QDateTime& value)

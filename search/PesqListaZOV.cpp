@@ -98,9 +98,8 @@ TfrmPesqLista::TfrmPesqLista(Query& query, QWidget* parent)
     connect(dbgArquivo_, &QTableView::doubleClicked, this, [this] { runGuarded([this] { logic_.toggle(); }); });
     connect(dbgArquivo_->horizontalHeader(), &QHeaderView::sectionClicked, this,
             [this](int section) { runGuarded([this, section] { markColumnClicked(section); }); });
-    connect(lsbEscolhidos_, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
-        runGuarded([this, item] { logic_.removeChosen(lsbEscolhidos_->row(item), false); });
-    });
+    connect(lsbEscolhidos_, &QListWidget::itemDoubleClicked, this,
+            [this](QListWidgetItem* item) { runGuarded([this, item] { logic_.removeChosen(lsbEscolhidos_->row(item), false); }); });
     for (QWidget* w : {static_cast<QWidget*>(cbbOrdem_), static_cast<QWidget*>(medProcurar_), static_cast<QWidget*>(dbgArquivo_),
                        static_cast<QWidget*>(lsbEscolhidos_)})
         previewKeys(w);

@@ -116,8 +116,9 @@ bool PesqListaLogic::abreLista(bool opening)
         const auto done = qScopeGuard([this] { opening_ = false; });
         q_.open();
         if (q_.isEmpty()) {
-            MensErro(EmptyString(stMensagem_) ? msgPadrao().Msg(QStringLiteral("pesq_empty")).replace(QLatin1String("%s"), stCaption_.toLower())
-                                              : stMensagem_,
+            MensErro(EmptyString(stMensagem_)
+                         ? msgPadrao().Msg(QStringLiteral("pesq_empty")).replace(QLatin1String("%s"), stCaption_.toLower())
+                         : stMensagem_,
                      false);
             return false;
         }
@@ -133,7 +134,8 @@ void PesqListaLogic::afterOpen()
     Field* marca = q_.findField(kMarca);
     // Every row starts chosen when asked to, once, as the list first opens:
     // a later search must not bring back what the user has unmarked.
-    if (marca && opening_ && keys_.isEmpty() && !q_.isEmpty() && q_.valueAt(q_.storageRowAt(0), marca->index()).toString() == QLatin1String("S")) {
+    if (marca && opening_ && keys_.isEmpty() && !q_.isEmpty()
+        && q_.valueAt(q_.storageRowAt(0), marca->index()).toString() == QLatin1String("S")) {
         bulk_ = true;
         try {
             for (int pos = 0; pos < q_.recordCount(); ++pos)
@@ -166,10 +168,7 @@ void PesqListaLogic::listColumns()
     view_.setColumns(labels, std::max(selected, 0));
 }
 
-QString PesqListaLogic::keyOf(int storageRow) const
-{
-    return q_.valueAt(storageRow, q_.fieldByName(stCampo_).index()).toString();
-}
+QString PesqListaLogic::keyOf(int storageRow) const { return q_.valueAt(storageRow, q_.fieldByName(stCampo_).index()).toString(); }
 
 QString PesqListaLogic::lineOf(int storageRow) const
 {

@@ -36,9 +36,9 @@ public:
 
 class PesqListaLogic {
 public:
-    static constexpr int kTick = 10;            // ms
-    static constexpr int kTicksAteBusca = 11;   // the search runs on the eleventh tick
-    static constexpr int kLimiteLista = 2000;   // characters of the list text
+    static constexpr int kTick = 10;          // ms
+    static constexpr int kTicksAteBusca = 11; // the search runs on the eleventh tick
+    static constexpr int kLimiteLista = 2000; // characters of the list text
     static constexpr const char* kCampoMarca = "IDMARCADO";
 
     enum class Marcacao { Idle, Neutral, Marking, Unmarking };
@@ -57,8 +57,8 @@ public:
     // Events of the window.
     void searchTextChanged();
     void timerTick();
-    void toggle();            // double click, Space in the grid
-    void toggleAll();         // mark column title, Ctrl+Space in the grid
+    void toggle();    // double click, Space in the grid
+    void toggleAll(); // mark column title, Ctrl+Space in the grid
     void removeChosen(int line, bool fromKeyboard);
     bool gridKeyPress(const QString& text); // true when the key went to the search text
     void confirm();
@@ -93,8 +93,8 @@ private:
     QString stMensagem_;
     QString stUltSQL_;
     QString stSQL_;
-    QStringList keys_;  // stlCdEscolhidos, in the order of lines_
-    QStringList lines_; // lsbEscolhidos, sorted
+    QStringList keys_;     // stlCdEscolhidos, in the order of lines_
+    QStringList lines_;    // lsbEscolhidos, sorted
     QSet<QString> chosen_; // the same keys, for looking up
     QStringList listedFields_;
     bool boChecked_ = false;

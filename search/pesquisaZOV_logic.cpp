@@ -75,8 +75,7 @@ bool PesquisarLogic::run(const QString& stCaption, bool boDataSetClosed, bool bo
         q_.open();
         if (q_.isEmpty()) {
             timer_.stop();
-            MensErro(bar < 0 ? msgPadrao().Msg(QStringLiteral("pesq_empty")).replace(QLatin1String("%s"), stErro.toLower()) : stErro,
-                     true);
+            MensErro(bar < 0 ? msgPadrao().Msg(QStringLiteral("pesq_empty")).replace(QLatin1String("%s"), stErro.toLower()) : stErro, true);
         }
     }
     if (q_.fieldCount() == 0) {

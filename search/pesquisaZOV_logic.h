@@ -54,10 +54,10 @@ public:
     bool run(const QString& stCaption, bool boDataSetClosed, bool boUseUpper);
 
     // Events of the window.
-    void searchTextChanged();                 // every change of medProcurar
-    void timerTick();                         // tmrPesquisa
-    void confirm();                           // sbtConfirma, double click, Enter
-    bool gridKeyPress(const QString& text);   // true when the key went to the search text
+    void searchTextChanged();               // every change of medProcurar
+    void timerTick();                       // tmrPesquisa
+    void confirm();                         // sbtConfirma, double click, Enter
+    bool gridKeyPress(const QString& text); // true when the key went to the search text
 
     bool confirmed() const { return confirmed_; }
     bool confirmEnabled() const { return confirmEnabled_; }

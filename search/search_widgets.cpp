@@ -19,7 +19,10 @@ public:
     }
 };
 
-bool bringsCharacter(const QKeyEvent* e) { return !e->text().isEmpty() && e->text().at(0).unicode() >= 32 && e->text().at(0).unicode() != 127; }
+bool bringsCharacter(const QKeyEvent* e)
+{
+    return !e->text().isEmpty() && e->text().at(0).unicode() >= 32 && e->text().at(0).unicode() != 127;
+}
 } // namespace
 
 bool isBacktick(const QKeyEvent* e) { return e->text() == QLatin1String("`"); }

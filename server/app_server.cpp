@@ -1,15 +1,15 @@
 #include "server/app_server.h"
 
 #include "library/errors.h"
-#include "server/http_front.h"
-#include "server/remote_methods.h"
-#include "server/situacoes.h"
-#include "server/server_database.h"
-#include "server/server_connections.h"
-#include "server/sessoes.h"
 #include "protocol/protocol.h"
 #include "protocol/protocol_gzip.h"
 #include "protocol/protocol_pipe.h"
+#include "server/http_front.h"
+#include "server/remote_methods.h"
+#include "server/server_connections.h"
+#include "server/server_database.h"
+#include "server/sessoes.h"
+#include "server/situacoes.h"
 
 #include <nlohmann/json.hpp>
 
@@ -22,17 +22,17 @@
 #include <QRandomGenerator>
 #include <algorithm>
 #include <atomic>
-#include <thread>
 #include <chrono>
 #include <condition_variable>
-#include <mutex>
 #include <cstdio>
-#include <sys/socket.h>
 #include <cstdlib>
 #include <functional>
 #include <istream>
+#include <mutex>
 #include <optional>
 #include <regex>
+#include <sys/socket.h>
+#include <thread>
 
 namespace zov::server {
 
@@ -72,7 +72,7 @@ std::unique_ptr<httplib::Server> handlingFor(const TlsFiles& tls)
             throw Error(QStringLiteral("Não foi possível ler \"%1\".").arg(file));
     }
     auto https = std::make_unique<HttpHandling<httplib::SSLServer>>(QFile::encodeName(tls.certificado).constData(),
-                                                                     QFile::encodeName(tls.chave).constData());
+                                                                    QFile::encodeName(tls.chave).constData());
     if (!https->is_valid())
         throw Error(QStringLiteral("O certificado \"%1\" e a chave \"%2\" não servem para TLS (arquivos PEM de um par).")
                         .arg(tls.certificado, tls.chave));
@@ -106,10 +106,7 @@ std::string failureBody(const QString& what, const QString& detail)
     return errorBody(QStringLiteral("%1 (referência %2 no registro do servidor).").arg(what, ref));
 }
 
-void replyFailure(httplib::Response& res, const QString& what, const QString& detail)
-{
-    reply(res, 500, failureBody(what, detail));
-}
+void replyFailure(httplib::Response& res, const QString& what, const QString& detail) { reply(res, 500, failureBody(what, detail)); }
 
 QString textOf(const std::exception& e)
 {
@@ -128,7 +125,7 @@ struct AppServer::Impl {
     std::unique_ptr<ServerConnections> sessionConnections;
     bool tls;
     std::unique_ptr<httplib::Server> http; // answers the requests
-    HttpFront front; // accepts the connections and admits them
+    HttpFront front;                       // accepts the connections and admits them
     std::unique_ptr<Sessoes> sessoes;
     std::atomic<bool> logging{false};
     std::size_t bodyLimit = kMaxBodyBytes;
@@ -221,8 +218,9 @@ struct AppServer::Impl {
         if (!refused.isEmpty())
             reply(res, 413, errorBody(refused));
         else if (!read && !decoderStopped && res.status != 200)
-            reply(res, 400, errorBody(packed ? QStringLiteral("A requisição veio com compressão inválida ou incompleta.")
-                                             : QStringLiteral("A requisição está incompleta.")));
+            reply(res, 400,
+                  errorBody(packed ? QStringLiteral("A requisição veio com compressão inválida ou incompleta.")
+                                   : QStringLiteral("A requisição está incompleta.")));
     }
 
     // The session a call comes with; without a valid one the call is
@@ -251,8 +249,9 @@ struct AppServer::Impl {
             }
         }
         reply(res, 401,
-              errorBody(header.empty() ? QStringLiteral("O servidor de aplicação só atende um operador que entrou com filial, código e senha.")
-                                       : QStringLiteral("A sessão do operador expirou ou não é válida; entre de novo.")));
+              errorBody(header.empty()
+                            ? QStringLiteral("O servidor de aplicação só atende um operador que entrou com filial, código e senha.")
+                            : QStringLiteral("A sessão do operador expirou ou não é válida; entre de novo.")));
         res.set_header("WWW-Authenticate", "Bearer");
         return std::nullopt;
     }
@@ -284,12 +283,8 @@ struct AppServer::Impl {
         try {
             auto db = connections->take();
             switch (sessoes->entra(*db, *filial, *operador, *senha, now())) {
-            case Sessoes::Entrada::Aceita:
-                token = sessoes->token(*db, s);
-                break;
-            case Sessoes::Entrada::Recusada:
-                reply(res, 401, errorBody(refused));
-                return;
+            case Sessoes::Entrada::Aceita: token = sessoes->token(*db, s); break;
+            case Sessoes::Entrada::Recusada: reply(res, 401, errorBody(refused)); return;
             case Sessoes::Entrada::Bloqueada:
                 reply(res, 429, errorBody(QStringLiteral("Tentativas demais com este operador; tente de novo em 15 minutos.")));
                 res.set_header("Retry-After", std::to_string(Sessoes::kJanelaSegundos));
@@ -299,8 +294,7 @@ struct AppServer::Impl {
             replyFailure(res, QStringLiteral("Erro no servidor de aplicação ao verificar o operador"), textOf(e));
             return;
         }
-        nlohmann::json answer = {{"token", token},
-                                 {"expira", dateTimeToWire(QDateTime::fromSecsSinceEpoch(s.expira)).toStdString()}};
+        nlohmann::json answer = {{"token", token}, {"expira", dateTimeToWire(QDateTime::fromSecsSinceEpoch(s.expira)).toStdString()}};
         reply(res, 200, answer.dump());
     }
 
@@ -359,8 +353,9 @@ struct AppServer::Impl {
         const std::string method = req.matches[2];
         const Method run = findMethod(object, method);
         if (run == Method::None) {
-            reply(res, 404, errorBody(QStringLiteral("O servidor de aplicação não tem o método %1 no objeto %2.")
-                                          .arg(QString::fromStdString(method), QString::fromStdString(object))));
+            reply(res, 404,
+                  errorBody(QStringLiteral("O servidor de aplicação não tem o método %1 no objeto %2.")
+                                .arg(QString::fromStdString(method), QString::fromStdString(object))));
             return;
         }
         const std::optional<Chamador> who = session(req, res);
@@ -469,7 +464,7 @@ AppServer::AppServer(QString databasePath, const TlsFiles& tls) : d(std::make_un
     // memory first. The error handler gives the 404 its body.
     http.set_pre_routing_handler([call = std::regex(kCallPath)](const httplib::Request& req, httplib::Response& res) {
         const bool routed = ((req.method == "GET" || req.method == "HEAD") && req.path == "/")
-                            || (req.method == "POST" && (req.path == "/sessao" || std::regex_match(req.path, call)));
+            || (req.method == "POST" && (req.path == "/sessao" || std::regex_match(req.path, call)));
         if (routed)
             return httplib::Server::HandlerResponse::Unhandled;
         res.status = 404;

@@ -154,8 +154,10 @@ CertificadoFeito fazCertificado(const CertificadoPedido& pedido)
     } else {
         KeyPtr key = newKey();
         X509Ptr made = makeCertificate(key.get(), QStringLiteral("Pedidos ZOV-RA - autoridade da empresa"), nullptr, 0, 3650, {});
-        writePem(caKeyPath, [&](BIO* b) { return PEM_write_bio_PrivateKey(b, key.get(), nullptr, nullptr, 0, nullptr, nullptr); }, true);
-        writePem(feito.ca, [&](BIO* b) { return PEM_write_bio_X509(b, made.get()); }, false);
+        writePem(
+            caKeyPath, [&](BIO* b) { return PEM_write_bio_PrivateKey(b, key.get(), nullptr, nullptr, 0, nullptr, nullptr); }, true);
+        writePem(
+            feito.ca, [&](BIO* b) { return PEM_write_bio_X509(b, made.get()); }, false);
         ca.reset(made.release());
         caKey.reset(key.release());
         feito.caNova = true;
@@ -163,8 +165,10 @@ CertificadoFeito fazCertificado(const CertificadoPedido& pedido)
     KeyPtr key = newKey();
     const Signer signer{ca.get(), caKey.get()};
     X509Ptr cert = makeCertificate(key.get(), pedido.hosts.first(), &signer, pedido.inicioEmDias, pedido.diasValidade, pedido.hosts);
-    writePem(feito.chave, [&](BIO* b) { return PEM_write_bio_PrivateKey(b, key.get(), nullptr, nullptr, 0, nullptr, nullptr); }, true);
-    writePem(feito.certificado, [&](BIO* b) { return PEM_write_bio_X509(b, cert.get()); }, false);
+    writePem(
+        feito.chave, [&](BIO* b) { return PEM_write_bio_PrivateKey(b, key.get(), nullptr, nullptr, 0, nullptr, nullptr); }, true);
+    writePem(
+        feito.certificado, [&](BIO* b) { return PEM_write_bio_X509(b, cert.get()); }, false);
     return feito;
 }
 

@@ -8,7 +8,8 @@ RowWriter::RowWriter(Connection& db, const QString& table, const QStringList& co
     for (int i = 0; i < count_; ++i)
         marks << QStringLiteral("?");
     st_ = std::make_unique<Query>(
-        db, QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)").arg(table, columns.join(QStringLiteral(", ")), marks.join(QStringLiteral(", "))));
+        db,
+        QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)").arg(table, columns.join(QStringLiteral(", ")), marks.join(QStringLiteral(", "))));
 }
 
 void RowWriter::write(const QVariantList& values)

@@ -54,8 +54,7 @@ void setNonBlocking(socket_t sock)
 
 ConnectionStream::ConnectionStream(socket_t sock, SSL* ssl, FrontSlot& slot, const StreamLimits& limits)
     : sock_(sock), ssl_(ssl), slot_(slot), limits_(limits), due_(Clock::now() + limits.deadline)
-{
-}
+{}
 
 bool ConnectionStream::waitFor(short events, Clock::time_point until) const
 {
@@ -139,7 +138,8 @@ ssize_t ConnectionStream::read(char* ptr, std::size_t size)
     if (!headDone_)
         allowed = std::min(size, limits_.headBytes - std::min(headBytes_, limits_.headBytes));
     else if (!admitted_)
-        allowed = std::size_t(std::min<std::uint64_t>(size, limits_.unadmittedBody - std::min<std::uint64_t>(bodyBytes_, limits_.unadmittedBody)));
+        allowed = std::size_t(
+            std::min<std::uint64_t>(size, limits_.unadmittedBody - std::min<std::uint64_t>(bodyBytes_, limits_.unadmittedBody)));
     if (allowed == 0) {
         ending_ = headDone_ ? 413 : 431;
         return -1;

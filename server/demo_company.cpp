@@ -5,8 +5,8 @@
 #include "server/documents.h"
 
 #include <QDate>
-#include <cmath>
 #include <QDateTime>
+#include <cmath>
 
 namespace zov::server {
 
@@ -144,14 +144,10 @@ void geography(Connection& db)
                               {"0002", "BA", "0001", "BUENOS AIRES"}};
     for (const auto& t : towns)
         putRow(db, "MUNICIPIO", {{"CDPAIS", t[0]}, {"SGESTADO", t[1]}, {"CDMUNICIPIO", t[2]}, {"NMMUNICIPIO", t[3]}});
-    const char* districts[][5] = {{"0001", "SP", "0001", "0000000001", "CENTRO"},
-                                  {"0001", "SP", "0001", "0000000002", "BELA VISTA"},
-                                  {"0001", "SP", "0001", "0000000003", "MOOCA"},
-                                  {"0001", "SP", "0002", "0000000001", "CENTRO"},
-                                  {"0001", "SP", "0002", "0000000002", "CAMBUÍ"},
-                                  {"0001", "MG", "0001", "0000000001", "SAVASSI"},
-                                  {"0001", "RJ", "0001", "0000000001", "COPACABANA"},
-                                  {"0002", "BA", "0001", "0000000001", "PALERMO"}};
+    const char* districts[][5] = {{"0001", "SP", "0001", "0000000001", "CENTRO"},     {"0001", "SP", "0001", "0000000002", "BELA VISTA"},
+                                  {"0001", "SP", "0001", "0000000003", "MOOCA"},      {"0001", "SP", "0002", "0000000001", "CENTRO"},
+                                  {"0001", "SP", "0002", "0000000002", "CAMBUÍ"},     {"0001", "MG", "0001", "0000000001", "SAVASSI"},
+                                  {"0001", "RJ", "0001", "0000000001", "COPACABANA"}, {"0002", "BA", "0001", "0000000001", "PALERMO"}};
     for (const auto& b : districts)
         putRow(db, "BAIRRO", {{"CDPAIS", b[0]}, {"SGESTADO", b[1]}, {"CDMUNICIPIO", b[2]}, {"CDBAIRRO", b[3]}, {"NMBAIRRO", b[4]}});
 }
@@ -208,15 +204,15 @@ void payment(Connection& db)
 }
 
 struct DemoProduct {
-    const char* code;     // CDPRODUTO
-    const char* tree;     // CDARVPROD, without separators
-    const char* level;    // CDNVPRODUTO
+    const char* code;  // CDPRODUTO
+    const char* tree;  // CDARVPROD, without separators
+    const char* level; // CDNVPRODUTO
     const char* name;
     const char* unit;
-    const char* stock;    // CDPRODESTO (null for groups)
+    const char* stock; // CDPRODESTO (null for groups)
     double factor;
     double weight;
-    double price;         // list 01; 0 for groups
+    double price; // list 01; 0 for groups
     bool active;
 };
 
@@ -261,11 +257,11 @@ void products(Connection& db)
     int barcode = 0;
     for (const DemoProduct& p : kProducts) {
         const bool leaf = p.stock != nullptr;
-        product.write({p.code, p.tree, p.level, p.name, leaf ? QVariant(p.unit) : null, leaf ? QVariant(p.stock) : null,
-                       leaf ? QVariant(p.factor) : null, p.weight > 0 ? QVariant(p.weight) : null,
-                       p.weight > 0 ? QVariant(p.weight * 1.02) : null, p.weight > 0 ? QVariant(p.weight) : null,
-                       leaf ? QVariant(p.price) : null, leaf ? QVariant(QStringLiteral("789100000%1").arg(++barcode, 4, 10, QLatin1Char('0'))) : null,
-                       p.active ? "S" : "N"});
+        product.write(
+            {p.code, p.tree, p.level, p.name, leaf ? QVariant(p.unit) : null, leaf ? QVariant(p.stock) : null,
+             leaf ? QVariant(p.factor) : null, p.weight > 0 ? QVariant(p.weight) : null, p.weight > 0 ? QVariant(p.weight * 1.02) : null,
+             p.weight > 0 ? QVariant(p.weight) : null, leaf ? QVariant(p.price) : null,
+             leaf ? QVariant(QStringLiteral("789100000%1").arg(++barcode, 4, 10, QLatin1Char('0'))) : null, p.active ? "S" : "N"});
         if (!leaf)
             continue;
         const QDateTime changed = QDateTime::currentDateTime();
@@ -280,9 +276,12 @@ void products(Connection& db)
     }
 
     // Maximum discounts per state for some products.
-    putRow(db, "ITDESPREBASE", {{"CDPRECOBASE", "01"}, {"CDPAIS", "0001"}, {"SGESTADO", "SP"}, {"CDPRODUTO", "0000000101"}, {"VRPEMAXDESPR", 8.0}});
-    putRow(db, "ITDESPREBASE", {{"CDPRECOBASE", "01"}, {"CDPAIS", "0001"}, {"SGESTADO", "SP"}, {"CDPRODUTO", "0000000201"}, {"VRPEMAXDESPR", 12.0}});
-    putRow(db, "ITDESPREBASE", {{"CDPRECOBASE", "02"}, {"CDPAIS", "0001"}, {"SGESTADO", "MG"}, {"CDPRODUTO", "0000000301"}, {"VRPEMAXDESPR", 6.0}});
+    putRow(db, "ITDESPREBASE",
+           {{"CDPRECOBASE", "01"}, {"CDPAIS", "0001"}, {"SGESTADO", "SP"}, {"CDPRODUTO", "0000000101"}, {"VRPEMAXDESPR", 8.0}});
+    putRow(db, "ITDESPREBASE",
+           {{"CDPRECOBASE", "01"}, {"CDPAIS", "0001"}, {"SGESTADO", "SP"}, {"CDPRODUTO", "0000000201"}, {"VRPEMAXDESPR", 12.0}});
+    putRow(db, "ITDESPREBASE",
+           {{"CDPRECOBASE", "02"}, {"CDPAIS", "0001"}, {"SGESTADO", "MG"}, {"CDPRODUTO", "0000000301"}, {"VRPEMAXDESPR", 6.0}});
 
     // Adjustments of a list by payment method (company 01); the price-book row is not for orders.
     struct Adjustment {
@@ -321,9 +320,8 @@ struct DemoAddress {
     const char* cep;
 };
 
-void customer(Connection& db, const QString& code, const char* kind, const QString& number, const char* legalName,
-              const char* tradeName, const char* seller, double maxDiscount, const char* method, bool active,
-              std::initializer_list<DemoAddress> addresses)
+void customer(Connection& db, const QString& code, const char* kind, const QString& number, const char* legalName, const char* tradeName,
+              const char* seller, double maxDiscount, const char* method, bool active, std::initializer_list<DemoAddress> addresses)
 {
     putRow(db, "CLIENTE",
            {{"CDCLIENTE", code},
@@ -356,7 +354,7 @@ void customer(Connection& db, const QString& code, const char* kind, const QStri
 
 void customers(Connection& db)
 {
-    const QString cpf1 = makeCpf(529982247); // 52998224725
+    const QString cpf1 = makeCpf(529982247);     // 52998224725
     const QString cnpj1 = makeCnpj(11222333, 1); // 11222333000181
     const QString cnpj2 = makeCnpj(45997418, 1);
     const QString cpf2 = makeCpf(123456789);
@@ -413,7 +411,8 @@ void history(Connection& db)
     RowWriter linhas(db, QStringLiteral("HISTCLIENTE"),
                      {QStringLiteral("CDCLIENTE"), QStringLiteral("CDFILIAL"), QStringLiteral("NRPEDIDO"), QStringLiteral("NRITEMPED"),
                       QStringLiteral("IDORIGEM"), QStringLiteral("DTPEDIDO"), QStringLiteral("CDPRODUTO"), QStringLiteral("QTITEMPED"),
-                      QStringLiteral("VRPRECO"), QStringLiteral("VRDESCONTO"), QStringLiteral("VRLIQUIDO"), QStringLiteral("IDSITEMPRESA")});
+                      QStringLiteral("VRPRECO"), QStringLiteral("VRDESCONTO"), QStringLiteral("VRLIQUIDO"),
+                      QStringLiteral("IDSITEMPRESA")});
     int numero = 0;
     for (const auto& c : clientes) {
         for (int mes = 11; mes >= 0; --mes) {
@@ -432,8 +431,10 @@ void history(Connection& db)
     }
     putRow(db, "TITULOCLIENTE", {{"CDCLIENTE", QStringLiteral("F") + makeCpf(529982247)}, {"VRABERTO", 820.0}, {"VRVENCIDO", 350.0}});
     putRow(db, "TITULOCLIENTE", {{"CDCLIENTE", QStringLiteral("J") + makeCnpj(11222333, 1)}, {"VRABERTO", 4200.0}, {"VRVENCIDO", 0.0}});
-    db.exec(QStringLiteral("UPDATE CLIENTE SET VRLIMCREDCLI = 5000 WHERE CDCLIENTE = :C"), {{QStringLiteral("C"), QStringLiteral("J") + makeCnpj(11222333, 1)}});
-    db.exec(QStringLiteral("UPDATE CLIENTE SET VRLIMCREDCLI = 3000 WHERE CDCLIENTE = :C"), {{QStringLiteral("C"), QStringLiteral("F") + makeCpf(529982247)}});
+    db.exec(QStringLiteral("UPDATE CLIENTE SET VRLIMCREDCLI = 5000 WHERE CDCLIENTE = :C"),
+            {{QStringLiteral("C"), QStringLiteral("J") + makeCnpj(11222333, 1)}});
+    db.exec(QStringLiteral("UPDATE CLIENTE SET VRLIMCREDCLI = 3000 WHERE CDCLIENTE = :C"),
+            {{QStringLiteral("C"), QStringLiteral("F") + makeCpf(529982247)}});
 }
 
 } // namespace

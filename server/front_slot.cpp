@@ -36,8 +36,7 @@ void count(int connections, int slow)
 
 FrontSlot::FrontSlot(std::mutex& book, socket_t sock, std::string address, Phase first)
     : book_(book), sock_(sock), address_(std::move(address)), phase_(first), since_(Clock::now())
-{
-}
+{}
 
 void FrontSlot::enter(Phase p)
 {

@@ -13,10 +13,10 @@
 namespace zov::server {
 
 enum class Phase {
-    Handshake, // TLS handshake
-    Receiving, // a request's head, or a body no handler admitted
-    Working, // the request is being answered
-    Upload, // the body of an admitted request
+    Handshake,  // TLS handshake
+    Receiving,  // a request's head, or a body no handler admitted
+    Working,    // the request is being answered
+    Upload,     // the body of an admitted request
     Discarding, // the rest of a refused request's body
 };
 

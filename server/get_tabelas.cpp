@@ -1,7 +1,7 @@
 // getTabelas: per slot, the rows changed at or after the insert watermark
 // and the deletions after the last-update watermark.
-#include "server/remote_methods.h"
 #include "protocol/protocol_slots.h"
+#include "server/remote_methods.h"
 
 #include <functional>
 
@@ -45,18 +45,10 @@ void writeCursorPacket(Cursor& st, std::string& out, const QString& table, const
                 continue;
             }
             switch (columns[std::size_t(i)].type) {
-            case ColumnType::Text:
-                w.text(st.utf8(i));
-                break;
-            case ColumnType::Integer:
-                w.integer(st.int64(i));
-                break;
-            case ColumnType::Number:
-                w.number(st.real(i));
-                break;
-            case ColumnType::DateTime:
-                try {
-                    w.dateTimeStored(st.utf8(i));
+            case ColumnType::Text: w.text(st.utf8(i)); break;
+            case ColumnType::Integer: w.integer(st.int64(i)); break;
+            case ColumnType::Number: w.number(st.real(i)); break;
+            case ColumnType::DateTime: try { w.dateTimeStored(st.utf8(i));
                 } catch (const Error& e) {
                     throw Error(QStringLiteral("Tabela %1, coluna %2: %3").arg(table, columns[std::size_t(i)].name, e.text()));
                 }
@@ -144,8 +136,9 @@ void writeTabelas(Connection& db, const TabelasRequest& request, const std::func
                 continue;
             }
             const QString from = inserted[i];
-            Query st(db, from.isEmpty() ? QStringLiteral("SELECT * FROM %1 ORDER BY %2").arg(s->table, s->dateColumn)
-                                            : QStringLiteral("SELECT * FROM %1 WHERE %2 >= :W ORDER BY %2").arg(s->table, s->dateColumn));
+            Query st(db,
+                     from.isEmpty() ? QStringLiteral("SELECT * FROM %1 ORDER BY %2").arg(s->table, s->dateColumn)
+                                    : QStringLiteral("SELECT * FROM %1 WHERE %2 >= :W ORDER BY %2").arg(s->table, s->dateColumn));
             if (!from.isEmpty())
                 st.bind(QStringLiteral("W"), from);
             element(st, s->table);
@@ -158,8 +151,9 @@ void writeTabelas(Connection& db, const TabelasRequest& request, const std::func
                 continue;
             }
             const QString after = lastUpdate[i];
-            Query st(db, QStringLiteral("SELECT DSKEYCACHE, DTULTATUCACH FROM LOGDELECAO WHERE NMTABELA = :T%1 ORDER BY DTULTATUCACH")
-                                 .arg(after.isEmpty() ? QString() : QStringLiteral(" AND DTULTATUCACH >= :W")));
+            Query st(db,
+                     QStringLiteral("SELECT DSKEYCACHE, DTULTATUCACH FROM LOGDELECAO WHERE NMTABELA = :T%1 ORDER BY DTULTATUCACH")
+                         .arg(after.isEmpty() ? QString() : QStringLiteral(" AND DTULTATUCACH >= :W")));
             st.bind(QStringLiteral("T"), s->table);
             if (!after.isEmpty())
                 st.bind(QStringLiteral("W"), after);

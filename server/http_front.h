@@ -38,7 +38,7 @@ private:
 
     ConnectionHandler& handling_;
     std::mutex mutex_;
-    std::vector<FrontSlot*> slots_; // admitted, until they end
+    std::vector<FrontSlot*> slots_;                     // admitted, until they end
     std::unordered_map<std::string, std::size_t> open_; // per address, without those that gave way
     std::size_t all_ = 0;
     std::size_t perAddress_ = 16;

@@ -28,28 +28,20 @@ const Linger kNone{milliseconds(0), milliseconds(0), 0};
 QString refusalText(int status)
 {
     switch (status) {
-    case 503:
-        return QStringLiteral("O servidor de aplicação está com conexões demais no momento. Tente de novo em instantes.");
-    case 408:
-        return QStringLiteral("A requisição demorou demais para chegar ao servidor de aplicação e foi recusada.");
-    case 431:
-        return QStringLiteral("O cabeçalho da requisição é grande demais e foi recusado.");
-    default:
-        return QStringLiteral("A requisição passa do tamanho aceito e foi recusada.");
+    case 503: return QStringLiteral("O servidor de aplicação está com conexões demais no momento. Tente de novo em instantes.");
+    case 408: return QStringLiteral("A requisição demorou demais para chegar ao servidor de aplicação e foi recusada.");
+    case 431: return QStringLiteral("O cabeçalho da requisição é grande demais e foi recusado.");
+    default: return QStringLiteral("A requisição passa do tamanho aceito e foi recusada.");
     }
 }
 
 const char* reason(int status)
 {
     switch (status) {
-    case 503:
-        return "Service Unavailable";
-    case 408:
-        return "Request Timeout";
-    case 431:
-        return "Request Header Fields Too Large";
-    default:
-        return "Payload Too Large";
+    case 503: return "Service Unavailable";
+    case 408: return "Request Timeout";
+    case 431: return "Request Header Fields Too Large";
+    default: return "Payload Too Large";
     }
 }
 
@@ -72,7 +64,7 @@ std::string refusalReply(int status)
 {
     const std::string body = errorBody(refusalText(status));
     return "HTTP/1.1 " + std::to_string(status) + " " + reason(status) + "\r\nContent-Type: application/json\r\nConnection: close\r\n"
-           + (status == 503 ? "Retry-After: 5\r\n" : "") + "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
+        + (status == 503 ? "Retry-After: 5\r\n" : "") + "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
 }
 
 void admitUpload()

@@ -6,8 +6,8 @@
 //   zov-appserver situacao --db FILE|URI --filial F --pedido N [--instalacao ID] --situacao A|F|P|C|D [--nota NF] [--valor V] [--motivo TEXTO]
 //   zov-appserver certificado --host IP [--host IP...] --saida DIR
 // (--db also from ZOV_APPSERVER_DB; a URI is postgresql://user@host/db)
-#include "library/local_time.h"
 #include "library/errors.h"
+#include "library/local_time.h"
 #include "server/app_server.h"
 #include "server/certificado.h"
 #include "server/demo_company.h"
@@ -29,41 +29,40 @@ using namespace zov::server;
 
 namespace {
 
-const char* const kUsage =
-    "uso:\n"
-    "  zov-appserver init  --db BANCO [--demo | --scale N] [--force]\n"
-    "  zov-appserver serve --db BANCO [--host 127.0.0.1] [--port 211]\n"
-    "                      [--certificado ARQUIVO.pem --chave ARQUIVO.pem]\n"
-    "  zov-appserver pedidos --db BANCO\n"
-    "  zov-appserver situacao --db BANCO --filial F --pedido N [--instalacao ID]\n"
-    "                      --situacao R|A|F|P|C|D [--nota NF] [--valor V] [--motivo TEXTO]\n"
-    "  zov-appserver certificado --host IP [--host IP ...] --saida PASTA\n"
-    "\n"
-    "BANCO é um arquivo SQLite ou um banco PostgreSQL em forma de URI\n"
-    "(postgresql://usuario@maquina/banco); sem --db, vale ZOV_APPSERVER_DB.\n"
-    "\n"
-    "init   cria o banco do servidor (vazio, com a empresa de demonstração, ou\n"
-    "       com N x 10 000 produtos e clientes para medições); --force substitui\n"
-    "       um arquivo existente (no PostgreSQL, apaga as tabelas do banco).\n"
-    "serve  atende os clientes; --port 0 escolhe uma porta livre. A primeira\n"
-    "       linha da saída é \"listening HOST:PORTA\". Com --certificado e\n"
-    "       --chave atende por HTTPS (TLS); sem eles só escuta em 127.0.0.1 ou ::1.\n"
-    "pedidos\n"
-    "       lista os pedidos recebidos, um por linha (filial, número, usuário da\n"
-    "       estação, recebimento, cliente, itens, total, observação, situação na\n"
-    "       empresa); não altera o banco.\n"
-    "situacao\n"
-    "       marca a situação de um pedido recebido na empresa, que o notebook\n"
-    "       que o enviou recebe na próxima atualização: R recebido, A aprovado,\n"
-    "       F faturado (--nota, --valor), P faturado em parte, C cancelado,\n"
-    "       D devolvido ao vendedor para correção (--motivo). --instalacao (o\n"
-    "       começo da identidade basta) só é preciso quando o mesmo número veio\n"
-    "       de mais de uma instalação.\n"
-    "certificado\n"
-    "       cria em PASTA uma autoridade certificadora própria (ca.pem e\n"
-    "       ca-chave.pem, mantidas se já existirem) e um certificado do servidor\n"
-    "       para os endereços dados (servidor.pem e servidor-chave.pem). Os\n"
-    "       clientes confiam em ca.pem (instalacao.ini, CertificadoServidor).\n";
+const char* const kUsage = "uso:\n"
+                           "  zov-appserver init  --db BANCO [--demo | --scale N] [--force]\n"
+                           "  zov-appserver serve --db BANCO [--host 127.0.0.1] [--port 211]\n"
+                           "                      [--certificado ARQUIVO.pem --chave ARQUIVO.pem]\n"
+                           "  zov-appserver pedidos --db BANCO\n"
+                           "  zov-appserver situacao --db BANCO --filial F --pedido N [--instalacao ID]\n"
+                           "                      --situacao R|A|F|P|C|D [--nota NF] [--valor V] [--motivo TEXTO]\n"
+                           "  zov-appserver certificado --host IP [--host IP ...] --saida PASTA\n"
+                           "\n"
+                           "BANCO é um arquivo SQLite ou um banco PostgreSQL em forma de URI\n"
+                           "(postgresql://usuario@maquina/banco); sem --db, vale ZOV_APPSERVER_DB.\n"
+                           "\n"
+                           "init   cria o banco do servidor (vazio, com a empresa de demonstração, ou\n"
+                           "       com N x 10 000 produtos e clientes para medições); --force substitui\n"
+                           "       um arquivo existente (no PostgreSQL, apaga as tabelas do banco).\n"
+                           "serve  atende os clientes; --port 0 escolhe uma porta livre. A primeira\n"
+                           "       linha da saída é \"listening HOST:PORTA\". Com --certificado e\n"
+                           "       --chave atende por HTTPS (TLS); sem eles só escuta em 127.0.0.1 ou ::1.\n"
+                           "pedidos\n"
+                           "       lista os pedidos recebidos, um por linha (filial, número, usuário da\n"
+                           "       estação, recebimento, cliente, itens, total, observação, situação na\n"
+                           "       empresa); não altera o banco.\n"
+                           "situacao\n"
+                           "       marca a situação de um pedido recebido na empresa, que o notebook\n"
+                           "       que o enviou recebe na próxima atualização: R recebido, A aprovado,\n"
+                           "       F faturado (--nota, --valor), P faturado em parte, C cancelado,\n"
+                           "       D devolvido ao vendedor para correção (--motivo). --instalacao (o\n"
+                           "       começo da identidade basta) só é preciso quando o mesmo número veio\n"
+                           "       de mais de uma instalação.\n"
+                           "certificado\n"
+                           "       cria em PASTA uma autoridade certificadora própria (ca.pem e\n"
+                           "       ca-chave.pem, mantidas se já existirem) e um certificado do servidor\n"
+                           "       para os endereços dados (servidor.pem e servidor-chave.pem). Os\n"
+                           "       clientes confiam em ca.pem (instalacao.ini, CertificadoServidor).\n";
 
 struct Options {
     QString command, db, host = QStringLiteral("127.0.0.1");
@@ -100,8 +99,8 @@ int number(const QString& text, const char* option)
 QString NovaSituacao::*campoDaSituacao(const QString& option)
 {
     static const std::pair<const char*, QString NovaSituacao::*> campos[] = {
-        {"--filial", &NovaSituacao::filial}, {"--pedido", &NovaSituacao::pedido}, {"--instalacao", &NovaSituacao::instalacao},
-        {"--situacao", &NovaSituacao::letra}, {"--nota", &NovaSituacao::nota},   {"--valor", &NovaSituacao::valor},
+        {"--filial", &NovaSituacao::filial},  {"--pedido", &NovaSituacao::pedido}, {"--instalacao", &NovaSituacao::instalacao},
+        {"--situacao", &NovaSituacao::letra}, {"--nota", &NovaSituacao::nota},     {"--valor", &NovaSituacao::valor},
         {"--motivo", &NovaSituacao::motivo}};
     for (const auto& [nome, campo] : campos)
         if (option == QLatin1String(nome))

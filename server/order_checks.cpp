@@ -82,8 +82,7 @@ QString valueFault(const PacketColumn& column, const QVariant& value, const Colu
         if (type != ColumnType::Bytes && type != ColumnType::Text)
             return QStringLiteral("%1 deve ser um conteúdo em base64.").arg(column.name);
         return {};
-    case ColumnRule::Other:
-        break;
+    case ColumnRule::Other: break;
     }
     return {};
 }
@@ -129,7 +128,8 @@ public:
         for (int r = 0; r < p.rowCount(); ++r) {
             const QString number = text(p, r, "NRPEDIDO");
             const QString line = text(p, r, "NRITEMPED");
-            where_ = QStringLiteral("pedido %1, item %2").arg(shown(number, r), line.isEmpty() ? QStringLiteral("(sem número)") : line.left(20));
+            where_ =
+                QStringLiteral("pedido %1, item %2").arg(shown(number, r), line.isEmpty() ? QStringLiteral("(sem número)") : line.left(20));
             nameable(number, true);
             checked(number, line, [&] {
                 if (line.isEmpty())
@@ -174,10 +174,7 @@ private:
         const QVariant v = p.value(r, QLatin1String(column));
         return v.isNull() ? 0.0 : v.toDouble();
     }
-    [[noreturn]] void refuseCall(const QString& what) const
-    {
-        throw RequestError(QStringLiteral("SetPedidos: %1: %2").arg(where_, what));
-    }
+    [[noreturn]] void refuseCall(const QString& what) const { throw RequestError(QStringLiteral("SetPedidos: %1: %2").arg(where_, what)); }
     [[noreturn]] static void refuse(const QString& field, const QString& reason) { throw RowRefused{field, reason}; }
     [[noreturn]] static void refuse(const char* field, const QString& reason) { refuse(QString::fromLatin1(field), reason); }
 

@@ -7,8 +7,8 @@
 // order that breaks one is refused by itself, with its first fault; only a
 // call that cannot be read as orders (a row that names no order of the call,
 // an order number twice) is refused whole (RequestError).
-#include "server/sql_connection.h"
 #include "protocol/packet.h"
+#include "server/sql_connection.h"
 
 #include <QHash>
 #include <QString>

@@ -17,21 +17,30 @@ namespace zov::server {
 namespace {
 
 // Built-in type OIDs never change; the header that names them is server-side.
-constexpr Oid kBool = 16, kBytea = 17, kInt8 = 20, kInt2 = 21, kInt4 = 23, kFloat4 = 700, kFloat8 = 701,
-              kNumeric = 1700, kDate = 1082, kTimestamp = 1114, kTimestampTz = 1184;
+constexpr Oid kBool = 16, kBytea = 17, kInt8 = 20, kInt2 = 21, kInt4 = 23, kFloat4 = 700, kFloat8 = 701, kNumeric = 1700, kDate = 1082,
+              kTimestamp = 1114, kTimestampTz = 1184;
 
 FieldKind kindOf(Oid type)
 {
     switch (type) {
-    case kBool: case kInt8: case kInt2: case kInt4: return FieldKind::Integer;
-    case kFloat4: case kFloat8: case kNumeric: return FieldKind::Number;
-    case kDate: case kTimestamp: case kTimestampTz: return FieldKind::DateTime;
+    case kBool:
+    case kInt8:
+    case kInt2:
+    case kInt4: return FieldKind::Integer;
+    case kFloat4:
+    case kFloat8:
+    case kNumeric: return FieldKind::Number;
+    case kDate:
+    case kTimestamp:
+    case kTimestampTz: return FieldKind::DateTime;
     case kBytea: return FieldKind::Blob;
     default: return FieldKind::Text;
     }
 }
 
-struct ResultDeleter { void operator()(PGresult* r) const { PQclear(r); } };
+struct ResultDeleter {
+    void operator()(PGresult* r) const { PQclear(r); }
+};
 using Result = std::unique_ptr<PGresult, ResultDeleter>;
 
 bool failed(const PGresult* r)
@@ -77,9 +86,12 @@ Translated translate(const QString& sql)
             // E'...' strings escape with backslashes; all of them double the quote.
             const bool escapes = i > 0 && (sql.at(i - 1) == u'E' || sql.at(i - 1) == u'e') && (i < 2 || !ident(sql.at(i - 2)));
             while (end < n) {
-                if (escapes && sql.at(end) == u'\\') end += 2;
-                else if (sql.at(end) == u'\'' && at(end + 1) == u'\'') end += 2;
-                else if (sql.at(end++) == u'\'') break;
+                if (escapes && sql.at(end) == u'\\')
+                    end += 2;
+                else if (sql.at(end) == u'\'' && at(end + 1) == u'\'')
+                    end += 2;
+                else if (sql.at(end++) == u'\'')
+                    break;
             }
         } else if (c == u'"') {
             const qsizetype q = sql.indexOf(u'"', i + 1);
@@ -90,13 +102,16 @@ Translated translate(const QString& sql)
         } else if (c == u'/' && next == u'*') {
             int depth = 1; // PostgreSQL nests block comments
             for (end = i + 2; end < n && depth > 0; ++end) {
-                if (sql.at(end) == u'/' && at(end + 1) == u'*') ++depth, ++end;
-                else if (sql.at(end) == u'*' && at(end + 1) == u'/') --depth, ++end;
+                if (sql.at(end) == u'/' && at(end + 1) == u'*')
+                    ++depth, ++end;
+                else if (sql.at(end) == u'*' && at(end + 1) == u'/')
+                    --depth, ++end;
             }
         } else if (c == u'$' && (i == 0 || (!ident(sql.at(i - 1)) && sql.at(i - 1) != u'$'))) {
             qsizetype j = i + 1;
             if (identStart(at(j)))
-                while (ident(at(j))) ++j;
+                while (ident(at(j)))
+                    ++j;
             if (at(j) == u'$') {
                 const QString tag = sql.mid(i, j - i + 1);
                 const qsizetype close = sql.indexOf(tag, j + 1);
@@ -106,7 +121,8 @@ Translated translate(const QString& sql)
             end = i + 2; // a cast, or PL/pgSQL's assignment
         } else if (c == u':' && identStart(next)) {
             qsizetype j = i + 1;
-            while (ident(at(j))) ++j;
+            while (ident(at(j)))
+                ++j;
             out += u'$' + QString::number(number(sql.mid(i + 1, j - i - 1)));
             i = j;
             continue;
@@ -237,9 +253,7 @@ public:
         if (!value.isValid() || value.isNull())
             return;
         switch (value.metaType().id()) {
-        case QMetaType::Bool:
-            v = QByteArray(value.toBool() ? "1" : "0");
-            break;
+        case QMetaType::Bool: v = QByteArray(value.toBool() ? "1" : "0"); break;
         case QMetaType::Double:
         case QMetaType::Float:
             // The shortest text that reads back as the same double.
@@ -286,7 +300,8 @@ public:
 
     int exec() override
     {
-        while (step()) {}
+        while (step()) {
+        }
         const int changed = changed_;
         reset();
         return changed;
@@ -297,7 +312,8 @@ public:
         current_.reset();
         row_ = nullptr;
         if (state_ == State::Streaming)
-            while (nextResult()) {}
+            while (nextResult()) {
+            }
         buffer_ = {};
         error_.clear();
         state_ = State::Idle;
@@ -305,7 +321,10 @@ public:
 
     int columnCount() const override { return int(types_.size()); }
     QString columnName(int column) const override { return column >= 0 && column < columnCount() ? names_[column] : QString(); }
-    FieldKind columnKind(int column) const override { return column >= 0 && column < columnCount() ? kindOf(types_[column]) : FieldKind::Text; }
+    FieldKind columnKind(int column) const override
+    {
+        return column >= 0 && column < columnCount() ? kindOf(types_[column]) : FieldKind::Text;
+    }
     bool isNull(int column) const override { return !cell(column); }
 
     QVariant value(int column, FieldKind kind) const override
@@ -316,10 +335,8 @@ public:
         const bool numeric = own == FieldKind::Integer || own == FieldKind::Number;
         const QString text = QString::fromUtf8(utf8(column));
         switch (kind) {
-        case FieldKind::Text:
-            return text;
-        case FieldKind::Integer:
-            return numeric ? QVariant(int64(column)) : convertToKind(text, FieldKind::Integer);
+        case FieldKind::Text: return text;
+        case FieldKind::Integer: return numeric ? QVariant(int64(column)) : convertToKind(text, FieldKind::Integer);
         case FieldKind::Number: {
             bool ok = numeric;
             const double d = numeric ? real(column) : text.toDouble(&ok);
@@ -329,8 +346,7 @@ public:
             const QVariant d = dateFromStorage(text);
             return d.isNull() ? QVariant(text) : d;
         }
-        case FieldKind::Blob:
-            return bytes(column);
+        case FieldKind::Blob: return bytes(column);
         }
         return text;
     }
@@ -341,13 +357,10 @@ public:
         if (!v)
             return {};
         switch (types_[column]) {
-        case kBool:
-            return *v == "t" ? "1" : "0";
+        case kBool: return *v == "t" ? "1" : "0";
         case kTimestamp:
-        case kTimestampTz:
-            return texts_[column] = storedMoment(*v);
-        default:
-            return *v;
+        case kTimestampTz: return texts_[column] = storedMoment(*v);
+        default: return *v;
         }
     }
 
@@ -428,8 +441,9 @@ private:
         }
         const char* name = db_.preparedName(sql_.sql, n);
         db_.statusAtSend_ = PQtransactionStatus(db_.pg_);
-        const int sent = name ? PQsendQueryPrepared(db_.pg_, name, n, values.data(), lengths.data(), formats_.data(), 0)
-                              : PQsendQueryParams(db_.pg_, sql_.sql.constData(), n, nullptr, values.data(), lengths.data(), formats_.data(), 0);
+        const int sent = name
+            ? PQsendQueryPrepared(db_.pg_, name, n, values.data(), lengths.data(), formats_.data(), 0)
+            : PQsendQueryParams(db_.pg_, sql_.sql.constData(), n, nullptr, values.data(), lengths.data(), formats_.data(), 0);
         if (!sent)
             throw Error(db_.errorText(nullptr));
         PQsetSingleRowMode(db_.pg_); // a large table is never held whole
@@ -673,7 +687,8 @@ std::unique_ptr<Connection> connectPostgres(const QString& uri)
         throw Error(QStringLiteral("Não foi possível conectar ao banco PostgreSQL %1: %2").arg(shown, why));
     }
     // Notices ("already exists, skipping") are no news to the server's user.
-    PQsetNoticeProcessor(pg, [](void*, const char*) {}, nullptr);
+    PQsetNoticeProcessor(
+        pg, [](void*, const char*) {}, nullptr);
     auto db = std::make_unique<PgConnection>(pg, shown);
     db->execScript(QStringLiteral("SET client_encoding = 'UTF8'; SET datestyle = 'ISO, YMD'; SET client_min_messages = warning"));
     return db;

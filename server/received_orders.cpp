@@ -98,20 +98,20 @@ QString situacaoListada(const QString& raw)
 
 QString listingSql(const Layout& l, bool installation, bool operador, bool situacao)
 {
-    return QStringLiteral(
-               "SELECT R.CDFILIAL, R.NRPEDIDO, COALESCE(R.NMUSUARIO, '') AS NMUSUARIO, %7 AS IDINSTALACAO, "
-               "R.DTRECEBIDO AS RECEBIDO, "
-               "(SELECT P.CDCLIENTE FROM %1 P WHERE %4) AS CDCLIENTE, "
-               "(SELECT COUNT(*) FROM %2 I WHERE %5) AS ITENS, "
-               "%9 AS RECEBIDO_ID, "
-               "EXISTS (SELECT 1 FROM %3 O WHERE %6 AND length(O.TXOBSPED) > 0) AS OBS, "
-               "%8 AS CDOPERADOR, %10 AS SITUACAO "
-               "FROM PEDIDORECEBIDO R ORDER BY R.CDFILIAL, R.NRPEDIDO, NMUSUARIO, IDINSTALACAO")
+    return QStringLiteral("SELECT R.CDFILIAL, R.NRPEDIDO, COALESCE(R.NMUSUARIO, '') AS NMUSUARIO, %7 AS IDINSTALACAO, "
+                          "R.DTRECEBIDO AS RECEBIDO, "
+                          "(SELECT P.CDCLIENTE FROM %1 P WHERE %4) AS CDCLIENTE, "
+                          "(SELECT COUNT(*) FROM %2 I WHERE %5) AS ITENS, "
+                          "%9 AS RECEBIDO_ID, "
+                          "EXISTS (SELECT 1 FROM %3 O WHERE %6 AND length(O.TXOBSPED) > 0) AS OBS, "
+                          "%8 AS CDOPERADOR, %10 AS SITUACAO "
+                          "FROM PEDIDORECEBIDO R ORDER BY R.CDFILIAL, R.NRPEDIDO, NMUSUARIO, IDINSTALACAO")
         .arg(l.orders, l.items, l.notes, l.match(QStringLiteral("P")), l.match(QStringLiteral("I")), l.match(QStringLiteral("O")),
              installation ? QStringLiteral("COALESCE(R.IDINSTALACAO, '')") : QStringLiteral("''"),
              operador ? QStringLiteral("COALESCE(R.CDOPERADOR, '')") : QStringLiteral("''"), l.receipt,
-             situacao ? QStringLiteral("(SELECT S.IDSITEMPRESA || '|' || COALESCE(S.NRNOTAFISCAL, '') FROM SITPEDIDOREC S WHERE S.CDFILIAL = R.CDFILIAL "
-                                       "AND S.NRPEDIDO = R.NRPEDIDO AND S.IDINSTALACAO = COALESCE(R.IDINSTALACAO, ''))")
+             situacao ? QStringLiteral(
+                 "(SELECT S.IDSITEMPRESA || '|' || COALESCE(S.NRNOTAFISCAL, '') FROM SITPEDIDOREC S WHERE S.CDFILIAL = R.CDFILIAL "
+                 "AND S.NRPEDIDO = R.NRPEDIDO AND S.IDINSTALACAO = COALESCE(R.IDINSTALACAO, ''))")
                       : QStringLiteral("''"));
 }
 
@@ -119,12 +119,12 @@ QString listingSql(const Layout& l, bool installation, bool operador, bool situa
 QHash<qint64, Decimal> totalsByReceipt(Connection& db, const Layout& l)
 {
     QHash<qint64, Decimal> totals;
-    Query st(db, QStringLiteral("SELECT %3, I.VRPREUNITPED, I.QTITEMPED, I.VRDESITPED FROM PEDIDORECEBIDO R JOIN %1 I ON %2")
-                         .arg(l.items, l.match(QStringLiteral("I")), l.receipt));
+    Query st(db,
+             QStringLiteral("SELECT %3, I.VRPREUNITPED, I.QTITEMPED, I.VRDESITPED FROM PEDIDORECEBIDO R JOIN %1 I ON %2")
+                 .arg(l.items, l.match(QStringLiteral("I")), l.receipt));
     while (st.step())
         totals[st.value(0, FieldKind::Integer).toLongLong()] +=
-            valoresItem(linhaLida(st.value(1, FieldKind::Number), st.value(2, FieldKind::Number), st.value(3, FieldKind::Number)))
-                .liquido;
+            valoresItem(linhaLida(st.value(1, FieldKind::Number), st.value(2, FieldKind::Number), st.value(3, FieldKind::Number))).liquido;
     return totals;
 }
 
@@ -176,13 +176,13 @@ void createReceivedOrderTables(Connection& db)
 
 bool hasOldReceivedOrders(Connection& db)
 {
-    return db.tableExists(QStringLiteral("PEDIDORECEBIDO")) &&
-           !hasColumn(db, "PEDIDORECEBIDO", "IDRECEBIDO");
+    return db.tableExists(QStringLiteral("PEDIDORECEBIDO")) && !hasColumn(db, "PEDIDORECEBIDO", "IDRECEBIDO");
 }
 
 bool lacksInstallationIdentity(Connection& db)
 {
-    return db.tableExists(QStringLiteral("PEDIDORECEBIDO")) && !hasOldReceivedOrders(db) && !hasColumn(db, "PEDIDORECEBIDO", "IDINSTALACAO");
+    return db.tableExists(QStringLiteral("PEDIDORECEBIDO")) && !hasOldReceivedOrders(db)
+        && !hasColumn(db, "PEDIDORECEBIDO", "IDINSTALACAO");
 }
 
 void migrateReceivedOrders(Connection& db)
@@ -197,8 +197,9 @@ void migrateReceivedOrders(Connection& db)
                 return;
             db.execScript(QStringLiteral("ALTER TABLE PEDIDORECEBIDO RENAME TO PEDIDORECEBIDOV1"));
             db.execScript(QString::fromLatin1(kHeaderTable));
-            db.execScript(QStringLiteral("INSERT INTO PEDIDORECEBIDO (IDRECEBIDO, CDFILIAL, NRPEDIDO, NMUSUARIO, CDFILIALENV, DTRECEBIDO) "
-                                         "SELECT IDRECEBIDO, CDFILIAL, NRPEDIDO, NMUSUARIO, CDFILIALENV, DTRECEBIDO FROM PEDIDORECEBIDOV1"));
+            db.execScript(
+                QStringLiteral("INSERT INTO PEDIDORECEBIDO (IDRECEBIDO, CDFILIAL, NRPEDIDO, NMUSUARIO, CDFILIALENV, DTRECEBIDO) "
+                               "SELECT IDRECEBIDO, CDFILIAL, NRPEDIDO, NMUSUARIO, CDFILIALENV, DTRECEBIDO FROM PEDIDORECEBIDOV1"));
             db.execScript(QStringLiteral("DROP TABLE PEDIDORECEBIDOV1"));
         });
     }
@@ -243,22 +244,22 @@ void migrateReceivedOrders(Connection& db)
 
 QString receivedOrdersListing(Connection& db)
 {
-    const Layout layout = hasOldReceivedOrders(db)
-                              ? Layout{QStringLiteral("PEDIDO"), QStringLiteral("ITEMPEDIDO"), QStringLiteral("OBSPEDIDO"), &byBranchAndNumber,
-                                       QStringLiteral("R.ROWID")}
-                              : Layout{QStringLiteral("PEDIDOREC"), QStringLiteral("ITEMPEDIDOREC"), QStringLiteral("OBSPEDIDOREC"), &byReceivedId,
-                                       QStringLiteral("R.IDRECEBIDO")};
-    const QStringList heading = {QStringLiteral("Filial"),     QStringLiteral("Pedido"),      QStringLiteral("Usuário"),
-                                 QStringLiteral("Operador"),   QStringLiteral("Instalação"),  QStringLiteral("Recebido em"),
-                                 QStringLiteral("Cliente"),    QStringLiteral("Itens"),       QStringLiteral("Total"),
+    const Layout layout = hasOldReceivedOrders(db) ? Layout{QStringLiteral("PEDIDO"), QStringLiteral("ITEMPEDIDO"),
+                                                            QStringLiteral("OBSPEDIDO"), &byBranchAndNumber, QStringLiteral("R.ROWID")}
+                                                   : Layout{QStringLiteral("PEDIDOREC"), QStringLiteral("ITEMPEDIDOREC"),
+                                                            QStringLiteral("OBSPEDIDOREC"), &byReceivedId, QStringLiteral("R.IDRECEBIDO")};
+    const QStringList heading = {QStringLiteral("Filial"),     QStringLiteral("Pedido"),     QStringLiteral("Usuário"),
+                                 QStringLiteral("Operador"),   QStringLiteral("Instalação"), QStringLiteral("Recebido em"),
+                                 QStringLiteral("Cliente"),    QStringLiteral("Itens"),      QStringLiteral("Total"),
                                  QStringLiteral("Observação"), QStringLiteral("Situação")};
     const std::vector<bool> right = {false, false, false, false, false, false, false, true, true, false, false};
     std::vector<QStringList> rows;
     const QHash<qint64, Decimal> totals = totalsByReceipt(db, layout);
     const bool current = !hasOldReceivedOrders(db);
-    Query st(db, listingSql(layout, current && hasColumn(db, "PEDIDORECEBIDO", "IDINSTALACAO"),
-                                current && hasColumn(db, "PEDIDORECEBIDO", "CDOPERADOR"),
-                                current && hasColumn(db, "PEDIDORECEBIDO", "IDINSTALACAO") && db.tableExists(QStringLiteral("SITPEDIDOREC"))));
+    Query st(db,
+             listingSql(layout, current && hasColumn(db, "PEDIDORECEBIDO", "IDINSTALACAO"),
+                        current && hasColumn(db, "PEDIDORECEBIDO", "CDOPERADOR"),
+                        current && hasColumn(db, "PEDIDORECEBIDO", "IDINSTALACAO") && db.tableExists(QStringLiteral("SITPEDIDOREC"))));
     while (st.step()) {
         const QString installation = st.value(3, FieldKind::Text).toString();
         const QString operador = st.value(9, FieldKind::Text).toString();

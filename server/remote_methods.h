@@ -1,9 +1,9 @@
 #pragma once
 // The methods the server objects offer. Each takes the decoded arguments and
 // returns the reply body; a malformed request throws RequestError.
-#include "server/sql_connection.h"
 #include "library/errors.h"
 #include "protocol/protocol.h"
+#include "server/sql_connection.h"
 
 #include <QStringList>
 #include <functional>

@@ -17,14 +17,15 @@ const QVariant null;
 
 const char* const kStates[] = {"AC", "AL", "AP", "AM", "BA", "CE", "DF", "ES", "GO", "MA", "MT", "MS",
                                "PA", "PB", "PR", "PE", "PI", "RN", "RS", "RO", "RR", "SC", "SE", "TO"};
-const char* const kFirstNames[] = {"ANA", "BRUNO", "CARLOS", "DANIELA", "EDUARDO", "FERNANDA", "GABRIEL", "HELENA",
-                                   "IGOR", "JULIANA", "LUCAS", "MARIANA", "NELSON", "OLÍVIA", "PAULO", "RAFAELA",
-                                   "SÉRGIO", "TATIANA", "VINÍCIUS", "ZÉLIA"};
-const char* const kLastNames[] = {"SILVA", "SANTOS", "OLIVEIRA", "SOUZA", "RODRIGUES", "FERREIRA", "ALVES", "PEREIRA",
-                                  "LIMA", "GOMES", "COSTA", "RIBEIRO", "MARTINS", "CARVALHO", "ALMEIDA", "LOPES",
-                                  "SOARES", "FERNANDES", "VIEIRA", "BARBOSA"};
-const char* const kGoods[] = {"BISCOITO", "MACARRÃO", "ÓLEO DE SOJA", "CAFÉ", "LEITE", "SUCO", "ÁGUA MINERAL", "SABONETE",
-                              "SHAMPOO", "PAPEL HIGIÊNICO", "FARINHA", "MOLHO DE TOMATE", "AZEITE", "VINAGRE", "SAL"};
+const char* const kFirstNames[] = {"ANA",    "BRUNO",   "CARLOS",  "DANIELA", "EDUARDO",  "FERNANDA", "GABRIEL",
+                                   "HELENA", "IGOR",    "JULIANA", "LUCAS",   "MARIANA",  "NELSON",   "OLÍVIA",
+                                   "PAULO",  "RAFAELA", "SÉRGIO",  "TATIANA", "VINÍCIUS", "ZÉLIA"};
+const char* const kLastNames[] = {"SILVA",   "SANTOS", "OLIVEIRA", "SOUZA",     "RODRIGUES", "FERREIRA", "ALVES",
+                                  "PEREIRA", "LIMA",   "GOMES",    "COSTA",     "RIBEIRO",   "MARTINS",  "CARVALHO",
+                                  "ALMEIDA", "LOPES",  "SOARES",   "FERNANDES", "VIEIRA",    "BARBOSA"};
+const char* const kGoods[] = {"BISCOITO", "MACARRÃO",        "ÓLEO DE SOJA", "CAFÉ",    "LEITE",
+                              "SUCO",     "ÁGUA MINERAL",    "SABONETE",     "SHAMPOO", "PAPEL HIGIÊNICO",
+                              "FARINHA",  "MOLHO DE TOMATE", "AZEITE",       "VINAGRE", "SAL"};
 
 // A repeatable spread of numbers (no two runs differ).
 quint32 mix(quint32 x)
@@ -66,8 +67,8 @@ void products(Connection& db, int n)
 {
     putRow(db, "PRECOBASE", {{"CDPRECOBASE", "05"}, {"DSPRECOBASE", "TABELA REGIONAL"}});
     RowWriter product(db, QStringLiteral("PRODUTO"),
-                      {"CDPRODUTO", "CDARVPROD", "CDNVPRODUTO", "NMPRODUTO", "SGUNIDADE", "CDPRODESTO", "VRFATOCONV",
-                       "VRPESOUNID", "VRPREUNIT", "CDBARPRODUTO", "IDPRODATIVPR"});
+                      {"CDPRODUTO", "CDARVPROD", "CDNVPRODUTO", "NMPRODUTO", "SGUNIDADE", "CDPRODESTO", "VRFATOCONV", "VRPESOUNID",
+                       "VRPREUNIT", "CDBARPRODUTO", "IDPRODATIVPR"});
     RowWriter price(db, QStringLiteral("ITEMPREBASE"), {"CDPRECOBASE", "DTINIVALIPB", "CDPRODUTO", "VRITEPREBASE", "DTFIMVALIPB"});
     RowWriter segment(db, QStringLiteral("PRODUTOSEG"), {"CDSEGMER", "CDPRODUTO", "IDPROSEGATIV"});
 
@@ -86,8 +87,8 @@ void products(Connection& db, int n)
         const int level1 = 10 + group / 999;
         const int level2 = 1 + group % 999;
         if (level1 != lastLevel1) {
-            product.write({code(500000 + level1, 10), code(level1, 2), "1", QStringLiteral("LINHA %1").arg(level1), null, null,
-                           null, null, null, null, "S"});
+            product.write({code(500000 + level1, 10), code(level1, 2), "1", QStringLiteral("LINHA %1").arg(level1), null, null, null, null,
+                           null, null, "S"});
             lastLevel1 = level1;
         }
         if (group != lastGroup) {

@@ -2,13 +2,13 @@
 
 #include "db/schema.h"
 #include "library/errors.h"
-#include "server/received_orders.h"
-#include "server/situacoes.h"
+#include "protocol/protocol_slots.h"
 #include "server/pg_connection.h"
+#include "server/received_orders.h"
 #include "server/server_database_pg.h"
 #include "server/sessoes.h"
+#include "server/situacoes.h"
 #include "server/sqlite_connection.h"
-#include "protocol/protocol_slots.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -19,9 +19,8 @@ namespace zov::server {
 // millisecond, whichever is later. A clock stepped back (daylight saving, a
 // time correction) would otherwise hide later changes from every watermark.
 const char* const kStampSql = "(SELECT ULTIMO FROM SRVRELOGIO)";
-const char* const kAdvanceStampSql =
-    "UPDATE SRVRELOGIO SET ULTIMO = max(strftime('%Y-%m-%d %H:%M:%f','now','localtime'), "
-    "strftime('%Y-%m-%d %H:%M:%f', ULTIMO, '+0.001 seconds'))";
+const char* const kAdvanceStampSql = "UPDATE SRVRELOGIO SET ULTIMO = max(strftime('%Y-%m-%d %H:%M:%f','now','localtime'), "
+                                     "strftime('%Y-%m-%d %H:%M:%f', ULTIMO, '+0.001 seconds'))";
 
 namespace {
 

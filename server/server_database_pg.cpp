@@ -5,8 +5,8 @@
 #include "protocol/protocol_slots.h"
 #include "server/pg_connection.h"
 #include "server/received_orders.h"
-#include "server/situacoes.h"
 #include "server/sessoes.h"
+#include "server/situacoes.h"
 
 namespace zov::server {
 
@@ -234,13 +234,12 @@ std::unique_ptr<Connection> openPostgresServerDatabase(const QString& uri, bool 
 void clearPostgresServerDatabase(const QString& uri)
 {
     auto db = connectPostgres(uri);
-    db->execScript(QStringLiteral(
-        "DO $$ DECLARE r record; BEGIN "
-        "FOR r IN SELECT tablename FROM pg_tables WHERE schemaname = current_schema() LOOP "
-        "EXECUTE format('DROP TABLE %I CASCADE', r.tablename); END LOOP; "
-        "FOR r IN SELECT p.oid::regprocedure AS f FROM pg_proc p JOIN pg_namespace n ON n.oid = p.pronamespace "
-        "WHERE n.nspname = current_schema() AND p.proname LIKE 'zov\\_%' LOOP "
-        "EXECUTE 'DROP FUNCTION ' || r.f::text; END LOOP; END $$"));
+    db->execScript(QStringLiteral("DO $$ DECLARE r record; BEGIN "
+                                  "FOR r IN SELECT tablename FROM pg_tables WHERE schemaname = current_schema() LOOP "
+                                  "EXECUTE format('DROP TABLE %I CASCADE', r.tablename); END LOOP; "
+                                  "FOR r IN SELECT p.oid::regprocedure AS f FROM pg_proc p JOIN pg_namespace n ON n.oid = p.pronamespace "
+                                  "WHERE n.nspname = current_schema() AND p.proname LIKE 'zov\\_%' LOOP "
+                                  "EXECUTE 'DROP FUNCTION ' || r.f::text; END LOOP; END $$"));
 }
 
 } // namespace zov::server

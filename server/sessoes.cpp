@@ -33,10 +33,7 @@ QByteArray mac(const QByteArray& secret, const QByteArray& payload)
 }
 
 // Codes as the client keeps them: zero-padded to their width.
-std::pair<QString, QString> pairOf(const QString& filial, const QString& operador)
-{
-    return {Ajusta(filial, 4), Ajusta(operador, 12)};
-}
+std::pair<QString, QString> pairOf(const QString& filial, const QString& operador) { return {Ajusta(filial, 4), Ajusta(operador, 12)}; }
 
 } // namespace
 
@@ -68,8 +65,8 @@ Sessoes::Sessoes(QByteArray secret) : secret_(std::move(secret)) { sodiumReady()
 std::string Sessoes::token(Connection& db, Sessao sessao) const
 {
     sessao.marca = situacao(db, sessao.filial, sessao.operador).first;
-    const QByteArray payload = sessao.filial.toUtf8() + kSeparator + sessao.operador.toUtf8() + kSeparator + QByteArray::number(sessao.expira)
-                               + kSeparator + sessao.marca.toBase64(kBase64);
+    const QByteArray payload = sessao.filial.toUtf8() + kSeparator + sessao.operador.toUtf8() + kSeparator
+        + QByteArray::number(sessao.expira) + kSeparator + sessao.marca.toBase64(kBase64);
     return (payload.toBase64(kBase64) + '.' + mac(secret_, payload).toBase64(kBase64)).toStdString();
 }
 
@@ -81,7 +78,8 @@ std::optional<Sessao> Sessoes::confere(std::string_view token, qint64 now) const
     if (dot == std::string_view::npos)
         return std::nullopt;
     const auto decode = [](std::string_view part) {
-        return QByteArray::fromBase64Encoding(QByteArray(part.data(), qsizetype(part.size())), kBase64 | QByteArray::AbortOnBase64DecodingErrors);
+        return QByteArray::fromBase64Encoding(QByteArray(part.data(), qsizetype(part.size())),
+                                              kBase64 | QByteArray::AbortOnBase64DecodingErrors);
     };
     const auto payload = decode(token.substr(0, dot));
     const auto signature = decode(token.substr(dot + 1));
@@ -94,8 +92,7 @@ std::optional<Sessao> Sessoes::confere(std::string_view token, qint64 now) const
     if (parts.size() != 4)
         return std::nullopt;
     bool ok = false;
-    Sessao s{QString::fromUtf8(parts[0]), QString::fromUtf8(parts[1]), parts[2].toLongLong(&ok),
-             QByteArray::fromBase64(parts[3], kBase64)};
+    Sessao s{QString::fromUtf8(parts[0]), QString::fromUtf8(parts[1]), parts[2].toLongLong(&ok), QByteArray::fromBase64(parts[3], kBase64)};
     // This server never signs for longer: a token that claims more was not
     // made by a login (a minute allows for the clocks of several processes).
     if (!ok || s.expira <= now || s.expira > now + kValidadeSegundos + 60)
@@ -114,10 +111,11 @@ struct Operador {
 
 std::optional<Operador> operadorDaFilial(Connection& db, const QString& filial, const QString& operador)
 {
-    Query op(db, QStringLiteral("SELECT O.CDSENHOPER, "
-                                    "EXISTS (SELECT 1 FROM FILIOPER L WHERE L.CDFILIAL = :F AND L.CDOPERADOR = O.CDOPERADOR), "
-                                    "NOT EXISTS (SELECT 1 FROM FILIOPER L WHERE L.CDFILIAL = :F) "
-                                    "FROM OPERADOR O WHERE O.CDOPERADOR = :O"));
+    Query op(db,
+             QStringLiteral("SELECT O.CDSENHOPER, "
+                            "EXISTS (SELECT 1 FROM FILIOPER L WHERE L.CDFILIAL = :F AND L.CDOPERADOR = O.CDOPERADOR), "
+                            "NOT EXISTS (SELECT 1 FROM FILIOPER L WHERE L.CDFILIAL = :F) "
+                            "FROM OPERADOR O WHERE O.CDOPERADOR = :O"));
     op.bind(QStringLiteral("F"), filial);
     op.bind(QStringLiteral("O"), operador);
     if (!op.step())
@@ -144,7 +142,7 @@ bool Sessoes::vigente(Connection& db, const Sessao& sessao) const
 {
     const auto [marca, linked] = situacao(db, sessao.filial, sessao.operador);
     return linked && marca.size() == sessao.marca.size()
-           && sodium_memcmp(marca.constData(), sessao.marca.constData(), std::size_t(marca.size())) == 0;
+        && sodium_memcmp(marca.constData(), sessao.marca.constData(), std::size_t(marca.size())) == 0;
 }
 
 namespace {
@@ -193,7 +191,8 @@ Sessoes::Entrada Sessoes::entra(Connection& db, const QString& filial, const QSt
             blocked = true;
             return;
         }
-        if (db.scalar(QStringLiteral("SELECT COUNT(*) FROM SRVRECUSA WHERE CDFILIAL = :F AND CDOPERADOR = :O"), pair).toInt() >= kTentativas) {
+        if (db.scalar(QStringLiteral("SELECT COUNT(*) FROM SRVRECUSA WHERE CDFILIAL = :F AND CDOPERADOR = :O"), pair).toInt()
+            >= kTentativas) {
             db.exec(QStringLiteral("INSERT INTO SRVBLOQUEIO (CDFILIAL, CDOPERADOR, NRATE) VALUES (:F, :O, :A)"),
                     {{QStringLiteral("F"), key.first}, {QStringLiteral("O"), key.second}, {QStringLiteral("A"), now + kJanelaSegundos}});
             db.exec(QStringLiteral("DELETE FROM SRVRECUSA WHERE CDFILIAL = :F AND CDOPERADOR = :O"), pair);
@@ -207,11 +206,10 @@ Sessoes::Entrada Sessoes::entra(Connection& db, const QString& filial, const QSt
     if (!aceita(db, key.first, key.second, senha))
         return Entrada::Recusada;
     // The right password gives its try back.
-    db.exec(db.engine() == Engine::Postgres
-                ? QStringLiteral("DELETE FROM SRVRECUSA WHERE ctid = (SELECT ctid FROM SRVRECUSA "
-                                 "WHERE CDFILIAL = :F AND CDOPERADOR = :O AND NRMOMENTO = :T LIMIT 1)")
-                : QStringLiteral("DELETE FROM SRVRECUSA WHERE rowid = (SELECT rowid FROM SRVRECUSA "
-                                 "WHERE CDFILIAL = :F AND CDOPERADOR = :O AND NRMOMENTO = :T LIMIT 1)"),
+    db.exec(db.engine() == Engine::Postgres ? QStringLiteral("DELETE FROM SRVRECUSA WHERE ctid = (SELECT ctid FROM SRVRECUSA "
+                                                             "WHERE CDFILIAL = :F AND CDOPERADOR = :O AND NRMOMENTO = :T LIMIT 1)")
+                                            : QStringLiteral("DELETE FROM SRVRECUSA WHERE rowid = (SELECT rowid FROM SRVRECUSA "
+                                                             "WHERE CDFILIAL = :F AND CDOPERADOR = :O AND NRMOMENTO = :T LIMIT 1)"),
             pair);
     return Entrada::Aceita;
 }

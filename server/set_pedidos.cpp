@@ -32,7 +32,6 @@ QStringList tableColumns(Connection& db, const QString& table)
 
 const QString kReceivedId = QStringLiteral("IDRECEBIDO");
 
-
 // Inserts packet rows into a table: the packet's columns the table knows, the
 // others ignored. The tables of a received copy also get the copy's id, which
 // is the server's own: a packet column of that name is ignored too. Rows are
@@ -163,10 +162,11 @@ public:
         : knownCustomer_(db, QStringLiteral("SELECT 1 FROM CLIENTE WHERE CDCLIENTE = :C")),
           knownAddress_(db, QStringLiteral("SELECT 1 FROM ENDECLIE WHERE CDCLIENTE = :C AND IDTPENDECLIE = :T")),
           deleted_(db, QStringLiteral("SELECT 1 FROM LOGDELECAO WHERE NMTABELA = :N AND DSKEYCACHE = :K")),
-          customerRules_(columnRules(db, QStringLiteral("CLIENTE"))), addressRules_(columnRules(db, QStringLiteral("ENDECLIE"))),
-          customerColumns_(tableColumns(db, QStringLiteral("CLIENTE"))), addressColumns_(tableColumns(db, QStringLiteral("ENDECLIE")))
-    {
-    }
+          customerRules_(columnRules(db, QStringLiteral("CLIENTE"))),
+          addressRules_(columnRules(db, QStringLiteral("ENDECLIE"))),
+          customerColumns_(tableColumns(db, QStringLiteral("CLIENTE"))),
+          addressColumns_(tableColumns(db, QStringLiteral("ENDECLIE")))
+    {}
     void begin(int argument, const std::vector<PacketColumn>& columns)
     {
         Packet& p = argument == 3 ? customers_ : addresses_;
@@ -314,11 +314,15 @@ Call checkedCall(Connection& db, const std::vector<WireValue>& args, const Chama
     }
     if (!who.filial.isEmpty())
         requireSessionBranch(args[5], who);
-    Call c{args[0].packet.get(), args[1].packet.get(), args[2].packet.get(), args[5].text.trimmed(), args[6].text.trimmed(), {}, who.operador, {}};
+    Call c{args[0].packet.get(),   args[1].packet.get(),
+           args[2].packet.get(),   args[5].text.trimmed(),
+           args[6].text.trimmed(), {},
+           who.operador,           {}};
     if (args.size() == 8) {
         c.installation = args[7].text.trimmed().toLower();
         if (c.installation.isEmpty() || c.installation.size() > 64)
-            throw RequestError(QStringLiteral("SetPedidos: o argumento 8 (a identidade da instalação) deve ser um texto de até 64 caracteres."));
+            throw RequestError(
+                QStringLiteral("SetPedidos: o argumento 8 (a identidade da instalação) deve ser um texto de até 64 caracteres."));
     }
     requireColumns(*c.orders, 0, {"CDFILIAL", "NRPEDIDO", "CDCLIENTE"});
     requireColumns(*c.items, 1, {"CDFILIAL", "NRPEDIDO", "NRITEMPED", "CDPRODUTO"});
@@ -381,7 +385,8 @@ BeforeWrite readBeforeWrite(Connection& db, const Call& call)
             continue;
         customer.bind(QStringLiteral("C"), code);
         if (customer.step())
-            known.customers.insert(code, {customer.value(0, FieldKind::Text), customer.value(1, FieldKind::Text), customer.value(2, FieldKind::Text)});
+            known.customers.insert(
+                code, {customer.value(0, FieldKind::Text), customer.value(1, FieldKind::Text), customer.value(2, FieldKind::Text)});
         customer.reset();
     }
     known.orderColumns = tableColumns(db, QStringLiteral("PEDIDOREC"));
@@ -422,19 +427,26 @@ std::string storeOrders(Connection& db, const Call& call, const BeforeWrite& kno
         Query customer(db, QStringLiteral("SELECT IDCLIEATIV, NRINSJURCLIE, NMFANTCLIE FROM CLIENTE WHERE CDCLIENTE = :C"));
         const QString stamp = db.nowSql();
         // Its own copy: by installation; an older client's by its user, in any case.
-        Query findCopy(db, call.installation.isEmpty()
-                                   ? QStringLiteral("SELECT IDRECEBIDO FROM PEDIDORECEBIDO WHERE CDFILIAL = :F AND NRPEDIDO = :N "
-                                                    "AND IDINSTALACAO = '' AND lower(NMUSUARIO) = lower(COALESCE(:U, '')) ORDER BY IDRECEBIDO LIMIT 1")
-                                   : QStringLiteral("SELECT IDRECEBIDO FROM PEDIDORECEBIDO WHERE CDFILIAL = :F AND NRPEDIDO = :N "
-                                                    "AND IDINSTALACAO = :I ORDER BY IDRECEBIDO LIMIT 1"));
-        Query others(db, QStringLiteral("SELECT IDINSTALACAO, NMUSUARIO FROM PEDIDORECEBIDO WHERE CDFILIAL = :F AND NRPEDIDO = :N "
-                                            "AND IDRECEBIDO <> :R ORDER BY IDRECEBIDO"));
-        Query addCopy(db, QStringLiteral("INSERT INTO PEDIDORECEBIDO (CDFILIAL, NRPEDIDO, NMUSUARIO, IDINSTALACAO, CDFILIALENV, CDOPERADOR, DTRECEBIDO) "
-                                             "VALUES (:F, :N, COALESCE(:U, ''), COALESCE(:I, ''), :E, COALESCE(:O, ''), %1) RETURNING IDRECEBIDO")
-                                  .arg(stamp));
-        Query renewCopy(db, QStringLiteral("UPDATE PEDIDORECEBIDO SET CDFILIALENV = :E, NMUSUARIO = COALESCE(:U, ''), CDOPERADOR = COALESCE(:O, ''), "
-                                                   "DTRECEBIDO = %1 WHERE IDRECEBIDO = :R")
-                                    .arg(stamp));
+        Query findCopy(
+            db,
+            call.installation.isEmpty()
+                ? QStringLiteral("SELECT IDRECEBIDO FROM PEDIDORECEBIDO WHERE CDFILIAL = :F AND NRPEDIDO = :N "
+                                 "AND IDINSTALACAO = '' AND lower(NMUSUARIO) = lower(COALESCE(:U, '')) ORDER BY IDRECEBIDO LIMIT 1")
+                : QStringLiteral("SELECT IDRECEBIDO FROM PEDIDORECEBIDO WHERE CDFILIAL = :F AND NRPEDIDO = :N "
+                                 "AND IDINSTALACAO = :I ORDER BY IDRECEBIDO LIMIT 1"));
+        Query others(db,
+                     QStringLiteral("SELECT IDINSTALACAO, NMUSUARIO FROM PEDIDORECEBIDO WHERE CDFILIAL = :F AND NRPEDIDO = :N "
+                                    "AND IDRECEBIDO <> :R ORDER BY IDRECEBIDO"));
+        Query addCopy(
+            db,
+            QStringLiteral("INSERT INTO PEDIDORECEBIDO (CDFILIAL, NRPEDIDO, NMUSUARIO, IDINSTALACAO, CDFILIALENV, CDOPERADOR, DTRECEBIDO) "
+                           "VALUES (:F, :N, COALESCE(:U, ''), COALESCE(:I, ''), :E, COALESCE(:O, ''), %1) RETURNING IDRECEBIDO")
+                .arg(stamp));
+        Query renewCopy(
+            db,
+            QStringLiteral("UPDATE PEDIDORECEBIDO SET CDFILIALENV = :E, NMUSUARIO = COALESCE(:U, ''), CDOPERADOR = COALESCE(:O, ''), "
+                           "DTRECEBIDO = %1 WHERE IDRECEBIDO = :R")
+                .arg(stamp));
         Query dropHeader(db, QStringLiteral("DELETE FROM PEDIDORECEBIDO WHERE IDRECEBIDO = :R"));
         Query dropOrder(db, QStringLiteral("DELETE FROM PEDIDOREC WHERE IDRECEBIDO = :R"));
         Query dropItems(db, QStringLiteral("DELETE FROM ITEMPEDIDOREC WHERE IDRECEBIDO = :R"));
@@ -442,9 +454,11 @@ std::string storeOrders(Connection& db, const Call& call, const BeforeWrite& kno
         RowInserter insertOrder(db, QStringLiteral("PEDIDOREC"), known.orderColumns, orders, RowInserter::OfReceivedCopy);
         std::unique_ptr<RowInserter> insertItem, insertNote;
         if (items.rowCount() > 0)
-            insertItem = std::make_unique<RowInserter>(db, QStringLiteral("ITEMPEDIDOREC"), known.itemColumns, items, RowInserter::OfReceivedCopy);
+            insertItem =
+                std::make_unique<RowInserter>(db, QStringLiteral("ITEMPEDIDOREC"), known.itemColumns, items, RowInserter::OfReceivedCopy);
         if (notes.rowCount() > 0)
-            insertNote = std::make_unique<RowInserter>(db, QStringLiteral("OBSPEDIDOREC"), known.noteColumns, notes, RowInserter::OfReceivedCopy);
+            insertNote =
+                std::make_unique<RowInserter>(db, QStringLiteral("OBSPEDIDOREC"), known.noteColumns, notes, RowInserter::OfReceivedCopy);
         auto dropRows = [&](qint64 copy, bool header) {
             for (Query* drop : {&dropOrder, &dropItems, &dropNote, &dropHeader}) {
                 if (drop == &dropHeader && !header)
@@ -479,7 +493,8 @@ std::string storeOrders(Connection& db, const Call& call, const BeforeWrite& kno
                 const QString code = text(items, i, QStringLiteral("CDPRODUTO"));
                 const std::optional<ProductInfo> info = products.value(code);
                 if (!info)
-                    refusedItems.addRow({number, QVariant(), QStringLiteral("Produto %1 não cadastrado no servidor").arg(code), branch, note});
+                    refusedItems.addRow(
+                        {number, QVariant(), QStringLiteral("Produto %1 não cadastrado no servidor").arg(code), branch, note});
                 else if (!info->active)
                     refusedItems.addRow({number, info->tree, info->name, branch, note});
             }
@@ -491,14 +506,15 @@ std::string storeOrders(Connection& db, const Call& call, const BeforeWrite& kno
                 // Not there before the write: one this call adds, or none.
                 customer.bind(QStringLiteral("C"), client);
                 if (customer.step())
-                    info = CustomerInfo{customer.value(0, FieldKind::Text), customer.value(1, FieldKind::Text), customer.value(2, FieldKind::Text)};
+                    info = CustomerInfo{customer.value(0, FieldKind::Text), customer.value(1, FieldKind::Text),
+                                        customer.value(2, FieldKind::Text)};
                 customer.reset();
             }
             if (!info) {
                 const bool gone = newCustomers.wasDeletedCustomer(client);
-                refusedOrders.addRow({client, QVariant(), number, QVariant(),
-                                      gone ? QStringLiteral("Cliente excluído no servidor") : QStringLiteral("Cliente não cadastrado no servidor"),
-                                      note});
+                refusedOrders.addRow(
+                    {client, QVariant(), number, QVariant(),
+                     gone ? QStringLiteral("Cliente excluído no servidor") : QStringLiteral("Cliente não cadastrado no servidor"), note});
             } else if (info->active.toString() != QLatin1String("S")) {
                 refusedOrders.addRow({client, info->active, number, info->registration, info->name, note});
             }
@@ -549,7 +565,8 @@ std::string storeOrders(Connection& db, const Call& call, const BeforeWrite& kno
             std::vector<LinhaHistorico> linhas;
             for (int i : itemsOf.value(key))
                 linhas.push_back({text(items, i, QStringLiteral("NRITEMPED")), text(items, i, QStringLiteral("CDPRODUTO")),
-                                  items.value(i, QStringLiteral("QTITEMPED")).toDouble(), items.value(i, QStringLiteral("VRPREUNITPED")).toDouble(),
+                                  items.value(i, QStringLiteral("QTITEMPED")).toDouble(),
+                                  items.value(i, QStringLiteral("VRPREUNITPED")).toDouble(),
                                   items.value(i, QStringLiteral("VRDESITPED")).toDouble()});
             historicoDoPedido(db, branch, number, client, orders.value(r, QStringLiteral("DTPEDIDO")), linhas);
             insertOrder.add(r, copy);
@@ -651,7 +668,8 @@ std::string setPedidos(Connection& db, const std::vector<WireValue>& args, const
 void requireSessionBranch(const WireValue& branch, const Chamador& who)
 {
     if (branch.kind != WireValue::Text || branch.text.trimmed() != who.filial.trimmed())
-        throw ForbiddenError(QStringLiteral("A sessão é da filial %1 e não pode chamar o servidor de aplicação por outra filial.").arg(who.filial));
+        throw ForbiddenError(
+            QStringLiteral("A sessão é da filial %1 e não pode chamar o servidor de aplicação por outra filial.").arg(who.filial));
 }
 
 } // namespace zov::server

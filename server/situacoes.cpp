@@ -1,8 +1,8 @@
 #include "server/situacoes.h"
 
+#include "db/schema.h"
 #include "library/decimal.h"
 #include "library/valores_item.h"
-#include "db/schema.h"
 #include "server/server_database.h"
 
 #include <QRegularExpression>
@@ -33,7 +33,8 @@ void stamped(Connection& db, const QString& table)
 {
     const bool pg = db.engine() == Engine::Postgres;
     for (const char* kind : {"INS", "UPD"})
-        db.execScript(QStringLiteral("DROP TRIGGER IF EXISTS TRG_%1_%2%3").arg(table, QLatin1String(kind), pg ? QStringLiteral(" ON ") + table : QString()));
+        db.execScript(QStringLiteral("DROP TRIGGER IF EXISTS TRG_%1_%2%3")
+                          .arg(table, QLatin1String(kind), pg ? QStringLiteral(" ON ") + table : QString()));
     if (pg)
         db.execScript(QStringLiteral("DROP FUNCTION IF EXISTS zov_carimba_%1()").arg(table));
     for (const QString& sql : stampTriggerSql(db, table, QStringLiteral("DTULTATU")))
@@ -68,15 +69,16 @@ void createHistorico(Connection& db)
 QString descricaoSituacao(const QString& letra)
 {
     static const QHash<QString, QString> words{
-        {QStringLiteral("R"), QStringLiteral("Recebido")},          {QStringLiteral("A"), QStringLiteral("Aprovado")},
-        {QStringLiteral("F"), QStringLiteral("Faturado")},          {QStringLiteral("P"), QStringLiteral("Faturado em parte")},
-        {QStringLiteral("C"), QStringLiteral("Cancelado")},         {QStringLiteral("D"), QStringLiteral("Devolvido")}};
+        {QStringLiteral("R"), QStringLiteral("Recebido")},  {QStringLiteral("A"), QStringLiteral("Aprovado")},
+        {QStringLiteral("F"), QStringLiteral("Faturado")},  {QStringLiteral("P"), QStringLiteral("Faturado em parte")},
+        {QStringLiteral("C"), QStringLiteral("Cancelado")}, {QStringLiteral("D"), QStringLiteral("Devolvido")}};
     return words.value(letra.trimmed().toUpper());
 }
 
 void marcaRecebido(Connection& db, const QString& filial, const QString& pedido, const QString& instalacao)
 {
-    db.exec(QStringLiteral("INSERT INTO SITPEDIDOREC (CDFILIAL, NRPEDIDO, IDINSTALACAO, IDSITEMPRESA, DTSITUACAO) VALUES (:F, :N, COALESCE(:I, ''), 'R', %1) "
+    db.exec(QStringLiteral("INSERT INTO SITPEDIDOREC (CDFILIAL, NRPEDIDO, IDINSTALACAO, IDSITEMPRESA, DTSITUACAO) VALUES (:F, :N, "
+                           "COALESCE(:I, ''), 'R', %1) "
                            "ON CONFLICT (CDFILIAL, NRPEDIDO, IDINSTALACAO) DO UPDATE SET IDSITEMPRESA = 'R', DSMOTIVO = NULL, "
                            "NRNOTAFISCAL = NULL, VRFATURADO = NULL, DTSITUACAO = %1")
                 .arg(db.nowSql()),
@@ -91,9 +93,12 @@ void historicoDoPedido(Connection& db, const QString& filial, const QString& ped
     const QVariantMap chave{{QStringLiteral("F"), filial}, {QStringLiteral("N"), pedido}, {QStringLiteral("C"), cliente}};
     db.exec(QStringLiteral("DELETE FROM HISTCLIENTE WHERE CDFILIAL = :F AND NRPEDIDO = :N AND CDCLIENTE = :C AND IDORIGEM = 'L'"), chave);
     // An order without a date is dated by its arrival.
-    Query insert(db, QStringLiteral("INSERT INTO HISTCLIENTE (CDCLIENTE, CDFILIAL, NRPEDIDO, NRITEMPED, IDORIGEM, DTPEDIDO, CDPRODUTO, QTITEMPED, "
-                                    "VRPRECO, VRDESCONTO, VRLIQUIDO, IDSITEMPRESA) VALUES (:C, :F, :N, :I, 'L', COALESCE(:D, %1), :P, :Q, :V, :X, :L, 'R')")
-                         .arg(db.nowSql()));
+    Query insert(
+        db,
+        QStringLiteral(
+            "INSERT INTO HISTCLIENTE (CDCLIENTE, CDFILIAL, NRPEDIDO, NRITEMPED, IDORIGEM, DTPEDIDO, CDPRODUTO, QTITEMPED, "
+            "VRPRECO, VRDESCONTO, VRLIQUIDO, IDSITEMPRESA) VALUES (:C, :F, :N, :I, 'L', COALESCE(:D, %1), :P, :Q, :V, :X, :L, 'R')")
+            .arg(db.nowSql()));
     for (const LinhaHistorico& l : linhas) {
         const ValoresItem v = valoresItem(linhaLida(l.preco, l.quantidade, l.desconto));
         insert.bind(QStringLiteral("C"), cliente);
@@ -110,7 +115,8 @@ void historicoDoPedido(Connection& db, const QString& filial, const QString& ped
         insert.reset();
     }
     // Older than a year it is no one's history any more.
-    db.exec(QStringLiteral("DELETE FROM HISTCLIENTE WHERE DTPEDIDO < :D"), {{QStringLiteral("D"), inicioDoHistorico(QDate::currentDate())}});
+    db.exec(QStringLiteral("DELETE FROM HISTCLIENTE WHERE DTPEDIDO < :D"),
+            {{QStringLiteral("D"), inicioDoHistorico(QDate::currentDate())}});
 }
 
 void apagaSituacao(Connection& db, const QString& filial, const QString& pedido, const QString& instalacao)
@@ -142,7 +148,9 @@ QString defineSituacao(Connection& db, const NovaSituacao& s)
     QString instalacao = s.instalacao.trimmed().toLower();
     db.transaction([&] {
         QStringList found;
-        Query st(db, QStringLiteral("SELECT COALESCE(IDINSTALACAO, '') FROM PEDIDORECEBIDO WHERE CDFILIAL = :F AND NRPEDIDO = :N ORDER BY IDRECEBIDO"));
+        Query st(db,
+                 QStringLiteral(
+                     "SELECT COALESCE(IDINSTALACAO, '') FROM PEDIDORECEBIDO WHERE CDFILIAL = :F AND NRPEDIDO = :N ORDER BY IDRECEBIDO"));
         st.bind(QStringLiteral("F"), filial);
         st.bind(QStringLiteral("N"), pedido);
         while (st.step())
@@ -161,17 +169,19 @@ QString defineSituacao(Connection& db, const NovaSituacao& s)
                 throw Error(QStringLiteral("O pedido %1 da filial %2 não veio da instalação %3.").arg(pedido, filial, instalacao));
             instalacao = matching.first();
         }
-        db.exec(QStringLiteral("INSERT INTO SITPEDIDOREC (CDFILIAL, NRPEDIDO, IDINSTALACAO, IDSITEMPRESA, DSMOTIVO, NRNOTAFISCAL, VRFATURADO, DTSITUACAO) "
-                               "VALUES (:F, :N, :I, :S, :M, :NF, :V, %1) ON CONFLICT (CDFILIAL, NRPEDIDO, IDINSTALACAO) DO UPDATE SET "
-                               "IDSITEMPRESA = :S, DSMOTIVO = :M, NRNOTAFISCAL = :NF, VRFATURADO = :V, DTSITUACAO = %1")
-                    .arg(db.nowSql()),
-                {{QStringLiteral("F"), filial},
-                 {QStringLiteral("N"), pedido},
-                 {QStringLiteral("I"), instalacao},
-                 {QStringLiteral("S"), letra},
-                 {QStringLiteral("M"), s.motivo.trimmed().isEmpty() ? QVariant() : QVariant(s.motivo.trimmed())},
-                 {QStringLiteral("NF"), s.nota.trimmed().isEmpty() ? QVariant() : QVariant(s.nota.trimmed())},
-                 {QStringLiteral("V"), valor}});
+        db.exec(
+            QStringLiteral(
+                "INSERT INTO SITPEDIDOREC (CDFILIAL, NRPEDIDO, IDINSTALACAO, IDSITEMPRESA, DSMOTIVO, NRNOTAFISCAL, VRFATURADO, DTSITUACAO) "
+                "VALUES (:F, :N, :I, :S, :M, :NF, :V, %1) ON CONFLICT (CDFILIAL, NRPEDIDO, IDINSTALACAO) DO UPDATE SET "
+                "IDSITEMPRESA = :S, DSMOTIVO = :M, NRNOTAFISCAL = :NF, VRFATURADO = :V, DTSITUACAO = %1")
+                .arg(db.nowSql()),
+            {{QStringLiteral("F"), filial},
+             {QStringLiteral("N"), pedido},
+             {QStringLiteral("I"), instalacao},
+             {QStringLiteral("S"), letra},
+             {QStringLiteral("M"), s.motivo.trimmed().isEmpty() ? QVariant() : QVariant(s.motivo.trimmed())},
+             {QStringLiteral("NF"), s.nota.trimmed().isEmpty() ? QVariant() : QVariant(s.nota.trimmed())},
+             {QStringLiteral("V"), valor}});
         // The customer's history shows what became of each line too.
         db.exec(QStringLiteral("UPDATE HISTCLIENTE SET IDSITEMPRESA = :S WHERE CDFILIAL = :F AND NRPEDIDO = :N AND IDORIGEM = 'L'"),
                 {{QStringLiteral("S"), letra}, {QStringLiteral("F"), filial}, {QStringLiteral("N"), pedido}});
@@ -197,13 +207,20 @@ std::string getAcompanhamento(Connection& db, const std::vector<WireValue>& args
         since << (v.isNull() ? QString() : dt.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")));
     }
 
-    Packet situacoes({{"CDFILIAL", ColumnType::Text},     {"NRPEDIDO", ColumnType::Text},    {"IDSITEMPRESA", ColumnType::Text},
-                      {"DSSITEMPRESA", ColumnType::Text}, {"DSMOTIVO", ColumnType::Text},    {"NRNOTAFISCAL", ColumnType::Text},
-                      {"VRFATURADO", ColumnType::Number}, {"DTSITUACAO", ColumnType::DateTime}, {"DTULTATU", ColumnType::DateTime}});
+    Packet situacoes({{"CDFILIAL", ColumnType::Text},
+                      {"NRPEDIDO", ColumnType::Text},
+                      {"IDSITEMPRESA", ColumnType::Text},
+                      {"DSSITEMPRESA", ColumnType::Text},
+                      {"DSMOTIVO", ColumnType::Text},
+                      {"NRNOTAFISCAL", ColumnType::Text},
+                      {"VRFATURADO", ColumnType::Number},
+                      {"DTSITUACAO", ColumnType::DateTime},
+                      {"DTULTATU", ColumnType::DateTime}});
     {
-        Query st(db, QStringLiteral("SELECT CDFILIAL, NRPEDIDO, IDSITEMPRESA, DSMOTIVO, NRNOTAFISCAL, VRFATURADO, DTSITUACAO, DTULTATU "
-                                    "FROM SITPEDIDOREC WHERE CDFILIAL = :F AND IDINSTALACAO = :I%1 ORDER BY DTULTATU")
-                         .arg(since[0].isEmpty() ? QString() : QStringLiteral(" AND DTULTATU >= :W")));
+        Query st(db,
+                 QStringLiteral("SELECT CDFILIAL, NRPEDIDO, IDSITEMPRESA, DSMOTIVO, NRNOTAFISCAL, VRFATURADO, DTSITUACAO, DTULTATU "
+                                "FROM SITPEDIDOREC WHERE CDFILIAL = :F AND IDINSTALACAO = :I%1 ORDER BY DTULTATU")
+                     .arg(since[0].isEmpty() ? QString() : QStringLiteral(" AND DTULTATU >= :W")));
         st.bind(QStringLiteral("F"), args[0].text.trimmed());
         st.bind(QStringLiteral("I"), args[1].text.trimmed().toLower());
         if (!since[0].isEmpty())
@@ -217,16 +234,26 @@ std::string getAcompanhamento(Connection& db, const std::vector<WireValue>& args
     }
     // What the branch's customers bought in the last 12 months, from every
     // laptop and from the company; and what each customer owes.
-    Packet historico({{"CDCLIENTE", ColumnType::Text},  {"CDFILIAL", ColumnType::Text},      {"NRPEDIDO", ColumnType::Text},
-                      {"NRITEMPED", ColumnType::Text},  {"IDORIGEM", ColumnType::Text},      {"DTPEDIDO", ColumnType::DateTime},
-                      {"CDPRODUTO", ColumnType::Text},  {"QTITEMPED", ColumnType::Number},    {"VRPRECO", ColumnType::Number},
-                      {"VRDESCONTO", ColumnType::Number}, {"VRLIQUIDO", ColumnType::Number}, {"IDSITEMPRESA", ColumnType::Text},
+    Packet historico({{"CDCLIENTE", ColumnType::Text},
+                      {"CDFILIAL", ColumnType::Text},
+                      {"NRPEDIDO", ColumnType::Text},
+                      {"NRITEMPED", ColumnType::Text},
+                      {"IDORIGEM", ColumnType::Text},
+                      {"DTPEDIDO", ColumnType::DateTime},
+                      {"CDPRODUTO", ColumnType::Text},
+                      {"QTITEMPED", ColumnType::Number},
+                      {"VRPRECO", ColumnType::Number},
+                      {"VRDESCONTO", ColumnType::Number},
+                      {"VRLIQUIDO", ColumnType::Number},
+                      {"IDSITEMPRESA", ColumnType::Text},
                       {"DTULTATU", ColumnType::DateTime}});
     {
-        Query st(db, QStringLiteral("SELECT CDCLIENTE, CDFILIAL, NRPEDIDO, NRITEMPED, IDORIGEM, DTPEDIDO, CDPRODUTO, QTITEMPED, VRPRECO, "
-                                    "VRDESCONTO, VRLIQUIDO, IDSITEMPRESA, DTULTATU FROM HISTCLIENTE WHERE CDFILIAL = :F AND DTPEDIDO >= :INICIO%1 "
-                                    "ORDER BY DTULTATU")
-                         .arg(since[1].isEmpty() ? QString() : QStringLiteral(" AND DTULTATU >= :W")));
+        Query st(
+            db,
+            QStringLiteral("SELECT CDCLIENTE, CDFILIAL, NRPEDIDO, NRITEMPED, IDORIGEM, DTPEDIDO, CDPRODUTO, QTITEMPED, VRPRECO, "
+                           "VRDESCONTO, VRLIQUIDO, IDSITEMPRESA, DTULTATU FROM HISTCLIENTE WHERE CDFILIAL = :F AND DTPEDIDO >= :INICIO%1 "
+                           "ORDER BY DTULTATU")
+                .arg(since[1].isEmpty() ? QString() : QStringLiteral(" AND DTULTATU >= :W")));
         st.bind(QStringLiteral("F"), args[0].text.trimmed());
         st.bind(QStringLiteral("INICIO"), inicioDoHistorico(QDate::currentDate()));
         if (!since[1].isEmpty())
@@ -240,11 +267,14 @@ std::string getAcompanhamento(Connection& db, const std::vector<WireValue>& args
             historico.addRow(row);
         }
     }
-    Packet titulos({{"CDCLIENTE", ColumnType::Text}, {"VRABERTO", ColumnType::Number}, {"VRVENCIDO", ColumnType::Number},
+    Packet titulos({{"CDCLIENTE", ColumnType::Text},
+                    {"VRABERTO", ColumnType::Number},
+                    {"VRVENCIDO", ColumnType::Number},
                     {"DTULTATU", ColumnType::DateTime}});
     {
-        Query st(db, QStringLiteral("SELECT CDCLIENTE, VRABERTO, VRVENCIDO, DTULTATU FROM TITULOCLIENTE%1 ORDER BY DTULTATU")
-                         .arg(since[2].isEmpty() ? QString() : QStringLiteral(" WHERE DTULTATU >= :W")));
+        Query st(db,
+                 QStringLiteral("SELECT CDCLIENTE, VRABERTO, VRVENCIDO, DTULTATU FROM TITULOCLIENTE%1 ORDER BY DTULTATU")
+                     .arg(since[2].isEmpty() ? QString() : QStringLiteral(" WHERE DTULTATU >= :W")));
         if (!since[2].isEmpty())
             st.bind(QStringLiteral("W"), since[2]);
         while (st.step())

@@ -7,7 +7,7 @@ namespace zov::server {
 bool isPostgresTarget(const QString& target)
 {
     return target.startsWith(QLatin1String("postgresql://"), Qt::CaseInsensitive)
-           || target.startsWith(QLatin1String("postgres://"), Qt::CaseInsensitive);
+        || target.startsWith(QLatin1String("postgres://"), Qt::CaseInsensitive);
 }
 
 QString ddlFor(Engine engine, const QString& sql)

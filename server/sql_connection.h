@@ -30,8 +30,8 @@ QString ddlFor(Engine engine, const QString& sql);
 
 // A column of a table as the engine declares it.
 struct ColumnInfo {
-    QString name;     // upper case
-    QString type;     // as declared: "VARCHAR(10)", "TIMESTAMP(3)"...
+    QString name; // upper case
+    QString type; // as declared: "VARCHAR(10)", "TIMESTAMP(3)"...
     bool notNull = false;
     QString fallback; // the DEFAULT expression; empty without one
 };

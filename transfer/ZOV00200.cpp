@@ -200,8 +200,7 @@ void TfrmExportaDados::keyPressEvent(QKeyEvent* event)
             return;
         }
         break;
-    default:
-        break;
+    default: break;
     }
     QWidget::keyPressEvent(event);
 }

@@ -42,8 +42,7 @@ TfrmParamTransPed::TfrmParamTransPed(QWidget* parent) : JanelaManutencao(parent)
     edtNrIpServApliq->setObjectName(QStringLiteral("edtNrIpServApliq"));
     edtNrIpServApliq->setMaxLength(20);
     // Pasting must not bring in what typing cannot.
-    edtNrIpServApliq->setValidator(
-        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9.:]*")), edtNrIpServApliq));
+    edtNrIpServApliq->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9.:]*")), edtNrIpServApliq));
     edtNrIpServApliq->installEventFilter(this);
     lblEndereco->setBuddy(edtNrIpServApliq);
     linha->addWidget(lblEndereco);
@@ -56,8 +55,7 @@ TfrmParamTransPed::TfrmParamTransPed(QWidget* parent) : JanelaManutencao(parent)
     layout->addWidget(dbgParamTransPed, 1);
 
     QStyle* st = style();
-    auto botao = [&](QAction*& action, const char* name, const QString& hint, QStyle::StandardPixmap icon,
-                     void (ParamTransPed::*run)()) {
+    auto botao = [&](QAction*& action, const char* name, const QString& hint, QStyle::StandardPixmap icon, void (ParamTransPed::*run)()) {
         action = toolBar->addAction(st->standardIcon(icon), hint);
         action->setObjectName(QString::fromLatin1(name));
         action->setToolTip(hint);
@@ -83,8 +81,8 @@ TfrmParamTransPed::TfrmParamTransPed(QWidget* parent) : JanelaManutencao(parent)
     mnuOperacao->addActions({mnuIncluir, mnuAlterar, mnuCancelar, mnuConfirmar});
     QMenu* mnuManutencao = menuBar->addMenu(QStringLiteral("&Manutenção"));
     mnuAtualizar = comando(QStringLiteral("mnuAtualizar"), QStringLiteral("A&tualizar"), Qt::Key_F5, &ParamTransPed::atualizar);
-    mnuFechar = comando(QStringLiteral("mnuFechar"), QStringLiteral("Fecha&r"), QKeySequence(Qt::CTRL | Qt::Key_F4),
-                        &ParamTransPed::fechar);
+    mnuFechar =
+        comando(QStringLiteral("mnuFechar"), QStringLiteral("Fecha&r"), QKeySequence(Qt::CTRL | Qt::Key_F4), &ParamTransPed::fechar);
     mnuManutencao->addActions({mnuAtualizar, mnuFechar});
     child_ = new ChildWindow(this, QString::fromLatin1(kScreenCode), mnuFechar);
 
@@ -100,8 +98,7 @@ TfrmParamTransPed::TfrmParamTransPed(QWidget* parent) : JanelaManutencao(parent)
 
 TfrmParamTransPed::~TfrmParamTransPed() = default;
 
-QAction* TfrmParamTransPed::comando(const QString& name, const QString& text, const QKeySequence& key,
-                                    void (ParamTransPed::*run)())
+QAction* TfrmParamTransPed::comando(const QString& name, const QString& text, const QKeySequence& key, void (ParamTransPed::*run)())
 {
     return JanelaManutencao::comando(name, text, key, [this, run] { (logic_.get()->*run)(); });
 }
@@ -137,8 +134,8 @@ bool TfrmParamTransPed::eventFilter(QObject* watched, QEvent* e)
     if (watched == edtNrIpServApliq && e->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(e);
         const QString text = key->text();
-        const bool typed = text.size() == 1 && text.front().isPrint() &&
-                           !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+        const bool typed =
+            text.size() == 1 && text.front().isPrint() && !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
         if (typed && !ParamTransPed::aceitaTecla(text.front()))
             return true;
     }

@@ -1,9 +1,9 @@
 #include "transfer/ZOV00400.h"
 
-#include "library/messages.h"
 #include "library/child_window_qt.h"
 #include "library/dialogs.h"
 #include "library/errors.h"
+#include "library/messages.h"
 #include "library/shell.h"
 #include "transfer/progress_area.h"
 #include "transfer/window_buttons_qt.h"
@@ -98,8 +98,7 @@ void TfrmImporTab::keyPressEvent(QKeyEvent* event)
         if (sbtFechar->isEnabled())
             runGuarded([this] { logic_.fechar(); });
         return;
-    default:
-        QWidget::keyPressEvent(event);
+    default: QWidget::keyPressEvent(event);
     }
 }
 

@@ -44,11 +44,13 @@ void aplica(Database& db, const Packet& situacoes, MudancasAcompanhamento& m)
 {
     const int filial = columnOf(situacoes, "CDFILIAL"), pedido = columnOf(situacoes, "NRPEDIDO"),
               letra = columnOf(situacoes, "IDSITEMPRESA"), descricao = columnOf(situacoes, "DSSITEMPRESA"),
-              motivo = columnOf(situacoes, "DSMOTIVO"), nota = columnOf(situacoes, "NRNOTAFISCAL"), valor = columnOf(situacoes, "VRFATURADO"),
-              quando = columnOf(situacoes, "DTSITUACAO"), carimbo = columnOf(situacoes, "DTULTATU");
+              motivo = columnOf(situacoes, "DSMOTIVO"), nota = columnOf(situacoes, "NRNOTAFISCAL"),
+              valor = columnOf(situacoes, "VRFATURADO"), quando = columnOf(situacoes, "DTSITUACAO"),
+              carimbo = columnOf(situacoes, "DTULTATU");
     Statement antes(db, QStringLiteral("SELECT IDSITEMPRESA FROM SITPEDIDO WHERE CDFILIAL = :F AND NRPEDIDO = :N"));
-    Statement grava(db, QStringLiteral("INSERT OR REPLACE INTO SITPEDIDO (CDFILIAL, NRPEDIDO, IDSITEMPRESA, DSSITEMPRESA, DSMOTIVO, "
-                                       "NRNOTAFISCAL, VRFATURADO, DTSITUACAO, DTULTATU) VALUES (:F, :N, :S, :D, :M, :NF, :V, :Q, :U)"));
+    Statement grava(db,
+                    QStringLiteral("INSERT OR REPLACE INTO SITPEDIDO (CDFILIAL, NRPEDIDO, IDSITEMPRESA, DSSITEMPRESA, DSMOTIVO, "
+                                   "NRNOTAFISCAL, VRFATURADO, DTSITUACAO, DTULTATU) VALUES (:F, :N, :S, :D, :M, :NF, :V, :Q, :U)"));
     for (int r = 0; r < situacoes.rowCount(); ++r) {
         const PacketRow& row = situacoes.row(r);
         const QString s = row[letra].toString().trimmed().toUpper();
@@ -64,8 +66,10 @@ void aplica(Database& db, const Packet& situacoes, MudancasAcompanhamento& m)
         // again. No other situation reopens an order.
         if (s == u"D" && anterior != s) {
             const QVariantMap chave{{QStringLiteral("F"), row[filial]}, {QStringLiteral("N"), row[pedido]}};
-            db.exec(QStringLiteral("UPDATE PEDIDO SET IDSITPEDIDO = '1' WHERE CDFILIAL = :F AND NRPEDIDO = :N AND IDSITPEDIDO = '7'"), chave);
-            db.exec(QStringLiteral("UPDATE ITEMPEDIDO SET IDSITITEMPED = '1' WHERE CDFILIAL = :F AND NRPEDIDO = :N AND IDSITITEMPED = '2'"), chave);
+            db.exec(QStringLiteral("UPDATE PEDIDO SET IDSITPEDIDO = '1' WHERE CDFILIAL = :F AND NRPEDIDO = :N AND IDSITPEDIDO = '7'"),
+                    chave);
+            db.exec(QStringLiteral("UPDATE ITEMPEDIDO SET IDSITITEMPED = '1' WHERE CDFILIAL = :F AND NRPEDIDO = :N AND IDSITITEMPED = '2'"),
+                    chave);
         }
         grava.bind(QStringLiteral("F"), row[filial]);
         grava.bind(QStringLiteral("N"), row[pedido]);
@@ -96,7 +100,9 @@ void substitui(Database& db, const QString& tabela, const Packet& p)
             origem.push_back(c);
         }
     // Names come from the local table's own columns, never from the reply alone.
-    Statement grava(db, QStringLiteral("INSERT OR REPLACE INTO %1 (%2) VALUES (%3)").arg(tabela, nomes.join(QLatin1Char(',')), marcas.join(QLatin1Char(','))));
+    Statement grava(db,
+                    QStringLiteral("INSERT OR REPLACE INTO %1 (%2) VALUES (%3)")
+                        .arg(tabela, nomes.join(QLatin1Char(',')), marcas.join(QLatin1Char(','))));
     for (int r = 0; r < p.rowCount(); ++r) {
         const PacketRow& row = p.row(r);
         for (std::size_t i = 0; i < origem.size(); ++i)
@@ -106,7 +112,10 @@ void substitui(Database& db, const QString& tabela, const Packet& p)
     }
 }
 
-QString parte(int n, const char* um, const char* varios) { return QStringLiteral("%1 %2").arg(n).arg(QString::fromUtf8(n == 1 ? um : varios)); }
+QString parte(int n, const char* um, const char* varios)
+{
+    return QStringLiteral("%1 %2").arg(n).arg(QString::fromUtf8(n == 1 ? um : varios));
+}
 
 } // namespace
 
@@ -128,10 +137,10 @@ QString MudancasAcompanhamento::texto() const
         return {};
     // The first says what is counted: "3 pedidos faturados, 1 devolvido…".
     const int primeiro = partes.first().section(QLatin1Char(' '), 0, 0).toInt();
-    partes.first().insert(partes.first().indexOf(QLatin1Char(' ')) + 1, primeiro == 1 ? QStringLiteral("pedido ") : QStringLiteral("pedidos "));
+    partes.first().insert(partes.first().indexOf(QLatin1Char(' ')) + 1,
+                          primeiro == 1 ? QStringLiteral("pedido ") : QStringLiteral("pedidos "));
     return QStringLiteral("Desde a última atualização: %1.").arg(partes.join(QStringLiteral(", ")));
 }
-
 
 bool AtualizaAcompanhamento()
 {
@@ -167,7 +176,8 @@ bool AtualizaAcompanhamento()
     });
     // The tables came before it: what failed is only this.
     if (!ok)
-        setLastTransferError(QStringLiteral("As tabelas foram atualizadas, mas a situação dos pedidos na empresa não: %1").arg(lastTransferError()));
+        setLastTransferError(
+            QStringLiteral("As tabelas foram atualizadas, mas a situação dos pedidos na empresa não: %1").arg(lastTransferError()));
     return ok;
 }
 

@@ -1,9 +1,9 @@
 #include "transfer/atu_tab.h"
 
-#include "session/GeralZOV.h"
 #include "db/dbgeralped.h"
 #include "library/errors.h"
 #include "library/relogio.h"
+#include "session/GeralZOV.h"
 #include "transfer/dtm_atu_tab.h"
 #include "transfer/loaders.h"
 #include "transfer/progress.h"
@@ -263,7 +263,8 @@ QString TdtmAtuTab::guardaRecebido(int aberta)
             const TabelaGuardada* antes = parte_ ? parte_->tabela(slot->slot) : nullptr;
             const bool parcial = !inteira && (slot->slot == aberta || (antes && antes->parcial));
             if (inteira || parcial || antes)
-                inteiras << TabelaGuardada{slot->slot, slot->table, slot->dateColumn, pedidaIns_.value(slot->slot).toDateTime(), {}, 0, parcial};
+                inteiras << TabelaGuardada{slot->slot, slot->table, slot->dateColumn, pedidaIns_.value(slot->slot).toDateTime(),
+                                           {},         0,           parcial};
         }
         if (inteiras.isEmpty()) {
             descartaParteGuardada(db);
@@ -273,11 +274,12 @@ QString TdtmAtuTab::guardaRecebido(int aberta)
         int completas = 0;
         for (const TabelaGuardada& t : p.tabelas)
             completas += t.parcial ? 0 : 1;
-        return nada + QStringLiteral(" A próxima importação continua de onde esta parou: %1 de %2 tabelas%3 (%4 linhas) já estão aqui.")
-                          .arg(completas)
-                          .arg(tabelas)
-                          .arg(completas < p.tabelas.size() ? QStringLiteral(" e parte de outra") : QString())
-                          .arg(QLocale().toString(p.linhas()));
+        return nada
+            + QStringLiteral(" A próxima importação continua de onde esta parou: %1 de %2 tabelas%3 (%4 linhas) já estão aqui.")
+                  .arg(completas)
+                  .arg(tabelas)
+                  .arg(completas < p.tabelas.size() ? QStringLiteral(" e parte de outra") : QString())
+                  .arg(QLocale().toString(p.linhas()));
     } catch (const std::exception&) {
         return nada;
     }
@@ -465,8 +467,8 @@ void UpdateProgress(ProgressWindow* window, const QStringList& arsMessages, int 
     }
     // Windows repaint during long loops; while a table is being written no
     // user action may start another write on the same connection.
-    const bool writing = (dtmDBGeralPed() && dtmDBGeralPed()->database() && dtmDBGeralPed()->database()->inTransaction())
-                         || module()->receiving;
+    const bool writing =
+        (dtmDBGeralPed() && dtmDBGeralPed()->database() && dtmDBGeralPed()->database()->inTransaction()) || module()->receiving;
     QCoreApplication::processEvents(writing ? QEventLoop::ExcludeUserInputEvents : QEventLoop::AllEvents);
 }
 

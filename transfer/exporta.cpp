@@ -1,21 +1,21 @@
 #include "transfer/exporta.h"
 
-#include "session/GeralZOV.h"
 #include "db/dbgeralped.h"
 #include "library/database.h"
 #include "library/dataset.h"
 #include "library/errors.h"
 #include "library/pedidos_em_edicao.h"
+#include "protocol/packet.h"
+#include "session/GeralZOV.h"
 #include "transfer/atu_tab.h"
 #include "transfer/dtm_atu_tab.h"
 #include "transfer/netconnection.h"
-#include "protocol/packet.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QLocale>
-#include <QSysInfo>
 #include <QSet>
+#include <QSysInfo>
 
 namespace zov {
 
@@ -70,9 +70,8 @@ const char* const kItensSql =
     "FROM ITEMPEDIDO WHERE instr(:P_NRPEDIDO, '_' || NRPEDIDO || '_') > 0 AND CDFILIAL = :P_CDFILIAL "
     "ORDER BY NRPEDIDO, NRITEMPED";
 
-const char* const kObservacoesSql =
-    "SELECT NRPEDIDO, TXOBSPED, CDFILIAL FROM OBSPEDIDO "
-    "WHERE instr(:NRPEDIDO, '_' || NRPEDIDO || '_') > 0 AND CDFILIAL = :CDFILIAL ORDER BY NRPEDIDO";
+const char* const kObservacoesSql = "SELECT NRPEDIDO, TXOBSPED, CDFILIAL FROM OBSPEDIDO "
+                                    "WHERE instr(:NRPEDIDO, '_' || NRPEDIDO || '_') > 0 AND CDFILIAL = :CDFILIAL ORDER BY NRPEDIDO";
 
 const char* const kClientesSql = "SELECT * FROM CLIENTE WHERE IDCLIEATIV = 'S' ORDER BY CDCLIENTE";
 
@@ -193,7 +192,8 @@ void TdtmAtuTab::ExportaPedidos()
         if (!PedidoEmEdicao(filial, nr))
             continue;
         lista.replace(QLatin1Char('_') + nr + QLatin1Char('_'), QStringLiteral("_"));
-        const PedidoRecusado r0{nr, QStringLiteral("está em alteração na janela de pedidos; confirme ou cancele a alteração e exporte de novo")};
+        const PedidoRecusado r0{
+            nr, QStringLiteral("está em alteração na janela de pedidos; confirme ou cancele a alteração e exporte de novo")};
         r.naoEnviados << r0;
         r.recusados << r0;
     }
@@ -278,16 +278,19 @@ void TdtmAtuTab::ExportaPedidos()
     const bool comValores = reply.size() > 2 && !reply[2].isNull();
     if (comValores)
         loadDataSet(cdsValorRecusado, reply[2]);
-    rotula(cdsItemInativo, {{"NRPEDIDO", "Nr. Pedido"}, {"CDARVPROD", "Código"}, {"NMPRODUTO", "Nome"}, {"CDFILIAL", nullptr}, {"DSSITUACAO", "Situação"}});
-    rotula(cdsClienteInativoPed, {{"CDCLIENTE", nullptr},
-                                  {"IDCLIEATIV", nullptr},
-                                  {"NRPEDIDO", "Nr. Pedido"},
-                                  {"NRINSJURCLIE", "Nr. Inscrição"},
-                                  {"NMFANTCLIE", "Nome"},
-                                  {"DSSITUACAO", "Situação"}});
+    rotula(cdsItemInativo,
+           {{"NRPEDIDO", "Nr. Pedido"}, {"CDARVPROD", "Código"}, {"NMPRODUTO", "Nome"}, {"CDFILIAL", nullptr}, {"DSSITUACAO", "Situação"}});
+    rotula(cdsClienteInativoPed,
+           {{"CDCLIENTE", nullptr},
+            {"IDCLIEATIV", nullptr},
+            {"NRPEDIDO", "Nr. Pedido"},
+            {"NRINSJURCLIE", "Nr. Inscrição"},
+            {"NMFANTCLIE", "Nome"},
+            {"DSSITUACAO", "Situação"}});
     if (comValores)
-        rotula(cdsValorRecusado, {{"NRPEDIDO", "Nr. Pedido"}, {"NRITEMPED", "Item"}, {"NMCAMPO", "Campo"}, {"DSMOTIVO", "Motivo"},
-                                  {"DSSITUACAO", "Situação"}});
+        rotula(
+            cdsValorRecusado,
+            {{"NRPEDIDO", "Nr. Pedido"}, {"NRITEMPED", "Item"}, {"NMCAMPO", "Campo"}, {"DSMOTIVO", "Motivo"}, {"DSSITUACAO", "Situação"}});
 
     // What the server refused, by order and by customer.
     QSet<QString> pedidosRecusados, clientesRecusados;
@@ -296,16 +299,19 @@ void TdtmAtuTab::ExportaPedidos()
         pedidosRecusados << (texto(cdsItemInativo, i, "CDFILIAL").toUpper() + QLatin1Char('|') + nr.toUpper());
         const QString codigo = texto(cdsItemInativo, i, "CDARVPROD");
         const QString nome = texto(cdsItemInativo, i, "NMPRODUTO");
-        r.recusados << PedidoRecusado{nr, comSituacao(codigo.isEmpty() ? nome : QStringLiteral("produto inativo no servidor: %1 %2").arg(codigo, nome),
-                                                      texto(cdsItemInativo, i, "DSSITUACAO"))};
+        r.recusados << PedidoRecusado{
+            nr,
+            comSituacao(codigo.isEmpty() ? nome : QStringLiteral("produto inativo no servidor: %1 %2").arg(codigo, nome),
+                        texto(cdsItemInativo, i, "DSSITUACAO"))};
     }
     for (int i = 0; i < cdsClienteInativoPed.storageCount(); ++i) {
         clientesRecusados << texto(cdsClienteInativoPed, i, "CDCLIENTE").toUpper();
         const QString inscricao = texto(cdsClienteInativoPed, i, "NRINSJURCLIE");
         const QString nome = texto(cdsClienteInativoPed, i, "NMFANTCLIE");
-        r.recusados << PedidoRecusado{texto(cdsClienteInativoPed, i, "NRPEDIDO"),
-                                      comSituacao(inscricao.isEmpty() ? nome : QStringLiteral("cliente inativo no servidor: %1 %2").arg(inscricao, nome),
-                                                  texto(cdsClienteInativoPed, i, "DSSITUACAO"))};
+        r.recusados << PedidoRecusado{
+            texto(cdsClienteInativoPed, i, "NRPEDIDO"),
+            comSituacao(inscricao.isEmpty() ? nome : QStringLiteral("cliente inativo no servidor: %1 %2").arg(inscricao, nome),
+                        texto(cdsClienteInativoPed, i, "DSSITUACAO"))};
     }
     // An order that broke a rule stays pending, the reason said, to be corrected and sent again.
     for (int i = 0; comValores && i < cdsValorRecusado.storageCount(); ++i) {
@@ -313,8 +319,9 @@ void TdtmAtuTab::ExportaPedidos()
         pedidosRecusados << (filial.toUpper() + QLatin1Char('|') + nr.toUpper());
         const QString item = texto(cdsValorRecusado, i, "NRITEMPED");
         const QString motivo = texto(cdsValorRecusado, i, "DSMOTIVO");
-        r.recusados << PedidoRecusado{nr, comSituacao(item.isEmpty() ? motivo : QStringLiteral("item %1: %2").arg(item, motivo),
-                                                      texto(cdsValorRecusado, i, "DSSITUACAO"))};
+        r.recusados << PedidoRecusado{nr,
+                                      comSituacao(item.isEmpty() ? motivo : QStringLiteral("item %1: %2").arg(item, motivo),
+                                                  texto(cdsValorRecusado, i, "DSSITUACAO"))};
     }
     if (mostraInativos()) {
         if (!cdsItemInativo.isEmpty())
@@ -336,7 +343,8 @@ void TdtmAtuTab::ExportaPedidos()
             db.transaction([&] {
                 const QVariantMap key{{QStringLiteral("NRPEDIDO"), nr}, {QStringLiteral("CDFILIAL"), fil}};
                 db.exec(QStringLiteral("UPDATE PEDIDO SET IDSITPEDIDO = '7' WHERE NRPEDIDO = :NRPEDIDO AND CDFILIAL = :CDFILIAL"), key);
-                db.exec(QStringLiteral("UPDATE ITEMPEDIDO SET IDSITITEMPED = '2' WHERE NRPEDIDO = :NRPEDIDO AND CDFILIAL = :CDFILIAL"), key);
+                db.exec(QStringLiteral("UPDATE ITEMPEDIDO SET IDSITITEMPED = '2' WHERE NRPEDIDO = :NRPEDIDO AND CDFILIAL = :CDFILIAL"),
+                        key);
             });
         });
         r.aceitos << nr;

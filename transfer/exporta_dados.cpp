@@ -1,10 +1,10 @@
 #include "transfer/exporta_dados.h"
 
-#include "session/GeralZOV.h"
 #include "library/database.h"
 #include "library/dialogs.h"
 #include "library/errors.h"
 #include "library/valores_item.h"
+#include "session/GeralZOV.h"
 #include "transfer/atu_tab.h"
 #include "transfer/endereco.h"
 #include "transfer/exporta.h"
@@ -13,10 +13,9 @@ namespace zov {
 
 namespace {
 
-const char* const kPrincipalSql =
-    "SELECT 'N' AS IDCHECK, P.NRPEDIDO, C.NMFANTCLIE, P.DTPEDIDO, P.DTENTPED, P.IDSITPEDIDO, P.CDFILIAL "
-    "FROM PEDIDO P JOIN CLIENTE C ON P.CDCLIENTE = C.CDCLIENTE "
-    "WHERE P.IDSITPEDIDO = '1' AND P.CDFILIAL = :P_CDFILIAL ORDER BY P.NRPEDIDO";
+const char* const kPrincipalSql = "SELECT 'N' AS IDCHECK, P.NRPEDIDO, C.NMFANTCLIE, P.DTPEDIDO, P.DTENTPED, P.IDSITPEDIDO, P.CDFILIAL "
+                                  "FROM PEDIDO P JOIN CLIENTE C ON P.CDCLIENTE = C.CDCLIENTE "
+                                  "WHERE P.IDSITPEDIDO = '1' AND P.CDFILIAL = :P_CDFILIAL ORDER BY P.NRPEDIDO";
 
 QString marca(const Query& q) { return q[QStringLiteral("IDCHECK")].asString(); }
 
@@ -78,13 +77,13 @@ void ExportaDadosLogic::abre()
 void ExportaDadosLogic::leTotais()
 {
     totais_.clear();
-    Statement st(db_, QStringLiteral("SELECT I.NRPEDIDO, I.VRPREUNITPED, I.QTITEMPED, I.VRDESITPED FROM ITEMPEDIDO I "
-                                     "JOIN PEDIDO P ON P.CDFILIAL = I.CDFILIAL AND P.NRPEDIDO = I.NRPEDIDO "
-                                     "WHERE P.IDSITPEDIDO = '1' AND P.CDFILIAL = :P_CDFILIAL"));
+    Statement st(db_,
+                 QStringLiteral("SELECT I.NRPEDIDO, I.VRPREUNITPED, I.QTITEMPED, I.VRDESITPED FROM ITEMPEDIDO I "
+                                "JOIN PEDIDO P ON P.CDFILIAL = I.CDFILIAL AND P.NRPEDIDO = I.NRPEDIDO "
+                                "WHERE P.IDSITPEDIDO = '1' AND P.CDFILIAL = :P_CDFILIAL"));
     st.bind(QStringLiteral("P_CDFILIAL"), Filial());
     while (st.step())
-        totais_[st.rawValue(0).toString()] +=
-            valoresItem(linhaLida(st.rawValue(1), st.rawValue(2), st.rawValue(3))).liquido;
+        totais_[st.rawValue(0).toString()] += valoresItem(linhaLida(st.rawValue(1), st.rawValue(2), st.rawValue(3))).liquido;
 }
 
 void ExportaDadosLogic::fecha()
@@ -197,7 +196,8 @@ bool ExportaDadosLogic::confirmar()
             if (qryPrincipal.valueAt(i, check).toString() == QLatin1String("S"))
                 SetPedidosExportados(qryPrincipal.valueAt(i, numero).toString(), QStringLiteral("S"));
         const QString exportando = msgPadrao().Msg(QStringLiteral("Exportando"));
-        SetProgressoExportacao([this, exportando](const QString& etapa) { view_.showProgress(2, 1, exportando + QStringLiteral(" ") + etapa); });
+        SetProgressoExportacao(
+            [this, exportando](const QString& etapa) { view_.showProgress(2, 1, exportando + QStringLiteral(" ") + etapa); });
         struct Desliga {
             ~Desliga() { SetProgressoExportacao({}); }
         } desliga;

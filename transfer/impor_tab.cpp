@@ -1,10 +1,10 @@
 #include "transfer/impor_tab.h"
 #include "transfer/acompanhamento.h"
 
-#include "session/GeralZOV.h"
 #include "db/dbgeralped.h"
 #include "library/dialogs.h"
 #include "library/errors.h"
+#include "session/GeralZOV.h"
 #include "transfer/atu_tab.h"
 #include "transfer/endereco.h"
 
@@ -36,8 +36,7 @@ bool ImporTab::confirmar()
     if (running_)
         return false;
     // The address kept in the transmission parameters, not the login's.
-    const QString address =
-        DataBaseGeralPed().scalar(QStringLiteral("SELECT NRIPSERVAPLIQ FROM PARAMPEDZOVRA LIMIT 1")).toString();
+    const QString address = DataBaseGeralPed().scalar(QStringLiteral("SELECT NRIPSERVAPLIQ FROM PARAMPEDZOVRA LIMIT 1")).toString();
     if (address.trimmed().isEmpty()) {
         dialogs().error(msgPadrao().Msg(QStringLiteral("Ip_cad")));
         return false;

@@ -74,9 +74,10 @@ TableLoad::TableLoad(Database& db, const LoaderInfo& loader, const std::vector<R
     for (const char* key : loader.lookupKeys)
         keys << QString::fromLatin1(key);
     // Table and column names come from the schema, never from the server.
-    const QString sql = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3) ON CONFLICT (%4) DO %5")
-                            .arg(table_, names.join(QLatin1Char(',')), values.join(QLatin1Char(',')), keys.join(QLatin1Char(',')),
-                                 updates.isEmpty() ? QStringLiteral("NOTHING") : QStringLiteral("UPDATE SET ") + updates.join(QLatin1Char(',')));
+    const QString sql =
+        QStringLiteral("INSERT INTO %1 (%2) VALUES (%3) ON CONFLICT (%4) DO %5")
+            .arg(table_, names.join(QLatin1Char(',')), values.join(QLatin1Char(',')), keys.join(QLatin1Char(',')),
+                 updates.isEmpty() ? QStringLiteral("NOTHING") : QStringLiteral("UPDATE SET ") + updates.join(QLatin1Char(',')));
     if (!names.isEmpty())
         statement_ = std::make_unique<Statement>(db, sql);
 }
@@ -105,9 +106,10 @@ void TableLoad::write(const ReceivedTable& rows, int total, const RowProgress& p
         } catch (const Abort&) {
             throw;
         } catch (const std::exception& e) {
-            const QString where = total > 0 ? QStringLiteral("linha %1 de %2").arg(written_ + 1).arg(total)
-                                            : QStringLiteral("linha %1").arg(written_ + 1);
-            throw Error(QStringLiteral("Não foi possível gravar a tabela local %1 (%2): %3").arg(table_, where, QString::fromUtf8(e.what())));
+            const QString where =
+                total > 0 ? QStringLiteral("linha %1 de %2").arg(written_ + 1).arg(total) : QStringLiteral("linha %1").arg(written_ + 1);
+            throw Error(
+                QStringLiteral("Não foi possível gravar a tabela local %1 (%2): %3").arg(table_, where, QString::fromUtf8(e.what())));
         }
         ++written_;
         if (progress && (row + 1 == count || written_ == 1 || shown.elapsed() >= 50)) {

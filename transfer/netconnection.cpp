@@ -1,33 +1,33 @@
 #include "transfer/netconnection.h"
 
-#include "session/GeralZOV.h"
 #include "library/errors.h"
 #include "library/velmora.h"
 #include "protocol/protocol.h"
 #include "protocol/protocol_gzip.h"
 #include "protocol/protocol_pipe.h"
+#include "session/GeralZOV.h"
 #include "transfer/sessao_servidor.h"
 
 #include <openssl/x509_vfy.h>
 
 #include <QCoreApplication>
-#include <atomic>
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QFile>
+#include <QFileInfo>
 #include <QSettings>
 #include <QThread>
 #include <QTimer>
+#include <atomic>
 #include <condition_variable>
 #include <deque>
-#include <istream>
-#include <streambuf>
 #include <httplib.h>
+#include <istream>
 #include <mutex>
 #include <nlohmann/json.hpp>
 #include <optional>
+#include <streambuf>
 #include <thread>
 
 namespace zov {
@@ -476,8 +476,7 @@ void UseSessionAddress(TNetConnection& connection)
 
 TNetConnection::TNetConnection(QString serverName)
     : beforeConnect(UseSessionAddress), serverName_(std::move(serverName)), timeouts_(DefaultNetTimeouts())
-{
-}
+{}
 
 TNetConnection::~TNetConnection() = default;
 
@@ -515,26 +514,22 @@ QString certificateError(long verify, const QString& address)
 QString transportError(httplib::Error error, const QString& address, long verify = 0)
 {
     switch (error) {
-    case httplib::Error::SSLServerVerification:
-        return certificateError(verify, address);
+    case httplib::Error::SSLServerVerification: return certificateError(verify, address);
     case httplib::Error::SSLConnection:
         return QStringLiteral("Não foi possível abrir uma conexão segura (TLS) com o servidor de aplicação em %1.").arg(address);
     case httplib::Error::SSLLoadingCerts:
         return QStringLiteral("Não foi possível carregar os certificados em que esta instalação confia (CertificadoServidor em "
                               "instalacao.ini).");
     case httplib::Error::Connection:
-    case httplib::Error::BindIPAddress:
-        return QStringLiteral("Não foi possível conectar ao servidor de aplicação em %1.").arg(address);
+    case httplib::Error::BindIPAddress: return QStringLiteral("Não foi possível conectar ao servidor de aplicação em %1.").arg(address);
     case httplib::Error::ConnectionTimeout:
         return QStringLiteral("O servidor de aplicação em %1 não aceitou a conexão a tempo.").arg(address);
     case httplib::Error::Read:
     case httplib::Error::Write:
-    case httplib::Error::Canceled:
-        return QStringLiteral("A conexão com o servidor de aplicação em %1 foi interrompida.").arg(address);
+    case httplib::Error::Canceled: return QStringLiteral("A conexão com o servidor de aplicação em %1 foi interrompida.").arg(address);
     case httplib::Error::Compression:
         return QStringLiteral("A resposta do servidor de aplicação em %1 veio com compressão inválida.").arg(address);
-    default:
-        return QStringLiteral("Falha na comunicação com o servidor de aplicação em %1.").arg(address);
+    default: return QStringLiteral("Falha na comunicação com o servidor de aplicação em %1.").arg(address);
     }
 }
 
@@ -556,12 +551,12 @@ void TNetConnection::setConnected(bool value)
     if (port_ <= 0 || port_ > 65535)
         throw Error(QStringLiteral("A porta %1 do servidor de aplicação não é válida.").arg(port_));
 
-    HttpOutcome r = exclusive(busy_, [&] { return runRequest(host_, port_, timeouts_.connectMs, timeouts_.connectMs, "/", std::nullopt, replyLimit_); });
+    HttpOutcome r = exclusive(
+        busy_, [&] { return runRequest(host_, port_, timeouts_.connectMs, timeouts_.connectMs, "/", std::nullopt, replyLimit_); });
     if (!r.notSent.isEmpty())
         throw Error(r.notSent);
     if (r.timedOut)
-        throw Error(QStringLiteral("O servidor de aplicação em %1 não respondeu em %2.")
-                        .arg(address(), seconds(timeouts_.connectMs)));
+        throw Error(QStringLiteral("O servidor de aplicação em %1 não respondeu em %2.").arg(address(), seconds(timeouts_.connectMs)));
     if (!r.refused.isEmpty())
         throw Error(r.refused);
     // A server that speaks TLS cuts a plain request short: say what it needs.
@@ -616,8 +611,7 @@ RemoteReply TNetConnection::call(const QString& method, std::vector<std::string>
     if (r.streamed && !r.decodeError.isEmpty() && (r.error == httplib::Error::Success || r.error == httplib::Error::Canceled))
         throw Error(r.decodeError);
     switch (r.error) {
-    case httplib::Error::Success:
-        break;
+    case httplib::Error::Success: break;
     case httplib::Error::Connection:
     case httplib::Error::BindIPAddress:
     case httplib::Error::ConnectionTimeout:
@@ -627,8 +621,7 @@ RemoteReply TNetConnection::call(const QString& method, std::vector<std::string>
     case httplib::Error::SSLServerVerification:
         // Refused, or cut before the whole request was written: never reached the server.
         throw Error(transportError(r.error, address(), r.verifyResult));
-    default:
-        throw EntregaIncerta(transportError(r.error, address()));
+    default: throw EntregaIncerta(transportError(r.error, address()));
     }
     streamed = r.streamed;
     return RemoteReply{method, r.status, std::move(r.body)};
@@ -641,8 +634,8 @@ bool TNetConnection::abreSessao()
     if (!connected_)
         setConnected(true);
     HttpOutcome r = exclusive(busy_, [&] {
-        return runRequest(host_, port_, timeouts_.connectMs, timeouts_.connectMs + 10000, "/sessao", std::nullopt, replyLimit_, nullptr, false,
-                          RequestKind::Login);
+        return runRequest(host_, port_, timeouts_.connectMs, timeouts_.connectMs + 10000, "/sessao", std::nullopt, replyLimit_, nullptr,
+                          false, RequestKind::Login);
     });
     if (!r.notSent.isEmpty())
         throw Error(r.notSent);

@@ -1,10 +1,10 @@
 #include "transfer/param_trans_ped.h"
 
 #include "db/transaction.h"
-#include "library/messages.h"
 #include "library/consiste.h"
 #include "library/dialogs.h"
 #include "library/errors.h"
+#include "library/messages.h"
 
 #include <algorithm>
 
@@ -57,8 +57,8 @@ const TMessages& ParamTransPed::msgPadrao()
 
 bool ParamTransPed::aceitaTecla(QChar key)
 {
-    return key == QLatin1Char('\b') || key == QLatin1Char('.') || key == QLatin1Char(':') ||
-           (key >= QLatin1Char('0') && key <= QLatin1Char('9'));
+    return key == QLatin1Char('\b') || key == QLatin1Char('.') || key == QLatin1Char(':')
+        || (key >= QLatin1Char('0') && key <= QLatin1Char('9'));
 }
 
 bool ParamTransPed::enderecoValido(const QString& address)

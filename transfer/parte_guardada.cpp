@@ -53,14 +53,12 @@ std::optional<ParteGuardada> readFile(const QString& file)
         p.guardadaEm = st.value(2, FieldKind::DateTime).toDateTime();
     }
     Statement st(side,
-                 QStringLiteral("SELECT NRSLOT, NMTABELA, NMCOLDATA, DTPEDIDA, DTMAISNOVA, NRLINHAS, IDPARCIAL FROM TABELAGUARDADA ORDER BY NRSLOT"));
+                 QStringLiteral(
+                     "SELECT NRSLOT, NMTABELA, NMCOLDATA, DTPEDIDA, DTMAISNOVA, NRLINHAS, IDPARCIAL FROM TABELAGUARDADA ORDER BY NRSLOT"));
     while (st.step())
-        p.tabelas << TabelaGuardada{int(st.value(0, FieldKind::Integer).toLongLong()),
-                                    st.value(1, FieldKind::Text).toString(),
-                                    st.value(2, FieldKind::Text).toString(),
-                                    st.value(3, FieldKind::DateTime).toDateTime(),
-                                    st.value(4, FieldKind::DateTime).toDateTime(),
-                                    st.value(5, FieldKind::Integer).toLongLong(),
+        p.tabelas << TabelaGuardada{int(st.value(0, FieldKind::Integer).toLongLong()), st.value(1, FieldKind::Text).toString(),
+                                    st.value(2, FieldKind::Text).toString(),           st.value(3, FieldKind::DateTime).toDateTime(),
+                                    st.value(4, FieldKind::DateTime).toDateTime(),     st.value(5, FieldKind::Integer).toLongLong(),
                                     st.value(6, FieldKind::Integer).toLongLong() != 0};
     return p;
 }
@@ -99,7 +97,7 @@ std::optional<ParteGuardada> leParteGuardada(const Database& db, const QString& 
         p.reset(); // a file cut by a crash while it was written: asked again
     }
     const bool valid = p && !p->tabelas.isEmpty() && p->filial == filial && p->servidor == servidor && p->guardadaEm.isValid()
-                       && p->guardadaEm <= agora && p->guardadaEm.secsTo(agora) <= 24 * 3600;
+        && p->guardadaEm <= agora && p->guardadaEm.secsTo(agora) <= 24 * 3600;
     if (!valid) {
         QFile::remove(file);
         return std::nullopt;
@@ -120,7 +118,8 @@ void aplicaParteGuardada(Database& db, const ParteGuardada& parte)
                 columns << c;
         if (columns.isEmpty())
             throw Error(QStringLiteral("A parte guardada da importação não tem a tabela %1.").arg(t.tabela));
-        db.execScript(QStringLiteral("INSERT OR REPLACE INTO main.%1 (%2) SELECT %2 FROM %3.%1").arg(quoted(t.tabela), columnList(columns), kAlias));
+        db.execScript(
+            QStringLiteral("INSERT OR REPLACE INTO main.%1 (%2) SELECT %2 FROM %3.%1").arg(quoted(t.tabela), columnList(columns), kAlias));
     }
 }
 
@@ -153,8 +152,9 @@ ParteGuardada guardaParte(Database& db, const QList<TabelaGuardada>& tabelas, co
                 marks << QStringLiteral("?%1").arg(i + 1);
             Statement insert(side, QStringLiteral("INSERT INTO %1 VALUES (%2)").arg(quoted(t.tabela), marks.join(QStringLiteral(", "))));
             // What this download brought: from the date it was asked with on.
-            Statement rows(db, QStringLiteral("SELECT %1 FROM main.%2 WHERE :D IS NULL OR %3 IS NULL OR %3 >= :D")
-                                   .arg(columnList(columns), quoted(t.tabela), quoted(t.colunaData)));
+            Statement rows(db,
+                           QStringLiteral("SELECT %1 FROM main.%2 WHERE :D IS NULL OR %3 IS NULL OR %3 >= :D")
+                               .arg(columnList(columns), quoted(t.tabela), quoted(t.colunaData)));
             rows.bind(QStringLiteral("D"), t.pedidaDesde.isValid() ? QVariant(t.pedidaDesde) : QVariant());
             const int date = int(columns.indexOf(t.colunaData));
             t.linhas = 0;
@@ -172,9 +172,12 @@ ParteGuardada guardaParte(Database& db, const QList<TabelaGuardada>& tabelas, co
                 }
             }
             side.exec(QStringLiteral("INSERT INTO TABELAGUARDADA VALUES (:S, :T, :C, :P, :M, :L, :X)"),
-                      {{QStringLiteral("S"), t.slot}, {QStringLiteral("T"), t.tabela}, {QStringLiteral("C"), t.colunaData},
+                      {{QStringLiteral("S"), t.slot},
+                       {QStringLiteral("T"), t.tabela},
+                       {QStringLiteral("C"), t.colunaData},
                        {QStringLiteral("P"), t.pedidaDesde.isValid() ? QVariant(t.pedidaDesde) : QVariant()},
-                       {QStringLiteral("M"), t.maisNova.isValid() ? QVariant(t.maisNova) : QVariant()}, {QStringLiteral("L"), t.linhas},
+                       {QStringLiteral("M"), t.maisNova.isValid() ? QVariant(t.maisNova) : QVariant()},
+                       {QStringLiteral("L"), t.linhas},
                        {QStringLiteral("X"), t.parcial ? 1 : 0}});
             p.tabelas << t;
         }

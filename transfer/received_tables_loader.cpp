@@ -3,10 +3,10 @@
 #include "db/dbgeralped.h"
 #include "library/database.h"
 #include "library/errors.h"
+#include "protocol/protocol_slots.h"
 #include "transfer/atu_tab.h"
 #include "transfer/dtm_atu_tab.h"
 #include "transfer/loaders.h"
-#include "protocol/protocol_slots.h"
 #include "transfer/purge.h"
 #include "transfer/tabelas.h"
 #include "transfer/watermarks.h"
@@ -177,7 +177,8 @@ void ReceivedTablesLoader::queue(Part part)
     queuedCells_ += part.rows ? part.rows->cellCount() : 0;
     queued_.push_back(std::move(part));
     // Runs on the GUI thread; dropped if the loader is gone by then.
-    QMetaObject::invokeMethod(context_.get(), [this] { writeQueued(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        context_.get(), [this] { writeQueued(); }, Qt::QueuedConnection);
     // The writer is behind: the decoder waits for it rather than hold more.
     roomFreed_.wait(lock, [this] { return queuedCells_ <= kMaxQueuedCells || failed_ || cancelled_; });
     if (failed_)
@@ -244,10 +245,7 @@ void ReceivedTablesLoader::writeQueued()
     writing_ = false;
 }
 
-void ReceivedTablesLoader::abandon()
-{
-    closeTable(false);
-}
+void ReceivedTablesLoader::abandon() { closeTable(false); }
 
 void ReceivedTablesLoader::write(Part& part)
 {

@@ -122,7 +122,8 @@ void SetCertificadoServidor(const QString& path)
 bool UsaTls(const QString& host)
 {
     const QHostAddress address(host.trimmed());
-    const bool loopback = (!address.isNull() && address.isLoopback()) || host.trimmed().compare(QLatin1String("localhost"), Qt::CaseInsensitive) == 0;
+    const bool loopback =
+        (!address.isNull() && address.isLoopback()) || host.trimmed().compare(QLatin1String("localhost"), Qt::CaseInsensitive) == 0;
     return !loopback || !CertificadoServidor().isEmpty();
 }
 

@@ -1,7 +1,7 @@
 #include "transfer/window_buttons_qt.h"
 
-#include "library/errors.h"
 #include "library/dialogs.h"
+#include "library/errors.h"
 #include "library/messages.h"
 
 #include <QHBoxLayout>

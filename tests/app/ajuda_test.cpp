@@ -94,8 +94,9 @@ TEST_F(Ajuda, EveryWindowHasItsPageAndEveryKeyAPageNamesIsOneTheWindowHas)
     janelas.emplace_back(QStringLiteral("ZOV00100"), std::make_unique<TfrmLanPedido>());
     janelas.emplace_back(QStringLiteral("ZOV00101"), std::make_unique<TfrmFiltroPedido>(filtro, [] {}));
     janelas.emplace_back(QStringLiteral("ZOV00102"), std::make_unique<TfrmConsultaProd>(temp.db(), ParametrosConsulta{}));
-    janelas.emplace_back(QStringLiteral("ZOV00103"),
-                         std::make_unique<TfrmHistoricoCliente>(temp.db(), QStringLiteral("C1"), QStringLiteral("0001"), QStringLiteral("LOJA"), QString()));
+    janelas.emplace_back(
+        QStringLiteral("ZOV00103"),
+        std::make_unique<TfrmHistoricoCliente>(temp.db(), QStringLiteral("C1"), QStringLiteral("0001"), QStringLiteral("LOJA"), QString()));
     janelas.emplace_back(QStringLiteral("ZOV00200"), std::make_unique<TfrmExportaDados>());
     janelas.emplace_back(QStringLiteral("ZOV00300"), std::make_unique<TfrmParamTransPed>());
     janelas.emplace_back(QStringLiteral("ZOV00400"), std::make_unique<TfrmImporTab>());
@@ -105,16 +106,17 @@ TEST_F(Ajuda, EveryWindowHasItsPageAndEveryKeyAPageNamesIsOneTheWindowHas)
     janelas.emplace_back(QStringLiteral("LIB00610"), std::make_unique<TfrmPesquisar>(lista));
 
     // Keys every field or dialog takes by itself: the help, the lookup, moving, leaving, ticking, erasing.
-    const QSet<QString> campos{QStringLiteral("F1"),        QStringLiteral("F9"),    QStringLiteral("Return"), QStringLiteral("Tab"),
-                               QStringLiteral("Shift+Tab"), QStringLiteral("Esc"),   QStringLiteral("Space"),  QStringLiteral("Backspace"),
-                               QStringLiteral("Del")};
+    const QSet<QString> campos{QStringLiteral("F1"),    QStringLiteral("F9"),        QStringLiteral("Return"),
+                               QStringLiteral("Tab"),   QStringLiteral("Shift+Tab"), QStringLiteral("Esc"),
+                               QStringLiteral("Space"), QStringLiteral("Backspace"), QStringLiteral("Del")};
     // Keys a window's own key code handles, not an action of it.
-    const QHash<QString, QStringList> doCodigo{{QStringLiteral("ZOV00100"), {QStringLiteral("Ctrl+B"), QStringLiteral("Ctrl+U")}},
-                                               {QStringLiteral("ZOV00101"), {QStringLiteral("Ctrl+D")}},
-                                               {QStringLiteral("ZOV00102"),
-                                                {QStringLiteral("Ctrl+Return"), QStringLiteral("Ctrl+Tab"), QStringLiteral("Ctrl+Shift+Tab"), QStringLiteral("F7")}},
-                                               {QStringLiteral("ZOV00200"), {QStringLiteral("Ctrl+Space"), QStringLiteral("Ctrl+L")}},
-                                               {QStringLiteral("LIB00600"), {QStringLiteral("Ctrl+Space")}}};
+    const QHash<QString, QStringList> doCodigo{
+        {QStringLiteral("ZOV00100"), {QStringLiteral("Ctrl+B"), QStringLiteral("Ctrl+U")}},
+        {QStringLiteral("ZOV00101"), {QStringLiteral("Ctrl+D")}},
+        {QStringLiteral("ZOV00102"),
+         {QStringLiteral("Ctrl+Return"), QStringLiteral("Ctrl+Tab"), QStringLiteral("Ctrl+Shift+Tab"), QStringLiteral("F7")}},
+        {QStringLiteral("ZOV00200"), {QStringLiteral("Ctrl+Space"), QStringLiteral("Ctrl+L")}},
+        {QStringLiteral("LIB00600"), {QStringLiteral("Ctrl+Space")}}};
     const QRegularExpression kbd(QStringLiteral("<kbd>([^<]+)</kbd>"));
     for (const auto& [codigo, janela] : janelas) {
         SCOPED_TRACE(codigo.toStdString());

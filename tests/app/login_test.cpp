@@ -1,14 +1,14 @@
 // The login's checks and their order, with a recording view and scripted
 // transfer steps, against a real local database.
-#include "session/GeralZOV.h"
-#include "db/dbgeralped.h"
 #include "app/login_logic.h"
-#include "transfer/sessao_servidor.h"
+#include "db/dbgeralped.h"
 #include "library/criptografa.h"
 #include "library/errors.h"
+#include "session/GeralZOV.h"
 #include "tests/support/scripted_dialogs.h"
 #include "tests/support/temp_database.h"
 #include "transfer/progress.h"
+#include "transfer/sessao_servidor.h"
 
 #include <QMap>
 #include <gtest/gtest.h>
@@ -79,14 +79,18 @@ protected:
     void seedCompany()
     {
         Database& db = temp.db();
-        insertRow(db, QStringLiteral("FILIAL"), {{QStringLiteral("CDFILIAL"), QStringLiteral("0001")}, {QStringLiteral("NMFILIAL"), QStringLiteral("MATRIZ")}});
-        insertRow(db, QStringLiteral("FILIAL"), {{QStringLiteral("CDFILIAL"), QStringLiteral("0002")}, {QStringLiteral("NMFILIAL"), QStringLiteral("LOJA")}});
+        insertRow(db, QStringLiteral("FILIAL"),
+                  {{QStringLiteral("CDFILIAL"), QStringLiteral("0001")}, {QStringLiteral("NMFILIAL"), QStringLiteral("MATRIZ")}});
+        insertRow(db, QStringLiteral("FILIAL"),
+                  {{QStringLiteral("CDFILIAL"), QStringLiteral("0002")}, {QStringLiteral("NMFILIAL"), QStringLiteral("LOJA")}});
         for (const char* code : {"000000000001", "000000000002"})
-            insertRow(db, QStringLiteral("OPERADOR"), {{QStringLiteral("CDOPERADOR"), QString::fromLatin1(code)},
-                                                       {QStringLiteral("NMOPERADOR"), QStringLiteral("OPERADOR ") + QLatin1String(code).right(1)},
-                                                       {QStringLiteral("CDSENHOPER"), hashOfSecret()}});
+            insertRow(db, QStringLiteral("OPERADOR"),
+                      {{QStringLiteral("CDOPERADOR"), QString::fromLatin1(code)},
+                       {QStringLiteral("NMOPERADOR"), QStringLiteral("OPERADOR ") + QLatin1String(code).right(1)},
+                       {QStringLiteral("CDSENHOPER"), hashOfSecret()}});
         // Branch 0001 lists only operator 1; branch 0002 lists none.
-        insertRow(db, QStringLiteral("FILIOPER"), {{QStringLiteral("CDFILIAL"), QStringLiteral("0001")}, {QStringLiteral("CDOPERADOR"), QStringLiteral("000000000001")}});
+        insertRow(db, QStringLiteral("FILIOPER"),
+                  {{QStringLiteral("CDFILIAL"), QStringLiteral("0001")}, {QStringLiteral("CDOPERADOR"), QStringLiteral("000000000001")}});
     }
     void typeUser(const QString& filial, const QString& operador, const QString& senha)
     {
@@ -146,7 +150,8 @@ TEST_F(Login, AdmitsAnOperatorAndSetsTheSessionValues)
     EXPECT_TRUE(steps.isEmpty()) << "no address: no connection";
     // An address set later still enters the server as the operator admitted here.
     const SessaoServidor s = SessaoServidorAtual();
-    EXPECT_EQ(std::tuple(s.filial, s.operador, s.senha), std::tuple(std::string("0001"), std::string("000000000001"), std::string("segredo")));
+    EXPECT_EQ(std::tuple(s.filial, s.operador, s.senha),
+              std::tuple(std::string("0001"), std::string("000000000001"), std::string("segredo")));
 }
 
 TEST_F(Login, TheBranchOperatorListDecidesWhoMayUseABranch)
@@ -185,9 +190,10 @@ TEST_F(Login, EachRefusalIsShownOnceAndKeepsWhatWasTyped)
     EXPECT_EQ(view.focused, LoginField::Senha);
     typeUser(QStringLiteral("1"), QStringLiteral("1"), QString());
     EXPECT_FALSE(connect()) << "an empty password is checked like any other";
-    EXPECT_EQ(dialogs().errors(), QStringList({QStringLiteral("Filial deve ser informada."), QStringLiteral("Filial não cadastrada"),
-                                               QStringLiteral("Operador deve ser informado."), QStringLiteral("Senha inválida."),
-                                               QStringLiteral("Senha inválida.")}));
+    EXPECT_EQ(dialogs().errors(),
+              QStringList({QStringLiteral("Filial deve ser informada."), QStringLiteral("Filial não cadastrada"),
+                           QStringLiteral("Operador deve ser informado."), QStringLiteral("Senha inválida."),
+                           QStringLiteral("Senha inválida.")}));
     EXPECT_EQ(view.text(LoginField::Senha), QString());
     EXPECT_EQ(view.text(LoginField::Filial), QStringLiteral("0001"));
     EXPECT_TRUE(Filial().isEmpty()) << "no session values before success";

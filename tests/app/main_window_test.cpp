@@ -1,11 +1,11 @@
 // The main window offscreen: status panels, menu and toolbar, the exit
 // question, and the one-instance creator pattern.
-#include "session/GeralZOV.h"
 #include "app/ZOV00000.h"
 #include "app/main_window_logic.h"
 #include "library/errors.h"
-#include "tests/support/scripted_dialogs.h"
 #include "library/relogio.h"
+#include "session/GeralZOV.h"
+#include "tests/support/scripted_dialogs.h"
 
 #include <QAction>
 #include <QApplication>
@@ -60,8 +60,9 @@ protected:
 TEST_F(MainWindowTest, StatusPanelsShowDateBranchOperatorAndScreenCode)
 {
     const QStringList panels = MainWindowLogic::statusPanels(QDate(2026, 12, 7));
-    EXPECT_EQ(panels, QStringList({QStringLiteral("Proc.:07/12/2026"), QStringLiteral("Filial 0001"),
-                                   QStringLiteral("MARIA VENDEDORA"), QStringLiteral("ZOV00000"), QString()}));
+    EXPECT_EQ(panels,
+              QStringList({QStringLiteral("Proc.:07/12/2026"), QStringLiteral("Filial 0001"), QStringLiteral("MARIA VENDEDORA"),
+                           QStringLiteral("ZOV00000"), QString()}));
     EXPECT_EQ(w->statusText(0), QStringLiteral("Proc.:") + zov::dataDeHoje().toString(QStringLiteral("dd/MM/yyyy")));
     EXPECT_EQ(w->statusText(1), QStringLiteral("Filial 0001")) << "the word, a space and the code; no branch name";
     EXPECT_EQ(w->statusText(2), QStringLiteral("MARIA VENDEDORA"));
@@ -79,17 +80,19 @@ TEST_F(MainWindowTest, MenuAndToolbarInOrderWithWindowlessItemsDisabled)
             items << i->text() + (i->isEnabled() ? QString() : QStringLiteral(" (x)"));
         menus << a->text() + QStringLiteral(": ") + items.join(QStringLiteral(", "));
     }
-    EXPECT_EQ(menus, QStringList({QStringLiteral("&Operacional: &Lançamento de Pedidos (x)"),
-                                  QStringLiteral("&Transferência: &Exportar Dados Via Internet (x), &Importar Dados Via Internet (x)"),
-                                  QStringLiteral("&Parâmetro: P&arâmetro de Transmissão de Pedidos (x)"),
-                                  QStringLiteral("&Cadastro: C&liente (x)")}));
+    EXPECT_EQ(
+        menus,
+        QStringList({QStringLiteral("&Operacional: &Lançamento de Pedidos (x)"),
+                     QStringLiteral("&Transferência: &Exportar Dados Via Internet (x), &Importar Dados Via Internet (x)"),
+                     QStringLiteral("&Parâmetro: P&arâmetro de Transmissão de Pedidos (x)"), QStringLiteral("&Cadastro: C&liente (x)")}));
     auto* bar = w->findChild<QToolBar*>(QStringLiteral("tlbPrincipal"));
     ASSERT_NE(bar, nullptr);
     QStringList hints;
     for (QAction* a : bar->actions())
         hints << a->toolTip();
-    EXPECT_EQ(hints, QStringList({QStringLiteral("Lançamento de Pedido"), QStringLiteral("Exportar Dados Via Internet"),
-                                  QStringLiteral("Importar Dados Via Internet")}));
+    EXPECT_EQ(hints,
+              QStringList({QStringLiteral("Lançamento de Pedido"), QStringLiteral("Exportar Dados Via Internet"),
+                           QStringLiteral("Importar Dados Via Internet")}));
     w->setCreator(Item::ImportaDados, [] { return nullptr; });
     EXPECT_TRUE(w->action(Item::ImportaDados)->isEnabled());
     EXPECT_TRUE(bar->actions().at(2)->isEnabled());

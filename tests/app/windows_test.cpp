@@ -9,13 +9,13 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QTest>
 #include <QCoreApplication>
 #include <QEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QPushButton>
+#include <QTest>
 #include <gtest/gtest.h>
 
 using namespace zov;
@@ -95,7 +95,6 @@ TEST_F(RegisteredWindows, CtrlF6SwitchesBetweenTheChildWindows)
     main.mdiArea()->closeAllSubWindows();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
-
 
 // Alt and a letter inside a child window presses the window's own button
 // ("&Confirmar") before the main window's menu of that letter ("&Cadastro").

@@ -1,7 +1,7 @@
 // The login window offscreen: keys, focus and the controls around a download.
-#include "session/GeralZOV.h"
 #include "app/ZOV00010.h"
 #include "library/criptografa.h"
+#include "session/GeralZOV.h"
 #include "tests/support/scripted_dialogs.h"
 #include "tests/support/temp_database.h"
 
@@ -22,8 +22,9 @@ protected:
     {
         test::DialogsTest::SetUp();
         insertRow(temp.db(), QStringLiteral("FILIAL"), {{QStringLiteral("CDFILIAL"), QStringLiteral("0001")}});
-        insertRow(temp.db(), QStringLiteral("OPERADOR"), {{QStringLiteral("CDOPERADOR"), QStringLiteral("000000000001")},
-                                                          {QStringLiteral("CDSENHOPER"), CriptografaSenha(QStringLiteral("ana123"))}});
+        insertRow(temp.db(), QStringLiteral("OPERADOR"),
+                  {{QStringLiteral("CDOPERADOR"), QStringLiteral("000000000001")},
+                   {QStringLiteral("CDSENHOPER"), CriptografaSenha(QStringLiteral("ana123"))}});
         transfer.testaConnect = [] { return true; };
         transfer.criaBaixaDados = [this] {
             enabledDuringDownload = edit("edtFilial")->isEnabled() || button("btnConectar")->isEnabled();
@@ -140,4 +141,3 @@ TEST_F(LoginWindow, PasswordEchoIsAStarAndTheProgressAreaKeepsTheWindowInPlace)
 }
 
 } // namespace
-

@@ -87,15 +87,19 @@ protected:
     void preencheEndereco(EnderecoCliente& e, const QString& pais, const QString& uf, const QString& municipio)
     {
         Query& q = e.qry();
-        ASSERT_TRUE(digita(e.controlePais(), q, "CDPAIS", pais, [&] { e.saiPais(); }, e.controleEstado()));
-        ASSERT_TRUE(digita(e.controleEstado(), q, "SGESTADO", uf, [&] { e.saiEstado(); }, e.controleMunicipio()));
-        ASSERT_TRUE(digita(e.controleMunicipio(), q, "CDMUNICIPIO", municipio, [&] { e.saiMunicipio(); }, e.controleBairro()));
+        ASSERT_TRUE(digita(
+            e.controlePais(), q, "CDPAIS", pais, [&] { e.saiPais(); }, e.controleEstado()));
+        ASSERT_TRUE(digita(
+            e.controleEstado(), q, "SGESTADO", uf, [&] { e.saiEstado(); }, e.controleMunicipio()));
+        ASSERT_TRUE(digita(
+            e.controleMunicipio(), q, "CDMUNICIPIO", municipio, [&] { e.saiMunicipio(); }, e.controleBairro()));
     }
     // Incluir, code, trade name and both addresses, as typed on the form.
     void preencheNovo(const QString& codigo, const QString& fantasia)
     {
         ASSERT_TRUE(run([&] { logic->incluir(); }));
-        ASSERT_TRUE(digita(C::Inscricao, clientes(), "NRINSJURINFO", codigo, [&] { logic->saiInscricao(); }, C::NrInsJurClie));
+        ASSERT_TRUE(digita(
+            C::Inscricao, clientes(), "NRINSJURINFO", codigo, [&] { logic->saiInscricao(); }, C::NrInsJurClie));
         view.foco = C::NmFantasia;
         poe(clientes(), "NMFANTCLIE", fantasia);
         preencheEndereco(logic->enderecoCli, QStringLiteral("1"), QStringLiteral("SP"), QStringLiteral("1"));
@@ -170,15 +174,16 @@ TEST_F(CadastroClienteTest, AnExistingCodeIsRefusedWhenTheCodeIsLeft)
     abre();
     ASSERT_TRUE(run([&] { logic->incluir(); }));
     EXPECT_EQ(view.foco, C::Inscricao);
-    EXPECT_FALSE(digita(C::Inscricao, clientes(), "NRINSJURINFO", test::kCpfA, [&] { logic->saiInscricao(); }, C::NmFantasia));
+    EXPECT_FALSE(digita(
+        C::Inscricao, clientes(), "NRINSJURINFO", test::kCpfA, [&] { logic->saiInscricao(); }, C::NmFantasia));
     EXPECT_EQ(dialogs().errors(), QStringList{QStringLiteral("Cliente já cadastrado.")});
     EXPECT_EQ(view.foco, C::Inscricao);
     EXPECT_EQ(clientes().state(), DataSetState::Insert);
 
     // A number that is no CPF: the error of the check, the focus back in the code.
     dialogs().clear();
-    EXPECT_FALSE(digita(C::Inscricao, clientes(), "NRINSJURINFO", QStringLiteral("52998224724"), [&] { logic->saiInscricao(); },
-                        C::NmFantasia));
+    EXPECT_FALSE(digita(
+        C::Inscricao, clientes(), "NRINSJURINFO", QStringLiteral("52998224724"), [&] { logic->saiInscricao(); }, C::NmFantasia));
     ASSERT_EQ(dialogs().errors().size(), 1);
     EXPECT_TRUE(dialogs().errors().front().startsWith(QStringLiteral("CPF inválido")));
     EXPECT_EQ(view.foco, C::Inscricao);
@@ -239,7 +244,8 @@ TEST_F(CadastroClienteTest, EditingACompanyWithoutChangingItsNumberLooksForNoDup
     // Changing it to the number of another customer is refused.
     ASSERT_TRUE(clientes().locate(QStringLiteral("CDCLIENTE"), cd));
     ASSERT_TRUE(run([&] { logic->alterar(); }));
-    EXPECT_FALSE(digita(C::NrInsJurClie, clientes(), "NRINSJURCLIE", test::kCnpjB, [&] { logic->saiNrInsJurClie(); }, C::NmFantasia));
+    EXPECT_FALSE(digita(
+        C::NrInsJurClie, clientes(), "NRINSJURCLIE", test::kCnpjB, [&] { logic->saiNrInsJurClie(); }, C::NmFantasia));
     EXPECT_EQ(dialogs().errors(), QStringList{QStringLiteral("Cliente já cadastrado.")});
     EXPECT_EQ(view.foco, C::NrInsJurClie);
 }
@@ -273,7 +279,8 @@ TEST_F(CadastroClienteTest, AnOtherKindMayRepeatANumberOnlyAfterYes)
     EXPECT_EQ(campo(clientes(), "IDTPIJURCLIE"), QStringLiteral("O"));
 
     dialogs().answer({false});
-    EXPECT_FALSE(digita(C::NrInsJurClie, clientes(), "NRINSJURCLIE", test::kCpfA, [&] { logic->saiNrInsJurClie(); }, C::NmFantasia));
+    EXPECT_FALSE(digita(
+        C::NrInsJurClie, clientes(), "NRINSJURCLIE", test::kCpfA, [&] { logic->saiNrInsJurClie(); }, C::NmFantasia));
     EXPECT_EQ(dialogs().questions(), QStringList{QStringLiteral("Inscrição já cadastrada. Confirma operação?")});
     EXPECT_TRUE(dialogs().errors().isEmpty());
     EXPECT_EQ(view.foco, C::NrInsJurClie);
@@ -359,7 +366,8 @@ TEST_F(CadastroClienteTest, UnknownCodesAreRefusedAndABlankDistrictIsAccepted)
     abre();
     ASSERT_TRUE(run([&] { logic->incluir(); }));
     EnderecoCliente& e = logic->enderecoCli;
-    EXPECT_FALSE(digita(C::PaisCli, e.qry(), "CDPAIS", QStringLiteral("9"), [&] { e.saiPais(); }, C::EstadoCli));
+    EXPECT_FALSE(digita(
+        C::PaisCli, e.qry(), "CDPAIS", QStringLiteral("9"), [&] { e.saiPais(); }, C::EstadoCli));
     EXPECT_EQ(campo(e.qry(), "CDPAIS"), QStringLiteral("0009"));
     EXPECT_EQ(dialogs().errors(), QStringList{QStringLiteral("País não cadastrado.")});
     EXPECT_EQ(view.foco, C::PaisCli);
@@ -367,7 +375,8 @@ TEST_F(CadastroClienteTest, UnknownCodesAreRefusedAndABlankDistrictIsAccepted)
     dialogs().clear();
     preencheNovo(test::kCpfC, QStringLiteral("ANA"));
     ASSERT_TRUE(clientes().state() == DataSetState::Insert);
-    EXPECT_FALSE(digita(C::BairroCli, e.qry(), "CDBAIRRO", QStringLiteral("7"), [&] { e.saiBairro(); }, C::NmFantasia));
+    EXPECT_FALSE(digita(
+        C::BairroCli, e.qry(), "CDBAIRRO", QStringLiteral("7"), [&] { e.saiBairro(); }, C::NmFantasia));
     EXPECT_EQ(dialogs().errors(), QStringList{QStringLiteral("Bairro não cadastrado.")});
     EXPECT_EQ(campo(e.qry(), "CDBAIRRO"), QStringLiteral("0000000007"));
     dialogs().clear();
@@ -379,7 +388,8 @@ TEST_F(CadastroClienteTest, UnknownCodesAreRefusedAndABlankDistrictIsAccepted)
 
     // A district of the municipality is found and named; a blank one is accepted.
     dialogs().clear();
-    ASSERT_TRUE(digita(C::BairroCli, e.qry(), "CDBAIRRO", QStringLiteral("1"), [&] { e.saiBairro(); }, C::NmFantasia));
+    ASSERT_TRUE(digita(
+        C::BairroCli, e.qry(), "CDBAIRRO", QStringLiteral("1"), [&] { e.saiBairro(); }, C::NmFantasia));
     EXPECT_EQ(campo(e.qry(), "NMBAIRCLIE"), QStringLiteral("CENTRO"));
     EXPECT_EQ(campo(logic->qryEndEntrega, "CDBAIRRO"), QString());
     ASSERT_TRUE(run([&] { logic->confirmar(); }));
@@ -390,7 +400,8 @@ TEST_F(CadastroClienteTest, UnknownCodesAreRefusedAndABlankDistrictIsAccepted)
 
     // Confirm asks for every level of both addresses.
     ASSERT_TRUE(run([&] { logic->incluir(); }));
-    ASSERT_TRUE(digita(C::Inscricao, clientes(), "NRINSJURINFO", test::kCpfB, [&] { logic->saiInscricao(); }, C::NmFantasia));
+    ASSERT_TRUE(digita(
+        C::Inscricao, clientes(), "NRINSJURINFO", test::kCpfB, [&] { logic->saiInscricao(); }, C::NmFantasia));
     poe(clientes(), "NMFANTCLIE", QStringLiteral("BIA"));
     preencheEndereco(e, QStringLiteral("1"), QStringLiteral("SP"), QStringLiteral("1"));
     poe(logic->qryEndEntrega, "CDPAIS", QStringLiteral("0001"));
@@ -533,15 +544,17 @@ TEST_F(CadastroClienteTest, ExcluirKeepsACustomerWithOrdersAndRemovesOneWithout)
     db().exec(QStringLiteral("UPDATE ENDECLIE SET CDMUNICIPIO = '9999' WHERE CDCLIENTE = :C AND IDTPENDECLIE = 'T'"),
               {{QStringLiteral("C"), semPedido}});
     test::insertRow(db(), QStringLiteral("PEDIDO"),
-                    {{QStringLiteral("CDFILIAL"), QStringLiteral("0001")}, {QStringLiteral("NRPEDIDO"), QStringLiteral("0000000001")},
+                    {{QStringLiteral("CDFILIAL"), QStringLiteral("0001")},
+                     {QStringLiteral("NRPEDIDO"), QStringLiteral("0000000001")},
                      {QStringLiteral("CDCLIENTE"), comPedido}});
     abre();
     ASSERT_EQ(campo(clientes(), "CDCLIENTE"), comPedido);
     dialogs().answer({true});
     EXPECT_FALSE(run([&] { logic->excluir(); }));
     EXPECT_EQ(dialogs().questions(), QStringList{QStringLiteral("Confirma exclusão?")});
-    EXPECT_EQ(dialogs().errors(), QStringList{QStringLiteral("Exclusão não permitida. As informações da tabela Cliente são "
-                                                             "utilizadas na tabela Pedido.")});
+    EXPECT_EQ(dialogs().errors(),
+              QStringList{QStringLiteral("Exclusão não permitida. As informações da tabela Cliente são "
+                                         "utilizadas na tabela Pedido.")});
     EXPECT_EQ(conta(QStringLiteral("CLIENTE")), 2);
     EXPECT_EQ(conta(QStringLiteral("ENDECLIE")), 4);
     EXPECT_EQ(logic->qryEndCli.recordCount(), 1);

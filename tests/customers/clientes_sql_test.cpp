@@ -20,8 +20,9 @@ protected:
 
 TEST_F(ClientesSqlTest, TheCustomerListDerivesKindAndCodeAndJoinsTheSalesperson)
 {
-    test::insertRow(db(), QStringLiteral("VENDEDOR"), {{QStringLiteral("CDVENDEDOR"), QStringLiteral("0001")},
-                                                       {QStringLiteral("NMRAZSOCVEN"), QStringLiteral("VENDEDOR UM")}});
+    test::insertRow(
+        db(), QStringLiteral("VENDEDOR"),
+        {{QStringLiteral("CDVENDEDOR"), QStringLiteral("0001")}, {QStringLiteral("NMRAZSOCVEN"), QStringLiteral("VENDEDOR UM")}});
     test::insereCliente(db(), QStringLiteral("F") + test::kCpfA, QStringLiteral("F"), test::kCpfA, QStringLiteral("CARLOS"));
     test::insereCliente(db(), QStringLiteral("O00012"), QStringLiteral("F"), test::kCpfB, QStringLiteral("ANA"));
     test::insereCliente(db(), QStringLiteral("J") + test::kCnpjA, QStringLiteral("J"), test::kCnpjA, QStringLiteral("BETA"));
@@ -40,15 +41,15 @@ TEST_F(ClientesSqlTest, TheCustomerListDerivesKindAndCodeAndJoinsTheSalesperson)
                             q[QStringLiteral("IDTPIJURINFO")].asString(), q[QStringLiteral("NRINSJURINFO")].asString(),
                             q[QStringLiteral("NMRAZSOCVEN")].asString()}
                     .join(QLatin1Char('|'));
-    EXPECT_EQ(rows, (QStringList{
-                        QStringLiteral("ANA|O00012|O|00012|"),
-                        QStringLiteral("BETA|J%1|J|%1|").arg(test::kCnpjA),
-                        QStringLiteral("CARLOS|F%1|F|%1|VENDEDOR UM").arg(test::kCpfA),
-                        QStringLiteral("DORA|o00013|F|%1|").arg(test::kCpfC),
-                        QStringLiteral("|I1234567|I|1234567|"), // a customer without a legal name comes last
-                    }));
-    EXPECT_EQ(q.fieldNames().mid(0, 4), (QStringList{QStringLiteral("NMRAZSOCCLIE"), QStringLiteral("NMFANTCLIE"),
-                                                      QStringLiteral("NRINSJURINFO"), QStringLiteral("IDTPIJURINFO")}));
+    EXPECT_EQ(rows,
+              (QStringList{
+                  QStringLiteral("ANA|O00012|O|00012|"), QStringLiteral("BETA|J%1|J|%1|").arg(test::kCnpjA),
+                  QStringLiteral("CARLOS|F%1|F|%1|VENDEDOR UM").arg(test::kCpfA), QStringLiteral("DORA|o00013|F|%1|").arg(test::kCpfC),
+                  QStringLiteral("|I1234567|I|1234567|"), // a customer without a legal name comes last
+              }));
+    EXPECT_EQ(q.fieldNames().mid(0, 4),
+              (QStringList{QStringLiteral("NMRAZSOCCLIE"), QStringLiteral("NMFANTCLIE"), QStringLiteral("NRINSJURINFO"),
+                           QStringLiteral("IDTPIJURINFO")}));
 }
 
 TEST_F(ClientesSqlTest, EachAddressQueryShowsItsTypeWithTheNamesAndHidesRowsWithoutTheirPlace)

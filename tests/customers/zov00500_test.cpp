@@ -13,8 +13,8 @@
 #include <QPointer>
 #include <QTabWidget>
 #include <QTableView>
-#include <QTimer>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 #include <gtest/gtest.h>
 
@@ -146,8 +146,9 @@ TEST_F(ZOV00500Test, F9OpensTheLookupOfTheCodeEdit)
     // Cancelled in the delivery address: nothing changes there.
     edt("dbeCdBairroEntrg")->setFocus();
     QTest::keyClick(edt("dbeCdBairroEntrg"), Qt::Key_F9);
-    EXPECT_EQ(titulos, (QStringList{QStringLiteral("País"), QStringLiteral("Estado"), QStringLiteral("Municipio"),
-                                    QStringLiteral("Bairro"), QStringLiteral("Bairro")}));
+    EXPECT_EQ(titulos,
+              (QStringList{QStringLiteral("País"), QStringLiteral("Estado"), QStringLiteral("Municipio"), QStringLiteral("Bairro"),
+                           QStringLiteral("Bairro")}));
     EXPECT_EQ(edt("dbeCdBairroEntrg")->text(), QString());
     EXPECT_TRUE(dialogs().records.empty());
 }
@@ -301,4 +302,3 @@ TEST_F(ZOV00500Test, CtrlHShowsTheCurrentCustomersHistory)
 }
 
 } // namespace
-

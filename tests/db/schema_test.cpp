@@ -98,12 +98,14 @@ TEST_F(LocalDatabase, ZeroFilledNumbersOrderAsNumbers)
 {
     Database& db = temp.db();
     for (const char* nr : {"0000000009", "0000000010"})
-        insertRow(db, QStringLiteral("PEDIDO"), {{QStringLiteral("CDFILIAL"), QStringLiteral("0001")}, {QStringLiteral("NRPEDIDO"), QString::fromLatin1(nr)}});
+        insertRow(db, QStringLiteral("PEDIDO"),
+                  {{QStringLiteral("CDFILIAL"), QStringLiteral("0001")}, {QStringLiteral("NRPEDIDO"), QString::fromLatin1(nr)}});
     EXPECT_EQ(db.scalar(QStringLiteral("SELECT CAST(MAX(NRPEDIDO) AS INTEGER) + 1 FROM PEDIDO WHERE CDFILIAL = '0001'")).toInt(), 11);
     // The same row twice is refused by the key.
-    EXPECT_THROW(insertRow(db, QStringLiteral("PEDIDO"),
-                           {{QStringLiteral("CDFILIAL"), QStringLiteral("0001")}, {QStringLiteral("NRPEDIDO"), QStringLiteral("0000000010")}}),
-                 Error);
+    EXPECT_THROW(
+        insertRow(db, QStringLiteral("PEDIDO"),
+                  {{QStringLiteral("CDFILIAL"), QStringLiteral("0001")}, {QStringLiteral("NRPEDIDO"), QStringLiteral("0000000010")}}),
+        Error);
 }
 
 TEST_F(LocalDatabase, GeneralParametersRowIsCreatedOnceAndPicturesHandedOver)
@@ -130,9 +132,11 @@ TEST_F(LocalDatabase, AWriterThatFailsHalfWayLeavesNothingBehind)
     Database& db = temp.db();
     Query pedido(&db, QStringLiteral("qryPedido")), item(&db, QStringLiteral("qryItem"));
     pedido.setSql(QStringLiteral("SELECT CDFILIAL, NRPEDIDO, IDSITPEDIDO FROM PEDIDO"));
-    pedido.setUpdateSql(UpdateSql(QStringLiteral("INSERT INTO PEDIDO (CDFILIAL, NRPEDIDO, IDSITPEDIDO) VALUES (:CDFILIAL, :NRPEDIDO, '1')"), {}, {}));
+    pedido.setUpdateSql(
+        UpdateSql(QStringLiteral("INSERT INTO PEDIDO (CDFILIAL, NRPEDIDO, IDSITPEDIDO) VALUES (:CDFILIAL, :NRPEDIDO, '1')"), {}, {}));
     item.setSql(QStringLiteral("SELECT CDFILIAL, NRPEDIDO, NRITEMPED FROM ITEMPEDIDO"));
-    item.setUpdateSql(UpdateSql(QStringLiteral("INSERT INTO ITEMPEDIDO (CDFILIAL, NRPEDIDO, NRITEMPED) VALUES (:CDFILIAL, :NRPEDIDO, :NRITEMPED)"), {}, {}));
+    item.setUpdateSql(UpdateSql(
+        QStringLiteral("INSERT INTO ITEMPEDIDO (CDFILIAL, NRPEDIDO, NRITEMPED) VALUES (:CDFILIAL, :NRPEDIDO, :NRITEMPED)"), {}, {}));
     pedido.open();
     item.open();
     pedido.append();
@@ -218,7 +222,8 @@ TEST(LocalDatabaseFile, OnlyThisProgramsFilesAreOpenedAndTheyAreMarked)
     const QString other = dir.filePath(QStringLiteral("outro.sqlite"));
     {
         Database foreign(other, Database::Mode::CreateIfMissing);
-        foreign.execScript(QStringLiteral("PRAGMA journal_mode=DELETE; CREATE TABLE AGENDA (NOME TEXT); INSERT INTO AGENDA VALUES ('Ana')"));
+        foreign.execScript(
+            QStringLiteral("PRAGMA journal_mode=DELETE; CREATE TABLE AGENDA (NOME TEXT); INSERT INTO AGENDA VALUES ('Ana')"));
     }
     QFile file(other);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
@@ -284,7 +289,8 @@ TEST(LocalDatabaseFile, EveryDatabaseHasItsOwnInstallationIdentityAndACopyKeepsI
     const QString idB = IdInstalacao();
     EXPECT_NE(idA, idB);
     // b as a database of the version before: no identity, nor the company's situations, yet.
-    DataBaseGeralPed().execScript(QStringLiteral("DROP TABLE INSTALACAO; DROP TABLE SITPEDIDO; DROP TABLE HISTCLIENTE; PRAGMA user_version = 1"));
+    DataBaseGeralPed().execScript(
+        QStringLiteral("DROP TABLE INSTALACAO; DROP TABLE SITPEDIDO; DROP TABLE HISTCLIENTE; PRAGMA user_version = 1"));
     FreeDBGeralPed();
     SetDatabasePath(b);
     const QString novo = IdInstalacao();

@@ -4,8 +4,8 @@
 
 #include <QCoreApplication>
 #include <QFile>
-#include <QSysInfo>
 #include <QLockFile>
+#include <QSysInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -23,9 +23,10 @@ TEST(TravaBanco, ALiveHolderIsNamedAndADeadOnesLockIsTakenOver)
             TravaBanco(banco);
             FAIL() << "a held database was taken";
         } catch (const BancoEmUso& e) {
-            EXPECT_TRUE(e.text().startsWith(QStringLiteral("O banco de dados \"%1\" já está em uso por outra cópia do Pedidos ZOV-RA (processo %2")
-                                                .arg(banco)
-                                                .arg(QCoreApplication::applicationPid())))
+            EXPECT_TRUE(
+                e.text().startsWith(QStringLiteral("O banco de dados \"%1\" já está em uso por outra cópia do Pedidos ZOV-RA (processo %2")
+                                        .arg(banco)
+                                        .arg(QCoreApplication::applicationPid())))
                 << e.text().toStdString();
         }
     }

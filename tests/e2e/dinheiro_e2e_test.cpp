@@ -61,11 +61,12 @@ TEST(DinheiroE2E, EveryTotalIsTheSumOfTheLinesShownAndTypedValuesReadBackAsTyped
     };
     QHash<QString, Digitado> digitados; // by order and item
     std::mt19937_64 rng(20261209);
-    const Decimal ajustes[] = {Decimal(), Decimal(5), *Decimal::fromString("2.5"), Decimal(-3), *Decimal::fromString("7.25"),
-                               *Decimal::fromString("10.1234")};
+    const Decimal ajustes[] = {
+        Decimal(), Decimal(5), *Decimal::fromString("2.5"), Decimal(-3), *Decimal::fromString("7.25"), *Decimal::fromString("10.1234")};
     db.transaction([&] {
-        Statement item(db, QStringLiteral("INSERT INTO ITEMPEDIDO (CDFILIAL, NRPEDIDO, NRITEMPED, CDPRODUTO, QTITEMPED, VRPREUNITPED, "
-                                          "VRPRTABITPED, VRDESITPED, IDSITITEMPED) VALUES ('0001', :NR, :IT, 'P1', :QT, :PR, :TB, :DS, '1')"));
+        Statement item(db,
+                       QStringLiteral("INSERT INTO ITEMPEDIDO (CDFILIAL, NRPEDIDO, NRITEMPED, CDPRODUTO, QTITEMPED, VRPREUNITPED, "
+                                      "VRPRTABITPED, VRDESITPED, IDSITITEMPED) VALUES ('0001', :NR, :IT, 'P1', :QT, :PR, :TB, :DS, '1')"));
         for (int p = 0; p < kPedidos; ++p) {
             test::pedidoGravado(db, numero(p));
             for (int l = 0; l < kLinhasPorPedido; ++l) {
@@ -86,11 +87,11 @@ TEST(DinheiroE2E, EveryTotalIsTheSumOfTheLinesShownAndTypedValuesReadBackAsTyped
                     desconto = descontoDoPercentual(preco, d.quantidade, digita("PERDESC", digitado(rng, 0, 1000000, 4)));
                     break;
                 case 1: // a value typed, within the line
-                    d.desconto = digita("VRDESITPED", digitado(rng, 0, linha.bruto.units() * 100 / qint64(std::pow(10, linha.bruto.scale())), 2));
+                    d.desconto =
+                        digita("VRDESITPED", digitado(rng, 0, linha.bruto.units() * 100 / qint64(std::pow(10, linha.bruto.scale())), 2));
                     desconto = d.desconto;
                     break;
-                default:
-                    break;
+                default: break;
                 }
                 item.reset();
                 item.bind(QStringLiteral("NR"), numero(p));
@@ -98,9 +99,10 @@ TEST(DinheiroE2E, EveryTotalIsTheSumOfTheLinesShownAndTypedValuesReadBackAsTyped
                 item.bind(QStringLiteral("QT"), celula[QStringLiteral("QTITEMPED")].value());
                 item.bind(QStringLiteral("PR"), preco.storable().toDouble());
                 item.bind(QStringLiteral("TB"), celula[QStringLiteral("VRITEPREBASE")].value());
-                item.bind(QStringLiteral("DS"), d.desconto.isZero() && desconto.isZero() ? QVariant()
-                                                : d.desconto.isZero() ? QVariant(desconto.storable().toDouble())
-                                                                      : celula[QStringLiteral("VRDESITPED")].value());
+                item.bind(QStringLiteral("DS"),
+                          d.desconto.isZero() && desconto.isZero() ? QVariant()
+                              : d.desconto.isZero()                ? QVariant(desconto.storable().toDouble())
+                                                                   : celula[QStringLiteral("VRDESITPED")].value());
                 item.exec();
                 digitados.insert(numero(p) + numero(l), d);
             }
@@ -138,7 +140,8 @@ TEST(DinheiroE2E, EveryTotalIsTheSumOfTheLinesShownAndTypedValuesReadBackAsTyped
         linhas += int(e.itens.size());
         // The items page's totals are the mirror's: the same reading of the same rows.
         const TextosTotais janela = textosTotais(BancoPedido(db).totaisPedido(QStringLiteral("0001"), nr));
-        ASSERT_EQ((QStringList{janela.bruto, janela.descTotal, janela.liquido}), (QStringList{e.totais.bruto, e.totais.descTotal, e.totais.liquido}));
+        ASSERT_EQ((QStringList{janela.bruto, janela.descTotal, janela.liquido}),
+                  (QStringList{e.totais.bruto, e.totais.descTotal, e.totais.liquido}));
         ASSERT_EQ(mostrado(e.totais.liquido), liquidos) << "order " << nr.toStdString();
         ASSERT_EQ(mostrado(e.totais.descTotal), descontos) << "order " << nr.toStdString();
         ASSERT_EQ(mostrado(e.totais.bruto), liquidos + descontos) << "order " << nr.toStdString();

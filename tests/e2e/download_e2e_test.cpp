@@ -1,8 +1,9 @@
 // The client's real download, apply and purge against zov-appserver on
 // 127.0.0.1, and against servers that fail half-way.
-#include "session/GeralZOV.h"
 #include "library/errors.h"
 #include "library/velmora.h"
+#include "protocol/protocol_slots.h"
+#include "session/GeralZOV.h"
 #include "tests/support/fake_http_server.h"
 #include "tests/support/running_server.h"
 #include "tests/support/scripted_dialogs.h"
@@ -10,7 +11,6 @@
 #include "transfer/atu_tab.h"
 #include "transfer/dtm_atu_tab.h"
 #include "transfer/netconnection.h"
-#include "protocol/protocol_slots.h"
 #include "transfer/tabelas.h"
 
 #include "transfer/parte_guardada.h"
@@ -154,7 +154,8 @@ TEST_F(DownloadE2E, AChangeAnInsertAndADeleteArriveWithTheNextDownloadAndLittleE
 
     server.db().exec(QStringLiteral("UPDATE CLIENTE SET NMFANTCLIE = 'MERCADO NOVO' WHERE CDCLIENTE = 'J11222333000181'"));
     server.db().exec(QStringLiteral("INSERT INTO PAIS (CDPAIS, NMPAIS) VALUES ('0099', 'Chile')"));
-    const QString bairro = server.db().scalar(QStringLiteral("SELECT CDPAIS || SGESTADO || CDMUNICIPIO || '/' || CDBAIRRO FROM BAIRRO LIMIT 1")).toString();
+    const QString bairro =
+        server.db().scalar(QStringLiteral("SELECT CDPAIS || SGESTADO || CDMUNICIPIO || '/' || CDBAIRRO FROM BAIRRO LIMIT 1")).toString();
     const QString where = QStringLiteral("CDPAIS || SGESTADO || CDMUNICIPIO || '/' || CDBAIRRO = :B");
     server.db().exec(QStringLiteral("DELETE FROM BAIRRO WHERE ") + where, {{QStringLiteral("B"), bairro}});
 
@@ -200,7 +201,8 @@ void DownloadE2E::deletionSurvivesALaterFailure(bool writeWhileReceiving)
     const QString gone = server.db().scalar(QStringLiteral("SELECT MIN(CDPRODUTO) FROM PRODUTO")).toString();
     server.db().exec(QStringLiteral("DELETE FROM PRODUTO WHERE CDPRODUTO = :P"), {{QStringLiteral("P"), gone}});
     // Changed after the deletion: the product table's newest date passes it.
-    server.db().exec(QStringLiteral("UPDATE PRODUTO SET NMPRODUTO = NMPRODUTO || ' NOVO' WHERE CDPRODUTO = (SELECT MAX(CDPRODUTO) FROM PRODUTO)"));
+    server.db().exec(
+        QStringLiteral("UPDATE PRODUTO SET NMPRODUTO = NMPRODUTO || ' NOVO' WHERE CDPRODUTO = (SELECT MAX(CDPRODUTO) FROM PRODUTO)"));
     server.db().exec(QStringLiteral("UPDATE CLIENTE SET NMFANTCLIE = 'MERCADO NOVO' WHERE CDCLIENTE = 'J11222333000181'"));
     const auto goneCount = [&] {
         return countRows(local(), QStringLiteral("PRODUTO"), QStringLiteral("CDPRODUTO = :P"), {{QStringLiteral("P"), gone}});
@@ -339,7 +341,8 @@ void DownloadE2E::linkKeepsDropping(bool writeWhileReceiving)
     const QString empty = retrato(local());
     for (int attempt = 0; attempt < 4; ++attempt) {
         EXPECT_FALSE(baixa()) << attempt;
-        EXPECT_TRUE(lastTransferError().contains(QStringLiteral("Nenhuma tabela local foi alterada."))) << lastTransferError().toStdString();
+        EXPECT_TRUE(lastTransferError().contains(QStringLiteral("Nenhuma tabela local foi alterada.")))
+            << lastTransferError().toStdString();
         EXPECT_EQ(retrato(local()), empty) << "cut " << attempt << ": the tables as they were";
         EXPECT_FALSE(local().inTransaction());
         if (attempt == 1) // between two cuts, a change on the server

@@ -1,26 +1,26 @@
 // The order export against zov-appserver's demo company: what the server
 // stores, what is marked here, a re-send after a lost reply, and two
 // workstations with the same order number.
-#include "session/GeralZOV.h"
 #include "library/errors.h"
 #include "library/rtf.h"
+#include "session/GeralZOV.h"
 #include "tests/orders/lanc_pedido_fixture.h"
-#include "transfer/atu_tab.h"
-#include "transfer/exporta.h"
-#include "transfer/exporta_dados.h"
 #include "tests/support/running_server.h"
 #include "tests/support/scripted_dialogs.h"
 #include "tests/support/temp_database.h"
+#include "transfer/atu_tab.h"
+#include "transfer/exporta.h"
+#include "transfer/exporta_dados.h"
 
-#include <QProcess>
 #include "db/dbgeralped.h"
 #include "server/received_orders.h"
 #include "server/situacoes.h"
 #include "tests/support/fake_http_server.h"
 #include "transfer/acompanhamento.h"
-#include <QUuid>
+#include <QProcess>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QUuid>
 #include <gtest/gtest.h>
 
 using namespace zov;
@@ -52,10 +52,14 @@ protected:
         qputenv("USERNAME", "estacao-a");
         db().exec(QStringLiteral("INSERT INTO PARAMPEDZOVRA (NRIPSERVAPLIQ) VALUES (:E)"), {{QStringLiteral("E"), server.address()}});
         cliente(kMaria, "MARIA", "S");
-        cliente(QStringLiteral("F11122233396"), "NOVA LOJA", "S");   // unknown to the server
-        cliente(QStringLiteral("F22233344405"), "FECHADA", "N");     // inactive here: never sent
+        cliente(QStringLiteral("F11122233396"), "NOVA LOJA", "S"); // unknown to the server
+        cliente(QStringLiteral("F22233344405"), "FECHADA", "N");   // inactive here: never sent
         SetMostraInativos([this](Query& q, TipoRecusa tipo) {
-            inativos << QStringLiteral("%1:%2").arg(tipo == TipoRecusa::Produtos ? 1 : tipo == TipoRecusa::Clientes ? 0 : 2).arg(q.recordCount());
+            inativos << QStringLiteral("%1:%2")
+                            .arg(tipo == TipoRecusa::Produtos       ? 1
+                                     : tipo == TipoRecusa::Clientes ? 0
+                                                                    : 2)
+                            .arg(q.recordCount());
         });
     }
     void TearDown() override
@@ -70,26 +74,40 @@ protected:
     Database& db() { return tdb.db(); }
     void cliente(const QString& codigo, const char* nome, const char* ativo)
     {
-        insertRow(db(), QStringLiteral("CLIENTE"), {{QStringLiteral("CDCLIENTE"), codigo}, {QStringLiteral("IDTPIJURCLIE"), codigo.left(1)},
-                                                    {QStringLiteral("NRINSJURCLIE"), codigo.mid(1)}, {QStringLiteral("NMFANTCLIE"), QString::fromLatin1(nome)},
-                                                    {QStringLiteral("IDCLIEATIV"), QString::fromLatin1(ativo)}});
-        insertRow(db(), QStringLiteral("ENDECLIE"), {{QStringLiteral("CDCLIENTE"), codigo}, {QStringLiteral("IDTPENDECLIE"), QStringLiteral("P")},
-                                                     {QStringLiteral("DSENDECLIE"), QStringLiteral("RUA A, 1")}});
+        insertRow(db(), QStringLiteral("CLIENTE"),
+                  {{QStringLiteral("CDCLIENTE"), codigo},
+                   {QStringLiteral("IDTPIJURCLIE"), codigo.left(1)},
+                   {QStringLiteral("NRINSJURCLIE"), codigo.mid(1)},
+                   {QStringLiteral("NMFANTCLIE"), QString::fromLatin1(nome)},
+                   {QStringLiteral("IDCLIEATIV"), QString::fromLatin1(ativo)}});
+        insertRow(db(), QStringLiteral("ENDECLIE"),
+                  {{QStringLiteral("CDCLIENTE"), codigo},
+                   {QStringLiteral("IDTPENDECLIE"), QStringLiteral("P")},
+                   {QStringLiteral("DSENDECLIE"), QStringLiteral("RUA A, 1")}});
     }
     void pedido(const char* nr, std::initializer_list<std::pair<QString, double>> itens, const QByteArray& observacao = {})
     {
-        insertRow(db(), QStringLiteral("PEDIDO"), {{QStringLiteral("CDFILIAL"), QStringLiteral("0001")}, {QStringLiteral("NRPEDIDO"), QString::fromLatin1(nr)},
-                                                   {QStringLiteral("IDSITPEDIDO"), QStringLiteral("1")}, {QStringLiteral("CDCLIENTE"), kMaria},
-                                                   {QStringLiteral("DTPEDIDO"), QStringLiteral("2026-12-01 10:00:00")}});
+        insertRow(db(), QStringLiteral("PEDIDO"),
+                  {{QStringLiteral("CDFILIAL"), QStringLiteral("0001")},
+                   {QStringLiteral("NRPEDIDO"), QString::fromLatin1(nr)},
+                   {QStringLiteral("IDSITPEDIDO"), QStringLiteral("1")},
+                   {QStringLiteral("CDCLIENTE"), kMaria},
+                   {QStringLiteral("DTPEDIDO"), QStringLiteral("2026-12-01 10:00:00")}});
         int n = 0;
         for (const auto& [produto, qtd] : itens)
-            insertRow(db(), QStringLiteral("ITEMPEDIDO"), {{QStringLiteral("CDFILIAL"), QStringLiteral("0001")}, {QStringLiteral("NRPEDIDO"), QString::fromLatin1(nr)},
-                                                           {QStringLiteral("NRITEMPED"), QStringLiteral("%1").arg(++n, 10, 10, QLatin1Char('0'))},
-                                                           {QStringLiteral("IDSITITEMPED"), QStringLiteral("1")}, {QStringLiteral("CDPRODUTO"), produto},
-                                                           {QStringLiteral("QTITEMPED"), qtd}, {QStringLiteral("VRPREUNITPED"), 24.9}});
+            insertRow(db(), QStringLiteral("ITEMPEDIDO"),
+                      {{QStringLiteral("CDFILIAL"), QStringLiteral("0001")},
+                       {QStringLiteral("NRPEDIDO"), QString::fromLatin1(nr)},
+                       {QStringLiteral("NRITEMPED"), QStringLiteral("%1").arg(++n, 10, 10, QLatin1Char('0'))},
+                       {QStringLiteral("IDSITITEMPED"), QStringLiteral("1")},
+                       {QStringLiteral("CDPRODUTO"), produto},
+                       {QStringLiteral("QTITEMPED"), qtd},
+                       {QStringLiteral("VRPREUNITPED"), 24.9}});
         if (!observacao.isEmpty())
-            insertRow(db(), QStringLiteral("OBSPEDIDO"), {{QStringLiteral("CDFILIAL"), QStringLiteral("0001")}, {QStringLiteral("NRPEDIDO"), QString::fromLatin1(nr)},
-                                                          {QStringLiteral("TXOBSPED"), observacao}});
+            insertRow(db(), QStringLiteral("OBSPEDIDO"),
+                      {{QStringLiteral("CDFILIAL"), QStringLiteral("0001")},
+                       {QStringLiteral("NRPEDIDO"), QString::fromLatin1(nr)},
+                       {QStringLiteral("TXOBSPED"), observacao}});
     }
     // Checks every listed order and confirms, as the window does.
     bool exporta()
@@ -104,11 +122,18 @@ protected:
         });
         return ok;
     }
-    QString situacao(const char* nr) { return db().scalar(QStringLiteral("SELECT IDSITPEDIDO FROM PEDIDO WHERE NRPEDIDO = :N"), {{QStringLiteral("N"), QString::fromLatin1(nr)}}).toString(); }
+    QString situacao(const char* nr)
+    {
+        return db()
+            .scalar(QStringLiteral("SELECT IDSITPEDIDO FROM PEDIDO WHERE NRPEDIDO = :N"), {{QStringLiteral("N"), QString::fromLatin1(nr)}})
+            .toString();
+    }
     QString itens(const char* nr)
     {
-        return db().scalar(QStringLiteral("SELECT group_concat(IDSITITEMPED, '') FROM (SELECT IDSITITEMPED FROM ITEMPEDIDO WHERE NRPEDIDO = :N ORDER BY NRITEMPED)"),
-                           {{QStringLiteral("N"), QString::fromLatin1(nr)}})
+        return db()
+            .scalar(QStringLiteral("SELECT group_concat(IDSITITEMPED, '') FROM (SELECT IDSITITEMPED FROM ITEMPEDIDO WHERE NRPEDIDO = :N "
+                                   "ORDER BY NRITEMPED)"),
+                    {{QStringLiteral("N"), QString::fromLatin1(nr)}})
             .toString();
     }
     int noServidor(const char* nr, const QString& estacao = QStringLiteral("estacao-a"))
@@ -123,9 +148,10 @@ protected:
     // The quantities the server keeps of an order's copy, "2.0;1.0" by item.
     QString quantidades(const char* nr, const QString& estacao = QStringLiteral("estacao-a"), const char* coluna = "NMUSUARIO")
     {
-        server::Query q(server.db(), QStringLiteral("SELECT I.QTITEMPED FROM ITEMPEDIDOREC I JOIN PEDIDORECEBIDO R ON R.IDRECEBIDO = I.IDRECEBIDO "
-                                                    "WHERE R.NRPEDIDO = :N AND R.%1 = :U ORDER BY I.NRITEMPED")
-                                         .arg(QLatin1String(coluna)));
+        server::Query q(server.db(),
+                        QStringLiteral("SELECT I.QTITEMPED FROM ITEMPEDIDOREC I JOIN PEDIDORECEBIDO R ON R.IDRECEBIDO = I.IDRECEBIDO "
+                                       "WHERE R.NRPEDIDO = :N AND R.%1 = :U ORDER BY I.NRITEMPED")
+                            .arg(QLatin1String(coluna)));
         q.bind(QStringLiteral("N"), QString::fromLatin1(nr));
         q.bind(QStringLiteral("U"), estacao);
         QStringList out;
@@ -148,7 +174,8 @@ protected:
     void digitaPedido(LancPedido& pedido, test::RecordingView& tela)
     {
         pedido.registro.inicia();
-        auto sai = [&](test::C controle, QString& texto, const QString& valor, const std::function<void()>& mudou, const std::function<void()>& saiu) {
+        auto sai = [&](test::C controle, QString& texto, const QString& valor, const std::function<void()>& mudou,
+                       const std::function<void()>& saiu) {
             tela.foco = controle;
             texto = valor;
             const bool ok = runGuarded([&] { mudou(); });
@@ -157,16 +184,24 @@ protected:
         };
         ASSERT_TRUE(runGuarded([&] { pedido.registro.incluir(); }));
         ASSERT_TRUE(runGuarded([&] { pedido.cabecalho.entraCliente(); }));
-        ASSERT_TRUE(sai(test::C::Cliente, pedido.contexto.tela.cliente, QStringLiteral("52998224725"), [&] { pedido.cabecalho.clienteMudou(); }, [&] { pedido.cabecalho.saiCliente(); }))
+        ASSERT_TRUE(sai(
+            test::C::Cliente, pedido.contexto.tela.cliente, QStringLiteral("52998224725"), [&] { pedido.cabecalho.clienteMudou(); },
+            [&] { pedido.cabecalho.saiCliente(); }))
             << dialogs().errors().join(QLatin1Char('|')).toStdString();
-        ASSERT_TRUE(sai(test::C::TipoOper, pedido.contexto.tela.tipoOper, QStringLiteral("01"), [&] { pedido.cabecalho.tipoOperMudou(); }, [&] { pedido.cabecalho.saiTipoOper(); }))
+        ASSERT_TRUE(sai(
+            test::C::TipoOper, pedido.contexto.tela.tipoOper, QStringLiteral("01"), [&] { pedido.cabecalho.tipoOperMudou(); },
+            [&] { pedido.cabecalho.saiTipoOper(); }))
             << dialogs().errors().join(QLatin1Char('|')).toStdString();
-        ASSERT_TRUE(sai(test::C::DataEntrega, pedido.contexto.tela.dataEntrega, test::dia(2), [&] { pedido.cabecalho.dataEntregaMudou(); }, [&] { pedido.cabecalho.saiDataEntrega(); }));
-        ASSERT_TRUE(runGuarded([&] { pedido.registro.mudaPagina(test::P::Itens); })) << dialogs().errors().join(QLatin1Char('|')).toStdString();
+        ASSERT_TRUE(sai(
+            test::C::DataEntrega, pedido.contexto.tela.dataEntrega, test::dia(2), [&] { pedido.cabecalho.dataEntregaMudou(); },
+            [&] { pedido.cabecalho.saiDataEntrega(); }));
+        ASSERT_TRUE(runGuarded([&] { pedido.registro.mudaPagina(test::P::Itens); }))
+            << dialogs().errors().join(QLatin1Char('|')).toStdString();
         ASSERT_TRUE(pedido.itens.itemEditando());
         tela.coluna = ColunaItem::Produto;
         pedido.itens.qryItemPedido[QStringLiteral("CDARVPROD")].setValue(QStringLiteral("010010001"));
-        ASSERT_TRUE(runGuarded([&] { pedido.itens.saiColunaItem(ColunaItem::Produto); })) << dialogs().errors().join(QLatin1Char('|')).toStdString();
+        ASSERT_TRUE(runGuarded([&] { pedido.itens.saiColunaItem(ColunaItem::Produto); }))
+            << dialogs().errors().join(QLatin1Char('|')).toStdString();
         tela.coluna = ColunaItem::Quantidade;
         pedido.itens.qryItemPedido[QStringLiteral("QTITEMPED")].setValue(3.0);
         ASSERT_TRUE(runGuarded([&] { pedido.itens.saiColunaItem(ColunaItem::Quantidade); }));
@@ -255,7 +290,8 @@ TEST_F(ExportE2E, AReplyLostBeforeTheMarkingLeavesOneCopyOnTheServerAfterTheRese
     db().execScript(QStringLiteral("CREATE TRIGGER PARADA BEFORE UPDATE ON PEDIDO BEGIN SELECT RAISE(ABORT, 'parada simulada'); END"));
     EXPECT_FALSE(exporta());
     ASSERT_EQ(dialogs().errors().size(), 1);
-    EXPECT_TRUE(dialogs().errors()[0].startsWith(QStringLiteral("Erro ao exportar.\nOs pedidos chegaram ao servidor, mas o pedido 0000000031")))
+    EXPECT_TRUE(
+        dialogs().errors()[0].startsWith(QStringLiteral("Erro ao exportar.\nOs pedidos chegaram ao servidor, mas o pedido 0000000031")))
         << qPrintable(dialogs().errors()[0]);
     EXPECT_EQ(situacao("0000000031"), QStringLiteral("1"));
     EXPECT_EQ(itens("0000000031"), QStringLiteral("11")) << "not half-marked";
@@ -285,13 +321,13 @@ TEST_F(ExportE2E, AnotherInstallationsOrderWithTheSameNumberAndUserIsKeptBesideT
         SCOPED_TRACE(quem);
         db().exec(QStringLiteral("DELETE FROM ITEMPEDIDO"));
         db().exec(QStringLiteral("DELETE FROM PEDIDO"));
-        db().exec(QStringLiteral("UPDATE INSTALACAO SET IDINSTALACAO = :I"), {{QStringLiteral("I"), QUuid::createUuid().toString(QUuid::WithoutBraces)}});
+        db().exec(QStringLiteral("UPDATE INSTALACAO SET IDINSTALACAO = :I"),
+                  {{QStringLiteral("I"), QUuid::createUuid().toString(QUuid::WithoutBraces)}});
         pedido("0000000041", {{kRice, 9}});
         ASSERT_TRUE(exporta()) << dialogs().errors().join(QLatin1Char('\n')).toStdString();
     }
     EXPECT_EQ(noServidor("0000000041"), 3) << "three installations, one user name";
-    EXPECT_EQ(quantidades("0000000041", primeira, "IDINSTALACAO"), QStringLiteral("2.0"))
-        << "the first is untouched";
+    EXPECT_EQ(quantidades("0000000041", primeira, "IDINSTALACAO"), QStringLiteral("2.0")) << "the first is untouched";
     const QString lista = server::receivedOrdersListing(server.db());
     EXPECT_EQ(lista.count(QStringLiteral("0000000041  estacao-a")), 3) << lista.toStdString();
     EXPECT_TRUE(lista.contains(primeira.left(8))) << lista.toStdString();
@@ -314,7 +350,8 @@ TEST_F(ExportE2E, ARefusedResendAfterALostReplyLeavesNoCopyOnTheServer)
     EXPECT_EQ(noServidor("0000000061"), 0) << "the company must not deliver it";
     EXPECT_EQ(countRows(server.db(), QStringLiteral("ITEMPEDIDOREC")), 0);
     EXPECT_EQ(situacao("0000000061"), QStringLiteral("1"));
-    EXPECT_EQ(countRows(server.db(), QStringLiteral("SITPEDIDOREC"), QStringLiteral("NRPEDIDO = '0000000061'")), 0) << "its situation went with it";
+    EXPECT_EQ(countRows(server.db(), QStringLiteral("SITPEDIDOREC"), QStringLiteral("NRPEDIDO = '0000000061'")), 0)
+        << "its situation went with it";
     ASSERT_EQ(UltimaExportacao().recusados.size(), 1);
     EXPECT_TRUE(UltimaExportacao().recusados[0].motivo.contains(QStringLiteral("A cópia recebida antes foi retirada do servidor.")))
         << qPrintable(UltimaExportacao().recusados[0].motivo);
@@ -331,11 +368,18 @@ TEST_F(ExportE2E, ACustomerTheOfficeDeletedStaysDeletedAndItsOrderIsRefused)
     server.db().exec(QStringLiteral("DELETE FROM ENDECLIE WHERE CDCLIENTE = :C"), {{QStringLiteral("C"), nova}});
     server.db().exec(QStringLiteral("DELETE FROM CLIENTE WHERE CDCLIENTE = :C"), {{QStringLiteral("C"), nova}});
 
-    insertRow(db(), QStringLiteral("PEDIDO"), {{QStringLiteral("CDFILIAL"), QStringLiteral("0001")}, {QStringLiteral("NRPEDIDO"), QStringLiteral("0000000072")},
-                                               {QStringLiteral("IDSITPEDIDO"), QStringLiteral("1")}, {QStringLiteral("CDCLIENTE"), nova}});
-    insertRow(db(), QStringLiteral("ITEMPEDIDO"), {{QStringLiteral("CDFILIAL"), QStringLiteral("0001")}, {QStringLiteral("NRPEDIDO"), QStringLiteral("0000000072")},
-                                                   {QStringLiteral("NRITEMPED"), QStringLiteral("0000000001")}, {QStringLiteral("CDPRODUTO"), kRice},
-                                                   {QStringLiteral("QTITEMPED"), 1.0}, {QStringLiteral("VRPREUNITPED"), 24.9}});
+    insertRow(db(), QStringLiteral("PEDIDO"),
+              {{QStringLiteral("CDFILIAL"), QStringLiteral("0001")},
+               {QStringLiteral("NRPEDIDO"), QStringLiteral("0000000072")},
+               {QStringLiteral("IDSITPEDIDO"), QStringLiteral("1")},
+               {QStringLiteral("CDCLIENTE"), nova}});
+    insertRow(db(), QStringLiteral("ITEMPEDIDO"),
+              {{QStringLiteral("CDFILIAL"), QStringLiteral("0001")},
+               {QStringLiteral("NRPEDIDO"), QStringLiteral("0000000072")},
+               {QStringLiteral("NRITEMPED"), QStringLiteral("0000000001")},
+               {QStringLiteral("CDPRODUTO"), kRice},
+               {QStringLiteral("QTITEMPED"), 1.0},
+               {QStringLiteral("VRPREUNITPED"), 24.9}});
     dialogs().clear();
     inativos.clear();
     ASSERT_TRUE(exporta()) << dialogs().errors().join(QLatin1Char('\n')).toStdString();
@@ -344,7 +388,8 @@ TEST_F(ExportE2E, ACustomerTheOfficeDeletedStaysDeletedAndItsOrderIsRefused)
     EXPECT_EQ(situacao("0000000072"), QStringLiteral("1"));
     EXPECT_EQ(inativos, QStringList{QStringLiteral("0:1")}) << "shown in the customers' list";
     ASSERT_EQ(UltimaExportacao().recusados.size(), 1);
-    EXPECT_TRUE(UltimaExportacao().recusados[0].motivo.contains(QStringLiteral("Cliente excluído no servidor"))) << qPrintable(UltimaExportacao().recusados[0].motivo);
+    EXPECT_TRUE(UltimaExportacao().recusados[0].motivo.contains(QStringLiteral("Cliente excluído no servidor")))
+        << qPrintable(UltimaExportacao().recusados[0].motivo);
 }
 
 // An order held in edit in the order window is not sent: the export says so
@@ -368,9 +413,10 @@ TEST_F(ExportE2E, AnOrderInEditIsNotExportedAndAStoreAfterAnExportIsRefused)
     EXPECT_EQ(noServidor(n.constData(), NomeEstacao()), 0);
     EXPECT_EQ(situacao(n.constData()), QStringLiteral("1"));
     ASSERT_EQ(dialogs().infos().size(), 1);
-    EXPECT_EQ(dialogs().infos()[0], QStringLiteral("0 de 1 pedidos exportados; os demais continuam pendentes.\nO pedido %1 está em alteração na "
-                                                   "janela de pedidos; confirme ou cancele a alteração e exporte de novo.")
-                                         .arg(nr));
+    EXPECT_EQ(dialogs().infos()[0],
+              QStringLiteral("0 de 1 pedidos exportados; os demais continuam pendentes.\nO pedido %1 está em alteração na "
+                             "janela de pedidos; confirme ou cancele a alteração e exporte de novo.")
+                  .arg(nr));
 
     // Exported meanwhile by other means (another window, the headless export).
     db().exec(QStringLiteral("UPDATE PEDIDO SET IDSITPEDIDO = '7' WHERE NRPEDIDO = :N"), {{QStringLiteral("N"), nr}});
@@ -378,7 +424,8 @@ TEST_F(ExportE2E, AnOrderInEditIsNotExportedAndAStoreAfterAnExportIsRefused)
     dialogs().clear();
     runGuarded([&] { pedido.registro.confirmar(); });
     ASSERT_EQ(dialogs().errors().size(), 1);
-    EXPECT_TRUE(dialogs().errors()[0].contains(QStringLiteral("foi exportado ou mudou de situação enquanto era alterado aqui, e nada foi gravado")))
+    EXPECT_TRUE(
+        dialogs().errors()[0].contains(QStringLiteral("foi exportado ou mudou de situação enquanto era alterado aqui, e nada foi gravado")))
         << qPrintable(dialogs().errors()[0]);
     EXPECT_EQ(situacao(n.constData()), QStringLiteral("7")) << "not set back to pending";
     EXPECT_TRUE(pedido.contexto.pedidoEditando()) << "what was typed stays on screen";
@@ -406,11 +453,13 @@ TEST_F(ExportE2E, AnOrderTypedInTheOrderWindowReachesTheServerWhole)
     const QByteArray n = nr.toLatin1();
     EXPECT_EQ(noServidor(n.constData(), NomeEstacao()), 1);
     EXPECT_EQ(quantidades(n.constData(), NomeEstacao()), QStringLiteral("3.0"));
-    EXPECT_EQ(doServidor(QStringLiteral("SELECT P.CDCLIENTE || '/' || P.CDTIPOOPER FROM PEDIDOREC P JOIN PEDIDORECEBIDO R ON R.IDRECEBIDO = P.IDRECEBIDO "
-                                        "WHERE R.NRPEDIDO = :N AND R.NMUSUARIO = :U"),
-                         n.constData(), NomeEstacao())
-                  .toString(),
-              QStringLiteral("F52998224725/01"));
+    EXPECT_EQ(
+        doServidor(QStringLiteral(
+                       "SELECT P.CDCLIENTE || '/' || P.CDTIPOOPER FROM PEDIDOREC P JOIN PEDIDORECEBIDO R ON R.IDRECEBIDO = P.IDRECEBIDO "
+                       "WHERE R.NRPEDIDO = :N AND R.NMUSUARIO = :U"),
+                   n.constData(), NomeEstacao())
+            .toString(),
+        QStringLiteral("F52998224725/01"));
     QTextDocument lida;
     lerObservacao(doServidor(QStringLiteral("SELECT O.TXOBSPED FROM OBSPEDIDOREC O JOIN PEDIDORECEBIDO R ON R.IDRECEBIDO = O.IDRECEBIDO "
                                             "WHERE R.NRPEDIDO = :N AND R.NMUSUARIO = :U"),
@@ -433,8 +482,10 @@ TEST_F(ExportE2E, HeadlessExportPrintsRefusalsAndCountsAndSaysWhatFailed)
         env.remove(QStringLiteral("QT_QPA_PLATFORM"));
         env.insert(QStringLiteral("ZOV_SENHA"), QStringLiteral("ana123"));
         p.setProcessEnvironment(env);
-        p.start(exe, QStringList{QStringLiteral("--export"), QStringLiteral("--database"), tdb.path(), QStringLiteral("--filial"), QStringLiteral("1"),
-                                     QStringLiteral("--operador"), QStringLiteral("1")} + extra);
+        p.start(exe,
+                QStringList{QStringLiteral("--export"), QStringLiteral("--database"), tdb.path(), QStringLiteral("--filial"),
+                            QStringLiteral("1"), QStringLiteral("--operador"), QStringLiteral("1")}
+                    + extra);
         EXPECT_TRUE(p.waitForFinished(60000));
         if (out)
             *out = QString::fromUtf8(p.readAllStandardOutput());
@@ -443,8 +494,11 @@ TEST_F(ExportE2E, HeadlessExportPrintsRefusalsAndCountsAndSaysWhatFailed)
         return p.exitCode();
     };
     QString out, err;
-    EXPECT_EQ(roda({QStringLiteral("--address"), server.address(), QStringLiteral("--pedidos"), QStringLiteral("51,abc")}, nullptr, &err), 2) << qPrintable(err);
-    EXPECT_EQ(roda({QStringLiteral("--address"), server.address(), QStringLiteral("--pedidos"), QStringLiteral("99")}, nullptr, &err), 2) << qPrintable(err);
+    EXPECT_EQ(roda({QStringLiteral("--address"), server.address(), QStringLiteral("--pedidos"), QStringLiteral("51,abc")}, nullptr, &err),
+              2)
+        << qPrintable(err);
+    EXPECT_EQ(roda({QStringLiteral("--address"), server.address(), QStringLiteral("--pedidos"), QStringLiteral("99")}, nullptr, &err), 2)
+        << qPrintable(err);
     EXPECT_EQ(roda({}, nullptr, &err), 2) << "no address";
     EXPECT_EQ(roda({QStringLiteral("--address"), QStringLiteral("127.0.0.1:1")}, nullptr, &err), 1);
     EXPECT_TRUE(err.contains(QStringLiteral("Não existe conexão com o servidor"))) << qPrintable(err);
@@ -453,7 +507,8 @@ TEST_F(ExportE2E, HeadlessExportPrintsRefusalsAndCountsAndSaysWhatFailed)
     EXPECT_TRUE(out.contains(QStringLiteral("recusado 0000000052: produto inativo no servidor"))) << qPrintable(out);
     EXPECT_TRUE(out.trimmed().endsWith(QStringLiteral("2 pedido(s) enviado(s), 1 aceito(s)."))) << qPrintable(out);
     Database check(tdb.path(), Database::Mode::OpenExisting);
-    EXPECT_EQ(check.scalar(QStringLiteral("SELECT group_concat(IDSITPEDIDO, '') FROM (SELECT IDSITPEDIDO FROM PEDIDO ORDER BY NRPEDIDO)")).toString(),
+    EXPECT_EQ(check.scalar(QStringLiteral("SELECT group_concat(IDSITPEDIDO, '') FROM (SELECT IDSITPEDIDO FROM PEDIDO ORDER BY NRPEDIDO)"))
+                  .toString(),
               QStringLiteral("71"));
 }
 
@@ -468,16 +523,23 @@ TEST_F(ExportE2E, TheCompanysSituationsComeBackByDeltaAndOnlyADevolvidoOrderReop
     ASSERT_TRUE(exporta()) << dialogs().errors().join(QLatin1Char('\n')).toStdString();
     EXPECT_EQ(countRows(server.db(), QStringLiteral("SITPEDIDOREC"), QStringLiteral("IDSITEMPRESA = 'R'")), 3) << "written with each order";
     // The same number from another laptop is that laptop's.
-    server.db().exec(QStringLiteral("INSERT INTO SITPEDIDOREC (CDFILIAL, NRPEDIDO, IDINSTALACAO, IDSITEMPRESA) VALUES ('0001', '0000000093', 'outra', 'D')"));
-    server::defineSituacao(server.db(), {QStringLiteral("1"), QStringLiteral("91"), {}, QStringLiteral("F"), QStringLiteral("123"), {}, QStringLiteral("49,80")});
-    server::defineSituacao(server.db(), {QStringLiteral("1"), QStringLiteral("92"), {}, QStringLiteral("D"), {}, QStringLiteral("falta o CNPJ"), {}});
-    server::defineSituacao(server.db(), {QStringLiteral("1"), QStringLiteral("93"), {}, QStringLiteral("C"), {}, QStringLiteral("sem estoque"), {}});
+    server.db().exec(QStringLiteral(
+        "INSERT INTO SITPEDIDOREC (CDFILIAL, NRPEDIDO, IDINSTALACAO, IDSITEMPRESA) VALUES ('0001', '0000000093', 'outra', 'D')"));
+    server::defineSituacao(
+        server.db(),
+        {QStringLiteral("1"), QStringLiteral("91"), {}, QStringLiteral("F"), QStringLiteral("123"), {}, QStringLiteral("49,80")});
+    server::defineSituacao(server.db(),
+                           {QStringLiteral("1"), QStringLiteral("92"), {}, QStringLiteral("D"), {}, QStringLiteral("falta o CNPJ"), {}});
+    server::defineSituacao(server.db(),
+                           {QStringLiteral("1"), QStringLiteral("93"), {}, QStringLiteral("C"), {}, QStringLiteral("sem estoque"), {}});
     TomaMudancasAcompanhamento();
 
     ASSERT_TRUE(AtualizaAcompanhamento()) << lastTransferError().toStdString();
-    EXPECT_EQ(TomaMudancasAcompanhamento().texto(), QStringLiteral("Desde a última atualização: 1 pedido faturado, 1 devolvido para correção, 1 cancelado."));
-    EXPECT_EQ(db().scalar(QStringLiteral("SELECT group_concat(NRPEDIDO || IDSITEMPRESA || COALESCE(NRNOTAFISCAL, '') || COALESCE(DSMOTIVO, ''), ';') "
-                                         "FROM (SELECT * FROM SITPEDIDO ORDER BY NRPEDIDO)")),
+    EXPECT_EQ(TomaMudancasAcompanhamento().texto(),
+              QStringLiteral("Desde a última atualização: 1 pedido faturado, 1 devolvido para correção, 1 cancelado."));
+    EXPECT_EQ(db().scalar(QStringLiteral(
+                  "SELECT group_concat(NRPEDIDO || IDSITEMPRESA || COALESCE(NRNOTAFISCAL, '') || COALESCE(DSMOTIVO, ''), ';') "
+                  "FROM (SELECT * FROM SITPEDIDO ORDER BY NRPEDIDO)")),
               QStringLiteral("0000000091F123;0000000092Dfalta o CNPJ;0000000093Csem estoque"));
     EXPECT_EQ(situacao("0000000092"), QStringLiteral("1")) << "sent back: pending again";
     EXPECT_EQ(itens("0000000092"), QStringLiteral("1"));
@@ -490,7 +552,8 @@ TEST_F(ExportE2E, TheCompanysSituationsComeBackByDeltaAndOnlyADevolvidoOrderReop
     dialogs().clear();
     ASSERT_TRUE(exporta()) << dialogs().errors().join(QLatin1Char('\n')).toStdString();
     ASSERT_TRUE(AtualizaAcompanhamento()) << lastTransferError().toStdString();
-    EXPECT_EQ(db().scalar(QStringLiteral("SELECT IDSITEMPRESA FROM SITPEDIDO WHERE NRPEDIDO = '0000000092'")).toString(), QStringLiteral("R"));
+    EXPECT_EQ(db().scalar(QStringLiteral("SELECT IDSITEMPRESA FROM SITPEDIDO WHERE NRPEDIDO = '0000000092'")).toString(),
+              QStringLiteral("R"));
     EXPECT_EQ(situacao("0000000092"), QStringLiteral("7"));
 
     // A reply cut half way leaves the situations as they were, and says so.
@@ -506,7 +569,8 @@ TEST_F(ExportE2E, TheCompanysSituationsComeBackByDeltaAndOnlyADevolvidoOrderReop
     SetPorta(corta.port());
     EXPECT_FALSE(AtualizaAcompanhamento());
     EXPECT_FALSE(lastTransferError().isEmpty());
-    EXPECT_EQ(db().scalar(QStringLiteral("SELECT IDSITEMPRESA FROM SITPEDIDO WHERE NRPEDIDO = '0000000092'")).toString(), QStringLiteral("R"));
+    EXPECT_EQ(db().scalar(QStringLiteral("SELECT IDSITEMPRESA FROM SITPEDIDO WHERE NRPEDIDO = '0000000092'")).toString(),
+              QStringLiteral("R"));
 }
 
 // What the branch's customers bought in the last 12 months (the laptops'
@@ -519,24 +583,33 @@ TEST_F(ExportE2E, TheCustomersHistoryAndReceivablesComeByDeltaForTheBranchWithin
     ASSERT_TRUE(exporta()) << dialogs().errors().join(QLatin1Char('\n')).toStdString();
     const QString hoje = QDate::currentDate().toString(Qt::ISODate);
     const auto empresa = [&](const QString& filial, const QString& pedido, const QString& data) {
-        server.db().exec(QStringLiteral("INSERT INTO HISTCLIENTE (CDCLIENTE, CDFILIAL, NRPEDIDO, NRITEMPED, IDORIGEM, DTPEDIDO, CDPRODUTO, QTITEMPED, "
-                                        "VRPRECO, VRDESCONTO, VRLIQUIDO, IDSITEMPRESA) VALUES (:C, :F, :N, '0000000001', 'E', :D, :P, 1, 10, 0, 10, 'F')"),
-                         {{QStringLiteral("C"), kMaria}, {QStringLiteral("F"), filial}, {QStringLiteral("N"), pedido},
-                          {QStringLiteral("D"), data + QStringLiteral(" 10:00:00")}, {QStringLiteral("P"), kRice}});
+        server.db().exec(
+            QStringLiteral(
+                "INSERT INTO HISTCLIENTE (CDCLIENTE, CDFILIAL, NRPEDIDO, NRITEMPED, IDORIGEM, DTPEDIDO, CDPRODUTO, QTITEMPED, "
+                "VRPRECO, VRDESCONTO, VRLIQUIDO, IDSITEMPRESA) VALUES (:C, :F, :N, '0000000001', 'E', :D, :P, 1, 10, 0, 10, 'F')"),
+            {{QStringLiteral("C"), kMaria},
+             {QStringLiteral("F"), filial},
+             {QStringLiteral("N"), pedido},
+             {QStringLiteral("D"), data + QStringLiteral(" 10:00:00")},
+             {QStringLiteral("P"), kRice}});
     };
     empresa(QStringLiteral("0001"), QStringLiteral("NF-77"), hoje);
-    empresa(QStringLiteral("0002"), QStringLiteral("NF-78"), hoje); // another branch's
+    empresa(QStringLiteral("0002"), QStringLiteral("NF-78"), hoje);                                                      // another branch's
     empresa(QStringLiteral("0001"), QStringLiteral("NF-12"), QDate::currentDate().addMonths(-13).toString(Qt::ISODate)); // over a year
-    server.db().exec(QStringLiteral("INSERT INTO TITULOCLIENTE (CDCLIENTE, VRABERTO, VRVENCIDO) VALUES (:C, 4200, 300)"), {{QStringLiteral("C"), kMaria}});
+    server.db().exec(QStringLiteral("INSERT INTO TITULOCLIENTE (CDCLIENTE, VRABERTO, VRVENCIDO) VALUES (:C, 4200, 300)"),
+                     {{QStringLiteral("C"), kMaria}});
 
     ASSERT_TRUE(AtualizaAcompanhamento()) << lastTransferError().toStdString();
     const auto linhas = [&] {
-        return db().scalar(QStringLiteral("SELECT group_concat(NRPEDIDO || IDORIGEM || NRITEMPED || '=' || printf('%.2f', VRLIQUIDO) || IFNULL(IDSITEMPRESA, ''), ';') FROM "
-                                          "(SELECT * FROM HISTCLIENTE ORDER BY NRPEDIDO, NRITEMPED)"))
+        return db()
+            .scalar(QStringLiteral("SELECT group_concat(NRPEDIDO || IDORIGEM || NRITEMPED || '=' || printf('%.2f', VRLIQUIDO) || "
+                                   "IFNULL(IDSITEMPRESA, ''), ';') FROM "
+                                   "(SELECT * FROM HISTCLIENTE ORDER BY NRPEDIDO, NRITEMPED)"))
             .toString();
     };
     EXPECT_EQ(linhas(), QStringLiteral("0000000095L0000000001=49.80R;0000000095L0000000002=74.70R;NF-77E0000000001=10.00F"));
-    EXPECT_EQ(db().scalar(QStringLiteral("SELECT printf('%.2f/%.2f', VRABERTO, VRVENCIDO) FROM TITULOCLIENTE")).toString(), QStringLiteral("4200.00/300.00"));
+    EXPECT_EQ(db().scalar(QStringLiteral("SELECT printf('%.2f/%.2f', VRABERTO, VRVENCIDO) FROM TITULOCLIENTE")).toString(),
+              QStringLiteral("4200.00/300.00"));
 
     // Invoiced: the lines follow it, and only they come again.
     server::defineSituacao(server.db(), {QStringLiteral("1"), QStringLiteral("95"), {}, QStringLiteral("F"), QStringLiteral("9"), {}, {}});
@@ -544,9 +617,10 @@ TEST_F(ExportE2E, TheCustomersHistoryAndReceivablesComeByDeltaForTheBranchWithin
     EXPECT_EQ(linhas(), QStringLiteral("0000000095L0000000001=49.80F;0000000095L0000000002=74.70F;NF-77E0000000001=10.00F"));
 
     // A line the laptop kept from over a year ago goes with the next refresh.
-    db().exec(QStringLiteral("INSERT INTO HISTCLIENTE (CDCLIENTE, CDFILIAL, NRPEDIDO, NRITEMPED, IDORIGEM, DTPEDIDO, CDPRODUTO) "
-                             "VALUES (:C, '0001', 'ANTIGO', '1', 'E', :D, 'X')"),
-              {{QStringLiteral("C"), kMaria}, {QStringLiteral("D"), QDateTime(QDate::currentDate().addMonths(-12).addDays(-1), QTime(9, 0))}});
+    db().exec(
+        QStringLiteral("INSERT INTO HISTCLIENTE (CDCLIENTE, CDFILIAL, NRPEDIDO, NRITEMPED, IDORIGEM, DTPEDIDO, CDPRODUTO) "
+                       "VALUES (:C, '0001', 'ANTIGO', '1', 'E', :D, 'X')"),
+        {{QStringLiteral("C"), kMaria}, {QStringLiteral("D"), QDateTime(QDate::currentDate().addMonths(-12).addDays(-1), QTime(9, 0))}});
     ASSERT_TRUE(AtualizaAcompanhamento()) << lastTransferError().toStdString();
     EXPECT_EQ(countRows(db(), QStringLiteral("HISTCLIENTE"), QStringLiteral("NRPEDIDO = 'ANTIGO'")), 0);
 }

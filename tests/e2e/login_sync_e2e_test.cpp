@@ -1,6 +1,6 @@
 // The login and the headless sync against zov-appserver's demo company.
-#include "session/GeralZOV.h"
 #include "app/ZOV00010.h"
+#include "session/GeralZOV.h"
 #include "tests/e2e/login_e2e.h"
 #include "tests/support/running_server.h"
 #include "tests/support/scripted_dialogs.h"
@@ -13,8 +13,8 @@
 #include <QLineEdit>
 #include <QProcess>
 #include <QTest>
-#include <gtest/gtest.h>
 #include <csignal>
+#include <gtest/gtest.h>
 #include <sys/types.h>
 
 using namespace zov;
@@ -46,7 +46,8 @@ TEST_F(LoginE2E, AnEmptyMachineIsFilledAndTheOperatorAdmitted)
     EXPECT_EQ(Filial(), QStringLiteral("0001"));
     EXPECT_EQ(CdOperador(), QStringLiteral("000000000001"));
     EXPECT_EQ(NmFilial(), server.db().scalar(QStringLiteral("SELECT NMFILIAL FROM FILIAL WHERE CDFILIAL='0001'")).toString());
-    EXPECT_EQ(NmOperador(), server.db().scalar(QStringLiteral("SELECT NMOPERADOR FROM OPERADOR WHERE CDOPERADOR='000000000001'")).toString());
+    EXPECT_EQ(NmOperador(),
+              server.db().scalar(QStringLiteral("SELECT NMOPERADOR FROM OPERADOR WHERE CDOPERADOR='000000000001'")).toString());
     EXPECT_EQ(IPAcesso(), QStringLiteral("127.0.0.1"));
     EXPECT_EQ(Porta(), server.port());
 }
@@ -97,8 +98,9 @@ TEST_F(LoginE2E, HeadlessSyncFillsTheTablesOrFailsReadably)
         env.remove(QStringLiteral("QT_QPA_PLATFORM"));
         return env;
     }());
-    sync.start(exe, {QStringLiteral("--sync"), QStringLiteral("--database"), db, QStringLiteral("--address"), server.address(),
-                     QStringLiteral("--filial"), QStringLiteral("1"), QStringLiteral("--operador"), QStringLiteral("1")});
+    sync.start(exe,
+               {QStringLiteral("--sync"), QStringLiteral("--database"), db, QStringLiteral("--address"), server.address(),
+                QStringLiteral("--filial"), QStringLiteral("1"), QStringLiteral("--operador"), QStringLiteral("1")});
     ASSERT_TRUE(sync.waitForFinished(60000));
     const QString err = QString::fromUtf8(sync.readAllStandardError());
     EXPECT_EQ(sync.exitCode(), 0) << err.toStdString();
@@ -109,8 +111,9 @@ TEST_F(LoginE2E, HeadlessSyncFillsTheTablesOrFailsReadably)
     }
 
     server.stop();
-    sync.start(exe, {QStringLiteral("--sync"), QStringLiteral("--database"), db, QStringLiteral("--address"), server.address(),
-                     QStringLiteral("--filial"), QStringLiteral("1"), QStringLiteral("--operador"), QStringLiteral("1")});
+    sync.start(exe,
+               {QStringLiteral("--sync"), QStringLiteral("--database"), db, QStringLiteral("--address"), server.address(),
+                QStringLiteral("--filial"), QStringLiteral("1"), QStringLiteral("--operador"), QStringLiteral("1")});
     ASSERT_TRUE(sync.waitForFinished(60000));
     EXPECT_NE(sync.exitCode(), 0);
     EXPECT_TRUE(QString::fromUtf8(sync.readAllStandardError()).contains(QStringLiteral("erro:")));
@@ -129,8 +132,15 @@ TEST_F(LoginE2E, ASyncKilledWhileALaterTableIsWrittenLosesNoDeletion)
     QTemporaryDir dir;
     const QString db = dir.filePath(QStringLiteral("cli.sqlite"));
     const QString exe = QStringLiteral(ZOV_PEDIDOS);
-    const QStringList args{QStringLiteral("--sync"), QStringLiteral("--database"), db, QStringLiteral("--address"), server.address(),
-                           QStringLiteral("--filial"), QStringLiteral("1"), QStringLiteral("--operador"), QStringLiteral("1")};
+    const QStringList args{QStringLiteral("--sync"),
+                           QStringLiteral("--database"),
+                           db,
+                           QStringLiteral("--address"),
+                           server.address(),
+                           QStringLiteral("--filial"),
+                           QStringLiteral("1"),
+                           QStringLiteral("--operador"),
+                           QStringLiteral("1")};
     QProcess sync;
     sync.start(exe, args);
     ASSERT_TRUE(sync.waitForFinished(60000));
@@ -138,14 +148,14 @@ TEST_F(LoginE2E, ASyncKilledWhileALaterTableIsWrittenLosesNoDeletion)
 
     const QString gone = server.db().scalar(QStringLiteral("SELECT MIN(CDPRODUTO) FROM PRODUTO")).toString();
     server.db().exec(QStringLiteral("DELETE FROM PRODUTO WHERE CDPRODUTO = :P"), {{QStringLiteral("P"), gone}});
-    server.db().exec(QStringLiteral("UPDATE PRODUTO SET NMPRODUTO = NMPRODUTO || ' NOVO' WHERE CDPRODUTO = (SELECT MAX(CDPRODUTO) FROM PRODUTO)"));
+    server.db().exec(
+        QStringLiteral("UPDATE PRODUTO SET NMPRODUTO = NMPRODUTO || ' NOVO' WHERE CDPRODUTO = (SELECT MAX(CDPRODUTO) FROM PRODUTO)"));
     server.db().exec(QStringLiteral("UPDATE CLIENTE SET NMFANTCLIE = NMFANTCLIE || ' NOVO'"));
     {
         // Every customer row written here takes a while: the kill lands inside that table.
         Database local(db, Database::Mode::OpenExisting);
-        local.execScript(QStringLiteral(
-            "CREATE TRIGGER LENTO BEFORE INSERT ON CLIENTE BEGIN SELECT count(*) FROM (WITH RECURSIVE c(x) AS "
-            "(SELECT 1 UNION ALL SELECT x + 1 FROM c WHERE x < 3000000) SELECT x FROM c); END"));
+        local.execScript(QStringLiteral("CREATE TRIGGER LENTO BEFORE INSERT ON CLIENTE BEGIN SELECT count(*) FROM (WITH RECURSIVE c(x) AS "
+                                        "(SELECT 1 UNION ALL SELECT x + 1 FROM c WHERE x < 3000000) SELECT x FROM c); END"));
     }
     sync.start(exe, args);
     ASSERT_TRUE(sync.waitForStarted(10000));
@@ -183,4 +193,3 @@ TEST_F(LoginE2E, ASyncKilledWhileALaterTableIsWrittenLosesNoDeletion)
 }
 
 } // namespace
-

@@ -1,7 +1,7 @@
 // zov-pedidos --pdf as a script runs it, with no display: the exit codes and
 // the file it writes.
-#include "tests/orders/pedidos_fixture.h"
 #include "db/dbgeralped.h"
+#include "tests/orders/pedidos_fixture.h"
 #include "tests/support/temp_database.h"
 
 #include <QCoreApplication>
@@ -40,8 +40,10 @@ protected:
     }
     QStringList pdf(const char* nr, const char* filial, const QString& saida) const
     {
-        return {QStringLiteral("--database"), tdb.path(), QStringLiteral("--pdf"), QString::fromLatin1(nr), QStringLiteral("--filial"),
-                QString::fromLatin1(filial), QStringLiteral("--output"), saida};
+        return {QStringLiteral("--database"), tdb.path(),
+                QStringLiteral("--pdf"),      QString::fromLatin1(nr),
+                QStringLiteral("--filial"),   QString::fromLatin1(filial),
+                QStringLiteral("--output"),   saida};
     }
     QString saida(const char* nome) const { return dir.filePath(QString::fromLatin1(nome)); }
 
@@ -72,7 +74,8 @@ TEST_F(PdfCli, AMissingOrderOrAFileThatCannotBeWrittenIsOne)
     // While another copy holds the database the command says so and writes nothing.
     tdb.db();
     EXPECT_EQ(roda(pdf("12", "1", saida("aberto.pdf")), false), 1);
-    EXPECT_TRUE(err.contains(QStringLiteral("já está em uso por outra cópia do Pedidos ZOV-RA (processo %1").arg(QCoreApplication::applicationPid())))
+    EXPECT_TRUE(err.contains(
+        QStringLiteral("já está em uso por outra cópia do Pedidos ZOV-RA (processo %1").arg(QCoreApplication::applicationPid())))
         << err.toStdString();
     EXPECT_FALSE(QFile::exists(saida("aberto.pdf")));
 
@@ -87,12 +90,12 @@ TEST_F(PdfCli, WrongOptionsAreTwo)
     const QString arquivo = saida("doze.pdf");
     const QStringList completo = pdf("12", "1", arquivo);
     const QList<QStringList> errados{
-        {QStringLiteral("--pdf")},                                       // no number
-        completo.mid(0, 6),                                              // no output
-        completo.mid(0, 4) + completo.mid(6),                            // no branch
+        {QStringLiteral("--pdf")},            // no number
+        completo.mid(0, 6),                   // no output
+        completo.mid(0, 4) + completo.mid(6), // no branch
         pdf("doze", "1", arquivo),
         completo + QStringList{QStringLiteral("--sync")},
-        completo + QStringList{QStringLiteral("--cor")},                 // unknown
+        completo + QStringList{QStringLiteral("--cor")}, // unknown
     };
     for (const QStringList& args : errados)
         EXPECT_EQ(roda(args), 2) << args.join(QLatin1Char(' ')).toStdString();

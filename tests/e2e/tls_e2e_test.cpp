@@ -1,14 +1,14 @@
 // The client against a zov-appserver that serves HTTPS: what it trusts, and
 // the operator's session.
-#include "session/GeralZOV.h"
 #include "app/ZOV00010.h"
-#include "tests/e2e/login_e2e.h"
+#include "protocol/protocol_slots.h"
 #include "server/certificado.h"
+#include "session/GeralZOV.h"
+#include "tests/e2e/login_e2e.h"
 #include "tests/support/running_server.h"
 #include "tests/support/scripted_dialogs.h"
 #include "tests/support/temp_database.h"
 #include "transfer/netconnection.h"
-#include "protocol/protocol_slots.h"
 #include "transfer/sessao_servidor.h"
 
 #include <QDir>
@@ -82,7 +82,8 @@ TEST_F(TlsE2E, OnlyAServerCertifiedByTheTrustedAuthorityForItsAddressAndInDateIs
     };
     const Case cases[] = {
         {"the company's", certificate(QStringLiteral("ok"), QStringLiteral("127.0.0.1"), true), ""},
-        {"untrusted", certificate(QStringLiteral("alheio"), QStringLiteral("127.0.0.1"), false), "não é de uma autoridade em que esta instalação confia"},
+        {"untrusted", certificate(QStringLiteral("alheio"), QStringLiteral("127.0.0.1"), false),
+         "não é de uma autoridade em que esta instalação confia"},
         {"another address", certificate(QStringLiteral("outro"), QStringLiteral("10.9.8.7"), true), "não é para o endereço 127.0.0.1"},
         {"expired", certificate(QStringLiteral("vencido"), QStringLiteral("127.0.0.1"), true, -30, 10), "está vencido"},
     };

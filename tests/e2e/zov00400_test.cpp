@@ -97,7 +97,8 @@ TEST_F(DownloadWindow, AServerThatIsDownOrFailsIsReportedNotCelebrated)
     QTest::mouseClick(child<QPushButton>("sbtConfirma"), Qt::LeftButton);
     EXPECT_TRUE(dialogs().infos().isEmpty());
     ASSERT_EQ(dialogs().errors().size(), 1);
-    EXPECT_TRUE(dialogs().errors().first().contains(QStringLiteral("Banco de dados do servidor indisponível."))) << dialogs().errors().first().toStdString();
+    EXPECT_TRUE(dialogs().errors().first().contains(QStringLiteral("Banco de dados do servidor indisponível.")))
+        << dialogs().errors().first().toStdString();
     EXPECT_TRUE(child<QPushButton>("sbtConfirma")->isEnabled());
 }
 

@@ -32,8 +32,9 @@ protected:
                                       "CREATE TABLE OUTRA (ID INTEGER)"));
         db->transaction([&] {
             for (int i = 0; i < kRows; ++i)
-                db->exec(QStringLiteral("INSERT INTO CLI VALUES (:C, :N, :V)"),
-                         {{QStringLiteral("C"), code(i)}, {QStringLiteral("N"), QStringLiteral("Nome %1").arg(i)}, {QStringLiteral("V"), i}});
+                db->exec(
+                    QStringLiteral("INSERT INTO CLI VALUES (:C, :N, :V)"),
+                    {{QStringLiteral("C"), code(i)}, {QStringLiteral("N"), QStringLiteral("Nome %1").arg(i)}, {QStringLiteral("V"), i}});
         });
         q.setDatabase(db.get());
         q.setSql(QStringLiteral("SELECT CDCLI, NMCLI, NRVALOR, NRVALOR * 1 AS NRCALC FROM CLI ORDER BY CDCLI"));

@@ -27,7 +27,8 @@ protected:
                                       "INSERT INTO P VALUES ('3','Óleo',NULL,NULL);"));
         q.setDatabase(db.get());
         q.setSql(QStringLiteral("SELECT * FROM P ORDER BY CDPRODUTO"));
-        q.setUpdateSql(UpdateSql({}, QStringLiteral("UPDATE P SET NMPRODUTO = :NMPRODUTO, VRPRECO = :VRPRECO WHERE CDPRODUTO = :OLD_CDPRODUTO"), {}));
+        q.setUpdateSql(
+            UpdateSql({}, QStringLiteral("UPDATE P SET NMPRODUTO = :NMPRODUTO, VRPRECO = :VRPRECO WHERE CDPRODUTO = :OLD_CDPRODUTO"), {}));
         q.defineField(QStringLiteral("CDPRODUTO")).tag = 1;
         q.defineField(QStringLiteral("NMPRODUTO")).displayLabel = QStringLiteral("Nome");
         q.defineField(QStringLiteral("VRPRECO")).displayFormat = QStringLiteral("#,##0.00");

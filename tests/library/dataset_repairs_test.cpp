@@ -25,12 +25,11 @@ protected:
         test::DialogsTest::SetUp();
         setProgramLocale(QLocale(QStringLiteral("pt_BR")));
         db = std::make_unique<Database>(dir.filePath(QStringLiteral("r.sqlite")), Database::Mode::CreateIfMissing);
-        db->execScript(QStringLiteral(
-            "CREATE TABLE ITEM (CDITEM VARCHAR(10) NOT NULL, CDPARTE VARCHAR(10) NOT NULL, VRITEM REAL, "
-            "  QTITEM REAL, DTITEM DATETIME, PRIMARY KEY (CDITEM, CDPARTE));"
-            "INSERT INTO ITEM VALUES ('1','',NULL,1,'2026-12-07');"
-            "INSERT INTO ITEM VALUES ('2','A',12.5,2,'2026-12-08 10:30:00');"
-            "INSERT INTO ITEM VALUES ('3','B',1.234,3,NULL);"));
+        db->execScript(QStringLiteral("CREATE TABLE ITEM (CDITEM VARCHAR(10) NOT NULL, CDPARTE VARCHAR(10) NOT NULL, VRITEM REAL, "
+                                      "  QTITEM REAL, DTITEM DATETIME, PRIMARY KEY (CDITEM, CDPARTE));"
+                                      "INSERT INTO ITEM VALUES ('1','',NULL,1,'2026-12-07');"
+                                      "INSERT INTO ITEM VALUES ('2','A',12.5,2,'2026-12-08 10:30:00');"
+                                      "INSERT INTO ITEM VALUES ('3','B',1.234,3,NULL);"));
     }
     void useItems(Query& q)
     {
@@ -193,8 +192,11 @@ TEST_F(DatasetRepairs, ADateIsStoredInTheFormOfADateParameter)
     q.commitUpdates();
     EXPECT_EQ(db->scalar(QStringLiteral("SELECT DTITEM FROM ITEM WHERE CDITEM = '3'")).toString(), QStringLiteral("2026-12-07"));
     // Both days stored from dates compare with a date parameter; the moment with date(col).
-    EXPECT_EQ(db->scalar(QStringLiteral("SELECT count(*) FROM ITEM WHERE DTITEM <= :P"), {{QStringLiteral("P"), QDate(2026, 12, 7)}}).toInt(), 2);
-    EXPECT_EQ(db->scalar(QStringLiteral("SELECT count(*) FROM ITEM WHERE date(DTITEM) <= :P"), {{QStringLiteral("P"), QDate(2026, 12, 8)}}).toInt(), 3);
+    EXPECT_EQ(
+        db->scalar(QStringLiteral("SELECT count(*) FROM ITEM WHERE DTITEM <= :P"), {{QStringLiteral("P"), QDate(2026, 12, 7)}}).toInt(), 2);
+    EXPECT_EQ(db->scalar(QStringLiteral("SELECT count(*) FROM ITEM WHERE date(DTITEM) <= :P"), {{QStringLiteral("P"), QDate(2026, 12, 8)}})
+                  .toInt(),
+              3);
     // Read back and written again, a value keeps its form; a moment keeps its time.
     q.refresh();
     q.edit();

@@ -17,19 +17,18 @@ protected:
     {
         test::DialogsTest::SetUp();
         db = std::make_unique<Database>(dir.filePath(QStringLiteral("t.sqlite")), Database::Mode::CreateIfMissing);
-        db->execScript(QStringLiteral(
-            "CREATE TABLE PAIS (CDPAIS VARCHAR(4) NOT NULL PRIMARY KEY, NMPAIS VARCHAR(30), VRTAXA REAL, "
-            "  NRORDEM INTEGER, DTULTATUPAIS DATETIME, TXNOTA BLOB);"
-            "INSERT INTO PAIS VALUES ('0001','Brasil',1.5,1,'2026-11-30 14:02:11.250',NULL);"
-            "INSERT INTO PAIS VALUES ('0002','Argentina',NULL,2,NULL,NULL);"
-            "INSERT INTO PAIS VALUES ('0003','Uruguai',2.0,3,'2026-01-01',NULL);"));
+        db->execScript(QStringLiteral("CREATE TABLE PAIS (CDPAIS VARCHAR(4) NOT NULL PRIMARY KEY, NMPAIS VARCHAR(30), VRTAXA REAL, "
+                                      "  NRORDEM INTEGER, DTULTATUPAIS DATETIME, TXNOTA BLOB);"
+                                      "INSERT INTO PAIS VALUES ('0001','Brasil',1.5,1,'2026-11-30 14:02:11.250',NULL);"
+                                      "INSERT INTO PAIS VALUES ('0002','Argentina',NULL,2,NULL,NULL);"
+                                      "INSERT INTO PAIS VALUES ('0003','Uruguai',2.0,3,'2026-01-01',NULL);"));
         q.setDatabase(db.get());
         q.setSql(QStringLiteral("SELECT CDPAIS, NMPAIS, VRTAXA, NRORDEM, DTULTATUPAIS, TXNOTA FROM PAIS "
                                 "WHERE (CDPAIS = :P_CDPAIS OR :P_TCDPAIS = 'T') ORDER BY CDPAIS"));
-        q.setUpdateSql(UpdateSql(
-            QStringLiteral("INSERT INTO PAIS (CDPAIS, NMPAIS, VRTAXA) VALUES (:CDPAIS, :NMPAIS, :VRTAXA)"),
-            QStringLiteral("UPDATE PAIS SET CDPAIS = :CDPAIS, NMPAIS = :NMPAIS, VRTAXA = :VRTAXA WHERE CDPAIS = :OLD_CDPAIS"),
-            QStringLiteral("DELETE FROM PAIS WHERE CDPAIS = :OLD_CDPAIS")));
+        q.setUpdateSql(
+            UpdateSql(QStringLiteral("INSERT INTO PAIS (CDPAIS, NMPAIS, VRTAXA) VALUES (:CDPAIS, :NMPAIS, :VRTAXA)"),
+                      QStringLiteral("UPDATE PAIS SET CDPAIS = :CDPAIS, NMPAIS = :NMPAIS, VRTAXA = :VRTAXA WHERE CDPAIS = :OLD_CDPAIS"),
+                      QStringLiteral("DELETE FROM PAIS WHERE CDPAIS = :OLD_CDPAIS")));
         q.setParam(QStringLiteral("p_tcdpais"), QStringLiteral("T"));
     }
 
@@ -359,11 +358,12 @@ TEST_F(DatasetTest, EventsFireInOrderAndCanBeSuspended)
     q.edit();
     q.cancel();
     q.deleteRecord();
-    EXPECT_EQ(log, QStringList({QStringLiteral("beforeInsert"), QStringLiteral("onNewRecord"), QStringLiteral("afterInsert"),
-                                QStringLiteral("beforePost"), QStringLiteral("afterPost"), QStringLiteral("beforeEdit"),
-                                QStringLiteral("afterEdit"), QStringLiteral("beforeCancel"), QStringLiteral("afterCancel"),
-                                QStringLiteral("beforeDelete"), QStringLiteral("beforeScroll"), QStringLiteral("afterDelete"),
-                                QStringLiteral("afterScroll")}));
+    EXPECT_EQ(
+        log,
+        QStringList({QStringLiteral("beforeInsert"), QStringLiteral("onNewRecord"), QStringLiteral("afterInsert"),
+                     QStringLiteral("beforePost"), QStringLiteral("afterPost"), QStringLiteral("beforeEdit"), QStringLiteral("afterEdit"),
+                     QStringLiteral("beforeCancel"), QStringLiteral("afterCancel"), QStringLiteral("beforeDelete"),
+                     QStringLiteral("beforeScroll"), QStringLiteral("afterDelete"), QStringLiteral("afterScroll")}));
     log.clear();
     {
         EventsSuspended quiet(q);

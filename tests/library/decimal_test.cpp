@@ -5,8 +5,8 @@
 #include "library/valores_item.h"
 #include "tests/support/qt_print.h"
 
-#include <gtest/gtest.h>
 #include <cmath>
+#include <gtest/gtest.h>
 #include <random>
 
 using namespace zov;

@@ -20,20 +20,26 @@ TEST(ErrosDoBanco, CommonFailuresSayWhatHappenedAndWhatToDo)
         const char* detalhe;
     };
     const Caso casos[] = {
-        {"locked", [](Database& db) {
+        {"locked",
+         [](Database& db) {
              Database outro(db.path(), Database::Mode::OpenExisting);
              outro.execScript(QStringLiteral("BEGIN IMMEDIATE"));
              sqlite3_busy_timeout(db.handle(), 0);
              db.exec(QStringLiteral("INSERT INTO T (K) VALUES (2)"));
-         }, "O banco de dados está ocupado por outro programa", "database is locked"},
-        {"full", [](Database& db) {
+         },
+         "O banco de dados está ocupado por outro programa", "database is locked"},
+        {"full",
+         [](Database& db) {
              db.execScript(QStringLiteral("PRAGMA max_page_count = 2"));
              db.exec(QStringLiteral("INSERT INTO T (K, V) VALUES (3, zeroblob(100000))"));
-         }, "O disco está cheio. Libere espaço no disco e tente de novo.", "database or disk is full"},
-        {"read-only", [](Database& db) {
+         },
+         "O disco está cheio. Libere espaço no disco e tente de novo.", "database or disk is full"},
+        {"read-only",
+         [](Database& db) {
              db.execScript(QStringLiteral("PRAGMA query_only = 1"));
              db.exec(QStringLiteral("INSERT INTO T (K) VALUES (4)"));
-         }, "O banco de dados não pode ser gravado", "readonly"},
+         },
+         "O banco de dados não pode ser gravado", "readonly"},
         {"duplicate key", [](Database& db) { db.exec(QStringLiteral("INSERT INTO T (K) VALUES (1)")); },
          "O banco de dados recusou a gravação: já existe um registro com a mesma chave", "UNIQUE constraint failed: T.K"},
         {"missing table", [](Database& db) { db.scalar(QStringLiteral("SELECT TXOBSPED FROM OBSPEDIDO WHERE NRPEDIDO = :P")); },
@@ -53,7 +59,8 @@ TEST(ErrosDoBanco, CommonFailuresSayWhatHappenedAndWhatToDo)
             const QString detalhe = texto.section(QLatin1Char('\n'), 1);
             EXPECT_TRUE(detalhe.startsWith(QStringLiteral("Detalhe: "))) << texto.toStdString();
             EXPECT_TRUE(detalhe.contains(QLatin1String(c.detalhe))) << texto.toStdString();
-            EXPECT_FALSE(texto.contains(QLatin1String("INSERT")) || texto.contains(QLatin1String("SELECT"))) << "no statement: " << texto.toStdString();
+            EXPECT_FALSE(texto.contains(QLatin1String("INSERT")) || texto.contains(QLatin1String("SELECT")))
+                << "no statement: " << texto.toStdString();
         }
     }
     // A damaged file.
@@ -67,6 +74,8 @@ TEST(ErrosDoBanco, CommonFailuresSayWhatHappenedAndWhatToDo)
         Database db(estragado, Database::Mode::OpenExisting);
         ADD_FAILURE() << "opened a damaged file";
     } catch (const Error& e) {
-        EXPECT_TRUE(e.text().contains(QStringLiteral("O banco de dados está danificado. Feche o programa e restaure uma cópia de segurança"))) << e.what();
+        EXPECT_TRUE(
+            e.text().contains(QStringLiteral("O banco de dados está danificado. Feche o programa e restaure uma cópia de segurança")))
+            << e.what();
     }
 }

@@ -54,10 +54,12 @@ TEST(Inscricao, ValidCnpjsFormattedOrBareAreKindJ)
 // its code minus 48; typed in any case, with or without the mask.
 TEST(Inscricao, AlphanumericCnpjsAreCheckedAsCnpjsAndStoredUpperCase)
 {
-    for (const char* typed : {"12.ABC.345/01DE-35", "12ABC34501DE35", "12abc34501de35", "K9.P34.Y6N/3WD2-68", "5RQ4F5ZR37E361", "ZB6CN6Z43DVY04"}) {
+    for (const char* typed :
+         {"12.ABC.345/01DE-35", "12ABC34501DE35", "12abc34501de35", "K9.P34.Y6N/3WD2-68", "5RQ4F5ZR37E361", "ZB6CN6Z43DVY04"}) {
         const Ajustado a = ajusta(QString::fromLatin1(typed));
         EXPECT_EQ(a.kind, QStringLiteral("J")) << typed;
-        EXPECT_EQ(a.number, QString::fromLatin1(typed).remove(QLatin1Char('.')).remove(QLatin1Char('/')).remove(QLatin1Char('-')).toUpper());
+        EXPECT_EQ(a.number,
+                  QString::fromLatin1(typed).remove(QLatin1Char('.')).remove(QLatin1Char('/')).remove(QLatin1Char('-')).toUpper());
         EXPECT_TRUE(CnpjValido(a.number)) << typed;
     }
     EXPECT_EQ(FormataInscricao(QStringLiteral("12ABC34501DE35"), QStringLiteral("J")), QStringLiteral("12.ABC.345/01DE-35"));
@@ -81,7 +83,8 @@ TEST(Inscricao, OnlyAsciiLettersEitherCaseInEveryRegistrationFunction)
     ASSERT_TRUE(CnpjValido(QStringLiteral("12ISI34501S090")));
     for (const QString& typed : {QStringLiteral("12ISI34501S090").replace(QLatin1Char('I'), QChar(0x0131)),
                                  QStringLiteral("12ISI34501S090").replace(QLatin1Char('S'), QChar(0x017F))}) {
-        EXPECT_EQ(erroDe(typed), QStringLiteral("A inscrição deve conter apenas números, ou números e letras num CNPJ.")) << typed.toStdString();
+        EXPECT_EQ(erroDe(typed), QStringLiteral("A inscrição deve conter apenas números, ou números e letras num CNPJ."))
+            << typed.toStdString();
         EXPECT_FALSE(CnpjValido(typed)) << typed.toStdString();
     }
 }

@@ -51,7 +51,8 @@ TEST_F(SalvaOpcoesTest, ChoicesSavedUnderATypedNameComeBackWithTheirVariables)
     t.combo->setCurrentIndex(1);
     t.semNome->setText(QStringLiteral("x"));
     test::scripted().textToType(QStringLiteral("Clientes do sul"));
-    ASSERT_TRUE(SalvaOpcoes(t.w, QStringLiteral("ZOV00101"), QStringLiteral("000000000001"), {{QStringLiteral("stCliente"), QStringLiteral("_12_")}}));
+    ASSERT_TRUE(SalvaOpcoes(t.w, QStringLiteral("ZOV00101"), QStringLiteral("000000000001"),
+                            {{QStringLiteral("stCliente"), QStringLiteral("_12_")}}));
     EXPECT_EQ(test::scripted().texts(test::DialogRecord::AskText), QStringList{QStringLiteral("Nome das opções:")});
 
     const auto rows = lerOpcoes(arquivoOpcoes(QStringLiteral("000000000001")));

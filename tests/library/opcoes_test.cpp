@@ -15,15 +15,16 @@ namespace {
 
 OpcaoSalva row(const char* tela, const char* nome, const char* componente, const char* valor, const char* variavel = "")
 {
-    return {QLatin1String(tela), QStringLiteral("000000000001"), QString::fromUtf8(nome), QLatin1String(variavel), QLatin1String(componente),
-            QString::fromUtf8(valor)};
+    return {QLatin1String(tela),     QStringLiteral("000000000001"), QString::fromUtf8(nome),
+            QLatin1String(variavel), QLatin1String(componente),      QString::fromUtf8(valor)};
 }
 
 TEST(Opcoes, SetsAreSavedPerWindowAndASetSavedTwiceReplacesTheFirst)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("000000000001/Filtros.Cds")); // the folder is made on save
-    gravaConjuntoOpcoes(path, {row("ZOV00101", "Sul", "rbtClienteLista", "True"), row("ZOV00101", "Sul", "TStringList", "_12_", "stCliente")});
+    gravaConjuntoOpcoes(path,
+                        {row("ZOV00101", "Sul", "rbtClienteLista", "True"), row("ZOV00101", "Sul", "TStringList", "_12_", "stCliente")});
     gravaConjuntoOpcoes(path, {row("ZOV00101", "Atrasados", "chkPendente", "True")});
     gravaConjuntoOpcoes(path, {row("ZOV00500", "Sul", "edtNome", "X")});
     const auto rows = lerOpcoes(path);
@@ -40,7 +41,8 @@ TEST(Opcoes, SetsAreSavedPerWindowAndASetSavedTwiceReplacesTheFirst)
     const auto again = opcoesDoConjunto(lerOpcoes(path), QStringLiteral("ZOV00101"), QStringLiteral("Sul"));
     ASSERT_EQ(again.size(), 1u) << "the first set is gone";
     EXPECT_EQ(again[0].NMCOMPONENTE, QStringLiteral("rbtClienteTodos"));
-    EXPECT_EQ(opcoesDoConjunto(lerOpcoes(path), QStringLiteral("ZOV00500"), QStringLiteral("Sul")).size(), 1u) << "another window's set stays";
+    EXPECT_EQ(opcoesDoConjunto(lerOpcoes(path), QStringLiteral("ZOV00500"), QStringLiteral("Sul")).size(), 1u)
+        << "another window's set stays";
 }
 
 TEST(Opcoes, AMissingDamagedOrForeignFileGivesNoRowsAndIsReplacedOnSave)
@@ -51,7 +53,8 @@ TEST(Opcoes, AMissingDamagedOrForeignFileGivesNoRowsAndIsReplacedOnSave)
     EXPECT_TRUE(problem.isEmpty()) << "a missing file is no problem";
 
     const QString path = dir.filePath(QStringLiteral("Filtros.Cds"));
-    for (const QByteArray& bad : {QByteArray("[{\"CDTELA\": \"ZOV00101\", \"DSOPC"), QByteArray("{\"a\": 1}"), QByteArray("\x00\x01\x02", 3)}) {
+    for (const QByteArray& bad :
+         {QByteArray("[{\"CDTELA\": \"ZOV00101\", \"DSOPC"), QByteArray("{\"a\": 1}"), QByteArray("\x00\x01\x02", 3)}) {
         QFile f(path);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
         f.write(bad);

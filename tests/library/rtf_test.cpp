@@ -31,7 +31,9 @@ std::string descreve(const QTextDocument& doc)
         for (auto it = b.begin(); !it.atEnd(); ++it) {
             const QTextCharFormat f = it.fragment().charFormat();
             const QStringList familias = f.fontFamilies().toStringList();
-            QString desc = QStringLiteral(" {%1 %2 ").arg(familias.isEmpty() ? doc.defaultFont().family() : familias.first()).arg(f.fontPointSize() > 0 ? f.fontPointSize() : doc.defaultFont().pointSizeF());
+            QString desc = QStringLiteral(" {%1 %2 ")
+                               .arg(familias.isEmpty() ? doc.defaultFont().family() : familias.first())
+                               .arg(f.fontPointSize() > 0 ? f.fontPointSize() : doc.defaultFont().pointSizeF());
             if (f.fontWeight() >= QFont::DemiBold)
                 desc += u'b';
             if (f.fontItalic())
@@ -52,10 +54,7 @@ std::string descreve(const QTextDocument& doc)
 }
 
 // The text as stored: line breaks and non-breaking spaces kept apart.
-QString conteudo(const QTextDocument& doc)
-{
-    return doc.toRawText().replace(QChar::ParagraphSeparator, u'\n');
-}
+QString conteudo(const QTextDocument& doc) { return doc.toRawText().replace(QChar::ParagraphSeparator, u'\n'); }
 
 QString texto(const QByteArray& rtf)
 {
@@ -136,7 +135,8 @@ TEST(Rtf, ParagraphsAlignmentListsTabsAndLineBreaksSurviveARoundTrip)
     QTextDocument doc;
     QTextCursor c(&doc);
     c.insertText(QStringLiteral("esquerda"));
-    const std::pair<Qt::Alignment, const char*> alinhados[] = {{Qt::AlignHCenter, "centro"}, {Qt::AlignRight, "direita"}, {Qt::AlignJustify, "justificado"}};
+    const std::pair<Qt::Alignment, const char*> alinhados[] = {
+        {Qt::AlignHCenter, "centro"}, {Qt::AlignRight, "direita"}, {Qt::AlignJustify, "justificado"}};
     for (auto [alinhamento, t] : alinhados) {
         QTextBlockFormat bf;
         bf.setAlignment(alinhamento);
@@ -173,8 +173,7 @@ TEST(Rtf, ParagraphsAlignmentListsTabsAndLineBreaksSurviveARoundTrip)
 TEST(Rtf, AccentsAndCharactersOutsideTheCodePageSurviveARoundTrip)
 {
     QTextDocument doc;
-    QTextCursor(&doc).insertText(QStringLiteral("ação, coração, é — “ok” € Ω 漢 😀 {chaves} \\barra; ")
-                                 + QChar(0x00A0));
+    QTextCursor(&doc).insertText(QStringLiteral("ação, coração, é — “ok” € Ω 漢 😀 {chaves} \\barra; ") + QChar(0x00A0));
     confereIdaEVolta(doc);
     const QByteArray rtf = escreveRtf(doc);
     EXPECT_TRUE(rtf.contains("a\\'e7\\'e3o, cora\\'e7\\'e3o, \\'e9 \\'97 \\'93ok\\'94 \\'80 ")) << rtf.constData();
@@ -187,8 +186,9 @@ TEST(Rtf, ARichEditFileReadsWithoutItsHiddenGroups)
 {
     QTextDocument doc;
     lerRtf(kOutroEditor, doc);
-    EXPECT_EQ(conteudo(doc), QStringLiteral("Pedido urgente\nEntregar na recepção até sexta\tfim") + QChar(QChar::LineSeparator)
-                                     + QStringLiteral("linha\ncoração\naçúcar\nTimes"));
+    EXPECT_EQ(conteudo(doc),
+              QStringLiteral("Pedido urgente\nEntregar na recepção até sexta\tfim") + QChar(QChar::LineSeparator)
+                  + QStringLiteral("linha\ncoração\naçúcar\nTimes"));
     ASSERT_EQ(doc.blockCount(), 5) << "the implicit paragraph after the last \\par is not one";
 
     const auto formatoEm = [&](int bloco, int pos) {
@@ -217,15 +217,16 @@ TEST(Rtf, ARichEditFileReadsWithoutItsHiddenGroups)
 
 TEST(Rtf, EscapesUnicodeSkipCountsAndCodePages)
 {
-    EXPECT_EQ(texto("{\\rtf1 \\\\ \\{ \\} a\\~b\\emdash\\ldblquote x\\rdblquote  y}"),
-              QStringLiteral("\\ { } a\u00A0b—“x” y")) << "a control symbol keeps the blank after it";
+    EXPECT_EQ(texto("{\\rtf1 \\\\ \\{ \\} a\\~b\\emdash\\ldblquote x\\rdblquote  y}"), QStringLiteral("\\ { } a\u00A0b—“x” y"))
+        << "a control symbol keeps the blank after it";
     EXPECT_EQ(texto("{\\rtf1 \\u-10179?\\u-8704?!\\uc2\\u231\\'e7\\'e7!{\\uc0\\u233 !}\\u234 ?x!}"), QStringLiteral("😀!ç!é!ê!"))
         << "\\ucN is kept per group";
     EXPECT_EQ(texto("{\\rtf1 a{\\u231}b}"), QStringLiteral("açb")) << "the skip ends with the group";
     EXPECT_EQ(texto("{\\rtf1\\ansi\\ansicpg1250 \\'e8}"), QStringLiteral("č"));
     EXPECT_EQ(texto("{\\rtf1\\ansi\\ansicpg1252{\\fonttbl{\\f0\\fcharset0 Arial;}{\\f1\\fcharset204 Arial Cyr;}}"
                     "\\f1 \\'c4\\'e0\\f0 \\'e7}"),
-              QStringLiteral("Даç")) << "each font's character set";
+              QStringLiteral("Даç"))
+        << "each font's character set";
     EXPECT_EQ(texto("{\\rtf1\\ansi\\ansicpg932 \\'93\\'fa}"), QStringLiteral("日")) << "two-byte code pages";
     // Each font's \\cpgN, the Mac code pages a codec knows, and "?" a character
     // for those none knows (two bytes in the two-byte ones), never garbage.
@@ -421,12 +422,17 @@ TEST(Rtf, PlainTextAndTheChoiceBetweenBoth)
     lerTexto("a\xc3\xa7\xc3\xa3o\r\ncora\xc3\xa7\xc3\xa3o\rfim", doc);
     EXPECT_EQ(doc.toPlainText(), QStringLiteral("ação\ncoração\nfim"));
     EXPECT_EQ(doc.blockCount(), 3);
-    lerTexto("\xef\xbb\xbf" "a\xc3\xa7\xc3\xa3o", doc);
+    lerTexto("\xef\xbb\xbf"
+             "a\xc3\xa7\xc3\xa3o",
+             doc);
     EXPECT_EQ(doc.toPlainText(), QStringLiteral("ação")) << "without its byte order mark";
     lerTexto("a\xe7\xe3o \x93x\x94", doc);
     EXPECT_EQ(doc.toPlainText(), QStringLiteral("ação “x”")) << "not UTF-8: Latin-1 with the Windows characters";
     // Windows' "Unicode" text: UTF-16 with its mark, either byte order.
-    lerTexto(QByteArray("\xff\xfe" "a\0\xe7\0\xe3\0o\0\r\0\n\0x\0", 16), doc);
+    lerTexto(QByteArray("\xff\xfe"
+                        "a\0\xe7\0\xe3\0o\0\r\0\n\0x\0",
+                        16),
+             doc);
     EXPECT_EQ(doc.toPlainText(), QStringLiteral("ação\nx"));
     lerTexto(QByteArray("\xfe\xff\0a\0\xe7", 6), doc);
     EXPECT_EQ(doc.toPlainText(), QStringLiteral("aç"));
@@ -457,15 +463,18 @@ TEST(Rtf, TextFilesAreDecodedByWhatTheyHold)
         bool binario = false, perdeu = false;
     };
     const Caso casos[] = {
-        {"a\xc3\xa7\xc3\xa3o caf\xe9", QStringLiteral("ação café")},                    // UTF-8 with one Windows byte
-        {"linha\r\n\x1a", QStringLiteral("linha\r\n")},                                   // the DOS end-of-file mark
-        {"ok\x07", QStringLiteral("ok\x07")},                                              // one control character
-        {QByteArray(9000, 'a') + QByteArray("\0b", 2), {}, true},                          // a NUL after the first 8 KB
-        {QByteArray(100, '\x01'), {}, true},                                               // control characters only
-        {QByteArray("a\0\xe7\0\xe3\0o\0", 8), QStringLiteral("ação")},                    // UTF-16 without its mark
-        {QByteArray("\xff\xfe\0\0" "a\0\0\0\n\0\0\0b\0\0\0", 16), QStringLiteral("a\nb")}, // UTF-32 with its mark
-        {"a\x87\xc6o, p\x82", QStringLiteral("ação, pé")},                                // DOS code page 850
-        {"x\x9dy", QStringLiteral("x\uFFFDy"), false, true},                              // a Windows-1252 hole
+        {"a\xc3\xa7\xc3\xa3o caf\xe9", QStringLiteral("ação café")},   // UTF-8 with one Windows byte
+        {"linha\r\n\x1a", QStringLiteral("linha\r\n")},                // the DOS end-of-file mark
+        {"ok\x07", QStringLiteral("ok\x07")},                          // one control character
+        {QByteArray(9000, 'a') + QByteArray("\0b", 2), {}, true},      // a NUL after the first 8 KB
+        {QByteArray(100, '\x01'), {}, true},                           // control characters only
+        {QByteArray("a\0\xe7\0\xe3\0o\0", 8), QStringLiteral("ação")}, // UTF-16 without its mark
+        {QByteArray("\xff\xfe\0\0"
+                    "a\0\0\0\n\0\0\0b\0\0\0",
+                    16),
+         QStringLiteral("a\nb")},                            // UTF-32 with its mark
+        {"a\x87\xc6o, p\x82", QStringLiteral("ação, pé")},   // DOS code page 850
+        {"x\x9dy", QStringLiteral("x\uFFFDy"), false, true}, // a Windows-1252 hole
     };
     for (const Caso& c : casos) {
         const TextoDecodificado t = decodificaTexto(c.bytes);
@@ -506,7 +515,9 @@ QString itemVisto(const QTextBlock& b)
 {
     const QTextList* l = b.textList();
     const int nivel = l ? l->format().indent() : b.blockFormat().indent();
-    const QString marca = !l ? QString() : l->format().style() == QTextListFormat::ListDisc ? QStringLiteral("•\t") : l->itemText(b) + u'\t';
+    const QString marca = !l                               ? QString()
+        : l->format().style() == QTextListFormat::ListDisc ? QStringLiteral("•\t")
+                                                           : l->itemText(b) + u'\t';
     return QString(std::max(0, nivel - 1), u'>') + marca + b.text();
 }
 
@@ -556,8 +567,8 @@ TEST(Rtf, ListItemsShowTheFilesNumbersKindsAndLevels)
 TEST(Rtf, PastTwentyThousandParagraphsEachLineKeepsItsLook)
 {
     const QByteArray rtf = "{\\rtf1 " + QByteArray("\\par ").repeated(20000)
-                           + "l1\\par l2\\par\\qc c\\par\\pard l3\\par {\\listtext 7.\\tab}\\ls1 a\\par\\pard "
-                             "{\\listtext o\\tab}\\ls1\\ilvl1 b\\par\\pard {\\listtext 8.\\tab}\\ls1 c\\par\\pard fim}";
+        + "l1\\par l2\\par\\qc c\\par\\pard l3\\par {\\listtext 7.\\tab}\\ls1 a\\par\\pard "
+          "{\\listtext o\\tab}\\ls1\\ilvl1 b\\par\\pard {\\listtext 8.\\tab}\\ls1 c\\par\\pard fim}";
     const auto ultimasLinhas = [](const QTextDocument& doc) {
         QStringList linhas;
         for (QTextBlock b = doc.begin(); b != doc.end(); b = b.next()) {
@@ -567,7 +578,7 @@ TEST(Rtf, PastTwentyThousandParagraphsEachLineKeepsItsLook)
         }
         return linhas.mid(linhas.size() - 8);
     };
-    const QStringList esperado = {QStringLiteral("l1"), QStringLiteral("l2"), QStringLiteral("^c"), QStringLiteral("l3"),
+    const QStringList esperado = {QStringLiteral("l1"),    QStringLiteral("l2"),    QStringLiteral("^c"),    QStringLiteral("l3"),
                                   QStringLiteral("7.\ta"), QStringLiteral(">•\tb"), QStringLiteral("8.\tc"), QStringLiteral("fim")};
     QTextDocument doc;
     lerRtf(rtf, doc);

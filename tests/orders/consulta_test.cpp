@@ -15,11 +15,17 @@ protected:
     void SetUp() override
     {
         LancPedidoTest::SetUp();
-        insertRow(db(), QStringLiteral("ENDEFILI"), {{QStringLiteral("CDFILIAL"), QStringLiteral("0001")}, {QStringLiteral("IDTPENDEFILI"), QStringLiteral("P")},
-                                                     {QStringLiteral("CDPAIS"), QStringLiteral("0001")}, {QStringLiteral("SGESTADO"), QStringLiteral("SP")}});
-        insertRow(db(), QStringLiteral("ITDESPREBASE"), {{QStringLiteral("CDPRECOBASE"), QStringLiteral("01")}, {QStringLiteral("CDPAIS"), QStringLiteral("0001")},
-                                                         {QStringLiteral("SGESTADO"), QStringLiteral("SP")}, {QStringLiteral("CDPRODUTO"), QStringLiteral("P2")},
-                                                         {QStringLiteral("VRPEMAXDESPR"), 3.0}});
+        insertRow(db(), QStringLiteral("ENDEFILI"),
+                  {{QStringLiteral("CDFILIAL"), QStringLiteral("0001")},
+                   {QStringLiteral("IDTPENDEFILI"), QStringLiteral("P")},
+                   {QStringLiteral("CDPAIS"), QStringLiteral("0001")},
+                   {QStringLiteral("SGESTADO"), QStringLiteral("SP")}});
+        insertRow(db(), QStringLiteral("ITDESPREBASE"),
+                  {{QStringLiteral("CDPRECOBASE"), QStringLiteral("01")},
+                   {QStringLiteral("CDPAIS"), QStringLiteral("0001")},
+                   {QStringLiteral("SGESTADO"), QStringLiteral("SP")},
+                   {QStringLiteral("CDPRODUTO"), QStringLiteral("P2")},
+                   {QStringLiteral("VRPEMAXDESPR"), 3.0}});
         db().exec(QStringLiteral("UPDATE CLIENTE SET VRPEMAXDESCL = 0 WHERE CDCLIENTE = 'C1'"));
         db().exec(QStringLiteral("UPDATE VENDEDOR SET VRPEMAXDESVE = 5 WHERE CDVENDEDOR = '0001'"));
     }
@@ -60,8 +66,10 @@ TEST_F(ConsultaTest, ARefusalOfTheLineBeingTypedNamesThatLine)
     ASSERT_TRUE(run([&] { cons->marca(); }));
     digita(ColunaConsulta::Quantidade, "QUANTIDADE", 3);
     EXPECT_FALSE(run([&] { cons->confirma(); }));
-    EXPECT_EQ(dialogs().errors().last(),
-              QStringLiteral("A linha 1 do pedido (produto 0102), em digitação na grade de itens, não pôde ser gravada:\nQuantidade deve ser informada."));
+    EXPECT_EQ(
+        dialogs().errors().last(),
+        QStringLiteral(
+            "A linha 1 do pedido (produto 0102), em digitação na grade de itens, não pôde ser gravada:\nQuantidade deve ser informada."));
     dialogs().clear();
     // Typed on the grid itself, the message is the rule's alone.
     EXPECT_FALSE(run([&] { logic->itens.gravaItem(); }));
@@ -131,7 +139,8 @@ TEST_F(ConsultaTest, ChosenRowsKeepValuePercentageAndTotalsInStepAndUntickingRes
     ASSERT_TRUE(run([&] { cons->entraCelula(ColunaConsulta::PerDesc, 0); }));
     lista()[QStringLiteral("VRPEDESCONTO")].setValue(12.0);
     EXPECT_FALSE(run([&] { cons->saiCelula(ColunaConsulta::PerDesc); })) << "No to DESC_SUP refuses the store";
-    EXPECT_EQ(dialogs().questions(), QStringList{QStringLiteral("Percentual do desconto é superior ao desconto máximo  10,00%. Deseja continuar?")});
+    EXPECT_EQ(dialogs().questions(),
+              QStringList{QStringLiteral("Percentual do desconto é superior ao desconto máximo  10,00%. Deseja continuar?")});
     lista().cancel();
     digita(ColunaConsulta::VrDesc, "VRDESC", 2.5);
 
@@ -219,8 +228,10 @@ TEST_F(ConsultaTest, ConfirmAddsEveryChosenProductAsAnItemWithItsPercentage)
     dialogs().clear();
     ASSERT_TRUE(run([&] { cons->confirma(); })) << dialogs().errors().join(QLatin1Char('|')).toStdString();
     EXPECT_EQ(dialogs().infos(), QStringList{QStringLiteral("Inclusão realizada com sucesso.")});
-    EXPECT_EQ(le(QStringLiteral("SELECT group_concat(CDPRODUTO, ',') FROM (SELECT CDPRODUTO FROM ITEMPEDIDO ORDER BY NRITEMPED)")).toString(),
-              QStringLiteral("P1,P2")) << "in code order";
+    EXPECT_EQ(
+        le(QStringLiteral("SELECT group_concat(CDPRODUTO, ',') FROM (SELECT CDPRODUTO FROM ITEMPEDIDO ORDER BY NRITEMPED)")).toString(),
+        QStringLiteral("P1,P2"))
+        << "in code order";
     EXPECT_NEAR(le(QStringLiteral("SELECT VRDESITPED FROM ITEMPEDIDO WHERE CDPRODUTO = 'P1'")).toDouble(), 2.0, 1e-9) << "5 % of 2 x 20.00";
     EXPECT_NEAR(le(QStringLiteral("SELECT VRDESITPED FROM ITEMPEDIDO WHERE CDPRODUTO = 'P2'")).toDouble(), 2 * 12.35 * 0.03, 1e-9)
         << "the product's own 3 % on the item's own price";
@@ -294,7 +305,8 @@ TEST_F(ConsultaTest, ConfirmAddsOnlyWhatIsTickedEachOnceAndStopsOnATickedProduct
 
     // A failure halfway: what was added is unticked, so the next Confirm adds only the rest.
     digita(ColunaConsulta::Quantidade, "QUANTIDADE", 1);
-    db().execScript(QStringLiteral("CREATE TRIGGER falha BEFORE INSERT ON ITEMPEDIDO WHEN NEW.CDPRODUTO = 'P2' BEGIN SELECT RAISE(ABORT, 'disco cheio'); END"));
+    db().execScript(QStringLiteral(
+        "CREATE TRIGGER falha BEFORE INSERT ON ITEMPEDIDO WHEN NEW.CDPRODUTO = 'P2' BEGIN SELECT RAISE(ABORT, 'disco cheio'); END"));
     EXPECT_FALSE(run([&] { cons->confirma(); }));
     EXPECT_EQ(itens(), 1);
     EXPECT_FALSE(cons->escolhido(QStringLiteral("0101")));
@@ -304,8 +316,9 @@ TEST_F(ConsultaTest, ConfirmAddsOnlyWhatIsTickedEachOnceAndStopsOnATickedProduct
     db().execScript(QStringLiteral("DROP TRIGGER falha"));
     dialogs().clear();
     ASSERT_TRUE(run([&] { cons->confirma(); })) << dialogs().errors().join(QLatin1Char('|')).toStdString();
-    EXPECT_EQ(le(QStringLiteral("SELECT group_concat(CDPRODUTO, ',') FROM (SELECT CDPRODUTO FROM ITEMPEDIDO ORDER BY NRITEMPED)")).toString(),
-              QStringLiteral("P1,P2"));
+    EXPECT_EQ(
+        le(QStringLiteral("SELECT group_concat(CDPRODUTO, ',') FROM (SELECT CDPRODUTO FROM ITEMPEDIDO ORDER BY NRITEMPED)")).toString(),
+        QStringLiteral("P1,P2"));
     SetDBPict({});
 }
 
@@ -487,4 +500,3 @@ TEST_F(ConsultaJanelaTest, TheKeysLeaveTheGridForTheSearchAndTheChosenList)
 }
 
 } // namespace
-

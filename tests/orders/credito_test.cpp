@@ -18,9 +18,10 @@ TEST(PerguntaDeCredito, AsksPastTheLimitOrWithOverdueBillsAndNeverAtItOrWithoutA
     c.abertoEmpresa = d("4000");
     c.pedidosAqui = d("200");
     EXPECT_EQ(perguntaDeCredito(c, d("800")), QString()) << "exactly at the limit";
-    EXPECT_EQ(perguntaDeCredito(c, d("800.01")),
-              QStringLiteral("O pedido ultrapassa o limite de crédito do cliente: limite 5.000,00, em aberto 4.200,00, este pedido 800,01.\n"
-                             "Confirmar assim mesmo?"));
+    EXPECT_EQ(
+        perguntaDeCredito(c, d("800.01")),
+        QStringLiteral("O pedido ultrapassa o limite de crédito do cliente: limite 5.000,00, em aberto 4.200,00, este pedido 800,01.\n"
+                       "Confirmar assim mesmo?"));
     c.vencido = d("350");
     EXPECT_EQ(perguntaDeCredito(c, d("1")), QStringLiteral("O cliente tem títulos vencidos: 350,00.\nConfirmar assim mesmo?"));
     c.temLimite = false;
@@ -55,8 +56,9 @@ TEST_F(LancPedidoTest, TheCreditQuestionCountsWhatIsOpenAndItsNoKeepsTheOrderOnS
     dialogs().answer({false});
     EXPECT_FALSE(run([&] { logic->registro.confirmar(); }));
     ASSERT_EQ(dialogs().questions().size(), 1);
-    EXPECT_EQ(dialogs().questions()[0], QStringLiteral("O pedido ultrapassa o limite de crédito do cliente: limite 90,00, em aberto 98,00, "
-                                                       "este pedido 0,00.\nConfirmar assim mesmo?"));
+    EXPECT_EQ(dialogs().questions()[0],
+              QStringLiteral("O pedido ultrapassa o limite de crédito do cliente: limite 90,00, em aberto 98,00, "
+                             "este pedido 0,00.\nConfirmar assim mesmo?"));
     EXPECT_EQ(pedidos(), 3) << "nothing stored";
     EXPECT_TRUE(logic->contexto.pedidoEditando()) << "the order stays on screen as typed";
     dialogs().answer({true});

@@ -1,8 +1,8 @@
 // What the salesperson typed survives: a failed store, a repricing, the
 // consultation, an empty next line and a close keep every record in progress
 // as it was typed, and no question waits with the database locked.
-#include "tests/orders/lanc_pedido_fixture.h"
 #include "library/relogio.h"
+#include "tests/orders/lanc_pedido_fixture.h"
 
 using namespace zov;
 using namespace zov::test;
@@ -14,7 +14,9 @@ protected:
     void SetUp() override
     {
         ItensTest::SetUp();
-        dialogs().onQuestion = [this](const QString& q) { EXPECT_FALSE(db().inTransaction()) << "asked with the database locked: " << q.toStdString(); };
+        dialogs().onQuestion = [this](const QString& q) {
+            EXPECT_FALSE(db().inTransaction()) << "asked with the database locked: " << q.toStdString();
+        };
     }
     // Pending order 1 with one stored line (0101, 2 x 10,00), on its items page.
     void pedidoComItem()
@@ -26,9 +28,15 @@ protected:
         ASSERT_TRUE(run([&] { logic->registro.mudaPagina(P::Itens); }));
         ASSERT_EQ(itens().recordCount(), 1);
     }
-    bool confirma() { return run([&] { logic->registro.confirmar(); }); }
+    bool confirma()
+    {
+        return run([&] { logic->registro.confirmar(); });
+    }
     QString produtoDigitado() { return logic->itens.itemEditando() ? itens()[QStringLiteral("CDARVPROD")].asString() : QString(); }
-    void falhaNoBanco(const QString& quando) { db().execScript(QStringLiteral("CREATE TRIGGER falha %1 ON ITEMPEDIDO BEGIN SELECT RAISE(ABORT, 'disco cheio'); END").arg(quando)); }
+    void falhaNoBanco(const QString& quando)
+    {
+        db().execScript(QStringLiteral("CREATE TRIGGER falha %1 ON ITEMPEDIDO BEGIN SELECT RAISE(ABORT, 'disco cheio'); END").arg(quando));
+    }
     void consertaBanco() { db().execScript(QStringLiteral("DROP TRIGGER falha")); }
 };
 
@@ -63,7 +71,8 @@ TEST_F(DigitadoTest, AFailedConfirmKeepsTheLineTheHeaderAndTheObservationAsTyped
             dialogs().answer({true});
         EXPECT_FALSE(confirma());
         ASSERT_EQ(dialogs().errors().size(), 1);
-        EXPECT_TRUE(dialogs().errors().first().startsWith(QStringLiteral("Não foi possível gravar o pedido. Nada foi gravado; o que foi digitado continua na tela.")));
+        EXPECT_TRUE(dialogs().errors().first().startsWith(
+            QStringLiteral("Não foi possível gravar o pedido. Nada foi gravado; o que foi digitado continua na tela.")));
         EXPECT_TRUE(dialogs().errors().first().contains(QStringLiteral("disco cheio")));
         // Everything in progress comes back in its state, as typed.
         EXPECT_EQ(logic->contexto.qryPedido.state(), DataSetState::Edit);
@@ -84,15 +93,20 @@ TEST_F(DigitadoTest, AFailedConfirmKeepsTheLineTheHeaderAndTheObservationAsTyped
         EXPECT_EQ(le(QStringLiteral("SELECT QTITEMPED FROM ITEMPEDIDO ORDER BY NRITEMPED DESC LIMIT 1")).toDouble(), novaLinha ? 3.0 : 7.0);
         EXPECT_EQ(le(QStringLiteral("SELECT count(*) FROM OBSPEDIDO")).toInt(), 1);
         if (c.novaEntrega) {
-            EXPECT_EQ(le(QStringLiteral("SELECT count(*) FROM ITEMPEDIDO WHERE date(DTENTITPED) = date('now', 'localtime', '+5 day')")).toInt(), 2);
+            EXPECT_EQ(
+                le(QStringLiteral("SELECT count(*) FROM ITEMPEDIDO WHERE date(DTENTITPED) = date('now', 'localtime', '+5 day')")).toInt(),
+                2);
         }
     }
 }
 
 TEST_F(DigitadoTest, ARepricingKeepsTheLineBeingTypedAndNoDropsOnlyTheHeadersChange)
 {
-    insertRow(db(), QStringLiteral("ITEMPREBASE"), {{QStringLiteral("CDPRECOBASE"), QStringLiteral("03")}, {QStringLiteral("CDPRODUTO"), QStringLiteral("P2")},
-                                                   {QStringLiteral("VRITEPREBASE"), 13.0}, {QStringLiteral("DTINIVALIPB"), QStringLiteral("2026-01-01")}});
+    insertRow(db(), QStringLiteral("ITEMPREBASE"),
+              {{QStringLiteral("CDPRECOBASE"), QStringLiteral("03")},
+               {QStringLiteral("CDPRODUTO"), QStringLiteral("P2")},
+               {QStringLiteral("VRITEPREBASE"), 13.0},
+               {QStringLiteral("DTINIVALIPB"), QStringLiteral("2026-01-01")}});
     pedidoComItem();
     ASSERT_TRUE(digitaItem(QStringLiteral("0102"), 3));
     // Leaving a changed order date checks the prices of every line, the typed one too, and drops none.
@@ -106,7 +120,9 @@ TEST_F(DigitadoTest, ARepricingKeepsTheLineBeingTypedAndNoDropsOnlyTheHeadersCha
     logic->observacao.docObservacao.setPlainText(QStringLiteral("ligar antes"));
     dialogs().answer({true, false}); // MUDA_PRECO yes, ALT_MOD no
     EXPECT_FALSE(confirma());
-    EXPECT_EQ(dialogs().questions().last(), QStringLiteral("A mudança de preço base poderá fazer com que o preço unitário e o desconto sejam alterados. Confirma alteração?"));
+    EXPECT_EQ(
+        dialogs().questions().last(),
+        QStringLiteral("A mudança de preço base poderá fazer com que o preço unitário e o desconto sejam alterados. Confirma alteração?"));
     EXPECT_EQ(tela().cdPrcBase, QStringLiteral("01"));
     EXPECT_EQ(tela().dataPedido, hoje());
     EXPECT_TRUE(logic->contexto.pedidoEditando()) << "Confirm still stores what is being typed";
@@ -120,8 +136,10 @@ TEST_F(DigitadoTest, ARepricingKeepsTheLineBeingTypedAndNoDropsOnlyTheHeadersCha
     ASSERT_TRUE(prcBase(QStringLiteral("03")));
     dialogs().answer({true});
     ASSERT_TRUE(confirma()) << dialogs().errors().join(QLatin1Char('|')).toStdString();
-    EXPECT_EQ(le(QStringLiteral("SELECT group_concat(CDPRODUTO || '=' || VRPREUNITPED, ',') FROM (SELECT * FROM ITEMPEDIDO ORDER BY NRITEMPED)")).toString(),
-              QStringLiteral("P1=25.0,P2=13.0"));
+    EXPECT_EQ(
+        le(QStringLiteral("SELECT group_concat(CDPRODUTO || '=' || VRPREUNITPED, ',') FROM (SELECT * FROM ITEMPEDIDO ORDER BY NRITEMPED)"))
+            .toString(),
+        QStringLiteral("P1=25.0,P2=13.0"));
     EXPECT_EQ(le(QStringLiteral("SELECT CDPRECOBASE FROM PEDIDO")).toString(), QStringLiteral("03"));
     EXPECT_EQ(le(QStringLiteral("SELECT count(*) FROM OBSPEDIDO")).toInt(), 1);
 }
@@ -131,16 +149,21 @@ TEST_F(DigitadoTest, TheConsultationAddsBesideTheLineInEditAndAnEmptyNextLineNev
     pedidoComItem();
     ASSERT_TRUE(run([&] { logic->itens.alterarItem(); }));
     poe("QTITEMPED", 5.0);
-    ASSERT_TRUE(run([&] { logic->itens.incluiItem(ProdutoEscolhido{QStringLiteral("0102"), 4, 12.346, 0, 0, 0}); }))
-        << dialogs().errors().join(QLatin1Char('|')).toStdString();
-    EXPECT_EQ(le(QStringLiteral("SELECT group_concat(CDPRODUTO || 'x' || QTITEMPED, ',') FROM (SELECT * FROM ITEMPEDIDO ORDER BY NRITEMPED)")).toString(),
-              QStringLiteral("P1x5.0,P2x4.0")) << "the line in edit is stored, not overwritten";
+    ASSERT_TRUE(run([&] {
+        logic->itens.incluiItem(ProdutoEscolhido{QStringLiteral("0102"), 4, 12.346, 0, 0, 0});
+    })) << dialogs().errors().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(
+        le(QStringLiteral("SELECT group_concat(CDPRODUTO || 'x' || QTITEMPED, ',') FROM (SELECT * FROM ITEMPEDIDO ORDER BY NRITEMPED)"))
+            .toString(),
+        QStringLiteral("P1x5.0,P2x4.0"))
+        << "the line in edit is stored, not overwritten";
     // A line in edit that its checks refuse stops the consultation before anything is added.
     ASSERT_TRUE(run([&] { logic->itens.alterarItem(); }));
     poe("QTITEMPED", 0.0);
     EXPECT_FALSE(run([&] { logic->itens.incluiItem(ProdutoEscolhido{QStringLiteral("0101"), 1, 20, 0, 0, 0}); }));
-    EXPECT_EQ(dialogs().errors().last(), QStringLiteral("A linha 2 do pedido (produto 0102), em digitação na grade de itens, não pôde ser gravada:\n"
-                                                        "Quantidade deve ser maior que zero."));
+    EXPECT_EQ(dialogs().errors().last(),
+              QStringLiteral("A linha 2 do pedido (produto 0102), em digitação na grade de itens, não pôde ser gravada:\n"
+                             "Quantidade deve ser maior que zero."));
     EXPECT_EQ(itensGravados(), 2);
     poe("QTITEMPED", 6.0);
 

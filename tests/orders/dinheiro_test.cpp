@@ -68,7 +68,8 @@ TEST_F(DinheiroTest, ADiscountValueTypedAsThreeIsStoredAsThreeAndThePercentageFo
     EXPECT_EQ(descontoGravado(), 3.0) << "not 2.9999999999999996";
     EXPECT_EQ(texto("VRDESITPED"), QStringLiteral("3,00"));
     EXPECT_EQ(tela().totLiq, QStringLiteral("154,20"));
-    EXPECT_EQ(logic->itens.ultimoDesconto().left(7), QStringLiteral("1,90857")) << "the next item starts with the percentage the value made";
+    EXPECT_EQ(logic->itens.ultimoDesconto().left(7), QStringLiteral("1,90857"))
+        << "the next item starts with the percentage the value made";
 
     // Typed and stored at once (Confirm, no column left): the value still stays.
     db().exec(QStringLiteral("DELETE FROM ITEMPEDIDO"));
@@ -94,10 +95,14 @@ TEST_F(DinheiroTest, ValuesStoredBeforeExactDecimalsReadAsTheyWereShown)
 {
     pedidoGravado(db(), QStringLiteral("0000000001"));
     insertRow(db(), QStringLiteral("ITEMPEDIDO"),
-              {{QStringLiteral("CDFILIAL"), QStringLiteral("0001")}, {QStringLiteral("NRPEDIDO"), QStringLiteral("0000000001")},
-               {QStringLiteral("NRITEMPED"), QStringLiteral("0000000001")}, {QStringLiteral("CDPRODUTO"), QStringLiteral("P1")},
-               {QStringLiteral("QTITEMPED"), 3.0}, {QStringLiteral("VRPREUNITPED"), 52.394999999999996},
-               {QStringLiteral("VRDESITPED"), 2.9999999999999996}, {QStringLiteral("IDSITITEMPED"), QStringLiteral("1")}});
+              {{QStringLiteral("CDFILIAL"), QStringLiteral("0001")},
+               {QStringLiteral("NRPEDIDO"), QStringLiteral("0000000001")},
+               {QStringLiteral("NRITEMPED"), QStringLiteral("0000000001")},
+               {QStringLiteral("CDPRODUTO"), QStringLiteral("P1")},
+               {QStringLiteral("QTITEMPED"), 3.0},
+               {QStringLiteral("VRPREUNITPED"), 52.394999999999996},
+               {QStringLiteral("VRDESITPED"), 2.9999999999999996},
+               {QStringLiteral("IDSITITEMPED"), QStringLiteral("1")}});
     const auto espelho = EspelhoPedido::le(db(), QStringLiteral("0001"), QStringLiteral("0000000001"));
     ASSERT_TRUE(espelho);
     const DadosEspelho& e = espelho->dados();

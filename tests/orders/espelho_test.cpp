@@ -2,20 +2,20 @@
 // reads it back (pages, repeated titles, whole rows), the observation's
 // formatting, and Imprimir in the order window.
 #include "library/dialogs_qt.h"
+#include "library/relogio.h"
 #include "library/velmora.h"
 #include "orders/ZOV00100.h"
 #include "orders/envio_email.h"
 #include "orders/espelho_pedido.h"
 #include "tests/orders/lanc_pedido_fixture.h"
-#include "library/relogio.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QPointer>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
@@ -50,7 +50,10 @@ QString poppler(const QString& tool, const QStringList& args)
     return QString::fromUtf8(p.readAllStandardOutput());
 }
 
-QString textoPdf(const QString& arquivo) { return poppler(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), arquivo, QStringLiteral("-")}); }
+QString textoPdf(const QString& arquivo)
+{
+    return poppler(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), arquivo, QStringLiteral("-")});
+}
 
 int paginasPdf(const QString& arquivo)
 {
@@ -75,21 +78,35 @@ protected:
     void pedido(const QString& data = QStringLiteral("2026-03-10"))
     {
         insertRow(db(), QStringLiteral("PEDIDO"),
-                  {{QStringLiteral("CDFILIAL"), QStringLiteral("0001")}, {QStringLiteral("NRPEDIDO"), kNumero}, {QStringLiteral("CDCLIENTE"), QStringLiteral("C2")},
-                   {QStringLiteral("CDVENDEDOR"), QStringLiteral("0001")}, {QStringLiteral("CDMODPGTO"), QStringLiteral("00002")},
-                   {QStringLiteral("IDTPFORPGTPED"), QStringLiteral("F")}, {QStringLiteral("NRDIAPGFIXPED"), 10}, {QStringLiteral("NRPARCPGTOPED"), 3},
-                   {QStringLiteral("IDUTDIAPAGPED"), QStringLiteral("E")}, {QStringLiteral("CDFORMPGTO"), QStringLiteral("01")},
-                   {QStringLiteral("CDPRECOBASE"), QStringLiteral("02")}, {QStringLiteral("CDTIPOOPER"), QStringLiteral("01")},
-                   {QStringLiteral("IDSITPEDIDO"), QStringLiteral("1")}, {QStringLiteral("IDPRIOPED"), QStringLiteral("2")},
-                   {QStringLiteral("DTPEDIDO"), data}, {QStringLiteral("DTENTPED"), QStringLiteral("2026-03-12 00:00:00")}});
+                  {{QStringLiteral("CDFILIAL"), QStringLiteral("0001")},
+                   {QStringLiteral("NRPEDIDO"), kNumero},
+                   {QStringLiteral("CDCLIENTE"), QStringLiteral("C2")},
+                   {QStringLiteral("CDVENDEDOR"), QStringLiteral("0001")},
+                   {QStringLiteral("CDMODPGTO"), QStringLiteral("00002")},
+                   {QStringLiteral("IDTPFORPGTPED"), QStringLiteral("F")},
+                   {QStringLiteral("NRDIAPGFIXPED"), 10},
+                   {QStringLiteral("NRPARCPGTOPED"), 3},
+                   {QStringLiteral("IDUTDIAPAGPED"), QStringLiteral("E")},
+                   {QStringLiteral("CDFORMPGTO"), QStringLiteral("01")},
+                   {QStringLiteral("CDPRECOBASE"), QStringLiteral("02")},
+                   {QStringLiteral("CDTIPOOPER"), QStringLiteral("01")},
+                   {QStringLiteral("IDSITPEDIDO"), QStringLiteral("1")},
+                   {QStringLiteral("IDPRIOPED"), QStringLiteral("2")},
+                   {QStringLiteral("DTPEDIDO"), data},
+                   {QStringLiteral("DTENTPED"), QStringLiteral("2026-03-12 00:00:00")}});
     }
     void item(int nr, const QString& produto, double qtd, double preco, double desconto = 0)
     {
         insertRow(db(), QStringLiteral("ITEMPEDIDO"),
-                  {{QStringLiteral("CDFILIAL"), QStringLiteral("0001")}, {QStringLiteral("NRPEDIDO"), kNumero},
-                   {QStringLiteral("NRITEMPED"), QStringLiteral("%1").arg(nr, 3, 10, QLatin1Char('0'))}, {QStringLiteral("CDPRODUTO"), produto},
-                   {QStringLiteral("QTITEMPED"), qtd}, {QStringLiteral("VRPREUNITPED"), preco}, {QStringLiteral("VRDESITPED"), desconto},
-                   {QStringLiteral("IDSITITEMPED"), QStringLiteral("1")}, {QStringLiteral("DTENTITPED"), QStringLiteral("2026-03-12 08:30:00")}});
+                  {{QStringLiteral("CDFILIAL"), QStringLiteral("0001")},
+                   {QStringLiteral("NRPEDIDO"), kNumero},
+                   {QStringLiteral("NRITEMPED"), QStringLiteral("%1").arg(nr, 3, 10, QLatin1Char('0'))},
+                   {QStringLiteral("CDPRODUTO"), produto},
+                   {QStringLiteral("QTITEMPED"), qtd},
+                   {QStringLiteral("VRPREUNITPED"), preco},
+                   {QStringLiteral("VRDESITPED"), desconto},
+                   {QStringLiteral("IDSITITEMPED"), QStringLiteral("1")},
+                   {QStringLiteral("DTENTITPED"), QStringLiteral("2026-03-12 08:30:00")}});
     }
     // Three items worth 1.234,56 net; the last one's discount is cut on its line.
     void pedidoDeTres(const QString& data = QStringLiteral("2026-03-10"))
@@ -98,8 +115,10 @@ protected:
         item(1, QStringLiteral("P1"), 10, 100);
         item(2, QStringLiteral("P2"), 2, 100);
         item(3, QStringLiteral("P4"), 1, 36, 1.446);
-        insertRow(db(), QStringLiteral("OBSPEDIDO"), {{QStringLiteral("CDFILIAL"), QStringLiteral("0001")}, {QStringLiteral("NRPEDIDO"), kNumero},
-                                                      {QStringLiteral("TXOBSPED"), QByteArray("{\\rtf1\\ansi {\\b entregar pela manh\\'e3}\\par ligar antes}")}});
+        insertRow(db(), QStringLiteral("OBSPEDIDO"),
+                  {{QStringLiteral("CDFILIAL"), QStringLiteral("0001")},
+                   {QStringLiteral("NRPEDIDO"), kNumero},
+                   {QStringLiteral("TXOBSPED"), QByteArray("{\\rtf1\\ansi {\\b entregar pela manh\\'e3}\\par ligar antes}")}});
     }
     EspelhoPedido espelho()
     {
@@ -122,23 +141,27 @@ TEST_F(EspelhoTest, ReadsTheOrderAsTheWindowShowsItHeaderItemsAndTotals)
     const EspelhoPedido e = espelho();
     const DadosEspelho& d = e.dados();
     // What the header shows, in the order the mirror shows it.
-    EXPECT_EQ((QStringList{d.nmFilial, d.nrPedido, d.dataPedido, d.dataEntrega, d.situacao, d.prioridade, d.tipoInscricao, d.inscricao, d.nmFantasia,
-                           d.vendedor, d.tipoOper, d.modPgto, d.condicao, d.formaPgto, d.precoBase}),
-              (QStringList{QStringLiteral("MATRIZ"), kNumero, QStringLiteral("10/03/2026"), QStringLiteral("12/03/2026"), QStringLiteral("Pendente"),
-                           QStringLiteral("Alta"), QStringLiteral("CNPJ"), QStringLiteral("11.222.333/0001-81"), QStringLiteral("ATACADO CENTRAL"),
-                           QStringLiteral("0001 - ANA"), QStringLiteral("01 - VENDA"), QStringLiteral("00002 - DIA 10 EM 3X"),
-                           QStringLiteral("Pagamento Fixo no Dia 10 com 3 Parcela(s) (1ª Próximo Mês)"), QStringLiteral("01 - BOLETO"),
-                           QStringLiteral("02 - TABELA ATACADO")}));
+    EXPECT_EQ(
+        (QStringList{d.nmFilial, d.nrPedido, d.dataPedido, d.dataEntrega, d.situacao, d.prioridade, d.tipoInscricao, d.inscricao,
+                     d.nmFantasia, d.vendedor, d.tipoOper, d.modPgto, d.condicao, d.formaPgto, d.precoBase}),
+        (QStringList{QStringLiteral("MATRIZ"), kNumero, QStringLiteral("10/03/2026"), QStringLiteral("12/03/2026"),
+                     QStringLiteral("Pendente"), QStringLiteral("Alta"), QStringLiteral("CNPJ"), QStringLiteral("11.222.333/0001-81"),
+                     QStringLiteral("ATACADO CENTRAL"), QStringLiteral("0001 - ANA"), QStringLiteral("01 - VENDA"),
+                     QStringLiteral("00002 - DIA 10 EM 3X"), QStringLiteral("Pagamento Fixo no Dia 10 com 3 Parcela(s) (1ª Próximo Mês)"),
+                     QStringLiteral("01 - BOLETO"), QStringLiteral("02 - TABELA ATACADO")}));
     EXPECT_EQ(d.enderecoCliente, (QStringList{QStringLiteral("RUA DAS FLORES, 10"), QStringLiteral("CAMPINAS / SP")}));
 
-    EXPECT_EQ(d.titulos, (QStringList{QStringLiteral("Nº Item"), QStringLiteral("Produto"), QStringLiteral("Nome do Produto"), QStringLiteral("Quantidade"),
-                                      QStringLiteral("Un."), QStringLiteral("Preço Unitário"), QStringLiteral("Desc. (%)"), QStringLiteral("Vr. Desc."),
-                                      QStringLiteral("Valor Total"), QStringLiteral("Entrega")}));
+    EXPECT_EQ(
+        d.titulos,
+        (QStringList{QStringLiteral("Nº Item"), QStringLiteral("Produto"), QStringLiteral("Nome do Produto"), QStringLiteral("Quantidade"),
+                     QStringLiteral("Un."), QStringLiteral("Preço Unitário"), QStringLiteral("Desc. (%)"), QStringLiteral("Vr. Desc."),
+                     QStringLiteral("Valor Total"), QStringLiteral("Entrega")}));
     ASSERT_EQ(d.itens.size(), 3u);
     EXPECT_EQ(d.itens[0][8], QStringLiteral("1000,00")) << "a line value has no thousands separator in the grid";
-    EXPECT_EQ(d.itens[2], (QStringList{QStringLiteral("003"), QStringLiteral("01.04"), QStringLiteral("BORRACHA"), QStringLiteral("1,000"), QString(),
-                                       QStringLiteral("36,00"), QStringLiteral("4,0167"), QStringLiteral("1,44"), QStringLiteral("34,56"),
-                                       QStringLiteral("12/03/2026 08:30:00")}))
+    EXPECT_EQ(d.itens[2],
+              (QStringList{QStringLiteral("003"), QStringLiteral("01.04"), QStringLiteral("BORRACHA"), QStringLiteral("1,000"), QString(),
+                           QStringLiteral("36,00"), QStringLiteral("4,0167"), QStringLiteral("1,44"), QStringLiteral("34,56"),
+                           QStringLiteral("12/03/2026 08:30:00")}))
         << "the product picture, and the discount cut as the line counts it";
     EXPECT_EQ((QStringList{d.totais.bruto, d.totais.liquido, d.totais.descTotal, d.totais.descMedio}),
               (QStringList{QStringLiteral("1.236,00"), QStringLiteral("1.234,56"), QStringLiteral("1,44"), QStringLiteral("0,12 %")}))
@@ -164,8 +187,8 @@ TEST_F(EspelhoTest, ThePdfShowsTheOrderCustomerItemsNetTotalObservationAndPage)
 {
     pedidoDeTres();
     const QString texto = textoPdf(pdf(espelho()));
-    for (const char* esperado : {"Pedido Nº 0000000007", "ATACADO CENTRAL", "11.222.333/0001-81", "CANETA AZUL", "LAPIS PRETO", "BORRACHA", "1.234,56",
-                                 "entregar pela manhã", "ligar antes", "Página 1 de 1", "Impresso em 10/03/2026 09:15"})
+    for (const char* esperado : {"Pedido Nº 0000000007", "ATACADO CENTRAL", "11.222.333/0001-81", "CANETA AZUL", "LAPIS PRETO", "BORRACHA",
+                                 "1.234,56", "entregar pela manhã", "ligar antes", "Página 1 de 1", "Impresso em 10/03/2026 09:15"})
         EXPECT_TRUE(texto.contains(QString::fromUtf8(esperado))) << esperado << "\n" << texto.toStdString();
     EXPECT_EQ(texto.count(QLatin1Char('\f')), 1) << "three items fit one page";
 }
@@ -177,12 +200,14 @@ TEST_F(EspelhoTest, AnImportedTableHiddenTextAndNumberedListPrintAsWritten)
     pedido();
     item(1, QStringLiteral("P1"), 1, 20);
     insertRow(db(), QStringLiteral("OBSPEDIDO"),
-              {{QStringLiteral("CDFILIAL"), QStringLiteral("0001")}, {QStringLiteral("NRPEDIDO"), kNumero},
-               {QStringLiteral("TXOBSPED"), QByteArray("{\\rtf1\\ansi {\\trowd\\cellx2000\\cellx4000\\pard\\intbl Arroz\\cell 10\\cell\\row}"
-                                                        "{\\trowd\\cellx2000\\cellx4000\\pard\\intbl Feij\\'e3o\\cell 5\\cell\\row}"
-                                                        "\\pard Pre\\'e7o combinado{\\v  Pre\\'e7o interno 9,90}.\\par"
-                                                        "{\\listtext 1.\\tab}\\pard\\ls1 primeira entrega\\par"
-                                                        "{\\listtext 2.\\tab}\\pard\\ls1 segunda entrega\\par}")}});
+              {{QStringLiteral("CDFILIAL"), QStringLiteral("0001")},
+               {QStringLiteral("NRPEDIDO"), kNumero},
+               {QStringLiteral("TXOBSPED"),
+                QByteArray("{\\rtf1\\ansi {\\trowd\\cellx2000\\cellx4000\\pard\\intbl Arroz\\cell 10\\cell\\row}"
+                           "{\\trowd\\cellx2000\\cellx4000\\pard\\intbl Feij\\'e3o\\cell 5\\cell\\row}"
+                           "\\pard Pre\\'e7o combinado{\\v  Pre\\'e7o interno 9,90}.\\par"
+                           "{\\listtext 1.\\tab}\\pard\\ls1 primeira entrega\\par"
+                           "{\\listtext 2.\\tab}\\pard\\ls1 segunda entrega\\par}")}});
     const QString texto = textoPdf(pdf(espelho())).simplified();
     EXPECT_FALSE(texto.contains(QStringLiteral("Arroz10"))) << texto.toStdString();
     EXPECT_TRUE(texto.contains(QStringLiteral("Arroz 10"))) << texto.toStdString();
@@ -232,9 +257,10 @@ TEST_F(EspelhoTest, EnviarPorEmailAttachesTheMirrorToTheCustomersAddressAndSaysW
 
     EXPECT_EQ(programa, QStringLiteral("xdg-email"));
     const QString pdf = QDir(dados.path()).filePath(QStringLiteral("zov-pedidos-tests/email/Pedido-0000000007.pdf"));
-    EXPECT_EQ(argumentos, QStringList({QStringLiteral("--utf8"), QStringLiteral("--subject"), QStringLiteral("Pedido 0000000007"), QStringLiteral("--body"),
-                                       QStringLiteral("Segue em anexo o pedido 0000000007."), QStringLiteral("--attach"), pdf,
-                                       QStringLiteral("compras@atacado.com.br")}));
+    EXPECT_EQ(argumentos,
+              QStringList({QStringLiteral("--utf8"), QStringLiteral("--subject"), QStringLiteral("Pedido 0000000007"),
+                           QStringLiteral("--body"), QStringLiteral("Segue em anexo o pedido 0000000007."), QStringLiteral("--attach"), pdf,
+                           QStringLiteral("compras@atacado.com.br")}));
     EXPECT_TRUE(textoPdf(pdf).contains(QStringLiteral("Pedido Nº 0000000007")));
 
     fim(true, 0);
@@ -242,13 +268,16 @@ TEST_F(EspelhoTest, EnviarPorEmailAttachesTheMirrorToTheCustomersAddressAndSaysW
     for (const auto& [iniciou, codigo] : {std::pair{false, -1}, std::pair{true, 3}}) {
         dialogs().clear();
         fim(iniciou, codigo);
-        EXPECT_EQ(dialogs().errors(), QStringList{QStringLiteral("Não há um programa de e-mail configurado neste computador. O pedido foi salvo em PDF em %1: "
-                                                                 "anexe-o a uma mensagem no seu e-mail.")
-                                                      .arg(QDir::toNativeSeparators(pdf))});
+        EXPECT_EQ(dialogs().errors(),
+                  QStringList{QStringLiteral("Não há um programa de e-mail configurado neste computador. O pedido foi salvo em PDF em %1: "
+                                             "anexe-o a uma mensagem no seu e-mail.")
+                                  .arg(QDir::toNativeSeparators(pdf))});
     }
     // Only a plain address goes on the command line: nothing xdg-email could read as an option.
     for (const char* para : {"-x@exemplo.com", "a b@exemplo.com", "sem-arroba", ""})
-        EXPECT_EQ(argumentosXdgEmail({QString::fromLatin1(para), QStringLiteral("P"), QStringLiteral("C"), QStringLiteral("/a.pdf")}).size(), 7) << para;
+        EXPECT_EQ(
+            argumentosXdgEmail({QString::fromLatin1(para), QStringLiteral("P"), QStringLiteral("C"), QStringLiteral("/a.pdf")}).size(), 7)
+            << para;
 }
 
 TEST_F(EspelhoTest, SixtyItemsRunOverPagesWithTheTitlesOnEachAndEveryRowWholeOnce)
@@ -256,9 +285,11 @@ TEST_F(EspelhoTest, SixtyItemsRunOverPagesWithTheTitlesOnEachAndEveryRowWholeOnc
     pedido();
     for (int i = 1; i <= 60; ++i) {
         const QString codigo = QStringLiteral("Q%1").arg(i, 3, 10, QLatin1Char('0'));
-        insertRow(db(), QStringLiteral("PRODUTO"), {{QStringLiteral("CDPRODUTO"), codigo}, {QStringLiteral("CDARVPROD"), QStringLiteral("02%1").arg(i, 2, 10, QLatin1Char('0'))},
-                                                    {QStringLiteral("NMPRODUTO"), QStringLiteral("PRODUTO %1").arg(i, 3, 10, QLatin1Char('0'))},
-                                                    {QStringLiteral("SGUNIDADE"), QStringLiteral("UN")}});
+        insertRow(db(), QStringLiteral("PRODUTO"),
+                  {{QStringLiteral("CDPRODUTO"), codigo},
+                   {QStringLiteral("CDARVPROD"), QStringLiteral("02%1").arg(i, 2, 10, QLatin1Char('0'))},
+                   {QStringLiteral("NMPRODUTO"), QStringLiteral("PRODUTO %1").arg(i, 3, 10, QLatin1Char('0'))},
+                   {QStringLiteral("SGUNIDADE"), QStringLiteral("UN")}});
         item(i, codigo, 1, 100 + i + 0.25);
     }
     const QString arquivo = pdf(espelho());

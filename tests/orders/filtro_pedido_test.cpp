@@ -156,14 +156,22 @@ TEST(FiltroPedido, MunicipalitiesOfTheChosenCustomersOnly)
 {
     test::TempDatabase temp;
     Database& db = temp.db();
-    test::insertRow(db, QStringLiteral("PAIS"), {{QStringLiteral("CDPAIS"), QStringLiteral("0001")}, {QStringLiteral("NMPAIS"), QStringLiteral("Brasil")}});
-    for (const auto& [uf, cd, nome] : {std::tuple{"SP", "0001", "Campinas"}, std::tuple{"RJ", "0002", "Niterói"}, std::tuple{"MG", "0003", "Uberaba"}})
-        test::insertRow(db, QStringLiteral("MUNICIPIO"), {{QStringLiteral("CDPAIS"), QStringLiteral("0001")}, {QStringLiteral("SGESTADO"), QLatin1String(uf)},
-                                                          {QStringLiteral("CDMUNICIPIO"), QLatin1String(cd)}, {QStringLiteral("NMMUNICIPIO"), QString::fromUtf8(nome)}});
+    test::insertRow(db, QStringLiteral("PAIS"),
+                    {{QStringLiteral("CDPAIS"), QStringLiteral("0001")}, {QStringLiteral("NMPAIS"), QStringLiteral("Brasil")}});
+    for (const auto& [uf, cd, nome] :
+         {std::tuple{"SP", "0001", "Campinas"}, std::tuple{"RJ", "0002", "Niterói"}, std::tuple{"MG", "0003", "Uberaba"}})
+        test::insertRow(db, QStringLiteral("MUNICIPIO"),
+                        {{QStringLiteral("CDPAIS"), QStringLiteral("0001")},
+                         {QStringLiteral("SGESTADO"), QLatin1String(uf)},
+                         {QStringLiteral("CDMUNICIPIO"), QLatin1String(cd)},
+                         {QStringLiteral("NMMUNICIPIO"), QString::fromUtf8(nome)}});
     const auto address = [&](const char* cliente, const char* tipo, const char* uf, const char* cd) {
-        test::insertRow(db, QStringLiteral("ENDECLIE"), {{QStringLiteral("CDCLIENTE"), QLatin1String(cliente)}, {QStringLiteral("IDTPENDECLIE"), QLatin1String(tipo)},
-                                                         {QStringLiteral("CDPAIS"), QStringLiteral("0001")}, {QStringLiteral("SGESTADO"), QLatin1String(uf)},
-                                                         {QStringLiteral("CDMUNICIPIO"), QLatin1String(cd)}});
+        test::insertRow(db, QStringLiteral("ENDECLIE"),
+                        {{QStringLiteral("CDCLIENTE"), QLatin1String(cliente)},
+                         {QStringLiteral("IDTPENDECLIE"), QLatin1String(tipo)},
+                         {QStringLiteral("CDPAIS"), QStringLiteral("0001")},
+                         {QStringLiteral("SGESTADO"), QLatin1String(uf)},
+                         {QStringLiteral("CDMUNICIPIO"), QLatin1String(cd)}});
     };
     address("12", "P", "SP", "0001");
     address("12", "C", "SP", "0001"); // the same municipality twice: offered once
@@ -216,8 +224,9 @@ TEST(FiltroPedido, TheFiveListsGoIntoTheSavedVariablesAndBack)
     e.stProduto = QStringLiteral("_010010001_");
     e.stTipoOper = QStringLiteral("_01_");
     const QMap<QString, QString> v = variaveisDasListas(e);
-    EXPECT_EQ(v.keys(), (QStringList{QStringLiteral("stCliente"), QStringLiteral("stMuniciCli"), QStringLiteral("stNrPedido"),
-                                     QStringLiteral("stProduto"), QStringLiteral("stTipoOper")}));
+    EXPECT_EQ(v.keys(),
+              (QStringList{QStringLiteral("stCliente"), QStringLiteral("stMuniciCli"), QStringLiteral("stNrPedido"),
+                           QStringLiteral("stProduto"), QStringLiteral("stTipoOper")}));
     EXPECT_EQ(v.value(QStringLiteral("stProduto")), QStringLiteral("_010010001_"));
 
     EscolhasFiltro back;

@@ -1,7 +1,7 @@
 // What a customer bought: the history as the window lists it, the last price
 // the items grid and the consultation show, and an order repeated.
-#include "orders/ZOV00102_logic.h"
 #include "orders/ZOV00100.h"
+#include "orders/ZOV00102_logic.h"
 #include "orders/ZOV00103.h"
 #include "orders/historico_cliente.h"
 #include "orders/repeticao_pedido.h"
@@ -27,19 +27,20 @@ protected:
     void historico(const char* cliente, const char* filial, const char* pedido, const char* item, const char* origem, int diasAtras,
                    const char* produto, double qtde, double preco, const char* situacao = "F")
     {
-        db().exec(QStringLiteral("INSERT INTO HISTCLIENTE (CDCLIENTE, CDFILIAL, NRPEDIDO, NRITEMPED, IDORIGEM, DTPEDIDO, CDPRODUTO, QTITEMPED, "
-                                 "VRPRECO, VRDESCONTO, VRLIQUIDO, IDSITEMPRESA) VALUES (:C, :F, :N, :I, :O, :D, :P, :Q, :V, 0, :L, :S)"),
-                  {{QStringLiteral("C"), QString::fromLatin1(cliente)},
-                   {QStringLiteral("F"), QString::fromLatin1(filial)},
-                   {QStringLiteral("N"), QString::fromLatin1(pedido)},
-                   {QStringLiteral("I"), QString::fromLatin1(item)},
-                   {QStringLiteral("O"), QString::fromLatin1(origem)},
-                   {QStringLiteral("D"), dataDeHoje().addDays(-diasAtras).toString(Qt::ISODate) + QStringLiteral(" 10:00:00")},
-                   {QStringLiteral("P"), QString::fromLatin1(produto)},
-                   {QStringLiteral("Q"), qtde},
-                   {QStringLiteral("V"), preco},
-                   {QStringLiteral("L"), qtde * preco},
-                   {QStringLiteral("S"), QString::fromLatin1(situacao)}});
+        db().exec(
+            QStringLiteral("INSERT INTO HISTCLIENTE (CDCLIENTE, CDFILIAL, NRPEDIDO, NRITEMPED, IDORIGEM, DTPEDIDO, CDPRODUTO, QTITEMPED, "
+                           "VRPRECO, VRDESCONTO, VRLIQUIDO, IDSITEMPRESA) VALUES (:C, :F, :N, :I, :O, :D, :P, :Q, :V, 0, :L, :S)"),
+            {{QStringLiteral("C"), QString::fromLatin1(cliente)},
+             {QStringLiteral("F"), QString::fromLatin1(filial)},
+             {QStringLiteral("N"), QString::fromLatin1(pedido)},
+             {QStringLiteral("I"), QString::fromLatin1(item)},
+             {QStringLiteral("O"), QString::fromLatin1(origem)},
+             {QStringLiteral("D"), dataDeHoje().addDays(-diasAtras).toString(Qt::ISODate) + QStringLiteral(" 10:00:00")},
+             {QStringLiteral("P"), QString::fromLatin1(produto)},
+             {QStringLiteral("Q"), qtde},
+             {QStringLiteral("V"), preco},
+             {QStringLiteral("L"), qtde * preco},
+             {QStringLiteral("S"), QString::fromLatin1(situacao)}});
     }
     // C1's year: two company orders and one sent from a laptop, a cancelled
     // one, one older than a year, one of another branch and one of C2.
@@ -68,18 +69,22 @@ TEST_F(HistoricoTest, TheCustomersYearNewestFirstWithThisLaptopsOrdersAndTheLast
     const HistoricoCliente h(db(), QStringLiteral("C1"), QStringLiteral("0001"));
     QStringList vistos;
     for (const PedidoComprado& p : h.pedidos())
-        vistos << QStringLiteral("%1 %2 %3 %4").arg(p.nrPedido, textoOrigem(p.origem), p.situacao, formatNumber(p.valor, QStringLiteral("0.00")));
-    EXPECT_EQ(vistos, QStringList({QStringLiteral("0000000051 Este computador Pendente 19,00"), QStringLiteral("E300 Empresa Cancelado 5,00"),
-                                   QStringLiteral("0000000050 Vendedor Faturado 48,00"), QStringLiteral("E200 Empresa Faturado 19,00"),
-                                   QStringLiteral("E100 Empresa Faturado 35,00")}));
+        vistos << QStringLiteral("%1 %2 %3 %4")
+                      .arg(p.nrPedido, textoOrigem(p.origem), p.situacao, formatNumber(p.valor, QStringLiteral("0.00")));
+    EXPECT_EQ(vistos,
+              QStringList({QStringLiteral("0000000051 Este computador Pendente 19,00"), QStringLiteral("E300 Empresa Cancelado 5,00"),
+                           QStringLiteral("0000000050 Vendedor Faturado 48,00"), QStringLiteral("E200 Empresa Faturado 19,00"),
+                           QStringLiteral("E100 Empresa Faturado 35,00")}));
 
     // The cancelled order gives no price; the pending one is the newest of P1.
     QStringList produtos;
     for (const ProdutoComprado& p : h.porProduto())
-        produtos << QStringLiteral("%1 %2 %3 %4").arg(p.nmProduto, formatDate(p.ultimaData), formatNumber(p.ultimoPreco, QStringLiteral("0.00")),
-                                                                   formatNumber(p.quantidade, QStringLiteral("0.000")));
-    EXPECT_EQ(produtos, QStringList({QStringLiteral("CANETA AZUL %1 10,00 7,000").arg(hoje()),
-                                     QStringLiteral("LAPIS PRETO %1 12,00 5,000").arg(dia(-10))}));
+        produtos << QStringLiteral("%1 %2 %3 %4")
+                        .arg(p.nmProduto, formatDate(p.ultimaData), formatNumber(p.ultimoPreco, QStringLiteral("0.00")),
+                             formatNumber(p.quantidade, QStringLiteral("0.000")));
+    EXPECT_EQ(produtos,
+              QStringList(
+                  {QStringLiteral("CANETA AZUL %1 10,00 7,000").arg(hoje()), QStringLiteral("LAPIS PRETO %1 12,00 5,000").arg(dia(-10))}));
 
     // The order being typed is not its own history.
     const HistoricoCliente semO51(db(), QStringLiteral("C1"), QStringLiteral("0001"), QStringLiteral("0000000051"));
@@ -97,16 +102,19 @@ TEST_F(HistoricoTest, TheItemsGridAndTheConsultationShowTheOrderCustomersLastPri
     ASSERT_TRUE(grava());
     ASSERT_TRUE(run([&] { logic->itens.abreItens(); }));
     ASSERT_TRUE(itens().locate(QStringLiteral("CDARVPROD"), QStringLiteral("0101")));
-    EXPECT_EQ(itens()[QStringLiteral("UltPreco")].asString(), QStringLiteral("↑ 9,50 em %1").arg(dataDeHoje().addDays(-30).toString(QStringLiteral("dd/MM/yy"))));
+    EXPECT_EQ(itens()[QStringLiteral("UltPreco")].asString(),
+              QStringLiteral("↑ 9,50 em %1").arg(dataDeHoje().addDays(-30).toString(QStringLiteral("dd/MM/yy"))));
 
     ConsultaProdLogic consulta(db());
     ParametrosConsulta p;
     ASSERT_TRUE(run([&] { p = logic->itens.parametrosConsulta(); }));
     consulta.abre(p);
     ASSERT_TRUE(consulta.qryProdCompl.locate(QStringLiteral("CDARVPROD"), QStringLiteral("0101")));
-    EXPECT_EQ(consulta.qryProdCompl[QStringLiteral("ULTPRECO")].asString(), QStringLiteral("↑ 9,50 em %1").arg(dataDeHoje().addDays(-30).toString(QStringLiteral("dd/MM/yy"))));
+    EXPECT_EQ(consulta.qryProdCompl[QStringLiteral("ULTPRECO")].asString(),
+              QStringLiteral("↑ 9,50 em %1").arg(dataDeHoje().addDays(-30).toString(QStringLiteral("dd/MM/yy"))));
     ASSERT_TRUE(consulta.qryProdCompl.locate(QStringLiteral("CDARVPROD"), QStringLiteral("0102")));
-    EXPECT_EQ(consulta.qryProdCompl[QStringLiteral("ULTPRECO")].asString(), QStringLiteral("↑ 12,00 em %1").arg(dataDeHoje().addDays(-10).toString(QStringLiteral("dd/MM/yy"))));
+    EXPECT_EQ(consulta.qryProdCompl[QStringLiteral("ULTPRECO")].asString(),
+              QStringLiteral("↑ 12,00 em %1").arg(dataDeHoje().addDays(-10).toString(QStringLiteral("dd/MM/yy"))));
 
     // Another customer has no history of these.
     p.cdCliente = QStringLiteral("C3");
@@ -123,9 +131,12 @@ TEST_F(HistoricoTest, ARepeatedOrderIsPricedTodayLeavesOutInactiveProductsAndIsS
     itemGravado(db(), QStringLiteral("0000000040"), QStringLiteral("1")); // P1, 2 at 10,00
     for (const char* produto : {"P4", "PZ", "P2"})
         insertRow(db(), QStringLiteral("ITEMPEDIDO"),
-                  {{QStringLiteral("CDFILIAL"), QStringLiteral("0001")}, {QStringLiteral("NRPEDIDO"), QStringLiteral("0000000040")},
-                   {QStringLiteral("NRITEMPED"), QString::fromLatin1(produto)}, {QStringLiteral("CDPRODUTO"), QString::fromLatin1(produto)},
-                   {QStringLiteral("QTITEMPED"), 1.0}, {QStringLiteral("VRPREUNITPED"), 1.0}});
+                  {{QStringLiteral("CDFILIAL"), QStringLiteral("0001")},
+                   {QStringLiteral("NRPEDIDO"), QStringLiteral("0000000040")},
+                   {QStringLiteral("NRITEMPED"), QString::fromLatin1(produto)},
+                   {QStringLiteral("CDPRODUTO"), QString::fromLatin1(produto)},
+                   {QStringLiteral("QTITEMPED"), 1.0},
+                   {QStringLiteral("VRPREUNITPED"), 1.0}});
     abre();
     const int pedidosAntes = pedidos(), itensAntes = itensGravados();
     auto repete = [&] {
@@ -134,8 +145,9 @@ TEST_F(HistoricoTest, ARepeatedOrderIsPricedTodayLeavesOutInactiveProductsAndIsS
     };
     ASSERT_TRUE(repete());
     ASSERT_FALSE(dialogs().infos().isEmpty());
-    EXPECT_EQ(dialogs().infos().first(), QStringLiteral("Ficaram de fora do novo pedido os produtos abaixo:\n"
-                                                           "0104 BORRACHA: inativo\nPZ: produto não cadastrado neste computador"));
+    EXPECT_EQ(dialogs().infos().first(),
+              QStringLiteral("Ficaram de fora do novo pedido os produtos abaixo:\n"
+                             "0104 BORRACHA: inativo\nPZ: produto não cadastrado neste computador"));
     EXPECT_EQ(logic->contexto.qryPedido.state(), DataSetState::Insert);
     EXPECT_EQ(tela().cliente, kCpfLoja);
     ASSERT_EQ(itens().recordCount(), 2);
@@ -157,12 +169,13 @@ TEST_F(HistoricoTest, ARepeatedOrderIsPricedTodayLeavesOutInactiveProductsAndIsS
     ASSERT_TRUE(run([&] { logic->registro.confirmar(); }));
     EXPECT_EQ(pedidos(), pedidosAntes + 1);
     EXPECT_FALSE(logic->contexto.pedidoEditando()) << "a repeated order has its items: no new line is begun";
-    EXPECT_EQ(db().scalar(QStringLiteral("SELECT group_concat(NRITEMPED || ' ' || CDPRODUTO || ' ' || QTITEMPED || ' ' || VRPREUNITPED, '; ') "
-                                         "FROM (SELECT * FROM ITEMPEDIDO WHERE NRPEDIDO = :N ORDER BY NRITEMPED)"),
-                          {{QStringLiteral("N"), novo}})
-                  .toString()
-                  .toStdString(),
-              "0000000001 P1 2.0 20.0; 0000000002 P2 1.0 12.35");
+    EXPECT_EQ(
+        db().scalar(QStringLiteral("SELECT group_concat(NRITEMPED || ' ' || CDPRODUTO || ' ' || QTITEMPED || ' ' || VRPREUNITPED, '; ') "
+                                   "FROM (SELECT * FROM ITEMPEDIDO WHERE NRPEDIDO = :N ORDER BY NRITEMPED)"),
+                    {{QStringLiteral("N"), novo}})
+            .toString()
+            .toStdString(),
+        "0000000001 P1 2.0 20.0; 0000000002 P2 1.0 12.35");
 }
 
 // The window by keys: the newest order chosen with its lines, Down to the
@@ -233,4 +246,3 @@ TEST_F(HistoricoTest, TheOrderWindowRepeatsByCtrlROnceReadyAndEscLeavesNoTrace)
 }
 
 } // namespace
-

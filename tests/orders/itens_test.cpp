@@ -1,8 +1,8 @@
 // The items of an order: numbering, the checks, prices from the list with the
 // method's adjustment, the discount rules, the store in one transaction with
 // its header, and the repricing of every item.
-#include "tests/orders/lanc_pedido_fixture.h"
 #include "library/relogio.h"
+#include "tests/orders/lanc_pedido_fixture.h"
 
 #include <QMap>
 #include <cmath>
@@ -25,7 +25,8 @@ TEST_F(ItensTest, ItemsAreNumberedFromTheStoredRowsAndTheOrderIsStoredWithItsFir
     ASSERT_TRUE(grava()) << dialogs().errors().join(QLatin1Char('|')).toStdString();
     EXPECT_EQ(pedidos(), 1) << "the order row exists before its first item";
     EXPECT_EQ(itensGravados(), 1);
-    EXPECT_EQ(le(QStringLiteral("SELECT IDSITITEMPED || CDOPERADOR || QTEXPITEMPED FROM ITEMPEDIDO")).toString(), QStringLiteral("1ANA0.0"));
+    EXPECT_EQ(le(QStringLiteral("SELECT IDSITITEMPED || CDOPERADOR || QTEXPITEMPED FROM ITEMPEDIDO")).toString(),
+              QStringLiteral("1ANA0.0"));
     EXPECT_EQ(tela().totBruto, QStringLiteral("60,00"));
 
     ASSERT_TRUE(digitaItem(QStringLiteral("0102"), 1));
@@ -49,8 +50,9 @@ TEST_F(ItensTest, TheProductCheckRefusesUnknownInactiveAndStocklessProducts)
         poe("CDARVPROD", QString::fromLatin1(codigo));
         EXPECT_FALSE(run([&] { logic->itens.saiColunaItem(ColunaItem::Produto); })) << codigo;
     }
-    EXPECT_EQ(dialogs().errors(), (QStringList{QStringLiteral("Produto não cadastrado."), QStringLiteral("Produto encontra-se inativo."),
-                                               QStringLiteral("Produto não cadastrado.")}));
+    EXPECT_EQ(dialogs().errors(),
+              (QStringList{QStringLiteral("Produto não cadastrado."), QStringLiteral("Produto encontra-se inativo."),
+                           QStringLiteral("Produto não cadastrado.")}));
     EXPECT_EQ(view.coluna, ColunaItem::Produto);
     poe("CDARVPROD", QVariant());
     EXPECT_FALSE(grava());
@@ -150,7 +152,8 @@ TEST_F(ItensTest, ALineTheServerWouldRefuseIsRefusedWhereItsValueEnters)
          "O percentual de desconto deve estar entre 0 e 100."},
         {"negative value typed", "VRDESITPED", -1, ColunaItem::VrDesc, true, "O desconto não pode ser negativo."},
         {"negative value pasted", "VRDESITPED", -1, ColunaItem::PerDesc, false, "O desconto não pode ser negativo."},
-        {"value above the line pasted", "VRDESITPED", 10.02, ColunaItem::PerDesc, false, "Desconto deve ser menor ou igual ao valor total."},
+        {"value above the line pasted", "VRDESITPED", 10.02, ColunaItem::PerDesc, false,
+         "Desconto deve ser menor ou igual ao valor total."},
         {"four decimals typed", "QTITEMPED", 1.0005, ColunaItem::Quantidade, true, "A quantidade tem no máximo 3 casas decimais."},
         {"four decimals pasted", "QTITEMPED", 1.0005, ColunaItem::Quantidade, false, "A quantidade tem no máximo 3 casas decimais."},
     };
@@ -206,7 +209,8 @@ TEST_F(ItensTest, TheMethodsDiscountIsCappedByTheCustomerOrTheSalespersonAskedOn
     ASSERT_TRUE(grava());
     ASSERT_EQ(dialogs().questions().size(), 1);
     EXPECT_EQ(dialogs().questions().first(),
-              QStringLiteral("Percentual de desconto na modalidade (8,00 %) é superior ao máximo permitido (0,00 %). Deseja jogar o percentual máximo para os itens?"));
+              QStringLiteral("Percentual de desconto na modalidade (8,00 %) é superior ao máximo permitido (0,00 %). Deseja jogar o "
+                             "percentual máximo para os itens?"));
     EXPECT_DOUBLE_EQ(le(QStringLiteral("SELECT VRDESITPED FROM ITEMPEDIDO")).toDouble(), 0.0) << "a maximum of 0 gives 0 %";
     EXPECT_DOUBLE_EQ(le(QStringLiteral("SELECT VRPEDEMAXIPE FROM ITEMPEDIDO")).toDouble(), 0.0);
     ASSERT_TRUE(digitaItem(QStringLiteral("0102"), 1));
@@ -350,9 +354,14 @@ TEST_F(ItensTest, ATypedDiscountValueSurvivesAnAlterationThatChangesNothing)
         const QString nr = QStringLiteral("%1").arg(i, 10, 10, QLatin1Char('0'));
         digitados.insert(nr, valor);
         insertRow(db(), QStringLiteral("ITEMPEDIDO"),
-                  {{QStringLiteral("CDFILIAL"), QStringLiteral("0001")}, {QStringLiteral("NRPEDIDO"), QStringLiteral("0000000001")},
-                   {QStringLiteral("NRITEMPED"), nr}, {QStringLiteral("CDPRODUTO"), QStringLiteral("P1")}, {QStringLiteral("QTITEMPED"), quantidade},
-                   {QStringLiteral("VRPREUNITPED"), preco}, {QStringLiteral("VRDESITPED"), valor}, {QStringLiteral("IDSITITEMPED"), QStringLiteral("1")}});
+                  {{QStringLiteral("CDFILIAL"), QStringLiteral("0001")},
+                   {QStringLiteral("NRPEDIDO"), QStringLiteral("0000000001")},
+                   {QStringLiteral("NRITEMPED"), nr},
+                   {QStringLiteral("CDPRODUTO"), QStringLiteral("P1")},
+                   {QStringLiteral("QTITEMPED"), quantidade},
+                   {QStringLiteral("VRPREUNITPED"), preco},
+                   {QStringLiteral("VRDESITPED"), valor},
+                   {QStringLiteral("IDSITITEMPED"), QStringLiteral("1")}});
     }
     abre();
     ASSERT_TRUE(run([&] { logic->registro.mudaPagina(P::Itens); }));
@@ -367,7 +376,9 @@ TEST_F(ItensTest, ATypedDiscountValueSurvivesAnAlterationThatChangesNothing)
             logic->itens.saiColunaItem(ColunaItem::Quantidade);
             logic->itens.gravaItem();
         })) << dialogs().errors().join(QLatin1Char('|')).toStdString();
-        const double gravado = db().scalar(QStringLiteral("SELECT VRDESITPED FROM ITEMPEDIDO WHERE NRITEMPED = :N"), {{QStringLiteral("N"), it.key()}}).toDouble();
+        const double gravado =
+            db().scalar(QStringLiteral("SELECT VRDESITPED FROM ITEMPEDIDO WHERE NRITEMPED = :N"), {{QStringLiteral("N"), it.key()}})
+                .toDouble();
         mudaram += descontoCortado(gravado) != descontoCortado(it.value());
     }
     EXPECT_EQ(mudaram, 0);
@@ -381,9 +392,13 @@ protected:
         // A stored order on list 01: 2 x 19.00 (typed by hand) with a discount of 2.00.
         pedidoGravado(db(), QStringLiteral("0000000001"));
         insertRow(db(), QStringLiteral("ITEMPEDIDO"),
-                  {{QStringLiteral("CDFILIAL"), QStringLiteral("0001")}, {QStringLiteral("NRPEDIDO"), QStringLiteral("0000000001")},
-                   {QStringLiteral("NRITEMPED"), QStringLiteral("0000000001")}, {QStringLiteral("CDPRODUTO"), QStringLiteral("P1")},
-                   {QStringLiteral("QTITEMPED"), 2.0}, {QStringLiteral("VRPREUNITPED"), 19.0}, {QStringLiteral("VRDESITPED"), 2.0},
+                  {{QStringLiteral("CDFILIAL"), QStringLiteral("0001")},
+                   {QStringLiteral("NRPEDIDO"), QStringLiteral("0000000001")},
+                   {QStringLiteral("NRITEMPED"), QStringLiteral("0000000001")},
+                   {QStringLiteral("CDPRODUTO"), QStringLiteral("P1")},
+                   {QStringLiteral("QTITEMPED"), 2.0},
+                   {QStringLiteral("VRPREUNITPED"), 19.0},
+                   {QStringLiteral("VRDESITPED"), 2.0},
                    {QStringLiteral("IDSITITEMPED"), QStringLiteral("1")}});
         abre();
         ASSERT_TRUE(run([&] { logic->registro.alterar(); }));
@@ -425,14 +440,17 @@ TEST_F(RepricingTest, AListWithoutAPriceForAnItemIsRefused)
     db().exec(QStringLiteral("DELETE FROM ITEMPREBASE WHERE CDPRECOBASE = '03'"));
     tela().cdPrcBase = QStringLiteral("03");
     EXPECT_FALSE(run([&] { logic->registro.confirmar(); }));
-    EXPECT_EQ(dialogs().errors(), QStringList{QStringLiteral("Preço base não pode ser alterado. Não há item de preço base cadastrado para os itens do pedido.")});
+    EXPECT_EQ(
+        dialogs().errors(),
+        QStringList{QStringLiteral("Preço base não pode ser alterado. Não há item de preço base cadastrado para os itens do pedido.")});
     EXPECT_EQ(view.foco, C::PrcBase);
     EXPECT_EQ(le(QStringLiteral("SELECT CDPRECOBASE FROM PEDIDO")).toString(), QStringLiteral("01"));
 }
 
 TEST_F(RepricingTest, AFailingRepricingLeavesHeaderAndItemsAsTheyWereAndSaysSo)
 {
-    db().execScript(QStringLiteral("CREATE TRIGGER falha BEFORE UPDATE OF VRPREUNITPED ON ITEMPEDIDO BEGIN SELECT RAISE(ABORT, 'travado'); END;"));
+    db().execScript(
+        QStringLiteral("CREATE TRIGGER falha BEFORE UPDATE OF VRPREUNITPED ON ITEMPEDIDO BEGIN SELECT RAISE(ABORT, 'travado'); END;"));
     tela().cdPrcBase = QStringLiteral("03");
     dialogs().answer({true});
     EXPECT_FALSE(run([&] { logic->registro.confirmar(); }));

@@ -1,14 +1,14 @@
 #pragma once
 // The order logic over a real database, with a recording view and scripted
 // dialogs: the fixture of the order tests.
-#include "session/GeralZOV.h"
 #include "library/errors.h"
 #include "library/formats.h"
+#include "library/relogio.h"
 #include "library/velmora.h"
 #include "orders/lanc_pedido.h"
+#include "session/GeralZOV.h"
 #include "tests/orders/pedidos_fixture.h"
 #include "tests/support/scripted_dialogs.h"
-#include "library/relogio.h"
 
 #include <gtest/gtest.h>
 
@@ -106,13 +106,35 @@ protected:
     bool cliente(const QString& registro)
     {
         run([&] { logic->cabecalho.entraCliente(); });
-        return sai(C::Cliente, tela().cliente, registro, [&] { logic->cabecalho.clienteMudou(); }, [&] { logic->cabecalho.saiCliente(); });
+        return sai(
+            C::Cliente, tela().cliente, registro, [&] { logic->cabecalho.clienteMudou(); }, [&] { logic->cabecalho.saiCliente(); });
     }
-    bool entrega(const QString& data) { return sai(C::DataEntrega, tela().dataEntrega, data, [&] { logic->cabecalho.dataEntregaMudou(); }, [&] { logic->cabecalho.saiDataEntrega(); }); }
-    bool dataPedido(const QString& data) { return sai(C::DataPedido, tela().dataPedido, data, [&] { logic->cabecalho.dataPedidoMudou(); }, [&] { logic->cabecalho.saiDataPedido(); }); }
-    bool tipoOper(const QString& t) { return sai(C::TipoOper, tela().tipoOper, t, [&] { logic->cabecalho.tipoOperMudou(); }, [&] { logic->cabecalho.saiTipoOper(); }); }
-    bool modPgto(const QString& m) { return sai(C::CdModPgto, tela().cdModPgto, m, [&] { logic->pagamento.cdModPgtoMudou(); }, [&] { logic->pagamento.saiCdModPgto(); }); }
-    bool prcBase(const QString& p) { return sai(C::PrcBase, tela().cdPrcBase, p, [&] { logic->pagamento.prcBaseMudou(); }, [&] { logic->pagamento.saiPrcBase(); }); }
+    bool entrega(const QString& data)
+    {
+        return sai(
+            C::DataEntrega, tela().dataEntrega, data, [&] { logic->cabecalho.dataEntregaMudou(); },
+            [&] { logic->cabecalho.saiDataEntrega(); });
+    }
+    bool dataPedido(const QString& data)
+    {
+        return sai(
+            C::DataPedido, tela().dataPedido, data, [&] { logic->cabecalho.dataPedidoMudou(); }, [&] { logic->cabecalho.saiDataPedido(); });
+    }
+    bool tipoOper(const QString& t)
+    {
+        return sai(
+            C::TipoOper, tela().tipoOper, t, [&] { logic->cabecalho.tipoOperMudou(); }, [&] { logic->cabecalho.saiTipoOper(); });
+    }
+    bool modPgto(const QString& m)
+    {
+        return sai(
+            C::CdModPgto, tela().cdModPgto, m, [&] { logic->pagamento.cdModPgtoMudou(); }, [&] { logic->pagamento.saiCdModPgto(); });
+    }
+    bool prcBase(const QString& p)
+    {
+        return sai(
+            C::PrcBase, tela().cdPrcBase, p, [&] { logic->pagamento.prcBaseMudou(); }, [&] { logic->pagamento.saiPrcBase(); });
+    }
     // The first item a confirmed new order begins, dropped with Esc.
     void largaItemNovo()
     {

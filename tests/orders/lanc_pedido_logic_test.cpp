@@ -2,9 +2,9 @@
 // and scripted dialogs: numbering and defaults, the header checks, payment
 // terms and price list, the command states, Confirm, Cancel and Delete.
 #include "library/inscricao.h"
-#include "tests/orders/lanc_pedido_fixture.h"
 #include "library/relogio.h"
 #include "orders/banco_pedido.h"
+#include "tests/orders/lanc_pedido_fixture.h"
 
 #include <QScopeGuard>
 
@@ -32,8 +32,10 @@ TEST_F(LancPedidoTest, TheCompanysSituationShowsInTheListAndOnTheGeneralPage)
     test::pedidoGravado(db(), QStringLiteral("0000000001"), QStringLiteral("7"));
     test::pedidoGravado(db(), QStringLiteral("0000000002"), QStringLiteral("1"));
     test::pedidoGravado(db(), QStringLiteral("0000000003"), QStringLiteral("7"));
-    db().execScript(QStringLiteral("INSERT INTO SITPEDIDO (CDFILIAL, NRPEDIDO, IDSITEMPRESA, NRNOTAFISCAL, VRFATURADO) VALUES ('0001', '0000000001', 'F', '123', 1234.5);"
-                                   "INSERT INTO SITPEDIDO (CDFILIAL, NRPEDIDO, IDSITEMPRESA, DSMOTIVO) VALUES ('0001', '0000000002', 'D', 'falta o CNPJ')"));
+    db().execScript(QStringLiteral(
+        "INSERT INTO SITPEDIDO (CDFILIAL, NRPEDIDO, IDSITEMPRESA, NRNOTAFISCAL, VRFATURADO) VALUES ('0001', '0000000001', 'F', '123', "
+        "1234.5);"
+        "INSERT INTO SITPEDIDO (CDFILIAL, NRPEDIDO, IDSITEMPRESA, DSMOTIVO) VALUES ('0001', '0000000002', 'D', 'falta o CNPJ')"));
     abre();
     Query& lista = logic->contexto.qryPedido;
     EXPECT_EQ(lista.fieldByName(QStringLiteral("DsSitEmpresa")).displayLabel, QStringLiteral("Situação na Empresa"));
@@ -42,8 +44,8 @@ TEST_F(LancPedidoTest, TheCompanysSituationShowsInTheListAndOnTheGeneralPage)
     for (lista.first(); !lista.eof(); lista.next())
         vistos << campo("NRPEDIDO").right(1) + QLatin1Char('=') + campo("DsSitEmpresa");
     EXPECT_EQ(vistos, (QStringList{QStringLiteral("3="), QStringLiteral("2=Devolvido"), QStringLiteral("1=Faturado NF 123")}));
-    for (const auto& [nr, texto] : {std::pair{"0000000001", "Faturado NF 123 (R$ 1.234,50)"}, std::pair{"0000000002", "Devolvido: falta o CNPJ"},
-                                    std::pair{"0000000003", ""}}) {
+    for (const auto& [nr, texto] : {std::pair{"0000000001", "Faturado NF 123 (R$ 1.234,50)"},
+                                    std::pair{"0000000002", "Devolvido: falta o CNPJ"}, std::pair{"0000000003", ""}}) {
         ASSERT_TRUE(lista.locate(QStringLiteral("NRPEDIDO"), QString::fromLatin1(nr)));
         ASSERT_TRUE(run([&] { logic->registro.mostraPedidoNaTela(); }));
         EXPECT_EQ(tela().situacaoEmpresa, QString::fromUtf8(texto)) << nr;
@@ -85,9 +87,12 @@ TEST_F(LancPedidoTest, TheFirstOrderIsNumberOneWithTheOperatorsSalespersonAndTod
     ASSERT_TRUE(run([&] { logic->registro.confirmar(); })) << dialogs().errors().join(QLatin1Char('|')).toStdString();
     EXPECT_TRUE(dialogs().questions().isEmpty());
     EXPECT_EQ(pedidos(), 1);
-    EXPECT_EQ(le(QStringLiteral("SELECT NRPEDIDO || IDSITPEDIDO || IDPRIOPED || CDCLIENTE || CDMODPGTO || CDPRECOBASE || CDOPELANPED FROM PEDIDO")).toString(),
+    EXPECT_EQ(le(QStringLiteral(
+                     "SELECT NRPEDIDO || IDSITPEDIDO || IDPRIOPED || CDCLIENTE || CDMODPGTO || CDPRECOBASE || CDOPELANPED FROM PEDIDO"))
+                  .toString(),
               QStringLiteral("000000000111C10000101ANA"));
-    EXPECT_EQ(le(QStringLiteral("SELECT DTENTPED || '' FROM PEDIDO")).toString(), zov::dataDeHoje().addDays(2).toString(Qt::ISODate) + QStringLiteral(" 00:00:00"));
+    EXPECT_EQ(le(QStringLiteral("SELECT DTENTPED || '' FROM PEDIDO")).toString(),
+              zov::dataDeHoje().addDays(2).toString(Qt::ISODate) + QStringLiteral(" 00:00:00"));
     EXPECT_TRUE(le(QStringLiteral("SELECT IDTPFORPGTPED FROM PEDIDO")).isNull()) << "cash is stored empty";
     EXPECT_EQ(view.pagina, P::Itens) << "a new order goes on with its items";
     EXPECT_TRUE(logic->itens.itemEditando());
@@ -113,9 +118,13 @@ TEST_F(LancPedidoTest, TheFirstOrderIsNumberOneWithTheOperatorsSalespersonAndTod
 // case, with or without the mask, it finds the customer; a wrong one says CNPJ.
 TEST_F(LancPedidoTest, ACustomerWithAnAlphanumericCnpjIsFoundAsTyped)
 {
-    insertRow(db(), QStringLiteral("CLIENTE"), {{QStringLiteral("CDCLIENTE"), QStringLiteral("J12ABC34501DE35")}, {QStringLiteral("IDTPIJURCLIE"), QStringLiteral("J")},
-                                                {QStringLiteral("NRINSJURCLIE"), QStringLiteral("12ABC34501DE35")}, {QStringLiteral("NMFANTCLIE"), QStringLiteral("EMPÓRIO AURORA")},
-                                                {QStringLiteral("IDCLIEATIV"), QStringLiteral("S")}, {QStringLiteral("CDMODPGTO"), QStringLiteral("00001")}});
+    insertRow(db(), QStringLiteral("CLIENTE"),
+              {{QStringLiteral("CDCLIENTE"), QStringLiteral("J12ABC34501DE35")},
+               {QStringLiteral("IDTPIJURCLIE"), QStringLiteral("J")},
+               {QStringLiteral("NRINSJURCLIE"), QStringLiteral("12ABC34501DE35")},
+               {QStringLiteral("NMFANTCLIE"), QStringLiteral("EMPÓRIO AURORA")},
+               {QStringLiteral("IDCLIEATIV"), QStringLiteral("S")},
+               {QStringLiteral("CDMODPGTO"), QStringLiteral("00001")}});
     abre();
     ASSERT_TRUE(run([&] { logic->registro.incluir(); }));
     ASSERT_TRUE(cliente(QStringLiteral("12abc34501de35")));
@@ -186,7 +195,8 @@ TEST_F(LancPedidoTest, LeavingTheCustomerOfANewOrderAsksAboutTheHighestPendingOr
     EXPECT_EQ(tela().nrPedido, QStringLiteral("0000000010"));
     dialogs().answer({true});
     ASSERT_TRUE(cliente(test::kCpfLoja));
-    EXPECT_EQ(dialogs().questions(), QStringList{QStringLiteral("Já existe o pedido 0000000007 cadastrado para o cliente. Deseja continuar?")});
+    EXPECT_EQ(dialogs().questions(),
+              QStringList{QStringLiteral("Já existe o pedido 0000000007 cadastrado para o cliente. Deseja continuar?")});
     EXPECT_EQ(logic->contexto.qryPedido.state(), DataSetState::Insert);
 
     dialogs().answer({false});
@@ -207,9 +217,10 @@ TEST_F(LancPedidoTest, DatesTodayPassesTomorrowFailsAndTheDeliveryMayNotBeInTheP
     EXPECT_TRUE(entrega(hoje()));
     EXPECT_FALSE(entrega(dia(-1)));
     EXPECT_EQ(view.foco, C::DataEntrega);
-    EXPECT_EQ(dialogs().errors(), (QStringList{QStringLiteral("Data pedido deve ser menor ou igual à data de processamento."),
-                                               QStringLiteral("'31/02/2026' não é uma data válida."),
-                                               QStringLiteral("Data de entrega deve ser maior ou igual à data atual.")}));
+    EXPECT_EQ(dialogs().errors(),
+              (QStringList{QStringLiteral("Data pedido deve ser menor ou igual à data de processamento."),
+                           QStringLiteral("'31/02/2026' não é uma data válida."),
+                           QStringLiteral("Data de entrega deve ser maior ou igual à data atual.")}));
 }
 
 TEST_F(LancPedidoTest, TheDeliveryOfANewOrderStartsAsItsOrderDate)
@@ -339,7 +350,8 @@ TEST_F(LancPedidoTest, AFixedDayMethodBringsItsTermsAndFormAndCashStoresAnEmptyK
     EXPECT_TRUE(tela().termos);
     EXPECT_EQ(tela().nmFormPgto, QStringLiteral("BOLETO"));
     ASSERT_TRUE(run([&] { logic->registro.confirmar(); }));
-    EXPECT_EQ(le(QStringLiteral("SELECT IDTPFORPGTPED || NRDIAPGFIXPED || '/' || NRPARCPGTOPED || IDUTDIAPAGPED || CDFORMPGTO FROM PEDIDO")).toString(),
+    EXPECT_EQ(le(QStringLiteral("SELECT IDTPFORPGTPED || NRDIAPGFIXPED || '/' || NRPARCPGTOPED || IDUTDIAPAGPED || CDFORMPGTO FROM PEDIDO"))
+                  .toString(),
               QStringLiteral("F10/3E01"));
     largaItemNovo();
 
@@ -352,7 +364,8 @@ TEST_F(LancPedidoTest, AFixedDayMethodBringsItsTermsAndFormAndCashStoresAnEmptyK
     EXPECT_TRUE(tela().nmFormPgto.isEmpty());
     dialogs().clear();
     ASSERT_TRUE(run([&] { logic->registro.confirmar(); }));
-    EXPECT_EQ(le(QStringLiteral("SELECT coalesce(IDTPFORPGTPED, 'null') || coalesce(CDFORMPGTO, 'null') || IDUTDIAPAGPED FROM PEDIDO")).toString(),
+    EXPECT_EQ(le(QStringLiteral("SELECT coalesce(IDTPFORPGTPED, 'null') || coalesce(CDFORMPGTO, 'null') || IDUTDIAPAGPED FROM PEDIDO"))
+                  .toString(),
               QStringLiteral("nullnullI"));
     EXPECT_EQ(textoFormaPagamento(QString()), QStringLiteral("X"));
 }
@@ -485,7 +498,8 @@ TEST_F(LancPedidoTest, AWriteFailingInsideConfirmLeavesNothingSaysSoAndKeepsWhat
 {
     test::pedidoGravado(db(), QStringLiteral("0000000001"));
     test::itemGravado(db(), QStringLiteral("0000000001"), QStringLiteral("0000000001"));
-    db().execScript(QStringLiteral("CREATE TRIGGER falha BEFORE UPDATE OF IDSITITEMPED ON ITEMPEDIDO BEGIN SELECT RAISE(ABORT, 'disco cheio'); END;"));
+    db().execScript(
+        QStringLiteral("CREATE TRIGGER falha BEFORE UPDATE OF IDSITITEMPED ON ITEMPEDIDO BEGIN SELECT RAISE(ABORT, 'disco cheio'); END;"));
     abre();
     ASSERT_TRUE(run([&] { logic->registro.alterar(); }));
     ASSERT_TRUE(cliente(test::kCpfLoja));
@@ -495,14 +509,16 @@ TEST_F(LancPedidoTest, AWriteFailingInsideConfirmLeavesNothingSaysSoAndKeepsWhat
     ASSERT_EQ(dialogs().errors().size(), 1);
     EXPECT_TRUE(dialogs().errors().first().startsWith(QStringLiteral("Não foi possível gravar o pedido.")));
     EXPECT_TRUE(dialogs().errors().first().contains(QStringLiteral("disco cheio")));
-    EXPECT_EQ(le(QStringLiteral("SELECT CDMODPGTO FROM PEDIDO")).toString(), QStringLiteral("00001")) << "the order's own write rolled back";
+    EXPECT_EQ(le(QStringLiteral("SELECT CDMODPGTO FROM PEDIDO")).toString(), QStringLiteral("00001"))
+        << "the order's own write rolled back";
     EXPECT_EQ(logic->contexto.qryPedido.state(), DataSetState::Edit);
     EXPECT_EQ(campo("CDMODPGTO"), QStringLiteral("00002"));
 
     db().execScript(QStringLiteral("DROP TRIGGER falha;"));
     dialogs().clear();
     ASSERT_TRUE(run([&] { logic->registro.confirmar(); })) << dialogs().errors().join(QLatin1Char('|')).toStdString();
-    EXPECT_EQ(le(QStringLiteral("SELECT CDMODPGTO || (SELECT IDSITITEMPED FROM ITEMPEDIDO) FROM PEDIDO")).toString(), QStringLiteral("000021"));
+    EXPECT_EQ(le(QStringLiteral("SELECT CDMODPGTO || (SELECT IDSITITEMPED FROM ITEMPEDIDO) FROM PEDIDO")).toString(),
+              QStringLiteral("000021"));
 }
 
 TEST_F(LancPedidoTest, AFailedInsertStaysAnInsertWithItsNumber)
@@ -529,8 +545,10 @@ TEST_F(LancPedidoTest, DeletingAnOrderTakesItsItemsAndObservationAndAFailureIsSh
     test::pedidoGravado(db(), QStringLiteral("0000000001"));
     test::pedidoGravado(db(), QStringLiteral("0000000002"));
     test::itemGravado(db(), QStringLiteral("0000000002"), QStringLiteral("0000000001"));
-    test::insertRow(db(), QStringLiteral("OBSPEDIDO"), {{QStringLiteral("CDFILIAL"), QStringLiteral("0001")}, {QStringLiteral("NRPEDIDO"), QStringLiteral("0000000002")},
-                                                  {QStringLiteral("TXOBSPED"), QByteArray("entregar cedo")}});
+    test::insertRow(db(), QStringLiteral("OBSPEDIDO"),
+                    {{QStringLiteral("CDFILIAL"), QStringLiteral("0001")},
+                     {QStringLiteral("NRPEDIDO"), QStringLiteral("0000000002")},
+                     {QStringLiteral("TXOBSPED"), QByteArray("entregar cedo")}});
     abre();
     dialogs().answer({false});
     ASSERT_TRUE(run([&] { logic->registro.excluir(); }));
@@ -546,7 +564,9 @@ TEST_F(LancPedidoTest, DeletingAnOrderTakesItsItemsAndObservationAndAFailureIsSh
     db().execScript(QStringLiteral("DROP TRIGGER falha;"));
     dialogs().answer({true});
     ASSERT_TRUE(run([&] { logic->registro.excluir(); }));
-    EXPECT_EQ(dialogs().questions(), (QStringList{QStringLiteral("Confirma exclusão?"), QStringLiteral("Confirma exclusão?"), QStringLiteral("Confirma exclusão?")}));
+    EXPECT_EQ(
+        dialogs().questions(),
+        (QStringList{QStringLiteral("Confirma exclusão?"), QStringLiteral("Confirma exclusão?"), QStringLiteral("Confirma exclusão?")}));
     EXPECT_EQ(pedidos(), 1);
     EXPECT_EQ(test::countRows(db(), QStringLiteral("ITEMPEDIDO")) + test::countRows(db(), QStringLiteral("OBSPEDIDO")), 0);
     EXPECT_EQ(campo("NRPEDIDO"), QStringLiteral("0000000001"));
@@ -577,7 +597,8 @@ TEST_F(LancPedidoTest, AnOrderWithShippedItemsIsNotDeletedAndTheLastItemTakesThe
 TEST_F(LancPedidoTest, ANewDeliveryDateMovesTheItemsKeepingTheirTimeWhenTheUserAgrees)
 {
     test::pedidoGravado(db(), QStringLiteral("0000000001"));
-    test::itemGravado(db(), QStringLiteral("0000000001"), QStringLiteral("0000000001"), QStringLiteral("1"), QStringLiteral("2026-01-05 14:30:00"));
+    test::itemGravado(db(), QStringLiteral("0000000001"), QStringLiteral("0000000001"), QStringLiteral("1"),
+                      QStringLiteral("2026-01-05 14:30:00"));
     abre();
     for (bool sim : {false, true}) {
         ASSERT_TRUE(run([&] { logic->registro.alterar(); }));
@@ -585,8 +606,9 @@ TEST_F(LancPedidoTest, ANewDeliveryDateMovesTheItemsKeepingTheirTimeWhenTheUserA
         dialogs().answer({sim});
         ASSERT_TRUE(run([&] { logic->registro.confirmar(); })) << dialogs().errors().join(QLatin1Char('|')).toStdString();
     }
-    EXPECT_EQ(dialogs().questions(), (QStringList{QStringLiteral("Deseja alterar a data de entrega dos itens do pedido?"),
-                                                   QStringLiteral("Deseja alterar a data de entrega dos itens do pedido?")}));
+    EXPECT_EQ(dialogs().questions(),
+              (QStringList{QStringLiteral("Deseja alterar a data de entrega dos itens do pedido?"),
+                           QStringLiteral("Deseja alterar a data de entrega dos itens do pedido?")}));
     EXPECT_EQ(le(QStringLiteral("SELECT DTENTITPED || '' FROM ITEMPEDIDO")).toString(),
               zov::dataDeHoje().addDays(4).toString(Qt::ISODate) + QStringLiteral(" 14:30:00"));
     ASSERT_TRUE(run([&] { logic->registro.alterar(); }));
@@ -604,8 +626,10 @@ TEST_F(LancPedidoTest, WithTheBranchOpenToChoiceTheListWaitsForAnAcceptedBranchA
 {
     SetModuFili(false);
     test::pedidoGravado(db(), QStringLiteral("0000000001"));
-    test::insertRow(db(), QStringLiteral("PARAMPEDIDO"), {{QStringLiteral("CDFILIAL"), QStringLiteral("0002")}, {QStringLiteral("IDPERALTPRECO"), QStringLiteral("N")}});
-    test::insertRow(db(), QStringLiteral("PARAMPEDIDO"), {{QStringLiteral("CDFILIAL"), QStringLiteral("0001")}, {QStringLiteral("IDPERALTPRECO"), QStringLiteral("S")}});
+    test::insertRow(db(), QStringLiteral("PARAMPEDIDO"),
+                    {{QStringLiteral("CDFILIAL"), QStringLiteral("0002")}, {QStringLiteral("IDPERALTPRECO"), QStringLiteral("N")}});
+    test::insertRow(db(), QStringLiteral("PARAMPEDIDO"),
+                    {{QStringLiteral("CDFILIAL"), QStringLiteral("0001")}, {QStringLiteral("IDPERALTPRECO"), QStringLiteral("S")}});
     abre();
     EXPECT_EQ(view.filtros, 0);
     EXPECT_EQ(view.foco, C::Filial);

@@ -1,7 +1,7 @@
 // The order record's list query, numbering and deletion on real rows.
 #include "library/dataset.h"
-#include "orders/lanc_pedido.h"
 #include "orders/filtro_pedido.h"
+#include "orders/lanc_pedido.h"
 #include "tests/support/temp_database.h"
 
 #include <gtest/gtest.h>
@@ -19,37 +19,65 @@ protected:
     void SetUp() override
     {
         Database& d = db();
-        insertRow(d, QStringLiteral("FILIAL"), {{QStringLiteral("CDFILIAL"), QStringLiteral("0001")}, {QStringLiteral("NMFILIAL"), QStringLiteral("MATRIZ")}});
-        insertRow(d, QStringLiteral("FILIAL"), {{QStringLiteral("CDFILIAL"), QStringLiteral("0002")}, {QStringLiteral("NMFILIAL"), QStringLiteral("DEPOSITO SUL")}});
+        insertRow(d, QStringLiteral("FILIAL"),
+                  {{QStringLiteral("CDFILIAL"), QStringLiteral("0001")}, {QStringLiteral("NMFILIAL"), QStringLiteral("MATRIZ")}});
+        insertRow(d, QStringLiteral("FILIAL"),
+                  {{QStringLiteral("CDFILIAL"), QStringLiteral("0002")}, {QStringLiteral("NMFILIAL"), QStringLiteral("DEPOSITO SUL")}});
         for (const char* c : {"12", "123", "7"})
-            insertRow(d, QStringLiteral("CLIENTE"), {{QStringLiteral("CDCLIENTE"), QLatin1String(c)}, {QStringLiteral("NMFANTCLIE"), QStringLiteral("LOJA %1").arg(QLatin1String(c))}});
-        insertRow(d, QStringLiteral("ENDECLIE"), {{QStringLiteral("CDCLIENTE"), QStringLiteral("12")}, {QStringLiteral("IDTPENDECLIE"), QStringLiteral("P")},
-                                                  {QStringLiteral("CDPAIS"), QStringLiteral("0001")}, {QStringLiteral("SGESTADO"), QStringLiteral("SP")},
-                                                  {QStringLiteral("CDMUNICIPIO"), QStringLiteral("0001")}});
-        insertRow(d, QStringLiteral("ENDECLIE"), {{QStringLiteral("CDCLIENTE"), QStringLiteral("123")}, {QStringLiteral("IDTPENDECLIE"), QStringLiteral("C")},
-                                                  {QStringLiteral("CDPAIS"), QStringLiteral("0001")}, {QStringLiteral("SGESTADO"), QStringLiteral("RJ")},
-                                                  {QStringLiteral("CDMUNICIPIO"), QStringLiteral("0002")}});
-        insertRow(d, QStringLiteral("VENDEDOR"), {{QStringLiteral("CDVENDEDOR"), QStringLiteral("0001")}, {QStringLiteral("NMFANVEN"), QStringLiteral("ANA")}});
-        insertRow(d, QStringLiteral("MODPGTO"), {{QStringLiteral("CDMODPGTO"), QStringLiteral("00001")}, {QStringLiteral("DSMODPGTO"), QStringLiteral("A VISTA")}});
-        insertRow(d, QStringLiteral("PRECOBASE"), {{QStringLiteral("CDPRECOBASE"), QStringLiteral("01")}, {QStringLiteral("DSPRECOBASE"), QStringLiteral("TABELA 1")}});
-        insertRow(d, QStringLiteral("TIPOOPERAC"), {{QStringLiteral("CDTIPOOPER"), QStringLiteral("01")}, {QStringLiteral("IDENTRSAIDOP"), QStringLiteral("S")},
-                                                    {QStringLiteral("NMTIPOOPER"), QStringLiteral("VENDA")}, {QStringLiteral("IDORIGDESTOP"), QStringLiteral("C")}});
-        insertRow(d, QStringLiteral("TIPOOPERAC"), {{QStringLiteral("CDTIPOOPER"), QStringLiteral("02")}, {QStringLiteral("IDENTRSAIDOP"), QStringLiteral("S")},
-                                                    {QStringLiteral("NMTIPOOPER"), QStringLiteral("TRANSFERENCIA")}, {QStringLiteral("IDORIGDESTOP"), QStringLiteral("L")}});
-        insertRow(d, QStringLiteral("TIPOOPERAC"), {{QStringLiteral("CDTIPOOPER"), QStringLiteral("03")}, {QStringLiteral("IDENTRSAIDOP"), QStringLiteral("E")},
-                                                    {QStringLiteral("NMTIPOOPER"), QStringLiteral("ENTRADA")}});
-        insertRow(d, QStringLiteral("PRODUTO"), {{QStringLiteral("CDPRODUTO"), QStringLiteral("P1")}, {QStringLiteral("CDARVPROD"), QStringLiteral("10")}});
-        insertRow(d, QStringLiteral("PRODUTO"), {{QStringLiteral("CDPRODUTO"), QStringLiteral("P2")}, {QStringLiteral("CDARVPROD"), QStringLiteral("101")}});
+            insertRow(d, QStringLiteral("CLIENTE"),
+                      {{QStringLiteral("CDCLIENTE"), QLatin1String(c)},
+                       {QStringLiteral("NMFANTCLIE"), QStringLiteral("LOJA %1").arg(QLatin1String(c))}});
+        insertRow(d, QStringLiteral("ENDECLIE"),
+                  {{QStringLiteral("CDCLIENTE"), QStringLiteral("12")},
+                   {QStringLiteral("IDTPENDECLIE"), QStringLiteral("P")},
+                   {QStringLiteral("CDPAIS"), QStringLiteral("0001")},
+                   {QStringLiteral("SGESTADO"), QStringLiteral("SP")},
+                   {QStringLiteral("CDMUNICIPIO"), QStringLiteral("0001")}});
+        insertRow(d, QStringLiteral("ENDECLIE"),
+                  {{QStringLiteral("CDCLIENTE"), QStringLiteral("123")},
+                   {QStringLiteral("IDTPENDECLIE"), QStringLiteral("C")},
+                   {QStringLiteral("CDPAIS"), QStringLiteral("0001")},
+                   {QStringLiteral("SGESTADO"), QStringLiteral("RJ")},
+                   {QStringLiteral("CDMUNICIPIO"), QStringLiteral("0002")}});
+        insertRow(d, QStringLiteral("VENDEDOR"),
+                  {{QStringLiteral("CDVENDEDOR"), QStringLiteral("0001")}, {QStringLiteral("NMFANVEN"), QStringLiteral("ANA")}});
+        insertRow(d, QStringLiteral("MODPGTO"),
+                  {{QStringLiteral("CDMODPGTO"), QStringLiteral("00001")}, {QStringLiteral("DSMODPGTO"), QStringLiteral("A VISTA")}});
+        insertRow(d, QStringLiteral("PRECOBASE"),
+                  {{QStringLiteral("CDPRECOBASE"), QStringLiteral("01")}, {QStringLiteral("DSPRECOBASE"), QStringLiteral("TABELA 1")}});
+        insertRow(d, QStringLiteral("TIPOOPERAC"),
+                  {{QStringLiteral("CDTIPOOPER"), QStringLiteral("01")},
+                   {QStringLiteral("IDENTRSAIDOP"), QStringLiteral("S")},
+                   {QStringLiteral("NMTIPOOPER"), QStringLiteral("VENDA")},
+                   {QStringLiteral("IDORIGDESTOP"), QStringLiteral("C")}});
+        insertRow(d, QStringLiteral("TIPOOPERAC"),
+                  {{QStringLiteral("CDTIPOOPER"), QStringLiteral("02")},
+                   {QStringLiteral("IDENTRSAIDOP"), QStringLiteral("S")},
+                   {QStringLiteral("NMTIPOOPER"), QStringLiteral("TRANSFERENCIA")},
+                   {QStringLiteral("IDORIGDESTOP"), QStringLiteral("L")}});
+        insertRow(d, QStringLiteral("TIPOOPERAC"),
+                  {{QStringLiteral("CDTIPOOPER"), QStringLiteral("03")},
+                   {QStringLiteral("IDENTRSAIDOP"), QStringLiteral("E")},
+                   {QStringLiteral("NMTIPOOPER"), QStringLiteral("ENTRADA")}});
+        insertRow(d, QStringLiteral("PRODUTO"),
+                  {{QStringLiteral("CDPRODUTO"), QStringLiteral("P1")}, {QStringLiteral("CDARVPROD"), QStringLiteral("10")}});
+        insertRow(d, QStringLiteral("PRODUTO"),
+                  {{QStringLiteral("CDPRODUTO"), QStringLiteral("P2")}, {QStringLiteral("CDARVPROD"), QStringLiteral("101")}});
     }
     Database& db() { return temp.db(); }
     // An order of branch 0001 that every join finds; `changes` overrides columns.
     void order(const QString& nr, const QVariantMap& changes = {})
     {
-        QVariantMap row{{QStringLiteral("CDFILIAL"), QStringLiteral("0001")}, {QStringLiteral("NRPEDIDO"), nr},
-                        {QStringLiteral("CDCLIENTE"), QStringLiteral("12")},   {QStringLiteral("CDVENDEDOR"), QStringLiteral("0001")},
-                        {QStringLiteral("CDMODPGTO"), QStringLiteral("00001")}, {QStringLiteral("CDPRECOBASE"), QStringLiteral("01")},
-                        {QStringLiteral("CDTIPOOPER"), QStringLiteral("01")},   {QStringLiteral("IDENTRSAIDOP"), QStringLiteral("S")},
-                        {QStringLiteral("IDSITPEDIDO"), QStringLiteral("1")},   {QStringLiteral("IDPRIOPED"), QStringLiteral("3")},
+        QVariantMap row{{QStringLiteral("CDFILIAL"), QStringLiteral("0001")},
+                        {QStringLiteral("NRPEDIDO"), nr},
+                        {QStringLiteral("CDCLIENTE"), QStringLiteral("12")},
+                        {QStringLiteral("CDVENDEDOR"), QStringLiteral("0001")},
+                        {QStringLiteral("CDMODPGTO"), QStringLiteral("00001")},
+                        {QStringLiteral("CDPRECOBASE"), QStringLiteral("01")},
+                        {QStringLiteral("CDTIPOOPER"), QStringLiteral("01")},
+                        {QStringLiteral("IDENTRSAIDOP"), QStringLiteral("S")},
+                        {QStringLiteral("IDSITPEDIDO"), QStringLiteral("1")},
+                        {QStringLiteral("IDPRIOPED"), QStringLiteral("3")},
                         {QStringLiteral("DTPEDIDO"), QStringLiteral("2026-12-08 10:30:00")}};
         for (auto it = changes.begin(); it != changes.end(); ++it)
             row[it.key()] = it.value();
@@ -57,8 +85,11 @@ protected:
     }
     void item(const QString& nr, const QString& item, const QString& produto)
     {
-        insertRow(db(), QStringLiteral("ITEMPEDIDO"), {{QStringLiteral("CDFILIAL"), QStringLiteral("0001")}, {QStringLiteral("NRPEDIDO"), nr},
-                                                       {QStringLiteral("NRITEMPED"), item}, {QStringLiteral("CDPRODUTO"), produto}});
+        insertRow(db(), QStringLiteral("ITEMPEDIDO"),
+                  {{QStringLiteral("CDFILIAL"), QStringLiteral("0001")},
+                   {QStringLiteral("NRPEDIDO"), nr},
+                   {QStringLiteral("NRITEMPED"), item},
+                   {QStringLiteral("CDPRODUTO"), produto}});
     }
     TFiltro filtro()
     {
@@ -107,7 +138,8 @@ TEST_F(OrderList, TheJoinsDropOrdersWithoutReferenceRowsAndKeepThoseWithoutItems
 
 TEST_F(OrderList, ATransferShowsTheDestinationBranchAsItsName)
 {
-    order(QStringLiteral("0000000001"), {{QStringLiteral("CDTIPOOPER"), QStringLiteral("02")}, {QStringLiteral("CDFILIALPED"), QStringLiteral("0002")}});
+    order(QStringLiteral("0000000001"),
+          {{QStringLiteral("CDTIPOOPER"), QStringLiteral("02")}, {QStringLiteral("CDFILIALPED"), QStringLiteral("0002")}});
     Query q(&db());
     BancoPedido::abreQryPedido(q, filtro());
     ASSERT_EQ(q.recordCount(), 1);
@@ -118,7 +150,8 @@ TEST_F(OrderList, ATransferShowsTheDestinationBranchAsItsName)
 TEST_F(OrderList, StatusPriorityAndOrderNumberConditions)
 {
     order(QStringLiteral("0000000001"));
-    order(QStringLiteral("0000000002"), {{QStringLiteral("IDSITPEDIDO"), QStringLiteral("7")}, {QStringLiteral("IDPRIOPED"), QStringLiteral("1")}});
+    order(QStringLiteral("0000000002"),
+          {{QStringLiteral("IDSITPEDIDO"), QStringLiteral("7")}, {QStringLiteral("IDPRIOPED"), QStringLiteral("1")}});
     order(QStringLiteral("0000000003"), {{QStringLiteral("IDSITPEDIDO"), QStringLiteral("9")}});
     order(QStringLiteral("0000000004"), {{QStringLiteral("IDPRIOPED"), QStringLiteral("2")}});
     TFiltro f = filtro();
@@ -171,9 +204,12 @@ TEST_F(OrderList, CustomerAndProductListsMatchWholeKeysOnly)
 
 TEST_F(OrderList, DateOperationTypeAndMunicipalityConditions)
 {
-    order(QStringLiteral("0000000001"), {{QStringLiteral("DTPEDIDO"), QStringLiteral("2026-11-28 23:59:59")}, {QStringLiteral("DTENTPED"), QStringLiteral("2026-12-20 00:00:00")}});
+    order(QStringLiteral("0000000001"),
+          {{QStringLiteral("DTPEDIDO"), QStringLiteral("2026-11-28 23:59:59")},
+           {QStringLiteral("DTENTPED"), QStringLiteral("2026-12-20 00:00:00")}});
     order(QStringLiteral("0000000002"), {{QStringLiteral("DTPEDIDO"), QStringLiteral("2026-11-27 08:00:00")}});
-    order(QStringLiteral("0000000003"), {{QStringLiteral("CDTIPOOPER"), QStringLiteral("02")}, {QStringLiteral("CDCLIENTE"), QStringLiteral("123")}});
+    order(QStringLiteral("0000000003"),
+          {{QStringLiteral("CDTIPOOPER"), QStringLiteral("02")}, {QStringLiteral("CDCLIENTE"), QStringLiteral("123")}});
     TFiltro f = filtro(); // from 2026-11-28 to today, whatever the time of day
     EXPECT_EQ(listed(f), (QStringList{QStringLiteral("0000000003"), QStringLiteral("0000000001")}));
     f.Emissao.dtDe = QDate();
@@ -223,7 +259,8 @@ TEST_F(OrderList, DeletionTakesItemsAndObservationOrNothingAndSaysWhy)
     order(QStringLiteral("0000000001"));
     item(QStringLiteral("0000000001"), QStringLiteral("0000000001"), QStringLiteral("P1"));
     item(QStringLiteral("0000000001"), QStringLiteral("0000000002"), QStringLiteral("P2"));
-    insertRow(db(), QStringLiteral("OBSPEDIDO"), {{QStringLiteral("CDFILIAL"), QStringLiteral("0001")}, {QStringLiteral("NRPEDIDO"), QStringLiteral("0000000001")}});
+    insertRow(db(), QStringLiteral("OBSPEDIDO"),
+              {{QStringLiteral("CDFILIAL"), QStringLiteral("0001")}, {QStringLiteral("NRPEDIDO"), QStringLiteral("0000000001")}});
     order(QStringLiteral("0000000002"));
     item(QStringLiteral("0000000002"), QStringLiteral("0000000001"), QStringLiteral("P1"));
 

@@ -87,7 +87,10 @@ TEST_F(ObservacaoTest, FilesAreImportedAndBadOnesRefusedWithAReason)
     ASSERT_TRUE(run([&] { logic->observacao.importaArquivo(); }));
     EXPECT_EQ(logic->observacao.docObservacao.toPlainText().trimmed(), QStringLiteral("Coração"));
     // What Windows saves as "Unicode": UTF-16 with its mark, full of NUL bytes.
-    dialogs().fileToOpen(arquivo("unicode.txt", QByteArray("\xff\xfe" "O\0K\0 \0\xe7\0", 10)));
+    dialogs().fileToOpen(arquivo("unicode.txt",
+                                 QByteArray("\xff\xfe"
+                                            "O\0K\0 \0\xe7\0",
+                                            10)));
     ASSERT_TRUE(run([&] { logic->observacao.importaArquivo(); }));
     EXPECT_EQ(logic->observacao.docObservacao.toPlainText(), QStringLiteral("OK ç"));
     // A byte no code page here holds is shown replaced, and said.
@@ -126,8 +129,10 @@ TEST_F(ObservacaoTest, ARefusedImportLeavesTheOrderAtRest)
 TEST_F(ObservacaoTest, AnotherOrdersObservationIsCopiedAndSavingAnEmptyOneCancelsIt)
 {
     pedidoGravado(db(), QStringLiteral("0000000002"));
-    insertRow(db(), QStringLiteral("OBSPEDIDO"), {{QStringLiteral("CDFILIAL"), QStringLiteral("0001")}, {QStringLiteral("NRPEDIDO"), QStringLiteral("0000000002")},
-                                                  {QStringLiteral("TXOBSPED"), QByteArray("Cliente recebe só à tarde.")}});
+    insertRow(db(), QStringLiteral("OBSPEDIDO"),
+              {{QStringLiteral("CDFILIAL"), QStringLiteral("0001")},
+               {QStringLiteral("NRPEDIDO"), QStringLiteral("0000000002")},
+               {QStringLiteral("TXOBSPED"), QByteArray("Cliente recebe só à tarde.")}});
     naObservacao();
     ASSERT_TRUE(logic->contexto.qryPedido.locate(QStringLiteral("NRPEDIDO"), QStringLiteral("0000000001")));
     logic->registro.mudaPagina(P::Observacao);

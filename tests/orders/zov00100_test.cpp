@@ -1,32 +1,32 @@
 // The order window offscreen: the real keys from the list to a confirmed
 // order, the lookups on F9, Esc, Ctrl+L and the commands' enabling.
-#include "session/GeralZOV.h"
-#include "library/formats.h"
-#include "library/shell.h"
 #include "library/dataset_model.h"
+#include "library/formats.h"
+#include "library/relogio.h"
 #include "library/rtf.h"
+#include "library/shell.h"
 #include "orders/ZOV00100.h"
 #include "orders/ZOV00102.h"
+#include "session/GeralZOV.h"
 #include "tests/orders/pedidos_fixture.h"
 #include "tests/support/model_checker.h"
 #include "tests/support/scripted_dialogs.h"
-#include "library/relogio.h"
 
 #include <QAction>
 #include <QApplication>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPointer>
-#include <QTabWidget>
-#include <QTableView>
 #include <QDialog>
 #include <QFile>
+#include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMainWindow>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPointer>
+#include <QTabWidget>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextEdit>
@@ -222,7 +222,8 @@ TEST_F(ZOV00100Test, F9OpensTheLookupsAndEscAsksBeforeCancelling)
     frm->logic().registro.mudaPagina(PaginaPedido::Modalidade);
     edt(C::CdModPgto)->setFocus(Qt::TabFocusReason);
     tecla(Qt::Key_F9);
-    EXPECT_EQ(titulos, (QStringList{QStringLiteral("Cliente"), QStringLiteral("Tipo de Operação"), QStringLiteral("Modalidade de Pagamento")}));
+    EXPECT_EQ(titulos,
+              (QStringList{QStringLiteral("Cliente"), QStringLiteral("Tipo de Operação"), QStringLiteral("Modalidade de Pagamento")}));
 
     dialogs().answer({false});
     tecla(Qt::Key_Escape);
@@ -547,7 +548,8 @@ TEST_F(ZOV00100ItensTest, EveryCellEditorCommitsBeforeEnterF9OrConfirmActAndAnEm
     QTest::keyClicks(editor(), QStringLiteral("4"));
     tecla(Qt::Key_Return, Qt::ControlModifier);
     EXPECT_TRUE(dialogs().errors().isEmpty()) << dialogs().errors().join(QLatin1Char('|')).toStdString();
-    EXPECT_EQ(le("SELECT group_concat(CDPRODUTO || 'x' || QTITEMPED, ',') FROM (SELECT * FROM ITEMPEDIDO ORDER BY NRITEMPED)"), QStringLiteral("P1x1.0,P2x4.0"));
+    EXPECT_EQ(le("SELECT group_concat(CDPRODUTO || 'x' || QTITEMPED, ',') FROM (SELECT * FROM ITEMPEDIDO ORDER BY NRITEMPED)"),
+              QStringLiteral("P1x1.0,P2x4.0"));
     EXPECT_FALSE(frm->logic().contexto.pedidoEditando());
 }
 
@@ -575,7 +577,8 @@ TEST_F(ZOV00100ItensTest, ARefusedPercentageKeepsTheKeysInThePercentage)
 
 TEST_F(ZOV00100ItensTest, WithThePriceLockedTypingInThePriceDoesNothingWhileTabAndArrowsMove)
 {
-    test::insertRow(tdb->db(), QStringLiteral("PARAMPEDIDO"), {{QStringLiteral("CDFILIAL"), QStringLiteral("0001")}, {QStringLiteral("IDPERALTPRECO"), QStringLiteral("N")}});
+    test::insertRow(tdb->db(), QStringLiteral("PARAMPEDIDO"),
+                    {{QStringLiteral("CDFILIAL"), QStringLiteral("0001")}, {QStringLiteral("IDPERALTPRECO"), QStringLiteral("N")}});
     pedidoNaGrade();
     digita(QStringLiteral("0101"));
     digita(QStringLiteral("1"));
@@ -638,7 +641,8 @@ TEST_F(ZOV00100ItensTest, CtrlPOpensTheConsultationWhereSpaceTicksAndConfirmAdds
     QStringList naGrade;
     for (int r = 0; r < grade()->model()->rowCount(); ++r)
         naGrade << grade()->model()->index(r, 1).data(Qt::DisplayRole).toString();
-    EXPECT_TRUE(naGrade.contains(QStringLiteral("0101")) && naGrade.contains(QStringLiteral("0102"))) << naGrade.join(QLatin1Char(',')).toStdString();
+    EXPECT_TRUE(naGrade.contains(QStringLiteral("0101")) && naGrade.contains(QStringLiteral("0102")))
+        << naGrade.join(QLatin1Char(',')).toStdString();
 }
 
 } // namespace

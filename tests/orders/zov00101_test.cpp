@@ -1,15 +1,15 @@
 // The order filter dialog offscreen: real clicks and keys, the list searches
 // it opens, Confirmar's checks, and the option sets through the real file.
-#include "session/GeralZOV.h"
 #include "library/consiste.h"
 #include "library/errors.h"
 #include "library/opcoes.h"
+#include "library/relogio.h"
 #include "library/shell.h"
 #include "library/velmora.h"
-#include "search/PesqListaZOV.h"
 #include "orders/ZOV00101.h"
+#include "search/PesqListaZOV.h"
+#include "session/GeralZOV.h"
 #include "tests/search/search_fixture.h"
-#include "library/relogio.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -20,10 +20,13 @@ protected:
     {
         test::DialogsTest::SetUp();
         SetDBPict({QStringLiteral("99.999.9999")});
-        itens.createDataSet({{QStringLiteral("NRPEDIDO"), FieldKind::Text}, {QStringLiteral("CDARVPROD"), FieldKind::Text},
-                             {QStringLiteral("NMPRODUTO"), FieldKind::Text}, {QStringLiteral("CDFILIAL"), FieldKind::Text}});
+        itens.createDataSet({{QStringLiteral("NRPEDIDO"), FieldKind::Text},
+                             {QStringLiteral("CDARVPROD"), FieldKind::Text},
+                             {QStringLiteral("NMPRODUTO"), FieldKind::Text},
+                             {QStringLiteral("CDFILIAL"), FieldKind::Text}});
         itens.fieldByName(QStringLiteral("CDFILIAL")).visible = false;
-        itens.appendRaw({QStringLiteral("0000000102"), QStringLiteral("030010002"), QStringLiteral("SABÃO EM PÓ 1KG"), QStringLiteral("0001")});
+        itens.appendRaw(
+            {QStringLiteral("0000000102"), QStringLiteral("030010002"), QStringLiteral("SABÃO EM PÓ 1KG"), QStringLiteral("0001")});
     }
     void TearDown() override
     {
@@ -52,7 +55,8 @@ TEST_F(ZOV00600Test, ShowsTheRefusedItemsWithThePictureAndEnterIsOk)
 
     bool outro = false;
     TfrmProdInativo clientes(itens, outro, ModoInativo::Clientes);
-    EXPECT_EQ(clientes.findChild<QLabel*>(QStringLiteral("lblMensagem"))->text(), QStringLiteral("Os seguintes clientes encontram-se  inativos."));
+    EXPECT_EQ(clientes.findChild<QLabel*>(QStringLiteral("lblMensagem"))->text(),
+              QStringLiteral("Os seguintes clientes encontram-se  inativos."));
     EXPECT_FALSE(outro);
 }
 

@@ -4,7 +4,6 @@
 #include "library/text_fold.h"
 #include "tests/search/search_fixture.h"
 
-
 namespace zov::test {
 namespace {
 
@@ -56,8 +55,7 @@ TEST_F(LocateAllTest, OpenListIsFilteredIgnoringCaseAndAccentsInItsOwnOrder)
 
     // "A" is in every name: the order of the statement stays.
     LocateAll(q, {"NMFANTCLIE"}, "a");
-    EXPECT_EQ(column(q, "NMFANTCLIE"),
-              (QStringList{"PEDRO ÁLVARES", "MARIA APARECIDA", "JOÃO DA SILVA", "JOSÉ CONCEIÇÃO", "ANA LÚCIA"}));
+    EXPECT_EQ(column(q, "NMFANTCLIE"), (QStringList{"PEDRO ÁLVARES", "MARIA APARECIDA", "JOÃO DA SILVA", "JOSÉ CONCEIÇÃO", "ANA LÚCIA"}));
 
     LocateAll(q, {"NMFANTCLIE"}, "  ");
     EXPECT_EQ(q.recordCount(), 5);

@@ -62,8 +62,8 @@ const QString kSqlMuniciCli = "SELECT\n   DISTINCT M.CDMUNICIPIO, M.NMMUNICIPIO,
                               "   (E.CDMUNICIPIO = M.CDMUNICIPIO) AND\n"
                               "   ((INSTR(:P_CDCLIENTE,E.CDCLIENTE) <> 0) OR (:P_TCDCLIENTE = 'T')) AND\n"
                               "   (P.CDPAIS      = M.CDPAIS     )\nORDER BY\n   M.NMMUNICIPIO";
-const QString c1 = "000000000000000000001", c2 = "000000000000000000002", c3 = "000000000000000000003",
-              c4 = "000000000000000000004", c5 = "000000000000000000005";
+const QString c1 = "000000000000000000001", c2 = "000000000000000000002", c3 = "000000000000000000003", c4 = "000000000000000000004",
+              c5 = "000000000000000000005";
 
 class PesqListaLogicTest : public SearchTest {
 protected:

@@ -8,7 +8,8 @@
 namespace zov::test {
 
 // The country lookup as the customer window prepares it.
-inline const char* const kSqlPais = "SELECT\n   CDPAIS, NMPAIS\nFROM\n   PAIS\nWHERE\n   (CDPAIS = :P_CDPAIS OR :P_TCDPAIS = 'T')\nORDER BY\n   CDPAIS";
+inline const char* const kSqlPais =
+    "SELECT\n   CDPAIS, NMPAIS\nFROM\n   PAIS\nWHERE\n   (CDPAIS = :P_CDPAIS OR :P_TCDPAIS = 'T')\nORDER BY\n   CDPAIS";
 
 // Countries 0054 ARGENTINA, 0055 BRASIL, 0595 PARAGUAI, 0598 URUGUAI;
 // states SP and RJ of Brazil; municipalities (code 0001 in both states);

@@ -1,10 +1,10 @@
 #include "library/criptografa.h"
 #include "library/inscricao.h"
 #include "library/velmora.h"
+#include "protocol/protocol_slots.h"
 #include "server/demo_company.h"
 #include "server/documents.h"
 #include "server/server_database.h"
-#include "protocol/protocol_slots.h"
 #include "tests/support/server_engine.h"
 
 #include <QTemporaryDir>
@@ -74,7 +74,8 @@ TEST_F(CompanyTest, TheDemoCompanyMakesEveryRoadPossible)
 
     // Login: operators with hashed passwords; branch 0001 lists operators, 0002 none.
     for (const DemoOperator& o : kDemoOperators) {
-        const QString stored = db->scalar(QStringLiteral("SELECT CDSENHOPER FROM OPERADOR WHERE CDOPERADOR = :C"), {{QStringLiteral("C"), o.code}}).toString();
+        const QString stored =
+            db->scalar(QStringLiteral("SELECT CDSENHOPER FROM OPERADOR WHERE CDOPERADOR = :C"), {{QStringLiteral("C"), o.code}}).toString();
         EXPECT_TRUE(SenhaOK(QString::fromLatin1(o.password), stored)) << o.code;
         EXPECT_FALSE(SenhaOK(QStringLiteral("errada"), stored));
         EXPECT_NE(stored, QString::fromLatin1(o.password));
@@ -120,7 +121,8 @@ TEST_F(CompanyTest, TheDemoCompanyMakesEveryRoadPossible)
     EXPECT_EQ(texts(QStringLiteral("SELECT IDORIGDESTOP FROM TIPOOPERAC WHERE IDENTRSAIDOP = 'S' AND IDORIGDESTOP IS NOT NULL ORDER BY 1")),
               (QStringList{"C", "L"}));
     EXPECT_EQ(texts(QStringLiteral("SELECT IDPERALTPRECO FROM PARAMPEDIDO ORDER BY CDFILIAL")), (QStringList{"S", "N"}));
-    for (const char* table : {"PAIS", "ESTADO", "MUNICIPIO", "BAIRRO", "FORMPGTO", "PRECOBASECLI", "ITDESPREBASE", "PRODUTOSEG", "ENDEFILI"})
+    for (const char* table :
+         {"PAIS", "ESTADO", "MUNICIPIO", "BAIRRO", "FORMPGTO", "PRECOBASECLI", "ITDESPREBASE", "PRODUTOSEG", "ENDEFILI"})
         EXPECT_GT(count(QStringLiteral("SELECT COUNT(*) FROM %1").arg(QLatin1String(table))), 0) << table;
     // Every row carries a stamp.
     for (const QString& stamp : texts(QStringLiteral("SELECT DTULTATUCLIE FROM CLIENTE")))

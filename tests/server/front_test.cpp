@@ -10,9 +10,9 @@
 
 #include <QTemporaryDir>
 #include <future>
-#include <optional>
 #include <gmock/gmock.h>
 #include <httplib.h>
+#include <optional>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -151,13 +151,14 @@ TEST(FrontTest, OverTlsSlowHandshakesGiveWayAndAFullServerAnswers503InsideTls)
             c.set_ca_cert_path(made.ca.toStdString());
             c.set_bearer_token_auth(server.token());
             c.set_read_timeout(60, 0);
-            const auto res = c.Post("/PAD.rdmExpDados/getTabelas", body.size(),
-                                    [&](std::size_t offset, std::size_t, httplib::DataSink& sink) {
-                                        if (offset > 0)
-                                            released.wait(); // the first byte sent, the rest held back
-                                        return sink.write(body.data() + offset, offset == 0 ? 1 : body.size() - offset);
-                                    },
-                                    "application/json");
+            const auto res = c.Post(
+                "/PAD.rdmExpDados/getTabelas", body.size(),
+                [&](std::size_t offset, std::size_t, httplib::DataSink& sink) {
+                    if (offset > 0)
+                        released.wait(); // the first byte sent, the rest held back
+                    return sink.write(body.data() + offset, offset == 0 ? 1 : body.size() - offset);
+                },
+                "application/json");
             return res ? res->status : 0;
         });
     };

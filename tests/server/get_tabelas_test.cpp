@@ -1,7 +1,7 @@
+#include "protocol/protocol_slots.h"
 #include "server/server_database.h"
 #include "tests/server/server_fixture.h"
 #include "tests/support/temp_database.h"
-#include "protocol/protocol_slots.h"
 
 #include <QDateTime>
 #include <QRegularExpression>
@@ -48,7 +48,8 @@ const QVariant kLongAgo = QDateTime(QDate(1985, 1, 1), QTime(12, 0));
 
 TEST_F(GetTabelasTest, TheReplyHas48ElementsWithTheUnusedSlotsNull)
 {
-    insertRow(db(), QStringLiteral("PARAMPEDIDO"), {{QStringLiteral("CDFILIAL"), QStringLiteral("0001")}, {QStringLiteral("IDPERALTPRECO"), QStringLiteral("S")}});
+    insertRow(db(), QStringLiteral("PARAMPEDIDO"),
+              {{QStringLiteral("CDFILIAL"), QStringLiteral("0001")}, {QStringLiteral("IDPERALTPRECO"), QStringLiteral("S")}});
     const std::vector<Packet> reply = getTabelas(sameForAll(kLongAgo), sameForAll(kLongAgo));
     ASSERT_EQ(reply.size(), 48u);
     for (int i = 0; i < 48; ++i)
@@ -59,9 +60,11 @@ TEST_F(GetTabelasTest, TheReplyHas48ElementsWithTheUnusedSlotsNull)
     EXPECT_EQ(products.columns()[std::size_t(products.columnIndex(QStringLiteral("DTULTATUPROD")))].type, ColumnType::DateTime);
     EXPECT_EQ(products.columns()[std::size_t(products.columnIndex(QStringLiteral("VRFATOCONV")))].type, ColumnType::Number);
     EXPECT_EQ(reply[24 + 2].columns(),
-              (std::vector<PacketColumn>{{QStringLiteral("DSKEYCACHE"), ColumnType::Text}, {QStringLiteral("DTULTATUCACH"), ColumnType::DateTime}}));
-    EXPECT_EQ(reply[47].columns(),
-              (std::vector<PacketColumn>{{QStringLiteral("CDFILIAL"), ColumnType::Text}, {QStringLiteral("IDPERALTPRECO"), ColumnType::Text}}));
+              (std::vector<PacketColumn>{{QStringLiteral("DSKEYCACHE"), ColumnType::Text},
+                                         {QStringLiteral("DTULTATUCACH"), ColumnType::DateTime}}));
+    EXPECT_EQ(
+        reply[47].columns(),
+        (std::vector<PacketColumn>{{QStringLiteral("CDFILIAL"), ColumnType::Text}, {QStringLiteral("IDPERALTPRECO"), ColumnType::Text}}));
     EXPECT_EQ(reply[47].rowCount(), 1);
     for (const SyncSlot& s : syncSlots())
         EXPECT_GE(reply[std::size_t(s.slot)].columnIndex(s.dateColumn), 0) << s.table.toStdString();
@@ -102,7 +105,8 @@ TEST_F(GetTabelasTest, EveryInsertAndUpdateIsStampedWithMilliseconds)
     const QString before = QDateTime::currentDateTime().addMSecs(-1).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"));
     insertRow(db(), QStringLiteral("VENDEDOR"), {{QStringLiteral("CDVENDEDOR"), QStringLiteral("0001")}});
     const QString stamped = stamp();
-    EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\\.\\d{3}$")).match(stamped).hasMatch()) << stamped.toStdString();
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\\.\\d{3}$")).match(stamped).hasMatch())
+        << stamped.toStdString();
     EXPECT_GE(stamped, before);
 
     db().exec(QStringLiteral("UPDATE VENDEDOR SET DTULTATUVEND = '2020-01-01 00:00:00.000'"));
@@ -112,14 +116,17 @@ TEST_F(GetTabelasTest, EveryInsertAndUpdateIsStampedWithMilliseconds)
 
 TEST_F(GetTabelasTest, DeletionsAtOrAfterTheUpdateWatermarkCarryTheirKeys)
 {
-    insertRow(db(), QStringLiteral("PRECOBASECLI"), {{QStringLiteral("CDCLIENTE"), QStringLiteral("J11222333000181")}, {QStringLiteral("CDPRECOBASE"), QStringLiteral("01")}});
+    insertRow(db(), QStringLiteral("PRECOBASECLI"),
+              {{QStringLiteral("CDCLIENTE"), QStringLiteral("J11222333000181")}, {QStringLiteral("CDPRECOBASE"), QStringLiteral("01")}});
     insertRow(db(), QStringLiteral("ITEMPREBASE"),
               {{QStringLiteral("CDPRECOBASE"), QStringLiteral("02")},
                {QStringLiteral("CDPRODUTO"), QStringLiteral("0000000101")},
                {QStringLiteral("DTINIVALIPB"), QStringLiteral("2020-03-01")}});
     insertRow(db(), QStringLiteral("BAIRRO"),
-              {{QStringLiteral("CDPAIS"), QStringLiteral("0001")}, {QStringLiteral("SGESTADO"), QStringLiteral("SP")},
-               {QStringLiteral("CDMUNICIPIO"), QStringLiteral("0002")}, {QStringLiteral("CDBAIRRO"), QStringLiteral("0000000001")}});
+              {{QStringLiteral("CDPAIS"), QStringLiteral("0001")},
+               {QStringLiteral("SGESTADO"), QStringLiteral("SP")},
+               {QStringLiteral("CDMUNICIPIO"), QStringLiteral("0002")},
+               {QStringLiteral("CDBAIRRO"), QStringLiteral("0000000001")}});
     db().exec(QStringLiteral("DELETE FROM PRECOBASECLI"));
     db().exec(QStringLiteral("DELETE FROM ITEMPREBASE"));
     db().exec(QStringLiteral("DELETE FROM BAIRRO"));
@@ -150,7 +157,8 @@ TEST_F(GetTabelasTest, AKeyThatChangesIsADeletionOfTheOldKey)
     db().exec(QStringLiteral("UPDATE PRODUTO SET CDPRODUTO = '0000000999'"));
     EXPECT_EQ(db().scalar(QStringLiteral("SELECT DSKEYCACHE FROM LOGDELECAO WHERE NMTABELA = 'PRODUTO'")).toString(),
               QStringLiteral("CDPRODUTO=0000000101;"));
-    EXPECT_GT(db().scalar(QStringLiteral("SELECT '' || DTULTATUPROD AS V FROM PRODUTO")).toString(), QStringLiteral("2026-01-01 10:00:00.000"));
+    EXPECT_GT(db().scalar(QStringLiteral("SELECT '' || DTULTATUPROD AS V FROM PRODUTO")).toString(),
+              QStringLiteral("2026-01-01 10:00:00.000"));
 }
 
 TEST_F(GetTabelasTest, AnEmptyLocalTableGetsAllRowsAndNoDeletions)
@@ -246,8 +254,10 @@ TEST_F(GetTabelasTest, ALaterTableThatFailsEndsTheStreamedReplyWithItsError)
 {
     addProduct(QStringLiteral("A"), QStringLiteral("2026-01-01 10:00:00.000"));
     insertRow(db(), QStringLiteral("BAIRRO"),
-              {{QStringLiteral("CDPAIS"), QStringLiteral("0001")}, {QStringLiteral("SGESTADO"), QStringLiteral("SP")},
-               {QStringLiteral("CDMUNICIPIO"), QStringLiteral("0002")}, {QStringLiteral("CDBAIRRO"), QStringLiteral("0000000001")}});
+              {{QStringLiteral("CDPAIS"), QStringLiteral("0001")},
+               {QStringLiteral("SGESTADO"), QStringLiteral("SP")},
+               {QStringLiteral("CDMUNICIPIO"), QStringLiteral("0002")},
+               {QStringLiteral("CDBAIRRO"), QStringLiteral("0000000001")}});
     // SQLite keeps any text; PostgreSQL has moments no client can hold.
     db().exec(serverOnPostgres() ? QStringLiteral("UPDATE BAIRRO SET DTULTATUBAIR = 'infinity'")
                                  : QStringLiteral("UPDATE BAIRRO SET DTULTATUBAIR = 'ontem'"));
@@ -262,7 +272,8 @@ TEST_F(GetTabelasTest, ALaterTableThatFailsEndsTheStreamedReplyWithItsError)
     });
     // What failed goes to the server's log; the laptop reads a reference to it.
     EXPECT_THAT(why.toStdString(),
-                ::testing::MatchesRegex("Erro no servidor de aplicação ao executar getTabelas \\(referência [0-9a-f]{8} no registro do servidor\\)\\."));
+                ::testing::MatchesRegex(
+                    "Erro no servidor de aplicação ao executar getTabelas \\(referência [0-9a-f]{8} no registro do servidor\\)\\."));
     EXPECT_EQ(seen.packets, 21) << "the tables before BAIRRO arrived";
     db().exec(QStringLiteral("UPDATE BAIRRO SET DTULTATUBAIR = '2026-01-01 10:00:00.000'"));
     EXPECT_EQ(getTabelas(sameForAll(kLongAgo), sameForAll(kLongAgo))[22].rowCount(), 1) << "and serves the next call";

@@ -1,19 +1,19 @@
 #include "library/errors.h"
+#include "protocol/protocol_gzip.h"
 #include "server/app_server.h"
 #include "tests/server/raw_client.h"
 #include "tests/server/server_fixture.h"
 #include "tests/support/running_server.h"
 #include "tests/support/temp_database.h"
-#include "protocol/protocol_gzip.h"
 #include "transfer/sessao_servidor.h"
 
 #include <atomic>
 #include <thread>
 
-#include <gmock/gmock.h>
 #include <cstdio>
 #include <cstdlib>
 #include <future>
+#include <gmock/gmock.h>
 #include <httplib.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -213,15 +213,16 @@ TEST(AppServerTest, SlowSendersDoNotBlockTheConnectionTest)
             c.set_read_timeout(10, 0);
             c.set_write_timeout(10, 0);
             // One byte every 3 s, as a slow attacker would.
-            c.Post("/PAD.rdmExpDados/getTabelas", 1000,
-                   [&](std::size_t offset, std::size_t, httplib::DataSink& sink) {
-                       for (int w = 0; w < 30 && !stop; ++w)
-                           std::this_thread::sleep_for(std::chrono::milliseconds(100));
-                       if (stop || offset >= 10)
-                           return false;
-                       return sink.write("[", 1);
-                   },
-                   "application/json");
+            c.Post(
+                "/PAD.rdmExpDados/getTabelas", 1000,
+                [&](std::size_t offset, std::size_t, httplib::DataSink& sink) {
+                    for (int w = 0; w < 30 && !stop; ++w)
+                        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+                    if (stop || offset >= 10)
+                        return false;
+                    return sink.write("[", 1);
+                },
+                "application/json");
             ++ended;
         });
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
@@ -272,9 +273,13 @@ TEST(AppServerTest, AnUploadMayPauseAndSlowSendersFromOneAddressCannotTakeEveryT
     const std::string token = server.token();
     auto pausado = std::async(std::launch::async, [&] {
         const int fd = conecta("127.0.0.1", server.port());
-        const std::string head = "POST /PAD.rdmExpDados/getTabelas HTTP/1.1\r\nHost: x\r\nContent-Type: application/json\r\nConnection: close\r\n"
-                                 "Authorization: Bearer " + server.token() + "\r\n"
-                                 "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n";
+        const std::string head =
+            "POST /PAD.rdmExpDados/getTabelas HTTP/1.1\r\nHost: x\r\nContent-Type: application/json\r\nConnection: close\r\n"
+            "Authorization: Bearer "
+            + server.token()
+            + "\r\n"
+              "Content-Length: "
+            + std::to_string(body.size()) + "\r\n\r\n";
         ::send(fd, head.data(), head.size(), MSG_NOSIGNAL);
         ::send(fd, body.data(), body.size() / 2, MSG_NOSIGNAL);
         std::this_thread::sleep_for(std::chrono::seconds(5));
@@ -292,7 +297,9 @@ TEST(AppServerTest, AnUploadMayPauseAndSlowSendersFromOneAddressCannotTakeEveryT
             const int fd = conecta("127.0.0.2", server.port());
             if (fd < 0)
                 return;
-            const std::string head = "POST /PAD.rdmExpDados/getTabelas HTTP/1.1\r\nHost: x\r\nContent-Length: 1000\r\nAuthorization: Bearer " + token + "\r\n\r\n";
+            const std::string head =
+                "POST /PAD.rdmExpDados/getTabelas HTTP/1.1\r\nHost: x\r\nContent-Length: 1000\r\nAuthorization: Bearer " + token
+                + "\r\n\r\n";
             ::send(fd, head.data(), head.size(), MSG_NOSIGNAL);
             while (!stop) {
                 char buf[64];

@@ -26,9 +26,7 @@ TEST(ServerLayout, ANewerLayoutIsRefusedAndInitReplacesOnlyWhenForced)
             db->execScript(QStringLiteral("PRAGMA user_version = 99"));
     }
     for (bool reading : {false, true}) {
-        const QString why = errorOf([&] {
-            reading ? server::openServerDatabaseForReading(target) : server::openServerDatabase(target);
-        });
+        const QString why = errorOf([&] { reading ? server::openServerDatabaseForReading(target) : server::openServerDatabase(target); });
         EXPECT_THAT(why.toStdString(), HasSubstr("versão 99 do zov-appserver, mais nova")) << reading;
     }
     server::clearServerDatabase(target); // init --force

@@ -1,9 +1,9 @@
 // Two zov-appserver processes on one database serve the same clients: no
 // file or lock of their own between them, only the database.
+#include "protocol/protocol.h"
 #include "server/demo_company.h"
 #include "server/server_database.h"
 #include "tests/support/server_engine.h"
-#include "protocol/protocol.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
@@ -21,7 +21,8 @@ class ServeProcess {
 public:
     explicit ServeProcess(const QString& target)
     {
-        p_.start(QStringLiteral(ZOV_APPSERVER), {QStringLiteral("serve"), QStringLiteral("--db"), target, QStringLiteral("--port"), QStringLiteral("0")});
+        p_.start(QStringLiteral(ZOV_APPSERVER),
+                 {QStringLiteral("serve"), QStringLiteral("--db"), target, QStringLiteral("--port"), QStringLiteral("0")});
         while (!p_.canReadLine() && p_.waitForReadyRead(20000)) {
         }
         const QString line = QString::fromUtf8(p_.readLine()).trimmed(); // "listening 127.0.0.1:PORT"
@@ -59,16 +60,29 @@ std::string exportOrder(ServeProcess& server, const std::string& token, double q
 {
     Packet orders({{"CDFILIAL", ColumnType::Text}, {"NRPEDIDO", ColumnType::Text}, {"CDCLIENTE", ColumnType::Text}});
     orders.addRow({"0001", "0000000007", "F52998224725"});
-    Packet items({{"CDFILIAL", ColumnType::Text}, {"NRPEDIDO", ColumnType::Text}, {"NRITEMPED", ColumnType::Text},
-                  {"CDPRODUTO", ColumnType::Text}, {"QTITEMPED", ColumnType::Number}, {"VRPREUNITPED", ColumnType::Number}});
+    Packet items({{"CDFILIAL", ColumnType::Text},
+                  {"NRPEDIDO", ColumnType::Text},
+                  {"NRITEMPED", ColumnType::Text},
+                  {"CDPRODUTO", ColumnType::Text},
+                  {"QTITEMPED", ColumnType::Number},
+                  {"VRPREUNITPED", ColumnType::Number}});
     items.addRow({"0001", "0000000007", "0000000001", "0000000101", quantity, 24.9});
     Packet notes({{"CDFILIAL", ColumnType::Text}, {"NRPEDIDO", ColumnType::Text}});
-    Packet customers({{"CDCLIENTE", ColumnType::Text}, {"IDTPIJURCLIE", ColumnType::Text}, {"NRINSJURCLIE", ColumnType::Text},
-                      {"NMFANTCLIE", ColumnType::Text}, {"IDCLIEATIV", ColumnType::Text}});
+    Packet customers({{"CDCLIENTE", ColumnType::Text},
+                      {"IDTPIJURCLIE", ColumnType::Text},
+                      {"NRINSJURCLIE", ColumnType::Text},
+                      {"NMFANTCLIE", ColumnType::Text},
+                      {"IDCLIEATIV", ColumnType::Text}});
     customers.addRow({"F11144477735", "F", "11144477735", "CLIENTE NOVO", "S"});
     Packet addresses({{"CDCLIENTE", ColumnType::Text}, {"IDTPENDECLIE", ColumnType::Text}});
     RemoteArgs args;
-    args.add(orders).add(items).add(notes).add(customers).add(addresses).add(QStringLiteral("0001")).add(QStringLiteral("ana.pc"))
+    args.add(orders)
+        .add(items)
+        .add(notes)
+        .add(customers)
+        .add(addresses)
+        .add(QStringLiteral("0001"))
+        .add(QStringLiteral("ana.pc"))
         .add(QStringLiteral("instalacao-da-ana"));
     const auto r = server.post("/PAD.rdmImpPedidos/SetPedidos", args.body(), token);
     return r ? std::to_string(r->status) + " " + r->body : std::string("sem resposta");
@@ -131,18 +145,21 @@ TEST(TwoServerProcesses, ShareTheirSessionsRefusalsOrdersAndDownloads)
     ASSERT_TRUE(list.waitForFinished(30000));
     const QStringList lines = QString::fromUtf8(list.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), 2) << lines.join(QLatin1Char('\n')).toStdString();
-    EXPECT_THAT(lines[1].toStdString(), ::testing::MatchesRegex("0001 +0000000007 +ana.pc +000000000001 +instala.*F52998224725 +1 +124,50 +sem observação +Recebido"));
+    EXPECT_THAT(
+        lines[1].toStdString(),
+        ::testing::MatchesRegex("0001 +0000000007 +ana.pc +000000000001 +instala.*F52998224725 +1 +124,50 +sem observação +Recebido"));
 
     // A situation set by hand, then listed; a wrong one is refused with its reason.
     const auto situacao = [&](const QStringList& extra) {
         QProcess p;
-        p.start(QStringLiteral(ZOV_APPSERVER), QStringList{QStringLiteral("situacao"), QStringLiteral("--db"), target, QStringLiteral("--filial"),
-                                                           QStringLiteral("1")} + extra);
+        p.start(QStringLiteral(ZOV_APPSERVER),
+                QStringList{QStringLiteral("situacao"), QStringLiteral("--db"), target, QStringLiteral("--filial"), QStringLiteral("1")}
+                    + extra);
         EXPECT_TRUE(p.waitForFinished(30000));
         return std::pair{p.exitCode(), QString::fromUtf8(p.readAllStandardOutput() + p.readAllStandardError()).trimmed()};
     };
-    EXPECT_EQ(situacao({QStringLiteral("--pedido"), QStringLiteral("7"), QStringLiteral("--situacao"), QStringLiteral("F"), QStringLiteral("--nota"),
-                        QStringLiteral("55"), QStringLiteral("--valor"), QStringLiteral("124,50")}),
+    EXPECT_EQ(situacao({QStringLiteral("--pedido"), QStringLiteral("7"), QStringLiteral("--situacao"), QStringLiteral("F"),
+                        QStringLiteral("--nota"), QStringLiteral("55"), QStringLiteral("--valor"), QStringLiteral("124,50")}),
               (std::pair{0, QStringLiteral("Pedido 0000000007 da filial 0001: Faturado.")}));
     EXPECT_EQ(situacao({QStringLiteral("--pedido"), QStringLiteral("8"), QStringLiteral("--situacao"), QStringLiteral("F")}),
               (std::pair{1, QStringLiteral("zov-appserver: O pedido 0000000008 da filial 0001 não foi recebido.")}));

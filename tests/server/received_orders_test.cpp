@@ -1,9 +1,9 @@
 // An older server database brought over, and the `zov-appserver pedidos` listing.
+#include "protocol/protocol.h"
 #include "server/demo_company.h"
 #include "server/received_orders.h"
 #include "server/remote_methods.h"
 #include "server/server_database.h"
-#include "protocol/protocol.h"
 
 #include <QCryptographicHash>
 #include <QFile>
@@ -37,7 +37,8 @@ protected:
     }
     void item(const char* branch, const char* number, double quantity, double price, QVariant discount = {})
     {
-        items.addRow({branch, number, QStringLiteral("%1").arg(items.rowCount() + 1, 10, 10, QLatin1Char('0')), "0000000101", quantity, price, discount});
+        items.addRow({branch, number, QStringLiteral("%1").arg(items.rowCount() + 1, 10, 10, QLatin1Char('0')), "0000000101", quantity,
+                      price, discount});
     }
     QByteArray fileHash() const
     {
@@ -48,8 +49,12 @@ protected:
     QTemporaryDir dir;
     QString path = dir.filePath(QStringLiteral("servidor.db"));
     Packet orders = Packet({{"CDFILIAL", ColumnType::Text}, {"NRPEDIDO", ColumnType::Text}, {"CDCLIENTE", ColumnType::Text}});
-    Packet items = Packet({{"CDFILIAL", ColumnType::Text}, {"NRPEDIDO", ColumnType::Text}, {"NRITEMPED", ColumnType::Text},
-                           {"CDPRODUTO", ColumnType::Text}, {"QTITEMPED", ColumnType::Number}, {"VRPREUNITPED", ColumnType::Number},
+    Packet items = Packet({{"CDFILIAL", ColumnType::Text},
+                           {"NRPEDIDO", ColumnType::Text},
+                           {"NRITEMPED", ColumnType::Text},
+                           {"CDPRODUTO", ColumnType::Text},
+                           {"QTITEMPED", ColumnType::Number},
+                           {"VRPREUNITPED", ColumnType::Number},
                            {"VRDESITPED", ColumnType::Number}});
     Packet notes = Packet({{"CDFILIAL", ColumnType::Text}, {"NRPEDIDO", ColumnType::Text}, {"TXOBSPED", ColumnType::Bytes}});
 };
@@ -78,18 +83,22 @@ TEST_F(ReceivedOrders, AnOldDatabaseIsListedAsItIsAndMovedWhenOpened)
     const QByteArray before = fileHash();
     const QString listed = receivedOrdersListing(*openServerDatabaseForReading(path));
     EXPECT_EQ(fileHash(), before) << "listing must not migrate or write";
-    EXPECT_THAT(listed.toStdString(), HasSubstr("0000000012  ana            -         -           30/11/2026 17:45:10  F52998224725         2  28,50  com observação"));
+    EXPECT_THAT(
+        listed.toStdString(),
+        HasSubstr("0000000012  ana            -         -           30/11/2026 17:45:10  F52998224725         2  28,50  com observação"));
 
     auto db = openServerDatabase(path);
     EXPECT_FALSE(hasOldReceivedOrders(*db));
     EXPECT_EQ(receivedOrdersListing(*db), listed);
     EXPECT_EQ(db->scalar(QStringLiteral("SELECT P.DSPEDCLI || '/' || R.NMUSUARIO FROM PEDIDOREC P JOIN PEDIDORECEBIDO R "
-                                        "ON R.IDRECEBIDO = P.IDRECEBIDO WHERE R.NRPEDIDO = '0000000012'")).toString(),
+                                        "ON R.IDRECEBIDO = P.IDRECEBIDO WHERE R.NRPEDIDO = '0000000012'"))
+                  .toString(),
               QStringLiteral("PC 4471/ana"));
     EXPECT_EQ(db->scalar(QStringLiteral("SELECT group_concat(NRPEDIDO) FROM PEDIDO")).toString(), QStringLiteral("0000000099"));
     EXPECT_EQ(db->scalar(QStringLiteral("SELECT COUNT(*) FROM ITEMPEDIDO")).toInt(), 0);
     // Keyed by the user they came with, so those users' resends replace them.
-    EXPECT_EQ(db->scalar(QStringLiteral("SELECT group_concat(quote(NMUSUARIO)) FROM PEDIDORECEBIDO")).toString(), QStringLiteral("'ana',''"));
+    EXPECT_EQ(db->scalar(QStringLiteral("SELECT group_concat(quote(NMUSUARIO)) FROM PEDIDORECEBIDO")).toString(),
+              QStringLiteral("'ana',''"));
 }
 
 TEST_F(ReceivedOrders, TheListingHasOneLinePerCopyByBranchNumberAndUser)
@@ -115,8 +124,12 @@ TEST_F(ReceivedOrders, TheListingHasOneLinePerCopyByBranchNumberAndUser)
     db->exec(QStringLiteral("UPDATE PEDIDORECEBIDO SET DTRECEBIDO = '2026-12-0' || IDRECEBIDO || ' 08:0' || IDRECEBIDO || ':15.250'"));
 
     EXPECT_EQ(receivedOrdersListing(*db).toStdString(),
-              "Filial  Pedido      Usuário        Operador  Instalação  Recebido em          Cliente          Itens     Total  Observação      Situação\n"
-              "0001    0000000002  (sem usuário)  -         -           03/12/2026 08:03:15  F52998224725         1  24900,00  sem observação  Recebido\n"
-              "0001    0000000012  ana            -         -           02/12/2026 08:02:15  J11222333000181      3    240,67  sem observação  Recebido\n"
-              "0001    0000000012  joao           -         -           01/12/2026 08:01:15  F52998224725         2     59,30  com observação  Recebido\n");
+              "Filial  Pedido      Usuário        Operador  Instalação  Recebido em          Cliente          Itens     Total  Observação  "
+              "    Situação\n"
+              "0001    0000000002  (sem usuário)  -         -           03/12/2026 08:03:15  F52998224725         1  24900,00  sem "
+              "observação  Recebido\n"
+              "0001    0000000012  ana            -         -           02/12/2026 08:02:15  J11222333000181      3    240,67  sem "
+              "observação  Recebido\n"
+              "0001    0000000012  joao           -         -           01/12/2026 08:01:15  F52998224725         2     59,30  com "
+              "observação  Recebido\n");
 }

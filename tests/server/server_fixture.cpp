@@ -1,8 +1,8 @@
 #include "tests/server/server_fixture.h"
 
-#include "session/GeralZOV.h"
 #include "library/errors.h"
 #include "protocol/protocol_slots.h"
+#include "session/GeralZOV.h"
 
 namespace zov::test {
 
@@ -28,8 +28,8 @@ std::vector<Packet> ServerFixture::getTabelas(const QVariantList& lastUpdate, co
     return CheckResultServ(expDados.AppServer(QStringLiteral("getTabelas"), args));
 }
 
-std::vector<Packet> ServerFixture::setPedidos(const Packet& orders, const Packet& items, const Packet& notes,
-                                              const Packet& customers, const Packet& addresses)
+std::vector<Packet> ServerFixture::setPedidos(const Packet& orders, const Packet& items, const Packet& notes, const Packet& customers,
+                                              const Packet& addresses)
 {
     RemoteArgs args;
     args.add(orders).add(items).add(notes).add(customers).add(addresses).add(QStringLiteral("0001")).add(QStringLiteral("maria.pc"));
@@ -38,7 +38,8 @@ std::vector<Packet> ServerFixture::setPedidos(const Packet& orders, const Packet
 
 int ServerFixture::count(const QString& table, const QString& where)
 {
-    return db().scalar(QStringLiteral("SELECT COUNT(*) FROM %1%2").arg(table, where.isEmpty() ? QString() : QStringLiteral(" WHERE ") + where))
+    return db()
+        .scalar(QStringLiteral("SELECT COUNT(*) FROM %1%2").arg(table, where.isEmpty() ? QString() : QStringLiteral(" WHERE ") + where))
         .toInt();
 }
 

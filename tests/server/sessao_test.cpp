@@ -1,18 +1,18 @@
 // POST /sessao and the session every download needs.
+#include "protocol/protocol.h"
 #include "server/app_server.h"
 #include "tests/server/server_fixture.h"
-#include "protocol/protocol.h"
 
 #include <QDateTime>
 #include <QProcess>
-#include <future>
-#include <map>
 #include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
+#include <future>
 #include <gmock/gmock.h>
 #include <httplib.h>
+#include <map>
+#include <netinet/in.h>
 #include <nlohmann/json.hpp>
+#include <sys/socket.h>
 
 using namespace zov;
 using namespace zov::test;
@@ -33,7 +33,8 @@ protected:
         httplib::Client c("127.0.0.1", port());
         if (!token.empty())
             c.set_bearer_token_auth(token);
-        const std::string body = RemoteArgs().add(QString::fromLatin1(filial)).add(sameForAll(QVariant())).add(sameForAll(QVariant())).body();
+        const std::string body =
+            RemoteArgs().add(QString::fromLatin1(filial)).add(sameForAll(QVariant())).add(sameForAll(QVariant())).body();
         return c.Post("/PAD.rdmExpDados/getTabelas", body, "application/json");
     }
 };
@@ -44,8 +45,10 @@ protected:
 // the token it gives downloads its own branch only.
 TEST_F(SessaoTest, TheLoginsRuleGivesATokenForItsBranchAndEveryRefusalHasOneText)
 {
-    for (const auto& [filial, operador, senha] : {std::tuple{"0001", "000000000001", "errada"}, {"0001", "000000000009", "ana123"},
-                                                  {"0001", "3", "carla123"}, {"0009", "1", "ana123"}}) {
+    for (const auto& [filial, operador, senha] : {std::tuple{"0001", "000000000001", "errada"},
+                                                  {"0001", "000000000009", "ana123"},
+                                                  {"0001", "3", "carla123"},
+                                                  {"0009", "1", "ana123"}}) {
         const auto res = entra(filial, operador, senha);
         ASSERT_TRUE(res);
         EXPECT_EQ(res->status, 401) << operador;
@@ -72,7 +75,8 @@ TEST_F(SessaoTest, TheLoginsRuleGivesATokenForItsBranchAndEveryRefusalHasOneText
     ASSERT_TRUE(other);
     EXPECT_EQ(other->status, 403);
     EXPECT_THAT(errorMessageOf(other->body).toStdString(), ::testing::HasSubstr("filial 0001"));
-    for (const std::string& t : {std::string(), token.substr(1), server::AppServer(path()).tokenFor(QStringLiteral("0001"), QStringLiteral("000000000001"), 1)}) {
+    for (const std::string& t :
+         {std::string(), token.substr(1), server::AppServer(path()).tokenFor(QStringLiteral("0001"), QStringLiteral("000000000001"), 1)}) {
         const auto res = baixa(t);
         ASSERT_TRUE(res);
         EXPECT_EQ(res->status, 401);
@@ -128,7 +132,8 @@ TEST_F(SessaoTest, FiftyTriesAtOnceCheckAtMostFivePasswords)
 // the one text, and a failure of the server names no engine's words.
 TEST_F(SessaoTest, LongCodesAreRefusedAndFailuresKeepTheEngineToTheLog)
 {
-    for (const auto& [filial, operador] : {std::pair<std::string, std::string>{"00001", "1"}, {"1", "0000000000001"}, {"1", std::string(5000, '9')}}) {
+    for (const auto& [filial, operador] :
+         {std::pair<std::string, std::string>{"00001", "1"}, {"1", "0000000000001"}, {"1", std::string(5000, '9')}}) {
         const auto res = entra(filial.c_str(), operador.c_str(), "ana123");
         ASSERT_TRUE(res);
         EXPECT_EQ(res->status, 401) << filial;
@@ -139,7 +144,9 @@ TEST_F(SessaoTest, LongCodesAreRefusedAndFailuresKeepTheEngineToTheLog)
     ASSERT_TRUE(failed);
     EXPECT_EQ(failed->status, 500);
     const std::string text = errorMessageOf(failed->body).toStdString();
-    EXPECT_THAT(text, ::testing::MatchesRegex("Erro no servidor de aplicação ao verificar o operador \\(referência [0-9a-f]{8} no registro do servidor\\)\\."));
+    EXPECT_THAT(text,
+                ::testing::MatchesRegex(
+                    "Erro no servidor de aplicação ao verificar o operador \\(referência [0-9a-f]{8} no registro do servidor\\)\\."));
 }
 
 // A token lives only while what made it stands; one signed for longer than
@@ -179,8 +186,9 @@ TEST_F(SessaoTest, ATokenDiesWithItsOperatorsPasswordLinkOrRow)
             db().execScript(QString::fromLatin1(c.undo));
         } else if (std::string_view(c.what) == "password changed") {
             // The new password gives a token that works.
-            db().execScript(QStringLiteral("UPDATE OPERADOR SET CDSENHOPER = (SELECT CDSENHOPER FROM OPERADOR WHERE CDOPERADOR = '000000000002') "
-                                           "WHERE CDOPERADOR = '000000000001'"));
+            db().execScript(
+                QStringLiteral("UPDATE OPERADOR SET CDSENHOPER = (SELECT CDSENHOPER FROM OPERADOR WHERE CDOPERADOR = '000000000002') "
+                               "WHERE CDOPERADOR = '000000000001'"));
             const auto ok = entra("1", "1", "bruno123");
             ASSERT_TRUE(ok);
             ASSERT_EQ(ok->status, 200);
@@ -198,9 +206,11 @@ TEST_F(SessaoTest, ATokenDiesWithItsOperatorsPasswordLinkOrRow)
 TEST(AppServerCommand, ServeRefusesAnotherHostThanLoopbackWithoutACertificate)
 {
     QProcess serve;
-    serve.start(QStringLiteral(ZOV_APPSERVER), {QStringLiteral("serve"), QStringLiteral("--db"), QStringLiteral("/nonexistent/servidor.db"),
-                                                 QStringLiteral("--host"), QStringLiteral("0.0.0.0"), QStringLiteral("--port"), QStringLiteral("0")});
+    serve.start(QStringLiteral(ZOV_APPSERVER),
+                {QStringLiteral("serve"), QStringLiteral("--db"), QStringLiteral("/nonexistent/servidor.db"), QStringLiteral("--host"),
+                 QStringLiteral("0.0.0.0"), QStringLiteral("--port"), QStringLiteral("0")});
     ASSERT_TRUE(serve.waitForFinished(20000));
     EXPECT_EQ(serve.exitCode(), 2);
-    EXPECT_THAT(serve.readAllStandardError().toStdString(), ::testing::HasSubstr("sem --certificado e --chave o servidor só escuta em 127.0.0.1"));
+    EXPECT_THAT(serve.readAllStandardError().toStdString(),
+                ::testing::HasSubstr("sem --certificado e --chave o servidor só escuta em 127.0.0.1"));
 }

@@ -16,16 +16,19 @@ using ::testing::HasSubstr;
 
 namespace {
 
-const QString kMaria = QStringLiteral("F52998224725");            // active customer of the demo
+const QString kMaria = QStringLiteral("F52998224725"); // active customer of the demo
 const QString kInactive = QStringLiteral("F") + server::makeCpf(987654321);
 const QString kNewCustomer = QStringLiteral("F") + server::makeCpf(111222333);
-const QString kRice = QStringLiteral("0000000101");               // active product
-const QString kSoap = QStringLiteral("0000000302");               // inactive product
+const QString kRice = QStringLiteral("0000000101"); // active product
+const QString kSoap = QStringLiteral("0000000302"); // inactive product
 
 class SetPedidosTest : public ServerFixture {
 protected:
     // Lines come from the server's thread, each call's before its reply.
-    SetPedidosTest() : ServerFixture(true) { server::setLogSink([this](const QString& line) { log << line; }); }
+    SetPedidosTest() : ServerFixture(true)
+    {
+        server::setLogSink([this](const QString& line) { log << line; });
+    }
     ~SetPedidosTest() override { server::setLogSink({}); }
 
     // The columns the client sends, and one the server does not know.
@@ -76,9 +79,10 @@ protected:
     // "user:quantities" per stored copy of an order.
     QString copiesOf(const char* number)
     {
-        server::Query q(db(), QStringLiteral("SELECT R.IDRECEBIDO, R.NMUSUARIO, I.QTITEMPED FROM PEDIDORECEBIDO R "
-                                             "LEFT JOIN ITEMPEDIDOREC I ON I.IDRECEBIDO = R.IDRECEBIDO "
-                                             "WHERE R.NRPEDIDO = :N ORDER BY R.NMUSUARIO, R.IDRECEBIDO, I.NRITEMPED"));
+        server::Query q(db(),
+                        QStringLiteral("SELECT R.IDRECEBIDO, R.NMUSUARIO, I.QTITEMPED FROM PEDIDORECEBIDO R "
+                                       "LEFT JOIN ITEMPEDIDOREC I ON I.IDRECEBIDO = R.IDRECEBIDO "
+                                       "WHERE R.NRPEDIDO = :N ORDER BY R.NMUSUARIO, R.IDRECEBIDO, I.NRITEMPED"));
         q.bind(QStringLiteral("N"), QString::fromLatin1(number));
         QStringList copies;
         qint64 copy = -1;
@@ -117,7 +121,8 @@ TEST_F(SetPedidosTest, StoresAcceptedOrdersAndReportsTheRefusedOnes)
     ASSERT_EQ(reply[0].rowCount(), 1);
     EXPECT_EQ(reply[0].row(0), (PacketRow{"0000000002", "030010002", QStringLiteral("SABÃO EM PÓ 1KG"), "0001", QVariant()}));
     ASSERT_EQ(reply[1].rowCount(), 1);
-    EXPECT_EQ(reply[1].row(0), (PacketRow{kInactive, "N", "0000000003", kInactive.mid(1), QStringLiteral("ANTÔNIO (INATIVO)"), QVariant()}));
+    EXPECT_EQ(reply[1].row(0),
+              (PacketRow{kInactive, "N", "0000000003", kInactive.mid(1), QStringLiteral("ANTÔNIO (INATIVO)"), QVariant()}));
     EXPECT_EQ(reply[1].columns()[0].name, QStringLiteral("CDCLIENTE"));
 
     EXPECT_EQ(count(QStringLiteral("PEDIDOREC")), 1);
@@ -125,7 +130,8 @@ TEST_F(SetPedidosTest, StoresAcceptedOrdersAndReportsTheRefusedOnes)
     EXPECT_EQ(db().scalar(QStringLiteral("SELECT '' || DTPEDIDO AS V FROM PEDIDOREC")).toString(), QStringLiteral("2026-12-01 09:30:00"));
     EXPECT_EQ(count(QStringLiteral("ITEMPEDIDOREC"), QStringLiteral("IDRECEBIDO = (SELECT IDRECEBIDO FROM PEDIDOREC)")), 2);
     EXPECT_EQ(count(QStringLiteral("ITEMPEDIDOREC")), 2);
-    EXPECT_EQ(db().scalar(QStringLiteral("SELECT TXOBSPED FROM OBSPEDIDOREC")).toByteArray(), QByteArray("{\\rtf1 entregar pela manh\\'e3}"));
+    EXPECT_EQ(db().scalar(QStringLiteral("SELECT TXOBSPED FROM OBSPEDIDOREC")).toByteArray(),
+              QByteArray("{\\rtf1 entregar pela manh\\'e3}"));
     EXPECT_EQ(db().scalar(QStringLiteral("SELECT NMUSUARIO || '/' || CDFILIALENV FROM PEDIDORECEBIDO")).toString(),
               QStringLiteral("maria.pc/0001"));
     EXPECT_EQ(count(QStringLiteral("PEDIDO")) + count(QStringLiteral("ITEMPEDIDO")), 0) << "the client's tables are not the server's";
@@ -143,7 +149,9 @@ TEST_F(SetPedidosTest, ManyItemsAreStoredWholeAcrossStatements)
     }
     send();
     EXPECT_EQ(count(QStringLiteral("PEDIDOREC")), 3);
-    EXPECT_EQ(count(QStringLiteral("ITEMPEDIDOREC"), QStringLiteral("IDRECEBIDO = (SELECT IDRECEBIDO FROM PEDIDOREC WHERE NRPEDIDO = '0000000002')")), 250);
+    EXPECT_EQ(count(QStringLiteral("ITEMPEDIDOREC"),
+                    QStringLiteral("IDRECEBIDO = (SELECT IDRECEBIDO FROM PEDIDOREC WHERE NRPEDIDO = '0000000002')")),
+              250);
     EXPECT_EQ(db().scalar(QStringLiteral("SELECT SUM(QTITEMPED) FROM ITEMPEDIDOREC")).toDouble(), 250 * 251 / 2 + 2);
 }
 
@@ -164,13 +172,18 @@ TEST_F(SetPedidosTest, AddsUnknownCustomersAndKeepsItsOwnCopyOfKnownOnes)
     ASSERT_EQ(reply[1].rowCount(), 1);
     EXPECT_EQ(reply[1].value(0, QStringLiteral("NRPEDIDO")).toString(), QStringLiteral("0000000011"));
 
-    EXPECT_EQ(db().scalar(QStringLiteral("SELECT NMFANTCLIE FROM CLIENTE WHERE CDCLIENTE = :C"), {{QStringLiteral("C"), kNewCustomer}}).toString(),
+    EXPECT_EQ(db().scalar(QStringLiteral("SELECT NMFANTCLIE FROM CLIENTE WHERE CDCLIENTE = :C"), {{QStringLiteral("C"), kNewCustomer}})
+                  .toString(),
               QStringLiteral("CLIENTE NOVO"));
     // Stamped by the server, so the other machines download it.
-    EXPECT_GT(db().scalar(QStringLiteral("SELECT '' || DTULTATUCLIE AS V FROM CLIENTE WHERE CDCLIENTE = :C"), {{QStringLiteral("C"), kNewCustomer}}).toString(),
+    EXPECT_GT(db().scalar(QStringLiteral("SELECT '' || DTULTATUCLIE AS V FROM CLIENTE WHERE CDCLIENTE = :C"),
+                          {{QStringLiteral("C"), kNewCustomer}})
+                  .toString(),
               QStringLiteral("2026-12-01 08:00:00.000"));
-    EXPECT_EQ(db().scalar(QStringLiteral("SELECT IDCLIEATIV || NMFANTCLIE FROM CLIENTE WHERE CDCLIENTE = :C"), {{QStringLiteral("C"), kInactive}}).toString(),
-              QStringLiteral("NANTÔNIO (INATIVO)"));
+    EXPECT_EQ(
+        db().scalar(QStringLiteral("SELECT IDCLIEATIV || NMFANTCLIE FROM CLIENTE WHERE CDCLIENTE = :C"), {{QStringLiteral("C"), kInactive}})
+            .toString(),
+        QStringLiteral("NANTÔNIO (INATIVO)"));
     EXPECT_EQ(count(QStringLiteral("ENDECLIE"), QStringLiteral("DSENDECLIE = 'RUA NOVA, 1'")), 1);
     EXPECT_EQ(count(QStringLiteral("ENDECLIE"), QStringLiteral("DSENDECLIE = 'OUTRO ENDEREÇO'")), 0);
     EXPECT_EQ(count(QStringLiteral("PEDIDOREC")), 1);
@@ -211,8 +224,9 @@ TEST_F(SetPedidosTest, TheSameNumberFromAnotherUserIsKeptBesideAndLogged)
 
     EXPECT_EQ(copiesOf("0000000012"), QStringLiteral(":1.0 joao:7.0"));
     ASSERT_EQ(log.size(), 1) << "a resend is no new clash";
-    EXPECT_EQ(log[0], QStringLiteral("zov-appserver: conflito de números: o pedido 0000000012 da filial 0001 "
-                                     "chegou de \"joao\" e já existe de (sem usuário); guardados os dois."));
+    EXPECT_EQ(log[0],
+              QStringLiteral("zov-appserver: conflito de números: o pedido 0000000012 da filial 0001 "
+                             "chegou de \"joao\" e já existe de (sem usuário); guardados os dois."));
 }
 
 TEST_F(SetPedidosTest, ACallThatFailsHalfWayKeepsNothing)
@@ -249,12 +263,20 @@ TEST_F(SetPedidosTest, MalformedCallsAreRefusedReadably)
         return errorOf([&] { CheckResultServ(impPedidos.AppServer(QStringLiteral("SetPedidos"), args)); });
     };
     EXPECT_EQ(call(RemoteArgs().add(orders).add(items)), QStringLiteral("SetPedidos espera 8 argumentos e recebeu 2."));
-    EXPECT_EQ(call(RemoteArgs().add(QStringLiteral("x")).add(items).add(notes).add(customers).add(addresses).add(QStringLiteral("0001")).add(QVariant())),
+    EXPECT_EQ(call(RemoteArgs()
+                       .add(QStringLiteral("x"))
+                       .add(items)
+                       .add(notes)
+                       .add(customers)
+                       .add(addresses)
+                       .add(QStringLiteral("0001"))
+                       .add(QVariant())),
               QStringLiteral("SetPedidos: o argumento 1 deve ser um pacote de dados e é um texto."));
     Packet noNumber({{"CDFILIAL", ColumnType::Text}, {"CDCLIENTE", ColumnType::Text}});
     noNumber.addRow({"0001", kMaria});
-    EXPECT_EQ(call(RemoteArgs().add(noNumber).add(items).add(notes).add(customers).add(addresses).add(QStringLiteral("0001")).add(QVariant())),
-              QStringLiteral("SetPedidos: o pacote de pedidos não tem a coluna NRPEDIDO."));
+    EXPECT_EQ(
+        call(RemoteArgs().add(noNumber).add(items).add(notes).add(customers).add(addresses).add(QStringLiteral("0001")).add(QVariant())),
+        QStringLiteral("SetPedidos: o pacote de pedidos não tem a coluna NRPEDIDO."));
 }
 
 // An order that breaks a rule is refused by itself in element 2, naming the
@@ -275,17 +297,32 @@ TEST_F(SetPedidosTest, AnOrderBreakingARuleIsRefusedAloneAndTheOthersAreStored)
          "A quantidade deve ser maior que zero."},
         {"four decimals", [&] { item("0000000002", "0000000002", kRice, 1.0005); }, "0000000002", "QTITEMPED",
          "A quantidade tem no máximo 3 casas decimais."},
-        {"negative price", [&] { items.addRow({"0001", "0000000002", "0000000002", "1", kRice, 1.0, -2.0}); }, "0000000002", "VRPREUNITPED",
-         "O preço unitário não pode ser negativo."},
-        {"1e308", [&] { items.addRow({"0001", "0000000002", "0000000002", "1", kRice, 1.0, 1e308}); }, "0000000002", "VRPREUNITPED",
-         "O valor de VRPREUNITPED está fora do que um pedido admite."},
-        {"another branch", [&] { items.addRow({"9999", "0000000002", "0000000002", "1", kRice, 1.0, 2.0}); }, "0000000002", "CDFILIAL",
-         "A filial \"9999\" não é a filial da chamada (0001)."},
-        {"no item number", [&] { items.addRow({"0001", "0000000002", QVariant(), "1", kRice, 1.0, 2.0}); }, "", "NRITEMPED",
-         "O número do item não foi informado."},
+        {"negative price",
+         [&] {
+             items.addRow({"0001", "0000000002", "0000000002", "1", kRice, 1.0, -2.0});
+         },
+         "0000000002", "VRPREUNITPED", "O preço unitário não pode ser negativo."},
+        {"1e308",
+         [&] {
+             items.addRow({"0001", "0000000002", "0000000002", "1", kRice, 1.0, 1e308});
+         },
+         "0000000002", "VRPREUNITPED", "O valor de VRPREUNITPED está fora do que um pedido admite."},
+        {"another branch",
+         [&] {
+             items.addRow({"9999", "0000000002", "0000000002", "1", kRice, 1.0, 2.0});
+         },
+         "0000000002", "CDFILIAL", "A filial \"9999\" não é a filial da chamada (0001)."},
+        {"no item number",
+         [&] {
+             items.addRow({"0001", "0000000002", QVariant(), "1", kRice, 1.0, 2.0});
+         },
+         "", "NRITEMPED", "O número do item não foi informado."},
         {"a repeated item number", [&] { item("0000000002", "0000000001", kRice); }, "0000000001", "NRITEMPED",
          "O número do item aparece duas vezes no pedido."},
-        {"a text too wide", [&] { orders.addRow({"0001", "0000000002", "1", kMaria + QStringLiteral("XXXXXXXXXXX"), QVariant(), "00001", 1, "x"}); },
+        {"a text too wide",
+         [&] {
+             orders.addRow({"0001", "0000000002", "1", kMaria + QStringLiteral("XXXXXXXXXXX"), QVariant(), "00001", 1, "x"});
+         },
          "", "CDCLIENTE", "CDCLIENTE passa de 21 caracteres."},
     };
     for (const Caso& c : casos) {
@@ -304,8 +341,9 @@ TEST_F(SetPedidosTest, AnOrderBreakingARuleIsRefusedAloneAndTheOthersAreStored)
         const std::vector<Packet> reply = send();
         ASSERT_EQ(reply.size(), 3u);
         ASSERT_EQ(reply[2].rowCount(), 1);
-        EXPECT_EQ(reply[2].row(0), (PacketRow{"0000000002", *c.item ? QVariant(QString::fromLatin1(c.item)) : QVariant(),
-                                              QString::fromLatin1(c.campo), QString::fromUtf8(c.motivo), QVariant()}));
+        EXPECT_EQ(reply[2].row(0),
+                  (PacketRow{"0000000002", *c.item ? QVariant(QString::fromLatin1(c.item)) : QVariant(), QString::fromLatin1(c.campo),
+                             QString::fromUtf8(c.motivo), QVariant()}));
         EXPECT_EQ(count(QStringLiteral("PEDIDORECEBIDO")), 2);
         EXPECT_EQ(count(QStringLiteral("PEDIDORECEBIDO"), QStringLiteral("NRPEDIDO = '0000000002'")), 0);
     }
@@ -316,7 +354,8 @@ TEST_F(SetPedidosTest, AnOrderBreakingARuleIsRefusedAloneAndTheOthersAreStored)
     item("0000000001", "0000000001", kRice, -1.0);
     const std::vector<Packet> again = send();
     ASSERT_EQ(again[2].rowCount(), 1);
-    EXPECT_EQ(again[2].value(0, QStringLiteral("DSSITUACAO")).toString(), QStringLiteral("A cópia recebida antes foi retirada do servidor."));
+    EXPECT_EQ(again[2].value(0, QStringLiteral("DSSITUACAO")).toString(),
+              QStringLiteral("A cópia recebida antes foi retirada do servidor."));
     EXPECT_EQ(count(QStringLiteral("PEDIDORECEBIDO"), QStringLiteral("NRPEDIDO = '0000000001'")), 0);
 
     // What names no order of the call is refused whole, and nothing is kept.
@@ -324,12 +363,18 @@ TEST_F(SetPedidosTest, AnOrderBreakingARuleIsRefusedAloneAndTheOthersAreStored)
     items = Packet(items.columns());
     order("0000000004", kMaria);
     orders.addRow({"0001", QString(5000, QLatin1Char('9')), "1", kMaria, QVariant(), "00001", 1, "x"});
-    EXPECT_EQ(errorOf([&] { send(); }), QStringLiteral("SetPedidos: pedido 99999999999999999999: o número do pedido (NRPEDIDO) deve ter 10 dígitos."));
+    EXPECT_EQ(errorOf([&] { send(); }),
+              QStringLiteral("SetPedidos: pedido 99999999999999999999: o número do pedido (NRPEDIDO) deve ter 10 dígitos."));
     EXPECT_EQ(count(QStringLiteral("PEDIDORECEBIDO"), QStringLiteral("NRPEDIDO = '0000000004'")), 0);
 
     // A discount above the line's value (2 x 24,90), in a packet of its own shape.
-    Packet comDesconto({{"CDFILIAL", ColumnType::Text}, {"NRPEDIDO", ColumnType::Text}, {"NRITEMPED", ColumnType::Text}, {"CDPRODUTO", ColumnType::Text},
-                        {"QTITEMPED", ColumnType::Number}, {"VRPREUNITPED", ColumnType::Number}, {"VRDESITPED", ColumnType::Number}});
+    Packet comDesconto({{"CDFILIAL", ColumnType::Text},
+                        {"NRPEDIDO", ColumnType::Text},
+                        {"NRITEMPED", ColumnType::Text},
+                        {"CDPRODUTO", ColumnType::Text},
+                        {"QTITEMPED", ColumnType::Number},
+                        {"VRPREUNITPED", ColumnType::Number},
+                        {"VRDESITPED", ColumnType::Number}});
     comDesconto.addRow({"0001", "0000000001", "0000000001", kRice, 2.0, 24.9, 49.81});
     orders = Packet(orders.columns());
     order("0000000001", kMaria);
@@ -367,7 +412,9 @@ TEST_F(SetPedidosTest, ValuesOfTheWrongKindAreRefusedByName)
     };
     for (const auto& c : casos) {
         SCOPED_TRACE(std::string(c.column) + " " + c.value.toString().toStdString());
-        Packet wrong({{"CDFILIAL", ColumnType::Text}, {"NRPEDIDO", ColumnType::Text}, {"CDCLIENTE", ColumnType::Text},
+        Packet wrong({{"CDFILIAL", ColumnType::Text},
+                      {"NRPEDIDO", ColumnType::Text},
+                      {"CDCLIENTE", ColumnType::Text},
                       {QString::fromLatin1(c.column), c.type}});
         wrong.addRow({"0001", "0000000001", kMaria, c.value});
         items = Packet(items.columns());
@@ -381,8 +428,9 @@ TEST_F(SetPedidosTest, ValuesOfTheWrongKindAreRefusedByName)
     // A new customer is held to the same rules.
     customers.addRow({kNewCustomer, "F", kNewCustomer.mid(1), QStringLiteral("NO") + QChar(0) + QStringLiteral("VO"), "S", QVariant()});
     order("0000000001", kMaria);
-    EXPECT_EQ(errorOf([&] { send(); }),
-              QStringLiteral("SetPedidos: a linha 1 do pacote de clientes (cliente %1): NMFANTCLIE tem um caractere nulo.").arg(kNewCustomer));
+    EXPECT_EQ(
+        errorOf([&] { send(); }),
+        QStringLiteral("SetPedidos: a linha 1 do pacote de clientes (cliente %1): NMFANTCLIE tem um caractere nulo.").arg(kNewCustomer));
     EXPECT_EQ(count(QStringLiteral("CLIENTE"), QStringLiteral("CDCLIENTE = '%1'").arg(kNewCustomer)), 0);
 }
 
@@ -396,18 +444,33 @@ TEST_F(SetPedidosTest, CustomersReadWhileDecodingAreKeptOnlyWithTheWholeCall)
     };
     const int before = count(QStringLiteral("CLIENTE"));
     for (int i = 0; i < 500; ++i)
-        customers.addRow({QStringLiteral("F%1").arg(70000000000LL + i), "F", QStringLiteral("%1").arg(70000000000LL + i), "NOVO", "S", QVariant()});
+        customers.addRow(
+            {QStringLiteral("F%1").arg(70000000000LL + i), "F", QStringLiteral("%1").arg(70000000000LL + i), "NOVO", "S", QVariant()});
     customers.addRow({QVariant(), "F", "1", "SEM CHAVE", "S", QVariant()});
     order("0000000009", kMaria);
     item("0000000009", "0000000001", kRice);
-    EXPECT_EQ(call(RemoteArgs().add(orders).add(items).add(notes).add(customers).add(addresses).add(QStringLiteral("0001")).add(QStringLiteral("ana"))),
+    EXPECT_EQ(call(RemoteArgs()
+                       .add(orders)
+                       .add(items)
+                       .add(notes)
+                       .add(customers)
+                       .add(addresses)
+                       .add(QStringLiteral("0001"))
+                       .add(QStringLiteral("ana"))),
               QStringLiteral("SetPedidos: a linha 501 do pacote de clientes não tem a chave preenchida."));
     EXPECT_EQ(count(QStringLiteral("CLIENTE")), before) << "the 500 good ones went with the call";
     EXPECT_EQ(count(QStringLiteral("PEDIDORECEBIDO")), 0);
 
     Packet semCodigo({{"NMFANTCLIE", ColumnType::Text}});
     semCodigo.addRow({"X"});
-    EXPECT_EQ(call(RemoteArgs().add(orders).add(items).add(notes).add(semCodigo).add(addresses).add(QStringLiteral("0001")).add(QStringLiteral("ana"))),
+    EXPECT_EQ(call(RemoteArgs()
+                       .add(orders)
+                       .add(items)
+                       .add(notes)
+                       .add(semCodigo)
+                       .add(addresses)
+                       .add(QStringLiteral("0001"))
+                       .add(QStringLiteral("ana"))),
               QStringLiteral("SetPedidos: o pacote de clientes não tem a coluna CDCLIENTE."));
 }
 
@@ -434,7 +497,9 @@ TEST_F(SetPedidosTest, OnlyASessionOfTheCallsBranchStoresAndTheOperatorIsKept)
                    {forged, 401},
                    {valid.substr(0, valid.find('.')), 401},
                    {server::AppServer(path()).tokenFor(QStringLiteral("0001"), QStringLiteral("000000000001"), 1000), 401},
-                   {server::AppServer(path()).tokenFor(QStringLiteral("0002"), QStringLiteral("000000000001"), QDateTime::currentSecsSinceEpoch() + 3600), 403}};
+                   {server::AppServer(path()).tokenFor(QStringLiteral("0002"), QStringLiteral("000000000001"),
+                                                       QDateTime::currentSecsSinceEpoch() + 3600),
+                    403}};
     for (const auto& r : refused) {
         httplib::Client c("127.0.0.1", port());
         if (!r.token.empty())

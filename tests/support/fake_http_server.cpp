@@ -47,10 +47,7 @@ int closedPort()
     return port;
 }
 
-FakeResponse FakeHttpServer::objects()
-{
-    return {200, R"({"server":"zov-appserver","objects":["PAD.rdmImpPedidos","PAD.rdmExpDados"]})"};
-}
+FakeResponse FakeHttpServer::objects() { return {200, R"({"server":"zov-appserver","objects":["PAD.rdmImpPedidos","PAD.rdmExpDados"]})"}; }
 
 FakeHttpServer::FakeHttpServer(Handler handler, Mode mode) : handler_(std::move(handler))
 {

@@ -19,8 +19,8 @@ struct FakeResponse {
     int status = 200;
     std::string body;
     std::string contentType = "application/json";
-    bool silent = false; // keep the connection open and never answer
-    bool cut = false;    // read the whole request, then drop the connection without a word
+    bool silent = false;              // keep the connection open and never answer
+    bool cut = false;                 // read the whole request, then drop the connection without a word
     std::string contentEncoding = {}; // "gzip": the body is sent as it is, marked so
 };
 

@@ -1,7 +1,7 @@
 // Every test executable: an offscreen QApplication, pt_BR formats, scripted dialogs.
+#include "library/formats.h"
 #include "library/local_time.h"
 #include "library/relogio.h"
-#include "library/formats.h"
 #include "tests/support/scripted_dialogs.h"
 
 #include <QApplication>

@@ -27,8 +27,9 @@ protected:
         CriaDataModulo();
         for (const SyncSlot& s : syncSlots()) {
             dtmAtuTab()->dataset(rowsDatasetOf(s)).load({{s.keys.first(), FieldKind::Text}});
-            dtmAtuTab()->dataset(deletionsDatasetOf(s)).load(
-                {{QStringLiteral("DSKEYCACHE"), FieldKind::Text}, {QStringLiteral("DTULTATUCACH"), FieldKind::DateTime}});
+            dtmAtuTab()
+                ->dataset(deletionsDatasetOf(s))
+                .load({{QStringLiteral("DSKEYCACHE"), FieldKind::Text}, {QStringLiteral("DTULTATUCACH"), FieldKind::DateTime}});
         }
         dtmAtuTab()->dataset(QStringLiteral("cdsParamPedido")).load({{QStringLiteral("CDFILIAL"), FieldKind::Text}});
     }

@@ -1,12 +1,12 @@
 // The export window's logic with a recording view: the pending-order list,
 // the checks, Confirm's enabling and what Confirm says before any order goes.
-#include "session/GeralZOV.h"
 #include "library/errors.h"
-#include "transfer/exporta.h"
-#include "transfer/exporta_dados.h"
+#include "session/GeralZOV.h"
 #include "tests/support/fake_http_server.h"
 #include "tests/support/scripted_dialogs.h"
 #include "tests/support/temp_database.h"
+#include "transfer/exporta.h"
+#include "transfer/exporta_dados.h"
 
 #include <gtest/gtest.h>
 
@@ -19,7 +19,10 @@ class RecordingExportView final : public ExportaDadosView {
 public:
     void setConfirmEnabled(bool e) override { confirma = e; }
     void setCommandsEnabled(bool e) override { comandos = e; }
-    void showProgress(int maximum, int position, const QString& label) override { progresso << QStringLiteral("%1/%2 %3").arg(position).arg(maximum).arg(label); }
+    void showProgress(int maximum, int position, const QString& label) override
+    {
+        progresso << QStringLiteral("%1/%2 %3").arg(position).arg(maximum).arg(label);
+    }
     void setPainting(bool on) override { pintando = on; }
     void closeWindow() override { fechada = true; }
     bool confirma = true, comandos = true, pintando = true, fechada = false;
@@ -34,12 +37,17 @@ protected:
         LimpaPedidosExport();
         SetFilial(QStringLiteral("0001"));
         Database& d = tdb.db();
-        insertRow(d, QStringLiteral("CLIENTE"), {{QStringLiteral("CDCLIENTE"), QStringLiteral("C1")}, {QStringLiteral("NMFANTCLIE"), QStringLiteral("LOJA")},
-                                                 {QStringLiteral("IDCLIEATIV"), QStringLiteral("S")}});
+        insertRow(d, QStringLiteral("CLIENTE"),
+                  {{QStringLiteral("CDCLIENTE"), QStringLiteral("C1")},
+                   {QStringLiteral("NMFANTCLIE"), QStringLiteral("LOJA")},
+                   {QStringLiteral("IDCLIEATIV"), QStringLiteral("S")}});
         auto pedido = [&](const char* nr, const char* filial, const char* situacao, const char* cliente) {
-            insertRow(d, QStringLiteral("PEDIDO"), {{QStringLiteral("CDFILIAL"), QString::fromLatin1(filial)}, {QStringLiteral("NRPEDIDO"), QString::fromLatin1(nr)},
-                                                    {QStringLiteral("IDSITPEDIDO"), QString::fromLatin1(situacao)}, {QStringLiteral("CDCLIENTE"), QString::fromLatin1(cliente)},
-                                                    {QStringLiteral("DTPEDIDO"), QStringLiteral("2026-12-01")}});
+            insertRow(d, QStringLiteral("PEDIDO"),
+                      {{QStringLiteral("CDFILIAL"), QString::fromLatin1(filial)},
+                       {QStringLiteral("NRPEDIDO"), QString::fromLatin1(nr)},
+                       {QStringLiteral("IDSITPEDIDO"), QString::fromLatin1(situacao)},
+                       {QStringLiteral("CDCLIENTE"), QString::fromLatin1(cliente)},
+                       {QStringLiteral("DTPEDIDO"), QStringLiteral("2026-12-01")}});
         };
         pedido("0000000012", "0001", "1", "C1");
         pedido("0000000112", "0001", "1", "C1");
@@ -184,12 +192,14 @@ TEST_F(ExportaDadosTest, ConfirmStopsBeforeSendingOnAMissingOrBadAddressOrAServe
     poeEndereco(QStringLiteral("127.0.0.1:%1").arg(porta));
     EXPECT_TRUE(runGuarded([&] { EXPECT_FALSE(logic->confirmar()); }));
     ASSERT_EQ(dialogs().errors().size(), 1);
-    EXPECT_TRUE(dialogs().errors()[0].startsWith(QStringLiteral("Não existe conexão com o servidor.\n"))) << qPrintable(dialogs().errors()[0]);
+    EXPECT_TRUE(dialogs().errors()[0].startsWith(QStringLiteral("Não existe conexão com o servidor.\n")))
+        << qPrintable(dialogs().errors()[0]);
     EXPECT_GT(dialogs().errors()[0].size(), QStringLiteral("Não existe conexão com o servidor.\n").size()) << "and why";
     EXPECT_EQ(IPAcesso(), QStringLiteral("127.0.0.1"));
     EXPECT_EQ(Porta(), porta);
     EXPECT_EQ(marcados(), QStringList{QStringLiteral("0000000012")}) << "nothing was sent: the check stays";
-    EXPECT_EQ(tdb.db().scalar(QStringLiteral("SELECT IDSITPEDIDO FROM PEDIDO WHERE NRPEDIDO = '0000000012'")).toString(), QStringLiteral("1"));
+    EXPECT_EQ(tdb.db().scalar(QStringLiteral("SELECT IDSITPEDIDO FROM PEDIDO WHERE NRPEDIDO = '0000000012'")).toString(),
+              QStringLiteral("1"));
 }
 
 } // namespace
@@ -215,7 +225,8 @@ TEST_F(ExportaDadosTest, AReplyLostAfterTheRequestLeftIsNotSaidAsNotReceived)
     EXPECT_TRUE(erro.contains(QStringLiteral("Não se sabe se o servidor recebeu os pedidos:"))) << qPrintable(erro);
     EXPECT_TRUE(erro.contains(QStringLiteral("Enviá-los de novo é seguro"))) << qPrintable(erro);
     EXPECT_FALSE(erro.contains(QStringLiteral("não recebeu"))) << qPrintable(erro);
-    EXPECT_EQ(tdb.db().scalar(QStringLiteral("SELECT IDSITPEDIDO FROM PEDIDO WHERE NRPEDIDO = '0000000012'")).toString(), QStringLiteral("1"));
+    EXPECT_EQ(tdb.db().scalar(QStringLiteral("SELECT IDSITPEDIDO FROM PEDIDO WHERE NRPEDIDO = '0000000012'")).toString(),
+              QStringLiteral("1"));
 }
 
 } // namespace

@@ -1,11 +1,11 @@
 // Table loaders and purge on real rows of the local schema.
 #include "library/errors.h"
+#include "tests/support/scripted_dialogs.h"
+#include "tests/support/temp_database.h"
 #include "transfer/loaders.h"
 #include "transfer/purge.h"
 #include "transfer/tabelas.h"
 #include "transfer/watermarks.h"
-#include "tests/support/scripted_dialogs.h"
-#include "tests/support/temp_database.h"
 
 #include <gtest/gtest.h>
 
@@ -30,8 +30,7 @@ const SyncSlot& purge(const char* table)
     throw Error(QStringLiteral("sem expurgo"));
 }
 
-ReceivedTable received(const char* name, const std::vector<ReceivedTable::Column>& columns,
-                       const std::vector<std::vector<QVariant>>& rows)
+ReceivedTable received(const char* name, const std::vector<ReceivedTable::Column>& columns, const std::vector<std::vector<QVariant>>& rows)
 {
     ReceivedTable t{QString::fromLatin1(name)};
     t.load(columns);
@@ -51,21 +50,26 @@ protected:
 
 TEST_F(Loaders, InsertsNewRowsAndUpdatesInPlaceKeepingLocalOnlyColumns)
 {
-    insertRow(db(), QStringLiteral("PRODUTO"), {{QStringLiteral("CDPRODUTO"), QStringLiteral("1")},
-                                                {QStringLiteral("NMPRODUTO"), QStringLiteral("velho")},
-                                                {QStringLiteral("VRPREUNIT"), 9.5},
-                                                {QStringLiteral("CDPRODESTO"), QStringLiteral("local")}});
-    const auto rows = received("cdsProduto",
-                               {{QStringLiteral("CDPRODUTO"), FieldKind::Text}, {QStringLiteral("NMPRODUTO"), FieldKind::Text},
-                                {QStringLiteral("VRPREUNIT"), FieldKind::Number}, {QStringLiteral("DTULTATUPROD"), FieldKind::DateTime},
-                                {QStringLiteral("COLUNANOVA"), FieldKind::Text}},
-                               {{QStringLiteral("1"), QStringLiteral("novo "), QVariant(), at("2026-11-30 10:00:00.250"), QStringLiteral("x")},
-                                {QStringLiteral("2"), QStringLiteral("  "), 3.0, at("2026-11-30 10:00:01"), QVariant()}});
+    insertRow(db(), QStringLiteral("PRODUTO"),
+              {{QStringLiteral("CDPRODUTO"), QStringLiteral("1")},
+               {QStringLiteral("NMPRODUTO"), QStringLiteral("velho")},
+               {QStringLiteral("VRPREUNIT"), 9.5},
+               {QStringLiteral("CDPRODESTO"), QStringLiteral("local")}});
+    const auto rows =
+        received("cdsProduto",
+                 {{QStringLiteral("CDPRODUTO"), FieldKind::Text},
+                  {QStringLiteral("NMPRODUTO"), FieldKind::Text},
+                  {QStringLiteral("VRPREUNIT"), FieldKind::Number},
+                  {QStringLiteral("DTULTATUPROD"), FieldKind::DateTime},
+                  {QStringLiteral("COLUNANOVA"), FieldKind::Text}},
+                 {{QStringLiteral("1"), QStringLiteral("novo "), QVariant(), at("2026-11-30 10:00:00.250"), QStringLiteral("x")},
+                  {QStringLiteral("2"), QStringLiteral("  "), 3.0, at("2026-11-30 10:00:01"), QVariant()}});
     std::vector<std::pair<int, int>> progress;
     loadTable(db(), loader("PRODUTO"), rows, [&](int row, int total) { progress.push_back({row, total}); });
 
     EXPECT_EQ(countRows(db(), QStringLiteral("PRODUTO")), 2);
-    EXPECT_EQ(scalar(QStringLiteral("SELECT NMPRODUTO FROM PRODUTO WHERE CDPRODUTO='1'")).toString(), QStringLiteral("novo ")) << "not trimmed";
+    EXPECT_EQ(scalar(QStringLiteral("SELECT NMPRODUTO FROM PRODUTO WHERE CDPRODUTO='1'")).toString(), QStringLiteral("novo "))
+        << "not trimmed";
     EXPECT_TRUE(scalar(QStringLiteral("SELECT VRPREUNIT IS NULL FROM PRODUTO WHERE CDPRODUTO='1'")).toBool()) << "a null stays null";
     EXPECT_EQ(scalar(QStringLiteral("SELECT CDPRODESTO FROM PRODUTO WHERE CDPRODUTO='1'")).toString(), QStringLiteral("local"))
         << "a column the server does not send keeps its local value";
@@ -95,10 +99,13 @@ TEST_F(Loaders, ItemPriceIsKeyedOnListAndProductOnly)
                                                      {QStringLiteral("CDPRODUTO"), FieldKind::Text},
                                                      {QStringLiteral("DTINIVALIPB"), FieldKind::DateTime},
                                                      {QStringLiteral("VRITEPREBASE"), FieldKind::Number}};
-    loadTable(db(), loader("ITEMPREBASE"), received("cdsItemPreBase", cols, {{QStringLiteral("01"), QStringLiteral("1"), at("2026-01-01"), 10.0}}), nullptr);
-    loadTable(db(), loader("ITEMPREBASE"), received("cdsItemPreBase", cols, {{QStringLiteral("01"), QStringLiteral("1"), at("2026-06-01"), 12.0}}), nullptr);
+    loadTable(db(), loader("ITEMPREBASE"),
+              received("cdsItemPreBase", cols, {{QStringLiteral("01"), QStringLiteral("1"), at("2026-01-01"), 10.0}}), nullptr);
+    loadTable(db(), loader("ITEMPREBASE"),
+              received("cdsItemPreBase", cols, {{QStringLiteral("01"), QStringLiteral("1"), at("2026-06-01"), 12.0}}), nullptr);
     EXPECT_EQ(countRows(db(), QStringLiteral("ITEMPREBASE")), 1);
-    EXPECT_EQ(scalar(QStringLiteral("SELECT DTINIVALIPB || '/' || VRITEPREBASE FROM ITEMPREBASE")).toString(), QStringLiteral("2026-06-01 00:00:00/12.0"));
+    EXPECT_EQ(scalar(QStringLiteral("SELECT DTINIVALIPB || '/' || VRITEPREBASE FROM ITEMPREBASE")).toString(),
+              QStringLiteral("2026-06-01 00:00:00/12.0"));
 }
 
 TEST_F(Loaders, ParamGeralKeepsItsLocalPictureOfGoodsAndParamPedidoOnlyItsFlag)
@@ -106,16 +113,21 @@ TEST_F(Loaders, ParamGeralKeepsItsLocalPictureOfGoodsAndParamPedidoOnlyItsFlag)
     const std::vector<ReceivedTable::Column> cols = {{QStringLiteral("CDPARGERAL"), FieldKind::Text},
                                                      {QStringLiteral("NMEMPGER"), FieldKind::Text},
                                                      {QStringLiteral("CDPICTBEM"), FieldKind::Text}};
-    loadTable(db(), loader("PARAMGERAL"), received("cdsParamGeral", cols, {{QStringLiteral("0002"), QStringLiteral("A"), QStringLiteral("9.9")}}), nullptr);
+    loadTable(db(), loader("PARAMGERAL"),
+              received("cdsParamGeral", cols, {{QStringLiteral("0002"), QStringLiteral("A"), QStringLiteral("9.9")}}), nullptr);
     EXPECT_EQ(scalar(QStringLiteral("SELECT CDPICTBEM FROM PARAMGERAL WHERE CDPARGERAL='0002'")).toString(), QStringLiteral("9.9"))
         << "written on insert";
-    loadTable(db(), loader("PARAMGERAL"), received("cdsParamGeral", cols, {{QStringLiteral("0002"), QStringLiteral("B"), QStringLiteral("99.99")}}), nullptr);
-    EXPECT_EQ(scalar(QStringLiteral("SELECT NMEMPGER || CDPICTBEM FROM PARAMGERAL WHERE CDPARGERAL='0002'")).toString(), QStringLiteral("B9.9"));
+    loadTable(db(), loader("PARAMGERAL"),
+              received("cdsParamGeral", cols, {{QStringLiteral("0002"), QStringLiteral("B"), QStringLiteral("99.99")}}), nullptr);
+    EXPECT_EQ(scalar(QStringLiteral("SELECT NMEMPGER || CDPICTBEM FROM PARAMGERAL WHERE CDPARGERAL='0002'")).toString(),
+              QStringLiteral("B9.9"));
 
-    insertRow(db(), QStringLiteral("PARAMPEDIDO"), {{QStringLiteral("CDFILIAL"), QStringLiteral("0001")}, {QStringLiteral("IDUTDESCMAXI"), QStringLiteral("S")}});
+    insertRow(db(), QStringLiteral("PARAMPEDIDO"),
+              {{QStringLiteral("CDFILIAL"), QStringLiteral("0001")}, {QStringLiteral("IDUTDESCMAXI"), QStringLiteral("S")}});
     loadTable(db(), loader("PARAMPEDIDO"),
               received("cdsParamPedido",
-                       {{QStringLiteral("CDFILIAL"), FieldKind::Text}, {QStringLiteral("IDPERALTPRECO"), FieldKind::Text},
+                       {{QStringLiteral("CDFILIAL"), FieldKind::Text},
+                        {QStringLiteral("IDPERALTPRECO"), FieldKind::Text},
                         {QStringLiteral("IDUTDESCMAXI"), FieldKind::Text}},
                        {{QStringLiteral("0001"), QStringLiteral("N"), QStringLiteral("N")}}),
               nullptr);
@@ -124,13 +136,15 @@ TEST_F(Loaders, ParamGeralKeepsItsLocalPictureOfGoodsAndParamPedidoOnlyItsFlag)
 
 TEST_F(Loaders, AFailingRowLeavesTheWholeTableAndItsWatermarkAsTheyWere)
 {
-    insertRow(db(), QStringLiteral("FORMPGTO"), {{QStringLiteral("CDFORMPGTO"), QStringLiteral("01")}, {QStringLiteral("DTULTATUFPGT"), QStringLiteral("2026-01-01 00:00:00")}});
+    insertRow(
+        db(), QStringLiteral("FORMPGTO"),
+        {{QStringLiteral("CDFORMPGTO"), QStringLiteral("01")}, {QStringLiteral("DTULTATUFPGT"), QStringLiteral("2026-01-01 00:00:00")}});
     // Rows out of date order; the second one has no key and cannot be written.
-    const auto rows = received("cdsFormPgto",
-                               {{QStringLiteral("CDFORMPGTO"), FieldKind::Text}, {QStringLiteral("DTULTATUFPGT"), FieldKind::DateTime}},
-                               {{QStringLiteral("02"), at("2026-12-01 00:00:00")},
-                                {QVariant(), at("2026-11-01 00:00:00")},
-                                {QStringLiteral("03"), at("2026-10-01 00:00:00")}});
+    const auto rows =
+        received("cdsFormPgto", {{QStringLiteral("CDFORMPGTO"), FieldKind::Text}, {QStringLiteral("DTULTATUFPGT"), FieldKind::DateTime}},
+                 {{QStringLiteral("02"), at("2026-12-01 00:00:00")},
+                  {QVariant(), at("2026-11-01 00:00:00")},
+                  {QStringLiteral("03"), at("2026-10-01 00:00:00")}});
     try {
         loadTable(db(), loader("FORMPGTO"), rows, nullptr);
         FAIL() << "a row without its key was written";
@@ -176,7 +190,9 @@ TEST(Watermarks, DateNullRules)
 TEST_F(Loaders, AnEmptyDatabaseAsksForEverythingInEverySlot)
 {
     const QDateTime now(QDate(2026, 12, 8), QTime(10, 0));
-    insertRow(db(), QStringLiteral("PAIS"), {{QStringLiteral("CDPAIS"), QStringLiteral("0001")}, {QStringLiteral("DTULTATUPAIS"), QStringLiteral("2026-05-05 05:05:05.500")}});
+    insertRow(
+        db(), QStringLiteral("PAIS"),
+        {{QStringLiteral("CDPAIS"), QStringLiteral("0001")}, {QStringLiteral("DTULTATUPAIS"), QStringLiteral("2026-05-05 05:05:05.500")}});
     const Watermarks w = readWatermarks(db(), now);
     ASSERT_EQ(w.dtUltAtu.size(), 24);
     for (int slot : {11, 23}) {
@@ -203,7 +219,8 @@ TEST(PurgeText, ValueFieldAndAplicaParametros)
         << "a name inside another entry is not taken";
     EXPECT_EQ(ValueField(QStringLiteral("CDCLIENTE"), QStringLiteral("CDCLIENTE=O'Brien;")), QStringLiteral("O'Brien"));
 
-    EXPECT_EQ(AplicaParametros(QStringLiteral("TABELA"), QStringLiteral(" PAIS "), QStringLiteral("UPDATE TABELA SET X = (SELECT 1 FROM TABELA)")),
+    EXPECT_EQ(AplicaParametros(QStringLiteral("TABELA"), QStringLiteral(" PAIS "),
+                               QStringLiteral("UPDATE TABELA SET X = (SELECT 1 FROM TABELA)")),
               QStringLiteral("UPDATE PAIS SET X = (SELECT 1 FROM PAIS)"));
     EXPECT_EQ(AplicaParametros(QStringLiteral("A"), QStringLiteral("AA"), QStringLiteral("xAx")), QStringLiteral("xAAx"))
         << "a value holding the placeholder does not loop";
@@ -222,7 +239,8 @@ protected:
     }
     void cliente(const QString& code, const char* date)
     {
-        insertRow(db(), QStringLiteral("CLIENTE"), {{QStringLiteral("CDCLIENTE"), code}, {QStringLiteral("DTULTATUCLIE"), QString::fromLatin1(date)}});
+        insertRow(db(), QStringLiteral("CLIENTE"),
+                  {{QStringLiteral("CDCLIENTE"), code}, {QStringLiteral("DTULTATUCLIE"), QString::fromLatin1(date)}});
     }
 };
 
@@ -273,9 +291,11 @@ TEST_F(Purge, EmptyTableEndsItsPassAndQuotedKeysAreJustValues)
 
 TEST_F(Purge, PriceItemsAreFoundByTheirValidityStartToo)
 {
-    insertRow(db(), QStringLiteral("ITEMPREBASE"), {{QStringLiteral("CDPRECOBASE"), QStringLiteral("01")}, {QStringLiteral("CDPRODUTO"), QStringLiteral("1")},
-                                                    {QStringLiteral("DTINIVALIPB"), QStringLiteral("2026-01-01 00:00:00")},
-                                                    {QStringLiteral("DTULTATUIPRE"), QStringLiteral("2026-01-01 00:00:00")}});
+    insertRow(db(), QStringLiteral("ITEMPREBASE"),
+              {{QStringLiteral("CDPRECOBASE"), QStringLiteral("01")},
+               {QStringLiteral("CDPRODUTO"), QStringLiteral("1")},
+               {QStringLiteral("DTINIVALIPB"), QStringLiteral("2026-01-01 00:00:00")},
+               {QStringLiteral("DTULTATUIPRE"), QStringLiteral("2026-01-01 00:00:00")}});
     ReceivedTable t(QStringLiteral("cdsItemPreBaseCache"));
     t.load({{QStringLiteral("DSKEYCACHE"), FieldKind::Text}, {QStringLiteral("DTULTATUCACH"), FieldKind::DateTime}});
     t.appendRow({QStringLiteral("CDPRECOBASE=01;DTINIVALIPB=2025-01-01;CDPRODUTO=1;"), at("2026-02-01")});
@@ -292,12 +312,16 @@ TEST_F(Purge, PriceItemsAreFoundByTheirValidityStartToo)
 TEST_F(Purge, AnEmptyKeyPartMatchesAnEmptyOrANullColumn)
 {
     for (const char* p : {"E", "N"})
-        insertRow(db(), QStringLiteral("ITEMPREBASE"), {{QStringLiteral("CDPRECOBASE"), QStringLiteral("02")}, {QStringLiteral("CDPRODUTO"), QLatin1String(p)},
-                                                        {QStringLiteral("DTULTATUIPRE"), QStringLiteral("2026-01-01 00:00:00")}});
+        insertRow(db(), QStringLiteral("ITEMPREBASE"),
+                  {{QStringLiteral("CDPRECOBASE"), QStringLiteral("02")},
+                   {QStringLiteral("CDPRODUTO"), QLatin1String(p)},
+                   {QStringLiteral("DTULTATUIPRE"), QStringLiteral("2026-01-01 00:00:00")}});
     db().execScript(QStringLiteral("UPDATE ITEMPREBASE SET DTINIVALIPB = '' WHERE CDPRODUTO = 'E'"));
-    insertRow(db(), QStringLiteral("ITEMPREBASE"), {{QStringLiteral("CDPRECOBASE"), QStringLiteral("02")}, {QStringLiteral("CDPRODUTO"), QStringLiteral("D")},
-                                                    {QStringLiteral("DTINIVALIPB"), QStringLiteral("2026-01-01")},
-                                                    {QStringLiteral("DTULTATUIPRE"), QStringLiteral("2026-01-01 00:00:00")}});
+    insertRow(db(), QStringLiteral("ITEMPREBASE"),
+              {{QStringLiteral("CDPRECOBASE"), QStringLiteral("02")},
+               {QStringLiteral("CDPRODUTO"), QStringLiteral("D")},
+               {QStringLiteral("DTINIVALIPB"), QStringLiteral("2026-01-01")},
+               {QStringLiteral("DTULTATUIPRE"), QStringLiteral("2026-01-01 00:00:00")}});
     ASSERT_EQ(countRows(db(), QStringLiteral("ITEMPREBASE"), QStringLiteral("DTINIVALIPB = ''")), 1);
     ASSERT_EQ(countRows(db(), QStringLiteral("ITEMPREBASE"), QStringLiteral("DTINIVALIPB IS NULL")), 1);
     ReceivedTable t(QStringLiteral("cdsItemPreBaseCache"));
@@ -310,4 +334,3 @@ TEST_F(Purge, AnEmptyKeyPartMatchesAnEmptyOrANullColumn)
 }
 
 } // namespace
-

@@ -1,10 +1,10 @@
-#include "session/GeralZOV.h"
 #include "library/errors.h"
 #include "library/velmora.h"
+#include "protocol/protocol_gzip.h"
+#include "session/GeralZOV.h"
 #include "tests/support/fake_http_server.h"
 #include "transfer/netconnection.h"
 #include "transfer/sessao_servidor.h"
-#include "protocol/protocol_gzip.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -168,7 +168,9 @@ TEST(NetConnectionTest, ACutAfterTheRequestLeftIsAnUncertainDelivery)
     SetPorta(closedPort());
     net.close();
     EXPECT_THROW(
-        try { net.AppServer(QStringLiteral("SetPedidos"), RemoteArgs()); } catch (const EntregaIncerta&) { FAIL() << "never sent is no doubt"; },
+        try { net.AppServer(QStringLiteral("SetPedidos"), RemoteArgs()); } catch (const EntregaIncerta&) {
+            FAIL() << "never sent is no doubt";
+        },
         Error);
 }
 

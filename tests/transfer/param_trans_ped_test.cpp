@@ -42,7 +42,10 @@ protected:
         test::DialogsTest::TearDown();
     }
     Database& db() { return tdb->db(); }
-    void addRow(const QString& address) { test::insertRow(db(), QStringLiteral("PARAMPEDZOVRA"), {{QStringLiteral("NRIPSERVAPLIQ"), address}}); }
+    void addRow(const QString& address)
+    {
+        test::insertRow(db(), QStringLiteral("PARAMPEDZOVRA"), {{QStringLiteral("NRIPSERVAPLIQ"), address}});
+    }
     QStringList stored()
     {
         QStringList out;
@@ -59,7 +62,10 @@ protected:
     }
     DataSetState state() const { return logic->qryParamTransPed.state(); }
     // Runs a command as the window does: an abort ends it silently.
-    bool run(void (ParamTransPed::*command)()) { return runGuarded([&] { (logic.get()->*command)(); }); }
+    bool run(void (ParamTransPed::*command)())
+    {
+        return runGuarded([&] { (logic.get()->*command)(); });
+    }
 
     static ComandosParamTransPed browsing(bool empty)
     {

@@ -26,7 +26,8 @@ private:
 TEST(Progress, ProgressModeShowsBothLinesAndTheBar)
 {
     RecordingWindow w(true);
-    const ProgressState s = progressState(w, {QStringLiteral("Atualizando tabela local"), QStringLiteral("CLIENTE - 12 de 340")}, 12, 340, false);
+    const ProgressState s =
+        progressState(w, {QStringLiteral("Atualizando tabela local"), QStringLiteral("CLIENTE - 12 de 340")}, 12, 340, false);
     EXPECT_TRUE(s.label1Visible && s.label2Visible && s.frameVisible && s.barVisible);
     EXPECT_EQ(s.line1, QStringLiteral("Atualizando tabela local"));
     EXPECT_EQ(s.line2, QStringLiteral("CLIENTE - 12 de 340"));

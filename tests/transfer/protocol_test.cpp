@@ -1,9 +1,9 @@
 #include "library/dataset.h"
 #include "library/errors.h"
-#include "tests/support/temp_database.h"
 #include "protocol/protocol.h"
 #include "protocol/protocol_pipe.h"
 #include "protocol/protocol_slots.h"
+#include "tests/support/temp_database.h"
 
 #include <QDateTime>
 #include <gmock/gmock.h>
@@ -15,10 +15,7 @@ using ::testing::HasSubstr;
 
 namespace {
 
-QDateTime at(int y, int mo, int d, int h = 0, int mi = 0, int s = 0, int ms = 0)
-{
-    return QDateTime(QDate(y, mo, d), QTime(h, mi, s, ms));
-}
+QDateTime at(int y, int mo, int d, int h = 0, int mi = 0, int s = 0, int ms = 0) { return QDateTime(QDate(y, mo, d), QTime(h, mi, s, ms)); }
 
 Packet everyKind()
 {
@@ -115,8 +112,8 @@ TEST(ProtocolTest, DateTimesTravelWithOptionalMillisecondsAndNoZone)
     QDateTime dt;
     ASSERT_TRUE(dateTimeFromWire("2026-11-30T14:02:11.070", dt));
     EXPECT_EQ(dt, at(2026, 11, 30, 14, 2, 11, 70));
-    for (const char* bad : {"2026-11-30 14:02:11", "2026-02-30T00:00:00", "2026-11-30T24:00:00", "2026-11-30T14:02:11.5",
-                            "2026-11-30", "2026-11-30T14:02:11Z", "30/11/2026"})
+    for (const char* bad : {"2026-11-30 14:02:11", "2026-02-30T00:00:00", "2026-11-30T24:00:00", "2026-11-30T14:02:11.5", "2026-11-30",
+                            "2026-11-30T14:02:11Z", "30/11/2026"})
         EXPECT_FALSE(dateTimeFromWire(bad, dt)) << bad;
 
     // What the databases store goes out in the wire form.
@@ -129,8 +126,9 @@ TEST(ProtocolTest, DateTimesTravelWithOptionalMillisecondsAndNoZone)
     w.dateTimeStored("2026-01-02T03:04:05");
     w.endRow();
     w.end();
-    EXPECT_EQ(out, R"({"columns":[{"name":"A","type":"datetime"},{"name":"B","type":"datetime"},{"name":"C","type":"datetime"}],)"
-                   R"("rows":[["2026-01-02T03:04:05.678","2026-01-02T00:00:00","2026-01-02T03:04:05"]]})");
+    EXPECT_EQ(out,
+              R"({"columns":[{"name":"A","type":"datetime"},{"name":"B","type":"datetime"},{"name":"C","type":"datetime"}],)"
+              R"("rows":[["2026-01-02T03:04:05.678","2026-01-02T00:00:00","2026-01-02T03:04:05"]]})");
     EXPECT_THAT(errorOf([&] {
                     std::string o;
                     PacketWriter x(o);
@@ -160,16 +158,19 @@ TEST(ProtocolTest, TextThatIsNotUtf8StillMakesAReadableReply)
 // A text value is kept exactly as sent, a byte order mark at its start too.
 TEST(ProtocolTest, ATextValueKeepsALeadingByteOrderMark)
 {
-    const std::vector<Packet> got = decodeResultPackets(packetBody("{\"columns\":[{\"name\":\"T\",\"type\":\"text\"}],\"rows\":[[\"\xEF\xBB\xBF" "abc\"]]}"));
+    const std::vector<Packet> got =
+        decodeResultPackets(packetBody("{\"columns\":[{\"name\":\"T\",\"type\":\"text\"}],\"rows\":[[\"\xEF\xBB\xBF"
+                                       "abc\"]]}"));
     EXPECT_EQ(got[0].value(0, 0).toString(), QString(QChar(0xFEFF)) + QStringLiteral("abc"));
-    const std::vector<WireValue> args = decodeArgs("{\"args\":[\"\xEF\xBB\xBF" "x\"]}");
+    const std::vector<WireValue> args = decodeArgs("{\"args\":[\"\xEF\xBB\xBF"
+                                                   "x\"]}");
     EXPECT_EQ(args[0].text, QString(QChar(0xFEFF)) + QStringLiteral("x"));
 }
 
 TEST(ProtocolTest, RowsBeforeColumnsAndNumbersWithoutFractionAreAccepted)
 {
-    const std::vector<Packet> got = decodeResultPackets(
-        packetBody(R"({"rows":[[5.0, 1, "x"]],"columns":[{"type":"integer","name":"N"},{"name":"V","type":"number"},{"name":"T","type":"text"}]})"));
+    const std::vector<Packet> got = decodeResultPackets(packetBody(
+        R"({"rows":[[5.0, 1, "x"]],"columns":[{"type":"integer","name":"N"},{"name":"V","type":"number"},{"name":"T","type":"text"}]})"));
     ASSERT_EQ(got.size(), 1u);
     EXPECT_EQ(got[0].value(0, 0), QVariant(qint64(5)));
     EXPECT_EQ(got[0].value(0, 1), QVariant(1.0));
@@ -233,7 +234,10 @@ struct Recorder final : ReplyConsumer {
     {
         events.push_back("begin " + std::to_string(i) + " " + std::to_string(c.size()));
     }
-    void packetRow(int i, PacketRow& v) override { events.push_back("row " + std::to_string(i) + " " + v.value(0).toString().toStdString()); }
+    void packetRow(int i, PacketRow& v) override
+    {
+        events.push_back("row " + std::to_string(i) + " " + v.value(0).toString().toStdString());
+    }
     void endPacket(int i) override { events.push_back("end " + std::to_string(i)); }
     void abortPacket(int i) override { events.push_back("abort " + std::to_string(i)); }
 };
@@ -417,7 +421,8 @@ TEST(ProtocolTest, EmptyListsAndRowsWaitingForColumnsCountAgainstTheBudget)
 // text is cut, in an error body and in an error after a partial result.
 TEST(ProtocolTest, LongServerErrorsAreCutAndCleaned)
 {
-    const std::string body = R"({"error":{"message":")" + std::string("falha\\u0001\\u001b[31m grave\\n") + std::string(20 * 1024 * 1024, 'x') + "\"}}";
+    const std::string body =
+        R"({"error":{"message":")" + std::string("falha\\u0001\\u001b[31m grave\\n") + std::string(20 * 1024 * 1024, 'x') + "\"}}";
     const QString shown = errorMessageOf(body);
     EXPECT_TRUE(shown.startsWith(QStringLiteral("falha  [31m grave\nxxx"))) << shown.left(40).toStdString();
     EXPECT_LT(shown.size(), 1100);

@@ -1,15 +1,15 @@
 // The download's reply written part by part while it is decoded: a table in
 // several parts commits whole or not at all, its deletions clear its mark,
 // and a decoder waiting for the writer is let go when the reply is given up.
-#include "tests/support/scripted_dialogs.h"
 #include "library/errors.h"
+#include "protocol/protocol.h"
+#include "protocol/protocol_slots.h"
 #include "session/GeralZOV.h"
 #include "tests/support/fake_http_server.h"
+#include "tests/support/scripted_dialogs.h"
 #include "tests/support/temp_database.h"
 #include "transfer/atu_tab.h"
 #include "transfer/dtm_atu_tab.h"
-#include "protocol/protocol.h"
-#include "protocol/protocol_slots.h"
 #include "transfer/received_tables_loader.h"
 #include "transfer/tabelas.h"
 #include "transfer/watermarks.h"
@@ -116,7 +116,8 @@ protected:
     }
     int pending(const char* table)
     {
-        return countRows(temp.db(), QStringLiteral("EXCLPENDENTE"), QStringLiteral("NMTABELA = :T"), {{QStringLiteral("T"), QLatin1String(table)}});
+        return countRows(temp.db(), QStringLiteral("EXCLPENDENTE"), QStringLiteral("NMTABELA = :T"),
+                         {{QStringLiteral("T"), QLatin1String(table)}});
     }
     test::TempDatabase temp;
 };

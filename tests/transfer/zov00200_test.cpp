@@ -30,10 +30,14 @@ protected:
         LimpaPedidosExport();
         tdb = std::make_unique<test::TempDatabase>();
         SetFilial(QStringLiteral("0001"));
-        insertRow(tdb->db(), QStringLiteral("CLIENTE"), {{QStringLiteral("CDCLIENTE"), QStringLiteral("C1")}, {QStringLiteral("NMFANTCLIE"), QStringLiteral("LOJA")}});
+        insertRow(tdb->db(), QStringLiteral("CLIENTE"),
+                  {{QStringLiteral("CDCLIENTE"), QStringLiteral("C1")}, {QStringLiteral("NMFANTCLIE"), QStringLiteral("LOJA")}});
         for (const char* nr : {"0000000001", "0000000002", "0000000003"})
-            insertRow(tdb->db(), QStringLiteral("PEDIDO"), {{QStringLiteral("CDFILIAL"), QStringLiteral("0001")}, {QStringLiteral("NRPEDIDO"), QString::fromLatin1(nr)},
-                                                            {QStringLiteral("IDSITPEDIDO"), QStringLiteral("1")}, {QStringLiteral("CDCLIENTE"), QStringLiteral("C1")}});
+            insertRow(tdb->db(), QStringLiteral("PEDIDO"),
+                      {{QStringLiteral("CDFILIAL"), QStringLiteral("0001")},
+                       {QStringLiteral("NRPEDIDO"), QString::fromLatin1(nr)},
+                       {QStringLiteral("IDSITPEDIDO"), QStringLiteral("1")},
+                       {QStringLiteral("CDCLIENTE"), QStringLiteral("C1")}});
         frm = CriaExportaDados();
         ASSERT_TRUE(frm);
         ASSERT_TRUE(QTest::qWaitForWindowActive(frm));
@@ -56,7 +60,8 @@ protected:
     {
         QStringList out;
         for (int r = 0; r < grade->model()->rowCount(); ++r)
-            out << (grade->model()->index(r, 0).data(Qt::CheckStateRole).toInt() == Qt::Checked ? QStringLiteral("S") : QStringLiteral("N"));
+            out << (grade->model()->index(r, 0).data(Qt::CheckStateRole).toInt() == Qt::Checked ? QStringLiteral("S")
+                                                                                                : QStringLiteral("N"));
         return out;
     }
 
@@ -108,8 +113,9 @@ TEST_F(ZOV00200Test, CtrlLSearchesTheTitledColumnsOnly)
         dlg->close();
     });
     QTest::keyClick(grade, Qt::Key_L, Qt::ControlModifier);
-    EXPECT_EQ(campos, (QStringList{QStringLiteral("Nº Pedido"), QStringLiteral("Cliente"), QStringLiteral("Data Pedido"), QStringLiteral("Data Entrega"),
-                                   QStringLiteral("Valor Total")}))
+    EXPECT_EQ(campos,
+              (QStringList{QStringLiteral("Nº Pedido"), QStringLiteral("Cliente"), QStringLiteral("Data Pedido"),
+                           QStringLiteral("Data Entrega"), QStringLiteral("Valor Total")}))
         << "the check column has no title to look in";
 }
 

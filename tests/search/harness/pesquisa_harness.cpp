@@ -27,8 +27,8 @@ namespace {
 
 const char* const kNomes[] = {"JOÃO", "MARIA", "JOSÉ", "ANA", "ANTÔNIO", "FRANCISCA", "LUÍS", "CONCEIÇÃO", "MÁRCIO", "LÚCIA"};
 const char* const kSobrenomes[] = {"SILVA", "SANTOS", "OLIVEIRA", "SOUZA", "LIMA", "PEREIRA", "FERREIRA", "GONÇALVES"};
-const char* const kProdutos[] = {"PARAFUSO", "ARRUELA", "PORCA", "CONEXÃO", "JUNÇÃO", "VÁLVULA", "REGISTRO", "TUBO",
-                                 "CABO", "CHAVE", "ABRAÇADEIRA", "LUVA", "JOELHO", "BUCHA", "ROLAMENTO", "CORRENTE"};
+const char* const kProdutos[] = {"PARAFUSO", "ARRUELA", "PORCA",       "CONEXÃO", "JUNÇÃO", "VÁLVULA", "REGISTRO",  "TUBO",
+                                 "CABO",     "CHAVE",   "ABRAÇADEIRA", "LUVA",    "JOELHO", "BUCHA",   "ROLAMENTO", "CORRENTE"};
 const char* const kAcabamentos[] = {"SEXTAVADO", "GALVANIZADO", "INOX", "LATÃO", "PVC", "AÇO CARBONO", "COBRE", "NYLON"};
 
 QString u(const char* s) { return QString::fromUtf8(s); }
@@ -43,8 +43,8 @@ void fill(Database& db, int produtos)
         const std::pair<const char*, const char*> estados[] = {{"SP", "SÃO PAULO"}, {"RJ", "RIO DE JANEIRO"}, {"PR", "PARANÁ"}};
         for (const auto& [sg, nm] : estados)
             db.exec(QStringLiteral("INSERT INTO ESTADO (CDPAIS, SGESTADO, NMESTADO) VALUES ('0055', :S, :N)"), {{"S", sg}, {"N", u(nm)}});
-        const char* const municipios[][3] = {{"SP", "0001", "SÃO PAULO"}, {"SP", "0002", "CAMPINAS"}, {"SP", "0003", "RIBEIRÃO PRETO"},
-                                             {"RJ", "0001", "RIO DE JANEIRO"}, {"RJ", "0002", "NITERÓI"}, {"PR", "0001", "CURITIBA"},
+        const char* const municipios[][3] = {{"SP", "0001", "SÃO PAULO"},      {"SP", "0002", "CAMPINAS"}, {"SP", "0003", "RIBEIRÃO PRETO"},
+                                             {"RJ", "0001", "RIO DE JANEIRO"}, {"RJ", "0002", "NITERÓI"},  {"PR", "0001", "CURITIBA"},
                                              {"PR", "0002", "MARINGÁ"}};
         for (const auto& m : municipios)
             db.exec(QStringLiteral("INSERT INTO MUNICIPIO (CDPAIS, SGESTADO, CDMUNICIPIO, NMMUNICIPIO) VALUES ('0055', :S, :C, :N)"),
@@ -55,15 +55,17 @@ void fill(Database& db, int produtos)
                 ++n;
                 const QString cd = QStringLiteral("%1").arg(n, 21, 10, QLatin1Char('0'));
                 const QString nm = u(nome) + QLatin1Char(' ') + u(sobrenome);
-                db.exec(QStringLiteral("INSERT INTO CLIENTE (CDCLIENTE, NRINSJURCLIE, NMFANTCLIE, NMRAZSOCCLIE) VALUES (:C, :I, :F, :R)"),
-                        {{"C", cd}, {"I", QStringLiteral("%1").arg(n * 7919, 11, 10, QLatin1Char('0'))}, {"F", nm}, {"R", nm + u(" LTDA")}});
+                db.exec(
+                    QStringLiteral("INSERT INTO CLIENTE (CDCLIENTE, NRINSJURCLIE, NMFANTCLIE, NMRAZSOCCLIE) VALUES (:C, :I, :F, :R)"),
+                    {{"C", cd}, {"I", QStringLiteral("%1").arg(n * 7919, 11, 10, QLatin1Char('0'))}, {"F", nm}, {"R", nm + u(" LTDA")}});
                 const auto& m = municipios[n % 7];
                 db.exec(QStringLiteral("INSERT INTO ENDECLIE (CDCLIENTE, IDTPENDECLIE, CDPAIS, SGESTADO, CDMUNICIPIO, DSENDECLIE) "
                                        "VALUES (:C, 'P', '0055', :S, :M, :E)"),
                         {{"C", cd}, {"S", m[0]}, {"M", m[1]}, {"E", QStringLiteral("RUA %1, %2").arg(u(sobrenome)).arg(n * 10)}});
             }
-        Statement st(db, QStringLiteral("INSERT INTO PRODUTO (CDPRODUTO, CDARVPROD, NMPRODUTO, SGUNIDADE, IDPRODATIVPR) "
-                                        "VALUES (:P, :A, :N, 'UN', 'S')"));
+        Statement st(db,
+                     QStringLiteral("INSERT INTO PRODUTO (CDPRODUTO, CDARVPROD, NMPRODUTO, SGUNIDADE, IDPRODATIVPR) "
+                                    "VALUES (:P, :A, :N, 'UN', 'S')"));
         for (int i = 0; i < produtos; ++i) {
             const QString cd = QStringLiteral("%1").arg(i + 1, 10, 10, QLatin1Char('0'));
             st.bindAt(1, cd);
@@ -95,9 +97,14 @@ public:
             "M.SGESTADO   ) AND\n   (E.CDMUNICIPIO = M.CDMUNICIPIO) AND\n   ((INSTR(:P_CDCLIENTE,E.CDCLIENTE) <> 0) OR (:P_TCDCLIENTE = "
             "'T')) AND\n   (P.CDPAIS      = M.CDPAIS     )\nORDER BY\n   M.NMMUNICIPIO"));
         label(qryPais, {{"CDPAIS", "Código"}, {"NMPAIS", "Nome"}});
-        label(qryCliente, {{"CDCLIENTE", "Código"}, {"NRINSJURCLIE", "Nr. Inscrição"}, {"NMFANTCLIE", "Nome Fantasia"},
-                           {"NMRAZSOCCLIE", "Razão Social"}, {"DSENDECLIE", "Endereço"}, {"NMMUNICIPIO", "Município"},
-                           {"SGESTADO", "Estado"}});
+        label(qryCliente,
+              {{"CDCLIENTE", "Código"},
+               {"NRINSJURCLIE", "Nr. Inscrição"},
+               {"NMFANTCLIE", "Nome Fantasia"},
+               {"NMRAZSOCCLIE", "Razão Social"},
+               {"DSENDECLIE", "Endereço"},
+               {"NMMUNICIPIO", "Município"},
+               {"SGESTADO", "Estado"}});
         label(qryProduto, {{"CDPRODUTO", "Produto"}, {"CDARVPROD", "Código"}, {"NMPRODUTO", "Nome"}, {"SGUNIDADE", "Unidade"}});
         label(qryMuniciCli, {{"CDMUNICIPIO", "Código"}, {"NMMUNICIPIO", "Município"}, {"NMPAIS", "País"}, {"SGESTADO", "Estado"}});
         qryMuniciCli.defineField("CONCATENADOS").visible = false;
@@ -142,9 +149,12 @@ private:
         q.setParam("P_T" + key, "T");
         q.open();
         if (PesquisarZOV(q, caption, false, true))
-            log_->appendPlainText(QStringLiteral("%1: escolhido %2 (%3 linha(s) na consulta)").arg(caption.section('|', 0, 0), q.field(0).asString()).arg(q.recordCount()));
+            log_->appendPlainText(QStringLiteral("%1: escolhido %2 (%3 linha(s) na consulta)")
+                                      .arg(caption.section('|', 0, 0), q.field(0).asString())
+                                      .arg(q.recordCount()));
         else
-            log_->appendPlainText(QStringLiteral("%1: cancelado (consulta fechada: %2)").arg(caption.section('|', 0, 0)).arg(q.active() ? "não" : "sim"));
+            log_->appendPlainText(
+                QStringLiteral("%1: cancelado (consulta fechada: %2)").arg(caption.section('|', 0, 0)).arg(q.active() ? "não" : "sim"));
     }
 
     void lista(Query& q, const QString& key, const QString& titulo, QString& texto)
@@ -153,7 +163,8 @@ private:
             q.setParam("P_T" + key, "T");
         q.open();
         const bool ok = PesquisaListaZOV(q, key, titulo, false, texto);
-        log_->appendPlainText(QStringLiteral("%1 (lista): %2 \"%3\"").arg(titulo.section('|', 0, 0), ok ? "confirmado" : "cancelado", texto));
+        log_->appendPlainText(
+            QStringLiteral("%1 (lista): %2 \"%3\"").arg(titulo.section('|', 0, 0), ok ? "confirmado" : "cancelado", texto));
     }
 
     Query qryPais, qryCliente, qryProduto, qryMuniciCli;
