@@ -262,11 +262,7 @@ void CabecalhoPedido::Vd_Vendedor(bool boTestaVazio)
     }
     if (mudou) {
         const QString cliente = ctx_.valor("CDCLIENTE");
-        const bool semListas = ctx_.db
-                                   .scalar(QStringLiteral("SELECT COUNT(*) CONTADOR FROM PRECOBASECLI WHERE CDCLIENTE = :P_CDCLIENTE"),
-                                           {{QStringLiteral("P_CDCLIENTE"), cliente}})
-                                   .toInt()
-            == 0;
+        const bool semListas = !temListasProprias(ctx_.db, cliente);
         const QString mod = ctx_.valor("CDMODPGTO");
         const std::optional<PropostaPrcBase> proposta =
             propostaPrcBase(ctx_.db, ParametrosPrcBase{cliente, codigo, mod, semListas ? codigo : QString(), semListas ? mod : QString()});

@@ -272,8 +272,8 @@ void ItensPedido::Vd_CdProduto(bool boTestaVazio)
         const QVariant lido = qryItemPedido.fieldByName(QStringLiteral("CDARVPROD")).oldValue();
         if (novo || lido.toString() != codigo)
             PrecoBase(false);
-        const Decimal fator = st.rawValue(5).isNull() ? Decimal(1) : Decimal::fromDouble(st.rawValue(5).toDouble(), escala::kPreco);
-        const Decimal peso = Decimal::fromDouble(st.rawValue(3).toDouble(), escala::kPreco);
+        const Decimal fator = st.rawValue(5).isNull() ? Decimal(1) : decimalLido(st.rawValue(5), escala::kPreco);
+        const Decimal peso = decimalLido(st.rawValue(3), escala::kPreco);
         poeItem("CDPRODUTO", cdProduto);
         poeItem("CDPRODESTO", st.rawValue(4));
         poeItem("NMPRODUTO", st.rawValue(1));
@@ -307,10 +307,10 @@ void ItensPedido::Vd_Quantidade(bool boTestaVazio)
                                 "WHERE (A.CDARVPROD = :P_CDARVPROD)"));
     st.bind(QStringLiteral("P_CDARVPROD"), valorItem("CDARVPROD"));
     if (st.step()) {
-        const Decimal fator = st.rawValue(1).isNull() ? Decimal(1) : Decimal::fromDouble(st.rawValue(1).toDouble(), escala::kPreco);
+        const Decimal fator = st.rawValue(1).isNull() ? Decimal(1) : decimalLido(st.rawValue(1), escala::kPreco);
         const Decimal convertida = decimalItem("QTITEMPED", escala::kQuantidade) * fator;
         poeDecimalItem("QTITEMPED2", convertida);
-        poeDecimalItem("VRPESOITPED", Decimal::fromDouble(st.rawValue(0).toDouble(), escala::kPreco) * convertida);
+        poeDecimalItem("VRPESOITPED", decimalLido(st.rawValue(0), escala::kPreco) * convertida);
     }
 }
 

@@ -67,11 +67,7 @@ void PagamentoPedido::propoePrcBasePorModPgto()
     // The default list of a payment method: the customer's lists first,
     // any list of the method when the customer has none of its own.
     const QString cliente = ctx_.valor("CDCLIENTE");
-    const bool semListas = ctx_.db
-                               .scalar(QStringLiteral("SELECT COUNT(*) CONTADOR FROM PRECOBASECLI WHERE CDCLIENTE = :P_CDCLIENTE"),
-                                       {{QStringLiteral("P_CDCLIENTE"), cliente}})
-                               .toInt()
-        == 0;
+    const bool semListas = !temListasProprias(ctx_.db, cliente);
     const QString mod = ctx_.valor("CDMODPGTO");
     const std::optional<PropostaPrcBase> proposta =
         propostaPrcBase(ctx_.db, ParametrosPrcBase{cliente, {}, mod, {}, semListas ? mod : QString()});

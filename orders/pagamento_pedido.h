@@ -20,6 +20,8 @@ QString qryVerPrcBaseSql();
 std::optional<PropostaPrcBase> propostaPrcBase(Database& db, const ParametrosPrcBase& p);
 // qryPesqPrcBase narrowed to one rank: the customer's own lists ("1") or every list ("2").
 QString qryPesqPrcBaseSql();
+// Whether the customer has rows of its own in PRECOBASECLI.
+bool temListasProprias(Database& db, const QString& cdCliente);
 // "1" when the customer has lists of its own, else "2".
 QString rankPrcBaseCliente(Database& db, const QString& cdCliente);
 

@@ -124,6 +124,14 @@ QString qryPesqPrcBaseSql()
         "WHERE IDPESQ = :P_IDPESQ AND (CDPRECOBASE = :P_CDPRECOBASE OR :P_TCDPRECOBASE = 'T') ORDER BY IDPESQ, CDPRECOBASE");
 }
 
+bool temListasProprias(Database& db, const QString& cdCliente)
+{
+    return db.scalar(QStringLiteral("SELECT COUNT(*) FROM PRECOBASECLI WHERE CDCLIENTE = :P_CDCLIENTE"),
+                     {{QStringLiteral("P_CDCLIENTE"), cdCliente}})
+               .toInt()
+        > 0;
+}
+
 QString rankPrcBaseCliente(Database& db, const QString& cdCliente)
 {
     const QVariant n = db.scalar(QStringLiteral("SELECT count(*) FROM PRECOBASECLI PC JOIN PRECOBASE PB ON PB.CDPRECOBASE = PC.CDPRECOBASE "
