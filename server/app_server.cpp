@@ -422,7 +422,12 @@ struct AppServer::Impl {
 AppServer::AppServer(QString databasePath, const TlsFiles& tls) : d(std::make_unique<Impl>(tls))
 {
     d->path = std::move(databasePath);
-    d->connections = std::make_unique<ServerConnections>(d->path);
+    // PostgreSQL refuses connections past its max_connections (100 by
+    // default) and the front admits 96 requests: unbounded, a burst of
+    // downloads failed with "too many clients". Past 32 a request waits for
+    // one (up to a minute); the sessions' 8 are apart, so no request waits
+    // on itself.
+    d->connections = std::make_unique<ServerConnections>(d->path, 32);
     d->sessionConnections = std::make_unique<ServerConnections>(d->path, 8);
     {
         auto db = openServerDatabase(d->path); // refuse a wrong file before listening
